@@ -1,0 +1,162 @@
+#include "model/globals.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace globals {
+
+namespace {
+
+NAME_TABLE make_table(std::initializer_list<std::string_view> names) {
+  NAME_TABLE t{};
+  int i = 1;
+  for (auto n : names) t[i++] = n;
+  return t;
+}
+
+}  // namespace
+
+const NAME_TABLE DFORMATSTG = make_table({
+    "    IEEE        ", "reverse IEEE    ", "16BIT Unsigned  ", " 16BIT offset   ",
+    "16BIT 2s comp   ", " 16BIT signed   ", "12BIT Unsigned  ", " 12BIT offset   ",
+    "12BIT 2s comp   ", " 12BIT signed   ", "   4DEC BCD     ", "4DEC offset BCD ",
+    "4DEC BCD comp   ", "   3DEC BCD     ", "3DEC offset BCD ", "3DEC BCD comp   "});
+
+const NAME_TABLE IPTYPE571A = make_table({
+    "     mV         ", "  E  THC no CJ  ", "  J  THC no CJ  ", "  K  THC no CJ  ",
+    "  N  THC no CJ  ", "  R  THC no CJ  ", "  T  THC no CJ  ", " E  THC with CJ ",
+    " J  THC with CJ ", " K  THC with CJ ", " N  THC with CJ ", " R  THC with CJ ",
+    " T  THC with CJ ", "RTD Ohmic Output", "RTD Temp Output ", " -----more----- "});
+
+const NAME_TABLE IPTYPE571B = make_table({
+    "  S THC no CJ  ", "  S THC with CJ ", "  E THC mV+CJ   ", "  J THC mV+CJ   ",
+    "  K THC mV+CJ   ", "  N THC mV+CJ   ", "  R THC mV+CJ   ", "  T THC mV+CJ   ",
+    "  S THC mV+CJ   ", "  B THC mV+CJ   ", "  B THC no CJ   ", "  B THC with CJ ",
+    " -----more----- ", " ", " ", " "});
+
+const NAME_TABLE IPTYPE572 = make_table({"      mA        ", "   RTD ohmic    ", "     SQRT       "});
+
+byte DFORMAT_CODE(int p) {
+  if (p <= 2) return static_cast<byte>(p - 1);
+  if (p <= 13) return static_cast<byte>(p + 1);
+  return static_cast<byte>(p + 2);
+}
+
+int DFORMAT_POSITION(byte c) {
+  if (c <= 1) return c + 1;
+  if (c >= 4 && c <= 14) return c - 1;
+  if (c >= 16 && c <= 18) return c - 2;
+  return 0;
+}
+
+Text<2> UNIT_TEXT(char letter) {
+  switch (letter) {
+    case '!': return std::string{SQUARE_ROOT, 'I'};
+    case 'C': return std::string{DEGREE, 'C'};
+    case 'F': return std::string{DEGREE, 'F'};
+    case 'I': return "mA";
+    case 'K': return " K";
+    case 'R': return std::string{' ', OMEGA};
+    default: return "  ";
+  }
+}
+
+bool UNIPOLAR(byte f) { return f == 4 || f == 8 || f == 12 || f == 16; }
+
+bool IS_CJ_INPUT(byte t) { return (t >= 7 && t <= 12) || t == 17 || (t >= 18 && t <= 25) || t == 27; }
+
+// Channel 16 of a type 571 transmitter is the cold-junction sensor as soon as
+// one of channels 1..15 uses a compensated thermocouple.
+bool ISRTD(int r, int t) {
+  const TRANSMITTER_DATA& tx = RECEIVER[r]->TRANSMITTER[t];
+  if (tx.TXTYPE != 1) return false;
+  for (int c = 1; c <= 15; ++c)
+    if (IS_CJ_INPUT(tx.CHANNEL[c].INPUT_TYPE)) return true;
+  return false;
+}
+
+void INIT_TX(int r, int t, byte type) {
+  RECIEVER_DATA& rx = *RECEIVER[r];
+  TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+  tx.TXTYPE = type;
+  double high = 20, low = 4;
+  if (type == 1) {
+    high = 60;
+    low = UNIPOLAR(rx.DATA_FORMAT) ? 0 : -60;
+  }
+  tx.CJTEMP = "";
+  for (CHANNEL_DATA& ch : tx.CHANNEL) {
+    ch.VALUE = "";
+    ch.VUNIT = "  ";
+    ch.HIGH_ALARM = high;
+    ch.LOW_ALARM = low;
+    ch.ALARM = OFF;
+    ch.INPUT_TYPE = 0;
+    ch.THC_DRIVE = 0;
+    ch.SCALE_IPZERO = 0;
+    ch.SCALE_OPZERO = 0;
+    ch.SCALE_GAIN = 1;
+  }
+}
+
+void INIT_SCALES(int r, byte type) {
+  for (int t = 1; t <= 4; ++t) INIT_TX(r, t, type);
+}
+
+void INITRX(int r, byte type) {
+  RECIEVER_DATA& rx = *RECEIVER[r];
+  rx.HW1 = rx.HW2 = rx.ELD = false;
+  rx.MOD_MODE = 2;
+  rx.TAG_FIELD = "Data not loaded          ";
+  rx.IPVER = "Unknown";
+  rx.HCAVER = "Unknown";
+  rx.COMM_MODE = true;
+  rx.ADD_MODE = true;
+  rx.DATA_FORMAT = 0;
+  rx.MOD_ADDRESSA = 0;
+  rx.MOD_ADDRESSB = 0;
+  rx.CHECK_MODE = 0;
+  rx.MOD_BAUD = 6;
+  rx.MOD_PARITY = 0;
+  rx.MOD_STOP = 1;
+  rx.MOD_DBITS = 1;
+  rx.CHECKSUM = 0;
+  rx.RAMCHKSUM = 0;
+  rx.CKSUM_BASE = 1;
+  rx.UNITS = 1;
+  rx.LINE_REJ = 0;
+  rx.NO_OF_TX = 1;
+  INIT_SCALES(r, type);
+}
+
+void INITCOMMS() {
+  OLDVALS = false;
+  HHT = false;
+  const bool mono = !ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw");
+  if (mono) {
+    BACK = 0, BARTEXT = 0, ERRBAR = 0, MENU = 0, GRAPHBACK = 0, NORMFILL = 0;
+    ALARMFILL = 15, MENUTEXT = 15, MAINTEXT = 14;
+  } else {
+    BACK = 1, BARTEXT = 4, ERRBAR = 4, MENU = 5, GRAPHBACK = 1, NORMFILL = 9;
+    ALARMFILL = 4, MENUTEXT = 15, MAINTEXT = 15;
+  }
+  std::error_code ec;
+  PATH = std::filesystem::current_path(ec).string();
+  NAME = PATH;
+  PORT = 1;
+  MSGERROR = false;
+  ERRMSG = "";
+  RECNO = 0;
+  TXNO = 1;
+  CHNO = 1;
+  HHT = false;
+  // The record lives until exit; a second call (tests) starts from a fresh one.
+  static std::unique_ptr<RECIEVER_DATA> record;
+  record = std::make_unique<RECIEVER_DATA>();
+  RECEIVER[0] = record.get();
+  INITRX(0, 1);
+  RECEIVER_PRESENT[0] = false;
+  GLOBDAT.RXCONFIG[0] = true;
+}
+
+}  // namespace globals

@@ -1,0 +1,149 @@
+// The configuration data model: the receiver record with its transmitters
+// and channels, the code and name tables, and the process-wide state every
+// module reads and writes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/indexed.h"
+#include "model/text.h"
+
+namespace globals {
+
+using byte = std::uint8_t;
+
+enum ALARM_STATE : std::int32_t { HIGH = 0, LOW = 1, OFF = 2 };
+
+struct CHANNEL_DATA {
+  Text<20> VALUE;
+  Text<2> VUNIT;
+  double HIGH_ALARM = 0;
+  double LOW_ALARM = 0;
+  ALARM_STATE ALARM = HIGH;
+  byte INPUT_TYPE = 0;
+  byte THC_DRIVE = 0;
+  double SCALE_IPZERO = 0;
+  double SCALE_OPZERO = 0;
+  double SCALE_GAIN = 0;
+};
+
+struct TRANSMITTER_DATA {
+  byte TXTYPE = 0;
+  Text<20> CJTEMP;
+  Text<2> CJUNIT;
+  Indexed<CHANNEL_DATA, 1, 16> CHANNEL;
+};
+
+struct RECIEVER_DATA {
+  Text<25> TAG_FIELD;
+  Text<10> HCAVER;
+  Text<10> IPVER;
+  bool ADD_MODE = false;
+  byte MOD_ADDRESSA = 0;
+  byte MOD_ADDRESSB = 0;
+  byte DATA_FORMAT = 0;
+  bool COMM_MODE = false;
+  byte MOD_BAUD = 0;
+  byte MOD_PARITY = 0;
+  byte MOD_DBITS = 0;
+  byte MOD_STOP = 0;
+  byte MOD_MODE = 0;
+  byte CHECK_MODE = 0;
+  std::int32_t CHECKSUM = 0;
+  std::int32_t RAMCHKSUM = 0;
+  byte CKSUM_BASE = 0;
+  byte NO_OF_TX = 0;
+  byte UNITS = 0;
+  byte STATUS1 = 0;
+  byte STATUS2 = 0;
+  bool HW1 = false;
+  bool HW2 = false;
+  bool ELD = false;
+  bool SYSFAIL = false;
+  byte LINE_REJ = 0;
+  byte HCASWITCH = 0;
+  byte IPSWITCH = 0;
+  Indexed<TRANSMITTER_DATA, 1, 4> TRANSMITTER;
+};
+
+struct CONFIG_DATA {
+  Indexed<bool, 0, 15> RXCONFIG;
+};
+
+inline constexpr int RXMAXNO = 1;
+
+// Name tables, entries 1..16 of text(16) each.
+using NAME_TABLE = Indexed<Text<16>, 1, 16>;
+extern const NAME_TABLE DFORMATSTG;
+extern const NAME_TABLE IPTYPE571A;
+extern const NAME_TABLE IPTYPE571B;
+extern const NAME_TABLE IPTYPE572;
+
+// Data format code <-> position in DFORMATSTG (1..16).
+byte DFORMAT_CODE(int position);
+int DFORMAT_POSITION(byte code);  // 0 for the unused codes 2, 3, 15 and above 18
+
+// Code page 437 bytes the unit texts use.
+inline constexpr char DEGREE = '\xF8';
+inline constexpr char OMEGA = '\xEA';
+inline constexpr char SQUARE_ROOT = '\xFB';
+
+// The stored two-character unit text for a unit letter reported by the
+// receiver ("C" -> F8h "C", "R" -> " " EAh, unknown -> two spaces).
+Text<2> UNIT_TEXT(char letter);
+
+// Process-wide state, alive from start-up to exit.
+inline RECIEVER_DATA* RECEIVER[RXMAXNO + 1] = {nullptr, nullptr};
+inline Indexed<bool, 0, 15> RECEIVER_PRESENT{};
+inline CONFIG_DATA GLOBDAT{};
+inline byte RECNO = 0;
+inline byte TXNO = 1;
+inline byte CHNO = 1;
+inline bool MSGERROR = false;
+inline bool BREAKOUT = false;
+inline bool OLDVALS = false;
+inline bool HHT = false;
+inline Text<17> ERRMSG;
+inline byte PORT = 1;
+inline bool ONLINE = false;
+inline bool ESCAPE = false;
+inline bool PORT_SELECTION = false;
+inline Indexed<Text<50>, 1, 40> COM_PORT_NAME{};
+inline byte NO_OF_PORTS = 0;
+inline std::string SELECTED_PORT_NAME;
+inline Indexed<Text<19>, 1, 100> MESSAGE{};
+inline Text<255> PATH;
+inline Text<255> NAME;
+
+// Colour roles (numbers of the 16-colour text palette).
+inline byte MENUTEXT = 15;
+inline byte MAINTEXT = 15;
+inline byte BACK = 1;
+inline byte BARTEXT = 4;
+inline byte ERRBAR = 4;
+inline byte MENU = 5;
+inline byte GRAPHBACK = 1;
+inline byte NORMFILL = 9;
+inline byte ALARMFILL = 4;
+
+// The command-line arguments after the program name, kept for INITCOMMS.
+inline std::vector<std::string> ARGUMENTS;
+
+// The current receiver record.
+inline RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
+
+void INITCOMMS();
+void INITRX(int r, byte type);
+void INIT_TX(int r, int t, byte type);
+void INIT_SCALES(int r, byte type);
+bool UNIPOLAR(byte data_format);
+bool ISRTD(int r, int t);
+
+// Input type codes whose thermocouple needs cold-junction compensation.
+bool IS_CJ_INPUT(byte input_type);
+
+}  // namespace globals

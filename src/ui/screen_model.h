@@ -1,0 +1,73 @@
+// The in-memory 80 x 25 text screen: cells of a code page 437 byte and an
+// attribute, a current window, a cursor and a current attribute. Every
+// drawing operation of the program lands here; a terminal backend presents
+// the model.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace crt {
+
+inline constexpr int COLS = 80;
+inline constexpr int ROWS = 25;
+
+struct Cell {
+  std::uint8_t ch = ' ';
+  std::uint8_t attr = 0x07;  // bits 0-3 foreground, 4-6 background, 7 blink
+  friend bool operator==(const Cell&, const Cell&) = default;
+};
+
+class ScreenModel {
+ public:
+  ScreenModel() { dirty_.set(); }
+
+  void Window(int left, int top, int right, int bottom);
+  void GotoXY(int x, int y);
+  void TextColor(int colour);
+  void TextBackground(int colour);
+  void ClrScr();
+  void WriteChar(std::uint8_t c);
+  void Write(std::string_view text);
+  void WriteLn();
+
+  // Cursor in window coordinates, as the program sees it.
+  int WhereX() const { return cx_; }
+  int WhereY() const { return cy_; }
+  std::uint8_t attr() const { return attr_; }
+  void set_attr(std::uint8_t a) { attr_ = a; }
+  int win_left() const { return left_; }
+  int win_top() const { return top_; }
+  int win_right() const { return right_; }
+  int win_bottom() const { return bottom_; }
+
+  // Screen coordinates, 1-based. Out-of-range positions read as a blank.
+  Cell cell(int col, int row) const;
+  std::uint8_t ch(int col, int row) const { return cell(col, row).ch; }
+  int fg(int col, int row) const { return cell(col, row).attr & 0x0F; }
+  int bg(int col, int row) const { return (cell(col, row).attr >> 4) & 0x07; }
+  // len bytes of a row from col (the whole row by default).
+  std::string text(int col, int row, int len) const;
+  std::string row_text(int row) const { return text(1, row, COLS); }
+
+  // Rows changed since the last take_dirty(); a presenter clears them.
+  bool row_dirty(int row) const { return dirty_.test(row - 1); }
+  void clear_dirty() { dirty_.reset(); }
+  void mark_all_dirty() { dirty_.set(); }
+
+ private:
+  void newline();
+  void scroll_up();
+  Cell& at(int col, int row) { return cells_[row - 1][col - 1]; }
+
+  std::array<std::array<Cell, COLS>, ROWS> cells_{};
+  std::bitset<ROWS> dirty_;
+  int left_ = 1, top_ = 1, right_ = COLS, bottom_ = ROWS;
+  int cx_ = 1, cy_ = 1;
+  std::uint8_t attr_ = 0x07;
+};
+
+}  // namespace crt
