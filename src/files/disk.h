@@ -52,4 +52,10 @@ inline Text<12> FILENAME;
 // prefix typed with it counts), everything from the first "." dropped.
 Text<12> BASENAME(std::string_view entered);
 
+// The file and directory name field on row 3 of the box the caller has drawn
+// (messages on row 4): default S, returns the entered text, or the empty
+// text on Escape. At most 24 characters can be typed; typing cuts the text
+// at the cursor, and any first key but Enter blanks the default.
+Text<255> GETNAME(const Text<255>& S);
+
 }  // namespace disk
