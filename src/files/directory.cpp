@@ -1,9 +1,15 @@
 // The file-name field, the listing of saved configurations and the
 // change-directory command.
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "files/disk.h"
 #include "ui/crt.h"
+#include "ui/wind.h"
 
 namespace disk {
 
@@ -17,6 +23,24 @@ constexpr std::size_t LAST_TYPED = 24;  // characters that can be entered
 bool accepted(std::uint8_t k) {
   return k == ' ' || k == '.' || k == ':' || k == '@' || k == '_' || k == '/' ||
          (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z');
+}
+
+// The ".gdt" files (regular files, links followed) of the working directory,
+// sorted so the listing reads the same every time.
+std::vector<std::string> saved_configurations() {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    std::error_code type_ec;
+    if (name.ends_with(".gdt") && it->is_regular_file(type_ec)) names.push_back(std::move(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string right_aligned(std::string_view s, std::size_t width) {
+  return std::string(width > s.size() ? width - s.size() : 0, ' ').append(s);
 }
 
 }  // namespace
@@ -55,6 +79,49 @@ Text<255> GETNAME(const Text<255>& S) {
   crt::Write(std::string(19, ' '));
   crt::CURSOROFF();
   return result;
+}
+
+void DIRECTORY() {
+  crt::Window(10, 7, 70, 15);
+  crt::ClrScr();
+  wind::SETWINDOW(10, 7, 60, 10);
+  crt::GotoXY(18, 1);
+  // The title stays on its row, clear of the frame.
+  crt::Write((" Directory " + globals::NAME).substr(0, 42));
+  crt::Window(10, 9, 68, 15);
+  crt::GotoXY(1, 1);
+  int shown = 0, lines = 0;
+  for (const std::string& name : saved_configurations()) {
+    crt::Write(right_aligned(name, 17));
+    if (++shown % 3 != 0) continue;
+    crt::WriteLn();
+    if (++lines % 6 != 0) continue;
+    crt::Write("More, press any key...");
+    crt::ReadKey();
+    crt::WriteLn();
+  }
+  crt::WriteLn();
+  crt::Write("No More Files");
+}
+
+void DIRECT() {
+  wind::TXT[0] = "    Directory    ";
+  wind::TXT[1] = "";
+  wind::TXT[2] = "";
+  wind::DRAWWINDOW(30, 15, 2);
+  for (;;) {
+    globals::NAME = GETNAME(globals::NAME);
+    if (globals::NAME.empty()) {
+      // An empty entry goes back to the start directory, and says so.
+      std::error_code ec;
+      std::filesystem::current_path(globals::PATH.str(), ec);
+      globals::NAME = globals::PATH;
+      return;
+    }
+    if (::chdir(globals::NAME.str().c_str()) == 0) return;
+    crt::GotoXY(1, 4);
+    crt::Write("     ERROR  \a");
+  }
 }
 
 }  // namespace disk

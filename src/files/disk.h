@@ -58,4 +58,15 @@ Text<12> BASENAME(std::string_view entered);
 // at the cursor, and any first key but Enter blanks the default.
 Text<255> GETNAME(const Text<255>& S);
 
+// Lists the saved configurations ("*.gdt") of the working directory in a
+// framed window, three names a line, pausing after every six lines.
+void DIRECTORY();
+// The change-directory command. NAME keeps the text as entered; an empty
+// entry returns to PATH.
+void DIRECT();
+// The save and load commands: the listing, then the base name in a small
+// box, asked again after a failure until it succeeds or is left empty.
+void SAVE();
+void LOAD();
+
 }  // namespace disk

@@ -11,6 +11,10 @@
 
 #include <stdlib.h>
 
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
 class ScratchDir : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,4 +50,31 @@ class ScratchDir : public ::testing::Test {
 
   std::filesystem::path old_;
   std::filesystem::path dir_;
+};
+
+// A scratch directory with a fresh data model and a scripted terminal; `seen`
+// collects every screen shown at a wait, to find a message that has passed.
+class ScreenScratch : public ScratchDir {
+ protected:
+  void SetUp() override {
+    ScratchDir::SetUp();
+    crt::Install(&term);
+    crt::Window(1, 1, 80, 25);
+    crt::ClrScr();
+    globals::ARGUMENTS.clear();
+    globals::INITCOMMS();
+    globals::ONLINE = false;
+    term.on_wait = [this] {
+      for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
+    };
+  }
+  void TearDown() override {
+    crt::Window(1, 1, 80, 25);
+    crt::Install(nullptr);
+    ScratchDir::TearDown();
+  }
+  static std::string row(int r, int col = 1, int len = 80) { return crt::Screen().text(col, r, len); }
+
+  crt::ScriptTerminal term;
+  std::string seen;
 };
