@@ -234,6 +234,7 @@ short curses_colour(int cga) {
 
 struct NcursesTerminal::Impl {
   SCREEN* screen = nullptr;
+  std::FILE* out = nullptr;  // where the screen and quit's message go
   std::string term;
   int in_fd = -1;
   bool unicode = false;
@@ -378,8 +379,8 @@ bool NcursesTerminal::Impl::service() {
 void NcursesTerminal::Impl::show_notice() {
   werase(stdscr);
   wattr_set(stdscr, looks[0x07].attr, looks[0x07].pair, nullptr);
-  const std::string text = "Please enlarge this terminal to at least 80 x 25 characters (it is " +
-                           std::to_string(::COLS) + " x " + std::to_string(::LINES) + " now).";
+  const std::string text = "Please enlarge this terminal to at least 80 x 25 (now " +
+                           std::to_string(::COLS) + " x " + std::to_string(::LINES) + ").";
   mvwaddnstr(stdscr, 0, 0, text.c_str(), -1);
   wattr_set(stdscr, A_NORMAL, 0, nullptr);
   wnoutrefresh(stdscr);
@@ -446,6 +447,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   std::setlocale(LC_ALL, "");
   impl->unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   impl->decoder = KeyDecoder(impl->unicode);
+  impl->out = options.out;
   impl->in_fd = fileno(options.in);
   g_tty_fd = fileno(options.out);
   g_have_modes = tcgetattr(g_tty_fd, &g_shell_modes) == 0;
@@ -577,11 +579,12 @@ void NcursesTerminal::cursor_visible(bool visible) {
 
 void NcursesTerminal::quit(int code, std::string_view message) {
   leave_screen();
+  std::FILE* out = impl_->out;
   if (!message.empty()) {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    if (message.back() != '\n') std::fputc('\n', stdout);
+    std::fwrite(message.data(), 1, message.size(), out);
+    if (message.back() != '\n') std::fputc('\n', out);
   }
-  std::fflush(stdout);
+  std::fflush(out);
   std::exit(code);
 }
 
