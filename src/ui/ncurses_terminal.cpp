@@ -11,8 +11,11 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <term.h>  // setupterm; its capability macros below clash with our names
 #include <termios.h>
 #include <unistd.h>
+#undef bell
+#undef cursor_visible
 
 #include <array>
 #include <atomic>
@@ -221,6 +224,15 @@ bool can_show(char32_t c) {
 std::string cap(const char* name) {
   const char* s = tigetstr(name);
   return (s && s != reinterpret_cast<const char*>(-1)) ? std::string(s) : std::string();
+}
+
+// Whether the terminfo database describes the terminal type. Asked before
+// newterm, which keeps some memory when it fails.
+bool has_description(const std::string& name, int fd) {
+  int error = 0;
+  if (setupterm(name.c_str(), fd, &error) != OK) return false;
+  del_curterm(set_curterm(nullptr));
+  return true;
 }
 
 // CGA colour numbers are curses colours with red and blue swapped.
@@ -470,6 +482,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   candidates.emplace_back("xterm");
   candidates.emplace_back("ansi");
   for (const std::string& name : candidates) {
+    if (!has_description(name, g_tty_fd)) continue;
     impl->screen = newterm(name.c_str(), options.out, options.in);
     if (impl->screen) {
       impl->term = name;
