@@ -374,12 +374,14 @@ void NcursesTerminal::Impl::check_size() {
 // Handles a window size change or a continue after a stop. True when the
 // whole screen must be drawn again.
 bool NcursesTerminal::Impl::service() {
-  if (!g_resized && !g_continued) return false;
-  g_resized = 0;
-  g_continued = 0;
+  // Empty the wake-up pipe first: a byte left in it would make every later
+  // poll return at once.
   char drain[64];
   while (::read(g_wake[0], drain, sizeof drain) > 0) {
   }
+  if (!g_resized && !g_continued) return false;
+  g_resized = 0;
+  g_continued = 0;
   check_size();
   update_restore_bytes();
   clearok(curscr, TRUE);
