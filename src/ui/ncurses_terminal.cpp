@@ -166,6 +166,18 @@ constexpr int SCREEN_SIGNALS[] = {SIGWINCH, SIGCONT, SIGTSTP};
 
 struct SavedHandlers {
   struct sigaction old[64];
+  void install_all() {
+    for (int sig : FATAL_SIGNALS) install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
+    install(SIGWINCH, on_resize, SA_RESTART);
+    install(SIGCONT, on_continue, SA_RESTART);
+    install(SIGTSTP, on_stop, SA_RESTART);
+  }
+  void restore_all() {
+    for (int sig : FATAL_SIGNALS) sigaction(sig, &old[sig], nullptr);
+    for (int sig : SCREEN_SIGNALS) sigaction(sig, &old[sig], nullptr);
+  }
+
+ private:
   void install(int sig, void (*handler)(int), int flags) {
     struct sigaction sa {};
     sa.sa_handler = handler;
@@ -175,7 +187,6 @@ struct SavedHandlers {
     // A signal the caller chose to ignore (nohup) stays ignored.
     if (old[sig].sa_handler != SIG_IGN) sigaction(sig, &sa, nullptr);
   }
-  void restore(int sig) { sigaction(sig, &old[sig], nullptr); }
 };
 
 // ---------------------------------------------------------------------------
@@ -471,10 +482,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
     return nullptr;
   }
   // Our handlers go in before newterm, which then leaves these signals alone.
-  for (int sig : FATAL_SIGNALS) impl->handlers.install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
-  impl->handlers.install(SIGWINCH, on_resize, SA_RESTART);
-  impl->handlers.install(SIGCONT, on_continue, SA_RESTART);
-  impl->handlers.install(SIGTSTP, on_stop, SA_RESTART);
+  impl->handlers.install_all();
 
   std::vector<std::string> candidates;
   if (options.term && *options.term)
@@ -492,11 +500,13 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
     }
   }
   if (!impl->screen) {
-    for (int sig : FATAL_SIGNALS) impl->handlers.restore(sig);
-    for (int sig : SCREEN_SIGNALS) impl->handlers.restore(sig);
+    impl->handlers.restore_all();
     g_open = false;
     return nullptr;
   }
+  // From here a signal finds the way back.
+  impl->update_restore_bytes();
+  g_screen_up = true;
   set_term(impl->screen);
   cbreak();
   noecho();
@@ -515,7 +525,6 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   impl->update_restore_bytes();
   const std::string_view alt = ALT_SENDS_ESCAPE_ON;
   [[maybe_unused]] const ssize_t w = ::write(g_tty_fd, alt.data(), alt.size());
-  g_screen_up = true;
 
   static bool hooks_installed = false;
   if (!hooks_installed) {
@@ -529,8 +538,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
 NcursesTerminal::~NcursesTerminal() {
   leave_screen();
   delscreen(impl_->screen);
-  for (int sig : FATAL_SIGNALS) impl_->handlers.restore(sig);
-  for (int sig : SCREEN_SIGNALS) impl_->handlers.restore(sig);
+  impl_->handlers.restore_all();
   g_resized = 0;
   g_continued = 0;
   g_open = false;
