@@ -469,7 +469,10 @@ NcursesTerminal::NcursesTerminal(std::unique_ptr<Impl> impl) : impl_(std::move(i
 std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   if (g_open.exchange(true)) return nullptr;
   auto impl = std::make_unique<Impl>();
-  std::setlocale(LC_ALL, "");
+  // Only the character set comes from the environment: numbers and dates
+  // keep their C form, as the receiver, the files and the report expect
+  // (a decimal comma would corrupt every value sent or saved).
+  std::setlocale(LC_CTYPE, "");
   impl->unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   impl->decoder = KeyDecoder(impl->unicode);
   impl->out = options.out;

@@ -72,6 +72,12 @@ TEST_F(RealTerminal, Utf8GlyphsAndSixteenColours) {
   EXPECT_NE(screen.find("5m\x1b[31m\x1b[44malarm"), std::string::npos);  // blinking red
 }
 
+TEST_F(RealTerminal, TakesOnlyTheCharacterSetFromTheLocale) {
+  open("xterm-256color", "C.UTF-8");  // LC_ALL
+  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C.UTF-8");
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
 TEST_F(RealTerminal, OnlyWhatChangedIsSent) {
   open("xterm-256color", "C.UTF-8");
   draw_sample();
