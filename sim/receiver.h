@@ -48,7 +48,8 @@ class Receiver {
   // The receiver's configuration and status. Besides the settings it holds
   // the switch banks (IPSWITCH lever 7 disables writing; HCASWITCH levers
   // 1..4 other than 15 and IPSWITCH levers 1..5 other than 0 put the serial
-  // settings and the address under hardware control), HW1, HW2, ELD, the
+  // settings and the addresses under hardware control: the software values
+  // are still kept and written, but the switches' are reported), HW1, HW2, ELD, the
   // versions (4 characters each in IPVER, HCAVER) and the confirmed
   // checksum (CHECKSUM).
   globals::RECIEVER_DATA& state() { return state_; }

@@ -171,9 +171,12 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   READ_COMMS(0);
   EXPECT_EQ(RX().MOD_BAUD, 6);
 
-  SET_COMMS(0);  // set by hardware: the receiver refuses
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Context Error");
+  RX().MOD_BAUD = 3;
+  SET_COMMS(0);  // kept for when the levers go back to software
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(rx.state().MOD_BAUD, 3);
+  READ_COMMS(0);
+  EXPECT_EQ(RX().MOD_BAUD, 6);
 }
 
 TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
