@@ -129,12 +129,13 @@ Bytes Receiver::receive(std::uint8_t b) {
     return {};
   Request q{frame[3] - 0x50, frame[4] - 0x30, std::string(frame.begin() + 5, frame.end() - 1)};
   requests_.push_back(q);
+  ++frames_;
   if (q.receiver != address) return {};
   return answer(q);
 }
 
 bool Receiver::faulty(int command) const {
-  return faults.only_command < 0 || faults.only_command == command;
+  return (faults.only_command < 0 || faults.only_command == command) && frames_ > faults.after;
 }
 
 Bytes Receiver::answer(const Request& q) {
