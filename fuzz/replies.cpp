@@ -1,7 +1,9 @@
 // Arbitrary reply bytes through reply judging and every reply decoder: the
-// simulated receiver answers every request with the fuzzer's bytes.
+// first byte chooses the reading, the simulated receiver answers every
+// request of it with the remaining bytes.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "link/comms.h"
 #include "model/globals.h"
@@ -10,6 +12,7 @@
 #include "ui/script_terminal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
   static const bool initialised = [] {
     globals::INITCOMMS();
     return true;
@@ -19,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   crt::Install(&term);
   static sim::Receiver rx;
   rx.clear_requests();
-  rx.faults.raw_reply = sim::Bytes(data, data + size);
+  rx.faults.raw_reply = sim::Bytes(data + 1, data + size);
   {
     sim::PluggedIn plug(rx);
     using namespace comms;
@@ -32,10 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [] { READ_CHECKSUM(0); },      [] { READ_SCALES(0, 2, 12); }, [] { READ_SWITCHES(0); },
         [] { SET_SCALES(0, 1, 1); },
     };
-    for (auto reading : readings) {
-      globals::MSGERROR = false;
-      reading();
-    }
+    globals::MSGERROR = false;
+    readings[data[0] % std::size(readings)]();
   }
   crt::Install(nullptr);
   return 0;
