@@ -317,6 +317,17 @@ TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
     EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
 }
 
+TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
+  RECIEVER_DATA saved = rx.state();
+  saved.TAG_FIELD = "FROM A FILE              ";
+  saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
+  rx.load(saved);
+  READ_TAG(0);
+  READ_SCALES(0, 1, 2);
+  EXPECT_EQ(RX().TAG_FIELD, "FROM A FILE              ");
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
+}
+
 TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 9;
   SEND_RESET(0, 9);

@@ -182,8 +182,9 @@ TEST_F(SimProcessTest, StatusAndSwitchOptions) {
   EXPECT_EQ(RX().MOD_ADDRESSA, 5);
 }
 
-TEST_F(SimProcessTest, FaultsLimitedToOneCommand) {
-  start({"--refuse", "1", "--only-command", "17"});
+TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
+  start({"--refuse", "1", "--only-command", "17", "--fault-after", "1"});
+  READ_TAG(0);  // the first request is spared
   READ_TEMP(0);
   EXPECT_FALSE(MSGERROR);
   READ_TAG(0);
