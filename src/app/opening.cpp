@@ -1,4 +1,4 @@
-#include "app/opening.h"
+#include "app/project1.h"
 
 #include "link/port_choice.h"
 #include "model/globals.h"
@@ -41,7 +41,7 @@ void MAINMENU() {
 
 void OPENINGVALS() {
   for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
-  wind::DISP[2][1] = NAME;
+  wind::DISP[2][1] = NAME.view();
   wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
   wind::DISP[2][3] = comms::PORT_CELL_TEXT();
   for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";

@@ -1,0 +1,52 @@
+// The link fixture (simulator plugged in, scripted terminal in virtual
+// time) plus a log of what the screen showed at every wait: the progress
+// line on row 25 and the error field at column 5, row 23.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/link_fixture.h"
+
+class TransferTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    LinkTest::SetUp();
+    term.on_wait = [this] { watch(); };
+  }
+
+  // Command codes of the requests, in order.
+  std::vector<int> commands() const {
+    std::vector<int> codes;
+    for (const auto& q : rx.requests()) codes.push_back(q.command);
+    return codes;
+  }
+
+  // How often the error field showed text; each display of WRTERROR lasts
+  // one wait, and the field is blanked between two displays.
+  int shown(const std::string& error) const {
+    int n = 0;
+    for (const auto& e : errors)
+      if (e == error) ++n;
+    return n;
+  }
+
+  // Distinct texts row 25 showed, in order (without trailing blanks).
+  std::vector<std::string> progress;
+  std::vector<std::string> errors;
+  // Called at every wait after the log has been updated.
+  std::function<void()> also;
+
+ private:
+  static std::string trimmed(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+  }
+  void watch() {
+    const std::string row = trimmed(crt::Screen().text(1, 25, 79));
+    if (!row.empty() && (progress.empty() || progress.back() != row)) progress.push_back(row);
+    const std::string err = trimmed(crt::Screen().text(5, 23, 17));
+    if (errors.empty() || errors.back() != err) errors.push_back(err);
+    if (also) also();
+  }
+};
