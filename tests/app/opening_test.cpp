@@ -45,8 +45,8 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(at(30, 16, 18), "        YES       ");
   EXPECT_NE(crt::Screen().bg(30, 15), crt::Screen().bg(30, 16));  // NO highlighted
   // The value column was filled before the background was drawn.
-  EXPECT_EQ(at(61, 10, 8), "    COM1");
-  EXPECT_EQ(at(61, 9, 13), "   Online    ");
+  EXPECT_EQ(wind::DISP[2][3], "    COM1");
+  EXPECT_EQ(wind::DISP[2][2], "   Online    ");
 }
 
 TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {

@@ -65,6 +65,9 @@ class Startup : public ::testing::Test {
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
+    crt::Window(1, 1, crt::COLS, crt::ROWS);  // a blank screen for the next test
+    crt::TextBackground(0);
+    crt::ClrScr();
     crt::Install(nullptr);
     globals::ARGUMENTS.clear();
   }

@@ -30,9 +30,10 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   for (int c = 1; c <= 8; ++c) expected.insert(expected.end(), {35, 8, 6});
   EXPECT_EQ(commands(), expected);
   // Every channel request names transmitter 1 and its channel.
-  for (int c = 1; c <= 8; ++c)
-    EXPECT_EQ(rx.requests().at(static_cast<std::size_t>(12 + 3 * (c - 1))).params,
-              std::string{'1', static_cast<char>('0' + c)});
+  for (int c = 1; c <= 8; ++c) {
+    const std::string params = {'1', static_cast<char>('0' + c)};
+    EXPECT_EQ(rx.requests().at(static_cast<std::size_t>(12 + 3 * (c - 1))).params, params);
+  }
 
   std::vector<std::string> texts{" Uploading Configuration"};
   for (int c = 1; c <= 8; ++c) texts.push_back(progress_text(1, c));
