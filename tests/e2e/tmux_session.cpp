@@ -110,11 +110,17 @@ TmuxSession::TmuxSession(const std::vector<std::string>& program_args,
              "; sleep 600";
   tmux("-f /dev/null new-session -d -x 80 -y 25 -s e2e " + quote(program));
   started_ = poll_until([&] { return !tmux("list-panes -t e2e").empty(); }, 3000ms);
-  if (!started_) error_ = "tmux did not start";
+  if (!started_) {
+    error_ = "tmux did not start";
+    return;
+  }
+  socket_path_ = tmux("display-message -p -t e2e '#{socket_path}'");
+  while (!socket_path_.empty() && socket_path_.back() == '\n') socket_path_.pop_back();
 }
 
 TmuxSession::~TmuxSession() {
   if (!socket_.empty()) tmux("kill-server");
+  if (!socket_path_.empty()) unlink(socket_path_.c_str());
   if (sim_pid_ > 0) {
     kill(sim_pid_, SIGTERM);
     int status;

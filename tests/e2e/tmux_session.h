@@ -49,6 +49,7 @@ class TmuxSession {
   bool started_ = false;
   std::string error_;
   std::string socket_;
+  std::string socket_path_;  // the server's socket file, removed at the end
   std::string dir_;  // scratch directory for logs and the exit status
   pid_t sim_pid_ = -1;
 };
