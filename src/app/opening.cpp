@@ -1,5 +1,6 @@
 #include "app/project1.h"
 
+#include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
 #include "transfer/download.h"
@@ -23,7 +24,10 @@ void DISPATCH(int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
     case 21: download::DOWNLOAD(); break;
+    case 22: disk::LOAD(); break;
+    case 23: disk::SAVE(); break;
     case 24: download::SIGNOFF(); break;
+    case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
     default: break;

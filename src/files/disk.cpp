@@ -1,6 +1,7 @@
 // The save and load commands of the main menu.
 #include "files/disk.h"
 
+#include "transfer/download.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
 #include "ui/wind.h"
@@ -34,6 +35,23 @@ bool ask_until(std::string_view failure, Act act) {
   }
 }
 
+// After a load while online: the configuration is only in memory, so offer
+// to send it to the receiver.
+void offer_download() {
+  scrn::BACKGND(0);
+  wind::FILLSCN(wind::XCUR, wind::YCUR);
+  crt::Window(1, 1, crt::COLS, crt::ROWS);
+  crt::GotoXY(3, 21);
+  crt::Write("After Loading configuration is not");
+  crt::GotoXY(3, 22);
+  crt::Write("automatically updated.");
+  wind::TXT[0] = "    Download ?    ";
+  wind::TXT[1] = "       Yes        ";
+  wind::TXT[2] = "       No         ";
+  wind::DRAWWINDOW(30, 15, 2);
+  if (wind::SELECTION(2, 2, 2) == 1) download::DOWNLOAD();
+}
+
 }  // namespace
 
 void SAVE() {
@@ -41,6 +59,16 @@ void SAVE() {
   ask_until("Disk Access Error", [](const std::string& base) {
     return WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
+}
+
+void LOAD() {
+  name_box("      Load        ");
+  const bool loaded = ask_until("Invalid Filename", [](const std::string& base) {
+    return READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
+  });
+  globals::TXNO = 1;
+  globals::CHNO = 1;
+  if (globals::ONLINE && loaded) offer_download();
 }
 
 }  // namespace disk

@@ -1,5 +1,5 @@
 // A fresh empty directory made the working directory for one test, removed
-// with everything in it afterwards.
+// with everything in it afterwards; over any fixture as its base.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,9 +15,11 @@
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
-class ScratchDir : public ::testing::Test {
+template <class Base = ::testing::Test>
+class ScratchDirOn : public Base {
  protected:
   void SetUp() override {
+    Base::SetUp();
     old_ = std::filesystem::current_path();
     std::string tmpl = (std::filesystem::temp_directory_path() / "kdv578-files-XXXXXX").string();
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
@@ -30,6 +32,7 @@ class ScratchDir : public ::testing::Test {
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(dir_, ec);
+    Base::TearDown();
   }
 
   static std::vector<std::uint8_t> bytes_of(const std::string& path) {
@@ -51,6 +54,8 @@ class ScratchDir : public ::testing::Test {
   std::filesystem::path old_;
   std::filesystem::path dir_;
 };
+
+using ScratchDir = ScratchDirOn<>;
 
 // A scratch directory with a fresh data model and a scripted terminal; `seen`
 // collects every screen shown at a wait, to find a message that has passed.
