@@ -70,6 +70,13 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view) { return o.faults.bad_numbers = true; }},
       {"--only-command", "CODE", "apply the faults to command CODE only (e.g. 17 for the tag)",
        [](Options& o, std::string_view v) { return number(v, 10, 0, 255, o.faults.only_command); }},
+      {"--fault-after", "N", "apply the faults from request N + 1 on (default 0)",
+       [](Options& o, std::string_view v) {
+         int n = 0;
+         const bool ok = number(v, 10, 0, 1'000'000, n);
+         o.faults.after = static_cast<std::size_t>(n);
+         return ok;
+       }},
       {"--verbose", nullptr, "log every request and reply on standard error",
        [](Options& o, std::string_view) { return o.verbose = true; }},
       {"--help", nullptr, "show this help",

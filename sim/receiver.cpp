@@ -18,7 +18,7 @@ constexpr char CR = '\r', LF = '\n';
 
 // Refusal codes.
 constexpr int PROTOCOL = 0, WRONG_PARAMETERS = 1, TX_CH_INVALID = 2, OVERRANGE = 3,
-              CONTEXT = 5, WRITE_DISABLED = 7;
+              WRITE_DISABLED = 7;
 
 char digit(int v) { return static_cast<char>(0x30 + v); }
 
@@ -129,12 +129,13 @@ Bytes Receiver::receive(std::uint8_t b) {
     return {};
   Request q{frame[3] - 0x50, frame[4] - 0x30, std::string(frame.begin() + 5, frame.end() - 1)};
   requests_.push_back(q);
+  ++frames_;
   if (q.receiver != address) return {};
   return answer(q);
 }
 
 bool Receiver::faulty(int command) const {
-  return faults.only_command < 0 || faults.only_command == command;
+  return (faults.only_command < 0 || faults.only_command == command) && frames_ > faults.after;
 }
 
 Bytes Receiver::answer(const Request& q) {
@@ -173,9 +174,8 @@ Receiver::Answer Receiver::dispatch(const Request& q) {
 
   // Writing is refused while IP lever 7 is set; a change awaits confirmation.
   const bool write_disabled = TSTBIT(rx.IPSWITCH, 6);
-  auto set = [&](bool ok, auto&& apply, bool context_ok = true) -> Answer {
+  auto set = [&](bool ok, auto&& apply) -> Answer {
     if (write_disabled) return {WRITE_DISABLED, {}};
-    if (!context_ok) return {CONTEXT, {}};
     if (!ok) return overrange;
     apply();
     unconfirmed = true;
@@ -291,13 +291,10 @@ Receiver::Answer Receiver::dispatch(const Request& q) {
                                 digit(LINE_BITS(rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS))}};
       }
       if (n != 2) return wrong;
-      return set(
-          d(0) >= 1 && d(0) <= 8 && d(1) <= 15,
-          [&] {
-            rx.MOD_BAUD = static_cast<byte>(d(0));
-            FROM_LINE_BITS(d(1), rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
-          },
-          !comms_by_hardware());
+      return set(d(0) >= 1 && d(0) <= 8 && d(1) <= 15, [&] {
+        rx.MOD_BAUD = static_cast<byte>(d(0));
+        FROM_LINE_BITS(d(1), rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
+      });
     }
     case CMD_ADDRESS: {
       if (n == 0) {
@@ -310,13 +307,10 @@ Receiver::Answer Receiver::dispatch(const Request& q) {
       if (n != 4) return wrong;
       for (std::size_t i = 0; i < 4; ++i)
         if (d(i) > 15) return wrong;
-      return set(
-          true,
-          [&] {
-            rx.MOD_ADDRESSA = static_cast<byte>(d(0) * 16 + d(1));
-            rx.MOD_ADDRESSB = static_cast<byte>(d(2) * 16 + d(3));
-          },
-          !address_by_hardware());
+      return set(true, [&] {
+        rx.MOD_ADDRESSA = static_cast<byte>(d(0) * 16 + d(1));
+        rx.MOD_ADDRESSB = static_cast<byte>(d(2) * 16 + d(3));
+      });
     }
     case CMD_VERS:
       if (n != 0) return wrong;

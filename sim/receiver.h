@@ -10,6 +10,7 @@
 // bits, so they can never read as a frame byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +32,7 @@ struct Faults {
   bool hht = false;          // status 2, bit 2: a hand-held configurator is active
   bool bad_numbers = false;  // numbers and values in replies cannot be read
   int only_command = -1;     // the faults above hit only this command code
+  std::size_t after = 0;     // ... and only from request number after + 1 on
   std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
 };
 
@@ -48,7 +50,8 @@ class Receiver {
   // The receiver's configuration and status. Besides the settings it holds
   // the switch banks (IPSWITCH lever 7 disables writing; HCASWITCH levers
   // 1..4 other than 15 and IPSWITCH levers 1..5 other than 0 put the serial
-  // settings and the address under hardware control), HW1, HW2, ELD, the
+  // settings and the addresses under hardware control: the software values
+  // are still kept and written, but the switches' are reported), HW1, HW2, ELD, the
   // versions (4 characters each in IPVER, HCAVER) and the confirmed
   // checksum (CHECKSUM).
   globals::RECIEVER_DATA& state() { return state_; }
@@ -69,6 +72,8 @@ class Receiver {
   // Every request frame received, in order.
   const std::vector<Request>& requests() const { return requests_; }
   void clear_requests() { requests_.clear(); }
+  // Request frames received since start (clearing the log keeps the count).
+  std::size_t frames() const { return frames_; }
   // The request bytes as they went over the line.
   static Bytes frame_of(const Request& q);
 
@@ -97,6 +102,7 @@ class Receiver {
   globals::RECIEVER_DATA state_;
   Bytes partial_;
   std::vector<Request> requests_;
+  std::size_t frames_ = 0;
   unsigned step_ = 0;  // advances with every live reading
   bool bad_numbers_now_ = false;  // the reply being built carries unreadable numbers
 };

@@ -108,7 +108,8 @@ std::string DEVICE_PATH(std::string_view name);
 
 // The serial ports of the machine as bare names joined by commas: entries of
 // the sysfs tty class that have a device, without legacy UARTs of type 0,
-// in natural order. KDV578_PORTS, when set, is the whole list instead.
+// in natural order. KDV578_PORTS, when set, is the whole list instead
+// (blanks around its entries dropped).
 std::string GETSERIALPORTNAMES(const std::string& sysfs_root = "/sys/class/tty");
 
 // ---- Framing and exchange ---------------------------------------------------

@@ -53,6 +53,12 @@ bool phantom_uart(const fs::path& entry) {
   return type >> value && value == 0;
 }
 
+std::string join(const std::vector<std::string>& names) {
+  std::string joined;
+  for (std::size_t i = 0; i < names.size(); ++i) joined += (i ? "," : "") + names[i];
+  return joined;
+}
+
 }  // namespace
 
 std::string DEVICE_PATH(std::string_view name) {
@@ -67,8 +73,20 @@ std::string DEVICE_PATH(std::string_view name) {
 }
 
 std::string GETSERIALPORTNAMES(const std::string& sysfs_root) {
-  if (const char* list = std::getenv("KDV578_PORTS")) return list;
   std::vector<std::string> names;
+  if (const char* list = std::getenv("KDV578_PORTS")) {
+    // The entries as given, blanks around them dropped.
+    std::string_view rest(list);
+    while (!rest.empty()) {
+      const std::size_t comma = rest.find(',');
+      std::string_view entry = rest.substr(0, comma);
+      while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+      while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
+      names.emplace_back(entry);
+      rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return join(names);
+  }
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(sysfs_root, ec)) {
     std::error_code e2;
@@ -76,12 +94,7 @@ std::string GETSERIALPORTNAMES(const std::string& sysfs_root) {
     if (has_device && !phantom_uart(entry.path())) names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end(), natural_less);
-  std::string joined;
-  for (const std::string& n : names) {
-    if (!joined.empty()) joined += ',';
-    joined += n;
-  }
-  return joined;
+  return join(names);
 }
 
 }  // namespace comms

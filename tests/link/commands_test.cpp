@@ -171,9 +171,12 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   READ_COMMS(0);
   EXPECT_EQ(RX().MOD_BAUD, 6);
 
-  SET_COMMS(0);  // set by hardware: the receiver refuses
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Context Error");
+  RX().MOD_BAUD = 3;
+  SET_COMMS(0);  // kept for when the levers go back to software
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(rx.state().MOD_BAUD, 3);
+  READ_COMMS(0);
+  EXPECT_EQ(RX().MOD_BAUD, 6);
 }
 
 TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
@@ -312,6 +315,17 @@ TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
   EXPECT_EQ(ERRMSG, " Data Error");
   for (int c = 2; c <= 8; ++c)
     EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
+}
+
+TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
+  RECIEVER_DATA saved = rx.state();
+  saved.TAG_FIELD = "FROM A FILE              ";
+  saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
+  rx.load(saved);
+  READ_TAG(0);
+  READ_SCALES(0, 1, 2);
+  EXPECT_EQ(RX().TAG_FIELD, "FROM A FILE              ");
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
 }
 
 TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {

@@ -78,6 +78,20 @@ TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
   }
 }
 
+TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
+  rx.faults.refuse = 4;
+  rx.faults.only_command = CMD_TEMP;
+  rx.faults.after = 2;
+  READ_TEMP(0);  // request 1
+  READ_NO_TX(0);  // request 2
+  READ_NO_TX(0);  // another command
+  EXPECT_FALSE(MSGERROR);
+  READ_TEMP(0);
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(ERRMSG, " Tx Error");
+  EXPECT_EQ(rx.frames(), 5u);
+}
+
 TEST_F(LinkTest, WrongFrameByteIsAnInvalidResponseAndRetried) {
   for (int index : {3, 4}) {
     MSGERROR = false;

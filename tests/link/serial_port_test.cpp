@@ -188,8 +188,8 @@ TEST_F(PortList, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
 TEST_F(PortList, NoPortsAndTheEnvironmentOverride) {
   EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
   tty("ttyS0", true, "4");
-  setenv("KDV578_PORTS", "/dev/pts/4,ttyUSB3", 1);
-  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "/dev/pts/4,ttyUSB3");
+  setenv("KDV578_PORTS", "/dev/pts/4, ttyUSB3,,COM2 ", 1);
+  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "/dev/pts/4,ttyUSB3,,COM2");
   setenv("KDV578_PORTS", "", 1);
   EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
 }

@@ -182,8 +182,9 @@ TEST_F(SimProcessTest, StatusAndSwitchOptions) {
   EXPECT_EQ(RX().MOD_ADDRESSA, 5);
 }
 
-TEST_F(SimProcessTest, FaultsLimitedToOneCommand) {
-  start({"--refuse", "1", "--only-command", "17"});
+TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
+  start({"--refuse", "1", "--only-command", "17", "--fault-after", "1"});
+  READ_TAG(0);  // the first request is spared
   READ_TEMP(0);
   EXPECT_FALSE(MSGERROR);
   READ_TAG(0);
@@ -219,7 +220,7 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
-                             "--write-disabled", "--ip-switch", "--only-command"})
+                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   SimProcess bad({"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);
