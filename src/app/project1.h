@@ -1,0 +1,58 @@
+// The program's entry object, its start-up sequence and (later) the main
+// menu loop.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace project1 {
+
+// The application object: checks the command line once, prints the usage
+// line or the option error on standard output, and ends. Options never stop
+// the program; start-up follows in every case.
+class Ex1 {
+ public:
+  // params: the arguments after the program name; exe_name: the program's
+  // own file name as the system reports it; out: standard output.
+  Ex1(std::vector<std::string> params, std::string exe_name, std::ostream& out);
+
+  std::string Title;
+  bool StopOnException = false;
+
+  // The run loop: DORUN until the object is terminated. An exception
+  // escaping DORUN is shown as an error report and, with StopOnException,
+  // ends the loop.
+  void Run();
+  void DORUN();
+  void WRITEHELP();
+  void Terminate() { terminated_ = true; }
+  bool Terminated() const { return terminated_; }
+
+  // The option checker: short options are letters, a letter followed by ':'
+  // takes an argument; long options are names, a name ending in ':' takes
+  // an argument ("--name=value" or the next parameter). Returns the first
+  // error text, or an empty text when every option is known and well-formed.
+  std::string CheckOptions(std::string_view short_options,
+                           const std::vector<std::string>& long_options) const;
+  bool HasOption(char short_name, std::string_view long_name) const;
+  void ShowException(std::string_view message);
+  const std::string& ExeName() const { return exe_name_; }
+
+ private:
+  std::vector<std::string> params_;
+  std::string exe_name_;
+  std::ostream& out_;
+  bool terminated_ = false;
+};
+
+// Start-up step 1: the application object, titled "Ex11", over the command
+// line kept in globals::ARGUMENTS, printing on standard output. argv0 names
+// the program when the system cannot report its full path.
+void RUNAPPLICATION(std::string_view argv0);
+
+// Start-up from the full-screen window on, in its fixed order.
+void STARTUP();
+
+}  // namespace project1

@@ -1,0 +1,593 @@
+// ncursesw behind the Terminal seam. Keys are read as raw bytes (keypad off)
+// and decoded by KeyDecoder, so the program's own queue sees every sequence
+// the terminal sends, including those its terminfo entry does not name.
+// Window size changes arrive through our own SIGWINCH handler.
+#include "ui/ncurses_terminal.h"
+
+#define NCURSES_WIDECHAR 1
+#include <fcntl.h>
+#include <langinfo.h>
+#include <ncurses.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "ui/cp437.h"
+#include "ui/key_decoder.h"
+
+namespace crt {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int DEFAULT_ESCDELAY_MS = 50;
+// xterm: save the Alt-sends-Escape setting, set it; restore it on leaving.
+constexpr std::string_view ALT_SENDS_ESCAPE_ON = "\x1b[?1036s\x1b[?1036h";
+constexpr std::string_view ALT_SENDS_ESCAPE_RESTORE = "\x1b[?1036r";
+
+// ---------------------------------------------------------------------------
+// State the signal handlers use. Everything here is written by the main
+// thread only while the handlers cannot observe a half-written value.
+
+// A byte string a signal handler may write out: the main thread fills the
+// spare copy and then flips, so a handler always sees a complete one.
+class SignalSafeBytes {
+ public:
+  void set(std::string_view s) {
+    const int spare = 1 - active_.load();
+    const std::size_t n = std::min(s.size(), sizeof copies_[spare].data);
+    std::memcpy(copies_[spare].data, s.data(), n);
+    copies_[spare].len = n;
+    active_.store(spare);
+  }
+  void write_to(int fd) const {
+    const Copy& c = copies_[active_.load()];
+    std::size_t done = 0;
+    while (done < c.len) {
+      const ssize_t w = ::write(fd, c.data + done, c.len - done);
+      if (w > 0)
+        done += static_cast<std::size_t>(w);
+      else if (w < 0 && errno == EINTR)
+        continue;
+      else
+        break;  // the terminal is gone; nothing more to restore
+    }
+  }
+
+ private:
+  struct Copy {
+    char data[512];
+    std::size_t len = 0;
+  };
+  Copy copies_[2];
+  std::atomic<int> active_{0};
+};
+
+std::atomic<bool> g_open{false};       // a terminal object exists
+std::atomic<bool> g_screen_up{false};  // the terminal is in screen mode
+int g_tty_fd = -1;                     // where the modes and bytes go
+bool g_have_modes = false;
+termios g_shell_modes{};
+termios g_program_modes{};
+SignalSafeBytes g_leave_bytes;  // back to the shell's screen
+SignalSafeBytes g_enter_bytes;  // into the screen again after Ctrl-Z
+int g_wake[2] = {-1, -1};       // self-pipe: a signal wakes poll()
+volatile sig_atomic_t g_resized = 0;
+volatile sig_atomic_t g_continued = 0;
+std::terminate_handler g_previous_terminate = nullptr;
+
+// Async-signal-safe: back to the shell's screen and terminal modes, once.
+void leave_screen() {
+  if (!g_screen_up.exchange(false)) return;
+  const int saved = errno;
+  g_leave_bytes.write_to(g_tty_fd);
+  if (g_have_modes) tcsetattr(g_tty_fd, TCSADRAIN, &g_shell_modes);
+  errno = saved;
+}
+
+void wake() {
+  const int saved = errno;
+  const char c = 0;
+  [[maybe_unused]] const ssize_t w = ::write(g_wake[1], &c, 1);
+  errno = saved;
+}
+
+void on_resize(int) {
+  g_resized = 1;
+  wake();
+}
+
+void on_continue(int) {
+  g_continued = 1;
+  wake();
+}
+
+// Ctrl-Z: leave the screen, stop, and take the screen back when continued.
+void on_stop(int sig) {
+  const int saved = errno;
+  const bool was_up = g_screen_up.load();
+  leave_screen();
+  signal(sig, SIG_DFL);
+  sigset_t unblock;
+  sigemptyset(&unblock);
+  sigaddset(&unblock, sig);
+  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  raise(sig);  // stops here until SIGCONT
+  struct sigaction again {};
+  again.sa_handler = on_stop;
+  sigemptyset(&again.sa_mask);
+  again.sa_flags = SA_RESTART;
+  sigaction(sig, &again, nullptr);
+  if (was_up) {
+    if (g_have_modes) tcsetattr(g_tty_fd, TCSADRAIN, &g_program_modes);
+    g_enter_bytes.write_to(g_tty_fd);
+    g_screen_up.store(true);
+  }
+  on_continue(sig);
+  errno = saved;
+}
+
+// Terminating and fatal signals: restore, then let the signal end the
+// process as it would have (SA_RESETHAND put the default action back).
+void on_fatal(int sig) {
+  leave_screen();
+  raise(sig);
+}
+
+void on_terminate() {
+  leave_screen();
+  if (g_previous_terminate) g_previous_terminate();
+  std::abort();
+}
+
+void on_exit() { leave_screen(); }
+
+constexpr int FATAL_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGSEGV,
+                                 SIGBUS,  SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+constexpr int SCREEN_SIGNALS[] = {SIGWINCH, SIGCONT, SIGTSTP};
+
+struct SavedHandlers {
+  struct sigaction old[64];
+  void install(int sig, void (*handler)(int), int flags) {
+    struct sigaction sa {};
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = flags;
+    sigaction(sig, nullptr, &old[sig]);
+    // A signal the caller chose to ignore (nohup) stays ignored.
+    if (old[sig].sa_handler != SIG_IGN) sigaction(sig, &sa, nullptr);
+  }
+  void restore(int sig) { sigaction(sig, &old[sig], nullptr); }
+};
+
+// ---------------------------------------------------------------------------
+
+chtype acs_char(cp437::Acs a) {
+  using cp437::Acs;
+  switch (a) {
+    case Acs::ULCORNER: return ACS_ULCORNER;
+    case Acs::URCORNER: return ACS_URCORNER;
+    case Acs::LLCORNER: return ACS_LLCORNER;
+    case Acs::LRCORNER: return ACS_LRCORNER;
+    case Acs::LTEE: return ACS_LTEE;
+    case Acs::RTEE: return ACS_RTEE;
+    case Acs::TTEE: return ACS_TTEE;
+    case Acs::BTEE: return ACS_BTEE;
+    case Acs::PLUS: return ACS_PLUS;
+    case Acs::HLINE: return ACS_HLINE;
+    case Acs::VLINE: return ACS_VLINE;
+    case Acs::CKBOARD: return ACS_CKBOARD;
+    case Acs::BLOCK: return ACS_BLOCK;
+    case Acs::DEGREE: return ACS_DEGREE;
+    case Acs::PLMINUS: return ACS_PLMINUS;
+    case Acs::BULLET: return ACS_BULLET;
+    case Acs::DIAMOND: return ACS_DIAMOND;
+    case Acs::LEQUAL: return ACS_LEQUAL;
+    case Acs::GEQUAL: return ACS_GEQUAL;
+    case Acs::PI: return ACS_PI;
+    case Acs::STERLING: return ACS_STERLING;
+    case Acs::UARROW: return ACS_UARROW;
+    case Acs::DARROW: return ACS_DARROW;
+    case Acs::LARROW: return ACS_LARROW;
+    case Acs::RARROW: return ACS_RARROW;
+    case Acs::NONE: break;
+  }
+  return ' ';
+}
+
+// Whether the locale can encode c and the terminal shows it one cell wide.
+bool can_show(char32_t c) {
+  char buf[MB_LEN_MAX];
+  std::mbstate_t state{};
+  return std::wcrtomb(buf, static_cast<wchar_t>(c), &state) != static_cast<std::size_t>(-1) &&
+         wcwidth(static_cast<wchar_t>(c)) == 1;
+}
+
+std::string cap(const char* name) {
+  const char* s = tigetstr(name);
+  return (s && s != reinterpret_cast<const char*>(-1)) ? std::string(s) : std::string();
+}
+
+// CGA colour numbers are curses colours with red and blue swapped.
+short curses_colour(int cga) {
+  constexpr short BASE[] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+                            COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
+  return static_cast<short>(BASE[cga & 7] + ((cga & 8) ? 8 : 0));
+}
+
+}  // namespace
+
+struct NcursesTerminal::Impl {
+  SCREEN* screen = nullptr;
+  std::string term;
+  int in_fd = -1;
+  bool unicode = false;
+  int colours = 0;
+  int escdelay = DEFAULT_ESCDELAY_MS;
+  SavedHandlers handlers;
+
+  struct Glyph {
+    wchar_t wc;
+    attr_t attr;
+  };
+  struct Look {
+    attr_t attr;
+    short pair;
+  };
+  std::array<Glyph, 256> glyphs{};
+  std::array<Look, 256> looks{};
+
+  KeyDecoder decoder{false};
+  std::string pending;  // key bytes not yet decoded
+  Clock::time_point last_byte{};
+
+  ScreenModel* model = nullptr;  // the model last presented, for redraws
+  bool cursor_on = true;
+  bool too_small = false;
+  bool notice_up = false;
+
+  void setup_colours();
+  void setup_glyphs();
+  void learn_keys();
+  void update_restore_bytes();
+  void check_size();
+  bool service();
+  void draw(ScreenModel& m);
+  void show_notice();
+  void read_input();
+};
+
+void NcursesTerminal::Impl::setup_colours() {
+  if (has_colors() && start_color() != ERR) {
+    if (::COLORS >= 16 && ::COLOR_PAIRS >= 128)
+      colours = 16;
+    else if (::COLORS >= 8 && ::COLOR_PAIRS >= 64)
+      colours = 8;
+  }
+  if (colours) {
+    // Pair bg * colours + fg; pair 0 is black on black.
+    assume_default_colors(COLOR_BLACK, COLOR_BLACK);
+    for (int bg = 0; bg < 8; ++bg)
+      for (int fg = 0; fg < colours; ++fg)
+        if (bg || fg) init_pair(static_cast<short>(bg * colours + fg), curses_colour(fg), curses_colour(bg));
+  }
+  for (int a = 0; a < 256; ++a) {
+    const int fg = a & 0x0F, bg = (a >> 4) & 7;
+    attr_t attr = (a & 0x80) ? A_BLINK : A_NORMAL;
+    short pair = 0;
+    if (colours == 16) {
+      pair = static_cast<short>(bg * 16 + fg);
+    } else {
+      if (fg & 8) attr |= A_BOLD;
+      if (colours == 8)
+        pair = static_cast<short>(bg * 8 + (fg & 7));
+      else if (bg)
+        attr |= A_REVERSE;
+    }
+    looks[a] = {attr, pair};
+  }
+}
+
+void NcursesTerminal::Impl::setup_glyphs() {
+  for (int b = 0; b < 256; ++b) {
+    const cp437::Glyph g = cp437::Render(static_cast<std::uint8_t>(b), can_show);
+    switch (g.kind) {
+      case cp437::Glyph::UNICODE: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
+      case cp437::Glyph::ACS: {
+        const chtype c = acs_char(g.acs);
+        glyphs[b] = {static_cast<wchar_t>(c & A_CHARTEXT), static_cast<attr_t>(c & A_ATTRIBUTES)};
+        break;
+      }
+      case cp437::Glyph::ASCII: glyphs[b] = {static_cast<wchar_t>(g.ascii), A_NORMAL}; break;
+    }
+  }
+}
+
+void NcursesTerminal::Impl::learn_keys() {
+  const struct {
+    const char* cap;
+    std::uint8_t scan;
+  } KEYS[] = {{"kcuu1", scan::UP},    {"kcud1", scan::DOWN},    {"kcub1", scan::LEFT},
+              {"kcuf1", scan::RIGHT}, {"kdch1", scan::DELETE},  {"khome", scan::HOME},
+              {"kend", scan::END},    {"kpp", scan::PGUP},      {"knp", scan::PGDN},
+              {"kich1", scan::INSERT}, {"kcbt", scan::SHIFT_TAB}, {"kf11", scan::F11},
+              {"kf12", scan::F12}};
+  for (const auto& k : KEYS) decoder.learn(cap(k.cap), k.scan);
+  for (int f = 1; f <= 10; ++f)
+    decoder.learn(cap(("kf" + std::to_string(f)).c_str()), static_cast<std::uint8_t>(scan::F1 + f - 1));
+}
+
+// The bytes that give the terminal back (cursor to the last line, normal
+// attributes and cursor, main screen, xterm's Alt setting), and those that
+// take it again after Ctrl-Z.
+void NcursesTerminal::Impl::update_restore_bytes() {
+  std::string leave = "\x18";  // CAN: ends an escape sequence cut off by a signal
+  leave += cap("sgr0") + cap("op");
+  if (const std::string cup = cap("cup"); !cup.empty()) leave += tiparm(cup.c_str(), ::LINES - 1, 0);
+  leave += cap("cnorm") + cap("rmcup");
+  leave += ALT_SENDS_ESCAPE_RESTORE;
+  g_leave_bytes.set(leave);
+  std::string enter = cap("smcup");
+  enter += ALT_SENDS_ESCAPE_ON;
+  enter += cap(cursor_on ? "cnorm" : "civis");
+  g_enter_bytes.set(enter);
+}
+
+// Takes the terminal's current size (ncurses' idea of it may be stale after
+// a resize) and decides whether the 80 x 25 screen fits.
+void NcursesTerminal::Impl::check_size() {
+  winsize ws{};
+  if (ioctl(g_tty_fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0 &&
+      (ws.ws_row != ::LINES || ws.ws_col != ::COLS))
+    resize_term(ws.ws_row, ws.ws_col);
+  too_small = ::LINES < crt::ROWS || ::COLS < crt::COLS;
+}
+
+// Handles a window size change or a continue after a stop. True when the
+// whole screen must be drawn again.
+bool NcursesTerminal::Impl::service() {
+  if (!g_resized && !g_continued) return false;
+  g_resized = 0;
+  g_continued = 0;
+  char drain[64];
+  while (::read(g_wake[0], drain, sizeof drain) > 0) {
+  }
+  check_size();
+  update_restore_bytes();
+  clearok(curscr, TRUE);
+  notice_up = false;
+  if (model) model->mark_all_dirty();
+  return true;
+}
+
+void NcursesTerminal::Impl::show_notice() {
+  werase(stdscr);
+  wattr_set(stdscr, looks[0x07].attr, looks[0x07].pair, nullptr);
+  const std::string text = "Please enlarge this terminal to at least 80 x 25 characters (it is " +
+                           std::to_string(::COLS) + " x " + std::to_string(::LINES) + " now).";
+  mvwaddnstr(stdscr, 0, 0, text.c_str(), -1);
+  wattr_set(stdscr, A_NORMAL, 0, nullptr);
+  wnoutrefresh(stdscr);
+  doupdate();
+  notice_up = true;
+}
+
+void NcursesTerminal::Impl::draw(ScreenModel& m) {
+  model = &m;
+  if (too_small) {
+    if (!notice_up) show_notice();
+    return;  // the model keeps its changes until it can be shown
+  }
+  if (notice_up) {
+    notice_up = false;
+    clearok(curscr, TRUE);
+    m.mark_all_dirty();
+  }
+  std::array<cchar_t, crt::COLS> line{};
+  for (int row = 1; row <= crt::ROWS; ++row) {
+    if (!m.row_dirty(row)) continue;
+    for (int col = 1; col <= crt::COLS; ++col) {
+      const Cell c = m.cell(col, row);
+      const Glyph& g = glyphs[c.ch];
+      const Look& l = looks[c.attr];
+      const wchar_t text[2] = {g.wc, 0};
+      setcchar(&line[col - 1], text, g.attr | l.attr, l.pair, nullptr);
+    }
+    mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), crt::COLS);
+  }
+  m.clear_dirty();
+  leaveok(stdscr, cursor_on ? FALSE : TRUE);
+  if (cursor_on) wmove(stdscr, m.win_top() + m.WhereY() - 2, m.win_left() + m.WhereX() - 2);
+  wnoutrefresh(stdscr);
+  doupdate();
+}
+
+// Reads whatever key bytes are waiting, without blocking.
+void NcursesTerminal::Impl::read_input() {
+  for (;;) {
+    pollfd p{in_fd, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) return;
+    char buf[256];
+    const ssize_t n = ::read(in_fd, buf, sizeof buf);
+    if (n > 0) {
+      pending.append(buf, static_cast<std::size_t>(n));
+      last_byte = Clock::now();
+      continue;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    // End of input or a read error: the keyboard is gone for good.
+    leave_screen();
+    std::exit(1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+
+NcursesTerminal::NcursesTerminal(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
+  if (g_open.exchange(true)) return nullptr;
+  auto impl = std::make_unique<Impl>();
+  std::setlocale(LC_ALL, "");
+  impl->unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  impl->decoder = KeyDecoder(impl->unicode);
+  impl->in_fd = fileno(options.in);
+  g_tty_fd = fileno(options.out);
+  g_have_modes = tcgetattr(g_tty_fd, &g_shell_modes) == 0;
+
+  if (g_wake[0] < 0 && pipe2(g_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+    g_open = false;
+    return nullptr;
+  }
+  // Our handlers go in before newterm, which then leaves these signals alone.
+  for (int sig : FATAL_SIGNALS) impl->handlers.install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
+  impl->handlers.install(SIGWINCH, on_resize, SA_RESTART);
+  impl->handlers.install(SIGCONT, on_continue, SA_RESTART);
+  impl->handlers.install(SIGTSTP, on_stop, SA_RESTART);
+
+  std::vector<std::string> candidates;
+  if (options.term && *options.term)
+    candidates.emplace_back(options.term);
+  else if (const char* t = std::getenv("TERM"); t && *t)
+    candidates.emplace_back(t);
+  candidates.emplace_back("xterm");
+  candidates.emplace_back("ansi");
+  for (const std::string& name : candidates) {
+    impl->screen = newterm(name.c_str(), options.out, options.in);
+    if (impl->screen) {
+      impl->term = name;
+      break;
+    }
+  }
+  if (!impl->screen) {
+    for (int sig : FATAL_SIGNALS) impl->handlers.restore(sig);
+    for (int sig : SCREEN_SIGNALS) impl->handlers.restore(sig);
+    g_open = false;
+    return nullptr;
+  }
+  set_term(impl->screen);
+  cbreak();
+  noecho();
+  nonl();
+  intrflush(stdscr, FALSE);
+  keypad(stdscr, FALSE);
+  typeahead(-1);
+  if (!std::getenv("ESCDELAY")) set_escdelay(DEFAULT_ESCDELAY_MS);
+  impl->escdelay = get_escdelay();
+  if (g_have_modes) tcgetattr(g_tty_fd, &g_program_modes);
+
+  impl->setup_colours();
+  impl->setup_glyphs();
+  impl->learn_keys();
+  impl->check_size();
+  impl->update_restore_bytes();
+  const std::string_view alt = ALT_SENDS_ESCAPE_ON;
+  [[maybe_unused]] const ssize_t w = ::write(g_tty_fd, alt.data(), alt.size());
+  g_screen_up = true;
+
+  static bool hooks_installed = false;
+  if (!hooks_installed) {
+    hooks_installed = true;
+    std::atexit(on_exit);
+    g_previous_terminate = std::set_terminate(on_terminate);
+  }
+  return std::unique_ptr<NcursesTerminal>(new NcursesTerminal(std::move(impl)));
+}
+
+NcursesTerminal::~NcursesTerminal() {
+  leave_screen();
+  delscreen(impl_->screen);
+  for (int sig : FATAL_SIGNALS) impl_->handlers.restore(sig);
+  for (int sig : SCREEN_SIGNALS) impl_->handlers.restore(sig);
+  g_resized = 0;
+  g_continued = 0;
+  g_open = false;
+}
+
+void NcursesTerminal::present(ScreenModel& model) {
+  impl_->service();
+  impl_->draw(model);
+}
+
+void NcursesTerminal::fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) {
+  Impl& t = *impl_;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
+  const auto escdelay = std::chrono::milliseconds(t.escdelay);
+  std::vector<std::uint8_t> codes;
+  for (;;) {
+    if (t.service() && t.model) t.draw(*t.model);
+    t.read_input();
+    const auto now = Clock::now();
+    const bool settled = now >= t.last_byte + escdelay;
+    t.pending.erase(0, t.decoder.decode(t.pending, !settled, codes));
+    // Keys typed while the screen cannot be shown would act blind.
+    if (t.too_small) codes.clear();
+    if (!codes.empty()) {
+      queue.insert(queue.end(), codes.begin(), codes.end());
+      return;
+    }
+    // Wait for input, a signal, the end of an Escape sequence's grace time
+    // (even past the caller's deadline: a lone Escape must register), or
+    // the deadline.
+    int wait_ms = -1;
+    if (!t.pending.empty())
+      wait_ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(t.last_byte + escdelay - now).count());
+    else if (timeout_ms >= 0) {
+      if (now >= deadline) return;
+      wait_ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
+    }
+    pollfd p[2] = {{t.in_fd, POLLIN, 0}, {g_wake[0], POLLIN, 0}};
+    poll(p, 2, wait_ms);
+  }
+}
+
+void NcursesTerminal::sleep(unsigned ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    if (impl_->service() && impl_->model) impl_->draw(*impl_->model);
+    const auto now = Clock::now();
+    if (now >= deadline) return;
+    pollfd p{g_wake[0], POLLIN, 0};
+    poll(&p, 1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+  }
+}
+
+void NcursesTerminal::bell() { beep(); }
+
+void NcursesTerminal::cursor_visible(bool visible) {
+  impl_->cursor_on = visible;
+  curs_set(visible ? 1 : 0);
+  impl_->update_restore_bytes();
+}
+
+void NcursesTerminal::quit(int code, std::string_view message) {
+  leave_screen();
+  if (!message.empty()) {
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    if (message.back() != '\n') std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  std::exit(code);
+}
+
+const char* NcursesTerminal::term_name() const { return impl_->term.c_str(); }
+bool NcursesTerminal::unicode() const { return impl_->unicode; }
+int NcursesTerminal::colours() const { return impl_->colours; }
+int NcursesTerminal::escape_delay_ms() const { return impl_->escdelay; }
+
+}  // namespace crt

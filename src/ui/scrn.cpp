@@ -1,0 +1,99 @@
+// The fixed background of every menu: a single-line frame split into the
+// banner, the menu area, the information box (help lines) and the status
+// box (link state and the receiver's software versions).
+#include "ui/scrn.h"
+
+#include <string>
+#include <string_view>
+
+#include "model/globals.h"
+#include "ui/crt.h"
+
+namespace scrn {
+
+namespace {
+
+// Code page 437 single-line box characters.
+constexpr char H = '\xC4', V = '\xB3';
+constexpr char TL = '\xDA', TR = '\xBF', BL = '\xC0', BR = '\xD9';
+constexpr char TEE_DOWN = '\xC2', TEE_UP = '\xC1', TEE_RIGHT = '\xC3', TEE_LEFT = '\xB4';
+constexpr char CROSS = '\xC5';
+
+// The banner: a square wave in a box (columns 2 to 12 of rows 2 to 5).
+constexpr std::string_view LOGO[4] = {
+    "\xDA\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xBF",
+    "\xB3 \xDA\xBF\xDA\xC4\xBF\xDA\xBF \xB3",
+    "\xB3\xC4\xD9\xC0\xD9 \xC0\xD9\xC0\xC4\xB3",
+    "\xC0\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xD9",
+};
+constexpr std::string_view TITLE = "KDV 578 MODBUS Configuration Software (Windows) ";
+constexpr std::string_view VERSION = "Version 4.10 Multiplexer setup, monitoring and reports";
+
+void write_at(int x, int y, std::string_view text) {
+  crt::GotoXY(x, y);
+  crt::Write(text);
+}
+
+// A horizontal line across the screen: left end, 196 in columns 2 to 79
+// with mid at column 40, right end (none keeps column 80).
+void rule(int row, char left, char mid, char right) {
+  std::string line(crt::COLS - 1, H);
+  line[0] = left;
+  line[39] = mid;
+  write_at(1, row, line);
+  if (right != 0) write_at(crt::COLS, row, std::string_view(&right, 1));
+}
+
+// Row 25 in black, 79 characters so the bottom right cell never scrolls.
+void black_bottom_line() {
+  crt::GotoXY(1, 25);
+  crt::TextBackground(0);
+  crt::Write(std::string(crt::COLS - 1, ' '));
+  crt::TextBackground(globals::BACK);
+}
+
+}  // namespace
+
+void BACKGND(std::uint8_t NUM) {
+  crt::Window(1, 1, crt::COLS, crt::ROWS);
+  crt::ClrScr();
+  crt::TextColor(globals::MAINTEXT);
+  crt::TextBackground(globals::BACK);
+  crt::CURSOROFF();
+  for (int row = 2; row <= 24; ++row) write_at(1, row, std::string(crt::COLS, ' '));
+
+  rule(1, TL, H, TR);
+  for (int row = 2; row <= 23; ++row) {
+    write_at(1, row, std::string_view(&V, 1));
+    write_at(crt::COLS, row, std::string_view(&V, 1));
+    if (row >= 7) write_at(40, row, std::string_view(&V, 1));
+  }
+  rule(24, BL, TEE_UP, BR);
+  rule(6, TEE_RIGHT, TEE_DOWN, TEE_LEFT);
+  rule(19, TEE_RIGHT, CROSS, 0);
+
+  for (int i = 0; i < 4; ++i) write_at(2, 2 + i, LOGO[i]);
+  write_at(22, 3, TITLE);
+  write_at(18, 4, VERSION);
+
+  write_at(2, 20, "INFORMATION  Esc prev Menu, Alt-X Quit");
+  if (NUM == 0) {
+    write_at(41, 20, "                  STATUS              ");
+    write_at(41, 21, "           Programming:               ");
+    write_at(41, 22, "Software versions  HCA:               ");
+    write_at(41, 23, "                    IP:               ");
+    crt::TextBackground(globals::BACK);
+    write_at(66, 21, globals::MESSAGE[globals::ONLINE ? 36 : 37].view());
+    if (const globals::RECIEVER_DATA* r = globals::RECEIVER[globals::RECNO]) {
+      write_at(64, 22, r->HCAVER.view());
+      write_at(64, 23, r->IPVER.view());
+    }
+  } else {
+    write_at(41, 20, "SETTINGS                              ");
+    for (int row = 21; row <= 23; ++row) write_at(41, row, std::string(38, ' '));
+  }
+  black_bottom_line();
+  crt::CURSOROFF();
+}
+
+}  // namespace scrn

@@ -1,0 +1,129 @@
+// Menus and pop-ups: the screen definition files (menu screens and the
+// message table), the menu model and its value column, the menu routine with
+// its cursor movement, and the pop-up kit every editor uses (choice windows,
+// choice lists, text and number fields, formatters and message boxes).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/indexed.h"
+#include "model/text.h"
+
+namespace wind {
+
+using byte = std::uint8_t;
+
+// ---- Menu model -----------------------------------------------------------
+
+// One menu cell: its label, screen position and two help lines.
+struct MENUELEMENT {
+  Text<15> TITLE;
+  byte XPOS = 0;
+  byte YPOS = 0;
+  Text<30> HSTR1;  // "##" marks an inert cell (heading, spacer, display line)
+  Text<30> HSTR2;
+};
+
+// One menu screen of at most two columns of at most fourteen cells.
+struct SCRN {
+  Indexed<Indexed<MENUELEMENT, 1, 14>, 1, 2> CELL{};
+  byte MAXX = 0;
+  Indexed<byte, 1, 2> MAXY{};
+};
+
+inline constexpr int NO_OF_SCREENS = 10;
+using SCREENS = Indexed<SCRN, 1, NO_OF_SCREENS>;
+
+// The ten menu screens, loaded once at start-up.
+inline SCREENS SCREEN{};
+// Texts of the current pop-up: 0 the title, 1..20 the lines.
+inline Indexed<Text<19>, 0, 20> TXT{};
+// Value column: the text shown after the label of cell [column][row].
+inline Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
+// Highlighted cell of the current menu and the screen being shown.
+inline byte XCUR = 1;
+inline byte YCUR = 1;
+inline byte SCNO = 0;
+
+// True for a cell the cursor never lands on.
+inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
+
+// ---- Screen definition files ---------------------------------------------
+
+// Start-up: sets the menu cursor to (1, 1) and ONLINE, then loads
+// "mess578.scn" and "conf578.scn" from dir (the current directory by
+// default). A missing or malformed file ends the program (exit code 0) with
+// a message naming the file (and the line).
+void INITWIND(const std::filesystem::path& dir = {});
+
+// Reads up to 100 message lines into globals::MESSAGE; missing lines leave
+// empty messages.
+void READ_MESSAGES(std::istream& in);
+
+// Why a screen definition file was refused, and on which line (1-based).
+struct LOAD_FAULT {
+  int line = 0;
+  std::string reason;
+};
+
+// Reads the ten menu screens. On success fills screens and returns nothing;
+// a file outside the limits is refused and screens stays as it was.
+std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
+
+// ---- Menu navigation -------------------------------------------------------
+
+// Runs the menu of screen NO: returns 16 x column + row on Enter, 255 on
+// Escape. Alt-X asks whether to quit and ends the program on "Y".
+byte SEL(byte NO);
+// Draws the current screen with cell (CURX, CURY) highlighted.
+void FILLSCN(byte CURX, byte CURY);
+void CURSORUP();
+void CURSORDOWN();
+// Double-line frame whose inside starts at (X1, Y1), X2 wide and Y2 high;
+// the inside becomes the current window.
+void SETWINDOW(int X1, int Y1, int X2, int Y2);
+void INVERSE();
+void NORMAL();
+
+// ---- Pop-ups and fields -------------------------------------------------------
+
+// Choice window at (X, Y) with TXT[0] as title and TXT[1..NO] as lines.
+void DRAWWINDOW(byte X, byte Y, byte NO);
+// Choice list in the window of DRAWWINDOW: the chosen line, or ESC.
+byte SELECTION(byte NO, byte SELECT, byte ESC);
+// The same dialogue; gives the chosen line without its padding.
+std::string SELECTION_STRING(byte NO, byte SELECT, byte ESC);
+// One-line text field on row 3 of the current window; S on Escape.
+std::string GETNAME(std::string_view S);
+// Number field (RNG 0: -99999..99999, 3 decimals; 1: 0..255, whole).
+double GETNUM(double CURRENTVAL, int RNG);
+// value with the given decimals, right-aligned to at least width characters
+// (independent of the locale).
+std::string FIXSTR(double value, int width, int decimals);
+// I right-aligned to at least J characters.
+std::string STG(int I, int J);
+// I with 4 decimals in 10 characters and the unit suffix of family A.
+std::string FSTR(double I, byte A);
+
+// Message boxes: wait for any key, leave the full-screen window current.
+void READONLY();
+void READONLY2();
+void SAYNONEGATIVES();
+void SAYDONE(std::string_view S);
+void SAYERROR(std::string_view S);
+
+// A framed box with its inside at (X, Y), W x H: title at column TITLEX of
+// its first row, lines from row 3 at column 3, the any-key footer, a key.
+void MSGBOX(int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+            std::initializer_list<std::string_view> LINES);
+// The any-key footer on row 25, then one key; leaves NORMAL colours and the
+// full-screen window.
+void WAITANYKEY();
+
+}  // namespace wind

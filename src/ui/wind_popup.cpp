@@ -1,0 +1,275 @@
+// The pop-up kit: choice windows and lists, the text and number fields, the
+// number formatters and the message boxes. Everything works on the shared
+// TXT table and reports Escape through globals::ESCAPE; callers redraw the
+// menu afterwards, so nothing here restores what it covered.
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/wind.h"
+
+namespace wind {
+
+namespace {
+
+constexpr byte KEY_DELETE_LETTER = 'S';  // Delete arrives as 0 and the code of "S"
+
+void full_screen() { crt::Window(1, 1, crt::COLS, crt::ROWS); }
+
+void write_at(int x, int y, std::string_view text) {
+  crt::GotoXY(x, y);
+  crt::Write(text);
+}
+
+std::string pad_left(std::string s, int width) {
+  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+  return s;
+}
+
+bool name_character(byte c) {
+  return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' ||
+         c == '_' || (c >= 'a' && c <= 'z');
+}
+
+bool number_character(byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
+
+// The field's text as a number: leading blanks, an optional sign and a
+// decimal number, nothing after it.
+std::optional<double> parse_number(std::string_view s) {
+  const std::size_t p = s.find_first_not_of(' ');
+  if (p == std::string_view::npos) return std::nullopt;
+  s.remove_prefix(p);
+  if (s.front() == '+') {
+    s.remove_prefix(1);
+    if (s.empty() || s.front() == '+' || s.front() == '-') return std::nullopt;
+  }
+  double v = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return v;
+}
+
+// A line of the choice list in the given colours.
+void show_line(byte line, bool highlighted) {
+  if (line < 1 || line > 20) return;  // a caller's out-of-range start line
+  highlighted ? INVERSE() : NORMAL();
+  write_at(1, line + 2, TXT[line].view());
+}
+
+}  // namespace
+
+std::string FIXSTR(double value, int width, int decimals) {
+  char buf[400];
+  const auto [end, ec] =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return pad_left("?", width);
+  return pad_left(std::string(buf, end), width);
+}
+
+void DRAWWINDOW(byte X, byte Y, byte NO) {
+  crt::GotoXY(1, 25);
+  crt::TextBackground(4);
+  crt::TextColor(globals::MENUTEXT);
+  crt::Write(globals::MESSAGE[52].view());
+  NORMAL();
+  crt::Window(X, Y, X + 19, Y + NO + 1);
+  crt::ClrScr();
+  SETWINDOW(X, Y, 20, NO + 3);
+  write_at(1, 1, TXT[0].view());
+  crt::GotoXY(1, 3);
+  for (int i = 1; i <= NO && i <= 20; ++i) crt::WriteLn(TXT[i].view());
+}
+
+byte SELECTION(byte NO, byte SELECT, byte ESC) {
+  for (;;) {
+    globals::ESCAPE = false;
+    show_line(SELECT, true);
+    crt::GotoXY(20, NO + 3);
+    NORMAL();
+    for (;;) {
+      const byte key = crt::ReadKey();
+      if (key == crt::KEY_ENTER) return SELECT;
+      if (key == crt::KEY_ESC) {
+        globals::ESCAPE = true;
+        return ESC;
+      }
+      if (key == crt::SCAN_UP || key == crt::SCAN_DOWN) {
+        show_line(SELECT, false);
+        if (key == crt::SCAN_UP)
+          SELECT = SELECT <= 1 ? NO : static_cast<byte>(SELECT - 1);
+        else
+          SELECT = SELECT >= NO ? 1 : static_cast<byte>(SELECT + 1);
+        break;
+      }
+    }
+  }
+}
+
+std::string SELECTION_STRING(byte NO, byte SELECT, byte ESC) {
+  const byte chosen = SELECTION(NO, SELECT, ESC);
+  if (chosen > 20) return {};
+  const std::string_view line = TXT[chosen].view();
+  const std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(line.substr(first, line.find_last_not_of(' ') - first + 1));
+}
+
+std::string GETNAME(std::string_view S) {
+  globals::ESCAPE = false;
+  std::string text(S);
+  std::size_t k = 1;  // cursor, 1-based
+  int previous = -1;
+  crt::CURSORON();
+  for (;;) {
+    const std::size_t first = k > 15 ? k - 14 : 1;
+    std::string shown = text.size() >= first ? text.substr(first - 1, 15) : std::string();
+    shown.resize(15, ' ');
+    write_at(2, 3, shown);
+    crt::GotoXY(static_cast<int>(2 + k - first), 3);
+
+    const byte key = crt::ReadKey();
+    const bool extended = previous == 0;
+    previous = key;
+    if (key == crt::KEY_ENTER) break;
+    if (key == crt::KEY_ESC) {
+      text = S;
+      globals::ESCAPE = true;
+      break;
+    }
+    if (name_character(key) && !extended && k < 25) {
+      text.resize(k - 1);
+      text.push_back(static_cast<char>(key));
+      ++k;
+    } else if (key == crt::KEY_BACKSPACE || (extended && key == KEY_DELETE_LETTER)) {
+      if (k > 1) {
+        --k;
+        text.resize(k - 1);
+      }
+    }
+    // Everything from the cursor on is blanked: before the first key typed
+    // this turns the old value into blanks of the same length.
+    for (std::size_t i = k; i <= text.size(); ++i) text[i - 1] = ' ';
+  }
+  write_at(1, 4, std::string(19, ' '));
+  crt::CURSOROFF();
+  return text;
+}
+
+double GETNUM(double CURRENTVAL, int RNG) {
+  // Callers pass 0 or 1; any other range is taken as the real-number range.
+  const bool whole = RNG == 1;
+  const double lowest = whole ? 0 : -99999, highest = whole ? 255 : 99999;
+  globals::ESCAPE = false;
+  int k = 4;
+  crt::CURSORON();
+  TXT[1] = "   " + (whole ? FIXSTR(std::nearbyint(CURRENTVAL), 3, 0) : FIXSTR(CURRENTVAL, 10, 3));
+  TXT[2] = "";
+  double result = CURRENTVAL;
+  for (;;) {
+    DRAWWINDOW(30, 15, 2);
+    crt::GotoXY(k, 3);
+    byte key = 0;
+    while ((key = crt::ReadKey()) != crt::KEY_ENTER) {
+      if (number_character(key) && k != 13) {
+        TXT[1] = std::string(TXT[1].view().substr(0, static_cast<std::size_t>(k - 1))) + static_cast<char>(key);
+        ++k;
+      } else if ((key == crt::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
+        --k;
+        TXT[1] = TXT[1].view().substr(0, static_cast<std::size_t>(k - 1));
+      }
+      write_at(1, 3, std::string(18, ' '));
+      write_at(1, 3, TXT[1].view());
+      crt::GotoXY(k, 3);
+      if (key == crt::KEY_ESC) {
+        globals::ESCAPE = true;
+        break;
+      }
+    }
+    if (globals::ESCAPE) break;
+    const std::optional<double> v = parse_number(TXT[1].view());
+    if (v && *v >= lowest && *v <= highest) {
+      result = *v;
+      break;
+    }
+    TXT[2] = " Error- Try again";
+    crt::Write('\a');
+  }
+  crt::CURSOROFF();
+  return result;
+}
+
+std::string STG(int I, int J) { return pad_left(std::to_string(I), J); }
+
+std::string FSTR(double I, byte A) {
+  const std::string number = FIXSTR(I, 10, 4);
+  if (A >= 2) return number;
+  const globals::RECIEVER_DATA& r = globals::RX();
+  const byte type = r.TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO].INPUT_TYPE;
+  const std::string ohm{' ', globals::OMEGA};
+  if (A == 0) {
+    if (type == 0) return number + " mV";
+    if (type == 13) return number + ohm;
+    if (type == 15) return number + "   ";
+    switch (r.UNITS) {
+      case 1: return number + globals::DEGREE + "C";
+      case 2: return number + globals::DEGREE + "F";
+      case 3: return number + " K";
+      default: return "?";
+    }
+  }
+  if (type == 0) return number + "mA";
+  if (type >= 1 && type <= 6) return number;
+  if (type == 13 || type == 14) return number + ohm;
+  if (type == 15) return number + "  ";
+  return {};
+}
+
+void WAITANYKEY() {
+  NORMAL();
+  full_screen();
+  crt::GotoXY(1, 25);
+  crt::TextBackground(0);
+  crt::Write(std::string(28, ' '));
+  crt::TextBackground(globals::ERRBAR);
+  crt::TextColor(globals::MENUTEXT);
+  crt::Write(" Any key to Continue ");
+  full_screen();
+  crt::ReadKey();
+  NORMAL();
+  full_screen();
+}
+
+void MSGBOX(int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+            std::initializer_list<std::string_view> LINES) {
+  NORMAL();
+  crt::Window(X - 1, Y - 1, X + W - 1, Y + H - 1);
+  crt::ClrScr();
+  SETWINDOW(X, Y, W, H);
+  write_at(TITLEX, 1, TITLE);
+  int row = 3;
+  for (std::string_view line : LINES) write_at(3, row++, line);
+  WAITANYKEY();
+}
+
+void READONLY() {
+  MSGBOX(25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
+}
+
+void READONLY2() {
+  MSGBOX(22, 15, 36, 7, 15, "READ ONLY",
+         {"These parameters are calculated ", "from the values entered on the  ",
+          "left hand side of the screen."});
+}
+
+void SAYNONEGATIVES() {
+  MSGBOX(22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
+         {"The selected data format does ", "not allow negative output values."});
+}
+
+void SAYDONE(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
+
+void SAYERROR(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  ERROR  ", {S}); }
+
+}  // namespace wind

@@ -1,0 +1,74 @@
+#include "app/project1.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
+namespace {
+
+std::string run(std::vector<std::string> params) {
+  std::ostringstream out;
+  project1::Ex1 app(std::move(params), "/opt/kdv/kdv578", out);
+  app.Run();
+  EXPECT_TRUE(app.Terminated());
+  return out.str();
+}
+
+TEST(Options, HelpPrintsTheUsageLineWithTheOwnPath) {
+  EXPECT_EQ(run({"-h"}), "Usage: /opt/kdv/kdv578 -h\n");
+  EXPECT_EQ(run({"--help"}), "Usage: /opt/kdv/kdv578 -h\n");
+  EXPECT_EQ(run({"BW", "-h"}), "Usage: /opt/kdv/kdv578 -h\n");
+}
+
+TEST(Options, ErrorsAreReportedWithTheirPosition) {
+  const std::string report = "exception at " + std::string(2 * sizeof(void*), '0') + ":\n";
+  EXPECT_EQ(run({"-x"}), report + "Invalid option at position 1: \"x\"\n");
+  EXPECT_EQ(run({"BW", "--colour"}), report + "Invalid option at position 2: \"colour\"\n");
+  EXPECT_EQ(run({"-hx"}), report + "Invalid option at position 1: \"x\"\n");
+  EXPECT_EQ(run({"--help=yes"}), report + "Option at position 1 does not allow an argument: help\n");
+  // An error wins over the help request.
+  EXPECT_EQ(run({"-h", "-q"}), report + "Invalid option at position 2: \"q\"\n");
+}
+
+TEST(Options, WhatIsNotAnOptionPassesSilently) {
+  EXPECT_EQ(run({}), "");
+  EXPECT_EQ(run({"BW"}), "");
+  EXPECT_EQ(run({"bw", "-"}), "");
+  EXPECT_EQ(run({"--", "-x"}), "");  // after "--" nothing is an option
+}
+
+TEST(Options, OptionsThatTakeArguments) {
+  std::ostringstream out;
+  const project1::Ex1 app({"-f"}, "p", out);
+  EXPECT_EQ(app.CheckOptions("f:", {}), "Option at position 1 needs an argument : f");
+  EXPECT_EQ(project1::Ex1({"-f", "x", "--port", "-q"}, "p", out).CheckOptions("f:", {"port:"}),
+            "Option at position 3 needs an argument : port");
+  EXPECT_EQ(project1::Ex1({"-fx", "--port=1", "--port", "2"}, "p", out).CheckOptions("f:", {"port:"}), "");
+}
+
+TEST(Startup, LoadingAndScanMessagesThenTheDataModelWithTheCursorOff) {
+  crt::ScriptTerminal term;
+  crt::Install(&term);
+  crt::Window(10, 10, 20, 12);  // whatever came before
+  crt::TextBackground(4);
+  globals::ARGUMENTS = {"BW"};
+  project1::STARTUP();
+  const crt::ScreenModel& s = crt::Screen();
+  EXPECT_EQ(s.row_text(1), "Loading......" + std::string(67, ' '));
+  EXPECT_EQ(s.text(1, 2, 39), "Serial Port Scanning is In-Progress... ");
+  EXPECT_EQ(s.WhereX(), 39);
+  EXPECT_EQ(s.win_right(), 80);
+  EXPECT_EQ(s.bg(80, 25), 4);  // the whole screen was cleared
+  ASSERT_NE(globals::RECEIVER[0], nullptr);
+  EXPECT_EQ(globals::RX().TAG_FIELD, "Data not loaded          ");
+  EXPECT_EQ(globals::BACK, 0);  // monochrome
+  EXPECT_FALSE(term.cursor_shown);
+  crt::Install(nullptr);
+  globals::ARGUMENTS.clear();
+}
+
+}  // namespace

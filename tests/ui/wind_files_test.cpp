@@ -1,0 +1,217 @@
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "ui/wind.h"
+#include "ui_fixture.h"
+
+using namespace wind;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Screen file text: for each screen its column row counts; every cell is
+// selectable, at column 3 + 40 x (column - 1), row 6 + row.
+std::string screen_file(const std::vector<std::vector<int>>& screens) {
+  std::ostringstream out;
+  for (const auto& rows : screens) {
+    out << rows.size() << "\n";
+    for (int r : rows) out << r << "\n";
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (int j = 1; j <= rows[i]; ++j)
+        out << "Item " << i + 1 << "." << j << "\n" << 3 + 40 * i << "\n" << 6 + j << "\nhelp one\nhelp two\n";
+  }
+  return out.str();
+}
+
+std::string ten_screens() { return screen_file(std::vector<std::vector<int>>(10, {2, 1})); }
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
+std::optional<LOAD_FAULT> read(const std::string& text, SCREENS& out) {
+  std::istringstream in(text);
+  return READ_SCREENS(in, out);
+}
+
+class ScreenFiles : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    char name[] = "/tmp/kdv578-scn-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir = name;
+  }
+  void TearDown() override {
+    fs::remove_all(dir);
+    UiTest::TearDown();
+  }
+  void put(const char* file, const std::string& text) { std::ofstream(dir / file) << text; }
+  // Runs INITWIND and gives the message of the program's end ("" when it
+  // did not end).
+  std::string initwind_exit() {
+    try {
+      INITWIND(dir);
+    } catch (const crt::ProgramExit& e) {
+      EXPECT_EQ(e.code, 0);
+      return e.message;
+    }
+    return "";
+  }
+
+  fs::path dir;
+};
+
+TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
+  std::string text;
+  for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
+  text.replace(0, 3, "1234567890123456789012345\n");  // line 1: 25 characters
+  std::istringstream in(text);
+  READ_MESSAGES(in);
+  EXPECT_EQ(globals::MESSAGE[1], "1234567890123456789");
+  EXPECT_EQ(globals::MESSAGE[100], "m100");
+
+  std::istringstream shorter("one\r\ntwo\n");
+  READ_MESSAGES(shorter);
+  EXPECT_EQ(globals::MESSAGE[1], "one");  // a DOS line end loses its CR
+  EXPECT_EQ(globals::MESSAGE[2], "two");
+  EXPECT_TRUE(globals::MESSAGE[3].empty());
+  EXPECT_TRUE(globals::MESSAGE[100].empty());
+}
+
+TEST(Screens, OneColumnOfThreeRowsTakesSeventeenLines) {
+  std::vector<std::vector<int>> layout(10, {1, 2});
+  layout[0] = {3};
+  layout[1] = {14, 14};
+  const std::string text = screen_file(layout);
+  EXPECT_EQ(lines_of(text)[17], "2");  // line 18: MAXX of screen 2
+  SCREENS s;
+  ASSERT_FALSE(read(text, s));
+  EXPECT_EQ(s[1].MAXX, 1);
+  EXPECT_EQ(s[1].MAXY[1], 3);
+  EXPECT_EQ(s[1].CELL[1][3].TITLE, "Item 1.3");
+  EXPECT_EQ(s[2].MAXY[2], 14);
+  EXPECT_EQ(s[2].CELL[2][14].XPOS, 43);
+  EXPECT_EQ(s[2].CELL[2][14].YPOS, 20);
+  EXPECT_EQ(s[10].CELL[2][2].HSTR2, "help two");
+}
+
+TEST(Screens, TextAndNumberLinesAreCutAndReadAsTheMenusNeedThem) {
+  auto lines = lines_of(ten_screens());
+  lines[0] = "  2 columns";                        // blanks before, text after the number
+  lines[3] = "A label longer than fifteen";        // TITLE of cell (1, 1)
+  lines[4] = "\t7\r";                              // XPOS with a tab and a CR
+  lines[6] = "##";                                 // cell (1, 1) inert
+  lines[7] = std::string(40, 'h');                 // HSTR2
+  SCREENS s;
+  ASSERT_FALSE(read(joined(lines), s));
+  const MENUELEMENT& c = s[1].CELL[1][1];
+  EXPECT_EQ(c.TITLE, "A label longer ");
+  EXPECT_EQ(c.XPOS, 7);
+  EXPECT_TRUE(INERT(c));
+  EXPECT_EQ(c.HSTR2.size(), 30u);
+  EXPECT_FALSE(INERT(s[1].CELL[1][2]));
+}
+
+struct Malformed {
+  const char* what;
+  int line;                   // 1-based line to replace, 0 to cut the file
+  const char* replacement;
+  int fault_line;
+  const char* reason;
+};
+
+TEST(Screens, FilesOutsideTheLimitsAreRefusedWithTheirLine) {
+  // Screen 1 of ten_screens(): line 1 MAXX 2, lines 2-3 MAXY, then five
+  // lines per cell from line 4 (cell (1, 1): 4 TITLE, 5 XPOS, 6 YPOS, 7 HSTR1).
+  const Malformed cases[] = {
+      {"three columns", 1, "3", 1, "the number of columns must be 1 or 2"},
+      {"no columns", 1, "0", 1, "the number of columns must be 1 or 2"},
+      {"fifteen rows", 2, "15", 2, "the number of rows must be 1 to 14"},
+      {"no rows", 3, "0", 3, "the number of rows must be 1 to 14"},
+      {"column 81", 5, "81", 5, "the column must be 1 to 80"},
+      {"column 0", 5, "0", 5, "the column must be 1 to 80"},
+      {"row 26", 6, "26", 6, "the row must be 1 to 25"},
+      {"a huge number", 6, "99999999999999999999", 6, "the row must be 1 to 25"},
+      {"a word for a number", 5, "ten", 5, "a number is expected"},
+      {"an empty number line", 1, "", 1, "a number is expected"},
+      {"a minus sign", 5, "-3", 5, "a number is expected"},
+  };
+  for (const Malformed& m : cases) {
+    auto lines = lines_of(ten_screens());
+    lines[m.line - 1] = m.replacement;
+    SCREENS s;
+    s[1].MAXX = 7;  // untouched on refusal
+    const auto fault = read(joined(lines), s);
+    ASSERT_TRUE(fault) << m.what;
+    EXPECT_EQ(fault->line, m.fault_line) << m.what;
+    EXPECT_EQ(fault->reason, m.reason) << m.what;
+    EXPECT_EQ(s[1].MAXX, 7) << m.what;
+  }
+}
+
+TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused) {
+  auto lines = lines_of(ten_screens());  // 18 lines per screen
+  lines.resize(9 * 18 + 5);
+  SCREENS s;
+  auto fault = read(joined(lines), s);
+  ASSERT_TRUE(fault);
+  EXPECT_EQ(fault->line, 9 * 18 + 6);
+  EXPECT_EQ(fault->reason, "the file ends before screen 10 is complete");
+  EXPECT_TRUE(read("", s));
+
+  lines = lines_of(ten_screens());
+  lines[18 + 3 + 10 + 3] = "##";  // screen 2, cell (2, 1): the only cell of column 2
+  fault = read(joined(lines), s);
+  ASSERT_TRUE(fault);
+  EXPECT_EQ(fault->line, 18 + 3);  // the MAXY line of that column
+  EXPECT_EQ(fault->reason, "every cell of column 2 of screen 2 is inert");
+}
+
+TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
+  put("conf578.scn", ten_screens());
+  SCREEN[1].MAXX = 9;
+  EXPECT_EQ(initwind_exit(), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
+  EXPECT_EQ(SCREEN[1].MAXX, 9);  // the screen file was not read
+
+  fs::remove(dir / "conf578.scn");
+  put("mess578.scn", "first\n");
+  EXPECT_EQ(initwind_exit(), "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
+  EXPECT_EQ(globals::MESSAGE[1], "first");
+}
+
+TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
+  put("mess578.scn", "first\n");
+  auto lines = lines_of(ten_screens());
+  lines[18 + 1] = "20";  // screen 2, MAXY of column 1
+  put("conf578.scn", joined(lines));
+  EXPECT_EQ(initwind_exit(),
+            "\n ERROR IN FILE :- \"CONF578.SCN\" LINE 20: the number of rows must be 1 to 14\n");
+}
+
+TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
+  put("mess578.scn", "first\n");
+  put("conf578.scn", ten_screens());
+  XCUR = 2;
+  YCUR = 5;
+  globals::ONLINE = false;
+  EXPECT_EQ(initwind_exit(), "");
+  EXPECT_EQ(XCUR, 1);
+  EXPECT_EQ(YCUR, 1);
+  EXPECT_TRUE(globals::ONLINE);
+  EXPECT_EQ(SCREEN[10].CELL[1][2].TITLE, "Item 1.2");
+}
+
+}  // namespace

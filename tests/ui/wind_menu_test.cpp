@@ -1,0 +1,202 @@
+#include <vector>
+
+#include "ui/wind.h"
+#include "ui_fixture.h"
+
+using namespace wind;
+
+namespace {
+
+constexpr int TEST_SCREEN = 5;
+
+// Builds screen 5 with the given columns; a row listed in inert_rows of its
+// column is a heading. Column i stands at 3 + 40 x (i - 1), row j at 6 + j.
+void build(const std::vector<int>& rows, const std::vector<std::vector<int>>& inert_rows = {}) {
+  SCRN s{};
+  s.MAXX = static_cast<byte>(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int col = static_cast<int>(i) + 1;
+    s.MAXY[col] = static_cast<byte>(rows[i]);
+    for (int j = 1; j <= rows[i]; ++j) {
+      MENUELEMENT& c = s.CELL[col][j];
+      c.TITLE = "C" + std::to_string(col) + "R" + std::to_string(j);
+      c.XPOS = static_cast<byte>(3 + 40 * i);
+      c.YPOS = static_cast<byte>(6 + j);
+      c.HSTR1 = "help " + std::to_string(col) + "." + std::to_string(j);
+      c.HSTR2 = "second line";
+    }
+    if (i < inert_rows.size())
+      for (int j : inert_rows[i]) s.CELL[col][j].HSTR1 = "##";
+  }
+  SCREEN[TEST_SCREEN] = s;
+  for (auto& column : DISP)
+    for (auto& value : column) value = "";
+}
+
+class Menu : public UiTest {
+ protected:
+  // Runs the menu from (x, y) and returns its code.
+  byte run_from(byte x, byte y) {
+    XCUR = x;
+    YCUR = y;
+    return SEL(TEST_SCREEN);
+  }
+};
+
+TEST_F(Menu, EnterGivesColumnAndRowEscapeGives255) {
+  build({14, 14});
+  term.enter();
+  EXPECT_EQ(run_from(2, 3), 35);
+  term.enter();
+  EXPECT_EQ(run_from(1, 14), 30);
+  term.escape();
+  EXPECT_EQ(run_from(1, 2), 255);
+  EXPECT_EQ(YCUR, 2);
+}
+
+TEST_F(Menu, CursorUpAndDownSkipInertCellsCyclically) {
+  build({8, 3}, {{3, 4, 8}});
+  term.up();
+  term.enter();
+  EXPECT_EQ(run_from(1, 1), 16 + 7);  // row 8 is inert
+  term.down();
+  term.down();
+  term.enter();
+  EXPECT_EQ(run_from(1, 7), 16 + 2);  // 7 -> (8) -> 1 -> 2
+  term.down();
+  term.enter();
+  EXPECT_EQ(run_from(1, 2), 16 + 5);  // over rows 3 and 4
+}
+
+TEST_F(Menu, ColumnSwitchClampsTheRow) {
+  build({8, 6});
+  term.right();
+  term.enter();
+  EXPECT_EQ(run_from(1, 8), 32 + 6);
+  term.right();
+  term.enter();
+  EXPECT_EQ(run_from(2, 6), 16 + 6);  // from the last column back to column 1
+  term.left();
+  term.enter();
+  EXPECT_EQ(run_from(1, 3), 32 + 3);
+
+  build({8, 6}, {{}, {6}});
+  term.right();
+  term.enter();
+  EXPECT_EQ(run_from(1, 8), 32 + 1);  // row 6 inert: on cyclically to row 1
+
+  build({5});
+  term.right();
+  term.left();
+  term.enter();
+  EXPECT_EQ(run_from(1, 4), 16 + 4);  // one column: the column stays
+}
+
+TEST_F(Menu, LettersOfTheScanCodesAloneDoNotMove) {
+  build({4});
+  term.type("HPKM-");
+  term.enter();
+  EXPECT_EQ(run_from(1, 2), 16 + 2);
+}
+
+TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
+  build({2, 1});
+  DISP[1][1] = "value";
+  DISP[2][1] = "other";
+  XCUR = 2;
+  YCUR = 1;
+  SCNO = TEST_SCREEN;
+  FILLSCN(XCUR, YCUR);
+  EXPECT_EQ(at(3, 7, 12), "C1R1   value");
+  EXPECT_EQ(at(43, 7, 12), "C2R1   other");
+  EXPECT_EQ(screen().bg(43, 7), 7);  // background 15 shows light grey
+  EXPECT_EQ(screen().fg(43, 7), globals::BARTEXT);
+  EXPECT_EQ(screen().bg(48, 7), globals::BACK);  // the value is not highlighted
+  EXPECT_EQ(screen().bg(3, 7), globals::BACK);
+  EXPECT_EQ(at(4, 21, 8), "help 2.1");
+  EXPECT_EQ(at(4, 22, 11), "second line");
+}
+
+TEST_F(Menu, RowsThirteenAndFourteenShowTheLabelAlone) {
+  build({14});
+  DISP[1][12] = "twelve";
+  SCNO = TEST_SCREEN;
+  FILLSCN(1, 1);
+  EXPECT_EQ(at(3, 18, 15), "C1R12   twelve ");
+  EXPECT_EQ(at(3, 19, 10), "C1R13     ");
+}
+
+TEST_F(Menu, AnyAnswerButYesToTheQuitQuestionKeepsTheMenu) {
+  build({3});
+  globals::MESSAGE[96] = " Quit now (Y/N)";
+  for (int answer : {int{'n'}, 13, 27}) {
+    term.type({0, 45, answer});
+    term.enter();
+    EXPECT_EQ(run_from(1, 2), 16 + 2) << answer;
+    EXPECT_EQ(at(1, 25, 22), std::string(22, ' '));
+    EXPECT_EQ(screen().bg(1, 25), 0);
+  }
+  // An extended key as the answer: its second code acts as a menu key.
+  term.type({0, 45, 0, 80});
+  term.enter();
+  EXPECT_EQ(run_from(1, 2), 16 + 3);
+}
+
+TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
+  build({3});
+  globals::MESSAGE[96] = " Quit now (Y/N)";
+  for (const char* yes : {"y", "Y"}) {
+    term.type({0, 45});
+    term.type(yes);
+    try {
+      run_from(1, 1);
+      ADD_FAILURE() << "the program did not end";
+    } catch (const crt::ProgramExit& e) {
+      EXPECT_EQ(e.code, 0);
+    }
+  }
+}
+
+TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
+  build({3});
+  globals::MESSAGE[96] = " Quit now (Y/N)";
+  term.type({0, 45});
+  term.on_wait = [&] {
+    if (term.keys_left() == 0 && at(1, 25, 15) == " Quit now (Y/N)") {
+      EXPECT_EQ(screen().fg(2, 25), 15);
+      EXPECT_EQ(screen().bg(2, 25), 0);
+      term.escape();
+      term.escape();
+    }
+  };
+  EXPECT_EQ(run_from(1, 1), 255);
+}
+
+TEST_F(Menu, SetwindowFramesAroundTheInside) {
+  NORMAL();
+  SETWINDOW(25, 15, 30, 6);
+  EXPECT_EQ(screen().win_left(), 25);
+  EXPECT_EQ(screen().win_top(), 15);
+  EXPECT_EQ(screen().win_right(), 54);
+  EXPECT_EQ(screen().win_bottom(), 20);
+  EXPECT_EQ(screen().ch(24, 14), 201);
+  EXPECT_EQ(screen().ch(25, 14), 205);
+  EXPECT_EQ(screen().ch(54, 14), 187);
+  EXPECT_EQ(screen().ch(24, 16), 204);
+  EXPECT_EQ(screen().ch(54, 16), 185);
+  EXPECT_EQ(screen().ch(24, 17), 186);
+  EXPECT_EQ(screen().ch(24, 20), 200);
+  EXPECT_EQ(screen().ch(54, 20), 188);
+  EXPECT_EQ(screen().ch(55, 14), ' ');
+  EXPECT_EQ(screen().ch(24, 21), ' ');
+  EXPECT_EQ(screen().bg(30, 14), globals::MENU);
+}
+
+TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
+  crt::Window(1, 1, 80, 25);
+  SETWINDOW(60, 15, 20, 6);  // would need column 81
+  EXPECT_EQ(screen().win_right(), 80);
+  EXPECT_EQ(screen().row_text(14), std::string(80, ' '));
+}
+
+}  // namespace

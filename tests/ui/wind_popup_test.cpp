@@ -1,0 +1,268 @@
+#include "ui/wind.h"
+#include "ui_fixture.h"
+
+using namespace wind;
+
+namespace {
+
+class Popup : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    globals::MESSAGE[52] = " Up/Down Enter Esc ";
+    for (auto& t : TXT) t = "";
+  }
+  // Choice window at (30, 5) with the given lines.
+  void choices(std::initializer_list<const char*> lines) {
+    TXT[0] = " Title";
+    int i = 1;
+    for (const char* l : lines) TXT[i++] = l;
+    DRAWWINDOW(30, 5, static_cast<byte>(lines.size()));
+  }
+  globals::CHANNEL_DATA& channel() { return globals::RX().TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO]; }
+};
+
+TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
+  crt::GotoXY(1, 1);
+  choices({"one", "two"});
+  EXPECT_EQ(at(1, 25, 19), " Up/Down Enter Esc ");
+  EXPECT_EQ(screen().bg(1, 25), 4);
+  EXPECT_EQ(screen().ch(29, 4), 201);
+  EXPECT_EQ(screen().ch(49, 4), 187);
+  EXPECT_EQ(screen().ch(29, 6), 204);
+  EXPECT_EQ(screen().ch(29, 9), 200);  // rows 4 to Y + NO + 2
+  EXPECT_EQ(at(30, 5, 6), " Title");
+  EXPECT_EQ(at(30, 7, 3), "one");
+  EXPECT_EQ(at(30, 8, 3), "two");
+  EXPECT_EQ(screen().bg(31, 8), globals::MENU);
+  EXPECT_EQ(screen().win_left(), 30);
+  EXPECT_EQ(screen().win_right(), 49);
+  EXPECT_EQ(screen().win_bottom(), 9);
+}
+
+TEST_F(Popup, SelectionWrapsAroundAndHighlightsTheLine) {
+  choices({"one", "two", "three"});
+  term.down();
+  term.enter();
+  EXPECT_EQ(SELECTION(3, 3, 3), 1);
+  EXPECT_EQ(screen().bg(30, 7), 7);  // line 1 highlighted
+  EXPECT_EQ(screen().bg(30, 9), globals::MENU);
+  term.up();
+  term.enter();
+  EXPECT_EQ(SELECTION(3, 1, 1), 3);
+  term.type("P");  // the letters of the scan codes move too
+  term.enter();
+  EXPECT_EQ(SELECTION(3, 1, 1), 2);
+  term.down();
+  term.enter();
+  EXPECT_EQ(SELECTION(1, 1, 1), 1);
+  EXPECT_FALSE(globals::ESCAPE);
+}
+
+TEST_F(Popup, EscapeInAChoiceListGivesTheEscapeValue) {
+  choices({"one", "two", "three"});
+  term.down();
+  term.escape();
+  EXPECT_EQ(SELECTION(3, 2, 20), 20);
+  EXPECT_TRUE(globals::ESCAPE);
+  term.enter();
+  EXPECT_EQ(SELECTION(3, 2, 2), 2);
+  EXPECT_FALSE(globals::ESCAPE);
+}
+
+TEST_F(Popup, SelectionStringGivesThePortNameWithoutPadding) {
+  choices({"       COM3       ", "       ttyUSB0       "});
+  term.enter();
+  EXPECT_EQ(SELECTION_STRING(2, 1, 1), "COM3");
+  term.down();
+  term.enter();
+  EXPECT_EQ(SELECTION_STRING(2, 1, 1), "ttyUSB0");
+  term.escape();
+  EXPECT_EQ(SELECTION_STRING(2, 2, 1), "COM3");
+}
+
+TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
+  TXT[0] = " Address";
+  term.on_wait = [&, first = true]() mutable {
+    if (!first) return;
+    first = false;
+    EXPECT_EQ(at(30, 17, 6), "    17");  // three blanks and 17 in 3
+    term.type("300");
+    term.enter();
+    term.type({8, 8, 8});
+    term.type("30");
+    term.enter();
+  };
+  EXPECT_EQ(GETNUM(17, 1), 30);
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_EQ(TXT[2], " Error- Try again");
+  EXPECT_FALSE(globals::ESCAPE);
+}
+
+TEST_F(Popup, GetnumRealRangeAndTypableCharacters) {
+  TXT[0] = " Value";
+  term.type("-99999");
+  term.enter();
+  EXPECT_EQ(GETNUM(5, 0), -99999);
+  EXPECT_EQ(term.bells, 0);
+
+  term.type("-100000");
+  term.enter();
+  term.escape();
+  EXPECT_EQ(GETNUM(5, 0), 5);
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_TRUE(globals::ESCAPE);
+
+  term.type("1e2");  // e cannot be typed
+  term.enter();
+  EXPECT_EQ(GETNUM(5, 0), 12);
+
+  term.type("1234567890123");  // nine characters at most
+  term.enter();
+  term.escape();
+  EXPECT_EQ(GETNUM(5, 0), 5);
+  EXPECT_EQ(TXT[1], "   123456789");
+}
+
+TEST_F(Popup, GetnumEnterAloneAcceptsTheShownValue) {
+  TXT[0] = " Value";
+  term.enter();
+  EXPECT_DOUBLE_EQ(GETNUM(12.34567, 0), 12.346);
+  EXPECT_EQ(at(30, 17, 13), "       12.346");
+  term.enter();
+  EXPECT_EQ(GETNUM(17.6, 1), 18);
+  term.type("+1.5");
+  term.enter();
+  EXPECT_EQ(GETNUM(0, 0), 1.5);
+  term.type("--");
+  term.enter();
+  term.type("S");  // the letter S deletes like Backspace
+  term.type({8});
+  term.type("7");
+  term.enter();
+  EXPECT_EQ(GETNUM(0, 0), 7);
+}
+
+TEST_F(Popup, GetnameReplacesTheOldValueFromTheFirstKey) {
+  choices({"", ""});
+  term.type("x");
+  term.enter();
+  EXPECT_EQ(GETNAME("ABCD"), "x");
+
+  term.type({8});
+  term.enter();
+  EXPECT_EQ(GETNAME("ABCD"), "    ");
+
+  term.type("ab");
+  term.type({8});
+  term.type("c");
+  term.enter();
+  EXPECT_EQ(GETNAME("ABCD"), "ac");
+
+  term.type("q");
+  term.escape();
+  EXPECT_EQ(GETNAME("ABCD"), "ABCD");
+  EXPECT_TRUE(globals::ESCAPE);
+}
+
+TEST_F(Popup, GetnameTakesTwentyFourCharactersAndScrollsItsView) {
+  choices({"", ""});
+  term.type("abcdefghijklmnopqrstuvwxyz0123");
+  term.enter();
+  EXPECT_EQ(GETNAME(""), "abcdefghijklmnopqrstuvwx");
+  EXPECT_EQ(at(31, 7, 15), "klmnopqrstuvwx ");  // characters k - 14 to k, k = 25
+  EXPECT_EQ(at(30, 8, 19), std::string(19, ' '));
+
+  term.type("-!/");  // not accepted
+  term.type({0, 'S'});  // Delete with nothing typed: blanks only
+  term.enter();
+  EXPECT_EQ(GETNAME("AB"), "  ");
+  EXPECT_FALSE(globals::ESCAPE);
+}
+
+TEST_F(Popup, StgAndFstr) {
+  EXPECT_EQ(STG(7, 3), "  7");
+  EXPECT_EQ(STG(1234, 2), "1234");
+  EXPECT_EQ(STG(-5, 3), " -5");
+
+  globals::RX().UNITS = 1;
+  channel().INPUT_TYPE = 3;
+  EXPECT_EQ(FSTR(100, 0), "  100.0000\xF8" "C");
+  EXPECT_EQ(FSTR(12.5, 3), "   12.5000");
+  struct Case {
+    byte a, type, units;
+    std::string want;
+  };
+  const Case cases[] = {
+      {0, 0, 1, "    1.0000 mV"},    {0, 13, 1, "    1.0000 \xEA"},  {0, 15, 1, "    1.0000   "},
+      {0, 5, 2, "    1.0000\xF8" "F"}, {0, 5, 3, "    1.0000 K"},    {0, 5, 4, "?"},
+      {1, 0, 1, "    1.0000mA"},     {1, 4, 1, "    1.0000"},       {1, 14, 1, "    1.0000 \xEA"},
+      {1, 15, 1, "    1.0000  "},     {1, 9, 1, ""},                {1, 16, 1, ""},
+      {2, 0, 1, "    1.0000"},
+  };
+  for (const Case& c : cases) {
+    channel().INPUT_TYPE = c.type;
+    globals::RX().UNITS = c.units;
+    EXPECT_EQ(FSTR(1, c.a), c.want) << int(c.a) << " " << int(c.type);
+  }
+  EXPECT_EQ(FSTR(-1234567.25, 3), "-1234567.2500");
+}
+
+TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
+  globals::ERRBAR = 4;
+  term.type("k");
+  SAYDONE("Download");
+  EXPECT_EQ(at(24, 14, 1), "\xC9");
+  EXPECT_EQ(at(53, 14, 1), "\xBB");
+  EXPECT_EQ(at(24, 19, 1), "\xC8");
+  EXPECT_EQ(at(35, 15, 8), "  DONE  ");
+  EXPECT_EQ(at(27, 17, 18), "Download completed");
+  EXPECT_EQ(at(1, 25, 49), std::string(28, ' ') + " Any key to Continue ");
+  EXPECT_EQ(screen().bg(1, 25), 0);
+  EXPECT_EQ(screen().bg(30, 25), 4);
+  EXPECT_EQ(screen().win_right(), 80);
+
+  term.type("k");
+  READONLY();
+  EXPECT_EQ(at(24, 14, 1), "\xC9");
+  EXPECT_EQ(at(54, 20, 1), "\xBC");
+  EXPECT_EQ(at(35, 15, 9), "READ ONLY");
+  EXPECT_EQ(at(27, 18, 25), "by a switch in the KDV578");
+
+  term.type("k");
+  READONLY2();
+  EXPECT_EQ(at(21, 14, 1), "\xC9");
+  EXPECT_EQ(at(57, 21, 1), "\xBC");
+  EXPECT_EQ(at(24, 19, 29), "left hand side of the screen.");
+
+  term.type("k");
+  SAYNONEGATIVES();
+  EXPECT_EQ(at(29, 15, 20), "UNIPOLAR DATA FORMAT");
+  EXPECT_EQ(at(57, 20, 1), "\xBC");
+
+  term.type("k");
+  SAYERROR(" Could not produce output ");
+  EXPECT_EQ(at(35, 15, 9), "  ERROR  ");
+  EXPECT_EQ(at(27, 17, 26), " Could not produce output ");
+}
+
+TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
+  SCRN s{};
+  s.MAXX = 1;
+  s.MAXY[1] = 3;
+  for (int j = 1; j <= 3; ++j) {
+    s.CELL[1][j].TITLE = "cell";
+    s.CELL[1][j].XPOS = 3;
+    s.CELL[1][j].YPOS = static_cast<byte>(6 + j);
+  }
+  SCREEN[5] = s;
+  term.up();
+  term.enter();
+  SAYDONE("Copy");
+  EXPECT_TRUE(crt::KeyPressed());  // the 72 waits in the key queue
+  XCUR = 1;
+  YCUR = 2;
+  EXPECT_EQ(SEL(5), 16 + 2);  // 72 without a 0 before it is ignored
+}
+
+}  // namespace
