@@ -26,9 +26,6 @@ std::string FLIPSTR(std::string_view S, int N);
 // "Invalid".
 std::string IPTYPESTRING(globals::byte tt, globals::byte it);
 
-// X rounded to `decimals` places, right-aligned in `width` characters.
-std::string FIXED(double x, int width, int decimals);
-
 // A checksum as the displays show it: decimal in 9 when `base` is 0,
 // otherwise four hex digits between five spaces and "  hex".
 std::string CHECKSUMSTR(std::int32_t value, globals::byte base);

@@ -48,11 +48,7 @@ TEST(Iptypestring, TablesAndInvalidCodes) {
   EXPECT_EQ(IPTYPESTRING(0, 13), "   RTD ohmic    ");
 }
 
-TEST(Fixed, WidthDecimalsAndNoNegativeZero) {
-  EXPECT_EQ(FIXED(12.5, 10, 4), "   12.5000");
-  EXPECT_EQ(FIXED(-3.25, 10, 0), "        -3");
-  EXPECT_EQ(FIXED(-0.2, 10, 0), "         0");
-  EXPECT_EQ(FIXED(1234567.0, 4, 0), "1234567");
+TEST(Checksumstr, DecimalOrHex) {
   EXPECT_EQ(CHECKSUMSTR(4660, 0), "     4660");
   EXPECT_EQ(CHECKSUMSTR(4660, 1), "     1234  hex");
   EXPECT_EQ(CHECKSUMSTR(70000, 1), "     ?170  hex");
