@@ -28,7 +28,10 @@ void step_row(int direction) {
 
 // Steps at least once and on past inert cells. The loader refuses columns
 // without a selectable cell; the bound only guards a model built by hand.
+// A column the screen does not have (a cursor set for another layout)
+// counts as column 1.
 void move_row(int direction) {
+  if (XCUR < 1 || XCUR > current().MAXX) XCUR = 1;
   for (int n = 0; n < 14; ++n) {
     step_row(direction);
     if (!inert_at(XCUR, YCUR)) return;

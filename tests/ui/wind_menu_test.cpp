@@ -92,6 +92,16 @@ TEST_F(Menu, ColumnSwitchClampsTheRow) {
   EXPECT_EQ(run_from(1, 4), 16 + 4);  // one column: the column stays
 }
 
+TEST_F(Menu, ACursorOutsideTheScreenIsBroughtBackByTheFirstMove) {
+  build({3});
+  term.up();
+  term.enter();
+  EXPECT_EQ(run_from(2, 9), 16 + 3);
+  term.down();
+  term.enter();
+  EXPECT_EQ(run_from(1, 9), 16 + 1);
+}
+
 TEST_F(Menu, LettersOfTheScanCodesAloneDoNotMove) {
   build({4});
   term.type("HPKM-");
