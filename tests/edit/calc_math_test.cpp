@@ -31,23 +31,13 @@ TEST_F(CalcMath, OffsetByFormatAndInputType) {
     for (byte t : {0, 5, 13}) EXPECT_EQ(GETOFFSET(f, t), 0.0);
 }
 
-TEST_F(CalcMath, IeeeStartValues) {
-  RX().DATA_FORMAT = 0;
-  const WORKING w = SETSTART();
-  EXPECT_EQ(w.SIGZERO, 0.0);
-  EXPECT_EQ(w.SIGFSD, 100.0);
-  EXPECT_EQ(w.OPFSD, 100.0);
-  EXPECT_EQ(w.EXIN, 1.0);
-  EXPECT_EQ(CALCOUT(w.EXIN), 1.0);
-}
-
-TEST_F(CalcMath, UnipolarStartValuesCarryTheOffset) {
-  RX().DATA_FORMAT = 4;  // 16BIT Unsigned
+TEST_F(CalcMath, StartValuesMapSignalZeroToOutputZero) {
+  RX().DATA_FORMAT = 4;  // 16BIT Unsigned: input type 0 carries 100
+  ch().SCALE_OPZERO = 7;
+  ch().SCALE_GAIN = 2;
   const WORKING w = SETSTART();
   EXPECT_EQ(w.SIGZERO, -100.0);
-  EXPECT_EQ(w.OPFSD, 200.0);
-  // The user-visible relation: output at the signal zero is the output zero.
-  EXPECT_EQ(CALCOUT(w.SIGZERO), 0.0);
+  EXPECT_EQ(CALCOUT(w.SIGZERO), 7.0);
   EXPECT_EQ(CALCOUT(w.SIGFSD), w.OPFSD);
 }
 
