@@ -19,6 +19,4 @@ int main(int argc, char** argv) {
   }
   crt::Install(terminal.get());
   project1::STARTUP();
-  crt::Install(nullptr);
-  return 0;
 }

@@ -7,8 +7,10 @@
 #include <iostream>
 #include <system_error>
 
+#include "link/port_choice.h"
 #include "model/globals.h"
 #include "ui/crt.h"
+#include "ui/wind.h"
 
 namespace project1 {
 
@@ -138,16 +140,14 @@ void STARTUP() {
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   crt::WriteLn("Loading......");
-  // comms::CLEARPORT: forget the ports of an earlier scan.
+  comms::CLEARPORT();
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
-  // comms::COMPORTSCAN: list the serial ports.
-  // wind::INITWIND: load the screen definition files (ends the program when
-  // one is missing).
+  comms::COMPORTSCAN();
+  wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();
-  // hardc::INITHARDCOPY: prepare the report output.
   crt::CURSOROFF();
-  // OPENING: the opening dialog and the main menu loop, which never returns.
+  OPENING();
 }
 
 }  // namespace project1

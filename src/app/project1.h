@@ -1,5 +1,5 @@
-// The program's entry object, its start-up sequence and (later) the main
-// menu loop.
+// The program's entry object, its start-up sequence, the opening question
+// and the main menu loop.
 #pragma once
 
 #include <ostream>
@@ -52,7 +52,15 @@ class Ex1 {
 // the program when the system cannot report its full path.
 void RUNAPPLICATION(std::string_view argv0);
 
-// Start-up from the full-screen window on, in its fixed order.
-void STARTUP();
+// Start-up from the full-screen window on, in its fixed order; ends in
+// OPENING and does not return.
+[[noreturn]] void STARTUP();
+
+// Fills the main menu's value column from the globals.
+void OPENINGVALS();
+// The opening question (upload now, or the notice that no port exists), then
+// the main menu for as long as the program runs. Does not return: the
+// program ends inside the menu routine (Alt-X, then "Y").
+[[noreturn]] void OPENING();
 
 }  // namespace project1

@@ -80,8 +80,9 @@ bool ISRTD(int r, int t) {
   return false;
 }
 
-void INIT_TX(int r, int t, byte type) {
-  RECIEVER_DATA& rx = *RECEIVER[r];
+void INIT_TX(int r, int t, byte type) { INIT_TX(*RECEIVER[r], t, type); }
+
+void INIT_TX(RECIEVER_DATA& rx, int t, byte type) {
   TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
   tx.TXTYPE = type;
   double high = 20, low = 4;

@@ -139,6 +139,8 @@ inline RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
 void INITCOMMS();
 void INITRX(int r, byte type);
 void INIT_TX(int r, int t, byte type);
+// The same on any record (the receiver simulator keeps one of its own).
+void INIT_TX(RECIEVER_DATA& rx, int t, byte type);
 void INIT_SCALES(int r, byte type);
 bool UNIPOLAR(byte data_format);
 bool ISRTD(int r, int t);

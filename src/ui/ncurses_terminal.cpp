@@ -11,8 +11,11 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <term.h>  // setupterm; its capability macros below clash with our names
 #include <termios.h>
 #include <unistd.h>
+#undef bell
+#undef cursor_visible
 
 #include <array>
 #include <atomic>
@@ -163,6 +166,18 @@ constexpr int SCREEN_SIGNALS[] = {SIGWINCH, SIGCONT, SIGTSTP};
 
 struct SavedHandlers {
   struct sigaction old[64];
+  void install_all() {
+    for (int sig : FATAL_SIGNALS) install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
+    install(SIGWINCH, on_resize, SA_RESTART);
+    install(SIGCONT, on_continue, SA_RESTART);
+    install(SIGTSTP, on_stop, SA_RESTART);
+  }
+  void restore_all() {
+    for (int sig : FATAL_SIGNALS) sigaction(sig, &old[sig], nullptr);
+    for (int sig : SCREEN_SIGNALS) sigaction(sig, &old[sig], nullptr);
+  }
+
+ private:
   void install(int sig, void (*handler)(int), int flags) {
     struct sigaction sa {};
     sa.sa_handler = handler;
@@ -172,7 +187,6 @@ struct SavedHandlers {
     // A signal the caller chose to ignore (nohup) stays ignored.
     if (old[sig].sa_handler != SIG_IGN) sigaction(sig, &sa, nullptr);
   }
-  void restore(int sig) { sigaction(sig, &old[sig], nullptr); }
 };
 
 // ---------------------------------------------------------------------------
@@ -223,6 +237,15 @@ std::string cap(const char* name) {
   return (s && s != reinterpret_cast<const char*>(-1)) ? std::string(s) : std::string();
 }
 
+// Whether the terminfo database describes the terminal type. Asked before
+// newterm, which keeps some memory when it fails.
+bool has_description(const std::string& name, int fd) {
+  int error = 0;
+  if (setupterm(name.c_str(), fd, &error) != OK) return false;
+  del_curterm(set_curterm(nullptr));
+  return true;
+}
+
 // CGA colour numbers are curses colours with red and blue swapped.
 short curses_colour(int cga) {
   constexpr short BASE[] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
@@ -234,6 +257,7 @@ short curses_colour(int cga) {
 
 struct NcursesTerminal::Impl {
   SCREEN* screen = nullptr;
+  std::FILE* out = nullptr;  // where the screen and quit's message go
   std::string term;
   int in_fd = -1;
   bool unicode = false;
@@ -361,12 +385,14 @@ void NcursesTerminal::Impl::check_size() {
 // Handles a window size change or a continue after a stop. True when the
 // whole screen must be drawn again.
 bool NcursesTerminal::Impl::service() {
-  if (!g_resized && !g_continued) return false;
-  g_resized = 0;
-  g_continued = 0;
+  // Empty the wake-up pipe first: a byte left in it would make every later
+  // poll return at once.
   char drain[64];
   while (::read(g_wake[0], drain, sizeof drain) > 0) {
   }
+  if (!g_resized && !g_continued) return false;
+  g_resized = 0;
+  g_continued = 0;
   check_size();
   update_restore_bytes();
   clearok(curscr, TRUE);
@@ -378,8 +404,8 @@ bool NcursesTerminal::Impl::service() {
 void NcursesTerminal::Impl::show_notice() {
   werase(stdscr);
   wattr_set(stdscr, looks[0x07].attr, looks[0x07].pair, nullptr);
-  const std::string text = "Please enlarge this terminal to at least 80 x 25 characters (it is " +
-                           std::to_string(::COLS) + " x " + std::to_string(::LINES) + " now).";
+  const std::string text = "Please enlarge this terminal to at least 80 x 25 (now " +
+                           std::to_string(::COLS) + " x " + std::to_string(::LINES) + ").";
   mvwaddnstr(stdscr, 0, 0, text.c_str(), -1);
   wattr_set(stdscr, A_NORMAL, 0, nullptr);
   wnoutrefresh(stdscr);
@@ -443,9 +469,13 @@ NcursesTerminal::NcursesTerminal(std::unique_ptr<Impl> impl) : impl_(std::move(i
 std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   if (g_open.exchange(true)) return nullptr;
   auto impl = std::make_unique<Impl>();
-  std::setlocale(LC_ALL, "");
+  // Only the character set comes from the environment: numbers and dates
+  // keep their C form, as the receiver, the files and the report expect
+  // (a decimal comma would corrupt every value sent or saved).
+  std::setlocale(LC_CTYPE, "");
   impl->unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   impl->decoder = KeyDecoder(impl->unicode);
+  impl->out = options.out;
   impl->in_fd = fileno(options.in);
   g_tty_fd = fileno(options.out);
   g_have_modes = tcgetattr(g_tty_fd, &g_shell_modes) == 0;
@@ -455,10 +485,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
     return nullptr;
   }
   // Our handlers go in before newterm, which then leaves these signals alone.
-  for (int sig : FATAL_SIGNALS) impl->handlers.install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
-  impl->handlers.install(SIGWINCH, on_resize, SA_RESTART);
-  impl->handlers.install(SIGCONT, on_continue, SA_RESTART);
-  impl->handlers.install(SIGTSTP, on_stop, SA_RESTART);
+  impl->handlers.install_all();
 
   std::vector<std::string> candidates;
   if (options.term && *options.term)
@@ -468,6 +495,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   candidates.emplace_back("xterm");
   candidates.emplace_back("ansi");
   for (const std::string& name : candidates) {
+    if (!has_description(name, g_tty_fd)) continue;
     impl->screen = newterm(name.c_str(), options.out, options.in);
     if (impl->screen) {
       impl->term = name;
@@ -475,11 +503,13 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
     }
   }
   if (!impl->screen) {
-    for (int sig : FATAL_SIGNALS) impl->handlers.restore(sig);
-    for (int sig : SCREEN_SIGNALS) impl->handlers.restore(sig);
+    impl->handlers.restore_all();
     g_open = false;
     return nullptr;
   }
+  // From here a signal finds the way back.
+  impl->update_restore_bytes();
+  g_screen_up = true;
   set_term(impl->screen);
   cbreak();
   noecho();
@@ -498,7 +528,6 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   impl->update_restore_bytes();
   const std::string_view alt = ALT_SENDS_ESCAPE_ON;
   [[maybe_unused]] const ssize_t w = ::write(g_tty_fd, alt.data(), alt.size());
-  g_screen_up = true;
 
   static bool hooks_installed = false;
   if (!hooks_installed) {
@@ -512,8 +541,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
 NcursesTerminal::~NcursesTerminal() {
   leave_screen();
   delscreen(impl_->screen);
-  for (int sig : FATAL_SIGNALS) impl_->handlers.restore(sig);
-  for (int sig : SCREEN_SIGNALS) impl_->handlers.restore(sig);
+  impl_->handlers.restore_all();
   g_resized = 0;
   g_continued = 0;
   g_open = false;
@@ -577,11 +605,12 @@ void NcursesTerminal::cursor_visible(bool visible) {
 
 void NcursesTerminal::quit(int code, std::string_view message) {
   leave_screen();
+  std::FILE* out = impl_->out;
   if (!message.empty()) {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    if (message.back() != '\n') std::fputc('\n', stdout);
+    std::fwrite(message.data(), 1, message.size(), out);
+    if (message.back() != '\n') std::fputc('\n', out);
   }
-  std::fflush(stdout);
+  std::fflush(out);
   std::exit(code);
 }
 

@@ -53,7 +53,7 @@ class ScreenModel {
   std::string text(int col, int row, int len) const;
   std::string row_text(int row) const { return text(1, row, COLS); }
 
-  // Rows changed since the last take_dirty(); a presenter clears them.
+  // Rows changed since the last clear_dirty(); a presenter clears them.
   bool row_dirty(int row) const { return dirty_.test(row - 1); }
   void clear_dirty() { dirty_.reset(); }
   void mark_all_dirty() { dirty_.set(); }

@@ -25,8 +25,8 @@ class Terminal {
   virtual void sleep(unsigned ms) = 0;
   virtual void bell() = 0;
   virtual void cursor_visible(bool visible) = 0;
-  // Restores the terminal, prints message (if any) to standard output where
-  // it stays readable, and ends the process with the given code.
+  // Restores the terminal, then prints message (if any) on it, where it
+  // stays readable, and ends the process with the given code.
   [[noreturn]] virtual void quit(int code, std::string_view message) = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "model/globals.h"
@@ -50,25 +52,63 @@ TEST(Options, OptionsThatTakeArguments) {
   EXPECT_EQ(project1::Ex1({"-fx", "--port=1", "--port", "2"}, "p", out).CheckOptions("f:", {"port:"}), "");
 }
 
-TEST(Startup, LoadingAndScanMessagesThenTheDataModelWithTheCursorOff) {
+// Runs the start-up sequence in dir with the given port list until the
+// key script is used up or the program ends.
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_dir_ = std::filesystem::current_path();
+    crt::Install(&term);
+    crt::Window(10, 10, 20, 12);  // whatever came before
+    crt::TextBackground(4);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_dir_);
+    unsetenv("KDV578_PORTS");
+    crt::Window(1, 1, crt::COLS, crt::ROWS);  // a blank screen for the next test
+    crt::TextBackground(0);
+    crt::ClrScr();
+    crt::Install(nullptr);
+    globals::ARGUMENTS.clear();
+  }
+  void start(const std::filesystem::path& dir, const char* ports) {
+    std::filesystem::current_path(dir);
+    setenv("KDV578_PORTS", ports, 1);
+    project1::STARTUP();
+  }
+
   crt::ScriptTerminal term;
-  crt::Install(&term);
-  crt::Window(10, 10, 20, 12);  // whatever came before
-  crt::TextBackground(4);
-  globals::ARGUMENTS = {"BW"};
-  project1::STARTUP();
+  std::filesystem::path old_dir_;
+};
+
+TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
+  try {
+    start(std::filesystem::temp_directory_path(), "COM1,COM3");
+    FAIL() << "start-up went on without the screen files";
+  } catch (const crt::ProgramExit& e) {
+    EXPECT_EQ(e.code, 0);
+    EXPECT_NE(e.message.find("MESS578.SCN"), std::string::npos);
+  }
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.row_text(1), "Loading......" + std::string(67, ' '));
   EXPECT_EQ(s.text(1, 2, 39), "Serial Port Scanning is In-Progress... ");
-  EXPECT_EQ(s.WhereX(), 39);
   EXPECT_EQ(s.win_right(), 80);
   EXPECT_EQ(s.bg(80, 25), 4);  // the whole screen was cleared
+  // The ports were scanned before the files were looked for.
+  EXPECT_EQ(globals::NO_OF_PORTS, 2);
+  EXPECT_EQ(globals::SELECTED_PORT_NAME, "COM1");
+}
+
+TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
+  globals::ARGUMENTS = {"BW"};
+  EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), crt::ScriptExhausted);
+  const crt::ScreenModel& s = crt::Screen();
+  EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");
   ASSERT_NE(globals::RECEIVER[0], nullptr);
   EXPECT_EQ(globals::RX().TAG_FIELD, "Data not loaded          ");
   EXPECT_EQ(globals::BACK, 0);  // monochrome
+  EXPECT_TRUE(globals::ONLINE);
   EXPECT_FALSE(term.cursor_shown);
-  crt::Install(nullptr);
-  globals::ARGUMENTS.clear();
 }
 
 }  // namespace

@@ -106,6 +106,30 @@ TEST(ScreenModel, ClrScrFillsTheWindowInTheCurrentAttribute) {
   EXPECT_EQ(m.text(1, 1, 4), "keep");
 }
 
+// The terminal is sent only the rows marked changed, so a change that is not
+// marked stays stale on the real screen.
+TEST(ScreenModel, EveryChangedRowIsMarkedForThePresenter) {
+  ScreenModel m;
+  auto dirty_rows = [&m] {
+    std::string rows;
+    for (int r = 1; r <= ROWS; ++r)
+      if (m.row_dirty(r)) rows += std::to_string(r) + " ";
+    return rows;
+  };
+  m.clear_dirty();
+  m.GotoXY(5, 3);
+  m.Write("x\r\n\x08\x07");
+  EXPECT_EQ(dirty_rows(), "3 ");
+  m.clear_dirty();
+  m.Window(1, 20, 80, 22);
+  m.ClrScr();
+  EXPECT_EQ(dirty_rows(), "20 21 22 ");
+  m.clear_dirty();
+  m.GotoXY(80, 3);
+  m.Write("s");  // bottom-right cell of the window: scrolls rows 20 to 22
+  EXPECT_EQ(dirty_rows(), "20 21 22 ");
+}
+
 TEST(Keys, ArrowIsZeroThenScanCodeWithKeyPressedBetween) {
   ScriptTerminal term;
   Install(&term);
@@ -118,6 +142,17 @@ TEST(Keys, ArrowIsZeroThenScanCodeWithKeyPressedBetween) {
   EXPECT_EQ(ReadKey(), 'a');
   EXPECT_FALSE(KeyPressed());
   EXPECT_THROW(ReadKey(), ScriptExhausted);
+  Install(nullptr);
+}
+
+TEST(Keys, TheScreenIsPresentedBeforeEveryKeyWait) {
+  ScriptTerminal term;
+  Install(&term);
+  term.type("a");
+  EXPECT_EQ(ReadKey(), 'a');
+  EXPECT_EQ(term.presents, 1);
+  EXPECT_FALSE(KeyPressed());
+  EXPECT_EQ(term.presents, 2);
   Install(nullptr);
 }
 

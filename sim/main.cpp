@@ -1,0 +1,141 @@
+// kdv578-sim: a simulated receiver on a pseudo-terminal. Prints the
+// terminal's path on its first line, then answers every request frame
+// written to it until it is terminated.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "options.h"
+#include "receiver.h"
+
+namespace {
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+void on_signal(int) { stop_requested = 1; }
+
+// Raw at once, so the first bytes already pass unchanged, whoever opens it.
+bool make_raw(int fd) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return false;
+  cfmakeraw(&t);
+  t.c_cflag |= CLOCAL | CREAD;
+  cfsetispeed(&t, B9600);
+  cfsetospeed(&t, B9600);
+  return tcsetattr(fd, TCSANOW, &t) == 0;
+}
+
+// Writes one byte; a line nobody reads for a while loses the rest of the reply.
+bool put(int fd, std::uint8_t b) {
+  for (int tries = 0; tries < 100; ++tries) {
+    const ssize_t n = write(fd, &b, 1);
+    if (n == 1) return true;
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+    pollfd p{fd, POLLOUT, 0};
+    poll(&p, 1, 10);
+  }
+  return false;
+}
+
+void send(int fd, const sim::Bytes& reply, bool paced) {
+  using namespace std::chrono;
+  constexpr auto byte_time = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
+  const auto start = steady_clock::now();
+  for (std::size_t k = 0; k < reply.size(); ++k) {
+    if (paced) std::this_thread::sleep_until(start + byte_time * static_cast<long>(k + 1));
+    if (!put(fd, reply[k])) return;
+  }
+}
+
+std::string printable(const sim::Bytes& bytes) {
+  std::string s;
+  for (std::uint8_t b : bytes) {
+    if (b >= 0x20 && b < 0x7F) {
+      s += static_cast<char>(b);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", b);
+      s += hex;
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::Options options;
+  std::string error;
+  if (!sim::parse_options({argv + 1, argv + argc}, options, error)) {
+    std::fprintf(stderr, "kdv578-sim: %s\n\n%s", error.c_str(), sim::usage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(sim::usage().c_str(), stdout);
+    return 0;
+  }
+  sim::Receiver rx;
+  sim::apply(options, rx);
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    std::perror("kdv578-sim: pseudo-terminal");
+    return 1;
+  }
+  const char* path = ptsname(master);
+  // Keeping a descriptor of our own on the terminal lets the program close
+  // and re-open it before every exchange without hanging up the line.
+  const int slave = path ? open(path, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+  if (slave < 0 || !make_raw(slave)) {
+    std::perror("kdv578-sim: pseudo-terminal");
+    return 1;
+  }
+  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+  std::printf("%s\n", path);
+  std::fflush(stdout);
+
+  struct sigaction sa{};
+  sa.sa_handler = on_signal;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  std::uint8_t buf[512];
+  while (!stop_requested) {
+    pollfd p{master, POLLIN, 0};
+    if (poll(&p, 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    const ssize_t n = read(master, buf, sizeof buf);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR || errno == EIO)) {
+      if (errno == EIO) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    if (n <= 0) break;
+    for (ssize_t i = 0; i < n; ++i) {
+      const std::size_t before = rx.requests().size();
+      const sim::Bytes reply = rx.receive(buf[i]);
+      if (options.verbose && rx.requests().size() > before) {
+        std::fprintf(stderr, "> %s\n< %s\n",
+                     printable(sim::Receiver::frame_of(rx.requests().back())).c_str(),
+                     printable(reply).c_str());
+      }
+      send(master, reply, options.paced);
+      if (rx.requests().size() > 1000) rx.clear_requests();  // the log is for tests
+    }
+  }
+  close(slave);
+  close(master);
+  return 0;
+}

@@ -1,0 +1,110 @@
+// The receiver simulator's protocol core: a receiver that keeps its
+// settings, transmitters and channels, reads request frames byte by byte and
+// answers each with a reply frame built from its state. Live values move
+// with every reading and their alarm states follow the thresholds. Fault
+// switches make it misbehave the ways a line or a receiver can.
+//
+// Reply layout (indices as the link reads them): 0 STX, 1 status 1, 2
+// status 2, 3 "b", 4 50h + receiver, 5 the command byte echoed, 6 a space,
+// 7.. the command's data, then ETX. Status bytes carry 40h besides their
+// bits, so they can never read as a frame byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/globals.h"
+
+namespace sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Faults {
+  bool no_reply = false;     // never answer
+  bool short_reply = false;  // one data byte only: the ETX stands at index 6
+  int wrong_frame = 0;       // 3 or 4: that frame byte of every reply is wrong
+  int noise = 0;             // junk bytes sent before each reply's STX
+  int refuse = -1;           // 0..9: refuse every request with this code
+  bool tx_failed = false;    // status 2, bit 1: the transmitter failed
+  bool hht = false;          // status 2, bit 2: a hand-held configurator is active
+  bool bad_numbers = false;  // numbers and values in replies cannot be read
+  int only_command = -1;     // the faults above hit only this command code
+  std::size_t after = 0;     // ... and only from request number after + 1 on
+  std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
+};
+
+// One request frame as received.
+struct Request {
+  int receiver = 0;
+  int command = 0;
+  std::string params;
+};
+
+class Receiver {
+ public:
+  Receiver();
+
+  // The receiver's configuration and status. Besides the settings it holds
+  // the switch banks (IPSWITCH lever 7 disables writing; HCASWITCH levers
+  // 1..4 other than 15 and IPSWITCH levers 1..5 other than 0 put the serial
+  // settings and the addresses under hardware control: the software values
+  // are still kept and written, but the switches' are reported), HW1, HW2, ELD, the
+  // versions (4 characters each in IPVER, HCAVER) and the confirmed
+  // checksum (CHECKSUM).
+  globals::RECIEVER_DATA& state() { return state_; }
+  // Adopts a saved configuration as the receiver's own (the .rxd loader
+  // plugs in here).
+  void load(const globals::RECIEVER_DATA& record) { state_ = record; }
+
+  Faults faults;
+  int address = 0;        // the receiver number it answers to
+  bool signed_off = false;
+  bool unconfirmed = false;  // changed since the last confirm (status 2, bit 0)
+
+  // One byte from the line; the reply bytes once a request frame is complete.
+  Bytes receive(std::uint8_t b);
+  // The line was closed and opened again: a half-received frame is dropped.
+  void line_reopened() { partial_.clear(); }
+
+  // Every request frame received, in order.
+  const std::vector<Request>& requests() const { return requests_; }
+  void clear_requests() { requests_.clear(); }
+  // Request frames received since start (clearing the log keeps the count).
+  std::size_t frames() const { return frames_; }
+  // The request bytes as they went over the line.
+  static Bytes frame_of(const Request& q);
+
+  // The working-memory checksum of the current configuration.
+  std::int32_t checksum() const;
+
+ private:
+  struct Answer {
+    int refuse = -1;
+    std::string data;
+  };
+  Bytes answer(const Request& q);
+  Answer dispatch(const Request& q);
+  Answer read_input(int t, int c);
+  Answer read_cj(int t);
+  Answer read_vals(int t);
+  void reset(int kind);
+  bool faulty(int command) const;
+  double live_value(int t, int c);
+  std::string number(double x) const;
+  std::string value_text(double x) const;
+  char unit_letter(int t, int c) const;
+  bool comms_by_hardware() const;
+  bool address_by_hardware() const;
+
+  globals::RECIEVER_DATA state_;
+  Bytes partial_;
+  std::vector<Request> requests_;
+  std::size_t frames_ = 0;
+  unsigned step_ = 0;  // advances with every live reading
+  bool bad_numbers_now_ = false;  // the reply being built carries unreadable numbers
+};
+
+}  // namespace sim

@@ -1,0 +1,77 @@
+#include "sim_port.h"
+
+#include <cerrno>
+#include <deque>
+
+#include "model/globals.h"
+
+namespace sim {
+
+namespace {
+
+// One connection to the simulated receiver. Reply bytes wait in the
+// connection; a new connection starts with an empty line, as a re-opened
+// port does.
+class SimulatedPort : public comms::SerialPort {
+ public:
+  explicit SimulatedPort(PluggedIn& plug) : plug_(plug) {}
+
+  void CONNECT(std::string_view name) override {
+    if (name != plug_.port_name()) {
+      error_ = ENOENT;
+      return;
+    }
+    open_ = true;
+    ++plug_.connects;
+    plug_.receiver().line_reopened();
+  }
+
+  void CONFIG(int, int, char, int, bool, bool) override {}
+
+  void SENDBYTE(std::uint8_t b) override {
+    if (!open_) {
+      error_ = comms::ERR_NOT_OPEN;
+      return;
+    }
+    const Bytes reply = plug_.receiver().receive(b);
+    pending_.insert(pending_.end(), reply.begin(), reply.end());
+  }
+
+  std::uint8_t RECVBYTE(int timeout_ms) override {
+    if (!open_) {
+      error_ = comms::ERR_NOT_OPEN;
+      return 0;
+    }
+    if (pending_.empty()) {
+      plug_.waited_ms += static_cast<std::uint64_t>(timeout_ms);
+      error_ = comms::ERR_TIMEOUT;
+      return 0;
+    }
+    const std::uint8_t b = pending_.front();
+    pending_.pop_front();
+    return b;
+  }
+
+  int LASTERROR() const override { return error_; }
+
+ private:
+  PluggedIn& plug_;
+  bool open_ = false;
+  int error_ = comms::ERR_NONE;
+  std::deque<std::uint8_t> pending_;
+};
+
+}  // namespace
+
+PluggedIn::PluggedIn(Receiver& rx, std::string port_name)
+    : rx_(rx), name_(std::move(port_name)), previous_port_(globals::SELECTED_PORT_NAME) {
+  globals::SELECTED_PORT_NAME = name_;
+  comms::SetPortFactory([this] { return std::make_unique<SimulatedPort>(*this); });
+}
+
+PluggedIn::~PluggedIn() {
+  comms::SetPortFactory(nullptr);
+  globals::SELECTED_PORT_NAME = previous_port_;
+}
+
+}  // namespace sim

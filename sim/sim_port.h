@@ -1,0 +1,37 @@
+// The receiver simulator plugged in as the link's serial port, in-process
+// and in virtual time: tests (and screenless callers) run uploads,
+// downloads, editors and the monitor against a simulated receiver without a
+// pseudo-terminal. See the top of src/link/comms.h for an example.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/comms.h"
+#include "receiver.h"
+
+namespace sim {
+
+// While it lives, every port object the link makes talks to `rx`. Only the
+// port name `port_name` connects (any other name fails like a missing
+// port); it is also made the selected port.
+class PluggedIn {
+ public:
+  explicit PluggedIn(Receiver& rx, std::string port_name = "COM1");
+  ~PluggedIn();
+  PluggedIn(const PluggedIn&) = delete;
+  PluggedIn& operator=(const PluggedIn&) = delete;
+
+  Receiver& receiver() { return rx_; }
+  const std::string& port_name() const { return name_; }
+
+  int connects = 0;             // port objects connected (one per attempt)
+  std::uint64_t waited_ms = 0;  // virtual time spent waiting for bytes that never came
+
+ private:
+  Receiver& rx_;
+  std::string name_;
+  std::string previous_port_;
+};
+
+}  // namespace sim

@@ -1,0 +1,70 @@
+#include "app/project1.h"
+
+#include "link/port_choice.h"
+#include "model/globals.h"
+#include "transfer/download.h"
+#include "transfer/upload.h"
+#include "ui/crt.h"
+#include "ui/scrn.h"
+#include "ui/wind.h"
+
+namespace project1 {
+
+using namespace globals;
+
+namespace {
+
+// The main menu's screen in the menu model.
+constexpr int MAIN_SCREEN = 2;
+
+// Runs the command of a main menu selection code; codes without a command
+// (Escape among them) do nothing and the menu is drawn again.
+void DISPATCH(int code) {
+  switch (code) {
+    case 17: upload::UPLOAD(); break;
+    case 21: download::DOWNLOAD(); break;
+    case 24: download::SIGNOFF(); break;
+    case 34: comms::ONLINPROG(); break;
+    case 35: comms::COMPORT1(); break;
+    default: break;
+  }
+}
+
+// One pass of the main menu: value column, background, menu, command.
+void MAINMENU() {
+  OPENINGVALS();
+  scrn::BACKGND(0);
+  DISPATCH(wind::SEL(MAIN_SCREEN));
+}
+
+}  // namespace
+
+void OPENINGVALS() {
+  for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
+  wind::DISP[2][1] = NAME.view();
+  wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
+  wind::DISP[2][3] = comms::PORT_CELL_TEXT();
+  for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
+}
+
+void OPENING() {
+  wind::XCUR = 1;
+  wind::YCUR = 1;
+  OPENINGVALS();
+  scrn::BACKGND(0);
+  if (NO_OF_PORTS == 0) {
+    comms::SAY_NO_PORT();
+  } else {
+    wind::TXT[0] = "    Upload  Data  ";
+    wind::TXT[1] = "        NO        ";
+    wind::TXT[2] = "        YES       ";
+    wind::DRAWWINDOW(30, 13, 2);
+    if (wind::SELECTION(2, 1, 1) == 2) {
+      crt::Delay(500);
+      upload::UPLOAD();
+    }
+  }
+  for (;;) MAINMENU();
+}
+
+}  // namespace project1

@@ -1,0 +1,104 @@
+#include "link/port_choice.h"
+
+#include <algorithm>
+#include <string>
+
+#include "link/comms.h"
+#include "model/globals.h"
+#include "ui/wind.h"
+
+namespace comms {
+
+using namespace globals;
+
+namespace {
+
+// The part of the system's port list not yet split into names. A variable of
+// its own, so the scan cannot disturb any other text.
+Text<50> WORKING;
+
+// The highest number of lines a choice window can show within the screen.
+constexpr int MAX_LIST_LINES = 19;
+
+// Three blanks and the label of the highlighted cell of the current menu.
+void TITLE_FROM_MENU() {
+  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
+}
+
+}  // namespace
+
+void CLEARPORT() {
+  for (auto& name : COM_PORT_NAME) name = "";
+}
+
+void COMPORTSCAN() {
+  PORT_SELECTION = false;
+  CLEARPORT();
+  NO_OF_PORTS = 0;
+  SELECTED_PORT_NAME.clear();
+  WORKING = "";
+  WORKING = GETSERIALPORTNAMES();
+  int count = 0;
+  if (!WORKING.empty()) {
+    std::size_t p;
+    do {
+      const std::string_view rest = WORKING.view();
+      p = rest.find(',');
+      if (p != std::string_view::npos) {
+        COM_PORT_NAME[count + 1] = rest.substr(0, p);
+        WORKING = std::string(rest.substr(p + 1));
+      } else {
+        COM_PORT_NAME[count + 1] = rest;
+      }
+      ++count;
+      // Only empty names between commas can give more than 40; they are cut.
+    } while (p != std::string_view::npos && !PORT_SELECTION && count < COM_PORT_NAME.high);
+  }
+  NO_OF_PORTS = static_cast<byte>(count);
+  if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1].str();
+}
+
+void COMPORT1() {
+  COMPORTSCAN();
+  TITLE_FROM_MENU();
+  if (NO_OF_PORTS == 0) {
+    SAY_NO_PORT();
+    return;
+  }
+  // A list too long for row 15 moves up; more lines than the screen holds are
+  // not offered.
+  const int lines = std::min<int>(NO_OF_PORTS, MAX_LIST_LINES);
+  for (int i = 1; i <= lines; ++i) {
+    const std::string_view name = COM_PORT_NAME[i].view();
+    // Seven blanks on each side; a long name gives up leading blanks so that
+    // the whole name stays on its 19-character line.
+    const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
+    wind::TXT[i] = std::string(lead, ' ') + std::string(name) + std::string(7, ' ');
+  }
+  wind::DRAWWINDOW(30, std::min(15, 21 - lines), lines);
+  SELECTED_PORT_NAME = wind::SELECTION_STRING(lines, 1, 1);
+  INIT_COMPORT(SELECTED_PORT_NAME);
+  wind::DISP[2][3] = PORT_CELL_TEXT();
+}
+
+void ONLINPROG() {
+  TITLE_FROM_MENU();
+  wind::TXT[1] = "     Offline       ";
+  wind::TXT[2] = "     Online        ";
+  wind::DRAWWINDOW(30, 15, 2);
+  const int current = ONLINE ? 2 : 1;
+  const int s = wind::SELECTION(2, current, current);
+  if (s == 1) ONLINE = false;
+  if (s == 2) ONLINE = true;
+}
+
+void SAY_NO_PORT() {
+  wind::TXT[0] = "COM PORT NOT EXIST";
+  wind::TXT[1] = "        OK        ";
+  wind::DRAWWINDOW(30, 13, 1);
+  wind::SELECTION(1, 1, 1);
+}
+
+Text<16> PORT_CELL_TEXT() { return "    " + SELECTED_PORT_NAME; }
+
+}  // namespace comms

@@ -1,0 +1,25 @@
+// Port discovery, the port choice window and the online/offline window.
+#pragma once
+
+#include "model/text.h"
+
+namespace comms {
+
+// Empties all 40 entries of the port list.
+void CLEARPORT();
+// Rebuilds COM_PORT_NAME, NO_OF_PORTS and SELECTED_PORT_NAME from the
+// system's port list (at most 50 characters of it, at most 40 names).
+void COMPORTSCAN();
+// The port choice window (main menu command): rescans, lets the user pick a
+// port and opens it.
+void COMPORT1();
+// The online/offline window (main menu command).
+void ONLINPROG();
+
+// The notice that no serial port exists; waits for Enter or Escape.
+void SAY_NO_PORT();
+
+// The main menu's value text for the port: four blanks and the port name.
+Text<16> PORT_CELL_TEXT();
+
+}  // namespace comms

@@ -1,0 +1,187 @@
+// TBlockSerial over POSIX termios. The only file of the program that talks
+// to a serial device (and includes the terminal headers, whose macros must
+// not meet the rest of the code).
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+
+#include "link/comms.h"
+
+namespace comms {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t speed_of(int baud) {
+  switch (baud) {
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    default: return B9600;
+  }
+}
+
+// A device that is gone or whose peer closed: the wait ends at once.
+bool is_hangup_errno(int e) { return e == EIO || e == ENXIO || e == ENODEV; }
+
+}  // namespace
+
+TBlockSerial::~TBlockSerial() { close_port(); }
+
+void TBlockSerial::close_port() {
+  if (fd_ < 0) return;
+  ioctl(fd_, TIOCNXCL);  // otherwise a pseudo-terminal stays busy for the next open
+  ::close(fd_);
+  fd_ = -1;
+  buffered_ = next_ = 0;
+}
+
+void TBlockSerial::CONNECT(std::string_view name) {
+  close_port();
+  hung_up_ = false;
+  last_error_ = ERR_NONE;
+  const std::string path = DEVICE_PATH(name);
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fail(errno);
+  if (!isatty(fd)) {
+    ::close(fd);
+    return fail(ENOTTY);
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+    const int e = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    return fail(e);
+  }
+  fd_ = fd;
+  if (!apply_line(9600, 8, 'N', 0, false, false)) {
+    const int e = last_error_;
+    close_port();
+    return fail(e);
+  }
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  if (ioctl(fd_, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+    const int e = errno;
+    close_port();
+    return fail(e);
+  }
+  tcflush(fd_, TCIOFLUSH);
+}
+
+void TBlockSerial::CONFIG(int baud, int bits, char parity, int stop, bool softflow,
+                          bool hardflow) {
+  if (fd_ >= 0) apply_line(baud, bits, parity, stop, softflow, hardflow);
+}
+
+// Raw mode with the given line parameters, read back to check they took.
+bool TBlockSerial::apply_line(int baud, int bits, char parity, int stop, bool softflow,
+                              bool hardflow) {
+  termios t{};
+  if (tcgetattr(fd_, &t) != 0) {
+    fail(errno);
+    return false;
+  }
+  cfmakeraw(&t);
+  t.c_cflag |= CLOCAL | CREAD;
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  t.c_cflag |= bits == 7 ? CS7 : bits == 6 ? CS6 : bits == 5 ? CS5 : CS8;
+  if (parity == 'E' || parity == 'e') t.c_cflag |= PARENB;
+  if (parity == 'O' || parity == 'o') t.c_cflag |= PARENB | PARODD;
+  if (stop == 2) t.c_cflag |= CSTOPB;
+  if (hardflow) t.c_cflag |= CRTSCTS;
+  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  if (softflow) t.c_iflag |= IXON | IXOFF;
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+  cfsetispeed(&t, speed_of(baud));
+  cfsetospeed(&t, speed_of(baud));
+  if (tcsetattr(fd_, TCSANOW, &t) != 0) {
+    fail(errno);
+    return false;
+  }
+  termios back{};
+  const tcflag_t checked = CSIZE | PARENB | PARODD | CSTOPB;
+  if (tcgetattr(fd_, &back) != 0 || (back.c_cflag & checked) != (t.c_cflag & checked) ||
+      cfgetospeed(&back) != cfgetospeed(&t) || (back.c_lflag & ICANON) != 0) {
+    fail(EINVAL);
+    return false;
+  }
+  return true;
+}
+
+void TBlockSerial::SENDBYTE(std::uint8_t b) {
+  if (fd_ < 0) return fail(ERR_NOT_OPEN);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
+  for (;;) {
+    const ssize_t n = ::write(fd_, &b, 1);
+    if (n == 1) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return fail(errno);
+    // Output queue full: wait for room, but never for ever.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return fail(ERR_TIMEOUT);
+    pollfd p{fd_, POLLOUT, 0};
+    poll(&p, 1, static_cast<int>(left.count()));
+  }
+  while (tcdrain(fd_) != 0 && errno == EINTR) {
+  }
+}
+
+std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
+  if (next_ < buffered_) return buffer_[next_++];
+  if (fd_ < 0) {
+    fail(ERR_NOT_OPEN);
+    return 0;
+  }
+  if (hung_up_) {
+    fail(ERR_HANGUP);
+    return 0;
+  }
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{fd_, POLLIN, 0};
+    const int ready = poll(&p, 1, static_cast<int>(left.count()));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+      return 0;
+    }
+    if (ready == 0) break;
+    if ((p.revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL without data
+      hung_up_ = true;
+      fail(ERR_HANGUP);
+      return 0;
+    }
+    const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+    if (n > 0) {
+      buffered_ = static_cast<int>(n);
+      next_ = 1;
+      return buffer_[0];
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n == 0 || is_hangup_errno(errno)) {
+      hung_up_ = true;
+      fail(ERR_HANGUP);
+    } else {
+      fail(errno);
+    }
+    return 0;
+  }
+  fail(ERR_TIMEOUT);
+  return 0;
+}
+
+}  // namespace comms

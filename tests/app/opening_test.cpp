@@ -1,0 +1,144 @@
+// The opening question and the main menu loop, driven by key scripts with
+// the shipped screen files and the simulator core.
+#include "app/project1.h"
+
+#include "app/menu_fixture.h"
+#include "link/port_choice.h"
+
+using namespace globals;
+
+namespace {
+
+class Opening : public MenuTest {
+ protected:
+  void SetUp() override {
+    MenuTest::SetUp();
+    COM_PORT_NAME[1] = "COM1";
+    NO_OF_PORTS = 1;
+  }
+  // Runs the program's top level until the key script is used up.
+  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+  static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
+  // Whether the main menu is on the screen.
+  static bool main_menu_shown() {
+    return at(4, 8, 6) == "Upload" && at(43, 10, 11) == "Serial port" && at(30, 13, 18) != "    Upload  Data  ";
+  }
+};
+
+TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
+  NO_OF_PORTS = 0;
+  run();
+  EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
+  EXPECT_EQ(at(30, 15, 18), "        OK        ");
+  EXPECT_EQ(crt::Screen().ch(1, 1), 0xDA);  // drawn over the background
+
+  term.escape();
+  run();
+  EXPECT_TRUE(main_menu_shown());
+  EXPECT_TRUE(rx.requests().empty());
+}
+
+TEST_F(Opening, TheQuestionOffersNoFirst) {
+  run();
+  EXPECT_EQ(at(30, 13, 18), "    Upload  Data  ");
+  EXPECT_EQ(at(30, 15, 18), "        NO        ");
+  EXPECT_EQ(at(30, 16, 18), "        YES       ");
+  EXPECT_NE(crt::Screen().bg(30, 15), crt::Screen().bg(30, 16));  // NO highlighted
+  // The value column was filled before the background was drawn.
+  EXPECT_EQ(wind::DISP[2][3], "    COM1");
+  EXPECT_EQ(wind::DISP[2][2], "   Online    ");
+}
+
+TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {
+  term.enter();
+  run();
+  EXPECT_TRUE(main_menu_shown());
+  EXPECT_TRUE(rx.requests().empty());
+  EXPECT_TRUE(term.delays.empty());
+}
+
+TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
+  term.down();
+  term.enter();
+  run();
+  ASSERT_FALSE(term.delays.empty());
+  EXPECT_EQ(term.delays.front(), 500u);
+  EXPECT_EQ(rx.requests().size(), 11u + 49 + 25);  // two transmitters, 16 and 8 channels
+  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  // The main menu follows, its status box with the receiver's versions.
+  EXPECT_TRUE(main_menu_shown());
+  EXPECT_EQ(at(64, 22, 10), "   2.04   ");
+  EXPECT_EQ(at(64, 23, 10), "   3.21   ");
+}
+
+TEST_F(Opening, MenuCodesRunTheirCommands) {
+  term.enter();
+  term.enter();  // 17: upload
+  run();
+  EXPECT_EQ(rx.requests().size(), 11u + 49 + 25);
+  rx.clear_requests();
+
+  term.enter();  // the question again: NO
+  term.down();
+  term.down();
+  term.down();
+  term.down();
+  term.enter();  // 21: download
+  run();
+  EXPECT_EQ(rx.requests().size(), 7u + 49 + 25);
+  EXPECT_EQ(wind::YCUR, 5);  // the highlight stays on the command just run
+}
+
+TEST_F(Opening, EscapeRedrawsTheMainMenu) {
+  term.enter();
+  term.down();
+  term.escape();
+  term.down();  // still in the main menu, the highlight where it was
+  run();
+  EXPECT_TRUE(main_menu_shown());
+  EXPECT_EQ(wind::XCUR, 1);
+  EXPECT_EQ(wind::YCUR, 3);
+  EXPECT_TRUE(rx.requests().empty());
+}
+
+TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
+  offer_ports("ttyS9,COM1");
+  SELECTED_PORT_NAME = "ttyS9";
+  term.enter();
+  term.right();
+  term.down();
+  term.down();
+  term.enter();  // 35: the port window
+  term.down();
+  term.enter();
+  run();
+  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(at(61, 10, 16), "    COM1        ");
+  EXPECT_EQ(plug.connects, 1);  // the chosen port was opened
+  EXPECT_TRUE(rx.requests().empty());
+}
+
+TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
+  term.enter();
+  term.right();
+  term.down();
+  term.enter();  // 34: online or offline
+  term.escape();
+  run();
+  EXPECT_TRUE(ONLINE);
+  EXPECT_EQ(at(61, 9, 13), "   Online    ");
+
+  term.enter();
+  term.right();
+  term.down();
+  term.enter();
+  term.up();  // from Online to Offline
+  term.enter();
+  run();
+  EXPECT_FALSE(ONLINE);
+  EXPECT_EQ(at(61, 9, 13), "  Offline    ");
+  EXPECT_EQ(at(66, 21, 7), "Offline");
+  EXPECT_TRUE(rx.requests().empty());
+}
+
+}  // namespace

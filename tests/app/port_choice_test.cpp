@@ -1,0 +1,121 @@
+// Port scan, the port choice window and the online/offline window.
+#include "link/port_choice.h"
+
+#include "app/menu_fixture.h"
+
+using namespace globals;
+
+namespace {
+
+using PortScan = MenuTest;
+
+std::vector<std::string> names() {
+  std::vector<std::string> n;
+  for (int i = 1; i <= NO_OF_PORTS; ++i) n.push_back(COM_PORT_NAME[i].str());
+  return n;
+}
+
+TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
+  offer_ports("COM1,COM3");
+  comms::COMPORTSCAN();
+  EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "COM3"}));
+  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(COM_PORT_NAME[3], "");
+  EXPECT_FALSE(PORT_SELECTION);
+}
+
+TEST_F(PortScan, OnlyTheFirstFiftyCharactersAreSplit) {
+  offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
+  comms::COMPORTSCAN();
+  EXPECT_EQ(names(), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
+                                               "EEEEEEEE", "FFFFF"}));
+}
+
+TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
+  offer_ports("COM1,,COM3");
+  comms::COMPORTSCAN();
+  EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "", "COM3"}));
+
+  offer_ports(std::string(50, ',').c_str());  // 51 empty names
+  comms::COMPORTSCAN();
+  EXPECT_EQ(NO_OF_PORTS, 40);
+  EXPECT_EQ(SELECTED_PORT_NAME, "");
+}
+
+TEST_F(PortScan, ARescanForgetsTheOldList) {
+  offer_ports("COM1,COM2,COM3");
+  comms::COMPORTSCAN();
+  offer_ports("");
+  comms::COMPORTSCAN();
+  EXPECT_EQ(NO_OF_PORTS, 0);
+  EXPECT_EQ(COM_PORT_NAME[1], "");
+  EXPECT_EQ(SELECTED_PORT_NAME, "");
+}
+
+class PortWindow : public MenuTest {
+ protected:
+  void SetUp() override {
+    MenuTest::SetUp();
+    wind::SCNO = 2;  // the main menu, on its port cell
+    wind::XCUR = 2;
+    wind::YCUR = 3;
+  }
+  static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
+};
+
+TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
+  offer_ports("ttyS0,COM1");
+  term.down();
+  term.enter();
+  comms::COMPORT1();
+  EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
+  EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
+  EXPECT_EQ(at(30, 18, 19), "       COM1        ");
+  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(wind::DISP[2][3], "    COM1");
+  EXPECT_EQ(plug.connects, 1);
+}
+
+TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
+  offer_ports("");
+  term.enter();
+  comms::COMPORT1();
+  EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
+  EXPECT_EQ(at(30, 15, 18), "        OK        ");
+  EXPECT_EQ(SELECTED_PORT_NAME, "");
+  EXPECT_EQ(plug.connects, 0);
+}
+
+TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
+  offer_ports("a,b,c,d,e,f,g,h,i,/dev/pts/123456");
+  term.up();  // from the first line to the last
+  term.enter();
+  comms::COMPORT1();
+  EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
+  EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
+  EXPECT_EQ(crt::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
+  EXPECT_EQ(SELECTED_PORT_NAME, "/dev/pts/123456");
+}
+
+TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
+  wind::YCUR = 2;
+  term.escape();
+  comms::ONLINPROG();
+  EXPECT_EQ(at(30, 15, 18), "   Link mode      ");
+  EXPECT_EQ(at(30, 17, 19), "     Offline       ");
+  EXPECT_EQ(at(30, 18, 19), "     Online        ");
+  EXPECT_TRUE(ONLINE);  // Escape keeps it
+
+  term.up();
+  term.enter();
+  comms::ONLINPROG();
+  EXPECT_FALSE(ONLINE);
+
+  term.escape();
+  comms::ONLINPROG();
+  EXPECT_FALSE(ONLINE);
+  EXPECT_TRUE(rx.requests().empty());
+  EXPECT_EQ(plug.connects, 0);
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+// The real program on a pseudo-terminal: options are reported before the
+// screen is taken, and start-up goes on to its end.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include "support/pty.h"
+
+namespace {
+
+const std::string PROGRAM = KDV578_BINARY_DIR "/kdv578";
+
+// Runs the program where its screen definition files are, and leaves it the
+// way a user would should it wait for keys: Escape to any first question,
+// then Alt-X and "y".
+testpty::Run start(const std::string& option, const char* term) {
+  return testpty::run_program({{PROGRAM, option}, term, KDV578_BINARY_DIR, "\x1b\x1bxy"});
+}
+
+void expect_full_startup(const testpty::Run& run, std::size_t after) {
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  const std::size_t screen = run.output.find("\x1b[?1049h", after);
+  ASSERT_NE(screen, std::string::npos);
+  const std::size_t cursor_off = run.output.find("\x1b[?25l", screen);  // the last start-up step
+  EXPECT_NE(cursor_off, std::string::npos);
+  EXPECT_NE(run.output.find("\x1b[?1049l", cursor_off), std::string::npos);  // given back
+}
+
+TEST(Program, InvalidOptionIsReportedAndStartUpGoesOn) {
+  const testpty::Run run = start("-x", "xterm");
+  const std::string report =
+      "exception at " + std::string(2 * sizeof(void*), '0') + ":\r\nInvalid option at position 1: \"x\"\r\n";
+  ASSERT_EQ(run.output.substr(0, report.size()), report);
+  expect_full_startup(run, report.size());
+}
+
+TEST(Program, HelpPrintsTheFullPathAndStartUpGoesOn) {
+  const testpty::Run run = start("--help", "xterm-256color");
+  const std::string usage = "Usage: " + std::filesystem::canonical(PROGRAM).string() + " -h\r\n";
+  ASSERT_EQ(run.output.substr(0, usage.size()), usage);
+  expect_full_startup(run, usage.size());
+}
+
+}  // namespace

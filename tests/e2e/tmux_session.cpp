@@ -1,0 +1,205 @@
+#include "e2e/tmux_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
+  }
+  return out + "'";
+}
+
+std::string run(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+std::string read_all(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+template <class Pred>
+bool poll_until(Pred done, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
+std::atomic<int> sessions{0};
+
+}  // namespace
+
+TmuxSession::TmuxSession(const std::vector<std::string>& program_args,
+                         const std::vector<std::string>& sim_args) {
+  const std::string bin = KDV578_BINARY_DIR;
+  char tmpl[] = "/tmp/kdv578-e2e-XXXXXX";
+  if (!mkdtemp(tmpl)) {
+    error_ = "mkdtemp failed";
+    return;
+  }
+  dir_ = tmpl;
+  socket_ = "kdv578-e2e-" + std::to_string(getpid()) + "-" + std::to_string(sessions++);
+
+  // The simulator, its output into a log whose first line is the port path.
+  const std::string log = file("sim.log");
+  sim_pid_ = fork();
+  if (sim_pid_ == 0) {
+    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 1);
+    dup2(fd, 2);
+    const std::string exe = bin + "/kdv578-sim";
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const auto& a : sim_args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  std::string pty;
+  poll_until(
+      [&] {
+        const std::string text = read_all(log);
+        const auto nl = text.find('\n');
+        if (nl == std::string::npos) return false;
+        pty = text.substr(0, nl);
+        return true;
+      },
+      5000ms);
+  if (pty.empty() || !std::filesystem::exists(pty)) {
+    error_ = "simulator gave no port: " + read_all(log);
+    return;
+  }
+
+  std::string program = "cd " + quote(bin) + " && KDV578_PORTS=" + quote(pty) + " ./kdv578";
+  for (const auto& a : program_args) program += " " + quote(a);
+  // The pane keeps running after the program so its exit code and the state
+  // it left the terminal in can be read.
+  program += "; echo $? > " + quote(file("status")) + "; stty -a > " + quote(file("stty.tmp")) + " && mv " + quote(file("stty.tmp")) + " " + quote(file("stty")) +
+             "; sleep 600";
+  tmux("-f /dev/null new-session -d -x 80 -y 25 -s e2e " + quote(program));
+  started_ = poll_until([&] { return !tmux("list-panes -t e2e").empty(); }, 3000ms);
+  if (!started_) {
+    error_ = "tmux did not start";
+    return;
+  }
+  socket_path_ = tmux("display-message -p -t e2e '#{socket_path}'");
+  while (!socket_path_.empty() && socket_path_.back() == '\n') socket_path_.pop_back();
+}
+
+TmuxSession::~TmuxSession() {
+  if (!socket_.empty()) tmux("kill-server");
+  if (!socket_path_.empty()) unlink(socket_path_.c_str());
+  if (sim_pid_ > 0) {
+    kill(sim_pid_, SIGTERM);
+    int status;
+    if (!poll_until([&] { return waitpid(sim_pid_, &status, WNOHANG) != 0; }, 2000ms)) {
+      kill(sim_pid_, SIGKILL);
+      waitpid(sim_pid_, &status, 0);
+    }
+  }
+  if (!dir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+}
+
+std::string TmuxSession::tmux(const std::string& args) {
+  return run("tmux -L " + quote(socket_) + " " + args + " 2>/dev/null");
+}
+
+std::string TmuxSession::file(const std::string& name) const { return dir_ + "/" + name; }
+
+void TmuxSession::keys(const std::string& tmux_keys) { tmux("send-keys -t e2e " + tmux_keys); }
+
+void TmuxSession::text(const std::string& literal) {
+  tmux("send-keys -t e2e -l " + quote(literal));
+}
+
+std::vector<std::string> TmuxSession::screen() {
+  std::vector<std::string> rows;
+  std::stringstream in(tmux("capture-pane -p -t e2e"));
+  std::string line;
+  while (std::getline(in, line)) rows.push_back(line);
+  rows.resize(25);
+  return rows;
+}
+
+std::string TmuxSession::row(int row) { return screen().at(static_cast<std::size_t>(row - 1)); }
+
+bool TmuxSession::wait_for(const std::string& text, std::chrono::milliseconds limit) {
+  return poll_until(
+      [&] {
+        for (const auto& r : screen())
+          if (r.find(text) != std::string::npos) return true;
+        return false;
+      },
+      limit);
+}
+
+bool TmuxSession::wait_gone(const std::string& text, std::chrono::milliseconds limit) {
+  return poll_until(
+      [&] {
+        for (const auto& r : screen())
+          if (r.find(text) != std::string::npos) return false;
+        return true;
+      },
+      limit);
+}
+
+std::optional<int> TmuxSession::wait_exit(std::chrono::milliseconds limit) {
+  std::optional<int> code;
+  poll_until(
+      [&] {
+        const std::string s = read_all(file("status"));
+        if (s.empty() || s.back() != '\n') return false;
+        code = std::atoi(s.c_str());
+        return true;
+      },
+      limit);
+  return code;
+}
+
+std::string TmuxSession::stty_after_exit() {
+  std::string s;
+  poll_until(
+      [&] {
+        s = read_all(file("stty"));
+        return !s.empty();
+      },
+      2000ms);
+  return s;
+}
+
+}  // namespace e2e

@@ -1,0 +1,344 @@
+// The command set against the simulator core: what each reading stores and
+// what each setting changes in the receiver.
+#include "link/link_private.h"
+#include "link_fixture.h"
+
+using namespace globals;
+using namespace comms;
+
+namespace {
+
+using Commands = LinkTest;
+
+TEST_F(Commands, ReceiverReadingsFillTheRecord) {
+  RECIEVER_DATA& sim = rx.state();
+  sim.TAG_FIELD = "PUMP HOUSE 7             ";
+  sim.NO_OF_TX = 3;
+  sim.DATA_FORMAT = 13;
+  sim.UNITS = 2;
+  sim.LINE_REJ = 1;
+  sim.CHECK_MODE = 1;
+  sim.MOD_ADDRESSA = 200;
+  sim.MOD_ADDRESSB = 7;
+  sim.MOD_BAUD = 8;
+  sim.IPSWITCH = 0x20;
+  sim.HCASWITCH = 0x4F;
+
+  READ_NO_TX(0);
+  READ_DATAFMT(0);
+  READ_VERS(0);
+  READ_TEMP(0);
+  READ_COMMS(0);
+  READ_ADDRESS(0);
+  READ_CHECKSUM(0);
+  READ_CSUMMODE(0);
+  READ_SWITCHES(0);
+  READ_LINEREJ(0);
+  READ_TAG(0);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  const RECIEVER_DATA& r = RX();
+  EXPECT_EQ(r.TAG_FIELD, "PUMP HOUSE 7             ");
+  EXPECT_EQ(r.NO_OF_TX, 3);
+  EXPECT_EQ(r.DATA_FORMAT, 13);
+  EXPECT_EQ(r.UNITS, 2);
+  EXPECT_EQ(r.LINE_REJ, 1);
+  EXPECT_EQ(r.CHECK_MODE, 1);
+  EXPECT_EQ(r.IPVER, "   3.21   ");
+  EXPECT_EQ(r.HCAVER, "   2.04   ");
+  EXPECT_TRUE(r.ADD_MODE);
+  EXPECT_EQ(r.MOD_ADDRESSA, 200);
+  EXPECT_EQ(r.MOD_ADDRESSB, 7);
+  EXPECT_TRUE(r.COMM_MODE);
+  EXPECT_EQ(r.MOD_BAUD, 8);  // 38400 stays 38400
+  EXPECT_EQ(r.IPSWITCH, 0x20);
+  EXPECT_EQ(r.HCASWITCH, 0x4F);
+  EXPECT_EQ(r.MOD_MODE, 0);  // lever 7 of the HCA bank: ASCII
+  EXPECT_EQ(r.CHECKSUM, 0);  // the checksum reply is not stored
+  EXPECT_EQ(requests(), 11u);
+}
+
+TEST_F(Commands, ChannelReadingsFillTheRecord) {
+  CHANNEL_DATA& sim = rx.state().TRANSMITTER[2].CHANNEL[8];
+  sim.INPUT_TYPE = 15;
+  sim.THC_DRIVE = 2;
+  sim.LOW_ALARM = 3.5;
+  sim.HIGH_ALARM = 19.25;
+  sim.SCALE_IPZERO = -4;
+  sim.SCALE_GAIN = 1.5;
+  sim.SCALE_OPZERO = -100.125;
+  READ_TXTYPE(0, 2);
+  READ_INPTYPE(0, 2, 8);
+  READ_ALARMS(0, 2, 8);
+  READ_SCALES(0, 2, 8);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  const CHANNEL_DATA& ch = RX().TRANSMITTER[2].CHANNEL[8];
+  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(ch.INPUT_TYPE, 15);
+  EXPECT_EQ(ch.THC_DRIVE, 2);
+  EXPECT_EQ(ch.LOW_ALARM, 3.5);
+  EXPECT_EQ(ch.HIGH_ALARM, 19.25);
+  EXPECT_EQ(ch.SCALE_IPZERO, -4);
+  EXPECT_EQ(ch.SCALE_GAIN, 1.5);
+  EXPECT_EQ(ch.SCALE_OPZERO, -100.125);
+}
+
+TEST_F(Commands, SettingsChangeTheReceiver) {
+  RECIEVER_DATA& r = RX();
+  r.TAG_FIELD = "NEW TAG";
+  r.NO_OF_TX = 4;
+  r.DATA_FORMAT = 6;
+  r.UNITS = 3;
+  r.LINE_REJ = 1;
+  r.CHECK_MODE = 1;
+  r.TRANSMITTER[3].TXTYPE = 2;
+  r.TRANSMITTER[1].CHANNEL[12].INPUT_TYPE = 27;
+  r.TRANSMITTER[1].CHANNEL[12].THC_DRIVE = 1;
+  r.TRANSMITTER[1].CHANNEL[12].LOW_ALARM = -1.5;
+  r.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM = 1200;
+  SET_TAG(0);
+  SET_NO_TX(0);
+  SET_DATAFMT(0);
+  SET_TEMP(0);
+  SET_LINEREJ(0);
+  SET_CSUMMODE(0);
+  SET_TXTYPE(0, 3);
+  SET_INPTYPE(0, 1, 12);
+  SET_ALARMS(0, 1, 12);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  const RECIEVER_DATA& sim = rx.state();
+  EXPECT_EQ(sim.TAG_FIELD, "NEW TAG                  ");  // padded to 25
+  EXPECT_EQ(rx.requests()[0].params.size(), 25u);
+  EXPECT_EQ(sim.NO_OF_TX, 4);
+  EXPECT_EQ(sim.DATA_FORMAT, 6);
+  EXPECT_EQ(sim.UNITS, 3);
+  EXPECT_EQ(sim.LINE_REJ, 1);
+  EXPECT_EQ(sim.CHECK_MODE, 1);
+  EXPECT_EQ(sim.TRANSMITTER[3].TXTYPE, 2);
+  EXPECT_EQ(rx.requests()[7].params, "1<K1");  // channel 12, type 27 as digits
+  EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].INPUT_TYPE, 27);
+  EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].THC_DRIVE, 1);
+  EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].LOW_ALARM, -1.5);
+  EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM, 1200);
+  EXPECT_TRUE(rx.unconfirmed);
+  SEND_CONFIRM(0);
+  EXPECT_FALSE(rx.unconfirmed);
+  EXPECT_EQ(rx.requests().back().params, "0");
+}
+
+TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
+  RX().MOD_ADDRESSA = 171;
+  RX().MOD_ADDRESSB = 5;
+  SET_ADDRESS(0);
+  EXPECT_EQ(rx.requests().at(0).params, ":;05");
+  EXPECT_EQ(rx.state().MOD_ADDRESSA, 171);
+  EXPECT_EQ(rx.state().MOD_ADDRESSB, 5);
+}
+
+TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
+  RX().MOD_BAUD = 7;
+  RX().MOD_PARITY = 1;
+  RX().MOD_DBITS = 1;
+  RX().MOD_STOP = 2;
+  SET_COMMS(0);
+  EXPECT_EQ(rx.requests().at(0).params, "7?");
+  EXPECT_EQ(rx.state().MOD_PARITY, 1);
+  EXPECT_EQ(rx.state().MOD_STOP, 2);
+
+  rx.state().MOD_PARITY = 2;
+  rx.state().MOD_DBITS = 0;
+  READ_COMMS(0);
+  EXPECT_EQ(RXMSG[15], '3');
+  EXPECT_EQ(RX().MOD_STOP, 2);
+  EXPECT_EQ(RX().MOD_DBITS, 0);
+  EXPECT_EQ(RX().MOD_PARITY, 2);
+}
+
+TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
+  rx.state().HCASWITCH = 0x16;  // levers: 9600 odd 8 bits, link B = A + 32
+  rx.state().IPSWITCH = 0x05;   // address 5
+  READ_COMMS(0);
+  READ_ADDRESS(0);
+  EXPECT_FALSE(RX().COMM_MODE);
+  EXPECT_EQ(RX().MOD_BAUD, 6);
+  EXPECT_EQ(RX().MOD_PARITY, 1);
+  EXPECT_EQ(RX().MOD_DBITS, 1);
+  EXPECT_EQ(RX().MOD_STOP, 1);
+  EXPECT_FALSE(RX().ADD_MODE);
+  EXPECT_EQ(RX().MOD_ADDRESSA, 5);
+  EXPECT_EQ(RX().MOD_ADDRESSB, 37);
+
+  rx.state().HCASWITCH = 0x0C;  // an invalid lever setting reports baud code 0
+  READ_COMMS(0);
+  EXPECT_EQ(RX().MOD_BAUD, 6);
+
+  RX().MOD_BAUD = 3;
+  SET_COMMS(0);  // kept for when the levers go back to software
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(rx.state().MOD_BAUD, 3);
+  READ_COMMS(0);
+  EXPECT_EQ(RX().MOD_BAUD, 6);
+}
+
+TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
+  rx.state().IPSWITCH = 0x40;
+  RX().TAG_FIELD = "CHANGED                  ";
+  SET_TAG(0);
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(ERRMSG, " Write Disabled");
+  EXPECT_EQ(requests(), 2u);
+  EXPECT_EQ(rx.state().TAG_FIELD, "SIMULATED RECEIVER       ");
+  MSGERROR = false;
+  READ_TAG(0);  // reading still works
+  EXPECT_FALSE(MSGERROR);
+}
+
+TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
+  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[6];
+  ch.SCALE_IPZERO = -12.5;
+  ch.SCALE_GAIN = 0.75;
+  ch.SCALE_OPZERO = -5;
+  SET_SCALES(0, 1, 6);
+  const std::string& p = rx.requests().at(0).params;
+  EXPECT_EQ(p.size(), 37u);
+  EXPECT_EQ(p, "16   -12.500\r\n     0.750\r\n    -5.000\r");
+  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_OPZERO, -5);
+
+  ch = CHANNEL_DATA{};
+  READ_SCALES(0, 1, 6);
+  EXPECT_EQ(ch.SCALE_IPZERO, -12.5);
+  EXPECT_EQ(ch.SCALE_GAIN, 0.75);
+  EXPECT_EQ(ch.SCALE_OPZERO, -5);
+}
+
+TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
+  rx.state().TAG_FIELD = "AB{C\x7f" "D~E";
+  READ_TAG(0);
+  EXPECT_EQ(RX().TAG_FIELD, "AB C D E                 ");
+  EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
+  rx.faults.no_reply = true;
+  READ_TAG(0);
+  EXPECT_EQ(RX().TAG_FIELD, "");
+}
+
+TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
+  rx.state().NO_OF_TX = 7;
+  rx.state().UNITS = 0;
+  rx.state().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE = 3;  // not a type 572 input
+  rx.state().TRANSMITTER[2].CHANNEL[1].THC_DRIVE = 5;
+  READ_NO_TX(0);
+  READ_TEMP(0);
+  READ_TXTYPE(0, 2);
+  READ_INPTYPE(0, 2, 1);
+  EXPECT_EQ(RX().NO_OF_TX, 1);
+  EXPECT_EQ(RX().UNITS, 1);
+  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
+  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
+
+  MSGERROR = true;
+  RX().TRANSMITTER[3].TXTYPE = 9;
+  RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
+  READ_TXTYPE(0, 3);
+  READ_INPTYPE(0, 1, 2);
+  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 1);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
+  EXPECT_EQ(requests(), 4u);
+}
+
+TEST_F(Commands, InputReadingFollowsTheThresholds) {
+  CHANNEL_DATA& sim = rx.state().TRANSMITTER[2].CHANNEL[3];
+  sim.HIGH_ALARM = -1000;  // every value is above it
+  EXPECT_EQ(READ_INPUT(0, 2, 3), 2);
+  const CHANNEL_DATA& ch = RX().TRANSMITTER[2].CHANNEL[3];
+  EXPECT_EQ(ch.ALARM, HIGH);
+  EXPECT_EQ(ch.VALUE.size(), 11u);
+  EXPECT_EQ(ch.VUNIT, "mA");
+  EXPECT_TRUE(RX().HW1);
+  const std::string first = ch.VALUE.str();
+
+  sim.HIGH_ALARM = 1000;
+  sim.LOW_ALARM = 999;
+  EXPECT_EQ(READ_INPUT(0, 2, 3), 2);
+  EXPECT_EQ(ch.ALARM, LOW);
+  EXPECT_NE(ch.VALUE.str(), first);  // live values move
+  sim.LOW_ALARM = -1000;
+  READ_INPUT(0, 2, 3);
+  EXPECT_EQ(ch.ALARM, OFF);
+}
+
+TEST_F(Commands, ColdJunctionReading) {
+  READ_CJ(0, 1);
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.size(), 11u);
+  EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
+  EXPECT_EQ(RX().TRANSMITTER[1].CJUNIT, std::string({DEGREE, 'C'}));
+}
+
+TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
+  rx.faults.bad_numbers = true;
+  READ_INPUT(0, 1, 6);
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(ERRMSG, " Data Error");
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
+}
+
+TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  for (int c = 1; c <= 16; ++c) RX().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
+  MSGERROR = true;  // this reading always runs
+  EXPECT_EQ(READ_VALS(0, 1), 2);
+  EXPECT_FALSE(MSGERROR);
+  for (int c = 1; c <= 8; ++c) {
+    EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
+    EXPECT_NE(RX().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
+  }
+  for (int c = 9; c <= 16; ++c) EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[c].VALUE, "old") << c;
+  EXPECT_TRUE(RX().HW1);
+  EXPECT_FALSE(RX().ELD);
+}
+
+TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
+  EXPECT_EQ(READ_VALS(0, 1), 1);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({DEGREE, 'C'}));
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
+  rx.state().UNITS = 3;
+  READ_VALS(0, 1);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
+  READ_INPUT(0, 1, 1);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
+}
+
+TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
+  rx.faults.bad_numbers = true;
+  READ_VALS(0, 2);
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(ERRMSG, " Data Error");
+  for (int c = 2; c <= 8; ++c)
+    EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
+}
+
+TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
+  RECIEVER_DATA saved = rx.state();
+  saved.TAG_FIELD = "FROM A FILE              ";
+  saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
+  rx.load(saved);
+  READ_TAG(0);
+  READ_SCALES(0, 1, 2);
+  EXPECT_EQ(RX().TAG_FIELD, "FROM A FILE              ");
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
+}
+
+TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {
+  rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 9;
+  SEND_RESET(0, 9);
+  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN, 1);
+  EXPECT_EQ(rx.state().TAG_FIELD, "SIMULATED RECEIVER       ");
+  SEND_RESET(0, 2);
+  EXPECT_EQ(rx.state().TRANSMITTER[4].TXTYPE, 2);
+  EXPECT_EQ(rx.state().NO_OF_TX, 1);
+  EXPECT_EQ(rx.requests().back().params, "2");
+  SEND_RESET(0, 5);
+  EXPECT_EQ(ERRMSG, " Param Overange");
+}
+
+}  // namespace

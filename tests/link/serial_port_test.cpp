@@ -1,0 +1,197 @@
+// The real serial port on pseudo-terminals, the port names and the port list.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "link/comms.h"
+
+using namespace comms;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A pseudo-terminal: the test plays the device at the master end, the port
+// under test opens the slave path. A second slave descriptor keeps the line
+// up between opens, as the simulator does.
+class Pty {
+ public:
+  Pty() {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master);
+    unlockpt(master);
+    path = ptsname(master);
+    keeper = open(path.c_str(), O_RDWR | O_NOCTTY);
+  }
+  ~Pty() {
+    close_master();
+    if (keeper >= 0) close(keeper);
+  }
+  void write_bytes(std::string_view s) { ASSERT_EQ(write(master, s.data(), s.size()), (ssize_t)s.size()); }
+  std::string read_bytes() {
+    char buf[64];
+    const ssize_t n = read(master, buf, sizeof buf);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : "";
+  }
+  void close_master() {
+    if (master >= 0) close(master);
+    master = -1;
+  }
+  void close_keeper() {
+    close(keeper);
+    keeper = -1;
+  }
+
+  int master = -1;
+  int keeper = -1;
+  std::string path;
+};
+
+long ms_since(Clock::time_point start) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+TEST(TBlockSerial, SendsBytesAndHandsOutABurstOneByOne) {
+  Pty pty;
+  TBlockSerial port;
+  port.CONNECT(pty.path);
+  port.CONFIG(9600, 8, 'N', 0, false, false);
+  ASSERT_TRUE(port.IS_OPEN()) << port.LASTERROR();
+  port.SENDBYTE('Q');
+  EXPECT_EQ(pty.read_bytes(), "Q");
+
+  pty.write_bytes("AB");
+  usleep(20000);
+  EXPECT_EQ(port.RECVBYTE(1000), 'A');
+  pty.close_master();  // the second byte must come from the buffer, not the line
+  const auto start = Clock::now();
+  EXPECT_EQ(port.RECVBYTE(1000), 'B');
+  EXPECT_LT(ms_since(start), 50);
+}
+
+TEST(TBlockSerial, NoByteWithinTheDeadlineReadsAsZero) {
+  Pty pty;
+  TBlockSerial port;
+  port.CONNECT(pty.path);
+  const auto start = Clock::now();
+  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  const long elapsed = ms_since(start);
+  EXPECT_GE(elapsed, 1000);
+  EXPECT_LT(elapsed, 1400);
+  EXPECT_EQ(port.LASTERROR(), ERR_TIMEOUT);
+  EXPECT_FALSE(port.HUNG_UP());
+}
+
+TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
+  Pty pty;
+  TBlockSerial port;
+  port.CONNECT(pty.path);
+  pty.close_keeper();
+  pty.close_master();
+  const auto start = Clock::now();
+  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_LT(ms_since(start), 200);
+  EXPECT_TRUE(port.HUNG_UP());
+  EXPECT_EQ(port.LASTERROR(), ERR_HANGUP);
+}
+
+TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
+  Pty pty;
+  auto owner = std::make_unique<TBlockSerial>();
+  owner->CONNECT(pty.path);
+  ASSERT_TRUE(owner->IS_OPEN());
+  TBlockSerial second;
+  second.CONNECT(pty.path);
+  EXPECT_FALSE(second.IS_OPEN());
+  EXPECT_EQ(second.LASTERROR(), EBUSY);
+  owner.reset();
+  second.CONNECT(pty.path);
+  EXPECT_TRUE(second.IS_OPEN());
+}
+
+TEST(TBlockSerial, ReconnectingDiscardsBytesThatArrivedLate) {
+  Pty pty;
+  {
+    TBlockSerial first;
+    first.CONNECT(pty.path);
+    pty.write_bytes("late");
+    usleep(20000);
+  }
+  TBlockSerial next;
+  next.CONNECT(pty.path);
+  EXPECT_EQ(next.RECVBYTE(100), 0);
+}
+
+TEST(TBlockSerial, AMissingPortStaysClosedAndQuiet) {
+  TBlockSerial port;
+  port.CONNECT("/dev/kdv578-no-such-port");
+  EXPECT_FALSE(port.IS_OPEN());
+  EXPECT_EQ(port.LASTERROR(), ENOENT);
+  port.CONFIG(9600, 8, 'N', 0, false, false);
+  port.SENDBYTE('x');
+  const auto start = Clock::now();
+  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_LT(ms_since(start), 50);
+  EXPECT_EQ(port.LASTERROR(), ERR_NOT_OPEN);
+}
+
+TEST(PortNames, ComNamesBareNamesAndPaths) {
+  EXPECT_EQ(DEVICE_PATH("COM1"), "/dev/ttyS0");
+  EXPECT_EQ(DEVICE_PATH("com12"), "/dev/ttyS11");
+  EXPECT_EQ(DEVICE_PATH("Com3"), "/dev/ttyS2");
+  EXPECT_EQ(DEVICE_PATH("ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(DEVICE_PATH("/dev/pts/7"), "/dev/pts/7");
+  EXPECT_EQ(DEVICE_PATH("COM0"), "/dev/COM0");
+  EXPECT_EQ(DEVICE_PATH("COMX"), "/dev/COMX");
+  EXPECT_EQ(DEVICE_PATH(""), "/dev/");
+}
+
+class PortList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("KDV578_PORTS");
+    root = std::filesystem::temp_directory_path() /
+           ("kdv578-sysfs-" + std::to_string(getpid()));
+    std::filesystem::remove_all(root);
+  }
+  void TearDown() override {
+    unsetenv("KDV578_PORTS");
+    std::filesystem::remove_all(root);
+  }
+  void tty(const std::string& name, bool device, const char* type = nullptr) {
+    std::filesystem::create_directories(root / name);
+    if (device) std::filesystem::create_directories(root / name / "device");
+    if (type) std::ofstream(root / name / "type") << type << "\n";
+  }
+  std::filesystem::path root;
+};
+
+TEST_F(PortList, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
+  tty("ttyS0", true, "4");
+  tty("ttyS1", true, "0");  // a legacy UART with nothing behind it
+  tty("ttyS10", true, "4");
+  tty("ttyS2", true, "4");
+  tty("ttyUSB0", true);
+  tty("ttyACM0", true);
+  tty("tty0", false);
+  tty("console", false);
+  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "ttyACM0,ttyS0,ttyS2,ttyS10,ttyUSB0");
+}
+
+TEST_F(PortList, NoPortsAndTheEnvironmentOverride) {
+  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
+  tty("ttyS0", true, "4");
+  setenv("KDV578_PORTS", "/dev/pts/4, ttyUSB3,,COM2 ", 1);
+  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "/dev/pts/4,ttyUSB3,,COM2");
+  setenv("KDV578_PORTS", "", 1);
+  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+// kdv578-sim run as a process: the link talks to it over its pseudo-terminal,
+// and each fault option shows the effect it claims.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "link/link_private.h"
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
+extern char** environ;
+
+using namespace globals;
+using namespace comms;
+
+namespace {
+
+const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
+
+// Runs the simulator; stdout is a pipe, so its first line names the port.
+class SimProcess {
+ public:
+  explicit SimProcess(std::vector<std::string> args) {
+    args.insert(args.begin(), SIM);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2];
+    if (pipe(out) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn(&pid_, SIM.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = out[0];
+  }
+  ~SimProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+  }
+  // Standard output up to its end or the first line end, within 5 s.
+  std::string read_output(bool whole = false) {
+    std::string text;
+    char c;
+    pollfd p{out_, POLLIN, 0};
+    while (poll(&p, 1, 5000) > 0 && read(out_, &c, 1) == 1) {
+      if (c == '\n' && !whole) break;
+      text += c;
+    }
+    return text;
+  }
+  int exit_code() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+class SimProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ARGUMENTS.clear();
+    INITCOMMS();
+    crt::Install(&term);
+  }
+  void TearDown() override {
+    SetPortFactory(nullptr);
+    crt::Install(nullptr);
+  }
+  // Starts the simulator and selects its port.
+  void start(std::vector<std::string> args) {
+    sim = std::make_unique<SimProcess>(std::move(args));
+    SELECTED_PORT_NAME = sim->read_output();
+    ASSERT_EQ(SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << SELECTED_PORT_NAME;
+  }
+
+  crt::ScriptTerminal term;
+  std::unique_ptr<SimProcess> sim;
+};
+
+TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
+  start({});
+  TBlockSerial port;
+  port.CONNECT(SELECTED_PORT_NAME);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
+  std::string reply;
+  for (std::uint8_t b = 0; (b = port.RECVBYTE(1000)) != 0;) {
+    reply += static_cast<char>(b);
+    if (b == 0x03) break;
+  }
+  EXPECT_EQ(reply, "\x02G@bP; 1\x03");
+}
+
+TEST_F(SimProcessTest, TheLinkReopensThePortForEveryExchange) {
+  start({"--transmitters", "572,572,571"});
+  READ_TAG(0);
+  READ_NO_TX(0);
+  READ_TXTYPE(0, 2);
+  READ_VALS(0, 2);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(RX().NO_OF_TX, 3);
+  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
+  RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
+  SET_SCALES(0, 1, 3);
+  RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
+  READ_SCALES(0, 1, 3);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
+}
+
+TEST_F(SimProcessTest, NoReplyOption) {
+  start({"--no-reply"});
+  TBlockSerial port;
+  port.CONNECT(SELECTED_PORT_NAME);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.RECVBYTE(300), 0);
+  EXPECT_EQ(port.LASTERROR(), ERR_TIMEOUT);
+}
+
+TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* errmsg;
+  };
+  const Case cases[] = {
+      {{"--short-reply"}, " CRC Error"},
+      {{"--wrong-frame", "3"}, " Invalid Response"},
+      {{"--wrong-frame=4"}, " Invalid Response"},
+      {{"--noise", "4"}, "  ABORTED   "},
+      {{"--refuse", "3"}, " Param Overange"},
+      {{"--bad-numbers"}, " Data Error"},
+      {{"--write-disabled"}, " Write Disabled"},
+      {{"--ip-switch", "41"}, " Write Disabled"},
+  };
+  for (const Case& c : cases) {
+    start(c.args);
+    MSGERROR = false;
+    ERRMSG = "";
+    READ_ALARMS(0, 1, 1);
+    if (std::string(c.errmsg) == " Write Disabled") {
+      EXPECT_FALSE(MSGERROR);
+      SET_ALARMS(0, 1, 1);
+    }
+    EXPECT_TRUE(MSGERROR) << c.args[0];
+    EXPECT_EQ(ERRMSG, c.errmsg) << c.args[0];
+  }
+}
+
+TEST_F(SimProcessTest, StatusAndSwitchOptions) {
+  start({"--tx-failed", "--hht", "--ip-switch", "25", "--hca-switch", "16", "--noise", "3"});
+  READ_SWITCHES(0);
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(OLDVALS);
+  EXPECT_EQ(ERRMSG, " Tx Failed");
+  EXPECT_TRUE(HHT);
+  EXPECT_EQ(RX().IPSWITCH, 0x25);
+  EXPECT_EQ(RX().HCASWITCH, 0x16);
+  READ_ADDRESS(0);
+  EXPECT_FALSE(RX().ADD_MODE);
+  EXPECT_EQ(RX().MOD_ADDRESSA, 5);
+}
+
+TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
+  start({"--refuse", "1", "--only-command", "17", "--fault-after", "1"});
+  READ_TAG(0);  // the first request is spared
+  READ_TEMP(0);
+  EXPECT_FALSE(MSGERROR);
+  READ_TAG(0);
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(ERRMSG, " Wrong Parameters");
+}
+
+TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
+  start({"--receiver", "1"});
+  TBlockSerial port;
+  port.CONNECT(SELECTED_PORT_NAME);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.RECVBYTE(300), 0);
+  for (char c : std::string("\x02\x02" "cQ;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.RECVBYTE(1000), 0x02);
+}
+
+TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
+  start({"--paced"});
+  const auto begin = std::chrono::steady_clock::now();
+  READ_VALS(0, 1);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - begin)
+                      .count();
+  ASSERT_FALSE(MSGERROR);
+  EXPECT_GE(ms, (MSGLENGTH + 1) * 1000 / 960);
+  EXPECT_LT(ms, 2000);
+}
+
+TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
+  SimProcess help({"--help"});
+  const std::string text = help.read_output(true);
+  EXPECT_EQ(help.exit_code(), 0);
+  for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
+                             "--refuse", "--tx-failed", "--hht", "--bad-numbers",
+                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after"})
+    EXPECT_NE(text.find(option), std::string::npos) << option;
+  SimProcess bad({"--refuse", "12"});
+  EXPECT_EQ(bad.exit_code(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+// Download and signoff against the simulator core: which transmitters are
+// written, the order of the settings, the error shown twice, the abort shown
+// once, and when signoff sends.
+#include "transfer/download.h"
+
+#include "transfer/transfer_fixture.h"
+
+using namespace globals;
+
+namespace {
+
+using Download = TransferTest;
+
+constexpr int RECEIVER_SETTINGS[] = {17, 29, 11, 4, 31, 15, 32};
+
+// The transmitter numbers the type settings went to, in order.
+std::vector<int> typed_transmitters(const sim::Receiver& rx) {
+  std::vector<int> t;
+  for (const auto& q : rx.requests())
+    if (q.command == 5) t.push_back(q.params.at(0) - '0');
+  return t;
+}
+
+TEST_F(Download, ConfiguredTransmittersOnlyInTheirOrder) {
+  RECIEVER_DATA& r = RX();
+  r.NO_OF_TX = 2;
+  INIT_TX(0, 1, 1);
+  INIT_TX(0, 2, 2);
+  r.TAG_FIELD = "NEW TAG                  ";
+  r.TRANSMITTER[2].CHANNEL[8].SCALE_GAIN = 4.5;
+  r.TRANSMITTER[1].CHANNEL[16].HIGH_ALARM = 321;
+
+  download::DOWNLOAD();
+
+  std::vector<int> expected(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS));
+  for (int t = 1; t <= 2; ++t) {
+    expected.push_back(5);
+    for (int c = 1; c <= (t == 1 ? 16 : 8); ++c) expected.insert(expected.end(), {6, 35, 8});
+  }
+  EXPECT_EQ(commands(), expected);
+  EXPECT_EQ(typed_transmitters(rx), (std::vector<int>{1, 2}));
+  EXPECT_EQ(progress.front(), " Downloading Rx 0");
+  EXPECT_EQ(progress.back(), " Downloading  Tx  2 Ch  8");
+  EXPECT_EQ(rx.state().TAG_FIELD, "NEW TAG                  ");
+  EXPECT_DOUBLE_EQ(rx.state().TRANSMITTER[2].CHANNEL[8].SCALE_GAIN, 4.5);
+  EXPECT_DOUBLE_EQ(rx.state().TRANSMITTER[1].CHANNEL[16].HIGH_ALARM, 321);
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(term.delays.empty());
+  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  EXPECT_EQ(crt::Screen().text(1, 25, 35), std::string(35, ' '));
+}
+
+TEST_F(Download, TransmitterCodesChooseWhatIsWritten) {
+  RX().NO_OF_TX = 1;
+  for (int t = 1; t <= 4; ++t) INIT_TX(0, t, 2);
+
+  download::COPYDOWN(0, download::TX_ALL);  // all four, whatever NO_OF_TX says
+  EXPECT_EQ(typed_transmitters(rx), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(rx.requests().size(), 7u + 4 * 25);
+
+  rx.clear_requests();
+  download::COPYDOWN(0, 3);  // that one only
+  EXPECT_EQ(typed_transmitters(rx), std::vector<int>{3});
+  EXPECT_EQ(rx.requests().size(), 7u + 25);
+
+  rx.clear_requests();
+  download::COPYDOWN(0, 0);  // the receiver settings alone
+  EXPECT_EQ(commands(), std::vector<int>(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS)));
+  EXPECT_FALSE(MSGERROR);
+}
+
+TEST_F(Download, ADeviceErrorOnTheTagStopsTheTrafficAndIsShownTwice) {
+  rx.state().IPSWITCH = 0x40;  // lever 7: writing disabled
+  const RECIEVER_DATA before = rx.state();
+  download::DOWNLOAD();
+  EXPECT_EQ(commands(), (std::vector<int>{17, 17}));  // refused, sent once more, then nothing
+  EXPECT_EQ(ERRMSG, " Write Disabled");
+  EXPECT_EQ(shown(" Write Disabled"), 2);
+  EXPECT_EQ(term.bells, 2);
+  EXPECT_EQ(term.delays, (std::vector<unsigned>{2000, 2000}));
+  EXPECT_EQ(rx.state().TAG_FIELD, before.TAG_FIELD);
+  EXPECT_TRUE(RECEIVER_PRESENT[0]);  // marked present whatever the outcome
+  EXPECT_EQ(crt::Screen().text(5, 23, 24), std::string(24, ' '));
+}
+
+TEST_F(Download, AReceiverThatDoesNotAnswerIsAbortedOnce) {
+  rx.faults.no_reply = true;
+  download::DOWNLOAD();
+  EXPECT_EQ(rx.requests().size(), 1u);
+  EXPECT_EQ(shown("  ABORTED"), 1);
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+}
+
+TEST_F(Download, EscapeDuringAChannelEndsTheDownloadAtOnce) {
+  RX().NO_OF_TX = 2;
+  bool typed = false;
+  also = [&] {
+    if (!typed && rx.requests().size() == 7 + 1 + 3) {
+      term.escape();
+      typed = true;
+    }
+  };
+  download::DOWNLOAD();
+  EXPECT_LE(rx.requests().size(), 7u + 1 + 4);
+  EXPECT_EQ(typed_transmitters(rx), std::vector<int>{1});
+  EXPECT_EQ(shown("  ABORTED"), 1);
+}
+
+using Signoff = TransferTest;
+
+TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
+  term.type({0, 72});  // the first code of an extended key is enough
+  download::SIGNOFF();
+  EXPECT_EQ(commands(), (std::vector<int>{25, 28}));
+  EXPECT_EQ(rx.requests().at(0).params, "0");
+  EXPECT_TRUE(rx.signed_off);
+  EXPECT_FALSE(ESCAPE);
+  EXPECT_EQ(term.bells, 0);
+  EXPECT_EQ(crt::Screen().text(1, 25, 12), std::string(12, ' '));
+}
+
+TEST_F(Signoff, TheWarningBoxAndEscape) {
+  term.escape();
+  download::SIGNOFF();
+  const crt::ScreenModel& s = crt::Screen();
+  EXPECT_EQ(s.text(36, 15, 7), "SIGNOFF");
+  EXPECT_EQ(s.text(24, 17, 31), "Before sending this command the");
+  EXPECT_EQ(s.text(24, 18, 32), "configuration link on the KDV578");
+  EXPECT_EQ(s.text(24, 19, 18), "should be removed.");
+  EXPECT_EQ(s.ch(21, 14), 0xC9);  // the frame's top left corner
+  EXPECT_EQ(s.text(23, 25, 34), " Any key to Continue, ESC to abort");
+  EXPECT_EQ(s.bg(23, 25), ERRBAR);
+  // Nothing is sent; the working text stays on row 25.
+  EXPECT_TRUE(rx.requests().empty());
+  EXPECT_TRUE(ESCAPE);
+  EXPECT_EQ(s.text(1, 25, 10), "Working...");
+}
+
+TEST_F(Signoff, SignoffIsSentEvenWhenTheConfirmFailed) {
+  rx.faults.refuse = 5;
+  rx.faults.only_command = 25;
+  term.enter();
+  download::SIGNOFF();
+  EXPECT_EQ(commands(), (std::vector<int>{25, 25, 28}));
+  EXPECT_TRUE(MSGERROR);
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
+  // The confirm's error stays on the screen.
+  EXPECT_EQ(crt::Screen().text(5, 23, 14), " Context Error");
+  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// The link fixture (simulator plugged in, scripted terminal in virtual
+// time) plus a log of what the screen showed at every wait: the progress
+// line on row 25 and the error field at column 5, row 23.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/link_fixture.h"
+
+class TransferTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    LinkTest::SetUp();
+    clear_screen();
+    term.on_wait = [this] { watch(); };
+  }
+  // The screen model outlives the test: leave it blank for the next one.
+  void TearDown() override {
+    clear_screen();
+    LinkTest::TearDown();
+  }
+
+  // Command codes of the requests, in order.
+  std::vector<int> commands() const {
+    std::vector<int> codes;
+    for (const auto& q : rx.requests()) codes.push_back(q.command);
+    return codes;
+  }
+
+  // How often the error field showed the text at a wait: each display of
+  // WRTERROR lasts one wait (its pause).
+  int shown(const std::string& error) const {
+    int n = 0;
+    for (const auto& e : errors)
+      if (e == error) ++n;
+    return n;
+  }
+
+  // Distinct texts row 25 showed, in order (without trailing blanks).
+  std::vector<std::string> progress;
+  std::vector<std::string> errors;  // the error field at every wait
+  // Called at every wait after the log has been updated.
+  std::function<void()> also;
+
+ private:
+  static void clear_screen() {
+    crt::Window(1, 1, crt::COLS, crt::ROWS);
+    crt::TextColor(7);
+    crt::TextBackground(0);
+    crt::ClrScr();
+  }
+  static std::string trimmed(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+  }
+  void watch() {
+    const std::string row = trimmed(crt::Screen().text(1, 25, 79));
+    if (!row.empty() && (progress.empty() || progress.back() != row)) progress.push_back(row);
+    errors.push_back(trimmed(crt::Screen().text(5, 23, 17)));
+    if (also) also();
+  }
+};

@@ -1,0 +1,259 @@
+// The real terminal on a pseudo-terminal: what reaches the screen, what the
+// keyboard gives, and that the terminal is given back on every way out.
+#include "ui/ncurses_terminal.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+
+#include "support/pty.h"
+#include "ui/crt.h"
+
+namespace {
+
+using testpty::Pty;
+
+constexpr std::string_view LEAVE_ALT_SCREEN = "\x1b[?1049l";
+constexpr std::string_view ALT_RESTORED = "\x1b[?1036r";
+
+class RealTerminal : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    terminal.reset();
+    unsetenv("LC_ALL");
+    std::setlocale(LC_ALL, "C");
+  }
+
+  void open(const char* term, const char* locale) {
+    setenv("LC_ALL", locale, 1);
+    out = fdopen(dup(pty.slave()), "w");
+    in = fdopen(dup(pty.slave()), "r");
+    terminal = crt::NcursesTerminal::Open({out, in, term});
+    ASSERT_NE(terminal, nullptr);
+    pty.read();  // the terminal set-up
+  }
+
+  // A blue screen with yellow text: frame corners and lines, the unit signs
+  // and a blinking red word.
+  void draw_sample() {
+    model.TextBackground(1);
+    model.TextColor(14);
+    model.ClrScr();
+    model.Write("\xC9\xCD\xBB \xF8" "C \xEA \xFB ");
+    model.TextColor(4 + 128);
+    model.Write("alarm");
+  }
+
+  Pty pty;
+  std::FILE* out = nullptr;
+  std::FILE* in = nullptr;
+  std::unique_ptr<crt::NcursesTerminal> terminal;
+  crt::ScreenModel model;
+};
+
+TEST_F(RealTerminal, Utf8GlyphsAndSixteenColours) {
+  open("xterm-256color", "C.UTF-8");
+  EXPECT_TRUE(terminal->unicode());
+  EXPECT_EQ(terminal->colours(), 16);
+  draw_sample();
+  terminal->present(model);
+  const std::string screen = pty.read();
+  EXPECT_NE(screen.find("╔═╗ °C Ω √"), std::string::npos);
+  EXPECT_NE(screen.find("\x1b[93m\x1b[44m"), std::string::npos);  // yellow on blue
+  EXPECT_NE(screen.find("5m\x1b[31m\x1b[44malarm"), std::string::npos);  // blinking red
+}
+
+TEST_F(RealTerminal, TakesOnlyTheCharacterSetFromTheLocale) {
+  open("xterm-256color", "C.UTF-8");  // LC_ALL
+  EXPECT_STREQ(std::setlocale(LC_CTYPE, nullptr), "C.UTF-8");
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+}
+
+TEST_F(RealTerminal, OnlyWhatChangedIsSent) {
+  open("xterm-256color", "C.UTF-8");
+  draw_sample();
+  terminal->present(model);
+  pty.read();
+  terminal->present(model);
+  EXPECT_EQ(pty.read(), "");
+  model.GotoXY(1, 10);
+  model.Write("line");
+  terminal->present(model);
+  const std::string change = pty.read();
+  EXPECT_NE(change.find("line"), std::string::npos);
+  EXPECT_LT(change.size(), 80u);  // one row's worth, not a screen
+}
+
+TEST_F(RealTerminal, EightColoursAndLineCharactersWithoutUtf8) {
+  open("xterm", "C");
+  EXPECT_FALSE(terminal->unicode());
+  EXPECT_EQ(terminal->colours(), 8);
+  draw_sample();
+  terminal->present(model);
+  const std::string screen = pty.read();
+  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33m\x1b[44mlqk"), std::string::npos);  // bold yellow lines
+  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33m\x1b[44mf"), std::string::npos);    // ACS degree
+  EXPECT_NE(screen.find("C O V "), std::string::npos);
+}
+
+TEST_F(RealTerminal, UnknownTerminalTypeFallsBackToXterm) {
+  open("no-such-terminal", "C");
+  EXPECT_STREQ(terminal->term_name(), "xterm");
+}
+
+TEST_F(RealTerminal, KeysArriveInTheTwoCodeForm) {
+  open("xterm", "C.UTF-8");
+  crt::Install(terminal.get());
+  pty.type("\x1b[A\x1bx\x1b[3~\xc2\xb0");
+  EXPECT_EQ(crt::ReadKey(), 0);
+  EXPECT_TRUE(crt::KeyPressed());
+  EXPECT_EQ(crt::ReadKey(), 72);
+  const std::uint8_t rest[] = {0, 45, 0, 0x53, 0xF8};
+  for (std::uint8_t k : rest) EXPECT_EQ(crt::ReadKey(), k);
+  EXPECT_FALSE(crt::KeyPressed());
+
+  pty.type("\x1b");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(crt::ReadKey(), 27);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(terminal->escape_delay_ms()));
+  EXPECT_LT(waited, std::chrono::milliseconds(1000));
+  crt::Install(nullptr);
+}
+
+TEST_F(RealTerminal, TooSmallShowsANoticeThenEverythingOnceLargeEnough) {
+  open("xterm-256color", "C.UTF-8");
+  draw_sample();
+  terminal->present(model);
+  pty.read();
+
+  pty.resize(24, 80);
+  raise(SIGWINCH);
+  terminal->present(model);
+  EXPECT_NE(pty.read().find("Please enlarge this terminal to at least 80 x 25 (now 80 x 24)."),
+            std::string::npos);
+  model.GotoXY(1, 12);
+  model.Write("meanwhile");
+  terminal->present(model);
+  pty.type("\r");  // typed blind: ignored
+  std::deque<std::uint8_t> keys;
+  terminal->fetch_keys(keys, 100);
+  EXPECT_TRUE(keys.empty());
+
+  pty.resize(25, 80);
+  raise(SIGWINCH);
+  terminal->fetch_keys(keys, 0);  // a wait redraws at once
+  const std::string redrawn = pty.read();
+  EXPECT_NE(redrawn.find("╔═╗"), std::string::npos);
+  EXPECT_NE(redrawn.find("meanwhile"), std::string::npos);
+}
+
+// Starts body in a child process that has the real terminal open on the pty
+// with one word drawn.
+pid_t spawn(Pty& pty, const std::function<void(crt::NcursesTerminal&)>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setpgid(0, 0);  // a job of its own, so that it can be stopped
+    const rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    auto t = crt::NcursesTerminal::Open(
+        {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm-256color"});
+    crt::ScreenModel m;
+    m.Write("drawn");
+    t->present(m);
+    body(*t);
+    _exit(99);
+  }
+  return pid;
+}
+
+int in_child(Pty& pty, const std::function<void(crt::NcursesTerminal&)>& body) {
+  int status = 0;
+  waitpid(spawn(pty, body), &status, 0);
+  return status;
+}
+
+bool shell_modes_back(const Pty& pty) {
+  termios t{};
+  tcgetattr(pty.slave(), &t);
+  return (t.c_lflag & ICANON) && (t.c_lflag & ECHO);
+}
+
+TEST(RealTerminalRestore, SignalsRestoreThenEndTheProcessAsUsual) {
+  for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV}) {
+    Pty pty;
+    const int status = in_child(pty, [sig](crt::NcursesTerminal&) { raise(sig); });
+    ASSERT_TRUE(WIFSIGNALED(status)) << sig;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    const std::string screen = pty.read();
+    EXPECT_NE(screen.find("drawn"), std::string::npos) << sig;
+    EXPECT_NE(screen.find(LEAVE_ALT_SCREEN), std::string::npos) << sig;
+    EXPECT_NE(screen.find(ALT_RESTORED), std::string::npos) << sig;
+    EXPECT_TRUE(shell_modes_back(pty)) << sig;
+  }
+}
+
+TEST(RealTerminalRestore, QuitPrintsItsMessageAfterTheRestore) {
+  Pty pty;
+  const int status = in_child(pty, [](crt::NcursesTerminal& t) { t.quit(3, "mess578.scn missing"); });
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  const std::string screen = pty.read();
+  const std::size_t left = screen.find(LEAVE_ALT_SCREEN);
+  ASSERT_NE(left, std::string::npos);
+  EXPECT_EQ(screen.find("mess578.scn missing\r\n", left) + 21, screen.size());
+  EXPECT_TRUE(shell_modes_back(pty));
+}
+
+TEST(RealTerminalRestore, ExitAndTerminateRestoreToo) {
+  {
+    Pty pty;
+    const int status = in_child(pty, [](crt::NcursesTerminal&) { std::exit(0); });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
+    EXPECT_TRUE(shell_modes_back(pty));
+  }
+  {
+    Pty pty;
+    const int status = in_child(pty, [](crt::NcursesTerminal&) { std::terminate(); });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
+    EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
+    EXPECT_TRUE(shell_modes_back(pty));
+  }
+}
+
+TEST(RealTerminalRestore, CtrlZLeavesTheScreenAndContinuingRedrawsIt) {
+  Pty pty;
+  const pid_t pid = spawn(pty, [](crt::NcursesTerminal& t) {
+    raise(SIGTSTP);
+    crt::ScreenModel m;
+    m.Write("drawn");  // unchanged: only a full redraw sends it again
+    t.present(m);
+    _exit(0);
+  });
+  int status = 0;
+  waitpid(pid, &status, WUNTRACED);
+  ASSERT_TRUE(WIFSTOPPED(status));
+  const std::string stopped = pty.read();
+  EXPECT_NE(stopped.find(LEAVE_ALT_SCREEN), std::string::npos);
+  EXPECT_TRUE(shell_modes_back(pty));
+
+  kill(pid, SIGCONT);
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::string continued = pty.read();
+  EXPECT_NE(continued.find("\x1b[?1049h"), std::string::npos);
+  EXPECT_NE(continued.find("drawn"), std::string::npos);
+}
+
+}  // namespace
