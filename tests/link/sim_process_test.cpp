@@ -186,7 +186,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   EXPECT_TRUE(RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
   EXPECT_EQ(RX().NO_OF_TX, 3);
   EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
-  SimProcess missing({"--rxd", "missing.rxd"});
+  sim::Process missing(SIM, {"--rxd", "missing.rxd"});
   EXPECT_EQ(missing.exit_code(), 2);
 }
 
