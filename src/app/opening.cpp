@@ -5,6 +5,7 @@
 #include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
+#include "report/hardc.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -34,6 +35,7 @@ void DISPATCH(int code) {
     case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
+    case 38: hardc::HCOPY(); break;
     default: break;
   }
 }
