@@ -25,6 +25,14 @@ std::string part(std::string_view s, std::size_t from, std::size_t count) {
   return from > s.size() ? std::string() : std::string(s.substr(from - 1, count));
 }
 
+// A message table text as a field: padded to the full 16 characters, so a
+// data file whose trailing blanks were trimmed keeps the columns in place.
+std::string message(int n) {
+  std::string s = field(MESSAGE[n]);
+  s.resize(16, ' ');
+  return s;
+}
+
 std::string number(double v, std::string_view blanks) { return field(std::string(blanks) + wind::FSTR(v, 3)); }
 
 int baud_rate(globals::byte code) {
@@ -77,11 +85,11 @@ void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
 void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool rtd) {
   const globals::CHANNEL_DATA& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
-  const std::string na = field(MESSAGE[95]);
+  const std::string na = message(95);
   std::string input = field(confval::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
-    input = field(MESSAGE[97]);
+    input = message(97);
   } else {
     ipzero = number(c.SCALE_IPZERO, "     ");
     opzero = number(c.SCALE_OPZERO, "     ");
@@ -90,7 +98,7 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
       high = number(c.HIGH_ALARM, "     ");
       low = number(c.LOW_ALARM, "      ");
       // A drive setting outside 0..2 only comes from a damaged file.
-      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? field(MESSAGE[27 + c.THC_DRIVE]) : "   unknown      ";
+      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(27 + c.THC_DRIVE) : "   unknown      ";
     }
   }
   out += wind::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +

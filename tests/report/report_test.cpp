@@ -222,6 +222,20 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
   EXPECT_EQ(lines[8], "         Parity:     ?");
 }
 
+TEST(ReportText, TrimmedMessageTextsKeepTheColumns) {
+  two_transmitters();
+  set_messages();
+  MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
+  MESSAGE[95] = "    N/A";
+  MESSAGE[97] = "  CJ sensor";
+  const auto lines = lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}));
+  EXPECT_EQ(lines[17], "Sfty Drive   N/A       Low :        100  O/P Zero:         4.");
+  EXPECT_EQ(lines[61], "16    CJ sensor       High :    N/A      I/P Zero:    N/A      Gain:    N/A    ");
+  RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;
+  EXPECT_EQ(lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}))[17],
+            "Sfty Drive Downscale   Low :        100  O/P Zero:         4.");
+}
+
 TEST(ReportText, DamagedRecordStaysWithinItsTables) {
   set_messages();
   two_transmitters();
