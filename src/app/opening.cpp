@@ -2,6 +2,7 @@
 
 #include "link/port_choice.h"
 #include "model/globals.h"
+#include "transfer/copy.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -22,6 +23,7 @@ constexpr int MAIN_SCREEN = 2;
 void DISPATCH(int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
+    case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
     case 24: download::SIGNOFF(); break;
     case 34: comms::ONLINPROG(); break;

@@ -1,0 +1,240 @@
+#include "transfer/copy.h"
+
+#include <string>
+
+#include "link/comms.h"
+#include "model/globals.h"
+#include "transfer/download.h"
+#include "ui/crt.h"
+#include "ui/scrn.h"
+#include "ui/wind.h"
+
+namespace copy {
+
+using namespace globals;
+
+namespace {
+
+// The ALL line of the channel boxes and the one of the transmitter boxes
+// (the two are placed differently).
+constexpr const char* CHANNEL_ALL = "       ALL        ";
+constexpr const char* TX_ALL = "        ALL       ";
+
+// Menu cells of screen 7.
+constexpr int SOURCE_TX = 18, SOURCE_CH = 19, DEST_TX = 34, DEST_CH = 35, START = 36;
+
+// A numbered line of a choice box: the number right-aligned in 10.
+std::string NUMBERED(int i) { return wind::STG(i, 10) + "           "; }
+
+// The value column text of one transmitter or channel number.
+std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2); }
+
+// Title of every box of this screen: the label of the cell under the cursor.
+void BOXTITLE() {
+  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
+}
+
+// Shows the single ALL line that a forced "all" destination offers.
+void SHOWALLONLY() {
+  BOXTITLE();
+  wind::TXT[1] = TX_ALL;
+  wind::DRAWWINDOW(30, 15, 1);
+  wind::SELECTION(1, 1, 1);
+}
+
+// The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
+byte CHOOSECHANNEL(byte current) {
+  BOXTITLE();
+  for (int i = 1; i <= 16; ++i) wind::TXT[i] = NUMBERED(i);
+  wind::TXT[17] = CHANNEL_ALL;
+  wind::DRAWWINDOW(30, 3, 17);
+  const int pre = current == ALL ? 17 : current;
+  const int chosen = wind::SELECTION(17, pre, pre);
+  return chosen == 17 ? ALL : static_cast<byte>(chosen);
+}
+
+// The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
+// preselected line is ALL for ALL, the current number while it names a
+// transmitter of the list, otherwise line 1. Gives the number or ALL.
+byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
+  BOXTITLE();
+  const int count = RECEIVER[receiver]->NO_OF_TX;
+  for (int i = 1; i <= count; ++i) wind::TXT[i] = NUMBERED(i);
+  const int lines = with_all ? count + 1 : count;
+  if (with_all) wind::TXT[lines] = TX_ALL;
+  wind::DRAWWINDOW(30, 15, lines);
+  int pre = 1;
+  if (current == ALL)
+    pre = lines;
+  else if (current >= 1 && current <= count)
+    pre = current;
+  const int chosen = wind::SELECTION(lines, pre, pre);
+  return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
+}
+
+void SELSTX(OPT& source, OPT& dest) {
+  const bool with_all = RECEIVER[source.RECEIVER]->NO_OF_TX > 1;
+  source.TRANSMITTER = CHOOSETRANSMITTER(source.RECEIVER, source.TRANSMITTER, with_all);
+  if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
+}
+
+void SELDTX(const OPT& source, OPT& dest) {
+  if (source.TRANSMITTER == ALL) {
+    dest.TRANSMITTER = ALL;
+    SHOWALLONLY();
+    return;
+  }
+  dest.TRANSMITTER = CHOOSETRANSMITTER(dest.RECEIVER, dest.TRANSMITTER, true);
+}
+
+void SELSCH(OPT& source, OPT& dest) {
+  source.CHANNEL = CHOOSECHANNEL(source.CHANNEL);
+  if (source.CHANNEL == ALL) dest.CHANNEL = ALL;
+}
+
+void SELDCH(const OPT& source, OPT& dest) {
+  if (source.CHANNEL == ALL) {
+    dest.CHANNEL = ALL;
+    SHOWALLONLY();
+    return;
+  }
+  dest.CHANNEL = CHOOSECHANNEL(dest.CHANNEL);
+}
+
+void DISPLAYOPT(const OPT& source, const OPT& dest) {
+  scrn::BACKGND(0);
+  crt::GotoXY(1, 25);
+  crt::TextBackground(0);
+  crt::TextColor(15);
+  crt::Write(MESSAGE[52].view());
+  wind::DISP[1][1] = "";
+  wind::DISP[1][2] = OPTVALUE(source.TRANSMITTER);
+  wind::DISP[1][3] = OPTVALUE(source.CHANNEL);
+  wind::DISP[2][1] = "";
+  wind::DISP[2][2] = OPTVALUE(dest.TRANSMITTER);
+  wind::DISP[2][3] = OPTVALUE(dest.CHANNEL);
+  wind::DISP[2][5] = "";
+}
+
+// Sends one copied channel to the receiver: input type, scaling, alarms.
+void SENDCHANNEL(int r, int t, int c) {
+  MSGERROR = false;
+  crt::GotoXY(1, 25);
+  crt::Write(" Downloading Rx " + wind::STG(r, 2) + " Tx " + wind::STG(t, 2) + " Ch " +
+             wind::STG(c, 2));
+  comms::SET_INPTYPE(r, t, c);
+  comms::SET_SCALES(r, t, c);
+  comms::SET_ALARMS(r, t, c);
+  if (MSGERROR) {
+    comms::WRTERROR();
+    crt::GotoXY(5, 23);
+    crt::TextBackground(BACK);
+    crt::Write(std::string(24, ' '));
+  }
+  crt::TextBackground(0);
+  crt::GotoXY(1, 25);
+  crt::Write(std::string(35, ' '));
+}
+
+class Copier {
+ public:
+  Copier(const OPT& source, const OPT& dest) : source_(source), dest_(dest) {}
+
+  byte run() {
+    COPY_RECEIVER();
+    return dload_;
+  }
+
+ private:
+  void COPY_RECEIVER() {
+    if (dest_.TRANSMITTER == ALL) {
+      dload_ = 1;
+      for (int t = 1; t <= 4; ++t) COPY_TRANSMITTER(source_.TRANSMITTER == ALL ? t : source_.TRANSMITTER, t);
+    } else {
+      COPY_TRANSMITTER(source_.TRANSMITTER, dest_.TRANSMITTER);
+    }
+  }
+
+  void COPY_TRANSMITTER(int from, int to) {
+    RECIEVER_DATA& src = *RECEIVER[source_.RECEIVER];
+    RECIEVER_DATA& dst = *RECEIVER[dest_.RECEIVER];
+    if (dest_.CHANNEL == ALL) {
+      dload_ = 1;
+      if (source_.CHANNEL == ALL) {
+        dst.TRANSMITTER[to] = src.TRANSMITTER[from];
+      } else {
+        for (int k = 1; k <= 16; ++k) COPY_CHANNEL(from, source_.CHANNEL, to, k);
+      }
+    } else {
+      COPY_CHANNEL(from, source_.CHANNEL, to, dest_.CHANNEL);
+    }
+  }
+
+  void COPY_CHANNEL(int from_tx, int from_ch, int to_tx, int to_ch) {
+    RECEIVER[dest_.RECEIVER]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
+        RECEIVER[source_.RECEIVER]->TRANSMITTER[from_tx].CHANNEL[from_ch];
+    if (ONLINE && dload_ == 0) SENDCHANNEL(dest_.RECEIVER, to_tx, to_ch);
+  }
+
+  OPT source_;
+  OPT dest_;
+  byte dload_ = 0;
+};
+
+// Box of TXT lines 1..2 at column 30, row 10 under the given title.
+void BOX(const char* title, const char* line1, const char* line2) {
+  wind::TXT[0] = title;
+  wind::TXT[1] = line1;
+  wind::TXT[2] = line2;
+  wind::DRAWWINDOW(30, 10, 2);
+}
+
+void STARTCOPY(const OPT& source, const OPT& dest) {
+  byte dload = 0;
+  GOCOPY(source, dest, dload);
+  if (dload == 1 && ONLINE) {
+    scrn::BACKGND(0);
+    wind::FILLSCN(wind::XCUR, wind::YCUR);
+    BOX("    Download ?    ", "       Yes        ", "       No         ");
+    if (wind::SELECTION(2, 2, 2) == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
+  } else {
+    BOX("  Copy Function   ", "    COMPLETED     ", "                  ");
+    crt::Delay(2000);
+  }
+  wind::XCUR = 2;
+  wind::YCUR = 3;
+}
+
+}  // namespace
+
+void GOCOPY(OPT SOURCE, OPT DEST, byte& DLOAD) {
+  // "All" on the source side always means "all" on the destination side.
+  if (SOURCE.TRANSMITTER == ALL) DEST.TRANSMITTER = ALL;
+  if (SOURCE.CHANNEL == ALL) DEST.CHANNEL = ALL;
+  DLOAD = Copier(SOURCE, DEST).run();
+}
+
+void COPYRX() {
+  OPT source{RECNO, TXNO, CHNO};
+  OPT dest = source;
+  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
+  wind::XCUR = 1;
+  wind::YCUR = 2;
+  for (;;) {
+    DISPLAYOPT(source, dest);
+    const int code = wind::SEL(7);
+    if (code == 255) break;
+    switch (code) {
+      case SOURCE_TX: SELSTX(source, dest); break;
+      case SOURCE_CH: SELSCH(source, dest); break;
+      case DEST_TX: SELDTX(source, dest); break;
+      case DEST_CH: SELDCH(source, dest); break;
+      case START: STARTCOPY(source, dest); break;
+      default: break;
+    }
+  }
+  wind::XCUR = saved_x;
+  wind::YCUR = saved_y;
+}
+
+}  // namespace copy
