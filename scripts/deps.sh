@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, and only those missing.
+# Further package names given as arguments are checked too (scripts/lint
+# asks for its analysers this way).
 set -eu
 packages=(cmake make g++ pkg-config libncurses-dev libgtest-dev libgmock-dev
-          libbenchmark-dev tmux clang libclang-rt-dev)
+          libbenchmark-dev tmux clang libclang-rt-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

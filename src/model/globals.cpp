@@ -61,9 +61,14 @@ Text<2> UNIT_TEXT(char letter) {
   }
 }
 
-bool UNIPOLAR(byte f) { return f == 4 || f == 8 || f == 12 || f == 16; }
+bool UNIPOLAR(byte data_format) {
+  return data_format == 4 || data_format == 8 || data_format == 12 || data_format == 16;
+}
 
-bool IS_CJ_INPUT(byte t) { return (t >= 7 && t <= 12) || t == 17 || (t >= 18 && t <= 25) || t == 27; }
+bool IS_CJ_INPUT(byte input_type) {
+  const byte t = input_type;
+  return (t >= 7 && t <= 12) || t == 17 || (t >= 18 && t <= 25) || t == 27;
+}
 
 // Channel 16 of a type 571 transmitter is the cold-junction sensor as soon as
 // one of channels 1..15 uses a compensated thermocouple.

@@ -41,7 +41,7 @@ std::optional<double> parse_number(std::string_view s) {
   const std::size_t p = s.find_first_not_of(' ');
   if (p == std::string_view::npos) return std::nullopt;
   s.remove_prefix(p);
-  if (s.front() == '+') {
+  if (s.starts_with('+')) {
     s.remove_prefix(1);
     if (s.empty() || s.front() == '+' || s.front() == '-') return std::nullopt;
   }
@@ -203,7 +203,7 @@ double GETNUM(double CURRENTVAL, int RNG) {
 std::string STG(int I, int J) { return pad_left(std::to_string(I), J); }
 
 std::string FSTR(double I, byte A) {
-  const std::string number = FIXSTR(I, 10, 4);
+  std::string number = FIXSTR(I, 10, 4);
   if (A >= 2) return number;
   const globals::RECIEVER_DATA& r = globals::RX();
   const byte type = r.TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO].INPUT_TYPE;

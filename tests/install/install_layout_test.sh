@@ -1,0 +1,71 @@
+#!/bin/sh
+# Installs the build into a temporary prefix, checks the installed layout and
+# starts the installed launcher from several directories.
+#   install_layout_test.sh CMAKE SOURCE_DIR BUILD_DIR
+set -eu
+cmake=$1 src=$2 build=$3
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+tmp=$(readlink -f "$tmp")
+prefix=$tmp/prefix
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
+  cat "$tmp/install.log" >&2; fail "cmake --install"; }
+
+[ -x "$prefix/bin/kdv578" ] || fail "no launcher bin/kdv578"
+[ -x "$prefix/libexec/kdv578/kdv578" ] || fail "no program libexec/kdv578/kdv578"
+if [ -x "$build/kdv578-sim" ]; then
+  [ -x "$prefix/bin/kdv578-sim" ] || fail "no simulator bin/kdv578-sim"
+fi
+for f in conf578.scn mess578.scn; do
+  cmp -s "$src/data/$f" "$prefix/share/kdv578/$f" || fail "share/kdv578/$f differs or is missing"
+done
+gzip -dc "$prefix/share/man/man1/kdv578.1.gz" | cmp -s - "$src/doc/kdv578.1" ||
+  fail "share/man/man1/kdv578.1.gz differs or is missing"
+
+# Runs the installed launcher with -h in directory $1 (further arguments set
+# the environment). With no input the program ends at its first key read
+# (the time limit only guards against a hang); by then it must have printed
+# its usage line and loaded its screen files.
+run_in() {
+  dir=$1; shift
+  (cd "$dir" && env -u KDV578_HOME TERM=xterm "$@" timeout -k 2 3 "$launcher" -h </dev/null >"$tmp/out" 2>&1) || true
+  usage=$(head -n 1 "$tmp/out")
+  [ "$usage" = "Usage: $prefix/libexec/kdv578/kdv578 -h" ] || fail "usage line in $dir: $usage"
+  ! grep -q "NOT FOUND" "$tmp/out" || fail "screen files not found when started in $dir"
+}
+points_to_installed() {
+  [ -L "$1" ] && [ "$(readlink -f "$1")" = "$prefix/share/kdv578/$(basename "$1")" ]
+}
+
+# From an empty directory: the program runs in ~/kdv578 with links to the
+# installed screen files.
+launcher=$prefix/bin/kdv578
+mkdir "$tmp/empty" "$tmp/home"
+run_in "$tmp/empty" HOME="$tmp/home"
+points_to_installed "$tmp/home/kdv578/conf578.scn" || fail "no link to conf578.scn in ~/kdv578"
+points_to_installed "$tmp/home/kdv578/mess578.scn" || fail "no link to mess578.scn in ~/kdv578"
+[ -z "$(ls "$tmp/empty")" ] || fail "files left in the start directory"
+
+# KDV578_HOME names the working directory; a screen file of the user's own
+# there is kept, a stale link is renewed.
+mkdir "$tmp/work"
+printf 'own menus\n' >"$tmp/work/conf578.scn"
+ln -s "$tmp/gone/mess578.scn" "$tmp/work/mess578.scn"
+run_in "$tmp/empty" HOME="$tmp/home" KDV578_HOME="$tmp/work"
+[ ! -L "$tmp/work/conf578.scn" ] && grep -q "own menus" "$tmp/work/conf578.scn" ||
+  fail "the user's own conf578.scn was replaced"
+points_to_installed "$tmp/work/mess578.scn" || fail "stale link to mess578.scn not renewed"
+
+# From a directory holding both screen files, through a link to the launcher:
+# the program runs there and no working directory is made.
+mkdir "$tmp/own" "$tmp/home2"
+cp "$src/data/conf578.scn" "$src/data/mess578.scn" "$tmp/own/"
+ln -s "$prefix/bin/kdv578" "$tmp/kdv578-link"
+launcher=$tmp/kdv578-link
+run_in "$tmp/own" HOME="$tmp/home2"
+[ ! -e "$tmp/home2/kdv578" ] || fail "working directory made although the start directory has the screen files"
+
+echo "installed layout and launcher: ok"
