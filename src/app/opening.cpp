@@ -5,6 +5,7 @@
 #include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
+#include "monitor/demo.h"
 #include "transfer/copy.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
@@ -36,6 +37,8 @@ void DISPATCH(int code) {
     case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
+    case 36: demo::MONINPUT(); break;
+    case 37: demo::TEXTDEMO(); break;
     default: break;
   }
 }

@@ -1,7 +1,10 @@
 #include "transfer/copy.h"
 
 #include <string>
+#include <vector>
 
+#include "edit/chconf.h"
+#include "edit/rxconf.h"
 #include "link/comms.h"
 #include "model/globals.h"
 #include "transfer/download.h"
@@ -23,33 +26,24 @@ constexpr const char* TX_ALL = "        ALL       ";
 // Menu cells of screen 7.
 constexpr int SOURCE_TX = 18, SOURCE_CH = 19, DEST_TX = 34, DEST_CH = 35, START = 36;
 
-// A numbered line of a choice box: the number right-aligned in 10.
-std::string NUMBERED(int i) { return wind::STG(i, 10) + "           "; }
-
 // The value column text of one transmitter or channel number.
 std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2); }
 
-// Title of every box of this screen: the label of the cell under the cursor.
-void BOXTITLE() {
-  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
+// A choice box of this screen at column 30, row y: titled with the label of
+// the cell under the cursor, `pre` highlighted first and given back on
+// Escape.
+int CHOOSE(const std::vector<std::string>& items, int y, int pre) {
+  return rxconf::CHOOSE(rxconf::CELLTITLE(), items, y, pre);
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY() {
-  BOXTITLE();
-  wind::TXT[1] = TX_ALL;
-  wind::DRAWWINDOW(30, 15, 1);
-  wind::SELECTION(1, 1, 1);
-}
+void SHOWALLONLY() { CHOOSE({TX_ALL}, 15, 1); }
 
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
 byte CHOOSECHANNEL(byte current) {
-  BOXTITLE();
-  for (int i = 1; i <= 16; ++i) wind::TXT[i] = NUMBERED(i);
-  wind::TXT[17] = CHANNEL_ALL;
-  wind::DRAWWINDOW(30, 3, 17);
-  const int pre = current == ALL ? 17 : current;
-  const int chosen = wind::SELECTION(17, pre, pre);
+  std::vector<std::string> items = chconf::NUMBERS(16);
+  items.push_back(CHANNEL_ALL);
+  const int chosen = CHOOSE(items, 3, current == ALL ? 17 : current);
   return chosen == 17 ? ALL : static_cast<byte>(chosen);
 }
 
@@ -57,18 +51,16 @@ byte CHOOSECHANNEL(byte current) {
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
 byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
-  BOXTITLE();
   const int count = RECEIVER[receiver]->NO_OF_TX;
-  for (int i = 1; i <= count; ++i) wind::TXT[i] = NUMBERED(i);
-  const int lines = with_all ? count + 1 : count;
-  if (with_all) wind::TXT[lines] = TX_ALL;
-  wind::DRAWWINDOW(30, 15, lines);
+  std::vector<std::string> items = chconf::NUMBERS(count);
+  if (with_all) items.push_back(TX_ALL);
+  const int lines = static_cast<int>(items.size());
   int pre = 1;
   if (current == ALL)
     pre = lines;
   else if (current >= 1 && current <= count)
     pre = current;
-  const int chosen = wind::SELECTION(lines, pre, pre);
+  const int chosen = CHOOSE(items, 15, pre);
   return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
 }
 
@@ -181,24 +173,20 @@ class Copier {
   byte dload_ = 0;
 };
 
-// Box of TXT lines 1..2 at column 30, row 10 under the given title.
-void BOX(const char* title, const char* line1, const char* line2) {
-  wind::TXT[0] = title;
-  wind::TXT[1] = line1;
-  wind::TXT[2] = line2;
-  wind::DRAWWINDOW(30, 10, 2);
-}
-
 void STARTCOPY(const OPT& source, const OPT& dest) {
   byte dload = 0;
   GOCOPY(source, dest, dload);
   if (dload == 1 && ONLINE) {
     scrn::BACKGND(0);
     wind::FILLSCN(wind::XCUR, wind::YCUR);
-    BOX("    Download ?    ", "       Yes        ", "       No         ");
-    if (wind::SELECTION(2, 2, 2) == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
+    // No is highlighted first; Escape counts as No.
+    const int answer = rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
+    if (answer == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
   } else {
-    BOX("  Copy Function   ", "    COMPLETED     ", "                  ");
+    wind::TXT[0] = "  Copy Function   ";
+    wind::TXT[1] = "    COMPLETED     ";
+    wind::TXT[2] = "                  ";
+    wind::DRAWWINDOW(30, 10, 2);
     crt::Delay(2000);
   }
   wind::XCUR = 2;
