@@ -1,5 +1,6 @@
 #include "transfer/copy.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,11 +48,15 @@ byte CHOOSECHANNEL(byte current) {
   return chosen == 17 ? ALL : static_cast<byte>(chosen);
 }
 
+// Transmitters a receiver record offers; a count outside 1..4 (only a
+// damaged file gives one) must not lead past the four transmitter records.
+int TXCOUNT(byte receiver) { return std::clamp<int>(RECEIVER[receiver]->NO_OF_TX, 1, 4); }
+
 // The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
 byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
-  const int count = RECEIVER[receiver]->NO_OF_TX;
+  const int count = TXCOUNT(receiver);
   std::vector<std::string> items = chconf::NUMBERS(count);
   if (with_all) items.push_back(TX_ALL);
   const int lines = static_cast<int>(items.size());
@@ -65,7 +70,7 @@ byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
 }
 
 void SELSTX(OPT& source, OPT& dest) {
-  const bool with_all = RECEIVER[source.RECEIVER]->NO_OF_TX > 1;
+  const bool with_all = TXCOUNT(source.RECEIVER) > 1;
   source.TRANSMITTER = CHOOSETRANSMITTER(source.RECEIVER, source.TRANSMITTER, with_all);
   if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
 }

@@ -220,6 +220,17 @@ TEST_F(CopyTest, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   EXPECT_EQ(wind::DISP[2][2].str(), "  ALL");
 }
 
+TEST_F(CopyTest, TransmitterCountOutsideItsRangeOffersFourAtMost) {
+  RX().NO_OF_TX = 9;  // a damaged file
+  term.right();
+  term.enter();
+  for (int i = 0; i < 6; ++i) term.up();  // 1, then up round lines 5 to 1 to 5
+  term.enter();
+  term.escape();
+  copy::COPYRX();
+  EXPECT_EQ(wind::DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
+}
+
 TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
   ONLINE = false;
   RX().TRANSMITTER[2].TXTYPE = 2;
