@@ -43,7 +43,7 @@ void SHOWALLONLY() { CHOOSE({TX_ALL}, 15, 1); }
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
 byte CHOOSECHANNEL(byte current) {
   std::vector<std::string> items = chconf::NUMBERS(16);
-  items.push_back(CHANNEL_ALL);
+  items.emplace_back(CHANNEL_ALL);
   const int chosen = CHOOSE(items, 3, current == ALL ? 17 : current);
   return chosen == 17 ? ALL : static_cast<byte>(chosen);
 }
@@ -58,7 +58,7 @@ int TXCOUNT(byte receiver) { return std::clamp<int>(RECEIVER[receiver]->NO_OF_TX
 byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
   const int count = TXCOUNT(receiver);
   std::vector<std::string> items = chconf::NUMBERS(count);
-  if (with_all) items.push_back(TX_ALL);
+  if (with_all) items.emplace_back(TX_ALL);
   const int lines = static_cast<int>(items.size());
   int pre = 1;
   if (current == ALL)
@@ -153,12 +153,10 @@ class Copier {
   }
 
   void COPY_TRANSMITTER(int from, int to) {
-    RECIEVER_DATA& src = *RECEIVER[source_.RECEIVER];
-    RECIEVER_DATA& dst = *RECEIVER[dest_.RECEIVER];
     if (dest_.CHANNEL == ALL) {
       dload_ = 1;
       if (source_.CHANNEL == ALL) {
-        dst.TRANSMITTER[to] = src.TRANSMITTER[from];
+        RECEIVER[dest_.RECEIVER]->TRANSMITTER[to] = RECEIVER[source_.RECEIVER]->TRANSMITTER[from];
       } else {
         for (int k = 1; k <= 16; ++k) COPY_CHANNEL(from, source_.CHANNEL, to, k);
       }
