@@ -325,6 +325,19 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
   EXPECT_EQ(value(6), "   20.0000      ");
 }
 
+TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
+  ONLINE = true;
+  for (int i = 1; i < 6; ++i) term.down();  // high alarm
+  term.enter();
+  term.type("75");
+  term.enter();
+  show();
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
+  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
+  EXPECT_EQ(value(6), "   75.0000      ");
+  EXPECT_EQ(requests(comms::CMD_ALARMS), 1);
+}
+
 TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   rx.faults.no_reply = true;
   for (int i = 1; i < 11; ++i) term.down();
