@@ -1,5 +1,8 @@
 #include "app/project1.h"
 
+#include "edit/chconf.h"
+#include "edit/rxconf.h"
+#include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
 #include "transfer/download.h"
@@ -22,8 +25,13 @@ constexpr int MAIN_SCREEN = 2;
 void DISPATCH(int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
+    case 18: rxconf::CONFIGURE_RX(); break;
+    case 19: chconf::CONFIGURE_CH(); break;
     case 21: download::DOWNLOAD(); break;
+    case 22: disk::LOAD(); break;
+    case 23: disk::SAVE(); break;
     case 24: download::SIGNOFF(); break;
+    case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
     default: break;

@@ -26,6 +26,7 @@ std::uint8_t alt_letter(char letter) {
 namespace {
 
 constexpr char ESC = '\x1b';
+constexpr std::size_t WAIT = 0;  // a step that used no bytes: more must come
 
 struct KeySequence {
   std::string_view bytes;
@@ -80,12 +81,6 @@ std::size_t KeyDecoder::decode(std::string_view bytes, bool more_may_follow,
   }
   return i;
 }
-
-namespace {
-
-constexpr std::size_t WAIT = 0;
-
-}  // namespace
 
 KeyDecoder::Step KeyDecoder::step(std::string_view in, bool more) const {
   const auto b = static_cast<std::uint8_t>(in[0]);

@@ -1,12 +1,5 @@
 // kdv578-sim run as a process: the link talks to it over its pseudo-terminal,
 // and each fault option shows the effect it claims.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,10 +8,9 @@
 
 #include "link/link_private.h"
 #include "model/globals.h"
+#include "process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
-
-extern char** environ;
 
 using namespace globals;
 using namespace comms;
@@ -26,56 +18,6 @@ using namespace comms;
 namespace {
 
 const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
-
-// Runs the simulator; stdout is a pipe, so its first line names the port.
-class SimProcess {
- public:
-  explicit SimProcess(std::vector<std::string> args) {
-    args.insert(args.begin(), SIM);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn(&pid_, SIM.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    out_ = out[0];
-  }
-  ~SimProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) close(out_);
-  }
-  // Standard output up to its end or the first line end, within 5 s.
-  std::string read_output(bool whole = false) {
-    std::string text;
-    char c;
-    pollfd p{out_, POLLIN, 0};
-    while (poll(&p, 1, 5000) > 0 && read(out_, &c, 1) == 1) {
-      if (c == '\n' && !whole) break;
-      text += c;
-    }
-    return text;
-  }
-  int exit_code() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-};
 
 class SimProcessTest : public ::testing::Test {
  protected:
@@ -90,13 +32,13 @@ class SimProcessTest : public ::testing::Test {
   }
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
-    sim = std::make_unique<SimProcess>(std::move(args));
-    SELECTED_PORT_NAME = sim->read_output();
+    process = std::make_unique<sim::Process>(SIM, std::move(args));
+    SELECTED_PORT_NAME = process->read_output();
     ASSERT_EQ(SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << SELECTED_PORT_NAME;
   }
 
   crt::ScriptTerminal term;
-  std::unique_ptr<SimProcess> sim;
+  std::unique_ptr<sim::Process> process;
 };
 
 TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
@@ -215,14 +157,14 @@ TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
 }
 
 TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
-  SimProcess help({"--help"});
+  sim::Process help(SIM, {"--help"});
   const std::string text = help.read_output(true);
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
                              "--write-disabled", "--ip-switch", "--only-command", "--fault-after"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
-  SimProcess bad({"--refuse", "12"});
+  sim::Process bad(SIM, {"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);
 }
 

@@ -1,0 +1,78 @@
+// Exchanges per second against the simulator, in-process and over a
+// pseudo-terminal with kdv578-sim, and a paced all-channel reading against
+// the wire time of the bytes it exchanges at 9600 baud.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "link/comms.h"
+#include "link/link_private.h"
+#include "model/globals.h"
+#include "process.h"
+#include "sim_port.h"
+
+namespace {
+
+using namespace comms;
+
+// The simulator beside the benchmark's own folder (build/bench/..).
+std::string simulator() {
+  return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+          "kdv578-sim")
+      .string();
+}
+
+void fresh_model() {
+  globals::ARGUMENTS.clear();
+  globals::INITCOMMS();
+}
+
+// Runs the reading once per iteration; counts exchanges and their bytes.
+void measure(benchmark::State& state, void (*reading)(), int request_bytes) {
+  double bytes = 0;
+  for (auto _ : state) {
+    reading();
+    if (globals::MSGERROR) {
+      state.SkipWithError(globals::ERRMSG.str().c_str());
+      return;
+    }
+    bytes += request_bytes + MSGLENGTH + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["wire_ms"] = benchmark::Counter(bytes * 10 / 9600 * 1000,
+                                                 benchmark::Counter::kAvgIterations);
+}
+
+void read_tag() { READ_TAG(0); }
+void read_values() { READ_VALS(0, 1); }
+
+void BM_TagInProcess(benchmark::State& state) {
+  fresh_model();
+  sim::Receiver rx;
+  sim::PluggedIn plug(rx);
+  measure(state, read_tag, 6);
+}
+
+void BM_OverPty(benchmark::State& state, std::vector<std::string> options, void (*reading)(),
+                int request_bytes) {
+  fresh_model();
+  sim::Process sim(simulator(), std::move(options));
+  globals::SELECTED_PORT_NAME = sim.read_output();
+  measure(state, reading, request_bytes);
+}
+
+BENCHMARK(BM_TagInProcess)->UseRealTime();
+BENCHMARK_CAPTURE(BM_OverPty, tag, std::vector<std::string>{}, read_tag, 6)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_OverPty, all_values, std::vector<std::string>{}, read_values, 7)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_OverPty, all_values_paced, std::vector<std::string>{"--paced"},
+                  read_values, 7)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace

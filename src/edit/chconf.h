@@ -1,0 +1,25 @@
+// The channel settings screen: choice of transmitter and channel, and the
+// editors of the transmitter type and of the channel's input type, drive,
+// alarm thresholds and scaling. Online, each change is sent at once and
+// taken back when the receiver refuses it.
+#pragma once
+
+namespace chconf {
+
+// The channel settings menu loop (main menu).
+void CONFIGURE_CH();
+
+// Choice of the current transmitter and channel (nothing is sent).
+void TRANNO();
+void CHANO();
+
+void TX_TYPE();
+void INPUTYPE();
+void OCDRIVE();
+void HALARM();
+void LALARM();
+void IPZERO();
+void OPZERO();
+void GAIN();
+
+}  // namespace chconf

@@ -1,0 +1,139 @@
+#include "edit/confval.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/wind.h"
+
+namespace confval {
+
+using namespace globals;
+
+namespace {
+
+// N digits of D in the given base. Each digit is the low byte of the
+// quotient; a value of base or more (D too large for N digits, or negative)
+// shows as "?" and only that byte's worth is taken away before the next one.
+std::string digits(double D, int N, int base, int max_digits) {
+  N = std::clamp(N, 0, max_digits);
+  double DV = 1;
+  for (int i = 1; i < N; ++i) DV *= base;
+  std::string out;
+  for (int i = 1; i <= N; ++i) {
+    double t = std::fmod(std::trunc(D / DV), 256.0);
+    if (t < 0) t += 256;
+    D -= t * DV;
+    DV /= base;
+    const int d = static_cast<int>(t);
+    out += d < base ? "0123456789ABCDEF"[d] : '?';
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string TOHEX(double D, int N) { return digits(D, N, 16, 8); }
+
+std::string TOBIN(double D, int N) { return digits(D, N, 2, 32); }
+
+std::string FLIPSTR(std::string_view S, int N) {
+  const auto n = static_cast<std::size_t>(std::clamp(N, 0, 32));
+  std::string head(S.substr(0, n));
+  return {head.rbegin(), head.rend()};
+}
+
+std::string IPTYPESTRING(byte tt, byte it) {
+  if (tt == 1) {
+    if (it <= 14) return globals::IPTYPE571A[it + 1].str();
+    if (it >= 16 && it <= 27) return globals::IPTYPE571B[it - 15].str();
+    return "Invalid";
+  }
+  switch (it) {
+    case 0: return globals::IPTYPE572[1].str();
+    case 13: return globals::IPTYPE572[2].str();
+    case 15: return globals::IPTYPE572[3].str();
+    default: return "Invalid";
+  }
+}
+
+std::string CHECKSUMSTR(std::int32_t value, byte base) {
+  if (base == 0) return wind::STG(value, 9);
+  return "     " + TOHEX(value, 4) + "  hex";
+}
+
+void RXCONFIGVAL() {
+  const RECIEVER_DATA& R = RX();
+  RTD = false;
+  RTD = ISRTD(RECNO, TXNO);
+  auto& D = wind::DISP;
+  D[1][1] = " ";
+  D[1][2] = R.TAG_FIELD.view();
+  const int format = DFORMAT_POSITION(R.DATA_FORMAT);
+  D[1][3] = format == 0 ? std::string("   unknown   ") : " " + DFORMATSTG[format];
+  D[1][4] = " ";
+  D[1][5] = "      " + wind::STG(R.NO_OF_TX, 1);
+  switch (R.UNITS) {
+    case 1: D[1][6] = std::string("     ") + DEGREE + "C"; break;
+    case 2: D[1][6] = std::string("     ") + DEGREE + "F"; break;
+    case 3: D[1][6] = "      K"; break;
+    default: D[1][6] = "error"; break;
+  }
+  if (R.TRANSMITTER[TXNO].TXTYPE == 1)
+    D[1][7] = "     " + wind::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
+  else
+    D[1][7] = MESSAGE[98].view();
+  D[1][8] = R.CHECK_MODE == 0 ? "     AUTO" : "    MANUAL";
+  D[1][9] = CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
+  D[2][1] = R.ADD_MODE ? "   Software" : "   Hardware";
+  D[2][2] = "     " + wind::STG(R.MOD_ADDRESSA, 2);
+  D[2][3] = "     " + wind::STG(R.MOD_ADDRESSB, 2);
+  D[2][4] = R.COMM_MODE ? "   Software" : "   Hardware";
+  static constexpr const char* BAUD[8] = {"     300",  "     600",  "    1200",  "    2400",
+                                          "    4800",  "    9600",  "    19200", "    38400"};
+  D[2][5] = R.MOD_BAUD >= 1 && R.MOD_BAUD <= 8 ? BAUD[R.MOD_BAUD - 1] : "    ???";
+  D[2][6] = "      " + wind::STG(R.MOD_STOP, 1);
+  D[2][7] = R.MOD_DBITS == 1 ? "      8" : "      7";
+  // Codes without a meaning leave their cells as they were.
+  static constexpr const char* PARITYSTG[3] = {"    none", "     odd", "    even"};
+  if (R.MOD_PARITY <= 2) D[2][8] = PARITYSTG[R.MOD_PARITY];
+  static constexpr const char* MODESTG[3] = {"    ASCII", "     RTU", "   Unknown"};
+  if (R.MOD_MODE <= 2) D[2][9] = MODESTG[R.MOD_MODE];
+  D[2][10] = " ";
+}
+
+void CHCONFIGVAL() {
+  const RECIEVER_DATA& R = RX();
+  RTD = false;
+  if (TXNO > R.NO_OF_TX) TXNO = 1;
+  const TRANSMITTER_DATA& T = R.TRANSMITTER[TXNO];
+  const CHANNEL_DATA& C = T.CHANNEL[CHNO];
+  if (T.TXTYPE == 1) RTD = ISRTD(RECNO, TXNO);
+  auto& D = wind::DISP;
+  D[1][1] = "      " + wind::STG(TXNO, 1);
+  D[1][3] = "     " + wind::STG(CHNO, 2);
+  D[1][2] = T.TXTYPE == 1 ? "     571" : "     572";
+  D[1][4] = IPTYPESTRING(T.TXTYPE, C.INPUT_TYPE);
+  const std::string high = wind::FSTR(C.HIGH_ALARM, 3), low = wind::FSTR(C.LOW_ALARM, 3);
+  if (T.TXTYPE == 1) {
+    // A drive code outside 0..2 (an unchecked file) names no setting.
+    D[1][5] = C.THC_DRIVE <= 2 ? MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
+    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = MESSAGE[98].view();
+    if (RTD && CHNO == 16) {
+      D[1][4] = MESSAGE[97].view();
+      D[1][6] = D[1][7] = "    Fixed      ";
+    } else {
+      D[1][6] = high;
+      D[1][7] = low;
+    }
+  } else if (T.TXTYPE == 2) {
+    D[1][5] = MESSAGE[98].view();
+    D[1][6] = high;
+    D[1][7] = low;
+  }
+  D[2][1] = wind::FSTR(C.SCALE_IPZERO, static_cast<byte>(T.TXTYPE - 1));
+  D[2][2] = wind::FIXSTR(C.SCALE_OPZERO, 10, 4);
+  D[2][3] = wind::FIXSTR(C.SCALE_GAIN, 10, 4);
+  D[2][4] = "";
+}
+
+}  // namespace confval

@@ -1,0 +1,39 @@
+// The value column of the receiver and channel settings screens, and the
+// small text formatters the displays and the diagnostics share.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/globals.h"
+
+namespace confval {
+
+// Reserved-channel flag of the transmitter last displayed: while true,
+// channel 16 of that transmitter is its cold-junction sensor and its input
+// type, output zero and gain cannot be changed.
+inline bool RTD = false;
+
+// N hexadecimal (TOHEX, N <= 8) or binary (TOBIN, N <= 32) digits of D, most
+// significant first; a digit value that does not fit its base shows as "?".
+std::string TOHEX(double D, int N);
+std::string TOBIN(double D, int N);
+
+// The first N characters of S in reverse order.
+std::string FLIPSTR(std::string_view S, int N);
+
+// Name of input type `it` on a transmitter of type `tt` (1 = 571), or
+// "Invalid".
+std::string IPTYPESTRING(globals::byte tt, globals::byte it);
+
+// A checksum as the displays show it: decimal in 9 when `base` is 0,
+// otherwise four hex digits between five spaces and "  hex".
+std::string CHECKSUMSTR(std::int32_t value, globals::byte base);
+
+// Fill the value column for the receiver settings screen and the channel
+// settings screen. CHCONFIGVAL moves TXNO back to 1 when it lies beyond the
+// receiver's number of transmitters.
+void RXCONFIGVAL();
+void CHCONFIGVAL();
+
+}  // namespace confval

@@ -1,0 +1,138 @@
+#include "edit/diag.h"
+
+#include <string>
+#include <string_view>
+
+#include "edit/confval.h"
+#include "edit/rxconf.h"
+#include "link/comms.h"
+#include "ui/crt.h"
+#include "ui/wind.h"
+
+namespace diag {
+
+using namespace globals;
+
+namespace {
+
+bool BIT(byte value, int bit) { return (value >> bit) & 1; }
+
+// Levers 1..8 of a switch bank, lever 1 first.
+std::string LEVERS(byte bank) { return "   " + confval::FLIPSTR(confval::TOBIN(bank, 8), 8); }
+
+void AT(int x, int y, std::string_view text) {
+  crt::GotoXY(x, y);
+  crt::Write(text);
+}
+
+// The frame of an explanation box `width` columns wide, its title and the
+// lever lines, then the "CURRENT SETTINGS" heading on `heading_row`.
+void SWITCHBOX(int width, int title_x, std::string_view title,
+               std::initializer_list<std::string_view> levers, int heading_row) {
+  wind::NORMAL();
+  crt::Window(14, 4, 14 + width, 23);
+  crt::ClrScr();
+  wind::SETWINDOW(15, 5, width, 19);
+  AT(title_x, 1, title);
+  int row = 4;
+  for (std::string_view line : levers) AT(3, row++, line);
+  crt::TextBackground(1);
+  AT(15, heading_row, " CURRENT SETTINGS ");
+  wind::NORMAL();
+}
+
+const char* const SERIAL_SETTING[16] = {
+    "300 Baud 8bit no parity",     "1200 Baud 8bit no parity",
+    "1200 Baud 8bit odd parity",   "1200 Baud 8bit even parity",
+    "2400 Baud 8bit no parity",    "9600 Baud 8bit no parity",
+    "9600 Baud 8bit odd parity",   "9600 Baud 8bit even parity",
+    "9600 Baud 7bit no parity",    "9600 Baud 7bit odd parity",
+    "9600 Baud 7bit even parity",  "19200 Baud 8bit no parity",
+    "ERROR - INVALID COMMS SETTING", "ERROR - INVALID COMMS SETTING",
+    "ERROR - INVALID COMMS SETTING", "Comms Parameters software defined"};
+
+}  // namespace
+
+void DIAGNOSTIC(int r) {
+  if (ONLINE) {
+    comms::WRTWORKING();
+    comms::READ_CHECKSUM(r);
+    if (!MSGERROR) comms::READ_SWITCHES(r);
+    if (MSGERROR) comms::WRTERROR();
+  }
+  rxconf::MENULOOP(9, 1, 3, DIAGVAL, [&](byte option) {
+    switch (option) {
+      case 0x13: SW301(); break;
+      case 0x14: SW101(); break;
+      case 0x15:
+      case 0x16: rxconf::CHECKSUM_BASE(r); break;
+      case 0x24: CONFIRMRAM(); break;
+      default: break;
+    }
+  });
+}
+
+void DIAGVAL() {
+  const RECIEVER_DATA& R = RX();
+  auto& D = wind::DISP;
+  D[1][2] = "1......8";
+  D[1][3] = LEVERS(R.HCASWITCH);
+  D[1][4] = LEVERS(R.IPSWITCH);
+  D[1][5] = confval::CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
+  D[1][6] = confval::CHECKSUMSTR(R.RAMCHKSUM, R.CKSUM_BASE);
+  D[2][1] = "";
+  D[2][2] = "   " + confval::TOBIN(R.STATUS1, 8);
+  D[2][3] = "   " + confval::TOBIN(R.STATUS2, 8);
+  D[2][4] = BIT(R.STATUS2, 0) ? " YES " : " NO ";
+}
+
+void SW301() {
+  const byte bank = RX().HCASWITCH;
+  SWITCHBOX(46, 15, "HCA SWITCH SW301",
+            {"Levers 1 to 4 : Set Comms parameters.", "Lever 5 : Set mode for Link B address.",
+             "Lever 6 : Unused", "Lever 7 : Selects Modbus RTU/ASCII mode.", "Lever 8 : Unused"},
+            10);
+  AT(5, 12, SERIAL_SETTING[bank & 0x0F]);
+  AT(5, 14, BIT(bank, 4) ? "Link B address = Link A address + 32" : "Link B address = Link A address");
+  AT(5, 16, BIT(bank, 6) ? "ASCII Mode" : "RTU Mode");
+  wind::WAITANYKEY();
+}
+
+void SW101() {
+  const byte bank = RX().IPSWITCH;
+  SWITCHBOX(51, 17, "IP SWITCH SW101",
+            {"Levers 1 to 5 : Sets Modbus Address.", "Lever 6 : Enables / Disables QDU57 changes.",
+             "Lever 7 : Enables / Disables Serial changes.", "Lever 8 : Factory use only, should be 0."},
+            9);
+  const int address = bank & 0x1F;
+  AT(5, 11, address == 0 ? "Modbus Address Software Defined"
+                         : "Modbus Address: " + std::to_string(address));
+  AT(5, 13, BIT(bank, 5) ? "QDU57 configuration DISABLED" : "QDU57 configuration ENABLED");
+  AT(5, 15, BIT(bank, 6) ? "Serial configuration DISABLED" : "Serial configuration ENABLED");
+  if (BIT(bank, 7)) {
+    crt::TextBackground(ERRBAR);
+    AT(5, 17, "FACTORY TEST SETTING - CHANGE!");
+  } else {
+    AT(5, 17, "Normal operation");
+  }
+  wind::WAITANYKEY();
+}
+
+void CONFIRMRAM() {
+  MSGERROR = false;
+  ESCAPE = false;
+  if (rxconf::CHOOSE("    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
+    return;
+  if (!ONLINE) {
+    RX().STATUS2 &= static_cast<byte>(~1u);
+    return;
+  }
+  comms::WRTWORKING();
+  comms::SEND_CONFIRM(RECNO);
+  // Every completed exchange refreshes the status bytes.
+  comms::READ_CHECKSUM(RECNO);
+  rxconf::CLEARWORKING();
+  if (MSGERROR) comms::WRTERROR();
+}
+
+}  // namespace diag

@@ -1,0 +1,20 @@
+// The diagnostics screen: the receiver's switch banks, checksums and status
+// bytes, the plain-word explanation of each switch bank, and the clearing of
+// the status flag (status 2, bit 0).
+#pragma once
+
+namespace diag {
+
+// The diagnostics menu loop on receiver r; online it first reads the
+// checksum and the switch banks.
+void DIAGNOSTIC(int r);
+// Fill the value column of the diagnostics screen.
+void DIAGVAL();
+// The explanation boxes of the HCA switch bank SW301 and the IP switch bank
+// SW101; each waits for a key.
+void SW301();
+void SW101();
+// Ask whether to clear the status flag, and clear it.
+void CONFIRMRAM();
+
+}  // namespace diag

@@ -1,0 +1,295 @@
+#include "edit/rxconf.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "edit/confval.h"
+#include "edit/diag.h"
+#include "link/comms.h"
+#include "transfer/download.h"
+#include "transfer/upload.h"
+#include "ui/crt.h"
+#include "ui/scrn.h"
+#include "ui/wind.h"
+
+namespace rxconf {
+
+using namespace globals;
+
+namespace {
+
+// A list editor over one byte field whose list position is code + shift.
+// Offers the list, stores the choice and sends it with `command`; the field
+// gets its old value back when the send fails.
+void EDITCODE(byte& field, const std::vector<std::string>& items, int y, int shift,
+              const std::function<void()>& command, int title_spaces = 3) {
+  const byte old = field;
+  const int p = CHOOSE(CELLTITLE(title_spaces), items, y, field + shift);
+  if (ESCAPE) return;
+  field = static_cast<byte>(p - shift);
+  if (!SENDCHANGE(command)) field = old;
+}
+
+void SEND_COMMS() { comms::SET_COMMS(RECNO); }
+
+// The serial settings follow the receiver's switches unless its comms mode
+// is software-defined.
+bool SERIAL_EDITABLE(int r) {
+  if (RECEIVER[r]->COMM_MODE) return true;
+  wind::READONLY();
+  return false;
+}
+
+}  // namespace
+
+void MENULOOP(byte screen, byte x, byte y, const std::function<void()>& values,
+              const std::function<void(byte)>& act) {
+  const byte saved_x = wind::XCUR, saved_y = wind::YCUR;
+  wind::XCUR = x;
+  wind::YCUR = y;
+  byte option;
+  do {
+    values();
+    scrn::BACKGND(0);
+    option = wind::SEL(screen);
+    act(option);
+  } while (option != 0xFF);
+  wind::XCUR = saved_x;
+  wind::YCUR = saved_y;
+}
+
+void CLEARWORKING() {
+  crt::GotoXY(1, 25);
+  crt::Write(std::string(12, ' '));
+}
+
+std::string CELLTITLE(int spaces) {
+  return std::string(static_cast<std::size_t>(spaces), ' ') +
+         wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE.str();
+}
+
+bool SENDCHANGE(const std::function<void()>& command) {
+  if (!ONLINE || ESCAPE) return true;
+  comms::WRTWORKING();
+  command();
+  CLEARWORKING();
+  if (!MSGERROR) return true;
+  comms::WRTERROR();
+  return false;
+}
+
+int CHOOSE(const std::string& title, const std::vector<std::string>& items, int y, int current) {
+  const int n = static_cast<int>(items.size());
+  wind::TXT[0] = title;
+  for (int i = 1; i <= n; ++i) wind::TXT[i] = items[static_cast<std::size_t>(i - 1)];
+  wind::DRAWWINDOW(30, static_cast<byte>(y), static_cast<byte>(n));
+  // A stored code no item stands for highlights the first item; Escape still
+  // gives the code back unchanged.
+  const int first = current >= 1 && current <= n ? current : 1;
+  const int p = wind::SELECTION(static_cast<byte>(n), static_cast<byte>(first), static_cast<byte>(first));
+  return ESCAPE ? current : p;
+}
+
+void CONFIGURE_RX() {
+  MENULOOP(1, 1, 1, confval::RXCONFIGVAL, [&](byte option) {
+    switch (option) {
+      case 0x11: DFAULT(); break;
+      case 0x12: TAG(); break;
+      case 0x13: DATAFMT(); break;
+      case 0x14: DFSCALE(RECNO, RX().TRANSMITTER[TXNO].TXTYPE); break;
+      case 0x15: NOFTX(); break;
+      case 0x16: TEMPUNITS(); break;
+      case 0x17:
+        if (RX().TRANSMITTER[TXNO].TXTYPE == 1) HERTZ();
+        break;
+      case 0x18: CHECKSUM_MODE(); break;
+      case 0x19: CHECKSUM_BASE(RECNO); break;
+      case 0x21:
+      case 0x24:
+      case 0x29: wind::READONLY(); break;
+      case 0x22: ADDRESS(RECNO, 1); break;
+      case 0x23: ADDRESS(RECNO, 2); break;
+      case 0x25: BAUDRATE(RECNO); break;
+      case 0x26: SBITS(RECNO); break;
+      case 0x27: DATABITS(RECNO); break;
+      case 0x28: PARITY(RECNO); break;
+      case 0x2A: diag::DIAGNOSTIC(RECNO); break;
+      default: break;
+    }
+  });
+}
+
+void BAUDRATE(int r) {
+  if (!SERIAL_EDITABLE(r)) return;
+  EDITCODE(RECEIVER[r]->MOD_BAUD,
+           {"        300         ", "        600         ", "       1200         ",
+            "       2400         ", "       4800         ", "       9600         ",
+            "      19200         "},
+           10, 0, SEND_COMMS, 2);
+}
+
+void SBITS(int r) {
+  if (!SERIAL_EDITABLE(r)) return;
+  EDITCODE(RECEIVER[r]->MOD_STOP, {"         1          ", "         2          "}, 15, 0, SEND_COMMS);
+}
+
+void DATABITS(int r) {
+  if (!SERIAL_EDITABLE(r)) return;
+  EDITCODE(RECEIVER[r]->MOD_DBITS, {"         7          ", "         8          "}, 15, 1, SEND_COMMS);
+}
+
+void PARITY(int r) {
+  if (!SERIAL_EDITABLE(r)) return;
+  EDITCODE(RECEIVER[r]->MOD_PARITY,
+           {"   " + MESSAGE[31] + "       ", "   " + MESSAGE[32] + "        ",
+            "   " + MESSAGE[33] + "       "},
+           15, 1, SEND_COMMS);
+}
+
+void NOFTX() {
+  RECIEVER_DATA& R = RX();
+  const byte old = R.NO_OF_TX;
+  const int p = CHOOSE(CELLTITLE(),
+                       {"         1         ", "         2         ", "         3         ",
+                        "         4         "},
+                       15, R.NO_OF_TX);
+  if (ESCAPE) return;
+  R.NO_OF_TX = static_cast<byte>(p);
+  if (R.NO_OF_TX < TXNO) TXNO = 1;
+  if (!SENDCHANGE([] { comms::SET_NO_TX(RECNO); })) R.NO_OF_TX = old;
+}
+
+void TEMPUNITS() {
+  const std::string deg(1, DEGREE);
+  EDITCODE(RX().UNITS,
+           {"        " + deg + "C        ", "        " + deg + "F        ", "         K         "},
+           15, 0, [] { comms::SET_TEMP(RECNO); });
+}
+
+void HERTZ() {
+  EDITCODE(RX().LINE_REJ, {"       50Hz           ", "       60Hz           "}, 15, 1,
+           [] { comms::SET_LINEREJ(RECNO); });
+}
+
+void CHECKSUM_MODE() {
+  EDITCODE(RX().CHECK_MODE, {"        AUTO        ", "       MANUAL       "}, 15, 1,
+           [] { comms::SET_CSUMMODE(RECNO); });
+}
+
+void CHECKSUM_BASE(int r) {
+  RECIEVER_DATA& R = *RECEIVER[r];
+  const int p = CHOOSE("    Display As...   ", {"      Decimal       ", "        Hex         "}, 15,
+                       R.CKSUM_BASE + 1);
+  if (!ESCAPE) R.CKSUM_BASE = static_cast<byte>(p - 1);
+}
+
+void ADDRESS(int r, int link) {
+  RECIEVER_DATA& R = *RECEIVER[r];
+  if (!R.ADD_MODE) {
+    wind::READONLY();
+    return;
+  }
+  byte& field = link == 1 ? R.MOD_ADDRESSA : R.MOD_ADDRESSB;
+  wind::TXT[0] = link == 1 ? " Address Link A" : " Address Link B";
+  const byte old = field;
+  field = static_cast<byte>(std::trunc(wind::GETNUM(old, 1)));
+  if (!SENDCHANGE([r] { comms::SET_ADDRESS(r); })) field = old;
+}
+
+void TAG() {
+  RECIEVER_DATA& R = RX();
+  wind::TXT[0] = CELLTITLE();
+  wind::TXT[1] = "";
+  wind::TXT[2] = "";
+  wind::DRAWWINDOW(30, 15, 2);
+  const Text<25> old = R.TAG_FIELD;
+  // The receiver's tag is always 25 characters, padded with spaces.
+  R.TAG_FIELD = std::string(wind::GETNAME(R.TAG_FIELD)) + std::string(29, ' ');
+  if (!SENDCHANGE([] { comms::SET_TAG(RECNO); })) R.TAG_FIELD = old;
+}
+
+void DATAFMT() {
+  RECIEVER_DATA& R = RX();
+  std::vector<std::string> items;
+  for (int i = 1; i <= 16; ++i) items.push_back("  " + DFORMATSTG[i]);
+  const byte before = R.DATA_FORMAT;
+  // A code that names no format stands at the first position, so that even
+  // Escape leaves a valid format behind.
+  const int old = std::max(DFORMAT_POSITION(before), 1);
+  R.DATA_FORMAT = DFORMAT_CODE(CHOOSE(CELLTITLE(), items, 5, old));
+  if (!ONLINE || ESCAPE) return;
+  comms::WRTWORKING();
+  comms::SET_DATAFMT(RECNO);
+  CLEARWORKING();
+  if (MSGERROR || BREAKOUT) {
+    comms::WRTERROR();
+    R.DATA_FORMAT = before;
+  } else if (UNIPOLAR(R.DATA_FORMAT)) {
+    SETUNIPOLAR(RECNO);
+  }
+  // The receiver rescales every channel for a new format: send them all.
+  download::DOWNLOAD();
+}
+
+void SETUNIPOLAR(int r) {
+  RECIEVER_DATA& R = *RECEIVER[r];
+  for (int t = 1; t <= std::min<int>(R.NO_OF_TX, 4); ++t) {
+    TRANSMITTER_DATA& T = R.TRANSMITTER[t];
+    const int channels = T.TXTYPE == 1 ? 16 : T.TXTYPE == 2 ? 8 : 0;
+    for (int c = 1; c <= channels; ++c) {
+      CHANNEL_DATA& C = T.CHANNEL[c];
+      for (double* v : {&C.SCALE_OPZERO, &C.SCALE_GAIN, &C.HIGH_ALARM, &C.LOW_ALARM})
+        if (*v < 0) *v = 0;
+    }
+  }
+}
+
+void DFSCALE(int r, byte type) {
+  MSGERROR = false;
+  ESCAPE = false;
+  if (CHOOSE(" Reset Scalings?  ", {"        NO        ", "        YES       "}, 15, 1) != 2) return;
+  if (!ONLINE) {
+    INIT_SCALES(r, type);
+    return;
+  }
+  comms::WRTWORKING();
+  comms::SEND_RESET(r, type + 8);
+  CLEARWORKING();
+  if (MSGERROR)
+    comms::WRTERROR();
+  else
+    comms::SEND_CONFIRM(RECNO);
+  upload::UPLOAD();
+}
+
+void DFAULT() {
+  MSGERROR = false;
+  ESCAPE = false;
+  RECNO = 0;
+  const int type = CHOOSE("     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
+  if (ESCAPE) return;
+  comms::WRTWORKING();
+  RESET_RX(RECNO, static_cast<byte>(type));
+  crt::Window(1, 1, 80, 25);
+  CLEARWORKING();
+  if (MSGERROR) comms::WRTERROR();
+}
+
+void RESET_RX(int r, byte type) {
+  MSGERROR = false;
+  if (ONLINE) {
+    comms::SEND_RESET(r, type);
+    if (MSGERROR) return;
+    INITRX(r, type);
+    upload::UPLOAD();
+    CHNO = 1;
+    TXNO = 1;
+    comms::SEND_CONFIRM(r);
+    return;
+  }
+  wind::MSGBOX(25, 15, 30, 6, 8, "OFFLINE RESET",
+               {"Database Reset", "Download required if", "receiver is to be reset"});
+  INITRX(r, type);
+}
+
+}  // namespace rxconf

@@ -1,0 +1,61 @@
+// The receiver settings screen and its editors: each changes the receiver
+// record at once and, while online, sends the change with one command,
+// putting the old value back when the receiver refuses it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/globals.h"
+
+namespace rxconf {
+
+// The receiver settings menu loop (main menu).
+void CONFIGURE_RX();
+
+// Editors of the receiver settings; r is always RECNO.
+void DFAULT();
+void TAG();
+void DATAFMT();
+void DFSCALE(int r, globals::byte type);
+void NOFTX();
+void TEMPUNITS();
+void HERTZ();
+void CHECKSUM_MODE();
+void CHECKSUM_BASE(int r);
+void ADDRESS(int r, int link);
+void BAUDRATE(int r);
+void SBITS(int r);
+void DATABITS(int r);
+void PARITY(int r);
+
+// Negative output zeros, gains and alarm thresholds of every configured
+// channel become 0 (a unipolar data format cannot carry them).
+void SETUNIPOLAR(int r);
+// The whole configuration back to the defaults of a transmitter type:
+// on the receiver and read back while online, in memory (with a notice)
+// while offline.
+void RESET_RX(int r, globals::byte type);
+
+// Shared by the settings screens and editors.
+// A settings menu on `screen`: the caller's highlight is kept aside and the
+// menu starts on cell (x, y); until Escape, fill the value column
+// (`values`), redraw the background, run the menu and `act` on the code.
+void MENULOOP(globals::byte screen, globals::byte x, globals::byte y,
+              const std::function<void()>& values,
+              const std::function<void(globals::byte)>& act);
+// Three spaces (or `spaces`) and the title of the highlighted menu cell.
+std::string CELLTITLE(int spaces = 3);
+// Sends one change while online and not escaped: the working text, the
+// command, the working text cleared. False when the receiver did not take
+// it (the error has been shown); the caller then puts the old value back.
+bool SENDCHANGE(const std::function<void()>& command);
+// Blanks the working text on the bottom line.
+void CLEARWORKING();
+// A choice list of `items` under `title` at column 30, row y, with the
+// item at `current` highlighted (the first when `current` is no item).
+// Gives the chosen position, or `current` after Escape (ESCAPE set).
+int CHOOSE(const std::string& title, const std::vector<std::string>& items, int y, int current);
+
+}  // namespace rxconf

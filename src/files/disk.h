@@ -1,0 +1,72 @@
+// Configuration files: the ".gdt" (configuration-held flags) and ".rxd"
+// (receiver record) byte images, the pair on disk, and the save, load,
+// directory listing and change-directory commands with their name field.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/globals.h"
+#include "model/text.h"
+
+namespace disk {
+
+inline constexpr std::size_t GDT_SIZE = 16;
+inline constexpr std::size_t RXD_SIZE = 4816;
+inline constexpr std::size_t TX_BLOCK = 1184;  // one transmitter in ".rxd"
+inline constexpr std::size_t CH_BLOCK = 72;    // one channel in a transmitter block
+
+using GDT_IMAGE = std::array<std::uint8_t, GDT_SIZE>;
+using RXD_IMAGE = std::array<std::uint8_t, RXD_SIZE>;
+
+// The byte images, field by field at their little-endian offsets. Padding
+// and the bytes after a text's length are written as zeros.
+GDT_IMAGE ENCODE_GDT(const globals::CONFIG_DATA& flags);
+RXD_IMAGE ENCODE_RXD(const globals::RECIEVER_DATA& rx);
+
+// Read one record from the start of the bytes. False, and the record left
+// untouched, when there are fewer bytes than a record; bytes after the record
+// are ignored. Nothing in the bytes is trusted: a text length above the
+// capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF.
+bool DECODE_GDT(std::span<const std::uint8_t> bytes, globals::CONFIG_DATA& flags);
+bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx);
+
+// The pair base + ".gdt" and base + ".rxd". Writing goes to temporaries in
+// the same directory, which replace the old pair only when both are
+// complete; on failure the old pair is left as it was. Reading takes both
+// files whole and changes the records only when both are good.
+bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
+                const globals::RECIEVER_DATA& rx);
+bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECIEVER_DATA& rx);
+// One ".rxd" file by its path (the simulator starts from one).
+bool READ_RXD_FILE(const std::string& path, globals::RECIEVER_DATA& rx);
+
+// The base name last used by save or load, offered as the next default.
+inline Text<12> FILENAME;
+
+// The base name of an entered file name: at most 8 characters (a folder
+// prefix typed with it counts), everything from the first "." dropped.
+Text<12> BASENAME(std::string_view entered);
+
+// The file and directory name field on row 3 of the box the caller has drawn
+// (messages on row 4): default S, returns the entered text, or the empty
+// text on Escape. At most 24 characters can be typed; typing cuts the text
+// at the cursor, and any first key but Enter blanks the default.
+Text<255> GETNAME(const Text<255>& S);
+
+// Lists the saved configurations ("*.gdt") of the working directory in a
+// framed window, three names a line, pausing after every six lines.
+void DIRECTORY();
+// The change-directory command. NAME keeps the text as entered; an empty
+// entry returns to PATH.
+void DIRECT();
+// The save and load commands: the listing, then the base name in a small
+// box, asked again after a failure until it succeeds or is left empty.
+void SAVE();
+void LOAD();
+
+}  // namespace disk

@@ -1,0 +1,181 @@
+#include "edit/chconf.h"
+
+#include "edit/confval.h"
+#include "edit_fixture.h"
+
+using namespace globals;
+using namespace chconf;
+
+namespace edit_test {
+namespace {
+
+class Channel : public EditTest {
+ protected:
+  void SetUp() override {
+    EditTest::SetUp();
+    wind::SCNO = 8;
+  }
+  // The channel display of the menu pass sets the reserved-channel flag.
+  static void input_type() {
+    confval::CHCONFIGVAL();
+    INPUTYPE();
+  }
+};
+
+TEST_F(Channel, FirstListLeadsToTheSecondAndBack) {
+  user.up();  // the 16th item, "more"
+  user.enter();
+  user.enter();  // first item of the second list
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 16);
+
+  user.up();  // pre-selected 16 - 15 = 1; up wraps to the 13th, "more"
+  user.enter();
+  user.downs(3);  // back on the first list, item 1 pre-selected
+  user.enter();
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 3);
+}
+
+TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
+  ch().INPUT_TYPE = 27;
+  user.enter();  // pre-selected: the 12th item of the second list
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 27);
+  EXPECT_TRUE(shows("  B THC with CJ "));
+  EXPECT_EQ(crt::Screen().text(30, 7, 15), "    S THC no CJ");
+}
+
+TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
+  ch().INPUT_TYPE = 5;
+  user.ups(6);  // from the 6th item up to the 16th, "more"
+  user.enter();
+  user.escape();
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 5);
+  EXPECT_TRUE(ESCAPE);
+}
+
+TEST_F(Channel, Channel16OffersNoRtdTypes) {
+  CHNO = 16;
+  user.escape();
+  run(input_type);
+  // The first list has 14 lines: the 14th ("more") on screen row 20.
+  EXPECT_EQ(crt::Screen().text(30, 20, 18), "   -----more----- ");
+  EXPECT_EQ(crt::Screen().text(30, 19, 18), "   T  THC with CJ ");
+  user.up();  // so "more" leads on from there
+  user.enter();
+  user.downs(2);
+  user.enter();
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 18);
+}
+
+TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
+  ch(1, 2).INPUT_TYPE = 10;  // compensated thermocouple: 16 is the sensor
+  CHNO = 16;
+  confval::CHCONFIGVAL();
+  const CHANNEL_DATA before = ch();
+  run([] {
+    INPUTYPE();
+    OPZERO();
+    GAIN();
+  });
+  EXPECT_EQ(ch().INPUT_TYPE, before.INPUT_TYPE);
+  EXPECT_EQ(ch().SCALE_GAIN, before.SCALE_GAIN);
+  EXPECT_EQ(user.bells, 3);
+  EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
+  EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
+  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+}
+
+TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
+  ch().INPUT_TYPE = 15;
+  user.enter();
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 0);
+}
+
+TEST_F(Channel, Type572ListAndDriveNotApplicable) {
+  INIT_TX(0, 1, 2);
+  ch().INPUT_TYPE = 13;
+  user.down();  // from RTD ohms to square root
+  user.enter();
+  run(input_type);
+  EXPECT_EQ(ch().INPUT_TYPE, 15);
+  run(OCDRIVE);
+  EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
+  EXPECT_EQ(user.bells, 1);
+}
+
+TEST_F(Channel, DriveChoice) {
+  user.downs(2);
+  user.enter();
+  run(OCDRIVE);
+  EXPECT_EQ(ch().THC_DRIVE, 2);
+  EXPECT_TRUE(shows("  Drive Down"));
+}
+
+TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
+  RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  ch().LOW_ALARM = 2;
+  user.type("-5");
+  user.enter();
+  user.key();
+  run(LALARM);
+  EXPECT_EQ(ch().LOW_ALARM, 2);
+  EXPECT_TRUE(shows("UNIPOLAR DATA FORMAT"));
+  EXPECT_TRUE(ESCAPE);
+  user.type("-5");
+  user.enter();
+  run(GAIN);
+  EXPECT_EQ(ch().SCALE_GAIN, -5);
+  RX().DATA_FORMAT = 6;  // 16BIT signed takes negatives
+  user.type("-5");
+  user.enter();
+  run(HALARM);
+  EXPECT_EQ(ch().HIGH_ALARM, -5);
+}
+
+TEST_F(Channel, AlarmsOfAnUnusedInputDoNotApply) {
+  ch().INPUT_TYPE = 15;
+  run(HALARM);
+  EXPECT_EQ(user.bells, 1);
+  EXPECT_EQ(ch().HIGH_ALARM, 60);
+}
+
+TEST_F(Channel, Type572OffersEightChannels) {
+  INIT_TX(0, 1, 2);
+  CHNO = 12;
+  user.up();  // channel 1 pre-selected, up wraps to 8
+  user.enter();
+  run(CHANO);
+  EXPECT_EQ(CHNO, 8);
+}
+
+TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
+  RX().NO_OF_TX = 2;
+  TXNO = 4;
+  user.up();  // from 1 (reset) wraps to 2
+  user.enter();
+  run(TRANNO);
+  EXPECT_EQ(TXNO, 2);
+  EXPECT_EQ(crt::Screen().text(30, 17, 19), "         1         ");
+}
+
+TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {
+  CHNO = 12;
+  ch(1, 3).SCALE_GAIN = 4;
+  user.enter();  // 571 again: the defaults all the same
+  run(TX_TYPE);
+  EXPECT_EQ(ch(1, 3).SCALE_GAIN, 1);
+  user.down();
+  user.enter();
+  run(TX_TYPE);
+  EXPECT_EQ(RX().TRANSMITTER[1].TXTYPE, 2);
+  EXPECT_EQ(CHNO, 1);
+  EXPECT_EQ(ch(1, 16).HIGH_ALARM, 20);
+}
+
+}  // namespace
+}  // namespace edit_test

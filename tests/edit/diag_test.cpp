@@ -1,0 +1,114 @@
+#include "edit/diag.h"
+
+#include "edit/confval.h"
+#include "edit_fixture.h"
+
+using namespace globals;
+using wind::DISP;
+
+namespace edit_test {
+namespace {
+
+class Diagnostics : public EditTest {
+ protected:
+  void SetUp() override {
+    EditTest::SetUp();
+    wind::SCNO = 9;
+  }
+  void switch_box(void (*box)()) {
+    user.key();
+    run(box);
+  }
+  static std::string line(int interior_row) { return crt::Screen().text(19, 4 + interior_row, 40); }
+};
+
+TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
+  R().HCASWITCH = 65;  // levers 1 and 7
+  diag::DIAGVAL();
+  EXPECT_EQ(DISP[1][2], "1......8");
+  EXPECT_EQ(DISP[1][3], "   10000010");
+  switch_box(diag::SW301);
+  EXPECT_EQ(crt::Screen().text(29, 5, 16), "HCA SWITCH SW301");
+  EXPECT_EQ(crt::Screen().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
+  EXPECT_EQ(crt::Screen().text(29, 14, 18), " CURRENT SETTINGS ");
+  EXPECT_EQ(crt::Screen().bg(29, 14), 1);
+  EXPECT_EQ(line(12).substr(0, 24), "1200 Baud 8bit no parity");
+  EXPECT_EQ(line(14).substr(0, 32), "Link B address = Link A address ");
+  EXPECT_EQ(line(16).substr(0, 11), "ASCII Mode ");
+  EXPECT_EQ(crt::Screen().text(29, 25, 21), " Any key to Continue ");
+}
+
+TEST_F(Diagnostics, CommsSettingCodesWithoutASetting) {
+  R().HCASWITCH = 13 | 16;
+  switch_box(diag::SW301);
+  EXPECT_EQ(line(12).substr(0, 29), "ERROR - INVALID COMMS SETTING");
+  EXPECT_EQ(line(14).substr(0, 36), "Link B address = Link A address + 32");
+  EXPECT_EQ(line(16).substr(0, 9), "RTU Mode ");
+  R().HCASWITCH = 15;
+  switch_box(diag::SW301);
+  EXPECT_EQ(line(12).substr(0, 33), "Comms Parameters software defined");
+}
+
+TEST_F(Diagnostics, IpSwitchMeanings) {
+  R().IPSWITCH = 0;
+  switch_box(diag::SW101);
+  EXPECT_EQ(crt::Screen().text(31, 5, 15), "IP SWITCH SW101");
+  EXPECT_EQ(crt::Screen().text(29, 13, 18), " CURRENT SETTINGS ");
+  EXPECT_EQ(line(11).substr(0, 32), "Modbus Address Software Defined ");
+  EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration ENABLED ");
+  EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
+  EXPECT_EQ(line(17).substr(0, 17), "Normal operation ");
+
+  R().IPSWITCH = 161;  // bits 0, 5 and 7
+  switch_box(diag::SW101);
+  EXPECT_EQ(line(11).substr(0, 18), "Modbus Address: 1 ");
+  EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration DISABLED");
+  EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
+  EXPECT_EQ(line(17).substr(0, 30), "FACTORY TEST SETTING - CHANGE!");
+  EXPECT_EQ(crt::Screen().bg(19, 21), ERRBAR);
+  diag::DIAGVAL();
+  EXPECT_EQ(DISP[1][4], "   10000101");
+}
+
+TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
+  R().STATUS1 = 0x81;
+  R().STATUS2 = 1;
+  diag::DIAGVAL();
+  EXPECT_EQ(DISP[2][2], "   10000001");
+  EXPECT_EQ(DISP[2][3], "   00000001");
+  EXPECT_EQ(DISP[2][4], " YES ");
+  user.escape();  // Escape answers NO
+  run(diag::CONFIRMRAM);
+  EXPECT_EQ(R().STATUS2, 1);
+  R().STATUS2 = 0x0B;
+  user.down();
+  user.enter();
+  run(diag::CONFIRMRAM);
+  EXPECT_EQ(R().STATUS2, 0x0A);
+  diag::DIAGVAL();
+  EXPECT_EQ(DISP[2][4], " NO ");
+}
+
+TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
+  R().CKSUM_BASE = 0;
+  R().CHECKSUM = 4660;
+  R().RAMCHKSUM = 255;
+  user.move(1, 3, 1, 6);
+  user.enter();
+  user.down();  // Hex
+  user.enter();
+  user.escape();
+  std::vector<std::string> first_pass;
+  user.on_wait = [&] {
+    if (first_pass.empty()) first_pass = {DISP[1][5].str(), DISP[1][6].str()};
+  };
+  run([] { diag::DIAGNOSTIC(0); });
+  EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
+  EXPECT_EQ(DISP[1][5], "     1234  hex");
+  EXPECT_EQ(DISP[1][6], "     00FF  hex");
+  confval::RXCONFIGVAL();
+  EXPECT_EQ(DISP[1][9], "     1234  hex");
+}
+
+}  // namespace
+}  // namespace edit_test

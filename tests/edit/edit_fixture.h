@@ -1,0 +1,115 @@
+// Drives the settings screens through the scripted terminal: a user who
+// types only when the program waits for a key (so the link's Escape test
+// never swallows the script), a plain menu layout of two columns of twelve
+// cells on every screen, and the messages the editors show.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+#include "ui/wind.h"
+
+namespace edit_test {
+
+class User : public crt::ScriptTerminal {
+ public:
+  void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override {
+    if (timeout_ms >= 0) return;
+    ScriptTerminal::fetch_keys(queue, timeout_ms);
+  }
+  // Keeps every distinct screen presented, for texts that a later redraw
+  // covers again (message boxes, notices).
+  void present(crt::ScreenModel& model) override {
+    std::string all;
+    for (int r = 1; r <= crt::ROWS; ++r) all += model.row_text(r) + '\n';
+    if (screens.empty() || screens.back() != all) screens.push_back(all);
+    ScriptTerminal::present(model);
+  }
+  bool was_shown(const std::string& text) const {
+    for (const std::string& s : screens)
+      if (s.find(text) != std::string::npos) return true;
+    return false;
+  }
+  std::vector<std::string> screens;
+
+  // Keys that move a menu highlight from cell (c1, r1) to (c2, r2).
+  void move(int c1, int r1, int c2, int r2) {
+    for (; c1 < c2; ++c1) right();
+    for (; c1 > c2; --c1) left();
+    for (; r1 < r2; ++r1) down();
+    for (; r1 > r2; --r1) up();
+  }
+  void downs(int n) { for (int i = 0; i < n; ++i) down(); }
+  void ups(int n) { for (int i = 0; i < n; ++i) up(); }
+  void key() { type("x"); }
+};
+
+class EditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globals::ARGUMENTS = {};
+    globals::INITCOMMS();
+    globals::ONLINE = false;
+    for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
+      wind::SCRN& scr = wind::SCREEN[s];
+      scr.MAXX = 2;
+      scr.MAXY[1] = scr.MAXY[2] = 12;
+      for (int c = 1; c <= 2; ++c)
+        for (int r = 1; r <= 12; ++r) {
+          wind::MENUELEMENT& cell = scr.CELL[c][r];
+          cell.TITLE = "Cell " + std::to_string(c) + "," + std::to_string(r);
+          cell.XPOS = static_cast<wind::byte>(2 + 39 * (c - 1));
+          cell.YPOS = static_cast<wind::byte>(6 + r);
+          cell.HSTR1 = "help";
+        }
+    }
+    using globals::MESSAGE;
+    MESSAGE[27] = "Drive Off";
+    MESSAGE[28] = "Drive Up";
+    MESSAGE[29] = "Drive Down";
+    MESSAGE[31] = "None";
+    MESSAGE[32] = "Odd";
+    MESSAGE[33] = "Even";
+    MESSAGE[52] = "Arrows then Enter";
+    MESSAGE[53] = "Working...";
+    MESSAGE[96] = "Quit (Y/N)?";
+    MESSAGE[97] = "Cold junction";
+    MESSAGE[98] = "Not applicable";
+    wind::XCUR = wind::YCUR = 1;
+    wind::SCNO = 1;
+    crt::Install(&user);
+  }
+  void TearDown() override { crt::Install(nullptr); }
+
+  // Runs a screen or editor; the script must carry it to its end.
+  void run(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const crt::ScriptExhausted&) {
+      ADD_FAILURE() << "the key script ran out";
+    }
+    EXPECT_EQ(user.keys_left(), 0u) << "keys left unread";
+  }
+
+  static std::string row(int r) { return crt::Screen().row_text(r); }
+  static bool shows(const std::string& text) {
+    for (int r = 1; r <= crt::ROWS; ++r)
+      if (row(r).find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  static globals::RECIEVER_DATA& R() { return globals::RX(); }
+  static globals::CHANNEL_DATA& ch(int t = globals::TXNO, int c = globals::CHNO) {
+    return R().TRANSMITTER[t].CHANNEL[c];
+  }
+
+  User user;
+};
+
+}  // namespace edit_test

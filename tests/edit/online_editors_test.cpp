@@ -1,0 +1,209 @@
+// The editors online against the receiver simulator, in-process.
+#include <optional>
+
+#include "edit/calc.h"
+#include "edit/chconf.h"
+#include "edit/diag.h"
+#include "edit/rxconf.h"
+#include "edit_fixture.h"
+#include "sim_port.h"
+
+using namespace globals;
+
+namespace edit_test {
+namespace {
+
+// Command codes as the receiver numbers them.
+enum : int {
+  SET_INPTYPE = 6,
+  SET_ALARMS = 8,
+  SET_TAG = 17,
+  SEND_CONFIRM = 25,
+  SEND_RESET = 26,
+  SET_DATAFMT = 29,
+  SET_COMMS = 31,
+  READ_CHECKSUM = 34,
+  SET_SCALES = 35,
+  READ_SWITCHES = 36,
+};
+
+class Online : public EditTest {
+ protected:
+  void SetUp() override {
+    EditTest::SetUp();
+    plug.emplace(sim);
+    ONLINE = true;
+    sim.state() = R();  // the receiver holds what the record holds
+    sim.state().HCASWITCH = 15;  // serial settings and addresses by software
+    sim.state().IPSWITCH = 0;
+  }
+  void TearDown() override {
+    plug.reset();
+    EditTest::TearDown();
+  }
+  std::vector<int> commands() const {
+    std::vector<int> out;
+    for (const sim::Request& q : sim.requests()) out.push_back(q.command);
+    return out;
+  }
+  CHANNEL_DATA& sim_ch(int t, int c) { return sim.state().TRANSMITTER[t].CHANNEL[c]; }
+
+  sim::Receiver sim;
+  std::optional<sim::PluggedIn> plug;
+};
+
+TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
+  user.escape();
+  run([] { rxconf::BAUDRATE(0); });
+  EXPECT_TRUE(commands().empty());
+  user.enter();  // 9600 again
+  run([] { rxconf::BAUDRATE(0); });
+  EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
+  EXPECT_EQ(R().MOD_BAUD, 6);
+  EXPECT_EQ(sim.state().MOD_BAUD, 6);
+  EXPECT_EQ(crt::Screen().text(1, 25, 12), std::string(12, ' '));  // working text gone
+}
+
+TEST_F(Online, OfflineChangesSendNothing) {
+  ONLINE = false;
+  user.down();
+  user.enter();
+  user.type("TAG");
+  user.enter();
+  run([] {
+    rxconf::BAUDRATE(0);
+    rxconf::TAG();
+  });
+  EXPECT_EQ(R().MOD_BAUD, 7);
+  EXPECT_TRUE(commands().empty());
+  EXPECT_EQ(sim.state().MOD_BAUD, 6);
+}
+
+TEST_F(Online, TagReachesTheReceiver) {
+  user.type("ABC");
+  user.enter();
+  run(rxconf::TAG);
+  EXPECT_EQ(commands(), std::vector<int>{SET_TAG});
+  EXPECT_EQ(sim.requests()[0].params, "ABC                      ");
+  EXPECT_EQ(sim.state().TAG_FIELD, "ABC                      ");
+}
+
+TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
+  ch(1, 3).SCALE_OPZERO = -5;
+  sim_ch(1, 3).SCALE_OPZERO = -5;
+  user.downs(2);  // "16BIT Unsigned  "
+  user.enter();
+  run(rxconf::DATAFMT);
+  EXPECT_EQ(R().DATA_FORMAT, 4);
+  EXPECT_EQ(ch(1, 3).SCALE_OPZERO, 0);
+  ASSERT_GT(commands().size(), 2u);
+  EXPECT_EQ(commands()[0], SET_DATAFMT);
+  EXPECT_EQ(sim.state().DATA_FORMAT, 4);
+  EXPECT_EQ(sim_ch(1, 3).SCALE_OPZERO, 0);  // the download sent the channel
+}
+
+TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
+  sim.faults.refuse = 3;
+  sim.faults.only_command = SET_DATAFMT;
+  ch(1, 3).SCALE_OPZERO = -5;
+  user.downs(2);
+  user.enter();
+  run(rxconf::DATAFMT);
+  EXPECT_EQ(R().DATA_FORMAT, 0);
+  EXPECT_EQ(ch(1, 3).SCALE_OPZERO, -5);
+  EXPECT_EQ(commands()[0], SET_DATAFMT);
+}
+
+TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
+  wind::SCNO = 8;
+  ch().SCALE_OPZERO = 3;
+  sim.faults.refuse = 3;
+  sim.faults.only_command = SET_SCALES;
+  user.type("7");
+  user.enter();
+  run(chconf::OPZERO);
+  EXPECT_EQ(ch().SCALE_OPZERO, 3);
+  EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
+  EXPECT_EQ(crt::Screen().text(5, 23, 15), " Param Overange");
+  EXPECT_EQ(user.bells, 1);
+}
+
+TEST_F(Online, AlarmsSentWithBothThresholds) {
+  wind::SCNO = 8;
+  user.type("-5");
+  user.enter();
+  run(chconf::LALARM);
+  EXPECT_EQ(commands(), std::vector<int>{SET_ALARMS});
+  EXPECT_EQ(sim_ch(1, 1).LOW_ALARM, -5);
+  EXPECT_EQ(sim_ch(1, 1).HIGH_ALARM, 60);
+}
+
+TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
+  wind::SCNO = 8;
+  user.up();
+  user.enter();
+  user.escape();
+  run(chconf::INPUTYPE);
+  EXPECT_TRUE(commands().empty());
+  user.up();
+  user.enter();
+  user.enter();
+  run(chconf::INPUTYPE);
+  EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
+  EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
+}
+
+TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
+  wind::SCNO = 8;
+  user.down();
+  user.enter();
+  user.type("20");
+  user.enter();  // signal full scale 20: gain 5 on the next pass
+  user.move(1, 3, 2, 3);
+  user.enter();
+  user.down();
+  user.enter();  // channel 2: channel 1's scaling goes out
+  user.escape();
+  run(calc::CALCSCALES);
+  EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
+  EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
+  EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
+  EXPECT_EQ(sim_ch(1, 1).SCALE_GAIN, 5);
+}
+
+TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
+  ONLINE = false;
+  user.escape();
+  run(calc::CALCSCALES);
+  EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
+  wind::SCNO = 9;
+  sim.state().HCASWITCH = 65;
+  user.move(1, 3, 2, 4);
+  user.enter();
+  user.down();  // YES: clear the flag
+  user.enter();
+  user.escape();
+  run([] { diag::DIAGNOSTIC(0); });
+  EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
+  EXPECT_EQ(R().HCASWITCH, 65);
+  EXPECT_EQ(R().MOD_MODE, 0);  // lever 7: ASCII
+}
+
+TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
+  ch(1, 1).SCALE_GAIN = 9;
+  sim_ch(1, 1).SCALE_GAIN = 9;
+  user.down();
+  user.enter();
+  run([] { rxconf::DFSCALE(0, 1); });
+  ASSERT_GE(commands().size(), 3u);
+  EXPECT_EQ(commands()[0], SEND_RESET);
+  EXPECT_EQ(sim.requests()[0].params, "9");
+  EXPECT_EQ(commands()[1], SEND_CONFIRM);
+  EXPECT_EQ(ch(1, 1).SCALE_GAIN, 1);  // the upload brought the defaults back
+}
+
+}  // namespace
+}  // namespace edit_test

@@ -1,0 +1,197 @@
+#include "edit/rxconf.h"
+
+#include "edit/confval.h"
+#include "edit_fixture.h"
+
+using namespace globals;
+using namespace rxconf;
+
+namespace edit_test {
+namespace {
+
+using Receiver = EditTest;
+
+TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
+  user.down();  // from 9600 to 19200
+  user.enter();
+  run([] { BAUDRATE(0); });
+  EXPECT_EQ(R().MOD_BAUD, 7);
+  EXPECT_EQ(crt::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
+  confval::RXCONFIGVAL();
+  EXPECT_EQ(wind::DISP[2][5], "    19200");
+}
+
+TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
+  R().MOD_BAUD = 8;
+  user.escape();
+  run([] { BAUDRATE(0); });
+  EXPECT_EQ(R().MOD_BAUD, 8);
+  EXPECT_TRUE(ESCAPE);
+}
+
+TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
+  R().COMM_MODE = false;
+  const RECIEVER_DATA before = R();
+  for (auto editor : {BAUDRATE, SBITS, DATABITS, PARITY}) {
+    crt::Window(1, 1, 80, 25);
+    crt::ClrScr();
+    user.key();
+    run([editor] { editor(0); });
+    EXPECT_TRUE(shows("READ ONLY"));
+    EXPECT_TRUE(shows("This parameter is selected"));
+  }
+  EXPECT_EQ(R().MOD_BAUD, before.MOD_BAUD);
+  EXPECT_EQ(R().MOD_STOP, before.MOD_STOP);
+  EXPECT_EQ(R().MOD_DBITS, before.MOD_DBITS);
+  EXPECT_EQ(R().MOD_PARITY, before.MOD_PARITY);
+}
+
+TEST_F(Receiver, SerialListsMapPositionsToCodes) {
+  user.down();
+  user.enter();  // stop bits 1 -> 2
+  user.up();
+  user.enter();  // data bits code 1 (8) -> code 0 (7)
+  user.downs(2);
+  user.enter();  // parity none -> even
+  run([] {
+    SBITS(0);
+    DATABITS(0);
+    PARITY(0);
+  });
+  EXPECT_EQ(R().MOD_STOP, 2);
+  EXPECT_EQ(R().MOD_DBITS, 0);
+  EXPECT_EQ(R().MOD_PARITY, 2);
+  EXPECT_TRUE(shows("   Even       "));
+}
+
+TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
+  R().NO_OF_TX = 4;
+  TXNO = 3;
+  user.ups(2);
+  user.enter();
+  run(NOFTX);
+  EXPECT_EQ(R().NO_OF_TX, 2);
+  EXPECT_EQ(TXNO, 1);
+}
+
+TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
+  user.type("300");
+  user.enter();
+  user.type({8, 8, 8});
+  user.type("12.7");
+  user.enter();
+  run([] { ADDRESS(0, 2); });
+  EXPECT_EQ(R().MOD_ADDRESSB, 12);
+  EXPECT_EQ(user.bells, 1);
+  EXPECT_EQ(crt::Screen().text(30, 15, 15), " Address Link B");
+}
+
+TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
+  R().ADD_MODE = false;
+  R().MOD_ADDRESSA = 9;
+  user.key();
+  run([] { ADDRESS(0, 1); });
+  EXPECT_EQ(R().MOD_ADDRESSA, 9);
+  EXPECT_TRUE(shows("by a switch in the KDV578"));
+}
+
+TEST_F(Receiver, TagIsPaddedTo25Characters) {
+  user.type("ABC");
+  user.enter();
+  run(TAG);
+  EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
+  user.escape();
+  run(TAG);
+  EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
+}
+
+TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
+  ch(1, 1).SCALE_OPZERO = -5;
+  user.downs(2);  // "16BIT Unsigned  "
+  user.enter();
+  run(DATAFMT);
+  EXPECT_EQ(R().DATA_FORMAT, 4);
+  EXPECT_EQ(ch(1, 1).SCALE_OPZERO, -5);
+}
+
+TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
+  R().DATA_FORMAT = 15;
+  user.escape();
+  run(DATAFMT);
+  EXPECT_EQ(R().DATA_FORMAT, 0);
+  R().DATA_FORMAT = 18;
+  user.escape();
+  run(DATAFMT);
+  EXPECT_EQ(R().DATA_FORMAT, 18);
+}
+
+TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
+  R().NO_OF_TX = 2;
+  INIT_TX(0, 2, 2);
+  ch(1, 16).SCALE_GAIN = -2;
+  ch(2, 8).HIGH_ALARM = -1;
+  ch(2, 9).HIGH_ALARM = -1;  // beyond the 8 channels of a 572
+  ch(3, 1).SCALE_OPZERO = -3;  // transmitter 3 is not configured
+  SETUNIPOLAR(0);
+  EXPECT_EQ(ch(1, 1).LOW_ALARM, 0);  // -60 by default
+  EXPECT_EQ(ch(1, 16).SCALE_GAIN, 0);
+  EXPECT_EQ(ch(2, 8).HIGH_ALARM, 0);
+  EXPECT_EQ(ch(2, 9).HIGH_ALARM, -1);
+  EXPECT_EQ(ch(3, 1).SCALE_OPZERO, -3);
+}
+
+TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
+  R().TAG_FIELD = "PUMP HOUSE               ";
+  R().NO_OF_TX = 3;
+  user.down();  // 572
+  user.enter();
+  user.key();
+  run(DFAULT);
+  EXPECT_TRUE(shows("OFFLINE RESET"));
+  EXPECT_TRUE(shows("Download required if"));
+  EXPECT_TRUE(shows(" Any key to Continue "));
+  EXPECT_EQ(R().TAG_FIELD, "Data not loaded          ");
+  EXPECT_EQ(R().NO_OF_TX, 1);
+  EXPECT_EQ(R().TRANSMITTER[1].TXTYPE, 2);
+}
+
+TEST_F(Receiver, ResetLeftWithEscapeChangesNothing) {
+  R().TAG_FIELD = "PUMP HOUSE               ";
+  user.escape();
+  run(DFAULT);
+  EXPECT_EQ(R().TAG_FIELD, "PUMP HOUSE               ");
+}
+
+TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
+  ch(2, 4).SCALE_GAIN = 7;
+  user.escape();  // Escape means NO
+  run([] { DFSCALE(0, 1); });
+  EXPECT_EQ(ch(2, 4).SCALE_GAIN, 7);
+  user.down();
+  user.enter();
+  run([] { DFSCALE(0, 2); });
+  EXPECT_EQ(ch(2, 4).SCALE_GAIN, 1);
+  EXPECT_EQ(R().TRANSMITTER[2].TXTYPE, 2);
+}
+
+TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
+  INIT_TX(0, 1, 2);
+  // Cell 1,7 on a 572 does nothing; cell 1,6 chooses units; Escape leaves.
+  user.move(1, 1, 1, 7);
+  user.enter();
+  user.up();
+  user.enter();
+  user.down();
+  user.enter();  // degrees F
+  user.escape();
+  wind::XCUR = 2;
+  wind::YCUR = 3;
+  run(CONFIGURE_RX);
+  EXPECT_EQ(R().UNITS, 2);
+  EXPECT_EQ(R().LINE_REJ, 0);
+  EXPECT_EQ(wind::XCUR, 2);  // the caller's highlight comes back
+  EXPECT_EQ(wind::YCUR, 3);
+}
+
+}  // namespace
+}  // namespace edit_test

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "files/disk.h"
+#include "files/scratch_dir.h"
+#include "ui/crt.h"
+
+using namespace globals;
+
+namespace {
+
+// The directory box's left frame stands in column 29.
+const std::string FRAME = "\xBA";
+
+class Directory : public ScreenScratch {
+ protected:
+  static void touch(const std::string& name) { write_bytes(name, {}); }
+};
+
+// ---- Directory listing ---------------------------------------------------------
+
+TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
+  for (const char* n : {"a1", "a2", "a3", "a4", "a5", "a6", "a7"}) touch(std::string(n) + ".gdt");
+  touch("other.rxd");
+  std::filesystem::create_directory("folder.gdt");
+  NAME = "/plant/configs";
+  disk::DIRECTORY();
+  EXPECT_EQ(row(7, 27, 25), " Directory /plant/configs");
+  EXPECT_EQ(row(9, 10, 51), std::string(11, ' ') + "a1.gdt" + std::string(11, ' ') + "a2.gdt" +
+                                std::string(11, ' ') + "a3.gdt");
+  EXPECT_EQ(row(10, 10, 51).substr(11), "a4.gdt           a5.gdt           a6.gdt");
+  EXPECT_EQ(row(11, 10, 17), "           a7.gdt");
+  EXPECT_EQ(row(11, 27, 20), std::string(20, ' '));
+  EXPECT_EQ(row(12, 10, 13), "No More Files");
+  EXPECT_EQ(term.keys_left(), 0u);
+}
+
+TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
+  for (int i = 10; i < 29; ++i) touch("f" + std::to_string(i) + ".gdt");
+  std::vector<std::string> at_pause;
+  term.on_wait = [&] {
+    if (at_pause.empty())
+      for (int r = 9; r <= 15; ++r) at_pause.push_back(crt::Screen().text(10, r, 59));
+  };
+  term.type("x");
+  disk::DIRECTORY();
+  ASSERT_EQ(at_pause.size(), 7u);
+  EXPECT_EQ(at_pause[0].substr(0, 51), "          f10.gdt          f11.gdt          f12.gdt");
+  EXPECT_EQ(at_pause[5].substr(0, 51), "          f25.gdt          f26.gdt          f27.gdt");
+  EXPECT_EQ(at_pause[6].substr(0, 23), "More, press any key... ");
+  // After the key the listing scrolls on: the last name, then the end.
+  EXPECT_EQ(row(14, 10, 17), "          f28.gdt");
+  EXPECT_EQ(row(15, 10, 13), "No More Files");
+}
+
+TEST_F(Directory, LongTitleStaysOnItsRow) {
+  NAME = std::string(100, 'n');
+  disk::DIRECTORY();
+  EXPECT_EQ(row(7, 69, 1), "\xBA");  // the frame stays whole
+  EXPECT_EQ(row(8, 10, 59), std::string(59, '\xCD'));
+  EXPECT_EQ(row(10, 10, 13), "No More Files");
+}
+
+// ---- Change directory ------------------------------------------------------------
+
+TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
+  std::filesystem::create_directories("sub/inner");
+  touch("plain");
+  term.type("nosuchdir");
+  term.enter();
+  term.type("plain");
+  term.enter();
+  term.type("sub\\inner");
+  term.enter();
+  disk::DIRECT();
+  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub/inner");
+  EXPECT_EQ(NAME, "sub/inner");
+  EXPECT_EQ(term.bells, 2);
+  EXPECT_NE(seen.find("    Directory    "), std::string::npos);
+  EXPECT_NE(seen.find(FRAME + "     ERROR  "), std::string::npos);
+}
+
+TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
+  std::filesystem::create_directory("sub");
+  term.type("sub");
+  term.enter();
+  disk::DIRECT();
+  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
+  EXPECT_EQ(NAME, "sub");
+  term.escape();
+  disk::DIRECT();
+  EXPECT_EQ(std::filesystem::current_path(), dir_);
+  EXPECT_EQ(NAME, PATH);
+  term.enter();  // Enter on the shown start directory changes to it
+  disk::DIRECT();
+  EXPECT_EQ(std::filesystem::current_path(), dir_);
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+// The file commands reached from the main menu.
+#include "app/menu_fixture.h"
+#include "app/project1.h"
+#include "files/scratch_dir.h"
+
+using namespace globals;
+
+namespace {
+
+class FileMenu : public ScratchDirOn<MenuTest> {
+ protected:
+  // From the main menu's first cell to the cell (column, row), then Enter.
+  void choose(int column, int row) {
+    term.enter();  // the opening question: NO
+    if (column == 2) term.right();
+    for (int r = 1; r < row; ++r) term.down();
+    term.enter();
+  }
+  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+};
+
+TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
+  NO_OF_PORTS = 0;
+  RX().TAG_FIELD = "menu save";
+  choose(1, 7);  // 23: save
+  term.type("menu");
+  term.enter();
+  run();
+  EXPECT_EQ(bytes_of("menu.rxd").size(), 4816u);
+
+  RX().TAG_FIELD = "changed";
+  ONLINE = false;
+  choose(1, 6);  // 22: load
+  term.enter();  // the default: menu
+  run();
+  EXPECT_EQ(RX().TAG_FIELD, "menu save");
+
+  std::filesystem::create_directory("sub");
+  choose(2, 1);  // 33: directory
+  term.type("sub");
+  term.enter();
+  run();
+  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
+  EXPECT_EQ(crt::Screen().text(61, 8, 3), "sub");  // the menu shows the new directory
+}
+
+}  // namespace

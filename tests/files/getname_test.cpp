@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "files/disk.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
+namespace {
+
+// The field inside a box whose inside starts at column 30, row 18.
+class FileGetname : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    crt::Install(&term);
+    crt::Window(1, 1, 80, 25);
+    crt::ClrScr();
+    crt::Window(30, 18, 49, 22);
+  }
+  void TearDown() override {
+    crt::Window(1, 1, 80, 25);
+    crt::Install(nullptr);
+  }
+  std::string field() const { return crt::Screen().text(31, 20, 15); }
+  std::string run(std::string_view start) { return disk::GETNAME(start).str(); }
+
+  crt::ScriptTerminal term;
+};
+
+TEST_F(FileGetname, EnterKeepsTheDefaultAndTypingReplacesIt) {
+  term.enter();
+  EXPECT_EQ(run("plant1"), "plant1");
+  EXPECT_EQ(field(), "plant1         ");
+  term.type("x");
+  term.enter();
+  EXPECT_EQ(run("abcd"), "x");
+  EXPECT_EQ(field(), "x              ");
+}
+
+TEST_F(FileGetname, AnyOtherFirstKeyBlanksTheDefault) {
+  term.type({8});
+  term.enter();
+  EXPECT_EQ(run("abcd"), "    ");
+  term.left();
+  term.enter();
+  EXPECT_EQ(run("abcd"), "    ");
+}
+
+TEST_F(FileGetname, EscapeGivesEmptyAndClearsTheMessageRow) {
+  crt::GotoXY(2, 4);
+  crt::Write("Disk Access Error");
+  term.type("abc");
+  term.escape();
+  EXPECT_EQ(run("plant1"), "");
+  EXPECT_EQ(crt::Screen().text(30, 21, 20), std::string(20, ' '));
+}
+
+TEST_F(FileGetname, TwentyFourCharactersAtMostAndTheFieldScrolls) {
+  term.type("abcdefghijklmnopqrstuvwxy");  // 25
+  term.enter();
+  EXPECT_EQ(run(""), "abcdefghijklmnopqrstuvwx");
+  // Cursor on position 25: positions 11..25 shown, the last one blank.
+  EXPECT_EQ(field(), "klmnopqrstuvwx ");
+  term.type("abcdefghijklmnopqrst");  // 20: positions 7..21
+  term.enter();
+  EXPECT_EQ(run(""), "abcdefghijklmnopqrst");
+  EXPECT_EQ(field(), "ghijklmnopqrst ");
+}
+
+TEST_F(FileGetname, DeletingAndTheCharacterSet) {
+  term.type("ab-*c\\d");
+  term.type({8});
+  term.type({0, 0x53});  // Delete
+  term.type("S/x");
+  term.enter();
+  EXPECT_EQ(run(""), "abcS/x");
+  term.type({0, 0x53, 8, 8});  // nothing to delete at the first position
+  term.type("..");
+  term.enter();
+  EXPECT_EQ(run("xyz"), "..");
+  term.type("C:");
+  term.enter();
+  EXPECT_EQ(run(""), "C:");
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/disk.h"
+#include "files/scratch_dir.h"
+
+using namespace globals;
+
+namespace {
+
+class Pair : public ScratchDir {
+ protected:
+  static RECIEVER_DATA record(std::string_view tag) {
+    RECIEVER_DATA r;
+    r.TAG_FIELD = tag;
+    r.NO_OF_TX = 1;
+    r.TRANSMITTER[1].TXTYPE = 2;
+    r.TRANSMITTER[1].CHANNEL[3].HIGH_ALARM = 19.5;
+    return r;
+  }
+};
+
+TEST_F(Pair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
+  CONFIG_DATA f;
+  f.RXCONFIG[0] = true;
+  const RECIEVER_DATA r = record("one eight-channel tx");
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", f, r));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"plant1.gdt", "plant1.rxd"}));
+  const auto gdt = bytes_of("plant1.gdt");
+  const auto rxd = bytes_of("plant1.rxd");
+  ASSERT_EQ(gdt.size(), 16u);
+  ASSERT_EQ(rxd.size(), 4816u);
+  EXPECT_TRUE(std::equal(rxd.begin(), rxd.end(), disk::ENCODE_RXD(r).begin()));
+  EXPECT_EQ(gdt[0], 1);
+  CONFIG_DATA f2;
+  RECIEVER_DATA r2;
+  ASSERT_TRUE(disk::READ_PAIR("plant1", f2, r2));
+  EXPECT_EQ(disk::ENCODE_RXD(r2), disk::ENCODE_RXD(r));
+  EXPECT_TRUE(f2.RXCONFIG[0]);
+}
+
+TEST_F(Pair, BareExtensionsForAnEmptyBase) {
+  ASSERT_TRUE(disk::WRITE_PAIR("", CONFIG_DATA{}, record("x")));
+  EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd"}));
+}
+
+TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
+  ASSERT_TRUE(disk::WRITE_PAIR("good", CONFIG_DATA{}, record("from file")));
+  auto rxd = bytes_of("good.rxd");
+  const auto gdt = bytes_of("good.gdt");
+  write_bytes("onlygdt.gdt", gdt);
+  write_bytes("short.gdt", gdt);
+  write_bytes("short.rxd", std::vector<std::uint8_t>(rxd.begin(), rxd.end() - 1));
+  write_bytes("shortgdt.gdt", std::vector<std::uint8_t>(15, 1));
+  write_bytes("shortgdt.rxd", rxd);
+  std::filesystem::create_directory("dir.rxd");
+  write_bytes("dir.gdt", gdt);
+
+  CONFIG_DATA f;
+  f.RXCONFIG[5] = true;
+  RECIEVER_DATA r = record("in memory");
+  for (const char* base : {"onlygdt", "short", "shortgdt", "dir", "missing"}) {
+    EXPECT_FALSE(disk::READ_PAIR(base, f, r)) << base;
+    EXPECT_EQ(r.TAG_FIELD, "in memory") << base;
+    EXPECT_TRUE(f.RXCONFIG[5]) << base;
+  }
+  // A longer file yields its first record, as a file of records does.
+  rxd.push_back(0x55);
+  write_bytes("long.rxd", rxd);
+  write_bytes("long.gdt", gdt);
+  ASSERT_TRUE(disk::READ_PAIR("long", f, r));
+  EXPECT_EQ(r.TAG_FIELD, "from file");
+  EXPECT_FALSE(f.RXCONFIG[5]);
+}
+
+TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  const auto old_gdt = bytes_of("plant.gdt");
+  const auto old_rxd = bytes_of("plant.rxd");
+  CONFIG_DATA f;
+  f.RXCONFIG[1] = true;
+
+  // A disk that fills up after the small file: the ".rxd" cannot be written.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = disk::WRITE_PAIR("plant", f, record("new pair"));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, old_handler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(bytes_of("plant.gdt"), old_gdt);
+  EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
+
+  // A target that cannot be replaced.
+  std::filesystem::create_directory("blocked.rxd");
+  EXPECT_FALSE(disk::WRITE_PAIR("blocked", f, record("new pair")));
+  EXPECT_FALSE(std::filesystem::exists("blocked.gdt"));
+  EXPECT_EQ(entries(), (std::vector<std::string>{"blocked.rxd", "plant.gdt", "plant.rxd"}));
+
+  // A folder that does not exist.
+  EXPECT_FALSE(disk::WRITE_PAIR("nodir/plant", f, record("new pair")));
+}
+
+TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  const auto old_rxd = bytes_of("plant.rxd");
+  ::chmod(".", 0555);
+  if (::access(".", W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user (root)";
+  EXPECT_FALSE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+  EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
+}
+
+TEST_F(Pair, SingleRxdFileForTheSimulator) {
+  ASSERT_TRUE(disk::WRITE_PAIR("sim", CONFIG_DATA{}, record("sim start")));
+  RECIEVER_DATA r;
+  ASSERT_TRUE(disk::READ_RXD_FILE("sim.rxd", r));
+  EXPECT_EQ(r.TAG_FIELD, "sim start");
+  EXPECT_FALSE(disk::READ_RXD_FILE("sim.gdt", r));
+  EXPECT_FALSE(disk::READ_RXD_FILE("none.rxd", r));
+}
+
+}  // namespace

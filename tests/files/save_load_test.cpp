@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/disk.h"
+#include "files/scratch_dir.h"
+#include "ui/crt.h"
+#include "ui/wind.h"
+#include "sim_port.h"
+
+using namespace globals;
+
+namespace {
+
+// Screen rows of the save/load name box: its field and its message row. The
+// boxes' left frame stands in column 29.
+constexpr int NAME_FIELD = 20, NAME_MESSAGE = 21;
+const std::string FRAME = "\xBA";
+
+class SaveLoad : public ScreenScratch {
+ protected:
+  void SetUp() override {
+    ScreenScratch::SetUp();
+    disk::FILENAME = "";
+  }
+  static void touch(const std::string& name) { write_bytes(name, {}); }
+};
+
+// ---- Save ---------------------------------------------------------------------
+
+TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
+  RX().TAG_FIELD = "saved tag";
+  touch("old.gdt");
+  term.type("plant1.cfg");
+  term.enter();
+  disk::SAVE();
+  EXPECT_EQ(row(9, 10, 17), "          old.gdt");  // the listing came first
+  EXPECT_EQ(row(10, 10, 13), "No More Files");
+  EXPECT_EQ(row(18, 30, 19), "      Save         ");
+  EXPECT_EQ(disk::FILENAME, "plant1");
+  EXPECT_EQ(bytes_of("plant1.gdt").size(), 16u);
+  EXPECT_EQ(bytes_of("plant1.rxd").size(), 4816u);
+  EXPECT_EQ(term.bells, 0);
+
+  term.enter();  // the default
+  disk::SAVE();
+  EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
+  for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
+    term.type(entered);
+    term.enter();
+    disk::SAVE();
+  }
+  EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd", "abcdefg.gdt", "abcdefg.rxd",
+                                                 "abcdefgh.gdt", "abcdefgh.rxd", "old.gdt",
+                                                 "plant1.gdt", "plant1.rxd"}));
+  term.escape();
+  disk::SAVE();
+  EXPECT_EQ(entries().size(), 9u);
+}
+
+TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
+  term.type("nodir/x");
+  term.enter();
+  term.escape();
+  disk::SAVE();
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
+  EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
+  EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
+  RX().TAG_FIELD = "old";
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
+  const auto old_rxd = bytes_of("plant.rxd");
+  ::chmod(".", 0555);
+  if (::access(".", W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user (root)";
+  RX().TAG_FIELD = "new";
+  term.type("plant");
+  term.enter();
+  term.escape();
+  disk::SAVE();
+  EXPECT_NE(seen.find("Disk Access Error"), std::string::npos);
+  EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
+}
+
+// ---- Load ---------------------------------------------------------------------
+
+TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
+  RX().TAG_FIELD = "from disk";
+  GLOBDAT.RXCONFIG[2] = true;
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
+  RX().TAG_FIELD = "in memory";
+  GLOBDAT.RXCONFIG[2] = false;
+  TXNO = 2;
+  CHNO = 7;
+  term.type("plant1.rxd");
+  term.enter();
+  disk::LOAD();
+  EXPECT_EQ(RX().TAG_FIELD, "from disk");
+  EXPECT_TRUE(GLOBDAT.RXCONFIG[2]);
+  EXPECT_EQ(TXNO, 1);
+  EXPECT_EQ(CHNO, 1);
+  EXPECT_EQ(disk::FILENAME, "plant1");
+  EXPECT_EQ(row(18, 30, 18), "      Load        ");
+  EXPECT_EQ(seen.find("Download ?"), std::string::npos);
+
+  TXNO = 3;
+  term.escape();  // an empty entry still resets the selection
+  disk::LOAD();
+  EXPECT_EQ(TXNO, 1);
+}
+
+TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
+  ASSERT_TRUE(disk::WRITE_PAIR("half", GLOBDAT, RX()));
+  std::filesystem::remove("half.rxd");
+  ASSERT_TRUE(disk::WRITE_PAIR("short", GLOBDAT, RX()));
+  std::filesystem::resize_file("short.rxd", 4000);
+  RX().TAG_FIELD = "in memory";
+  GLOBDAT.RXCONFIG[9] = true;
+  term.type("half");
+  term.enter();
+  term.type("short");
+  term.enter();
+  term.escape();
+  disk::LOAD();
+  EXPECT_EQ(term.bells, 2);
+  EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
+  EXPECT_EQ(RX().TAG_FIELD, "in memory");
+  EXPECT_TRUE(GLOBDAT.RXCONFIG[9]);
+}
+
+TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
+  ASSERT_TRUE(disk::WRITE_PAIR("damaged", GLOBDAT, RX()));
+  auto rxd = bytes_of("damaged.rxd");
+  rxd[0] = 255;                      // tag length
+  rxd[80 + 32 + 40] = 9;             // alarm state of transmitter 1, channel 1
+  write_bytes("damaged.rxd", rxd);
+  term.type("damaged");
+  term.enter();
+  disk::LOAD();
+  EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
+  EXPECT_EQ(term.bells, 0);
+}
+
+TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
+  ONLINE = true;
+  wind::SCNO = 2;  // run from the main menu
+  term.type("plant1");
+  term.enter();
+  term.enter();  // "No" is preselected
+  disk::LOAD();
+  EXPECT_EQ(row(21, 3, 34), "After Loading configuration is not");
+  EXPECT_EQ(row(22, 3, 22), "automatically updated.");
+  EXPECT_EQ(row(15, 30, 18), "    Download ?    ");
+  EXPECT_EQ(row(17, 30, 18), "       Yes        ");
+  EXPECT_EQ(term.keys_left(), 0u);
+
+  term.type("missing");
+  term.enter();
+  term.escape();  // nothing loaded: no question
+  seen.clear();
+  disk::LOAD();
+  EXPECT_EQ(seen.find("Download ?"), std::string::npos);
+}
+
+TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
+  sim::Receiver receiver;
+  sim::PluggedIn plug{receiver};
+  RX().TAG_FIELD = "from disk";
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
+  RX().TAG_FIELD = "in memory";
+  ONLINE = true;
+  wind::SCNO = 2;
+  term.type("plant1");
+  term.enter();
+  term.up();  // "Yes"
+  term.enter();
+  disk::LOAD();
+  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// A fresh empty directory made the working directory for one test, removed
+// with everything in it afterwards; over any fixture as its base.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
+template <class Base = ::testing::Test>
+class ScratchDirOn : public Base {
+ protected:
+  void SetUp() override {
+    Base::SetUp();
+    old_ = std::filesystem::current_path();
+    std::string tmpl = (std::filesystem::temp_directory_path() / "kdv578-files-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_);
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir_, ec);
+    Base::TearDown();
+  }
+
+  static std::vector<std::uint8_t> bytes_of(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  // Names of the entries of the working directory, sorted.
+  static std::vector<std::string> entries() {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(".")) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::filesystem::path old_;
+  std::filesystem::path dir_;
+};
+
+using ScratchDir = ScratchDirOn<>;
+
+// A scratch directory with a fresh data model and a scripted terminal; `seen`
+// collects every screen shown at a wait, to find a message that has passed.
+class ScreenScratch : public ScratchDir {
+ protected:
+  void SetUp() override {
+    ScratchDir::SetUp();
+    crt::Install(&term);
+    crt::Window(1, 1, 80, 25);
+    crt::ClrScr();
+    globals::ARGUMENTS.clear();
+    globals::INITCOMMS();
+    globals::ONLINE = false;
+    term.on_wait = [this] {
+      for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
+    };
+  }
+  void TearDown() override {
+    crt::Window(1, 1, 80, 25);
+    crt::Install(nullptr);
+    ScratchDir::TearDown();
+  }
+  static std::string row(int r, int col = 1, int len = 80) { return crt::Screen().text(col, r, len); }
+
+  crt::ScriptTerminal term;
+  std::string seen;
+};
