@@ -5,8 +5,8 @@
 #include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
-#include "report/hardc.h"
 #include "monitor/demo.h"
+#include "report/hardc.h"
 #include "transfer/copy.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
@@ -38,9 +38,9 @@ void DISPATCH(int code) {
     case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
-    case 38: hardc::HCOPY(); break;
     case 36: demo::MONINPUT(); break;
     case 37: demo::TEXTDEMO(); break;
+    case 38: hardc::HCOPY(); break;
     default: break;
   }
 }
