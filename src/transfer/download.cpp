@@ -71,7 +71,7 @@ void DUMP(std::uint8_t RX, std::uint8_t TX) {
   if (TX >= 1 && TX <= 4) {
     DLTRANSMIT(RX, TX);
   } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
-    // A damaged file can hold a count above four; no fifth transmitter exists.
+    // No fifth transmitter exists, whatever the record's count says.
     const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
     for (int j = 1; j <= last; ++j) {
       DLTRANSMIT(RX, j);

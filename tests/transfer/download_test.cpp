@@ -69,7 +69,7 @@ TEST_F(Download, TransmitterCodesChooseWhatIsWritten) {
   EXPECT_FALSE(MSGERROR);
 }
 
-TEST_F(Download, ACountAboveFourFromADamagedFileStopsAtTheFourthTransmitter) {
+TEST_F(Download, ACountAboveFourStopsAtTheFourthTransmitter) {
   RX().NO_OF_TX = 9;
   download::DOWNLOAD();  // the receiver refuses the count; the rest runs without traffic
   EXPECT_EQ(commands(), (std::vector<int>{17, 29, 11, 4, 4}));
