@@ -152,6 +152,9 @@ void FROM_LINE_BITS(int bits, std::uint8_t& stop, std::uint8_t& parity, std::uin
 
 bool ISESCAPE();
 void WRTERROR();
+// WRTERROR, then the error line blanked again: width blanks at column 5,
+// row 23 on the BACK colour (the transfers blank 23 or 24).
+void WRTERROR_BLANKED(int width);
 void WRTWORKING();
 
 // ---- Command set ------------------------------------------------------------

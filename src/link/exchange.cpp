@@ -266,6 +266,13 @@ void WRTERROR() {
   crt::Delay(2000);
 }
 
+void WRTERROR_BLANKED(int width) {
+  WRTERROR();
+  crt::GotoXY(5, 23);
+  crt::TextBackground(BACK);
+  crt::Write(std::string(static_cast<std::size_t>(width), ' '));
+}
+
 void WRTWORKING() {
   MSGERROR = false;
   crt::Window(1, 1, 80, 25);

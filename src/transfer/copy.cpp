@@ -123,10 +123,7 @@ void SENDCHANNEL(int r, int t, int c) {
   comms::SET_SCALES(r, t, c);
   comms::SET_ALARMS(r, t, c);
   if (MSGERROR) {
-    comms::WRTERROR();
-    crt::GotoXY(5, 23);
-    crt::TextBackground(BACK);
-    crt::Write(std::string(24, ' '));
+    comms::WRTERROR_BLANKED(24);
   }
   crt::TextBackground(0);
   crt::GotoXY(1, 25);

@@ -21,14 +21,6 @@ constexpr ReceiverSetting RECEIVER_SETTINGS[] = {
     comms::SET_COMMS, comms::SET_LINEREJ, comms::SET_ADDRESS,
 };
 
-// Shows ERRMSG on the error line and blanks it again afterwards.
-void SHOW_ERROR() {
-  comms::WRTERROR();
-  crt::GotoXY(5, 23);
-  crt::TextBackground(BACK);
-  crt::Write(std::string(24, ' '));
-}
-
 void BLANK_PROGRESS() {
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
@@ -78,13 +70,13 @@ void DUMP(std::uint8_t RX, std::uint8_t TX) {
       if (BREAKOUT) return;
     }
   }
-  if (MSGERROR) SHOW_ERROR();
+  if (MSGERROR) comms::WRTERROR_BLANKED(24);
   BLANK_PROGRESS();
 }
 
 void COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
   DUMP(RX, TX);
-  if (MSGERROR) SHOW_ERROR();
+  if (MSGERROR) comms::WRTERROR_BLANKED(24);
   BLANK_PROGRESS();
 }
 

@@ -21,14 +21,6 @@ constexpr ReceiverReading RECEIVER_READINGS[] = {
     comms::READ_CSUMMODE, comms::READ_SWITCHES, comms::READ_LINEREJ,
 };
 
-// Shows ERRMSG on the error line and blanks it again afterwards.
-void SHOW_ERROR() {
-  comms::WRTERROR();
-  crt::GotoXY(5, 23);
-  crt::TextBackground(BACK);
-  crt::Write(std::string(23, ' '));
-}
-
 }  // namespace
 
 void UPLOAD_TX(std::uint8_t RX, std::uint8_t TX) {
@@ -66,7 +58,7 @@ void GETDAT(std::uint8_t I) {
     }
   }
   if (MSGERROR) {
-    SHOW_ERROR();
+    comms::WRTERROR_BLANKED(23);
   } else {
     RECEIVER_PRESENT[I] = true;
     GLOBDAT.RXCONFIG[I] = true;
@@ -78,7 +70,7 @@ void GETDAT(std::uint8_t I) {
 
 void UPLOAD() {
   GETDAT(0);
-  if (BREAKOUT) SHOW_ERROR();
+  if (BREAKOUT) comms::WRTERROR_BLANKED(23);
 }
 
 }  // namespace upload
