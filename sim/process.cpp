@@ -7,13 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace sim {
 
 Process::Process(const std::string& executable, std::vector<std::string> args) {
   args.insert(args.begin(), executable);
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   int out[2];

@@ -71,9 +71,10 @@ int CHOOSE571(byte current) {
       scrn::BACKGND(0);
       pos = CHOOSE(title, items, 5, pos + 1) - 1;
       if (ESCAPE) return -1;
-      if (pos == 13 && CHNO == 16) pos = 16;
-      else if (pos == 15) pos = 16;
-      else return pos;
+      // The "more" entry turns to page B.
+      const bool more = pos == 15 || (pos == 13 && CHNO == 16);
+      if (!more) return pos;
+      pos = 16;
     } else {
       for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
       scrn::BACKGND(0);
