@@ -4,6 +4,8 @@
 #include <functional>
 #include <string_view>
 
+#include "files/disk.h"
+
 namespace sim {
 
 namespace {
@@ -46,6 +48,11 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view v) { return number(v, 10, 0, 15, o.address); }},
       {"--transmitters", "LIST", "transmitter types, e.g. 571,572 (1 to 4 of them)",
        [](Options& o, std::string_view v) { return transmitter_list(v, o.transmitters); }},
+      {"--rxd", "FILE", "start from a configuration saved by the program (.rxd)",
+       [](Options& o, std::string_view v) {
+         o.start.emplace();
+         return disk::READ_RXD_FILE(std::string(v), *o.start);
+       }},
       {"--ip-switch", "HEX", "IP switch bank SW101, lever 1 = bit 0 (e.g. 40)",
        [](Options& o, std::string_view v) { return number(v, 16, 0, 255, o.ip_switch); }},
       {"--hca-switch", "HEX", "HCA switch bank SW301 (0F: serial settings by software)",
@@ -142,6 +149,7 @@ std::string usage() {
 void apply(const Options& o, Receiver& rx) {
   rx.faults = o.faults;
   rx.address = o.address;
+  if (o.start) rx.load(*o.start);
   globals::RECIEVER_DATA& state = rx.state();
   if (o.ip_switch >= 0) state.IPSWITCH = static_cast<globals::byte>(o.ip_switch);
   if (o.hca_switch >= 0) state.HCASWITCH = static_cast<globals::byte>(o.hca_switch);

@@ -2,6 +2,7 @@
 // the fault switches.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,14 @@ struct Options {
   int hca_switch = -1;
   bool write_disabled = false;
   std::vector<int> transmitters;  // types 1 (571) or 2 (572), one per transmitter
+  std::optional<globals::RECIEVER_DATA> start;  // a saved configuration (--rxd)
 };
 
 // False, with the reason in error, for an unknown option or a bad value.
 bool parse_options(const std::vector<std::string>& args, Options& options, std::string& error);
 std::string usage();
-// Puts the starting state of the options into the receiver.
+// Puts the starting state of the options into the receiver: a saved
+// configuration first, then the switch and transmitter options over it.
 void apply(const Options& options, Receiver& rx);
 
 }  // namespace sim

@@ -5,6 +5,9 @@
 #include "files/disk.h"
 #include "link/port_choice.h"
 #include "model/globals.h"
+#include "monitor/demo.h"
+#include "report/hardc.h"
+#include "transfer/copy.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -27,6 +30,7 @@ void DISPATCH(int code) {
     case 17: upload::UPLOAD(); break;
     case 18: rxconf::CONFIGURE_RX(); break;
     case 19: chconf::CONFIGURE_CH(); break;
+    case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
     case 22: disk::LOAD(); break;
     case 23: disk::SAVE(); break;
@@ -34,6 +38,9 @@ void DISPATCH(int code) {
     case 33: disk::DIRECT(); break;
     case 34: comms::ONLINPROG(); break;
     case 35: comms::COMPORT1(); break;
+    case 36: demo::MONINPUT(); break;
+    case 37: demo::TEXTDEMO(); break;
+    case 38: hardc::HCOPY(); break;
     default: break;
   }
 }

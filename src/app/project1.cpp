@@ -9,6 +9,7 @@
 
 #include "link/port_choice.h"
 #include "model/globals.h"
+#include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -146,6 +147,7 @@ void STARTUP() {
   comms::COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();
+  hardc::INITHARDCOPY();
   crt::CURSOROFF();
   OPENING();
 }

@@ -36,12 +36,6 @@ void NOTAPPLICABLE() {
   crt::Delay(2000);
 }
 
-std::vector<std::string> NUMBERS(int n) {
-  std::vector<std::string> items;
-  for (int i = 1; i <= n; ++i) items.push_back(wind::STG(i, 10) + std::string(11, ' '));
-  return items;
-}
-
 void SEND_INPTYPE() { comms::SET_INPTYPE(RECNO, TXNO, CHNO); }
 void SEND_ALARMS() { comms::SET_ALARMS(RECNO, TXNO, CHNO); }
 void SEND_SCALES() { comms::SET_SCALES(RECNO, TXNO, CHNO); }
@@ -112,6 +106,12 @@ void EDITALARM(double CHANNEL_DATA::*threshold) {
 }
 
 }  // namespace
+
+std::vector<std::string> NUMBERS(int n) {
+  std::vector<std::string> items;
+  for (int i = 1; i <= n; ++i) items.push_back(wind::STG(i, 10) + std::string(11, ' '));
+  return items;
+}
 
 void CONFIGURE_CH() {
   rxconf::MENULOOP(8, 1, 1, confval::CHCONFIGVAL, [&](byte option) {

@@ -4,6 +4,9 @@
 // taken back when the receiver refuses it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace chconf {
 
 // The channel settings menu loop (main menu).
@@ -21,5 +24,9 @@ void LALARM();
 void IPZERO();
 void OPZERO();
 void GAIN();
+
+// The lines of a numbered choice list, 1..n: each number right-aligned in 10
+// characters (the transmitter and channel lists, the copy screen's boxes).
+std::vector<std::string> NUMBERS(int n);
 
 }  // namespace chconf

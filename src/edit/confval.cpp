@@ -61,6 +61,15 @@ std::string CHECKSUMSTR(std::int32_t value, byte base) {
   return "     " + TOHEX(value, 4) + "  hex";
 }
 
+std::string UNITSSTR(globals::byte units) {
+  switch (units) {
+    case 1: return std::string("     ") + DEGREE + "C";
+    case 2: return std::string("     ") + DEGREE + "F";
+    case 3: return "      K";
+    default: return "error";
+  }
+}
+
 void RXCONFIGVAL() {
   const RECIEVER_DATA& R = RX();
   RTD = false;
@@ -72,12 +81,7 @@ void RXCONFIGVAL() {
   D[1][3] = format == 0 ? std::string("   unknown   ") : " " + DFORMATSTG[format];
   D[1][4] = " ";
   D[1][5] = "      " + wind::STG(R.NO_OF_TX, 1);
-  switch (R.UNITS) {
-    case 1: D[1][6] = std::string("     ") + DEGREE + "C"; break;
-    case 2: D[1][6] = std::string("     ") + DEGREE + "F"; break;
-    case 3: D[1][6] = "      K"; break;
-    default: D[1][6] = "error"; break;
-  }
+  D[1][6] = UNITSSTR(R.UNITS);
   if (R.TRANSMITTER[TXNO].TXTYPE == 1)
     D[1][7] = "     " + wind::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
   else

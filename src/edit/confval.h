@@ -30,6 +30,10 @@ std::string IPTYPESTRING(globals::byte tt, globals::byte it);
 // otherwise four hex digits between five spaces and "  hex".
 std::string CHECKSUMSTR(std::int32_t value, globals::byte base);
 
+// The temperature units as the value columns show them ("error" for a code
+// outside 1..3).
+std::string UNITSSTR(globals::byte units);
+
 // Fill the value column for the receiver settings screen and the channel
 // settings screen. CHCONFIGVAL moves TXNO back to 1 when it lies beyond the
 // receiver's number of transmitters.

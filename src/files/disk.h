@@ -31,7 +31,8 @@ RXD_IMAGE ENCODE_RXD(const globals::RECIEVER_DATA& rx);
 // Read one record from the start of the bytes. False, and the record left
 // untouched, when there are fewer bytes than a record; bytes after the record
 // are ignored. Nothing in the bytes is trusted: a text length above the
-// capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF.
+// capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF, a
+// transmitter count outside 1..4 as 1.
 bool DECODE_GDT(std::span<const std::uint8_t> bytes, globals::CONFIG_DATA& flags);
 bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx);
 

@@ -152,6 +152,9 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx)
   if (bytes.size() < RXD_SIZE) return false;
   Decoder io(bytes);
   receiver_fields(io, rx);
+  // A receiver serves 1 to 4 transmitters; a damaged count reads as 1, as a
+  // count the receiver reports out of range does.
+  if (rx.NO_OF_TX < 1 || rx.NO_OF_TX > 4) rx.NO_OF_TX = 1;
   return true;
 }
 

@@ -203,7 +203,7 @@ double GETNUM(double CURRENTVAL, int RNG) {
 std::string STG(int I, int J) { return pad_left(std::to_string(I), J); }
 
 std::string FSTR(double I, byte A) {
-  std::string number = FIXSTR(I, 10, 4);
+  const std::string number = FIXSTR(I, 10, 4);
   if (A >= 2) return number;
   const globals::RECIEVER_DATA& r = globals::RX();
   const byte type = r.TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO].INPUT_TYPE;

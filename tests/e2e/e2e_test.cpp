@@ -3,6 +3,8 @@
 // through tmux, so these tests see what a user's terminal shows.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "e2e/tmux_session.h"
 
 namespace {
@@ -64,6 +66,7 @@ TEST(EndToEnd, AnsweringNoKeepsTheProgramRunning) {
   s.text("n");
   EXPECT_TRUE(s.wait_gone("Exit program", 5s));
   s.keys("Escape");  // Escape in the main menu never leaves the program
+  std::this_thread::sleep_for(300ms);  // a lone Escape, not the start of ESC x
   s.keys("M-x");
   ASSERT_TRUE(s.wait_for("Exit program (Y/N)", 5s));
   s.text("Y");

@@ -22,6 +22,10 @@ class EditingE2E : public ::testing::Test {
     ASSERT_TRUE(s.wait_for(" Uploading", 10s)) << dump();
     ASSERT_TRUE(s.wait_gone(" Uploading", 30s)) << dump();
   }
+  // Waits until the pop-up has closed and the menu is drawn again: an
+  // online edit has then finished its exchange, so the next key cannot
+  // abort it.
+  void settle() { ASSERT_TRUE(s.wait_gone("\u2554", 30s)) << dump(); }
   std::string dump() {
     std::string all;
     for (const std::string& line : s.screen()) all += line + "\n";
@@ -45,7 +49,8 @@ TEST_F(EditingE2E, TagAndAlarmsEditedOnlineReachTheReceiver) {
   ASSERT_TRUE(s.wait_for("Tag", 5s));
   s.text("E2E TAG");
   press({"Enter"});
-  ASSERT_TRUE(s.wait_for("Tag               E2E TAG", 10s)) << dump();  // sent, back in the menu
+  settle();
+  ASSERT_TRUE(s.wait_for("E2E TAG         ", 10s)) << dump();
   press({"Escape"});
 
   // Channel setup: both alarms of channel 1.
@@ -56,10 +61,12 @@ TEST_F(EditingE2E, TagAndAlarmsEditedOnlineReachTheReceiver) {
   ASSERT_TRUE(s.wait_for("High alarm", 5s));
   s.text("55");
   press({"Enter"});
+  settle();
   ASSERT_TRUE(s.wait_for("   55.0000", 10s)) << dump();
   press({"Down", "Enter"});
-  s.text(" -7");  // a leading "-" would read as a tmux option; the field ignores blanks
+  s.text("-7");
   press({"Enter"});
+  settle();
   ASSERT_TRUE(s.wait_for("   -7.0000", 10s)) << dump();
   press({"Escape"});
 
@@ -70,6 +77,7 @@ TEST_F(EditingE2E, TagAndAlarmsEditedOnlineReachTheReceiver) {
   press({"Left", "Enter", "Down", "Enter"});
   s.text("LOCAL ONLY");
   press({"Enter"});
+  settle();
   ASSERT_TRUE(s.wait_for("LOCAL ONLY", 5s)) << dump();
   press({"Escape"});
 

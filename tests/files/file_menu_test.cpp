@@ -2,6 +2,7 @@
 #include "app/menu_fixture.h"
 #include "app/project1.h"
 #include "files/scratch_dir.h"
+#include "report/hardc.h"
 
 using namespace globals;
 
@@ -42,6 +43,21 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
   run();
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
   EXPECT_EQ(crt::Screen().text(61, 8, 3), "sub");  // the menu shows the new directory
+}
+
+TEST_F(FileMenu, ReportFromTheMainMenu) {
+  NO_OF_PORTS = 0;
+  hardc::INITHARDCOPY();
+  hardc::LPT = 4;  // the file out.txt
+  choose(2, 6);    // 38: the report menu
+  term.down();
+  term.enter();    // produce the report
+  term.type("x");  // the done box
+  term.escape();   // back to the main menu
+  run();
+  EXPECT_GT(bytes_of("out.txt").size(), 1000u);
+  EXPECT_EQ(wind::XCUR, 2);
+  EXPECT_EQ(wind::YCUR, 6);
 }
 
 }  // namespace

@@ -243,8 +243,10 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   b[c + 40] = 9;  // alarm state 9
   b[c + 21] = 3;
   b[48] = 7;  // a boolean byte other than 0 or 1
+  b[69] = 9;  // nine transmitters
   RECIEVER_DATA back;
   ASSERT_TRUE(disk::DECODE_RXD(b, back));
+  EXPECT_EQ(back.NO_OF_TX, 1);
   EXPECT_EQ(back.TAG_FIELD.size(), 25u);
   EXPECT_EQ(back.TAG_FIELD.view().substr(0, 24), "Boiler house north 12345");
   EXPECT_EQ(back.HCAVER.size(), 10u);
@@ -255,6 +257,11 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
     for (int i = 0; i < 4; ++i) b[c + 40 + i] = static_cast<std::uint8_t>(code >> (8 * i));
     ASSERT_TRUE(disk::DECODE_RXD(b, back));
     EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, OFF) << code;
+  }
+  for (int count : {0, 1, 4, 5, 255}) {
+    b[69] = static_cast<std::uint8_t>(count);
+    ASSERT_TRUE(disk::DECODE_RXD(b, back));
+    EXPECT_EQ(back.NO_OF_TX, count >= 1 && count <= 4 ? count : 1) << count;
   }
 }
 

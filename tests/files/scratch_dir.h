@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "model/globals.h"
 #include "ui/crt.h"
@@ -56,6 +59,28 @@ class ScratchDirOn : public Base {
 };
 
 using ScratchDir = ScratchDirOn<>;
+
+// Makes the working directory read-only while it lives. Permissions do not
+// bind root, so under root (CI) the test's writes run as the unprivileged
+// user nobody until the object goes.
+class ReadOnlyWorkingDir {
+ public:
+  ReadOnlyWorkingDir() {
+    ::chmod(".", 0555);
+    if (::geteuid() == 0) dropped_ = ::seteuid(65534) == 0;
+  }
+  ~ReadOnlyWorkingDir() {
+    if (dropped_ && ::seteuid(0) != 0) std::abort();
+    ::chmod(".", 0755);
+  }
+  ReadOnlyWorkingDir(const ReadOnlyWorkingDir&) = delete;
+  ReadOnlyWorkingDir& operator=(const ReadOnlyWorkingDir&) = delete;
+  // True when writing into the directory is really refused now.
+  bool binds() const { return ::faccessat(AT_FDCWD, ".", W_OK, AT_EACCESS) != 0; }
+
+ private:
+  bool dropped_ = false;
+};
 
 // A scratch directory with a fresh data model and a scripted terminal; `seen`
 // collects every screen shown at a wait, to find a message that has passed.

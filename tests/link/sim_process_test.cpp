@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "files/disk.h"
+#include "files/scratch_dir.h"
 #include "link/link_private.h"
 #include "model/globals.h"
 #include "process.h"
@@ -162,10 +164,30 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
-                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after"})
+                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   sim::Process bad(SIM, {"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);
+}
+
+class SimRxdProcess : public ScratchDirOn<SimProcessTest> {};
+
+TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
+  RX().TAG_FIELD = "SAVED PLANT 7";
+  RX().NO_OF_TX = 3;
+  INIT_TX(RX(), 3, 2);
+  ASSERT_TRUE(disk::WRITE_PAIR("plant7", GLOBDAT, RX()));
+  INITCOMMS();
+  start({"--rxd", (dir_ / "plant7.rxd").string()});
+  READ_TAG(0);
+  READ_NO_TX(0);
+  READ_TXTYPE(0, 3);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  EXPECT_TRUE(RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
+  EXPECT_EQ(RX().NO_OF_TX, 3);
+  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
+  sim::Process missing(SIM, {"--rxd", "missing.rxd"});
+  EXPECT_EQ(missing.exit_code(), 2);
 }
 
 }  // namespace

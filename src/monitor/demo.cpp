@@ -1,0 +1,249 @@
+#include "monitor/demo.h"
+
+#include <functional>
+#include <string>
+
+#include "edit/chconf.h"
+#include "edit/confval.h"
+#include "edit/rxconf.h"
+#include "link/comms.h"
+#include "model/globals.h"
+#include "ui/crt.h"
+#include "ui/scrn.h"
+#include "ui/wind.h"
+
+namespace demo {
+
+using namespace globals;
+
+namespace {
+
+std::string BLANKS(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+void WRITEAT(int x, int y, std::string_view text) {
+  crt::GotoXY(x, y);
+  crt::Write(text);
+}
+
+// Writes text on the error colour, then returns to the background colour.
+void WRITEALERT(std::string_view text) {
+  crt::TextBackground(ERRBAR);
+  crt::Write(text);
+  crt::TextBackground(BACK);
+}
+
+// The alarm state after a value: the high or low text on the error colour,
+// or blanks. low_tail is what follows the low text (the lists pad it to the
+// width of the high text).
+void WRITEALARM(ALARM_STATE alarm, std::string_view low_tail) {
+  switch (alarm) {
+    case HIGH:
+      crt::Write(' ');
+      WRITEALERT(MESSAGE[43].str() + " ");
+      break;
+    case LOW:
+      crt::Write(' ');
+      WRITEALERT(MESSAGE[44].str().append(low_tail));
+      break;
+    default:
+      crt::Write(BLANKS(8));
+      break;
+  }
+}
+
+// A highway state: the healthy text and its padding, or the failed text on
+// the error colour.
+void WRITEHIGHWAY(bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
+  if (healthy)
+    crt::Write(MESSAGE[45].str().append(healthy_tail));
+  else
+    WRITEALERT(MESSAGE[46].str().append(failed_tail));
+}
+
+std::string_view HHTTEXT() { return MESSAGE[HHT ? 57 : 56].view(); }
+
+TRANSMITTER_DATA& CURRENTTX() { return RX().TRANSMITTER[TXNO]; }
+
+// The live loop both monitors share. Each pass shows the working text,
+// reads the cold-junction temperature and then the values (read gives the
+// transmitter type the reply reports), draws them while the pass succeeded
+// (draw), and shows an error or a failed transmitter for 5 seconds. The loop
+// ends only in a pass in which the link gave up (Escape or no reply); that
+// pass's error is not shown.
+void LIVELOOP(const std::function<int()>& read, const std::function<void(int)>& draw) {
+  int type = 1;
+  for (;;) {
+    MSGERROR = false;
+    crt::Window(1, 1, 80, 25);
+    crt::TextBackground(0);
+    WRITEAT(1, 25, MESSAGE[53].view());
+    comms::READ_CJ(RECNO, TXNO);
+    if (!MSGERROR) type = read();
+    const bool last = BREAKOUT;
+    WRITEAT(1, 25, BLANKS(19));
+    crt::TextBackground(BACK);
+    draw(type);
+    WRITEAT(5, 23, BLANKS(27));
+    crt::GotoXY(80, 25);
+    if ((MSGERROR || OLDVALS) && !last) {
+      crt::GotoXY(5, 23);
+      WRITEALERT(ERRMSG.view());
+      WRITEAT(80, 25, "\a");
+      crt::Delay(5000);
+    }
+    if (last) return;
+  }
+}
+
+// The value column and panel labels of the single-channel monitor.
+void MONINPUTVALS() {
+  const TRANSMITTER_DATA& tx = CURRENTTX();
+  const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
+  confval::RTD = tx.TXTYPE == 1 && ISRTD(RECNO, TXNO);
+  scrn::BACKGND(0);
+
+  auto& col = wind::DISP[1];
+  col[1] = "     " + wind::STG(TXNO, 2);
+  col[2] = "     " + wind::STG(CHNO, 2);
+  col[3] = confval::UNITSSTR(RX().UNITS);
+  col[4] = confval::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
+  if (tx.TXTYPE == 1 && confval::RTD && CHNO == 16) {
+    col[4] = MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
+    for (int row = 5; row <= 10; ++row) col[row] = MESSAGE[98].view();
+  } else {
+    // A drive outside 0..2 (a damaged file) has no name: not applicable.
+    const bool drive_applies = tx.TXTYPE == 1 && ch.INPUT_TYPE != 15 && ch.THC_DRIVE <= 2;
+    col[5] = MESSAGE[drive_applies ? 27 + ch.THC_DRIVE : 98].view();
+    col[6] = wind::FSTR(ch.HIGH_ALARM, 3);
+    col[7] = wind::FSTR(ch.LOW_ALARM, 3);
+    col[8] = wind::FSTR(ch.SCALE_IPZERO, 3);
+    col[9] = wind::FSTR(ch.SCALE_OPZERO, 3);
+    col[10] = wind::FSTR(ch.SCALE_GAIN, 3);
+  }
+  col[11] = "";
+
+  WRITEAT(47, 8, "Channel " + wind::STG(CHNO, 2) + "  ");
+  WRITEAT(47, 10, MESSAGE[42].view());
+  WRITEAT(47, 12, MESSAGE[39].view());
+  WRITEAT(47, 14, MESSAGE[41].str() + " 1    ");
+  WRITEAT(47, 16, MESSAGE[41].str() + " 2    ");
+  WRITEAT(47, 18, "QDU 57    ");
+}
+
+// The live panel of the single-channel monitor.
+void MONIPPANEL(int type) {
+  const RECIEVER_DATA& rx = RX();
+  const TRANSMITTER_DATA& tx = CURRENTTX();
+  const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
+  if (!MSGERROR) {
+    WRITEAT(61, 8, ch.VALUE.str() + " ");
+    crt::GotoXY(65, 10);
+    WRITEALARM(ch.ALARM, " ");
+    WRITEAT(61, 12, type == 1 ? tx.CJTEMP.str() + " " + tx.CJUNIT.str() : "      N/A");
+    crt::GotoXY(65, 14);
+    WRITEHIGHWAY(rx.HW1, "    ", " ");
+    crt::GotoXY(65, 16);
+    WRITEHIGHWAY(rx.HW2, "    ", " ");
+    WRITEAT(60, 18, HHTTEXT());
+  }
+}
+
+// All channels of the current transmitter in two columns, and the status
+// rows below them.
+void MONALLLIST(int type) {
+  if (MSGERROR) return;
+  const RECIEVER_DATA& rx = RX();
+  const TRANSMITTER_DATA& tx = CURRENTTX();
+  const int count = (3 - type) * 8;
+  const int half = count / 2;
+  for (int i = 1; i <= count; ++i) {
+    const int x = i <= half ? 8 : 47;
+    const int row = i <= half ? i + 7 : i + 7 - half;
+    WRITEAT(x, row, "Channel " + wind::STG(i, 2) + "  ");
+    WRITEAT(x + 12, row, tx.CHANNEL[i].VALUE.view());
+    WRITEALARM(tx.CHANNEL[i].ALARM, "  ");
+  }
+  const int status = half + 8;
+  WRITEAT(8, status, MESSAGE[39].view());
+  WRITEAT(20, status, type == 1 ? tx.CJTEMP.str() + tx.CJUNIT.str() : "      N/A   ");
+  WRITEAT(47, status, MESSAGE[40].view());
+  WRITEAT(59, status, MESSAGE[rx.ELD ? 48 : 47].str() + " ");
+  WRITEAT(8, status + 1, MESSAGE[41].str() + " 1");
+  WRITEAT(47, status + 1, MESSAGE[41].str() + " 2");
+  crt::GotoXY(23, status + 1);
+  WRITEHIGHWAY(rx.HW1, "   ", "");
+  crt::GotoXY(62, status + 1);
+  WRITEHIGHWAY(rx.HW2, "    ", "");
+  WRITEAT(8, status + 2, "QDU 57     ");
+  WRITEAT(18, status + 2, HHTTEXT());
+}
+
+}  // namespace
+
+void MONIP() {
+  LIVELOOP([] { return comms::READ_INPUT(RECNO, TXNO, CHNO); }, MONIPPANEL);
+}
+
+void MONALL() {
+  LIVELOOP([] { return comms::READ_VALS(RECNO, TXNO); }, MONALLLIST);
+  scrn::BACKGND(1);
+}
+
+void MONINPUT() {
+  ESCAPE = false;
+  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
+  wind::XCUR = 1;
+  wind::YCUR = 1;
+  for (;;) {
+    MONINPUTVALS();
+    const int code = wind::SEL(4);
+    if (code == 255) {
+      ESCAPE = true;
+      break;
+    }
+    switch (code) {
+      case 17: chconf::TRANNO(); break;
+      case 18: chconf::CHANO(); break;
+      case 19: rxconf::TEMPUNITS(); break;
+      case 20: chconf::INPUTYPE(); break;
+      case 21: chconf::OCDRIVE(); break;
+      case 22: chconf::HALARM(); break;
+      case 23: chconf::LALARM(); break;
+      case 24: chconf::IPZERO(); break;
+      case 25: chconf::OPZERO(); break;
+      case 26: chconf::GAIN(); break;
+      case 27: MONIP(); break;
+      default: break;
+    }
+  }
+  wind::XCUR = saved_x;
+  wind::YCUR = saved_y;
+}
+
+void TEXTDEMO() {
+  ESCAPE = false;
+  scrn::BACKGND(1);
+  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
+  wind::XCUR = 1;
+  wind::YCUR = 4;
+  while (!ESCAPE) {
+    wind::DISP[1][1] = wind::STG(RECNO, 5);
+    wind::DISP[1][2] = wind::STG(TXNO, 5);
+    wind::DISP[1][3] = "   578  ";
+    wind::DISP[1][4] = "";
+    switch (wind::SEL(3)) {
+      case 18:
+        chconf::TRANNO();
+        ESCAPE = false;
+        scrn::BACKGND(1);
+        break;
+      case 20: MONALL(); break;
+      case 255: ESCAPE = true; break;
+      default: break;
+    }
+  }
+  wind::XCUR = saved_x;
+  wind::YCUR = saved_y;
+}
+
+}  // namespace demo

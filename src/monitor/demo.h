@@ -1,0 +1,17 @@
+// The live monitor: the single-channel monitor screen with its live panel,
+// and the all-channels list of one transmitter. Both live loops only read;
+// they end when the link gives up an exchange (Escape or no reply).
+#pragma once
+
+namespace demo {
+
+// Single-channel monitor screen (menu screen 4).
+void MONINPUT();
+// Live loop on the current channel, drawing the panel on the right.
+void MONIP();
+// All-channels monitor screen (menu screen 3).
+void TEXTDEMO();
+// Live loop on all channels of the current transmitter.
+void MONALL();
+
+}  // namespace demo

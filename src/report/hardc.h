@@ -1,0 +1,43 @@
+// The configuration report: the report menu, the choice of destination (a
+// printer LPT1..LPT3 or a text file) and the report text itself.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/globals.h"
+#include "model/text.h"
+
+namespace hardc {
+
+inline globals::byte RX = 0;      // receiver being reported
+inline Text<12> HCFILE = "out.txt";  // destination file name
+inline globals::byte LPT = 1;     // 1..3 printer LPT1..LPT3, 4 the file HCFILE
+
+struct DATE {
+  int year;
+  int month;
+  int day;
+};
+
+void INITHARDCOPY();
+// The report menu (menu screen 6).
+void HCOPY();
+// The destination choice: sets LPT and returns the (possibly new) file name.
+Text<255> PPORT(const Text<255>& FILE1);
+// Writes the report of receiver RX to the printer or file NAME and says how
+// it went in a message box.
+void OUTPT(std::string_view NAME);
+
+// The whole report text of receiver r on the given day, line ends LF, each
+// transmitter section closed by a form feed.
+std::string REPORT_TEXT(int r, DATE today);
+// Where a destination name goes: LPT1..LPT3 (any case) to the printer device
+// (or spooler command, "|lp") of KDV578_LPT1..3 if set, else /dev/usb/lpN or
+// /dev/lpN (N = 0..2); any other name is a file path, "\" read as "/".
+std::string DESTINATION(std::string_view name);
+// Writes text to a destination name; false when it cannot be opened or the
+// text does not all reach it.
+bool PRINT(std::string_view name, std::string_view text);
+
+}  // namespace hardc

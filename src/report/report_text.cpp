@@ -1,0 +1,168 @@
+// The report text and its way to a printer or a file.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "edit/confval.h"
+#include "report/hardc.h"
+#include "ui/wind.h"
+
+namespace hardc {
+
+using globals::MESSAGE;
+
+namespace {
+
+// A field text as the report holds it: at most 16 characters.
+std::string field(std::string_view s) { return std::string(s.substr(0, 16)); }
+
+// Characters from..from+count-1 (1-based) of s, as far as s reaches.
+std::string part(std::string_view s, std::size_t from, std::size_t count) {
+  return from > s.size() ? std::string() : std::string(s.substr(from - 1, count));
+}
+
+// A message table text as a field: padded to the full 16 characters, so a
+// data file whose trailing blanks were trimmed keeps the columns in place.
+std::string message(int n) {
+  std::string s = field(MESSAGE[n]);
+  s.resize(16, ' ');
+  return s;
+}
+
+std::string number(double v, std::string_view blanks) { return field(std::string(blanks) + wind::FSTR(v, 3)); }
+
+int baud_rate(globals::byte code) {
+  static constexpr int rates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
+  return code >= 1 && code <= 8 ? rates[code - 1] : 0;
+}
+
+std::string data_format(globals::byte code) {
+  const int position = globals::DFORMAT_POSITION(code);
+  if (position == 0) return "   unknown   ";
+  return part(" " + globals::DFORMATSTG[position], 1, 15);
+}
+
+std::string units(globals::byte code) {
+  switch (code) {
+    case 1: return "  Centigrade";
+    case 2: return "  Fahrenheit";
+    case 3: return "  Kelvin    ";
+    default: return "     ?    ";
+  }
+}
+
+std::string parity(globals::byte code) {
+  switch (code) {
+    case 0: return "none";
+    case 1: return "odd";
+    case 2: return "even";
+    default: return "?";
+  }
+}
+
+void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
+  out += "\n";
+  out += "               Configuration Report KDV 578 Modbus Multiplexer  \n";
+  out += "            ====================================================\n";
+  out += "       Tag Name: " + r.TAG_FIELD + "                  Date: " + std::to_string(d.day) + "/" +
+         std::to_string(d.month) + "/" + std::to_string(d.year) + "\n";
+  out += "       Software Versions: HCA " + r.HCAVER + "\n";
+  out += "                           IP " + r.IPVER + "\n";
+  out += "       Baudrate:    " + wind::STG(baud_rate(r.MOD_BAUD), 5) +
+         "                    Data Format:" + data_format(r.DATA_FORMAT) + "\n";
+  out += "       Databits:      " + std::string(r.MOD_DBITS == 1 ? "8" : "7") +
+         "                Temperature Units:" + units(r.UNITS) + "\n";
+  out += "         Parity:     " + parity(r.MOD_PARITY) + "\n";
+  out += "       Stopbits:      " + wind::STG(r.MOD_STOP, 1) + "\n";
+  out += " Line Rejection:    " + std::to_string(r.LINE_REJ * 10 + 50) + "Hz\n";
+}
+
+// The three lines of one channel.
+void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool rtd) {
+  const globals::CHANNEL_DATA& c = t.CHANNEL[ch];
+  const bool type1 = t.TXTYPE == 1;
+  const std::string na = message(95);
+  std::string input = field(confval::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
+  std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
+  if (type1 && rtd && ch == 16) {
+    input = message(97);
+  } else {
+    ipzero = number(c.SCALE_IPZERO, "     ");
+    opzero = number(c.SCALE_OPZERO, "     ");
+    gain = number(c.SCALE_GAIN, "     ");
+    if (!(type1 && c.INPUT_TYPE == 15)) {
+      high = number(c.HIGH_ALARM, "     ");
+      low = number(c.LOW_ALARM, "      ");
+      // A drive setting outside 0..2 only comes from a damaged file.
+      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(27 + c.THC_DRIVE) : "   unknown      ";
+    }
+  }
+  out += wind::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
+         part(ipzero, 1, 11) + "  Gain:" + part(gain, 1, 11) + "\n";
+  out += "Sfty Drive " + part(drive, 3, 12) + "Low :" + part(low, 1, 11) + "  O/P Zero:" +
+         part(opzero, 1, 11) + "\n";
+  out += "\n";
+}
+
+}  // namespace
+
+std::string REPORT_TEXT(int r, DATE today) {
+  const globals::RECIEVER_DATA& rx = *globals::RECEIVER[r];
+  std::string out;
+  header(out, rx, today);
+  const std::string rule(77, '-');
+  // A damaged file may claim more transmitters than a receiver holds.
+  const int count = std::min<int>(rx.NO_OF_TX, 4);
+  for (int t = 1; t <= count; ++t) {
+    const globals::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+    out += "\n";
+    out += "    Transmitter:   " + std::to_string(t) + " of " + std::to_string(rx.NO_OF_TX) +
+           "     Type: KDV 57" + std::to_string(tx.TXTYPE) + "\n";
+    out += rule + "\n";
+    out += " Ch No  Input Type          Alarms               Scaling Parameters\n";
+    out += rule + "\n";
+    const bool type1 = tx.TXTYPE == 1;
+    const bool rtd = type1 && globals::ISRTD(r, t);
+    for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, tx, ch, rtd);
+    out += "\f";
+  }
+  return out;
+}
+
+std::string DESTINATION(std::string_view name) {
+  std::string upper(name);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (upper.size() == 4 && upper.starts_with("LPT") && upper[3] >= '1' && upper[3] <= '3') {
+    const std::string n(1, static_cast<char>(upper[3] - 1));
+    if (const char* chosen = std::getenv(("KDV578_LPT" + std::string(1, upper[3])).c_str()))
+      return chosen;
+    struct stat st {};
+    const std::string usb = "/dev/usb/lp" + n;
+    return ::stat(usb.c_str(), &st) == 0 ? usb : "/dev/lp" + n;
+  }
+  std::string path(name);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+bool PRINT(std::string_view name, std::string_view text) {
+  const std::string dest = DESTINATION(name);
+  const bool spooler = dest.starts_with("|");
+  // A spooler that ends early must fail the report, not kill the program.
+  const auto old_pipe = std::signal(SIGPIPE, SIG_IGN);
+  std::FILE* f = spooler ? ::popen(dest.c_str() + 1, "w") : std::fopen(dest.c_str(), "w");
+  bool ok = f != nullptr;
+  if (f) {
+    ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = (spooler ? ::pclose(f) == 0 : std::fclose(f) == 0) && ok;
+  }
+  std::signal(SIGPIPE, old_pipe);
+  return ok;
+}
+
+}  // namespace hardc

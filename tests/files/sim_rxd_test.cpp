@@ -1,0 +1,54 @@
+// The simulator's --rxd option: a saved configuration becomes the receiver's
+// own state, and the link reads it back from there.
+#include <gtest/gtest.h>
+
+#include "files/disk.h"
+#include "files/scratch_dir.h"
+#include "link/comms.h"
+#include "link/link_fixture.h"
+#include "options.h"
+
+using namespace globals;
+
+namespace {
+
+class SimFromFile : public ScratchDirOn<LinkTest> {};
+
+TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
+  RX().TAG_FIELD = "FROM FILE";
+  RX().NO_OF_TX = 2;
+  INIT_TX(RX(), 2, 2);
+  RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
+  RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
+  INITCOMMS();
+
+  sim::Options options;
+  std::string error;
+  ASSERT_TRUE(sim::parse_options({"--rxd", "plant.rxd", "--ip-switch", "40"}, options, error)) << error;
+  sim::apply(options, rx);
+  EXPECT_EQ(rx.state().TAG_FIELD, "FROM FILE");
+  EXPECT_EQ(rx.state().IPSWITCH, 0x40);
+
+  comms::READ_NO_TX(0);
+  comms::READ_TXTYPE(0, 2);
+  comms::READ_SCALES(0, 2, 4);
+  comms::READ_INPTYPE(0, 1, 9);
+  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  EXPECT_EQ(RX().NO_OF_TX, 2);
+  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE, 3);
+}
+
+TEST_F(SimFromFile, UnreadableFileIsABadOption) {
+  write_bytes("short.rxd", std::vector<std::uint8_t>(100, 0));
+  for (const char* file : {"short.rxd", "missing.rxd"}) {
+    sim::Options options;
+    std::string error;
+    EXPECT_FALSE(sim::parse_options({"--rxd", file}, options, error));
+    EXPECT_EQ(error, std::string("bad value for --rxd: ") + file);
+  }
+}
+
+}  // namespace

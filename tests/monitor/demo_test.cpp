@@ -1,0 +1,353 @@
+#include "monitor/demo.h"
+
+#include <array>
+#include <functional>
+
+#include "edit/confval.h"
+#include "monitor/sim_menu_fixture.h"
+
+using namespace globals;
+
+namespace {
+
+class MonitorTest : public SimMenuTest {
+ protected:
+  void SetUp() override {
+    SimMenuTest::SetUp();
+    TXNO = 1;
+    CHNO = 1;
+  }
+
+  // Runs live loop `loop` until `passes` passes have been drawn, then ends
+  // it with Escape during the next pass's first exchange. `between(n)` runs
+  // when pass n + 1 begins, `snap` sees the screen of the last full pass.
+  void run_passes(void (*loop)(), int passes, const std::function<void(int)>& between = {},
+                  const std::function<void()>& snap = {}) {
+    int begun = 0;
+    term.on_wait = [&] {
+      const int cj = requests(comms::CMD_CJ);
+      if (cj == begun) return;
+      begun = cj;
+      if (begun == passes + 1) {
+        if (snap) snap();
+        term.exchanges_see_keys = true;
+        term.escape();
+      } else if (between) {
+        between(begun - 1);
+      }
+    };
+    loop();
+    term.on_wait = nullptr;
+  }
+
+  // The value and alarm columns of channel i as MONALL draws them.
+  static int list_x(int i, int half) { return i <= half ? 8 : 47; }
+  static int list_row(int i, int half) { return i <= half ? i + 7 : i + 7 - half; }
+};
+
+TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  std::array<std::string, 9> shown;
+  run_passes(demo::MONALL, 2, {}, [&] {
+    for (int i = 1; i <= 8; ++i) shown[i] = at(list_x(i, 4) + 12, list_row(i, 4), 11);
+    EXPECT_EQ(at(8, 8, 12), "Channel  1  ");
+    EXPECT_EQ(at(8, 11, 12), "Channel  4  ");
+    EXPECT_EQ(at(47, 8, 12), "Channel  5  ");
+    EXPECT_EQ(at(47, 11, 12), "Channel  8  ");
+    EXPECT_EQ(at(8, 12, msg(39).size()), msg(39));
+    EXPECT_EQ(at(20, 12, 12), "      N/A   ");
+    EXPECT_EQ(at(47, 12, msg(40).size()), msg(40));
+    EXPECT_EQ(at(8, 13, msg(41).size() + 2), msg(41) + " 1");
+    EXPECT_EQ(at(47, 13, msg(41).size() + 2), msg(41) + " 2");
+    EXPECT_EQ(at(8, 14, 10), "QDU 57    ");
+    EXPECT_EQ(at(18, 14, msg(56).size()), msg(56));
+    EXPECT_EQ(at(8, 15, 12), std::string(12, ' '));
+  });
+  for (int i = 1; i <= 8; ++i) {
+    EXPECT_EQ(shown[i], RX().TRANSMITTER[1].CHANNEL[i].VALUE.view()) << i;
+    EXPECT_NE(shown[i], std::string(11, ' ')) << i;
+  }
+  EXPECT_EQ(requests(comms::CMD_VALS), 2);
+  // After the loop the settings background is back.
+  EXPECT_EQ(at(41, 20, 8), "SETTINGS");
+  EXPECT_EQ(at(8, 8, 12), std::string(12, ' '));
+  EXPECT_EQ(term.bells, 0);
+}
+
+TEST_F(MonitorTest, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues) {
+  rx.state().TRANSMITTER[1].TXTYPE = 1;
+  std::string first, second;
+  run_passes(
+      demo::MONALL, 2, [&](int pass) { if (pass == 1) first = at(20, 8, 11); },
+      [&] {
+        second = at(20, 8, 11);
+        EXPECT_EQ(at(8, 15, 12), "Channel  8  ");
+        EXPECT_EQ(at(47, 8, 12), "Channel  9  ");
+        EXPECT_EQ(at(47, 15, 12), "Channel 16  ");
+        const TRANSMITTER_DATA& tx = RX().TRANSMITTER[1];
+        EXPECT_EQ(at(20, 16, 13), tx.CJTEMP.str() + tx.CJUNIT.str());
+        EXPECT_EQ(at(8, 17, msg(41).size() + 2), msg(41) + " 1");
+        EXPECT_EQ(at(8, 18, 10), "QDU 57    ");
+      });
+  EXPECT_NE(first, second);
+  EXPECT_FALSE(RX().TRANSMITTER[1].CJTEMP.empty());
+}
+
+TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
+  TRANSMITTER_DATA& tx = rx.state().TRANSMITTER[1];
+  tx.TXTYPE = 2;
+  tx.CHANNEL[1].HIGH_ALARM = -1e6;  // always above
+  tx.CHANNEL[2].LOW_ALARM = 1e6;    // always below
+  tx.CHANNEL[2].HIGH_ALARM = 2e6;
+  tx.CHANNEL[3].LOW_ALARM = -1e6;
+  tx.CHANNEL[3].HIGH_ALARM = 1e6;
+  rx.state().HW1 = true;
+  rx.state().HW2 = false;
+  run_passes(demo::MONALL, 1, {}, [&] {
+    const std::string high = msg(43) + " ";
+    const int end = static_cast<int>(high.size());
+    EXPECT_EQ(at(31, 8, 1), " ");
+    EXPECT_EQ(screen().bg(31, 8), BACK);
+    EXPECT_EQ(at(32, 8, end), high);
+    EXPECT_EQ(screen().bg(32, 8), ERRBAR);
+    EXPECT_EQ(screen().bg(32 + end - 1, 8), ERRBAR);
+    const std::string low = msg(44) + "  ";
+    EXPECT_EQ(at(32, 9, low.size()), low);
+    EXPECT_EQ(screen().bg(32 + static_cast<int>(low.size()) - 1, 9), ERRBAR);
+    EXPECT_EQ(at(31, 10, 8), std::string(8, ' '));
+    EXPECT_EQ(screen().bg(32, 10), BACK);
+    // Highway 1 healthy, highway 2 failed.
+    EXPECT_EQ(at(23, 13, msg(45).size() + 3), msg(45) + "   ");
+    EXPECT_EQ(screen().bg(23, 13), BACK);
+    EXPECT_EQ(at(62, 13, msg(46).size()), msg(46));
+    EXPECT_EQ(screen().bg(62, 13), ERRBAR);
+  });
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, HIGH);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].ALARM, LOW);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].ALARM, OFF);
+}
+
+TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Seconds) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  rx.faults.tx_failed = true;
+  run_passes(demo::MONALL, 1, {}, [&] {
+    EXPECT_EQ(at(20, 8, 11), RX().TRANSMITTER[1].CHANNEL[1].VALUE.view());
+    EXPECT_EQ(at(5, 23, 10), " Tx Failed");
+    EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+  });
+  EXPECT_EQ(term.bells, 1);
+  ASSERT_FALSE(term.delays.empty());
+  EXPECT_EQ(term.delays.front(), 5000u);
+}
+
+TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  rx.faults.only_command = comms::CMD_VALS;
+  // A reply is built as soon as its request is complete, so a fault switched
+  // here hits the requests after the one just counted.
+  int vals_seen = 0, cj_seen = 0;
+  std::string good, during, after, erased;
+  term.on_wait = [&] {
+    if (during.empty() && at(5, 23, 17) == " Invalid Response") {
+      during = at(20, 8, 11);
+      EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+    }
+    const int vals = requests(comms::CMD_VALS);
+    if (vals != vals_seen) {
+      vals_seen = vals;
+      if (vals == 1) rx.faults.wrong_frame = 4;  // pass 2 reads twice and fails
+      if (vals == 3) rx.faults.wrong_frame = 0;  // pass 3 succeeds
+    }
+    const int cj = requests(comms::CMD_CJ);
+    if (cj != cj_seen) {
+      cj_seen = cj;
+      if (cj == 2) good = at(20, 8, 11);  // pass 1 drawn
+      if (cj == 4) {                       // pass 3 drawn
+        after = at(20, 8, 11);
+        erased = at(5, 23, 27);
+        term.exchanges_see_keys = true;
+        term.escape();
+      }
+    }
+  };
+  demo::MONALL();
+  EXPECT_EQ(vals_seen, 4);
+  EXPECT_EQ(during, good);
+  EXPECT_NE(after, good);
+  EXPECT_EQ(erased, std::string(27, ' '));
+  EXPECT_EQ(term.bells, 1);
+  ASSERT_EQ(term.delays.size(), 1u);
+  EXPECT_EQ(term.delays[0], 5000u);
+}
+
+TEST_F(MonitorTest, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
+  rx.faults.no_reply = true;
+  term.enter();   // "Monitor all" is highlighted first
+  term.escape();  // leaves the menu once it is back
+  demo::TEXTDEMO();
+  EXPECT_EQ(term.keys_left(), 0u);
+  EXPECT_EQ(term.bells, 0);
+  EXPECT_TRUE(term.delays.empty());
+  EXPECT_EQ(at(5, 23, 12), std::string(12, ' '));
+  EXPECT_GE(plug.waited_ms, 1000u);
+  EXPECT_EQ(requests(comms::CMD_CJ), 1);
+  EXPECT_EQ(requests(comms::CMD_VALS), 0);
+  EXPECT_TRUE(ESCAPE);
+}
+
+TEST_F(MonitorTest, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  term.enter();
+  term.on_wait = [&] {
+    if (requests(comms::CMD_VALS) == 2 && !term.exchanges_see_keys) {
+      term.exchanges_see_keys = true;
+      term.escape();  // taken by the exchange: ends the loop
+      term.escape();  // taken by the menu that comes back
+    }
+  };
+  demo::TEXTDEMO();
+  EXPECT_EQ(term.keys_left(), 0u);
+  EXPECT_TRUE(ESCAPE);
+  EXPECT_TRUE(term.delays.empty());
+  EXPECT_EQ(term.bells, 0);
+  EXPECT_EQ(requests(comms::CMD_VALS), 2);
+}
+
+TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
+  TRANSMITTER_DATA& tx = rx.state().TRANSMITTER[1];
+  tx.TXTYPE = 1;
+  tx.CHANNEL[3].HIGH_ALARM = -1e6;
+  rx.state().HW1 = false;
+  rx.state().HW2 = true;
+  rx.faults.hht = true;
+  CHNO = 3;
+  run_passes(demo::MONIP, 1, {}, [&] {
+    const CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[3];
+    EXPECT_EQ(at(61, 8, 12), ch.VALUE.str() + " ");
+    EXPECT_EQ(at(66, 10, msg(43).size()), msg(43));
+    EXPECT_EQ(screen().bg(66, 10), ERRBAR);
+    const TRANSMITTER_DATA& t = RX().TRANSMITTER[1];
+    EXPECT_EQ(at(61, 12, 14), t.CJTEMP.str() + " " + t.CJUNIT.str());
+    EXPECT_EQ(at(65, 14, msg(46).size()), msg(46));
+    EXPECT_EQ(screen().bg(65, 14), ERRBAR);
+    EXPECT_EQ(at(65, 16, msg(45).size() + 4), msg(45) + "    ");
+    EXPECT_EQ(at(60, 18, msg(57).size()), msg(57));
+  });
+  EXPECT_EQ(requests(comms::CMD_INPUT), 1);
+  // With the hand-held configurator active a reading waits half a second.
+  ASSERT_FALSE(term.delays.empty());
+  EXPECT_EQ(term.delays.front(), 500u);
+}
+
+TEST_F(MonitorTest, SingleChannelOnType572ShowsNoCjReading) {
+  rx.state().TRANSMITTER[1].TXTYPE = 2;
+  run_passes(demo::MONIP, 1, {}, [&] { EXPECT_EQ(at(61, 12, 9), "      N/A"); });
+}
+
+// The single-channel monitor menu: value column (after the 15-character
+// labels at column 4 and three blanks) and panel labels.
+class MonitorMenuTest : public MonitorTest {
+ protected:
+  std::string value(int row) { return at(22, 7 + row, 16); }
+  void show() {
+    term.escape();
+    demo::MONINPUT();
+  }
+};
+
+TEST_F(MonitorMenuTest, ValueColumnAndPanelLabels) {
+  CHNO = 12;
+  RX().UNITS = 2;
+  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[12];
+  ch.INPUT_TYPE = 3;
+  ch.THC_DRIVE = 1;
+  ch.HIGH_ALARM = 100;
+  ch.LOW_ALARM = -1234.5;
+  ch.SCALE_GAIN = 2;
+  show();
+  EXPECT_EQ(value(1), "      1         ");
+  EXPECT_EQ(value(2), "     12         ");
+  EXPECT_EQ(value(3).substr(0, 7), std::string("     ") + DEGREE + "F");
+  EXPECT_EQ(value(5).substr(0, msg(28).size()), msg(28));
+  EXPECT_EQ(value(6), "  100.0000      ");
+  EXPECT_EQ(value(7), "-1234.5000      ");
+  EXPECT_EQ(value(10), "    2.0000      ");
+  EXPECT_EQ(at(47, 8, 12), "Channel 12  ");
+  EXPECT_EQ(at(47, 10, msg(42).size()), msg(42));
+  EXPECT_EQ(at(47, 14, msg(41).size() + 6), msg(41) + " 1    ");
+  EXPECT_EQ(at(47, 16, msg(41).size() + 6), msg(41) + " 2    ");
+  EXPECT_EQ(at(47, 18, 10), "QDU 57    ");
+  EXPECT_TRUE(ESCAPE);
+}
+
+TEST_F(MonitorMenuTest, InputType15OnType571ShowsNotApplicableDrive) {
+  RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 15;
+  show();
+  EXPECT_EQ(value(4).substr(0, 7), "Invalid");
+  EXPECT_EQ(value(5).substr(0, msg(98).size()), msg(98));
+  EXPECT_EQ(value(6), "   60.0000      ");
+}
+
+TEST_F(MonitorMenuTest, UnitsOutsideTheirRangeShowError) {
+  RX().UNITS = 0;
+  show();
+  EXPECT_EQ(value(3), "error           ");
+  RX().UNITS = 4;
+  show();
+  EXPECT_EQ(value(3), "error           ");
+  RX().UNITS = 3;
+  show();
+  EXPECT_EQ(value(3), "      K         ");
+}
+
+TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
+  RX().NO_OF_TX = 2;
+  TRANSMITTER_DATA& tx = RX().TRANSMITTER[1];
+  tx.CHANNEL[1].INPUT_TYPE = 8;  // a compensated thermocouple reserves channel 16
+  tx.CHANNEL[16].INPUT_TYPE = 15;
+  CHNO = 16;
+  show();
+  EXPECT_TRUE(confval::RTD);
+  EXPECT_EQ(value(4).substr(0, msg(16).size()), msg(16));
+  for (int row = 5; row <= 10; ++row) EXPECT_EQ(value(row).substr(0, msg(98).size()), msg(98)) << row;
+  tx.CHANNEL[16].INPUT_TYPE = 13;
+  show();
+  EXPECT_EQ(value(4).substr(0, msg(97).size()), msg(97));
+
+  TXNO = 2;
+  CHNO = 2;
+  RX().TRANSMITTER[2].TXTYPE = 2;
+  RX().TRANSMITTER[2].CHANNEL[2].HIGH_ALARM = 20;
+  show();
+  EXPECT_FALSE(confval::RTD);
+  EXPECT_EQ(value(4), "      mA        ");
+  EXPECT_EQ(value(5).substr(0, msg(98).size()), msg(98));
+  EXPECT_EQ(value(6), "   20.0000      ");
+}
+
+TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
+  ONLINE = true;
+  for (int i = 1; i < 6; ++i) term.down();  // high alarm
+  term.enter();
+  term.type("75");
+  term.enter();
+  show();
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
+  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
+  EXPECT_EQ(value(6), "   75.0000      ");
+  EXPECT_EQ(requests(comms::CMD_ALARMS), 1);
+}
+
+TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
+  rx.faults.no_reply = true;
+  for (int i = 1; i < 11; ++i) term.down();
+  term.enter();
+  term.escape();
+  demo::MONINPUT();
+  EXPECT_EQ(requests(comms::CMD_CJ), 1);
+  EXPECT_EQ(term.keys_left(), 0u);
+  EXPECT_EQ(wind::XCUR, 1);
+  EXPECT_EQ(wind::YCUR, 1);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+// Screens that talk to the receiver, driven through the test terminal with
+// the receiver simulator plugged in as the serial port.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+
+#include "link/comms.h"
+#include "model/globals.h"
+#include "sim_port.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+#include "ui/wind.h"
+
+// A scripted terminal whose keys wait for the menus and boxes that read
+// them: the link's Escape test during an exchange (a key poll) sees no key
+// unless exchanges_see_keys is set, so a script can run through screens
+// that exchange with the receiver in between.
+class MenuTerminal : public crt::ScriptTerminal {
+ public:
+  bool exchanges_see_keys = false;
+  void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override {
+    if (timeout_ms == 0 && !exchanges_see_keys) return;
+    ScriptTerminal::fetch_keys(queue, timeout_ms);
+  }
+};
+
+class SimMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globals::ARGUMENTS.clear();
+    globals::INITCOMMS();
+    wind::INITWIND(KDV578_SOURCE_DIR "/data");
+    crt::Install(&term);
+    crt::Window(1, 1, crt::COLS, crt::ROWS);
+    crt::TextBackground(0);
+    crt::ClrScr();
+  }
+  void TearDown() override {
+    crt::Install(nullptr);
+    globals::MSGERROR = false;
+    globals::BREAKOUT = false;
+    globals::OLDVALS = false;
+    globals::HHT = false;
+  }
+
+  static crt::ScreenModel& screen() { return crt::Screen(); }
+  static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
+  static std::string msg(int i) { return globals::MESSAGE[i].str(); }
+
+  // Requests of one command the simulator has received.
+  int requests(int command) const {
+    int n = 0;
+    for (const sim::Request& q : rx.requests()) n += q.command == command;
+    return n;
+  }
+
+  MenuTerminal term;
+  sim::Receiver rx;
+  sim::PluggedIn plug{rx};
+};

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "files/scratch_dir.h"
+#include "report/hardc.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+#include "ui/wind.h"
+
+using namespace globals;
+
+namespace {
+
+class ReportScreens : public ScreenScratch {
+ protected:
+  void SetUp() override {
+    ScreenScratch::SetUp();
+    hardc::INITHARDCOPY();
+    MESSAGE[53] = " Printing report";
+    MESSAGE[95] = "      N/A       ";
+    // The report menu: where to print, and print.
+    wind::SCRN& s = wind::SCREEN[6];
+    s.MAXX = 1;
+    s.MAXY[1] = 2;
+    s.CELL[1][1] = {"Output to", 5, 8, "Printer or file", ""};
+    s.CELL[1][2] = {"Print report", 5, 9, "Writes the report", ""};
+    wind::XCUR = 2;
+    wind::YCUR = 6;
+  }
+  static hardc::DATE today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  }
+};
+
+TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
+  std::string working;
+  term.on_wait = [&] {
+    if (working.empty()) working = row(25, 1, 16);
+  };
+  term.type("x");
+  hardc::OUTPT("out.txt");
+  EXPECT_EQ(working, " Printing report");
+  EXPECT_EQ(crt::Screen().bg(1, 25), 0);
+  EXPECT_EQ(row(15, 35, 8), "  DONE  ");
+  EXPECT_EQ(row(17, 27, 21), "  Hardcopy  completed");
+  const auto bytes = bytes_of("out.txt");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), hardc::REPORT_TEXT(0, today()));
+}
+
+TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
+  term.type("x");
+  hardc::OUTPT("nodir/out.txt");
+  EXPECT_EQ(row(15, 35, 9), "  ERROR  ");
+  EXPECT_EQ(row(17, 27, 26), " Could not produce output ");
+  EXPECT_EQ(entries(), std::vector<std::string>{});
+}
+
+TEST_F(ReportScreens, DestinationChoice) {
+  wind::SCNO = 6;
+  wind::XCUR = 1;
+  wind::YCUR = 1;
+  term.down();
+  term.enter();
+  EXPECT_EQ(hardc::PPORT("out.txt"), "out.txt");
+  EXPECT_EQ(hardc::LPT, 2);
+  EXPECT_EQ(row(15, 30, 12), "   Output to");
+  EXPECT_EQ(row(17, 30, 19), "     LPT1          ");
+  EXPECT_EQ(row(20, 30, 19), "     FILE          ");
+
+  term.escape();
+  EXPECT_EQ(hardc::PPORT("out.txt"), "out.txt");
+  EXPECT_EQ(hardc::LPT, 2);
+
+  term.down();
+  term.down();
+  term.enter();
+  term.type("report.txt");
+  term.enter();
+  EXPECT_EQ(hardc::PPORT("out.txt"), "report.txt");
+  EXPECT_EQ(hardc::LPT, 4);
+  EXPECT_EQ(row(15, 30, 19), "    Filename       ");
+}
+
+TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
+  term.enter();  // Output to
+  term.up();     // from LPT1 to FILE
+  term.enter();
+  term.type("monday_report.txt");
+  term.enter();
+  term.down();
+  term.enter();  // Print report
+  term.type("x");
+  term.escape();
+  hardc::HCOPY();
+  EXPECT_EQ(hardc::HCFILE, "monday_repor");
+  EXPECT_EQ(hardc::LPT, 4);
+  EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(0, today()).size());
+  EXPECT_EQ(wind::DISP[1][1], "monday_repor");
+  EXPECT_EQ(wind::XCUR, 2);
+  EXPECT_EQ(wind::YCUR, 6);
+  EXPECT_EQ(term.keys_left(), 0u);
+}
+
+TEST_F(ReportScreens, MenuShowsThePrinterChoice) {
+  term.escape();
+  hardc::HCOPY();
+  EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT1");
+  hardc::LPT = 3;
+  term.escape();
+  hardc::HCOPY();
+  EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT3");
+}
+
+}  // namespace
