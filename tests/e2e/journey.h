@@ -29,6 +29,7 @@ inline constexpr std::chrono::milliseconds LONG = 60s;
 inline constexpr char TAG = 0x30 + 17;
 inline constexpr char CONFIRM = 0x30 + 25;
 inline constexpr char SIGNOFF = 0x30 + 28;
+inline constexpr char SCALES = 0x30 + 35;
 
 class Journey {
  public:

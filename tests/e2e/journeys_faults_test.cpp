@@ -79,16 +79,6 @@ TEST(Journeys, RefusedSettingIsShownAndPutBack) {
   ASSERT_NO_FATAL_FAILURE(j.quit());
 }
 
-TEST(Journeys, FailedTransmitterBitIsNoError) {
-  Journey j({{}, {"--tx-failed"}, {}, {}});
-  ASSERT_NO_FATAL_FAILURE(j.open(true));  // the upload completes
-  EXPECT_FALSE(j.shows("Tx Failed")) << j.dump();
-  ASSERT_NO_FATAL_FAILURE(j.choose(1, 3));
-  EXPECT_TRUE(j.s.wait_for("O/C drive           Upscale", SHORT)) << j.dump();
-  j.press({"Escape"});
-  ASSERT_NO_FATAL_FAILURE(j.quit());
-}
-
 TEST(Journeys, SlowReceiverIsWaitedForUntilItIsTooSlow) {
   // The tag's reply 1.5 s late: the link waits it out.
   Journey j({{}, {"--delay", "1500", "--only-command", "17"}, {}, {}});

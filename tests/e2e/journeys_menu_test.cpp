@@ -192,6 +192,41 @@ TEST(Journeys, SignoffWarnsThenSendsConfirmAndSignoff) {
   ASSERT_NO_FATAL_FAILURE(j.quit());
 }
 
+TEST(Journeys, ChannelCopiedOnlineIsSentAtOnce) {
+  Journey j;
+  ASSERT_NO_FATAL_FAILURE(j.open(true));
+  ASSERT_NO_FATAL_FAILURE(j.choose(1, 4));
+  ASSERT_TRUE(j.s.wait_for("COPY FROM", SHORT)) << j.dump();
+  // Transmitter 1 channel 6 (gain 2.5, output zero -5) to channel 9.
+  j.press({"Down", "Enter"});
+  ASSERT_TRUE(j.s.wait_for("ALL", SHORT)) << j.dump();
+  j.s.keys("Down Down Down Down Down Enter");
+  ASSERT_TRUE(j.s.wait_for("Channel              6", SHORT)) << j.dump();
+  j.press({"Right", "Enter"});
+  ASSERT_TRUE(j.s.wait_for("ALL", SHORT)) << j.dump();
+  j.s.keys("Down Down Down Down Down Down Down Down Enter");
+  ASSERT_TRUE(j.s.wait_for("Channel              9", SHORT)) << j.dump();
+  const int scalings = j.requests(e2e::SCALES);
+  j.press({"Down", "Enter"});  // Start copy
+  ASSERT_TRUE(j.s.wait_for("COMPLETED", SHORT)) << j.dump();
+  EXPECT_EQ(j.requests(e2e::SCALES), scalings + 1);
+  ASSERT_TRUE(j.s.wait_gone("COMPLETED", SHORT)) << j.dump();
+  j.press({"Escape"});
+
+  // Read back from the receiver: channel 9 now has channel 6's scaling.
+  ASSERT_NO_FATAL_FAILURE(j.upload());
+  ASSERT_NO_FATAL_FAILURE(j.choose(1, 3));
+  ASSERT_TRUE(j.s.wait_for("Scaling calc", SHORT)) << j.dump();
+  j.press({"Down", "Down", "Enter"});  // Channel
+  ASSERT_TRUE(j.s.wait_for("   Channel", SHORT)) << j.dump();
+  j.s.keys("Down Down Down Down Down Down Down Down Enter");
+  ASSERT_TRUE(j.s.wait_for("Channel                 9", SHORT)) << j.dump();
+  EXPECT_TRUE(j.s.wait_for("Gain                  2.5000", SHORT)) << j.dump();
+  EXPECT_TRUE(j.shows("Output zero          -5.0000")) << j.dump();
+  j.press({"Escape"});
+  ASSERT_NO_FATAL_FAILURE(j.quit());
+}
+
 TEST(Journeys, PortChoiceMovesTheLinkToAnotherPort) {
   Journey j({{}, {}, {}, {"ttyKDVNONE"}, true});
   ASSERT_NO_FATAL_FAILURE(j.open(false));
