@@ -144,8 +144,13 @@ class Journey {
   int requests(char command) { return count(s.simulator_log(), command); }
   // Waits until the simulator has seen that many requests of the command.
   bool sent(char command, int n) {
-    const auto end = std::chrono::steady_clock::now() + LONG;
-    while (requests(command) < n) {
+    return until([&] { return requests(command) >= n; }, LONG);
+  }
+  // Waits until done() holds; false after the limit.
+  template <class Pred>
+  static bool until(Pred done, std::chrono::milliseconds limit = SHORT) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
       if (std::chrono::steady_clock::now() >= end) return false;
       std::this_thread::sleep_for(50ms);
     }
