@@ -304,7 +304,7 @@ void READ_VERS(int r) {
   if (!exchange(r, CMD_VERS)) return;
   auto version = [](int from) {
     std::string v(10, ' ');
-    for (int k = 0; k < 4; ++k) v[static_cast<std::size_t>(3 + k)] = static_cast<char>(REPLY(from + k));
+    for (int k = 0; k < 4; ++k) v[3 + static_cast<std::size_t>(k)] = static_cast<char>(REPLY(from + k));
     return v;
   };
   rec(r).IPVER = version(7);

@@ -218,7 +218,9 @@ void GETPARAMETER(int& index, double& x) {
 }
 
 std::string IOSTR(double x) {
-  if (x == 0) x = 0;  // no "-0.000"
+  // A negative zero prints as "-0.000"; the receiver wants "0.000".
+  // cppcheck-suppress duplicateConditionalAssign
+  if (x == 0) x = 0;
   char buf[400];
   const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 3);
   std::string s(buf, res.ptr);

@@ -43,7 +43,7 @@ bool natural_less(const std::string& a, const std::string& b) {
       ++j;
     }
   }
-  return a.size() - i < b.size() - j;
+  return i == a.size() && j < b.size();
 }
 
 // A legacy UART the kernel lists without hardware behind it has type 0.

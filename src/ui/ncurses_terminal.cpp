@@ -74,7 +74,7 @@ class SignalSafeBytes {
 
  private:
   struct Copy {
-    char data[512];
+    char data[512]{};
     std::size_t len = 0;
   };
   Copy copies_[2];
