@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "e2e/journey.h"
 
@@ -224,6 +225,26 @@ TEST(Journeys, ChannelCopiedOnlineIsSentAtOnce) {
   EXPECT_TRUE(j.s.wait_for("Gain                  2.5000", SHORT)) << j.dump();
   EXPECT_TRUE(j.shows("Output zero          -5.0000")) << j.dump();
   j.press({"Escape"});
+  ASSERT_NO_FATAL_FAILURE(j.quit());
+}
+
+TEST(Journeys, ReportOfTheUploadedReceiverGoesToAFile) {
+  Journey j;
+  ASSERT_NO_FATAL_FAILURE(j.open(true));
+  ASSERT_NO_FATAL_FAILURE(j.choose(2, 6));
+  ASSERT_TRUE(j.s.wait_for("Print report", SHORT)) << j.dump();
+  j.press({"Enter"});
+  ASSERT_TRUE(j.s.wait_for("FILE", SHORT)) << j.dump();
+  j.press({"Up", "Enter"});  // the last item: a file
+  ASSERT_TRUE(j.s.wait_for("Filename", SHORT)) << j.dump();
+  j.press({"Enter"});  // the offered out.txt
+  ASSERT_TRUE(j.s.wait_for("Output to         out.txt", SHORT)) << j.dump();
+  j.press({"Down", "Enter"});
+  ASSERT_TRUE(j.s.wait_for("Hardcopy  completed", SHORT)) << j.dump();
+  std::ifstream in(fs::path(j.s.work_dir()) / "out.txt");
+  const std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(report.find("Tag Name: SIMULATED RECEIVER"), std::string::npos) << report;
+  j.press({"Enter", "Escape"});
   ASSERT_NO_FATAL_FAILURE(j.quit());
 }
 
