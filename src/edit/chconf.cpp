@@ -187,7 +187,8 @@ void INPUTYPE() {
 }
 
 void OCDRIVE() {
-  if (tx().TXTYPE != 1 || ch().INPUT_TYPE == 15) {
+  // No drive on a 572, nor on an unused input (type 15) of a 571.
+  if (tx().TXTYPE == 2 || (tx().TXTYPE == 1 && ch().INPUT_TYPE == 15)) {
     NOTAPPLICABLE();
     return;
   }

@@ -153,8 +153,9 @@ void NOFTX() {
                        {"         1         ", "         2         ", "         3         ",
                         "         4         "},
                        15, R.NO_OF_TX);
-  if (ESCAPE) return;
   R.NO_OF_TX = static_cast<byte>(p);
+  // Also after Escape: a current transmitter beyond the count (possible
+  // after an offline reset) goes back to 1.
   if (R.NO_OF_TX < TXNO) TXNO = 1;
   if (!SENDCHANGE([] { comms::SET_NO_TX(RECNO); })) R.NO_OF_TX = old;
 }

@@ -1,5 +1,6 @@
 #include "transfer/download.h"
 
+#include <algorithm>
 #include <string>
 
 #include "link/comms.h"
@@ -70,7 +71,8 @@ void DUMP(std::uint8_t RX, std::uint8_t TX) {
   if (TX >= 1 && TX <= 4) {
     DLTRANSMIT(RX, TX);
   } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
-    const int last = TX == TX_ALL ? 4 : RECEIVER[RX]->NO_OF_TX;
+    // No fifth transmitter exists, whatever the record's count says.
+    const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
     for (int j = 1; j <= last; ++j) {
       DLTRANSMIT(RX, j);
       if (BREAKOUT) return;

@@ -114,6 +114,15 @@ TEST_F(Channel, DriveChoice) {
   run(OCDRIVE);
   EXPECT_EQ(ch().THC_DRIVE, 2);
   EXPECT_TRUE(shows("  Drive Down"));
+  // Only a 572, or an unused input of a 571, has no drive: a transmitter of
+  // an unknown type still offers the list.
+  RX().TRANSMITTER[1].TXTYPE = 3;
+  ch().INPUT_TYPE = 15;
+  user.up();
+  user.enter();
+  run(OCDRIVE);
+  EXPECT_EQ(ch().THC_DRIVE, 1);
+  EXPECT_EQ(user.bells, 0);
 }
 
 TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {

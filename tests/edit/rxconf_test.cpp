@@ -72,6 +72,14 @@ TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
   run(NOFTX);
   EXPECT_EQ(R().NO_OF_TX, 2);
   EXPECT_EQ(TXNO, 1);
+  // An offline reset leaves one transmitter and the current one as it was;
+  // the count's list moves it back even when left with Escape.
+  R().NO_OF_TX = 1;
+  TXNO = 3;
+  user.escape();
+  run(NOFTX);
+  EXPECT_EQ(R().NO_OF_TX, 1);
+  EXPECT_EQ(TXNO, 1);
 }
 
 TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {

@@ -69,6 +69,14 @@ TEST_F(Download, TransmitterCodesChooseWhatIsWritten) {
   EXPECT_FALSE(MSGERROR);
 }
 
+TEST_F(Download, ACountAboveFourStopsAtTheFourthTransmitter) {
+  RX().NO_OF_TX = 9;
+  download::DOWNLOAD();  // the receiver refuses the count; the rest runs without traffic
+  EXPECT_EQ(commands(), (std::vector<int>{17, 29, 11, 4, 4}));
+  EXPECT_EQ(term.bells, 2);
+  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+}
+
 TEST_F(Download, ADeviceErrorOnTheTagStopsTheTrafficAndIsShownTwice) {
   rx.state().IPSWITCH = 0x40;  // lever 7: writing disabled
   const RECIEVER_DATA before = rx.state();
