@@ -131,6 +131,8 @@ int main(int argc, char** argv) {
                      printable(sim::Receiver::frame_of(rx.requests().back())).c_str(),
                      printable(reply).c_str());
       }
+      if (!reply.empty() && rx.reply_delay_ms() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(rx.reply_delay_ms()));
       send(master, reply, options.paced);
       if (rx.requests().size() > 1000) rx.clear_requests();  // the log is for tests
     }

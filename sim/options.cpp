@@ -69,6 +69,8 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view v) { return number(v, 10, 0, 600, o.faults.noise); }},
       {"--refuse", "CODE", "refuse every request with error CODE (0..9)",
        [](Options& o, std::string_view v) { return number(v, 10, 0, 9, o.faults.refuse); }},
+      {"--delay", "MS", "hold every reply back MS milliseconds (a slow receiver)",
+       [](Options& o, std::string_view v) { return number(v, 10, 0, 60'000, o.faults.delay_ms); }},
       {"--tx-failed", nullptr, "report a failed transmitter (status 2, bit 1)",
        [](Options& o, std::string_view) { return o.faults.tx_failed = true; }},
       {"--hht", nullptr, "report an active hand-held configurator (status 2, bit 2)",

@@ -140,6 +140,7 @@ bool Receiver::faulty(int command) const {
 
 Bytes Receiver::answer(const Request& q) {
   const bool hit = faulty(q.command);
+  reply_delay_ms_ = hit ? faults.delay_ms : 0;
   if (hit && faults.no_reply) return {};
   if (hit && faults.raw_reply) return *faults.raw_reply;
   bad_numbers_now_ = hit && faults.bad_numbers;

@@ -34,6 +34,7 @@ struct Faults {
   int only_command = -1;     // the faults above hit only this command code
   std::size_t after = 0;     // ... and only from request number after + 1 on
   std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
+  int delay_ms = 0;          // replies leave this late (kdv578-sim only)
 };
 
 // One request frame as received.
@@ -66,6 +67,8 @@ class Receiver {
 
   // One byte from the line; the reply bytes once a request frame is complete.
   Bytes receive(std::uint8_t b);
+  // How long the reply just built should be held back (the delay fault).
+  int reply_delay_ms() const { return reply_delay_ms_; }
   // The line was closed and opened again: a half-received frame is dropped.
   void line_reopened() { partial_.clear(); }
 
@@ -105,6 +108,7 @@ class Receiver {
   std::size_t frames_ = 0;
   unsigned step_ = 0;  // advances with every live reading
   bool bad_numbers_now_ = false;  // the reply being built carries unreadable numbers
+  int reply_delay_ms_ = 0;
 };
 
 }  // namespace sim

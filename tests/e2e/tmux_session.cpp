@@ -66,7 +66,10 @@ std::atomic<int> sessions{0};
 }  // namespace
 
 TmuxSession::TmuxSession(const std::vector<std::string>& program_args,
-                         const std::vector<std::string>& sim_args) {
+                         const std::vector<std::string>& sim_args)
+    : TmuxSession(Setup{program_args, sim_args, {}, {}}) {}
+
+TmuxSession::TmuxSession(const Setup& setup) {
   const std::string bin = KDV578_BINARY_DIR;
   char tmpl[] = "/tmp/kdv578-e2e-XXXXXX";
   if (!mkdtemp(tmpl)) {
@@ -74,39 +77,23 @@ TmuxSession::TmuxSession(const std::vector<std::string>& program_args,
     return;
   }
   dir_ = tmpl;
+  work_ = file("work");
+  std::error_code ec;
+  std::filesystem::create_directory(work_, ec);
+  for (const char* scn : {"conf578.scn", "mess578.scn"})
+    std::filesystem::copy_file(bin + "/" + scn, work_ + "/" + scn, ec);
   socket_ = "kdv578-e2e-" + std::to_string(getpid()) + "-" + std::to_string(sessions++);
 
-  // The simulator, its output into a log whose first line is the port path.
-  const std::string log = file("sim.log");
-  sim_pid_ = fork();
-  if (sim_pid_ == 0) {
-    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(fd, 1);
-    dup2(fd, 2);
-    const std::string exe = bin + "/kdv578-sim";
-    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
-    for (const auto& a : sim_args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
-    _exit(127);
-  }
-  std::string pty;
-  poll_until(
-      [&] {
-        const std::string text = read_all(log);
-        const auto nl = text.find('\n');
-        if (nl == std::string::npos) return false;
-        pty = text.substr(0, nl);
-        return true;
-      },
-      5000ms);
-  if (pty.empty() || !std::filesystem::exists(pty)) {
-    error_ = "simulator gave no port: " + read_all(log);
-    return;
-  }
+  if (!start_simulator(setup.sim_args)) return;
 
-  std::string program = "cd " + quote(bin) + " && KDV578_PORTS=" + quote(pty) + " ./kdv578";
-  for (const auto& a : program_args) program += " " + quote(a);
+  std::string ports = setup.pty_port ? pty_ : port();
+  for (const auto& p : setup.extra_ports) ports += "," + p;
+  std::string program = "cd " + quote(work_) + " && env KDV578_PORTS=" + quote(ports);
+  for (const auto& e : setup.env) program += " " + quote(e);
+  // The shell notes its process number, then becomes the program.
+  program += " sh -c " + quote("echo $$ > \"$0\"; exec \"$@\"") + " " + quote(file("pid")) + " " +
+             quote(bin + "/kdv578");
+  for (const auto& a : setup.program_args) program += " " + quote(a);
   // The pane keeps running after the program so its exit code and the state
   // it left the terminal in can be read.
   program += "; echo $? > " + quote(file("status")) + "; stty -a > " + quote(file("stty.tmp")) + " && mv " + quote(file("stty.tmp")) + " " + quote(file("stty")) +
@@ -119,6 +106,67 @@ TmuxSession::TmuxSession(const std::vector<std::string>& program_args,
   }
   socket_path_ = tmux("display-message -p -t e2e '#{socket_path}'");
   while (!socket_path_.empty() && socket_path_.back() == '\n') socket_path_.pop_back();
+}
+
+bool TmuxSession::start_simulator(const std::vector<std::string>& sim_args) {
+  // The simulator, its output into a log whose first line is the port path.
+  sim_log_ = file("sim" + std::to_string(++sim_starts_) + ".log");
+  sim_pid_ = fork();
+  if (sim_pid_ == 0) {
+    const int fd = open(sim_log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, 1);
+    dup2(fd, 2);
+    const std::string exe = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const auto& a : sim_args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  std::string& pty = pty_;
+  pty.clear();
+  poll_until(
+      [&] {
+        const std::string text = read_all(sim_log_);
+        const auto nl = text.find('\n');
+        if (nl == std::string::npos) return false;
+        pty = text.substr(0, nl);
+        return true;
+      },
+      5000ms);
+  if (pty.empty() || !std::filesystem::exists(pty)) {
+    error_ = "simulator gave no port: " + read_all(sim_log_);
+    return false;
+  }
+  // The link is replaced in one step, so the program never finds it missing.
+  const std::string link = port() + ".new";
+  unlink(link.c_str());
+  return symlink(pty.c_str(), link.c_str()) == 0 && rename(link.c_str(), port().c_str()) == 0;
+}
+
+void TmuxSession::kill_simulator() {
+  if (sim_pid_ <= 0) return;
+  kill(sim_pid_, SIGKILL);
+  waitpid(sim_pid_, nullptr, 0);
+  sim_pid_ = -1;
+}
+
+bool TmuxSession::restart_simulator(const std::vector<std::string>& sim_args) {
+  kill_simulator();
+  return start_simulator(sim_args);
+}
+
+std::string TmuxSession::simulator_log() const { return read_all(sim_log_); }
+
+void TmuxSession::signal_program(int sig) {
+  const pid_t pid = std::atoi(read_all(file("pid")).c_str());
+  if (pid > 0) kill(pid, sig);
+}
+
+std::string TmuxSession::attributed_screen() { return tmux("capture-pane -e -p -t e2e"); }
+
+void TmuxSession::resize(int columns, int rows) {
+  tmux("resize-window -t e2e -x " + std::to_string(columns) + " -y " + std::to_string(rows));
 }
 
 TmuxSession::~TmuxSession() {
