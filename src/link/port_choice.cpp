@@ -77,6 +77,15 @@ void COMPORT1() {
   }
   wind::DRAWWINDOW(30, std::min(15, 21 - lines), lines);
   SELECTED_PORT_NAME = wind::SELECTION_STRING(lines, 1, 1);
+  // A name longer than its line is shown cut: open the whole name the cut
+  // line stands for, not the cut text.
+  for (int i = 1; i <= lines; ++i) {
+    const std::string_view name = COM_PORT_NAME[i].view();
+    if (name.size() > 19 && name.substr(0, 19) == SELECTED_PORT_NAME) {
+      SELECTED_PORT_NAME = name;
+      break;
+    }
+  }
   INIT_COMPORT(SELECTED_PORT_NAME);
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }

@@ -97,6 +97,15 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   EXPECT_EQ(SELECTED_PORT_NAME, "/dev/pts/123456");
 }
 
+TEST_F(PortWindow, ANameLongerThanItsLineOpensWhole) {
+  offer_ports("ttyS0,/dev/serial/by-id/usb-ADAPTER");
+  term.down();
+  term.enter();
+  comms::COMPORT1();
+  EXPECT_EQ(at(30, 18, 19), "/dev/serial/by-id/u");
+  EXPECT_EQ(SELECTED_PORT_NAME, "/dev/serial/by-id/usb-ADAPTER");
+}
+
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
   wind::YCUR = 2;
   term.escape();
