@@ -137,5 +137,34 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   EXPECT_EQ(DISP[1][5], "  510.0000");
 }
 
+// An entry giving a gain the link cannot carry is refused; Escape keeps the
+// old value. Rows: 2 signal zero, 3 signal full scale, 4 output zero, 5
+// output full scale; a first entry on row 3 may narrow the span.
+TEST_F(Calculator, EntriesGivingAGainTheLinkCannotCarryAreRefused) {
+  struct Case {
+    double gain;
+    const char* span;  // signal full scale entered first, or null
+    int row;
+    const char* refused;
+    double kept_gain;
+  };
+  for (const Case& c : {Case{1000, nullptr, 2, "99.99999", 1000}, Case{1000, nullptr, 3, "0.00001", 1000},
+                        Case{0.001, "0.000001", 4, "-99999", 1e5}, Case{0.001, "0.000001", 5, "99999", 1e5}}) {
+    ch().SCALE_GAIN = c.gain;
+    if (c.span) {
+      user.down();
+      enter_value(c.span);
+    }
+    user.move(1, c.span ? 3 : 2, 1, c.row);
+    enter_value(c.refused);
+    user.escape();
+    user.escape();
+    user.screens.clear();
+    run(calc::CALCSCALES);
+    EXPECT_TRUE(user.was_shown(" Error- Try again")) << c.row;
+    EXPECT_NEAR(ch().SCALE_GAIN, c.kept_gain, 1e-6) << c.row;
+  }
+}
+
 }  // namespace
 }  // namespace edit_test
