@@ -134,7 +134,9 @@ void CALCSCALES() {
     switch (option) {
       case 0x12: INZERO(w); break;
       case 0x13: INFSD(w); break;
-      case 0x14: chconf::OPZERO([&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); }); break;
+      case 0x14:
+        chconf::OPZERO([&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
+        break;
       case 0x15: OUTFSD(w); break;
       case 0x17: EXINPUT(w.EXIN); break;
       case 0x22: SWITCH(w, chconf::TRANNO); break;
