@@ -21,10 +21,22 @@ std::string INPUTSTR(double x) { return wind::FSTR(x, static_cast<byte>(RX().TRA
 // An output value: the IEEE formats carry decimals, the integer formats none.
 std::string OUTPUTSTR(double x) { return wind::FIXSTR(x, 10, RX().DATA_FORMAT <= 1 ? 4 : 0); }
 
-// A working value entered under the title of the highlighted cell.
-void ENTER(double& value) {
+// The gain that maps the working values' signal span onto their output
+// span above output zero opzero; the stored gain when the span is empty.
+double GAINOF(const WORKING& w, double opzero) {
+  if (w.SIGFSD == w.SIGZERO) return channel().SCALE_GAIN;
+  return (w.OPFSD - opzero) / (w.SIGFSD - w.SIGZERO);
+}
+
+// A working value entered under the title of the highlighted cell; an entry
+// that gives a gain the link cannot carry is refused.
+void ENTER(WORKING& w, double WORKING::*value) {
   wind::TXT[0] = rxconf::CELLTITLE();
-  value = wind::GETNUM(value, 0);
+  w.*value = wind::GETNUM(w.*value, 0, [&w, value](double entry) {
+    WORKING t = w;
+    t.*value = entry;
+    return comms::CARRIES(GAINOF(t, channel().SCALE_OPZERO));
+  });
 }
 
 // Switches to another transmitter or channel through `choose`. The scaling
@@ -57,9 +69,8 @@ double CALCOUT(double input) {
 }
 
 void CALCGAIN(double sigzero, double sigfsd, double opfsd) {
-  if (sigfsd == sigzero) return;
   CHANNEL_DATA& ch = channel();
-  ch.SCALE_GAIN = (opfsd - ch.SCALE_OPZERO) / (sigfsd - sigzero);
+  ch.SCALE_GAIN = GAINOF({.SIGZERO = sigzero, .SIGFSD = sigfsd, .OPFSD = opfsd}, ch.SCALE_OPZERO);
 }
 
 WORKING SETSTART() {
@@ -92,23 +103,26 @@ void CALCVALS(double sigzero, double sigfsd, double opfsd, double exin, double e
   D[2][7] = INPUTSTR(offset());
 }
 
-void INZERO(double& sigzero) {
-  ENTER(sigzero);
-  channel().SCALE_IPZERO = offset() + sigzero;
+void INZERO(WORKING& w) {
+  ENTER(w, &WORKING::SIGZERO);
+  channel().SCALE_IPZERO = offset() + w.SIGZERO;
 }
 
-void INFSD(double& sigfsd) { ENTER(sigfsd); }
+void INFSD(WORKING& w) { ENTER(w, &WORKING::SIGFSD); }
 
-void OUTFSD(double& opfsd) {
-  const double old = opfsd;
-  ENTER(opfsd);
-  if (UNIPOLAR(RX().DATA_FORMAT) && opfsd < 0) {
-    opfsd = old;
+void OUTFSD(WORKING& w) {
+  const double old = w.OPFSD;
+  ENTER(w, &WORKING::OPFSD);
+  if (UNIPOLAR(RX().DATA_FORMAT) && w.OPFSD < 0) {
+    w.OPFSD = old;
     wind::SAYNONEGATIVES();
   }
 }
 
-void EXINPUT(double& exin) { ENTER(exin); }
+void EXINPUT(double& exin) {
+  wind::TXT[0] = rxconf::CELLTITLE();
+  exin = wind::GETNUM(exin, 0);
+}
 
 void CALCSCALES() {
   WORKING w = SETSTART();
@@ -118,10 +132,12 @@ void CALCSCALES() {
     CALCVALS(w.SIGZERO, w.SIGFSD, w.OPFSD, w.EXIN, w.EXOUT);
   }, [&](byte option) {
     switch (option) {
-      case 0x12: INZERO(w.SIGZERO); break;
-      case 0x13: INFSD(w.SIGFSD); break;
-      case 0x14: chconf::OPZERO(); break;
-      case 0x15: OUTFSD(w.OPFSD); break;
+      case 0x12: INZERO(w); break;
+      case 0x13: INFSD(w); break;
+      case 0x14:
+        chconf::OPZERO([&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
+        break;
+      case 0x15: OUTFSD(w); break;
       case 0x17: EXINPUT(w.EXIN); break;
       case 0x22: SWITCH(w, chconf::TRANNO); break;
       case 0x23: SWITCH(w, chconf::CHANO); break;

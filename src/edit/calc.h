@@ -34,10 +34,12 @@ WORKING SETSTART();
 // Fill the value column of the calculator screen.
 void CALCVALS(double sigzero, double sigfsd, double opfsd, double exin, double exout);
 
-// Entries of the working values (each keeps its value on Escape).
-void INZERO(double& sigzero);
-void INFSD(double& sigfsd);
-void OUTFSD(double& opfsd);
+// Entries of the working values (each keeps its value on Escape). An entry
+// of signal zero, signal full scale or output full scale that gives a gain
+// the link cannot carry is refused.
+void INZERO(WORKING& w);
+void INFSD(WORKING& w);
+void OUTFSD(WORKING& w);
 void EXINPUT(double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.

@@ -40,12 +40,14 @@ void SEND_INPTYPE() { comms::SET_INPTYPE(RECNO, TXNO, CHNO); }
 void SEND_ALARMS() { comms::SET_ALARMS(RECNO, TXNO, CHNO); }
 void SEND_SCALES() { comms::SET_SCALES(RECNO, TXNO, CHNO); }
 
-// A real-number setting of the current channel: entry, the refusal of
-// negatives under a unipolar data format where `unipolar_check`, the send.
-void EDITNUMBER(double& field, bool unipolar_check, void (*command)()) {
+// A real-number setting of the current channel: entry (refused where
+// `acceptable` refuses it), the refusal of negatives under a unipolar data
+// format where `unipolar_check`, the send.
+void EDITNUMBER(double& field, bool unipolar_check, void (*command)(),
+                const std::function<bool(double)>& acceptable = {}) {
   wind::TXT[0] = CELLTITLE();
   const double old = field;
-  field = wind::GETNUM(old, 0);
+  field = wind::GETNUM(old, 0, acceptable);
   if (unipolar_check && UNIPOLAR(RX().DATA_FORMAT) && field < 0) {
     field = old;
     wind::SAYNONEGATIVES();
@@ -208,12 +210,12 @@ void LALARM() { EDITALARM(&CHANNEL_DATA::LOW_ALARM); }
 
 void IPZERO() { EDITNUMBER(ch().SCALE_IPZERO, false, SEND_SCALES); }
 
-void OPZERO() {
+void OPZERO(const std::function<bool(double)>& acceptable) {
   if (RESERVED()) {
     NOTAPPLICABLE();
     return;
   }
-  EDITNUMBER(ch().SCALE_OPZERO, true, SEND_SCALES);
+  EDITNUMBER(ch().SCALE_OPZERO, true, SEND_SCALES, acceptable);
 }
 
 void GAIN() {

@@ -4,6 +4,7 @@
 // taken back when the receiver refuses it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@ void OCDRIVE();
 void HALARM();
 void LALARM();
 void IPZERO();
-void OPZERO();
+// `acceptable`, when given, refuses an entry (the scaling calculator's check
+// of the gain that follows from it).
+void OPZERO(const std::function<bool(double)>& acceptable = {});
 void GAIN();
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10

@@ -1,6 +1,7 @@
 // The receiver's command set: one operation per setting, each filling the
 // parameter buffer, running one exchange and moving the reply's fields into
 // the configuration record.
+#include <functional>
 #include <string>
 
 #include "link/link_private.h"
@@ -13,17 +14,29 @@ using namespace globals;
 
 namespace {
 
-// Builds the parameter bytes of one request.
+// Builds the parameter bytes of one request and notes whether they carry
+// every value as it stands.
 class Params {
  public:
-  // One byte 30h + value: 10..15 give ":" to "?", larger values go on.
-  Params& digit(int v) { return put(static_cast<std::uint8_t>(0x30 + v)); }
+  // One byte 30h + value: 10..15 give ":" to "?", larger values go on up to
+  // CFh, the last that stays a byte.
+  Params& digit(int v) {
+    if (v < 0 || v > 0xCF) carried_ = false;
+    return put(static_cast<std::uint8_t>(0x30 + v));
+  }
   // A byte value as two digits, high nibble first.
   Params& two_digit(byte v) { return digit(v / 16).digit(v % 16); }
   // The first 10 characters of IOSTR.
-  Params& number(double x) { return text(IOSTR(x).substr(0, 10)); }
+  Params& number(double x) {
+    if (!CARRIES(x)) carried_ = false;
+    return text(IOSTR(x).substr(0, 10));
+  }
+  // Text without control bytes.
   Params& text(std::string_view s) {
-    for (char c : s) put(static_cast<std::uint8_t>(c));
+    for (char c : s) {
+      if (static_cast<std::uint8_t>(c) < 0x20) carried_ = false;
+      put(static_cast<std::uint8_t>(c));
+    }
     return *this;
   }
   Params& put(std::uint8_t b) {
@@ -31,13 +44,32 @@ class Params {
     return *this;
   }
   int count() const { return n_; }
+  bool carried() const { return carried_; }
 
  private:
   int n_ = 0;
+  bool carried_ = true;
 };
 
-// Runs the exchange; true when it succeeded.
+bool probing = false;  // SENDABLE is running: requests are checked, not sent
+bool carried = true;   // every request checked so far carries its values
+
+void overange() {
+  MSGERROR = true;
+  ERRMSG = " Param Overange";
+}
+
+// Runs the exchange; true when it succeeded. A request that would not carry
+// its values is never sent.
 bool exchange(int r, int command, const Params& p = Params()) {
+  if (probing) {
+    carried = carried && p.carried();
+    return false;
+  }
+  if (!p.carried()) {
+    if (!MSGERROR) overange();
+    return false;
+  }
   DISCOURSE(PORT, r, command, p.count());
   return !MSGERROR;
 }
@@ -117,6 +149,15 @@ void read_channel(CHANNEL_DATA& ch, int& i) {
 }  // namespace
 
 void INITPCCOMMS(int) {}
+
+bool SENDABLE(const std::function<void()>& requests) {
+  probing = true;
+  carried = true;
+  requests();
+  probing = false;
+  if (!carried) overange();
+  return carried;
+}
 
 int LINE_BITS(int stop, int parity, int dbits) {
   int bits = 0;
@@ -234,7 +275,6 @@ int READ_VALS(int r, int t) {
 }
 
 void READ_TAG(int r) {
-  rec(r).TAG_FIELD = "";
   if (!exchange(r, CMD_TAG)) return;
   std::string tag;
   for (int i = 7; i <= 31; ++i) {
@@ -313,13 +353,15 @@ void READ_VERS(int r) {
 
 void READ_CHECKSUM(int r) { exchange(r, CMD_CHECKSUM); }
 
+// A number that does not read keeps its stored value and is a data error.
 void READ_SCALES(int r, int t, int c) {
   if (!exchange(r, CMD_SCALES, Params().digit(t).digit(c))) return;
   CHANNEL_DATA& ch = chan(r, t, c);
   int i = 9;
-  GETPARAMETER(i, ch.SCALE_IPZERO);
-  GETPARAMETER(i, ch.SCALE_GAIN);
-  GETPARAMETER(i, ch.SCALE_OPZERO);
+  bool read = true;
+  for (double* x : {&ch.SCALE_IPZERO, &ch.SCALE_GAIN, &ch.SCALE_OPZERO})
+    if (!GETPARAMETER(i, *x)) read = false;
+  if (!read) data_error();
 }
 
 void SET_SCALES(int r, int t, int c) {

@@ -137,10 +137,15 @@ void DISCOURSE(int port, int receiver, int command, int n);
 // Exchange, then up to two labelled numbers from the reply into a and b.
 void ENQUIRE(int receiver, int command, int n, int fields, double& a, double& b);
 // The next number of the reply from index on (a leading minus included);
-// index is left behind it. x keeps its value when the text does not convert.
-void GETPARAMETER(int& index, double& x);
+// index is left behind it. False, and x keeps its value, when the text does
+// not convert.
+bool GETPARAMETER(int& index, double& x);
 // x with 3 decimals right-aligned in 10 characters (wider when needed).
 std::string IOSTR(double x);
+// Whether a number field, the first 10 characters of IOSTR(x), carries the
+// number IOSTR(x) writes: a longer text may lose only zeros of its fraction.
+// NaN and infinity are never carried.
+bool CARRIES(double x);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
 bool DECIMAL(std::string_view text, double& x);
@@ -169,6 +174,17 @@ enum COMMAND : int {
 
 void INITPCCOMMS(int port);
 
+// A SET operation sends only values its request carries as they stand:
+// numbers a number field carries (CARRIES), codes up to CFh (the digit 30h +
+// code stays a byte and is never the STX or ETX of a frame) and a tag without
+// control bytes. Otherwise it sends nothing and fails with MSGERROR and
+// " Param Overange".
+//
+// Whether every request of the SET operations that `requests` runs would
+// carry its values; nothing is sent. False sets MSGERROR and " Param
+// Overange", so a sequence of writes can be refused before its first frame.
+bool SENDABLE(const std::function<void()>& requests);
+
 int READ_INPUT(int r, int t, int c);
 void READ_CJ(int r, int t);
 void READ_NO_TX(int r);
@@ -184,6 +200,7 @@ void SET_TEMP(int r);
 void READ_LINEREJ(int r);
 void SET_LINEREJ(int r);
 int READ_VALS(int r, int t);
+// The tag changes only when its reply arrives.
 void READ_TAG(int r);
 void SET_TAG(int r);
 void SEND_CONFIRM(int r);

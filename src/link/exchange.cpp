@@ -22,7 +22,8 @@ namespace {
 
 PortFactory port_factory;
 
-// ERRMSG for the refusal codes 0..7 the receiver reports.
+// ERRMSG for the refusal codes 0..7 the receiver reports; any other code is
+// shown by its number.
 constexpr std::string_view REFUSALS[] = {
     " Protocol Error", " Wrong Parameters", " Tx/Ch Invalid", " Param Overange",
     " Tx Error",       " Context Error",    " Unknown Error", " Write Disabled"};
@@ -47,7 +48,10 @@ void judge(int receiver) {
   if (too_short) ERRMSG = " CRC Error";
   if (refused) {
     const std::uint8_t code = static_cast<std::uint8_t>(REPLY(7) - 0x30);
-    if (code < std::size(REFUSALS)) ERRMSG = REFUSALS[code];
+    if (code < std::size(REFUSALS))
+      ERRMSG = REFUSALS[code];
+    else
+      ERRMSG = " Refused code " + std::to_string(code);
   }
   HHT = QDU57();
 }
@@ -206,7 +210,7 @@ void ENQUIRE(int receiver, int command, int n, int fields, double& a, double& b)
   } while (again && !MSGERROR);
 }
 
-void GETPARAMETER(int& index, double& x) {
+bool GETPARAMETER(int& index, double& x) {
   auto numeric = [](std::uint8_t c) { return is_digit(c) || c == '.' || c == ':' || c == ';'; };
   const int start = index;
   while (index <= MSGLENGTH && !numeric(REPLY(index))) ++index;
@@ -214,7 +218,9 @@ void GETPARAMETER(int& index, double& x) {
   std::string text = index > start && REPLY(index - 1) == '-' ? "-" : "";
   for (; numeric(REPLY(index)); ++index) text += static_cast<char>(REPLY(index));
   double value = 0;
-  if (DECIMAL(text, value)) x = value;
+  if (!DECIMAL(text, value)) return false;
+  x = value;
+  return true;
 }
 
 std::string IOSTR(double x) {
@@ -226,6 +232,16 @@ std::string IOSTR(double x) {
   std::string s(buf, res.ptr);
   if (s.size() < 10) s.insert(0, 10 - s.size(), ' ');
   return s;
+}
+
+bool CARRIES(double x) {
+  const std::string text = IOSTR(x);
+  auto read = [](std::string_view s, double& v) {
+    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
+    return DECIMAL(s, v);
+  };
+  double sent = 0, meant = 0;
+  return read(std::string_view(text).substr(0, 10), sent) && read(text, meant) && sent == meant;
 }
 
 bool DECIMAL(std::string_view text, double& x) {

@@ -119,9 +119,13 @@ void SENDCHANNEL(int r, int t, int c) {
   crt::GotoXY(1, 25);
   crt::Write(" Downloading Rx " + wind::STG(r, 2) + " Tx " + wind::STG(t, 2) + " Ch " +
              wind::STG(c, 2));
-  comms::SET_INPTYPE(r, t, c);
-  comms::SET_SCALES(r, t, c);
-  comms::SET_ALARMS(r, t, c);
+  const auto requests = [r, t, c] {
+    comms::SET_INPTYPE(r, t, c);
+    comms::SET_SCALES(r, t, c);
+    comms::SET_ALARMS(r, t, c);
+  };
+  // Nothing goes out unless every value can.
+  if (comms::SENDABLE(requests)) requests();
   if (MSGERROR) {
     comms::WRTERROR_BLANKED(24);
   }

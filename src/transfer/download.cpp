@@ -28,15 +28,18 @@ void BLANK_PROGRESS() {
 }
 
 // Writes transmitter J of receiver RX: its type, then per channel the input
-// type, the scaling and the alarms. A type other than 1 or 2 (only a damaged
-// file gives one) is written with 16 channels.
-void DLTRANSMIT(std::uint8_t RX, int J) {
+// type, the scaling and the alarms, under a progress text when `progress`. A
+// type other than 1 or 2 (only a damaged file gives one) is written with 16
+// channels.
+void DLTRANSMIT(std::uint8_t RX, int J, bool progress) {
   comms::SET_TXTYPE(RX, J);
   if (BREAKOUT) return;
   const int channels = RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
-    crt::GotoXY(1, 25);
-    if (!MSGERROR) crt::Write(" Downloading  Tx " + wind::STG(J, 2) + " Ch " + wind::STG(k, 2));
+    if (progress) {
+      crt::GotoXY(1, 25);
+      if (!MSGERROR) crt::Write(" Downloading  Tx " + wind::STG(J, 2) + " Ch " + wind::STG(k, 2));
+    }
     comms::SET_INPTYPE(RX, J, k);
     if (BREAKOUT) return;
     comms::SET_SCALES(RX, J, k);
@@ -44,6 +47,28 @@ void DLTRANSMIT(std::uint8_t RX, int J) {
     comms::SET_ALARMS(RX, J, k);
     if (BREAKOUT) return;
   }
+}
+
+// The writes of a download of receiver RX and the transmitters chosen by code
+// TX, in order. False when an abandoned exchange ends them where the download
+// returns at once: in the receiver settings or in a loop over transmitters
+// (the single transmitter of codes 1..4 is not tested).
+bool WRITES(std::uint8_t RX, std::uint8_t TX, bool progress) {
+  for (ReceiverSetting setting : RECEIVER_SETTINGS) {
+    setting(RX);
+    if (BREAKOUT) return false;
+  }
+  if (TX >= 1 && TX <= 4) {
+    DLTRANSMIT(RX, TX, progress);
+  } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
+    // No fifth transmitter exists, whatever the record's count says.
+    const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
+    for (int j = 1; j <= last; ++j) {
+      DLTRANSMIT(RX, j, progress);
+      if (BREAKOUT) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -56,20 +81,10 @@ void DUMP(std::uint8_t RX, std::uint8_t TX) {
   MSGERROR = false;
   RECEIVER_PRESENT[RX] = true;
   MSGERROR = false;
-  for (ReceiverSetting setting : RECEIVER_SETTINGS) {
-    setting(RX);
-    if (BREAKOUT) return;
-  }
-  if (TX >= 1 && TX <= 4) {
-    DLTRANSMIT(RX, TX);
-  } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
-    // No fifth transmitter exists, whatever the record's count says.
-    const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
-    for (int j = 1; j <= last; ++j) {
-      DLTRANSMIT(RX, j);
-      if (BREAKOUT) return;
-    }
-  }
+  // Nothing goes out unless every value can; the check itself sends nothing,
+  // so an abort left over from an earlier exchange must not cut it short.
+  BREAKOUT = false;
+  if (comms::SENDABLE([RX, TX] { WRITES(RX, TX, false); }) && !WRITES(RX, TX, true)) return;
   if (MSGERROR) comms::WRTERROR_BLANKED(24);
   BLANK_PROGRESS();
 }

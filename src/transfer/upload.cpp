@@ -46,7 +46,6 @@ void GETDAT(std::uint8_t I) {
   crt::GotoXY(1, 25);
   crt::Write(" Uploading Configuration ");
   MSGERROR = false;
-  RECEIVER[I]->TAG_FIELD = "";
   for (ReceiverReading reading : RECEIVER_READINGS) {
     reading(I);
     if (BREAKOUT) return;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <istream>
 #include <optional>
@@ -101,8 +102,10 @@ byte SELECTION(byte NO, byte SELECT, byte ESC);
 std::string SELECTION_STRING(byte NO, byte SELECT, byte ESC);
 // One-line text field on row 3 of the current window; S on Escape.
 std::string GETNAME(std::string_view S);
-// Number field (RNG 0: -99999..99999, 3 decimals; 1: 0..255, whole).
-double GETNUM(double CURRENTVAL, int RNG);
+// Number field (RNG 0: -99999..99999, 3 decimals; 1: 0..255, whole). An
+// entry that `acceptable`, when given, refuses is answered like one out of
+// range.
+double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable = {});
 // value with the given decimals, right-aligned to at least width characters
 // (independent of the locale).
 std::string FIXSTR(double value, int width, int decimals);

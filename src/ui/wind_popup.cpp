@@ -157,7 +157,7 @@ std::string GETNAME(std::string_view S) {
   return text;
 }
 
-double GETNUM(double CURRENTVAL, int RNG) {
+double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
   const double lowest = whole ? 0 : -99999, highest = whole ? 255 : 99999;
@@ -189,7 +189,7 @@ double GETNUM(double CURRENTVAL, int RNG) {
     }
     if (globals::ESCAPE) break;
     const std::optional<double> v = parse_number(TXT[1].view());
-    if (v && *v >= lowest && *v <= highest) {
+    if (v && *v >= lowest && *v <= highest && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }

@@ -137,5 +137,24 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   EXPECT_EQ(DISP[1][5], "  510.0000");
 }
 
+// An entry giving a gain the link cannot carry is refused; Escape keeps the
+// old value. Row 3 is the signal full scale, row 4 the output zero.
+TEST_F(Calculator, EntriesGivingAGainTheLinkCannotCarryAreRefused) {
+  for (auto [gain, row, refused] : {std::tuple{1000.0, 3, "0.00001"}, {0.001, 4, "-99999"}}) {
+    ch().SCALE_GAIN = gain;  // output full scale 100 x gain
+    user.down();
+    if (row == 4) {
+      enter_value("0.000001");  // gain 0.1 / 0.000001
+      user.down();
+    }
+    enter_value(refused);
+    user.escape();
+    user.escape();
+    run(calc::CALCSCALES);
+    EXPECT_TRUE(user.was_shown(" Error- Try again")) << row;
+    EXPECT_NEAR(ch().SCALE_GAIN, row == 4 ? 1e5 : gain, 1e-6) << row;
+  }
+}
+
 }  // namespace
 }  // namespace edit_test

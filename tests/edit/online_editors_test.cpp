@@ -121,7 +121,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   sim.faults.only_command = SET_SCALES;
   user.type("7");
   user.enter();
-  run(chconf::OPZERO);
+  run([] { chconf::OPZERO(); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
   EXPECT_EQ(crt::Screen().text(5, 23, 15), " Param Overange");

@@ -1,5 +1,9 @@
 // The request frame, reply judging, retries, error texts and the number
 // helpers, against the simulator core in virtual time.
+#include <cmath>
+#include <functional>
+#include <limits>
+
 #include "link/link_private.h"
 #include "link_fixture.h"
 
@@ -68,13 +72,13 @@ TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
   const char* texts[] = {" Protocol Error", " Wrong Parameters", " Tx/Ch Invalid",
                          " Param Overange", " Tx Error",         " Context Error",
                          " Unknown Error",  " Write Disabled"};
-  for (int code = 0; code <= 8; ++code) {
+  for (int code = 0; code <= 9; ++code) {
     MSGERROR = false;
     ERRMSG = "before";
     rx.faults.refuse = code;
     READ_LINEREJ(0);
     EXPECT_TRUE(MSGERROR);
-    EXPECT_EQ(ERRMSG, code <= 7 ? texts[code] : "before") << code;
+    EXPECT_EQ(ERRMSG, code <= 7 ? texts[code] : " Refused code " + std::to_string(code)) << code;
   }
 }
 
@@ -251,12 +255,44 @@ TEST(Iostr, ThreeDecimalsInTenCharacters) {
   EXPECT_EQ(IOSTR(123456789.5), "123456789.500");
 }
 
-TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharacters) {
-  RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 123456789.5;
+TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
+  RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
   SET_ALARMS(0, 1, 4);
   ASSERT_EQ(requests(), 1u);
-  EXPECT_EQ(rx.requests()[0].params, "14   -60.000\r123456789.\r");
-  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM, 123456789);
+  EXPECT_EQ(rx.requests()[0].params, "14   -60.000\r12345678.5\r");
+  EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM, 12345678.5);
+}
+
+TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  for (auto [x, carried] : std::initializer_list<std::pair<double, bool>>{
+           {-99999.999, true}, {999999.9994, true}, {1e6, true}, {12345678.5, true},
+           {1234567.891, false}, {123456789.5, false}, {1e10, false}, {12345678901.5, false},
+           {std::nan(""), false}, {inf, false}, {-inf, false}})
+    EXPECT_EQ(CARRIES(x), carried) << x;
+}
+
+// A value its request cannot carry: nothing goes out, the operation fails.
+TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
+  const RECIEVER_DATA sound = RX();
+  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[2];
+  const std::function<void()> cases[] = {
+      [&] { ch.HIGH_ALARM = 12345678901.5, SET_ALARMS(0, 1, 2); },
+      [&] { ch.THC_DRIVE = 211, SET_INPTYPE(0, 1, 2); },  // ETX
+      [&] { RX().DATA_FORMAT = 208, SET_DATAFMT(0); },    // wraps to 00h
+      [&] { RX().TAG_FIELD = "A\x01", SET_TAG(0); }};
+  for (const auto& send : cases) {
+    RX() = sound;
+    MSGERROR = false;
+    send();
+    EXPECT_TRUE(MSGERROR);
+    EXPECT_EQ(ERRMSG, " Param Overange");
+  }
+  EXPECT_EQ(requests(), 0u);
+  MSGERROR = false;
+  ch.INPUT_TYPE = 207;  // the last code whose digit stays a byte
+  SET_INPTYPE(0, 1, 2);
+  EXPECT_EQ(frame(0)[7], '\xFF');
 }
 
 TEST(Decimal, SignDigitsPointAndExponent) {

@@ -122,6 +122,15 @@ TEST_F(CopyTest, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
   EXPECT_TRUE(completed);
 }
 
+TEST_F(CopyTest, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
+  ONLINE = true;
+  RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
+  copy_3_to_tx2_ch5();
+  EXPECT_TRUE(rx.requests().empty());
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_TRUE(completed);
+}
+
 TEST_F(CopyTest, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
   ONLINE = false;
   term.down();   // (1, 3) source channel

@@ -115,6 +115,27 @@ TEST_F(Download, EscapeDuringAChannelEndsTheDownloadAtOnce) {
   EXPECT_EQ(shown("  ABORTED"), 1);
 }
 
+// One value the link cannot carry stops the download before its first frame;
+// one in a transmitter the download does not write does not.
+TEST_F(Download, AValueTheLinkCannotCarryStopsItBeforeTheFirstFrame) {
+  RX().NO_OF_TX = 2;
+  const RECIEVER_DATA sound = RX();
+  const std::function<void(RECIEVER_DATA&)> damages[] = {
+      [](RECIEVER_DATA& r) { r.TAG_FIELD = "TAB\tTAB"; },
+      [](RECIEVER_DATA& r) { r.TRANSMITTER[2].CHANNEL[16].HIGH_ALARM = 12345678901.5; },
+      [](RECIEVER_DATA& r) { r.TRANSMITTER[3].CHANNEL[1].SCALE_GAIN = 1e10; }};
+  for (const auto& damage : damages) {
+    RX() = sound;
+    damage(RX());
+    rx.clear_requests();
+    errors.clear();
+    download::DOWNLOAD();
+    const bool written = &damage == &damages[2];
+    EXPECT_EQ(rx.requests().size(), written ? 7u + 2 * 49 : 0u);
+    EXPECT_EQ(shown(" Param Overange"), written ? 0 : 2);
+  }
+}
+
 using Signoff = TransferTest;
 
 TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {

@@ -66,7 +66,7 @@ TEST_F(Upload, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   RX().TAG_FIELD = "OLD TAG";
   upload::UPLOAD();
   EXPECT_EQ(rx.requests().size(), 1u);  // the tag request, not repeated
-  EXPECT_EQ(RX().TAG_FIELD, "");
+  EXPECT_EQ(RX().TAG_FIELD, "OLD TAG");
   EXPECT_TRUE(BREAKOUT);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
@@ -119,6 +119,16 @@ TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
   // Nothing follows the abandoned exchange; the progress text stays.
   EXPECT_LE(rx.requests().size(), 11u + 1 + 5);
   EXPECT_EQ(crt::Screen().text(1, 25, 29), progress_text(1, 2));
+}
+
+TEST_F(Upload, AnUnreadableScalingIsADataErrorAtTheEnd) {
+  rx.faults.bad_numbers = true;
+  rx.faults.only_command = 35;
+  RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN = 7;
+  upload::UPLOAD();
+  EXPECT_EQ(rx.requests().size(), 11u + 1 + 1);  // nothing after the first scaling
+  EXPECT_EQ(shown(" Data Error"), 1);
+  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN, 7);
 }
 
 TEST_F(Upload, AFailedReceiverReadingSkipsEveryTransmitter) {
