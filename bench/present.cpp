@@ -2,6 +2,11 @@
 // pseudo-terminal: a full 80 x 25 repaint of a menu screen against moving
 // the menu highlight (one line changed, and the two lines of a cursor move).
 // Counts what the terminal emulator would receive (read from the master).
+//
+// "ratio" compares those bytes with what a terminal needs at the least: the
+// UTF-8 bytes of the changed cells, and per run of changed cells (adjacent
+// in one row, one attribute) one cursor move to its start and one SGR that
+// sets both its colours, e.g. ESC[6;22H and ESC[97;45m.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -9,9 +14,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "ui/cp437.h"
 #include "ui/ncurses_terminal.h"
 #include "ui/screen_model.h"
 
@@ -32,21 +39,35 @@ class Bench {
     ws.ws_col = 80;
     if (openpty(&master_, &slave_, nullptr, nullptr, &ws) != 0) throw std::runtime_error("openpty");
     setenv("LC_ALL", "C.UTF-8", 1);
-    terminal_ = crt::NcursesTerminal::Open(
-        {fdopen(dup(slave_), "w"), fdopen(dup(slave_), "r"), "xterm-256color"});
+    out_ = fdopen(dup(slave_), "w");
+    in_ = fdopen(dup(slave_), "r");
+    terminal_ = crt::NcursesTerminal::Open({out_, in_, "xterm-256color"});
     if (!terminal_) throw std::runtime_error("no terminal");
     terminal_->cursor_visible(false);
-    drain();
+    mark();
   }
+  ~Bench() {
+    terminal_.reset();
+    std::fclose(out_);
+    std::fclose(in_);
+    close(master_);
+    close(slave_);
+  }
+  Bench(const Bench&) = delete;
+  Bench& operator=(const Bench&) = delete;
 
   // Presents and returns the number of bytes the terminal received.
   std::size_t present(crt::ScreenModel& m) {
     terminal_->present(m);
+    return mark();
+  }
+
+ private:
+  std::size_t mark() {
     [[maybe_unused]] const ssize_t w = ::write(slave_, MARK.data(), MARK.size());
     return drain();
   }
 
- private:
   std::size_t drain() {
     std::string got;
     char buf[8192];
@@ -54,7 +75,7 @@ class Bench {
       const std::size_t end = got.find(MARK);
       if (end != std::string::npos) return end;
       pollfd p{master_, POLLIN, 0};
-      if (poll(&p, 1, 1000) <= 0) return got.size();  // nothing marked: set-up output
+      if (poll(&p, 1, 1000) <= 0) return got.size();
       const ssize_t n = ::read(master_, buf, sizeof buf);
       if (n <= 0) return got.size();
       got.append(buf, static_cast<std::size_t>(n));
@@ -62,12 +83,46 @@ class Bench {
   }
 
   int master_ = -1, slave_ = -1;
+  std::FILE* out_ = nullptr;
+  std::FILE* in_ = nullptr;
   std::unique_ptr<crt::NcursesTerminal> terminal_;
 };
 
-Bench& bench() {
-  static Bench b;
-  return b;
+std::size_t utf8_bytes(std::uint8_t c) {
+  const char32_t u = cp437::UNICODE[c];
+  return u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+}
+
+// The least a terminal needs to go from before (a cleared screen when
+// absent) to after; see the top of the file.
+std::size_t reference_bytes(const std::optional<crt::ScreenModel>& before, const crt::ScreenModel& after) {
+  std::size_t bytes = 0;
+  for (int row = 1; row <= crt::ROWS; ++row) {
+    bool in_run = false;
+    for (int col = 1; col <= crt::COLS; ++col) {
+      const crt::Cell c = after.cell(col, row);
+      if (before && before->cell(col, row) == c) {
+        in_run = false;
+        continue;
+      }
+      if (!in_run || after.cell(col - 1, row).attr != c.attr) {
+        const std::string move = "\x1b[" + std::to_string(row) + ";" + std::to_string(col) + "H";
+        // Every colour code has two digits (30-37, 90-97, 40-47).
+        const std::string sgr = std::string("\x1b[") + ((c.attr & 0x80) ? "5;" : "") + "97;47m";
+        bytes += (in_run ? 0 : move.size()) + sgr.size();
+        in_run = true;
+      }
+      bytes += utf8_bytes(c.ch);
+    }
+  }
+  return bytes;
+}
+
+void report(benchmark::State& state, std::size_t bytes, std::size_t reference) {
+  const double n = static_cast<double>(state.iterations());
+  state.counters["bytes"] = static_cast<double>(bytes) / n;
+  state.counters["reference"] = static_cast<double>(reference) / n;
+  state.counters["ratio"] = static_cast<double>(bytes) / static_cast<double>(reference);
 }
 
 void frame(crt::ScreenModel& m, int left, int top, int right, int bottom, const char* box) {
@@ -127,65 +182,74 @@ crt::ScreenModel menu_screen() {
   return m;
 }
 
-std::size_t full_repaint_bytes() {
-  crt::ScreenModel blank;
-  bench().present(blank);
-  crt::ScreenModel screen = menu_screen();
-  return bench().present(screen);
+// The first screen of a freshly opened terminal (a resize repaints alike).
+void BM_FirstScreen(benchmark::State& state) {
+  const crt::ScreenModel screen = menu_screen();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    Bench bench;
+    crt::ScreenModel m = screen;
+    bytes += bench.present(m);
+  }
+  report(state, bytes, reference_bytes(std::nullopt, screen) * state.iterations());
 }
 
+// From a blank screen to the menu screen.
 void BM_FullRepaint(benchmark::State& state) {
+  Bench bench;
+  const crt::ScreenModel blank, screen = menu_screen();
   std::size_t bytes = 0;
-  for (auto _ : state) bytes += full_repaint_bytes();
-  state.counters["bytes"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
+  for (auto _ : state) {
+    crt::ScreenModel m = blank;
+    bench.present(m);
+    m = screen;
+    bytes += bench.present(m);
+  }
+  report(state, bytes, reference_bytes(blank, screen) * state.iterations());
 }
 
-// Moves between the first menu line highlighted and not: one line changes.
-void BM_OneMenuLine(benchmark::State& state) {
-  const double full = static_cast<double>(full_repaint_bytes());
+// Moves between the first menu line highlighted and not (one line changes),
+// or the menu cursor down and back up (two lines change).
+void menu_moves(benchmark::State& state, bool cursor) {
+  Bench bench;
   crt::ScreenModel m = menu_screen();
-  bench().present(m);
-  std::size_t bytes = 0;
+  const double full = static_cast<double>(bench.present(m));
+  std::size_t bytes = 0, reference = 0;
+  int at = 0;
   bool on = true;
   for (auto _ : state) {
-    on = !on;
-    menu_line(m, 0, on);
-    bytes += bench().present(m);
+    const crt::ScreenModel before = m;
+    if (cursor) {
+      menu_line(m, at, false);
+      at = 1 - at;
+      menu_line(m, at, true);
+    } else {
+      on = !on;
+      menu_line(m, 0, on);
+    }
+    bytes += bench.present(m);
+    reference += reference_bytes(before, m);
   }
-  const double per = static_cast<double>(bytes) / static_cast<double>(state.iterations());
-  state.counters["bytes"] = per;
-  state.counters["pct_of_full"] = 100.0 * per / full;
+  report(state, bytes, reference);
+  state.counters["pct_of_full"] = 100.0 * state.counters["bytes"] / full;
 }
 
-// The menu cursor moving down and back up: two lines change.
-void BM_MenuCursorMove(benchmark::State& state) {
-  const double full = static_cast<double>(full_repaint_bytes());
-  crt::ScreenModel m = menu_screen();
-  bench().present(m);
-  std::size_t bytes = 0;
-  int at = 0;
-  for (auto _ : state) {
-    menu_line(m, at, false);
-    at = 1 - at;
-    menu_line(m, at, true);
-    bytes += bench().present(m);
-  }
-  const double per = static_cast<double>(bytes) / static_cast<double>(state.iterations());
-  state.counters["bytes"] = per;
-  state.counters["pct_of_full"] = 100.0 * per / full;
-}
+void BM_OneMenuLine(benchmark::State& state) { menu_moves(state, false); }
+void BM_MenuCursorMove(benchmark::State& state) { menu_moves(state, true); }
 
 void BM_NothingChanged(benchmark::State& state) {
+  Bench bench;
   crt::ScreenModel m = menu_screen();
-  bench().present(m);
+  bench.present(m);
   std::size_t bytes = 0;
   for (auto _ : state) {
     m.mark_all_dirty();
-    bytes += bench().present(m);
+    bytes += bench.present(m);
   }
   state.counters["bytes"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
 }
 
+BENCHMARK(BM_FirstScreen);
 BENCHMARK(BM_FullRepaint);
 BENCHMARK(BM_OneMenuLine);
 BENCHMARK(BM_MenuCursorMove);

@@ -272,6 +272,7 @@ struct NcursesTerminal::Impl {
   struct Look {
     attr_t attr;
     short pair;
+    bool hidden;  // the glyph shows as a blank
   };
   std::array<Glyph, 256> glyphs{};
   std::array<Look, 256> looks{};
@@ -296,34 +297,43 @@ struct NcursesTerminal::Impl {
   void read_input();
 };
 
+// Pair 0 stays the terminal's own colours: ncurses clears with it, which is
+// one short sequence on any terminal, and ends each update with it. Every
+// cell is drawn with a pair that names both its colours, so the picture
+// never shows the terminal's defaults.
 void NcursesTerminal::Impl::setup_colours() {
   if (has_colors() && start_color() != ERR) {
-    if (::COLORS >= 16 && ::COLOR_PAIRS >= 128)
+    use_default_colors();
+    if (::COLORS >= 16 && ::COLOR_PAIRS > 128)
       colours = 16;
     else if (::COLORS >= 8 && ::COLOR_PAIRS >= 64)
       colours = 8;
   }
-  if (colours) {
-    // Pair bg * colours + fg; pair 0 is black on black.
-    assume_default_colors(COLOR_BLACK, COLOR_BLACK);
-    for (int bg = 0; bg < 8; ++bg)
-      for (int fg = 0; fg < colours; ++fg)
-        if (bg || fg) init_pair(static_cast<short>(bg * colours + fg), curses_colour(fg), curses_colour(bg));
-  }
+  // With 8 colours the 63 pairs there are leave none for black on black.
+  const auto pair_of = [this](int fg, int bg) {
+    return static_cast<short>(colours == 16 ? 1 + bg * 16 + fg : bg * 8 + fg);
+  };
+  for (int bg = 0; bg < 8 && colours; ++bg)
+    for (int fg = 0; fg < colours; ++fg)
+      if (pair_of(fg, bg) > 0) init_pair(pair_of(fg, bg), curses_colour(fg), curses_colour(bg));
   for (int a = 0; a < 256; ++a) {
     const int fg = a & 0x0F, bg = (a >> 4) & 7;
-    attr_t attr = (a & 0x80) ? A_BLINK : A_NORMAL;
-    short pair = 0;
+    Look& l = looks[a];
+    l = {(a & 0x80) ? A_BLINK : A_NORMAL, 0, false};
     if (colours == 16) {
-      pair = static_cast<short>(bg * 16 + fg);
+      l.pair = pair_of(fg, bg);
+    } else if (colours == 8 && bg == 0 && (fg & 7) == 0) {
+      // Light grey on black: black text as blanks, dark grey dimmed.
+      l.pair = pair_of(7, 0);
+      l.attr |= (fg & 8) ? A_DIM : A_NORMAL;
+      l.hidden = (fg & 8) == 0;
     } else {
-      if (fg & 8) attr |= A_BOLD;
+      if (fg & 8) l.attr |= A_BOLD;
       if (colours == 8)
-        pair = static_cast<short>(bg * 8 + (fg & 7));
+        l.pair = pair_of(fg & 7, bg);
       else if (bg)
-        attr |= A_REVERSE;
+        l.attr |= A_REVERSE;
     }
-    looks[a] = {attr, pair};
   }
 }
 
@@ -402,12 +412,10 @@ bool NcursesTerminal::Impl::service() {
 }
 
 void NcursesTerminal::Impl::show_notice() {
-  werase(stdscr);
-  wattr_set(stdscr, looks[0x07].attr, looks[0x07].pair, nullptr);
+  werase(stdscr);  // in the terminal's own colours, like the text
   const std::string text = "Please enlarge this terminal to at least 80 x 25 (now " +
                            std::to_string(::COLS) + " x " + std::to_string(::LINES) + ").";
   mvwaddnstr(stdscr, 0, 0, text.c_str(), -1);
-  wattr_set(stdscr, A_NORMAL, 0, nullptr);
   wnoutrefresh(stdscr);
   doupdate();
   notice_up = true;
@@ -431,8 +439,8 @@ void NcursesTerminal::Impl::draw(ScreenModel& m) {
       const Cell c = m.cell(col, row);
       const Glyph& g = glyphs[c.ch];
       const Look& l = looks[c.attr];
-      const wchar_t text[2] = {g.wc, 0};
-      setcchar(&line[col - 1], text, g.attr | l.attr, l.pair, nullptr);
+      const wchar_t text[2] = {l.hidden ? L' ' : g.wc, 0};
+      setcchar(&line[col - 1], text, (l.hidden ? A_NORMAL : g.attr) | l.attr, l.pair, nullptr);
     }
     mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), crt::COLS);
   }

@@ -2,6 +2,7 @@
 // number formatters and the message boxes. Everything works on the shared
 // TXT table and reports Escape through globals::ESCAPE; callers redraw the
 // menu afterwards, so nothing here restores what it covered.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -60,12 +61,32 @@ void show_line(byte line, bool highlighted) {
 
 }  // namespace
 
+// Every double has a finite decimal expansion, at most 1074 digits after
+// the point. Written out in full, the first dropped digit alone decides:
+// 5 or more rounds the magnitude up, which sends exact halves away from zero.
 std::string FIXSTR(double value, int width, int decimals) {
-  char buf[400];
-  const auto [end, ec] =
-      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  int exponent = 0;
+  std::frexp(value, &exponent);
+  const int digits = std::isfinite(value) ? std::max(std::clamp(53 - exponent, 0, 1074), decimals + 1) : decimals;
+  char buf[1500];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
   if (ec != std::errc()) return pad_left("?", width);
-  return pad_left(std::string(buf, end), width);
+  std::string s(buf, end);
+  const std::size_t point = s.find('.');
+  if (point == std::string::npos) return pad_left(s, width);  // infinite or not a number
+  bool up = s[point + 1 + static_cast<std::size_t>(decimals)] >= '5';
+  s.resize(decimals ? point + 1 + static_cast<std::size_t>(decimals) : point);
+  for (std::size_t i = s.size(); up; --i) {
+    if (i == 0 || s[i - 1] == '-') {
+      s.insert(i, 1, '1');
+      break;
+    }
+    if (s[i - 1] == '.') continue;
+    up = s[i - 1] == '9';
+    s[i - 1] = up ? '0' : static_cast<char>(s[i - 1] + 1);
+  }
+  if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+  return pad_left(s, width);
 }
 
 void DRAWWINDOW(byte X, byte Y, byte NO) {
@@ -164,7 +185,7 @@ double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acc
   globals::ESCAPE = false;
   int k = 4;
   crt::CURSORON();
-  TXT[1] = "   " + (whole ? FIXSTR(std::nearbyint(CURRENTVAL), 3, 0) : FIXSTR(CURRENTVAL, 10, 3));
+  TXT[1] = "   " + (whole ? FIXSTR(CURRENTVAL, 3, 0) : FIXSTR(CURRENTVAL, 10, 3));
   TXT[2] = "";
   double result = CURRENTVAL;
   for (;;) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <sstream>
 
 #include "support/pty.h"
 #include "ui/crt.h"
@@ -70,6 +71,63 @@ TEST_F(RealTerminal, Utf8GlyphsAndSixteenColours) {
   EXPECT_NE(screen.find("╔═╗ °C Ω √"), std::string::npos);
   EXPECT_NE(screen.find("\x1b[93m\x1b[44m"), std::string::npos);  // yellow on blue
   EXPECT_NE(screen.find("5m\x1b[31m\x1b[44malarm"), std::string::npos);  // blinking red
+}
+
+// What of the terminal's output relies on the terminal's own colours: a
+// character or an erase of cells made while SGR left a colour at its
+// default, or a clear of the whole screen made in a colour.
+std::string default_colour_uses(std::string_view out) {
+  std::string uses;
+  bool fg = false, bg = false;  // named by the last SGR codes
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (out[i] != '\x1b') {
+      if (static_cast<unsigned char>(out[i]) >= ' ' && !(fg && bg)) uses += out[i];
+      continue;
+    }
+    if (out.substr(i + 1, 1) != "[") {
+      i += out.substr(i + 1, 1) == "(" ? 2 : 1;  // a character set, a keypad mode
+      continue;
+    }
+    const std::size_t end = out.find_first_not_of("0123456789;?", i + 2);
+    const std::string params(out.substr(i + 2, end - i - 2));
+    i = end;
+    if (out[end] == 'J' && params == "2") {
+      if (fg || bg) uses += "<clear in colour>";
+    } else if ((out[end] == 'J' || out[end] == 'X' || out[end] == 'K') && !(fg && bg)) {
+      uses += "<erase>";
+    } else if (out[end] == 'm') {
+      std::istringstream codes(params.empty() ? "0" : params);
+      for (std::string code; std::getline(codes, code, ';');) {
+        const int n = code.empty() ? 0 : std::stoi(code);
+        fg = n != 0 && n != 39 && (fg || (n >= 30 && n <= 37) || (n >= 90 && n <= 97));
+        bg = n != 0 && n != 49 && (bg || (n >= 40 && n <= 47) || (n >= 100 && n <= 107));
+      }
+    }
+  }
+  return uses;
+}
+
+TEST_F(RealTerminal, EveryCellNamesItsColoursOnTheFirstScreenAndAfterAResize) {
+  const struct {
+    const char* term;
+    const char* locale;
+    std::string black_on_black;  // how a black word on black shows
+  } cases[] = {{"xterm-256color", "C.UTF-8", "\x1b[30m\x1b[40munseen"}, {"xterm", "C", "\x1b[37m\x1b[40m      \x1b"}};
+  for (const auto& c : cases) {
+    open(c.term, c.locale);
+    draw_sample();
+    model.TextBackground(0);
+    model.TextColor(0);
+    model.Write("unseen");
+    terminal->present(model);
+    const std::string first = pty.read();
+    EXPECT_EQ(default_colour_uses(first), "") << c.term;
+    EXPECT_NE(first.find(c.black_on_black), std::string::npos) << c.term;
+    raise(SIGWINCH);
+    terminal->present(model);
+    EXPECT_EQ(default_colour_uses(pty.read()), "") << c.term;
+    terminal.reset();
+  }
 }
 
 TEST_F(RealTerminal, TakesOnlyTheCharacterSetFromTheLocale) {

@@ -208,6 +208,24 @@ TEST_F(Popup, StgAndFstr) {
   EXPECT_EQ(FSTR(-1234567.25, 3), "-1234567.2500");
 }
 
+// Rounded on the decimal value the double holds: 2.5, 0.125, 0.03125 and
+// 1e15 + 0.5 are exact halves; 1.005, 2.675 and 0.00015 are held just below.
+TEST(Fixstr, RoundsExactHalvesAwayFromZeroAndNeverShowsMinusZero) {
+  const struct {
+    double value;
+    int width, decimals;
+    const char* want;
+  } cases[] = {
+      {2.5, 1, 0, "3"},          {-2.5, 1, 0, "-3"},         {0.5, 3, 0, "  1"},
+      {-99.5, 1, 0, "-100"},     {0.125, 1, 2, "0.13"},      {-0.125, 1, 2, "-0.13"},
+      {0.03125, 10, 4, "    0.0313"}, {1e15 + 0.5, 1, 0, "1000000000000001"},
+      {1.005, 1, 2, "1.00"},     {2.675, 1, 2, "2.67"},      {0.00015, 1, 4, "0.0001"},
+      {-0.0, 10, 4, "    0.0000"}, {-0.00004, 1, 4, "0.0000"}, {-0.4, 1, 0, "0"},
+      {5e-324, 1, 0, "0"},       {1e22, 1, 1, "10000000000000000000000.0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FIXSTR(c.value, c.width, c.decimals), c.want) << c.value;
+}
+
 TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
   globals::ERRBAR = 4;
   term.type("k");
