@@ -3,10 +3,17 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <exception>
+#include <tuple>
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
+#include "support/pty.h"
+#include "ui/ncurses_terminal.h"
 
 using namespace globals;
 
@@ -119,6 +126,79 @@ TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
   }
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
+}
+
+TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
+  ASSERT_TRUE(disk::WRITE_PAIR("kept", CONFIG_DATA{}, record("old pair")));
+  const auto old_rxd = bytes_of("kept.rxd");
+  std::filesystem::remove("kept.gdt");
+  for (const char* base : {"kept", "none"}) {
+    std::filesystem::create_directory(std::string(base) + ".gdt");
+    EXPECT_FALSE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("new pair")));
+  }
+  EXPECT_EQ(bytes_of("kept.rxd"), old_rxd);
+  EXPECT_EQ(std::filesystem::hard_link_count("kept.rxd"), 1u);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"kept.gdt", "kept.rxd", "none.gdt"}));
+}
+
+TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
+  std::filesystem::create_directory("store");
+  for (const char* base : {"plant", "store/real"})
+    ASSERT_TRUE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("old pair")));
+  std::filesystem::remove("plant.rxd");
+  std::filesystem::create_symlink("store/next.rxd", "plant.rxd");  // a chain, relative to store/
+  std::filesystem::create_symlink("real.rxd", "store/next.rxd");
+  const char* replaced[2] = {"plant.gdt", "store/real.rxd"};
+  ::chmod(replaced[0], 0604);
+  ::chmod(replaced[1], 0640);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(replaced[1], 65534, 65534), 0);
+  }
+  struct stat before[2] {}, after[2] {};
+  for (int i : {0, 1}) ::stat(replaced[i], &before[i]);
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+  for (int i : {0, 1}) {
+    ::stat(replaced[i], &after[i]);
+    EXPECT_EQ(std::tie(after[i].st_mode, after[i].st_uid, after[i].st_gid),
+              std::tie(before[i].st_mode, before[i].st_uid, before[i].st_gid)) << replaced[i];
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink("plant.rxd"));
+  RECIEVER_DATA r;
+  ASSERT_TRUE(disk::READ_RXD_FILE("store/real.rxd", r));
+  EXPECT_EQ(r.TAG_FIELD, "new pair");
+  const std::filesystem::directory_iterator store("store");
+  EXPECT_EQ(std::distance(begin(store), end(store)), 3);  // no temporaries
+}
+
+// How the child below ends while its save is cut short: a signal, or exit
+// (0) or terminate (-1).
+volatile sig_atomic_t g_way_out = 0;
+
+TEST_F(Pair, NoTemporaryOutlivesTheProgram) {
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0, -1}) {
+    testpty::Pty pty;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const rlimit no_core{0, 0}, small{1000, RLIM_INFINITY};
+      ::setrlimit(RLIMIT_CORE, &no_core);
+      auto t = crt::NcursesTerminal::Open({fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm"});
+      g_way_out = way;
+      // The disk fills up while the ".rxd" is written; the program ends there.
+      ::signal(SIGXFSZ, [](int) {
+        if (g_way_out > 0) ::raise(g_way_out);
+        g_way_out ? std::terminate() : std::exit(0);
+      });
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair"));
+      _exit(99);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : 100 + WEXITSTATUS(status),
+              way > 0 ? way : way ? SIGABRT : 100);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"})) << way;
+  }
 }
 
 TEST_F(Pair, SingleRxdFileForTheSimulator) {
