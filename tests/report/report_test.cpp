@@ -297,13 +297,16 @@ TEST_F(ReportOutput, PrinterOpensOnlyAnExistingCharacterDevice) {
 }
 
 TEST_F(ReportOutput, SpoolerOutputNeverReachesTheScreen) {
-  const int screen = ::open("screen", O_WRONLY | O_CREAT | O_CLOEXEC, 0600), saved[2] = {::dup(1), ::dup(2)};
+  const int screen = ::open("screen", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  const int saved[2] = {::dup(1), ::dup(2)};
   for (int fd : {1, 2}) ::dup2(screen, fd);
-  for (const char* spooler : {"|echo queued; echo offline >&2; cat > spooled.txt", "|no-such-spooler"}) {
+  for (const char* spooler :
+       {"|echo queued; echo offline >&2; cat > spooled.txt", "|no-such-spooler"}) {
     ::setenv("KDV578_LPT3", spooler, 1);
     hardc::PRINT("LPT3", "spooled");
   }
   for (int fd : {1, 2}) ::dup2(saved[fd - 1], fd);
+  for (int fd : {screen, saved[0], saved[1]}) ::close(fd);
   ::unsetenv("KDV578_LPT3");
   EXPECT_EQ(bytes_of("spooled.txt").size(), 7u);
   EXPECT_EQ(bytes_of("screen").size(), 0u);
