@@ -39,8 +39,14 @@ std::vector<std::string> saved_configurations() {
   return names;
 }
 
-std::string right_aligned(std::string_view s, std::size_t width) {
-  return std::string(width > s.size() ? width - s.size() : 0, ' ').append(s);
+// A name as its column of the listing shows it: right-aligned, cut to the
+// column, control characters as "?", so no name can move the cursor.
+std::string listed(std::string name) {
+  constexpr std::size_t COLUMN = 17;
+  std::replace_if(
+      name.begin(), name.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, '?');
+  name.resize(std::min(name.size(), COLUMN));
+  return std::string(COLUMN - name.size(), ' ').append(name);
 }
 
 }  // namespace
@@ -92,7 +98,7 @@ void DIRECTORY() {
   crt::GotoXY(1, 1);
   int shown = 0, lines = 0;
   for (const std::string& name : saved_configurations()) {
-    crt::Write(right_aligned(name, 17));
+    crt::Write(listed(name));
     if (++shown % 3 != 0) continue;
     crt::WriteLn();
     if (++lines % 6 != 0) continue;

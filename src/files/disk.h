@@ -38,10 +38,15 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx)
 
 // The pair base + ".gdt" and base + ".rxd". Writing goes to temporaries in
 // the same directory, which replace the old pair only when both are
-// complete; on failure the old pair is left as it was. Reading takes both
-// files whole and changes the records only when both are good.
+// complete; on any failure the old pair is left as it was. A replaced file
+// keeps its permission bits (and owner and group where the process may set
+// them); a symbolic link is written through to its target. Reading takes
+// both files whole and changes the records only when both are good.
 bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
                 const globals::RECIEVER_DATA& rx);
+// Unlinks the temporaries of a save in progress. Async-signal-safe: the
+// terminal calls it on every way out it restores the screen on.
+void REMOVE_TEMPORARIES() noexcept;
 bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECIEVER_DATA& rx);
 // One ".rxd" file by its path (the simulator starts from one).
 bool READ_RXD_FILE(const std::string& path, globals::RECIEVER_DATA& rx);

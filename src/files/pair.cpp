@@ -1,13 +1,18 @@
-// The configuration file pair on disk. A save never destroys a good pair:
-// both images go to temporaries beside the targets, are flushed, and only
-// then renamed over the old files. A load reads both files before it
-// touches the records.
+// The configuration file pair on disk. A save never leaves a mixed pair:
+// both images go to temporaries beside the files they replace, are flushed,
+// and only then renamed over the old files, the old ".rxd" kept aside until
+// the ".gdt" is in place too. A load reads both files before it touches the
+// records.
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -16,6 +21,87 @@
 namespace disk {
 
 namespace {
+
+// A name the save may create and must not leave behind, as a signal handler
+// can see it: the path is complete before `live` is set.
+struct CleanupSlot {
+  char path[PATH_MAX]{};
+  std::atomic<bool> live{false};
+};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Signal-safe cleanup state: the temporaries of a save in progress (the two
+// new images and the old ".rxd" set aside), for REMOVE_TEMPORARIES.
+CleanupSlot g_cleanup[3];
+
+// A temporary file name beside `target`, held in a cleanup slot while the
+// object lives and unlinked when it goes, unless kept.
+class Temporary {
+ public:
+  explicit Temporary(const std::string& target) {
+    static std::atomic<unsigned> serial{0};
+    const std::string name =
+        target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    for (CleanupSlot& s : g_cleanup) {
+      if (s.live.load() || name.size() >= sizeof s.path) continue;
+      std::memcpy(s.path, name.c_str(), name.size() + 1);
+      s.live.store(true);
+      slot_ = &s;
+      return;
+    }
+  }
+  ~Temporary() {
+    if (!slot_) return;
+    ::unlink(slot_->path);
+    slot_->live.store(false);
+  }
+  Temporary(const Temporary&) = delete;
+  Temporary& operator=(const Temporary&) = delete;
+
+  // False when no slot was free or the name is too long: nothing may be
+  // created under it then.
+  bool usable() const { return slot_ != nullptr; }
+  const char* path() const { return slot_->path; }
+  // The name now belongs to a file that stays.
+  void keep() {
+    slot_->live.store(false);
+    slot_ = nullptr;
+  }
+
+ private:
+  CleanupSlot* slot_ = nullptr;
+};
+
+// Blocks every signal that can be blocked while it lives, so a handler never
+// finds the pair half replaced.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t all;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &old_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t old_{};
+};
+
+// The file a save to `path` replaces: a symbolic link is followed to its
+// target (which need not exist yet), so the link stays a link. Nothing for
+// a loop of links.
+std::optional<std::string> replaced_file(std::filesystem::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) return path.string();
+    const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec) return std::nullopt;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return std::nullopt;
+}
 
 bool write_all(int fd, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
@@ -28,22 +114,52 @@ bool write_all(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
-// Writes the bytes to a new file named after target; returns its name, or
-// nothing (and no file left behind) on failure.
-std::optional<std::string> write_temporary(const std::string& target,
-                                           std::span<const std::uint8_t> bytes) {
-  static std::atomic<unsigned> serial{0};
-  const std::string name =
-      target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return std::nullopt;
-  bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    ::unlink(name.c_str());
-    return std::nullopt;
+// Writes the bytes to the temporary, with the owner, group and permission
+// bits of the file it will replace when there is one (the owner and group
+// as far as the process may set them).
+bool write_temporary(const Temporary& tmp, const std::string& target,
+                     std::span<const std::uint8_t> bytes) {
+  if (!tmp.usable()) return false;
+  const int fd = ::open(tmp.path(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = write_all(fd, bytes);
+  struct stat old {};
+  if (ok && ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    // Owner first: a change of owner clears the set-user-ID bits.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      [[maybe_unused]] const int group_only = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    }
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
   }
-  return name;
+  ok = ok && ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
+// Puts both new files in place, or neither. The old ".rxd" is linked (or,
+// where links are refused, renamed) aside first and renamed back when the
+// ".gdt" cannot be replaced; a ".rxd" that is not a regular file is never
+// moved.
+bool replace_pair(Temporary& gdt_new, const std::string& gdt, Temporary& rxd_new,
+                  const std::string& rxd, Temporary& rxd_old) {
+  struct stat st {};
+  const bool had_rxd = ::lstat(rxd.c_str(), &st) == 0;
+  if (had_rxd && (!S_ISREG(st.st_mode) || !rxd_old.usable() ||
+                  (::link(rxd.c_str(), rxd_old.path()) != 0 &&
+                   ::rename(rxd.c_str(), rxd_old.path()) != 0)))
+    return false;
+  if (::rename(rxd_new.path(), rxd.c_str()) == 0) {
+    rxd_new.keep();
+    if (::rename(gdt_new.path(), gdt.c_str()) == 0) {
+      gdt_new.keep();
+      return true;
+    }
+    if (!had_rxd) ::unlink(rxd.c_str());
+  }
+  // Renaming a second link of the same file onto the first changes nothing;
+  // the set-aside name then goes with the Temporary. Should the old file not
+  // come back, its set-aside copy stays.
+  if (had_rxd && ::rename(rxd_old.path(), rxd.c_str()) != 0) rxd_old.keep();
+  return false;
 }
 
 // Exactly `size` bytes from the start of a regular file, or nothing when the
@@ -71,19 +187,20 @@ std::optional<std::vector<std::uint8_t>> read_record(const std::string& path, st
 
 bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
                 const globals::RECIEVER_DATA& rx) {
-  const std::string gdt = std::string(base) + ".gdt";
-  const std::string rxd = std::string(base) + ".rxd";
-  const GDT_IMAGE gdt_bytes = ENCODE_GDT(flags);
-  const RXD_IMAGE rxd_bytes = ENCODE_RXD(rx);
-  const auto gdt_tmp = write_temporary(gdt, gdt_bytes);
-  const auto rxd_tmp = gdt_tmp ? write_temporary(rxd, rxd_bytes) : std::nullopt;
-  bool ok = gdt_tmp && rxd_tmp && ::rename(rxd_tmp->c_str(), rxd.c_str()) == 0 &&
-            ::rename(gdt_tmp->c_str(), gdt.c_str()) == 0;
-  if (!ok) {
-    if (gdt_tmp) ::unlink(gdt_tmp->c_str());
-    if (rxd_tmp) ::unlink(rxd_tmp->c_str());
-  }
-  return ok;
+  const auto gdt = replaced_file(std::string(base) + ".gdt");
+  const auto rxd = replaced_file(std::string(base) + ".rxd");
+  if (!gdt || !rxd) return false;
+  Temporary gdt_new(*gdt), rxd_new(*rxd), rxd_old(*rxd);
+  if (!write_temporary(gdt_new, *gdt, ENCODE_GDT(flags)) ||
+      !write_temporary(rxd_new, *rxd, ENCODE_RXD(rx)))
+    return false;
+  const SignalsHeld held;
+  return replace_pair(gdt_new, *gdt, rxd_new, *rxd, rxd_old);
+}
+
+void REMOVE_TEMPORARIES() noexcept {
+  for (CleanupSlot& s : g_cleanup)
+    if (s.live.load()) ::unlink(s.path);
 }
 
 bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECIEVER_DATA& rx) {

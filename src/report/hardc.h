@@ -37,7 +37,9 @@ std::string REPORT_TEXT(int r, DATE today);
 // /dev/lpN (N = 0..2); any other name is a file path, "\" read as "/".
 std::string DESTINATION(std::string_view name);
 // Writes text to a destination name; false when it cannot be opened or the
-// text does not all reach it.
+// text does not all reach it. A printer opens only an existing character
+// device (a spooler command's own output is discarded); any other name is a
+// file, created or truncated.
 bool PRINT(std::string_view name, std::string_view text);
 
 }  // namespace hardc

@@ -1,5 +1,7 @@
 // The report text and its way to a printer or a file.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -133,17 +135,43 @@ std::string REPORT_TEXT(int r, DATE today) {
   return out;
 }
 
+namespace {
+
+// 1..3 for "LPT1".."LPT3" in any case, otherwise 0.
+int printer_number(std::string_view name) {
+  if (name.size() != 4 || name[3] < '1' || name[3] > '3') return 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "LPT"[i]) return 0;
+  return name[3] - '0';
+}
+
+// A printer device: only an existing character device is opened, so a
+// missing printer never becomes a file (nothing is created or truncated).
+std::FILE* open_device(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return nullptr;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) ? ::fdopen(fd, "w") : nullptr;
+  if (!f) ::close(fd);
+  return f;
+}
+
+// A spooler command fed on its standard input. Its own output and error
+// output are discarded: they would land on the program's screen.
+std::FILE* open_spooler(std::string_view command) {
+  return ::popen(("exec >/dev/null 2>&1\n" + std::string(command)).c_str(), "w");
+}
+
+}  // namespace
+
 std::string DESTINATION(std::string_view name) {
-  std::string upper(name);
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  if (upper.size() == 4 && upper.starts_with("LPT") && upper[3] >= '1' && upper[3] <= '3') {
-    const std::string n(1, static_cast<char>(upper[3] - 1));
-    if (const char* chosen = std::getenv(("KDV578_LPT" + std::string(1, upper[3])).c_str()))
-      return chosen;
+  if (const int n = printer_number(name)) {
+    if (const char* chosen = std::getenv(("KDV578_LPT" + std::to_string(n)).c_str())) return chosen;
+    const std::string unit = std::to_string(n - 1);
     struct stat st {};
-    const std::string usb = "/dev/usb/lp" + n;
-    return ::stat(usb.c_str(), &st) == 0 ? usb : "/dev/lp" + n;
+    const std::string usb = "/dev/usb/lp" + unit;
+    return ::stat(usb.c_str(), &st) == 0 ? usb : "/dev/lp" + unit;
   }
   std::string path(name);
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -152,10 +180,13 @@ std::string DESTINATION(std::string_view name) {
 
 bool PRINT(std::string_view name, std::string_view text) {
   const std::string dest = DESTINATION(name);
-  const bool spooler = dest.starts_with("|");
+  const bool printer = printer_number(name) != 0;
+  const bool spooler = printer && dest.starts_with("|");
   // A spooler that ends early must fail the report, not kill the program.
   const auto old_pipe = std::signal(SIGPIPE, SIG_IGN);
-  std::FILE* f = spooler ? ::popen(dest.c_str() + 1, "w") : std::fopen(dest.c_str(), "w");
+  std::FILE* f = spooler   ? open_spooler(std::string_view(dest).substr(1))
+                 : printer ? open_device(dest)
+                           : std::fopen(dest.c_str(), "w");
   bool ok = f != nullptr;
   if (f) {
     ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();

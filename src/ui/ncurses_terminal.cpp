@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "files/disk.h"
 #include "ui/cp437.h"
 #include "ui/key_decoder.h"
 
@@ -146,19 +147,25 @@ void on_stop(int sig) {
 }
 
 // Terminating and fatal signals: restore, then let the signal end the
-// process as it would have (SA_RESETHAND put the default action back).
+// process as it would have (SA_RESETHAND put the default action back). A
+// save cut short leaves no temporary file on any of these ways out.
 void on_fatal(int sig) {
+  disk::REMOVE_TEMPORARIES();
   leave_screen();
   raise(sig);
 }
 
 void on_terminate() {
+  disk::REMOVE_TEMPORARIES();
   leave_screen();
   if (g_previous_terminate) g_previous_terminate();
   std::abort();
 }
 
-void on_exit() { leave_screen(); }
+void on_exit() {
+  disk::REMOVE_TEMPORARIES();
+  leave_screen();
+}
 
 constexpr int FATAL_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGSEGV,
                                  SIGBUS,  SIGFPE, SIGILL, SIGTRAP, SIGSYS};

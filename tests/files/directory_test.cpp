@@ -52,6 +52,21 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
   EXPECT_EQ(row(15, 10, 13), "No More Files");
 }
 
+TEST_F(Directory, OddNamesStayInTheirColumns) {
+  const std::string NAMES[][2] = {{"a\ab.gdt", "a?b.gdt"},       {"b\nc.gdt", "b?c.gdt"},
+                                  {"d\r\x1b\x7f.gdt", "d???.gdt"}, {"f\bg.gdt", "f?g.gdt"},
+                                  {std::string(40, 'l') + ".gdt", std::string(17, 'l')}};
+  std::string expected;
+  for (const auto& [name, shown] : NAMES) {
+    touch(name);
+    expected += std::string(17 - shown.size(), ' ') + shown;
+  }
+  disk::DIRECTORY();
+  EXPECT_EQ(row(9, 10, 51) + row(10, 10, 34), expected);
+  EXPECT_EQ(row(11, 10, 13), "No More Files");
+  EXPECT_EQ(term.bells, 0);
+}
+
 TEST_F(Directory, LongTitleStaysOnItsRow) {
   NAME = std::string(100, 'n');
   disk::DIRECTORY();

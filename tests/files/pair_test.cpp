@@ -3,10 +3,15 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <exception>
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
+#include "support/pty.h"
+#include "ui/ncurses_terminal.h"
 
 using namespace globals;
 
@@ -119,6 +124,70 @@ TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
   }
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
+}
+
+TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
+  ASSERT_TRUE(disk::WRITE_PAIR("kept", CONFIG_DATA{}, record("old pair")));
+  const auto old_rxd = bytes_of("kept.rxd");
+  std::filesystem::remove("kept.gdt");
+  for (const char* base : {"kept", "none"}) {
+    std::filesystem::create_directory(std::string(base) + ".gdt");
+    EXPECT_FALSE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("new pair")));
+  }
+  EXPECT_EQ(bytes_of("kept.rxd"), old_rxd);
+  EXPECT_EQ(std::filesystem::hard_link_count("kept.rxd"), 1u);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"kept.gdt", "kept.rxd", "none.gdt"}));
+}
+
+TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
+  std::filesystem::create_directory("store");
+  for (const char* base : {"plant", "store/real"})
+    ASSERT_TRUE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("old pair")));
+  std::filesystem::remove("plant.rxd");
+  std::filesystem::create_symlink("store/next.rxd", "plant.rxd");  // a chain, relative to store/
+  std::filesystem::create_symlink("real.rxd", "store/next.rxd");
+  const std::pair<const char*, int> REPLACED[] = {{"plant.gdt", 0604}, {"store/real.rxd", 0640}};
+  for (auto [path, mode] : REPLACED) ::chmod(path, static_cast<mode_t>(mode));
+  const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+  ASSERT_EQ(::chown("store/real.rxd", owner, static_cast<gid_t>(-1)), 0);
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+  for (auto [path, mode] : REPLACED)
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
+  struct stat st {};
+  ::stat("store/real.rxd", &st);
+  EXPECT_EQ(st.st_uid, owner);
+  EXPECT_TRUE(std::filesystem::is_symlink("plant.rxd"));
+  RECIEVER_DATA r;
+  ASSERT_TRUE(disk::READ_RXD_FILE("store/real.rxd", r));
+  EXPECT_EQ(r.TAG_FIELD, "new pair");
+}
+
+// How the child below ends while its save is cut short: a signal, or
+// terminate (0).
+volatile sig_atomic_t g_way_out = 0;
+
+TEST_F(Pair, NoTemporaryOutlivesTheProgram) {
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0}) {
+    testpty::Pty pty;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const rlimit no_core{0, 0}, small{1000, RLIM_INFINITY};
+      ::setrlimit(RLIMIT_CORE, &no_core);
+      auto t = crt::NcursesTerminal::Open(
+          {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm"});
+      g_way_out = way;
+      // The disk fills up while the ".rxd" is written; the program ends there.
+      ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair"));
+      _exit(99);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(WTERMSIG(status), way ? way : SIGABRT);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"})) << way;
+  }
 }
 
 TEST_F(Pair, SingleRxdFileForTheSimulator) {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "files/scratch_dir.h"
 #include "report/hardc.h"
+#include "support/pty.h"
 
 using namespace globals;
 
@@ -266,8 +270,6 @@ TEST_F(ReportOutput, FilesPrintersAndSpoolers) {
   ::setenv("KDV578_LPT2", "printer2.txt", 1);
   ::setenv("KDV578_LPT3", "|cat > spooled.txt", 1);
   EXPECT_EQ(hardc::DESTINATION("lpt2"), "printer2.txt");
-  EXPECT_TRUE(hardc::PRINT("LPT2", "to the printer"));
-  EXPECT_EQ(bytes_of("printer2.txt").size(), 14u);
   EXPECT_TRUE(hardc::PRINT("LPT3", "spooled"));
   EXPECT_EQ(bytes_of("spooled.txt").size(), 7u);
   ::setenv("KDV578_LPT3", "|exit 3", 1);
@@ -277,6 +279,37 @@ TEST_F(ReportOutput, FilesPrintersAndSpoolers) {
   const std::string lpt1 = hardc::DESTINATION("LPT1");
   EXPECT_TRUE(lpt1 == "/dev/usb/lp0" || lpt1 == "/dev/lp0") << lpt1;
   EXPECT_EQ(hardc::DESTINATION("LPT4"), "LPT4");
+}
+
+TEST_F(ReportOutput, PrinterOpensOnlyAnExistingCharacterDevice) {
+  write_bytes("printer.txt", {'o', 'l', 'd'});
+  std::filesystem::create_directory("folder");
+  testpty::Pty printer;  // stands in for the printer
+  const std::string device = ::ttyname(printer.slave());
+  for (const char* path : {"printer.txt", "absent", "folder", device.c_str()}) {
+    ::setenv("KDV578_LPT1", path, 1);
+    EXPECT_EQ(hardc::PRINT("lpt1", "report"), path == device) << path;
+  }
+  ::unsetenv("KDV578_LPT1");
+  EXPECT_EQ(printer.read(), "report");
+  EXPECT_EQ(bytes_of("printer.txt").size(), 3u);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "printer.txt"}));
+}
+
+TEST_F(ReportOutput, SpoolerOutputNeverReachesTheScreen) {
+  const int screen = ::open("screen", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  const int saved[2] = {::dup(1), ::dup(2)};
+  for (int fd : {1, 2}) ::dup2(screen, fd);
+  for (const char* spooler :
+       {"|echo queued; echo offline >&2; cat > spooled.txt", "|no-such-spooler"}) {
+    ::setenv("KDV578_LPT3", spooler, 1);
+    hardc::PRINT("LPT3", "spooled");
+  }
+  for (int fd : {1, 2}) ::dup2(saved[fd - 1], fd);
+  for (int fd : {screen, saved[0], saved[1]}) ::close(fd);
+  ::unsetenv("KDV578_LPT3");
+  EXPECT_EQ(bytes_of("spooled.txt").size(), 7u);
+  EXPECT_EQ(bytes_of("screen").size(), 0u);
 }
 
 }  // namespace
