@@ -58,7 +58,7 @@ class ScreenFile : public std::streambuf {
   }
 
   int fd_;
-  char buffer_[4096];
+  char buffer_[4096]{};
 };
 
 // Lines of a text file, numbered from 1; a DOS line end loses its CR. Only
