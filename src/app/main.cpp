@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +13,15 @@ int main(int argc, char** argv) {
   globals::ARGUMENTS.assign(argv + 1, argv + argc);
   project1::RUNAPPLICATION(argc > 0 ? argv[0] : "kdv578");
 
+  // Keys are read from standard input: without a terminal there nothing can
+  // be typed (and a closed one would be reused by the next descriptor opened).
+  if (!isatty(STDIN_FILENO)) {
+    const bool closed = errno == EBADF;
+    std::fflush(stdout);  // after the usage line, if any
+    std::fprintf(stderr, "kdv578: standard input is %s; run kdv578 from a terminal\n",
+                 closed ? "closed" : "not a terminal");
+    return 1;
+  }
   const auto terminal = crt::NcursesTerminal::Open();
   if (!terminal) {
     const char* term = std::getenv("TERM");

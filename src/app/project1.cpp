@@ -140,10 +140,13 @@ void RUNAPPLICATION(std::string_view argv0) {
 void STARTUP() {
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
+  // Each text is shown before the step it announces, which may take a while.
   crt::WriteLn("Loading......");
+  crt::Present();
   comms::CLEARPORT();
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
+  crt::Present();
   comms::COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();

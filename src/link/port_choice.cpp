@@ -13,10 +13,6 @@ using namespace globals;
 
 namespace {
 
-// The part of the system's port list not yet split into names. A variable of
-// its own, so the scan cannot disturb any other text.
-Text<50> WORKING;
-
 // The highest number of lines a choice window can show within the screen.
 constexpr int MAX_LIST_LINES = 19;
 
@@ -36,26 +32,22 @@ void COMPORTSCAN() {
   CLEARPORT();
   NO_OF_PORTS = 0;
   SELECTED_PORT_NAME.clear();
-  WORKING = "";
-  WORKING = GETSERIALPORTNAMES();
+  // The whole list, however long: a stable name such as a /dev/serial/by-id
+  // path is some 60 characters on its own.
+  const std::string list = GETSERIALPORTNAMES();
+  std::string_view rest = list;
   int count = 0;
-  if (!WORKING.empty()) {
+  if (!rest.empty()) {
     std::size_t p;
     do {
-      const std::string_view rest = WORKING.view();
       p = rest.find(',');
-      if (p != std::string_view::npos) {
-        COM_PORT_NAME[count + 1] = rest.substr(0, p);
-        WORKING = std::string(rest.substr(p + 1));
-      } else {
-        COM_PORT_NAME[count + 1] = rest;
-      }
+      COM_PORT_NAME[count + 1] = rest.substr(0, p);
+      if (p != std::string_view::npos) rest.remove_prefix(p + 1);
       ++count;
-      // Only empty names between commas can give more than 40; they are cut.
     } while (p != std::string_view::npos && !PORT_SELECTION && count < COM_PORT_NAME.high);
   }
   NO_OF_PORTS = static_cast<byte>(count);
-  if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1].str();
+  if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1];
 }
 
 void COMPORT1() {
@@ -69,23 +61,16 @@ void COMPORT1() {
   // not offered.
   const int lines = std::min<int>(NO_OF_PORTS, MAX_LIST_LINES);
   for (int i = 1; i <= lines; ++i) {
-    const std::string_view name = COM_PORT_NAME[i].view();
+    const std::string& name = COM_PORT_NAME[i];
     // Seven blanks on each side; a long name gives up leading blanks so that
-    // the whole name stays on its 19-character line.
+    // as much of it as fits stays on its 19-character line.
     const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
-    wind::TXT[i] = std::string(lead, ' ') + std::string(name) + std::string(7, ' ');
+    wind::TXT[i] = std::string(lead, ' ') + name + std::string(7, ' ');
   }
   wind::DRAWWINDOW(30, std::min(15, 21 - lines), lines);
-  SELECTED_PORT_NAME = wind::SELECTION_STRING(lines, 1, 1);
-  // A name longer than its line is shown cut: open the whole name the cut
-  // line stands for, not the cut text.
-  for (int i = 1; i <= lines; ++i) {
-    const std::string_view name = COM_PORT_NAME[i].view();
-    if (name.size() > 19 && name.substr(0, 19) == SELECTED_PORT_NAME) {
-      SELECTED_PORT_NAME = name;
-      break;
-    }
-  }
+  // The chosen line's own name, whole: lines that show the same 19
+  // characters (all /dev/serial/by-id names begin alike) are different ports.
+  SELECTED_PORT_NAME = COM_PORT_NAME[wind::SELECTION(lines, 1, 1)];
   INIT_COMPORT(SELECTED_PORT_NAME);
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }

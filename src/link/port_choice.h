@@ -8,7 +8,7 @@ namespace comms {
 // Empties all 40 entries of the port list.
 void CLEARPORT();
 // Rebuilds COM_PORT_NAME, NO_OF_PORTS and SELECTED_PORT_NAME from the
-// system's port list (at most 50 characters of it, at most 40 names).
+// system's port list (whole names, at most 40 of them).
 void COMPORTSCAN();
 // The port choice window (main menu command): rescans, lets the user pick a
 // port and opens it.

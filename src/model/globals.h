@@ -112,7 +112,7 @@ inline byte PORT = 1;
 inline bool ONLINE = false;
 inline bool ESCAPE = false;
 inline bool PORT_SELECTION = false;
-inline Indexed<Text<50>, 1, 40> COM_PORT_NAME{};
+inline Indexed<std::string, 1, 40> COM_PORT_NAME{};  // whole names, however long
 inline byte NO_OF_PORTS = 0;
 inline std::string SELECTED_PORT_NAME;
 inline Indexed<Text<19>, 1, 100> MESSAGE{};

@@ -11,7 +11,7 @@ using PortScan = MenuTest;
 
 std::vector<std::string> names() {
   std::vector<std::string> n;
-  for (int i = 1; i <= NO_OF_PORTS; ++i) n.push_back(COM_PORT_NAME[i].str());
+  for (int i = 1; i <= NO_OF_PORTS; ++i) n.emplace_back(COM_PORT_NAME[i]);
   return n;
 }
 
@@ -24,11 +24,15 @@ TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   EXPECT_FALSE(PORT_SELECTION);
 }
 
-TEST_F(PortScan, OnlyTheFirstFiftyCharactersAreSplit) {
+// Stable names of two USB adapters: alike in their first 40 characters.
+const std::string BY_ID_A = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1ABC-if00-port0";
+const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ-if00-port0";
+
+TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
   comms::COMPORTSCAN();
   EXPECT_EQ(names(), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
-                                               "EEEEEEEE", "FFFFF"}));
+                                               "EEEEEEEE", "FFFFFFFF", "GGGGGGGG"}));
 }
 
 TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
@@ -97,13 +101,29 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   EXPECT_EQ(SELECTED_PORT_NAME, "/dev/pts/123456");
 }
 
-TEST_F(PortWindow, ANameLongerThanItsLineOpensWhole) {
-  offer_ports("ttyS0,/dev/serial/by-id/usb-ADAPTER");
-  term.down();
-  term.enter();
-  comms::COMPORT1();
+TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
+  const std::string list = "ttyS0," + BY_ID_A + "," + BY_ID_B;
+  const struct {
+    std::string ports;
+    int downs;  // line chosen: 1 + downs
+    std::string opened;
+  } cases[] = {
+      {"ttyS0,ttyS1,ttyS2,ttyS3,ttyUSB0,ttyUSB1,ttyACM0,ttyACM1,ttyAMA0", 8, "ttyAMA0"},
+      {"COM1,,COM3", 1, ""},
+      {list, 0, "ttyS0"},
+      {list, 1, BY_ID_A},
+      {list, 2, BY_ID_B},
+  };
+  for (const auto& c : cases) {
+    offer_ports(c.ports.c_str());
+    for (int i = 0; i < c.downs; ++i) term.down();
+    term.enter();
+    comms::COMPORT1();
+    EXPECT_EQ(SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
+  }
+  // The two adapters' lines look alike.
   EXPECT_EQ(at(30, 18, 19), "/dev/serial/by-id/u");
-  EXPECT_EQ(SELECTED_PORT_NAME, "/dev/serial/by-id/usb-ADAPTER");
+  EXPECT_EQ(at(30, 19, 19), "/dev/serial/by-id/u");
 }
 
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {

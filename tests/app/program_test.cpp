@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "support/pty.h"
@@ -41,6 +42,26 @@ TEST(Program, HelpPrintsTheFullPathAndStartUpGoesOn) {
   const std::string usage = "Usage: " + std::filesystem::canonical(PROGRAM).string() + " -h\r\n";
   ASSERT_EQ(run.output.substr(0, usage.size()), usage);
   expect_full_startup(run, usage.size());
+}
+
+TEST(Program, WithoutATerminalOnStandardInputItSaysSoAndEnds) {
+  const struct {
+    const char* input;
+    const char* said;
+  } cases[] = {{"</dev/null", "not a terminal"}, {"<&-", "closed"}};
+  for (const auto& c : cases) {
+    // Standard error alone is read; the time limit only guards against a hang.
+    const std::string command =
+        "cd " KDV578_BINARY_DIR " && TERM=xterm timeout 5 ./kdv578 " + std::string(c.input) + " 2>&1 >/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string said;
+    char buf[256];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) said.append(buf, n);
+    const int status = pclose(pipe);
+    EXPECT_EQ(said, "kdv578: standard input is " + std::string(c.said) + "; run kdv578 from a terminal\n");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.input << ": status " << status;
+  }
 }
 
 }  // namespace

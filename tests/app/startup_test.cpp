@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "model/globals.h"
 #include "ui/crt.h"
@@ -82,6 +84,14 @@ class Startup : public ::testing::Test {
 };
 
 TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
+  // What the terminal was shown, rows 1 and 2, and whether the ports had
+  // been scanned by then.
+  std::vector<std::string> shown;
+  globals::NO_OF_PORTS = 9;
+  term.on_wait = [&] {
+    const crt::ScreenModel& s = crt::Screen();
+    shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(globals::NO_OF_PORTS));
+  };
   try {
     start(std::filesystem::temp_directory_path(), "COM1,COM3");
     FAIL() << "start-up went on without the screen files";
@@ -97,6 +107,9 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   // The ports were scanned before the files were looked for.
   EXPECT_EQ(globals::NO_OF_PORTS, 2);
   EXPECT_EQ(globals::SELECTED_PORT_NAME, "COM1");
+  const std::string blank(38, ' ');
+  EXPECT_EQ(shown, (std::vector<std::string>{"Loading......|" + blank + "|9",
+                                             "Loading......|Serial Port Scanning is In-Progress...|9"}));
 }
 
 TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {

@@ -26,9 +26,9 @@ gzip -dc "$prefix/share/man/man1/kdv578.1.gz" | cmp -s - "$src/doc/kdv578.1" ||
   fail "share/man/man1/kdv578.1.gz differs or is missing"
 
 # Runs the installed launcher with -h in directory $1 (further arguments set
-# the environment). With no input the program ends at its first key read
-# (the time limit only guards against a hang); by then it must have printed
-# its usage line and loaded its screen files.
+# the environment). Without a terminal on standard input the program prints
+# its usage line and ends before it takes the screen or loads its screen
+# files (the time limit only guards against a hang).
 run_in() {
   dir=$1; shift
   (cd "$dir" && env -u KDV578_HOME TERM=xterm "$@" timeout -k 2 3 "$launcher" -h </dev/null >"$tmp/out" 2>&1) || true

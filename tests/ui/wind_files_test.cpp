@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +94,35 @@ TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
   EXPECT_EQ(globals::MESSAGE[2], "two");
   EXPECT_TRUE(globals::MESSAGE[3].empty());
   EXPECT_TRUE(globals::MESSAGE[100].empty());
+}
+
+// A first line of 64 MB, then "second"; notes the most memory the process
+// holds while the lines are read.
+struct LongFirstLine : std::streambuf {
+  static std::size_t resident() {
+    std::size_t size = 0, pages = 0;
+    std::ifstream("/proc/self/statm") >> size >> pages;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  }
+  int_type underflow() override {
+    peak = std::max(peak, resident());
+    std::string& s = chunks-- > 0 ? x : tail;
+    if (chunks < -1) return traits_type::eof();
+    setg(s.data(), s.data(), s.data() + s.size());
+    return traits_type::to_int_type(s[0]);
+  }
+  std::string x = std::string(1 << 20, 'x'), tail = "\nsecond\n";
+  int chunks = 64;
+  std::size_t start = resident(), peak = start;
+};
+
+TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
+  LongFirstLine line;
+  std::istream in(&line);
+  READ_MESSAGES(in);
+  EXPECT_EQ(globals::MESSAGE[1], std::string(19, 'x'));
+  EXPECT_EQ(globals::MESSAGE[2], "second");
+  EXPECT_LT(line.peak - line.start, 16u << 20);
 }
 
 TEST(Screens, OneColumnOfThreeRowsTakesSeventeenLines) {
@@ -190,6 +224,35 @@ TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
   put("mess578.scn", "first\n");
   EXPECT_EQ(initwind_exit(), "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
   EXPECT_EQ(globals::MESSAGE[1], "first");
+}
+
+TEST_F(ScreenFiles, ADirectoryFifoOrDeviceIsNotFound) {
+  const struct {
+    const char* file;
+    std::string text;
+    const char* message;
+  } files[] = {{"mess578.scn", std::string(200, '\n'), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n"},
+               {"conf578.scn", ten_screens(), "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n"}};
+  for (const auto& f : files) {
+    for (const std::string kind : {"directory", "fifo", "device"}) {
+      for (const auto& g : files) put(g.file, g.text);
+      const fs::path path = dir / f.file;
+      fs::remove(path);
+      int writer = -1;
+      if (kind == "directory") fs::create_directory(path);
+      if (kind == "device") fs::create_symlink("/dev/null", path);
+      if (kind == "fifo") {
+        // Held open with the whole text in it: a loader that read it anyway
+        // would neither block nor fail.
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        writer = open(path.c_str(), O_RDWR | O_NONBLOCK);
+        ASSERT_EQ(write(writer, f.text.data(), f.text.size()), static_cast<ssize_t>(f.text.size()));
+      }
+      EXPECT_EQ(initwind_exit(), f.message) << f.file << " as a " << kind;
+      if (writer >= 0) close(writer);
+      fs::remove_all(path);
+    }
+  }
 }
 
 TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
