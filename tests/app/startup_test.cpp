@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "model/globals.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
@@ -54,7 +55,7 @@ TEST(Options, OptionsThatTakeArguments) {
 
 // Runs the start-up sequence in dir with the given port list until the
 // key script is used up or the program ends.
-class Startup : public ::testing::Test {
+class Startup : public FreshProcess {
  protected:
   void SetUp() override {
     old_dir_ = std::filesystem::current_path();
@@ -65,11 +66,7 @@ class Startup : public ::testing::Test {
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
-    crt::Window(1, 1, crt::COLS, crt::ROWS);  // a blank screen for the next test
-    crt::TextBackground(0);
-    crt::ClrScr();
     crt::Install(nullptr);
-    globals::ARGUMENTS.clear();
   }
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);

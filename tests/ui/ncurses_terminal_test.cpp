@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 
+#include "support/fresh_process.h"
 #include "support/pty.h"
 #include "ui/crt.h"
 
@@ -25,7 +26,7 @@ using testpty::Pty;
 constexpr std::string_view LEAVE_ALT_SCREEN = "\x1b[?1049l";
 constexpr std::string_view ALT_RESTORED = "\x1b[?1036r";
 
-class RealTerminal : public ::testing::Test {
+class RealTerminal : public FreshProcess {
  protected:
   void TearDown() override {
     terminal.reset();
