@@ -6,8 +6,8 @@
 #   libexec/kdv578/kdv578      the program
 #   bin/kdv578-sim             the receiver simulator
 #   share/kdv578/*.scn         the screen definition files
-#   share/man/man1/kdv578.1.gz the manual page
-#   share/doc/kdv578/          README.md
+#   share/man/man1/kdv578.1.gz, kdv578-sim.1.gz  the manual pages
+#   share/doc/kdv578/          README.md, copyright, changelog.gz
 
 include(GNUInstallDirs)
 
@@ -29,25 +29,43 @@ file(RELATIVE_PATH KDV578_LAUNCHER_TO_DATA ${CMAKE_INSTALL_FULL_BINDIR}
 configure_file(${CMAKE_CURRENT_LIST_DIR}/kdv578.sh.in ${CMAKE_CURRENT_BINARY_DIR}/launcher/kdv578 @ONLY)
 install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/launcher/kdv578 DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# Manual pages are shipped compressed (gzip -n: no time stamp, so the package
-# builds reproducibly).
-set(KDV578_MAN_GZ ${CMAKE_CURRENT_BINARY_DIR}/doc/kdv578.1.gz)
-add_custom_command(OUTPUT ${KDV578_MAN_GZ}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/doc
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/doc/kdv578.1 > ${KDV578_MAN_GZ}
-  DEPENDS ${PROJECT_SOURCE_DIR}/doc/kdv578.1
-  VERBATIM)
-add_custom_target(kdv578_man ALL DEPENDS ${KDV578_MAN_GZ})
-install(FILES ${KDV578_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Manual pages and the changelog are shipped compressed (gzip -n: no time
+# stamp, so the package builds reproducibly). A package version without a
+# revision (4.10) makes a native package, whose Debian changelog is
+# changelog.gz.
+set(KDV578_GZ_DIR ${CMAKE_CURRENT_BINARY_DIR}/doc)
+file(MAKE_DIRECTORY ${KDV578_GZ_DIR})
+set(KDV578_GZ_FILES)
+foreach(source doc/kdv578.1 doc/kdv578-sim.1 packaging/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${KDV578_GZ_DIR}/${name}.gz
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/${source} > ${KDV578_GZ_DIR}/${name}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+    VERBATIM)
+  list(APPEND KDV578_GZ_FILES ${KDV578_GZ_DIR}/${name}.gz)
+endforeach()
+add_custom_target(kdv578_docs ALL DEPENDS ${KDV578_GZ_FILES})
+install(FILES ${KDV578_GZ_DIR}/kdv578.1.gz ${KDV578_GZ_DIR}/kdv578-sim.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+              ${KDV578_GZ_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # cpack (in build/) makes kdv578_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kdv578)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration console for KDV 578 Modbus multiplexers")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Full-screen terminal program with which a commissioning engineer configures a KDV 578 receiver and its field transmitters over an RS-232 line: upload, edit, download, copy, save and load configurations, print a report, watch live readings. Includes a receiver simulator (kdv578-sim).")
+# The extended description, in lines of at most 80 characters.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "A full-screen, keyboard-driven terminal program with which a commissioning"
+  "engineer configures and checks a KDV 578 Modbus multiplexer (the receiver)"
+  "and up to four field transmitters over one RS-232 line: upload, edit online"
+  "or offline, download, copy, save and load configuration files, print a"
+  "configuration report, watch live readings and read diagnostics."
+  ""
+  "Includes a receiver simulator on a pseudo-terminal (kdv578-sim), to try the"
+  "console and test against faults without hardware.")
 set(CPACK_PACKAGE_CONTACT "KDV 578 console maintainers <kdv578@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -114,6 +114,9 @@ std::string GETSERIALPORTNAMES(const std::string& sysfs_root = "/sys/class/tty")
 
 // ---- Framing and exchange ---------------------------------------------------
 
+// Closes the port and clears the buffers and results of the last exchange,
+// as at process start; the installed port factory stays.
+void RESET_STATE();
 // Frees the previous port object, makes a new one, connects it to the name
 // and configures 9600 8N1 without flow control.
 void INIT_COMPORT(std::string_view name);

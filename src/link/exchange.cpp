@@ -81,6 +81,14 @@ void SetPortFactory(PortFactory factory) {
   port_factory = std::move(factory);
 }
 
+void RESET_STATE() {
+  SERIAL1.reset();
+  RXMSG = {};
+  PARRAY = {};
+  MSGLENGTH = 0;
+  TIMEOUT = false;
+}
+
 std::uint8_t REPLY(int i) {
   if (i < 0 || i > MSGLENGTH || i >= static_cast<int>(RXMSG.size())) return 0;
   return RXMSG[static_cast<std::size_t>(i)];

@@ -7,6 +7,19 @@ namespace globals {
 
 namespace {
 
+// The current receiver record, made by INITCOMMS.
+std::unique_ptr<RECIEVER_DATA> record;
+
+void set_colours(bool mono) {
+  if (mono) {
+    BACK = 0, BARTEXT = 0, ERRBAR = 0, MENU = 0, GRAPHBACK = 0, NORMFILL = 0;
+    ALARMFILL = 15, MENUTEXT = 15, MAINTEXT = 14;
+  } else {
+    BACK = 1, BARTEXT = 4, ERRBAR = 4, MENU = 5, GRAPHBACK = 1, NORMFILL = 9;
+    ALARMFILL = 4, MENUTEXT = 15, MAINTEXT = 15;
+  }
+}
+
 NAME_TABLE make_table(std::initializer_list<std::string_view> names) {
   NAME_TABLE t{};
   int i = 1;
@@ -138,14 +151,7 @@ void INITRX(int r, byte type) {
 void INITCOMMS() {
   OLDVALS = false;
   HHT = false;
-  const bool mono = !ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw");
-  if (mono) {
-    BACK = 0, BARTEXT = 0, ERRBAR = 0, MENU = 0, GRAPHBACK = 0, NORMFILL = 0;
-    ALARMFILL = 15, MENUTEXT = 15, MAINTEXT = 14;
-  } else {
-    BACK = 1, BARTEXT = 4, ERRBAR = 4, MENU = 5, GRAPHBACK = 1, NORMFILL = 9;
-    ALARMFILL = 4, MENUTEXT = 15, MAINTEXT = 15;
-  }
+  set_colours(!ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw"));
   std::error_code ec;
   PATH = std::filesystem::current_path(ec).string();
   NAME = PATH;
@@ -157,12 +163,33 @@ void INITCOMMS() {
   CHNO = 1;
   HHT = false;
   // The record lives until exit; a second call (tests) starts from a fresh one.
-  static std::unique_ptr<RECIEVER_DATA> record;
   record = std::make_unique<RECIEVER_DATA>();
   RECEIVER[0] = record.get();
   INITRX(0, 1);
   RECEIVER_PRESENT[0] = false;
   GLOBDAT.RXCONFIG[0] = true;
+}
+
+void RESET_STATE() {
+  record.reset();
+  RECEIVER[0] = RECEIVER[1] = nullptr;
+  RECEIVER_PRESENT = {};
+  GLOBDAT = {};
+  RECNO = 0;
+  TXNO = 1;
+  CHNO = 1;
+  MSGERROR = BREAKOUT = OLDVALS = HHT = false;
+  ERRMSG = "";
+  PORT = 1;
+  ONLINE = ESCAPE = PORT_SELECTION = false;
+  COM_PORT_NAME = {};
+  NO_OF_PORTS = 0;
+  SELECTED_PORT_NAME = {};
+  MESSAGE = {};
+  PATH = "";
+  NAME = "";
+  set_colours(false);
+  ARGUMENTS = {};
 }
 
 }  // namespace globals

@@ -137,6 +137,9 @@ inline std::vector<std::string> ARGUMENTS;
 inline RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
 
 void INITCOMMS();
+// Puts every variable above back to its value at process start (no receiver
+// record, empty message table and port list): tests start from here.
+void RESET_STATE();
 void INITRX(int r, byte type);
 void INIT_TX(int r, int t, byte type);
 // The same on any record (the receiver simulator keeps one of its own).

@@ -23,6 +23,11 @@ void Install(Terminal* t) {
 
 Terminal* Installed() { return terminal; }
 
+void ResetState() {
+  model = ScreenModel{};
+  keys.clear();
+}
+
 ScreenModel& Screen() { return model; }
 
 void Present() {

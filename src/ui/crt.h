@@ -26,6 +26,9 @@ inline constexpr std::uint8_t SCAN_ALT_X = 45;
 // key is ever waiting.
 void Install(Terminal* terminal);
 Terminal* Installed();
+// The screen model as at process start (blank, the full-screen window) and
+// no key waiting; the installed terminal stays.
+void ResetState();
 
 ScreenModel& Screen();
 // Presents the model on the terminal; called before every wait.

@@ -51,6 +51,8 @@ inline Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
 inline byte XCUR = 1;
 inline byte YCUR = 1;
 inline byte SCNO = 0;
+// The variables above as at process start: no screens loaded.
+void RESET_STATE();
 
 // True for a cell the cursor never lands on.
 inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }

@@ -76,6 +76,14 @@ byte ask_quit() {
 
 }  // namespace
 
+void RESET_STATE() {
+  SCREEN = {};
+  TXT = {};
+  DISP = {};
+  XCUR = YCUR = 1;
+  SCNO = 0;
+}
+
 void INVERSE() {
   crt::TextBackground(15);
   crt::TextColor(globals::BARTEXT);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/globals.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
@@ -56,7 +57,7 @@ TEST(Options, OptionsThatTakeArguments) {
 
 // Runs the start-up sequence in dir with the given port list until the
 // key script is used up or the program ends.
-class Startup : public ::testing::Test {
+class Startup : public FreshProcess {
  protected:
   void SetUp() override {
     old_dir_ = std::filesystem::current_path();
@@ -67,11 +68,7 @@ class Startup : public ::testing::Test {
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
-    crt::Window(1, 1, crt::COLS, crt::ROWS);  // a blank screen for the next test
-    crt::TextBackground(0);
-    crt::ClrScr();
     crt::Install(nullptr);
-    globals::ARGUMENTS.clear();
   }
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);

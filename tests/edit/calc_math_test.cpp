@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "edit/calc.h"
+#include "support/fresh_process.h"
 
 using namespace globals;
 using namespace calc;
 
 namespace {
 
-class CalcMath : public ::testing::Test {
+class CalcMath : public FreshProcess {
  protected:
   void SetUp() override {
-    ARGUMENTS = {};
     INITCOMMS();
     ch().SCALE_IPZERO = 0;
     ch().SCALE_OPZERO = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/confval.h"
+#include "support/fresh_process.h"
 #include "ui/wind.h"
 
 using namespace globals;
@@ -11,10 +12,9 @@ using wind::DISP;
 
 namespace {
 
-class Display : public ::testing::Test {
+class Display : public FreshProcess {
  protected:
   void SetUp() override {
-    ARGUMENTS = {};
     INITCOMMS();
     MESSAGE[27] = "drive-0";
     MESSAGE[28] = "drive-1";

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/globals.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 #include "ui/wind.h"
@@ -50,10 +51,9 @@ class User : public crt::ScriptTerminal {
   void key() { type("x"); }
 };
 
-class EditTest : public ::testing::Test {
+class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::ARGUMENTS = {};
     globals::INITCOMMS();
     globals::ONLINE = false;
     for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {

@@ -1,24 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "files/disk.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
 namespace {
 
 // The field inside a box whose inside starts at column 30, row 18.
-class FileGetname : public ::testing::Test {
+class FileGetname : public FreshProcess {
  protected:
   void SetUp() override {
     crt::Install(&term);
-    crt::Window(1, 1, 80, 25);
-    crt::ClrScr();
     crt::Window(30, 18, 49, 22);
   }
-  void TearDown() override {
-    crt::Window(1, 1, 80, 25);
-    crt::Install(nullptr);
-  }
+  void TearDown() override { crt::Install(nullptr); }
   std::string field() const { return crt::Screen().text(31, 20, 15); }
   std::string run(std::string_view start) { return disk::GETNAME(start).str(); }
 

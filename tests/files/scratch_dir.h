@@ -1,5 +1,6 @@
 // A fresh empty directory made the working directory for one test, removed
-// with everything in it afterwards; over any fixture as its base.
+// with everything in it afterwards; over any fixture as its base (by
+// default a fresh process).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,10 +16,11 @@
 #include <unistd.h>
 
 #include "model/globals.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
-template <class Base = ::testing::Test>
+template <class Base = FreshProcess>
 class ScratchDirOn : public Base {
  protected:
   void SetUp() override {
@@ -89,17 +91,12 @@ class ScreenScratch : public ScratchDir {
   void SetUp() override {
     ScratchDir::SetUp();
     crt::Install(&term);
-    crt::Window(1, 1, 80, 25);
-    crt::ClrScr();
-    globals::ARGUMENTS.clear();
     globals::INITCOMMS();
-    globals::ONLINE = false;
     term.on_wait = [this] {
       for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
     };
   }
   void TearDown() override {
-    crt::Window(1, 1, 80, 25);
     crt::Install(nullptr);
     ScratchDir::TearDown();
   }

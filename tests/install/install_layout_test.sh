@@ -22,8 +22,14 @@ fi
 for f in conf578.scn mess578.scn; do
   cmp -s "$src/data/$f" "$prefix/share/kdv578/$f" || fail "share/kdv578/$f differs or is missing"
 done
-gzip -dc "$prefix/share/man/man1/kdv578.1.gz" | cmp -s - "$src/doc/kdv578.1" ||
-  fail "share/man/man1/kdv578.1.gz differs or is missing"
+for page in kdv578 kdv578-sim; do
+  gzip -dc "$prefix/share/man/man1/$page.1.gz" | cmp -s - "$src/doc/$page.1" ||
+    fail "share/man/man1/$page.1.gz differs or is missing"
+done
+cmp -s "$src/packaging/copyright" "$prefix/share/doc/kdv578/copyright" ||
+  fail "share/doc/kdv578/copyright differs or is missing"
+gzip -dc "$prefix/share/doc/kdv578/changelog.gz" | cmp -s - "$src/packaging/changelog" ||
+  fail "share/doc/kdv578/changelog.gz differs or is missing"
 
 # Runs the installed launcher with -h in directory $1 (further arguments set
 # the environment). Without a terminal on standard input the program prints

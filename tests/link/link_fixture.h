@@ -9,13 +9,13 @@
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
-class LinkTest : public ::testing::Test {
+class LinkTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::ARGUMENTS.clear();
     globals::INITCOMMS();
     globals::MESSAGE[53] = "Working...";
     crt::Install(&term);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "link/comms.h"
+#include "support/fresh_process.h"
 
 using namespace comms;
 using Clock = std::chrono::steady_clock;
@@ -153,7 +154,7 @@ TEST(PortNames, ComNamesBareNamesAndPaths) {
   EXPECT_EQ(DEVICE_PATH(""), "/dev/");
 }
 
-class PortList : public ::testing::Test {
+class PortList : public FreshProcess {
  protected:
   void SetUp() override {
     unsetenv("KDV578_PORTS");

@@ -11,6 +11,7 @@
 #include "link/link_private.h"
 #include "model/globals.h"
 #include "process.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
@@ -21,10 +22,9 @@ namespace {
 
 const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
 
-class SimProcessTest : public ::testing::Test {
+class SimProcessTest : public FreshProcess {
  protected:
   void SetUp() override {
-    ARGUMENTS.clear();
     INITCOMMS();
     crt::Install(&term);
   }

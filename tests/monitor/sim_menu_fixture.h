@@ -10,6 +10,7 @@
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 #include "ui/wind.h"
@@ -27,24 +28,14 @@ class MenuTerminal : public crt::ScriptTerminal {
   }
 };
 
-class SimMenuTest : public ::testing::Test {
+class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::ARGUMENTS.clear();
     globals::INITCOMMS();
     wind::INITWIND(KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
-    crt::Window(1, 1, crt::COLS, crt::ROWS);
-    crt::TextBackground(0);
-    crt::ClrScr();
   }
-  void TearDown() override {
-    crt::Install(nullptr);
-    globals::MSGERROR = false;
-    globals::BREAKOUT = false;
-    globals::OLDVALS = false;
-    globals::HHT = false;
-  }
+  void TearDown() override { crt::Install(nullptr); }
 
   static crt::ScreenModel& screen() { return crt::Screen(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }

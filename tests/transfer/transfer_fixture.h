@@ -12,15 +12,8 @@ class TransferTest : public LinkTest {
  protected:
   void SetUp() override {
     LinkTest::SetUp();
-    clear_screen();
     term.on_wait = [this] { watch(); };
   }
-  // The screen model outlives the test: leave it blank for the next one.
-  void TearDown() override {
-    clear_screen();
-    LinkTest::TearDown();
-  }
-
   // Command codes of the requests, in order.
   std::vector<int> commands() const {
     std::vector<int> codes;
@@ -44,12 +37,6 @@ class TransferTest : public LinkTest {
   std::function<void()> also;
 
  private:
-  static void clear_screen() {
-    crt::Window(1, 1, crt::COLS, crt::ROWS);
-    crt::TextColor(7);
-    crt::TextBackground(0);
-    crt::ClrScr();
-  }
   static std::string trimmed(std::string s) {
     s.erase(s.find_last_not_of(' ') + 1);
     return s;

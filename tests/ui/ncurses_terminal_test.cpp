@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 
+#include "support/fresh_process.h"
 #include "support/pty.h"
 #include "ui/crt.h"
 
@@ -26,7 +27,7 @@ using testpty::Pty;
 constexpr std::string_view LEAVE_ALT_SCREEN = "\x1b[?1049l";
 constexpr std::string_view ALT_RESTORED = "\x1b[?1036r";
 
-class RealTerminal : public ::testing::Test {
+class RealTerminal : public FreshProcess {
  protected:
   void TearDown() override {
     terminal.reset();

@@ -1,5 +1,5 @@
 // A test terminal installed around each test, with the data model set up
-// and the screen model cleared to the full-screen window.
+// and a fresh screen model (blank, the full-screen window).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,19 +7,15 @@
 #include <string>
 
 #include "model/globals.h"
+#include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
-class UiTest : public ::testing::Test {
+class UiTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::ARGUMENTS.clear();
     globals::INITCOMMS();
     crt::Install(&term);
-    crt::Window(1, 1, crt::COLS, crt::ROWS);
-    crt::TextColor(7);
-    crt::TextBackground(0);
-    crt::ClrScr();
   }
   void TearDown() override { crt::Install(nullptr); }
 

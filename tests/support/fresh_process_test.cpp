@@ -1,0 +1,42 @@
+#include "support/fresh_process.h"
+
+#include "link/link_private.h"
+
+namespace {
+
+// What one test leaves behind in every module must be gone for the next.
+TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
+  globals::INITCOMMS();
+  globals::MESSAGE[53] = "Working...";
+  crt::Window(10, 10, 20, 12);
+  crt::TextBackground(4);
+  crt::Write("left over");
+  wind::SCREEN[1].MAXX = 2;
+  wind::SCNO = 6;
+  comms::MSGLENGTH = 7;
+  comms::TIMEOUT = true;
+  hardc::LPT = 4;
+  disk::FILENAME = "plant1";
+  confval::RTD = true;
+
+  reset_process_state();
+
+  EXPECT_EQ(globals::RECEIVER[0], nullptr);
+  EXPECT_TRUE(globals::MESSAGE[53].empty());
+  const crt::ScreenModel& s = crt::Screen();
+  EXPECT_EQ(s.win_left(), 1);
+  EXPECT_EQ(s.win_top(), 1);
+  EXPECT_EQ(s.win_right(), crt::COLS);
+  EXPECT_EQ(s.win_bottom(), crt::ROWS);
+  EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
+  EXPECT_EQ(s.attr(), 0x07);
+  EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
+  EXPECT_EQ(wind::SCNO, 0);
+  EXPECT_EQ(comms::MSGLENGTH, 0);
+  EXPECT_FALSE(comms::TIMEOUT);
+  EXPECT_EQ(hardc::LPT, 1);
+  EXPECT_TRUE(disk::FILENAME.empty());
+  EXPECT_FALSE(confval::RTD);
+}
+
+}  // namespace
