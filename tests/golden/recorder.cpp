@@ -500,10 +500,11 @@ int main(int argc, char** argv) {
   for (const char* f : {"mess578.scn", "conf578.scn"})
     fs::copy_file(fs::path(KDV578_SOURCE_DIR "/data") / f, fs::path(SCRATCH) / f);
   fs::current_path(SCRATCH);
-  // Printers: LPT1 and LPT3 print to files, LPT2 cannot be opened.
-  ::setenv("KDV578_LPT1", "lpt1.prn", 1);
+  // Printers: LPT1 and LPT3 are spoolers that write files, LPT2 cannot be
+  // opened.
+  ::setenv("KDV578_LPT1", "|cat >lpt1.prn", 1);
   ::setenv("KDV578_LPT2", "missing/lpt2.prn", 1);
-  ::setenv("KDV578_LPT3", "lpt3.prn", 1);
+  ::setenv("KDV578_LPT3", "|cat >lpt3.prn", 1);
   ::setenv("KDV578_PORTS", "COM1", 1);
 
   sim::Receiver rx;
