@@ -17,7 +17,9 @@ class SimulatedPort : public comms::SerialPort {
   explicit SimulatedPort(PluggedIn& plug) : plug_(plug) {}
 
   void CONNECT(std::string_view name) override {
-    if (name != plug_.port_name()) {
+    const bool ok = name == plug_.port_name();
+    if (plug_.watcher) plug_.watcher->opened(name, ok);
+    if (!ok) {
       error_ = ENOENT;
       return;
     }
@@ -33,6 +35,7 @@ class SimulatedPort : public comms::SerialPort {
       error_ = comms::ERR_NOT_OPEN;
       return;
     }
+    if (plug_.watcher) plug_.watcher->sent(b);
     const Bytes reply = plug_.receiver().receive(b);
     pending_.insert(pending_.end(), reply.begin(), reply.end());
   }
@@ -44,11 +47,13 @@ class SimulatedPort : public comms::SerialPort {
     }
     if (pending_.empty()) {
       plug_.waited_ms += static_cast<std::uint64_t>(timeout_ms);
+      if (plug_.watcher) plug_.watcher->waited(timeout_ms);
       error_ = comms::ERR_TIMEOUT;
       return 0;
     }
     const std::uint8_t b = pending_.front();
     pending_.pop_front();
+    if (plug_.watcher) plug_.watcher->received(b);
     return b;
   }
 

@@ -6,11 +6,23 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "link/comms.h"
 #include "receiver.h"
 
 namespace sim {
+
+// Told of everything that crosses the simulated line, in order (a test
+// records a transcript of the link with it).
+class LineWatcher {
+ public:
+  virtual ~LineWatcher() = default;
+  virtual void opened(std::string_view port, bool ok) = 0;
+  virtual void sent(std::uint8_t b) = 0;      // a byte the link sent on an open port
+  virtual void received(std::uint8_t b) = 0;  // a byte the link read
+  virtual void waited(int ms) = 0;            // a read that found no byte within ms
+};
 
 // While it lives, every port object the link makes talks to `rx`. Only the
 // port name `port_name` connects (any other name fails like a missing
@@ -27,6 +39,7 @@ class PluggedIn {
 
   int connects = 0;             // port objects connected (one per attempt)
   std::uint64_t waited_ms = 0;  // virtual time spent waiting for bytes that never came
+  LineWatcher* watcher = nullptr;  // not owned
 
  private:
   Receiver& rx_;
