@@ -293,7 +293,7 @@ char** extended_strings() {
 // The terminal's colour sequence for a colour pair as ncurses sends it,
 // foreground then background, joined into one SGR: ESC[93m ESC[44m gives
 // ESC[93;44m. Empty unless both are plain SGR sequences.
-std::string joined_sgr(const std::string& setaf, const std::string& setab, short fg, short bg) {
+std::string joined_sgr(const std::string& setaf, const std::string& setab, int fg, int bg) {
   const std::string f = param(setaf.c_str(), fg), b = param(setab.c_str(), bg);
   const auto plain = [](const std::string& s) {
     return s.size() > 3 && s.starts_with("\x1b[") && s.ends_with('m') &&
@@ -404,8 +404,8 @@ void NcursesTerminal::Impl::join_colour_sequences(int offset) {
   const std::string setaf = cap("setaf"), setab = cap("setab");
   if (setaf.empty() || setab.empty() || !cap("scp").empty()) return;
   char* const set_pair = colours == 16 ? SET_PAIR_16 : SET_PAIR_8;
-  for (short bg = 0; bg < 8; ++bg)
-    for (short fg = 0; fg < colours; ++fg) {
+  for (int bg = 0; bg < 8; ++bg)
+    for (int fg = 0; fg < colours; ++fg) {
       const std::string joined = joined_sgr(setaf, setab, fg, bg);
       if (joined.empty() || param(set_pair, offset + bg * colours + fg) != joined) return;
     }
