@@ -7,6 +7,7 @@
 #define NCURSES_WIDECHAR 1
 #include <fcntl.h>
 #include <langinfo.h>
+#include <malloc.h>
 #include <ncurses.h>
 #include <poll.h>
 #include <signal.h>
@@ -244,6 +245,12 @@ std::string cap(const char* name) {
   return (s && s != reinterpret_cast<const char*>(-1)) ? std::string(s) : std::string();
 }
 
+// A parameterised capability applied to one number; empty if it fails.
+std::string param(const char* capability, int n) {
+  const char* s = tiparm(capability, n);
+  return s ? std::string(s) : std::string();
+}
+
 // Whether the terminfo database describes the terminal type. Asked before
 // newterm, which keeps some memory when it fails.
 bool has_description(const std::string& name, int fd) {
@@ -259,6 +266,47 @@ short curses_colour(int cga) {
                             COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
   return static_cast<short>(BASE[cga & 7] + ((cga & 8) ? 8 : 0));
 }
+
+// ncurses reads the terminal description from an extended copy that its
+// TERMINAL holds after the public one, which is all term.h's capability
+// macros reach. Finds that copy's string array: the one after the public
+// copy, of the same sizes, holding every pointer tigetstr returns. Null
+// where this ncurses keeps no such copy.
+char** extended_strings() {
+  const TERMTYPE& described = cur_term->type;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(cur_term);
+  const std::size_t size = malloc_usable_size(cur_term);
+  for (std::size_t at = sizeof(TERMTYPE); at + sizeof(TERMTYPE) <= size; at += alignof(TERMTYPE)) {
+    TERMTYPE copy{};
+    std::memcpy(&copy, bytes + at, sizeof copy);
+    if (!copy.Strings || copy.num_Booleans != described.num_Booleans ||
+        copy.num_Numbers != described.num_Numbers || copy.num_Strings != described.num_Strings ||
+        copy.ext_Strings != described.ext_Strings)
+      continue;
+    bool same = true;
+    for (int i = 0; same && strnames[i]; ++i) same = copy.Strings[i] == tigetstr(strnames[i]);
+    if (same) return copy.Strings;
+  }
+  return nullptr;
+}
+
+// The terminal's colour sequence for a colour pair as ncurses sends it,
+// foreground then background, joined into one SGR: ESC[93m ESC[44m gives
+// ESC[93;44m. Empty unless both are plain SGR sequences.
+std::string joined_sgr(const std::string& setaf, const std::string& setab, int fg, int bg) {
+  const std::string f = param(setaf.c_str(), fg), b = param(setab.c_str(), bg);
+  const auto plain = [](const std::string& s) {
+    return s.size() > 3 && s.starts_with("\x1b[") && s.ends_with('m') &&
+           s.find_first_not_of("0123456789;", 2) == s.size() - 1;
+  };
+  return plain(f) && plain(b) ? f.substr(0, f.size() - 1) + ";" + b.substr(2) : std::string();
+}
+
+// set_color_pair for the pair numbers of 16 and of 8 colours (offset + bg *
+// colours + fg, in curses colours): ESC[, 3 or 9 (bright) and the
+// foreground's low three bits, then ;4 and the background.
+char SET_PAIR_16[] = "\x1b[%?%p1%{1}%-%{16}%m%{7}%>%t9%e3%;%p1%{1}%-%{8}%m%d;4%p1%{1}%-%{16}%/%dm";
+char SET_PAIR_8[] = "\x1b[3%p1%{8}%m%d;4%p1%{8}%/%dm";
 
 }  // namespace
 
@@ -294,6 +342,7 @@ struct NcursesTerminal::Impl {
   bool notice_up = false;
 
   void setup_colours();
+  void join_colour_sequences(int offset);
   void setup_glyphs();
   void learn_keys();
   void update_restore_bytes();
@@ -316,13 +365,16 @@ void NcursesTerminal::Impl::setup_colours() {
     else if (::COLORS >= 8 && ::COLOR_PAIRS >= 64)
       colours = 8;
   }
-  // With 8 colours the 63 pairs there are leave none for black on black.
-  const auto pair_of = [this](int fg, int bg) {
-    return static_cast<short>(colours == 16 ? 1 + bg * 16 + fg : bg * 8 + fg);
+  // Pairs are numbered from their curses colours. With 8 colours the 63
+  // pairs there are leave none for black on black.
+  const int offset = colours == 16 ? 1 : 0;
+  const auto pair_of = [this, offset](int fg, int bg) {
+    return static_cast<short>(offset + curses_colour(bg) * colours + curses_colour(fg));
   };
   for (int bg = 0; bg < 8 && colours; ++bg)
     for (int fg = 0; fg < colours; ++fg)
       if (pair_of(fg, bg) > 0) init_pair(pair_of(fg, bg), curses_colour(fg), curses_colour(bg));
+  if (colours) join_colour_sequences(offset);
   for (int a = 0; a < 256; ++a) {
     const int fg = a & 0x0F, bg = (a >> 4) & 7;
     Look& l = looks[a];
@@ -342,6 +394,24 @@ void NcursesTerminal::Impl::setup_colours() {
         l.attr |= A_REVERSE;
     }
   }
+}
+
+// ncurses sends a pair's colours as two sequences (setaf, then setab) unless
+// the description has set_color_pair, which it then uses for every pair but
+// 0. Installs ours where it gives exactly the terminal's own two sequences
+// joined, for every pair in use.
+void NcursesTerminal::Impl::join_colour_sequences(int offset) {
+  const std::string setaf = cap("setaf"), setab = cap("setab");
+  if (setaf.empty() || setab.empty() || !cap("scp").empty()) return;
+  char* const set_pair = colours == 16 ? SET_PAIR_16 : SET_PAIR_8;
+  for (int bg = 0; bg < 8; ++bg)
+    for (int fg = 0; fg < colours; ++fg) {
+      const std::string joined = joined_sgr(setaf, setab, fg, bg);
+      if (joined.empty() || param(set_pair, offset + bg * colours + fg) != joined) return;
+    }
+  char** strings = extended_strings();
+  set_color_pair = set_pair;
+  if (strings) strings[&set_color_pair - cur_term->type.Strings] = set_pair;
 }
 
 void NcursesTerminal::Impl::setup_glyphs() {

@@ -31,16 +31,27 @@ cmp -s "$src/packaging/copyright" "$prefix/share/doc/kdv578/copyright" ||
 gzip -dc "$prefix/share/doc/kdv578/changelog.gz" | cmp -s - "$src/packaging/changelog" ||
   fail "share/doc/kdv578/changelog.gz differs or is missing"
 
-# Runs the installed launcher with -h in directory $1 (further arguments set
-# the environment). Without a terminal on standard input the program prints
-# its usage line and ends before it takes the screen or loads its screen
-# files (the time limit only guards against a hang).
+# Runs the installed launcher with -h in directory $1 on an 80 x 25
+# pseudo-terminal until the terminal shows $2 (20 s at most) or the program
+# ends, then stops it; further arguments set the environment. The program
+# prints its usage line, loads its screen files and, when both are there
+# and sound, draws its screen and waits at the opening question.
+command -v script >/dev/null || fail "script (util-linux) is needed"
 run_in() {
-  dir=$1; shift
-  (cd "$dir" && env -u KDV578_HOME TERM=xterm "$@" timeout -k 2 3 "$launcher" -h </dev/null >"$tmp/out" 2>&1) || true
-  usage=$(head -n 1 "$tmp/out")
+  dir=$1 expect=$2; shift 2
+  : >"$tmp/out"
+  (cd "$dir" && exec env -u KDV578_HOME TERM=xterm "$@" \
+    script -qec "stty rows 25 cols 80 && exec '$launcher' -h" /dev/null </dev/null >"$tmp/out" 2>&1) &
+  pid=$! tries=0
+  while kill -0 "$pid" 2>/dev/null && ! grep -aqF "$expect" "$tmp/out" && [ $tries -lt 200 ]; do
+    sleep 0.1; tries=$((tries + 1))
+  done
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" || true
+  usage=$(head -n 1 "$tmp/out" | tr -d '\r')
   [ "$usage" = "Usage: $prefix/libexec/kdv578/kdv578 -h" ] || fail "usage line in $dir: $usage"
-  ! grep -q "NOT FOUND" "$tmp/out" || fail "screen files not found when started in $dir"
+  ! grep -aq "NOT FOUND" "$tmp/out" || fail "screen files not found when started in $dir"
+  grep -aqF "$expect" "$tmp/out" || fail "no \"$expect\" when started in $dir"
 }
 points_to_installed() {
   [ -L "$1" ] && [ "$(readlink -f "$1")" = "$prefix/share/kdv578/$(basename "$1")" ]
@@ -50,17 +61,19 @@ points_to_installed() {
 # installed screen files.
 launcher=$prefix/bin/kdv578
 mkdir "$tmp/empty" "$tmp/home"
-run_in "$tmp/empty" HOME="$tmp/home"
+opening="Upload  Data"
+run_in "$tmp/empty" "$opening" HOME="$tmp/home"
 points_to_installed "$tmp/home/kdv578/conf578.scn" || fail "no link to conf578.scn in ~/kdv578"
 points_to_installed "$tmp/home/kdv578/mess578.scn" || fail "no link to mess578.scn in ~/kdv578"
 [ -z "$(ls "$tmp/empty")" ] || fail "files left in the start directory"
 
 # KDV578_HOME names the working directory; a screen file of the user's own
-# there is kept, a stale link is renewed.
+# there is kept (and read: this one is refused for its first line), a stale
+# link is renewed.
 mkdir "$tmp/work"
 printf 'own menus\n' >"$tmp/work/conf578.scn"
 ln -s "$tmp/gone/mess578.scn" "$tmp/work/mess578.scn"
-run_in "$tmp/empty" HOME="$tmp/home" KDV578_HOME="$tmp/work"
+run_in "$tmp/empty" '"CONF578.SCN" LINE 1' HOME="$tmp/home" KDV578_HOME="$tmp/work"
 [ ! -L "$tmp/work/conf578.scn" ] && grep -q "own menus" "$tmp/work/conf578.scn" ||
   fail "the user's own conf578.scn was replaced"
 points_to_installed "$tmp/work/mess578.scn" || fail "stale link to mess578.scn not renewed"
@@ -71,7 +84,13 @@ mkdir "$tmp/own" "$tmp/home2"
 cp "$src/data/conf578.scn" "$src/data/mess578.scn" "$tmp/own/"
 ln -s "$prefix/bin/kdv578" "$tmp/kdv578-link"
 launcher=$tmp/kdv578-link
-run_in "$tmp/own" HOME="$tmp/home2"
+run_in "$tmp/own" "$opening" HOME="$tmp/home2"
 [ ! -e "$tmp/home2/kdv578" ] || fail "working directory made although the start directory has the screen files"
+
+# The check above is real: without an installed screen file it fails.
+mv "$prefix/share/kdv578/mess578.scn" "$tmp/mess578.scn"
+launcher=$prefix/bin/kdv578
+! (run_in "$tmp/empty" "$opening" HOME="$tmp/home") 2>/dev/null ||
+  fail "started without its installed mess578.scn"
 
 echo "installed layout and launcher: ok"

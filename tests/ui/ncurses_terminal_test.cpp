@@ -70,39 +70,49 @@ TEST_F(RealTerminal, Utf8GlyphsAndSixteenColours) {
   terminal->present(model);
   const std::string screen = pty.read();
   EXPECT_NE(screen.find("╔═╗ °C Ω √"), std::string::npos);
-  EXPECT_NE(screen.find("\x1b[93m\x1b[44m"), std::string::npos);  // yellow on blue
-  EXPECT_NE(screen.find("5m\x1b[31m\x1b[44malarm"), std::string::npos);  // blinking red
+  EXPECT_NE(screen.find("\x1b[93;44m"), std::string::npos);  // yellow on blue
+  EXPECT_NE(screen.find("5m\x1b[31;44malarm"), std::string::npos);  // blinking red
 }
 
-// What of the terminal's output relies on the terminal's own colours: a
+// What of the terminal's output relies on the terminal's own colours (a
 // character or an erase of cells made while SGR left a colour at its
-// default, or a clear of the whole screen made in a colour.
+// default, or a clear of the whole screen made in a colour), and each
+// colour change made in two sequences.
 std::string default_colour_uses(std::string_view out) {
   std::string uses;
   bool fg = false, bg = false;  // named by the last SGR codes
+  std::size_t colour_end = 0;   // just after the last SGR naming a colour
   for (std::size_t i = 0; i < out.size(); ++i) {
     if (out[i] != '\x1b') {
       if (static_cast<unsigned char>(out[i]) >= ' ' && !(fg && bg)) uses += out[i];
       continue;
     }
     if (out.substr(i + 1, 1) != "[") {
-      i += out.substr(i + 1, 1) == "(" ? 2 : 1;  // a character set, a keypad mode
+      i += out.find_first_of("()", i + 1) == i + 1 ? 2 : 1;  // a character set, a keypad mode
       continue;
     }
+    const std::size_t start = i;
     const std::size_t end = out.find_first_not_of("0123456789;?", i + 2);
     const std::string params(out.substr(i + 2, end - i - 2));
     i = end;
-    if (out[end] == 'J' && params == "2") {
+    // The whole screen: ESC[2J, or ESC[J right after the cursor went home.
+    if (out[end] == 'J' && (params == "2" || (params.empty() && start >= 3 && out.substr(start - 3, 3) == "\x1b[H"))) {
       if (fg || bg) uses += "<clear in colour>";
     } else if ((out[end] == 'J' || out[end] == 'X' || out[end] == 'K') && !(fg && bg)) {
       uses += "<erase>";
     } else if (out[end] == 'm') {
       std::istringstream codes(params.empty() ? "0" : params);
+      bool colour = false;
       for (std::string code; std::getline(codes, code, ';');) {
         const int n = code.empty() ? 0 : std::stoi(code);
-        fg = n != 0 && n != 39 && (fg || (n >= 30 && n <= 37) || (n >= 90 && n <= 97));
-        bg = n != 0 && n != 49 && (bg || (n >= 40 && n <= 47) || (n >= 100 && n <= 107));
+        const bool names_fg = (n >= 30 && n <= 37) || (n >= 90 && n <= 97);
+        const bool names_bg = (n >= 40 && n <= 47) || (n >= 100 && n <= 107);
+        colour = colour || names_fg || names_bg;
+        fg = n != 0 && n != 39 && (fg || names_fg);
+        bg = n != 0 && n != 49 && (bg || names_bg);
       }
+      if (colour && colour_end == start) uses += "<two sequences>";
+      if (colour) colour_end = end + 1;
     }
   }
   return uses;
@@ -113,7 +123,11 @@ TEST_F(RealTerminal, EveryCellNamesItsColoursOnTheFirstScreenAndAfterAResize) {
     const char* term;
     const char* locale;
     std::string black_on_black;  // how a black word on black shows
-  } cases[] = {{"xterm-256color", "C.UTF-8", "\x1b[30m\x1b[40munseen"}, {"xterm", "C", "\x1b[37m\x1b[40m      \x1b"}};
+  } cases[] = {{"xterm-256color", "C.UTF-8", "\x1b[30;40munseen"},
+               {"tmux-256color", "C.UTF-8", "\x1b[30;40munseen"},
+               {"xterm", "C", "\x1b[37;40m      \x1b"},
+               {"screen", "C", "\x1b[37;40m      \x1b"},
+               {"linux", "C", "\x1b[37;40m      \x1b"}};
   for (const auto& c : cases) {
     open(c.term, c.locale);
     draw_sample();
@@ -159,8 +173,8 @@ TEST_F(RealTerminal, EightColoursAndLineCharactersWithoutUtf8) {
   draw_sample();
   terminal->present(model);
   const std::string screen = pty.read();
-  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33m\x1b[44mlqk"), std::string::npos);  // bold yellow lines
-  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33m\x1b[44mf"), std::string::npos);    // ACS degree
+  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33;44mlqk"), std::string::npos);  // bold yellow lines
+  EXPECT_NE(screen.find("\x1b(0\x1b[0;1m\x1b[33;44mf"), std::string::npos);    // ACS degree
   EXPECT_NE(screen.find("C O V "), std::string::npos);
 }
 
