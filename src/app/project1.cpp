@@ -7,7 +7,7 @@
 #include <iostream>
 #include <system_error>
 
-#include "link/port_choice.h"
+#include "app/port_choice.h"
 #include "model/globals.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
@@ -143,11 +143,11 @@ void STARTUP() {
   // Each text is shown before the step it announces, which may take a while.
   crt::WriteLn("Loading......");
   crt::Present();
-  comms::CLEARPORT();
+  CLEARPORT();
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
-  comms::COMPORTSCAN();
+  COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();
   hardc::INITHARDCOPY();
