@@ -3,7 +3,8 @@
 // over a pseudo-terminal, against the simulator core in a thread, once
 // through the console (the real ncurses backend on a second pseudo-terminal,
 // whose output a thread reads as a terminal emulator would, the progress
-// texts presented while the link works) and once headless (no terminal).
+// texts presented while the link works) and once headless (no terminal, the
+// link's quiet host).
 //
 // Unpaced: exchanges per second of both, measured in turns within one run,
 // and console/headless, their ratio. Paced (9600 baud, see pty_receiver.h):
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/console_host.h"
 #include "model/globals.h"
 #include "pty_receiver.h"
 #include "pty_terminal.h"
@@ -36,14 +38,21 @@ class Console {
     crt::ClrScr();
   }
   ~Console() {
-    crt::Install(nullptr);
+    headless();
     stop_ = true;
     drain_.join();
   }
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  void install() { crt::Install(&pty_.terminal()); }
+  void install() {
+    crt::Install(&pty_.terminal());
+    comms::set_host(&project1::console_host());
+  }
+  static void headless() {
+    crt::Install(nullptr);
+    comms::set_host(nullptr);
+  }
 
  private:
   void run() {
@@ -63,10 +72,9 @@ class Console {
 double upload(bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
   receiver.reset();
   const auto start = Clock::now();
-  upload::UPLOAD();
+  const comms::Outcome outcome = upload::UPLOAD();
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  if (!globals::RECEIVER_PRESENT[0]) state.SkipWithError("the upload failed");
-  globals::RECEIVER_PRESENT[0] = false;
+  if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
   exchanges += static_cast<long>(receiver.exchanges());
   return wall;
 }
@@ -85,7 +93,7 @@ void UploadUnpaced(benchmark::State& state) {
   double headless_wall = 0, console_wall = 0;
   long headless_exchanges = 0, console_exchanges = 0;
   for (auto _ : state) {
-    crt::Install(nullptr);
+    Console::headless();
     headless_wall += upload(receiver, headless_exchanges, state);
     console.install();
     console_wall += upload(receiver, console_exchanges, state);

@@ -71,7 +71,7 @@ void COMPORT1() {
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
   SELECTED_PORT_NAME = COM_PORT_NAME[wind::SELECTION(lines, 1, 1)];
-  comms::INIT_COMPORT(SELECTED_PORT_NAME);
+  comms::INIT_COMPORT(SELECTED_PORT_NAME);  // opened once, and closed again
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }
 

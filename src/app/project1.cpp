@@ -7,6 +7,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/console_host.h"
 #include "app/port_choice.h"
 #include "model/globals.h"
 #include "report/hardc.h"
@@ -138,6 +139,7 @@ void RUNAPPLICATION(std::string_view argv0) {
 }
 
 void STARTUP() {
+  comms::set_host(&console_host());
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   // Each text is shown before the step it announces, which may take a while.
