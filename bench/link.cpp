@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "link/comms.h"
-#include "link/link_private.h"
 #include "model/globals.h"
 #include "process.h"
 #include "sim_port.h"
@@ -30,23 +29,27 @@ void fresh_model() {
 }
 
 // Runs the reading once per iteration; counts exchanges and their bytes.
-void measure(benchmark::State& state, void (*reading)(), int request_bytes) {
+void measure(benchmark::State& state, Outcome (*reading)(Link&), int request_bytes) {
   double bytes = 0;
   for (auto _ : state) {
-    reading();
-    if (globals::MSGERROR) {
-      state.SkipWithError(globals::ERRMSG.str().c_str());
+    Link link;
+    const Outcome outcome = reading(link);
+    if (!outcome.ok()) {
+      state.SkipWithError(outcome.text.str().c_str());
       return;
     }
-    bytes += request_bytes + MSGLENGTH + 1;
+    bytes += request_bytes + link.reply().length + 1;
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["wire_ms"] = benchmark::Counter(bytes * 10 / 9600 * 1000,
                                                  benchmark::Counter::kAvgIterations);
 }
 
-void read_tag() { READ_TAG(0); }
-void read_values() { READ_VALS(0, 1); }
+Outcome read_tag(Link& link) { return link.READ_TAG(0); }
+Outcome read_values(Link& link) {
+  int type = 0;
+  return link.READ_VALS(0, 1, type);
+}
 
 void BM_TagInProcess(benchmark::State& state) {
   fresh_model();
@@ -55,7 +58,7 @@ void BM_TagInProcess(benchmark::State& state) {
   measure(state, read_tag, 6);
 }
 
-void BM_OverPty(benchmark::State& state, std::vector<std::string> options, void (*reading)(),
+void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outcome (*reading)(Link&),
                 int request_bytes) {
   fresh_model();
   sim::Process sim(simulator(), std::move(options));

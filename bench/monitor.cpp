@@ -11,6 +11,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/console_host.h"
 #include "link/comms.h"
 #include "model/globals.h"
 #include "monitor/demo.h"
@@ -50,6 +51,7 @@ void MonallPaced16Channels(benchmark::State& state) {
   globals::SELECTED_PORT_NAME = receiver.path();
   crt::ScriptTerminal term;
   crt::Install(&term);
+  comms::set_host(&project1::console_host());
 
   // A pass makes two exchanges (cold junction, all values), each through a
   // port object of its own; the pass after the timed ones is ended with
@@ -94,6 +96,7 @@ void MonallPaced16Channels(benchmark::State& state) {
   }
   comms::SetPortFactory({});
   term.on_wait = nullptr;
+  comms::set_host(nullptr);
   crt::Install(nullptr);
   if (done == 0) return;
 

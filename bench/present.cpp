@@ -9,18 +9,14 @@
 // in one row, one attribute) one cursor move to its start and one SGR that
 // sets both its colours, e.g. ESC[6;22H and ESC[97;45m.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
+#include "pty_terminal.h"
 #include "ui/cp437.h"
-#include "ui/ncurses_terminal.h"
 #include "ui/screen_model.h"
 
 namespace {
@@ -34,39 +30,17 @@ constexpr int MENU_LINES = 10;
 
 class Bench {
  public:
-  Bench() {
-    winsize ws{};
-    ws.ws_row = 25;
-    ws.ws_col = 80;
-    if (openpty(&master_, &slave_, nullptr, nullptr, &ws) != 0) throw std::runtime_error("openpty");
-    setenv("LC_ALL", "C.UTF-8", 1);
-    out_ = fdopen(dup(slave_), "w");
-    in_ = fdopen(dup(slave_), "r");
-    const char* term = std::getenv("TERM");
-    terminal_ = crt::NcursesTerminal::Open({out_, in_, term && *term ? term : "xterm-256color"});
-    if (!terminal_) throw std::runtime_error("no terminal");
-    terminal_->cursor_visible(false);
-    mark();
-  }
-  ~Bench() {
-    terminal_.reset();
-    std::fclose(out_);
-    std::fclose(in_);
-    close(master_);
-    close(slave_);
-  }
-  Bench(const Bench&) = delete;
-  Bench& operator=(const Bench&) = delete;
+  Bench() { mark(); }
 
   // Presents and returns the number of bytes the terminal received.
   std::size_t present(crt::ScreenModel& m) {
-    terminal_->present(m);
+    pty_.terminal().present(m);
     return mark();
   }
 
  private:
   std::size_t mark() {
-    [[maybe_unused]] const ssize_t w = ::write(slave_, MARK.data(), MARK.size());
+    [[maybe_unused]] const ssize_t w = ::write(pty_.slave(), MARK.data(), MARK.size());
     return drain();
   }
 
@@ -76,18 +50,15 @@ class Bench {
     for (;;) {
       const std::size_t end = got.find(MARK);
       if (end != std::string::npos) return end;
-      pollfd p{master_, POLLIN, 0};
+      pollfd p{pty_.master(), POLLIN, 0};
       if (poll(&p, 1, 1000) <= 0) return got.size();
-      const ssize_t n = ::read(master_, buf, sizeof buf);
+      const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
       if (n <= 0) return got.size();
       got.append(buf, static_cast<std::size_t>(n));
     }
   }
 
-  int master_ = -1, slave_ = -1;
-  std::FILE* out_ = nullptr;
-  std::FILE* in_ = nullptr;
-  std::unique_ptr<crt::NcursesTerminal> terminal_;
+  bench::PtyTerminal pty_;
 };
 
 std::size_t utf8_bytes(std::uint8_t c) {

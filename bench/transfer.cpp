@@ -24,7 +24,7 @@ using bench::BYTE_TIME;
 using bench::Clock;
 using bench::PtyReceiver;
 
-template <void (*Transfer)()>
+template <comms::Outcome (*Transfer)()>
 void Run(benchmark::State& state, bool paced) {
   globals::ARGUMENTS.clear();
   globals::INITCOMMS();
@@ -39,9 +39,9 @@ void Run(benchmark::State& state, bool paced) {
   for (auto _ : state) {
     receiver.reset();
     const auto start = Clock::now();
-    Transfer();
+    const comms::Outcome outcome = Transfer();
     wall += std::chrono::duration<double>(Clock::now() - start).count();
-    if (globals::MSGERROR) state.SkipWithError(globals::ERRMSG.str().c_str());
+    if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
     bytes += receiver.bytes();
     exchanges += static_cast<long>(receiver.exchanges());
   }

@@ -4,40 +4,63 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
 
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
-#include "ui/crt.h"
-#include "ui/script_terminal.h"
+
+namespace {
+
+// The link's host without real waits: a hand-held configurator bit in a
+// reply would otherwise sleep.
+class NoWaits final : public comms::Host {
+ public:
+  bool escape() override { return false; }
+  void before_receive() override {}
+  void status_text(std::string_view) override {}
+  void pause(unsigned) override {}
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   static const bool initialised = [] {
     globals::INITCOMMS();
+    static NoWaits host;
+    comms::set_host(&host);
     return true;
   }();
   (void)initialised;
-  crt::ScriptTerminal term;  // virtual time: no real waits
-  crt::Install(&term);
   static sim::Receiver rx;
   rx.clear_requests();
   rx.faults.raw_reply = sim::Bytes(data + 1, data + size);
-  {
-    sim::PluggedIn plug(rx);
-    using namespace comms;
-    void (*const readings[])() = {
-        [] { READ_INPUT(0, 1, 16); },  [] { READ_CJ(0, 2); },         [] { READ_NO_TX(0); },
-        [] { READ_TXTYPE(0, 3); },     [] { READ_INPTYPE(0, 4, 8); }, [] { READ_ALARMS(0, 1, 1); },
-        [] { READ_TEMP(0); },          [] { READ_LINEREJ(0); },       [] { READ_VALS(0, 1); },
-        [] { READ_TAG(0); },           [] { READ_DATAFMT(0); },       [] { READ_CSUMMODE(0); },
-        [] { READ_COMMS(0); },         [] { READ_ADDRESS(0); },       [] { READ_VERS(0); },
-        [] { READ_CHECKSUM(0); },      [] { READ_SCALES(0, 2, 12); }, [] { READ_SWITCHES(0); },
-        [] { SET_SCALES(0, 1, 1); },
-    };
-    globals::MSGERROR = false;
-    readings[data[0] % std::size(readings)]();
-  }
-  crt::Install(nullptr);
+  sim::PluggedIn plug(rx);
+  using comms::Link;
+  int type = 0;
+  comms::Outcome (*const readings[])(Link&, int&) = {
+      [](Link& l, int& t) { return l.READ_INPUT(0, 1, 16, t); },
+      [](Link& l, int&) { return l.READ_CJ(0, 2); },
+      [](Link& l, int&) { return l.READ_NO_TX(0); },
+      [](Link& l, int&) { return l.READ_TXTYPE(0, 3); },
+      [](Link& l, int&) { return l.READ_INPTYPE(0, 4, 8); },
+      [](Link& l, int&) { return l.READ_ALARMS(0, 1, 1); },
+      [](Link& l, int&) { return l.READ_TEMP(0); },
+      [](Link& l, int&) { return l.READ_LINEREJ(0); },
+      [](Link& l, int& t) { return l.READ_VALS(0, 1, t); },
+      [](Link& l, int&) { return l.READ_TAG(0); },
+      [](Link& l, int&) { return l.READ_DATAFMT(0); },
+      [](Link& l, int&) { return l.READ_CSUMMODE(0); },
+      [](Link& l, int&) { return l.READ_COMMS(0); },
+      [](Link& l, int&) { return l.READ_ADDRESS(0); },
+      [](Link& l, int&) { return l.READ_VERS(0); },
+      [](Link& l, int&) { return l.READ_CHECKSUM(0); },
+      [](Link& l, int&) { return l.READ_SCALES(0, 2, 12); },
+      [](Link& l, int&) { return l.READ_SWITCHES(0); },
+      [](Link& l, int&) { return l.SET_SCALES(0, 1, 1); },
+  };
+  Link link;
+  readings[data[0] % std::size(readings)](link, type);
   return 0;
 }

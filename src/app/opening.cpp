@@ -1,9 +1,9 @@
 #include "app/project1.h"
 
+#include "app/port_choice.h"
 #include "edit/chconf.h"
 #include "edit/rxconf.h"
 #include "files/disk.h"
-#include "link/port_choice.h"
 #include "model/globals.h"
 #include "monitor/demo.h"
 #include "report/hardc.h"
@@ -36,8 +36,8 @@ void DISPATCH(int code) {
     case 23: disk::SAVE(); break;
     case 24: download::SIGNOFF(); break;
     case 33: disk::DIRECT(); break;
-    case 34: comms::ONLINPROG(); break;
-    case 35: comms::COMPORT1(); break;
+    case 34: ONLINPROG(); break;
+    case 35: COMPORT1(); break;
     case 36: demo::MONINPUT(); break;
     case 37: demo::TEXTDEMO(); break;
     case 38: hardc::HCOPY(); break;
@@ -58,7 +58,7 @@ void OPENINGVALS() {
   for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
   wind::DISP[2][1] = NAME.view();
   wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
-  wind::DISP[2][3] = comms::PORT_CELL_TEXT();
+  wind::DISP[2][3] = PORT_CELL_TEXT();
   for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
 }
 
@@ -68,7 +68,7 @@ void OPENING() {
   OPENINGVALS();
   scrn::BACKGND(0);
   if (NO_OF_PORTS == 0) {
-    comms::SAY_NO_PORT();
+    SAY_NO_PORT();
   } else {
     wind::TXT[0] = "    Upload  Data  ";
     wind::TXT[1] = "        NO        ";

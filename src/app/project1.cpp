@@ -7,7 +7,8 @@
 #include <iostream>
 #include <system_error>
 
-#include "link/port_choice.h"
+#include "app/console_host.h"
+#include "app/port_choice.h"
 #include "model/globals.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
@@ -138,16 +139,17 @@ void RUNAPPLICATION(std::string_view argv0) {
 }
 
 void STARTUP() {
+  comms::set_host(&console_host());
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   // Each text is shown before the step it announces, which may take a while.
   crt::WriteLn("Loading......");
   crt::Present();
-  comms::CLEARPORT();
+  CLEARPORT();
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
-  comms::COMPORTSCAN();
+  COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();
   hardc::INITHARDCOPY();

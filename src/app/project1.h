@@ -52,8 +52,8 @@ class Ex1 {
 // the program when the system cannot report its full path.
 void RUNAPPLICATION(std::string_view argv0);
 
-// Start-up from the full-screen window on, in its fixed order; ends in
-// OPENING and does not return.
+// Start-up from the full-screen window on, in its fixed order, with the
+// console installed as the link's host; ends in OPENING and does not return.
 [[noreturn]] void STARTUP();
 
 // Fills the main menu's value column from the globals.

@@ -49,9 +49,9 @@ void SWITCH(WORKING& w, void (*choose)()) {
   choose();
   w = SETSTART();
   if (!ONLINE || (ESCAPE && (t != TXNO || c != CHNO))) return;
-  comms::WRTWORKING();
-  comms::SET_SCALES(RECNO, t, c);
-  if (MSGERROR) comms::WRTERROR();
+  wind::WRTWORKING();
+  const comms::Outcome outcome = comms::Link().SET_SCALES(RECNO, t, c);
+  if (!outcome.ok()) wind::WRTERROR(outcome.text);
 }
 
 }  // namespace
@@ -148,9 +148,10 @@ void CALCSCALES() {
       default: break;
     }
   });
-  comms::WRTWORKING();
-  if (ONLINE) comms::SET_SCALES(RECNO, TXNO, CHNO);
-  if (MSGERROR) comms::WRTERROR();
+  wind::WRTWORKING();
+  if (!ONLINE) return;
+  const comms::Outcome outcome = comms::Link().SET_SCALES(RECNO, TXNO, CHNO);
+  if (!outcome.ok()) wind::WRTERROR(outcome.text);
 }
 
 }  // namespace calc

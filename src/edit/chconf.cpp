@@ -36,14 +36,14 @@ void NOTAPPLICABLE() {
   crt::Delay(2000);
 }
 
-void SEND_INPTYPE() { comms::SET_INPTYPE(RECNO, TXNO, CHNO); }
-void SEND_ALARMS() { comms::SET_ALARMS(RECNO, TXNO, CHNO); }
-void SEND_SCALES() { comms::SET_SCALES(RECNO, TXNO, CHNO); }
+comms::Outcome SEND_INPTYPE() { return comms::Link().SET_INPTYPE(RECNO, TXNO, CHNO); }
+comms::Outcome SEND_ALARMS() { return comms::Link().SET_ALARMS(RECNO, TXNO, CHNO); }
+comms::Outcome SEND_SCALES() { return comms::Link().SET_SCALES(RECNO, TXNO, CHNO); }
 
 // A real-number setting of the current channel: entry (refused where
 // `acceptable` refuses it), the refusal of negatives under a unipolar data
 // format where `unipolar_check`, the send.
-void EDITNUMBER(double& field, bool unipolar_check, void (*command)(),
+void EDITNUMBER(double& field, bool unipolar_check, comms::Outcome (*command)(),
                 const std::function<bool(double)>& acceptable = {}) {
   wind::TXT[0] = CELLTITLE();
   const double old = field;
@@ -157,12 +157,15 @@ void TX_TYPE() {
   if (ESCAPE) return;
   T.TXTYPE = static_cast<byte>(p);
   if (ONLINE) {
-    comms::WRTWORKING();
-    comms::SET_TXTYPE(RECNO, TXNO);
+    wind::WRTWORKING();
+    // The new type, then the transmitter read back; the first failure ends
+    // the exchanges.
+    comms::Link link(comms::OnFailure::kCarry);
+    link.SET_TXTYPE(RECNO, TXNO);
     rxconf::CLEARWORKING();
-    if (!MSGERROR) upload::UPLOAD_TX(RECNO, TXNO);
-    if (MSGERROR) {
-      comms::WRTERROR();
+    if (!link.failed()) upload::UPLOAD_TX(link, RECNO, TXNO);
+    if (link.failed()) {
+      wind::WRTERROR(link.outcome().text);
       T.TXTYPE = old;
     }
   } else {

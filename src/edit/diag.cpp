@@ -55,10 +55,11 @@ const char* const SERIAL_SETTING[16] = {
 
 void DIAGNOSTIC(int r) {
   if (ONLINE) {
-    comms::WRTWORKING();
-    comms::READ_CHECKSUM(r);
-    if (!MSGERROR) comms::READ_SWITCHES(r);
-    if (MSGERROR) comms::WRTERROR();
+    wind::WRTWORKING();
+    comms::Link link(comms::OnFailure::kCarry);
+    link.READ_CHECKSUM(r);
+    link.READ_SWITCHES(r);
+    if (link.failed()) wind::WRTERROR(link.outcome().text);
   }
   rxconf::MENULOOP(9, 1, 3, DIAGVAL, [&](byte option) {
     switch (option) {
@@ -119,7 +120,6 @@ void SW101() {
 }
 
 void CONFIRMRAM() {
-  MSGERROR = false;
   ESCAPE = false;
   if (rxconf::CHOOSE("    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
     return;
@@ -127,12 +127,14 @@ void CONFIRMRAM() {
     RX().STATUS2 &= static_cast<byte>(~1u);
     return;
   }
-  comms::WRTWORKING();
-  comms::SEND_CONFIRM(RECNO);
-  // Every completed exchange refreshes the status bytes.
-  comms::READ_CHECKSUM(RECNO);
+  wind::WRTWORKING();
+  // Every completed exchange refreshes the status bytes; no checksum read
+  // after a failed confirm.
+  comms::Link link(comms::OnFailure::kCarry);
+  link.SEND_CONFIRM(RECNO);
+  link.READ_CHECKSUM(RECNO);
   rxconf::CLEARWORKING();
-  if (MSGERROR) comms::WRTERROR();
+  if (link.failed()) wind::WRTERROR(link.outcome().text);
 }
 
 }  // namespace diag

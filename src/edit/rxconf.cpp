@@ -22,7 +22,7 @@ namespace {
 // Offers the list, stores the choice and sends it with `command`; the field
 // gets its old value back when the send fails.
 void EDITCODE(byte& field, const std::vector<std::string>& items, int y, int shift,
-              const std::function<void()>& command, int title_spaces = 3) {
+              const std::function<comms::Outcome()>& command, int title_spaces = 3) {
   const byte old = field;
   const int p = CHOOSE(CELLTITLE(title_spaces), items, y, field + shift);
   if (ESCAPE) return;
@@ -30,7 +30,7 @@ void EDITCODE(byte& field, const std::vector<std::string>& items, int y, int shi
   if (!SENDCHANGE(command)) field = old;
 }
 
-void SEND_COMMS() { comms::SET_COMMS(RECNO); }
+comms::Outcome SEND_COMMS() { return comms::Link().SET_COMMS(RECNO); }
 
 // The serial settings follow the receiver's switches unless its comms mode
 // is software-defined.
@@ -68,13 +68,13 @@ std::string CELLTITLE(int spaces) {
          wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE.str();
 }
 
-bool SENDCHANGE(const std::function<void()>& command) {
+bool SENDCHANGE(const std::function<comms::Outcome()>& command) {
   if (!ONLINE || ESCAPE) return true;
-  comms::WRTWORKING();
-  command();
+  wind::WRTWORKING();
+  const comms::Outcome outcome = command();
   CLEARWORKING();
-  if (!MSGERROR) return true;
-  comms::WRTERROR();
+  if (outcome.ok()) return true;
+  wind::WRTERROR(outcome.text);
   return false;
 }
 
@@ -157,24 +157,24 @@ void NOFTX() {
   // Also after Escape: a current transmitter beyond the count (possible
   // after an offline reset) goes back to 1.
   if (R.NO_OF_TX < TXNO) TXNO = 1;
-  if (!SENDCHANGE([] { comms::SET_NO_TX(RECNO); })) R.NO_OF_TX = old;
+  if (!SENDCHANGE([] { return comms::Link().SET_NO_TX(RECNO); })) R.NO_OF_TX = old;
 }
 
 void TEMPUNITS() {
   const std::string deg(1, DEGREE);
   EDITCODE(RX().UNITS,
            {"        " + deg + "C        ", "        " + deg + "F        ", "         K         "},
-           15, 0, [] { comms::SET_TEMP(RECNO); });
+           15, 0, [] { return comms::Link().SET_TEMP(RECNO); });
 }
 
 void HERTZ() {
   EDITCODE(RX().LINE_REJ, {"       50Hz           ", "       60Hz           "}, 15, 1,
-           [] { comms::SET_LINEREJ(RECNO); });
+           [] { return comms::Link().SET_LINEREJ(RECNO); });
 }
 
 void CHECKSUM_MODE() {
   EDITCODE(RX().CHECK_MODE, {"        AUTO        ", "       MANUAL       "}, 15, 1,
-           [] { comms::SET_CSUMMODE(RECNO); });
+           [] { return comms::Link().SET_CSUMMODE(RECNO); });
 }
 
 void CHECKSUM_BASE(int r) {
@@ -194,7 +194,7 @@ void ADDRESS(int r, int link) {
   wind::TXT[0] = link == 1 ? " Address Link A" : " Address Link B";
   const byte old = field;
   field = static_cast<byte>(std::trunc(wind::GETNUM(old, 1)));
-  if (!SENDCHANGE([r] { comms::SET_ADDRESS(r); })) field = old;
+  if (!SENDCHANGE([r] { return comms::Link().SET_ADDRESS(r); })) field = old;
 }
 
 void TAG() {
@@ -206,7 +206,7 @@ void TAG() {
   const Text<25> old = R.TAG_FIELD;
   // The receiver's tag is always 25 characters, padded with spaces.
   R.TAG_FIELD = std::string(wind::GETNAME(R.TAG_FIELD)) + std::string(29, ' ');
-  if (!SENDCHANGE([] { comms::SET_TAG(RECNO); })) R.TAG_FIELD = old;
+  if (!SENDCHANGE([] { return comms::Link().SET_TAG(RECNO); })) R.TAG_FIELD = old;
 }
 
 void DATAFMT() {
@@ -219,11 +219,11 @@ void DATAFMT() {
   const int old = std::max(DFORMAT_POSITION(before), 1);
   R.DATA_FORMAT = DFORMAT_CODE(CHOOSE(CELLTITLE(), items, 5, old));
   if (!ONLINE || ESCAPE) return;
-  comms::WRTWORKING();
-  comms::SET_DATAFMT(RECNO);
+  wind::WRTWORKING();
+  const comms::Outcome outcome = comms::Link().SET_DATAFMT(RECNO);
   CLEARWORKING();
-  if (MSGERROR || BREAKOUT) {
-    comms::WRTERROR();
+  if (!outcome.ok()) {
+    wind::WRTERROR(outcome.text);
     R.DATA_FORMAT = before;
   } else if (UNIPOLAR(R.DATA_FORMAT)) {
     SETUNIPOLAR(RECNO);
@@ -246,51 +246,50 @@ void SETUNIPOLAR(int r) {
 }
 
 void DFSCALE(int r, byte type) {
-  MSGERROR = false;
   ESCAPE = false;
   if (CHOOSE(" Reset Scalings?  ", {"        NO        ", "        YES       "}, 15, 1) != 2) return;
   if (!ONLINE) {
     INIT_SCALES(r, type);
     return;
   }
-  comms::WRTWORKING();
-  comms::SEND_RESET(r, type + 8);
+  wind::WRTWORKING();
+  const comms::Outcome reset = comms::Link().SEND_RESET(r, type + 8);
   CLEARWORKING();
-  if (MSGERROR)
-    comms::WRTERROR();
+  if (!reset.ok())
+    wind::WRTERROR(reset.text);
   else
-    comms::SEND_CONFIRM(RECNO);
+    comms::Link().SEND_CONFIRM(RECNO);
   upload::UPLOAD();
 }
 
 void DFAULT() {
-  MSGERROR = false;
   ESCAPE = false;
   RECNO = 0;
   const int type = CHOOSE("     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
   if (ESCAPE) return;
-  comms::WRTWORKING();
-  RESET_RX(RECNO, static_cast<byte>(type));
+  wind::WRTWORKING();
+  const comms::Outcome outcome = RESET_RX(RECNO, static_cast<byte>(type));
   crt::Window(1, 1, 80, 25);
   CLEARWORKING();
-  if (MSGERROR) comms::WRTERROR();
+  if (!outcome.ok()) wind::WRTERROR(outcome.text);
 }
 
-void RESET_RX(int r, byte type) {
-  MSGERROR = false;
+comms::Outcome RESET_RX(int r, byte type) {
   if (ONLINE) {
-    comms::SEND_RESET(r, type);
-    if (MSGERROR) return;
+    comms::Outcome outcome = comms::Link().SEND_RESET(r, type);
+    if (!outcome.ok()) return outcome;
     INITRX(r, type);
-    upload::UPLOAD();
+    outcome = upload::UPLOAD();
     CHNO = 1;
     TXNO = 1;
-    comms::SEND_CONFIRM(r);
-    return;
+    // No confirm after a failed upload: its failure is the outcome.
+    if (outcome.ok()) outcome = comms::Link().SEND_CONFIRM(r);
+    return outcome;
   }
   wind::MSGBOX(25, 15, 30, 6, 8, "OFFLINE RESET",
                {"Database Reset", "Download required if", "receiver is to be reset"});
   INITRX(r, type);
+  return {};
 }
 
 }  // namespace rxconf

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/comms.h"
 #include "model/globals.h"
 
 namespace rxconf {
@@ -35,8 +36,8 @@ void PARITY(int r);
 void SETUNIPOLAR(int r);
 // The whole configuration back to the defaults of a transmitter type:
 // on the receiver and read back while online, in memory (with a notice)
-// while offline.
-void RESET_RX(int r, globals::byte type);
+// while offline. The outcome of the reset, the upload or the confirm.
+comms::Outcome RESET_RX(int r, globals::byte type);
 
 // Shared by the settings screens and editors.
 // A settings menu on `screen`: the caller's highlight is kept aside and the
@@ -50,7 +51,7 @@ std::string CELLTITLE(int spaces = 3);
 // Sends one change while online and not escaped: the working text, the
 // command, the working text cleared. False when the receiver did not take
 // it (the error has been shown); the caller then puts the old value back.
-bool SENDCHANGE(const std::function<void()>& command);
+bool SENDCHANGE(const std::function<comms::Outcome()>& command);
 // Blanks the working text on the bottom line.
 void CLEARWORKING();
 // A choice list of `items` under `title` at column 30, row y, with the

@@ -1,9 +1,18 @@
 // The receiver link: the serial port, the request/reply frame and its
 // exchange with retries and error texts, and the receiver's command set.
 //
-// Failures never travel as exceptions: every exchange reports through the
-// shared flags of the data model (globals::MSGERROR, BREAKOUT, ERRMSG,
-// OLDVALS, HHT) and callers judge the outcome by them.
+// Failures never travel as exceptions: every exchange and every command
+// returns its `Outcome`, and callers decide what to show. The link never
+// draws and never reads keys: what it needs from the program around it (the
+// Escape check, the text on the bottom row, the waits for a hand-held
+// configurator, a moment before each receive wait) goes through the
+// installed `Host`; without one it runs quietly.
+//
+// Commands are made on a `Link`, which owns the port of its last exchange.
+// By default each command stands on its own; a link made with
+// `OnFailure::kCarry` runs a sequence: once a command failed, the commands
+// after it send nothing and return that failure, while what they do to the
+// record regardless (the clamps of the readings) still happens.
 //
 // The transport seam
 // ------------------
@@ -22,17 +31,24 @@
 //     sim::PluggedIn plug(rx);          // every exchange now reaches rx
 //     rx.state().TAG_FIELD = "BOILER HOUSE 3           ";
 //     rx.faults.refuse = 7;             // fault switches (sim/receiver.h)
-//     comms::READ_TAG(0);               // fills globals::RX().TAG_FIELD
+//     comms::Link().READ_TAG(0);        // the outcome: refused, code 7
 //     rx.requests();                    // every request frame it received
 //
 // PluggedIn restores the real port factory when it goes out of scope.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "model/text.h"
+
+namespace globals {
+struct CHANNEL_DATA;
+}
 
 namespace comms {
 
@@ -64,8 +80,8 @@ class SerialPort {
 
 using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
 
-// Installs the factory of the port objects the link uses and frees the open
-// port object; an empty factory restores the real serial port.
+// Installs the factory of the port objects links make; an empty factory
+// restores the real serial port.
 void SetPortFactory(PortFactory factory);
 
 // The real serial port over POSIX termios: exclusive open, raw 9600 8N1,
@@ -112,37 +128,92 @@ std::string DEVICE_PATH(std::string_view name);
 // (blanks around its entries dropped).
 std::string GETSERIALPORTNAMES(const std::string& sysfs_root = "/sys/class/tty");
 
-// ---- Framing and exchange ---------------------------------------------------
+// ---- Outcomes -------------------------------------------------------------------
 
-// Closes the port and clears the buffers and results of the last exchange,
-// as at process start; the installed port factory stays.
-void RESET_STATE();
-// Frees the previous port object, makes a new one, connects it to the name
-// and configures 9600 8N1 without flow control.
-void INIT_COMPORT(std::string_view name);
-void AUXOUT(int port, std::uint8_t b);
-std::uint8_t AUXIN(int port);
-// Sends one request frame: STX STX "c" 50h+receiver 30h+command, the first
-// n bytes of the parameter buffer, ETX; Escape stops it.
-void POLL_RX(int port, int receiver, int command, int n);
-// Collects one reply frame into the reply buffer.
-void GET_DATA(int port);
+// How an exchange or a command ended.
+enum class Status : std::uint8_t {
+  kDone,            // a good reply
+  kAborted,         // the user pressed Escape
+  kNoReply,         // no complete reply: silence, or no ETX within 512 bytes
+  kPortUnopenable,  // the port could not be opened
+  kInvalidReply,    // the reply's frame bytes are wrong
+  kCrcError,        // the reply is too short
+  kDataError,       // a value of the reply does not read
+  kRefused,         // the receiver refused the request (code in `refusal`)
+  kUnsendable,      // a value the request cannot carry: nothing was sent
+  kSent,            // sent without awaiting a reply (signoff)
+};
+
+struct Outcome {
+  Status status = Status::kDone;
+  int refusal = 0;  // the receiver's code, for kRefused
+  // What the console shows for it: the error text, " Tx Failed" for a good
+  // reply with old values, otherwise empty.
+  Text<17> text;
+  // The status facts of the last reply judged for this command.
+  bool old_values = false;  // the transmitter failed: the values are old
+  bool hand_held = false;   // a hand-held configurator is active
+  std::uint8_t status1 = 0;
+  std::uint8_t status2 = 0;
+
+  bool ok() const { return status == Status::kDone || status == Status::kSent; }
+  // The link gave up before a reply could be judged (Escape, no reply, no
+  // port).
+  bool abandoned() const {
+    return status == Status::kAborted || status == Status::kNoReply ||
+           status == Status::kPortUnopenable;
+  }
+};
+
+// ---- The host -------------------------------------------------------------------
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // Whether the user asked to stop: takes one waiting key, if any, and is
+  // true for Escape; any other key is dropped.
+  virtual bool escape() = 0;
+  // Called before every wait for a reply byte.
+  virtual void before_receive() = 0;
+  // Puts text at the start of the bottom row ("Write Error" after an
+  // abandoned reply); an empty text only moves there.
+  virtual void status_text(std::string_view text) = 0;
+  // Waits ms milliseconds (a hand-held configurator slows the receiver).
+  virtual void pause(unsigned ms) = 0;
+};
+
+// Installs the host the link serves (not owned); null restores the quiet
+// one: no Escape, no text, real waits.
+void set_host(Host* host);
+
+// ---- Framing ---------------------------------------------------------------------
+
+// A reply frame as received: bytes[0] holds its STX, length is the index of
+// its ETX.
+struct Reply {
+  std::array<std::uint8_t, 513> bytes{};
+  std::int32_t length = 0;
+  // The byte at index i, or 0 when i lies beyond the ETX: scans through a
+  // reply never read bytes that were not received with it.
+  std::uint8_t at(int i) const;
+};
+
+// A new port object from the installed factory, connected to the name and
+// configured 9600 8N1 without flow control; connected, when given, tells
+// whether the connect succeeded.
+std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected = nullptr);
 
 bool TSTBIT(std::uint8_t d, int bit);
-bool RXMSGOK(int receiver);
-bool HIGHWAYOK(int highway);
-bool QDU57();
-bool ELDINPUT();
-bool CRCERROR();
+bool RXMSGOK(const Reply& reply, int receiver);
+bool HIGHWAYOK(const Reply& reply, int highway);
+bool QDU57(const Reply& reply);
+bool ELDINPUT(const Reply& reply);
+bool CRCERROR(const Reply& reply);
 
-// One exchange with a retry of a bad, refused or too short reply.
-void DISCOURSE(int port, int receiver, int command, int n);
-// Exchange, then up to two labelled numbers from the reply into a and b.
-void ENQUIRE(int receiver, int command, int n, int fields, double& a, double& b);
 // The next number of the reply from index on (a leading minus included);
 // index is left behind it. False, and x keeps its value, when the text does
 // not convert.
-bool GETPARAMETER(int& index, double& x);
+bool GETPARAMETER(const Reply& reply, int& index, double& x);
 // x with 3 decimals right-aligned in 10 characters (wider when needed).
 std::string IOSTR(double x);
 // Whether a number field, the first 10 characters of IOSTR(x), carries the
@@ -158,13 +229,6 @@ bool DECIMAL(std::string_view text, double& x);
 int LINE_BITS(int stop, int parity, int dbits);
 void FROM_LINE_BITS(int bits, std::uint8_t& stop, std::uint8_t& parity, std::uint8_t& dbits);
 
-bool ISESCAPE();
-void WRTERROR();
-// WRTERROR, then the error line blanked again: width blanks at column 5,
-// row 23 on the BACK colour (the transfers blank 23 or 24).
-void WRTERROR_BLANKED(int width);
-void WRTWORKING();
-
 // ---- Command set ------------------------------------------------------------
 
 // Command codes; a request carries 30h + code.
@@ -177,50 +241,117 @@ enum COMMAND : int {
 
 void INITPCCOMMS(int port);
 
+// What a link does with the commands after a failed one.
+enum class OnFailure : std::uint8_t {
+  kGoOn,   // each command exchanges on its own
+  kCarry,  // they send nothing and return the failure
+};
+
+class Request;  // the parameter bytes of one request (link_private.h)
+
+// The receiver's command set, each command one exchange (with its retry)
+// that moves the reply's fields into the configuration record. r, t and c
+// number the receiver, transmitter (1..4) and channel (1..16).
+//
 // A SET operation sends only values its request carries as they stand:
 // numbers a number field carries (CARRIES), codes up to CFh (the digit 30h +
 // code stays a byte and is never the STX or ETX of a frame) and a tag without
-// control bytes. Otherwise it sends nothing and fails with MSGERROR and
+// control bytes. Otherwise it sends nothing and its outcome is kUnsendable,
 // " Param Overange".
-//
-// Whether every request of the SET operations that `requests` runs would
-// carry its values; nothing is sent. False sets MSGERROR and " Param
-// Overange", so a sequence of writes can be refused before its first frame.
-bool SENDABLE(const std::function<void()>& requests);
+class Link {
+ public:
+  explicit Link(OnFailure on_failure = OnFailure::kGoOn);
+  ~Link();
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
 
-int READ_INPUT(int r, int t, int c);
-void READ_CJ(int r, int t);
-void READ_NO_TX(int r);
-void SET_NO_TX(int r);
-void READ_TXTYPE(int r, int t);
-void SET_TXTYPE(int r, int t);
-void READ_INPTYPE(int r, int t, int c);
-void SET_INPTYPE(int r, int t, int c);
-void READ_ALARMS(int r, int t, int c);
-void SET_ALARMS(int r, int t, int c);
-void READ_TEMP(int r);
-void SET_TEMP(int r);
-void READ_LINEREJ(int r);
-void SET_LINEREJ(int r);
-int READ_VALS(int r, int t);
-// The tag changes only when its reply arrives.
-void READ_TAG(int r);
-void SET_TAG(int r);
-void SEND_CONFIRM(int r);
-void SEND_RESET(int r, int kind);
-void SEND_SIGNOFF(int r);
-void READ_DATAFMT(int r);
-void SET_DATAFMT(int r);
-void READ_CSUMMODE(int r);
-void SET_CSUMMODE(int r);
-void READ_COMMS(int r);
-void SET_COMMS(int r);
-void READ_ADDRESS(int r);
-void SET_ADDRESS(int r);
-void READ_VERS(int r);
-void READ_CHECKSUM(int r);
-void READ_SCALES(int r, int t, int c);
-void SET_SCALES(int r, int t, int c);
-void READ_SWITCHES(int r);
+  // The outcome of the last command, or the failure the link carries.
+  const Outcome& outcome() const { return state_; }
+  bool failed() const { return state_.status != Status::kDone; }
+  // The last reply frame received.
+  const Reply& reply() const { return reply_; }
+
+  // type: the transmitter type the reply reports (1 or 2).
+  Outcome READ_INPUT(int r, int t, int c, int& type);
+  Outcome READ_CJ(int r, int t);
+  Outcome READ_NO_TX(int r);
+  Outcome SET_NO_TX(int r);
+  Outcome READ_TXTYPE(int r, int t);
+  Outcome SET_TXTYPE(int r, int t);
+  Outcome READ_INPTYPE(int r, int t, int c);
+  Outcome SET_INPTYPE(int r, int t, int c);
+  Outcome READ_ALARMS(int r, int t, int c);
+  Outcome SET_ALARMS(int r, int t, int c);
+  Outcome READ_TEMP(int r);
+  Outcome SET_TEMP(int r);
+  Outcome READ_LINEREJ(int r);
+  Outcome SET_LINEREJ(int r);
+  // type: the transmitter type the reply reports (1 or 2).
+  Outcome READ_VALS(int r, int t, int& type);
+  // The tag changes only when its reply arrives.
+  Outcome READ_TAG(int r);
+  Outcome SET_TAG(int r);
+  Outcome SEND_CONFIRM(int r);
+  Outcome SEND_RESET(int r, int kind);
+  // One request on the port of the link's last exchange, whatever the link
+  // carries; no reply is awaited or judged (kSent).
+  Outcome SEND_SIGNOFF(int r);
+  Outcome READ_DATAFMT(int r);
+  Outcome SET_DATAFMT(int r);
+  Outcome READ_CSUMMODE(int r);
+  Outcome SET_CSUMMODE(int r);
+  Outcome READ_COMMS(int r);
+  Outcome SET_COMMS(int r);
+  Outcome READ_ADDRESS(int r);
+  Outcome SET_ADDRESS(int r);
+  Outcome READ_VERS(int r);
+  Outcome READ_CHECKSUM(int r);
+  Outcome READ_SCALES(int r, int t, int c);
+  Outcome SET_SCALES(int r, int t, int c);
+  Outcome READ_SWITCHES(int r);
+
+  friend Outcome SENDABLE(const std::function<void(Link&)>& requests);
+
+ private:
+  // The steps of an exchange.
+  void AUXOUT(int port, std::uint8_t b);
+  std::uint8_t AUXIN(int port);
+  // Sends one request frame: STX STX "c" 50h+receiver 30h+command, the
+  // parameter bytes, ETX; Escape stops it (kAborted).
+  Status POLL_RX(int port, int receiver, int command, const Request& request);
+  // Collects one reply frame; anything but kDone abandons it.
+  Status GET_DATA(int port);
+  // One exchange with a retry of a bad, refused or too short reply.
+  void DISCOURSE(int port, int receiver, int command, const Request& request);
+  // Exchange, then up to two labelled numbers from the reply into a and b.
+  void ENQUIRE(int receiver, int command, const Request& request, int fields, double& a, double& b);
+  void judge(int receiver);
+
+  // Command helpers (commands.cpp).
+  void begin();
+  bool exchange(int r, int command, const Request& request);
+  Outcome send(int r, int command, const Request& request);
+  void fail(Status status, std::string_view text);
+  void data_error();
+  std::uint8_t DIGIT(int k) const;
+  Text<20> value_text(int from, int to);
+  Text<2> unit_at(int k) const;
+  void read_channel(globals::CHANNEL_DATA& ch, int& i);
+
+  OnFailure on_failure_;
+  bool probing_ = false;     // SENDABLE: requests are checked, not sent
+  bool all_carried_ = true;  // every request checked so far carries its values
+  std::unique_ptr<SerialPort> port_;
+  bool connected_ = false;  // the port of the last attempt opened
+  Reply reply_;
+  bool hand_held_ = false;  // in the last reply judged
+  Outcome state_;
+};
+
+// Whether every request of the SET operations that `requests` runs on the
+// link it is given would carry its values; nothing is sent. Otherwise the
+// outcome is kUnsendable, so a sequence of writes can be refused before its
+// first frame.
+Outcome SENDABLE(const std::function<void(Link&)>& requests);
 
 }  // namespace comms

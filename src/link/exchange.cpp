@@ -1,29 +1,36 @@
-// The request/reply frame, its exchange with retry, the error texts, and the
-// helpers that turn reply bytes into numbers and numbers into parameters.
+// The request/reply frame, its exchange with retry, reply judging and the
+// error texts, the installed seams, and the helpers that turn reply bytes
+// into numbers and numbers into parameters.
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "link/link_private.h"
 #include "model/globals.h"
-#include "ui/crt.h"
 
 namespace comms {
 
 using namespace globals;
 
-std::unique_ptr<SerialPort> SERIAL1;
-std::array<std::uint8_t, 513> RXMSG{};
-std::array<std::uint8_t, 256> PARRAY{};
-std::int32_t MSGLENGTH = 0;
-bool TIMEOUT = false;
-
 namespace {
 
+// The installed seams: the factory of port objects and the host.
 PortFactory port_factory;
+Host* installed_host = nullptr;
 
-// ERRMSG for the refusal codes 0..7 the receiver reports; any other code is
-// shown by its number.
+// The host of a program that installed none: no Escape, no texts, real waits.
+class QuietHost final : public Host {
+ public:
+  bool escape() override { return false; }
+  void before_receive() override {}
+  void status_text(std::string_view) override {}
+  void pause(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+// The texts of the refusal codes 0..7 the receiver reports; any other code
+// is shown by its number.
 constexpr std::string_view REFUSALS[] = {
     " Protocol Error", " Wrong Parameters", " Tx/Ch Invalid", " Param Overange",
     " Tx Error",       " Context Error",    " Unknown Error", " Write Disabled"};
@@ -32,36 +39,12 @@ constexpr std::string_view ABORTED = "  ABORTED   ";
 
 bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
-// Judges a complete reply and sets the shared flags.
-void judge(int receiver) {
-  if (RECIEVER_DATA* rec = RECEIVER[receiver]) {
-    rec->STATUS1 = RXMSG[1];
-    rec->STATUS2 = RXMSG[2];
-  }
-  const bool bad_frame = !RXMSGOK(receiver);
-  const bool refused = TSTBIT(RXMSG[2], 3);
-  const bool too_short = CRCERROR();
-  OLDVALS = TSTBIT(RXMSG[2], 1);
-  if (OLDVALS) ERRMSG = " Tx Failed";
-  MSGERROR = bad_frame || refused || too_short;
-  if (bad_frame) ERRMSG = " Invalid Response";
-  if (too_short) ERRMSG = " CRC Error";
-  if (refused) {
-    const std::uint8_t code = static_cast<std::uint8_t>(REPLY(7) - 0x30);
-    if (code < std::size(REFUSALS))
-      ERRMSG = REFUSALS[code];
-    else
-      ERRMSG = " Refused code " + std::to_string(code);
-  }
-  HHT = QDU57();
-}
-
 // The number text an ENQUIRE field starts at i: digits 10..15 arrive as
 // ":" to "?" and read as "10" to "15".
-std::string enquire_number(int& i) {
+std::string enquire_number(const Reply& reply, int& i) {
   std::string text;
   for (;; ++i) {
-    const std::uint8_t c = REPLY(i);
+    const std::uint8_t c = reply.at(i);
     if (c >= 0x3A && c <= 0x3F) {
       text += '1';
       text += static_cast<char>(c - 0x0A);
@@ -76,155 +59,185 @@ std::string enquire_number(int& i) {
 
 }  // namespace
 
-void SetPortFactory(PortFactory factory) {
-  SERIAL1.reset();  // the open port came from the previous factory
-  port_factory = std::move(factory);
+void SetPortFactory(PortFactory factory) { port_factory = std::move(factory); }
+
+void set_host(Host* h) { installed_host = h; }
+
+Host& host() {
+  static QuietHost quiet;
+  if (installed_host) return *installed_host;
+  return quiet;
 }
 
-void RESET_STATE() {
-  SERIAL1.reset();
-  RXMSG = {};
-  PARRAY = {};
-  MSGLENGTH = 0;
-  TIMEOUT = false;
+std::uint8_t Reply::at(int i) const {
+  if (i < 0 || i > length || i >= static_cast<int>(bytes.size())) return 0;
+  return bytes[static_cast<std::size_t>(i)];
 }
 
-std::uint8_t REPLY(int i) {
-  if (i < 0 || i > MSGLENGTH || i >= static_cast<int>(RXMSG.size())) return 0;
-  return RXMSG[static_cast<std::size_t>(i)];
+std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected) {
+  std::unique_ptr<SerialPort> port =
+      port_factory ? port_factory() : std::make_unique<TBlockSerial>();
+  port->CONNECT(name);
+  if (connected) *connected = port->LASTERROR() == ERR_NONE;
+  port->CONFIG(9600, 8, 'N', 0, false, false);
+  return port;
 }
 
-void INIT_COMPORT(std::string_view name) {
-  SERIAL1.reset();
-  SERIAL1 = port_factory ? port_factory() : std::make_unique<TBlockSerial>();
-  SERIAL1->CONNECT(name);
-  SERIAL1->CONFIG(9600, 8, 'N', 0, false, false);
+Link::Link(OnFailure on_failure) : on_failure_(on_failure) {}
+
+Link::~Link() = default;
+
+void Link::AUXOUT(int, std::uint8_t b) {
+  if (port_) port_->SENDBYTE(b);
 }
 
-void AUXOUT(int, std::uint8_t b) {
-  if (SERIAL1) SERIAL1->SENDBYTE(b);
+std::uint8_t Link::AUXIN(int) {
+  host().before_receive();
+  return port_ ? port_->RECVBYTE(RECEIVE_TIMEOUT_MS) : 0;
 }
 
-std::uint8_t AUXIN(int) {
-  crt::Present();  // progress texts show while the link waits
-  return SERIAL1 ? SERIAL1->RECVBYTE(RECEIVE_TIMEOUT_MS) : 0;
-}
-
-bool ISESCAPE() { return crt::KeyPressed() && crt::ReadKey() == crt::KEY_ESC; }
-
-void POLL_RX(int port, int receiver, int command, int n) {
-  TIMEOUT = false;
-  BREAKOUT = false;
-  std::fill_n(RXMSG.begin(), 11, 0);
-  auto send = [port](std::uint8_t b) {
+Status Link::POLL_RX(int port, int receiver, int command, const Request& request) {
+  std::fill_n(reply_.bytes.begin(), 11, 0);
+  // Each byte is followed by a key poll; Escape stops the frame.
+  auto send_byte = [this, port](std::uint8_t b) {
     AUXOUT(port, b);
-    if (ISESCAPE()) BREAKOUT = true;
-    return !BREAKOUT;
+    return !host().escape();
   };
   const std::uint8_t header[] = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                  static_cast<std::uint8_t>(0x30 + command)};
   for (std::uint8_t b : header)
-    if (!send(b)) return;
-  for (int i = 0; i < n; ++i)
-    if (!send(PARRAY[static_cast<std::size_t>(i)])) return;
+    if (!send_byte(b)) return Status::kAborted;
+  for (int i = 0; i < request.count(); ++i)
+    if (!send_byte(request[i])) return Status::kAborted;
   AUXOUT(port, ETX);
+  return Status::kDone;
 }
 
-void GET_DATA(int port) {
-  auto abandon = [](bool receiving) {
-    crt::GotoXY(1, 25);
-    if (receiving) crt::Write("Write Error               ");
-    BREAKOUT = true;
-    TIMEOUT = true;
+Status Link::GET_DATA(int port) {
+  auto abandon = [this](bool receiving, Status why) {
+    host().status_text(receiving ? "Write Error               " : "");
+    if (why == Status::kNoReply && !connected_) why = Status::kPortUnopenable;
+    return why;
   };
   // The STX must come among the first four bytes; a time-out reads as 0.
   for (int read = 1;; ++read) {
-    RXMSG[0] = AUXIN(port);
-    if (read == 5 || ISESCAPE()) return abandon(false);
-    if (RXMSG[0] == STX) break;
+    reply_.bytes[0] = AUXIN(port);
+    if (read == 5) return abandon(false, Status::kNoReply);
+    if (host().escape()) return abandon(false, Status::kAborted);
+    if (reply_.bytes[0] == STX) break;
   }
   for (std::size_t i = 1;; ++i) {
-    RXMSG[i] = AUXIN(port);
-    if (i == 512 || ISESCAPE()) return abandon(true);
-    if (RXMSG[i] == ETX) {
-      MSGLENGTH = static_cast<std::int32_t>(i);
-      return;
+    reply_.bytes[i] = AUXIN(port);
+    if (i == 512) return abandon(true, Status::kNoReply);
+    if (host().escape()) return abandon(true, Status::kAborted);
+    if (reply_.bytes[i] == ETX) {
+      reply_.length = static_cast<std::int32_t>(i);
+      return Status::kDone;
     }
   }
 }
 
 bool TSTBIT(std::uint8_t d, int bit) { return (d & (1u << bit)) != 0; }
 
-bool RXMSGOK(int receiver) {
-  return !TIMEOUT && RXMSG[0] == STX && RXMSG[3] == 0x62 && RXMSG[4] == 0x50 + receiver;
+bool RXMSGOK(const Reply& reply, int receiver) {
+  return reply.bytes[0] == STX && reply.bytes[3] == 0x62 && reply.bytes[4] == 0x50 + receiver;
 }
 
-bool HIGHWAYOK(int highway) {
-  if (highway == 1) return TSTBIT(RXMSG[1], 2);
-  if (highway == 2) return TSTBIT(RXMSG[1], 1);
+bool HIGHWAYOK(const Reply& reply, int highway) {
+  if (highway == 1) return TSTBIT(reply.bytes[1], 2);
+  if (highway == 2) return TSTBIT(reply.bytes[1], 1);
   return false;
 }
 
-bool QDU57() { return TSTBIT(RXMSG[2], 2); }
-bool ELDINPUT() { return !TSTBIT(RXMSG[1], 0); }
-bool CRCERROR() { return MSGLENGTH <= 6; }
+bool QDU57(const Reply& reply) { return TSTBIT(reply.bytes[2], 2); }
+bool ELDINPUT(const Reply& reply) { return !TSTBIT(reply.bytes[1], 0); }
+bool CRCERROR(const Reply& reply) { return reply.length <= 6; }
 
-void DISCOURSE(int port, int receiver, int command, int n) {
-  if (MSGERROR) return;
-  for (int attempt = 1;; ++attempt) {
-    INIT_COMPORT(SELECTED_PORT_NAME);
-    POLL_RX(port, receiver, command, n);
-    if (!TIMEOUT && !BREAKOUT) GET_DATA(port);
-    if (TIMEOUT || BREAKOUT) {
-      MSGERROR = true;
-      ERRMSG = ABORTED;
-      return;
-    }
-    judge(receiver);
-    if (!MSGERROR || attempt == 2) return;
+// Judges a complete reply. Where several faults meet, the text of the last
+// one tested stands: a refusal, then a short reply, then a bad frame.
+void Link::judge(int receiver) {
+  if (RECIEVER_DATA* rec = RECEIVER[receiver]) {
+    rec->STATUS1 = reply_.bytes[1];
+    rec->STATUS2 = reply_.bytes[2];
+  }
+  Outcome& o = state_;
+  o.status1 = reply_.bytes[1];
+  o.status2 = reply_.bytes[2];
+  o.old_values = TSTBIT(reply_.bytes[2], 1);
+  o.hand_held = hand_held_ = QDU57(reply_);
+  o.refusal = 0;
+  o.status = Status::kDone;
+  o.text = o.old_values ? " Tx Failed" : "";
+  if (!RXMSGOK(reply_, receiver)) {
+    o.status = Status::kInvalidReply;
+    o.text = " Invalid Response";
+  }
+  if (CRCERROR(reply_)) {
+    o.status = Status::kCrcError;
+    o.text = " CRC Error";
+  }
+  if (TSTBIT(reply_.bytes[2], 3)) {
+    const std::uint8_t code = static_cast<std::uint8_t>(reply_.at(7) - 0x30);
+    o.status = Status::kRefused;
+    o.refusal = code;
+    if (code < std::size(REFUSALS))
+      o.text = REFUSALS[code];
+    else
+      o.text = " Refused code " + std::to_string(code);
   }
 }
 
-void ENQUIRE(int receiver, int command, int n, int fields, double& a, double& b) {
+void Link::DISCOURSE(int port, int receiver, int command, const Request& request) {
+  if (failed()) return;
+  for (int attempt = 1;; ++attempt) {
+    port_.reset();  // closed before the next open: the port is for exclusive use
+    port_ = INIT_COMPORT(SELECTED_PORT_NAME, &connected_);
+    Status sent = POLL_RX(port, receiver, command, request);
+    if (sent == Status::kDone) sent = GET_DATA(port);
+    if (sent != Status::kDone) return fail(sent, ABORTED);
+    judge(receiver);
+    if (!failed() || attempt == 2) return;
+  }
+}
+
+void Link::ENQUIRE(int receiver, int command, const Request& request, int fields, double& a,
+                   double& b) {
   int attempts = 0;
   bool again = false;
   do {
     again = false;
-    if (MSGERROR) return;
+    if (failed()) return;
     ++attempts;
-    DISCOURSE(PORT, receiver, command, n);
-    if (BREAKOUT || MSGERROR) return;
+    DISCOURSE(PORT, receiver, command, request);
+    if (failed()) return;
     // The numbers follow the first CR, or the second when parameters were sent.
     int i = 1;
-    while (i <= MSGLENGTH && REPLY(i) != CR) ++i;
-    if (n > 0)
-      for (++i; i <= MSGLENGTH && REPLY(i) != CR;) ++i;
+    while (i <= reply_.length && reply_.at(i) != CR) ++i;
+    if (request.count() > 0)
+      for (++i; i <= reply_.length && reply_.at(i) != CR;) ++i;
     ++i;
     for (int k = 1; k <= fields; ++k) {
-      while (std::string_view("\n\r HLR").find(static_cast<char>(REPLY(i))) !=
+      while (std::string_view("\n\r HLR").find(static_cast<char>(reply_.at(i))) !=
              std::string_view::npos)
         ++i;
       double x = 0;
-      if (DECIMAL(enquire_number(i), x)) {
+      if (DECIMAL(enquire_number(reply_, i), x)) {
         (k == 1 ? a : b) = x;
       } else {
         again = true;
-        if (attempts == 2) {
-          MSGERROR = true;
-          ERRMSG = " Data Error";
-        }
+        if (attempts == 2) data_error();
       }
     }
-  } while (again && !MSGERROR);
+  } while (again && !failed());
 }
 
-bool GETPARAMETER(int& index, double& x) {
+bool GETPARAMETER(const Reply& reply, int& index, double& x) {
   auto numeric = [](std::uint8_t c) { return is_digit(c) || c == '.' || c == ':' || c == ';'; };
   const int start = index;
-  while (index <= MSGLENGTH && !numeric(REPLY(index))) ++index;
+  while (index <= reply.length && !numeric(reply.at(index))) ++index;
   // A minus sign right before the digits belongs to the number.
-  std::string text = index > start && REPLY(index - 1) == '-' ? "-" : "";
-  for (; numeric(REPLY(index)); ++index) text += static_cast<char>(REPLY(index));
+  std::string text = index > start && reply.at(index - 1) == '-' ? "-" : "";
+  for (; numeric(reply.at(index)); ++index) text += static_cast<char>(reply.at(index));
   double value = 0;
   if (!DECIMAL(text, value)) return false;
   x = value;
@@ -278,31 +291,6 @@ bool DECIMAL(std::string_view text, double& x) {
   if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
   x = value;
   return true;
-}
-
-void WRTERROR() {
-  crt::Window(1, 1, 80, 25);
-  crt::GotoXY(5, 23);
-  crt::TextBackground(ERRBAR);
-  crt::Write(ERRMSG.view());
-  crt::GotoXY(80, 25);
-  crt::Write('\a');
-  crt::Delay(2000);
-}
-
-void WRTERROR_BLANKED(int width) {
-  WRTERROR();
-  crt::GotoXY(5, 23);
-  crt::TextBackground(BACK);
-  crt::Write(std::string(static_cast<std::size_t>(width), ' '));
-}
-
-void WRTWORKING() {
-  MSGERROR = false;
-  crt::Window(1, 1, 80, 25);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(MESSAGE[53].view());
 }
 
 }  // namespace comms

@@ -1,11 +1,11 @@
-// State shared by the files of the link: the open port, the reply and
-// parameter buffers of the last exchange, and bounded access to the reply.
-// Not for other modules (tests read it to check frames).
+// What the files of the link share: the frame bytes, the parameter bytes of
+// a request, and the installed host. Not for other modules (tests read it
+// to check frames).
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <string_view>
 
 #include "link/comms.h"
 
@@ -18,14 +18,34 @@ inline constexpr std::uint8_t CR = 0x0D;
 
 inline constexpr int RECEIVE_TIMEOUT_MS = 1000;
 
-extern std::unique_ptr<SerialPort> SERIAL1;
-extern std::array<std::uint8_t, 513> RXMSG;   // reply; index 0 holds its STX
-extern std::array<std::uint8_t, 256> PARRAY;  // parameters of the next request
-extern std::int32_t MSGLENGTH;                // index of the reply's ETX
-extern bool TIMEOUT;                          // the last exchange got no complete reply
+// The parameter bytes of one request, and whether they carry every value as
+// it stands.
+class Request {
+ public:
+  // One byte 30h + value: 10..15 give ":" to "?", larger values go on up to
+  // CFh, the last that stays a byte.
+  Request& digit(int v);
+  // A byte value as two digits, high nibble first.
+  Request& two_digit(std::uint8_t v) { return digit(v / 16).digit(v % 16); }
+  // The first 10 characters of IOSTR.
+  Request& number(double x);
+  // Text without control bytes.
+  Request& text(std::string_view s);
+  Request& put(std::uint8_t b) {
+    bytes_[static_cast<std::size_t>(n_++)] = b;
+    return *this;
+  }
+  int count() const { return n_; }
+  std::uint8_t operator[](int i) const { return bytes_[static_cast<std::size_t>(i)]; }
+  bool carried() const { return carried_; }
 
-// The reply byte at index i, or 0 when i lies beyond the reply's ETX: scans
-// through a reply never read bytes that were not received with it.
-std::uint8_t REPLY(int i);
+ private:
+  std::array<std::uint8_t, 256> bytes_{};
+  int n_ = 0;
+  bool carried_ = true;
+};
+
+// The installed host, or the quiet one.
+Host& host();
 
 }  // namespace comms

@@ -149,19 +149,14 @@ void INITRX(int r, byte type) {
 }
 
 void INITCOMMS() {
-  OLDVALS = false;
-  HHT = false;
   set_colours(!ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw"));
   std::error_code ec;
   PATH = std::filesystem::current_path(ec).string();
   NAME = PATH;
   PORT = 1;
-  MSGERROR = false;
-  ERRMSG = "";
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
-  HHT = false;
   // The record lives until exit; a second call (tests) starts from a fresh one.
   record = std::make_unique<RECIEVER_DATA>();
   RECEIVER[0] = record.get();
@@ -178,8 +173,6 @@ void RESET_STATE() {
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
-  MSGERROR = BREAKOUT = OLDVALS = HHT = false;
-  ERRMSG = "";
   PORT = 1;
   ONLINE = ESCAPE = PORT_SELECTION = false;
   COM_PORT_NAME = {};

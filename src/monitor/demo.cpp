@@ -60,34 +60,44 @@ void WRITEHIGHWAY(bool healthy, std::string_view healthy_tail, std::string_view 
     WRITEALERT(MESSAGE[46].str().append(failed_tail));
 }
 
-std::string_view HHTTEXT() { return MESSAGE[HHT ? 57 : 56].view(); }
+std::string_view HHTTEXT(const comms::Outcome& read) {
+  return MESSAGE[read.hand_held ? 57 : 56].view();
+}
 
 TRANSMITTER_DATA& CURRENTTX() { return RX().TRANSMITTER[TXNO]; }
 
+// The reading of a pass on the link, after the cold-junction temperature;
+// type is set to the transmitter type the reply reports.
+using Reading = std::function<comms::Outcome(comms::Link&, int& type)>;
+// Draws a pass with the transmitter type and the pass's outcome.
+using Drawing = std::function<void(int type, const comms::Outcome&)>;
+
 // The live loop both monitors share. Each pass shows the working text,
-// reads the cold-junction temperature and then the values (read gives the
-// transmitter type the reply reports), draws them while the pass succeeded
-// (draw), and shows an error or a failed transmitter for 5 seconds. The loop
-// ends only in a pass in which the link gave up (Escape or no reply); that
-// pass's error is not shown.
-void LIVELOOP(const std::function<int()>& read, const std::function<void(int)>& draw) {
+// reads the cold-junction temperature and then the values, draws them while
+// the pass succeeded (draw), and shows an error or a failed transmitter for
+// 5 seconds. The loop ends only in a pass in which the link gave up (Escape
+// or no reply); that pass's error is not shown.
+void LIVELOOP(const Reading& read, const Drawing& draw) {
   int type = 1;
   for (;;) {
-    MSGERROR = false;
     crt::Window(1, 1, 80, 25);
     crt::TextBackground(0);
     WRITEAT(1, 25, MESSAGE[53].view());
-    comms::READ_CJ(RECNO, TXNO);
-    if (!MSGERROR) type = read();
-    const bool last = BREAKOUT;
+    comms::Outcome pass;
+    {
+      comms::Link link;
+      pass = link.READ_CJ(RECNO, TXNO);
+      if (pass.ok()) pass = read(link, type);
+    }
+    const bool last = pass.abandoned();
     WRITEAT(1, 25, BLANKS(19));
     crt::TextBackground(BACK);
-    draw(type);
+    draw(type, pass);
     WRITEAT(5, 23, BLANKS(27));
     crt::GotoXY(80, 25);
-    if ((MSGERROR || OLDVALS) && !last) {
+    if ((!pass.ok() || pass.old_values) && !last) {
       crt::GotoXY(5, 23);
-      WRITEALERT(ERRMSG.view());
+      WRITEALERT(pass.text.view());
       WRITEAT(80, 25, "\a");
       crt::Delay(5000);
     }
@@ -131,11 +141,11 @@ void MONINPUTVALS() {
 }
 
 // The live panel of the single-channel monitor.
-void MONIPPANEL(int type) {
+void MONIPPANEL(int type, const comms::Outcome& pass) {
   const RECIEVER_DATA& rx = RX();
   const TRANSMITTER_DATA& tx = CURRENTTX();
   const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
-  if (!MSGERROR) {
+  if (pass.ok()) {
     WRITEAT(61, 8, ch.VALUE.str() + " ");
     crt::GotoXY(65, 10);
     WRITEALARM(ch.ALARM, " ");
@@ -144,14 +154,14 @@ void MONIPPANEL(int type) {
     WRITEHIGHWAY(rx.HW1, "    ", " ");
     crt::GotoXY(65, 16);
     WRITEHIGHWAY(rx.HW2, "    ", " ");
-    WRITEAT(60, 18, HHTTEXT());
+    WRITEAT(60, 18, HHTTEXT(pass));
   }
 }
 
 // All channels of the current transmitter in two columns, and the status
 // rows below them.
-void MONALLLIST(int type) {
-  if (MSGERROR) return;
+void MONALLLIST(int type, const comms::Outcome& pass) {
+  if (!pass.ok()) return;
   const RECIEVER_DATA& rx = RX();
   const TRANSMITTER_DATA& tx = CURRENTTX();
   const int count = (3 - type) * 8;
@@ -175,17 +185,19 @@ void MONALLLIST(int type) {
   crt::GotoXY(62, status + 1);
   WRITEHIGHWAY(rx.HW2, "    ", "");
   WRITEAT(8, status + 2, "QDU 57     ");
-  WRITEAT(18, status + 2, HHTTEXT());
+  WRITEAT(18, status + 2, HHTTEXT(pass));
 }
 
 }  // namespace
 
 void MONIP() {
-  LIVELOOP([] { return comms::READ_INPUT(RECNO, TXNO, CHNO); }, MONIPPANEL);
+  LIVELOOP([](comms::Link& link, int& type) { return link.READ_INPUT(RECNO, TXNO, CHNO, type); },
+           MONIPPANEL);
 }
 
 void MONALL() {
-  LIVELOOP([] { return comms::READ_VALS(RECNO, TXNO); }, MONALLLIST);
+  LIVELOOP([](comms::Link& link, int& type) { return link.READ_VALS(RECNO, TXNO, type); },
+           MONALLLIST);
   scrn::BACKGND(1);
 }
 

@@ -115,20 +115,23 @@ void DISPLAYOPT(const OPT& source, const OPT& dest) {
 
 // Sends one copied channel to the receiver: input type, scaling, alarms.
 void SENDCHANNEL(int r, int t, int c) {
-  MSGERROR = false;
   crt::GotoXY(1, 25);
   crt::Write(" Downloading Rx " + wind::STG(r, 2) + " Tx " + wind::STG(t, 2) + " Ch " +
              wind::STG(c, 2));
-  const auto requests = [r, t, c] {
-    comms::SET_INPTYPE(r, t, c);
-    comms::SET_SCALES(r, t, c);
-    comms::SET_ALARMS(r, t, c);
+  const auto requests = [r, t, c](comms::Link& link) {
+    link.SET_INPTYPE(r, t, c);
+    link.SET_SCALES(r, t, c);
+    link.SET_ALARMS(r, t, c);
   };
-  // Nothing goes out unless every value can.
-  if (comms::SENDABLE(requests)) requests();
-  if (MSGERROR) {
-    comms::WRTERROR_BLANKED(24);
+  // Nothing goes out unless every value can; after a failure the rest sends
+  // nothing.
+  comms::Outcome outcome = comms::SENDABLE(requests);
+  if (outcome.ok()) {
+    comms::Link link(comms::OnFailure::kCarry);
+    requests(link);
+    outcome = link.outcome();
   }
+  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(std::string(35, ' '));

@@ -15,10 +15,11 @@ using namespace globals;
 namespace {
 
 // The receiver settings a download writes, in the order they are written.
-using ReceiverSetting = void (*)(int);
+using ReceiverSetting = comms::Outcome (comms::Link::*)(int);
 constexpr ReceiverSetting RECEIVER_SETTINGS[] = {
-    comms::SET_TAG,   comms::SET_DATAFMT, comms::SET_TEMP,    comms::SET_NO_TX,
-    comms::SET_COMMS, comms::SET_LINEREJ, comms::SET_ADDRESS,
+    &comms::Link::SET_TAG,     &comms::Link::SET_DATAFMT, &comms::Link::SET_TEMP,
+    &comms::Link::SET_NO_TX,   &comms::Link::SET_COMMS,   &comms::Link::SET_LINEREJ,
+    &comms::Link::SET_ADDRESS,
 };
 
 void BLANK_PROGRESS() {
@@ -30,72 +31,72 @@ void BLANK_PROGRESS() {
 // Writes transmitter J of receiver RX: its type, then per channel the input
 // type, the scaling and the alarms, under a progress text when `progress`. A
 // type other than 1 or 2 (only a damaged file gives one) is written with 16
-// channels.
-void DLTRANSMIT(std::uint8_t RX, int J, bool progress) {
-  comms::SET_TXTYPE(RX, J);
-  if (BREAKOUT) return;
+// channels. False when an exchange was abandoned.
+bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool progress) {
+  if (link.SET_TXTYPE(RX, J).abandoned()) return false;
   const int channels = RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
     if (progress) {
       crt::GotoXY(1, 25);
-      if (!MSGERROR) crt::Write(" Downloading  Tx " + wind::STG(J, 2) + " Ch " + wind::STG(k, 2));
+      if (!link.failed())
+        crt::Write(" Downloading  Tx " + wind::STG(J, 2) + " Ch " + wind::STG(k, 2));
     }
-    comms::SET_INPTYPE(RX, J, k);
-    if (BREAKOUT) return;
-    comms::SET_SCALES(RX, J, k);
-    if (BREAKOUT) return;
-    comms::SET_ALARMS(RX, J, k);
-    if (BREAKOUT) return;
+    if (link.SET_INPTYPE(RX, J, k).abandoned() || link.SET_SCALES(RX, J, k).abandoned() ||
+        link.SET_ALARMS(RX, J, k).abandoned())
+      return false;
   }
+  return true;
 }
 
 // The writes of a download of receiver RX and the transmitters chosen by code
 // TX, in order. False when an abandoned exchange ends them where the download
 // returns at once: in the receiver settings or in a loop over transmitters
 // (the single transmitter of codes 1..4 is not tested).
-bool WRITES(std::uint8_t RX, std::uint8_t TX, bool progress) {
-  for (ReceiverSetting setting : RECEIVER_SETTINGS) {
-    setting(RX);
-    if (BREAKOUT) return false;
-  }
+bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool progress) {
+  for (ReceiverSetting setting : RECEIVER_SETTINGS)
+    if ((link.*setting)(RX).abandoned()) return false;
   if (TX >= 1 && TX <= 4) {
-    DLTRANSMIT(RX, TX, progress);
+    DLTRANSMIT(link, RX, TX, progress);
   } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
     // No fifth transmitter exists, whatever the record's count says.
     const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
-    for (int j = 1; j <= last; ++j) {
-      DLTRANSMIT(RX, j, progress);
-      if (BREAKOUT) return false;
-    }
+    for (int j = 1; j <= last; ++j)
+      if (!DLTRANSMIT(link, RX, j, progress)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-void DUMP(std::uint8_t RX, std::uint8_t TX) {
+comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
   crt::Window(1, 1, 80, 25);
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(" Downloading Rx" + wind::STG(RX, 2) + std::string(24, ' '));
-  MSGERROR = false;
   RECEIVER_PRESENT[RX] = true;
-  MSGERROR = false;
-  // Nothing goes out unless every value can; the check itself sends nothing,
-  // so an abort left over from an earlier exchange must not cut it short.
-  BREAKOUT = false;
-  if (comms::SENDABLE([RX, TX] { WRITES(RX, TX, false); }) && !WRITES(RX, TX, true)) return;
-  if (MSGERROR) comms::WRTERROR_BLANKED(24);
+  // Nothing goes out unless every value can (the check sends nothing); after
+  // a failure the rest of the writes send nothing either.
+  comms::Outcome outcome =
+      comms::SENDABLE([RX, TX](comms::Link& probe) { WRITES(probe, RX, TX, false); });
+  if (outcome.ok()) {
+    comms::Link link(comms::OnFailure::kCarry);
+    const bool finished = WRITES(link, RX, TX, true);
+    outcome = link.outcome();
+    if (!finished) return outcome;
+  }
+  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
   BLANK_PROGRESS();
+  return outcome;
 }
 
-void COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
-  DUMP(RX, TX);
-  if (MSGERROR) comms::WRTERROR_BLANKED(24);
+comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
+  const comms::Outcome outcome = DUMP(RX, TX);
+  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
   BLANK_PROGRESS();
+  return outcome;
 }
 
-void DOWNLOAD() { COPYDOWN(0, TX_CONFIGURED); }
+comms::Outcome DOWNLOAD() { return COPYDOWN(0, TX_CONFIGURED); }
 
 void SIGNOFFMESS() {
   ESCAPE = false;
@@ -131,16 +132,18 @@ void SIGNOFF() {
   crt::GotoXY(1, 25);
   crt::Write(MESSAGE[53]);
   if (ESCAPE) return;
-  MSGERROR = false;
-  comms::SEND_CONFIRM(RECNO);
-  comms::SEND_SIGNOFF(RECNO);
+  // The signoff goes out whatever the confirm's outcome; only the confirm's
+  // failure is shown.
+  comms::Link link;
+  const comms::Outcome confirm = link.SEND_CONFIRM(RECNO);
+  link.SEND_SIGNOFF(RECNO);
   crt::GotoXY(1, 25);
   crt::Write(std::string(12, ' '));
-  if (MSGERROR) {
+  if (!confirm.ok()) {
     crt::Window(1, 1, 80, 25);
     crt::GotoXY(5, 23);
     crt::TextBackground(ERRBAR);
-    crt::Write(ERRMSG);
+    crt::Write(confirm.text);
     crt::Write('\a');
     crt::Delay(2000);
   }

@@ -1,9 +1,12 @@
 // Download: writes a receiver's record back into the receiver, with a
-// progress line on row 25; and the signoff command. Outcome in MSGERROR,
-// BREAKOUT and ERRMSG.
+// progress line on row 25; and the signoff command. The downloads return
+// the outcome of their sequence: the first failure, after which the rest
+// sends nothing.
 #pragma once
 
 #include <cstdint>
+
+#include "link/comms.h"
 
 namespace download {
 
@@ -14,12 +17,12 @@ inline constexpr std::uint8_t TX_ALL = 255;         // all four
 
 // Downloads receiver 0 and its configured transmitters; shows a failure
 // (twice: DUMP shows it first) or an abort.
-void DOWNLOAD();
+comms::Outcome DOWNLOAD();
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
 // shows a failure that is not an abort.
-void DUMP(std::uint8_t RX, std::uint8_t TX);
+comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX);
 // The copy function's download: DUMP, then the error as DOWNLOAD shows it.
-void COPYDOWN(std::uint8_t RX, std::uint8_t TX);
+comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX);
 
 // The signoff warning box; sets ESCAPE when it is left with Escape.
 void SIGNOFFMESS();

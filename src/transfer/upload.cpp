@@ -14,50 +14,49 @@ using namespace globals;
 namespace {
 
 // The receiver readings of an upload, in the order they are made.
-using ReceiverReading = void (*)(int);
+using ReceiverReading = comms::Outcome (comms::Link::*)(int);
 constexpr ReceiverReading RECEIVER_READINGS[] = {
-    comms::READ_TAG,      comms::READ_DATAFMT, comms::READ_TEMP,     comms::READ_NO_TX,
-    comms::READ_VERS,     comms::READ_COMMS,   comms::READ_ADDRESS,  comms::READ_CHECKSUM,
-    comms::READ_CSUMMODE, comms::READ_SWITCHES, comms::READ_LINEREJ,
+    &comms::Link::READ_TAG,      &comms::Link::READ_DATAFMT,  &comms::Link::READ_TEMP,
+    &comms::Link::READ_NO_TX,    &comms::Link::READ_VERS,     &comms::Link::READ_COMMS,
+    &comms::Link::READ_ADDRESS,  &comms::Link::READ_CHECKSUM, &comms::Link::READ_CSUMMODE,
+    &comms::Link::READ_SWITCHES, &comms::Link::READ_LINEREJ,
 };
 
 }  // namespace
 
-void UPLOAD_TX(std::uint8_t RX, std::uint8_t TX) {
-  comms::READ_TXTYPE(RX, TX);
+comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
+  link.READ_TXTYPE(RX, TX);
   const int channels = RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
     crt::GotoXY(1, 25);
-    if (!MSGERROR)
+    if (!link.failed())
       crt::Write(" Uploading  Rx " + wind::STG(RX, 2) + " Tx " + wind::STG(TX, 2) + " Ch " +
                  wind::STG(k, 2));
-    comms::READ_SCALES(RX, TX, k);
-    comms::READ_ALARMS(RX, TX, k);
-    comms::READ_INPTYPE(RX, TX, k);
+    link.READ_SCALES(RX, TX, k);
+    link.READ_ALARMS(RX, TX, k);
+    link.READ_INPTYPE(RX, TX, k);
   }
+  return link.outcome();
 }
 
-void GETDAT(std::uint8_t I) {
+comms::Outcome GETDAT(std::uint8_t I) {
   crt::Window(1, 1, 80, 25);
-  MSGERROR = false;
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(std::string(67, ' '));
   crt::GotoXY(1, 25);
   crt::Write(" Uploading Configuration ");
-  MSGERROR = false;
-  for (ReceiverReading reading : RECEIVER_READINGS) {
-    reading(I);
-    if (BREAKOUT) return;
+  // After a failure the rest of the readings run without exchanging, so
+  // that the record's clamps still apply; an abandoned exchange ends it all.
+  comms::Link link(comms::OnFailure::kCarry);
+  for (ReceiverReading reading : RECEIVER_READINGS)
+    if ((link.*reading)(I).abandoned()) return link.outcome();
+  if (!link.failed()) {
+    for (int t = 1; t <= RECEIVER[I]->NO_OF_TX; ++t)
+      if (UPLOAD_TX(link, I, static_cast<std::uint8_t>(t)).abandoned()) return link.outcome();
   }
-  if (!MSGERROR) {
-    for (int t = 1; t <= RECEIVER[I]->NO_OF_TX; ++t) {
-      UPLOAD_TX(I, static_cast<std::uint8_t>(t));
-      if (BREAKOUT) return;
-    }
-  }
-  if (MSGERROR) {
-    comms::WRTERROR_BLANKED(23);
+  if (link.failed()) {
+    wind::WRTERROR_BLANKED(link.outcome().text, 23);
   } else {
     RECEIVER_PRESENT[I] = true;
     GLOBDAT.RXCONFIG[I] = true;
@@ -65,11 +64,13 @@ void GETDAT(std::uint8_t I) {
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(std::string(51, ' '));
+  return link.outcome();
 }
 
-void UPLOAD() {
-  GETDAT(0);
-  if (BREAKOUT) comms::WRTERROR_BLANKED(23);
+comms::Outcome UPLOAD() {
+  const comms::Outcome outcome = GETDAT(0);
+  if (outcome.abandoned()) wind::WRTERROR_BLANKED(outcome.text, 23);
+  return outcome;
 }
 
 }  // namespace upload

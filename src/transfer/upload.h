@@ -1,18 +1,22 @@
 // Upload: reads a receiver's whole configuration into its record, with a
-// progress line on row 25. Outcome in MSGERROR, BREAKOUT and ERRMSG.
+// progress line on row 25. Each returns the outcome of its sequence: the
+// first failure, after which the rest of the sequence sends nothing.
 #pragma once
 
 #include <cstdint>
 
+#include "link/comms.h"
+
 namespace upload {
 
-// Uploads receiver 0; shows an abort (BREAKOUT) as well as any other failure.
-void UPLOAD();
-// Uploads receiver I; shows any failure except an abort, which it leaves to
-// its caller.
-void GETDAT(std::uint8_t I);
-// Reads transmitter TX (1..4) of receiver RX: its type, then per channel the
-// scaling, the alarms and the input type.
-void UPLOAD_TX(std::uint8_t RX, std::uint8_t TX);
+// Uploads receiver 0; shows an abort as well as any other failure.
+comms::Outcome UPLOAD();
+// Uploads receiver I; shows any failure except an abandoned exchange,
+// which it leaves to its caller.
+comms::Outcome GETDAT(std::uint8_t I);
+// Reads transmitter TX (1..4) of receiver RX on the link: its type, then
+// per channel the scaling, the alarms and the input type. The link's
+// carried failure stops the exchanges, not the clamps of the readings.
+comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX);
 
 }  // namespace upload

@@ -127,6 +127,15 @@ void SAYNONEGATIVES();
 void SAYDONE(std::string_view S);
 void SAYERROR(std::string_view S);
 
+// The error line of a link outcome: its text at column 5, row 23 on the
+// error colour, a bell and two seconds.
+void WRTERROR(std::string_view text);
+// WRTERROR, then the error line blanked again: width blanks at column 5,
+// row 23 on the BACK colour (the transfers blank 23 or 24).
+void WRTERROR_BLANKED(std::string_view text, int width);
+// The working text (message 53) at the start of row 25 while the link works.
+void WRTWORKING();
+
 // A framed box with its inside at (X, Y), W x H: title at column TITLEX of
 // its first row, lines from row 3 at column 3, the any-key footer, a key.
 void MSGBOX(int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,

@@ -293,4 +293,28 @@ void SAYDONE(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  DONE  ", {std::s
 
 void SAYERROR(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  ERROR  ", {S}); }
 
+void WRTERROR(std::string_view text) {
+  full_screen();
+  crt::GotoXY(5, 23);
+  crt::TextBackground(globals::ERRBAR);
+  crt::Write(text);
+  crt::GotoXY(80, 25);
+  crt::Write('\a');
+  crt::Delay(2000);
+}
+
+void WRTERROR_BLANKED(std::string_view text, int width) {
+  WRTERROR(text);
+  crt::GotoXY(5, 23);
+  crt::TextBackground(globals::BACK);
+  crt::Write(std::string(static_cast<std::size_t>(width), ' '));
+}
+
+void WRTWORKING() {
+  full_screen();
+  crt::TextBackground(0);
+  crt::GotoXY(1, 25);
+  crt::Write(globals::MESSAGE[53].view());
+}
+
 }  // namespace wind

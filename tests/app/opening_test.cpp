@@ -3,7 +3,7 @@
 #include "app/project1.h"
 
 #include "app/menu_fixture.h"
-#include "link/port_choice.h"
+#include "app/port_choice.h"
 
 using namespace globals;
 

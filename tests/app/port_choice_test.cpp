@@ -1,5 +1,5 @@
 // Port scan, the port choice window and the online/offline window.
-#include "link/port_choice.h"
+#include "app/port_choice.h"
 
 #include "app/menu_fixture.h"
 
@@ -17,7 +17,7 @@ std::vector<std::string> names() {
 
 TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   offer_ports("COM1,COM3");
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "COM3"}));
   EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
   EXPECT_EQ(COM_PORT_NAME[3], "");
@@ -30,27 +30,27 @@ const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ
 
 TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   EXPECT_EQ(names(), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
                                                "EEEEEEEE", "FFFFFFFF", "GGGGGGGG"}));
 }
 
 TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
   offer_ports("COM1,,COM3");
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "", "COM3"}));
 
   offer_ports(std::string(50, ',').c_str());  // 51 empty names
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   EXPECT_EQ(NO_OF_PORTS, 40);
   EXPECT_EQ(SELECTED_PORT_NAME, "");
 }
 
 TEST_F(PortScan, ARescanForgetsTheOldList) {
   offer_ports("COM1,COM2,COM3");
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   offer_ports("");
-  comms::COMPORTSCAN();
+  project1::COMPORTSCAN();
   EXPECT_EQ(NO_OF_PORTS, 0);
   EXPECT_EQ(COM_PORT_NAME[1], "");
   EXPECT_EQ(SELECTED_PORT_NAME, "");
@@ -71,7 +71,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   offer_ports("ttyS0,COM1");
   term.down();
   term.enter();
-  comms::COMPORT1();
+  project1::COMPORT1();
   EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
@@ -83,7 +83,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
 TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   offer_ports("");
   term.enter();
-  comms::COMPORT1();
+  project1::COMPORT1();
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
   EXPECT_EQ(SELECTED_PORT_NAME, "");
@@ -94,7 +94,7 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   offer_ports("a,b,c,d,e,f,g,h,i,/dev/pts/123456");
   term.up();  // from the first line to the last
   term.enter();
-  comms::COMPORT1();
+  project1::COMPORT1();
   EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
   EXPECT_EQ(crt::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
@@ -118,7 +118,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
     offer_ports(c.ports.c_str());
     for (int i = 0; i < c.downs; ++i) term.down();
     term.enter();
-    comms::COMPORT1();
+    project1::COMPORT1();
     EXPECT_EQ(SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
   }
   // The two adapters' lines look alike.
@@ -129,7 +129,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
   wind::YCUR = 2;
   term.escape();
-  comms::ONLINPROG();
+  project1::ONLINPROG();
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");
   EXPECT_EQ(at(30, 17, 19), "     Offline       ");
   EXPECT_EQ(at(30, 18, 19), "     Online        ");
@@ -137,11 +137,11 @@ TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
 
   term.up();
   term.enter();
-  comms::ONLINPROG();
+  project1::ONLINPROG();
   EXPECT_FALSE(ONLINE);
 
   term.escape();
-  comms::ONLINPROG();
+  project1::ONLINPROG();
   EXPECT_FALSE(ONLINE);
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(plug.connects, 0);

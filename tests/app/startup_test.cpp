@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/comms.h"
 #include "model/globals.h"
 #include "support/fresh_process.h"
 #include "ui/crt.h"
@@ -68,6 +69,7 @@ class Startup : public FreshProcess {
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
+    comms::set_host(nullptr);  // start-up installed the console's
     crt::Install(nullptr);
   }
   void start(const std::filesystem::path& dir, const char* ports) {

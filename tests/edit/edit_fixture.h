@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console_host.h"
 #include "model/globals.h"
 #include "support/fresh_process.h"
 #include "ui/crt.h"
@@ -84,8 +85,12 @@ class EditTest : public FreshProcess {
     wind::XCUR = wind::YCUR = 1;
     wind::SCNO = 1;
     crt::Install(&user);
+    comms::set_host(&project1::console_host());
   }
-  void TearDown() override { crt::Install(nullptr); }
+  void TearDown() override {
+    comms::set_host(nullptr);
+    crt::Install(nullptr);
+  }
 
   // Runs a screen or editor; the script must carry it to its end.
   void run(const std::function<void()>& f) {

@@ -182,7 +182,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   term.up();  // "Yes"
   term.enter();
   disk::LOAD();
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(term.bells, 0);  // no error shown
   EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
 }
 

@@ -30,11 +30,12 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   EXPECT_EQ(rx.state().TAG_FIELD, "FROM FILE");
   EXPECT_EQ(rx.state().IPSWITCH, 0x40);
 
-  comms::READ_NO_TX(0);
-  comms::READ_TXTYPE(0, 2);
-  comms::READ_SCALES(0, 2, 4);
-  comms::READ_INPTYPE(0, 1, 9);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  comms::Link link(comms::OnFailure::kCarry);
+  link.READ_NO_TX(0);
+  link.READ_TXTYPE(0, 2);
+  link.READ_SCALES(0, 2, 4);
+  link.READ_INPTYPE(0, 1, 9);
+  ASSERT_FALSE(link.failed()) << link.outcome().text.str();
   EXPECT_EQ(RX().NO_OF_TX, 2);
   EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
   EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);

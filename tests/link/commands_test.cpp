@@ -24,18 +24,19 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   sim.IPSWITCH = 0x20;
   sim.HCASWITCH = 0x4F;
 
-  READ_NO_TX(0);
-  READ_DATAFMT(0);
-  READ_VERS(0);
-  READ_TEMP(0);
-  READ_COMMS(0);
-  READ_ADDRESS(0);
-  READ_CHECKSUM(0);
-  READ_CSUMMODE(0);
-  READ_SWITCHES(0);
-  READ_LINEREJ(0);
-  READ_TAG(0);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  comms::Link seq(OnFailure::kCarry);
+  seq.READ_NO_TX(0);
+  seq.READ_DATAFMT(0);
+  seq.READ_VERS(0);
+  seq.READ_TEMP(0);
+  seq.READ_COMMS(0);
+  seq.READ_ADDRESS(0);
+  seq.READ_CHECKSUM(0);
+  seq.READ_CSUMMODE(0);
+  seq.READ_SWITCHES(0);
+  seq.READ_LINEREJ(0);
+  seq.READ_TAG(0);
+  ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
   const RECIEVER_DATA& r = RX();
   EXPECT_EQ(r.TAG_FIELD, "PUMP HOUSE 7             ");
   EXPECT_EQ(r.NO_OF_TX, 3);
@@ -66,11 +67,12 @@ TEST_F(Commands, ChannelReadingsFillTheRecord) {
   sim.SCALE_IPZERO = -4;
   sim.SCALE_GAIN = 1.5;
   sim.SCALE_OPZERO = -100.125;
-  READ_TXTYPE(0, 2);
-  READ_INPTYPE(0, 2, 8);
-  READ_ALARMS(0, 2, 8);
-  READ_SCALES(0, 2, 8);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  comms::Link seq(OnFailure::kCarry);
+  seq.READ_TXTYPE(0, 2);
+  seq.READ_INPTYPE(0, 2, 8);
+  seq.READ_ALARMS(0, 2, 8);
+  seq.READ_SCALES(0, 2, 8);
+  ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
   const CHANNEL_DATA& ch = RX().TRANSMITTER[2].CHANNEL[8];
   EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
   EXPECT_EQ(ch.INPUT_TYPE, 15);
@@ -95,16 +97,17 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   r.TRANSMITTER[1].CHANNEL[12].THC_DRIVE = 1;
   r.TRANSMITTER[1].CHANNEL[12].LOW_ALARM = -1.5;
   r.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM = 1200;
-  SET_TAG(0);
-  SET_NO_TX(0);
-  SET_DATAFMT(0);
-  SET_TEMP(0);
-  SET_LINEREJ(0);
-  SET_CSUMMODE(0);
-  SET_TXTYPE(0, 3);
-  SET_INPTYPE(0, 1, 12);
-  SET_ALARMS(0, 1, 12);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  comms::Link seq(OnFailure::kCarry);
+  seq.SET_TAG(0);
+  seq.SET_NO_TX(0);
+  seq.SET_DATAFMT(0);
+  seq.SET_TEMP(0);
+  seq.SET_LINEREJ(0);
+  seq.SET_CSUMMODE(0);
+  seq.SET_TXTYPE(0, 3);
+  seq.SET_INPTYPE(0, 1, 12);
+  seq.SET_ALARMS(0, 1, 12);
+  ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
   const RECIEVER_DATA& sim = rx.state();
   EXPECT_EQ(sim.TAG_FIELD, "NEW TAG                  ");  // padded to 25
   EXPECT_EQ(rx.requests()[0].params.size(), 25u);
@@ -120,7 +123,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].LOW_ALARM, -1.5);
   EXPECT_EQ(sim.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM, 1200);
   EXPECT_TRUE(rx.unconfirmed);
-  SEND_CONFIRM(0);
+  link.SEND_CONFIRM(0);
   EXPECT_FALSE(rx.unconfirmed);
   EXPECT_EQ(rx.requests().back().params, "0");
 }
@@ -128,7 +131,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
 TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
   RX().MOD_ADDRESSA = 171;
   RX().MOD_ADDRESSB = 5;
-  SET_ADDRESS(0);
+  link.SET_ADDRESS(0);
   EXPECT_EQ(rx.requests().at(0).params, ":;05");
   EXPECT_EQ(rx.state().MOD_ADDRESSA, 171);
   EXPECT_EQ(rx.state().MOD_ADDRESSB, 5);
@@ -139,15 +142,15 @@ TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
   RX().MOD_PARITY = 1;
   RX().MOD_DBITS = 1;
   RX().MOD_STOP = 2;
-  SET_COMMS(0);
+  link.SET_COMMS(0);
   EXPECT_EQ(rx.requests().at(0).params, "7?");
   EXPECT_EQ(rx.state().MOD_PARITY, 1);
   EXPECT_EQ(rx.state().MOD_STOP, 2);
 
   rx.state().MOD_PARITY = 2;
   rx.state().MOD_DBITS = 0;
-  READ_COMMS(0);
-  EXPECT_EQ(RXMSG[15], '3');
+  link.READ_COMMS(0);
+  EXPECT_EQ(link.reply().bytes[15], '3');
   EXPECT_EQ(RX().MOD_STOP, 2);
   EXPECT_EQ(RX().MOD_DBITS, 0);
   EXPECT_EQ(RX().MOD_PARITY, 2);
@@ -156,8 +159,8 @@ TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
 TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   rx.state().HCASWITCH = 0x16;  // levers: 9600 odd 8 bits, link B = A + 32
   rx.state().IPSWITCH = 0x05;   // address 5
-  READ_COMMS(0);
-  READ_ADDRESS(0);
+  link.READ_COMMS(0);
+  link.READ_ADDRESS(0);
   EXPECT_FALSE(RX().COMM_MODE);
   EXPECT_EQ(RX().MOD_BAUD, 6);
   EXPECT_EQ(RX().MOD_PARITY, 1);
@@ -168,28 +171,25 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   EXPECT_EQ(RX().MOD_ADDRESSB, 37);
 
   rx.state().HCASWITCH = 0x0C;  // an invalid lever setting reports baud code 0
-  READ_COMMS(0);
+  link.READ_COMMS(0);
   EXPECT_EQ(RX().MOD_BAUD, 6);
 
   RX().MOD_BAUD = 3;
-  SET_COMMS(0);  // kept for when the levers go back to software
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.SET_COMMS(0).ok());  // kept for when the levers go back to software
   EXPECT_EQ(rx.state().MOD_BAUD, 3);
-  READ_COMMS(0);
+  link.READ_COMMS(0);
   EXPECT_EQ(RX().MOD_BAUD, 6);
 }
 
 TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
   rx.state().IPSWITCH = 0x40;
   RX().TAG_FIELD = "CHANGED                  ";
-  SET_TAG(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Write Disabled");
+  const Outcome refused = link.SET_TAG(0);
+  EXPECT_EQ(refused.status, Status::kRefused);
+  EXPECT_EQ(refused.text, " Write Disabled");
   EXPECT_EQ(requests(), 2u);
   EXPECT_EQ(rx.state().TAG_FIELD, "SIMULATED RECEIVER       ");
-  MSGERROR = false;
-  READ_TAG(0);  // reading still works
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.READ_TAG(0).ok());  // reading still works
 }
 
 TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
@@ -197,14 +197,14 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
   ch.SCALE_IPZERO = -12.5;
   ch.SCALE_GAIN = 0.75;
   ch.SCALE_OPZERO = -5;
-  SET_SCALES(0, 1, 6);
+  link.SET_SCALES(0, 1, 6);
   const std::string& p = rx.requests().at(0).params;
   EXPECT_EQ(p.size(), 37u);
   EXPECT_EQ(p, "16   -12.500\r\n     0.750\r\n    -5.000\r");
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_OPZERO, -5);
 
   ch = CHANNEL_DATA{};
-  READ_SCALES(0, 1, 6);
+  link.READ_SCALES(0, 1, 6);
   EXPECT_EQ(ch.SCALE_IPZERO, -12.5);
   EXPECT_EQ(ch.SCALE_GAIN, 0.75);
   EXPECT_EQ(ch.SCALE_OPZERO, -5);
@@ -212,11 +212,11 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
 
 TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
   rx.state().TAG_FIELD = "AB{C\x7f" "D~E";
-  READ_TAG(0);
+  link.READ_TAG(0);
   EXPECT_EQ(RX().TAG_FIELD, "AB C D E                 ");
   EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
   rx.faults.no_reply = true;
-  READ_TAG(0);
+  link.READ_TAG(0);
   EXPECT_EQ(RX().TAG_FIELD, "AB C D E                 ");  // kept without a reply
 }
 
@@ -225,20 +225,22 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   rx.state().UNITS = 0;
   rx.state().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE = 3;  // not a type 572 input
   rx.state().TRANSMITTER[2].CHANNEL[1].THC_DRIVE = 5;
-  READ_NO_TX(0);
-  READ_TEMP(0);
-  READ_TXTYPE(0, 2);
-  READ_INPTYPE(0, 2, 1);
+  link.READ_NO_TX(0);
+  link.READ_TEMP(0);
+  link.READ_TXTYPE(0, 2);
+  link.READ_INPTYPE(0, 2, 1);
   EXPECT_EQ(RX().NO_OF_TX, 1);
   EXPECT_EQ(RX().UNITS, 1);
   EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
   EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
 
-  MSGERROR = true;
+  comms::Link failed(OnFailure::kCarry);
+  RX().DATA_FORMAT = 208;
+  failed.SET_DATAFMT(0);  // a failure that sends nothing
   RX().TRANSMITTER[3].TXTYPE = 9;
   RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
-  READ_TXTYPE(0, 3);
-  READ_INPTYPE(0, 1, 2);
+  failed.READ_TXTYPE(0, 3);
+  failed.READ_INPTYPE(0, 1, 2);
   EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 1);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
   EXPECT_EQ(requests(), 4u);
@@ -247,7 +249,9 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
 TEST_F(Commands, InputReadingFollowsTheThresholds) {
   CHANNEL_DATA& sim = rx.state().TRANSMITTER[2].CHANNEL[3];
   sim.HIGH_ALARM = -1000;  // every value is above it
-  EXPECT_EQ(READ_INPUT(0, 2, 3), 2);
+  int type = 0;
+  link.READ_INPUT(0, 2, 3, type);
+  EXPECT_EQ(type, 2);
   const CHANNEL_DATA& ch = RX().TRANSMITTER[2].CHANNEL[3];
   EXPECT_EQ(ch.ALARM, HIGH);
   EXPECT_EQ(ch.VALUE.size(), 11u);
@@ -257,17 +261,17 @@ TEST_F(Commands, InputReadingFollowsTheThresholds) {
 
   sim.HIGH_ALARM = 1000;
   sim.LOW_ALARM = 999;
-  EXPECT_EQ(READ_INPUT(0, 2, 3), 2);
+  link.READ_INPUT(0, 2, 3, type);
+  EXPECT_EQ(type, 2);
   EXPECT_EQ(ch.ALARM, LOW);
   EXPECT_NE(ch.VALUE.str(), first);  // live values move
   sim.LOW_ALARM = -1000;
-  READ_INPUT(0, 2, 3);
+  link.READ_INPUT(0, 2, 3, type);
   EXPECT_EQ(ch.ALARM, OFF);
 }
 
 TEST_F(Commands, ColdJunctionReading) {
-  READ_CJ(0, 1);
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.READ_CJ(0, 1).ok());
   EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.size(), 11u);
   EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
   EXPECT_EQ(RX().TRANSMITTER[1].CJUNIT, std::string({DEGREE, 'C'}));
@@ -275,9 +279,10 @@ TEST_F(Commands, ColdJunctionReading) {
 
 TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
   rx.faults.bad_numbers = true;
-  READ_INPUT(0, 1, 6);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Data Error");
+  int type = 0;
+  const Outcome o = link.READ_INPUT(0, 1, 6, type);
+  EXPECT_EQ(o.status, Status::kDataError);
+  EXPECT_EQ(o.text, " Data Error");
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
 }
@@ -285,9 +290,9 @@ TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
 TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   for (int c = 1; c <= 16; ++c) RX().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
-  MSGERROR = true;  // this reading always runs
-  EXPECT_EQ(READ_VALS(0, 1), 2);
-  EXPECT_FALSE(MSGERROR);
+  int type = 0;
+  EXPECT_TRUE(link.READ_VALS(0, 1, type).ok());
+  EXPECT_EQ(type, 2);
   for (int c = 1; c <= 8; ++c) {
     EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
     EXPECT_NE(RX().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
@@ -298,21 +303,22 @@ TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
 }
 
 TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
-  EXPECT_EQ(READ_VALS(0, 1), 1);
+  int type = 0;
+  link.READ_VALS(0, 1, type);
+  EXPECT_EQ(type, 1);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({DEGREE, 'C'}));
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
   rx.state().UNITS = 3;
-  READ_VALS(0, 1);
+  link.READ_VALS(0, 1, type);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
-  READ_INPUT(0, 1, 1);
+  link.READ_INPUT(0, 1, 1, type);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
 }
 
 TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
   rx.faults.bad_numbers = true;
-  READ_VALS(0, 2);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Data Error");
+  int type = 0;
+  EXPECT_EQ(link.READ_VALS(0, 2, type).text, " Data Error");
   for (int c = 2; c <= 8; ++c)
     EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
 }
@@ -322,23 +328,22 @@ TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
   saved.TAG_FIELD = "FROM A FILE              ";
   saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
   rx.load(saved);
-  READ_TAG(0);
-  READ_SCALES(0, 1, 2);
+  link.READ_TAG(0);
+  link.READ_SCALES(0, 1, 2);
   EXPECT_EQ(RX().TAG_FIELD, "FROM A FILE              ");
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
 }
 
 TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 9;
-  SEND_RESET(0, 9);
+  link.SEND_RESET(0, 9);
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN, 1);
   EXPECT_EQ(rx.state().TAG_FIELD, "SIMULATED RECEIVER       ");
-  SEND_RESET(0, 2);
+  link.SEND_RESET(0, 2);
   EXPECT_EQ(rx.state().TRANSMITTER[4].TXTYPE, 2);
   EXPECT_EQ(rx.state().NO_OF_TX, 1);
   EXPECT_EQ(rx.requests().back().params, "2");
-  SEND_RESET(0, 5);
-  EXPECT_EQ(ERRMSG, " Param Overange");
+  EXPECT_EQ(link.SEND_RESET(0, 5).text, " Param Overange");
 }
 
 }  // namespace

@@ -19,53 +19,51 @@ sim::Bytes bytes(std::string_view s) { return sim::Bytes(s.begin(), s.end()); }
 TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
   rx.state().TRANSMITTER[1].CHANNEL[5].LOW_ALARM = -12.5;
   rx.state().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM = 480;
-  READ_ALARMS(0, 1, 5);
+  const Outcome o = link.READ_ALARMS(0, 1, 5);
   ASSERT_EQ(requests(), 1u);
   EXPECT_EQ(frame(0), std::string("\x02\x02\x63\x50\x38\x31\x35\x03"));
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_EQ(o.status, Status::kDone);
+  EXPECT_EQ(o.text, "");
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, -12.5);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
 }
 
 TEST_F(LinkTest, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
   rx.faults.noise = 3;
-  READ_TAG(0);
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.READ_TAG(0).ok());
   EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
 
   rx.faults.noise = 4;
   rx.clear_requests();
-  READ_TAG(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_TRUE(BREAKOUT);
-  EXPECT_TRUE(TIMEOUT);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
+  const Outcome o = link.READ_TAG(0);
+  EXPECT_EQ(o.status, Status::kNoReply);
+  EXPECT_TRUE(o.abandoned());
+  EXPECT_EQ(o.text, "  ABORTED   ");
   EXPECT_EQ(requests(), 1u);  // an abandoned exchange is not repeated
-  EXPECT_EQ(crt::Screen().text(1, 25, 11), std::string(11, ' '));
+  EXPECT_EQ(host.texts, std::vector<std::string>{""});  // nothing shown on the bottom row
 }
 
 TEST_F(LinkTest, EtxAtIndexSixIsACrcErrorOneMoreBytePasses) {
   rx.faults.short_reply = true;
-  READ_CHECKSUM(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_FALSE(BREAKOUT);
-  EXPECT_EQ(ERRMSG, " CRC Error");
-  EXPECT_EQ(MSGLENGTH, 6);
+  const Outcome o = link.READ_CHECKSUM(0);
+  EXPECT_EQ(o.status, Status::kCrcError);
+  EXPECT_FALSE(o.abandoned());
+  EXPECT_EQ(o.text, " CRC Error");
+  EXPECT_EQ(link.reply().length, 6);
   EXPECT_EQ(requests(), 2u);
 
-  MSGERROR = false;
   rx.faults = {};
   rx.faults.raw_reply = bytes("\x02GAbPxy\x03");
-  READ_CHECKSUM(0);
-  EXPECT_FALSE(MSGERROR);
-  EXPECT_EQ(MSGLENGTH, 7);
+  EXPECT_TRUE(link.READ_CHECKSUM(0).ok());
+  EXPECT_EQ(link.reply().length, 7);
 }
 
 TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
   rx.faults.refuse = 1;
-  READ_NO_TX(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Wrong Parameters");
+  const Outcome o = link.READ_NO_TX(0);
+  EXPECT_EQ(o.status, Status::kRefused);
+  EXPECT_EQ(o.refusal, 1);
+  EXPECT_EQ(o.text, " Wrong Parameters");
   EXPECT_EQ(requests(), 2u);
   EXPECT_EQ(frame(0), frame(1));
 
@@ -73,12 +71,11 @@ TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
                          " Param Overange", " Tx Error",         " Context Error",
                          " Unknown Error",  " Write Disabled"};
   for (int code = 0; code <= 9; ++code) {
-    MSGERROR = false;
-    ERRMSG = "before";
     rx.faults.refuse = code;
-    READ_LINEREJ(0);
-    EXPECT_TRUE(MSGERROR);
-    EXPECT_EQ(ERRMSG, code <= 7 ? texts[code] : " Refused code " + std::to_string(code)) << code;
+    const Outcome refused = link.READ_LINEREJ(0);
+    EXPECT_EQ(refused.status, Status::kRefused);
+    EXPECT_EQ(refused.refusal, code);
+    EXPECT_EQ(refused.text, code <= 7 ? texts[code] : " Refused code " + std::to_string(code)) << code;
   }
 }
 
@@ -86,164 +83,163 @@ TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
   rx.faults.refuse = 4;
   rx.faults.only_command = CMD_TEMP;
   rx.faults.after = 2;
-  READ_TEMP(0);  // request 1
-  READ_NO_TX(0);  // request 2
-  READ_NO_TX(0);  // another command
-  EXPECT_FALSE(MSGERROR);
-  READ_TEMP(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Tx Error");
+  comms::Link carry(OnFailure::kCarry);
+  carry.READ_TEMP(0);  // request 1
+  carry.READ_NO_TX(0);  // request 2
+  carry.READ_NO_TX(0);  // another command
+  EXPECT_FALSE(carry.failed());
+  EXPECT_EQ(carry.READ_TEMP(0).text, " Tx Error");
   EXPECT_EQ(rx.frames(), 5u);
 }
 
 TEST_F(LinkTest, WrongFrameByteIsAnInvalidResponseAndRetried) {
   for (int index : {3, 4}) {
-    MSGERROR = false;
     rx.clear_requests();
     rx.faults.wrong_frame = index;
-    READ_TEMP(0);
-    EXPECT_TRUE(MSGERROR);
-    EXPECT_EQ(ERRMSG, " Invalid Response");
+    const Outcome o = link.READ_TEMP(0);
+    EXPECT_EQ(o.status, Status::kInvalidReply);
+    EXPECT_EQ(o.text, " Invalid Response");
     EXPECT_EQ(requests(), 2u);
   }
 }
 
 TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
   rx.faults.tx_failed = true;
-  READ_INPUT(0, 1, 3);
-  EXPECT_FALSE(MSGERROR);
-  EXPECT_TRUE(OLDVALS);
-  EXPECT_EQ(ERRMSG, " Tx Failed");
+  int type = 0;
+  const Outcome o = link.READ_INPUT(0, 1, 3, type);
+  EXPECT_EQ(o.status, Status::kDone);
+  EXPECT_TRUE(o.old_values);
+  EXPECT_EQ(o.text, " Tx Failed");
   EXPECT_EQ(requests(), 1u);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].VALUE.size(), 11u);
 }
 
-TEST_F(LinkTest, NothingIsSentWhileMsgerrorIsSet) {
-  MSGERROR = true;
-  READ_NO_TX(0);
-  SET_TAG(0);
-  READ_ALARMS(0, 1, 1);
+// Once a command of a sequence failed, the rest send nothing and return its
+// failure; a link that goes on exchanges again.
+TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
+  comms::Link carry(OnFailure::kCarry);
+  RX().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
+  EXPECT_EQ(carry.SET_DATAFMT(0).status, Status::kUnsendable);
+  RX().DATA_FORMAT = 0;
+  for (const Outcome& o : {carry.READ_NO_TX(0), carry.SET_TAG(0), carry.READ_ALARMS(0, 1, 1),
+                           carry.SET_DATAFMT(0)}) {
+    EXPECT_EQ(o.status, Status::kUnsendable);
+    EXPECT_EQ(o.text, " Param Overange");
+  }
   EXPECT_EQ(requests(), 0u);
   EXPECT_EQ(plug.connects, 0);
+  RX().DATA_FORMAT = 208;
+  EXPECT_FALSE(link.SET_DATAFMT(0).ok());
+  RX().DATA_FORMAT = 0;
+  EXPECT_TRUE(link.SET_DATAFMT(0).ok());
+  EXPECT_EQ(requests(), 1u);
 }
 
 TEST_F(LinkTest, NoReplyCostsFiveReadsAndIsNotRepeated) {
   rx.faults.no_reply = true;
-  READ_TEMP(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_TRUE(BREAKOUT);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
+  const Outcome o = link.READ_TEMP(0);
+  EXPECT_EQ(o.status, Status::kNoReply);
+  EXPECT_EQ(o.text, "  ABORTED   ");
   EXPECT_EQ(plug.waited_ms, 5000u);
   EXPECT_EQ(requests(), 1u);
 }
 
 TEST_F(LinkTest, AnUnopenablePortAbortsWithoutTraffic) {
   SELECTED_PORT_NAME = "COM9";
-  READ_TEMP(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
+  const Outcome o = link.READ_TEMP(0);
+  EXPECT_EQ(o.status, Status::kPortUnopenable);
+  EXPECT_TRUE(o.abandoned());
+  EXPECT_EQ(o.text, "  ABORTED   ");
   EXPECT_EQ(requests(), 0u);
+  EXPECT_EQ(link.SEND_SIGNOFF(0).status, Status::kPortUnopenable);
 }
 
 TEST_F(LinkTest, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
   rx.faults.raw_reply = bytes("\x02GAbP" + std::string(600, 'x'));
-  READ_TEMP(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_TRUE(BREAKOUT);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
-  EXPECT_EQ(crt::Screen().text(1, 25, 26), "Write Error               ");
+  const Outcome o = link.READ_TEMP(0);
+  EXPECT_EQ(o.status, Status::kNoReply);
+  EXPECT_EQ(o.text, "  ABORTED   ");
+  EXPECT_EQ(host.texts, std::vector<std::string>{"Write Error               "});
   EXPECT_EQ(requests(), 1u);
 }
 
 TEST_F(LinkTest, EnquireReadsDigitsTenToFifteen) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15\rALARMS\r\nL1>\r\nH?\r\x03");
-  READ_ALARMS(0, 1, 5);
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.READ_ALARMS(0, 1, 5).ok());
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
 }
 
 TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
   rx.faults.bad_numbers = true;
-  READ_ALARMS(0, 1, 2);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Data Error");
+  const Outcome o = link.READ_ALARMS(0, 1, 2);
+  EXPECT_EQ(o.status, Status::kDataError);
+  EXPECT_EQ(o.text, " Data Error");
   EXPECT_EQ(requests(), 2u);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
 }
 
 TEST_F(LinkTest, EnquireStaysInsideAReplyWithoutSeparators) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15x\x03");
-  READ_ALARMS(0, 1, 5);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Data Error");
+  EXPECT_EQ(link.READ_ALARMS(0, 1, 5).status, Status::kDataError);
 }
 
-TEST_F(LinkTest, NonEscapeKeyIsSwallowedEscapeAbortsTheRequest) {
-  term.type("a");
-  term.type({0, 72});
-  READ_TEMP(0);
-  EXPECT_FALSE(MSGERROR);
-  EXPECT_EQ(term.keys_left(), 0u);
-  EXPECT_FALSE(crt::KeyPressed());
-
-  term.escape();
-  READ_TEMP(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_TRUE(BREAKOUT);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
+TEST_F(LinkTest, EscapeAtTheKeyPollAfterTheFirstByteAbortsTheRequest) {
+  EXPECT_TRUE(link.READ_TEMP(0).ok());
+  host.escape_at = host.polls + 1;
+  const Outcome o = link.READ_TEMP(0);
+  EXPECT_EQ(o.status, Status::kAborted);
+  EXPECT_EQ(o.text, "  ABORTED   ");
   EXPECT_EQ(requests(), 1u);  // the second frame stopped after its first byte
   EXPECT_EQ(plug.connects, 2);
+  EXPECT_TRUE(host.texts.empty());
 }
 
 TEST_F(LinkTest, EscapeWhileWaitingForTheReplyAbandonsIt) {
   rx.faults.no_reply = true;
-  bool typed = false;
-  term.on_wait = [&] {
-    if (!typed && requests() == 1) {
-      typed = true;
-      term.escape();
-    }
+  host.on_receive = [&] {
+    if (host.escape_at == 0) host.escape_at = host.polls + 1;
   };
-  READ_TEMP(0);
-  EXPECT_TRUE(BREAKOUT);
-  EXPECT_TRUE(TIMEOUT);
-  EXPECT_EQ(ERRMSG, "  ABORTED   ");
+  const Outcome o = link.READ_TEMP(0);
+  EXPECT_EQ(o.status, Status::kAborted);
+  EXPECT_EQ(o.text, "  ABORTED   ");
   EXPECT_EQ(plug.waited_ms, 1000u);  // gave up after the first silent second
 }
 
-TEST_F(LinkTest, ScreenIsPresentedBeforeEveryReceive) {
-  READ_TAG(0);
-  EXPECT_GE(term.presents, MSGLENGTH + 1);
+TEST_F(LinkTest, TheHostIsToldOfEveryReceive) {
+  link.READ_TAG(0);
+  EXPECT_EQ(host.receives, link.reply().length + 1);
 }
 
 TEST_F(LinkTest, StatusBitsOfTheLastReply) {
   rx.state().HW1 = false;
   rx.state().ELD = true;
   rx.faults.hht = true;
-  READ_INPUT(0, 1, 1);
+  int type = 0;
+  const Outcome o = link.READ_INPUT(0, 1, 1, type);
   EXPECT_FALSE(RX().HW1);
   EXPECT_TRUE(RX().HW2);
-  EXPECT_TRUE(ELDINPUT());
-  EXPECT_TRUE(QDU57());
-  EXPECT_TRUE(HHT);
-  EXPECT_FALSE(HIGHWAYOK(3));
-  EXPECT_EQ(RX().STATUS1, RXMSG[1]);
-  EXPECT_EQ(term.delays, std::vector<unsigned>{500});  // a configurator slows readings down
+  EXPECT_TRUE(ELDINPUT(link.reply()));
+  EXPECT_TRUE(QDU57(link.reply()));
+  EXPECT_TRUE(o.hand_held);
+  EXPECT_FALSE(HIGHWAYOK(link.reply(), 3));
+  EXPECT_EQ(RX().STATUS1, o.status1);
+  EXPECT_EQ(RX().STATUS2, o.status2);
+  EXPECT_EQ(host.pauses, std::vector<unsigned>{500});  // a configurator slows readings down
 }
 
 TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
-  READ_TEMP(0);
-  MSGERROR = true;
-  SEND_SIGNOFF(0);
+  comms::Link carry(OnFailure::kCarry);
+  rx.faults.refuse = 5;
+  rx.faults.only_command = CMD_TEMP;
+  EXPECT_EQ(carry.READ_TEMP(0).status, Status::kRefused);
+  EXPECT_EQ(carry.SEND_SIGNOFF(0).status, Status::kSent);  // whatever the link carries
   EXPECT_TRUE(rx.signed_off);
-  EXPECT_EQ(plug.connects, 1);
+  EXPECT_EQ(plug.connects, 2);  // the two attempts of the reading
   EXPECT_EQ(plug.waited_ms, 0u);
-  EXPECT_EQ(frame(1), "\x02\x02" "cPL\x03");
+  EXPECT_EQ(frame(2), "\x02\x02" "cPL\x03");
   // Its unread answer is gone with the port: the next exchange reads its own.
-  MSGERROR = false;
-  READ_NO_TX(0);
-  EXPECT_FALSE(MSGERROR);
+  EXPECT_TRUE(link.READ_NO_TX(0).ok());
   EXPECT_EQ(RX().NO_OF_TX, 2);
 }
 
@@ -257,7 +253,7 @@ TEST(Iostr, ThreeDecimalsInTenCharacters) {
 
 TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
   RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
-  SET_ALARMS(0, 1, 4);
+  link.SET_ALARMS(0, 1, 4);
   ASSERT_EQ(requests(), 1u);
   EXPECT_EQ(rx.requests()[0].params, "14   -60.000\r12345678.5\r");
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM, 12345678.5);
@@ -276,22 +272,20 @@ TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
 TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
   const RECIEVER_DATA sound = RX();
   CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[2];
-  const std::function<void()> cases[] = {
-      [&] { ch.HIGH_ALARM = 12345678901.5, SET_ALARMS(0, 1, 2); },
-      [&] { ch.THC_DRIVE = 211, SET_INPTYPE(0, 1, 2); },  // ETX
-      [&] { RX().DATA_FORMAT = 208, SET_DATAFMT(0); },    // wraps to 00h
-      [&] { RX().TAG_FIELD = "A\x01", SET_TAG(0); }};
+  const std::function<Outcome()> cases[] = {
+      [&] { return ch.HIGH_ALARM = 12345678901.5, link.SET_ALARMS(0, 1, 2); },
+      [&] { return ch.THC_DRIVE = 211, link.SET_INPTYPE(0, 1, 2); },  // ETX
+      [&] { return RX().DATA_FORMAT = 208, link.SET_DATAFMT(0); },    // wraps to 00h
+      [&] { return RX().TAG_FIELD = "A\x01", link.SET_TAG(0); }};
   for (const auto& send : cases) {
     RX() = sound;
-    MSGERROR = false;
-    send();
-    EXPECT_TRUE(MSGERROR);
-    EXPECT_EQ(ERRMSG, " Param Overange");
+    const Outcome o = send();
+    EXPECT_EQ(o.status, Status::kUnsendable);
+    EXPECT_EQ(o.text, " Param Overange");
   }
   EXPECT_EQ(requests(), 0u);
-  MSGERROR = false;
   ch.INPUT_TYPE = 207;  // the last code whose digit stays a byte
-  SET_INPTYPE(0, 1, 2);
+  link.SET_INPTYPE(0, 1, 2);
   EXPECT_EQ(frame(0)[7], '\xFF');
 }
 
@@ -310,39 +304,22 @@ TEST(Decimal, SignDigitsPointAndExponent) {
 }
 
 TEST(Getparameter, ReadsNumbersWithALeadingMinus) {
-  const std::string reply = "\x02GAbPS 11\r\n   -12.500\r\n1:5.000\r\n      .250\r";
-  std::copy(reply.begin(), reply.end(), RXMSG.begin());
-  RXMSG[reply.size()] = ETXC;
-  MSGLENGTH = static_cast<int>(reply.size());
+  const std::string text = "\x02GAbPS 11\r\n   -12.500\r\n1:5.000\r\n      .250\r";
+  Reply reply;
+  std::copy(text.begin(), text.end(), reply.bytes.begin());
+  reply.bytes[text.size()] = ETXC;
+  reply.length = static_cast<int>(text.size());
   int i = 9;
   double a = 1, b = 2, c = 3, d = 4;
-  GETPARAMETER(i, a);
-  GETPARAMETER(i, b);  // ":" does not convert: the value stays
-  GETPARAMETER(i, c);
+  GETPARAMETER(reply, i, a);
+  GETPARAMETER(reply, i, b);  // ":" does not convert: the value stays
+  GETPARAMETER(reply, i, c);
   EXPECT_EQ(a, -12.5);
   EXPECT_EQ(b, 2);
   EXPECT_EQ(c, 0.25);
-  GETPARAMETER(i, d);  // nothing left before the ETX
+  GETPARAMETER(reply, i, d);  // nothing left before the ETX
   EXPECT_EQ(d, 4);
-  EXPECT_EQ(i, MSGLENGTH + 1);
-}
-
-TEST_F(LinkTest, WrtErrorShowsErrmsgOnTheErrorLine) {
-  ERRMSG = " CRC Error";
-  crt::Window(10, 10, 20, 12);
-  WRTERROR();
-  EXPECT_EQ(crt::Screen().text(5, 23, 10), " CRC Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
-  EXPECT_EQ(term.bells, 1);
-  EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
-}
-
-TEST_F(LinkTest, WrtWorkingClearsTheErrorAndShowsTheWorkingText) {
-  MSGERROR = true;
-  WRTWORKING();
-  EXPECT_FALSE(MSGERROR);
-  EXPECT_EQ(crt::Screen().text(1, 25, 10), "Working...");
-  EXPECT_EQ(crt::Screen().bg(1, 25), 0);
+  EXPECT_EQ(i, reply.length + 1);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// A fresh data model, a scripted terminal in virtual time and the receiver
-// simulator plugged in as the port.
+// A fresh data model, the receiver simulator plugged in as the port, a link
+// and a host that answers Escape at a chosen key poll and records what the
+// link asks of it, in virtual time.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "link/comms.h"
 #include "model/globals.h"
@@ -13,14 +16,36 @@
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
 
+class TestHost final : public comms::Host {
+ public:
+  int escape_at = 0;  // the key poll that answers Escape (1 the first, 0 none)
+  int polls = 0;
+  int receives = 0;
+  std::function<void()> on_receive;  // before every receive wait
+  std::vector<std::string> texts;    // for the bottom row
+  std::vector<unsigned> pauses;
+
+  bool escape() override { return ++polls == escape_at; }
+  void before_receive() override {
+    ++receives;
+    if (on_receive) on_receive();
+  }
+  void status_text(std::string_view text) override { texts.emplace_back(text); }
+  void pause(unsigned ms) override { pauses.push_back(ms); }
+};
+
 class LinkTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS();
     globals::MESSAGE[53] = "Working...";
     crt::Install(&term);
+    comms::set_host(&host);
   }
-  void TearDown() override { crt::Install(nullptr); }
+  void TearDown() override {
+    comms::set_host(nullptr);
+    crt::Install(nullptr);
+  }
 
   // The request frames the receiver got, as bytes on the line.
   std::string frame(std::size_t i) const {
@@ -30,6 +55,8 @@ class LinkTest : public FreshProcess {
   std::size_t requests() const { return rx.requests().size(); }
 
   crt::ScriptTerminal term;
+  TestHost host;
   sim::Receiver rx;
   sim::PluggedIn plug{rx};
+  comms::Link link;
 };

@@ -8,7 +8,7 @@
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
-#include "link/link_private.h"
+#include "link/comms.h"
 #include "model/globals.h"
 #include "process.h"
 #include "support/fresh_process.h"
@@ -58,19 +58,21 @@ TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
 
 TEST_F(SimProcessTest, TheLinkReopensThePortForEveryExchange) {
   start({"--transmitters", "572,572,571"});
-  READ_TAG(0);
-  READ_NO_TX(0);
-  READ_TXTYPE(0, 2);
-  READ_VALS(0, 2);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  Link link(OnFailure::kCarry);
+  int type = 0;
+  link.READ_TAG(0);
+  link.READ_NO_TX(0);
+  link.READ_TXTYPE(0, 2);
+  link.READ_VALS(0, 2, type);
+  ASSERT_FALSE(link.failed()) << link.outcome().text.str();
   EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
   EXPECT_EQ(RX().NO_OF_TX, 3);
   EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
   EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
   RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
-  SET_SCALES(0, 1, 3);
+  link.SET_SCALES(0, 1, 3);
   RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
-  READ_SCALES(0, 1, 3);
+  link.READ_SCALES(0, 1, 3);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
 }
 
@@ -100,40 +102,38 @@ TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
   };
   for (const Case& c : cases) {
     start(c.args);
-    MSGERROR = false;
-    ERRMSG = "";
-    READ_ALARMS(0, 1, 1);
+    Link link;
+    Outcome o = link.READ_ALARMS(0, 1, 1);
     if (std::string(c.errmsg) == " Write Disabled") {
-      EXPECT_FALSE(MSGERROR);
-      SET_ALARMS(0, 1, 1);
+      EXPECT_TRUE(o.ok());
+      o = link.SET_ALARMS(0, 1, 1);
     }
-    EXPECT_TRUE(MSGERROR) << c.args[0];
-    EXPECT_EQ(ERRMSG, c.errmsg) << c.args[0];
+    EXPECT_FALSE(o.ok()) << c.args[0];
+    EXPECT_EQ(o.text, c.errmsg) << c.args[0];
   }
 }
 
 TEST_F(SimProcessTest, StatusAndSwitchOptions) {
   start({"--tx-failed", "--hht", "--ip-switch", "25", "--hca-switch", "16", "--noise", "3"});
-  READ_SWITCHES(0);
-  EXPECT_FALSE(MSGERROR);
-  EXPECT_TRUE(OLDVALS);
-  EXPECT_EQ(ERRMSG, " Tx Failed");
-  EXPECT_TRUE(HHT);
+  Link link;
+  const Outcome o = link.READ_SWITCHES(0);
+  EXPECT_TRUE(o.ok());
+  EXPECT_TRUE(o.old_values);
+  EXPECT_EQ(o.text, " Tx Failed");
+  EXPECT_TRUE(o.hand_held);
   EXPECT_EQ(RX().IPSWITCH, 0x25);
   EXPECT_EQ(RX().HCASWITCH, 0x16);
-  READ_ADDRESS(0);
+  link.READ_ADDRESS(0);
   EXPECT_FALSE(RX().ADD_MODE);
   EXPECT_EQ(RX().MOD_ADDRESSA, 5);
 }
 
 TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
   start({"--refuse", "1", "--only-command", "17", "--fault-after", "1"});
-  READ_TAG(0);  // the first request is spared
-  READ_TEMP(0);
-  EXPECT_FALSE(MSGERROR);
-  READ_TAG(0);
-  EXPECT_TRUE(MSGERROR);
-  EXPECT_EQ(ERRMSG, " Wrong Parameters");
+  Link link;
+  EXPECT_TRUE(link.READ_TAG(0).ok());  // the first request is spared
+  EXPECT_TRUE(link.READ_TEMP(0).ok());
+  EXPECT_EQ(link.READ_TAG(0).text, " Wrong Parameters");
 }
 
 TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
@@ -149,12 +149,14 @@ TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
 TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
   start({"--paced"});
   const auto begin = std::chrono::steady_clock::now();
-  READ_VALS(0, 1);
+  Link link;
+  int type = 0;
+  const Outcome o = link.READ_VALS(0, 1, type);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - begin)
                       .count();
-  ASSERT_FALSE(MSGERROR);
-  EXPECT_GE(ms, (MSGLENGTH + 1) * 1000 / 960);
+  ASSERT_TRUE(o.ok());
+  EXPECT_GE(ms, (link.reply().length + 1) * 1000 / 960);
   EXPECT_LT(ms, 2000);
 }
 
@@ -179,10 +181,11 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   ASSERT_TRUE(disk::WRITE_PAIR("plant7", GLOBDAT, RX()));
   INITCOMMS();
   start({"--rxd", (dir_ / "plant7.rxd").string()});
-  READ_TAG(0);
-  READ_NO_TX(0);
-  READ_TXTYPE(0, 3);
-  ASSERT_FALSE(MSGERROR) << ERRMSG.str();
+  Link link(OnFailure::kCarry);
+  link.READ_TAG(0);
+  link.READ_NO_TX(0);
+  link.READ_TXTYPE(0, 3);
+  ASSERT_FALSE(link.failed()) << link.outcome().text.str();
   EXPECT_TRUE(RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
   EXPECT_EQ(RX().NO_OF_TX, 3);
   EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);

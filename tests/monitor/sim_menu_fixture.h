@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "app/console_host.h"
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
@@ -34,8 +35,12 @@ class SimMenuTest : public FreshProcess {
     globals::INITCOMMS();
     wind::INITWIND(KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
+    comms::set_host(&project1::console_host());
   }
-  void TearDown() override { crt::Install(nullptr); }
+  void TearDown() override {
+    comms::set_host(nullptr);
+    crt::Install(nullptr);
+  }
 
   static crt::ScreenModel& screen() { return crt::Screen(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }

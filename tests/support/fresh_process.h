@@ -1,7 +1,7 @@
 // Every fixture starts from the state of a fresh process, whatever ran
-// before it: the data model, the screen model and the menus, the link's port
-// and buffers, the report and file names. The installed seams (terminal,
-// port factory) belong to the fixture that installs them; the environment and
+// before it: the data model, the screen model and the menus, the report and
+// file names. The installed seams (terminal, port factory, the link's host)
+// belong to the fixture that installs them; the environment and
 // the working directory to the fixture that changes them.
 #pragma once
 
@@ -9,7 +9,6 @@
 
 #include "edit/confval.h"
 #include "files/disk.h"
-#include "link/comms.h"
 #include "model/globals.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
@@ -19,7 +18,6 @@ inline void reset_process_state() {
   globals::RESET_STATE();
   crt::ResetState();
   wind::RESET_STATE();
-  comms::RESET_STATE();
   hardc::INITHARDCOPY();
   disk::FILENAME = "";
   confval::RTD = false;

@@ -1,7 +1,5 @@
 #include "support/fresh_process.h"
 
-#include "link/link_private.h"
-
 namespace {
 
 // What one test leaves behind in every module must be gone for the next.
@@ -13,8 +11,6 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
   wind::SCNO = 6;
-  comms::MSGLENGTH = 7;
-  comms::TIMEOUT = true;
   hardc::LPT = 4;
   disk::FILENAME = "plant1";
   confval::RTD = true;
@@ -32,8 +28,6 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.attr(), 0x07);
   EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
   EXPECT_EQ(wind::SCNO, 0);
-  EXPECT_EQ(comms::MSGLENGTH, 0);
-  EXPECT_FALSE(comms::TIMEOUT);
   EXPECT_EQ(hardc::LPT, 1);
   EXPECT_TRUE(disk::FILENAME.empty());
   EXPECT_FALSE(confval::RTD);

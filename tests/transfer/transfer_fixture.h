@@ -1,17 +1,19 @@
 // The link fixture (simulator plugged in, scripted terminal in virtual
-// time) plus a log of what the screen showed at every wait: the progress
+// time) with the console as the link's host, plus a log of what the screen showed at every wait: the progress
 // line on row 25 and the error field at column 5, row 23.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/console_host.h"
 #include "link/link_fixture.h"
 
 class TransferTest : public LinkTest {
  protected:
   void SetUp() override {
     LinkTest::SetUp();
+    comms::set_host(&project1::console_host());  // the transfers run in the console
     term.on_wait = [this] { watch(); };
   }
   // Command codes of the requests, in order.

@@ -23,7 +23,7 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   rx.state().TRANSMITTER[1].CHANNEL[3].SCALE_GAIN = 2.5;
   rx.state().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE = 15;
 
-  upload::UPLOAD();
+  EXPECT_TRUE(upload::UPLOAD().ok());
 
   std::vector<int> expected(std::begin(RECEIVER_READINGS), std::end(RECEIVER_READINGS));
   expected.push_back(5);
@@ -39,7 +39,6 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   for (int c = 1; c <= 8; ++c) texts.push_back(progress_text(1, c));
   EXPECT_EQ(progress, texts);
 
-  EXPECT_FALSE(MSGERROR);
   EXPECT_TRUE(RECEIVER_PRESENT[0]);
   EXPECT_TRUE(GLOBDAT.RXCONFIG[0]);
   EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
@@ -64,10 +63,9 @@ TEST_F(Upload, FourSixteenChannelTransmittersTakeElevenPlusFourTimesFortyNine) {
 TEST_F(Upload, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   rx.faults.no_reply = true;
   RX().TAG_FIELD = "OLD TAG";
-  upload::UPLOAD();
+  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kNoReply);
   EXPECT_EQ(rx.requests().size(), 1u);  // the tag request, not repeated
   EXPECT_EQ(RX().TAG_FIELD, "OLD TAG");
-  EXPECT_TRUE(BREAKOUT);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
   EXPECT_FALSE(RECEIVER_PRESENT[0]);
@@ -88,7 +86,7 @@ TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   also = [&] {
     if (rx.requests().size() == 11 + 25 + 1 + 6) rx.faults.refuse = 1;
   };
-  upload::UPLOAD();
+  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kRefused);
   EXPECT_EQ(rx.requests().size(), 11u + 25 + 1 + 6 + 2u);  // the refused request is sent twice
   EXPECT_EQ(rx.requests().back().command, 35);
   EXPECT_EQ(rx.requests().back().params, "23");
@@ -96,7 +94,6 @@ TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   ASSERT_GE(progress.size(), 2u);
   EXPECT_EQ(progress[progress.size() - 1], progress_text(2, 3));
   EXPECT_EQ(shown(" Wrong Parameters"), 1);
-  EXPECT_FALSE(BREAKOUT);
   EXPECT_FALSE(RECEIVER_PRESENT[0]);
   EXPECT_DOUBLE_EQ(RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN, 7);  // not read
   EXPECT_EQ(crt::Screen().text(1, 25, 51), std::string(51, ' '));
@@ -110,8 +107,7 @@ TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
       typed = true;
     }
   };
-  upload::UPLOAD();
-  EXPECT_TRUE(BREAKOUT);
+  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kAborted);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});

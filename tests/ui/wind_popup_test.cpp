@@ -283,4 +283,20 @@ TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
   EXPECT_EQ(SEL(5), 16 + 2);  // 72 without a 0 before it is ignored
 }
 
+TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
+  crt::Window(10, 10, 20, 12);
+  WRTERROR(" CRC Error");
+  EXPECT_EQ(crt::Screen().text(5, 23, 10), " CRC Error");
+  EXPECT_EQ(crt::Screen().bg(5, 23), globals::ERRBAR);
+  EXPECT_EQ(term.bells, 1);
+  EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
+}
+
+TEST_F(Popup, WrtWorkingShowsTheWorkingText) {
+  globals::MESSAGE[53] = "Working...";
+  WRTWORKING();
+  EXPECT_EQ(crt::Screen().text(1, 25, 10), "Working...");
+  EXPECT_EQ(crt::Screen().bg(1, 25), 0);
+}
+
 }  // namespace

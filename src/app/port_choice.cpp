@@ -1,4 +1,4 @@
-#include "link/port_choice.h"
+#include "app/port_choice.h"
 
 #include <algorithm>
 #include <string>
@@ -7,7 +7,7 @@
 #include "model/globals.h"
 #include "ui/wind.h"
 
-namespace comms {
+namespace project1 {
 
 using namespace globals;
 
@@ -34,7 +34,7 @@ void COMPORTSCAN() {
   SELECTED_PORT_NAME.clear();
   // The whole list, however long: a stable name such as a /dev/serial/by-id
   // path is some 60 characters on its own.
-  const std::string list = GETSERIALPORTNAMES();
+  const std::string list = comms::GETSERIALPORTNAMES();
   std::string_view rest = list;
   int count = 0;
   if (!rest.empty()) {
@@ -71,7 +71,7 @@ void COMPORT1() {
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
   SELECTED_PORT_NAME = COM_PORT_NAME[wind::SELECTION(lines, 1, 1)];
-  INIT_COMPORT(SELECTED_PORT_NAME);
+  comms::INIT_COMPORT(SELECTED_PORT_NAME);  // opened once, and closed again
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }
 
@@ -95,4 +95,4 @@ void SAY_NO_PORT() {
 
 Text<16> PORT_CELL_TEXT() { return "    " + SELECTED_PORT_NAME; }
 
-}  // namespace comms
+}  // namespace project1

@@ -3,7 +3,7 @@
 
 #include "model/text.h"
 
-namespace comms {
+namespace project1 {
 
 // Empties all 40 entries of the port list.
 void CLEARPORT();
@@ -22,4 +22,4 @@ void SAY_NO_PORT();
 // The main menu's value text for the port: four blanks and the port name.
 Text<16> PORT_CELL_TEXT();
 
-}  // namespace comms
+}  // namespace project1

@@ -1,0 +1,23 @@
+// The link's host in the console: the Escape check reads the keyboard, the
+// screen is presented before every receive wait so progress texts show
+// while the link works, texts go to the bottom row, and waits are the
+// terminal's (virtual time in tests).
+#pragma once
+
+#include "link/comms.h"
+
+namespace project1 {
+
+class ConsoleHost final : public comms::Host {
+ public:
+  bool escape() override;
+  void before_receive() override;
+  void status_text(std::string_view text) override;
+  void pause(unsigned ms) override;
+};
+
+// The console's host, installed by start-up (and by tests of console
+// screens that talk to the receiver).
+ConsoleHost& console_host();
+
+}  // namespace project1

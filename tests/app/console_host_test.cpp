@@ -1,0 +1,40 @@
+// The console as the link's host, over the scripted terminal.
+#include "app/console_host.h"
+
+#include <gmock/gmock.h>
+
+#include "support/fresh_process.h"
+#include "ui/script_terminal.h"
+
+namespace {
+
+class ConsoleHostTest : public FreshProcess {
+ protected:
+  void SetUp() override { crt::Install(&term); }
+  void TearDown() override { crt::Install(nullptr); }
+
+  crt::ScriptTerminal term;
+  project1::ConsoleHost host;
+};
+
+TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
+  term.type("a");
+  term.up();  // two codes: 0 and 72
+  term.escape();
+  std::vector<bool> polls;
+  for (int i = 0; i < 5; ++i) polls.push_back(host.escape());
+  EXPECT_THAT(polls, ::testing::ElementsAre(false, false, false, true, false));
+  EXPECT_EQ(term.keys_left(), 0u);
+}
+
+TEST_F(ConsoleHostTest, TextsPresentsAndPauses) {
+  host.status_text("Write Error");
+  EXPECT_EQ(crt::Screen().text(1, 25, 11), "Write Error");
+  const int presents = term.presents;
+  host.before_receive();
+  EXPECT_EQ(term.presents, presents + 1);
+  host.pause(500);
+  EXPECT_EQ(term.delays, std::vector<unsigned>{500});
+}
+
+}  // namespace
