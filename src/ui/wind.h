@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "model/indexed.h"
+#include "model/screen_files.h"
 #include "model/text.h"
 #include "model/value_text.h"
 
@@ -66,9 +67,7 @@ inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
 // a message naming the file (and the line).
 void INITWIND(const std::filesystem::path& dir = {});
 
-// Reads up to 100 message lines into globals::MESSAGE; missing lines leave
-// empty messages.
-void READ_MESSAGES(std::istream& in);
+using globals::READ_MESSAGES;
 
 // Why a screen definition file was refused, and on which line (1-based).
 struct LOAD_FAULT {
