@@ -21,7 +21,7 @@ class Params {
   // One byte 30h + value: 10..15 give ":" to "?", larger values go on up to
   // CFh, the last that stays a byte.
   Params& digit(int v) {
-    if (v < 0 || v > 0xCF) carried_ = false;
+    if (!CARRIES_DIGIT(v)) carried_ = false;
     return put(static_cast<std::uint8_t>(0x30 + v));
   }
   // A byte value as two digits, high nibble first.
@@ -33,10 +33,8 @@ class Params {
   }
   // Text without control bytes.
   Params& text(std::string_view s) {
-    for (char c : s) {
-      if (static_cast<std::uint8_t>(c) < 0x20) carried_ = false;
-      put(static_cast<std::uint8_t>(c));
-    }
+    if (!CARRIES_TEXT(s)) carried_ = false;
+    for (char c : s) put(static_cast<std::uint8_t>(c));
     return *this;
   }
   Params& put(std::uint8_t b) {

@@ -149,6 +149,11 @@ std::string IOSTR(double x);
 // number IOSTR(x) writes: a longer text may lose only zeros of its fraction.
 // NaN and infinity are never carried.
 bool CARRIES(double x);
+// Whether a code goes out as one digit byte, 30h + code: up to CFh, so it
+// stays a byte and is never the STX or ETX of a frame.
+bool CARRIES_DIGIT(int code);
+// Whether a text goes out as it stands: no control bytes.
+bool CARRIES_TEXT(std::string_view text);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
 bool DECIMAL(std::string_view text, double& x);
