@@ -2,6 +2,7 @@
 // SET operations, judged without a port, a screen or a record.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "link/comms.h"
@@ -67,6 +68,31 @@ bool CARRIES_DIGIT(int code) { return code >= 0 && code <= 0xCF; }
 
 bool CARRIES_TEXT(std::string_view text) {
   return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x20; });
+}
+
+std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value) {
+  switch (key.carriage) {
+    case globals::Carriage::kDigit: {
+      const std::int64_t code = std::get<std::int64_t>(value);
+      if (CARRIES_DIGIT(static_cast<int>(code))) return std::nullopt;
+      return "the link sends a code as the byte 30h + code, which passes FFh above code CFh (207)";
+    }
+    case globals::Carriage::kNumber: {
+      const double x = std::get<double>(value);
+      if (CARRIES(x)) return std::nullopt;
+      if (!std::isfinite(x)) return "the link's number field holds no nan or inf";
+      return "the link sends \"" + IOSTR(x).substr(0, 10) + "\" for \"" + IOSTR(x) +
+             "\": its number field holds 10 characters";
+    }
+    case globals::Carriage::kText: {
+      const std::string& text = std::get<std::string>(value);
+      if (CARRIES_TEXT(text)) return std::nullopt;
+      return "the link sends no control characters in a text";
+    }
+    case globals::Carriage::kNever:
+    case globals::Carriage::kAlways: return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 }  // namespace comms

@@ -31,8 +31,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "model/setting_keys.h"
 
 namespace comms {
 
@@ -154,6 +157,10 @@ bool CARRIES(double x);
 bool CARRIES_DIGIT(int code);
 // Whether a text goes out as it stands: no control bytes.
 bool CARRIES_TEXT(std::string_view text);
+// Why a SET operation could not send a setting's value as it stands (a
+// number whose text exceeds the 10-character field, a code whose digit
+// would pass FFh, a control byte in a text), or nothing.
+std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
 bool DECIMAL(std::string_view text, double& x);
