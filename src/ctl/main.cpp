@@ -1,6 +1,7 @@
 // kdv578ctl: the scripted companion of the console. Converts, compares,
 // shows and reports configurations given as ".gdt"/".rxd" pairs or as
 // TOML documents.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <unistd.h>
@@ -67,6 +68,13 @@ int main(int argc, char** argv) {
   rep->add_option("-o,--output", re.output, "Output file; - (the default) is standard output");
   add_strict(rep, re.strict);
 
+  const auto commands = {exp, imp, dif, sho, rep};
+  if (argc > 1 && argv[1][0] != '-' &&
+      std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
+    ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
+                 "; the commands are export, import, diff, show and report (kdv578ctl --help)");
+    return static_cast<int>(ctl::Exit::kUsage);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -239,6 +239,7 @@ class Reader {
   // One value: converted and kept, or an error naming what the key takes.
   void value(const SettingKey& key, Place place, const std::string& dotted, const toml::node& node) {
     const int line = static_cast<int>(node.source().begin.line);
+    seen_.insert(dotted);
     std::string problem;
     const std::optional<Value> v = convert(key, node, problem);
     if (!v) {
@@ -329,10 +330,8 @@ class Reader {
 
   // Warnings on the settings a download sends; with strict, the missing keys.
   void check(const Configuration& c) {
-    std::set<std::string> seen;
     for (const Given& g : given_) {
       const std::string dotted = globals::dotted_key(*g.key, g.place);
-      seen.insert(dotted);
       if (!globals::in_use(c.rx, g.place)) continue;
       const std::string shown = "= " + value_text(*g.key, c, g.place) + ": ";
       if (const auto why = g.key->unoffered(c, g.place)) warning(g.line, dotted, shown + *why);
@@ -342,7 +341,7 @@ class Reader {
     if (!options_.strict) return;
     globals::for_each_setting([&](const SettingKey& key, Place place) {
       const std::string dotted = globals::dotted_key(key, place);
-      if (seen.contains(dotted)) return;
+      if (seen_.contains(dotted)) return;
       std::string table = globals::table_path(key.table, place);
       while (!table_lines_.contains(table)) {
         const std::size_t dot = table.rfind('.');
@@ -354,6 +353,7 @@ class Reader {
 
   const ReadOptions& options_;
   std::vector<Given> given_;
+  std::set<std::string> seen_;  // dotted keys the document gives, good or not
   std::vector<Finding> findings_;
   std::map<std::string, int> table_lines_;  // dotted path of a table -> its line
 };
