@@ -3,6 +3,7 @@
 // TOML documents.
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -27,11 +28,7 @@ void add_strict(CLI::App* command, bool& strict) {
   command->add_flag("--strict", strict, "Refuse missing keys, and treat warnings as errors");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, on_signal);
-
+int run(int argc, char** argv) {
   CLI::App app{"kdv578ctl: KDV 578 configurations as text, compared, shown and reported"};
   app.set_version_flag("--version", "kdv578ctl " KDV578_VERSION);
   app.require_subcommand(1);
@@ -95,4 +92,19 @@ int main(int argc, char** argv) {
     if (!f.message.empty()) ctl::message(f.message);
     return static_cast<int>(f.code);
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, on_signal);
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    // What the commands do not foresee comes from the system: memory, files.
+    std::fprintf(stderr, "kdv578ctl: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "kdv578ctl: an unexpected failure\n");
+  }
+  return static_cast<int>(ctl::Exit::kFile);
 }

@@ -68,10 +68,10 @@ void set(Configuration& c, Place p, const Value& v) {
 }
 
 Value get_receivers(const Configuration& c, Place) {
-  std::vector<std::int64_t> set;
+  std::vector<std::int64_t> numbers;
   for (int n = 0; n <= 15; ++n)
-    if (c.flags.RXCONFIG[n]) set.push_back(n);
-  return set;
+    if (c.flags.RXCONFIG[n]) numbers.push_back(n);
+  return numbers;
 }
 
 void set_receivers(Configuration& c, Place, const Value& v) {
