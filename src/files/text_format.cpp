@@ -209,8 +209,7 @@ class Reader {
         continue;
       }
       std::optional<std::pair<Table, Place>> child;
-      if (name == "reported" && kind != Table::kReported && kind != Table::kTransmitterReported &&
-          kind != Table::kChannelReported)
+      if (name == "reported" && (kind == Table::kTop || kind == Table::kTransmitter || kind == Table::kChannel))
         child = {{kind == Table::kTop ? Table::kReported
                   : kind == Table::kTransmitter ? Table::kTransmitterReported
                                                 : Table::kChannelReported,

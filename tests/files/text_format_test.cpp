@@ -184,6 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, TextFormatValidation,
     ::testing::Values(
         Case{"UnknownKey", {{"tx1.ch3", "gain = 1", "gain = 1\ncolour = 1"}}, "tx1.ch3.colour", "colour = 1", true},
+        Case{"ReportedTableWhereThereIsNone", {{"receiver", "stop_bits = 1", "stop_bits = 1\nreported.value = \"1\""}},
+             "receiver.reported", "reported.value = \"1\"", true},
         Case{"TagOf26Characters",
              {{"receiver", "tag = \"Data not loaded          \"", "tag = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ\""}},
              "receiver.tag", "tag = \"ABCDEFGHIJKLMNOPQRSTUVWXYZ\"", true},
