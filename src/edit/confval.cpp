@@ -42,20 +42,6 @@ std::string FLIPSTR(std::string_view S, int N) {
   return {head.rbegin(), head.rend()};
 }
 
-std::string IPTYPESTRING(byte tt, byte it) {
-  if (tt == 1) {
-    if (it <= 14) return globals::IPTYPE571A[it + 1].str();
-    if (it >= 16 && it <= 27) return globals::IPTYPE571B[it - 15].str();
-    return "Invalid";
-  }
-  switch (it) {
-    case 0: return globals::IPTYPE572[1].str();
-    case 13: return globals::IPTYPE572[2].str();
-    case 15: return globals::IPTYPE572[3].str();
-    default: return "Invalid";
-  }
-}
-
 std::string CHECKSUMSTR(std::int32_t value, byte base) {
   if (base == 0) return wind::STG(value, 9);
   return "     " + TOHEX(value, 4) + "  hex";

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/globals.h"
+#include "model/value_text.h"
 
 namespace confval {
 
@@ -22,9 +23,7 @@ std::string TOBIN(double D, int N);
 // The first N characters of S in reverse order.
 std::string FLIPSTR(std::string_view S, int N);
 
-// Name of input type `it` on a transmitter of type `tt` (1 = 571), or
-// "Invalid".
-std::string IPTYPESTRING(globals::byte tt, globals::byte it);
+using globals::IPTYPESTRING;
 
 // A checksum as the displays show it: decimal in 9 when `base` is 0,
 // otherwise four hex digits between five spaces and "  hex".

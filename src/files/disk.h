@@ -44,6 +44,9 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx)
 // both files whole and changes the records only when both are good.
 bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
                 const globals::RECIEVER_DATA& rx);
+// One file by its path, written whole or not at all in the same way: a
+// temporary beside it, renamed over it once complete.
+bool WRITE_FILE(std::string_view path, std::string_view bytes);
 // Unlinks the temporaries of a save in progress. Async-signal-safe: the
 // terminal calls it on every way out it restores the screen on.
 void REMOVE_TEMPORARIES() noexcept;

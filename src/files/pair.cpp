@@ -198,6 +198,18 @@ bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
   return replace_pair(gdt_new, *gdt, rxd_new, *rxd, rxd_old);
 }
 
+bool WRITE_FILE(std::string_view path, std::string_view bytes) {
+  const auto target = replaced_file(std::string(path));
+  if (!target) return false;
+  Temporary tmp(*target);
+  if (!write_temporary(tmp, *target, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}))
+    return false;
+  const SignalsHeld held;
+  if (::rename(tmp.path(), target->c_str()) != 0) return false;
+  tmp.keep();
+  return true;
+}
+
 void REMOVE_TEMPORARIES() noexcept {
   for (CleanupSlot& s : g_cleanup)
     if (s.live.load()) ::unlink(s.path);

@@ -43,7 +43,7 @@ constexpr std::string_view OVERANGE = " Param Overange";
 }  // namespace
 
 Request& Request::digit(int v) {
-  if (v < 0 || v > 0xCF) carried_ = false;
+  if (!CARRIES_DIGIT(v)) carried_ = false;
   return put(static_cast<std::uint8_t>(0x30 + v));
 }
 
@@ -53,10 +53,8 @@ Request& Request::number(double x) {
 }
 
 Request& Request::text(std::string_view s) {
-  for (char c : s) {
-    if (static_cast<std::uint8_t>(c) < 0x20) carried_ = false;
-    put(static_cast<std::uint8_t>(c));
-  }
+  if (!CARRIES_TEXT(s)) carried_ = false;
+  for (char c : s) put(static_cast<std::uint8_t>(c));
   return *this;
 }
 

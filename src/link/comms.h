@@ -41,9 +41,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "model/setting_keys.h"
 #include "model/text.h"
 
 namespace globals {
@@ -220,6 +222,15 @@ std::string IOSTR(double x);
 // number IOSTR(x) writes: a longer text may lose only zeros of its fraction.
 // NaN and infinity are never carried.
 bool CARRIES(double x);
+// Whether a code goes out as one digit byte, 30h + code: up to CFh, so it
+// stays a byte and is never the STX or ETX of a frame.
+bool CARRIES_DIGIT(int code);
+// Whether a text goes out as it stands: no control bytes.
+bool CARRIES_TEXT(std::string_view text);
+// Why a SET operation could not send a setting's value as it stands (a
+// number whose text exceeds the 10-character field, a code whose digit
+// would pass FFh, a control byte in a text), or nothing.
+std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
 bool DECIMAL(std::string_view text, double& x);

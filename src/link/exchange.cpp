@@ -244,53 +244,6 @@ bool GETPARAMETER(const Reply& reply, int& index, double& x) {
   return true;
 }
 
-std::string IOSTR(double x) {
-  // A negative zero prints as "-0.000"; the receiver wants "0.000".
-  // cppcheck-suppress duplicateConditionalAssign
-  if (x == 0) x = 0;
-  char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 3);
-  std::string s(buf, res.ptr);
-  if (s.size() < 10) s.insert(0, 10 - s.size(), ' ');
-  return s;
-}
-
-bool CARRIES(double x) {
-  const std::string text = IOSTR(x);
-  auto read = [](std::string_view s, double& v) {
-    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
-    return DECIMAL(s, v);
-  };
-  double sent = 0, meant = 0;
-  return read(std::string_view(text).substr(0, 10), sent) && read(text, meant) && sent == meant;
-}
-
-bool DECIMAL(std::string_view text, double& x) {
-  std::size_t i = 0;
-  auto digits = [&] {
-    const std::size_t from = i;
-    while (i < text.size() && is_digit(static_cast<std::uint8_t>(text[i]))) ++i;
-    return i - from;
-  };
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t mantissa = digits();
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    mantissa += digits();
-  }
-  if (mantissa == 0) return false;
-  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  if (i != text.size()) return false;
-  if (text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
-  x = value;
-  return true;
 }
 
 }  // namespace comms

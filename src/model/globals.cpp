@@ -85,8 +85,9 @@ bool IS_CJ_INPUT(byte input_type) {
 
 // Channel 16 of a type 571 transmitter is the cold-junction sensor as soon as
 // one of channels 1..15 uses a compensated thermocouple.
-bool ISRTD(int r, int t) {
-  const TRANSMITTER_DATA& tx = RECEIVER[r]->TRANSMITTER[t];
+bool ISRTD(int r, int t) { return ISRTD(RECEIVER[r]->TRANSMITTER[t]); }
+
+bool ISRTD(const TRANSMITTER_DATA& tx) {
   if (tx.TXTYPE != 1) return false;
   for (int c = 1; c <= 15; ++c)
     if (IS_CJ_INPUT(tx.CHANNEL[c].INPUT_TYPE)) return true;
@@ -122,8 +123,9 @@ void INIT_SCALES(int r, byte type) {
   for (int t = 1; t <= 4; ++t) INIT_TX(r, t, type);
 }
 
-void INITRX(int r, byte type) {
-  RECIEVER_DATA& rx = *RECEIVER[r];
+void INITRX(int r, byte type) { INITRX(*RECEIVER[r], type); }
+
+void INITRX(RECIEVER_DATA& rx, byte type) {
   rx.HW1 = rx.HW2 = rx.ELD = false;
   rx.MOD_MODE = 2;
   rx.TAG_FIELD = "Data not loaded          ";
@@ -145,7 +147,7 @@ void INITRX(int r, byte type) {
   rx.UNITS = 1;
   rx.LINE_REJ = 0;
   rx.NO_OF_TX = 1;
-  INIT_SCALES(r, type);
+  for (int t = 1; t <= 4; ++t) INIT_TX(rx, t, type);
 }
 
 void INITCOMMS() {

@@ -136,12 +136,15 @@ void INITCOMMS();
 // record, empty message table and port list): tests start from here.
 void RESET_STATE();
 void INITRX(int r, byte type);
+// The same on any record.
+void INITRX(RECIEVER_DATA& rx, byte type);
 void INIT_TX(int r, int t, byte type);
 // The same on any record (the receiver simulator keeps one of its own).
 void INIT_TX(RECIEVER_DATA& rx, int t, byte type);
 void INIT_SCALES(int r, byte type);
 bool UNIPOLAR(byte data_format);
 bool ISRTD(int r, int t);
+bool ISRTD(const TRANSMITTER_DATA& tx);
 
 // Input type codes whose thermocouple needs cold-junction compensation.
 bool IS_CJ_INPUT(byte input_type);

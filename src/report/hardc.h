@@ -32,6 +32,8 @@ void OUTPT(std::string_view NAME);
 // The whole report text of receiver r on the given day, line ends LF, each
 // transmitter section closed by a form feed.
 std::string REPORT_TEXT(int r, DATE today);
+// The same for any record.
+std::string REPORT_TEXT(const globals::RECIEVER_DATA& rx, DATE today);
 // Where a destination name goes: LPT1..LPT3 (any case) to the printer device
 // (or spooler command, "|lp") of KDV578_LPT1..3 if set, else /dev/usb/lpN or
 // /dev/lpN (N = 0..2); any other name is a file path, "\" read as "/".

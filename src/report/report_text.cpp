@@ -9,9 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "edit/confval.h"
+#include "model/value_text.h"
 #include "report/hardc.h"
-#include "ui/wind.h"
 
 namespace hardc {
 
@@ -35,7 +34,10 @@ std::string message(int n) {
   return s;
 }
 
-std::string number(double v, std::string_view blanks) { return field(std::string(blanks) + wind::FSTR(v, 3)); }
+// A number with 4 decimals in 10 characters.
+std::string number(double v, std::string_view blanks) {
+  return field(std::string(blanks) + globals::FIXSTR(v, 10, 4));
+}
 
 int baud_rate(globals::byte code) {
   static constexpr int rates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
@@ -74,12 +76,12 @@ void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
          std::to_string(d.month) + "/" + std::to_string(d.year) + "\n";
   out += "       Software Versions: HCA " + r.HCAVER + "\n";
   out += "                           IP " + r.IPVER + "\n";
-  out += "       Baudrate:    " + wind::STG(baud_rate(r.MOD_BAUD), 5) +
+  out += "       Baudrate:    " + globals::STG(baud_rate(r.MOD_BAUD), 5) +
          "                    Data Format:" + data_format(r.DATA_FORMAT) + "\n";
   out += "       Databits:      " + std::string(r.MOD_DBITS == 1 ? "8" : "7") +
          "                Temperature Units:" + units(r.UNITS) + "\n";
   out += "         Parity:     " + parity(r.MOD_PARITY) + "\n";
-  out += "       Stopbits:      " + wind::STG(r.MOD_STOP, 1) + "\n";
+  out += "       Stopbits:      " + globals::STG(r.MOD_STOP, 1) + "\n";
   out += " Line Rejection:    " + std::to_string(r.LINE_REJ * 10 + 50) + "Hz\n";
 }
 
@@ -88,7 +90,7 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
   const globals::CHANNEL_DATA& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
   const std::string na = message(95);
-  std::string input = field(confval::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
+  std::string input = field(globals::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
     input = message(97);
@@ -103,7 +105,7 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
       if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(27 + c.THC_DRIVE) : "   unknown      ";
     }
   }
-  out += wind::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
+  out += globals::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
          part(ipzero, 1, 11) + "  Gain:" + part(gain, 1, 11) + "\n";
   out += "Sfty Drive " + part(drive, 3, 12) + "Low :" + part(low, 1, 11) + "  O/P Zero:" +
          part(opzero, 1, 11) + "\n";
@@ -112,8 +114,9 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
 
 }  // namespace
 
-std::string REPORT_TEXT(int r, DATE today) {
-  const globals::RECIEVER_DATA& rx = *globals::RECEIVER[r];
+std::string REPORT_TEXT(int r, DATE today) { return REPORT_TEXT(*globals::RECEIVER[r], today); }
+
+std::string REPORT_TEXT(const globals::RECIEVER_DATA& rx, DATE today) {
   std::string out;
   header(out, rx, today);
   const std::string rule(77, '-');
@@ -128,7 +131,7 @@ std::string REPORT_TEXT(int r, DATE today) {
     out += " Ch No  Input Type          Alarms               Scaling Parameters\n";
     out += rule + "\n";
     const bool type1 = tx.TXTYPE == 1;
-    const bool rtd = type1 && globals::ISRTD(r, t);
+    const bool rtd = type1 && globals::ISRTD(tx);
     for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, tx, ch, rtd);
     out += "\f";
   }

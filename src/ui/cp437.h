@@ -8,11 +8,9 @@
 #include <cstdint>
 #include <optional>
 
-namespace cp437 {
+#include "model/cp437.h"
 
-// The Unicode character of every byte. Bytes 0-31 and 127 are the glyphs a
-// PC screen shows for them; byte 0 and 255 show as blanks.
-extern const std::array<char32_t, 256> UNICODE;
+namespace cp437 {
 
 // Line-drawing and symbol characters a terminal without Unicode may still
 // have in its alternate character set (curses' ACS).
@@ -44,10 +42,5 @@ Glyph Render(std::uint8_t b, CanShow unicode_ok) {
   if (ACS[b] != Acs::NONE) return {Glyph::ACS, 0, ACS[b], 0};
   return {Glyph::ASCII, 0, Acs::NONE, ASCII[b]};
 }
-
-// The byte 128..255 for a typed Unicode character, if code page 437 has it.
-// ASCII needs no translation; bytes 0..31 and 127 are never produced, so a
-// typed symbol can never become a control key.
-std::optional<std::uint8_t> FromUnicode(char32_t c);
 
 }  // namespace cp437

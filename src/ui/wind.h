@@ -14,7 +14,9 @@
 #include <string_view>
 
 #include "model/indexed.h"
+#include "model/screen_files.h"
 #include "model/text.h"
+#include "model/value_text.h"
 
 namespace wind {
 
@@ -65,9 +67,7 @@ inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
 // a message naming the file (and the line).
 void INITWIND(const std::filesystem::path& dir = {});
 
-// Reads up to 100 message lines into globals::MESSAGE; missing lines leave
-// empty messages.
-void READ_MESSAGES(std::istream& in);
+using globals::READ_MESSAGES;
 
 // Why a screen definition file was refused, and on which line (1-based).
 struct LOAD_FAULT {
@@ -108,15 +108,8 @@ std::string GETNAME(std::string_view S);
 // entry that `acceptable`, when given, refuses is answered like one out of
 // range.
 double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable = {});
-// value with the given decimals, right-aligned to at least width characters
-// (independent of the locale). Every fixed-decimal text of the screens and
-// the report is made here: the decimal value the double holds exactly is
-// rounded, exact halves away from zero (2.5 gives "3", 0.125 to 2 decimals
-// "0.13", while 1.005 is held just below 1.005 and gives "1.00"), and a zero
-// never shows a minus sign.
-std::string FIXSTR(double value, int width, int decimals);
-// I right-aligned to at least J characters.
-std::string STG(int I, int J);
+using globals::FIXSTR;
+using globals::STG;
 // I with 4 decimals in 10 characters and the unit suffix of family A.
 std::string FSTR(double I, byte A);
 

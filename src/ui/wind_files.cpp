@@ -2,91 +2,25 @@
 // menu screens. The screen file has no header and no separators, so every
 // line is read in its fixed place; a file outside the limits the menus rely
 // on is refused with its line number rather than drawn half-broken.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <istream>
-#include <limits>
-#include <streambuf>
 #include <string>
 
 #include "model/globals.h"
+#include "model/screen_files.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
 namespace wind {
+
+using globals::LineReader;
+using globals::ScreenFile;
 
 namespace {
 
 // A number line is looked at this far: room for blanks before the number
 // and for all its digits.
 constexpr std::size_t NUMBER_LINE_KEPT = 255;
-
-// A screen definition file open for reading, if it is a regular file. The
-// open does not wait (a FIFO without a writer would block it), and a
-// directory, FIFO or device is not opened at all.
-class ScreenFile : public std::streambuf {
- public:
-  explicit ScreenFile(const std::filesystem::path& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
-    struct stat st {};
-    if (fd_ >= 0 && (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~ScreenFile() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  ScreenFile(const ScreenFile&) = delete;
-  ScreenFile& operator=(const ScreenFile&) = delete;
-
-  bool is_open() const { return fd_ >= 0; }
-
- private:
-  // A read error ends the file like its end.
-  int_type underflow() override {
-    ssize_t n;
-    do n = ::read(fd_, buffer_, sizeof buffer_);
-    while (n < 0 && errno == EINTR);
-    if (n <= 0) return traits_type::eof();
-    setg(buffer_, buffer_, buffer_ + n);
-    return traits_type::to_int_type(buffer_[0]);
-  }
-
-  int fd_;
-  char buffer_[4096]{};
-};
-
-// Lines of a text file, numbered from 1; a DOS line end loses its CR. Only
-// the characters a line is read for are stored: the rest of an overlong
-// line is passed over.
-class LineReader {
- public:
-  explicit LineReader(std::istream& in) : in_(in) {}
-
-  bool next(std::string& line, std::size_t keep) {
-    if (in_.peek() == std::istream::traits_type::eof()) return false;
-    ++number_;
-    // One character more than kept, for the CR of a DOS line end.
-    line.assign(keep + 2, '\0');
-    in_.get(line.data(), static_cast<std::streamsize>(keep + 2), '\n');
-    line.resize(static_cast<std::size_t>(in_.gcount()));
-    in_.clear(in_.rdstate() & ~std::ios::failbit);  // an empty line is no failure
-    in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > keep) line.resize(keep);
-    return true;
-  }
-  int number() const { return number_; }
-
- private:
-  std::istream& in_;
-  int number_ = 0;
-};
 
 // Reads one screen into s. Returns a fault, or nothing when the screen is
 // complete and within the limits.
@@ -165,12 +99,6 @@ std::string refusal(std::string_view file, const LOAD_FAULT& f) {
 }
 
 }  // namespace
-
-void READ_MESSAGES(std::istream& in) {
-  LineReader lines(in);
-  std::string l;
-  for (auto& message : globals::MESSAGE) message = lines.next(l, message.capacity) ? l : std::string();
-}
 
 std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens) {
   LineReader lines(in);

@@ -24,11 +24,6 @@ void write_at(int x, int y, std::string_view text) {
   crt::Write(text);
 }
 
-std::string pad_left(std::string s, int width) {
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
-  return s;
-}
-
 bool name_character(byte c) {
   return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' ||
          c == '_' || (c >= 'a' && c <= 'z');
@@ -60,34 +55,6 @@ void show_line(byte line, bool highlighted) {
 }
 
 }  // namespace
-
-// Every double has a finite decimal expansion, at most 1074 digits after
-// the point. Written out in full, the first dropped digit alone decides:
-// 5 or more rounds the magnitude up, which sends exact halves away from zero.
-std::string FIXSTR(double value, int width, int decimals) {
-  int exponent = 0;
-  std::frexp(value, &exponent);
-  const int digits = std::isfinite(value) ? std::max(std::clamp(53 - exponent, 0, 1074), decimals + 1) : decimals;
-  char buf[1500];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
-  if (ec != std::errc()) return pad_left("?", width);
-  std::string s(buf, end);
-  const std::size_t point = s.find('.');
-  if (point == std::string::npos) return pad_left(s, width);  // infinite or not a number
-  bool up = s[point + 1 + static_cast<std::size_t>(decimals)] >= '5';
-  s.resize(decimals ? point + 1 + static_cast<std::size_t>(decimals) : point);
-  for (std::size_t i = s.size(); up; --i) {
-    if (i == 0 || s[i - 1] == '-') {
-      s.insert(i, 1, '1');
-      break;
-    }
-    if (s[i - 1] == '.') continue;
-    up = s[i - 1] == '9';
-    s[i - 1] = up ? '0' : static_cast<char>(s[i - 1] + 1);
-  }
-  if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
-  return pad_left(s, width);
-}
 
 void DRAWWINDOW(byte X, byte Y, byte NO) {
   crt::GotoXY(1, 25);
@@ -220,8 +187,6 @@ double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acc
   crt::CURSOROFF();
   return result;
 }
-
-std::string STG(int I, int J) { return pad_left(std::to_string(I), J); }
 
 std::string FSTR(double I, byte A) {
   const std::string number = FIXSTR(I, 10, 4);

@@ -250,21 +250,6 @@ void run_directive(const std::string& directive, sim::Receiver& rx) {
 
 struct Ended {};  // the key script ran out, or the program quit
 
-std::string utf8(char32_t c) {
-  std::string s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return s;
-}
-
 std::string hex(std::uint8_t b) {
   char buf[4];
   std::snprintf(buf, sizeof buf, "%02X", b);
@@ -364,7 +349,7 @@ class Recorder : public crt::Terminal, public sim::LineWatcher {
         col += run;
       }
       std::string shown;
-      for (char c : chars) shown += utf8(cp437::UNICODE[static_cast<std::uint8_t>(c)]);
+      for (char c : chars) shown += cp437::utf8_of(cp437::UNICODE[static_cast<std::uint8_t>(c)]);
       const std::string lines = (row < 10 ? " " : "") + std::to_string(row) + " |" + shown + "|\n   " + attrs + "\n";
       if (rows_[row - 1] != lines) text += lines;
       rows_[row - 1] = lines;

@@ -19,10 +19,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ -x "$build/kdv578-sim" ]; then
   [ -x "$prefix/bin/kdv578-sim" ] || fail "no simulator bin/kdv578-sim"
 fi
+[ -x "$prefix/bin/kdv578ctl" ] || fail "no bin/kdv578ctl"
 for f in conf578.scn mess578.scn; do
   cmp -s "$src/data/$f" "$prefix/share/kdv578/$f" || fail "share/kdv578/$f differs or is missing"
 done
-for page in kdv578 kdv578-sim; do
+for page in kdv578 kdv578-sim kdv578ctl; do
   gzip -dc "$prefix/share/man/man1/$page.1.gz" | cmp -s - "$src/doc/$page.1" ||
     fail "share/man/man1/$page.1.gz differs or is missing"
 done
@@ -86,6 +87,15 @@ ln -s "$prefix/bin/kdv578" "$tmp/kdv578-link"
 launcher=$tmp/kdv578-link
 run_in "$tmp/own" "$opening" HOME="$tmp/home2"
 [ ! -e "$tmp/home2/kdv578" ] || fail "working directory made although the start directory has the screen files"
+
+# kdv578ctl finds the report's message texts beside itself when the working
+# directory has none.
+mkdir "$tmp/ctl"
+"$build/kdv578ctl" export "$tmp/nosuch" >/dev/null 2>&1 && fail "kdv578ctl exported a missing pair"
+printf '[receiver]\ntag = "INSTALLED"\n' >"$tmp/ctl/site.toml"
+(cd "$tmp/ctl" && "$prefix/bin/kdv578ctl" report site.toml -o report.txt) ||
+  fail "installed kdv578ctl report without screen files in the working directory"
+grep -q "Tag Name: INSTALLED" "$tmp/ctl/report.txt" || fail "installed kdv578ctl report text"
 
 # The check above is real: without an installed screen file it fails.
 mv "$prefix/share/kdv578/mess578.scn" "$tmp/mess578.scn"

@@ -1,0 +1,20 @@
+// The configuration text reader on arbitrary documents: no crash, no hang,
+// and a document it accepts converts to a record whose document reads back
+// to the same bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "files/disk.h"
+#include "files/text_format.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view doc(reinterpret_cast<const char*>(data), size);
+  const disk::TextRead read = disk::read_text(doc, {size % 2 == 1, {}});
+  if (!read.ok()) return 0;
+  const disk::TextRead again = disk::read_text(disk::write_text(read.config));
+  if (!again.ok() || disk::ENCODE_RXD(again.config.rx) != disk::ENCODE_RXD(read.config.rx) ||
+      disk::ENCODE_GDT(again.config.flags) != disk::ENCODE_GDT(read.config.flags))
+    std::abort();
+  return 0;
+}

@@ -1,0 +1,162 @@
+#include "ctl/commands.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "ctl/output.h"
+#include "files/disk.h"
+#include "files/text_format.h"
+#include "link/comms.h"
+#include "model/screen_files.h"
+#include "report/hardc.h"
+
+namespace ctl {
+
+namespace fs = std::filesystem;
+
+using globals::Configuration;
+
+namespace {
+
+bool ends_with_pair_extension(std::string_view path) { return path.ends_with(".gdt") || path.ends_with(".rxd"); }
+
+// A pair's base: the path without its ".gdt" or ".rxd", never shortened.
+std::string pair_base(std::string_view path) {
+  return std::string(ends_with_pair_extension(path) ? path.substr(0, path.size() - 4) : path);
+}
+
+std::string read_document(const std::string& path) {
+  std::ostringstream text;
+  if (path == "-") {
+    text << std::cin.rdbuf();
+    if (std::cin.bad()) throw Failure{Exit::kFile, "kdv578ctl: cannot read standard input"};
+    return text.str();
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Failure{Exit::kFile, "kdv578ctl: cannot read " + path + ": " + std::strerror(errno)};
+  text << in.rdbuf();
+  if (in.bad()) throw Failure{Exit::kFile, "kdv578ctl: cannot read " + path};
+  return text.str();
+}
+
+// Why a pair cannot be read, naming the file at fault.
+std::string pair_fault(const std::string& base) {
+  for (const auto& [extension, size] : {std::pair{".gdt", disk::GDT_SIZE}, std::pair{".rxd", disk::RXD_SIZE}}) {
+    const std::string file = base + extension;
+    std::error_code ec;
+    const auto status = fs::status(file, ec);
+    if (!fs::exists(status)) return file + ": no such file";
+    if (!fs::is_regular_file(status)) return file + ": not a regular file";
+    const auto have = fs::file_size(file, ec);
+    if (!ec && have < size)
+      return file + ": " + std::to_string(have) + " bytes, shorter than the " + std::to_string(size) + " of a record";
+  }
+  return base + ".gdt and " + base + ".rxd: cannot be read";
+}
+
+// A configuration from a pair or a document: "-" is a document on standard
+// input, a name ending in ".gdt" or ".rxd" a pair, an existing file a
+// document, anything else the base of a pair. A document's messages go to
+// standard error; its errors end the command (exit code 2).
+Configuration load(const std::string& input, bool strict) {
+  if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
+    const std::string base = pair_base(input);
+    Configuration c;
+    if (!disk::READ_PAIR(base, c.flags, c.rx))
+      throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
+    return c;
+  }
+  const disk::TextRead read = disk::read_text(read_document(input), {strict, comms::UNCARRIED});
+  const std::string source = input == "-" ? "<stdin>" : input;
+  for (const disk::Finding& f : read.findings) message(disk::describe(f, source));
+  if (!read.ok()) throw Failure{Exit::kUsage, ""};
+  return read.config;
+}
+
+// The report's date: SOURCE_DATE_EPOCH (seconds, UTC) when set, else today.
+hardc::DATE report_date() {
+  std::time_t when = std::time(nullptr);
+  std::tm t{};
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    const std::string_view s(epoch);
+    long long seconds = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), seconds);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || seconds < 0)
+      throw Failure{Exit::kUsage, "kdv578ctl: SOURCE_DATE_EPOCH is not a number of seconds: " + std::string(s)};
+    when = static_cast<std::time_t>(seconds);
+    ::gmtime_r(&when, &t);
+  } else {
+    ::localtime_r(&when, &t);
+  }
+  return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday};
+}
+
+// The message texts from mess578.scn: in the working directory, else in
+// ../share/kdv578 beside the program.
+void load_messages() {
+  std::vector<fs::path> places = {"mess578.scn"};
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) places.push_back(self.parent_path() / ".." / "share" / "kdv578" / "mess578.scn");
+  for (const fs::path& p : places) {
+    globals::ScreenFile file(p);
+    if (!file.is_open()) continue;
+    std::istream in(&file);
+    globals::READ_MESSAGES(in);
+    return;
+  }
+  throw Failure{Exit::kFile, "kdv578ctl: screen definition file mess578.scn found neither in the working directory "
+                             "nor in " + (places.size() > 1 ? places[1].parent_path().lexically_normal().string()
+                                                            : std::string("../share/kdv578"))};
+}
+
+}  // namespace
+
+Exit export_command(const ExportOptions& o) {
+  const Configuration c = load(o.input, o.strict);
+  std::vector<disk::Finding> notes;
+  const std::string text = disk::write_text(c, &notes);
+  for (const disk::Finding& f : notes) message(disk::describe(f, o.output == "-" ? "<stdout>" : o.output));
+  write_output(o.output, text);
+  return Exit::kDone;
+}
+
+Exit import_command(const ImportOptions& o) {
+  if (o.output == "-") throw Failure{Exit::kUsage, "kdv578ctl: import writes a pair; -o names it, not \"-\""};
+  const Configuration c = load(o.input, o.strict);
+  const std::string base = pair_base(o.output);
+  if (!disk::WRITE_PAIR(base, c.flags, c.rx))
+    throw Failure{Exit::kFile, "kdv578ctl: cannot write the pair " + base + ".gdt and " + base + ".rxd"};
+  return Exit::kDone;
+}
+
+Exit diff_command(const DiffOptions& o) {
+  const Configuration a = load(o.a, o.strict);
+  const Configuration b = load(o.b, o.strict);
+  const std::vector<Difference> d = differences(a, b, o.all);
+  write_output("-", o.json ? difference_json(d, a, b) : difference_lines(d, a, b));
+  return d.empty() ? Exit::kDone : Exit::kDifferent;
+}
+
+Exit show_command(const ShowOptions& o) {
+  write_output("-", show_text(load(o.input, o.strict)));
+  return Exit::kDone;
+}
+
+Exit report_command(const ReportOptions& o) {
+  const Configuration c = load(o.input, o.strict);
+  const hardc::DATE date = report_date();
+  load_messages();
+  write_output(o.output, hardc::REPORT_TEXT(c.rx, date));
+  return Exit::kDone;
+}
+
+}  // namespace ctl

@@ -1,0 +1,44 @@
+// The commands of kdv578ctl on configuration files: each takes its parsed
+// options and returns the exit code; failures come as ctl::Failure.
+#pragma once
+
+#include <string>
+
+#include "ctl/exit_codes.h"
+
+namespace ctl {
+
+struct ExportOptions {
+  std::string input;
+  std::string output = "-";
+  bool strict = false;
+};
+struct ImportOptions {
+  std::string input;
+  std::string output;
+  bool strict = false;
+};
+struct DiffOptions {
+  std::string a;
+  std::string b;
+  bool all = false;
+  bool json = false;
+  bool strict = false;
+};
+struct ShowOptions {
+  std::string input;
+  bool strict = false;
+};
+struct ReportOptions {
+  std::string input;
+  std::string output = "-";
+  bool strict = false;
+};
+
+Exit export_command(const ExportOptions& o);
+Exit import_command(const ImportOptions& o);
+Exit diff_command(const DiffOptions& o);
+Exit show_command(const ShowOptions& o);
+Exit report_command(const ReportOptions& o);
+
+}  // namespace ctl

@@ -1,0 +1,43 @@
+// What kdv578ctl prints and writes: results on standard output or into a
+// file written whole, the readable table of `show`, the differences of
+// `diff` as lines or JSON, and messages on standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/setting_keys.h"
+
+namespace ctl {
+
+// The text to standard output ("-") or into the file, which is replaced only
+// once the whole text is written. Failure: exit code 3.
+void write_output(const std::string& path, std::string_view text);
+
+// One line on standard error.
+void message(std::string_view line);
+
+// One setting that differs between two configurations.
+struct Difference {
+  const globals::SettingKey* key;
+  globals::Place place;
+};
+
+// The settings whose stored values differ (reals bit for bit); the tables
+// of what the receiver reported only when `reported`.
+std::vector<Difference> differences(const globals::Configuration& a, const globals::Configuration& b,
+                                    bool reported);
+
+// "tx1.ch3.high_alarm: 60 -> 80", a line each.
+std::string difference_lines(const std::vector<Difference>& d, const globals::Configuration& a,
+                             const globals::Configuration& b);
+// {"tx1.ch3.high_alarm": {"old": 60, "new": 80}, ...}
+std::string difference_json(const std::vector<Difference>& d, const globals::Configuration& a,
+                            const globals::Configuration& b);
+
+// The configuration as a readable table: the receiver's settings and, per
+// transmitter in use, its channels in use at full precision.
+std::string show_text(const globals::Configuration& c);
+
+}  // namespace ctl

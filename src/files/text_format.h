@@ -1,0 +1,64 @@
+// The configuration as a TOML document: everything a ".gdt"/".rxd" pair
+// holds, in the tables and dotted keys of the setting keys, names for coded
+// values, texts in UTF-8, reals in the shortest text that reads back to the
+// same binary64. Reading validates the whole document before the caller
+// writes anything.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/setting_keys.h"
+
+namespace disk {
+
+// One message of the reader: an error or a warning, at a line of the
+// document (0 when none applies), about a dotted key (empty when none).
+struct Finding {
+  enum class Severity : std::uint8_t { kError, kWarning };
+  Severity severity;
+  int line;
+  std::string key;
+  std::string text;  // what follows the key: "= 80: ..." or ": ..."
+};
+
+// "site.toml:12: error: tx1.ch3.gain = "x": a real number is expected ..."
+std::string describe(const Finding& finding, std::string_view source);
+
+// The document of a configuration. Keys whose value no TOML text reads back
+// exactly (a NaN other than the one "nan" reads as) get a note, if asked.
+std::string write_text(const globals::Configuration& config, std::vector<Finding>* notes = nullptr);
+
+// A value as the document writes it: 60, "571", "BOILER 3 ".
+std::string value_text(const globals::SettingKey& key, const globals::Configuration& config, globals::Place place);
+
+// A further check of a value the document gives (the link's, for instance):
+// why it is a problem, or nothing.
+using ValueCheck = std::function<std::optional<std::string>(const globals::SettingKey&, const globals::Value&)>;
+
+struct ReadOptions {
+  // Warnings and missing keys become errors.
+  bool strict = false;
+  // Run, as warnings, on the values of the settings a download sends.
+  ValueCheck extra;
+};
+
+struct TextRead {
+  // The keys the document gives over those of a freshly started console:
+  // INITRX, and per transmitter INIT_TX of its type under the document's
+  // data format.
+  globals::Configuration config;
+  // Every error and warning in the order of the document's lines; a TOML
+  // syntax error stops the reading at the first.
+  std::vector<Finding> findings;
+  bool ok() const;
+};
+
+TextRead read_text(std::string_view document, const ReadOptions& options = {});
+
+}  // namespace disk

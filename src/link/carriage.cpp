@@ -1,0 +1,98 @@
+// What a request can carry: the number fields, code digits and texts of the
+// SET operations, judged without a port, a screen or a record.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "link/comms.h"
+
+namespace comms {
+
+namespace {
+
+bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::string IOSTR(double x) {
+  // A negative zero prints as "-0.000"; the receiver wants "0.000".
+  // cppcheck-suppress duplicateConditionalAssign
+  if (x == 0) x = 0;
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 3);
+  std::string s(buf, res.ptr);
+  if (s.size() < 10) s.insert(0, 10 - s.size(), ' ');
+  return s;
+}
+
+bool CARRIES(double x) {
+  const std::string text = IOSTR(x);
+  auto read = [](std::string_view s, double& v) {
+    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
+    return DECIMAL(s, v);
+  };
+  double sent = 0, meant = 0;
+  return read(std::string_view(text).substr(0, 10), sent) && read(text, meant) && sent == meant;
+}
+
+bool DECIMAL(std::string_view text, double& x) {
+  std::size_t i = 0;
+  auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && is_digit(static_cast<std::uint8_t>(text[i]))) ++i;
+    return i - from;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  if (i != text.size()) return false;
+  if (text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
+  x = value;
+  return true;
+}
+
+bool CARRIES_DIGIT(int code) { return code >= 0 && code <= 0xCF; }
+
+bool CARRIES_TEXT(std::string_view text) {
+  return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x20; });
+}
+
+std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value) {
+  switch (key.carriage) {
+    case globals::Carriage::kDigit: {
+      const std::int64_t code = std::get<std::int64_t>(value);
+      if (CARRIES_DIGIT(static_cast<int>(code))) return std::nullopt;
+      return "the link sends a code as the byte 30h + code, which passes FFh above code CFh (207)";
+    }
+    case globals::Carriage::kNumber: {
+      const double x = std::get<double>(value);
+      if (CARRIES(x)) return std::nullopt;
+      if (!std::isfinite(x)) return "the link's number field holds no nan or inf";
+      return "the link sends \"" + IOSTR(x).substr(0, 10) + "\" for \"" + IOSTR(x) +
+             "\": its number field holds 10 characters";
+    }
+    case globals::Carriage::kText: {
+      const std::string& text = std::get<std::string>(value);
+      if (CARRIES_TEXT(text)) return std::nullopt;
+      return "the link sends no control characters in a text";
+    }
+    case globals::Carriage::kNever:
+    case globals::Carriage::kAlways: return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace comms

@@ -1,0 +1,25 @@
+// Texts of record values that the screens, the report and the headless tools
+// share: fixed-decimal and right-aligned numbers, and input type names.
+#pragma once
+
+#include <string>
+
+#include "model/globals.h"
+
+namespace globals {
+
+// value with the given decimals, right-aligned to at least width characters
+// (independent of the locale). Every fixed-decimal text of the screens and
+// the report is made here: the decimal value the double holds exactly is
+// rounded, exact halves away from zero (2.5 gives "3", 0.125 to 2 decimals
+// "0.13", while 1.005 is held just below 1.005 and gives "1.00"), and a zero
+// never shows a minus sign.
+std::string FIXSTR(double value, int width, int decimals);
+// I right-aligned to at least J characters.
+std::string STG(int I, int J);
+
+// Name of input type `it` on a transmitter of type `tt` (1 = 571), or
+// "Invalid".
+std::string IPTYPESTRING(byte tt, byte it);
+
+}  // namespace globals

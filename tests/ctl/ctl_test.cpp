@@ -1,0 +1,120 @@
+// kdv578ctl as a user runs it: exit codes, one line per failure, files
+// written only when the input is good, diff against a pair's own export.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "files/disk.h"
+#include "files/scratch_dir.h"
+#include "files/text_format.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int code;
+  std::string out, err;
+};
+
+std::string text_of(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Ctl : public ScratchDir {
+ protected:
+  void SetUp() override {
+    ScratchDir::SetUp();
+    globals::Configuration c = globals::fresh_configuration();
+    c.rx.TAG_FIELD = "PLANT 7                  ";
+    ASSERT_TRUE(disk::WRITE_PAIR("plant", c.flags, c.rx));
+  }
+  static Outcome ctl(const std::string& args, const std::string& env = "") {
+    const std::string cmd = env + " " KDV578_BINARY_DIR "/kdv578ctl " + args + " >ctl.out 2>ctl.err </dev/null";
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text_of("ctl.out"), text_of("ctl.err")};
+  }
+  static int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+};
+
+struct Usage {
+  const char* args;
+  int code;
+  const char* err;  // a part of the one error line
+};
+
+TEST_F(Ctl, ExitCodesAndOneLinePerFailure) {
+  const Usage cases[] = {
+      {"--help", 0, nullptr},
+      {"export --help", 0, nullptr},
+      {"--version", 0, nullptr},
+      {"", 2, "subcommand"},
+      {"frobnicate", 2, "frobnicate"},
+      {"export", 2, "input"},
+      {"import plant.toml", 2, "--output"},
+      {"export nosuch", 3, "nosuch.gdt: no such file"},
+      {"export plant -o nodir/out.toml", 3, "cannot write nodir/out.toml"},
+      {"report plant", 3, "mess578.scn"},
+  };
+  for (const Usage& u : cases) {
+    SCOPED_TRACE(u.args);
+    const Outcome r = ctl(u.args);
+    EXPECT_EQ(r.code, u.code) << r.err;
+    if (u.code == 0) {
+      EXPECT_EQ(r.err, "");
+      EXPECT_NE(r.out, "");
+    } else {
+      EXPECT_EQ(lines(r.err), 1) << r.err;
+      EXPECT_NE(r.err.find(u.err), std::string::npos) << r.err;
+    }
+  }
+  EXPECT_EQ(ctl("--version").out, "kdv578ctl " + std::string(KDV578_VERSION_TEXT) + "\n");
+}
+
+TEST_F(Ctl, AnInvalidDocumentWritesNothingAndNamesEveryError) {
+  std::ofstream("bad.toml") << "[receiver]\ntag = 7\n[tx9]\n";
+  const Outcome r = ctl("import bad.toml -o out");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err.substr(0, 27), "bad.toml:2: error: receiver");
+  EXPECT_NE(r.err.find("bad.toml:3: error: tx9: unknown key"), std::string::npos) << r.err;
+  EXPECT_EQ(lines(r.err), 2);
+  EXPECT_FALSE(fs::exists("out.gdt") || fs::exists("out.rxd") || fs::exists("out"));
+}
+
+TEST_F(Ctl, ImportOfTheExportGivesThePairsBytesAndDiffSeesOneEdit) {
+  ASSERT_EQ(ctl("export plant.rxd -o plant.toml").code, 0);
+  ASSERT_EQ(ctl("import plant.toml -o copy.gdt").code, 0);
+  EXPECT_EQ(text_of("copy.rxd"), text_of("plant.rxd"));
+  EXPECT_EQ(text_of("copy.gdt"), text_of("plant.gdt"));
+
+  Outcome same = ctl("diff plant plant.toml");
+  EXPECT_EQ(same.code, 0);
+  EXPECT_EQ(same.out, "");
+
+  std::string doc = text_of("plant.toml");
+  const std::size_t ch3 = doc.find("[tx1.ch3]");
+  doc.replace(doc.find("high_alarm = 60", ch3), 15, "high_alarm = 80");
+  std::ofstream("edited.toml") << doc;
+  const Outcome one = ctl("diff plant edited.toml");
+  EXPECT_EQ(one.code, 1);
+  EXPECT_EQ(one.out, "tx1.ch3.high_alarm: 60 -> 80\n");
+  const Outcome json = ctl("diff --json plant edited.toml");
+  EXPECT_EQ(json.code, 1);
+  EXPECT_EQ(json.out, "{\n  \"tx1.ch3.high_alarm\": {\n    \"old\": 60.0,\n    \"new\": 80.0\n  }\n}\n");
+}
+
+TEST_F(Ctl, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {
+  fs::copy_file(KDV578_SOURCE_DIR "/data/mess578.scn", "mess578.scn");
+  const Outcome r = ctl("report plant -o report.txt", "SOURCE_DATE_EPOCH=1796601540");  // 6 December 2026, 23:59 UTC
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(text_of("report.txt").find("Tag Name: PLANT 7                                    Date: 6/12/2026\n"),
+            std::string::npos)
+      << text_of("report.txt");
+  EXPECT_EQ(ctl("report plant", "SOURCE_DATE_EPOCH=yesterday").code, 2);
+}
+
+}  // namespace
