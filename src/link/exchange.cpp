@@ -244,6 +244,4 @@ bool GETPARAMETER(const Reply& reply, int& index, double& x) {
   return true;
 }
 
-}
-
 }  // namespace comms
