@@ -9,6 +9,7 @@
 #include "link/comms.h"
 #include "model/globals.h"
 #include "transfer/download.h"
+#include "transfer/progress.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
 #include "ui/wind.h"
@@ -115,9 +116,7 @@ void DISPLAYOPT(const OPT& source, const OPT& dest) {
 
 // Sends one copied channel to the receiver: input type, scaling, alarms.
 void SENDCHANNEL(int r, int t, int c) {
-  crt::GotoXY(1, 25);
-  crt::Write(" Downloading Rx " + wind::STG(r, 2) + " Tx " + wind::STG(t, 2) + " Ch " +
-             wind::STG(c, 2));
+  transfer::progress().sending_channel(r, t, c);
   const auto requests = [r, t, c](comms::Link& link) {
     link.SET_INPTYPE(r, t, c);
     link.SET_SCALES(r, t, c);
@@ -131,10 +130,8 @@ void SENDCHANNEL(int r, int t, int c) {
     requests(link);
     outcome = link.outcome();
   }
-  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(35, ' '));
+  if (!outcome.ok()) transfer::progress().failed(transfer::Direction::kDownload, outcome);
+  transfer::progress().ended(transfer::Direction::kDownload);
 }
 
 class Copier {

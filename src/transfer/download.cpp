@@ -5,12 +5,15 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "transfer/progress.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
 namespace download {
 
 using namespace globals;
+using transfer::Direction;
+using transfer::progress;
 
 namespace {
 
@@ -22,25 +25,15 @@ constexpr ReceiverSetting RECEIVER_SETTINGS[] = {
     &comms::Link::SET_ADDRESS,
 };
 
-void BLANK_PROGRESS() {
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(35, ' '));
-}
-
 // Writes transmitter J of receiver RX: its type, then per channel the input
-// type, the scaling and the alarms, under a progress text when `progress`. A
+// type, the scaling and the alarms, its progress reported when `shown`. A
 // type other than 1 or 2 (only a damaged file gives one) is written with 16
 // channels. False when an exchange was abandoned.
-bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool progress) {
+bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool shown) {
   if (link.SET_TXTYPE(RX, J).abandoned()) return false;
   const int channels = RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
-    if (progress) {
-      crt::GotoXY(1, 25);
-      if (!link.failed())
-        crt::Write(" Downloading  Tx " + wind::STG(J, 2) + " Ch " + wind::STG(k, 2));
-    }
+    if (shown && !link.failed()) progress().reached(Direction::kDownload, RX, J, k);
     if (link.SET_INPTYPE(RX, J, k).abandoned() || link.SET_SCALES(RX, J, k).abandoned() ||
         link.SET_ALARMS(RX, J, k).abandoned())
       return false;
@@ -52,16 +45,16 @@ bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool progress) {
 // TX, in order. False when an abandoned exchange ends them where the download
 // returns at once: in the receiver settings or in a loop over transmitters
 // (the single transmitter of codes 1..4 is not tested).
-bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool progress) {
+bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
   for (ReceiverSetting setting : RECEIVER_SETTINGS)
     if ((link.*setting)(RX).abandoned()) return false;
   if (TX >= 1 && TX <= 4) {
-    DLTRANSMIT(link, RX, TX, progress);
+    DLTRANSMIT(link, RX, TX, shown);
   } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
     // No fifth transmitter exists, whatever the record's count says.
     const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
     for (int j = 1; j <= last; ++j)
-      if (!DLTRANSMIT(link, RX, j, progress)) return false;
+      if (!DLTRANSMIT(link, RX, j, shown)) return false;
   }
   return true;
 }
@@ -69,10 +62,7 @@ bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool progress) 
 }  // namespace
 
 comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
-  crt::Window(1, 1, 80, 25);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(" Downloading Rx" + wind::STG(RX, 2) + std::string(24, ' '));
+  progress().started(Direction::kDownload, RX);
   RECEIVER_PRESENT[RX] = true;
   // Nothing goes out unless every value can (the check sends nothing); after
   // a failure the rest of the writes send nothing either.
@@ -84,15 +74,15 @@ comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
     outcome = link.outcome();
     if (!finished) return outcome;
   }
-  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
-  BLANK_PROGRESS();
+  if (!outcome.ok()) progress().failed(Direction::kDownload, outcome);
+  progress().ended(Direction::kDownload);
   return outcome;
 }
 
 comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
   const comms::Outcome outcome = DUMP(RX, TX);
-  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
-  BLANK_PROGRESS();
+  if (!outcome.ok()) progress().failed(Direction::kDownload, outcome);
+  progress().ended(Direction::kDownload);
   return outcome;
 }
 
