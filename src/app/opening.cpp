@@ -1,6 +1,7 @@
 #include "app/project1.h"
 
 #include "app/port_choice.h"
+#include "app/signoff.h"
 #include "edit/chconf.h"
 #include "edit/rxconf.h"
 #include "files/disk.h"
@@ -34,7 +35,7 @@ void DISPATCH(int code) {
     case 21: download::DOWNLOAD(); break;
     case 22: disk::LOAD(); break;
     case 23: disk::SAVE(); break;
-    case 24: download::SIGNOFF(); break;
+    case 24: SIGNOFF(); break;
     case 33: disk::DIRECT(); break;
     case 34: ONLINPROG(); break;
     case 35: COMPORT1(); break;

@@ -1,13 +1,10 @@
 #include "transfer/download.h"
 
 #include <algorithm>
-#include <string>
 
 #include "link/comms.h"
 #include "model/globals.h"
 #include "transfer/progress.h"
-#include "ui/crt.h"
-#include "ui/wind.h"
 
 namespace download {
 
@@ -88,55 +85,11 @@ comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
 
 comms::Outcome DOWNLOAD() { return COPYDOWN(0, TX_CONFIGURED); }
 
-void SIGNOFFMESS() {
-  ESCAPE = false;
-  constexpr int X = 22, Y = 15;
-  wind::NORMAL();
-  crt::Window(X - 1, Y - 1, X + 35, Y + 6);
-  crt::ClrScr();
-  wind::SETWINDOW(X, Y, 36, 7);
-  crt::GotoXY(15, 1);
-  crt::Write("SIGNOFF");
-  crt::GotoXY(3, 3);
-  crt::Write("Before sending this command the");
-  crt::GotoXY(3, 4);
-  crt::Write("configuration link on the KDV578");
-  crt::GotoXY(3, 5);
-  crt::Write("should be removed.");
-  wind::NORMAL();
-  crt::Window(1, 1, 80, 25);
-  crt::GotoXY(1, 25);
-  crt::TextBackground(0);
-  crt::Write(std::string(22, ' '));
-  crt::TextBackground(ERRBAR);
-  crt::Write(" Any key to Continue, ESC to abort");
-  if (crt::ReadKey() == crt::KEY_ESC) ESCAPE = true;
-  wind::NORMAL();
-  crt::Window(1, 1, 80, 25);
-}
-
-void SIGNOFF() {
-  SIGNOFFMESS();
-  crt::Window(1, 1, 80, 25);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(MESSAGE[53]);
-  if (ESCAPE) return;
-  // The signoff goes out whatever the confirm's outcome; only the confirm's
-  // failure is shown.
+comms::Outcome sign_off(int r) {
   comms::Link link;
-  const comms::Outcome confirm = link.SEND_CONFIRM(RECNO);
-  link.SEND_SIGNOFF(RECNO);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(12, ' '));
-  if (!confirm.ok()) {
-    crt::Window(1, 1, 80, 25);
-    crt::GotoXY(5, 23);
-    crt::TextBackground(ERRBAR);
-    crt::Write(confirm.text);
-    crt::Write('\a');
-    crt::Delay(2000);
-  }
+  const comms::Outcome confirm = link.SEND_CONFIRM(r);
+  const comms::Outcome signoff = link.SEND_SIGNOFF(r);
+  return confirm.ok() ? signoff : confirm;
 }
 
 }  // namespace download
