@@ -2,13 +2,13 @@
 
 #include "app/file_commands.h"
 #include "app/port_choice.h"
+#include "app/report_commands.h"
 #include "app/signoff.h"
 #include "edit/chconf.h"
 #include "edit/copy_menu.h"
 #include "edit/rxconf.h"
 #include "model/globals.h"
 #include "monitor/demo.h"
-#include "report/hardc.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -41,7 +41,7 @@ void DISPATCH(int code) {
     case 35: COMPORT1(); break;
     case 36: demo::MONINPUT(); break;
     case 37: demo::TEXTDEMO(); break;
-    case 38: hardc::HCOPY(); break;
+    case 38: HCOPY(); break;
     default: break;
   }
 }
