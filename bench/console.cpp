@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/console_host.h"
+#include "app/console_progress.h"
 #include "model/globals.h"
 #include "pty_receiver.h"
 #include "pty_terminal.h"
@@ -48,10 +49,12 @@ class Console {
   void install() {
     crt::Install(&pty_.terminal());
     comms::set_host(&project1::console_host());
+    transfer::set_progress(&project1::console_progress());
   }
   static void headless() {
     crt::Install(nullptr);
     comms::set_host(nullptr);
+    transfer::set_progress(nullptr);
   }
 
  private:

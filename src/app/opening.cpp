@@ -1,13 +1,14 @@
 #include "app/project1.h"
 
+#include "app/file_commands.h"
 #include "app/port_choice.h"
+#include "app/report_commands.h"
+#include "app/signoff.h"
 #include "edit/chconf.h"
+#include "edit/copy_menu.h"
 #include "edit/rxconf.h"
-#include "files/disk.h"
 #include "model/globals.h"
 #include "monitor/demo.h"
-#include "report/hardc.h"
-#include "transfer/copy.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -32,15 +33,15 @@ void DISPATCH(int code) {
     case 19: chconf::CONFIGURE_CH(); break;
     case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
-    case 22: disk::LOAD(); break;
-    case 23: disk::SAVE(); break;
-    case 24: download::SIGNOFF(); break;
-    case 33: disk::DIRECT(); break;
+    case 22: LOAD(); break;
+    case 23: SAVE(); break;
+    case 24: SIGNOFF(); break;
+    case 33: DIRECT(); break;
     case 34: ONLINPROG(); break;
     case 35: COMPORT1(); break;
     case 36: demo::MONINPUT(); break;
     case 37: demo::TEXTDEMO(); break;
-    case 38: hardc::HCOPY(); break;
+    case 38: HCOPY(); break;
     default: break;
   }
 }

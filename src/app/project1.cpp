@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/console_host.h"
+#include "app/console_progress.h"
 #include "app/port_choice.h"
 #include "model/globals.h"
 #include "report/hardc.h"
@@ -140,6 +141,7 @@ void RUNAPPLICATION(std::string_view argv0) {
 
 void STARTUP() {
   comms::set_host(&console_host());
+  transfer::set_progress(&console_progress());
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   // Each text is shown before the step it announces, which may take a while.

@@ -1,6 +1,7 @@
 // Configuration files: the ".gdt" (configuration-held flags) and ".rxd"
-// (receiver record) byte images, the pair on disk, and the save, load,
-// directory listing and change-directory commands with their name field.
+// (receiver record) byte images, the pair on disk, the base-name rule and
+// the directory listing's names. The commands that ask for names and show
+// the listing are the console's (app/file_commands.h).
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/globals.h"
 #include "model/text.h"
@@ -61,21 +63,13 @@ inline Text<12> FILENAME;
 // prefix typed with it counts), everything from the first "." dropped.
 Text<12> BASENAME(std::string_view entered);
 
-// The file and directory name field on row 3 of the box the caller has drawn
-// (messages on row 4): default S, returns the entered text, or the empty
-// text on Escape. At most 24 characters can be typed; typing cuts the text
-// at the cursor, and any first key but Enter blanks the default.
-Text<255> GETNAME(const Text<255>& S);
-
-// Lists the saved configurations ("*.gdt") of the working directory in a
-// framed window, three names a line, pausing after every six lines.
-void DIRECTORY();
-// The change-directory command. NAME keeps the text as entered; an empty
-// entry returns to PATH.
-void DIRECT();
-// The save and load commands: the listing, then the base name in a small
-// box, asked again after a failure until it succeeds or is left empty.
-void SAVE();
-void LOAD();
+// The saved configurations of the working directory: its ".gdt" files
+// (regular files, links followed), sorted so that a listing reads the same
+// every time.
+std::vector<std::string> saved_configurations();
+// A name as its column of the listing shows it: right-aligned in 17
+// characters, cut to them, control characters as "?", so that no name can
+// move the cursor.
+std::string listed(std::string name);
 
 }  // namespace disk

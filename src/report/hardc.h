@@ -1,5 +1,6 @@
-// The configuration report: the report menu, the choice of destination (a
-// printer LPT1..LPT3 or a text file) and the report text itself.
+// The configuration report: its text, where it goes (a printer LPT1..LPT3
+// or a text file) and its way there. The report menu and the destination
+// choice are the console's (app/report_commands.h).
 #pragma once
 
 #include <string>
@@ -20,14 +21,11 @@ struct DATE {
   int day;
 };
 
+// The variables above as at process start.
 void INITHARDCOPY();
-// The report menu (menu screen 6).
-void HCOPY();
-// The destination choice: sets LPT and returns the (possibly new) file name.
-Text<255> PPORT(const Text<255>& FILE1);
-// Writes the report of receiver RX to the printer or file NAME and says how
-// it went in a message box.
-void OUTPT(std::string_view NAME);
+// The chosen destination's name: "LPT1".."LPT3" for a printer, otherwise
+// the file name HCFILE.
+std::string destination_name();
 
 // The whole report text of receiver r on the given day, line ends LF, each
 // transmitter section closed by a form feed.

@@ -1,4 +1,4 @@
-// The report text and its way to a printer or a file.
+// The report text, its destination and its way to a printer or a file.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,6 +113,16 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
 }
 
 }  // namespace
+
+void INITHARDCOPY() {
+  RX = 0;
+  HCFILE = "out.txt";
+  LPT = 1;
+}
+
+std::string destination_name() {
+  return LPT >= 1 && LPT <= 3 ? "LPT" + std::to_string(LPT) : HCFILE.str();
+}
 
 std::string REPORT_TEXT(int r, DATE today) { return REPORT_TEXT(*globals::RECEIVER[r], today); }
 

@@ -1,141 +1,14 @@
 #include "transfer/copy.h"
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include "edit/chconf.h"
-#include "edit/rxconf.h"
 #include "link/comms.h"
 #include "model/globals.h"
-#include "transfer/download.h"
-#include "ui/crt.h"
-#include "ui/scrn.h"
-#include "ui/wind.h"
+#include "transfer/progress.h"
 
 namespace copy {
 
 using namespace globals;
 
 namespace {
-
-// The ALL line of the channel boxes and the one of the transmitter boxes
-// (the two are placed differently).
-constexpr const char* CHANNEL_ALL = "       ALL        ";
-constexpr const char* TX_ALL = "        ALL       ";
-
-// Menu cells of screen 7.
-constexpr int SOURCE_TX = 18, SOURCE_CH = 19, DEST_TX = 34, DEST_CH = 35, START = 36;
-
-// The value column text of one transmitter or channel number.
-std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2); }
-
-// A choice box of this screen at column 30, row y: titled with the label of
-// the cell under the cursor, `pre` highlighted first and given back on
-// Escape.
-int CHOOSE(const std::vector<std::string>& items, int y, int pre) {
-  return rxconf::CHOOSE(rxconf::CELLTITLE(), items, y, pre);
-}
-
-// Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY() { CHOOSE({TX_ALL}, 15, 1); }
-
-// The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
-byte CHOOSECHANNEL(byte current) {
-  std::vector<std::string> items = chconf::NUMBERS(16);
-  items.emplace_back(CHANNEL_ALL);
-  const int chosen = CHOOSE(items, 3, current == ALL ? 17 : current);
-  return chosen == 17 ? ALL : static_cast<byte>(chosen);
-}
-
-// Transmitters a receiver record offers; a count outside 1..4 (only a
-// damaged file gives one) must not lead past the four transmitter records.
-int TXCOUNT(byte receiver) { return std::clamp<int>(RECEIVER[receiver]->NO_OF_TX, 1, 4); }
-
-// The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
-// preselected line is ALL for ALL, the current number while it names a
-// transmitter of the list, otherwise line 1. Gives the number or ALL.
-byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
-  const int count = TXCOUNT(receiver);
-  std::vector<std::string> items = chconf::NUMBERS(count);
-  if (with_all) items.emplace_back(TX_ALL);
-  const int lines = static_cast<int>(items.size());
-  int pre = 1;
-  if (current == ALL)
-    pre = lines;
-  else if (current >= 1 && current <= count)
-    pre = current;
-  const int chosen = CHOOSE(items, 15, pre);
-  return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
-}
-
-void SELSTX(OPT& source, OPT& dest) {
-  const bool with_all = TXCOUNT(source.RECEIVER) > 1;
-  source.TRANSMITTER = CHOOSETRANSMITTER(source.RECEIVER, source.TRANSMITTER, with_all);
-  if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
-}
-
-void SELDTX(const OPT& source, OPT& dest) {
-  if (source.TRANSMITTER == ALL) {
-    dest.TRANSMITTER = ALL;
-    SHOWALLONLY();
-    return;
-  }
-  dest.TRANSMITTER = CHOOSETRANSMITTER(dest.RECEIVER, dest.TRANSMITTER, true);
-}
-
-void SELSCH(OPT& source, OPT& dest) {
-  source.CHANNEL = CHOOSECHANNEL(source.CHANNEL);
-  if (source.CHANNEL == ALL) dest.CHANNEL = ALL;
-}
-
-void SELDCH(const OPT& source, OPT& dest) {
-  if (source.CHANNEL == ALL) {
-    dest.CHANNEL = ALL;
-    SHOWALLONLY();
-    return;
-  }
-  dest.CHANNEL = CHOOSECHANNEL(dest.CHANNEL);
-}
-
-void DISPLAYOPT(const OPT& source, const OPT& dest) {
-  scrn::BACKGND(0);
-  crt::GotoXY(1, 25);
-  crt::TextBackground(0);
-  crt::TextColor(15);
-  crt::Write(MESSAGE[52].view());
-  wind::DISP[1][1] = "";
-  wind::DISP[1][2] = OPTVALUE(source.TRANSMITTER);
-  wind::DISP[1][3] = OPTVALUE(source.CHANNEL);
-  wind::DISP[2][1] = "";
-  wind::DISP[2][2] = OPTVALUE(dest.TRANSMITTER);
-  wind::DISP[2][3] = OPTVALUE(dest.CHANNEL);
-  wind::DISP[2][5] = "";
-}
-
-// Sends one copied channel to the receiver: input type, scaling, alarms.
-void SENDCHANNEL(int r, int t, int c) {
-  crt::GotoXY(1, 25);
-  crt::Write(" Downloading Rx " + wind::STG(r, 2) + " Tx " + wind::STG(t, 2) + " Ch " +
-             wind::STG(c, 2));
-  const auto requests = [r, t, c](comms::Link& link) {
-    link.SET_INPTYPE(r, t, c);
-    link.SET_SCALES(r, t, c);
-    link.SET_ALARMS(r, t, c);
-  };
-  // Nothing goes out unless every value can; after a failure the rest sends
-  // nothing.
-  comms::Outcome outcome = comms::SENDABLE(requests);
-  if (outcome.ok()) {
-    comms::Link link(comms::OnFailure::kCarry);
-    requests(link);
-    outcome = link.outcome();
-  }
-  if (!outcome.ok()) wind::WRTERROR_BLANKED(outcome.text, 24);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(35, ' '));
-}
 
 class Copier {
  public:
@@ -172,33 +45,12 @@ class Copier {
   void COPY_CHANNEL(int from_tx, int from_ch, int to_tx, int to_ch) {
     RECEIVER[dest_.RECEIVER]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
         RECEIVER[source_.RECEIVER]->TRANSMITTER[from_tx].CHANNEL[from_ch];
-    if (ONLINE && dload_ == 0) SENDCHANNEL(dest_.RECEIVER, to_tx, to_ch);
   }
 
   OPT source_;
   OPT dest_;
   byte dload_ = 0;
 };
-
-void STARTCOPY(const OPT& source, const OPT& dest) {
-  byte dload = 0;
-  GOCOPY(source, dest, dload);
-  if (dload == 1 && ONLINE) {
-    scrn::BACKGND(0);
-    wind::FILLSCN(wind::XCUR, wind::YCUR);
-    // No is highlighted first; Escape counts as No.
-    const int answer = rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
-    if (answer == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
-  } else {
-    wind::TXT[0] = "  Copy Function   ";
-    wind::TXT[1] = "    COMPLETED     ";
-    wind::TXT[2] = "                  ";
-    wind::DRAWWINDOW(30, 10, 2);
-    crt::Delay(2000);
-  }
-  wind::XCUR = 2;
-  wind::YCUR = 3;
-}
 
 }  // namespace
 
@@ -209,27 +61,24 @@ void GOCOPY(OPT SOURCE, OPT DEST, byte& DLOAD) {
   DLOAD = Copier(SOURCE, DEST).run();
 }
 
-void COPYRX() {
-  OPT source{RECNO, TXNO, CHNO};
-  OPT dest = source;
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 2;
-  for (;;) {
-    DISPLAYOPT(source, dest);
-    const int code = wind::SEL(7);
-    if (code == 255) break;
-    switch (code) {
-      case SOURCE_TX: SELSTX(source, dest); break;
-      case SOURCE_CH: SELSCH(source, dest); break;
-      case DEST_TX: SELDTX(source, dest); break;
-      case DEST_CH: SELDCH(source, dest); break;
-      case START: STARTCOPY(source, dest); break;
-      default: break;
-    }
+comms::Outcome SENDCHANNEL(int r, int t, int c) {
+  transfer::progress().sending_channel(r, t, c);
+  const auto requests = [r, t, c](comms::Link& link) {
+    link.SET_INPTYPE(r, t, c);
+    link.SET_SCALES(r, t, c);
+    link.SET_ALARMS(r, t, c);
+  };
+  // Nothing goes out unless every value can; after a failure the rest sends
+  // nothing.
+  comms::Outcome outcome = comms::SENDABLE(requests);
+  if (outcome.ok()) {
+    comms::Link link(comms::OnFailure::kCarry);
+    requests(link);
+    outcome = link.outcome();
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
+  if (!outcome.ok()) transfer::progress().failed(transfer::Direction::kDownload, outcome);
+  transfer::progress().ended(transfer::Direction::kDownload);
+  return outcome;
 }
 
 }  // namespace copy

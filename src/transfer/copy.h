@@ -1,9 +1,11 @@
-// The copy function: channel and transmitter settings copied within the
-// current receiver's record, a single channel sent at once when online, a
-// copy to all channels or transmitters offered for download.
+// The copy function's work on the record: channel and transmitter settings
+// copied within a receiver's record, and a single copied channel sent to the
+// receiver. The copy screen is the editors' (edit/copy_menu.h).
 #pragma once
 
 #include <cstdint>
+
+#include "link/comms.h"
 
 namespace copy {
 
@@ -19,12 +21,15 @@ struct OPT {
   byte CHANNEL = 1;      // 1..16 or ALL
 };
 
-// The copy screen (menu screen 7).
-void COPYRX();
-
-// Copies SOURCE onto DEST in the record. DLOAD becomes 1 when more than one
-// channel was touched (the caller then offers a download), 0 for a single
-// channel, which is sent to the receiver at once when online.
+// Copies SOURCE onto DEST in the record; nothing is sent. DLOAD becomes 1
+// when more than one channel was touched (the caller then offers a
+// download), 0 for a single channel (which the caller sends at once when
+// online).
 void GOCOPY(OPT SOURCE, OPT DEST, byte& DLOAD);
+
+// Sends channel c of transmitter t of receiver r: input type, scaling,
+// alarms, unless a value cannot go out as it stands; the first failure
+// ends the exchanges. Reports its progress as a download.
+comms::Outcome SENDCHANNEL(int r, int t, int c);
 
 }  // namespace copy

@@ -1,7 +1,7 @@
-// Download: writes a receiver's record back into the receiver, with a
-// progress line on row 25; and the signoff command. The downloads return
-// the outcome of their sequence: the first failure, after which the rest
-// sends nothing.
+// Download: writes a receiver's record back into the receiver, reporting its
+// progress to the installed transfer::Progress; and the signoff. The
+// downloads return the outcome of their sequence: the first failure, after
+// which the rest sends nothing.
 #pragma once
 
 #include <cstdint>
@@ -15,19 +15,19 @@ inline constexpr std::uint8_t TX_CONFIGURED = 244;  // 1 up to the record's NO_O
 inline constexpr std::uint8_t TX_ALL = 255;         // all four
 // Any other code writes the receiver settings only.
 
-// Downloads receiver 0 and its configured transmitters; shows a failure
-// (twice: DUMP shows it first) or an abort.
+// Downloads receiver 0 and its configured transmitters; reports a failure
+// (twice: DUMP reports it first) or an abort.
 comms::Outcome DOWNLOAD();
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
-// shows a failure that is not an abort.
+// reports a failure that is not an abort.
 comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX);
-// The copy function's download: DUMP, then the error as DOWNLOAD shows it.
+// The copy function's download: DUMP, then the failure as DOWNLOAD reports
+// it.
 comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX);
 
-// The signoff warning box; sets ESCAPE when it is left with Escape.
-void SIGNOFFMESS();
-// The signoff menu command: confirm, then signoff, unless the box was
-// left with Escape.
-void SIGNOFF();
+// Signs receiver r off: a confirm, then the signoff, which goes out whatever
+// the confirm's outcome. The confirm's failure, otherwise the signoff's
+// outcome (sent).
+comms::Outcome sign_off(int r);
 
 }  // namespace download

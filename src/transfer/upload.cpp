@@ -1,15 +1,14 @@
 #include "transfer/upload.h"
 
-#include <string>
-
 #include "link/comms.h"
 #include "model/globals.h"
-#include "ui/crt.h"
-#include "ui/wind.h"
+#include "transfer/progress.h"
 
 namespace upload {
 
 using namespace globals;
+using transfer::Direction;
+using transfer::progress;
 
 namespace {
 
@@ -28,10 +27,7 @@ comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
   link.READ_TXTYPE(RX, TX);
   const int channels = RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
-    crt::GotoXY(1, 25);
-    if (!link.failed())
-      crt::Write(" Uploading  Rx " + wind::STG(RX, 2) + " Tx " + wind::STG(TX, 2) + " Ch " +
-                 wind::STG(k, 2));
+    if (!link.failed()) progress().reached(Direction::kUpload, RX, TX, k);
     link.READ_SCALES(RX, TX, k);
     link.READ_ALARMS(RX, TX, k);
     link.READ_INPTYPE(RX, TX, k);
@@ -40,12 +36,7 @@ comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
 }
 
 comms::Outcome GETDAT(std::uint8_t I) {
-  crt::Window(1, 1, 80, 25);
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(67, ' '));
-  crt::GotoXY(1, 25);
-  crt::Write(" Uploading Configuration ");
+  progress().started(Direction::kUpload, I);
   // After a failure the rest of the readings run without exchanging, so
   // that the record's clamps still apply; an abandoned exchange ends it all.
   comms::Link link(comms::OnFailure::kCarry);
@@ -56,20 +47,18 @@ comms::Outcome GETDAT(std::uint8_t I) {
       if (UPLOAD_TX(link, I, static_cast<std::uint8_t>(t)).abandoned()) return link.outcome();
   }
   if (link.failed()) {
-    wind::WRTERROR_BLANKED(link.outcome().text, 23);
+    progress().failed(Direction::kUpload, link.outcome());
   } else {
     RECEIVER_PRESENT[I] = true;
     GLOBDAT.RXCONFIG[I] = true;
   }
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(51, ' '));
+  progress().ended(Direction::kUpload);
   return link.outcome();
 }
 
 comms::Outcome UPLOAD() {
   const comms::Outcome outcome = GETDAT(0);
-  if (outcome.abandoned()) wind::WRTERROR_BLANKED(outcome.text, 23);
+  if (outcome.abandoned()) progress().failed(Direction::kUpload, outcome);
   return outcome;
 }
 

@@ -1,6 +1,7 @@
-// Upload: reads a receiver's whole configuration into its record, with a
-// progress line on row 25. Each returns the outcome of its sequence: the
-// first failure, after which the rest of the sequence sends nothing.
+// Upload: reads a receiver's whole configuration into its record, reporting
+// its progress to the installed transfer::Progress. Each returns the outcome
+// of its sequence: the first failure, after which the rest of the sequence
+// sends nothing.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +10,9 @@
 
 namespace upload {
 
-// Uploads receiver 0; shows an abort as well as any other failure.
+// Uploads receiver 0; reports an abort as well as any other failure.
 comms::Outcome UPLOAD();
-// Uploads receiver I; shows any failure except an abandoned exchange,
+// Uploads receiver I; reports any failure except an abandoned exchange,
 // which it leaves to its caller.
 comms::Outcome GETDAT(std::uint8_t I);
 // Reads transmitter TX (1..4) of receiver RX on the link: its type, then

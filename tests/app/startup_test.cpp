@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/comms.h"
+#include "transfer/progress.h"
 #include "model/globals.h"
 #include "support/fresh_process.h"
 #include "ui/crt.h"
@@ -70,6 +71,7 @@ class Startup : public FreshProcess {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
     comms::set_host(nullptr);  // start-up installed the console's
+    transfer::set_progress(nullptr);
     crt::Install(nullptr);
   }
   void start(const std::filesystem::path& dir, const char* ports) {

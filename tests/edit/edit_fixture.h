@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/console_host.h"
+#include "app/console_progress.h"
 #include "model/globals.h"
 #include "support/fresh_process.h"
 #include "ui/crt.h"
@@ -86,9 +87,11 @@ class EditTest : public FreshProcess {
     wind::SCNO = 1;
     crt::Install(&user);
     comms::set_host(&project1::console_host());
+    transfer::set_progress(&project1::console_progress());
   }
   void TearDown() override {
     comms::set_host(nullptr);
+    transfer::set_progress(nullptr);
     crt::Install(nullptr);
   }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/console_host.h"
+#include "app/console_progress.h"
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
@@ -36,9 +37,11 @@ class SimMenuTest : public FreshProcess {
     wind::INITWIND(KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
     comms::set_host(&project1::console_host());
+    transfer::set_progress(&project1::console_progress());
   }
   void TearDown() override {
     comms::set_host(nullptr);
+    transfer::set_progress(nullptr);
     crt::Install(nullptr);
   }
 

@@ -1,12 +1,14 @@
 // The link fixture (simulator plugged in, scripted terminal in virtual
-// time) with the console as the link's host, plus a log of what the screen showed at every wait: the progress
-// line on row 25 and the error field at column 5, row 23.
+// time) with the console as the link's host and the transfers' progress,
+// plus a log of what the screen showed at every wait: the progress line on
+// row 25 and the error field at column 5, row 23.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "app/console_host.h"
+#include "app/console_progress.h"
 #include "link/link_fixture.h"
 
 class TransferTest : public LinkTest {
@@ -14,7 +16,12 @@ class TransferTest : public LinkTest {
   void SetUp() override {
     LinkTest::SetUp();
     comms::set_host(&project1::console_host());  // the transfers run in the console
+    transfer::set_progress(&project1::console_progress());
     term.on_wait = [this] { watch(); };
+  }
+  void TearDown() override {
+    transfer::set_progress(nullptr);
+    LinkTest::TearDown();
   }
   // Command codes of the requests, in order.
   std::vector<int> commands() const {

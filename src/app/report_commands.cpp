@@ -1,22 +1,22 @@
-// The report menu, the destination choice and the report run.
-#include "report/hardc.h"
+#include "app/report_commands.h"
 
 #include <ctime>
+#include <string>
 
+#include "model/globals.h"
+#include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace hardc {
+namespace project1 {
+
+using hardc::HCFILE;
+using hardc::LPT;
 
 namespace {
 
-// "LPT1".."LPT3" for a printer choice, otherwise the file name.
-std::string destination_name() {
-  return LPT >= 1 && LPT <= 3 ? "LPT" + std::to_string(LPT) : HCFILE.str();
-}
-
-DATE today() {
+hardc::DATE today() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   ::localtime_r(&now, &local);
@@ -25,24 +25,18 @@ DATE today() {
 
 }  // namespace
 
-void INITHARDCOPY() {
-  RX = 0;
-  HCFILE = "out.txt";
-  LPT = 1;
-}
-
 void HCOPY() {
   const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
   wind::XCUR = 1;
   wind::YCUR = 1;
-  RX = globals::RECNO;
+  hardc::RX = globals::RECNO;
   for (;;) {
-    wind::DISP[1][1] = LPT >= 1 && LPT <= 3 ? "   " + destination_name() : HCFILE.str();
+    wind::DISP[1][1] = LPT >= 1 && LPT <= 3 ? "   " + hardc::destination_name() : HCFILE.str();
     wind::DISP[1][2] = "";
     scrn::BACKGND(0);
     const auto code = wind::SEL(6);
     if (code == 17) HCFILE = PPORT(HCFILE).view();
-    if (code == 18) OUTPT(destination_name());
+    if (code == 18) OUTPT(hardc::destination_name());
     if (code == 255) break;
   }
   wind::XCUR = saved_x;
@@ -66,16 +60,16 @@ Text<255> PPORT(const Text<255>& FILE1) {
 }
 
 void OUTPT(std::string_view NAME) {
-  const DATE date = today();
+  const hardc::DATE date = today();
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::TextColor(15);
   crt::Write(globals::MESSAGE[53]);
   crt::Present();  // the working text shows while a printer takes the report
-  if (PRINT(NAME, REPORT_TEXT(RX, date)))
+  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(hardc::RX, date)))
     wind::SAYDONE("  Hardcopy ");
   else
     wind::SAYERROR(" Could not produce output ");
 }
 
-}  // namespace hardc
+}  // namespace project1

@@ -1,3 +1,5 @@
+#include "app/report_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -42,7 +44,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
     if (working.empty()) working = row(25, 1, 16);
   };
   term.type("x");
-  hardc::OUTPT("out.txt");
+  project1::OUTPT("out.txt");
   EXPECT_EQ(working, " Printing report");
   EXPECT_EQ(crt::Screen().bg(1, 25), 0);
   EXPECT_EQ(row(15, 35, 8), "  DONE  ");
@@ -53,7 +55,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
 
 TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
   term.type("x");
-  hardc::OUTPT("nodir/out.txt");
+  project1::OUTPT("nodir/out.txt");
   EXPECT_EQ(row(15, 35, 9), "  ERROR  ");
   EXPECT_EQ(row(17, 27, 26), " Could not produce output ");
   EXPECT_EQ(entries(), std::vector<std::string>{});
@@ -65,14 +67,14 @@ TEST_F(ReportScreens, DestinationChoice) {
   wind::YCUR = 1;
   term.down();
   term.enter();
-  EXPECT_EQ(hardc::PPORT("out.txt"), "out.txt");
+  EXPECT_EQ(project1::PPORT("out.txt"), "out.txt");
   EXPECT_EQ(hardc::LPT, 2);
   EXPECT_EQ(row(15, 30, 12), "   Output to");
   EXPECT_EQ(row(17, 30, 19), "     LPT1          ");
   EXPECT_EQ(row(20, 30, 19), "     FILE          ");
 
   term.escape();
-  EXPECT_EQ(hardc::PPORT("out.txt"), "out.txt");
+  EXPECT_EQ(project1::PPORT("out.txt"), "out.txt");
   EXPECT_EQ(hardc::LPT, 2);
 
   term.down();
@@ -80,7 +82,7 @@ TEST_F(ReportScreens, DestinationChoice) {
   term.enter();
   term.type("report.txt");
   term.enter();
-  EXPECT_EQ(hardc::PPORT("out.txt"), "report.txt");
+  EXPECT_EQ(project1::PPORT("out.txt"), "report.txt");
   EXPECT_EQ(hardc::LPT, 4);
   EXPECT_EQ(row(15, 30, 19), "    Filename       ");
 }
@@ -95,7 +97,7 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   term.enter();  // Print report
   term.type("x");
   term.escape();
-  hardc::HCOPY();
+  project1::HCOPY();
   EXPECT_EQ(hardc::HCFILE, "monday_repor");
   EXPECT_EQ(hardc::LPT, 4);
   EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(0, today()).size());
@@ -107,11 +109,11 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
 
 TEST_F(ReportScreens, MenuShowsThePrinterChoice) {
   term.escape();
-  hardc::HCOPY();
+  project1::HCOPY();
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT1");
   hardc::LPT = 3;
   term.escape();
-  hardc::HCOPY();
+  project1::HCOPY();
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT3");
 }
 

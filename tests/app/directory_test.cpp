@@ -1,6 +1,7 @@
+#include "app/file_commands.h"
+
 #include <gtest/gtest.h>
 
-#include "files/disk.h"
 #include "files/scratch_dir.h"
 #include "ui/crt.h"
 
@@ -23,7 +24,7 @@ TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
   touch("other.rxd");
   std::filesystem::create_directory("folder.gdt");
   NAME = "/plant/configs";
-  disk::DIRECTORY();
+  project1::DIRECTORY();
   EXPECT_EQ(row(7, 27, 25), " Directory /plant/configs");
   EXPECT_EQ(row(9, 10, 51), std::string(11, ' ') + "a1.gdt" + std::string(11, ' ') + "a2.gdt" +
                                 std::string(11, ' ') + "a3.gdt");
@@ -42,7 +43,7 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
       for (int r = 9; r <= 15; ++r) at_pause.push_back(crt::Screen().text(10, r, 59));
   };
   term.type("x");
-  disk::DIRECTORY();
+  project1::DIRECTORY();
   ASSERT_EQ(at_pause.size(), 7u);
   EXPECT_EQ(at_pause[0].substr(0, 51), "          f10.gdt          f11.gdt          f12.gdt");
   EXPECT_EQ(at_pause[5].substr(0, 51), "          f25.gdt          f26.gdt          f27.gdt");
@@ -61,7 +62,7 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
     touch(name);
     expected += std::string(17 - shown.size(), ' ') + shown;
   }
-  disk::DIRECTORY();
+  project1::DIRECTORY();
   EXPECT_EQ(row(9, 10, 51) + row(10, 10, 34), expected);
   EXPECT_EQ(row(11, 10, 13), "No More Files");
   EXPECT_EQ(term.bells, 0);
@@ -69,7 +70,7 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
 
 TEST_F(Directory, LongTitleStaysOnItsRow) {
   NAME = std::string(100, 'n');
-  disk::DIRECTORY();
+  project1::DIRECTORY();
   EXPECT_EQ(row(7, 69, 1), "\xBA");  // the frame stays whole
   EXPECT_EQ(row(8, 10, 59), std::string(59, '\xCD'));
   EXPECT_EQ(row(10, 10, 13), "No More Files");
@@ -86,7 +87,7 @@ TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   term.enter();
   term.type("sub\\inner");
   term.enter();
-  disk::DIRECT();
+  project1::DIRECT();
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub/inner");
   EXPECT_EQ(NAME, "sub/inner");
   EXPECT_EQ(term.bells, 2);
@@ -98,15 +99,15 @@ TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
   std::filesystem::create_directory("sub");
   term.type("sub");
   term.enter();
-  disk::DIRECT();
+  project1::DIRECT();
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
   EXPECT_EQ(NAME, "sub");
   term.escape();
-  disk::DIRECT();
+  project1::DIRECT();
   EXPECT_EQ(std::filesystem::current_path(), dir_);
   EXPECT_EQ(NAME, PATH);
   term.enter();  // Enter on the shown start directory changes to it
-  disk::DIRECT();
+  project1::DIRECT();
   EXPECT_EQ(std::filesystem::current_path(), dir_);
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "files/disk.h"
+#include "app/file_commands.h"
 #include "support/fresh_process.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"
@@ -16,7 +16,7 @@ class FileGetname : public FreshProcess {
   }
   void TearDown() override { crt::Install(nullptr); }
   std::string field() const { return crt::Screen().text(31, 20, 15); }
-  std::string run(std::string_view start) { return disk::GETNAME(start).str(); }
+  std::string run(std::string_view start) { return project1::GETNAME(start).str(); }
 
   crt::ScriptTerminal term;
 };

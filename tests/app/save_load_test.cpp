@@ -1,3 +1,5 @@
+#include "app/file_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -34,7 +36,7 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
   touch("old.gdt");
   term.type("plant1.cfg");
   term.enter();
-  disk::SAVE();
+  project1::SAVE();
   EXPECT_EQ(row(9, 10, 17), "          old.gdt");  // the listing came first
   EXPECT_EQ(row(10, 10, 13), "No More Files");
   EXPECT_EQ(row(18, 30, 19), "      Save         ");
@@ -44,18 +46,18 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
   EXPECT_EQ(term.bells, 0);
 
   term.enter();  // the default
-  disk::SAVE();
+  project1::SAVE();
   EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
   for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
     term.type(entered);
     term.enter();
-    disk::SAVE();
+    project1::SAVE();
   }
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd", "abcdefg.gdt", "abcdefg.rxd",
                                                  "abcdefgh.gdt", "abcdefgh.rxd", "old.gdt",
                                                  "plant1.gdt", "plant1.rxd"}));
   term.escape();
-  disk::SAVE();
+  project1::SAVE();
   EXPECT_EQ(entries().size(), 9u);
 }
 
@@ -63,7 +65,7 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
   term.type("nodir/x");
   term.enter();
   term.escape();
-  disk::SAVE();
+  project1::SAVE();
   EXPECT_EQ(term.bells, 1);
   EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
   EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
@@ -81,7 +83,7 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    disk::SAVE();
+    project1::SAVE();
   }
   EXPECT_NE(seen.find("Disk Access Error"), std::string::npos);
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
@@ -99,7 +101,7 @@ TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
   CHNO = 7;
   term.type("plant1.rxd");
   term.enter();
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(RX().TAG_FIELD, "from disk");
   EXPECT_TRUE(GLOBDAT.RXCONFIG[2]);
   EXPECT_EQ(TXNO, 1);
@@ -110,7 +112,7 @@ TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
 
   TXNO = 3;
   term.escape();  // an empty entry still resets the selection
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(TXNO, 1);
 }
 
@@ -126,7 +128,7 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   term.type("short");
   term.enter();
   term.escape();
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
   EXPECT_EQ(RX().TAG_FIELD, "in memory");
@@ -141,7 +143,7 @@ TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
   write_bytes("damaged.rxd", rxd);
   term.type("damaged");
   term.enter();
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
   EXPECT_EQ(term.bells, 0);
@@ -154,7 +156,7 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(row(21, 3, 34), "After Loading configuration is not");
   EXPECT_EQ(row(22, 3, 22), "automatically updated.");
   EXPECT_EQ(row(15, 30, 18), "    Download ?    ");
@@ -165,7 +167,7 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.enter();
   term.escape();  // nothing loaded: no question
   seen.clear();
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 }
 
@@ -181,7 +183,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   term.enter();
   term.up();  // "Yes"
   term.enter();
-  disk::LOAD();
+  project1::LOAD();
   EXPECT_EQ(term.bells, 0);  // no error shown
   EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
 }

@@ -1,0 +1,170 @@
+#include "app/file_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "files/disk.h"
+#include "model/globals.h"
+#include "transfer/download.h"
+#include "ui/crt.h"
+#include "ui/scrn.h"
+#include "ui/wind.h"
+
+namespace project1 {
+
+namespace {
+
+constexpr std::size_t BUFFER = 255;
+constexpr std::size_t FIELD = 15;      // characters shown
+constexpr std::size_t LAST_TYPED = 24;  // characters that can be entered
+
+// Characters a file or directory name may be typed with; "\" arrives as "/".
+bool accepted(std::uint8_t k) {
+  return k == ' ' || k == '.' || k == ':' || k == '@' || k == '_' || k == '/' ||
+         (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z');
+}
+
+// The listing, then the small name box of the command.
+void name_box(std::string_view title) {
+  DIRECTORY();
+  wind::TXT[0] = title;
+  wind::TXT[1] = "";
+  wind::TXT[2] = "";
+  crt::Window(1, 1, crt::COLS, crt::ROWS);
+  wind::DRAWWINDOW(30, 18, 2);
+}
+
+// Asks for names until `act` succeeds with one (true) or the field is left
+// empty (false). After a failure: a bell and `failure` on the box's row 4.
+template <class Act>
+bool ask_until(std::string_view failure, Act act) {
+  for (;;) {
+    const Text<255> entered = GETNAME(disk::FILENAME);
+    if (entered.empty()) return false;
+    disk::FILENAME = disk::BASENAME(entered);
+    if (act(disk::FILENAME.str())) return true;
+    crt::Write('\a');
+    crt::GotoXY(2, 4);
+    crt::Write(failure);
+  }
+}
+
+// After a load while online: the configuration is only in memory, so offer
+// to send it to the receiver.
+void offer_download() {
+  scrn::BACKGND(0);
+  wind::FILLSCN(wind::XCUR, wind::YCUR);
+  crt::Window(1, 1, crt::COLS, crt::ROWS);
+  crt::GotoXY(3, 21);
+  crt::Write("After Loading configuration is not");
+  crt::GotoXY(3, 22);
+  crt::Write("automatically updated.");
+  wind::TXT[0] = "    Download ?    ";
+  wind::TXT[1] = "       Yes        ";
+  wind::TXT[2] = "       No         ";
+  wind::DRAWWINDOW(30, 15, 2);
+  if (wind::SELECTION(2, 2, 2) == 1) download::DOWNLOAD();
+}
+
+}  // namespace
+
+Text<255> GETNAME(const Text<255>& S) {
+  // buf holds the text and blanks after it; p is the 1-based cursor position.
+  std::string buf(BUFFER, ' ');
+  buf.replace(0, S.size(), S.view());
+  std::size_t len = S.size();
+  std::size_t p = 1;
+  std::uint8_t key = 0xFF;
+  Text<255> result;
+  crt::CURSORON();
+  do {
+    const std::size_t first = p > FIELD ? p - FIELD + 1 : 1;
+    crt::GotoXY(2, 3);
+    crt::Write(std::string_view(buf).substr(first - 1, FIELD));
+    crt::GotoXY(static_cast<int>(p - first + 2), 3);
+    const std::uint8_t previous = key;
+    key = crt::ReadKey();
+    if (key == '\\') key = '/';
+    if (accepted(key) && p != LAST_TYPED + 1 && previous != 0) {
+      buf[p - 1] = static_cast<char>(key);
+      len = p++;
+    }
+    const bool del = key == crt::KEY_BACKSPACE || (key == crt::SCAN_DELETE && previous == 0);
+    if (del && p != 1) len = --p - 1;
+    if (key != crt::KEY_ENTER) std::fill(buf.begin() + static_cast<long>(p - 1), buf.end(), ' ');
+    result = std::string_view(buf).substr(0, len);
+    if (key == crt::KEY_ESC) {
+      result = "";
+      key = crt::KEY_ENTER;
+    }
+  } while (key != crt::KEY_ENTER);
+  crt::GotoXY(1, 4);
+  crt::Write(std::string(19, ' '));
+  crt::CURSOROFF();
+  return result;
+}
+
+void DIRECTORY() {
+  crt::Window(10, 7, 70, 15);
+  crt::ClrScr();
+  wind::SETWINDOW(10, 7, 60, 10);
+  crt::GotoXY(18, 1);
+  // The title stays on its row, clear of the frame.
+  crt::Write((" Directory " + globals::NAME).substr(0, 42));
+  crt::Window(10, 9, 68, 15);
+  crt::GotoXY(1, 1);
+  int shown = 0, lines = 0;
+  for (const std::string& name : disk::saved_configurations()) {
+    crt::Write(disk::listed(name));
+    if (++shown % 3 != 0) continue;
+    crt::WriteLn();
+    if (++lines % 6 != 0) continue;
+    crt::Write("More, press any key...");
+    crt::ReadKey();
+    crt::WriteLn();
+  }
+  crt::WriteLn();
+  crt::Write("No More Files");
+}
+
+void DIRECT() {
+  wind::TXT[0] = "    Directory    ";
+  wind::TXT[1] = "";
+  wind::TXT[2] = "";
+  wind::DRAWWINDOW(30, 15, 2);
+  for (;;) {
+    globals::NAME = GETNAME(globals::NAME);
+    if (globals::NAME.empty()) {
+      // An empty entry goes back to the start directory, and says so.
+      std::error_code ec;
+      std::filesystem::current_path(globals::PATH.str(), ec);
+      globals::NAME = globals::PATH;
+      return;
+    }
+    if (::chdir(globals::NAME.str().c_str()) == 0) return;
+    crt::GotoXY(1, 4);
+    crt::Write("     ERROR  \a");
+  }
+}
+
+void SAVE() {
+  name_box("      Save          ");
+  ask_until("Disk Access Error", [](const std::string& base) {
+    return disk::WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
+  });
+}
+
+void LOAD() {
+  name_box("      Load        ");
+  const bool loaded = ask_until("Invalid Filename", [](const std::string& base) {
+    return disk::READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
+  });
+  globals::TXNO = 1;
+  globals::CHNO = 1;
+  if (globals::ONLINE && loaded) offer_download();
+}
+
+}  // namespace project1

@@ -1,0 +1,27 @@
+// The file commands of the main menu: save, load, the listing of saved
+// configurations and change directory, with their file-name field.
+#pragma once
+
+#include "model/text.h"
+
+namespace project1 {
+
+// The file and directory name field on row 3 of the box the caller has drawn
+// (messages on row 4): default S, returns the entered text, or the empty
+// text on Escape. At most 24 characters can be typed; typing cuts the text
+// at the cursor, and any first key but Enter blanks the default.
+Text<255> GETNAME(const Text<255>& S);
+
+// Lists the saved configurations ("*.gdt") of the working directory in a
+// framed window, three names a line, pausing after every six lines.
+void DIRECTORY();
+// The change-directory command. NAME keeps the text as entered; an empty
+// entry returns to PATH.
+void DIRECT();
+// The save and load commands: the listing, then the base name in a small
+// box, asked again after a failure until it succeeds or is left empty. A
+// load while online offers to download what was loaded.
+void SAVE();
+void LOAD();
+
+}  // namespace project1

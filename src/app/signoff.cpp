@@ -1,0 +1,61 @@
+#include "app/signoff.h"
+
+#include <string>
+
+#include "model/globals.h"
+#include "transfer/download.h"
+#include "ui/crt.h"
+#include "ui/wind.h"
+
+namespace project1 {
+
+using namespace globals;
+
+void SIGNOFFMESS() {
+  ESCAPE = false;
+  constexpr int X = 22, Y = 15;
+  wind::NORMAL();
+  crt::Window(X - 1, Y - 1, X + 35, Y + 6);
+  crt::ClrScr();
+  wind::SETWINDOW(X, Y, 36, 7);
+  crt::GotoXY(15, 1);
+  crt::Write("SIGNOFF");
+  crt::GotoXY(3, 3);
+  crt::Write("Before sending this command the");
+  crt::GotoXY(3, 4);
+  crt::Write("configuration link on the KDV578");
+  crt::GotoXY(3, 5);
+  crt::Write("should be removed.");
+  wind::NORMAL();
+  crt::Window(1, 1, 80, 25);
+  crt::GotoXY(1, 25);
+  crt::TextBackground(0);
+  crt::Write(std::string(22, ' '));
+  crt::TextBackground(ERRBAR);
+  crt::Write(" Any key to Continue, ESC to abort");
+  if (crt::ReadKey() == crt::KEY_ESC) ESCAPE = true;
+  wind::NORMAL();
+  crt::Window(1, 1, 80, 25);
+}
+
+void SIGNOFF() {
+  SIGNOFFMESS();
+  crt::Window(1, 1, 80, 25);
+  crt::TextBackground(0);
+  crt::GotoXY(1, 25);
+  crt::Write(MESSAGE[53]);
+  if (ESCAPE) return;
+  const comms::Outcome outcome = download::sign_off(RECNO);
+  crt::GotoXY(1, 25);
+  crt::Write(std::string(12, ' '));
+  if (!outcome.ok()) {
+    crt::Window(1, 1, 80, 25);
+    crt::GotoXY(5, 23);
+    crt::TextBackground(ERRBAR);
+    crt::Write(outcome.text);
+    crt::Write('\a');
+    crt::Delay(2000);
+  }
+}
+
+}  // namespace project1

@@ -1,0 +1,13 @@
+// The signoff command of the main menu and its warning box.
+#pragma once
+
+namespace project1 {
+
+// The signoff warning box; sets ESCAPE when it is left with Escape.
+void SIGNOFFMESS();
+// The signoff menu command: the box, then the signoff (confirm, then
+// signoff) unless the box was left with Escape; only a failed confirm is
+// shown.
+void SIGNOFF();
+
+}  // namespace project1

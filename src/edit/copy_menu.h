@@ -1,0 +1,11 @@
+// The copy screen (menu screen 7): source and destination transmitter and
+// channel chosen in boxes, then the copy (transfer/copy.h), sent at once
+// for a single channel while online, or offered for download.
+#pragma once
+
+namespace copy {
+
+// The copy screen's menu loop (main menu).
+void COPYRX();
+
+}  // namespace copy

@@ -1,0 +1,52 @@
+// The copy tests' receiver record: every channel with settings of its own,
+// so that any copy shows, and the record as it was before.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "monitor/sim_menu_fixture.h"
+
+class CopyTest : public SimMenuTest {
+ protected:
+  void SetUp() override {
+    SimMenuTest::SetUp();
+    using namespace globals;
+    RX().NO_OF_TX = 2;
+    // Distinct settings in every channel, so any copy shows.
+    for (int t = 1; t <= 4; ++t) {
+      TRANSMITTER_DATA& tx = RX().TRANSMITTER[t];
+      tx.CJTEMP = "tx" + std::to_string(t);
+      for (int c = 1; c <= 16; ++c) {
+        CHANNEL_DATA& ch = tx.CHANNEL[c];
+        ch.INPUT_TYPE = static_cast<byte>(c % 10);
+        ch.THC_DRIVE = static_cast<byte>(c % 3);
+        ch.HIGH_ALARM = 100 * t + c;
+        ch.LOW_ALARM = -(100 * t + c);
+        ch.SCALE_GAIN = t + c / 100.0;
+        ch.VALUE = "v" + std::to_string(t) + "." + std::to_string(c);
+      }
+    }
+    TXNO = 1;
+    CHNO = 3;
+    original = *RECEIVER[0];
+  }
+
+  static bool same(const globals::CHANNEL_DATA& a, const globals::CHANNEL_DATA& b) {
+    return a.VALUE == b.VALUE.view() && a.VUNIT == b.VUNIT.view() && a.HIGH_ALARM == b.HIGH_ALARM &&
+           a.LOW_ALARM == b.LOW_ALARM && a.ALARM == b.ALARM && a.INPUT_TYPE == b.INPUT_TYPE &&
+           a.THC_DRIVE == b.THC_DRIVE && a.SCALE_IPZERO == b.SCALE_IPZERO &&
+           a.SCALE_OPZERO == b.SCALE_OPZERO && a.SCALE_GAIN == b.SCALE_GAIN;
+  }
+  // Channels of the record that differ from the original, as "t.c".
+  std::vector<std::string> changed() const {
+    std::vector<std::string> out;
+    for (int t = 1; t <= 4; ++t)
+      for (int c = 1; c <= 16; ++c)
+        if (!same(globals::RX().TRANSMITTER[t].CHANNEL[c], original.TRANSMITTER[t].CHANNEL[c]))
+          out.push_back(std::to_string(t) + "." + std::to_string(c));
+    return out;
+  }
+
+  globals::RECIEVER_DATA original;
+};
