@@ -121,11 +121,14 @@ const Case kCases[] = {
     {CMD_SIGNOFF, "0", false, 1, "", false},
 };
 
+void PrintTo(const Case& k, std::ostream* os) {
+  *os << "command " << k.command << " \"" << k.params << '"';
+}
+
 class SimCommands : public testing::TestWithParam<Case> {};
 
 TEST_P(SimCommands, AnswerFollowsTheParameterShape) {
   const Case& k = GetParam();
-  SCOPED_TRACE("command " + std::to_string(k.command) + " \"" + k.params + "\"");
   sim::Receiver rx;
   if (k.write_disabled) rx.state().IPSWITCH |= 0x40;
   sim::Bytes reply;
