@@ -122,7 +122,8 @@ const Case kCases[] = {
 };
 
 void PrintTo(const Case& k, std::ostream* os) {
-  *os << "command " << k.command << " \"" << k.params << '"';
+  *os << "command " << k.command << ' ' << testing::PrintToString(k.params)
+      << (k.write_disabled ? ", writing disabled" : "");
 }
 
 class SimCommands : public testing::TestWithParam<Case> {};
@@ -146,6 +147,8 @@ TEST_P(SimCommands, AnswerFollowsTheParameterShape) {
   EXPECT_EQ(rx.unconfirmed, k.unconfirmed);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCommand, SimCommands, testing::ValuesIn(kCases));
+INSTANTIATE_TEST_SUITE_P(EveryCommand, SimCommands, testing::ValuesIn(kCases), [](const auto& info) {
+  return "Command" + std::to_string(info.param.command) + "Row" + std::to_string(info.index);
+});
 
 }  // namespace
