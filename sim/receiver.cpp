@@ -129,6 +129,7 @@ struct CommandSet {
     }
     return false;
   }
+  // cppcheck-suppress constParameter ; the channel is changed through it too
   static CHANNEL_DATA& channel_of(Receiver& r, const Args& a) {
     return r.state_.TRANSMITTER[a.t()].CHANNEL[a.c()];
   }
@@ -137,6 +138,10 @@ struct CommandSet {
     return v >= Low && v <= High;
   }
   static bool data_format_fits(int v) { return DFORMAT_POSITION(static_cast<byte>(v)) != 0; }
+  // A live value's alarm state: high, low or none.
+  static char alarm_of(double v, const CHANNEL_DATA& ch) {
+    return v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
+  }
 
   // ---- Readings
 
@@ -145,9 +150,8 @@ struct CommandSet {
     ++r.step_;
     const CHANNEL_DATA& ch = channel_of(r, a);
     const double v = r.live_value(t, c);
-    const char alarm = v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
     return std::string{digit(r.state_.TRANSMITTER[t].TXTYPE == 2 ? 2 : 1), digit(t), digit(c), ' ',
-                       alarm, ' '} +
+                       alarm_of(v, ch), ' '} +
            r.value_text(v) + ' ' + r.unit_letter(t, c) + "    " + CR + LF;
   }
   static std::string read_cj(Receiver& r, const Args& a) {
@@ -166,7 +170,7 @@ struct CommandSet {
     for (int c = 1; c <= (type == 1 ? 16 : 8); ++c) {
       const double v = r.live_value(t, c);
       const CHANNEL_DATA& ch = tx.CHANNEL[c];
-      data += v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
+      data += alarm_of(v, ch);
       data += ' ' + r.value_text(v) + ' ' + r.unit_letter(t, c) + CR + LF;
     }
     return data;
