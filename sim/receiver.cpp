@@ -357,7 +357,8 @@ CommandSet::Answer CommandSet::dispatch(Receiver& r, const Request& q) {
   if (reading) return {-1, command->read(r, a)};
   const Change change = command->write(r, a);
   if (!change.readable) return {WRONG_PARAMETERS, {}};
-  // Writing is refused while IP lever 7 is set; a change awaits confirmation.
+  // Writing is refused while IP lever 7 is set, after unreadable parameters
+  // and before values out of range; a change awaits confirmation.
   const bool setting = command->access == Access::setting;
   if (setting && TSTBIT(r.state_.IPSWITCH, 6)) return {WRITE_DISABLED, {}};
   if (!change.fits) return {OVERRANGE, {}};
