@@ -59,6 +59,7 @@ TEST_F(Ctl, ExitCodesAndOneLinePerFailure) {
       {"export nosuch", 3, "nosuch.gdt: no such file"},
       {"export plant -o nodir/out.toml", 3, "cannot write nodir/out.toml"},
       {"report plant", 3, "mess578.scn"},
+      {"trace nosuch.trace", 3, "nosuch.trace"},
   };
   for (const Usage& u : cases) {
     SCOPED_TRACE(u.args);
