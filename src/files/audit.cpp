@@ -5,12 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sstream>
 
 namespace disk {
 
@@ -153,11 +153,9 @@ bool AuditJournal::append(const AuditEntry& entry) {
 
 JournalRead read_journal(std::string_view text) {
   JournalRead read;
+  std::istringstream lines{std::string(text)};
   int number = 0;
-  for (std::size_t from = 0; from < text.size();) {
-    const std::size_t end = std::min(text.find('\n', from), text.size());
-    const std::string_view s = text.substr(from, end - from);
-    from = end + 1;
+  for (std::string s; std::getline(lines, s);) {
     ++number;
     if (s.empty()) continue;
     nlohmann::ordered_json j = nlohmann::ordered_json::parse(s, nullptr, false);

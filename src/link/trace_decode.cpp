@@ -47,6 +47,9 @@ std::uint8_t at(const Bytes& b, std::size_t i) { return i < b.size() ? b[i] : 0;
 // A digit as the link reads it: the byte minus 30h.
 int digit(const Bytes& b, std::size_t i) { return static_cast<std::uint8_t>(at(b, i) - 0x30); }
 
+// A byte as two digits, high nibble first.
+int two_digits(const Bytes& b, std::size_t i) { return (digit(b, i) * 16 + digit(b, i + 1)) & 0xFF; }
+
 std::string trimmed(std::string_view s) {
   const std::size_t from = s.find_first_not_of(' ');
   if (from == std::string_view::npos) return "";
@@ -77,6 +80,11 @@ std::vector<std::string> parts(const Bytes& b, std::size_t from, std::size_t to)
   return out;
 }
 
+// A unit letter as the console shows it ("°C").
+std::string unit_text(std::uint8_t letter) {
+  return trimmed(cp437::to_utf8(globals::UNIT_TEXT(static_cast<char>(letter)).str()));
+}
+
 std::int64_t alarm_code(std::uint8_t letter) {
   if (letter == 'H') return globals::HIGH;
   if (letter == 'L') return globals::LOW;
@@ -92,6 +100,10 @@ class Decoder {
   void reply(TracedExchange& e, int command, const Bytes& f);
 
  private:
+  // The settings a SET request carries and its reading's reply reports, in
+  // the same order, their bytes from `from` on: the request's parameters
+  // after the transmitter and channel, or the reply's data.
+  void values(std::vector<TracedSetting>& out, int command, const Bytes& b, std::size_t from, bool reply);
   void add(std::vector<TracedSetting>& out, Table t, std::string_view name, std::string value) {
     if (const globals::SettingKey* key = globals::find_setting(t, name))
       out.push_back({globals::dotted_key(*key, place_), std::move(value)});
@@ -112,12 +124,16 @@ class Decoder {
     code(out, Table::kReceiver, "data_bits", (bits & 4) != 0 ? 1 : 0);
     number(out, Table::kReceiver, "stop_bits", (bits & 1) != 0 ? 2 : 1);
   }
-  // Low and high alarm, or the three scalings, from the parts of a number list.
+  // Low and high alarm, or the three scalings, from the parts of a number
+  // list; a reply's alarms come after "L" and "H".
   void reals(std::vector<TracedSetting>& out, const std::vector<std::string>& values,
              std::initializer_list<std::string_view> names) {
     std::size_t k = 0;
-    for (const std::string_view name : names)
-      if (k < values.size()) add(out, Table::kChannel, name, values[k++]);
+    for (const std::string_view name : names) {
+      if (k == values.size()) return;
+      const std::string& v = values[k++];
+      add(out, Table::kChannel, name, trimmed(v[0] == 'L' || v[0] == 'H' ? v.substr(1) : v));
+    }
   }
   // The place of a transmitter (and channel) digit pair; false when out of range.
   bool place(TracedExchange& e, int t, int c) {
@@ -134,11 +150,13 @@ class Decoder {
   globals::Configuration seen_ = globals::fresh_configuration();
   Place place_;
   bool placed_ = false;  // the request named a transmitter in range
+  bool set_ = false;     // the request was a SET operation
 };
 
 void Decoder::request(TracedExchange& e, int command, const Bytes& p, bool set) {
   place_ = {};
   placed_ = true;
+  set_ = set;
   auto& out = e.parameters;
   switch (command) {
     case CMD_INPUT:
@@ -150,34 +168,40 @@ void Decoder::request(TracedExchange& e, int command, const Bytes& p, bool set) 
     case CMD_TXTYPE: placed_ = place(e, digit(p, 0), 0); break;
     default: break;
   }
-  if (!set || !placed_) {
-    if (command == CMD_RESET) out.push_back({"kind", std::to_string(digit(p, 0))});
-    return;
-  }
+  // The values follow the transmitter and channel digits.
+  const std::size_t from = place_.tx == 0 ? 0 : place_.ch == 0 ? 1 : 2;
+  if (set && placed_) values(out, command, p, from, false);
+  if (command == CMD_RESET) out.push_back({"kind", std::to_string(digit(p, 0))});
+}
+
+void Decoder::values(std::vector<TracedSetting>& out, int command, const Bytes& b, std::size_t from, bool reply) {
+  const std::size_t last = b.size() - (reply ? 2 : 1);  // before a reply's ETX
   switch (command) {
-    case CMD_NO_TX: number(out, Table::kReceiver, "transmitters", digit(p, 0)); break;
+    case CMD_NO_TX: number(out, Table::kReceiver, "transmitters", digit(b, from)); break;
     case CMD_TXTYPE:
-      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<globals::byte>(digit(p, 1));
-      code(out, Table::kTransmitter, "type", digit(p, 1));
+      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<globals::byte>(digit(b, from));
+      code(out, Table::kTransmitter, "type", digit(b, from));
       break;
-    case CMD_INPTYPE:
-      code(out, Table::kChannel, "input_type", digit(p, 2));
-      code(out, Table::kChannel, "drive", digit(p, 3));
+    case CMD_INPTYPE:  // the reply's drive follows " D"
+      code(out, Table::kChannel, "input_type", digit(b, from));
+      code(out, Table::kChannel, "drive", digit(b, from + (reply ? 3 : 1)));
       break;
-    case CMD_ALARMS: reals(out, parts(p, 2, p.size()), {"low_alarm", "high_alarm"}); break;
-    case CMD_SCALES: reals(out, parts(p, 2, p.size()), {"input_zero", "gain", "output_zero"}); break;
-    case CMD_TEMP: code(out, Table::kReceiver, "temperature_units", digit(p, 0)); break;
-    case CMD_LINEREJ: code(out, Table::kReceiver, "line_rejection", digit(p, 0)); break;
-    case CMD_DATAFMT: code(out, Table::kReceiver, "data_format", digit(p, 0)); break;
-    case CMD_CSUMMODE: code(out, Table::kReceiver, "checksum_mode", digit(p, 0)); break;
-    case CMD_TAG: add(out, Table::kReceiver, "tag", text_of(p, 0, p.size())); break;
+    case CMD_ALARMS:  // a reply's numbers follow "ALARMS"
+      reals(out, parts(b, from + (reply ? 7 : 0), last), {"low_alarm", "high_alarm"});
+      break;
+    case CMD_SCALES: reals(out, parts(b, from, last), {"input_zero", "gain", "output_zero"}); break;
+    case CMD_TEMP: code(out, Table::kReceiver, "temperature_units", digit(b, from)); break;
+    case CMD_LINEREJ: code(out, Table::kReceiver, "line_rejection", digit(b, from)); break;
+    case CMD_DATAFMT: code(out, Table::kReceiver, "data_format", digit(b, from)); break;
+    case CMD_CSUMMODE: code(out, Table::kReceiver, "checksum_mode", digit(b, from)); break;
+    case CMD_TAG: add(out, Table::kReceiver, "tag", text_of(b, from, std::min(from + 24, last))); break;
     case CMD_COMMS:
-      code(out, Table::kReceiver, "baud", digit(p, 0));
-      line_bits(out, digit(p, 1));
+      code(out, Table::kReceiver, "baud", digit(b, from));
+      line_bits(out, digit(b, from + 1));
       break;
     case CMD_ADDRESS:
-      number(out, Table::kReceiver, "address_a", digit(p, 0) * 16 + digit(p, 1));
-      number(out, Table::kReceiver, "address_b", digit(p, 2) * 16 + digit(p, 3));
+      number(out, Table::kReceiver, "address_a", two_digits(b, from));
+      number(out, Table::kReceiver, "address_b", two_digits(b, from + 2));
       break;
     default: break;
   }
@@ -185,13 +209,10 @@ void Decoder::request(TracedExchange& e, int command, const Bytes& p, bool set) 
 
 // f holds the reply frame from its STX to its ETX.
 void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
-  if (!placed_) return;
+  if (!placed_ || set_) return;  // a SET operation's reply carries no settings
   auto& out = e.fields;
   const std::size_t etx = f.size() - 1;
-  auto unit = [&f](std::size_t i) {
-    return trimmed(cp437::to_utf8(globals::UNIT_TEXT(static_cast<char>(at(f, i))).str()));
-  };
-  auto two_digits = [&f](std::size_t i) { return (digit(f, i) * 16 + digit(f, i + 1)) & 0xFF; };
+  auto unit = [&f](std::size_t i) { return unit_text(at(f, i)); };
   switch (command) {
     case CMD_INPUT:
       code(out, Table::kTransmitter, "type", digit(f, 7) == 2 ? 2 : 1);
@@ -203,27 +224,16 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
       add(out, Table::kTransmitterReported, "cj_temperature", etx >= 9 ? trimmed(text_of(f, 10, etx - 9)) : "");
       add(out, Table::kTransmitterReported, "cj_unit", etx >= 7 ? unit(etx - 7) : "");
       break;
-    case CMD_NO_TX: number(out, Table::kReceiver, "transmitters", digit(f, 7)); break;
-    case CMD_TXTYPE:
-      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<globals::byte>(digit(f, 10));
-      code(out, Table::kTransmitter, "type", digit(f, 10));
-      break;
-    case CMD_INPTYPE:
-      code(out, Table::kChannel, "input_type", digit(f, 11));
-      code(out, Table::kChannel, "drive", digit(f, 14));
-      break;
-    case CMD_ALARMS:
-      for (const std::string& part : parts(f, 7, etx)) {
-        if (part[0] == 'L') add(out, Table::kChannel, "low_alarm", trimmed(part.substr(1)));
-        if (part[0] == 'H') add(out, Table::kChannel, "high_alarm", trimmed(part.substr(1)));
-      }
-      break;
-    case CMD_SCALES: reals(out, parts(f, 9, etx), {"input_zero", "gain", "output_zero"}); break;
-    case CMD_TEMP: code(out, Table::kReceiver, "temperature_units", digit(f, 7)); break;
-    case CMD_LINEREJ: code(out, Table::kReceiver, "line_rejection", digit(f, 7)); break;
-    case CMD_DATAFMT: code(out, Table::kReceiver, "data_format", digit(f, 7)); break;
-    case CMD_CSUMMODE: code(out, Table::kReceiver, "checksum_mode", digit(f, 7)); break;
-    case CMD_TAG: add(out, Table::kReceiver, "tag", text_of(f, 7, std::min<std::size_t>(31, etx - 1))); break;
+    case CMD_NO_TX:
+    case CMD_TEMP:
+    case CMD_LINEREJ:
+    case CMD_DATAFMT:
+    case CMD_CSUMMODE:
+    case CMD_TAG: values(out, command, f, 7, true); break;
+    case CMD_TXTYPE: values(out, command, f, 10, true); break;
+    case CMD_INPTYPE: values(out, command, f, 11, true); break;
+    case CMD_SCALES:
+    case CMD_ALARMS: values(out, command, f, 9, true); break;
     case CMD_VALS: {
       const int channels = digit(f, 8) == 2 ? 8 : 16;
       int c = 0;
@@ -236,26 +246,18 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
         add(out, Table::kChannelReported, "value",
             value == std::string::npos ? "" : part.substr(value, space - value));
         add(out, Table::kChannelReported, "unit",
-            space == std::string::npos
-                ? ""
-                : trimmed(cp437::to_utf8(globals::UNIT_TEXT(part.back()).str())));
+            space == std::string::npos ? "" : unit_text(static_cast<std::uint8_t>(part.back())));
       }
       break;
     }
-    case CMD_COMMS: {
-      const bool software = at(f, 7) != 'H';
-      const std::size_t offset = software ? 4 : 0;
-      code(out, Table::kReported, "comms_mode", software ? 1 : 0);
-      code(out, Table::kReceiver, "baud", digit(f, 10 + offset));
-      line_bits(out, digit(f, 11 + offset));
-      break;
-    }
+    case CMD_COMMS:
     case CMD_ADDRESS: {
+      // "H": the switches set what the receiver uses; the software's values
+      // come after the switches' either way.
+      const bool comms = command == CMD_COMMS;
       const bool software = at(f, 7) != 'H';
-      const std::size_t offset = software ? 6 : 0;
-      code(out, Table::kReported, "address_mode", software ? 1 : 0);
-      number(out, Table::kReceiver, "address_a", two_digits(10 + offset));
-      number(out, Table::kReceiver, "address_b", two_digits(12 + offset));
+      code(out, Table::kReported, comms ? "comms_mode" : "address_mode", software ? 1 : 0);
+      values(out, command, f, 10 + (software ? (comms ? 4 : 6) : 0), true);
       break;
     }
     case CMD_VERS:
@@ -272,8 +274,8 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
       }
       break;
     case CMD_SWITCHES: {
-      const int hca = two_digits(9);
-      number(out, Table::kReported, "ip_switch", two_digits(7));
+      const int hca = two_digits(f, 9);
+      number(out, Table::kReported, "ip_switch", two_digits(f, 7));
       number(out, Table::kReported, "hca_switch", hca);
       code(out, Table::kReported, "modbus_mode", (hca & 0x40) != 0 ? 0 : 1);
       break;

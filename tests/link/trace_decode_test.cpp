@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "files/scratch_dir.h"
 #include "link/trace.h"
 #include "transfer/transfer_fixture.h"
+#include "transfer/download.h"
 #include "transfer/upload.h"
 
 using namespace comms;
@@ -30,7 +32,7 @@ const TracedSetting* find(const std::vector<TracedSetting>& list, const std::str
   return nullptr;
 }
 
-class TracedUpload : public ScratchDirOn<TransferTest> {
+class Traced : public ScratchDirOn<TransferTest> {
  protected:
   void TearDown() override {
     stop_trace();
@@ -38,7 +40,7 @@ class TracedUpload : public ScratchDirOn<TransferTest> {
   }
 };
 
-TEST_F(TracedUpload, DecodesToEveryOperationInOrder) {
+TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
   rx.state().NO_OF_TX = 1;
   globals::INIT_TX(rx.state(), 1, 1);
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 2.5;
@@ -89,6 +91,52 @@ TEST_F(TracedUpload, DecodesToEveryOperationInOrder) {
     ASSERT_TRUE(s) << f.key;
     EXPECT_EQ(s->value, f.value) << f.key;
   }
+}
+
+TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
+  globals::RECIEVER_DATA& r = globals::RX();
+  r.NO_OF_TX = 1;
+  globals::INIT_TX(0, 1, 1);
+  r.TAG_FIELD = "NEW TAG";
+  r.MOD_BAUD = 7;
+  r.MOD_PARITY = 1;
+  r.MOD_DBITS = 0;
+  r.MOD_STOP = 2;
+  r.MOD_ADDRESSA = 0x9A;
+  r.MOD_ADDRESSB = 0x1F;
+  globals::CHANNEL_DATA& ch3 = r.TRANSMITTER[1].CHANNEL[3];
+  ch3.INPUT_TYPE = 13;
+  ch3.THC_DRIVE = 2;
+  ch3.LOW_ALARM = -7.25;
+  ch3.HIGH_ALARM = 321;
+  ch3.SCALE_GAIN = 4.5;
+  ch3.SCALE_OPZERO = -1;
+  ASSERT_FALSE(start_trace("download.trace"));
+  ASSERT_TRUE(download::DOWNLOAD().ok());
+  stop_trace();
+
+  std::map<std::string, std::string> sent;
+  for (const TracedExchange& e : decode_trace(file_text("download.trace")).exchanges) {
+    EXPECT_TRUE(e.fields.empty()) << e.command;  // a SET operation's reply holds no settings
+    for (const TracedSetting& p : e.parameters) sent[p.key] = p.value;
+  }
+  const std::map<std::string, std::string> expected = {
+      {"receiver.tag", "NEW TAG                  "},
+      {"receiver.baud", "19200"},
+      {"receiver.parity", "odd"},
+      {"receiver.data_bits", "7"},
+      {"receiver.stop_bits", "2"},
+      {"receiver.address_a", "154"},
+      {"receiver.address_b", "31"},
+      {"tx1.type", "571"},
+      {"tx1.ch3.input_type", "RTD Ohmic Output"},
+      {"tx1.ch3.drive", "off"},
+      {"tx1.ch3.low_alarm", "-7.250"},
+      {"tx1.ch3.high_alarm", "321.000"},
+      {"tx1.ch3.gain", "4.500"},
+      {"tx1.ch3.output_zero", "-1.000"},
+  };
+  for (const auto& [key, value] : expected) EXPECT_EQ(sent[key], value) << key;
 }
 
 using TracedFaults = ScratchDirOn<LinkTest>;
