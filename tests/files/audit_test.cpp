@@ -159,19 +159,4 @@ TEST_F(Audit, ProcessesWritingAtOnceLeaveWholeLines) {
   EXPECT_TRUE(read.damaged.empty());
 }
 
-TEST(AuditRead, NamesDamagedLinesAndKeepsTheRest) {
-  const JournalRead read = read_journal(
-      "{\"time\":\"2026-12-08T01:00:00.000Z\",\"operation\":\"SET_TAG\"}\n"
-      "{\"time\":\"2026-12-08T01:0\n"
-      "\n"
-      "[1,2]\n"
-      "{\"time\":5,\"operation\":\"SET_TAG\"}\n"
-      "{\"time\":\"2026-12-08T01:00:01.000Z\",\"operation\":\"SEND_RESET\"}");
-  ASSERT_EQ(read.entries.size(), 2u);
-  EXPECT_EQ(read.entries[1].first, 6);
-  const std::vector<std::string> damaged = {"line 2: not a JSON object", "line 4: not a JSON object",
-                                            "line 5: no time or operation"};
-  EXPECT_EQ(read.damaged, damaged);
-}
-
 }  // namespace

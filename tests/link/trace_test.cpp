@@ -87,28 +87,6 @@ class LinkTrace : public ScratchDirOn<LinkTest> {
   }
 };
 
-TEST_F(LinkTrace, ARefusalIsTracedWithBothAttempts) {
-  ASSERT_FALSE(start_trace("link.trace"));
-  rx.faults.refuse = 7;
-  link.READ_TAG(0);
-  stop_trace();
-  const auto lines = lines_of("link.trace");
-  ASSERT_EQ(lines.size(), 4u);
-  const char* expected[][3] = {{">", "1", "02 02 63 50 41 03"},
-                               {"<", "1", "02 47 48 62 50 41 20 37 03"},
-                               {">", "2", "02 02 63 50 41 03"},
-                               {"<", "2", "02 47 48 62 50 41 20 37 03"}};
-  for (std::size_t i = 0; i < 4; ++i) {
-    std::vector<std::string> fields;
-    std::stringstream in(lines[i]);
-    for (std::string f; std::getline(in, f, '\t');) fields.push_back(f);
-    ASSERT_EQ(fields.size(), 5u) << lines[i];
-    EXPECT_EQ(fields[1], expected[i][0]);
-    EXPECT_EQ(fields[2], expected[i][1]);
-    EXPECT_EQ(fields[3], expected[i][2]);
-  }
-}
-
 TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
   ASSERT_FALSE(start_trace("link.trace"));
   rx.faults.no_reply = true;
