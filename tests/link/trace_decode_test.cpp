@@ -182,6 +182,8 @@ struct Judged {
   int turnaround;  // -1: none
 };
 
+void PrintTo(const Judged& j, std::ostream* os) { *os << j.name; }
+
 class TraceVerdicts : public ::testing::TestWithParam<Judged> {};
 
 TEST_P(TraceVerdicts, FollowTheLinksRules) {

@@ -38,6 +38,8 @@ struct Case {
   std::vector<std::string> lines;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class TraceLines : public ScratchDirOn<>, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(TraceLines, AreGroupedAsTheyCrossed) {
