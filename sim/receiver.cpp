@@ -40,11 +40,6 @@ constexpr HardwareComms HARDWARE_COMMS[12] = {
     {1, 0, 1}, {3, 0, 1}, {3, 1, 1}, {3, 2, 1}, {4, 0, 1}, {6, 0, 1},
     {6, 1, 1}, {6, 2, 1}, {6, 0, 0}, {6, 1, 0}, {6, 2, 0}, {7, 0, 1}};
 
-bool input_type_fits(int txtype, int code) {
-  if (txtype == 2) return code == 0 || code == 13 || code == 15;
-  return (code >= 0 && code <= 14) || (code >= 16 && code <= 27);
-}
-
 // A number field of a request (10 characters, blanks around the number).
 bool field_number(std::string_view f, double& x) {
   while (!f.empty() && f.front() == ' ') f.remove_prefix(1);
@@ -175,9 +170,11 @@ Receiver::Answer Receiver::dispatch(const Request& q) {
 
   // Writing is refused while IP lever 7 is set; a change awaits confirmation.
   const bool write_disabled = TSTBIT(rx.IPSWITCH, 6);
+  const bool keeps_old = q.command == faults.keep_old && p.starts_with(faults.keep_old_at);
   auto set = [&](bool ok, auto&& apply) -> Answer {
     if (write_disabled) return {WRITE_DISABLED, {}};
     if (!ok) return overrange;
+    if (keeps_old) return done;
     apply();
     unconfirmed = true;
     return done;
@@ -212,7 +209,7 @@ Receiver::Answer Receiver::dispatch(const Request& q) {
       CHANNEL_DATA& ch = rx.TRANSMITTER[d(0)].CHANNEL[d(1)];
       if (n == 2)
         return {-1, {p[0], p[1], ' ', 'T', digit(ch.INPUT_TYPE), ' ', 'D', digit(ch.THC_DRIVE)}};
-      return set(input_type_fits(rx.TRANSMITTER[d(0)].TXTYPE, d(2)) && d(3) <= 2, [&] {
+      return set(ADMITS_INPUT_TYPE(rx.TRANSMITTER[d(0)].TXTYPE, d(2)) && d(3) <= 2, [&] {
         ch.INPUT_TYPE = static_cast<byte>(d(2));
         ch.THC_DRIVE = static_cast<byte>(d(3));
       });

@@ -1,6 +1,7 @@
 // kdv578ctl: the scripted companion of the console. Converts, compares,
 // shows and reports configurations given as ".gdt"/".rxd" pairs or as
-// TOML documents.
+// TOML documents, and uploads, downloads, verifies, reads, sets, monitors
+// and diagnoses a receiver on a serial port.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -10,14 +11,22 @@
 #include <CLI/CLI.hpp>
 
 #include "ctl/commands.h"
+#include "ctl/device.h"
 #include "ctl/output.h"
+#include "ctl/receiver_commands.h"
 #include "files/disk.h"
 
 namespace {
 
 // An interrupted command leaves no temporary behind: SIGINT ends with the
-// exit code of an interruption, other ends re-raise the signal.
+// exit code of an interruption, other ends re-raise the signal. While a
+// receiver is being talked to, SIGINT stops it at the next request frame
+// instead, and the command ends with the same exit code.
 extern "C" void on_signal(int sig) {
+  if (sig == SIGINT && ctl::session_open()) {
+    ctl::interrupt();
+    return;
+  }
   disk::REMOVE_TEMPORARIES();
   if (sig == SIGINT) ::_exit(static_cast<int>(ctl::Exit::kInterrupted));
   std::signal(sig, SIG_DFL);
@@ -65,11 +74,37 @@ int run(int argc, char** argv) {
   rep->add_option("-o,--output", re.output, "Output file; - (the default) is standard output");
   add_strict(rep, re.strict);
 
-  const auto commands = {exp, imp, dif, sho, rep};
+  ctl::DeviceOptions po;
+  CLI::App* prt = app.add_subcommand("ports", "List the serial ports (KDV578_PORTS overrides the list)");
+  ctl::add_device_options(prt, po);
+
+  ctl::UploadOptions up;
+  CLI::App* upl = app.add_subcommand("upload", "Read the receiver's whole configuration, as the console does");
+  upl->add_option("-o,--output", up.output, "PAIR or FILE.toml; - (the default) is standard output");
+  ctl::add_device_options(upl, up.device);
+
+  ctl::DownloadOptions dn;
+  CLI::App* dow = app.add_subcommand("download", "Write a configuration into the receiver, as the console does");
+  dow->add_option("input", dn.input, "PAIR or FILE.toml; - reads standard input")->required();
+  dow->add_flag("--verify", dn.verify, "Upload afterwards and compare with what was sent");
+  dow->add_flag("--signoff", dn.signoff, "End with the signoff");
+  ctl::add_device_options(dow, dn.device);
+
+  ctl::DownloadOptions ve;
+  CLI::App* ver = app.add_subcommand("verify", "Compare the receiver with a configuration; nothing is written");
+  ver->add_option("input", ve.input, "PAIR or FILE.toml; - reads standard input")->required();
+  ctl::add_device_options(ver, ve.device);
+
+  ctl::DeviceOptions so;
+  CLI::App* sig = app.add_subcommand("signoff", "Send the confirm and the signoff");
+  ctl::add_device_options(sig, so);
+
+  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
-                 "; the commands are export, import, diff, show and report (kdv578ctl --help)");
+                 "; the commands are export, import, diff, show, report, ports, upload, download, verify and "
+                 "signoff (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -87,6 +122,11 @@ int run(int argc, char** argv) {
     if (*dif) code = ctl::diff_command(di);
     if (*sho) code = ctl::show_command(sh);
     if (*rep) code = ctl::report_command(re);
+    if (*prt) code = ctl::ports_command(po);
+    if (*upl) code = ctl::upload_command(up);
+    if (*dow) code = ctl::download_command(dn);
+    if (*ver) code = ctl::verify_command(ve);
+    if (*sig) code = ctl::signoff_command(so);
     return static_cast<int>(code);
   } catch (const ctl::Failure& f) {
     if (!f.message.empty()) ctl::message(f.message);

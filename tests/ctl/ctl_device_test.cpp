@@ -1,0 +1,118 @@
+// kdv578ctl on a receiver: the simulator as a process on its pseudo-terminal,
+// kdv578ctl run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "ctl/ctl_run.h"
+#include "files/scratch_dir.h"
+#include "process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ctltest::Outcome;
+using ctltest::text_of;
+
+class CtlDevice : public ScratchDir {
+ protected:
+  // Starts a simulator; its port for --port.
+  std::string start(std::vector<std::string> args) {
+    sims_.push_back(std::make_unique<sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args)));
+    return sims_.back()->read_output();
+  }
+  // kdv578ctl on the port of a new simulator.
+  Outcome on(const std::vector<std::string>& sim_args, const std::string& args) {
+    const std::string port = start(sim_args);
+    return ctltest::ctl(args + " --port " + port, "env -u KDV578_PORT");
+  }
+  // The simulator's configuration with one setting edited.
+  static void edited(const std::string& from, const std::string& to, const std::string& old_text,
+                     const std::string& new_text) {
+    std::string doc = text_of(from);
+    const std::size_t at = doc.find(old_text);
+    ASSERT_NE(at, std::string::npos) << old_text;
+    doc.replace(at, old_text.size(), new_text);
+    std::ofstream(to) << doc;
+  }
+  void SetUp() override {
+    ScratchDir::SetUp();
+    ASSERT_EQ(on({}, "upload -o site.toml").code, 0);
+    ASSERT_NO_FATAL_FAILURE(edited("site.toml", "hot.toml", "[tx1.ch3]\ninput_type = \"K THC with CJ\"\ndrive = \"upscale\"\nhigh_alarm = 60",
+                                   "[tx1.ch3]\ninput_type = \"K THC with CJ\"\ndrive = \"upscale\"\nhigh_alarm = 80"));
+  }
+
+  std::vector<std::unique_ptr<sim::Process>> sims_;
+};
+
+TEST_F(CtlDevice, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {
+  const std::string port = start({});
+  const std::string at = " --port " + port;
+  EXPECT_EQ(ctltest::ctl("verify site.toml" + at).code, 0);
+  const Outcome before = ctltest::ctl("verify hot.toml" + at);
+  EXPECT_EQ(before.code, 1);
+  EXPECT_EQ(before.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
+  EXPECT_EQ(ctltest::ctl("download hot.toml --verify" + at).code, 0) << text_of("ctl.err");
+  EXPECT_EQ(ctltest::ctl("verify hot.toml --json" + at).out,
+            "{\n  \"same\": true,\n  \"differences\": {},\n  \"set_by_switches\": {}\n}\n");
+}
+
+TEST_F(CtlDevice, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {
+  const Outcome kept = on({"--keep-old", "8:13"}, "download hot.toml --verify --signoff");
+  EXPECT_EQ(kept.code, 1) << kept.err;
+  EXPECT_EQ(kept.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
+}
+
+TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
+  const Outcome r = on({"--hca-switch", "00"}, "verify site.toml");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("receiver.baud: \"9600\" -> \"300\" (set by the switches)"), std::string::npos) << r.out;
+}
+
+TEST_F(CtlDevice, AnUploadThatFailsPartWayWritesNoFile) {
+  for (const char* output : {"part.toml", "part"}) {
+    SCOPED_TRACE(output);
+    const Outcome r = on({"--refuse", "7", "--fault-after", "30"}, std::string("upload -o ") + output);
+    EXPECT_EQ(r.code, 5);
+    EXPECT_EQ(r.err, "kdv578ctl: upload: refused by the receiver: Write Disabled (code 7)\n");
+    EXPECT_FALSE(fs::exists("part.toml") || fs::exists("part.gdt") || fs::exists("part.rxd"));
+  }
+}
+
+TEST_F(CtlDevice, ADocumentTheLinkCannotCarryIsRefusedBeforeThePortIsOpened) {
+  std::ofstream("bell.toml") << "[receiver]\ntag = \"BELL\\u0007\"\n";
+  const Outcome r = ctltest::ctl("download bell.toml --port /nonexistent/port");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("bell.toml:2: error: receiver.tag"), std::string::npos) << r.err;
+}
+
+TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
+  EXPECT_EQ(ctltest::ctl("ports", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "ttyS0\nttyUSB1\n");
+  EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
+}
+
+TEST_F(CtlDevice, CtrlCStopsBetweenExchangesWritesNothingAndExits130) {
+  const std::string port = start({"--paced"});
+  std::vector<std::string> args = {KDV578_BINARY_DIR "/kdv578ctl", "upload", "-o", "cut.toml", "--port", port};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_FALSE(fs::exists("cut.toml"));
+}
+
+}  // namespace
