@@ -14,6 +14,7 @@
 #include "ctl/device.h"
 #include "ctl/output.h"
 #include "ctl/receiver_commands.h"
+#include "ctl/settings.h"
 #include "files/disk.h"
 
 namespace {
@@ -99,12 +100,22 @@ int run(int argc, char** argv) {
   CLI::App* sig = app.add_subcommand("signoff", "Send the confirm and the signoff");
   ctl::add_device_options(sig, so);
 
-  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig};
+  ctl::GetOptions ge;
+  CLI::App* get = app.add_subcommand("get", "Read settings by their keys (receiver.tag, tx1.ch3.high_alarm, ...)");
+  get->add_option("keys", ge.keys, "KEY...")->required();
+  ctl::add_device_options(get, ge.device);
+
+  ctl::SetOptions se;
+  CLI::App* set = app.add_subcommand("set", "Set settings as the console's editors do online");
+  set->add_option("assignments", se.assignments, "KEY=VALUE...")->required();
+  ctl::add_device_options(set, se.device);
+
+  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
-                 "; the commands are export, import, diff, show, report, ports, upload, download, verify and "
-                 "signoff (kdv578ctl --help)");
+                 "; the commands are export, import, diff, show, report, ports, upload, download, verify, "
+                 "signoff, get and set (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -127,6 +138,8 @@ int run(int argc, char** argv) {
     if (*dow) code = ctl::download_command(dn);
     if (*ver) code = ctl::verify_command(ve);
     if (*sig) code = ctl::signoff_command(so);
+    if (*get) code = ctl::get_command(ge);
+    if (*set) code = ctl::set_command(se);
     return static_cast<int>(code);
   } catch (const ctl::Failure& f) {
     if (!f.message.empty()) ctl::message(f.message);
