@@ -13,6 +13,7 @@
 #include "ctl/commands.h"
 #include "ctl/device.h"
 #include "ctl/output.h"
+#include "ctl/monitor.h"
 #include "ctl/receiver_commands.h"
 #include "ctl/settings.h"
 #include "files/disk.h"
@@ -110,12 +111,22 @@ int run(int argc, char** argv) {
   set->add_option("assignments", se.assignments, "KEY=VALUE...")->required();
   ctl::add_device_options(set, se.device);
 
-  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set};
+  ctl::MonitorOptions mo;
+  CLI::App* mon = app.add_subcommand("monitor", "Live readings as CSV, pass after pass");
+  mon->add_option("--tx", mo.tx, "Transmitter 1..4 (default: every configured one in turn)");
+  mon->add_option("--channel", mo.channel, "Channel 1..16 (default: all, with the all-values reading)");
+  mon->add_option("--interval", mo.interval, "Least seconds between pass starts (default 0)");
+  CLI::Option* count = mon->add_option("--count", mo.count, "Passes to make, failed ones included");
+  mon->add_option("--duration", mo.duration, "How long to go on: 30s, 10m, 2h")->excludes(count);
+  mon->add_option("-o,--output", mo.output, "FILE.csv; - (the default) is standard output");
+  ctl::add_device_options(mon, mo.device);
+
+  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
                  "; the commands are export, import, diff, show, report, ports, upload, download, verify, "
-                 "signoff, get and set (kdv578ctl --help)");
+                 "signoff, get, set and monitor (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -140,6 +151,7 @@ int run(int argc, char** argv) {
     if (*sig) code = ctl::signoff_command(so);
     if (*get) code = ctl::get_command(ge);
     if (*set) code = ctl::set_command(se);
+    if (*mon) code = ctl::monitor_command(mo);
     return static_cast<int>(code);
   } catch (const ctl::Failure& f) {
     if (!f.message.empty()) ctl::message(f.message);
