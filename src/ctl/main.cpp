@@ -12,6 +12,7 @@
 
 #include "ctl/commands.h"
 #include "ctl/device.h"
+#include "ctl/diag.h"
 #include "ctl/output.h"
 #include "ctl/monitor.h"
 #include "ctl/receiver_commands.h"
@@ -121,12 +122,16 @@ int run(int argc, char** argv) {
   mon->add_option("-o,--output", mo.output, "FILE.csv; - (the default) is standard output");
   ctl::add_device_options(mon, mo.device);
 
-  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon};
+  ctl::DeviceOptions dg;
+  CLI::App* dia = app.add_subcommand("diag", "Versions, status bits and switch banks with their meaning");
+  ctl::add_device_options(dia, dg);
+
+  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon, dia};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
                  "; the commands are export, import, diff, show, report, ports, upload, download, verify, "
-                 "signoff, get, set and monitor (kdv578ctl --help)");
+                 "signoff, get, set, monitor and diag (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -152,6 +157,7 @@ int run(int argc, char** argv) {
     if (*get) code = ctl::get_command(ge);
     if (*set) code = ctl::set_command(se);
     if (*mon) code = ctl::monitor_command(mo);
+    if (*dia) code = ctl::diag_command(dg);
     return static_cast<int>(code);
   } catch (const ctl::Failure& f) {
     if (!f.message.empty()) ctl::message(f.message);

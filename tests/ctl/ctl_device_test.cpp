@@ -116,3 +116,31 @@ TEST_F(CtlDevice, CtrlCStopsBetweenExchangesWritesNothingAndExits130) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Diagnosis {
+  std::vector<std::string> sim;
+  const char* args;
+  std::vector<const char*> shows;
+};
+
+TEST_F(CtlDevice, DiagShowsVersionsStatusAndWhatTheSwitchesMean) {
+  const Diagnosis cases[] = {
+      {{}, "diag", {"versions        IP 3.21, HCA 2.04\n", "levers 1..8: 11110000\n  Comms Parameters software defined\n",
+                    "  Modbus Address Software Defined\n", "  Normal operation\n"}},
+      {{"--ip-switch", "85", "--hca-switch", "55"}, "diag",
+       {"IP switch SW101, levers 1..8: 10100001\n  Modbus Address: 5\n", "  9600 Baud 8bit no parity\n",
+        "  Link B address = Link A address + 32\n  ASCII Mode\n", "  FACTORY TEST SETTING - CHANGE!\n"}},
+      {{"--tx-failed", "--hht"}, "diag --json",
+       {"\"transmitter_failed\": true", "\"hand_held_active\": true", "\"highway1_ok\": true"}},
+  };
+  for (const Diagnosis& d : cases) {
+    SCOPED_TRACE(d.args);
+    const Outcome r = on(d.sim, d.args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const char* part : d.shows) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+  }
+}
+
+}  // namespace
