@@ -6,9 +6,13 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "ctl/ctl_run.h"
@@ -98,21 +102,80 @@ TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
   EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
 }
 
-TEST_F(CtlDevice, CtrlCStopsBetweenExchangesWritesNothingAndExits130) {
-  const std::string port = start({"--paced"});
+// An upload from a paced receiver, Ctrl-C half a second in: its exit code.
+int interrupted_upload(const std::string& port) {
   std::vector<std::string> args = {KDV578_BINARY_DIR "/kdv578ctl", "upload", "-o", "cut.toml", "--port", port};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   ::kill(pid, SIGINT);
   int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST_F(CtlDevice, CtrlCStopsBetweenExchangesWritesNothingAndExits130) {
+  EXPECT_EQ(interrupted_upload(start({"--paced"})), 130);
   EXPECT_FALSE(fs::exists("cut.toml"));
+}
+
+// The exit codes a table of the documentation lists: README's rows
+// "| N | ..." after its "| Exit code |" header, the manual page's ".B N"
+// entries under EXIT STATUS.
+std::set<int> readme_codes() {
+  std::set<int> codes;
+  std::istringstream in(text_of(KDV578_SOURCE_DIR "/README.md"));
+  bool table = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("| Exit code |", 0) == 0) table = true;
+    else if (table && line.rfind("| ", 0) == 0) codes.insert(std::atoi(line.c_str() + 2));
+    else if (table && line.rfind("|---", 0) != 0) break;
+  }
+  return codes;
+}
+std::set<int> manual_codes() {
+  std::set<int> codes;
+  std::istringstream in(text_of(KDV578_SOURCE_DIR "/doc/kdv578ctl.1"));
+  bool section = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(".SH", 0) == 0) section = line == ".SH EXIT STATUS";
+    else if (section && line.rfind(".B ", 0) == 0 && std::isdigit(static_cast<unsigned char>(line[3])))
+      codes.insert(std::atoi(line.c_str() + 3));
+  }
+  return codes;
+}
+
+struct Exiting {
+  int code;
+  std::vector<std::string> sim;  // started unless empty and no port is wanted
+  const char* args;
+  bool port;
+};
+
+TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
+  const Exiting cases[] = {
+      {0, {}, "verify site.toml", true},
+      {1, {}, "verify hot.toml", true},
+      {2, {}, "upload", false},  // neither --port nor KDV578_PORT
+      {3, {}, "upload -o nodir/site.toml", true},
+      {4, {"--wrong-frame", "3"}, "upload", true},
+      {4, {}, "upload --port /nonexistent/port", false},
+      {5, {"--write-disabled"}, "download site.toml", true},
+  };
+  std::set<int> produced;
+  for (const Exiting& e : cases) {
+    SCOPED_TRACE(e.args);
+    const Outcome r = e.port ? on(e.sim, e.args) : ctltest::ctl(e.args, "env -u KDV578_PORT");
+    EXPECT_EQ(r.code, e.code) << r.err;
+    EXPECT_EQ(ctltest::lines(r.err), e.code == 0 || e.code == 1 ? 0 : 1) << r.err;
+    produced.insert(r.code);
+  }
+  produced.insert(interrupted_upload(start({"--paced"})));
+  EXPECT_EQ(readme_codes(), produced);
+  EXPECT_EQ(manual_codes(), produced);
 }
 
 }  // namespace
