@@ -77,7 +77,7 @@ Configuration upload_into(Session& s) {
   return s.configuration();
 }
 
-void sign_off(Session& s) {
+void sign_off(const Session& s) {
   const comms::Outcome outcome = download::sign_off(s.receiver());
   if (!outcome.ok()) fail("signoff", outcome);
 }
