@@ -36,6 +36,13 @@ extern "C" void on_signal(int sig) {
   std::raise(sig);
 }
 
+// A command on a receiver, with the options every such command takes.
+CLI::App* device_command(CLI::App& app, const char* name, const char* help, ctl::DeviceOptions& options) {
+  CLI::App* command = app.add_subcommand(name, help);
+  ctl::add_device_options(command, options);
+  return command;
+}
+
 void add_strict(CLI::App* command, bool& strict) {
   command->add_flag("--strict", strict, "Refuse missing keys, and treat warnings as errors");
 }
@@ -78,53 +85,44 @@ int run(int argc, char** argv) {
   add_strict(rep, re.strict);
 
   ctl::DeviceOptions po;
-  CLI::App* prt = app.add_subcommand("ports", "List the serial ports (KDV578_PORTS overrides the list)");
-  ctl::add_device_options(prt, po);
+  CLI::App* prt = device_command(app, "ports", "List the serial ports (KDV578_PORTS overrides the list)", po);
 
   ctl::UploadOptions up;
-  CLI::App* upl = app.add_subcommand("upload", "Read the receiver's whole configuration, as the console does");
+  CLI::App* upl = device_command(app, "upload", "Read the receiver's whole configuration, as the console does", up.device);
   upl->add_option("-o,--output", up.output, "PAIR or FILE.toml; - (the default) is standard output");
-  ctl::add_device_options(upl, up.device);
 
   ctl::DownloadOptions dn;
-  CLI::App* dow = app.add_subcommand("download", "Write a configuration into the receiver, as the console does");
+  CLI::App* dow = device_command(app, "download", "Write a configuration into the receiver, as the console does", dn.device);
   dow->add_option("input", dn.input, "PAIR or FILE.toml; - reads standard input")->required();
   dow->add_flag("--verify", dn.verify, "Upload afterwards and compare with what was sent");
   dow->add_flag("--signoff", dn.signoff, "End with the signoff");
-  ctl::add_device_options(dow, dn.device);
 
   ctl::DownloadOptions ve;
-  CLI::App* ver = app.add_subcommand("verify", "Compare the receiver with a configuration; nothing is written");
+  CLI::App* ver = device_command(app, "verify", "Compare the receiver with a configuration; nothing is written", ve.device);
   ver->add_option("input", ve.input, "PAIR or FILE.toml; - reads standard input")->required();
-  ctl::add_device_options(ver, ve.device);
 
   ctl::DeviceOptions so;
-  CLI::App* sig = app.add_subcommand("signoff", "Send the confirm and the signoff");
-  ctl::add_device_options(sig, so);
+  CLI::App* sig = device_command(app, "signoff", "Send the confirm and the signoff", so);
 
   ctl::GetOptions ge;
-  CLI::App* get = app.add_subcommand("get", "Read settings by their keys (receiver.tag, tx1.ch3.high_alarm, ...)");
+  CLI::App* get = device_command(app, "get", "Read settings by their keys (receiver.tag, tx1.ch3.high_alarm, ...)", ge.device);
   get->add_option("keys", ge.keys, "KEY...")->required();
-  ctl::add_device_options(get, ge.device);
 
   ctl::SetOptions se;
-  CLI::App* set = app.add_subcommand("set", "Set settings as the console's editors do online");
+  CLI::App* set = device_command(app, "set", "Set settings as the console's editors do online", se.device);
   set->add_option("assignments", se.assignments, "KEY=VALUE...")->required();
-  ctl::add_device_options(set, se.device);
 
   ctl::MonitorOptions mo;
-  CLI::App* mon = app.add_subcommand("monitor", "Live readings as CSV, pass after pass");
+  CLI::App* mon = device_command(app, "monitor", "Live readings as CSV, pass after pass", mo.device);
   mon->add_option("--tx", mo.tx, "Transmitter 1..4 (default: every configured one in turn)");
   mon->add_option("--channel", mo.channel, "Channel 1..16 (default: all, with the all-values reading)");
   mon->add_option("--interval", mo.interval, "Least seconds between pass starts (default 0)");
   CLI::Option* count = mon->add_option("--count", mo.count, "Passes to make, failed ones included");
   mon->add_option("--duration", mo.duration, "How long to go on: 30s, 10m, 2h")->excludes(count);
   mon->add_option("-o,--output", mo.output, "FILE.csv; - (the default) is standard output");
-  ctl::add_device_options(mon, mo.device);
 
   ctl::DeviceOptions dg;
-  CLI::App* dia = app.add_subcommand("diag", "Versions, status bits and switch banks with their meaning");
-  ctl::add_device_options(dia, dg);
+  CLI::App* dia = device_command(app, "diag", "Versions, status bits and switch banks with their meaning", dg);
 
   const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon, dia};
   if (argc > 1 && argv[1][0] != '-' &&
