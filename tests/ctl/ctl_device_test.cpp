@@ -137,6 +137,7 @@ struct Exiting {
 TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
   const Exiting cases[] = {
       {0, {}, "verify site.toml", true, ""},
+      {0, {"--receiver", "12"}, "verify site.toml --receiver 12", true, ""},
       {1, {}, "verify hot.toml", true, ""},
       {2, {}, "upload", false, "no port"},  // neither --port nor KDV578_PORT
       // Validated before the port is opened.
