@@ -180,7 +180,9 @@ void Session::note(const std::string& text) { progress_line(installed->shared, t
 
 void Session::end_progress() {
   Shared& s = installed->shared;
-  if (s.shown && !s.last_line.empty()) std::fprintf(stderr, "\n");
+  if (!s.shown || s.last_line.empty()) return;
+  progress_line(s, "");  // the count the work ended with
+  std::fprintf(stderr, "\n");
   s.last_line.clear();
 }
 

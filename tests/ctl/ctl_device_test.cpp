@@ -18,6 +18,7 @@
 #include "ctl/ctl_run.h"
 #include "files/scratch_dir.h"
 #include "process.h"
+#include "support/pty.h"
 
 namespace {
 
@@ -73,6 +74,20 @@ TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
   const Outcome r = on({"--hca-switch", "00"}, "verify site.toml");
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("receiver.baud: \"9600\" -> \"300\" (set by the switches)"), std::string::npos) << r.out;
+}
+
+TEST_F(CtlDevice, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {
+  const std::string port = start({});
+  const std::string ctl = KDV578_BINARY_DIR "/kdv578ctl";
+  testpty::Start run;
+  run.argv = {ctl, "upload", "-o", "a.toml", "--port", port};
+  const testpty::Run shown = testpty::run_program(run);
+  EXPECT_NE(shown.output.find("upload: 82/85 exchanges, tx 2 ch 8"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("upload: 85/85 exchanges"), std::string::npos) << shown.output;
+  run.argv = {ctl, "upload", "-o", "b.toml", "--port", port, "--quiet"};
+  const testpty::Run quiet = testpty::run_program(run);
+  EXPECT_EQ(quiet.output, "");
+  EXPECT_EQ(text_of("a.toml"), text_of("b.toml"));
 }
 
 TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
