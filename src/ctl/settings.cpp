@@ -155,7 +155,8 @@ Assignment assignment(const std::string& text) {
 // Sends one assignment as its editor does online. The data format uploads
 // the whole configuration first and downloads it after the format (with
 // the unipolar zeroing); a transmitter type reads the transmitter back.
-Outcome apply(Session& s, const Assignment& a) {
+// `sent` tells whether the receiver took the assignment's own command.
+Outcome apply(Session& s, const Assignment& a, bool& sent) {
   const auto r = static_cast<std::uint8_t>(s.receiver());
   const Place p = a.at.place;
   const std::string_view field = a.at.key->field;
@@ -172,6 +173,7 @@ Outcome apply(Session& s, const Assignment& a) {
     // opens the port again.
     Link link(comms::OnFailure::kCarry);
     outcome = sendings().at(field)(link, r, p);
+    sent = outcome.ok();
     if (outcome.ok() && field == "TXTYPE") outcome = upload::UPLOAD_TX(link, r, static_cast<std::uint8_t>(p.tx));
   }
   if (!outcome.ok() || field != "DATA_FORMAT") return outcome;
@@ -354,10 +356,11 @@ Exit set_command(const SetOptions& o) {
   std::string text;
   nlohmann::ordered_json json = nlohmann::ordered_json::object();
   for (std::size_t i = 0; i < all.size(); ++i) {
-    const Outcome outcome = apply(s, all[i]);
+    bool sent = false;
+    const Outcome outcome = apply(s, all[i], sent);
     if (!outcome.ok())
       throw Failure{exit_of(outcome), "kdv578ctl: set " + all[i].dotted + ": " + describe(outcome) +
-                                          "; applied: " + key_list(all, 0, i) +
+                                          "; applied: " + key_list(all, 0, sent ? i + 1 : i) +
                                           "; not sent: " + key_list(all, i + 1, all.size())};
     const Configuration now = s.configuration();
     json[all[i].dotted] = json_of(*all[i].at.key, now, all[i].at.place);

@@ -109,6 +109,10 @@ TEST_F(CtlSettings, AUnipolarFormatZeroesNegativesAndRefusesThemAfterwards) {
   const Outcome negative = ctl("set tx1.ch3.low_alarm=-5");
   EXPECT_EQ(negative.code, 2);
   EXPECT_NE(negative.err.find("unipolar"), std::string::npos) << negative.err;
+  // The changes await the confirm that signoff sends.
+  EXPECT_NE(ctl("diag --json").out.find("\"unconfirmed_changes\": true"), std::string::npos);
+  EXPECT_EQ(ctl("signoff").code, 0);
+  EXPECT_NE(ctl("diag --json").out.find("\"unconfirmed_changes\": false"), std::string::npos);
 }
 
 }  // namespace
