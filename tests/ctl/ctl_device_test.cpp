@@ -95,9 +95,10 @@ TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
   EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
 }
 
-// An upload from a paced receiver, Ctrl-C half a second in: its exit code.
-int interrupted_upload(const std::string& port) {
-  std::vector<std::string> args = {KDV578_BINARY_DIR "/kdv578ctl", "upload", "-o", "cut.toml", "--port", port};
+// kdv578ctl on a paced receiver, Ctrl-C half a second in: its exit code.
+int interrupted(const std::string& port, std::vector<std::string> args = {"upload", "-o", "cut.toml"}) {
+  args.insert(args.begin(), KDV578_BINARY_DIR "/kdv578ctl");
+  args.insert(args.end(), {"--port", port});
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -110,9 +111,13 @@ int interrupted_upload(const std::string& port) {
   return WEXITSTATUS(status);
 }
 
-TEST_F(CtlDevice, CtrlCStopsBetweenExchangesWritesNothingAndExits130) {
-  EXPECT_EQ(interrupted_upload(start({"--paced"})), 130);
+TEST_F(CtlDevice, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
+  EXPECT_EQ(interrupted(start({"--paced"})), 130);
   EXPECT_FALSE(fs::exists("cut.toml"));
+  EXPECT_EQ(interrupted(start({"--paced"}), {"monitor", "--tx", "2", "-o", "live.csv"}), 130);
+  const std::string csv = text_of("live.csv");
+  EXPECT_EQ(csv.rfind("time,", 0), 0u);
+  EXPECT_EQ(csv.back(), '\n');  // whole rows only
 }
 
 // The exit codes a table of the documentation lists: README's rows
@@ -175,7 +180,7 @@ TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
     EXPECT_FALSE(fs::exists("part.toml") || fs::exists("part.gdt") || fs::exists("part.rxd"));
     produced.insert(r.code);
   }
-  produced.insert(interrupted_upload(start({"--paced"})));
+  produced.insert(interrupted(start({"--paced"})));
   EXPECT_EQ(readme_codes(), produced);
   EXPECT_EQ(manual_codes(), produced);
 }
