@@ -1,6 +1,8 @@
 #include "model/globals.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 namespace globals {
@@ -169,7 +171,7 @@ void INITCOMMS() {
 
 void RESET_STATE() {
   record.reset();
-  RECEIVER[0] = RECEIVER[1] = nullptr;
+  std::fill(std::begin(RECEIVER), std::end(RECEIVER), nullptr);
   RECEIVER_PRESENT = {};
   GLOBDAT = {};
   RECNO = 0;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "model/editor_rules.h"
 #include "model/globals.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
@@ -22,11 +23,6 @@ void full_screen() { crt::Window(1, 1, crt::COLS, crt::ROWS); }
 void write_at(int x, int y, std::string_view text) {
   crt::GotoXY(x, y);
   crt::Write(text);
-}
-
-bool name_character(byte c) {
-  return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' ||
-         c == '_' || (c >= 'a' && c <= 'z');
 }
 
 bool number_character(byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
@@ -126,7 +122,7 @@ std::string GETNAME(std::string_view S) {
       globals::ESCAPE = true;
       break;
     }
-    if (name_character(key) && !extended && k < 25) {
+    if (globals::NAME_CHARACTER(key) && !extended && k <= globals::NAME_LENGTH) {
       text.resize(k - 1);
       text.push_back(static_cast<char>(key));
       ++k;
@@ -148,7 +144,6 @@ std::string GETNAME(std::string_view S) {
 double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
-  const double lowest = whole ? 0 : -99999, highest = whole ? 255 : 99999;
   globals::ESCAPE = false;
   int k = 4;
   crt::CURSORON();
@@ -177,7 +172,7 @@ double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acc
     }
     if (globals::ESCAPE) break;
     const std::optional<double> v = parse_number(TXT[1].view());
-    if (v && *v >= lowest && *v <= highest && (!acceptable || acceptable(*v))) {
+    if (v && globals::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }
