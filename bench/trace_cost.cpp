@@ -57,7 +57,7 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
       comms::set_change_watcher(nullptr);
       if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
       (traced ? on : off).push_back(wall);
-      std::fprintf(stderr, "download %d, trace %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
+      std::fprintf(stderr, "download %d, trace and journal %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
       if (traced) {
         std::ifstream in(trace);
         lines = std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
