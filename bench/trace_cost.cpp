@@ -1,10 +1,10 @@
 // What the frame trace and the audit journal cost a paced download of a
 // receiver with four type 571 transmitters (203 exchanges) over a
-// pseudo-terminal against the simulator core: downloads with the trace on
-// and off in turns, five of each, and the median wall times; then the time
-// of 203 journal lines appended alone (the journal is not yet written by
-// the transfers). Counters: the medians in seconds, on/off, the trace's
-// lines (one write each) and the journal's time per line.
+// pseudo-terminal against the simulator core: downloads with the trace and
+// the audit journal on and off in turns, five of each, and the median wall
+// times; then the time of 203 journal lines appended alone. Counters: the
+// medians in seconds, on/off, the trace's and the journal's lines (one
+// write each) and the journal's time per line.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "files/audit.h"
+#include "files/audit_watch.h"
 #include "link/trace.h"
 #include "model/globals.h"
 #include "pty_receiver.h"
@@ -37,29 +38,38 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
   globals::RX().NO_OF_TX = 4;
   for (int t = 1; t <= 4; ++t) globals::INIT_TX(0, t, 1);
   const std::string trace = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".trace";
+  const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
+  disk::JournalWatcher watcher(journal, "kdv578", "bench", {});
   std::vector<double> on, off;
   long lines = 0;
+  long journal_lines = 0;
   for (auto _ : state) {
     for (int run = 0; run < 10; ++run) {
       const bool traced = run % 2 == 1;
       if (traced && comms::start_trace(trace)) state.SkipWithError("trace not writable");
+      comms::set_change_watcher(traced ? &watcher : nullptr);
+      std::remove(journal.c_str());
       receiver.reset();
       const auto start = bench::Clock::now();
       const comms::Outcome outcome = download::DOWNLOAD();
       const double wall = std::chrono::duration<double>(bench::Clock::now() - start).count();
       comms::stop_trace();
+      comms::set_change_watcher(nullptr);
       if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
       (traced ? on : off).push_back(wall);
-      std::fprintf(stderr, "download %d, trace %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
+      std::fprintf(stderr, "download %d, trace and journal %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
       if (traced) {
         std::ifstream in(trace);
         lines = std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+        std::ifstream audited(journal);
+        journal_lines =
+            std::count(std::istreambuf_iterator<char>(audited), std::istreambuf_iterator<char>(), '\n');
       }
     }
   }
   std::remove(trace.c_str());
 
-  const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
+  std::remove(journal.c_str());
   disk::AuditJournal audit(journal, "kdv578", "bench", {});
   disk::AuditEntry entry;
   entry.port = receiver.path();
@@ -74,6 +84,7 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
   state.counters["on_s"] = median(on);
   state.counters["on/off"] = median(on) / median(off);
   state.counters["trace_lines"] = static_cast<double>(lines);
+  state.counters["journal_lines"] = static_cast<double>(journal_lines);
   state.counters["journal_us_per_line"] = journal_s / 203 * 1e6;
   state.counters["journal_203_lines_ms"] = journal_s * 1e3;
 }

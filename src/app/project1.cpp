@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/console_host.h"
+#include "app/console_journal.h"
 #include "app/console_progress.h"
 #include "app/port_choice.h"
 #include "model/globals.h"
@@ -141,6 +142,8 @@ void RUNAPPLICATION(std::string_view argv0) {
 
 void STARTUP() {
   comms::set_host(&console_host());
+  static disk::JournalWatcher journal = console_journal(disk::audit_path());
+  comms::set_change_watcher(&journal);
   transfer::set_progress(&console_progress());
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();

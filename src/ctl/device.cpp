@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "files/audit_watch.h"
 #include "link/trace.h"
 #include "transfer/progress.h"
 
@@ -112,6 +113,10 @@ struct Installed {
   SessionHost host{shared};
   SessionProgress progress{shared};
   std::unique_ptr<globals::RECIEVER_DATA> record;
+  // Every change sent goes into the audit journal; a journal that cannot be
+  // written is reported once, even with --quiet.
+  disk::JournalWatcher journal{disk::audit_path(), "kdv578ctl", KDV578_VERSION,
+                               [](const std::string& why) { std::fprintf(stderr, "kdv578ctl: warning: %s\n", why.c_str()); }};
 };
 std::unique_ptr<Installed> installed;
 
@@ -146,6 +151,7 @@ Session::Session(const DeviceOptions& options) : options_(options), receiver_(op
   Shared& shared = installed->shared;
   comms::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
   comms::set_host(&installed->host);
+  comms::set_change_watcher(&installed->journal);
   transfer::set_progress(&installed->progress);
   session_flag = 1;
 }
@@ -155,6 +161,7 @@ Session::~Session() {
   end_progress();
   transfer::set_progress(nullptr);
   comms::set_host(nullptr);
+  comms::set_change_watcher(nullptr);
   comms::SetPortFactory(nullptr);
   globals::RECEIVER[receiver_] = nullptr;
   installed.reset();

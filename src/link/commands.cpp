@@ -85,7 +85,9 @@ bool Link::exchange(int r, int command, const Request& request) {
     if (!failed()) fail(Status::kUnsendable, OVERANGE);
     return false;
   }
+  const bool sending = !failed();
   DISCOURSE(PORT, r, command, request);
+  if (sending) report_sent(r, command, request, state_);
   return !failed();
 }
 
@@ -300,6 +302,7 @@ Outcome Link::SEND_SIGNOFF(int r) {
   if (o.status == Status::kDone)
     o.status = port_ && connected_ ? Status::kSent : Status::kPortUnopenable;
   if (!o.ok()) o.text = "  ABORTED   ";
+  report_sent(r, CMD_SIGNOFF, Request(), o);
   return o;
 }
 

@@ -48,4 +48,8 @@ class Request {
 // The installed host, or the quiet one.
 Host& host();
 
+// Tells the installed change watcher of a request that went out, if its
+// command changes a receiver (sent_changes.h).
+void report_sent(int receiver, int command, const Request& request, const Outcome& outcome);
+
 }  // namespace comms

@@ -97,6 +97,7 @@ std::int64_t alarm_code(std::uint8_t letter) {
 class Decoder {
  public:
   void request(TracedExchange& e, int command, const Bytes& p, bool set);
+  void know(const globals::RECIEVER_DATA& rx) { seen_.rx = rx; }
   void reply(TracedExchange& e, int command, const Bytes& f);
 
  private:
@@ -428,6 +429,8 @@ class Reader {
     if (whole) decoder_.request(e, command_, params, set);
   }
 
+  void know(const globals::RECIEVER_DATA& rx) { decoder_.know(rx); }
+
   void follow(const Line& line) {
     if (line.direction == "unopened") {
       finish();
@@ -468,6 +471,13 @@ class Reader {
 };
 
 }  // namespace
+
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const globals::RECIEVER_DATA& rx) {
+  Reader reader;
+  reader.know(rx);
+  reader.request(Line{}, frame);
+  return std::move(reader.result.exchanges.back());
+}
 
 std::string_view verdict_name(Verdict v) {
   static constexpr std::string_view kNames[] = {"good", "refused", "invalid", "no reply", "sent", "cut short"};

@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace globals {
+struct RECIEVER_DATA;
+}
+
 namespace comms {
 
 enum class Verdict : std::uint8_t {
@@ -50,5 +54,9 @@ struct DecodedTrace {
 
 // Never fails: lines that do not read are reported in `damaged` and skipped.
 DecodedTrace decode_trace(std::string_view text);
+
+// One request frame, STX to ETX, read as a trace reads it: its command and
+// parameters. Input types are named by the transmitter types of rx.
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const globals::RECIEVER_DATA& rx);
 
 }  // namespace comms

@@ -1,0 +1,17 @@
+// The console's audit journal: every change the link sends to a receiver
+// becomes a journal line; a journal that cannot be written shows
+// " Audit journal not writable" once, where link errors show, and the work
+// goes on.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "files/audit_watch.h"
+
+namespace project1 {
+
+// A journal at path (nothing: none) that warns on the screen.
+disk::JournalWatcher console_journal(std::optional<std::string> path);
+
+}  // namespace project1

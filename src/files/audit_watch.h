@@ -1,0 +1,28 @@
+// The audit journal listening to the link: each command that changed a
+// receiver becomes one journal line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "files/audit.h"
+#include "link/sent_changes.h"
+
+namespace disk {
+
+class JournalWatcher final : public comms::ChangeWatcher {
+ public:
+  // path: the journal, or nothing for none; warn hears the first failure.
+  JournalWatcher(std::optional<std::string> path, std::string program, std::string version,
+                 AuditJournal::Warn warn);
+  void sent(const comms::SentChange& change) override;
+
+ private:
+  AuditJournal journal_;
+};
+
+// The entry a sent change makes; numbers the text format writes as numbers
+// go in as JSON numbers.
+AuditEntry audit_entry(const comms::SentChange& change);
+
+}  // namespace disk

@@ -1,0 +1,36 @@
+// Who hears of the commands that change a receiver: every SET operation,
+// reset, confirm and signoff whose request went out is told once, when the
+// command ends, with its outcome and the settings the request carried. A
+// command that sent nothing (a carried failure, a value the request cannot
+// carry) tells nobody. The audit journal listens here; the link itself
+// writes no files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/comms.h"
+#include "link/trace_decode.h"
+
+namespace comms {
+
+struct SentChange {
+  std::string port;
+  int receiver = 0;
+  std::string operation;  // the command's name: "SET_ALARMS", "SEND_RESET"
+  // What the request carried, under the text format's keys; a reset's kind
+  // by its plain name.
+  std::vector<TracedSetting> settings;
+  Outcome outcome;
+};
+
+class ChangeWatcher {
+ public:
+  virtual ~ChangeWatcher() = default;
+  virtual void sent(const SentChange& change) = 0;
+};
+
+// Installs the watcher (not owned); null for none.
+void set_change_watcher(ChangeWatcher* watcher);
+
+}  // namespace comms
