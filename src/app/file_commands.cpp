@@ -30,11 +30,8 @@ bool accepted(std::uint8_t k) {
 // The listing, then the small name box of the command.
 void name_box(std::string_view title) {
   DIRECTORY();
-  wind::TXT[0] = title;
-  wind::TXT[1] = "";
-  wind::TXT[2] = "";
   crt::Window(1, 1, crt::COLS, crt::ROWS);
-  wind::DRAWWINDOW(30, 18, 2);
+  wind::DRAWWINDOW(30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
@@ -62,11 +59,9 @@ void offer_download() {
   crt::Write("After Loading configuration is not");
   crt::GotoXY(3, 22);
   crt::Write("automatically updated.");
-  wind::TXT[0] = "    Download ?    ";
-  wind::TXT[1] = "       Yes        ";
-  wind::TXT[2] = "       No         ";
-  wind::DRAWWINDOW(30, 15, 2);
-  if (wind::SELECTION(2, 2, 2) == 1) download::DOWNLOAD();
+  const wind::LINES answers = {"       Yes        ", "       No         "};
+  wind::DRAWWINDOW(30, 15, "    Download ?    ", answers);
+  if (wind::SELECTION(answers, 2) == 1) download::DOWNLOAD();
 }
 
 }  // namespace
@@ -131,10 +126,7 @@ void DIRECTORY() {
 }
 
 void DIRECT() {
-  wind::TXT[0] = "    Directory    ";
-  wind::TXT[1] = "";
-  wind::TXT[2] = "";
-  wind::DRAWWINDOW(30, 15, 2);
+  wind::DRAWWINDOW(30, 15, "    Directory    ", {"", ""});
   for (;;) {
     globals::NAME = GETNAME(globals::NAME);
     if (globals::NAME.empty()) {

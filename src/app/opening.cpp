@@ -71,11 +71,9 @@ void OPENING() {
   if (NO_OF_PORTS == 0) {
     SAY_NO_PORT();
   } else {
-    wind::TXT[0] = "    Upload  Data  ";
-    wind::TXT[1] = "        NO        ";
-    wind::TXT[2] = "        YES       ";
-    wind::DRAWWINDOW(30, 13, 2);
-    if (wind::SELECTION(2, 1, 1) == 2) {
+    const wind::LINES answers = {"        NO        ", "        YES       "};
+    wind::DRAWWINDOW(30, 13, "    Upload  Data  ", answers);
+    if (wind::SELECTION(answers, 1) == 2) {
       crt::Delay(500);
       upload::UPLOAD();
     }

@@ -45,16 +45,16 @@ void HCOPY() {
 
 Text<255> PPORT(const Text<255>& FILE1) {
   Text<255> result = FILE1;
-  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
-  for (int i = 1; i <= 3; ++i) wind::TXT[i] = "     LPT" + std::to_string(i) + "           ";
-  wind::TXT[4] = "     FILE          ";
-  wind::DRAWWINDOW(30, 15, 4);
-  LPT = wind::SELECTION(4, LPT, LPT);
+  wind::LINES lines;
+  for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
+  lines.emplace_back("     FILE          ");
+  wind::DRAWWINDOW(30, 15, "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE, lines);
+  // Escape keeps the destination (and still asks for the file name when it
+  // is the file).
+  LPT = wind::SELECTION(lines, LPT).value_or(LPT);
   if (LPT == 4) {
-    wind::TXT[0] = "    Filename       ";
-    for (int i = 1; i <= 4; ++i) wind::TXT[i] = "";
-    wind::DRAWWINDOW(30, 15, 4);
-    result = wind::GETNAME(FILE1);
+    wind::DRAWWINDOW(30, 15, "    Filename       ", {"", "", "", ""});
+    result = wind::GETNAME(FILE1).value_or(FILE1.str());
   }
   return result;
 }

@@ -45,14 +45,17 @@ comms::Outcome SEND_SCALES() { return comms::Link().SET_SCALES(RECNO, TXNO, CHNO
 // format where `unipolar_check`, the send.
 void EDITNUMBER(double& field, bool unipolar_check, comms::Outcome (*command)(),
                 const std::function<bool(double)>& acceptable = {}) {
-  wind::TXT[0] = CELLTITLE();
   const double old = field;
-  field = wind::GETNUM(old, 0, acceptable);
+  const std::optional<double> entry = wind::GETNUM(CELLTITLE(), old, 0, acceptable);
+  field = entry.value_or(old);
+  // Also after Escape: a negative old value under a unipolar format is
+  // refused again.
   if (unipolar_check && UNIPOLAR(RX().DATA_FORMAT) && field < 0) {
     field = old;
     wind::SAYNONEGATIVES();
-    ESCAPE = true;
+    return;
   }
+  if (!entry) return;
   if (!SENDCHANGE(command)) field = old;
 }
 
@@ -71,8 +74,9 @@ int CHOOSE571(byte current) {
         items[13] = "  " + IPTYPE571A[16];
       }
       scrn::BACKGND(0);
-      pos = CHOOSE(title, items, 5, pos + 1) - 1;
-      if (ESCAPE) return -1;
+      const std::optional<int> p = CHOOSE(title, items, 5, pos + 1);
+      if (!p) return -1;
+      pos = *p - 1;
       // The "more" entry turns to page B.
       const bool more = pos == 15 || (pos == 13 && CHNO == 16);
       if (!more) return pos;
@@ -80,8 +84,9 @@ int CHOOSE571(byte current) {
     } else {
       for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
       scrn::BACKGND(0);
-      pos = CHOOSE(title, items, 5, pos - 15) + 15;
-      if (ESCAPE) return -1;
+      const std::optional<int> p = CHOOSE(title, items, 5, pos - 15);
+      if (!p) return -1;
+      pos = *p + 15;
       if (pos != 28) return pos;
       pos = 0;
     }
@@ -93,9 +98,9 @@ int CHOOSE572(byte current) {
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;
-  const int p = CHOOSE(CELLTITLE(), items, 12, pre);
-  if (ESCAPE) return -1;
-  return p == 1 ? 0 : p == 2 ? 13 : 15;
+  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 12, pre);
+  if (!p) return -1;
+  return *p == 1 ? 0 : *p == 2 ? 13 : 15;
 }
 
 // Both alarm editors: thresholds do not apply to an unused input (type 15 on
@@ -135,27 +140,31 @@ void CONFIGURE_CH() {
   });
 }
 
-void TRANNO() {
+bool TRANNO() {
   const int count = std::clamp<int>(RX().NO_OF_TX, 1, 4);
   if (count < TXNO) TXNO = 1;
-  TXNO = static_cast<byte>(CHOOSE(CELLTITLE(), NUMBERS(count), 15, TXNO));
+  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 15, TXNO);
+  if (p) TXNO = static_cast<byte>(*p);
+  return p.has_value();
 }
 
-void CHANO() {
+bool CHANO() {
   int count = 16;
   if (tx().TXTYPE != 1) {
     count = 8;
     if (CHNO > 8) CHNO = 1;
   }
-  CHNO = static_cast<byte>(CHOOSE(CELLTITLE(), NUMBERS(count), 5, CHNO));
+  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 5, CHNO);
+  if (p) CHNO = static_cast<byte>(*p);
+  return p.has_value();
 }
 
 void TX_TYPE() {
   TRANSMITTER_DATA& T = tx();
   const byte old = T.TXTYPE;
-  const int p = CHOOSE(CELLTITLE(), {"       571            ", "       572            "}, 15, old);
-  if (ESCAPE) return;
-  T.TXTYPE = static_cast<byte>(p);
+  const std::optional<int> p = CHOOSE(CELLTITLE(), {"       571            ", "       572            "}, 15, old);
+  if (!p) return;
+  T.TXTYPE = static_cast<byte>(*p);
   if (ONLINE) {
     wind::WRTWORKING();
     // The new type, then the transmitter read back; the first failure ends
@@ -202,9 +211,9 @@ void OCDRIVE() {
   for (int i = 1; i <= 3; ++i) items.push_back("  " + MESSAGE[26 + i] + std::string(8, ' '));
   CHANNEL_DATA& C = ch();
   const byte old = C.THC_DRIVE;
-  const int p = CHOOSE(CELLTITLE(), items, 15, old + 1);
-  if (ESCAPE) return;
-  C.THC_DRIVE = static_cast<byte>(p - 1);
+  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 15, old + 1);
+  if (!p) return;
+  C.THC_DRIVE = static_cast<byte>(*p - 1);
   if (!SENDCHANGE(SEND_INPTYPE)) C.THC_DRIVE = old;
 }
 

@@ -13,9 +13,10 @@ namespace chconf {
 // The channel settings menu loop (main menu).
 void CONFIGURE_CH();
 
-// Choice of the current transmitter and channel (nothing is sent).
-void TRANNO();
-void CHANO();
+// Choice of the current transmitter and channel (nothing is sent); false
+// after Escape.
+bool TRANNO();
+bool CHANO();
 
 void TX_TYPE();
 void INPUTYPE();

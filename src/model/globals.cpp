@@ -176,7 +176,7 @@ void RESET_STATE() {
   TXNO = 1;
   CHNO = 1;
   PORT = 1;
-  ONLINE = ESCAPE = PORT_SELECTION = false;
+  ONLINE = PORT_SELECTION = false;
   COM_PORT_NAME = {};
   NO_OF_PORTS = 0;
   SELECTED_PORT_NAME = {};

@@ -202,17 +202,13 @@ void MONALL() {
 }
 
 void MONINPUT() {
-  ESCAPE = false;
   const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
   wind::XCUR = 1;
   wind::YCUR = 1;
   for (;;) {
     MONINPUTVALS();
     const int code = wind::SEL(4);
-    if (code == 255) {
-      ESCAPE = true;
-      break;
-    }
+    if (code == 255) break;
     switch (code) {
       case 17: chconf::TRANNO(); break;
       case 18: chconf::CHANO(); break;
@@ -233,12 +229,11 @@ void MONINPUT() {
 }
 
 void TEXTDEMO() {
-  ESCAPE = false;
   scrn::BACKGND(1);
   const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
   wind::XCUR = 1;
   wind::YCUR = 4;
-  while (!ESCAPE) {
+  for (bool done = false; !done;) {
     wind::DISP[1][1] = wind::STG(RECNO, 5);
     wind::DISP[1][2] = wind::STG(TXNO, 5);
     wind::DISP[1][3] = "   578  ";
@@ -246,11 +241,10 @@ void TEXTDEMO() {
     switch (wind::SEL(3)) {
       case 18:
         chconf::TRANNO();
-        ESCAPE = false;
         scrn::BACKGND(1);
         break;
       case 20: MONALL(); break;
-      case 255: ESCAPE = true; break;
+      case 255: done = true; break;
       default: break;
     }
   }
