@@ -26,9 +26,7 @@ hardc::DATE today() {
 }  // namespace
 
 void HCOPY() {
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+  const wind::MENU_CURSOR cursor(1, 1);
   hardc::RX = globals::RECNO;
   for (;;) {
     wind::DISP[1][1] = LPT >= 1 && LPT <= 3 ? "   " + hardc::destination_name() : HCFILE.str();
@@ -39,8 +37,6 @@ void HCOPY() {
     if (code == 18) OUTPT(hardc::destination_name());
     if (code == 255) break;
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 Text<255> PPORT(const Text<255>& FILE1) {

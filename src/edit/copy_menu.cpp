@@ -138,9 +138,7 @@ void STARTCOPY(const OPT& source, const OPT& dest) {
 void COPYRX() {
   OPT source{RECNO, TXNO, CHNO};
   OPT dest = source;
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 2;
+  const wind::MENU_CURSOR cursor(1, 2);
   for (;;) {
     DISPLAYOPT(source, dest);
     const int code = wind::SEL(7);
@@ -154,8 +152,6 @@ void COPYRX() {
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 }  // namespace copy

@@ -44,9 +44,7 @@ bool SERIAL_EDITABLE(int r) {
 
 void MENULOOP(byte screen, byte x, byte y, const std::function<void()>& values,
               const std::function<void(byte)>& act) {
-  const byte saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = x;
-  wind::YCUR = y;
+  const wind::MENU_CURSOR cursor(x, y);
   byte option;
   do {
     values();
@@ -54,8 +52,6 @@ void MENULOOP(byte screen, byte x, byte y, const std::function<void()>& values,
     option = wind::SEL(screen);
     act(option);
   } while (option != 0xFF);
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 void CLEARWORKING() {

@@ -202,9 +202,7 @@ void MONALL() {
 }
 
 void MONINPUT() {
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+  const wind::MENU_CURSOR cursor(1, 1);
   for (;;) {
     MONINPUTVALS();
     const int code = wind::SEL(4);
@@ -224,15 +222,11 @@ void MONINPUT() {
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 void TEXTDEMO() {
   scrn::BACKGND(1);
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 4;
+  const wind::MENU_CURSOR cursor(1, 4);
   for (bool done = false; !done;) {
     wind::DISP[1][1] = wind::STG(RECNO, 5);
     wind::DISP[1][2] = wind::STG(TXNO, 5);
@@ -248,8 +242,6 @@ void TEXTDEMO() {
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 }  // namespace demo

@@ -52,6 +52,25 @@ inline Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
 inline byte XCUR = 1;
 inline byte YCUR = 1;
 inline byte SCNO = 0;
+
+// A submenu's cursor: starts the highlight on cell (x, y) and gives the
+// caller's menu its highlight back when the submenu ends.
+class MENU_CURSOR {
+ public:
+  MENU_CURSOR(byte x, byte y) : saved_x_(XCUR), saved_y_(YCUR) {
+    XCUR = x;
+    YCUR = y;
+  }
+  ~MENU_CURSOR() {
+    XCUR = saved_x_;
+    YCUR = saved_y_;
+  }
+  MENU_CURSOR(const MENU_CURSOR&) = delete;
+  MENU_CURSOR& operator=(const MENU_CURSOR&) = delete;
+
+ private:
+  byte saved_x_, saved_y_;
+};
 // The variables above as at process start: no screens loaded.
 void RESET_STATE();
 
