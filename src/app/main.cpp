@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/project1.h"
+#include "files/disk.h"
 #include "model/globals.h"
 #include "ui/crt.h"
 #include "ui/ncurses_terminal.h"
@@ -22,7 +23,9 @@ int main(int argc, char** argv) {
                  closed ? "closed" : "not a terminal");
     return 1;
   }
-  const auto terminal = crt::NcursesTerminal::Open();
+  crt::NcursesTerminal::Options options;
+  options.on_way_out = disk::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary
+  const auto terminal = crt::NcursesTerminal::Open(options);
   if (!terminal) {
     const char* term = std::getenv("TERM");
     std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): no terminal description found\n",
