@@ -26,7 +26,6 @@ void CLEARPORT() {
 }
 
 void COMPORTSCAN() {
-  PORT_SELECTION = false;
   CLEARPORT();
   NO_OF_PORTS = 0;
   SELECTED_PORT_NAME.clear();
@@ -42,7 +41,7 @@ void COMPORTSCAN() {
       COM_PORT_NAME[count + 1] = rest.substr(0, p);
       if (p != std::string_view::npos) rest.remove_prefix(p + 1);
       ++count;
-    } while (p != std::string_view::npos && !PORT_SELECTION && count < COM_PORT_NAME.high);
+    } while (p != std::string_view::npos && count < COM_PORT_NAME.high);
   }
   NO_OF_PORTS = static_cast<byte>(count);
   if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1];

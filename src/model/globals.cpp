@@ -155,7 +155,6 @@ void INITCOMMS() {
   std::error_code ec;
   PATH = std::filesystem::current_path(ec).string();
   NAME = PATH;
-  PORT = 1;
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
@@ -175,8 +174,7 @@ void RESET_STATE() {
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
-  PORT = 1;
-  ONLINE = PORT_SELECTION = false;
+  ONLINE = false;
   COM_PORT_NAME = {};
   NO_OF_PORTS = 0;
   SELECTED_PORT_NAME = {};

@@ -103,9 +103,7 @@ inline CONFIG_DATA GLOBDAT{};
 inline byte RECNO = 0;
 inline byte TXNO = 1;
 inline byte CHNO = 1;
-inline byte PORT = 1;
 inline bool ONLINE = false;
-inline bool PORT_SELECTION = false;
 inline Indexed<std::string, 1, 40> COM_PORT_NAME{};  // whole names, however long
 inline byte NO_OF_PORTS = 0;
 inline std::string SELECTED_PORT_NAME;
