@@ -25,24 +25,10 @@ using byte = std::uint8_t;
 
 // ---- Menu model -----------------------------------------------------------
 
-// One menu cell: its label, screen position and two help lines.
-struct MENUELEMENT {
-  Text<15> TITLE;
-  byte XPOS = 0;
-  byte YPOS = 0;
-  Text<30> HSTR1;  // "##" marks an inert cell (heading, spacer, display line)
-  Text<30> HSTR2;
-};
-
-// One menu screen of at most two columns of at most fourteen cells.
-struct SCRN {
-  Indexed<Indexed<MENUELEMENT, 1, 14>, 1, 2> CELL{};
-  byte MAXX = 0;
-  Indexed<byte, 1, 2> MAXY{};
-};
-
-inline constexpr int NO_OF_SCREENS = 10;
-using SCREENS = Indexed<SCRN, 1, NO_OF_SCREENS>;
+using globals::MENUELEMENT;
+using globals::NO_OF_SCREENS;
+using globals::SCREENS;
+using globals::SCRN;
 
 // The ten menu screens, loaded once at start-up.
 inline SCREENS SCREEN{};
@@ -74,8 +60,7 @@ class MENU_CURSOR {
 // The variables above as at process start: no screens loaded.
 void RESET_STATE();
 
-// True for a cell the cursor never lands on.
-inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
+using globals::INERT;
 
 // ---- Screen definition files ---------------------------------------------
 
@@ -87,15 +72,8 @@ void INITWIND(const std::filesystem::path& dir = {});
 
 using globals::READ_MESSAGES;
 
-// Why a screen definition file was refused, and on which line (1-based).
-struct LOAD_FAULT {
-  int line = 0;
-  std::string reason;
-};
-
-// Reads the ten menu screens. On success fills screens and returns nothing;
-// a file outside the limits is refused and screens stays as it was.
-std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
+using globals::LOAD_FAULT;
+using globals::READ_SCREENS;
 
 // ---- Menu navigation -------------------------------------------------------
 
