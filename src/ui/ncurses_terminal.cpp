@@ -94,10 +94,11 @@ int g_wake[2] = {-1, -1};       // self-pipe: a signal wakes poll()
 volatile sig_atomic_t g_resized = 0;
 volatile sig_atomic_t g_continued = 0;
 std::terminate_handler g_previous_terminate = nullptr;
-std::atomic<void (*)() noexcept> g_on_way_out{nullptr};  // Options::on_way_out
+using WayOut = void (*)() noexcept;
+std::atomic<WayOut> g_on_way_out{nullptr};  // Options::on_way_out
 
 void way_out_cleanup() {
-  if (void (*cleanup)() noexcept = g_on_way_out.load()) cleanup();
+  if (const WayOut cleanup = g_on_way_out.load()) cleanup();
 }
 
 // Async-signal-safe: back to the shell's screen and terminal modes, once.

@@ -166,11 +166,12 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
     bool escaped = false;
     while ((key = crt::ReadKey()) != crt::KEY_ENTER) {
       if (number_character(key) && k != 13) {
-        field = field.substr(0, static_cast<std::size_t>(k - 1)) + static_cast<char>(key);
+        field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
+        field.push_back(static_cast<char>(key));
         ++k;
       } else if ((key == crt::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
         --k;
-        field = field.substr(0, static_cast<std::size_t>(k - 1));
+        field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
       }
       write_at(1, 3, std::string(18, ' '));
       write_at(1, 3, field);
