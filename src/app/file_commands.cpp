@@ -37,12 +37,12 @@ void name_box(std::string_view title) {
 // Asks for names until `act` succeeds with one (true) or the field is left
 // empty (false). After a failure: a bell and `failure` on the box's row 4.
 template <class Act>
-bool ask_until(std::string_view failure, Act act) {
+bool ask_until(globals::Session& session, std::string_view failure, Act act) {
   for (;;) {
-    const Text<255> entered = GETNAME(disk::FILENAME);
+    const Text<255> entered = GETNAME(session.FILENAME);
     if (entered.empty()) return false;
-    disk::FILENAME = disk::BASENAME(entered);
-    if (act(disk::FILENAME.str())) return true;
+    session.FILENAME = disk::BASENAME(entered);
+    if (act(session.FILENAME.str())) return true;
     crt::Write('\a');
     crt::GotoXY(2, 4);
     crt::Write(failure);
@@ -142,16 +142,16 @@ void DIRECT() {
   }
 }
 
-void SAVE() {
+void SAVE(globals::Session& session) {
   name_box("      Save          ");
-  ask_until("Disk Access Error", [](const std::string& base) {
+  ask_until(session, "Disk Access Error", [](const std::string& base) {
     return disk::WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
 }
 
-void LOAD() {
+void LOAD(globals::Session& session) {
   name_box("      Load        ");
-  const bool loaded = ask_until("Invalid Filename", [](const std::string& base) {
+  const bool loaded = ask_until(session, "Invalid Filename", [](const std::string& base) {
     return disk::READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
   globals::TXNO = 1;

@@ -2,6 +2,7 @@
 // configurations and change directory, with their file-name field.
 #pragma once
 
+#include "model/session.h"
 #include "model/text.h"
 
 namespace project1 {
@@ -19,9 +20,10 @@ void DIRECTORY();
 // entry returns to PATH.
 void DIRECT();
 // The save and load commands: the listing, then the base name in a small
-// box, asked again after a failure until it succeeds or is left empty. A
-// load while online offers to download what was loaded.
-void SAVE();
-void LOAD();
+// box, asked again after a failure until it succeeds or is left empty (the
+// session keeps the base name as the next default). A load while online
+// offers to download what was loaded.
+void SAVE(globals::Session& session);
+void LOAD(globals::Session& session);
 
 }  // namespace project1

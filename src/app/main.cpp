@@ -7,6 +7,7 @@
 #include "app/project1.h"
 #include "files/disk.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "ui/crt.h"
 #include "ui/ncurses_terminal.h"
 
@@ -33,5 +34,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   crt::Install(terminal.get());
-  project1::STARTUP();
+  globals::Session session;
+  project1::STARTUP(session);
 }

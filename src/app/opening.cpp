@@ -26,31 +26,31 @@ constexpr int MAIN_SCREEN = 2;
 
 // Runs the command of a main menu selection code; codes without a command
 // (Escape among them) do nothing and the menu is drawn again.
-void DISPATCH(int code) {
+void DISPATCH(Session& session, int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
     case 18: rxconf::CONFIGURE_RX(); break;
     case 19: chconf::CONFIGURE_CH(); break;
     case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
-    case 22: LOAD(); break;
-    case 23: SAVE(); break;
+    case 22: LOAD(session); break;
+    case 23: SAVE(session); break;
     case 24: SIGNOFF(); break;
     case 33: DIRECT(); break;
     case 34: ONLINPROG(); break;
     case 35: COMPORT1(); break;
     case 36: demo::MONINPUT(); break;
     case 37: demo::TEXTDEMO(); break;
-    case 38: HCOPY(); break;
+    case 38: HCOPY(session); break;
     default: break;
   }
 }
 
 // One pass of the main menu: value column, background, menu, command.
-void MAINMENU() {
+void MAINMENU(Session& session) {
   OPENINGVALS();
   scrn::BACKGND(0);
-  DISPATCH(wind::SEL(MAIN_SCREEN));
+  DISPATCH(session, wind::SEL(MAIN_SCREEN));
 }
 
 }  // namespace
@@ -63,7 +63,7 @@ void OPENINGVALS() {
   for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
 }
 
-void OPENING() {
+void OPENING(Session& session) {
   wind::XCUR = 1;
   wind::YCUR = 1;
   OPENINGVALS();
@@ -78,7 +78,7 @@ void OPENING() {
       upload::UPLOAD();
     }
   }
-  for (;;) MAINMENU();
+  for (;;) MAINMENU(session);
 }
 
 }  // namespace project1

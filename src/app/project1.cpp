@@ -11,7 +11,6 @@
 #include "app/console_progress.h"
 #include "app/port_choice.h"
 #include "model/globals.h"
-#include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -139,7 +138,7 @@ void RUNAPPLICATION(std::string_view argv0) {
   APPLICATION.Run();
 }
 
-void STARTUP() {
+void STARTUP(globals::Session& session) {
   comms::set_host(&console_host());
   transfer::set_progress(&console_progress());
   crt::Window(1, 1, crt::COLS, crt::ROWS);
@@ -154,9 +153,8 @@ void STARTUP() {
   COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS();
-  hardc::INITHARDCOPY();
   crt::CURSOROFF();
-  OPENING();
+  OPENING(session);
 }
 
 }  // namespace project1

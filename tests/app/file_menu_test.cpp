@@ -2,7 +2,6 @@
 #include "app/menu_fixture.h"
 #include "app/project1.h"
 #include "files/scratch_dir.h"
-#include "report/hardc.h"
 
 using namespace globals;
 
@@ -17,7 +16,7 @@ class FileMenu : public ScratchDirOn<MenuTest> {
     for (int r = 1; r < row; ++r) term.down();
     term.enter();
   }
-  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
 };
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
@@ -47,8 +46,7 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
 
 TEST_F(FileMenu, ReportFromTheMainMenu) {
   NO_OF_PORTS = 0;
-  hardc::INITHARDCOPY();
-  hardc::LPT = 4;  // the file out.txt
+  session.LPT = 4;  // the file out.txt
   choose(2, 6);    // 38: the report menu
   term.down();
   term.enter();    // produce the report

@@ -17,7 +17,7 @@ class Opening : public MenuTest {
     NO_OF_PORTS = 1;
   }
   // Runs the program's top level until the key script is used up.
-  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
   static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
   // Whether the main menu is on the screen.
   static bool main_menu_shown() {

@@ -77,7 +77,7 @@ class Startup : public FreshProcess {
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);
     setenv("KDV578_PORTS", ports, 1);
-    project1::STARTUP();
+    project1::STARTUP(session);
   }
 
   crt::ScriptTerminal term;

@@ -466,7 +466,8 @@ std::string files(const fs::path& dir, const std::vector<std::string>& dates) {
 void run_program(Recorder& rec) {
   crt::Install(&rec);
   try {
-    project1::STARTUP();
+    globals::Session session;
+    project1::STARTUP(session);
   } catch (const Ended&) {
   }
   crt::Install(nullptr);

@@ -11,11 +11,15 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
   wind::SCNO = 6;
-  hardc::LPT = 4;
-  disk::FILENAME = "plant1";
   confval::RTD = true;
+  globals::Session session;
+  session.LPT = 4;
+  session.REPORT_RX = 1;
+  session.HCFILE = "monday";
+  session.FILENAME = "plant1";
 
   reset_process_state();
+  session.reset();
 
   EXPECT_EQ(globals::RECEIVER[0], nullptr);
   EXPECT_TRUE(globals::MESSAGE[53].empty());
@@ -28,8 +32,10 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.attr(), 0x07);
   EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
   EXPECT_EQ(wind::SCNO, 0);
-  EXPECT_EQ(hardc::LPT, 1);
-  EXPECT_TRUE(disk::FILENAME.empty());
+  EXPECT_EQ(session.LPT, 1);
+  EXPECT_EQ(session.REPORT_RX, 0);
+  EXPECT_EQ(session.HCFILE, "out.txt");
+  EXPECT_TRUE(session.FILENAME.empty());
   EXPECT_FALSE(confval::RTD);
 }
 

@@ -1,0 +1,25 @@
+// The state of one running program that its commands share. One object,
+// made by whoever runs the program (the console's entry, a test) and passed
+// to what needs it; nothing keeps a pointer to it.
+#pragma once
+
+#include "model/globals.h"
+#include "model/text.h"
+
+namespace globals {
+
+struct Session {
+  // Everything back to what a freshly started program has.
+  void reset() { *this = Session{}; }
+
+  // The base name last used by save or load, offered as the next default.
+  Text<12> FILENAME;
+
+  // The report: the receiver reported, the destination file name, and the
+  // destination (1..3 the printers LPT1..LPT3, 4 the file HCFILE).
+  byte REPORT_RX = 0;
+  Text<12> HCFILE = "out.txt";
+  byte LPT = 1;
+};
+
+}  // namespace globals
