@@ -29,8 +29,8 @@ constexpr int MAIN_SCREEN = 2;
 void DISPATCH(Session& session, int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
-    case 18: rxconf::CONFIGURE_RX(); break;
-    case 19: chconf::CONFIGURE_CH(); break;
+    case 18: rxconf::CONFIGURE_RX(session); break;
+    case 19: chconf::CONFIGURE_CH(session); break;
     case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
     case 22: LOAD(session); break;
@@ -39,7 +39,7 @@ void DISPATCH(Session& session, int code) {
     case 33: DIRECT(); break;
     case 34: ONLINPROG(); break;
     case 35: COMPORT1(); break;
-    case 36: demo::MONINPUT(); break;
+    case 36: demo::MONINPUT(session); break;
     case 37: demo::TEXTDEMO(); break;
     case 38: HCOPY(session); break;
     default: break;

@@ -122,7 +122,7 @@ void EXINPUT(double& exin) {
   if (const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), exin, 0)) exin = *entry;
 }
 
-void CALCSCALES() {
+void CALCSCALES(Session& session) {
   WORKING w = SETSTART();
   rxconf::MENULOOP(10, 1, 2, [&w] {
     CALCGAIN(w.SIGZERO, w.SIGFSD, w.OPFSD);
@@ -133,7 +133,7 @@ void CALCSCALES() {
       case 0x12: INZERO(w); break;
       case 0x13: INFSD(w); break;
       case 0x14:
-        chconf::OPZERO([&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
+        chconf::OPZERO(session, [&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
         break;
       case 0x15: OUTFSD(w); break;
       case 0x17: EXINPUT(w.EXIN); break;

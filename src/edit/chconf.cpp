@@ -24,7 +24,7 @@ TRANSMITTER_DATA& tx() { return RX().TRANSMITTER[TXNO]; }
 CHANNEL_DATA& ch() { return tx().CHANNEL[CHNO]; }
 
 // Channel 16 serves as the cold-junction sensor (as the last display found).
-bool RESERVED() { return confval::RTD && CHNO == 16; }
+bool RESERVED(const Session& session) { return session.RTD && CHNO == 16; }
 
 // The answer to a setting that does not apply to this channel.
 void NOTAPPLICABLE() {
@@ -121,20 +121,20 @@ std::vector<std::string> NUMBERS(int n) {
   return items;
 }
 
-void CONFIGURE_CH() {
-  rxconf::MENULOOP(8, 1, 1, confval::CHCONFIGVAL, [&](byte option) {
+void CONFIGURE_CH(Session& session) {
+  rxconf::MENULOOP(8, 1, 1, [&session] { confval::CHCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: TRANNO(); break;
       case 0x12: TX_TYPE(); break;
       case 0x13: CHANO(); break;
-      case 0x14: INPUTYPE(); break;
+      case 0x14: INPUTYPE(session); break;
       case 0x15: OCDRIVE(); break;
       case 0x16: HALARM(); break;
       case 0x17: LALARM(); break;
       case 0x21: IPZERO(); break;
-      case 0x22: OPZERO(); break;
-      case 0x23: GAIN(); break;
-      case 0x24: calc::CALCSCALES(); break;
+      case 0x22: OPZERO(session); break;
+      case 0x23: GAIN(session); break;
+      case 0x24: calc::CALCSCALES(session); break;
       default: break;
     }
   });
@@ -188,8 +188,8 @@ void TX_TYPE() {
   }
 }
 
-void INPUTYPE() {
-  if (RESERVED()) {
+void INPUTYPE(Session& session) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }
@@ -222,16 +222,16 @@ void LALARM() { EDITALARM(&CHANNEL_DATA::LOW_ALARM); }
 
 void IPZERO() { EDITNUMBER(ch().SCALE_IPZERO, false, SEND_SCALES); }
 
-void OPZERO(const std::function<bool(double)>& acceptable) {
-  if (RESERVED()) {
+void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }
   EDITNUMBER(ch().SCALE_OPZERO, true, SEND_SCALES, acceptable);
 }
 
-void GAIN() {
-  if (RESERVED()) {
+void GAIN(Session& session) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }

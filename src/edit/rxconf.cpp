@@ -83,8 +83,8 @@ std::optional<int> CHOOSE(const std::string& title, const std::vector<std::strin
   return wind::SELECTION(items, static_cast<byte>(first));
 }
 
-void CONFIGURE_RX() {
-  MENULOOP(1, 1, 1, confval::RXCONFIGVAL, [&](byte option) {
+void CONFIGURE_RX(Session& session) {
+  MENULOOP(1, 1, 1, [&session] { confval::RXCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: DFAULT(); break;
       case 0x12: TAG(); break;

@@ -10,11 +10,12 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 
 namespace rxconf {
 
 // The receiver settings menu loop (main menu).
-void CONFIGURE_RX();
+void CONFIGURE_RX(globals::Session& session);
 
 // Editors of the receiver settings; r is always RECNO.
 void DFAULT();

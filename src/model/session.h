@@ -20,6 +20,11 @@ struct Session {
   byte REPORT_RX = 0;
   Text<12> HCFILE = "out.txt";
   byte LPT = 1;
+
+  // Reserved-channel flag of the transmitter last displayed: while true,
+  // channel 16 of that transmitter is its cold-junction sensor and its input
+  // type, output zero and gain cannot be changed.
+  bool RTD = false;
 };
 
 }  // namespace globals

@@ -70,7 +70,7 @@ TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
 TEST_F(Online, EscapeInAnyEditorSendsNothing) {
   const struct {
     const char* name;
-    void (*editor)();
+    std::function<void()> editor;
   } editors[] = {
       {"baud rate", [] { rxconf::BAUDRATE(0); }},   {"stop bits", [] { rxconf::SBITS(0); }},
       {"data bits", [] { rxconf::DATABITS(0); }},   {"parity", [] { rxconf::PARITY(0); }},
@@ -83,10 +83,10 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
       {"line rejection", rxconf::HERTZ}, {"checksum mode", rxconf::CHECKSUM_MODE},
       {"tag", rxconf::TAG},              {"data format", rxconf::DATAFMT},
       {"receiver reset", rxconf::DFAULT}, {"transmitter type", chconf::TX_TYPE},
-      {"input type", chconf::INPUTYPE},  {"drive", chconf::OCDRIVE},
+      {"input type", [this] { chconf::INPUTYPE(session); }},  {"drive", chconf::OCDRIVE},
       {"high alarm", chconf::HALARM},    {"low alarm", chconf::LALARM},
-      {"input zero", chconf::IPZERO},    {"output zero", [] { chconf::OPZERO(); }},
-      {"gain", chconf::GAIN},            {"flag clear", diag::CONFIRMRAM},
+      {"input zero", chconf::IPZERO},    {"output zero", [this] { chconf::OPZERO(session); }},
+      {"gain", [this] { chconf::GAIN(session); }},            {"flag clear", diag::CONFIRMRAM},
   };
   for (const auto& e : editors) {
     const disk::RXD_IMAGE before = disk::ENCODE_RXD(R());
@@ -156,7 +156,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   sim.faults.only_command = SET_SCALES;
   user.type("7");
   user.enter();
-  run([] { chconf::OPZERO(); });
+  run([this] { chconf::OPZERO(session); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
   EXPECT_EQ(crt::Screen().text(5, 23, 15), " Param Overange");
@@ -178,12 +178,12 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   user.up();
   user.enter();
   user.escape();
-  run(chconf::INPUTYPE);
+  run([this] { chconf::INPUTYPE(session); });
   EXPECT_TRUE(commands().empty());
   user.up();
   user.enter();
   user.enter();
-  run(chconf::INPUTYPE);
+  run([this] { chconf::INPUTYPE(session); });
   EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
@@ -199,7 +199,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   user.down();
   user.enter();  // channel 2: channel 1's scaling goes out
   user.escape();
-  run(calc::CALCSCALES);
+  run([this] { calc::CALCSCALES(session); });
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
   EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
   EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
@@ -209,7 +209,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
 TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
   ONLINE = false;
   user.escape();
-  run(calc::CALCSCALES);
+  run([this] { calc::CALCSCALES(session); });
   EXPECT_TRUE(commands().empty());
 }
 

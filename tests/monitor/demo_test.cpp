@@ -249,7 +249,7 @@ class MonitorMenuTest : public MonitorTest {
   std::string value(int row) { return at(22, 7 + row, 16); }
   void show() {
     term.escape();
-    demo::MONINPUT();
+    demo::MONINPUT(session);
   }
 };
 
@@ -304,7 +304,7 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
   tx.CHANNEL[16].INPUT_TYPE = 15;
   CHNO = 16;
   show();
-  EXPECT_TRUE(confval::RTD);
+  EXPECT_TRUE(session.RTD);
   EXPECT_EQ(value(4).substr(0, msg(16).size()), msg(16));
   for (int row = 5; row <= 10; ++row) EXPECT_EQ(value(row).substr(0, msg(98).size()), msg(98)) << row;
   tx.CHANNEL[16].INPUT_TYPE = 13;
@@ -316,7 +316,7 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
   RX().TRANSMITTER[2].TXTYPE = 2;
   RX().TRANSMITTER[2].CHANNEL[2].HIGH_ALARM = 20;
   show();
-  EXPECT_FALSE(confval::RTD);
+  EXPECT_FALSE(session.RTD);
   EXPECT_EQ(value(4), "      mA        ");
   EXPECT_EQ(value(5).substr(0, msg(98).size()), msg(98));
   EXPECT_EQ(value(6), "   20.0000      ");
@@ -340,7 +340,7 @@ TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   for (int i = 1; i < 11; ++i) term.down();
   term.enter();
   term.escape();
-  demo::MONINPUT();
+  demo::MONINPUT(session);
   EXPECT_EQ(requests(comms::CMD_CJ), 1);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(wind::XCUR, 1);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "edit/confval.h"
 #include "model/globals.h"
 #include "model/session.h"
 #include "ui/crt.h"
@@ -17,7 +16,6 @@ inline void reset_process_state() {
   globals::RESET_STATE();
   crt::ResetState();
   wind::RESET_STATE();
-  confval::RTD = false;
 }
 
 // Resets on construction, before the members of a derived fixture are made:

@@ -11,8 +11,8 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
   wind::SCNO = 6;
-  confval::RTD = true;
   globals::Session session;
+  session.RTD = true;
   session.LPT = 4;
   session.REPORT_RX = 1;
   session.HCFILE = "monday";
@@ -36,7 +36,7 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(session.REPORT_RX, 0);
   EXPECT_EQ(session.HCFILE, "out.txt");
   EXPECT_TRUE(session.FILENAME.empty());
-  EXPECT_FALSE(confval::RTD);
+  EXPECT_FALSE(session.RTD);
 }
 
 }  // namespace
