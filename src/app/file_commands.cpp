@@ -28,8 +28,8 @@ bool accepted(std::uint8_t k) {
 }
 
 // The listing, then the small name box of the command.
-void name_box(std::string_view title) {
-  DIRECTORY();
+void name_box(const globals::Session& session, std::string_view title) {
+  DIRECTORY(session);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   wind::DRAWWINDOW(30, 18, title, {"", ""});
 }
@@ -102,13 +102,13 @@ Text<255> GETNAME(const Text<255>& S) {
   return result;
 }
 
-void DIRECTORY() {
+void DIRECTORY(const globals::Session& session) {
   crt::Window(10, 7, 70, 15);
   crt::ClrScr();
   wind::SETWINDOW(10, 7, 60, 10);
   crt::GotoXY(18, 1);
   // The title stays on its row, clear of the frame.
-  crt::Write((" Directory " + globals::NAME).substr(0, 42));
+  crt::Write((" Directory " + session.NAME).substr(0, 42));
   crt::Window(10, 9, 68, 15);
   crt::GotoXY(1, 1);
   int shown = 0, lines = 0;
@@ -125,32 +125,32 @@ void DIRECTORY() {
   crt::Write("No More Files");
 }
 
-void DIRECT() {
+void DIRECT(globals::Session& session) {
   wind::DRAWWINDOW(30, 15, "    Directory    ", {"", ""});
   for (;;) {
-    globals::NAME = GETNAME(globals::NAME);
-    if (globals::NAME.empty()) {
+    session.NAME = GETNAME(session.NAME);
+    if (session.NAME.empty()) {
       // An empty entry goes back to the start directory, and says so.
       std::error_code ec;
-      std::filesystem::current_path(globals::PATH.str(), ec);
-      globals::NAME = globals::PATH;
+      std::filesystem::current_path(session.PATH.str(), ec);
+      session.NAME = session.PATH;
       return;
     }
-    if (::chdir(globals::NAME.str().c_str()) == 0) return;
+    if (::chdir(session.NAME.str().c_str()) == 0) return;
     crt::GotoXY(1, 4);
     crt::Write("     ERROR  \a");
   }
 }
 
 void SAVE(globals::Session& session) {
-  name_box("      Save          ");
+  name_box(session, "      Save          ");
   ask_until(session, "Disk Access Error", [](const std::string& base) {
     return disk::WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
 }
 
 void LOAD(globals::Session& session) {
-  name_box("      Load        ");
+  name_box(session, "      Load        ");
   const bool loaded = ask_until(session, "Invalid Filename", [](const std::string& base) {
     return disk::READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });

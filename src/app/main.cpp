@@ -12,8 +12,9 @@
 #include "ui/ncurses_terminal.h"
 
 int main(int argc, char** argv) {
-  globals::ARGUMENTS.assign(argv + 1, argv + argc);
-  project1::RUNAPPLICATION(argc > 0 ? argv[0] : "kdv578");
+  globals::Session session;
+  session.ARGUMENTS.assign(argv + 1, argv + argc);
+  project1::RUNAPPLICATION(session, argc > 0 ? argv[0] : "kdv578");
 
   // Keys are read from standard input: without a terminal there nothing can
   // be typed (and a closed one would be reused by the next descriptor opened).
@@ -34,6 +35,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   crt::Install(terminal.get());
-  globals::Session session;
   project1::STARTUP(session);
 }

@@ -36,7 +36,7 @@ void DISPATCH(Session& session, int code) {
     case 22: LOAD(session); break;
     case 23: SAVE(session); break;
     case 24: SIGNOFF(); break;
-    case 33: DIRECT(); break;
+    case 33: DIRECT(session); break;
     case 34: ONLINPROG(); break;
     case 35: COMPORT1(); break;
     case 36: demo::MONINPUT(session); break;
@@ -48,16 +48,16 @@ void DISPATCH(Session& session, int code) {
 
 // One pass of the main menu: value column, background, menu, command.
 void MAINMENU(Session& session) {
-  OPENINGVALS();
+  OPENINGVALS(session);
   scrn::BACKGND(0);
   DISPATCH(session, wind::SEL(MAIN_SCREEN));
 }
 
 }  // namespace
 
-void OPENINGVALS() {
+void OPENINGVALS(const Session& session) {
   for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
-  wind::DISP[2][1] = NAME.view();
+  wind::DISP[2][1] = session.NAME.view();
   wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
   wind::DISP[2][3] = PORT_CELL_TEXT();
   for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
@@ -66,7 +66,7 @@ void OPENINGVALS() {
 void OPENING(Session& session) {
   wind::XCUR = 1;
   wind::YCUR = 1;
-  OPENINGVALS();
+  OPENINGVALS(session);
   scrn::BACKGND(0);
   if (NO_OF_PORTS == 0) {
     SAY_NO_PORT();

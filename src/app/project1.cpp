@@ -129,11 +129,11 @@ bool Ex1::HasOption(char short_name, std::string_view long_name) const {
   return false;
 }
 
-void RUNAPPLICATION(std::string_view argv0) {
+void RUNAPPLICATION(const globals::Session& session, std::string_view argv0) {
   std::error_code ec;
   std::string own = std::filesystem::read_symlink("/proc/self/exe", ec).string();
   if (ec || own.empty()) own = std::string(argv0);
-  Ex1 APPLICATION(globals::ARGUMENTS, own, std::cout);
+  Ex1 APPLICATION(session.ARGUMENTS, own, std::cout);
   APPLICATION.Title = "Ex11";
   APPLICATION.Run();
 }
@@ -152,7 +152,7 @@ void STARTUP(globals::Session& session) {
   crt::Present();
   COMPORTSCAN();
   wind::INITWIND();  // ends the program when a screen definition file is missing
-  globals::INITCOMMS();
+  globals::INITCOMMS(session);
   crt::CURSOROFF();
   OPENING(session);
 }

@@ -1,7 +1,12 @@
 #include "model/globals.h"
 
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 #include <system_error>
+
+#include "model/session.h"
 
 namespace globals {
 
@@ -150,11 +155,12 @@ void INITRX(RECIEVER_DATA& rx, byte type) {
   for (int t = 1; t <= 4; ++t) INIT_TX(rx, t, type);
 }
 
-void INITCOMMS() {
-  set_colours(!ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw"));
+void INITCOMMS(Session& session) {
+  const std::vector<std::string>& arguments = session.ARGUMENTS;
+  set_colours(!arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
   std::error_code ec;
-  PATH = std::filesystem::current_path(ec).string();
-  NAME = PATH;
+  session.PATH = std::filesystem::current_path(ec).string();
+  session.NAME = session.PATH;
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
@@ -179,10 +185,7 @@ void RESET_STATE() {
   NO_OF_PORTS = 0;
   SELECTED_PORT_NAME = {};
   MESSAGE = {};
-  PATH = "";
-  NAME = "";
   set_colours(false);
-  ARGUMENTS = {};
 }
 
 }  // namespace globals

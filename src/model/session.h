@@ -3,6 +3,9 @@
 // to what needs it; nothing keeps a pointer to it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "model/globals.h"
 #include "model/text.h"
 
@@ -11,6 +14,13 @@ namespace globals {
 struct Session {
   // Everything back to what a freshly started program has.
   void reset() { *this = Session{}; }
+
+  // The command-line arguments after the program name.
+  std::vector<std::string> ARGUMENTS;
+
+  // The start directory, and the working directory as last entered.
+  Text<255> PATH;
+  Text<255> NAME;
 
   // The base name last used by save or load, offered as the next default.
   Text<12> FILENAME;

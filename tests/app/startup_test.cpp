@@ -114,7 +114,7 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
 }
 
 TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
-  globals::ARGUMENTS = {"BW"};
+  session.ARGUMENTS = {"BW"};
   EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), crt::ScriptExhausted);
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");

@@ -14,7 +14,7 @@ namespace {
 class Display : public FreshProcess {
  protected:
   void SetUp() override {
-    INITCOMMS();
+    INITCOMMS(session);
     MESSAGE[27] = "drive-0";
     MESSAGE[28] = "drive-1";
     MESSAGE[29] = "drive-2";

@@ -21,7 +21,7 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
   RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
   ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
-  INITCOMMS();
+  INITCOMMS(session);
 
   sim::Options options;
   std::string error;

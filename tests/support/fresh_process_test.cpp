@@ -4,14 +4,14 @@ namespace {
 
 // What one test leaves behind in every module must be gone for the next.
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
-  globals::INITCOMMS();
+  globals::Session session;
+  globals::INITCOMMS(session);
   globals::MESSAGE[53] = "Working...";
   crt::Window(10, 10, 20, 12);
   crt::TextBackground(4);
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
   wind::SCNO = 6;
-  globals::Session session;
   session.RTD = true;
   session.LPT = 4;
   session.REPORT_RX = 1;
@@ -37,6 +37,8 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(session.HCFILE, "out.txt");
   EXPECT_TRUE(session.FILENAME.empty());
   EXPECT_FALSE(session.RTD);
+  EXPECT_TRUE(session.PATH.empty());
+  EXPECT_TRUE(session.NAME.empty());
 }
 
 }  // namespace
