@@ -38,7 +38,7 @@ void DISPATCH(Session& session, int code) {
     case 24: SIGNOFF(); break;
     case 33: DIRECT(session); break;
     case 34: ONLINPROG(); break;
-    case 35: COMPORT1(); break;
+    case 35: COMPORT1(session); break;
     case 36: demo::MONINPUT(session); break;
     case 37: demo::TEXTDEMO(); break;
     case 38: HCOPY(session); break;
@@ -68,7 +68,7 @@ void OPENING(Session& session) {
   wind::YCUR = 1;
   OPENINGVALS(session);
   scrn::BACKGND(0);
-  if (NO_OF_PORTS == 0) {
+  if (session.NO_OF_PORTS == 0) {
     SAY_NO_PORT();
   } else {
     const wind::LINES answers = {"        NO        ", "        YES       "};

@@ -21,13 +21,13 @@ std::string TITLE_FROM_MENU() { return "   " + wind::SCREEN[wind::SCNO].CELL[win
 
 }  // namespace
 
-void CLEARPORT() {
-  for (auto& name : COM_PORT_NAME) name = "";
+void CLEARPORT(Session& session) {
+  for (auto& name : session.COM_PORT_NAME) name = "";
 }
 
-void COMPORTSCAN() {
-  CLEARPORT();
-  NO_OF_PORTS = 0;
+void COMPORTSCAN(Session& session) {
+  CLEARPORT(session);
+  session.NO_OF_PORTS = 0;
   SELECTED_PORT_NAME.clear();
   // The whole list, however long: a stable name such as a /dev/serial/by-id
   // path is some 60 characters on its own.
@@ -38,27 +38,27 @@ void COMPORTSCAN() {
     std::size_t p;
     do {
       p = rest.find(',');
-      COM_PORT_NAME[count + 1] = rest.substr(0, p);
+      session.COM_PORT_NAME[count + 1] = rest.substr(0, p);
       if (p != std::string_view::npos) rest.remove_prefix(p + 1);
       ++count;
-    } while (p != std::string_view::npos && count < COM_PORT_NAME.high);
+    } while (p != std::string_view::npos && count < session.COM_PORT_NAME.high);
   }
-  NO_OF_PORTS = static_cast<byte>(count);
-  if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1];
+  session.NO_OF_PORTS = static_cast<byte>(count);
+  if (count > 0) SELECTED_PORT_NAME = session.COM_PORT_NAME[1];
 }
 
-void COMPORT1() {
-  COMPORTSCAN();
-  if (NO_OF_PORTS == 0) {
+void COMPORT1(Session& session) {
+  COMPORTSCAN(session);
+  if (session.NO_OF_PORTS == 0) {
     SAY_NO_PORT();
     return;
   }
   // A list too long for row 15 moves up; more lines than the screen holds are
   // not offered.
-  const int count = std::min<int>(NO_OF_PORTS, MAX_LIST_LINES);
+  const int count = std::min<int>(session.NO_OF_PORTS, MAX_LIST_LINES);
   wind::LINES lines;
   for (int i = 1; i <= count; ++i) {
-    const std::string& name = COM_PORT_NAME[i];
+    const std::string& name = session.COM_PORT_NAME[i];
     // Seven blanks on each side; a long name gives up leading blanks so that
     // as much of it as fits stays on its 19-character line.
     const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
@@ -68,7 +68,7 @@ void COMPORT1() {
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
   // Escape takes the first port.
-  SELECTED_PORT_NAME = COM_PORT_NAME[wind::SELECTION(lines, 1).value_or(1)];
+  SELECTED_PORT_NAME = session.COM_PORT_NAME[wind::SELECTION(lines, 1).value_or(1)];
   comms::INIT_COMPORT(SELECTED_PORT_NAME);  // opened once, and closed again
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }

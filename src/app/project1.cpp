@@ -146,11 +146,11 @@ void STARTUP(globals::Session& session) {
   // Each text is shown before the step it announces, which may take a while.
   crt::WriteLn("Loading......");
   crt::Present();
-  CLEARPORT();
+  CLEARPORT(session);
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
-  COMPORTSCAN();
+  COMPORTSCAN(session);
   wind::INITWIND();  // ends the program when a screen definition file is missing
   globals::INITCOMMS(session);
   crt::CURSOROFF();

@@ -181,8 +181,6 @@ void RESET_STATE() {
   TXNO = 1;
   CHNO = 1;
   ONLINE = false;
-  COM_PORT_NAME = {};
-  NO_OF_PORTS = 0;
   SELECTED_PORT_NAME = {};
   MESSAGE = {};
   set_colours(false);

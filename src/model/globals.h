@@ -102,8 +102,6 @@ inline byte RECNO = 0;
 inline byte TXNO = 1;
 inline byte CHNO = 1;
 inline bool ONLINE = false;
-inline Indexed<std::string, 1, 40> COM_PORT_NAME{};  // whole names, however long
-inline byte NO_OF_PORTS = 0;
 inline std::string SELECTED_PORT_NAME;
 inline Indexed<Text<19>, 1, 100> MESSAGE{};
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/globals.h"
+#include "model/indexed.h"
 #include "model/text.h"
 
 namespace globals {
@@ -17,6 +18,10 @@ struct Session {
 
   // The command-line arguments after the program name.
   std::vector<std::string> ARGUMENTS;
+
+  // The machine's serial ports as last scanned (whole names, however long).
+  Indexed<std::string, 1, 40> COM_PORT_NAME{};
+  byte NO_OF_PORTS = 0;
 
   // The start directory, and the working directory as last entered.
   Text<255> PATH;

@@ -20,7 +20,7 @@ class FileMenu : public ScratchDirOn<MenuTest> {
 };
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
-  NO_OF_PORTS = 0;
+  session.NO_OF_PORTS = 0;
   RX().TAG_FIELD = "menu save";
   choose(1, 7);  // 23: save
   term.type("menu");
@@ -45,7 +45,7 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
 }
 
 TEST_F(FileMenu, ReportFromTheMainMenu) {
-  NO_OF_PORTS = 0;
+  session.NO_OF_PORTS = 0;
   session.LPT = 4;  // the file out.txt
   choose(2, 6);    // 38: the report menu
   term.down();
