@@ -122,7 +122,7 @@ void EXINPUT(double& exin) {
   if (const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), exin, 0)) exin = *entry;
 }
 
-void CALCSCALES(Session& session) {
+void CALCSCALES(const Session& session) {
   WORKING w = SETSTART();
   rxconf::MENULOOP(10, 1, 2, [&w] {
     CALCGAIN(w.SIGZERO, w.SIGFSD, w.OPFSD);

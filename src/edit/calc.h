@@ -44,6 +44,6 @@ void OUTFSD(WORKING& w);
 void EXINPUT(double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.
-void CALCSCALES(globals::Session& session);
+void CALCSCALES(const globals::Session& session);
 
 }  // namespace calc

@@ -188,7 +188,7 @@ void TX_TYPE() {
   }
 }
 
-void INPUTYPE(Session& session) {
+void INPUTYPE(const Session& session) {
   if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
@@ -222,7 +222,7 @@ void LALARM() { EDITALARM(&CHANNEL_DATA::LOW_ALARM); }
 
 void IPZERO() { EDITNUMBER(ch().SCALE_IPZERO, false, SEND_SCALES); }
 
-void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
+void OPZERO(const Session& session, const std::function<bool(double)>& acceptable) {
   if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
@@ -230,7 +230,7 @@ void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
   EDITNUMBER(ch().SCALE_OPZERO, true, SEND_SCALES, acceptable);
 }
 
-void GAIN(Session& session) {
+void GAIN(const Session& session) {
   if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;

@@ -21,15 +21,15 @@ bool TRANNO();
 bool CHANO();
 
 void TX_TYPE();
-void INPUTYPE(globals::Session& session);
+void INPUTYPE(const globals::Session& session);
 void OCDRIVE();
 void HALARM();
 void LALARM();
 void IPZERO();
 // `acceptable`, when given, refuses an entry (the scaling calculator's check
 // of the gain that follows from it).
-void OPZERO(globals::Session& session, const std::function<bool(double)>& acceptable = {});
-void GAIN(globals::Session& session);
+void OPZERO(const globals::Session& session, const std::function<bool(double)>& acceptable = {});
+void GAIN(const globals::Session& session);
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10
 // characters (the transmitter and channel lists, the copy screen's boxes).
