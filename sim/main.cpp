@@ -11,9 +11,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "link/trace.h"
 #include "options.h"
 #include "receiver.h"
 
@@ -46,13 +48,14 @@ bool put(int fd, std::uint8_t b) {
   return false;
 }
 
-void send(int fd, const sim::Bytes& reply, bool paced) {
+void send(int fd, const sim::Bytes& reply, bool paced, comms::TraceFile* trace) {
   using namespace std::chrono;
   constexpr auto byte_time = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
   const auto start = steady_clock::now();
   for (std::size_t k = 0; k < reply.size(); ++k) {
     if (paced) std::this_thread::sleep_until(start + byte_time * static_cast<long>(k + 1));
     if (!put(fd, reply[k])) return;
+    if (trace) trace->byte(false, reply[k], "");
   }
 }
 
@@ -85,6 +88,14 @@ int main(int argc, char** argv) {
   }
   sim::Receiver rx;
   sim::apply(options, rx);
+  std::unique_ptr<comms::TraceFile> trace;
+  if (!options.trace.empty()) {
+    trace = comms::TraceFile::create(options.trace, error);
+    if (!trace) {
+      std::fprintf(stderr, "kdv578-sim: %s\n", error.c_str());
+      return 1;
+    }
+  }
 
   const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -124,6 +135,7 @@ int main(int argc, char** argv) {
     }
     if (n <= 0) break;
     for (ssize_t i = 0; i < n; ++i) {
+      if (trace) trace->byte(true, buf[i], "");
       const std::size_t before = rx.requests().size();
       const sim::Bytes reply = rx.receive(buf[i]);
       if (options.verbose && rx.requests().size() > before) {
@@ -133,7 +145,7 @@ int main(int argc, char** argv) {
       }
       if (!reply.empty() && rx.reply_delay_ms() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(rx.reply_delay_ms()));
-      send(master, reply, options.paced);
+      send(master, reply, options.paced, trace.get());
       if (rx.requests().size() > 1000) rx.clear_requests();  // the log is for tests
     }
   }

@@ -86,6 +86,11 @@ const std::vector<Option>& table() {
          o.faults.after = static_cast<std::size_t>(n);
          return ok;
        }},
+      {"--trace", "FILE", "write every request and reply to FILE as a frame trace",
+       [](Options& o, std::string_view v) {
+         o.trace = v;
+         return !v.empty();
+       }},
       {"--verbose", nullptr, "log every request and reply on standard error",
        [](Options& o, std::string_view) { return o.verbose = true; }},
       {"--help", nullptr, "show this help",

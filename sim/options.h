@@ -15,6 +15,7 @@ struct Options {
   bool paced = false;    // replies leave at 9600 baud, 10 bits a byte
   bool verbose = false;  // every request and reply on standard error
   bool help = false;
+  std::string trace;      // a file for the trace of every frame, or empty
   int address = 0;
   int ip_switch = -1;   // -1: as the receiver starts
   int hca_switch = -1;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <string_view>
 
 #include "link/comms.h"
@@ -69,6 +70,302 @@ void set_factory_defaults(RECIEVER_DATA& rx, byte type) {
 }
 
 }  // namespace
+
+// ---- The command set -------------------------------------------------------
+//
+// One row per command: what its leading parameter digits address, the
+// parameter counts of its reading and of its change, and the functions that
+// read or change the receiver. A request of neither count is refused as
+// wrong parameters, one that names a transmitter or channel that does not
+// exist as invalid.
+struct CommandSet {
+  enum class Target { receiver, transmitter, channel };
+  // What a command's change is: settings are refused while writing is
+  // disabled and then await confirmation; controls (confirm, sign off) are
+  // obeyed either way. Readings change nothing.
+  enum class Access { reading, setting, control };
+
+  struct Command;
+  struct Args {
+    const Command& command;
+    std::string_view p;
+    // Parameter digit i (30h onwards; bytes below 30h read as large values).
+    int d(std::size_t i) const { return static_cast<std::uint8_t>(p[i] - 0x30); }
+    int t() const { return d(0); }
+    int c() const { return d(1); }
+  };
+  // A change as requested, checked before it is made.
+  struct Change {
+    bool readable = true;  // false: the parameters cannot be read
+    bool fits = true;      // false: a value out of range
+    std::function<void()> make;
+  };
+  using Answer = Receiver::Answer;
+  using Reader = std::string (*)(Receiver&, const Args&);
+  using Writer = Change (*)(Receiver&, const Args&);
+
+  struct Command {
+    int code;
+    Target target;
+    int read_size;   // parameters of a reading; -1: there is none
+    int write_size;  // parameters of a change; -1: there is none
+    Access access;
+    Reader read;
+    Writer write;
+    // One-digit settings: the field read and written, and the values it takes.
+    byte RECIEVER_DATA::*field = nullptr;
+    bool (*fits)(int) = nullptr;
+  };
+
+  static const Command* find(int code);
+  static Answer dispatch(Receiver& r, const Request& q);
+
+  static bool addressed_exists(const Args& a) {
+    const bool tx = a.t() >= 1 && a.t() <= 4;
+    switch (a.command.target) {
+      case Target::receiver: return true;
+      case Target::transmitter: return tx;
+      case Target::channel: return tx && a.c() >= 1 && a.c() <= 16;
+    }
+    return false;
+  }
+  // cppcheck-suppress constParameter ; the channel is changed through it too
+  static CHANNEL_DATA& channel_of(Receiver& r, const Args& a) {
+    return r.state_.TRANSMITTER[a.t()].CHANNEL[a.c()];
+  }
+  template <int Low, int High>
+  static bool within(int v) {
+    return v >= Low && v <= High;
+  }
+  static bool data_format_fits(int v) { return DFORMAT_POSITION(static_cast<byte>(v)) != 0; }
+  // A live value's alarm state: high, low or none.
+  static char alarm_of(double v, const CHANNEL_DATA& ch) {
+    return v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
+  }
+
+  // ---- Readings
+
+  static std::string read_input(Receiver& r, const Args& a) {
+    const int t = a.t(), c = a.c();
+    ++r.step_;
+    const CHANNEL_DATA& ch = channel_of(r, a);
+    const double v = r.live_value(t, c);
+    return std::string{digit(r.state_.TRANSMITTER[t].TXTYPE == 2 ? 2 : 1), digit(t), digit(c), ' ',
+                       alarm_of(v, ch), ' '} +
+           r.value_text(v) + ' ' + r.unit_letter(t, c) + "    " + CR + LF;
+  }
+  static std::string read_cj(Receiver& r, const Args& a) {
+    const double celsius = 24 + 0.5 * std::sin(r.step_ * 0.2);
+    const int units = r.state_.UNITS;
+    const double v = units == 2 ? celsius * 9 / 5 + 32 : units == 3 ? celsius + 273.15 : celsius;
+    const char unit = units == 2 ? 'F' : units == 3 ? 'K' : 'C';
+    return std::string{digit(a.t()), 'C', 'J'} + r.value_text(v) + ' ' + unit + "    " + CR + LF;
+  }
+  static std::string read_vals(Receiver& r, const Args& a) {
+    const int t = a.t();
+    ++r.step_;
+    const TRANSMITTER_DATA& tx = r.state_.TRANSMITTER[t];
+    const int type = tx.TXTYPE == 2 ? 2 : 1;
+    std::string data{digit(t), digit(type), CR, LF};
+    for (int c = 1; c <= (type == 1 ? 16 : 8); ++c) {
+      const double v = r.live_value(t, c);
+      const CHANNEL_DATA& ch = tx.CHANNEL[c];
+      data += alarm_of(v, ch);
+      data += ' ' + r.value_text(v) + ' ' + r.unit_letter(t, c) + CR + LF;
+    }
+    return data;
+  }
+  static std::string read_setting(Receiver& r, const Args& a) {
+    return {digit(r.state_.*a.command.field)};
+  }
+  static std::string read_tx_type(Receiver& r, const Args& a) {
+    return {a.p[0], '5', '7', digit(r.state_.TRANSMITTER[a.t()].TXTYPE)};
+  }
+  static std::string read_input_type(Receiver& r, const Args& a) {
+    const CHANNEL_DATA& ch = channel_of(r, a);
+    return {a.p[0], a.p[1], ' ', 'T', digit(ch.INPUT_TYPE), ' ', 'D', digit(ch.THC_DRIVE)};
+  }
+  static std::string read_alarms(Receiver& r, const Args& a) {
+    const CHANNEL_DATA& ch = channel_of(r, a);
+    return std::string{a.p[0], a.p[1], CR} + "ALARMS" + CR + LF + 'L' + r.number(ch.LOW_ALARM) +
+           CR + LF + 'H' + r.number(ch.HIGH_ALARM) + CR;
+  }
+  static std::string read_scales(Receiver& r, const Args& a) {
+    const CHANNEL_DATA& ch = channel_of(r, a);
+    return std::string{a.p[0], a.p[1], CR, LF} + r.number(ch.SCALE_IPZERO) + CR + LF +
+           r.number(ch.SCALE_GAIN) + CR + LF + r.number(ch.SCALE_OPZERO) + CR;
+  }
+  static std::string read_tag(Receiver& r, const Args&) {
+    std::string tag = r.state_.TAG_FIELD.str();
+    tag.resize(25, ' ');
+    return tag;
+  }
+  static std::string read_comms(Receiver& r, const Args&) {
+    const RECIEVER_DATA& rx = r.state_;
+    const int levers = rx.HCASWITCH & 0x0F;
+    const HardwareComms hw = levers < 12 ? HARDWARE_COMMS[levers] : HardwareComms{0, 0, 0};
+    const int hw_bits = levers < 12 ? LINE_BITS(1, hw.parity, hw.dbits) : 0;
+    return {r.comms_by_hardware() ? 'H' : 'S', ' ', ' ', digit(hw.baud), digit(hw_bits), ' ', ' ',
+            digit(rx.MOD_BAUD), digit(LINE_BITS(rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS))};
+  }
+  static std::string read_address(Receiver& r, const Args&) {
+    const RECIEVER_DATA& rx = r.state_;
+    const int a = rx.IPSWITCH & 0x1F;
+    const int b = a + (TSTBIT(rx.HCASWITCH, 4) ? 32 : 0);
+    return std::string{r.address_by_hardware() ? 'H' : 'S', ' ', ' '} + two_digit(a) +
+           two_digit(b) + "  " + two_digit(rx.MOD_ADDRESSA) + two_digit(rx.MOD_ADDRESSB);
+  }
+  static std::string read_versions(Receiver& r, const Args&) {
+    return Text<4>(r.state_.IPVER.view()).str() + "  " + Text<4>(r.state_.HCAVER.view()).str();
+  }
+  static std::string read_checksum(Receiver& r, const Args&) {
+    r.state_.RAMCHKSUM = r.checksum();
+    return hex4(r.state_.CHECKSUM) + ' ' + hex4(r.state_.RAMCHKSUM);
+  }
+  static std::string read_switches(Receiver& r, const Args&) {
+    return two_digit(r.state_.IPSWITCH) + two_digit(r.state_.HCASWITCH);
+  }
+
+  // ---- Changes
+
+  static Change write_setting(Receiver& r, const Args& a) {
+    const int v = a.d(0);
+    byte& field = r.state_.*a.command.field;
+    return {true, a.command.fits(v), [&field, v] { field = static_cast<byte>(v); }};
+  }
+  static Change write_tx_type(Receiver& r, const Args& a) {
+    byte& field = r.state_.TRANSMITTER[a.t()].TXTYPE;
+    const int type = a.d(1);
+    return {true, type == 1 || type == 2, [&field, type] { field = static_cast<byte>(type); }};
+  }
+  static Change write_input_type(Receiver& r, const Args& a) {
+    CHANNEL_DATA& ch = channel_of(r, a);
+    const int type = a.d(2), drive = a.d(3);
+    return {true, input_type_fits(r.state_.TRANSMITTER[a.t()].TXTYPE, type) && drive <= 2,
+            [&ch, type, drive] {
+              ch.INPUT_TYPE = static_cast<byte>(type);
+              ch.THC_DRIVE = static_cast<byte>(drive);
+            }};
+  }
+  static Change write_alarms(Receiver& r, const Args& a) {
+    double low = 0, high = 0;
+    if (a.p[12] != CR || a.p[23] != CR || !field_number(a.p.substr(2, 10), low) ||
+        !field_number(a.p.substr(13, 10), high))
+      return {false, true, nullptr};
+    CHANNEL_DATA& ch = channel_of(r, a);
+    return {true, true, [&ch, low, high] {
+              ch.LOW_ALARM = low;
+              ch.HIGH_ALARM = high;
+            }};
+  }
+  static Change write_scales(Receiver& r, const Args& a) {
+    double ipzero = 0, gain = 0, opzero = 0;
+    const std::string_view v = a.p;
+    if (v.substr(12, 2) != "\r\n" || v.substr(24, 2) != "\r\n" || v[36] != CR ||
+        !field_number(v.substr(2, 10), ipzero) || !field_number(v.substr(14, 10), gain) ||
+        !field_number(v.substr(26, 10), opzero))
+      return {false, true, nullptr};
+    CHANNEL_DATA& ch = channel_of(r, a);
+    return {true, true, [&ch, ipzero, gain, opzero] {
+              ch.SCALE_IPZERO = ipzero;
+              ch.SCALE_GAIN = gain;
+              ch.SCALE_OPZERO = opzero;
+            }};
+  }
+  static Change write_tag(Receiver& r, const Args& a) {
+    std::string tag(a.p);
+    for (char& c : tag)
+      if (static_cast<std::uint8_t>(c) < 0x20) c = ' ';  // never a frame byte in a reply
+    return {true, true, [&r, tag] { r.state_.TAG_FIELD = tag; }};
+  }
+  static Change write_comms(Receiver& r, const Args& a) {
+    const int baud = a.d(0), bits = a.d(1);
+    return {true, baud >= 1 && baud <= 8 && bits <= 15, [&rx = r.state_, baud, bits] {
+              rx.MOD_BAUD = static_cast<byte>(baud);
+              FROM_LINE_BITS(bits, rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
+            }};
+  }
+  static Change write_address(Receiver& r, const Args& a) {
+    for (std::size_t i = 0; i < 4; ++i)
+      if (a.d(i) > 15) return {false, true, nullptr};
+    const int first = a.d(0) * 16 + a.d(1), second = a.d(2) * 16 + a.d(3);
+    return {true, true, [&rx = r.state_, first, second] {
+              rx.MOD_ADDRESSA = static_cast<byte>(first);
+              rx.MOD_ADDRESSB = static_cast<byte>(second);
+            }};
+  }
+  static Change write_reset(Receiver& r, const Args& a) {
+    const int kind = a.d(0);
+    return {true, kind == 1 || kind == 2 || kind == 9 || kind == 10, [&r, kind] { r.reset(kind); }};
+  }
+  static Change confirm(Receiver& r, const Args& a) {
+    return {a.p[0] == '0', true, [&r] {
+              r.unconfirmed = false;
+              r.state_.CHECKSUM = r.checksum();
+            }};
+  }
+  static Change sign_off(Receiver& r, const Args&) {
+    return {true, true, [&r] { r.signed_off = true; }};
+  }
+};
+
+const CommandSet::Command* CommandSet::find(int code) {
+  using enum Target;
+  using enum Access;
+  static const Command commands[] = {
+      // command, addressed, read and write parameter counts, access, reader, writer
+      {CMD_INPUT, channel, 2, -1, reading, read_input, nullptr},
+      {CMD_CJ, transmitter, 1, -1, reading, read_cj, nullptr},
+      {CMD_VALS, transmitter, 1, -1, reading, read_vals, nullptr},
+      {CMD_NO_TX, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::NO_OF_TX,
+       within<1, 4>},
+      {CMD_TXTYPE, transmitter, 1, 2, setting, read_tx_type, write_tx_type},
+      {CMD_INPTYPE, channel, 2, 4, setting, read_input_type, write_input_type},
+      {CMD_ALARMS, channel, 2, 24, setting, read_alarms, write_alarms},
+      {CMD_SCALES, channel, 2, 37, setting, read_scales, write_scales},
+      {CMD_TEMP, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::UNITS,
+       within<1, 3>},
+      {CMD_LINEREJ, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::LINE_REJ,
+       within<0, 1>},
+      {CMD_DATAFMT, receiver, 0, 1, setting, read_setting, write_setting,
+       &RECIEVER_DATA::DATA_FORMAT, data_format_fits},
+      {CMD_CSUMMODE, receiver, 0, 1, setting, read_setting, write_setting,
+       &RECIEVER_DATA::CHECK_MODE, within<0, 1>},
+      {CMD_TAG, receiver, 0, 25, setting, read_tag, write_tag},
+      {CMD_COMMS, receiver, 0, 2, setting, read_comms, write_comms},
+      {CMD_ADDRESS, receiver, 0, 4, setting, read_address, write_address},
+      {CMD_VERS, receiver, 0, -1, reading, read_versions, nullptr},
+      {CMD_CHECKSUM, receiver, 0, -1, reading, read_checksum, nullptr},
+      {CMD_SWITCHES, receiver, 0, -1, reading, read_switches, nullptr},
+      {CMD_RESET, receiver, -1, 1, setting, nullptr, write_reset},
+      {CMD_CONFIRM, receiver, -1, 1, control, nullptr, confirm},
+      {CMD_SIGNOFF, receiver, -1, 0, control, nullptr, sign_off},
+  };
+  for (const Command& command : commands)
+    if (command.code == code) return &command;
+  return nullptr;
+}
+
+CommandSet::Answer CommandSet::dispatch(Receiver& r, const Request& q) {
+  const Command* command = find(q.command);
+  if (command == nullptr) return {PROTOCOL, {}};
+  const Args a{*command, q.params};
+  const auto n = static_cast<int>(q.params.size());
+  const bool reading = n == command->read_size;
+  if (!reading && n != command->write_size) return {WRONG_PARAMETERS, {}};
+  if (!addressed_exists(a)) return {TX_CH_INVALID, {}};
+  if (reading) return {-1, command->read(r, a)};
+  const Change change = command->write(r, a);
+  if (!change.readable) return {WRONG_PARAMETERS, {}};
+  // Writing is refused while IP lever 7 is set, after unreadable parameters
+  // and before values out of range; a change awaits confirmation.
+  const bool setting = command->access == Access::setting;
+  if (setting && TSTBIT(r.state_.IPSWITCH, 6)) return {WRITE_DISABLED, {}};
+  if (!change.fits) return {OVERRANGE, {}};
+  change.make();
+  if (setting) r.unconfirmed = true;
+  return {};
+}
 
 Receiver::Receiver() {
   RECIEVER_DATA& rx = state_;
@@ -144,7 +441,8 @@ Bytes Receiver::answer(const Request& q) {
   if (hit && faults.no_reply) return {};
   if (hit && faults.raw_reply) return *faults.raw_reply;
   bad_numbers_now_ = hit && faults.bad_numbers;
-  const Answer a = hit && faults.refuse >= 0 ? Answer{faults.refuse, {}} : dispatch(q);
+  const Answer a =
+      hit && faults.refuse >= 0 ? Answer{faults.refuse, {}} : CommandSet::dispatch(*this, q);
   const RECIEVER_DATA& rx = state_;
   const std::uint8_t status1 = 0x40 | (rx.ELD ? 0 : 1) | (rx.HW2 ? 2 : 0) | (rx.HW1 ? 4 : 0);
   const std::uint8_t status2 = 0x40 | (unconfirmed ? 1 : 0) | (hit && faults.tx_failed ? 2 : 0) |
@@ -160,184 +458,6 @@ Bytes Receiver::answer(const Request& q) {
   if (hit && faults.wrong_frame == 3) out[start + 3] = 'x';
   if (hit && faults.wrong_frame == 4) out[start + 4] = static_cast<std::uint8_t>(0x51 + address);
   return out;
-}
-
-Receiver::Answer Receiver::dispatch(const Request& q) {
-  RECIEVER_DATA& rx = state_;
-  const std::string& p = q.params;
-  const std::size_t n = p.size();
-  auto d = [&p](std::size_t i) { return static_cast<int>(static_cast<std::uint8_t>(p[i] - 0x30)); };
-  auto tc_valid = [](int t, int c) { return t >= 1 && t <= 4 && c >= 1 && c <= 16; };
-  const Answer wrong{WRONG_PARAMETERS, {}};
-  const Answer invalid{TX_CH_INVALID, {}};
-  const Answer overrange{OVERRANGE, {}};
-  const Answer done{};
-
-  // Writing is refused while IP lever 7 is set; a change awaits confirmation.
-  const bool write_disabled = TSTBIT(rx.IPSWITCH, 6);
-  auto set = [&](bool ok, auto&& apply) -> Answer {
-    if (write_disabled) return {WRITE_DISABLED, {}};
-    if (!ok) return overrange;
-    apply();
-    unconfirmed = true;
-    return done;
-  };
-
-  switch (q.command) {
-    case CMD_INPUT:
-      if (n != 2) return wrong;
-      if (!tc_valid(d(0), d(1))) return invalid;
-      return read_input(d(0), d(1));
-    case CMD_CJ:
-      if (n != 1) return wrong;
-      if (!tc_valid(d(0), 1)) return invalid;
-      return read_cj(d(0));
-    case CMD_VALS:
-      if (n != 1) return wrong;
-      if (!tc_valid(d(0), 1)) return invalid;
-      return read_vals(d(0));
-    case CMD_NO_TX:
-      if (n == 0) return {-1, {digit(rx.NO_OF_TX)}};
-      if (n != 1) return wrong;
-      return set(d(0) >= 1 && d(0) <= 4, [&] { rx.NO_OF_TX = static_cast<byte>(d(0)); });
-    case CMD_TXTYPE:
-      if (n == 0 || n > 2) return wrong;
-      if (!tc_valid(d(0), 1)) return invalid;
-      if (n == 1) return {-1, {p[0], '5', '7', digit(rx.TRANSMITTER[d(0)].TXTYPE)}};
-      return set(d(1) == 1 || d(1) == 2,
-                 [&] { rx.TRANSMITTER[d(0)].TXTYPE = static_cast<byte>(d(1)); });
-    case CMD_INPTYPE: {
-      if (n != 2 && n != 4) return wrong;
-      if (!tc_valid(d(0), d(1))) return invalid;
-      CHANNEL_DATA& ch = rx.TRANSMITTER[d(0)].CHANNEL[d(1)];
-      if (n == 2)
-        return {-1, {p[0], p[1], ' ', 'T', digit(ch.INPUT_TYPE), ' ', 'D', digit(ch.THC_DRIVE)}};
-      return set(input_type_fits(rx.TRANSMITTER[d(0)].TXTYPE, d(2)) && d(3) <= 2, [&] {
-        ch.INPUT_TYPE = static_cast<byte>(d(2));
-        ch.THC_DRIVE = static_cast<byte>(d(3));
-      });
-    }
-    case CMD_ALARMS: {
-      if (n != 2 && n != 24) return wrong;
-      if (!tc_valid(d(0), d(1))) return invalid;
-      CHANNEL_DATA& ch = rx.TRANSMITTER[d(0)].CHANNEL[d(1)];
-      if (n == 2)
-        return {-1, std::string{p[0], p[1], CR} + "ALARMS" + CR + LF + 'L' + number(ch.LOW_ALARM) +
-                        CR + LF + 'H' + number(ch.HIGH_ALARM) + CR};
-      double low = 0, high = 0;
-      if (p[12] != CR || p[23] != CR || !field_number(std::string_view(p).substr(2, 10), low) ||
-          !field_number(std::string_view(p).substr(13, 10), high))
-        return wrong;
-      return set(true, [&] {
-        ch.LOW_ALARM = low;
-        ch.HIGH_ALARM = high;
-      });
-    }
-    case CMD_SCALES: {
-      if (n != 2 && n != 37) return wrong;
-      if (!tc_valid(d(0), d(1))) return invalid;
-      CHANNEL_DATA& ch = rx.TRANSMITTER[d(0)].CHANNEL[d(1)];
-      if (n == 2)
-        return {-1, std::string{p[0], p[1], CR, LF} + number(ch.SCALE_IPZERO) + CR + LF +
-                        number(ch.SCALE_GAIN) + CR + LF + number(ch.SCALE_OPZERO) + CR};
-      double ipzero = 0, gain = 0, opzero = 0;
-      const std::string_view v(p);
-      if (v.substr(12, 2) != "\r\n" || v.substr(24, 2) != "\r\n" || p[36] != CR ||
-          !field_number(v.substr(2, 10), ipzero) || !field_number(v.substr(14, 10), gain) ||
-          !field_number(v.substr(26, 10), opzero))
-        return wrong;
-      return set(true, [&] {
-        ch.SCALE_IPZERO = ipzero;
-        ch.SCALE_GAIN = gain;
-        ch.SCALE_OPZERO = opzero;
-      });
-    }
-    case CMD_TEMP:
-      if (n == 0) return {-1, {digit(rx.UNITS)}};
-      if (n != 1) return wrong;
-      return set(d(0) >= 1 && d(0) <= 3, [&] { rx.UNITS = static_cast<byte>(d(0)); });
-    case CMD_LINEREJ:
-      if (n == 0) return {-1, {digit(rx.LINE_REJ)}};
-      if (n != 1) return wrong;
-      return set(d(0) <= 1, [&] { rx.LINE_REJ = static_cast<byte>(d(0)); });
-    case CMD_DATAFMT:
-      if (n == 0) return {-1, {digit(rx.DATA_FORMAT)}};
-      if (n != 1) return wrong;
-      return set(DFORMAT_POSITION(static_cast<byte>(d(0))) != 0,
-                 [&] { rx.DATA_FORMAT = static_cast<byte>(d(0)); });
-    case CMD_CSUMMODE:
-      if (n == 0) return {-1, {digit(rx.CHECK_MODE)}};
-      if (n != 1) return wrong;
-      return set(d(0) <= 1, [&] { rx.CHECK_MODE = static_cast<byte>(d(0)); });
-    case CMD_TAG:
-      if (n == 0) {
-        std::string tag = rx.TAG_FIELD.str();
-        tag.resize(25, ' ');
-        return {-1, tag};
-      }
-      if (n != 25) return wrong;
-      return set(true, [&] {
-        std::string tag = p;
-        for (char& c : tag)
-          if (static_cast<std::uint8_t>(c) < 0x20) c = ' ';  // never a frame byte in a reply
-        rx.TAG_FIELD = tag;
-      });
-    case CMD_COMMS: {
-      const int levers = rx.HCASWITCH & 0x0F;
-      if (n == 0) {
-        const HardwareComms hw = levers < 12 ? HARDWARE_COMMS[levers] : HardwareComms{0, 0, 0};
-        const int hw_bits = levers < 12 ? LINE_BITS(1, hw.parity, hw.dbits) : 0;
-        return {-1, std::string{comms_by_hardware() ? 'H' : 'S', ' ', ' ', digit(hw.baud),
-                                digit(hw_bits), ' ', ' ', digit(rx.MOD_BAUD),
-                                digit(LINE_BITS(rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS))}};
-      }
-      if (n != 2) return wrong;
-      return set(d(0) >= 1 && d(0) <= 8 && d(1) <= 15, [&] {
-        rx.MOD_BAUD = static_cast<byte>(d(0));
-        FROM_LINE_BITS(d(1), rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
-      });
-    }
-    case CMD_ADDRESS: {
-      if (n == 0) {
-        const int a = rx.IPSWITCH & 0x1F;
-        const int b = a + (TSTBIT(rx.HCASWITCH, 4) ? 32 : 0);
-        return {-1, std::string{address_by_hardware() ? 'H' : 'S', ' ', ' '} + two_digit(a) +
-                        two_digit(b) + "  " + two_digit(rx.MOD_ADDRESSA) +
-                        two_digit(rx.MOD_ADDRESSB)};
-      }
-      if (n != 4) return wrong;
-      for (std::size_t i = 0; i < 4; ++i)
-        if (d(i) > 15) return wrong;
-      return set(true, [&] {
-        rx.MOD_ADDRESSA = static_cast<byte>(d(0) * 16 + d(1));
-        rx.MOD_ADDRESSB = static_cast<byte>(d(2) * 16 + d(3));
-      });
-    }
-    case CMD_VERS:
-      if (n != 0) return wrong;
-      return {-1, Text<4>(rx.IPVER.view()).str() + "  " + Text<4>(rx.HCAVER.view()).str()};
-    case CMD_CHECKSUM:
-      if (n != 0) return wrong;
-      rx.RAMCHKSUM = checksum();
-      return {-1, hex4(rx.CHECKSUM) + ' ' + hex4(rx.RAMCHKSUM)};
-    case CMD_SWITCHES:
-      if (n != 0) return wrong;
-      return {-1, two_digit(rx.IPSWITCH) + two_digit(rx.HCASWITCH)};
-    case CMD_CONFIRM:
-      if (n != 1 || p[0] != '0') return wrong;
-      unconfirmed = false;
-      rx.CHECKSUM = checksum();
-      return done;
-    case CMD_RESET:
-      if (n != 1) return wrong;
-      return set(d(0) == 1 || d(0) == 2 || d(0) == 9 || d(0) == 10, [&] { reset(d(0)); });
-    case CMD_SIGNOFF:
-      if (n != 0) return wrong;
-      signed_off = true;
-      return done;
-    default:
-      return {PROTOCOL, {}};
-  }
 }
 
 // Kinds 1 and 2 reset the whole configuration for transmitters of type 571
@@ -404,37 +524,5 @@ std::string Receiver::value_text(double x) const {
 }
 
 std::string Receiver::number(double x) const { return bad_numbers_now_ ? "       -.-" : IOSTR(x); }
-
-Receiver::Answer Receiver::read_input(int t, int c) {
-  ++step_;
-  const CHANNEL_DATA& ch = state_.TRANSMITTER[t].CHANNEL[c];
-  const double v = live_value(t, c);
-  const char alarm = v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
-  return {-1, std::string{digit(state_.TRANSMITTER[t].TXTYPE == 2 ? 2 : 1), digit(t), digit(c), ' ',
-                          alarm, ' '} +
-                  value_text(v) + ' ' + unit_letter(t, c) + "    " + CR + LF};
-}
-
-Receiver::Answer Receiver::read_cj(int t) {
-  const double celsius = 24 + 0.5 * std::sin(step_ * 0.2);
-  const int units = state_.UNITS;
-  const double v = units == 2 ? celsius * 9 / 5 + 32 : units == 3 ? celsius + 273.15 : celsius;
-  const char unit = units == 2 ? 'F' : units == 3 ? 'K' : 'C';
-  return {-1, std::string{digit(t), 'C', 'J'} + value_text(v) + ' ' + unit + "    " + CR + LF};
-}
-
-Receiver::Answer Receiver::read_vals(int t) {
-  ++step_;
-  const TRANSMITTER_DATA& tx = state_.TRANSMITTER[t];
-  const int type = tx.TXTYPE == 2 ? 2 : 1;
-  std::string data{digit(t), digit(type), CR, LF};
-  for (int c = 1; c <= (type == 1 ? 16 : 8); ++c) {
-    const double v = live_value(t, c);
-    const CHANNEL_DATA& ch = tx.CHANNEL[c];
-    data += v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
-    data += ' ' + value_text(v) + ' ' + unit_letter(t, c) + CR + LF;
-  }
-  return {-1, data};
-}
 
 }  // namespace sim

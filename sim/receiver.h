@@ -89,10 +89,7 @@ class Receiver {
     std::string data;
   };
   Bytes answer(const Request& q);
-  Answer dispatch(const Request& q);
-  Answer read_input(int t, int c);
-  Answer read_cj(int t);
-  Answer read_vals(int t);
+  friend struct CommandSet;  // the command set's readers and writers (receiver.cpp)
   void reset(int kind);
   bool faulty(int command) const;
   double live_value(int t, int c);

@@ -31,6 +31,7 @@ class SimulatedPort : public comms::SerialPort {
   void CONFIG(int, int, char, int, bool, bool) override {}
 
   void SENDBYTE(std::uint8_t b) override {
+    error_ = comms::ERR_NONE;
     if (!open_) {
       error_ = comms::ERR_NOT_OPEN;
       return;
@@ -41,6 +42,7 @@ class SimulatedPort : public comms::SerialPort {
   }
 
   std::uint8_t RECVBYTE(int timeout_ms) override {
+    error_ = comms::ERR_NONE;
     if (!open_) {
       error_ = comms::ERR_NOT_OPEN;
       return 0;

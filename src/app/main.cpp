@@ -6,6 +6,7 @@
 
 #include "app/project1.h"
 #include "files/disk.h"
+#include "link/trace.h"
 #include "model/globals.h"
 #include "model/session.h"
 #include "ui/crt.h"
@@ -24,6 +25,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kdv578: standard input is %s; run kdv578 from a terminal\n",
                  closed ? "closed" : "not a terminal");
     return 1;
+  }
+  // KDV578_TRACE names a file for a trace of every frame on the line.
+  if (const char* trace = std::getenv("KDV578_TRACE"); trace && *trace) {
+    if (const auto error = comms::start_trace(trace)) {
+      std::fprintf(stderr, "kdv578: %s\n", error->c_str());
+      return 1;
+    }
   }
   crt::NcursesTerminal::Options options;
   options.on_way_out = disk::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary

@@ -33,6 +33,8 @@ std::string pair_base(std::string_view path) {
   return std::string(ends_with_pair_extension(path) ? path.substr(0, path.size() - 4) : path);
 }
 
+}  // namespace
+
 std::string read_document(const std::string& path) {
   std::ostringstream text;
   if (path == "-") {
@@ -46,6 +48,8 @@ std::string read_document(const std::string& path) {
   if (in.bad()) throw Failure{Exit::kFile, "kdv578ctl: cannot read " + path};
   return text.str();
 }
+
+namespace {
 
 // Why a pair cannot be read, naming the file at fault.
 std::string pair_fault(const std::string& base) {

@@ -35,6 +35,9 @@ struct ReportOptions {
   bool strict = false;
 };
 
+// The whole file, or standard input for "-". Failure: exit code 3.
+std::string read_document(const std::string& path);
+
 Exit export_command(const ExportOptions& o);
 Exit import_command(const ImportOptions& o);
 Exit diff_command(const DiffOptions& o);

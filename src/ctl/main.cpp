@@ -9,8 +9,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ctl/audit_command.h"
 #include "ctl/commands.h"
 #include "ctl/output.h"
+#include "ctl/trace_command.h"
 #include "files/disk.h"
 
 namespace {
@@ -65,11 +67,23 @@ int run(int argc, char** argv) {
   rep->add_option("-o,--output", re.output, "Output file; - (the default) is standard output");
   add_strict(rep, re.strict);
 
-  const auto commands = {exp, imp, dif, sho, rep};
+  ctl::TraceOptions tr;
+  CLI::App* tra = app.add_subcommand("trace", "Decode a frame trace into exchanges");
+  tra->add_option("file", tr.file, "A trace written with KDV578_TRACE or --trace; - reads standard input")
+      ->required();
+  tra->add_flag("--json", tr.json, "The exchanges as JSON");
+
+  ctl::AuditOptions au;
+  CLI::App* aud = app.add_subcommand("audit", "Print the audit journal of changes sent to receivers");
+  aud->add_option("--since", au.since, "Entries from this UTC time on (2026-12-08, 2026-12-08T13:05)");
+  aud->add_option("--port", au.port, "Entries for this port only");
+  aud->add_flag("--json", au.json, "The entries as JSON");
+
+  const auto commands = {exp, imp, dif, sho, rep, tra, aud};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
-                 "; the commands are export, import, diff, show and report (kdv578ctl --help)");
+                 "; the commands are export, import, diff, show, report, trace and audit (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -87,6 +101,8 @@ int run(int argc, char** argv) {
     if (*dif) code = ctl::diff_command(di);
     if (*sho) code = ctl::show_command(sh);
     if (*rep) code = ctl::report_command(re);
+    if (*tra) code = ctl::trace_command(tr);
+    if (*aud) code = ctl::audit_command(au);
     return static_cast<int>(code);
   } catch (const ctl::Failure& f) {
     if (!f.message.empty()) ctl::message(f.message);

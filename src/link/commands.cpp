@@ -5,6 +5,7 @@
 #include <string>
 
 #include "link/link_private.h"
+#include "link/trace.h"
 #include "model/globals.h"
 
 namespace comms {
@@ -302,6 +303,7 @@ Outcome Link::SEND_RESET(int r, int kind) { return send(r, CMD_RESET, Request().
 
 Outcome Link::SEND_SIGNOFF(int r) {
   Outcome o;
+  trace_attempt(1);
   o.status = POLL_RX(PORT, r, CMD_SIGNOFF, Request());
   if (o.status == Status::kDone)
     o.status = port_ && connected_ ? Status::kSent : Status::kPortUnopenable;

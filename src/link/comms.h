@@ -77,6 +77,7 @@ class SerialPort {
   // The next received byte, or 0 when none arrives within timeout_ms, the
   // line hung up or the port is not open.
   virtual std::uint8_t RECVBYTE(int timeout_ms) = 0;
+  // The error of the last connect, send or receive; ERR_NONE after a good one.
   virtual int LASTERROR() const = 0;
 };
 
@@ -166,6 +167,10 @@ struct Outcome {
            status == Status::kPortUnopenable;
   }
 };
+
+// The text the console shows for a refusal code the receiver reports:
+// " Write Disabled" for 7; a code without a text of its own by its number.
+std::string refusal_text(int code);
 
 // ---- The host -------------------------------------------------------------------
 

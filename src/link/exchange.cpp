@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "link/link_private.h"
+#include "link/trace.h"
 #include "model/globals.h"
 
 namespace comms {
@@ -28,12 +29,6 @@ class QuietHost final : public Host {
   void status_text(std::string_view) override {}
   void pause(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
-
-// The texts of the refusal codes 0..7 the receiver reports; any other code
-// is shown by its number.
-constexpr std::string_view REFUSALS[] = {
-    " Protocol Error", " Wrong Parameters", " Tx/Ch Invalid", " Param Overange",
-    " Tx Error",       " Context Error",    " Unknown Error", " Write Disabled"};
 
 constexpr std::string_view ABORTED = "  ABORTED   ";
 
@@ -76,7 +71,7 @@ std::uint8_t Reply::at(int i) const {
 
 std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected) {
   std::unique_ptr<SerialPort> port =
-      port_factory ? port_factory() : std::make_unique<TBlockSerial>();
+      traced(port_factory ? port_factory() : std::make_unique<TBlockSerial>());
   port->CONNECT(name);
   if (connected) *connected = port->LASTERROR() == ERR_NONE;
   port->CONFIG(9600, 8, 'N', 0, false, false);
@@ -180,10 +175,7 @@ void Link::judge(int receiver) {
     const std::uint8_t code = static_cast<std::uint8_t>(reply_.at(7) - 0x30);
     o.status = Status::kRefused;
     o.refusal = code;
-    if (code < std::size(REFUSALS))
-      o.text = REFUSALS[code];
-    else
-      o.text = " Refused code " + std::to_string(code);
+    o.text = refusal_text(code);
   }
 }
 
@@ -191,6 +183,7 @@ void Link::DISCOURSE(int port, int receiver, int command, const Request& request
   if (failed()) return;
   for (int attempt = 1;; ++attempt) {
     port_.reset();  // closed before the next open: the port is for exclusive use
+    trace_attempt(attempt);
     port_ = INIT_COMPORT(SELECTED_PORT_NAME, &connected_);
     Status sent = POLL_RX(port, receiver, command, request);
     if (sent == Status::kDone) sent = GET_DATA(port);

@@ -121,6 +121,7 @@ bool TBlockSerial::apply_line(int baud, int bits, char parity, int stop, bool so
 }
 
 void TBlockSerial::SENDBYTE(std::uint8_t b) {
+  last_error_ = ERR_NONE;
   if (fd_ < 0) return fail(ERR_NOT_OPEN);
   const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
   for (;;) {
@@ -139,6 +140,7 @@ void TBlockSerial::SENDBYTE(std::uint8_t b) {
 }
 
 std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
+  last_error_ = ERR_NONE;
   if (next_ < buffered_) return buffer_[next_++];
   if (fd_ < 0) {
     fail(ERR_NOT_OPEN);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,10 @@ struct CHANNEL_DATA {
   double SCALE_IPZERO = 0;
   double SCALE_OPZERO = 0;
   double SCALE_GAIN = 0;
+  // Records compare field by field; PrintTo (record_print.cpp) writes every
+  // field, for a test whose comparison fails.
+  friend bool operator==(const CHANNEL_DATA&, const CHANNEL_DATA&) = default;
+  friend void PrintTo(const CHANNEL_DATA& ch, std::ostream* os);
 };
 
 struct TRANSMITTER_DATA {
@@ -34,6 +40,8 @@ struct TRANSMITTER_DATA {
   Text<20> CJTEMP;
   Text<2> CJUNIT;
   Indexed<CHANNEL_DATA, 1, 16> CHANNEL;
+  friend bool operator==(const TRANSMITTER_DATA&, const TRANSMITTER_DATA&) = default;
+  friend void PrintTo(const TRANSMITTER_DATA& tx, std::ostream* os);
 };
 
 struct RECIEVER_DATA {
@@ -66,10 +74,14 @@ struct RECIEVER_DATA {
   byte HCASWITCH = 0;
   byte IPSWITCH = 0;
   Indexed<TRANSMITTER_DATA, 1, 4> TRANSMITTER;
+  friend bool operator==(const RECIEVER_DATA&, const RECIEVER_DATA&) = default;
+  friend void PrintTo(const RECIEVER_DATA& rx, std::ostream* os);
 };
 
 struct CONFIG_DATA {
   Indexed<bool, 0, 15> RXCONFIG;
+  friend bool operator==(const CONFIG_DATA&, const CONFIG_DATA&) = default;
+  friend void PrintTo(const CONFIG_DATA& config, std::ostream* os);
 };
 
 inline constexpr int RXMAXNO = 1;

@@ -67,3 +67,10 @@ class Text {
   std::uint8_t len_ = 0;
   std::array<char, N> bytes_{};
 };
+
+// Two texts of one capacity are equal when their characters are (bytes past
+// the length do not count).
+template <std::size_t N>
+constexpr bool operator==(const Text<N>& a, const Text<N>& b) {
+  return a.view() == b.view();
+}

@@ -119,6 +119,8 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   std::filesystem::resize_file("short.rxd", 4000);
   RX().TAG_FIELD = "in memory";
   GLOBDAT.RXCONFIG[9] = true;
+  const RECIEVER_DATA rx_before = RX();
+  const CONFIG_DATA flags_before = GLOBDAT;
   term.type("half");
   term.enter();
   term.type("short");
@@ -127,8 +129,8 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   project1::LOAD(session);
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
-  EXPECT_EQ(RX().TAG_FIELD, "in memory");
-  EXPECT_TRUE(GLOBDAT.RXCONFIG[9]);
+  EXPECT_EQ(RX(), rx_before);
+  EXPECT_EQ(GLOBDAT, flags_before);
 }
 
 TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {

@@ -11,6 +11,8 @@
 #include "files/scratch_dir.h"
 #include "files/text_format.h"
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -59,6 +61,7 @@ TEST_F(Ctl, ExitCodesAndOneLinePerFailure) {
       {"export nosuch", 3, "nosuch.gdt: no such file"},
       {"export plant -o nodir/out.toml", 3, "cannot write nodir/out.toml"},
       {"report plant", 3, "mess578.scn"},
+      {"trace nosuch.trace", 3, "nosuch.trace"},
   };
   for (const Usage& u : cases) {
     SCOPED_TRACE(u.args);
@@ -115,6 +118,40 @@ TEST_F(Ctl, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {
             std::string::npos)
       << text_of("report.txt");
   EXPECT_EQ(ctl("report plant", "SOURCE_DATE_EPOCH=yesterday").code, 2);
+}
+
+TEST_F(Ctl, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
+  std::ofstream("audit.jsonl")
+      << R"({"time":"2026-12-08T09:00:00.000Z","user":"ana","host":"pc","program":"kdv578","port":"ttyUSB0",)"
+         R"("receiver":0,"operation":"SET_ALARMS","keys":{"tx1.ch3.high_alarm":{"old":60.0,"new":80.0}},)"
+         R"("outcome":"refused","code":7,"text":"Write Disabled"})" "\n"
+      << "{\"time\":\"2026-12-08T09:00\n"
+      << R"({"time":"2026-12-08T10:30:00.000Z","user":"bo","host":"pc","program":"kdv578ctl","port":"ttyUSB1",)"
+         R"("receiver":2,"operation":"SEND_RESET","outcome":"done"})" "\n";
+  const std::string env = "KDV578_AUDIT=audit.jsonl";
+  const Outcome all = ctl("audit", env);
+  EXPECT_EQ(all.code, 0);
+  EXPECT_EQ(all.out,
+            "2026-12-08T09:00:00.000Z  ana@pc  kdv578  ttyUSB0  receiver 0  SET_ALARMS  refused: Write Disabled (code 7)\n"
+            "    tx1.ch3.high_alarm: 60.0 -> 80.0\n"
+            "2026-12-08T10:30:00.000Z  bo@pc  kdv578ctl  ttyUSB1  receiver 2  SEND_RESET  done\n");
+  EXPECT_EQ(all.err, "kdv578ctl: audit.jsonl: line 2: not a JSON object; skipped\n");
+  const struct {
+    const char* args;
+    int entries;  // -1: a usage error
+  } filters[] = {
+      {"audit --since 2026-12-08T10", 1}, {"audit --since 2026-12-08T09:00:00Z", 2}, {"audit --since 2026-12-09", 0},
+      {"audit --port ttyUSB0", 1},        {"audit --since yesterday", -1},          {"audit --since 2026-12-08T1", -1},
+  };
+  for (const auto& f : filters) {
+    const Outcome r = ctl(f.args + std::string(" --json"), env);
+    ASSERT_EQ(r.code, f.entries < 0 ? 2 : 0) << f.args << r.err;
+    if (f.entries >= 0) {
+      EXPECT_EQ(nlohmann::json::parse(r.out).size(), static_cast<std::size_t>(f.entries)) << f.args;
+    }
+  }
+  EXPECT_EQ(ctl("audit", "KDV578_AUDIT=off").code, 2);
+  EXPECT_EQ(ctl("audit", "KDV578_AUDIT=nosuch.jsonl").code, 3);
 }
 
 }  // namespace

@@ -149,6 +149,9 @@ void TmuxSession::kill_simulator() {
   kill(sim_pid_, SIGKILL);
   waitpid(sim_pid_, nullptr, 0);
   sim_pid_ = -1;
+  // A pulled adapter takes its device node with it. Left in place, the link
+  // would name a dead pty whose number another test's terminal may take.
+  unlink(port().c_str());
 }
 
 bool TmuxSession::restart_simulator(const std::vector<std::string>& sim_args) {

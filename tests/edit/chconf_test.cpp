@@ -48,11 +48,12 @@ TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
 
 TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
   ch().INPUT_TYPE = 5;
+  const CHANNEL_DATA before = ch();
   user.ups(6);  // from the 6th item up to the 16th, "more"
   user.enter();
   user.escape();
   run([this] { input_type(); });
-  EXPECT_EQ(ch().INPUT_TYPE, 5);
+  EXPECT_EQ(ch(), before);
 }
 
 TEST_F(Channel, Channel16OffersNoRtdTypes) {
@@ -80,8 +81,7 @@ TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
     OPZERO(session);
     GAIN(session);
   });
-  EXPECT_EQ(ch().INPUT_TYPE, before.INPUT_TYPE);
-  EXPECT_EQ(ch().SCALE_GAIN, before.SCALE_GAIN);
+  EXPECT_EQ(ch(), before);
   EXPECT_EQ(user.bells, 3);
   EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
   EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");

@@ -55,7 +55,7 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
   rx.state().TRANSMITTER[2].TXTYPE = 1;  // takes the thermocouple input type
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_TRUE(same(RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]));
+  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
   ASSERT_EQ(rx.requests().size(), 3u);
   EXPECT_EQ(rx.requests()[0].command, comms::CMD_INPTYPE);
   EXPECT_EQ(rx.requests()[1].command, comms::CMD_SCALES);

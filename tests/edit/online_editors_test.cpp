@@ -101,6 +101,7 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
 
 TEST_F(Online, OfflineChangesSendNothing) {
   ONLINE = false;
+  const RECIEVER_DATA receiver_before = sim.state();
   user.down();
   user.enter();
   user.type("TAG");
@@ -111,7 +112,7 @@ TEST_F(Online, OfflineChangesSendNothing) {
   });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_TRUE(commands().empty());
-  EXPECT_EQ(sim.state().MOD_BAUD, 6);
+  EXPECT_EQ(sim.state(), receiver_before);
 }
 
 TEST_F(Online, TagReachesTheReceiver) {

@@ -126,8 +126,7 @@ TEST(RxdFormat, RoundTripKeepsEveryField) {
   ASSERT_TRUE(disk::DECODE_RXD(disk::ENCODE_RXD(r), back));
   // Encoding again compares every field, including all 64 channel blocks.
   EXPECT_EQ(disk::ENCODE_RXD(back), disk::ENCODE_RXD(r));
-  EXPECT_EQ(back.TRANSMITTER[4].CHANNEL[16].SCALE_GAIN, 1.0 / 416);
-  EXPECT_EQ(back.CHECKSUM, -123456789);
+  EXPECT_EQ(back, r);
 }
 
 TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
@@ -270,8 +269,9 @@ TEST(RxdFormat, ShortImageIsRefusedAndChangesNothing) {
   const disk::RXD_IMAGE b = disk::ENCODE_RXD(r);
   RECIEVER_DATA target;
   target.TAG_FIELD = "unchanged";
+  const RECIEVER_DATA before = target;
   EXPECT_FALSE(disk::DECODE_RXD(std::span(b).first(4815), target));
-  EXPECT_EQ(target.TAG_FIELD, "unchanged");
+  EXPECT_EQ(target, before);
   EXPECT_FALSE(disk::DECODE_RXD({}, target));
   CONFIG_DATA f;
   f.RXCONFIG[3] = true;

@@ -60,17 +60,15 @@ TEST(Initcomms, DefaultReceiverRecord) {
   EXPECT_EQ(rx.CKSUM_BASE, 1);
   EXPECT_TRUE(rx.ADD_MODE);
   EXPECT_TRUE(rx.COMM_MODE);
+  CHANNEL_DATA fresh;  // every channel: input type 0, gain 1, thresholds +-60, no alarm
+  fresh.ALARM = OFF;
+  fresh.HIGH_ALARM = 60;
+  fresh.LOW_ALARM = -60;
+  fresh.SCALE_GAIN = 1;
+  fresh.VUNIT = "  ";
   for (int t = 1; t <= 4; ++t) {
     EXPECT_EQ(rx.TRANSMITTER[t].TXTYPE, 1);
-    for (int c = 1; c <= 16; ++c) {
-      const CHANNEL_DATA& ch = rx.TRANSMITTER[t].CHANNEL[c];
-      EXPECT_EQ(ch.ALARM, OFF);
-      EXPECT_EQ(ch.HIGH_ALARM, 60);
-      EXPECT_EQ(ch.LOW_ALARM, -60);
-      EXPECT_EQ(ch.INPUT_TYPE, 0);
-      EXPECT_EQ(ch.SCALE_GAIN, 1);
-      EXPECT_EQ(ch.VUNIT, "  ");
-    }
+    for (int c = 1; c <= 16; ++c) EXPECT_EQ(rx.TRANSMITTER[t].CHANNEL[c], fresh) << t << '.' << c;
   }
   EXPECT_FALSE(RECEIVER_PRESENT[0]);
   EXPECT_TRUE(GLOBDAT.RXCONFIG[0]);

@@ -32,18 +32,12 @@ class CopyTest : public SimMenuTest {
     original = *RECEIVER[0];
   }
 
-  static bool same(const globals::CHANNEL_DATA& a, const globals::CHANNEL_DATA& b) {
-    return a.VALUE == b.VALUE.view() && a.VUNIT == b.VUNIT.view() && a.HIGH_ALARM == b.HIGH_ALARM &&
-           a.LOW_ALARM == b.LOW_ALARM && a.ALARM == b.ALARM && a.INPUT_TYPE == b.INPUT_TYPE &&
-           a.THC_DRIVE == b.THC_DRIVE && a.SCALE_IPZERO == b.SCALE_IPZERO &&
-           a.SCALE_OPZERO == b.SCALE_OPZERO && a.SCALE_GAIN == b.SCALE_GAIN;
-  }
   // Channels of the record that differ from the original, as "t.c".
   std::vector<std::string> changed() const {
     std::vector<std::string> out;
     for (int t = 1; t <= 4; ++t)
       for (int c = 1; c <= 16; ++c)
-        if (!same(globals::RX().TRANSMITTER[t].CHANNEL[c], original.TRANSMITTER[t].CHANNEL[c]))
+        if (globals::RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
           out.push_back(std::to_string(t) + "." + std::to_string(c));
     return out;
   }

@@ -18,7 +18,7 @@ TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
   std::vector<std::string> expected;
   for (int c = 1; c <= 16; ++c) {
     expected.push_back("2." + std::to_string(c));
-    EXPECT_TRUE(same(RX().TRANSMITTER[2].CHANNEL[c], original.TRANSMITTER[1].CHANNEL[3])) << c;
+    EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c], original.TRANSMITTER[1].CHANNEL[3]) << c;
   }
   EXPECT_EQ(changed(), expected);
   EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);  // a channel copy keeps the transmitter's own fields
@@ -34,7 +34,7 @@ TEST_F(CopyTest, TransmitterCopiesAndAllDestinations) {
   EXPECT_EQ(dload, 1);
   EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
   EXPECT_EQ(RX().TRANSMITTER[3].CJTEMP.str(), "tx2");
-  EXPECT_TRUE(same(RX().TRANSMITTER[3].CHANNEL[16], original.TRANSMITTER[2].CHANNEL[16]));
+  EXPECT_EQ(RX().TRANSMITTER[3].CHANNEL[16], original.TRANSMITTER[2].CHANNEL[16]);
   // Transmitter 1 onto all four.
   copy::GOCOPY({0, 1, copy::ALL}, {0, copy::ALL, copy::ALL}, dload);
   for (int t = 1; t <= 4; ++t) EXPECT_EQ(RX().TRANSMITTER[t].CJTEMP.str(), "tx1") << t;

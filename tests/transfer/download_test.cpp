@@ -82,7 +82,7 @@ TEST_F(Download, ADeviceErrorOnTheTagStopsTheTrafficAndIsShownTwice) {
   EXPECT_EQ(shown(" Write Disabled"), 2);
   EXPECT_EQ(term.bells, 2);
   EXPECT_EQ(term.delays, (std::vector<unsigned>{2000, 2000}));
-  EXPECT_EQ(rx.state().TAG_FIELD, before.TAG_FIELD);
+  EXPECT_EQ(rx.state(), before);
   EXPECT_TRUE(RECEIVER_PRESENT[0]);  // marked present whatever the outcome
   EXPECT_EQ(crt::Screen().text(5, 23, 24), std::string(24, ' '));
 }

@@ -1,0 +1,84 @@
+// What the frame trace and the audit journal cost a paced download of a
+// receiver with four type 571 transmitters (203 exchanges) over a
+// pseudo-terminal against the simulator core: downloads with the trace on
+// and off in turns, five of each, and the median wall times; then the time
+// of 203 journal lines appended alone (the journal is not yet written by
+// the transfers). Counters: the medians in seconds, on/off, the trace's
+// lines (one write each) and the journal's time per line.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "files/audit.h"
+#include "link/trace.h"
+#include "model/globals.h"
+#include "model/session.h"
+#include "pty_receiver.h"
+#include "transfer/download.h"
+
+namespace {
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+void DownloadPacedTraceOnOff(benchmark::State& state) {
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
+  bench::PtyReceiver receiver(true);
+  globals::SELECTED_PORT_NAME = receiver.path();
+  globals::RX().NO_OF_TX = 4;
+  for (int t = 1; t <= 4; ++t) globals::INIT_TX(0, t, 1);
+  const std::string trace = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".trace";
+  std::vector<double> on, off;
+  long lines = 0;
+  for (auto _ : state) {
+    for (int run = 0; run < 10; ++run) {
+      const bool traced = run % 2 == 1;
+      if (traced && comms::start_trace(trace)) state.SkipWithError("trace not writable");
+      receiver.reset();
+      const auto start = bench::Clock::now();
+      const comms::Outcome outcome = download::DOWNLOAD();
+      const double wall = std::chrono::duration<double>(bench::Clock::now() - start).count();
+      comms::stop_trace();
+      if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
+      (traced ? on : off).push_back(wall);
+      std::fprintf(stderr, "download %d, trace %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
+      if (traced) {
+        std::ifstream in(trace);
+        lines = std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+      }
+    }
+  }
+  std::remove(trace.c_str());
+
+  const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
+  disk::AuditJournal audit(journal, "kdv578", "bench", {});
+  disk::AuditEntry entry;
+  entry.port = receiver.path();
+  entry.operation = "SET_SCALES";
+  entry.change("tx1.ch1.gain", 1.0, 2.5);
+  const auto start = bench::Clock::now();
+  for (int i = 0; i < 203; ++i) audit.append(entry);
+  const double journal_s = std::chrono::duration<double>(bench::Clock::now() - start).count();
+  std::remove(journal.c_str());
+
+  state.counters["off_s"] = median(off);
+  state.counters["on_s"] = median(on);
+  state.counters["on/off"] = median(on) / median(off);
+  state.counters["trace_lines"] = static_cast<double>(lines);
+  state.counters["journal_us_per_line"] = journal_s / 203 * 1e6;
+  state.counters["journal_203_lines_ms"] = journal_s * 1e3;
+}
+
+BENCHMARK(DownloadPacedTraceOnOff)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "ctl/trace_command.h"
+
+#include <charconv>
+#include <nlohmann/json.hpp>
+
+#include "ctl/commands.h"
+#include "ctl/output.h"
+
+namespace ctl {
+
+std::string trace_text(const comms::DecodedTrace& trace) {
+  std::string out;
+  for (const comms::TracedExchange& e : trace.exchanges) {
+    out += std::to_string(e.ms) + " ms";
+    if (!e.attempt.empty()) out += "  attempt " + e.attempt;
+    if (e.receiver >= 0) out += "  receiver " + std::to_string(e.receiver);
+    if (!e.command.empty()) out += "  " + e.command;
+    if (!e.place.empty()) out += " " + e.place;
+    out += ": " + std::string(comms::verdict_name(e.verdict));
+    if (!e.text.empty()) out += ": " + e.text;
+    if (e.refusal >= 0) out += " (code " + std::to_string(e.refusal) + ")";
+    if (e.turnaround_ms) out += ", turnaround " + std::to_string(*e.turnaround_ms) + " ms";
+    out += '\n';
+    for (const auto& p : e.parameters) out += "  > " + p.key + " = " + p.value + "\n";
+    for (const auto& f : e.fields) out += "  < " + f.key + " = " + f.value + "\n";
+  }
+  return out;
+}
+
+std::string trace_json(const comms::DecodedTrace& trace) {
+  auto settings = [](const std::vector<comms::TracedSetting>& list) {
+    nlohmann::ordered_json o = nlohmann::ordered_json::object();
+    for (const auto& s : list) o[s.key] = s.value;
+    return o;
+  };
+  nlohmann::ordered_json all = nlohmann::ordered_json::array();
+  for (const comms::TracedExchange& e : trace.exchanges) {
+    nlohmann::ordered_json j;
+    j["line"] = e.line;
+    j["ms"] = e.ms;
+    int attempt = 0;
+    const auto [end, ec] = std::from_chars(e.attempt.data(), e.attempt.data() + e.attempt.size(), attempt);
+    if (e.attempt.empty())
+      j["attempt"] = nullptr;
+    else if (ec == std::errc() && end == e.attempt.data() + e.attempt.size())
+      j["attempt"] = attempt;
+    else
+      j["attempt"] = e.attempt;
+    j["receiver"] = e.receiver >= 0 ? nlohmann::ordered_json(e.receiver) : nlohmann::ordered_json();
+    j["command"] = e.command;
+    j["place"] = e.place;
+    j["parameters"] = settings(e.parameters);
+    j["reply"] = settings(e.fields);
+    j["verdict"] = comms::verdict_name(e.verdict);
+    if (e.refusal >= 0) j["code"] = e.refusal;
+    if (!e.text.empty()) j["text"] = e.text;
+    if (e.turnaround_ms) j["turnaround_ms"] = *e.turnaround_ms;
+    all.push_back(std::move(j));
+  }
+  return all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+Exit trace_command(const TraceOptions& o) {
+  const comms::DecodedTrace trace = comms::decode_trace(read_document(o.file));
+  for (const std::string& damaged : trace.damaged) message("kdv578ctl: " + o.file + ": " + damaged + "; skipped");
+  write_output("-", o.json ? trace_json(trace) : trace_text(trace));
+  return Exit::kDone;
+}
+
+}  // namespace ctl

@@ -1,0 +1,26 @@
+// kdv578ctl trace: a frame trace read back as exchanges, as text or JSON.
+#pragma once
+
+#include <string>
+
+#include "ctl/exit_codes.h"
+#include "link/trace_decode.h"
+
+namespace ctl {
+
+struct TraceOptions {
+  std::string file;
+  bool json = false;
+};
+
+// The exchanges one per block: a heading line (time, attempt, receiver,
+// command and place, verdict, turnaround), then the parameters sent
+// ("  > key = value") and the reply's fields ("  < key = value").
+std::string trace_text(const comms::DecodedTrace& trace);
+// A JSON array with one object per exchange.
+std::string trace_json(const comms::DecodedTrace& trace);
+
+// Lines that do not read are named on standard error and skipped.
+Exit trace_command(const TraceOptions& o);
+
+}  // namespace ctl

@@ -1,0 +1,174 @@
+#include "link/trace.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace comms {
+
+namespace {
+
+constexpr std::uint8_t kEtx = 0x03;
+
+std::int64_t steady_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The installed trace of the link and the attempt its lines carry: set by
+// the program's entry (or a test), read by every port the link makes.
+struct LinkTrace {
+  std::unique_ptr<TraceFile> file;
+  std::string attempt = "1";
+};
+LinkTrace& link_trace() {
+  static LinkTrace installed;
+  return installed;
+}
+
+// A port whose traffic goes into the link's trace.
+class TracedPort final : public SerialPort {
+ public:
+  explicit TracedPort(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
+  ~TracedPort() override {
+    if (TraceFile* f = link_trace().file.get()) f->flush();
+  }
+  TracedPort(const TracedPort&) = delete;
+  TracedPort& operator=(const TracedPort&) = delete;
+
+  void CONNECT(std::string_view name) override {
+    port_->CONNECT(name);
+    const int error = port_->LASTERROR();
+    if (error == ERR_NONE) return;
+    event(TraceEvent::kUnopened, "cannot open " + std::string(name) + ": " + std::strerror(error));
+  }
+  void CONFIG(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
+    port_->CONFIG(baud, bits, parity, stop, softflow, hardflow);
+  }
+  void SENDBYTE(std::uint8_t b) override {
+    port_->SENDBYTE(b);
+    if (port_->LASTERROR() == ERR_NONE) trace_byte(true, b);
+  }
+  std::uint8_t RECVBYTE(int timeout_ms) override {
+    const std::uint8_t b = port_->RECVBYTE(timeout_ms);
+    switch (port_->LASTERROR()) {
+      case ERR_NONE: trace_byte(false, b); break;
+      case ERR_TIMEOUT:
+        event(TraceEvent::kTimeout, "no byte within " + std::to_string(timeout_ms) + " ms");
+        break;
+      case ERR_HANGUP: event(TraceEvent::kHangup, "the line hung up"); break;
+      default: break;
+    }
+    return b;
+  }
+  int LASTERROR() const override { return port_->LASTERROR(); }
+
+ private:
+  static void trace_byte(bool request, std::uint8_t b) {
+    LinkTrace& t = link_trace();
+    if (t.file) t.file->byte(request, b, t.attempt);
+  }
+  static void event(TraceEvent e, std::string_view text) {
+    LinkTrace& t = link_trace();
+    if (t.file) t.file->event(e, t.attempt, text);
+  }
+
+  std::unique_ptr<SerialPort> port_;
+};
+
+}  // namespace
+
+std::unique_ptr<TraceFile> TraceFile::create(const std::string& path, std::string& error,
+                                             Clock clock) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error = "cannot write the trace " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  std::unique_ptr<TraceFile> file(new TraceFile(fd, clock ? std::move(clock) : steady_ms));
+  const std::string heading = "# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n";
+  if (::write(fd, heading.data(), heading.size()) != static_cast<ssize_t>(heading.size())) {
+    error = "cannot write the trace " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  return file;
+}
+
+TraceFile::TraceFile(int fd, Clock clock) : fd_(fd), clock_(std::move(clock)) {}
+
+TraceFile::~TraceFile() {
+  flush();
+  ::close(fd_);
+}
+
+std::int64_t TraceFile::elapsed() {
+  const std::int64_t now = clock_();
+  if (!start_) start_ = now;
+  return now - *start_;
+}
+
+void TraceFile::byte(bool request, std::uint8_t b, std::string_view attempt) {
+  if (!bytes_.empty() && (request != request_ || attempt != attempt_)) flush();
+  request_ = request;
+  attempt_ = attempt;
+  bytes_.push_back(b);
+  last_ms_ = elapsed();
+  if (b == kEtx) flush();
+}
+
+void TraceFile::event(TraceEvent e, std::string_view attempt, std::string_view text) {
+  flush();
+  static constexpr std::string_view kNames[] = {"timeout", "hangup", "unopened"};
+  write_line(kNames[static_cast<int>(e)], attempt, "", text, elapsed());
+}
+
+void TraceFile::flush() {
+  if (bytes_.empty()) return;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string hex;
+  std::string text;
+  for (const std::uint8_t b : bytes_) {
+    if (!hex.empty()) hex += ' ';
+    hex += kHex[b >> 4];
+    hex += kHex[b & 0x0F];
+    text += b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.';
+  }
+  bytes_.clear();
+  write_line(request_ ? ">" : "<", attempt_, hex, text, last_ms_);
+}
+
+// One write per line, so the lines of a trace stay whole whatever happens
+// to the program.
+void TraceFile::write_line(std::string_view direction, std::string_view attempt,
+                           std::string_view hex, std::string_view text, std::int64_t ms) {
+  std::string line = std::to_string(ms);
+  for (const std::string_view field : {direction, attempt, hex, text}) {
+    line += '\t';
+    line += field;
+  }
+  line += '\n';
+  // A trace that can no longer be written never stops the exchange.
+  [[maybe_unused]] const ssize_t written = ::write(fd_, line.data(), line.size());
+}
+
+std::optional<std::string> start_trace(const std::string& path) {
+  std::string error;
+  std::unique_ptr<TraceFile> file = TraceFile::create(path, error);
+  if (!file) return error;
+  link_trace().file = std::move(file);
+  return std::nullopt;
+}
+
+void stop_trace() { link_trace().file.reset(); }
+
+void trace_attempt(int attempt) { link_trace().attempt = std::to_string(attempt); }
+
+std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port) {
+  if (!link_trace().file) return port;
+  return std::make_unique<TracedPort>(std::move(port));
+}
+
+}  // namespace comms

@@ -1,0 +1,86 @@
+// The frame trace: every byte that crossed the line, grouped into lines of
+// one direction, with time-outs and hang-ups as lines of their own.
+//
+// A trace is a text file. Its first line starts with "#" and names the
+// columns; every other line has five fields separated by tabs:
+//
+//     ms  direction  attempt  hex  text
+//
+//   ms         milliseconds of the monotonic clock since the first line's
+//              event: for bytes, when the line's last byte crossed
+//   direction  ">" bytes to the receiver, "<" bytes from it, "timeout" (no
+//              byte within the wait), "hangup" (the line hung up), "unopened"
+//              (the port could not be opened)
+//   attempt    1 for a request's first sending, 2 for the link's retry of
+//              it; empty in the simulator's trace
+//   hex        the bytes as two upper-case hex digits each, one blank apart
+//   text       the bytes 20h..7Eh as themselves, every other byte as "."; for
+//              the other directions a short explanation
+//
+// A line of bytes ends at an ETX, when the direction or attempt changes, at
+// an event and when the port closes: junk before a reply's STX stays on the
+// reply's line, and a request that Escape cut short is a line without ETX.
+// Every line is one write(2).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/comms.h"
+
+namespace comms {
+
+enum class TraceEvent : std::uint8_t { kTimeout, kHangup, kUnopened };
+
+class TraceFile {
+ public:
+  // Milliseconds of a monotonic clock.
+  using Clock = std::function<std::int64_t()>;
+
+  // Creates or empties the file and writes the heading; on failure nothing
+  // and the reason in `error`.
+  static std::unique_ptr<TraceFile> create(const std::string& path, std::string& error,
+                                           Clock clock = {});
+  ~TraceFile();
+  TraceFile(const TraceFile&) = delete;
+  TraceFile& operator=(const TraceFile&) = delete;
+
+  // One byte that crossed the line: to the receiver (request) or from it.
+  void byte(bool request, std::uint8_t b, std::string_view attempt);
+  void event(TraceEvent e, std::string_view attempt, std::string_view text);
+  // Writes the line being gathered, if any.
+  void flush();
+
+ private:
+  TraceFile(int fd, Clock clock);
+  std::int64_t elapsed();
+  void write_line(std::string_view direction, std::string_view attempt, std::string_view hex,
+                  std::string_view text, std::int64_t ms);
+
+  int fd_;
+  Clock clock_;
+  std::optional<std::int64_t> start_;
+  // The line being gathered.
+  bool request_ = false;
+  std::string attempt_;
+  std::vector<std::uint8_t> bytes_;
+  std::int64_t last_ms_ = 0;
+};
+
+// Starts the link's trace into the file, replacing one already running;
+// the reason when the file cannot be written.
+std::optional<std::string> start_trace(const std::string& path);
+// Ends the link's trace, writing what it gathered.
+void stop_trace();
+// The attempt number the link's trace gives the lines that follow.
+void trace_attempt(int attempt);
+// The port wrapped so that what crosses it goes into the running trace; the
+// port itself while no trace runs.
+std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port);
+
+}  // namespace comms
