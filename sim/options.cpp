@@ -91,6 +91,14 @@ const std::vector<Option>& table() {
          o.trace = v;
          return !v.empty();
        }},
+      {"--keep-old", "CODE[:PARAMS]",
+       "acknowledge writes of command CODE (whose parameters begin with PARAMS, e.g. 8:13 for the alarms "
+       "of transmitter 1, channel 3) but keep the old values",
+       [](Options& o, std::string_view v) {
+         const std::size_t colon = v.find(':');
+         if (colon != std::string_view::npos) o.faults.keep_old_at = std::string(v.substr(colon + 1));
+         return number(v.substr(0, colon), 10, 0, 255, o.faults.keep_old);
+       }},
       {"--verbose", nullptr, "log every request and reply on standard error",
        [](Options& o, std::string_view) { return o.verbose = true; }},
       {"--help", nullptr, "show this help",

@@ -41,11 +41,6 @@ constexpr HardwareComms HARDWARE_COMMS[12] = {
     {1, 0, 1}, {3, 0, 1}, {3, 1, 1}, {3, 2, 1}, {4, 0, 1}, {6, 0, 1},
     {6, 1, 1}, {6, 2, 1}, {6, 0, 0}, {6, 1, 0}, {6, 2, 0}, {7, 0, 1}};
 
-bool input_type_fits(int txtype, int code) {
-  if (txtype == 2) return code == 0 || code == 13 || code == 15;
-  return (code >= 0 && code <= 14) || (code >= 16 && code <= 27);
-}
-
 // A number field of a request (10 characters, blanks around the number).
 bool field_number(std::string_view f, double& x) {
   while (!f.empty() && f.front() == ' ') f.remove_prefix(1);
@@ -241,7 +236,7 @@ struct CommandSet {
   static Change write_input_type(Receiver& r, const Args& a) {
     CHANNEL_DATA& ch = channel_of(r, a);
     const int type = a.d(2), drive = a.d(3);
-    return {true, input_type_fits(r.state_.TRANSMITTER[a.t()].TXTYPE, type) && drive <= 2,
+    return {true, ADMITS_INPUT_TYPE(r.state_.TRANSMITTER[a.t()].TXTYPE, type) && drive <= 2,
             [&ch, type, drive] {
               ch.INPUT_TYPE = static_cast<byte>(type);
               ch.THC_DRIVE = static_cast<byte>(drive);
@@ -362,6 +357,8 @@ CommandSet::Answer CommandSet::dispatch(Receiver& r, const Request& q) {
   const bool setting = command->access == Access::setting;
   if (setting && TSTBIT(r.state_.IPSWITCH, 6)) return {WRITE_DISABLED, {}};
   if (!change.fits) return {OVERRANGE, {}};
+  // The keep-old fault acknowledges the change and stores nothing.
+  if (setting && q.command == r.faults.keep_old && q.params.starts_with(r.faults.keep_old_at)) return {};
   change.make();
   if (setting) r.unconfirmed = true;
   return {};

@@ -35,6 +35,10 @@ struct Faults {
   std::size_t after = 0;     // ... and only from request number after + 1 on
   std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
   int delay_ms = 0;          // replies leave this late (kdv578-sim only)
+  // A write of this command code whose parameters begin with keep_old_at is
+  // acknowledged but not stored: the receiver silently keeps its old value.
+  int keep_old = -1;
+  std::string keep_old_at;
 };
 
 // One request frame as received.

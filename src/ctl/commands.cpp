@@ -66,25 +66,6 @@ std::string pair_fault(const std::string& base) {
   return base + ".gdt and " + base + ".rxd: cannot be read";
 }
 
-// A configuration from a pair or a document: "-" is a document on standard
-// input, a name ending in ".gdt" or ".rxd" a pair, an existing file a
-// document, anything else the base of a pair. A document's messages go to
-// standard error; its errors end the command (exit code 2).
-Configuration load(const std::string& input, bool strict) {
-  if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
-    const std::string base = pair_base(input);
-    Configuration c;
-    if (!disk::READ_PAIR(base, c.flags, c.rx))
-      throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
-    return c;
-  }
-  const disk::TextRead read = disk::read_text(read_document(input), {strict, comms::UNCARRIED});
-  const std::string source = input == "-" ? "<stdin>" : input;
-  for (const disk::Finding& f : read.findings) message(disk::describe(f, source));
-  if (!read.ok()) throw Failure{Exit::kUsage, ""};
-  return read.config;
-}
-
 // The report's date: SOURCE_DATE_EPOCH (seconds, UTC) when set, else today.
 hardc::DATE report_date() {
   std::time_t when = std::time(nullptr);
@@ -124,21 +105,53 @@ void load_messages() {
 
 }  // namespace
 
-Exit export_command(const ExportOptions& o) {
-  const Configuration c = load(o.input, o.strict);
+Configuration load(const std::string& input, bool strict, bool to_send) {
+  if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
+    const std::string base = pair_base(input);
+    Configuration c;
+    if (!disk::READ_PAIR(base, c.flags, c.rx))
+      throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
+    return c;
+  }
+  const disk::TextRead read = disk::read_text(read_document(input), {strict, comms::UNCARRIED, to_send});
+  const std::string source = input == "-" ? "<stdin>" : input;
+  for (const disk::Finding& f : read.findings) message(disk::describe(f, source));
+  if (!read.ok()) throw Failure{Exit::kUsage, ""};
+  return read.config;
+}
+
+namespace {
+
+void write_document(const std::string& output, const Configuration& c) {
   std::vector<disk::Finding> notes;
   const std::string text = disk::write_text(c, &notes);
-  for (const disk::Finding& f : notes) message(disk::describe(f, o.output == "-" ? "<stdout>" : o.output));
-  write_output(o.output, text);
+  for (const disk::Finding& f : notes) message(disk::describe(f, output == "-" ? "<stdout>" : output));
+  write_output(output, text);
+}
+
+void write_pair(const std::string& output, const Configuration& c) {
+  const std::string base = pair_base(output);
+  if (!disk::WRITE_PAIR(base, c.flags, c.rx))
+    throw Failure{Exit::kFile, "kdv578ctl: cannot write the pair " + base + ".gdt and " + base + ".rxd"};
+}
+
+}  // namespace
+
+void save(const std::string& output, const Configuration& c) {
+  if (output == "-" || output.ends_with(".toml"))
+    write_document(output, c);
+  else
+    write_pair(output, c);
+}
+
+Exit export_command(const ExportOptions& o) {
+  write_document(o.output, load(o.input, o.strict));
   return Exit::kDone;
 }
 
 Exit import_command(const ImportOptions& o) {
   if (o.output == "-") throw Failure{Exit::kUsage, "kdv578ctl: import writes a pair; -o names it, not \"-\""};
-  const Configuration c = load(o.input, o.strict);
-  const std::string base = pair_base(o.output);
-  if (!disk::WRITE_PAIR(base, c.flags, c.rx))
-    throw Failure{Exit::kFile, "kdv578ctl: cannot write the pair " + base + ".gdt and " + base + ".rxd"};
+  write_pair(o.output, load(o.input, o.strict));
   return Exit::kDone;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ctl/exit_codes.h"
+#include "model/setting_keys.h"
 
 namespace ctl {
 
@@ -37,6 +38,16 @@ struct ReportOptions {
 
 // The whole file, or standard input for "-". Failure: exit code 3.
 std::string read_document(const std::string& path);
+
+// A configuration from a pair or a document: "-" is a document on standard
+// input, a name ending in ".gdt" or ".rxd" a pair, an existing file a
+// document, anything else the base of a pair. A document's messages go to
+// standard error; its errors end the command (exit code 2), and so do values
+// the link cannot carry when the configuration is `to_send`.
+globals::Configuration load(const std::string& input, bool strict, bool to_send = false);
+// Writes a configuration whole: a document to "-" or a ".toml" file, a pair
+// otherwise. Failure: exit code 3.
+void save(const std::string& output, const globals::Configuration& c);
 
 Exit export_command(const ExportOptions& o);
 Exit import_command(const ImportOptions& o);

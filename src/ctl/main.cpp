@@ -1,6 +1,7 @@
 // kdv578ctl: the scripted companion of the console. Converts, compares,
 // shows and reports configurations given as ".gdt"/".rxd" pairs or as
-// TOML documents.
+// TOML documents, and uploads, downloads, verifies, reads, sets, monitors
+// and diagnoses a receiver on a serial port.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -11,19 +12,37 @@
 
 #include "ctl/audit_command.h"
 #include "ctl/commands.h"
+#include "ctl/device.h"
+#include "ctl/diag.h"
 #include "ctl/output.h"
+#include "ctl/monitor.h"
+#include "ctl/receiver_commands.h"
+#include "ctl/settings.h"
 #include "ctl/trace_command.h"
 #include "files/disk.h"
 
 namespace {
 
 // An interrupted command leaves no temporary behind: SIGINT ends with the
-// exit code of an interruption, other ends re-raise the signal.
+// exit code of an interruption, other ends re-raise the signal. While a
+// receiver is being talked to, SIGINT stops it at the next request frame
+// instead, and the command ends with the same exit code.
 extern "C" void on_signal(int sig) {
+  if (sig == SIGINT && ctl::session_open()) {
+    ctl::interrupt();
+    return;
+  }
   disk::REMOVE_TEMPORARIES();
   if (sig == SIGINT) ::_exit(static_cast<int>(ctl::Exit::kInterrupted));
   std::signal(sig, SIG_DFL);
   std::raise(sig);
+}
+
+// A command on a receiver, with the options every such command takes.
+CLI::App* device_command(CLI::App& app, const char* name, const char* help, ctl::DeviceOptions& options) {
+  CLI::App* command = app.add_subcommand(name, help);
+  ctl::add_device_options(command, options);
+  return command;
 }
 
 void add_strict(CLI::App* command, bool& strict) {
@@ -67,6 +86,46 @@ int run(int argc, char** argv) {
   rep->add_option("-o,--output", re.output, "Output file; - (the default) is standard output");
   add_strict(rep, re.strict);
 
+  ctl::DeviceOptions po;
+  CLI::App* prt = device_command(app, "ports", "List the serial ports (KDV578_PORTS overrides the list)", po);
+
+  ctl::UploadOptions up;
+  CLI::App* upl = device_command(app, "upload", "Read the receiver's whole configuration, as the console does", up.device);
+  upl->add_option("-o,--output", up.output, "PAIR or FILE.toml; - (the default) is standard output");
+
+  ctl::DownloadOptions dn;
+  CLI::App* dow = device_command(app, "download", "Write a configuration into the receiver, as the console does", dn.device);
+  dow->add_option("input", dn.input, "PAIR or FILE.toml; - reads standard input")->required();
+  dow->add_flag("--verify", dn.verify, "Upload afterwards and compare with what was sent");
+  dow->add_flag("--signoff", dn.signoff, "End with the signoff");
+
+  ctl::DownloadOptions ve;
+  CLI::App* ver = device_command(app, "verify", "Compare the receiver with a configuration; nothing is written", ve.device);
+  ver->add_option("input", ve.input, "PAIR or FILE.toml; - reads standard input")->required();
+
+  ctl::DeviceOptions so;
+  CLI::App* sig = device_command(app, "signoff", "Send the confirm and the signoff", so);
+
+  ctl::GetOptions ge;
+  CLI::App* get = device_command(app, "get", "Read settings by their keys (receiver.tag, tx1.ch3.high_alarm, ...)", ge.device);
+  get->add_option("keys", ge.keys, "KEY...")->required();
+
+  ctl::SetOptions se;
+  CLI::App* set = device_command(app, "set", "Set settings as the console's editors do online", se.device);
+  set->add_option("assignments", se.assignments, "KEY=VALUE...")->required();
+
+  ctl::MonitorOptions mo;
+  CLI::App* mon = device_command(app, "monitor", "Live readings as CSV, pass after pass", mo.device);
+  mon->add_option("--tx", mo.tx, "Transmitter 1..4 (default: every configured one in turn)");
+  mon->add_option("--channel", mo.channel, "Channel 1..16 (default: all, with the all-values reading)");
+  mon->add_option("--interval", mo.interval, "Least seconds between pass starts (default 0)");
+  CLI::Option* count = mon->add_option("--count", mo.count, "Passes to make, failed ones included");
+  mon->add_option("--duration", mo.duration, "How long to go on: 30s, 10m, 2h")->excludes(count);
+  mon->add_option("-o,--output", mo.output, "FILE.csv; - (the default) is standard output");
+
+  ctl::DeviceOptions dg;
+  CLI::App* dia = device_command(app, "diag", "Versions, status bits and switch banks with their meaning", dg);
+
   ctl::TraceOptions tr;
   CLI::App* tra = app.add_subcommand("trace", "Decode a frame trace into exchanges");
   tra->add_option("file", tr.file, "A trace written with KDV578_TRACE or --trace; - reads standard input")
@@ -79,11 +138,12 @@ int run(int argc, char** argv) {
   aud->add_option("--port", au.port, "Entries for this port only");
   aud->add_flag("--json", au.json, "The entries as JSON");
 
-  const auto commands = {exp, imp, dif, sho, rep, tra, aud};
+  const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon, dia, tra, aud};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
     ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
-                 "; the commands are export, import, diff, show, report, trace and audit (kdv578ctl --help)");
+                 "; the commands are export, import, diff, show, report, ports, upload, download, verify, "
+                 "signoff, get, set, monitor, diag, trace and audit (kdv578ctl --help)");
     return static_cast<int>(ctl::Exit::kUsage);
   }
   try {
@@ -101,6 +161,15 @@ int run(int argc, char** argv) {
     if (*dif) code = ctl::diff_command(di);
     if (*sho) code = ctl::show_command(sh);
     if (*rep) code = ctl::report_command(re);
+    if (*prt) code = ctl::ports_command(po);
+    if (*upl) code = ctl::upload_command(up);
+    if (*dow) code = ctl::download_command(dn);
+    if (*ver) code = ctl::verify_command(ve);
+    if (*sig) code = ctl::signoff_command(so);
+    if (*get) code = ctl::get_command(ge);
+    if (*set) code = ctl::set_command(se);
+    if (*mon) code = ctl::monitor_command(mo);
+    if (*dia) code = ctl::diag_command(dg);
     if (*tra) code = ctl::trace_command(tr);
     if (*aud) code = ctl::audit_command(au);
     return static_cast<int>(code);

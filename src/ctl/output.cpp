@@ -43,25 +43,6 @@ bool same(const Value& a, const Value& b) {
   return a == b;
 }
 
-nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Place p) {
-  const Value v = key.get(c, p);
-  switch (key.form) {
-    case Form::kText: return cp437::to_utf8(std::get<std::string>(v));
-    case Form::kCode:
-      if (const auto name = globals::name_of(key, c.rx, p, std::get<std::int64_t>(v))) return *name;
-      return std::get<std::int64_t>(v);
-    case Form::kNumber: return std::get<std::int64_t>(v);
-    case Form::kReal: {
-      const double x = std::get<double>(v);
-      if (std::isfinite(x)) return x;
-      return disk::value_text(key, c, p);  // "nan", "inf", "-inf"
-    }
-    case Form::kBoolean: return std::get<bool>(v);
-    case Form::kReceivers: return std::get<std::vector<std::int64_t>>(v);
-  }
-  return nullptr;
-}
-
 // A value for reading: names without quotes, everything else as written.
 std::string plain(const SettingKey& key, const Configuration& c, Place p) {
   if (key.form == Form::kCode)
@@ -114,6 +95,25 @@ void channel_table(std::string& out, int t, const Configuration& c) {
 }
 
 }  // namespace
+
+nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Place p) {
+  const Value v = key.get(c, p);
+  switch (key.form) {
+    case Form::kText: return cp437::to_utf8(std::get<std::string>(v));
+    case Form::kCode:
+      if (const auto name = globals::name_of(key, c.rx, p, std::get<std::int64_t>(v))) return *name;
+      return std::get<std::int64_t>(v);
+    case Form::kNumber: return std::get<std::int64_t>(v);
+    case Form::kReal: {
+      const double x = std::get<double>(v);
+      if (std::isfinite(x)) return x;
+      return disk::value_text(key, c, p);  // "nan", "inf", "-inf"
+    }
+    case Form::kBoolean: return std::get<bool>(v);
+    case Form::kReceivers: return std::get<std::vector<std::int64_t>>(v);
+  }
+  return nullptr;
+}
 
 std::vector<Difference> differences(const Configuration& a, const Configuration& b, bool reported) {
   std::vector<Difference> out;

@@ -3,6 +3,7 @@
 // `diff` as lines or JSON, and messages on standard error.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ void write_output(const std::string& path, std::string_view text);
 
 // One line on standard error.
 void message(std::string_view line);
+
+// A value as JSON: texts in UTF-8, codes by their names where they have one.
+nlohmann::ordered_json json_of(const globals::SettingKey& key, const globals::Configuration& c, globals::Place p);
 
 // One setting that differs between two configurations.
 struct Difference {

@@ -6,6 +6,7 @@
 #include "edit/confval.h"
 #include "edit/rxconf.h"
 #include "link/comms.h"
+#include "model/editor_rules.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
@@ -106,7 +107,7 @@ int CHOOSE572(byte current) {
 // Both alarm editors: thresholds do not apply to an unused input (type 15 on
 // a 571) nor to a cold-junction channel.
 void EDITALARM(double CHANNEL_DATA::*threshold) {
-  if ((tx().TXTYPE == 1 && ch().INPUT_TYPE == 15) || (ISRTD(RECNO, TXNO) && CHNO == 16)) {
+  if (!ALARMS_APPLY(tx(), CHNO)) {
     NOTAPPLICABLE();
     return;
   }
@@ -203,7 +204,7 @@ void INPUTYPE(const Session& session) {
 
 void OCDRIVE() {
   // No drive on a 572, nor on an unused input (type 15) of a 571.
-  if (tx().TXTYPE == 2 || (tx().TXTYPE == 1 && ch().INPUT_TYPE == 15)) {
+  if (!DRIVE_APPLIES(tx(), CHNO)) {
     NOTAPPLICABLE();
     return;
   }

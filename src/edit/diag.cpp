@@ -2,10 +2,12 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "edit/confval.h"
 #include "edit/rxconf.h"
 #include "link/comms.h"
+#include "model/switches.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -40,16 +42,6 @@ void SWITCHBOX(int width, int title_x, std::string_view title,
   AT(15, heading_row, " CURRENT SETTINGS ");
   wind::NORMAL();
 }
-
-const char* const SERIAL_SETTING[16] = {
-    "300 Baud 8bit no parity",     "1200 Baud 8bit no parity",
-    "1200 Baud 8bit odd parity",   "1200 Baud 8bit even parity",
-    "2400 Baud 8bit no parity",    "9600 Baud 8bit no parity",
-    "9600 Baud 8bit odd parity",   "9600 Baud 8bit even parity",
-    "9600 Baud 7bit no parity",    "9600 Baud 7bit odd parity",
-    "9600 Baud 7bit even parity",  "19200 Baud 8bit no parity",
-    "ERROR - INVALID COMMS SETTING", "ERROR - INVALID COMMS SETTING",
-    "ERROR - INVALID COMMS SETTING", "Comms Parameters software defined"};
 
 }  // namespace
 
@@ -93,9 +85,11 @@ void SW301() {
             {"Levers 1 to 4 : Set Comms parameters.", "Lever 5 : Set mode for Link B address.",
              "Lever 6 : Unused", "Lever 7 : Selects Modbus RTU/ASCII mode.", "Lever 8 : Unused"},
             10);
-  AT(5, 12, SERIAL_SETTING[bank & 0x0F]);
-  AT(5, 14, BIT(bank, 4) ? "Link B address = Link A address + 32" : "Link B address = Link A address");
-  AT(5, 16, BIT(bank, 6) ? "ASCII Mode" : "RTU Mode");
+  int row = 12;
+  for (const std::string& line : HCA_SWITCH_MEANING(bank)) {
+    AT(5, row, line);
+    row += 2;
+  }
   wind::WAITANYKEY();
 }
 
@@ -105,16 +99,11 @@ void SW101() {
             {"Levers 1 to 5 : Sets Modbus Address.", "Lever 6 : Enables / Disables QDU57 changes.",
              "Lever 7 : Enables / Disables Serial changes.", "Lever 8 : Factory use only, should be 0."},
             9);
-  const int address = bank & 0x1F;
-  AT(5, 11, address == 0 ? "Modbus Address Software Defined"
-                         : "Modbus Address: " + std::to_string(address));
-  AT(5, 13, BIT(bank, 5) ? "QDU57 configuration DISABLED" : "QDU57 configuration ENABLED");
-  AT(5, 15, BIT(bank, 6) ? "Serial configuration DISABLED" : "Serial configuration ENABLED");
-  if (BIT(bank, 7)) {
-    crt::TextBackground(ERRBAR);
-    AT(5, 17, "FACTORY TEST SETTING - CHANGE!");
-  } else {
-    AT(5, 17, "Normal operation");
+  const std::vector<std::string> lines = IP_SWITCH_MEANING(bank);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    // The factory setting's warning stands on the error colour.
+    if (i + 1 == lines.size() && FACTORY_SETTING(bank)) crt::TextBackground(ERRBAR);
+    AT(5, static_cast<int>(11 + 2 * i), lines[i]);
   }
   wind::WAITANYKEY();
 }

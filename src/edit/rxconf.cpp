@@ -6,6 +6,7 @@
 #include "edit/confval.h"
 #include "edit/diag.h"
 #include "link/comms.h"
+#include "model/editor_rules.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -227,19 +228,6 @@ void DATAFMT() {
   }
   // The receiver rescales every channel for a new format: send them all.
   download::DOWNLOAD();
-}
-
-void SETUNIPOLAR(int r) {
-  RECIEVER_DATA& R = *RECEIVER[r];
-  for (int t = 1; t <= std::min<int>(R.NO_OF_TX, 4); ++t) {
-    TRANSMITTER_DATA& T = R.TRANSMITTER[t];
-    const int channels = T.TXTYPE == 1 ? 16 : T.TXTYPE == 2 ? 8 : 0;
-    for (int c = 1; c <= channels; ++c) {
-      CHANNEL_DATA& C = T.CHANNEL[c];
-      for (double* v : {&C.SCALE_OPZERO, &C.SCALE_GAIN, &C.HIGH_ALARM, &C.LOW_ALARM})
-        if (*v < 0) *v = 0;
-    }
-  }
 }
 
 void DFSCALE(int r, byte type) {

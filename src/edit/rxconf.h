@@ -33,9 +33,6 @@ void SBITS(int r);
 void DATABITS(int r);
 void PARITY(int r);
 
-// Negative output zeros, gains and alarm thresholds of every configured
-// channel become 0 (a unipolar data format cannot carry them).
-void SETUNIPOLAR(int r);
 // The whole configuration back to the defaults of a transmitter type:
 // on the receiver and read back while online, in memory (with a notice)
 // while offline. The outcome of the reset, the upload or the confirm.

@@ -335,7 +335,12 @@ class Reader {
       const std::string shown = "= " + value_text(*g.key, c, g.place) + ": ";
       if (const auto why = g.key->unoffered(c, g.place)) warning(g.line, dotted, shown + *why);
       if (options_.extra && g.key->carriage != globals::Carriage::kNever)
-        if (const auto why = options_.extra(*g.key, g.value)) warning(g.line, dotted, shown + *why);
+        if (const auto why = options_.extra(*g.key, g.value)) {
+          if (options_.extra_is_error)
+            error(g.line, dotted, shown + *why);
+          else
+            warning(g.line, dotted, shown + *why);
+        }
     }
     if (!options_.strict) return;
     globals::for_each_setting([&](const SettingKey& key, Place place) {

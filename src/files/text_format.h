@@ -44,8 +44,10 @@ using ValueCheck = std::function<std::optional<std::string>(const globals::Setti
 struct ReadOptions {
   // Warnings and missing keys become errors.
   bool strict = false;
-  // Run, as warnings, on the values of the settings a download sends.
+  // Run on the values of the settings a download sends: warnings, or
+  // errors when extra_is_error.
   ValueCheck extra;
+  bool extra_is_error = false;
 };
 
 struct TextRead {

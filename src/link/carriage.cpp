@@ -64,6 +64,23 @@ bool DECIMAL(std::string_view text, double& x) {
   return true;
 }
 
+bool ADMITS_INPUT_TYPE(int txtype, int code) {
+  if (txtype == 2) return code == 0 || code == 13 || code == 15;
+  return (code >= 0 && code <= 14) || (code >= 16 && code <= 27);
+}
+
+int INPUT_TYPE_AS_READ(int txtype, int code) { return ADMITS_INPUT_TYPE(txtype, code) ? code : 0; }
+
+int DRIVE_AS_READ(int code) { return code >= 0 && code <= 2 ? code : 0; }
+
+std::string TAG_AS_READ(std::string_view tag) {
+  std::string read(tag.substr(0, 25));
+  read.resize(25, ' ');
+  for (char& c : read)
+    if (static_cast<std::uint8_t>(c) < 0x20 || static_cast<std::uint8_t>(c) > 0x7A) c = ' ';
+  return read;
+}
+
 bool CARRIES_DIGIT(int code) { return code >= 0 && code <= 0xCF; }
 
 bool CARRIES_TEXT(std::string_view text) {

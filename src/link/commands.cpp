@@ -34,11 +34,6 @@ ALARM_STATE alarm_of(std::uint8_t letter) {
   return OFF;
 }
 
-bool input_type_admitted(byte txtype, byte code) {
-  if (txtype == 2) return code == 0 || code == 13 || code == 15;
-  return code <= 14 || (code >= 16 && code <= 27);
-}
-
 constexpr std::string_view OVERANGE = " Param Overange";
 
 }  // namespace
@@ -220,8 +215,8 @@ Outcome Link::READ_INPTYPE(int r, int t, int c) {
     ch.INPUT_TYPE = DIGIT(11);
     ch.THC_DRIVE = DIGIT(14);
   }
-  if (ch.THC_DRIVE > 2) ch.THC_DRIVE = 0;
-  if (!input_type_admitted(tx(r, t).TXTYPE, ch.INPUT_TYPE)) ch.INPUT_TYPE = 0;
+  ch.THC_DRIVE = static_cast<byte>(DRIVE_AS_READ(ch.THC_DRIVE));
+  ch.INPUT_TYPE = static_cast<byte>(INPUT_TYPE_AS_READ(tx(r, t).TXTYPE, ch.INPUT_TYPE));
   return state_;
 }
 
@@ -280,11 +275,8 @@ Outcome Link::READ_TAG(int r) {
   begin();
   if (!exchange(r, CMD_TAG, Request())) return state_;
   std::string tag;
-  for (int i = 7; i <= 31; ++i) {
-    const std::uint8_t c = reply_.at(i);
-    tag += c >= 0x20 && c <= 0x7A ? static_cast<char>(c) : ' ';
-  }
-  rec(r).TAG_FIELD = tag;
+  for (int i = 7; i <= 31; ++i) tag += static_cast<char>(reply_.at(i));
+  rec(r).TAG_FIELD = TAG_AS_READ(tag);
   return state_;
 }
 

@@ -236,6 +236,14 @@ bool CARRIES_TEXT(std::string_view text);
 // number whose text exceeds the 10-character field, a code whose digit
 // would pass FFh, a control byte in a text), or nothing.
 std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value);
+// What the reads leave in the record of what the receiver reports: an input
+// type the transmitter's type does not admit reads as 0 (mV, mA), a drive
+// above 2 as 0 (upscale), a tag as 25 characters with bytes outside 20h..7Ah
+// read as blanks.
+bool ADMITS_INPUT_TYPE(int txtype, int code);
+int INPUT_TYPE_AS_READ(int txtype, int code);
+int DRIVE_AS_READ(int code);
+std::string TAG_AS_READ(std::string_view tag);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
 bool DECIMAL(std::string_view text, double& x);

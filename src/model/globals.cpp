@@ -1,6 +1,8 @@
 #include "model/globals.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -174,7 +176,7 @@ void INITCOMMS(Session& session) {
 
 void RESET_STATE() {
   record.reset();
-  RECEIVER[0] = RECEIVER[1] = nullptr;
+  std::fill(std::begin(RECEIVER), std::end(RECEIVER), nullptr);
   RECEIVER_PRESENT = {};
   GLOBDAT = {};
   RECNO = 0;

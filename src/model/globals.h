@@ -107,7 +107,9 @@ inline constexpr char SQUARE_ROOT = '\xFB';
 Text<2> UNIT_TEXT(char letter);
 
 // Process-wide state, alive from start-up to exit.
-inline RECIEVER_DATA* RECEIVER[RXMAXNO + 1] = {nullptr, nullptr};
+// One slot per receiver number a request can address (0..15): the console
+// fills slot 0, kdv578ctl the slot of the receiver it talks to.
+inline RECIEVER_DATA* RECEIVER[16] = {};
 inline Indexed<bool, 0, 15> RECEIVER_PRESENT{};
 inline CONFIG_DATA GLOBDAT{};
 inline byte RECNO = 0;

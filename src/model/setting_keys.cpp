@@ -5,6 +5,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "model/editor_rules.h"
 #include "model/value_text.h"
 
 namespace globals {
@@ -204,8 +205,7 @@ std::optional<std::string> input_type(const Configuration& c, Place p) {
 std::optional<std::string> drive(const Configuration& c, Place p) {
   const TRANSMITTER_DATA& t = c.rx.TRANSMITTER[p.tx];
   const CHANNEL_DATA& ch = t.CHANNEL[p.ch];
-  const bool has_drive = t.TXTYPE == 1 && ch.INPUT_TYPE != 15;
-  if (!has_drive && ch.THC_DRIVE != 0)
+  if (!DRIVE_APPLIES(t, p.ch) && ch.THC_DRIVE != 0)
     return "no editor sets a drive on this channel (a 572's, or a 571's input of type code 15)";
   if (ch.THC_DRIVE > 2) return "no editor offers this code; they offer " + quoted_list(kDrive);
   return std::nullopt;
@@ -319,13 +319,14 @@ const SettingKey kKeys[] = {
     code<&C::ALARM, kAlarm>(T::kChannelReported, "alarm", "ALARM", OFF, K::kNever),
 };
 
+
+}  // namespace
+
 bool same_name(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
          });
 }
-
-}  // namespace
 
 Configuration fresh_configuration() {
   Configuration c;

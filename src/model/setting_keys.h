@@ -112,6 +112,8 @@ void for_each_setting(const std::function<void(const SettingKey&, Place)>& visit
 // the receiver's count, channels up to 8 on a 572 and 16 otherwise.
 bool in_use(const RECIEVER_DATA& rx, Place place);
 
+// Whether two names are the same without regard to case.
+bool same_name(std::string_view a, std::string_view b);
 // The code of a name, matched without regard to case, among all the names
 // the key knows.
 std::optional<std::int64_t> code_of(const SettingKey& key, std::string_view name);

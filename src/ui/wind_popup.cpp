@@ -7,6 +7,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "model/editor_rules.h"
 #include "model/globals.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
@@ -22,11 +23,6 @@ void full_screen() { crt::Window(1, 1, crt::COLS, crt::ROWS); }
 void write_at(int x, int y, std::string_view text) {
   crt::GotoXY(x, y);
   crt::Write(text);
-}
-
-bool name_character(byte c) {
-  return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' ||
-         c == '_' || (c >= 'a' && c <= 'z');
 }
 
 bool number_character(byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
@@ -127,7 +123,7 @@ std::optional<std::string> GETNAME(std::string_view S) {
       escaped = true;
       break;
     }
-    if (name_character(key) && !extended && k < 25) {
+    if (globals::NAME_CHARACTER(key) && !extended && k <= globals::NAME_LENGTH) {
       text.resize(k - 1);
       text.push_back(static_cast<char>(key));
       ++k;
@@ -151,7 +147,6 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
-  const double lowest = whole ? 0 : -99999, highest = whole ? 255 : 99999;
   int k = 4;
   crt::CURSORON();
   // The field (line 1) and the error line (line 2) of the window.
@@ -183,7 +178,7 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
     }
     if (escaped) break;
     const std::optional<double> v = parse_number(field);
-    if (v && *v >= lowest && *v <= highest && (!acceptable || acceptable(*v))) {
+    if (v && globals::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }

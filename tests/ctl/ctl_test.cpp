@@ -2,11 +2,9 @@
 // written only when the input is good, diff against a pair's own export.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 
+#include "ctl/ctl_run.h"
 #include "files/disk.h"
 #include "files/scratch_dir.h"
 #include "files/text_format.h"
@@ -16,16 +14,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-  int code;
-  std::string out, err;
-};
-
-std::string text_of(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using ctltest::Outcome;
+using ctltest::text_of;
 
 class Ctl : public ScratchDir {
  protected:
@@ -35,12 +25,8 @@ class Ctl : public ScratchDir {
     c.rx.TAG_FIELD = "PLANT 7                  ";
     ASSERT_TRUE(disk::WRITE_PAIR("plant", c.flags, c.rx));
   }
-  static Outcome ctl(const std::string& args, const std::string& env = "") {
-    const std::string cmd = env + " " KDV578_BINARY_DIR "/kdv578ctl " + args + " >ctl.out 2>ctl.err </dev/null";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text_of("ctl.out"), text_of("ctl.err")};
-  }
-  static int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+  static Outcome ctl(const std::string& args, const std::string& env = "") { return ctltest::ctl(args, env); }
+  static int lines(const std::string& s) { return ctltest::lines(s); }
 };
 
 struct Usage {

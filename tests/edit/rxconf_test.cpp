@@ -1,6 +1,7 @@
 #include "edit/rxconf.h"
 
 #include "edit/confval.h"
+#include "model/editor_rules.h"
 #include "edit_fixture.h"
 
 using namespace globals;

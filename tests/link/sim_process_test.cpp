@@ -166,7 +166,8 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
-                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd"})
+                             "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd",
+                             "--keep-old"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   sim::Process bad(SIM, {"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);

@@ -1,0 +1,224 @@
+#include "ctl/device.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+
+#include "link/trace.h"
+#include "transfer/progress.h"
+
+namespace ctl {
+
+namespace {
+
+// Signal flags: Ctrl-C was pressed (set by the handler), a session is open
+// (read by the handler).
+volatile std::sig_atomic_t interrupt_flag = 0;
+volatile std::sig_atomic_t session_flag = 0;
+
+constexpr std::uint8_t kStx = 0x02;
+
+// What the session's port, host and progress share.
+struct Shared {
+  int frames = 0;        // request frames begun
+  bool stopped = false;  // a frame was held back after Ctrl-C
+  bool shown = false;    // progress is on standard error
+  std::string what;
+  std::function<int()> total;
+  std::string last_line;
+};
+
+// The serial port, counting request frames; after Ctrl-C the next frame's
+// first byte is held back and the host reports Escape, so the link stops
+// between exchanges.
+class SessionPort final : public comms::SerialPort {
+ public:
+  explicit SessionPort(Shared& shared) : shared_(shared) {}
+  void CONNECT(std::string_view name) override { port_.CONNECT(name); }
+  void CONFIG(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
+    port_.CONFIG(baud, bits, parity, stop, softflow, hardflow);
+  }
+  void SENDBYTE(std::uint8_t b) override {
+    const bool frame_start = b == kStx && !after_stx_;
+    after_stx_ = b == kStx;
+    if (frame_start) {
+      if (interrupted()) {
+        shared_.stopped = true;
+        return;
+      }
+      ++shared_.frames;
+    }
+    port_.SENDBYTE(b);
+  }
+  std::uint8_t RECVBYTE(int timeout_ms) override { return port_.RECVBYTE(timeout_ms); }
+  int LASTERROR() const override { return port_.LASTERROR(); }
+
+ private:
+  Shared& shared_;
+  comms::TBlockSerial port_;
+  bool after_stx_ = false;
+};
+
+class SessionHost final : public comms::Host {
+ public:
+  explicit SessionHost(Shared& shared) : shared_(shared) {}
+  bool escape() override { return shared_.stopped; }
+  void before_receive() override {}
+  void status_text(std::string_view) override {}
+  void pause(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+ private:
+  Shared& shared_;
+};
+
+void progress_line(Shared& s, const std::string& detail) {
+  if (!s.shown) return;
+  std::string line = s.what;
+  if (s.total) line += ": " + std::to_string(s.frames) + "/" + std::to_string(s.total()) + " exchanges";
+  if (!detail.empty()) line += ", " + detail;
+  std::string padded = line;
+  if (padded.size() < s.last_line.size()) padded.append(s.last_line.size() - padded.size(), ' ');
+  std::fprintf(stderr, "\r%s", padded.c_str());
+  std::fflush(stderr);
+  s.last_line = line;
+}
+
+class SessionProgress final : public transfer::Progress {
+ public:
+  explicit SessionProgress(Shared& shared) : shared_(shared) {}
+  void started(transfer::Direction, int) override { progress_line(shared_, ""); }
+  void reached(transfer::Direction, int, int tx, int ch) override {
+    progress_line(shared_, "tx " + std::to_string(tx) + " ch " + std::to_string(ch));
+  }
+  void sending_channel(int, int tx, int ch) override { reached(transfer::Direction::kDownload, 0, tx, ch); }
+  void failed(transfer::Direction, const comms::Outcome&) override {}
+  void ended(transfer::Direction) override {}
+
+ private:
+  Shared& shared_;
+};
+
+// The installed seams of the one session of the process (one port per
+// process): what its port, host and progress share.
+struct Installed {
+  Shared shared;
+  SessionHost host{shared};
+  SessionProgress progress{shared};
+  std::unique_ptr<globals::RECIEVER_DATA> record;
+};
+std::unique_ptr<Installed> installed;
+
+}  // namespace
+
+void add_device_options(CLI::App* command, DeviceOptions& o) {
+  command->add_option("--port", o.port, "Serial port (the console's names; default: KDV578_PORT)");
+  command->add_option("--receiver", o.receiver, "Receiver number, 0..15")->check(CLI::Range(0, 15));
+  command->add_flag("--json", o.json, "Machine-readable output on standard output");
+  command->add_flag("--quiet", o.quiet, "No progress and no warnings on standard error");
+  command->add_option("--trace", o.trace, "Record every frame in FILE");
+}
+
+void interrupt() { interrupt_flag = 1; }
+bool interrupted() { return interrupt_flag != 0; }
+bool session_open() { return session_flag != 0; }
+
+Session::Session(const DeviceOptions& options) : options_(options), receiver_(options.receiver) {
+  if (options_.port.empty())
+    if (const char* env = std::getenv("KDV578_PORT")) options_.port = env;
+  if (options_.port.empty())
+    throw Failure{Exit::kUsage, "kdv578ctl: no port: give --port NAME or set KDV578_PORT"};
+  if (!options_.trace.empty())
+    if (const auto error = comms::start_trace(options_.trace))
+      throw Failure{Exit::kFile, "kdv578ctl: " + *error};
+  installed = std::make_unique<Installed>();
+  installed->shared.shown = !options_.quiet && ::isatty(STDERR_FILENO) == 1;
+  installed->record = std::make_unique<globals::RECIEVER_DATA>(globals::fresh_configuration().rx);
+  // The link reaches the receiver through these process-wide names.
+  globals::SELECTED_PORT_NAME = options_.port;
+  globals::RECEIVER[receiver_] = installed->record.get();
+  Shared& shared = installed->shared;
+  comms::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
+  comms::set_host(&installed->host);
+  transfer::set_progress(&installed->progress);
+  session_flag = 1;
+}
+
+Session::~Session() {
+  session_flag = 0;
+  end_progress();
+  transfer::set_progress(nullptr);
+  comms::set_host(nullptr);
+  comms::SetPortFactory(nullptr);
+  globals::RECEIVER[receiver_] = nullptr;
+  installed.reset();
+  if (!options_.trace.empty()) comms::stop_trace();
+}
+
+globals::RECIEVER_DATA& Session::record() { return *installed->record; }
+
+globals::Configuration Session::configuration() {
+  globals::Configuration c;
+  c.rx = record();
+  c.flags.RXCONFIG[receiver_] = true;
+  return c;
+}
+
+void Session::adopt(const globals::Configuration& c) { record() = c.rx; }
+
+int Session::frames() const { return installed->shared.frames; }
+
+void Session::show_progress(const std::string& what, std::function<int()> total) {
+  Shared& s = installed->shared;
+  s.what = what;
+  s.total = std::move(total);
+  progress_line(s, "");
+}
+
+void Session::note(const std::string& text) { progress_line(installed->shared, text); }
+
+void Session::end_progress() {
+  Shared& s = installed->shared;
+  if (!s.shown || s.last_line.empty()) return;
+  progress_line(s, "");  // the count the work ended with
+  std::fprintf(stderr, "\n");
+  s.last_line.clear();
+}
+
+Exit exit_of(const comms::Outcome& o) {
+  if (o.ok()) return Exit::kDone;
+  if (o.status == comms::Status::kAborted && interrupted()) return Exit::kInterrupted;
+  if (o.status == comms::Status::kRefused) return Exit::kRefused;
+  if (o.status == comms::Status::kUnsendable) return Exit::kUsage;
+  return Exit::kLink;
+}
+
+std::string describe(const comms::Outcome& o) {
+  using comms::Status;
+  switch (o.status) {
+    case Status::kDone:
+    case Status::kSent: return "done";
+    case Status::kAborted: return interrupted() ? "interrupted" : "aborted";
+    case Status::kNoReply: return "no reply";
+    case Status::kPortUnopenable: return "the port cannot be opened";
+    case Status::kInvalidReply: return "invalid reply";
+    case Status::kCrcError: return "short reply";
+    case Status::kDataError: return "a number of the reply does not read";
+    case Status::kRefused:
+      return "refused by the receiver:" + o.text.str() + " (code " + std::to_string(o.refusal) + ")";
+    case Status::kUnsendable: return "a value the link cannot carry";
+  }
+  return "failed";
+}
+
+void fail(const std::string& what, const comms::Outcome& outcome) {
+  throw Failure{exit_of(outcome), "kdv578ctl: " + what + ": " + describe(outcome)};
+}
+
+}  // namespace ctl

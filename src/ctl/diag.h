@@ -1,0 +1,11 @@
+// kdv578ctl diag: the receiver's versions, status bits and switch banks
+// with their meaning, as text or JSON.
+#pragma once
+
+#include "ctl/device.h"
+
+namespace ctl {
+
+Exit diag_command(const DeviceOptions& o);
+
+}  // namespace ctl

@@ -1,0 +1,181 @@
+#include "ctl/receiver_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <nlohmann/json.hpp>
+
+#include "ctl/commands.h"
+#include "ctl/output.h"
+#include "files/text_format.h"
+#include "model/cp437.h"
+#include "transfer/download.h"
+#include "transfer/upload.h"
+
+namespace ctl {
+
+using globals::Configuration;
+using globals::Place;
+using globals::RECIEVER_DATA;
+using globals::SettingKey;
+
+namespace {
+
+// The record fields a download sends, and those of them the receiver's
+// switches set while its serial settings or addresses are under hardware
+// control.
+constexpr std::array<std::string_view, 19> kSent = {
+    "TAG_FIELD",  "DATA_FORMAT", "UNITS",        "NO_OF_TX",     "MOD_BAUD",    "MOD_PARITY", "MOD_DBITS",
+    "MOD_STOP",   "LINE_REJ",    "MOD_ADDRESSA", "MOD_ADDRESSB", "TXTYPE",      "INPUT_TYPE", "THC_DRIVE",
+    "HIGH_ALARM", "LOW_ALARM",   "SCALE_IPZERO", "SCALE_OPZERO", "SCALE_GAIN"};
+constexpr std::array<std::string_view, 4> kSerial = {"MOD_BAUD", "MOD_PARITY", "MOD_DBITS", "MOD_STOP"};
+constexpr std::array<std::string_view, 2> kAddresses = {"MOD_ADDRESSA", "MOD_ADDRESSB"};
+
+bool among(std::string_view field, std::span<const std::string_view> fields) {
+  return std::find(fields.begin(), fields.end(), field) != fields.end();
+}
+
+int channels(const globals::TRANSMITTER_DATA& t) { return t.TXTYPE == 2 ? 8 : 16; }
+
+// The exchanges of a whole upload or download with the record's counts.
+int transfer_exchanges(const RECIEVER_DATA& r, int receiver_exchanges) {
+  int n = receiver_exchanges;
+  for (int t = 1; t <= std::clamp<int>(r.NO_OF_TX, 0, 4); ++t) n += 1 + 3 * channels(r.TRANSMITTER[t]);
+  return n;
+}
+constexpr int kUploadReceiverExchanges = 11;
+constexpr int kDownloadReceiverExchanges = 7;
+
+// The document as the receiver's reads would return what a download sends.
+Configuration as_read(Configuration c) {
+  RECIEVER_DATA& r = c.rx;
+  r.TAG_FIELD = comms::TAG_AS_READ(r.TAG_FIELD.str());
+  comms::FROM_LINE_BITS(comms::LINE_BITS(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
+                        r.MOD_DBITS);
+  for (int t = 1; t <= 4; ++t)
+    for (int ch = 1; ch <= 16; ++ch) {
+      globals::CHANNEL_DATA& d = r.TRANSMITTER[t].CHANNEL[ch];
+      d.INPUT_TYPE = static_cast<globals::byte>(comms::INPUT_TYPE_AS_READ(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
+      d.THC_DRIVE = static_cast<globals::byte>(comms::DRIVE_AS_READ(d.THC_DRIVE));
+    }
+  return c;
+}
+
+// A value as the link carries it: a number as its 10-character field
+// (trimmed), anything else as the document writes it.
+std::string carried(const SettingKey& key, const Configuration& c, Place p) {
+  if (key.form != globals::Form::kReal) return disk::value_text(key, c, p);
+  std::string field = comms::IOSTR(std::get<double>(key.get(c, p))).substr(0, 10);
+  field.erase(0, field.find_first_not_of(' '));
+  return field;
+}
+
+Configuration upload_into(Session& s) {
+  s.show_progress("upload", [&s] { return transfer_exchanges(s.record(), kUploadReceiverExchanges); });
+  const comms::Outcome outcome = upload::GETDAT(static_cast<std::uint8_t>(s.receiver()));
+  s.end_progress();
+  if (!outcome.ok()) fail("upload", outcome);
+  return s.configuration();
+}
+
+void sign_off(const Session& s) {
+  const comms::Outcome outcome = download::sign_off(s.receiver());
+  if (!outcome.ok()) fail("signoff", outcome);
+}
+
+// Uploads and reports the comparison: 0 when the receiver holds the
+// document, 1 with the differing keys.
+Exit verify_against(Session& s, const Configuration& document) {
+  const Configuration uploaded = upload_into(s);
+  const std::vector<Comparison> found = compare(document, uploaded.rx);
+  const bool same = std::none_of(found.begin(), found.end(), [](const Comparison& c) { return !c.by_switches; });
+  if (s.options().json) {
+    nlohmann::ordered_json out = {{"same", same},
+                                  {"differences", nlohmann::ordered_json::object()},
+                                  {"set_by_switches", nlohmann::ordered_json::object()}};
+    for (const Comparison& c : found)
+      out[c.by_switches ? "set_by_switches" : "differences"][c.key] = {{"document", c.document},
+                                                                       {"receiver", c.receiver}};
+    write_output("-", out.dump(2) + "\n");
+  } else {
+    std::string lines;
+    for (const Comparison& c : found)
+      lines += c.key + ": " + c.document + " -> " + c.receiver + (c.by_switches ? " (set by the switches)" : "") +
+               "\n";
+    write_output("-", lines);
+  }
+  return same ? Exit::kDone : Exit::kDifferent;
+}
+
+}  // namespace
+
+std::vector<Comparison> compare(const Configuration& document, const RECIEVER_DATA& uploaded) {
+  const Configuration sent = as_read(document);
+  Configuration held = sent;
+  held.rx = uploaded;
+  std::vector<Comparison> out;
+  globals::for_each_setting([&](const SettingKey& key, Place p) {
+    if (!among(key.field, kSent) || !globals::in_use(sent.rx, p)) return;
+    const std::string a = carried(key, sent, p);
+    const std::string b = carried(key, held, p);
+    if (a == b) return;
+    const bool by_switches =
+        (among(key.field, kSerial) && !uploaded.COMM_MODE) || (among(key.field, kAddresses) && !uploaded.ADD_MODE);
+    out.push_back({globals::dotted_key(key, p), a, b, by_switches});
+  });
+  return out;
+}
+
+Exit ports_command(const DeviceOptions& o) {
+  std::vector<std::string> names;
+  const std::string list = comms::GETSERIALPORTNAMES();
+  for (std::size_t from = 0; from < list.size();) {
+    const std::size_t comma = std::min(list.find(',', from), list.size());
+    if (comma > from) names.push_back(list.substr(from, comma - from));
+    from = comma + 1;
+  }
+  std::string text;
+  if (o.json) {
+    text = nlohmann::json(names).dump() + "\n";
+  } else {
+    for (const std::string& n : names) text += n + "\n";
+  }
+  write_output("-", text);
+  return Exit::kDone;
+}
+
+Exit upload_command(const UploadOptions& o) {
+  Session s(o.device);
+  // Nothing is written unless the whole upload succeeded.
+  save(o.output, upload_into(s));
+  return Exit::kDone;
+}
+
+Exit download_command(const DownloadOptions& o) {
+  const Configuration document = load(o.input, false, true);
+  Session s(o.device);
+  s.adopt(document);
+  s.show_progress("download", [&s] { return transfer_exchanges(s.record(), kDownloadReceiverExchanges); });
+  const comms::Outcome outcome = download::DUMP(static_cast<std::uint8_t>(s.receiver()), download::TX_CONFIGURED);
+  s.end_progress();
+  if (!outcome.ok()) fail("download", outcome);
+  if (o.verify) {
+    const Exit verdict = verify_against(s, document);
+    if (verdict != Exit::kDone) return verdict;
+  }
+  if (o.signoff) sign_off(s);
+  return Exit::kDone;
+}
+
+Exit verify_command(const DownloadOptions& o) {
+  const Configuration document = load(o.input, false, true);
+  Session s(o.device);
+  return verify_against(s, document);
+}
+
+Exit signoff_command(const DeviceOptions& o) {
+  Session s(o);
+  sign_off(s);
+  return Exit::kDone;
+}
+
+}  // namespace ctl

@@ -1,0 +1,45 @@
+// The commands of kdv578ctl on a receiver: the port list, the console's
+// upload, download and signoff sequences, and the comparison of a document
+// with what the receiver holds. Each returns its exit code; failures come
+// as ctl::Failure.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ctl/device.h"
+
+namespace ctl {
+
+struct UploadOptions {
+  DeviceOptions device;
+  std::string output = "-";  // a pair, a ".toml" file, or standard output
+};
+struct DownloadOptions {
+  DeviceOptions device;
+  std::string input;
+  bool verify = false;
+  bool signoff = false;
+};
+
+Exit ports_command(const DeviceOptions& o);
+Exit upload_command(const UploadOptions& o);
+Exit download_command(const DownloadOptions& o);
+// Upload and compare, nothing written to the receiver (DownloadOptions'
+// flags are not used).
+Exit verify_command(const DownloadOptions& o);
+Exit signoff_command(const DeviceOptions& o);
+
+// One setting a download sends, compared as the link carries it.
+struct Comparison {
+  std::string key;       // dotted
+  std::string document;  // as the link carries the document's value
+  std::string receiver;  // as the receiver's read returns it
+  bool by_switches;      // the receiver's switches set it
+};
+
+// The settings a download of `document` sends that the uploaded record
+// holds otherwise, and those the switches set whatever was sent.
+std::vector<Comparison> compare(const globals::Configuration& document, const globals::RECIEVER_DATA& uploaded);
+
+}  // namespace ctl

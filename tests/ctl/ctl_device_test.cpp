@@ -1,0 +1,226 @@
+// kdv578ctl on a receiver: the simulator as a process on its pseudo-terminal,
+// kdv578ctl run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "ctl/ctl_run.h"
+#include "files/scratch_dir.h"
+#include "process.h"
+#include "support/pty.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ctltest::Outcome;
+using ctltest::text_of;
+
+class CtlDevice : public ScratchDir {
+ protected:
+  // Starts a simulator; its port for --port.
+  std::string start(std::vector<std::string> args) {
+    sims_.push_back(std::make_unique<sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args)));
+    return sims_.back()->read_output();
+  }
+  // kdv578ctl on the port of a new simulator.
+  Outcome on(const std::vector<std::string>& sim_args, const std::string& args) {
+    const std::string port = start(sim_args);
+    return ctltest::ctl(args + " --port " + port, "env -u KDV578_PORT");
+  }
+  // The simulator's configuration, and a copy with tx1.ch3.high_alarm 80.
+  void SetUp() override {
+    ScratchDir::SetUp();
+    ASSERT_EQ(on({}, "upload -o site.toml").code, 0);
+    std::string doc = text_of("site.toml");
+    const std::size_t at = doc.find("high_alarm = 60", doc.find("[tx1.ch3]"));
+    ASSERT_NE(at, std::string::npos);
+    std::ofstream("hot.toml") << doc.replace(at, 15, "high_alarm = 80");
+    std::ofstream("bell.toml") << "[receiver]\ntag = \"BELL\\u0007" + std::string(20, ' ') + "\"\n";
+  }
+
+  std::vector<std::unique_ptr<sim::Process>> sims_;
+};
+
+TEST_F(CtlDevice, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {
+  const std::string port = start({});
+  const std::string at = " --port " + port;
+  EXPECT_EQ(ctltest::ctl("verify site.toml" + at).code, 0);
+  const Outcome before = ctltest::ctl("verify hot.toml" + at);
+  EXPECT_EQ(before.code, 1);
+  EXPECT_EQ(before.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
+  EXPECT_EQ(ctltest::ctl("download hot.toml --verify" + at).code, 0) << text_of("ctl.err");
+  EXPECT_EQ(ctltest::ctl("verify hot.toml --json" + at).out,
+            "{\n  \"same\": true,\n  \"differences\": {},\n  \"set_by_switches\": {}\n}\n");
+}
+
+TEST_F(CtlDevice, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {
+  const Outcome kept = on({"--keep-old", "8:13"}, "download hot.toml --verify --signoff");
+  EXPECT_EQ(kept.code, 1) << kept.err;
+  EXPECT_EQ(kept.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
+}
+
+TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
+  const Outcome r = on({"--hca-switch", "00"}, "verify site.toml");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("receiver.baud: \"9600\" -> \"300\" (set by the switches)"), std::string::npos) << r.out;
+}
+
+TEST_F(CtlDevice, TraceHoldsEveryExchangeOfTheCommand) {
+  ASSERT_EQ(on({}, "upload -o traced.toml --trace up.trace").code, 0);
+  const Outcome decoded = ctltest::ctl("trace up.trace");
+  ASSERT_EQ(decoded.code, 0) << decoded.err;
+  std::istringstream lines(decoded.out);
+  int good = 0;
+  for (std::string line; std::getline(lines, line);) good += line.find(": good, turnaround") != std::string::npos;
+  EXPECT_EQ(good, 85) << decoded.out;
+}
+
+TEST_F(CtlDevice, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {
+  const std::string port = start({});
+  const std::string ctl = KDV578_BINARY_DIR "/kdv578ctl";
+  testpty::Start run;
+  run.argv = {ctl, "upload", "-o", "a.toml", "--port", port};
+  const testpty::Run shown = testpty::run_program(run);
+  EXPECT_NE(shown.output.find("upload: 82/85 exchanges, tx 2 ch 8"), std::string::npos) << shown.output;
+  EXPECT_NE(shown.output.find("upload: 85/85 exchanges"), std::string::npos) << shown.output;
+  run.argv = {ctl, "upload", "-o", "b.toml", "--port", port, "--quiet"};
+  const testpty::Run quiet = testpty::run_program(run);
+  EXPECT_EQ(quiet.output, "");
+  EXPECT_EQ(text_of("a.toml"), text_of("b.toml"));
+}
+
+TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
+  EXPECT_EQ(ctltest::ctl("ports", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "ttyS0\nttyUSB1\n");
+  EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
+}
+
+// kdv578ctl on a paced receiver, Ctrl-C half a second in: its exit code.
+int interrupted(const std::string& port, std::vector<std::string> args = {"upload", "-o", "cut.toml"}) {
+  args.insert(args.begin(), KDV578_BINARY_DIR "/kdv578ctl");
+  args.insert(args.end(), {"--port", port});
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(pid, SIGINT);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST_F(CtlDevice, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
+  EXPECT_EQ(interrupted(start({"--paced"})), 130);
+  EXPECT_FALSE(fs::exists("cut.toml"));
+  EXPECT_EQ(interrupted(start({"--paced"}), {"monitor", "--tx", "2", "-o", "live.csv"}), 130);
+  const std::string csv = text_of("live.csv");
+  EXPECT_EQ(csv.rfind("time,", 0), 0u);
+  EXPECT_EQ(csv.back(), '\n');  // whole rows only
+}
+
+// The exit codes a table of the documentation lists: README's rows
+// "| N | ..." after its "| Exit code |" header, the manual page's ".B N"
+// entries under EXIT STATUS.
+std::set<int> readme_codes() {
+  std::set<int> codes;
+  std::istringstream in(text_of(KDV578_SOURCE_DIR "/README.md"));
+  bool table = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("| Exit code |", 0) == 0) table = true;
+    else if (table && line.rfind("| ", 0) == 0) codes.insert(std::atoi(line.c_str() + 2));
+    else if (table && line.rfind("|---", 0) != 0) break;
+  }
+  return codes;
+}
+std::set<int> manual_codes() {
+  std::set<int> codes;
+  std::istringstream in(text_of(KDV578_SOURCE_DIR "/doc/kdv578ctl.1"));
+  bool section = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(".SH", 0) == 0) section = line == ".SH EXIT STATUS";
+    else if (section && line.rfind(".B ", 0) == 0 && std::isdigit(static_cast<unsigned char>(line[3])))
+      codes.insert(std::atoi(line.c_str() + 3));
+  }
+  return codes;
+}
+
+struct Exiting {
+  int code;
+  std::vector<std::string> sim;
+  const char* args;
+  bool port;  // a simulator's port is given
+  const char* err;  // part of the one error line
+};
+
+TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
+  const Exiting cases[] = {
+      {0, {}, "verify site.toml", true, ""},
+      {0, {"--receiver", "12"}, "verify site.toml --receiver 12", true, ""},
+      {1, {}, "verify hot.toml", true, ""},
+      {2, {}, "upload", false, "no port"},  // neither --port nor KDV578_PORT
+      // Validated before the port is opened.
+      {2, {}, "download bell.toml --port /nonexistent/port", false, "bell.toml:2: error: receiver.tag"},
+      {3, {}, "upload -o nodir/part.toml", true, "cannot write nodir/part.toml"},
+      {3, {}, "upload -o part.toml --trace nodir/t.trace", true, "nodir/t.trace"},
+      {4, {"--wrong-frame", "3"}, "upload -o part.toml", true, "upload: invalid reply"},
+      {4, {}, "upload --port /nonexistent/port", false, "the port cannot be opened"},
+      {5, {"--write-disabled"}, "download site.toml", true, "download: refused by the receiver: Write Disabled (code 7)"},
+      // Refused half way through: neither a document nor a pair.
+      {5, {"--refuse", "7", "--fault-after", "30"}, "upload -o part.toml", true, "upload: refused"},
+      {5, {"--refuse", "7", "--fault-after", "30"}, "upload -o part", true, "upload: refused"},
+  };
+  std::set<int> produced;
+  for (const Exiting& e : cases) {
+    SCOPED_TRACE(e.args);
+    const Outcome r = e.port ? on(e.sim, e.args) : ctltest::ctl(e.args, "env -u KDV578_PORT");
+    EXPECT_EQ(r.code, e.code) << r.err;
+    EXPECT_EQ(ctltest::lines(r.err), e.code == 0 || e.code == 1 ? 0 : 1) << r.err;
+    EXPECT_NE(r.err.find(e.err), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists("part.toml") || fs::exists("part.gdt") || fs::exists("part.rxd"));
+    produced.insert(r.code);
+  }
+  produced.insert(interrupted(start({"--paced"})));
+  EXPECT_EQ(readme_codes(), produced);
+  EXPECT_EQ(manual_codes(), produced);
+}
+
+}  // namespace
+
+namespace {
+
+struct Diagnosis {
+  std::vector<std::string> sim;
+  const char* args;
+  std::vector<const char*> shows;
+};
+
+TEST_F(CtlDevice, DiagShowsVersionsStatusAndWhatTheSwitchesMean) {
+  const Diagnosis cases[] = {
+      {{"--ip-switch", "85", "--hca-switch", "55"}, "diag",
+       {"IP switch SW101, levers 1..8: 10100001\n  Modbus Address: 5\n", "  9600 Baud 8bit no parity\n",
+        "  Link B address = Link A address + 32\n  ASCII Mode\n", "  FACTORY TEST SETTING - CHANGE!\n",
+        "versions        IP 3.21, HCA 2.04\n"}},
+      {{"--tx-failed", "--hht"}, "diag --json",
+       {"\"transmitter_failed\": true", "\"hand_held_active\": true", "\"highway1_ok\": true"}},
+  };
+  for (const Diagnosis& d : cases) {
+    SCOPED_TRACE(d.args);
+    const Outcome r = on(d.sim, d.args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    for (const char* part : d.shows) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+  }
+}
+
+}  // namespace
