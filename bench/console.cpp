@@ -20,6 +20,7 @@
 #include "app/console_host.h"
 #include "app/console_progress.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "pty_receiver.h"
 #include "pty_terminal.h"
 #include "transfer/upload.h"
@@ -83,8 +84,8 @@ double upload(bench::PtyReceiver& receiver, long& exchanges, benchmark::State& s
 }
 
 void start(bench::PtyReceiver& receiver) {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
   globals::SELECTED_PORT_NAME = receiver.path();
 }
 

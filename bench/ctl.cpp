@@ -21,6 +21,7 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/upload.h"
 
@@ -76,8 +77,8 @@ void Measure(benchmark::State& state, Work work) {
 }
 
 void ConsoleUpload(benchmark::State& s) {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
   Measure(s, [](const std::string& port) {
     globals::SELECTED_PORT_NAME = port;
     return upload::UPLOAD().ok();

@@ -9,6 +9,7 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "process.h"
 #include "sim_port.h"
 
@@ -24,8 +25,8 @@ std::string simulator() {
 }
 
 void fresh_model() {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
 }
 
 // Runs the reading once per iteration; counts exchanges and their bytes.

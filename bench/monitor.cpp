@@ -14,6 +14,7 @@
 #include "app/console_host.h"
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "monitor/demo.h"
 #include "pty_receiver.h"
 #include "ui/crt.h"
@@ -44,8 +45,8 @@ class CountingPort : public comms::SerialPort {
 };
 
 void MonallPaced16Channels(benchmark::State& state) {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
   globals::TXNO = 1;
   bench::PtyReceiver receiver(true);
   globals::SELECTED_PORT_NAME = receiver.path();

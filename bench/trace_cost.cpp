@@ -20,6 +20,7 @@
 #include "files/audit_watch.h"
 #include "link/trace.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/download.h"
 
@@ -31,8 +32,8 @@ double median(std::vector<double> v) {
 }
 
 void DownloadPacedTraceOnOff(benchmark::State& state) {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
   bench::PtyReceiver receiver(true);
   globals::SELECTED_PORT_NAME = receiver.path();
   globals::RX().NO_OF_TX = 4;

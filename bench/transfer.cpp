@@ -14,6 +14,7 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
@@ -26,8 +27,8 @@ using bench::PtyReceiver;
 
 template <comms::Outcome (*Transfer)()>
 void Run(benchmark::State& state, bool paced) {
-  globals::ARGUMENTS.clear();
-  globals::INITCOMMS();
+  globals::Session session;  // start-up's directory is not needed here
+  globals::INITCOMMS(session);
   PtyReceiver receiver(paced);
   globals::SELECTED_PORT_NAME = receiver.path();
   if (Transfer == download::DOWNLOAD) {  // a record worth writing back

@@ -28,24 +28,21 @@ bool accepted(std::uint8_t k) {
 }
 
 // The listing, then the small name box of the command.
-void name_box(std::string_view title) {
-  DIRECTORY();
-  wind::TXT[0] = title;
-  wind::TXT[1] = "";
-  wind::TXT[2] = "";
+void name_box(const globals::Session& session, std::string_view title) {
+  DIRECTORY(session);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
-  wind::DRAWWINDOW(30, 18, 2);
+  wind::DRAWWINDOW(30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
 // empty (false). After a failure: a bell and `failure` on the box's row 4.
 template <class Act>
-bool ask_until(std::string_view failure, Act act) {
+bool ask_until(globals::Session& session, std::string_view failure, Act act) {
   for (;;) {
-    const Text<255> entered = GETNAME(disk::FILENAME);
+    const Text<255> entered = GETNAME(session.FILENAME);
     if (entered.empty()) return false;
-    disk::FILENAME = disk::BASENAME(entered);
-    if (act(disk::FILENAME.str())) return true;
+    session.FILENAME = disk::BASENAME(entered);
+    if (act(session.FILENAME.str())) return true;
     crt::Write('\a');
     crt::GotoXY(2, 4);
     crt::Write(failure);
@@ -62,11 +59,9 @@ void offer_download() {
   crt::Write("After Loading configuration is not");
   crt::GotoXY(3, 22);
   crt::Write("automatically updated.");
-  wind::TXT[0] = "    Download ?    ";
-  wind::TXT[1] = "       Yes        ";
-  wind::TXT[2] = "       No         ";
-  wind::DRAWWINDOW(30, 15, 2);
-  if (wind::SELECTION(2, 2, 2) == 1) download::DOWNLOAD();
+  const wind::LINES answers = {"       Yes        ", "       No         "};
+  wind::DRAWWINDOW(30, 15, "    Download ?    ", answers);
+  if (wind::SELECTION(answers, 2) == 1) download::DOWNLOAD();
 }
 
 }  // namespace
@@ -107,13 +102,13 @@ Text<255> GETNAME(const Text<255>& S) {
   return result;
 }
 
-void DIRECTORY() {
+void DIRECTORY(const globals::Session& session) {
   crt::Window(10, 7, 70, 15);
   crt::ClrScr();
   wind::SETWINDOW(10, 7, 60, 10);
   crt::GotoXY(18, 1);
   // The title stays on its row, clear of the frame.
-  crt::Write((" Directory " + globals::NAME).substr(0, 42));
+  crt::Write((" Directory " + session.NAME).substr(0, 42));
   crt::Window(10, 9, 68, 15);
   crt::GotoXY(1, 1);
   int shown = 0, lines = 0;
@@ -130,36 +125,33 @@ void DIRECTORY() {
   crt::Write("No More Files");
 }
 
-void DIRECT() {
-  wind::TXT[0] = "    Directory    ";
-  wind::TXT[1] = "";
-  wind::TXT[2] = "";
-  wind::DRAWWINDOW(30, 15, 2);
+void DIRECT(globals::Session& session) {
+  wind::DRAWWINDOW(30, 15, "    Directory    ", {"", ""});
   for (;;) {
-    globals::NAME = GETNAME(globals::NAME);
-    if (globals::NAME.empty()) {
+    session.NAME = GETNAME(session.NAME);
+    if (session.NAME.empty()) {
       // An empty entry goes back to the start directory, and says so.
       std::error_code ec;
-      std::filesystem::current_path(globals::PATH.str(), ec);
-      globals::NAME = globals::PATH;
+      std::filesystem::current_path(session.PATH.str(), ec);
+      session.NAME = session.PATH;
       return;
     }
-    if (::chdir(globals::NAME.str().c_str()) == 0) return;
+    if (::chdir(session.NAME.str().c_str()) == 0) return;
     crt::GotoXY(1, 4);
     crt::Write("     ERROR  \a");
   }
 }
 
-void SAVE() {
-  name_box("      Save          ");
-  ask_until("Disk Access Error", [](const std::string& base) {
+void SAVE(globals::Session& session) {
+  name_box(session, "      Save          ");
+  ask_until(session, "Disk Access Error", [](const std::string& base) {
     return disk::WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
 }
 
-void LOAD() {
-  name_box("      Load        ");
-  const bool loaded = ask_until("Invalid Filename", [](const std::string& base) {
+void LOAD(globals::Session& session) {
+  name_box(session, "      Load        ");
+  const bool loaded = ask_until(session, "Invalid Filename", [](const std::string& base) {
     return disk::READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
   });
   globals::TXNO = 1;

@@ -2,6 +2,7 @@
 // configurations and change directory, with their file-name field.
 #pragma once
 
+#include "model/session.h"
 #include "model/text.h"
 
 namespace project1 {
@@ -14,14 +15,15 @@ Text<255> GETNAME(const Text<255>& S);
 
 // Lists the saved configurations ("*.gdt") of the working directory in a
 // framed window, three names a line, pausing after every six lines.
-void DIRECTORY();
-// The change-directory command. NAME keeps the text as entered; an empty
-// entry returns to PATH.
-void DIRECT();
+void DIRECTORY(const globals::Session& session);
+// The change-directory command. The session's NAME keeps the text as
+// entered; an empty entry returns to its PATH.
+void DIRECT(globals::Session& session);
 // The save and load commands: the listing, then the base name in a small
-// box, asked again after a failure until it succeeds or is left empty. A
-// load while online offers to download what was loaded.
-void SAVE();
-void LOAD();
+// box, asked again after a failure until it succeeds or is left empty (the
+// session keeps the base name as the next default). A load while online
+// offers to download what was loaded.
+void SAVE(globals::Session& session);
+void LOAD(globals::Session& session);
 
 }  // namespace project1

@@ -5,14 +5,17 @@
 #include <cstdlib>
 
 #include "app/project1.h"
+#include "files/disk.h"
 #include "link/trace.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "ui/crt.h"
 #include "ui/ncurses_terminal.h"
 
 int main(int argc, char** argv) {
-  globals::ARGUMENTS.assign(argv + 1, argv + argc);
-  project1::RUNAPPLICATION(argc > 0 ? argv[0] : "kdv578");
+  globals::Session session;
+  session.ARGUMENTS.assign(argv + 1, argv + argc);
+  project1::RUNAPPLICATION(session, argc > 0 ? argv[0] : "kdv578");
 
   // Keys are read from standard input: without a terminal there nothing can
   // be typed (and a closed one would be reused by the next descriptor opened).
@@ -30,7 +33,9 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  const auto terminal = crt::NcursesTerminal::Open();
+  crt::NcursesTerminal::Options options;
+  options.on_way_out = disk::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary
+  const auto terminal = crt::NcursesTerminal::Open(options);
   if (!terminal) {
     const char* term = std::getenv("TERM");
     std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): no terminal description found\n",
@@ -38,5 +43,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   crt::Install(terminal.get());
-  project1::STARTUP();
+  project1::STARTUP(session);
 }

@@ -26,61 +26,59 @@ constexpr int MAIN_SCREEN = 2;
 
 // Runs the command of a main menu selection code; codes without a command
 // (Escape among them) do nothing and the menu is drawn again.
-void DISPATCH(int code) {
+void DISPATCH(Session& session, int code) {
   switch (code) {
     case 17: upload::UPLOAD(); break;
-    case 18: rxconf::CONFIGURE_RX(); break;
-    case 19: chconf::CONFIGURE_CH(); break;
+    case 18: rxconf::CONFIGURE_RX(session); break;
+    case 19: chconf::CONFIGURE_CH(session); break;
     case 20: copy::COPYRX(); break;
     case 21: download::DOWNLOAD(); break;
-    case 22: LOAD(); break;
-    case 23: SAVE(); break;
+    case 22: LOAD(session); break;
+    case 23: SAVE(session); break;
     case 24: SIGNOFF(); break;
-    case 33: DIRECT(); break;
+    case 33: DIRECT(session); break;
     case 34: ONLINPROG(); break;
-    case 35: COMPORT1(); break;
-    case 36: demo::MONINPUT(); break;
+    case 35: COMPORT1(session); break;
+    case 36: demo::MONINPUT(session); break;
     case 37: demo::TEXTDEMO(); break;
-    case 38: HCOPY(); break;
+    case 38: HCOPY(session); break;
     default: break;
   }
 }
 
 // One pass of the main menu: value column, background, menu, command.
-void MAINMENU() {
-  OPENINGVALS();
+void MAINMENU(Session& session) {
+  OPENINGVALS(session);
   scrn::BACKGND(0);
-  DISPATCH(wind::SEL(MAIN_SCREEN));
+  DISPATCH(session, wind::SEL(MAIN_SCREEN));
 }
 
 }  // namespace
 
-void OPENINGVALS() {
+void OPENINGVALS(const Session& session) {
   for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
-  wind::DISP[2][1] = NAME.view();
+  wind::DISP[2][1] = session.NAME.view();
   wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
   wind::DISP[2][3] = PORT_CELL_TEXT();
   for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
 }
 
-void OPENING() {
+void OPENING(Session& session) {
   wind::XCUR = 1;
   wind::YCUR = 1;
-  OPENINGVALS();
+  OPENINGVALS(session);
   scrn::BACKGND(0);
-  if (NO_OF_PORTS == 0) {
+  if (session.NO_OF_PORTS == 0) {
     SAY_NO_PORT();
   } else {
-    wind::TXT[0] = "    Upload  Data  ";
-    wind::TXT[1] = "        NO        ";
-    wind::TXT[2] = "        YES       ";
-    wind::DRAWWINDOW(30, 13, 2);
-    if (wind::SELECTION(2, 1, 1) == 2) {
+    const wind::LINES answers = {"        NO        ", "        YES       "};
+    wind::DRAWWINDOW(30, 13, "    Upload  Data  ", answers);
+    if (wind::SELECTION(answers, 1) == 2) {
       crt::Delay(500);
       upload::UPLOAD();
     }
   }
-  for (;;) MAINMENU();
+  for (;;) MAINMENU(session);
 }
 
 }  // namespace project1

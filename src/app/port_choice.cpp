@@ -17,20 +17,17 @@ namespace {
 constexpr int MAX_LIST_LINES = 19;
 
 // Three blanks and the label of the highlighted cell of the current menu.
-void TITLE_FROM_MENU() {
-  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
-}
+std::string TITLE_FROM_MENU() { return "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE; }
 
 }  // namespace
 
-void CLEARPORT() {
-  for (auto& name : COM_PORT_NAME) name = "";
+void CLEARPORT(Session& session) {
+  for (auto& name : session.COM_PORT_NAME) name = "";
 }
 
-void COMPORTSCAN() {
-  PORT_SELECTION = false;
-  CLEARPORT();
-  NO_OF_PORTS = 0;
+void COMPORTSCAN(Session& session) {
+  CLEARPORT(session);
+  session.NO_OF_PORTS = 0;
   SELECTED_PORT_NAME.clear();
   // The whole list, however long: a stable name such as a /dev/serial/by-id
   // path is some 60 characters on its own.
@@ -41,56 +38,53 @@ void COMPORTSCAN() {
     std::size_t p;
     do {
       p = rest.find(',');
-      COM_PORT_NAME[count + 1] = rest.substr(0, p);
+      session.COM_PORT_NAME[count + 1] = rest.substr(0, p);
       if (p != std::string_view::npos) rest.remove_prefix(p + 1);
       ++count;
-    } while (p != std::string_view::npos && !PORT_SELECTION && count < COM_PORT_NAME.high);
+    } while (p != std::string_view::npos && count < session.COM_PORT_NAME.high);
   }
-  NO_OF_PORTS = static_cast<byte>(count);
-  if (count > 0) SELECTED_PORT_NAME = COM_PORT_NAME[1];
+  session.NO_OF_PORTS = static_cast<byte>(count);
+  if (count > 0) SELECTED_PORT_NAME = session.COM_PORT_NAME[1];
 }
 
-void COMPORT1() {
-  COMPORTSCAN();
-  TITLE_FROM_MENU();
-  if (NO_OF_PORTS == 0) {
+void COMPORT1(Session& session) {
+  COMPORTSCAN(session);
+  if (session.NO_OF_PORTS == 0) {
     SAY_NO_PORT();
     return;
   }
   // A list too long for row 15 moves up; more lines than the screen holds are
   // not offered.
-  const int lines = std::min<int>(NO_OF_PORTS, MAX_LIST_LINES);
-  for (int i = 1; i <= lines; ++i) {
-    const std::string& name = COM_PORT_NAME[i];
+  const int count = std::min<int>(session.NO_OF_PORTS, MAX_LIST_LINES);
+  wind::LINES lines;
+  for (int i = 1; i <= count; ++i) {
+    const std::string& name = session.COM_PORT_NAME[i];
     // Seven blanks on each side; a long name gives up leading blanks so that
     // as much of it as fits stays on its 19-character line.
     const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
-    wind::TXT[i] = std::string(lead, ' ') + name + std::string(7, ' ');
+    lines.push_back(std::string(lead, ' ') + name + std::string(7, ' '));
   }
-  wind::DRAWWINDOW(30, std::min(15, 21 - lines), lines);
+  wind::DRAWWINDOW(30, std::min(15, 21 - count), TITLE_FROM_MENU(), lines);
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
-  SELECTED_PORT_NAME = COM_PORT_NAME[wind::SELECTION(lines, 1, 1)];
+  // Escape takes the first port.
+  SELECTED_PORT_NAME = session.COM_PORT_NAME[wind::SELECTION(lines, 1).value_or(1)];
   comms::INIT_COMPORT(SELECTED_PORT_NAME);  // opened once, and closed again
   wind::DISP[2][3] = PORT_CELL_TEXT();
 }
 
 void ONLINPROG() {
-  TITLE_FROM_MENU();
-  wind::TXT[1] = "     Offline       ";
-  wind::TXT[2] = "     Online        ";
-  wind::DRAWWINDOW(30, 15, 2);
-  const int current = ONLINE ? 2 : 1;
-  const int s = wind::SELECTION(2, current, current);
+  const wind::LINES modes = {"     Offline       ", "     Online        "};
+  wind::DRAWWINDOW(30, 15, TITLE_FROM_MENU(), modes);
+  const std::optional<byte> s = wind::SELECTION(modes, ONLINE ? 2 : 1);
   if (s == 1) ONLINE = false;
   if (s == 2) ONLINE = true;
 }
 
 void SAY_NO_PORT() {
-  wind::TXT[0] = "COM PORT NOT EXIST";
-  wind::TXT[1] = "        OK        ";
-  wind::DRAWWINDOW(30, 13, 1);
-  wind::SELECTION(1, 1, 1);
+  const wind::LINES ok = {"        OK        "};
+  wind::DRAWWINDOW(30, 13, "COM PORT NOT EXIST", ok);
+  wind::SELECTION(ok, 1);
 }
 
 Text<16> PORT_CELL_TEXT() { return "    " + SELECTED_PORT_NAME; }

@@ -1,18 +1,20 @@
 // Port discovery, the port choice window and the online/offline window.
 #pragma once
 
+#include "model/session.h"
 #include "model/text.h"
 
 namespace project1 {
 
-// Empties all 40 entries of the port list.
-void CLEARPORT();
-// Rebuilds COM_PORT_NAME, NO_OF_PORTS and SELECTED_PORT_NAME from the
-// system's port list (whole names, at most 40 of them).
-void COMPORTSCAN();
+// Empties all 40 entries of the session's port list.
+void CLEARPORT(globals::Session& session);
+// Rebuilds the session's COM_PORT_NAME and NO_OF_PORTS, and
+// SELECTED_PORT_NAME, from the system's port list (whole names, at most 40
+// of them).
+void COMPORTSCAN(globals::Session& session);
 // The port choice window (main menu command): rescans, lets the user pick a
 // port and opens it.
-void COMPORT1();
+void COMPORT1(globals::Session& session);
 // The online/offline window (main menu command).
 void ONLINPROG();
 

@@ -12,7 +12,6 @@
 #include "app/console_progress.h"
 #include "app/port_choice.h"
 #include "model/globals.h"
-#include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -131,16 +130,16 @@ bool Ex1::HasOption(char short_name, std::string_view long_name) const {
   return false;
 }
 
-void RUNAPPLICATION(std::string_view argv0) {
+void RUNAPPLICATION(const globals::Session& session, std::string_view argv0) {
   std::error_code ec;
   std::string own = std::filesystem::read_symlink("/proc/self/exe", ec).string();
   if (ec || own.empty()) own = std::string(argv0);
-  Ex1 APPLICATION(globals::ARGUMENTS, own, std::cout);
+  Ex1 APPLICATION(session.ARGUMENTS, own, std::cout);
   APPLICATION.Title = "Ex11";
   APPLICATION.Run();
 }
 
-void STARTUP() {
+void STARTUP(globals::Session& session) {
   comms::set_host(&console_host());
   static disk::JournalWatcher journal = console_journal(disk::audit_path());
   comms::set_change_watcher(&journal);
@@ -150,16 +149,15 @@ void STARTUP() {
   // Each text is shown before the step it announces, which may take a while.
   crt::WriteLn("Loading......");
   crt::Present();
-  CLEARPORT();
+  CLEARPORT(session);
   crt::GotoXY(1, 2);
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
-  COMPORTSCAN();
+  COMPORTSCAN(session);
   wind::INITWIND();  // ends the program when a screen definition file is missing
-  globals::INITCOMMS();
-  hardc::INITHARDCOPY();
+  globals::INITCOMMS(session);
   crt::CURSOROFF();
-  OPENING();
+  OPENING(session);
 }
 
 }  // namespace project1

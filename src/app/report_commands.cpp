@@ -4,15 +4,13 @@
 #include <string>
 
 #include "model/globals.h"
+#include "model/session.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
 namespace project1 {
-
-using hardc::HCFILE;
-using hardc::LPT;
 
 namespace {
 
@@ -25,48 +23,45 @@ hardc::DATE today() {
 
 }  // namespace
 
-void HCOPY() {
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 1;
-  hardc::RX = globals::RECNO;
+void HCOPY(globals::Session& session) {
+  const wind::MENU_CURSOR cursor(1, 1);
+  session.REPORT_RX = globals::RECNO;
   for (;;) {
-    wind::DISP[1][1] = LPT >= 1 && LPT <= 3 ? "   " + hardc::destination_name() : HCFILE.str();
+    const std::string destination = hardc::destination_name(session.LPT, session.HCFILE);
+    wind::DISP[1][1] = session.LPT >= 1 && session.LPT <= 3 ? "   " + destination : session.HCFILE.str();
     wind::DISP[1][2] = "";
     scrn::BACKGND(0);
     const auto code = wind::SEL(6);
-    if (code == 17) HCFILE = PPORT(HCFILE).view();
-    if (code == 18) OUTPT(hardc::destination_name());
+    if (code == 17) session.HCFILE = PPORT(session, session.HCFILE).view();
+    if (code == 18) OUTPT(session, hardc::destination_name(session.LPT, session.HCFILE));
     if (code == 255) break;
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
-Text<255> PPORT(const Text<255>& FILE1) {
+Text<255> PPORT(globals::Session& session, const Text<255>& FILE1) {
   Text<255> result = FILE1;
-  wind::TXT[0] = "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE;
-  for (int i = 1; i <= 3; ++i) wind::TXT[i] = "     LPT" + std::to_string(i) + "           ";
-  wind::TXT[4] = "     FILE          ";
-  wind::DRAWWINDOW(30, 15, 4);
-  LPT = wind::SELECTION(4, LPT, LPT);
-  if (LPT == 4) {
-    wind::TXT[0] = "    Filename       ";
-    for (int i = 1; i <= 4; ++i) wind::TXT[i] = "";
-    wind::DRAWWINDOW(30, 15, 4);
-    result = wind::GETNAME(FILE1);
+  wind::LINES lines;
+  for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
+  lines.emplace_back("     FILE          ");
+  wind::DRAWWINDOW(30, 15, "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE, lines);
+  // Escape keeps the destination (and still asks for the file name when it
+  // is the file).
+  session.LPT = wind::SELECTION(lines, session.LPT).value_or(session.LPT);
+  if (session.LPT == 4) {
+    wind::DRAWWINDOW(30, 15, "    Filename       ", {"", "", "", ""});
+    result = wind::GETNAME(FILE1).value_or(FILE1.str());
   }
   return result;
 }
 
-void OUTPT(std::string_view NAME) {
+void OUTPT(const globals::Session& session, std::string_view NAME) {
   const hardc::DATE date = today();
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::TextColor(15);
   crt::Write(globals::MESSAGE[53]);
   crt::Present();  // the working text shows while a printer takes the report
-  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(hardc::RX, date)))
+  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(session.REPORT_RX, date)))
     wind::SAYDONE("  Hardcopy ");
   else
     wind::SAYERROR(" Could not produce output ");

@@ -4,17 +4,18 @@
 
 #include <string_view>
 
+#include "model/session.h"
 #include "model/text.h"
 
 namespace project1 {
 
 // The report menu (menu screen 6).
-void HCOPY();
-// The destination choice: sets hardc::LPT and returns the (possibly new)
-// file name.
-Text<255> PPORT(const Text<255>& FILE1);
-// Writes the report of receiver hardc::RX to the printer or file NAME and
-// says how it went in a message box.
-void OUTPT(std::string_view NAME);
+void HCOPY(globals::Session& session);
+// The destination choice: sets the session's LPT and returns the (possibly
+// new) file name.
+Text<255> PPORT(globals::Session& session, const Text<255>& FILE1);
+// Writes the report of the session's report receiver to the printer or file
+// NAME and says how it went in a message box.
+void OUTPT(const globals::Session& session, std::string_view NAME);
 
 }  // namespace project1

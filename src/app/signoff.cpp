@@ -11,8 +11,7 @@ namespace project1 {
 
 using namespace globals;
 
-void SIGNOFFMESS() {
-  ESCAPE = false;
+bool SIGNOFFMESS() {
   constexpr int X = 22, Y = 15;
   wind::NORMAL();
   crt::Window(X - 1, Y - 1, X + 35, Y + 6);
@@ -33,18 +32,19 @@ void SIGNOFFMESS() {
   crt::Write(std::string(22, ' '));
   crt::TextBackground(ERRBAR);
   crt::Write(" Any key to Continue, ESC to abort");
-  if (crt::ReadKey() == crt::KEY_ESC) ESCAPE = true;
+  const bool go_on = crt::ReadKey() != crt::KEY_ESC;
   wind::NORMAL();
   crt::Window(1, 1, 80, 25);
+  return go_on;
 }
 
 void SIGNOFF() {
-  SIGNOFFMESS();
+  const bool go_on = SIGNOFFMESS();
   crt::Window(1, 1, 80, 25);
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(MESSAGE[53]);
-  if (ESCAPE) return;
+  if (!go_on) return;
   const comms::Outcome outcome = download::sign_off(RECNO);
   crt::GotoXY(1, 25);
   crt::Write(std::string(12, ' '));

@@ -3,8 +3,8 @@
 
 namespace project1 {
 
-// The signoff warning box; sets ESCAPE when it is left with Escape.
-void SIGNOFFMESS();
+// The signoff warning box; false when it is left with Escape.
+bool SIGNOFFMESS();
 // The signoff menu command: the box, then the signoff (confirm, then
 // signoff) unless the box was left with Escape; only a failed confirm is
 // shown.

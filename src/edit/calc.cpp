@@ -31,24 +31,23 @@ double GAINOF(const WORKING& w, double opzero) {
 // A working value entered under the title of the highlighted cell; an entry
 // that gives a gain the link cannot carry is refused.
 void ENTER(WORKING& w, double WORKING::*value) {
-  wind::TXT[0] = rxconf::CELLTITLE();
-  w.*value = wind::GETNUM(w.*value, 0, [&w, value](double entry) {
+  const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), w.*value, 0, [&w, value](double e) {
     WORKING t = w;
-    t.*value = entry;
+    t.*value = e;
     return comms::CARRIES(GAINOF(t, channel().SCALE_OPZERO));
   });
+  if (entry) w.*value = *entry;
 }
 
 // Switches to another transmitter or channel through `choose`. The scaling
 // of the channel shown until now goes to the receiver online, unless the
 // list was left with Escape after it had moved the selection itself; the
 // working values start again from the channel now selected.
-void SWITCH(WORKING& w, void (*choose)()) {
-  ESCAPE = false;
+void SWITCH(WORKING& w, bool (*choose)()) {
   const byte t = TXNO, c = CHNO;
-  choose();
+  const bool chosen = choose();
   w = SETSTART();
-  if (!ONLINE || (ESCAPE && (t != TXNO || c != CHNO))) return;
+  if (!ONLINE || (!chosen && (t != TXNO || c != CHNO))) return;
   wind::WRTWORKING();
   const comms::Outcome outcome = comms::Link().SET_SCALES(RECNO, t, c);
   if (!outcome.ok()) wind::WRTERROR(outcome.text);
@@ -120,11 +119,10 @@ void OUTFSD(WORKING& w) {
 }
 
 void EXINPUT(double& exin) {
-  wind::TXT[0] = rxconf::CELLTITLE();
-  exin = wind::GETNUM(exin, 0);
+  if (const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), exin, 0)) exin = *entry;
 }
 
-void CALCSCALES() {
+void CALCSCALES(const Session& session) {
   WORKING w = SETSTART();
   rxconf::MENULOOP(10, 1, 2, [&w] {
     CALCGAIN(w.SIGZERO, w.SIGFSD, w.OPFSD);
@@ -135,7 +133,7 @@ void CALCSCALES() {
       case 0x12: INZERO(w); break;
       case 0x13: INFSD(w); break;
       case 0x14:
-        chconf::OPZERO([&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
+        chconf::OPZERO(session, [&w](double opzero) { return comms::CARRIES(GAINOF(w, opzero)); });
         break;
       case 0x15: OUTFSD(w); break;
       case 0x17: EXINPUT(w.EXIN); break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/globals.h"
+#include "model/session.h"
 
 namespace calc {
 
@@ -43,6 +44,6 @@ void OUTFSD(WORKING& w);
 void EXINPUT(double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.
-void CALCSCALES();
+void CALCSCALES(const globals::Session& session);
 
 }  // namespace calc

@@ -25,7 +25,7 @@ TRANSMITTER_DATA& tx() { return RX().TRANSMITTER[TXNO]; }
 CHANNEL_DATA& ch() { return tx().CHANNEL[CHNO]; }
 
 // Channel 16 serves as the cold-junction sensor (as the last display found).
-bool RESERVED() { return confval::RTD && CHNO == 16; }
+bool RESERVED(const Session& session) { return session.RTD && CHNO == 16; }
 
 // The answer to a setting that does not apply to this channel.
 void NOTAPPLICABLE() {
@@ -46,14 +46,17 @@ comms::Outcome SEND_SCALES() { return comms::Link().SET_SCALES(RECNO, TXNO, CHNO
 // format where `unipolar_check`, the send.
 void EDITNUMBER(double& field, bool unipolar_check, comms::Outcome (*command)(),
                 const std::function<bool(double)>& acceptable = {}) {
-  wind::TXT[0] = CELLTITLE();
   const double old = field;
-  field = wind::GETNUM(old, 0, acceptable);
+  const std::optional<double> entry = wind::GETNUM(CELLTITLE(), old, 0, acceptable);
+  field = entry.value_or(old);
+  // Also after Escape: a negative old value under a unipolar format is
+  // refused again.
   if (unipolar_check && UNIPOLAR(RX().DATA_FORMAT) && field < 0) {
     field = old;
     wind::SAYNONEGATIVES();
-    ESCAPE = true;
+    return;
   }
+  if (!entry) return;
   if (!SENDCHANGE(command)) field = old;
 }
 
@@ -72,8 +75,9 @@ int CHOOSE571(byte current) {
         items[13] = "  " + IPTYPE571A[16];
       }
       scrn::BACKGND(0);
-      pos = CHOOSE(title, items, 5, pos + 1) - 1;
-      if (ESCAPE) return -1;
+      const std::optional<int> p = CHOOSE(title, items, 5, pos + 1);
+      if (!p) return -1;
+      pos = *p - 1;
       // The "more" entry turns to page B.
       const bool more = pos == 15 || (pos == 13 && CHNO == 16);
       if (!more) return pos;
@@ -81,8 +85,9 @@ int CHOOSE571(byte current) {
     } else {
       for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
       scrn::BACKGND(0);
-      pos = CHOOSE(title, items, 5, pos - 15) + 15;
-      if (ESCAPE) return -1;
+      const std::optional<int> p = CHOOSE(title, items, 5, pos - 15);
+      if (!p) return -1;
+      pos = *p + 15;
       if (pos != 28) return pos;
       pos = 0;
     }
@@ -94,9 +99,9 @@ int CHOOSE572(byte current) {
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;
-  const int p = CHOOSE(CELLTITLE(), items, 12, pre);
-  if (ESCAPE) return -1;
-  return p == 1 ? 0 : p == 2 ? 13 : 15;
+  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 12, pre);
+  if (!p) return -1;
+  return *p == 1 ? 0 : *p == 2 ? 13 : 15;
 }
 
 // Both alarm editors: thresholds do not apply to an unused input (type 15 on
@@ -117,46 +122,50 @@ std::vector<std::string> NUMBERS(int n) {
   return items;
 }
 
-void CONFIGURE_CH() {
-  rxconf::MENULOOP(8, 1, 1, confval::CHCONFIGVAL, [&](byte option) {
+void CONFIGURE_CH(Session& session) {
+  rxconf::MENULOOP(8, 1, 1, [&session] { confval::CHCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: TRANNO(); break;
       case 0x12: TX_TYPE(); break;
       case 0x13: CHANO(); break;
-      case 0x14: INPUTYPE(); break;
+      case 0x14: INPUTYPE(session); break;
       case 0x15: OCDRIVE(); break;
       case 0x16: HALARM(); break;
       case 0x17: LALARM(); break;
       case 0x21: IPZERO(); break;
-      case 0x22: OPZERO(); break;
-      case 0x23: GAIN(); break;
-      case 0x24: calc::CALCSCALES(); break;
+      case 0x22: OPZERO(session); break;
+      case 0x23: GAIN(session); break;
+      case 0x24: calc::CALCSCALES(session); break;
       default: break;
     }
   });
 }
 
-void TRANNO() {
+bool TRANNO() {
   const int count = std::clamp<int>(RX().NO_OF_TX, 1, 4);
   if (count < TXNO) TXNO = 1;
-  TXNO = static_cast<byte>(CHOOSE(CELLTITLE(), NUMBERS(count), 15, TXNO));
+  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 15, TXNO);
+  if (p) TXNO = static_cast<byte>(*p);
+  return p.has_value();
 }
 
-void CHANO() {
+bool CHANO() {
   int count = 16;
   if (tx().TXTYPE != 1) {
     count = 8;
     if (CHNO > 8) CHNO = 1;
   }
-  CHNO = static_cast<byte>(CHOOSE(CELLTITLE(), NUMBERS(count), 5, CHNO));
+  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 5, CHNO);
+  if (p) CHNO = static_cast<byte>(*p);
+  return p.has_value();
 }
 
 void TX_TYPE() {
   TRANSMITTER_DATA& T = tx();
   const byte old = T.TXTYPE;
-  const int p = CHOOSE(CELLTITLE(), {"       571            ", "       572            "}, 15, old);
-  if (ESCAPE) return;
-  T.TXTYPE = static_cast<byte>(p);
+  const std::optional<int> p = CHOOSE(CELLTITLE(), {"       571            ", "       572            "}, 15, old);
+  if (!p) return;
+  T.TXTYPE = static_cast<byte>(*p);
   if (ONLINE) {
     wind::WRTWORKING();
     // The new type, then the transmitter read back; the first failure ends
@@ -180,8 +189,8 @@ void TX_TYPE() {
   }
 }
 
-void INPUTYPE() {
-  if (RESERVED()) {
+void INPUTYPE(const Session& session) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }
@@ -203,9 +212,9 @@ void OCDRIVE() {
   for (int i = 1; i <= 3; ++i) items.push_back("  " + MESSAGE[26 + i] + std::string(8, ' '));
   CHANNEL_DATA& C = ch();
   const byte old = C.THC_DRIVE;
-  const int p = CHOOSE(CELLTITLE(), items, 15, old + 1);
-  if (ESCAPE) return;
-  C.THC_DRIVE = static_cast<byte>(p - 1);
+  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 15, old + 1);
+  if (!p) return;
+  C.THC_DRIVE = static_cast<byte>(*p - 1);
   if (!SENDCHANGE(SEND_INPTYPE)) C.THC_DRIVE = old;
 }
 
@@ -214,16 +223,16 @@ void LALARM() { EDITALARM(&CHANNEL_DATA::LOW_ALARM); }
 
 void IPZERO() { EDITNUMBER(ch().SCALE_IPZERO, false, SEND_SCALES); }
 
-void OPZERO(const std::function<bool(double)>& acceptable) {
-  if (RESERVED()) {
+void OPZERO(const Session& session, const std::function<bool(double)>& acceptable) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }
   EDITNUMBER(ch().SCALE_OPZERO, true, SEND_SCALES, acceptable);
 }
 
-void GAIN() {
-  if (RESERVED()) {
+void GAIN(const Session& session) {
+  if (RESERVED(session)) {
     NOTAPPLICABLE();
     return;
   }

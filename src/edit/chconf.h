@@ -8,25 +8,28 @@
 #include <string>
 #include <vector>
 
+#include "model/session.h"
+
 namespace chconf {
 
 // The channel settings menu loop (main menu).
-void CONFIGURE_CH();
+void CONFIGURE_CH(globals::Session& session);
 
-// Choice of the current transmitter and channel (nothing is sent).
-void TRANNO();
-void CHANO();
+// Choice of the current transmitter and channel (nothing is sent); false
+// after Escape.
+bool TRANNO();
+bool CHANO();
 
 void TX_TYPE();
-void INPUTYPE();
+void INPUTYPE(const globals::Session& session);
 void OCDRIVE();
 void HALARM();
 void LALARM();
 void IPZERO();
 // `acceptable`, when given, refuses an entry (the scaling calculator's check
 // of the gain that follows from it).
-void OPZERO(const std::function<bool(double)>& acceptable = {});
-void GAIN();
+void OPZERO(const globals::Session& session, const std::function<bool(double)>& acceptable = {});
+void GAIN(const globals::Session& session);
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10
 // characters (the transmitter and channel lists, the copy screen's boxes).

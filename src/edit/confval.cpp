@@ -56,10 +56,9 @@ std::string UNITSSTR(globals::byte units) {
   }
 }
 
-void RXCONFIGVAL() {
+void RXCONFIGVAL(Session& session) {
   const RECIEVER_DATA& R = RX();
-  RTD = false;
-  RTD = ISRTD(RECNO, TXNO);
+  session.RTD = ISRTD(RECNO, TXNO);
   auto& D = wind::DISP;
   D[1][1] = " ";
   D[1][2] = R.TAG_FIELD.view();
@@ -91,13 +90,13 @@ void RXCONFIGVAL() {
   D[2][10] = " ";
 }
 
-void CHCONFIGVAL() {
+void CHCONFIGVAL(Session& session) {
   const RECIEVER_DATA& R = RX();
-  RTD = false;
+  session.RTD = false;
   if (TXNO > R.NO_OF_TX) TXNO = 1;
   const TRANSMITTER_DATA& T = R.TRANSMITTER[TXNO];
   const CHANNEL_DATA& C = T.CHANNEL[CHNO];
-  if (T.TXTYPE == 1) RTD = ISRTD(RECNO, TXNO);
+  if (T.TXTYPE == 1) session.RTD = ISRTD(RECNO, TXNO);
   auto& D = wind::DISP;
   D[1][1] = "      " + wind::STG(TXNO, 1);
   D[1][3] = "     " + wind::STG(CHNO, 2);
@@ -108,7 +107,7 @@ void CHCONFIGVAL() {
     // A drive code outside 0..2 (an unchecked file) names no setting.
     D[1][5] = C.THC_DRIVE <= 2 ? MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
     if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = MESSAGE[98].view();
-    if (RTD && CHNO == 16) {
+    if (session.RTD && CHNO == 16) {
       D[1][4] = MESSAGE[97].view();
       D[1][6] = D[1][7] = "    Fixed      ";
     } else {

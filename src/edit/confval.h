@@ -6,14 +6,10 @@
 #include <string_view>
 
 #include "model/globals.h"
+#include "model/session.h"
 #include "model/value_text.h"
 
 namespace confval {
-
-// Reserved-channel flag of the transmitter last displayed: while true,
-// channel 16 of that transmitter is its cold-junction sensor and its input
-// type, output zero and gain cannot be changed.
-inline bool RTD = false;
 
 // N hexadecimal (TOHEX, N <= 8) or binary (TOBIN, N <= 32) digits of D, most
 // significant first; a digit value that does not fit its base shows as "?".
@@ -34,9 +30,10 @@ std::string CHECKSUMSTR(std::int32_t value, globals::byte base);
 std::string UNITSSTR(globals::byte units);
 
 // Fill the value column for the receiver settings screen and the channel
-// settings screen. CHCONFIGVAL moves TXNO back to 1 when it lies beyond the
-// receiver's number of transmitters.
-void RXCONFIGVAL();
-void CHCONFIGVAL();
+// settings screen, and the session's reserved-channel flag. CHCONFIGVAL
+// moves TXNO back to 1 when it lies beyond the receiver's number of
+// transmitters.
+void RXCONFIGVAL(globals::Session& session);
+void CHCONFIGVAL(globals::Session& session);
 
 }  // namespace confval

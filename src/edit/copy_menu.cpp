@@ -34,7 +34,7 @@ std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2
 // the cell under the cursor, `pre` highlighted first and given back on
 // Escape.
 int CHOOSE(const std::vector<std::string>& items, int y, int pre) {
-  return rxconf::CHOOSE(rxconf::CELLTITLE(), items, y, pre);
+  return rxconf::CHOOSE(rxconf::CELLTITLE(), items, y, pre).value_or(pre);
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
@@ -122,13 +122,11 @@ void STARTCOPY(const OPT& source, const OPT& dest) {
     scrn::BACKGND(0);
     wind::FILLSCN(wind::XCUR, wind::YCUR);
     // No is highlighted first; Escape counts as No.
-    const int answer = rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
+    const std::optional<int> answer =
+        rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
     if (answer == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
   } else {
-    wind::TXT[0] = "  Copy Function   ";
-    wind::TXT[1] = "    COMPLETED     ";
-    wind::TXT[2] = "                  ";
-    wind::DRAWWINDOW(30, 10, 2);
+    wind::DRAWWINDOW(30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
     crt::Delay(2000);
   }
   wind::XCUR = 2;
@@ -140,9 +138,7 @@ void STARTCOPY(const OPT& source, const OPT& dest) {
 void COPYRX() {
   OPT source{RECNO, TXNO, CHNO};
   OPT dest = source;
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 2;
+  const wind::MENU_CURSOR cursor(1, 2);
   for (;;) {
     DISPLAYOPT(source, dest);
     const int code = wind::SEL(7);
@@ -156,8 +152,6 @@ void COPYRX() {
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 }  // namespace copy

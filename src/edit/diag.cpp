@@ -109,7 +109,6 @@ void SW101() {
 }
 
 void CONFIRMRAM() {
-  ESCAPE = false;
   if (rxconf::CHOOSE("    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
     return;
   if (!ONLINE) {

@@ -25,9 +25,9 @@ namespace {
 void EDITCODE(byte& field, const std::vector<std::string>& items, int y, int shift,
               const std::function<comms::Outcome()>& command, int title_spaces = 3) {
   const byte old = field;
-  const int p = CHOOSE(CELLTITLE(title_spaces), items, y, field + shift);
-  if (ESCAPE) return;
-  field = static_cast<byte>(p - shift);
+  const std::optional<int> p = CHOOSE(CELLTITLE(title_spaces), items, y, field + shift);
+  if (!p) return;
+  field = static_cast<byte>(*p - shift);
   if (!SENDCHANGE(command)) field = old;
 }
 
@@ -45,9 +45,7 @@ bool SERIAL_EDITABLE(int r) {
 
 void MENULOOP(byte screen, byte x, byte y, const std::function<void()>& values,
               const std::function<void(byte)>& act) {
-  const byte saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = x;
-  wind::YCUR = y;
+  const wind::MENU_CURSOR cursor(x, y);
   byte option;
   do {
     values();
@@ -55,8 +53,6 @@ void MENULOOP(byte screen, byte x, byte y, const std::function<void()>& values,
     option = wind::SEL(screen);
     act(option);
   } while (option != 0xFF);
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 void CLEARWORKING() {
@@ -70,7 +66,7 @@ std::string CELLTITLE(int spaces) {
 }
 
 bool SENDCHANGE(const std::function<comms::Outcome()>& command) {
-  if (!ONLINE || ESCAPE) return true;
+  if (!ONLINE) return true;
   wind::WRTWORKING();
   const comms::Outcome outcome = command();
   CLEARWORKING();
@@ -79,20 +75,17 @@ bool SENDCHANGE(const std::function<comms::Outcome()>& command) {
   return false;
 }
 
-int CHOOSE(const std::string& title, const std::vector<std::string>& items, int y, int current) {
+std::optional<int> CHOOSE(const std::string& title, const std::vector<std::string>& items, int y,
+                          int current) {
   const int n = static_cast<int>(items.size());
-  wind::TXT[0] = title;
-  for (int i = 1; i <= n; ++i) wind::TXT[i] = items[static_cast<std::size_t>(i - 1)];
-  wind::DRAWWINDOW(30, static_cast<byte>(y), static_cast<byte>(n));
-  // A stored code no item stands for highlights the first item; Escape still
-  // gives the code back unchanged.
+  wind::DRAWWINDOW(30, static_cast<byte>(y), title, items);
+  // A stored code no item stands for highlights the first item.
   const int first = current >= 1 && current <= n ? current : 1;
-  const int p = wind::SELECTION(static_cast<byte>(n), static_cast<byte>(first), static_cast<byte>(first));
-  return ESCAPE ? current : p;
+  return wind::SELECTION(items, static_cast<byte>(first));
 }
 
-void CONFIGURE_RX() {
-  MENULOOP(1, 1, 1, confval::RXCONFIGVAL, [&](byte option) {
+void CONFIGURE_RX(Session& session) {
+  MENULOOP(1, 1, 1, [&session] { confval::RXCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: DFAULT(); break;
       case 0x12: TAG(); break;
@@ -150,14 +143,15 @@ void PARITY(int r) {
 void NOFTX() {
   RECIEVER_DATA& R = RX();
   const byte old = R.NO_OF_TX;
-  const int p = CHOOSE(CELLTITLE(),
-                       {"         1         ", "         2         ", "         3         ",
-                        "         4         "},
-                       15, R.NO_OF_TX);
-  R.NO_OF_TX = static_cast<byte>(p);
+  const std::optional<int> p = CHOOSE(CELLTITLE(),
+                                      {"         1         ", "         2         ",
+                                       "         3         ", "         4         "},
+                                      15, R.NO_OF_TX);
+  if (p) R.NO_OF_TX = static_cast<byte>(*p);
   // Also after Escape: a current transmitter beyond the count (possible
   // after an offline reset) goes back to 1.
   if (R.NO_OF_TX < TXNO) TXNO = 1;
+  if (!p) return;
   if (!SENDCHANGE([] { return comms::Link().SET_NO_TX(RECNO); })) R.NO_OF_TX = old;
 }
 
@@ -180,9 +174,10 @@ void CHECKSUM_MODE() {
 
 void CHECKSUM_BASE(int r) {
   RECIEVER_DATA& R = *RECEIVER[r];
-  const int p = CHOOSE("    Display As...   ", {"      Decimal       ", "        Hex         "}, 15,
-                       R.CKSUM_BASE + 1);
-  if (!ESCAPE) R.CKSUM_BASE = static_cast<byte>(p - 1);
+  const std::optional<int> p = CHOOSE("    Display As...   ",
+                                      {"      Decimal       ", "        Hex         "}, 15,
+                                      R.CKSUM_BASE + 1);
+  if (p) R.CKSUM_BASE = static_cast<byte>(*p - 1);
 }
 
 void ADDRESS(int r, int link) {
@@ -192,21 +187,22 @@ void ADDRESS(int r, int link) {
     return;
   }
   byte& field = link == 1 ? R.MOD_ADDRESSA : R.MOD_ADDRESSB;
-  wind::TXT[0] = link == 1 ? " Address Link A" : " Address Link B";
   const byte old = field;
-  field = static_cast<byte>(std::trunc(wind::GETNUM(old, 1)));
+  const std::optional<double> entry = wind::GETNUM(link == 1 ? " Address Link A" : " Address Link B", old, 1);
+  if (!entry) return;
+  field = static_cast<byte>(std::trunc(*entry));
   if (!SENDCHANGE([r] { return comms::Link().SET_ADDRESS(r); })) field = old;
 }
 
 void TAG() {
   RECIEVER_DATA& R = RX();
-  wind::TXT[0] = CELLTITLE();
-  wind::TXT[1] = "";
-  wind::TXT[2] = "";
-  wind::DRAWWINDOW(30, 15, 2);
+  wind::DRAWWINDOW(30, 15, CELLTITLE(), {"", ""});
   const Text<25> old = R.TAG_FIELD;
-  // The receiver's tag is always 25 characters, padded with spaces.
-  R.TAG_FIELD = std::string(wind::GETNAME(R.TAG_FIELD)) + std::string(29, ' ');
+  const std::optional<std::string> entered = wind::GETNAME(R.TAG_FIELD);
+  // The receiver's tag is always 25 characters, padded with spaces; after
+  // Escape the old tag is padded all the same.
+  R.TAG_FIELD = entered.value_or(old.str()) + std::string(29, ' ');
+  if (!entered) return;
   if (!SENDCHANGE([] { return comms::Link().SET_TAG(RECNO); })) R.TAG_FIELD = old;
 }
 
@@ -216,10 +212,11 @@ void DATAFMT() {
   for (int i = 1; i <= 16; ++i) items.push_back("  " + DFORMATSTG[i]);
   const byte before = R.DATA_FORMAT;
   // A code that names no format stands at the first position, so that even
-  // Escape leaves a valid format behind.
+  // Escape leaves a valid format behind (that of the first position).
   const int old = std::max(DFORMAT_POSITION(before), 1);
-  R.DATA_FORMAT = DFORMAT_CODE(CHOOSE(CELLTITLE(), items, 5, old));
-  if (!ONLINE || ESCAPE) return;
+  const std::optional<int> chosen = CHOOSE(CELLTITLE(), items, 5, old);
+  R.DATA_FORMAT = DFORMAT_CODE(chosen.value_or(old));
+  if (!ONLINE || !chosen) return;
   wind::WRTWORKING();
   const comms::Outcome outcome = comms::Link().SET_DATAFMT(RECNO);
   CLEARWORKING();
@@ -234,7 +231,6 @@ void DATAFMT() {
 }
 
 void DFSCALE(int r, byte type) {
-  ESCAPE = false;
   if (CHOOSE(" Reset Scalings?  ", {"        NO        ", "        YES       "}, 15, 1) != 2) return;
   if (!ONLINE) {
     INIT_SCALES(r, type);
@@ -251,12 +247,11 @@ void DFSCALE(int r, byte type) {
 }
 
 void DFAULT() {
-  ESCAPE = false;
   RECNO = 0;
-  const int type = CHOOSE("     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
-  if (ESCAPE) return;
+  const std::optional<int> type = CHOOSE("     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
+  if (!type) return;
   wind::WRTWORKING();
-  const comms::Outcome outcome = RESET_RX(RECNO, static_cast<byte>(type));
+  const comms::Outcome outcome = RESET_RX(RECNO, static_cast<byte>(*type));
   crt::Window(1, 1, 80, 25);
   CLEARWORKING();
   if (!outcome.ok()) wind::WRTERROR(outcome.text);

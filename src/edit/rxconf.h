@@ -4,16 +4,18 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 
 namespace rxconf {
 
 // The receiver settings menu loop (main menu).
-void CONFIGURE_RX();
+void CONFIGURE_RX(globals::Session& session);
 
 // Editors of the receiver settings; r is always RECNO.
 void DFAULT();
@@ -45,7 +47,7 @@ void MENULOOP(globals::byte screen, globals::byte x, globals::byte y,
               const std::function<void(globals::byte)>& act);
 // Three spaces (or `spaces`) and the title of the highlighted menu cell.
 std::string CELLTITLE(int spaces = 3);
-// Sends one change while online and not escaped: the working text, the
+// Sends one change while online: the working text, the
 // command, the working text cleared. False when the receiver did not take
 // it (the error has been shown); the caller then puts the old value back.
 bool SENDCHANGE(const std::function<comms::Outcome()>& command);
@@ -53,7 +55,8 @@ bool SENDCHANGE(const std::function<comms::Outcome()>& command);
 void CLEARWORKING();
 // A choice list of `items` under `title` at column 30, row y, with the
 // item at `current` highlighted (the first when `current` is no item).
-// Gives the chosen position, or `current` after Escape (ESCAPE set).
-int CHOOSE(const std::string& title, const std::vector<std::string>& items, int y, int current);
+// Gives the chosen position, or nothing after Escape.
+std::optional<int> CHOOSE(const std::string& title, const std::vector<std::string>& items, int y,
+                          int current);
 
 }  // namespace rxconf

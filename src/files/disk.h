@@ -56,9 +56,6 @@ bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECI
 // One ".rxd" file by its path (the simulator starts from one).
 bool READ_RXD_FILE(const std::string& path, globals::RECIEVER_DATA& rx);
 
-// The base name last used by save or load, offered as the next default.
-inline Text<12> FILENAME;
-
 // The base name of an entered file name: at most 8 characters (a folder
 // prefix typed with it counts), everything from the first "." dropped.
 Text<12> BASENAME(std::string_view entered);

@@ -18,6 +18,9 @@ inline constexpr std::uint8_t CR = 0x0D;
 
 inline constexpr int RECEIVE_TIMEOUT_MS = 1000;
 
+// The number of the serial line every exchange names: there is one.
+inline constexpr int PORT = 1;
+
 // The parameter bytes of one request, and whether they carry every value as
 // it stands.
 class Request {

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 #include <system_error>
+
+#include "model/session.h"
 
 namespace globals {
 
@@ -152,12 +157,12 @@ void INITRX(RECIEVER_DATA& rx, byte type) {
   for (int t = 1; t <= 4; ++t) INIT_TX(rx, t, type);
 }
 
-void INITCOMMS() {
-  set_colours(!ARGUMENTS.empty() && (ARGUMENTS[0] == "BW" || ARGUMENTS[0] == "bw"));
+void INITCOMMS(Session& session) {
+  const std::vector<std::string>& arguments = session.ARGUMENTS;
+  set_colours(!arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
   std::error_code ec;
-  PATH = std::filesystem::current_path(ec).string();
-  NAME = PATH;
-  PORT = 1;
+  session.PATH = std::filesystem::current_path(ec).string();
+  session.NAME = session.PATH;
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
@@ -177,16 +182,10 @@ void RESET_STATE() {
   RECNO = 0;
   TXNO = 1;
   CHNO = 1;
-  PORT = 1;
-  ONLINE = ESCAPE = PORT_SELECTION = false;
-  COM_PORT_NAME = {};
-  NO_OF_PORTS = 0;
+  ONLINE = false;
   SELECTED_PORT_NAME = {};
   MESSAGE = {};
-  PATH = "";
-  NAME = "";
   set_colours(false);
-  ARGUMENTS = {};
 }
 
 }  // namespace globals

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "model/indexed.h"
 #include "model/text.h"
@@ -116,16 +115,9 @@ inline CONFIG_DATA GLOBDAT{};
 inline byte RECNO = 0;
 inline byte TXNO = 1;
 inline byte CHNO = 1;
-inline byte PORT = 1;
 inline bool ONLINE = false;
-inline bool ESCAPE = false;
-inline bool PORT_SELECTION = false;
-inline Indexed<std::string, 1, 40> COM_PORT_NAME{};  // whole names, however long
-inline byte NO_OF_PORTS = 0;
 inline std::string SELECTED_PORT_NAME;
 inline Indexed<Text<19>, 1, 100> MESSAGE{};
-inline Text<255> PATH;
-inline Text<255> NAME;
 
 // Colour roles (numbers of the 16-colour text palette).
 inline byte MENUTEXT = 15;
@@ -138,13 +130,17 @@ inline byte GRAPHBACK = 1;
 inline byte NORMFILL = 9;
 inline byte ALARMFILL = 4;
 
-// The command-line arguments after the program name, kept for INITCOMMS.
-inline std::vector<std::string> ARGUMENTS;
-
 // The current receiver record.
 inline RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
 
-void INITCOMMS();
+struct Session;
+
+// Start-up's data model: the colour roles from the session's command line
+// ("BW" or "bw" first: monochrome), the start directory as the session's
+// PATH and NAME, the current receiver, transmitter and channel, and
+// receiver record 0 with the defaults of a type 571 (a second call starts
+// from a fresh record).
+void INITCOMMS(Session& session);
 // Puts every variable above back to its value at process start (no receiver
 // record, empty message table and port list): tests start from here.
 void RESET_STATE();

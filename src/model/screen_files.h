@@ -1,13 +1,17 @@
 // Reading the screen definition files without a screen: the file itself
-// (regular files only), its lines, and the message table. The console's menu
-// screens are read on top of these.
+// (regular files only), its lines, the message table and the menu screens.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <streambuf>
 #include <string>
+
+#include "model/indexed.h"
+#include "model/text.h"
 
 namespace globals {
 
@@ -49,5 +53,41 @@ class LineReader {
 // Reads up to 100 message lines into MESSAGE; missing lines leave empty
 // messages.
 void READ_MESSAGES(std::istream& in);
+
+// ---- Menu screens ----------------------------------------------------------
+
+using byte = std::uint8_t;  // as in model/globals.h
+
+// One menu cell: its label, screen position and two help lines.
+struct MENUELEMENT {
+  Text<15> TITLE;
+  byte XPOS = 0;
+  byte YPOS = 0;
+  Text<30> HSTR1;  // "##" marks an inert cell (heading, spacer, display line)
+  Text<30> HSTR2;
+};
+
+// One menu screen of at most two columns of at most fourteen cells.
+struct SCRN {
+  Indexed<Indexed<MENUELEMENT, 1, 14>, 1, 2> CELL{};
+  byte MAXX = 0;
+  Indexed<byte, 1, 2> MAXY{};
+};
+
+inline constexpr int NO_OF_SCREENS = 10;
+using SCREENS = Indexed<SCRN, 1, NO_OF_SCREENS>;
+
+// True for a cell the cursor never lands on.
+inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
+
+// Why a screen definition file was refused, and on which line (1-based).
+struct LOAD_FAULT {
+  int line = 0;
+  std::string reason;
+};
+
+// Reads the ten menu screens. On success fills screens and returns nothing;
+// a file outside the limits is refused and screens stays as it was.
+std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
 
 }  // namespace globals

@@ -106,10 +106,10 @@ void LIVELOOP(const Reading& read, const Drawing& draw) {
 }
 
 // The value column and panel labels of the single-channel monitor.
-void MONINPUTVALS() {
+void MONINPUTVALS(Session& session) {
   const TRANSMITTER_DATA& tx = CURRENTTX();
   const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
-  confval::RTD = tx.TXTYPE == 1 && ISRTD(RECNO, TXNO);
+  session.RTD = tx.TXTYPE == 1 && ISRTD(RECNO, TXNO);
   scrn::BACKGND(0);
 
   auto& col = wind::DISP[1];
@@ -117,7 +117,7 @@ void MONINPUTVALS() {
   col[2] = "     " + wind::STG(CHNO, 2);
   col[3] = confval::UNITSSTR(RX().UNITS);
   col[4] = confval::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
-  if (tx.TXTYPE == 1 && confval::RTD && CHNO == 16) {
+  if (tx.TXTYPE == 1 && session.RTD && CHNO == 16) {
     col[4] = MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
     for (int row = 5; row <= 10; ++row) col[row] = MESSAGE[98].view();
   } else {
@@ -201,44 +201,33 @@ void MONALL() {
   scrn::BACKGND(1);
 }
 
-void MONINPUT() {
-  ESCAPE = false;
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+void MONINPUT(Session& session) {
+  const wind::MENU_CURSOR cursor(1, 1);
   for (;;) {
-    MONINPUTVALS();
+    MONINPUTVALS(session);
     const int code = wind::SEL(4);
-    if (code == 255) {
-      ESCAPE = true;
-      break;
-    }
+    if (code == 255) break;
     switch (code) {
       case 17: chconf::TRANNO(); break;
       case 18: chconf::CHANO(); break;
       case 19: rxconf::TEMPUNITS(); break;
-      case 20: chconf::INPUTYPE(); break;
+      case 20: chconf::INPUTYPE(session); break;
       case 21: chconf::OCDRIVE(); break;
       case 22: chconf::HALARM(); break;
       case 23: chconf::LALARM(); break;
       case 24: chconf::IPZERO(); break;
-      case 25: chconf::OPZERO(); break;
-      case 26: chconf::GAIN(); break;
+      case 25: chconf::OPZERO(session); break;
+      case 26: chconf::GAIN(session); break;
       case 27: MONIP(); break;
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 void TEXTDEMO() {
-  ESCAPE = false;
   scrn::BACKGND(1);
-  const auto saved_x = wind::XCUR, saved_y = wind::YCUR;
-  wind::XCUR = 1;
-  wind::YCUR = 4;
-  while (!ESCAPE) {
+  const wind::MENU_CURSOR cursor(1, 4);
+  for (bool done = false; !done;) {
     wind::DISP[1][1] = wind::STG(RECNO, 5);
     wind::DISP[1][2] = wind::STG(TXNO, 5);
     wind::DISP[1][3] = "   578  ";
@@ -246,16 +235,13 @@ void TEXTDEMO() {
     switch (wind::SEL(3)) {
       case 18:
         chconf::TRANNO();
-        ESCAPE = false;
         scrn::BACKGND(1);
         break;
       case 20: MONALL(); break;
-      case 255: ESCAPE = true; break;
+      case 255: done = true; break;
       default: break;
     }
   }
-  wind::XCUR = saved_x;
-  wind::YCUR = saved_y;
 }
 
 }  // namespace demo

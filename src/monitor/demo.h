@@ -3,10 +3,12 @@
 // they end when the link gives up an exchange (Escape or no reply).
 #pragma once
 
+#include "model/session.h"
+
 namespace demo {
 
 // Single-channel monitor screen (menu screen 4).
-void MONINPUT();
+void MONINPUT(globals::Session& session);
 // Live loop on the current channel, drawing the panel on the right.
 void MONIP();
 // All-channels monitor screen (menu screen 3).

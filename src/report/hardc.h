@@ -11,21 +11,15 @@
 
 namespace hardc {
 
-inline globals::byte RX = 0;      // receiver being reported
-inline Text<12> HCFILE = "out.txt";  // destination file name
-inline globals::byte LPT = 1;     // 1..3 printer LPT1..LPT3, 4 the file HCFILE
-
 struct DATE {
   int year;
   int month;
   int day;
 };
 
-// The variables above as at process start.
-void INITHARDCOPY();
-// The chosen destination's name: "LPT1".."LPT3" for a printer, otherwise
-// the file name HCFILE.
-std::string destination_name();
+// A chosen destination's name: "LPT1".."LPT3" for the printers 1..3,
+// otherwise the file name.
+std::string destination_name(globals::byte lpt, std::string_view file);
 
 // The whole report text of receiver r on the given day, line ends LF, each
 // transmitter section closed by a form feed.

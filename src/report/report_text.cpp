@@ -114,14 +114,8 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
 
 }  // namespace
 
-void INITHARDCOPY() {
-  RX = 0;
-  HCFILE = "out.txt";
-  LPT = 1;
-}
-
-std::string destination_name() {
-  return LPT >= 1 && LPT <= 3 ? "LPT" + std::to_string(LPT) : HCFILE.str();
+std::string destination_name(globals::byte lpt, std::string_view file) {
+  return lpt >= 1 && lpt <= 3 ? "LPT" + std::to_string(lpt) : std::string(file);
 }
 
 std::string REPORT_TEXT(int r, DATE today) { return REPORT_TEXT(*globals::RECEIVER[r], today); }

@@ -30,7 +30,6 @@
 #include <string>
 #include <vector>
 
-#include "files/disk.h"
 #include "ui/cp437.h"
 #include "ui/key_decoder.h"
 
@@ -95,6 +94,12 @@ int g_wake[2] = {-1, -1};       // self-pipe: a signal wakes poll()
 volatile sig_atomic_t g_resized = 0;
 volatile sig_atomic_t g_continued = 0;
 std::terminate_handler g_previous_terminate = nullptr;
+using WayOut = void (*)() noexcept;
+std::atomic<WayOut> g_on_way_out{nullptr};  // Options::on_way_out
+
+void way_out_cleanup() {
+  if (const WayOut cleanup = g_on_way_out.load()) cleanup();
+}
 
 // Async-signal-safe: back to the shell's screen and terminal modes, once.
 void leave_screen() {
@@ -151,20 +156,20 @@ void on_stop(int sig) {
 // process as it would have (SA_RESETHAND put the default action back). A
 // save cut short leaves no temporary file on any of these ways out.
 void on_fatal(int sig) {
-  disk::REMOVE_TEMPORARIES();
+  way_out_cleanup();
   leave_screen();
   raise(sig);
 }
 
 void on_terminate() {
-  disk::REMOVE_TEMPORARIES();
+  way_out_cleanup();
   leave_screen();
   if (g_previous_terminate) g_previous_terminate();
   std::abort();
 }
 
 void on_exit() {
-  disk::REMOVE_TEMPORARIES();
+  way_out_cleanup();
   leave_screen();
 }
 
@@ -563,6 +568,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   impl->out = options.out;
   impl->in_fd = fileno(options.in);
   g_tty_fd = fileno(options.out);
+  g_on_way_out = options.on_way_out;
   g_have_modes = tcgetattr(g_tty_fd, &g_shell_modes) == 0;
 
   if (g_wake[0] < 0 && pipe2(g_wake, O_NONBLOCK | O_CLOEXEC) != 0) {

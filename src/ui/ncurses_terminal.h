@@ -17,6 +17,10 @@ class NcursesTerminal final : public Terminal {
     // Terminal type; TERM when null. When its description is missing, xterm
     // and then ansi are tried.
     const char* term = nullptr;
+    // Called first on every way out the terminal is restored on; runs in
+    // signal handlers, so it must be async-signal-safe (the program removes
+    // the temporaries of a save cut short).
+    void (*on_way_out)() noexcept = nullptr;
   };
 
   // Takes over the terminal: full screen, keys unbuffered, cursor keys and

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/indexed.h"
 #include "model/screen_files.h"
@@ -24,40 +25,42 @@ using byte = std::uint8_t;
 
 // ---- Menu model -----------------------------------------------------------
 
-// One menu cell: its label, screen position and two help lines.
-struct MENUELEMENT {
-  Text<15> TITLE;
-  byte XPOS = 0;
-  byte YPOS = 0;
-  Text<30> HSTR1;  // "##" marks an inert cell (heading, spacer, display line)
-  Text<30> HSTR2;
-};
-
-// One menu screen of at most two columns of at most fourteen cells.
-struct SCRN {
-  Indexed<Indexed<MENUELEMENT, 1, 14>, 1, 2> CELL{};
-  byte MAXX = 0;
-  Indexed<byte, 1, 2> MAXY{};
-};
-
-inline constexpr int NO_OF_SCREENS = 10;
-using SCREENS = Indexed<SCRN, 1, NO_OF_SCREENS>;
+using globals::MENUELEMENT;
+using globals::NO_OF_SCREENS;
+using globals::SCREENS;
+using globals::SCRN;
 
 // The ten menu screens, loaded once at start-up.
 inline SCREENS SCREEN{};
-// Texts of the current pop-up: 0 the title, 1..20 the lines.
-inline Indexed<Text<19>, 0, 20> TXT{};
 // Value column: the text shown after the label of cell [column][row].
 inline Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
 // Highlighted cell of the current menu and the screen being shown.
 inline byte XCUR = 1;
 inline byte YCUR = 1;
 inline byte SCNO = 0;
+
+// A submenu's cursor: starts the highlight on cell (x, y) and gives the
+// caller's menu its highlight back when the submenu ends.
+class MENU_CURSOR {
+ public:
+  MENU_CURSOR(byte x, byte y) : saved_x_(XCUR), saved_y_(YCUR) {
+    XCUR = x;
+    YCUR = y;
+  }
+  ~MENU_CURSOR() {
+    XCUR = saved_x_;
+    YCUR = saved_y_;
+  }
+  MENU_CURSOR(const MENU_CURSOR&) = delete;
+  MENU_CURSOR& operator=(const MENU_CURSOR&) = delete;
+
+ private:
+  byte saved_x_, saved_y_;
+};
 // The variables above as at process start: no screens loaded.
 void RESET_STATE();
 
-// True for a cell the cursor never lands on.
-inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
+using globals::INERT;
 
 // ---- Screen definition files ---------------------------------------------
 
@@ -69,15 +72,8 @@ void INITWIND(const std::filesystem::path& dir = {});
 
 using globals::READ_MESSAGES;
 
-// Why a screen definition file was refused, and on which line (1-based).
-struct LOAD_FAULT {
-  int line = 0;
-  std::string reason;
-};
-
-// Reads the ten menu screens. On success fills screens and returns nothing;
-// a file outside the limits is refused and screens stays as it was.
-std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
+using globals::LOAD_FAULT;
+using globals::READ_SCREENS;
 
 // ---- Menu navigation -------------------------------------------------------
 
@@ -96,18 +92,25 @@ void NORMAL();
 
 // ---- Pop-ups and fields -------------------------------------------------------
 
-// Choice window at (X, Y) with TXT[0] as title and TXT[1..NO] as lines.
-void DRAWWINDOW(byte X, byte Y, byte NO);
-// Choice list in the window of DRAWWINDOW: the chosen line, or ESC.
-byte SELECTION(byte NO, byte SELECT, byte ESC);
+// The lines of a choice window; it shows 19 characters of each, 20 lines at
+// most.
+using LINES = std::vector<std::string>;
+// Choice window at (X, Y) with TITLE on its first row and LINES below.
+void DRAWWINDOW(byte X, byte Y, std::string_view TITLE, const LINES& LINES);
+// Choice list over the LINES of the window DRAWWINDOW drew, starting on line
+// SELECT: the chosen line (1-based), or nothing after Escape.
+std::optional<byte> SELECTION(const LINES& LINES, byte SELECT);
 // The same dialogue; gives the chosen line without its padding.
-std::string SELECTION_STRING(byte NO, byte SELECT, byte ESC);
-// One-line text field on row 3 of the current window; S on Escape.
-std::string GETNAME(std::string_view S);
-// Number field (RNG 0: -99999..99999, 3 decimals; 1: 0..255, whole). An
-// entry that `acceptable`, when given, refuses is answered like one out of
-// range.
-double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable = {});
+std::optional<std::string> SELECTION_STRING(const LINES& LINES, byte SELECT);
+// One-line text field on row 3 of the current window: the text, or nothing
+// after Escape.
+std::optional<std::string> GETNAME(std::string_view S);
+// Number field in a window titled TITLE (RNG 0: -99999..99999, 3 decimals;
+// 1: 0..255, whole): the entry, or nothing after Escape. Enter alone takes
+// the value as shown, rounded. An entry that `acceptable`, when given,
+// refuses is answered like one out of range.
+std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
+                             const std::function<bool(double)>& acceptable = {});
 using globals::FIXSTR;
 using globals::STG;
 // I with 4 decimals in 10 characters and the unit suffix of family A.

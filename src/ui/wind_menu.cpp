@@ -78,7 +78,6 @@ byte ask_quit() {
 
 void RESET_STATE() {
   SCREEN = {};
-  TXT = {};
   DISP = {};
   XCUR = YCUR = 1;
   SCNO = 0;

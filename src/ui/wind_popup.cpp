@@ -1,6 +1,6 @@
 // The pop-up kit: choice windows and lists, the text and number fields, the
-// number formatters and the message boxes. Everything works on the shared
-// TXT table and reports Escape through globals::ESCAPE; callers redraw the
+// number formatters and the message boxes. Pop-ups take their title and
+// lines and give their result, or nothing after Escape; callers redraw the
 // menu afterwards, so nothing here restores what it covered.
 #include <algorithm>
 #include <charconv>
@@ -43,16 +43,20 @@ std::optional<double> parse_number(std::string_view s) {
   return v;
 }
 
+// A window line: at most 19 characters.
+std::string_view line_text(std::string_view text) { return text.substr(0, 19); }
+
 // A line of the choice list in the given colours.
-void show_line(byte line, bool highlighted) {
-  if (line < 1 || line > 20) return;  // a caller's out-of-range start line
+void show_line(const LINES& lines, byte line, bool highlighted) {
+  if (line < 1 || line > lines.size()) return;  // a caller's out-of-range start line
   highlighted ? INVERSE() : NORMAL();
-  write_at(1, line + 2, TXT[line].view());
+  write_at(1, line + 2, line_text(lines[line - 1U]));
 }
 
 }  // namespace
 
-void DRAWWINDOW(byte X, byte Y, byte NO) {
+void DRAWWINDOW(byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
+  const int NO = static_cast<int>(LINES.size());
   crt::GotoXY(1, 25);
   crt::TextBackground(4);
   crt::TextColor(globals::MENUTEXT);
@@ -61,26 +65,23 @@ void DRAWWINDOW(byte X, byte Y, byte NO) {
   crt::Window(X, Y, X + 19, Y + NO + 1);
   crt::ClrScr();
   SETWINDOW(X, Y, 20, NO + 3);
-  write_at(1, 1, TXT[0].view());
+  write_at(1, 1, line_text(TITLE));
   crt::GotoXY(1, 3);
-  for (int i = 1; i <= NO && i <= 20; ++i) crt::WriteLn(TXT[i].view());
+  for (int i = 1; i <= NO && i <= 20; ++i) crt::WriteLn(line_text(LINES[i - 1U]));
 }
 
-byte SELECTION(byte NO, byte SELECT, byte ESC) {
+std::optional<byte> SELECTION(const LINES& LINES, byte SELECT) {
+  const auto NO = static_cast<byte>(LINES.size());
   for (;;) {
-    globals::ESCAPE = false;
-    show_line(SELECT, true);
+    show_line(LINES, SELECT, true);
     crt::GotoXY(20, NO + 3);
     NORMAL();
     for (;;) {
       const byte key = crt::ReadKey();
       if (key == crt::KEY_ENTER) return SELECT;
-      if (key == crt::KEY_ESC) {
-        globals::ESCAPE = true;
-        return ESC;
-      }
+      if (key == crt::KEY_ESC) return std::nullopt;
       if (key == crt::SCAN_UP || key == crt::SCAN_DOWN) {
-        show_line(SELECT, false);
+        show_line(LINES, SELECT, false);
         if (key == crt::SCAN_UP)
           SELECT = SELECT <= 1 ? NO : static_cast<byte>(SELECT - 1);
         else
@@ -91,20 +92,21 @@ byte SELECTION(byte NO, byte SELECT, byte ESC) {
   }
 }
 
-std::string SELECTION_STRING(byte NO, byte SELECT, byte ESC) {
-  const byte chosen = SELECTION(NO, SELECT, ESC);
-  if (chosen > 20) return {};
-  const std::string_view line = TXT[chosen].view();
+std::optional<std::string> SELECTION_STRING(const LINES& LINES, byte SELECT) {
+  const std::optional<byte> chosen = SELECTION(LINES, SELECT);
+  if (!chosen) return std::nullopt;
+  if (*chosen < 1 || *chosen > LINES.size()) return std::string();
+  const std::string_view line = line_text(LINES[*chosen - 1U]);
   const std::size_t first = line.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
   return std::string(line.substr(first, line.find_last_not_of(' ') - first + 1));
 }
 
-std::string GETNAME(std::string_view S) {
-  globals::ESCAPE = false;
+std::optional<std::string> GETNAME(std::string_view S) {
   std::string text(S);
   std::size_t k = 1;  // cursor, 1-based
   int previous = -1;
+  bool escaped = false;
   crt::CURSORON();
   for (;;) {
     const std::size_t first = k > 15 ? k - 14 : 1;
@@ -118,8 +120,7 @@ std::string GETNAME(std::string_view S) {
     previous = key;
     if (key == crt::KEY_ENTER) break;
     if (key == crt::KEY_ESC) {
-      text = S;
-      globals::ESCAPE = true;
+      escaped = true;
       break;
     }
     if (globals::NAME_CHARACTER(key) && !extended && k <= globals::NAME_LENGTH) {
@@ -138,45 +139,50 @@ std::string GETNAME(std::string_view S) {
   }
   write_at(1, 4, std::string(19, ' '));
   crt::CURSOROFF();
+  if (escaped) return std::nullopt;
   return text;
 }
 
-double GETNUM(double CURRENTVAL, int RNG, const std::function<bool(double)>& acceptable) {
+std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
+                             const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
-  globals::ESCAPE = false;
   int k = 4;
   crt::CURSORON();
-  TXT[1] = "   " + (whole ? FIXSTR(CURRENTVAL, 3, 0) : FIXSTR(CURRENTVAL, 10, 3));
-  TXT[2] = "";
-  double result = CURRENTVAL;
+  // The field (line 1) and the error line (line 2) of the window.
+  LINES lines = {"   " + (whole ? FIXSTR(CURRENTVAL, 3, 0) : FIXSTR(CURRENTVAL, 10, 3)), ""};
+  std::string& field = lines[0];
+  field.resize(line_text(field).size());
+  std::optional<double> result;
   for (;;) {
-    DRAWWINDOW(30, 15, 2);
+    DRAWWINDOW(30, 15, TITLE, lines);
     crt::GotoXY(k, 3);
     byte key = 0;
+    bool escaped = false;
     while ((key = crt::ReadKey()) != crt::KEY_ENTER) {
       if (number_character(key) && k != 13) {
-        TXT[1] = std::string(TXT[1].view().substr(0, static_cast<std::size_t>(k - 1))) + static_cast<char>(key);
+        field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
+        field.push_back(static_cast<char>(key));
         ++k;
       } else if ((key == crt::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
         --k;
-        TXT[1] = TXT[1].view().substr(0, static_cast<std::size_t>(k - 1));
+        field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
       }
       write_at(1, 3, std::string(18, ' '));
-      write_at(1, 3, TXT[1].view());
+      write_at(1, 3, field);
       crt::GotoXY(k, 3);
       if (key == crt::KEY_ESC) {
-        globals::ESCAPE = true;
+        escaped = true;
         break;
       }
     }
-    if (globals::ESCAPE) break;
-    const std::optional<double> v = parse_number(TXT[1].view());
+    if (escaped) break;
+    const std::optional<double> v = parse_number(field);
     if (v && globals::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }
-    TXT[2] = " Error- Try again";
+    lines[1] = " Error- Try again";
     crt::Write('\a');
   }
   crt::CURSOROFF();

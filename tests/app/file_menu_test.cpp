@@ -2,7 +2,6 @@
 #include "app/menu_fixture.h"
 #include "app/project1.h"
 #include "files/scratch_dir.h"
-#include "report/hardc.h"
 
 using namespace globals;
 
@@ -17,11 +16,11 @@ class FileMenu : public ScratchDirOn<MenuTest> {
     for (int r = 1; r < row; ++r) term.down();
     term.enter();
   }
-  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
 };
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
-  NO_OF_PORTS = 0;
+  session.NO_OF_PORTS = 0;
   RX().TAG_FIELD = "menu save";
   choose(1, 7);  // 23: save
   term.type("menu");
@@ -46,9 +45,8 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
 }
 
 TEST_F(FileMenu, ReportFromTheMainMenu) {
-  NO_OF_PORTS = 0;
-  hardc::INITHARDCOPY();
-  hardc::LPT = 4;  // the file out.txt
+  session.NO_OF_PORTS = 0;
+  session.LPT = 4;  // the file out.txt
   choose(2, 6);    // 38: the report menu
   term.down();
   term.enter();    // produce the report

@@ -18,7 +18,6 @@ class ReportScreens : public ScreenScratch {
  protected:
   void SetUp() override {
     ScreenScratch::SetUp();
-    hardc::INITHARDCOPY();
     MESSAGE[53] = " Printing report";
     MESSAGE[95] = "      N/A       ";
     // The report menu: where to print, and print.
@@ -44,7 +43,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
     if (working.empty()) working = row(25, 1, 16);
   };
   term.type("x");
-  project1::OUTPT("out.txt");
+  project1::OUTPT(session, "out.txt");
   EXPECT_EQ(working, " Printing report");
   EXPECT_EQ(crt::Screen().bg(1, 25), 0);
   EXPECT_EQ(row(15, 35, 8), "  DONE  ");
@@ -55,7 +54,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
 
 TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
   term.type("x");
-  project1::OUTPT("nodir/out.txt");
+  project1::OUTPT(session, "nodir/out.txt");
   EXPECT_EQ(row(15, 35, 9), "  ERROR  ");
   EXPECT_EQ(row(17, 27, 26), " Could not produce output ");
   EXPECT_EQ(entries(), std::vector<std::string>{});
@@ -67,23 +66,23 @@ TEST_F(ReportScreens, DestinationChoice) {
   wind::YCUR = 1;
   term.down();
   term.enter();
-  EXPECT_EQ(project1::PPORT("out.txt"), "out.txt");
-  EXPECT_EQ(hardc::LPT, 2);
+  EXPECT_EQ(project1::PPORT(session, "out.txt"), "out.txt");
+  EXPECT_EQ(session.LPT, 2);
   EXPECT_EQ(row(15, 30, 12), "   Output to");
   EXPECT_EQ(row(17, 30, 19), "     LPT1          ");
   EXPECT_EQ(row(20, 30, 19), "     FILE          ");
 
   term.escape();
-  EXPECT_EQ(project1::PPORT("out.txt"), "out.txt");
-  EXPECT_EQ(hardc::LPT, 2);
+  EXPECT_EQ(project1::PPORT(session, "out.txt"), "out.txt");
+  EXPECT_EQ(session.LPT, 2);
 
   term.down();
   term.down();
   term.enter();
   term.type("report.txt");
   term.enter();
-  EXPECT_EQ(project1::PPORT("out.txt"), "report.txt");
-  EXPECT_EQ(hardc::LPT, 4);
+  EXPECT_EQ(project1::PPORT(session, "out.txt"), "report.txt");
+  EXPECT_EQ(session.LPT, 4);
   EXPECT_EQ(row(15, 30, 19), "    Filename       ");
 }
 
@@ -97,9 +96,9 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   term.enter();  // Print report
   term.type("x");
   term.escape();
-  project1::HCOPY();
-  EXPECT_EQ(hardc::HCFILE, "monday_repor");
-  EXPECT_EQ(hardc::LPT, 4);
+  project1::HCOPY(session);
+  EXPECT_EQ(session.HCFILE, "monday_repor");
+  EXPECT_EQ(session.LPT, 4);
   EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(0, today()).size());
   EXPECT_EQ(wind::DISP[1][1], "monday_repor");
   EXPECT_EQ(wind::XCUR, 2);
@@ -109,11 +108,11 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
 
 TEST_F(ReportScreens, MenuShowsThePrinterChoice) {
   term.escape();
-  project1::HCOPY();
+  project1::HCOPY(session);
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT1");
-  hardc::LPT = 3;
+  session.LPT = 3;
   term.escape();
-  project1::HCOPY();
+  project1::HCOPY(session);
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT3");
 }
 

@@ -13,11 +13,11 @@ class Opening : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
-    COM_PORT_NAME[1] = "COM1";
-    NO_OF_PORTS = 1;
+    session.COM_PORT_NAME[1] = "COM1";
+    session.NO_OF_PORTS = 1;
   }
   // Runs the program's top level until the key script is used up.
-  void run() { EXPECT_THROW(project1::OPENING(), crt::ScriptExhausted); }
+  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
   static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
   // Whether the main menu is on the screen.
   static bool main_menu_shown() {
@@ -26,7 +26,7 @@ class Opening : public MenuTest {
 };
 
 TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
-  NO_OF_PORTS = 0;
+  session.NO_OF_PORTS = 0;
   run();
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");

@@ -9,19 +9,18 @@ namespace {
 
 using PortScan = MenuTest;
 
-std::vector<std::string> names() {
+std::vector<std::string> names(const Session& session) {
   std::vector<std::string> n;
-  for (int i = 1; i <= NO_OF_PORTS; ++i) n.emplace_back(COM_PORT_NAME[i]);
+  for (int i = 1; i <= session.NO_OF_PORTS; ++i) n.emplace_back(session.COM_PORT_NAME[i]);
   return n;
 }
 
 TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   offer_ports("COM1,COM3");
-  project1::COMPORTSCAN();
-  EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "COM3"}));
+  project1::COMPORTSCAN(session);
+  EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "COM3"}));
   EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
-  EXPECT_EQ(COM_PORT_NAME[3], "");
-  EXPECT_FALSE(PORT_SELECTION);
+  EXPECT_EQ(session.COM_PORT_NAME[3], "");
 }
 
 // Stable names of two USB adapters: alike in their first 40 characters.
@@ -30,29 +29,29 @@ const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ
 
 TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
-  project1::COMPORTSCAN();
-  EXPECT_EQ(names(), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
+  project1::COMPORTSCAN(session);
+  EXPECT_EQ(names(session), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
                                                "EEEEEEEE", "FFFFFFFF", "GGGGGGGG"}));
 }
 
 TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
   offer_ports("COM1,,COM3");
-  project1::COMPORTSCAN();
-  EXPECT_EQ(names(), (std::vector<std::string>{"COM1", "", "COM3"}));
+  project1::COMPORTSCAN(session);
+  EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "", "COM3"}));
 
   offer_ports(std::string(50, ',').c_str());  // 51 empty names
-  project1::COMPORTSCAN();
-  EXPECT_EQ(NO_OF_PORTS, 40);
+  project1::COMPORTSCAN(session);
+  EXPECT_EQ(session.NO_OF_PORTS, 40);
   EXPECT_EQ(SELECTED_PORT_NAME, "");
 }
 
 TEST_F(PortScan, ARescanForgetsTheOldList) {
   offer_ports("COM1,COM2,COM3");
-  project1::COMPORTSCAN();
+  project1::COMPORTSCAN(session);
   offer_ports("");
-  project1::COMPORTSCAN();
-  EXPECT_EQ(NO_OF_PORTS, 0);
-  EXPECT_EQ(COM_PORT_NAME[1], "");
+  project1::COMPORTSCAN(session);
+  EXPECT_EQ(session.NO_OF_PORTS, 0);
+  EXPECT_EQ(session.COM_PORT_NAME[1], "");
   EXPECT_EQ(SELECTED_PORT_NAME, "");
 }
 
@@ -71,7 +70,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   offer_ports("ttyS0,COM1");
   term.down();
   term.enter();
-  project1::COMPORT1();
+  project1::COMPORT1(session);
   EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
@@ -83,7 +82,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
 TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   offer_ports("");
   term.enter();
-  project1::COMPORT1();
+  project1::COMPORT1(session);
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
   EXPECT_EQ(SELECTED_PORT_NAME, "");
@@ -94,7 +93,7 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   offer_ports("a,b,c,d,e,f,g,h,i,/dev/pts/123456");
   term.up();  // from the first line to the last
   term.enter();
-  project1::COMPORT1();
+  project1::COMPORT1(session);
   EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
   EXPECT_EQ(crt::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
@@ -118,7 +117,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
     offer_ports(c.ports.c_str());
     for (int i = 0; i < c.downs; ++i) term.down();
     term.enter();
-    project1::COMPORT1();
+    project1::COMPORT1(session);
     EXPECT_EQ(SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
   }
   // The two adapters' lines look alike.

@@ -22,10 +22,6 @@ const std::string FRAME = "\xBA";
 
 class SaveLoad : public ScreenScratch {
  protected:
-  void SetUp() override {
-    ScreenScratch::SetUp();
-    disk::FILENAME = "";
-  }
   static void touch(const std::string& name) { write_bytes(name, {}); }
 };
 
@@ -36,28 +32,28 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
   touch("old.gdt");
   term.type("plant1.cfg");
   term.enter();
-  project1::SAVE();
+  project1::SAVE(session);
   EXPECT_EQ(row(9, 10, 17), "          old.gdt");  // the listing came first
   EXPECT_EQ(row(10, 10, 13), "No More Files");
   EXPECT_EQ(row(18, 30, 19), "      Save         ");
-  EXPECT_EQ(disk::FILENAME, "plant1");
+  EXPECT_EQ(session.FILENAME, "plant1");
   EXPECT_EQ(bytes_of("plant1.gdt").size(), 16u);
   EXPECT_EQ(bytes_of("plant1.rxd").size(), 4816u);
   EXPECT_EQ(term.bells, 0);
 
   term.enter();  // the default
-  project1::SAVE();
+  project1::SAVE(session);
   EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
   for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
     term.type(entered);
     term.enter();
-    project1::SAVE();
+    project1::SAVE(session);
   }
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd", "abcdefg.gdt", "abcdefg.rxd",
                                                  "abcdefgh.gdt", "abcdefgh.rxd", "old.gdt",
                                                  "plant1.gdt", "plant1.rxd"}));
   term.escape();
-  project1::SAVE();
+  project1::SAVE(session);
   EXPECT_EQ(entries().size(), 9u);
 }
 
@@ -65,7 +61,7 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
   term.type("nodir/x");
   term.enter();
   term.escape();
-  project1::SAVE();
+  project1::SAVE(session);
   EXPECT_EQ(term.bells, 1);
   EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
   EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
@@ -83,7 +79,7 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    project1::SAVE();
+    project1::SAVE(session);
   }
   EXPECT_NE(seen.find("Disk Access Error"), std::string::npos);
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
@@ -101,18 +97,18 @@ TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
   CHNO = 7;
   term.type("plant1.rxd");
   term.enter();
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(RX().TAG_FIELD, "from disk");
   EXPECT_TRUE(GLOBDAT.RXCONFIG[2]);
   EXPECT_EQ(TXNO, 1);
   EXPECT_EQ(CHNO, 1);
-  EXPECT_EQ(disk::FILENAME, "plant1");
+  EXPECT_EQ(session.FILENAME, "plant1");
   EXPECT_EQ(row(18, 30, 18), "      Load        ");
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 
   TXNO = 3;
   term.escape();  // an empty entry still resets the selection
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(TXNO, 1);
 }
 
@@ -130,7 +126,7 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   term.type("short");
   term.enter();
   term.escape();
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
   EXPECT_EQ(RX(), rx_before);
@@ -145,7 +141,7 @@ TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
   write_bytes("damaged.rxd", rxd);
   term.type("damaged");
   term.enter();
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
   EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
   EXPECT_EQ(term.bells, 0);
@@ -158,7 +154,7 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(row(21, 3, 34), "After Loading configuration is not");
   EXPECT_EQ(row(22, 3, 22), "automatically updated.");
   EXPECT_EQ(row(15, 30, 18), "    Download ?    ");
@@ -169,7 +165,7 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.enter();
   term.escape();  // nothing loaded: no question
   seen.clear();
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 }
 
@@ -185,7 +181,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   term.enter();
   term.up();  // "Yes"
   term.enter();
-  project1::LOAD();
+  project1::LOAD(session);
   EXPECT_EQ(term.bells, 0);  // no error shown
   EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
 }

@@ -77,7 +77,7 @@ class Startup : public FreshProcess {
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);
     setenv("KDV578_PORTS", ports, 1);
-    project1::STARTUP();
+    project1::STARTUP(session);
   }
 
   crt::ScriptTerminal term;
@@ -88,10 +88,10 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   // What the terminal was shown, rows 1 and 2, and whether the ports had
   // been scanned by then.
   std::vector<std::string> shown;
-  globals::NO_OF_PORTS = 9;
+  session.NO_OF_PORTS = 9;
   term.on_wait = [&] {
     const crt::ScreenModel& s = crt::Screen();
-    shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(globals::NO_OF_PORTS));
+    shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(session.NO_OF_PORTS));
   };
   try {
     start(std::filesystem::temp_directory_path(), "COM1,COM3");
@@ -106,7 +106,7 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   EXPECT_EQ(s.win_right(), 80);
   EXPECT_EQ(s.bg(80, 25), 4);  // the whole screen was cleared
   // The ports were scanned before the files were looked for.
-  EXPECT_EQ(globals::NO_OF_PORTS, 2);
+  EXPECT_EQ(session.NO_OF_PORTS, 2);
   EXPECT_EQ(globals::SELECTED_PORT_NAME, "COM1");
   const std::string blank(38, ' ');
   EXPECT_EQ(shown, (std::vector<std::string>{"Loading......|" + blank + "|9",
@@ -114,7 +114,7 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
 }
 
 TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
-  globals::ARGUMENTS = {"BW"};
+  session.ARGUMENTS = {"BW"};
   EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), crt::ScriptExhausted);
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");

@@ -11,7 +11,7 @@ namespace {
 class CalcMath : public FreshProcess {
  protected:
   void SetUp() override {
-    INITCOMMS();
+    INITCOMMS(session);
     ch().SCALE_IPZERO = 0;
     ch().SCALE_OPZERO = 0;
     ch().SCALE_GAIN = 1;

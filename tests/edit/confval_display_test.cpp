@@ -6,7 +6,6 @@
 
 using namespace globals;
 using confval::CHCONFIGVAL;
-using confval::RTD;
 using confval::RXCONFIGVAL;
 using wind::DISP;
 
@@ -15,7 +14,7 @@ namespace {
 class Display : public FreshProcess {
  protected:
   void SetUp() override {
-    INITCOMMS();
+    INITCOMMS(session);
     MESSAGE[27] = "drive-0";
     MESSAGE[28] = "drive-1";
     MESSAGE[29] = "drive-2";
@@ -30,7 +29,7 @@ class Display : public FreshProcess {
 
 TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
   R().CHECKSUM = 4660;
-  RXCONFIGVAL();
+  RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][1], " ");
   EXPECT_EQ(DISP[1][2], "Data not loaded ");  // the tag's first 16 characters
   EXPECT_EQ(DISP[1][3], "     IEEE       ");
@@ -60,7 +59,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   R().CKSUM_BASE = 0;
   R().CHECKSUM = 70000;
   R().LINE_REJ = 1;
-  RXCONFIGVAL();
+  RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][3], "   unknown   ");
   EXPECT_EQ(DISP[2][5], "    38400");
   EXPECT_EQ(DISP[1][6], "error");
@@ -75,7 +74,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   R().MOD_MODE = 9;    // and the mode cell
   DISP[2][8] = "    even";
   DISP[2][9] = "     RTU";
-  RXCONFIGVAL();
+  RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][3], "    3DEC BCD    ");  // " " and the name, cut to 16
   EXPECT_EQ(DISP[2][5], "    ???");
   EXPECT_EQ(DISP[1][9], "     ?170  hex");
@@ -85,9 +84,9 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
 
 TEST_F(Display, Type572Cells) {
   INIT_TX(0, 1, 2);
-  RXCONFIGVAL();
+  RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][7], "not applicable");
-  CHCONFIGVAL();
+  CHCONFIGVAL(session);
   EXPECT_EQ(DISP[1][2], "     572");
   EXPECT_EQ(DISP[1][4], "      mA        ");
   EXPECT_EQ(DISP[1][5], "not applicable");
@@ -102,7 +101,7 @@ TEST_F(Display, ChannelCellsOfType571) {
   ch(1, 5).THC_DRIVE = 2;
   ch(1, 5).INPUT_TYPE = 3;
   ch(1, 5).SCALE_OPZERO = -12.5;
-  CHCONFIGVAL();
+  CHCONFIGVAL(session);
   EXPECT_EQ(DISP[1][1], "      1");
   EXPECT_EQ(DISP[1][3], "      5");
   EXPECT_EQ(DISP[1][2], "     571");
@@ -113,12 +112,12 @@ TEST_F(Display, ChannelCellsOfType571) {
   EXPECT_EQ(DISP[2][1], std::string("    0.0000") + DEGREE + "C");
   EXPECT_EQ(DISP[2][2], "  -12.5000");
   EXPECT_EQ(DISP[2][4], "");
-  EXPECT_FALSE(RTD);
+  EXPECT_FALSE(session.RTD);
 }
 
 TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
   ch(1, 1).INPUT_TYPE = 15;
-  CHCONFIGVAL();
+  CHCONFIGVAL(session);
   EXPECT_EQ(DISP[1][4], "Invalid");
   EXPECT_EQ(DISP[1][5], "not applicable");
   EXPECT_EQ(DISP[1][6], "   60.0000");
@@ -128,15 +127,15 @@ TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
 TEST_F(Display, ReservedChannel16) {
   ch(1, 3).INPUT_TYPE = 9;  // J with cold-junction compensation
   CHNO = 16;
-  CHCONFIGVAL();
-  EXPECT_TRUE(RTD);
+  CHCONFIGVAL(session);
+  EXPECT_TRUE(session.RTD);
   EXPECT_EQ(DISP[1][4], "cold junction");
   EXPECT_EQ(DISP[1][6], "    Fixed      ");
   EXPECT_EQ(DISP[1][7], "    Fixed      ");
   // Another channel of the same transmitter shows its own values.
   CHNO = 15;
-  CHCONFIGVAL();
-  EXPECT_TRUE(RTD);
+  CHCONFIGVAL(session);
+  EXPECT_TRUE(session.RTD);
   EXPECT_EQ(DISP[1][4], "     mV         ");
   EXPECT_EQ(DISP[1][6], "   60.0000");
 }
@@ -145,7 +144,7 @@ TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
   R().NO_OF_TX = 2;
   INIT_TX(0, 3, 2);
   TXNO = 3;
-  CHCONFIGVAL();
+  CHCONFIGVAL(session);
   EXPECT_EQ(TXNO, 1);
   EXPECT_EQ(DISP[1][1], "      1");
   EXPECT_EQ(DISP[1][2], "     571");
@@ -153,7 +152,7 @@ TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
 
 TEST_F(Display, DriveCodeOutsideItsRangeDoesNotReachPastTheMessages) {
   ch(1, 1).THC_DRIVE = 200;
-  CHCONFIGVAL();
+  CHCONFIGVAL(session);
   EXPECT_EQ(DISP[1][5], "Invalid");
 }
 

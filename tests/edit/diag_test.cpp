@@ -106,7 +106,7 @@ TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
   EXPECT_EQ(DISP[1][5], "     1234  hex");
   EXPECT_EQ(DISP[1][6], "     00FF  hex");
-  confval::RXCONFIGVAL();
+  confval::RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][9], "     1234  hex");
 }
 

@@ -56,7 +56,7 @@ class User : public crt::ScriptTerminal {
 class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS();
+    globals::INITCOMMS(session);
     globals::ONLINE = false;
     for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
       wind::SCRN& scr = wind::SCREEN[s];

@@ -5,6 +5,7 @@
 #include "edit/chconf.h"
 #include "edit/diag.h"
 #include "edit/rxconf.h"
+#include "files/disk.h"
 #include "edit_fixture.h"
 #include "sim_port.h"
 
@@ -62,6 +63,40 @@ TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   EXPECT_EQ(R().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
   EXPECT_EQ(crt::Screen().text(1, 25, 12), std::string(12, ' '));  // working text gone
+}
+
+// Escape in the pop-up of any editor sends nothing and leaves the record,
+// the current transmitter and the current channel as they were.
+TEST_F(Online, EscapeInAnyEditorSendsNothing) {
+  const struct {
+    const char* name;
+    std::function<void()> editor;
+  } editors[] = {
+      {"baud rate", [] { rxconf::BAUDRATE(0); }},   {"stop bits", [] { rxconf::SBITS(0); }},
+      {"data bits", [] { rxconf::DATABITS(0); }},   {"parity", [] { rxconf::PARITY(0); }},
+      {"address A", [] { rxconf::ADDRESS(0, 1); }}, {"address B", [] { rxconf::ADDRESS(0, 2); }},
+      {"checksum base", [] { rxconf::CHECKSUM_BASE(0); }},
+      {"scaling reset", [] { rxconf::DFSCALE(0, 1); }},
+      {"transmitter number", [] { chconf::TRANNO(); }},
+      {"channel number", [] { chconf::CHANO(); }},
+      {"transmitters", rxconf::NOFTX},   {"units", rxconf::TEMPUNITS},
+      {"line rejection", rxconf::HERTZ}, {"checksum mode", rxconf::CHECKSUM_MODE},
+      {"tag", rxconf::TAG},              {"data format", rxconf::DATAFMT},
+      {"receiver reset", rxconf::DFAULT}, {"transmitter type", chconf::TX_TYPE},
+      {"input type", [this] { chconf::INPUTYPE(session); }},  {"drive", chconf::OCDRIVE},
+      {"high alarm", chconf::HALARM},    {"low alarm", chconf::LALARM},
+      {"input zero", chconf::IPZERO},    {"output zero", [this] { chconf::OPZERO(session); }},
+      {"gain", [this] { chconf::GAIN(session); }},            {"flag clear", diag::CONFIRMRAM},
+  };
+  for (const auto& e : editors) {
+    const disk::RXD_IMAGE before = disk::ENCODE_RXD(R());
+    user.escape();
+    run(e.editor);
+    EXPECT_TRUE(commands().empty()) << e.name;
+    EXPECT_EQ(disk::ENCODE_RXD(R()), before) << e.name;
+    EXPECT_EQ(TXNO, 1) << e.name;
+    EXPECT_EQ(CHNO, 1) << e.name;
+  }
 }
 
 TEST_F(Online, OfflineChangesSendNothing) {
@@ -122,7 +157,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   sim.faults.only_command = SET_SCALES;
   user.type("7");
   user.enter();
-  run([] { chconf::OPZERO(); });
+  run([this] { chconf::OPZERO(session); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
   EXPECT_EQ(crt::Screen().text(5, 23, 15), " Param Overange");
@@ -144,12 +179,12 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   user.up();
   user.enter();
   user.escape();
-  run(chconf::INPUTYPE);
+  run([this] { chconf::INPUTYPE(session); });
   EXPECT_TRUE(commands().empty());
   user.up();
   user.enter();
   user.enter();
-  run(chconf::INPUTYPE);
+  run([this] { chconf::INPUTYPE(session); });
   EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
@@ -165,7 +200,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   user.down();
   user.enter();  // channel 2: channel 1's scaling goes out
   user.escape();
-  run(calc::CALCSCALES);
+  run([this] { calc::CALCSCALES(session); });
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
   EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
   EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
@@ -175,7 +210,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
 TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
   ONLINE = false;
   user.escape();
-  run(calc::CALCSCALES);
+  run([this] { calc::CALCSCALES(session); });
   EXPECT_TRUE(commands().empty());
 }
 

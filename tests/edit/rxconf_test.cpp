@@ -18,7 +18,7 @@ TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   run([] { BAUDRATE(0); });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_EQ(crt::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
-  confval::RXCONFIGVAL();
+  confval::RXCONFIGVAL(session);
   EXPECT_EQ(wind::DISP[2][5], "    19200");
 }
 
@@ -27,7 +27,6 @@ TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
   user.escape();
   run([] { BAUDRATE(0); });
   EXPECT_EQ(R().MOD_BAUD, 8);
-  EXPECT_TRUE(ESCAPE);
 }
 
 TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
@@ -194,7 +193,7 @@ TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
   user.escape();
   wind::XCUR = 2;
   wind::YCUR = 3;
-  run(CONFIGURE_RX);
+  run([this] { CONFIGURE_RX(session); });
   EXPECT_EQ(R().UNITS, 2);
   EXPECT_EQ(R().LINE_REJ, 0);
   EXPECT_EQ(wind::XCUR, 2);  // the caller's highlight comes back

@@ -177,7 +177,8 @@ TEST_F(Pair, NoTemporaryOutlivesTheProgram) {
       const rlimit no_core{0, 0}, small{1000, RLIM_INFINITY};
       ::setrlimit(RLIMIT_CORE, &no_core);
       auto t = crt::NcursesTerminal::Open(
-          {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm"});
+          {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm",
+           disk::REMOVE_TEMPORARIES});
       g_way_out = way;
       // The disk fills up while the ".rxd" is written; the program ends there.
       ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });

@@ -91,7 +91,7 @@ class ScreenScratch : public ScratchDir {
   void SetUp() override {
     ScratchDir::SetUp();
     crt::Install(&term);
-    globals::INITCOMMS();
+    globals::INITCOMMS(session);
     term.on_wait = [this] {
       for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
     };

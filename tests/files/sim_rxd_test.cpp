@@ -23,7 +23,7 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
   RECIEVER_DATA expected = RX();
   expected.IPSWITCH = 0x40;
-  INITCOMMS();
+  INITCOMMS(session);
 
   sim::Options options;
   std::string error;

@@ -463,10 +463,10 @@ std::string files(const fs::path& dir, const std::vector<std::string>& dates) {
 
 // The program from its start-up routine on the recorder, until the key
 // script ends or the program quits.
-void run_program(Recorder& rec) {
+void run_program(Recorder& rec, globals::Session& session) {
   crt::Install(&rec);
   try {
-    project1::STARTUP();
+    project1::STARTUP(session);
   } catch (const Ended&) {
   }
   crt::Install(nullptr);
@@ -499,10 +499,11 @@ int main(int argc, char** argv) {
   rec.text = "golden transcript " + std::string(argv[2]) + "\n";
   // Setup lines: "args A B ..." (the command line), "ports LIST" (the
   // machine's serial ports), or a directive.
+  globals::Session session;
   for (const std::string& line : scenario.setup) {
     if (line.starts_with("args ")) {
       std::istringstream in(line.substr(5));
-      for (std::string a; in >> a;) globals::ARGUMENTS.push_back(a);
+      for (std::string a; in >> a;) session.ARGUMENTS.push_back(a);
     } else if (line.starts_with("ports")) {
       ::setenv("KDV578_PORTS", line.size() > 6 ? line.substr(6).c_str() : "", 1);
     } else {
@@ -511,7 +512,7 @@ int main(int argc, char** argv) {
   }
 
   std::vector<std::string> dates = {report_date()};  // a run may pass midnight
-  run_program(rec);
+  run_program(rec, session);
   dates.push_back(report_date());
   rec.event("end");
   rec.text += files(SCRATCH, dates);

@@ -37,7 +37,7 @@ class TestHost final : public comms::Host {
 class LinkTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS();
+    globals::INITCOMMS(session);
     globals::MESSAGE[53] = "Working...";
     crt::Install(&term);
     comms::set_host(&host);

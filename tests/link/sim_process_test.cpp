@@ -25,7 +25,7 @@ const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
 class SimProcessTest : public FreshProcess {
  protected:
   void SetUp() override {
-    INITCOMMS();
+    INITCOMMS(session);
     crt::Install(&term);
   }
   void TearDown() override {
@@ -180,7 +180,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   RX().NO_OF_TX = 3;
   INIT_TX(RX(), 3, 2);
   ASSERT_TRUE(disk::WRITE_PAIR("plant7", GLOBDAT, RX()));
-  INITCOMMS();
+  INITCOMMS(session);
   start({"--rxd", (dir_ / "plant7.rxd").string()});
   Link link(OnFailure::kCarry);
   link.READ_TAG(0);

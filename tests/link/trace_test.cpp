@@ -114,7 +114,7 @@ using SimulatorTrace = FreshProcess;
 TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
   crt::ScriptTerminal term;
   crt::Install(&term);
-  globals::INITCOMMS();
+  globals::INITCOMMS(session);
   const std::string dir = ::testing::TempDir();
   const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
   {

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "model/session.h"
+
 using namespace globals;
 
 namespace {
 
 void start_with(std::vector<std::string> args) {
-  ARGUMENTS = std::move(args);
-  INITCOMMS();
+  Session session;
+  session.ARGUMENTS = std::move(args);
+  INITCOMMS(session);
 }
 
 TEST(Text, KeepsItsFirstBytesOnAssignment) {

@@ -33,7 +33,7 @@ class MenuTerminal : public crt::ScriptTerminal {
 class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS();
+    globals::INITCOMMS(session);
     wind::INITWIND(KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
     comms::set_host(&project1::console_host());

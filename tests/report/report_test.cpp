@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "model/session.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,7 +27,8 @@ void set_messages() {
 // A receiver with a type 571 transmitter (channel 1 compensated, so channel
 // 16 is reserved; channel 2 of input type 15) and a type 572 transmitter.
 void two_transmitters() {
-  INITCOMMS();
+  Session session;
+  INITCOMMS(session);
   RECIEVER_DATA& r = RX();
   INITRX(0, 1);
   r.TAG_FIELD = "Boiler house north";

@@ -1,16 +1,14 @@
 // Every fixture starts from the state of a fresh process, whatever ran
-// before it: the data model, the screen model and the menus, the report and
-// file names. The installed seams (terminal, port factory, the link's host)
+// before it: the data model, the screen model and the menus, and a session
+// as a new program has it. The installed seams (terminal, port factory, the link's host)
 // belong to the fixture that installs them; the environment and
 // the working directory to the fixture that changes them.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "edit/confval.h"
-#include "files/disk.h"
 #include "model/globals.h"
-#include "report/hardc.h"
+#include "model/session.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -18,14 +16,16 @@ inline void reset_process_state() {
   globals::RESET_STATE();
   crt::ResetState();
   wind::RESET_STATE();
-  hardc::INITHARDCOPY();
-  disk::FILENAME = "";
-  confval::RTD = false;
 }
 
 // Resets on construction, before the members of a derived fixture are made:
 // some take state as they are made (sim::PluggedIn selects its port).
 class FreshProcess : public ::testing::Test {
  protected:
-  FreshProcess() { reset_process_state(); }
+  FreshProcess() {
+    reset_process_state();
+    session.reset();
+  }
+
+  globals::Session session;
 };

@@ -4,18 +4,22 @@ namespace {
 
 // What one test leaves behind in every module must be gone for the next.
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
-  globals::INITCOMMS();
+  globals::Session session;
+  globals::INITCOMMS(session);
   globals::MESSAGE[53] = "Working...";
   crt::Window(10, 10, 20, 12);
   crt::TextBackground(4);
   crt::Write("left over");
   wind::SCREEN[1].MAXX = 2;
   wind::SCNO = 6;
-  hardc::LPT = 4;
-  disk::FILENAME = "plant1";
-  confval::RTD = true;
+  session.RTD = true;
+  session.LPT = 4;
+  session.REPORT_RX = 1;
+  session.HCFILE = "monday";
+  session.FILENAME = "plant1";
 
   reset_process_state();
+  session.reset();
 
   EXPECT_EQ(globals::RECEIVER[0], nullptr);
   EXPECT_TRUE(globals::MESSAGE[53].empty());
@@ -28,9 +32,13 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.attr(), 0x07);
   EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
   EXPECT_EQ(wind::SCNO, 0);
-  EXPECT_EQ(hardc::LPT, 1);
-  EXPECT_TRUE(disk::FILENAME.empty());
-  EXPECT_FALSE(confval::RTD);
+  EXPECT_EQ(session.LPT, 1);
+  EXPECT_EQ(session.REPORT_RX, 0);
+  EXPECT_EQ(session.HCFILE, "out.txt");
+  EXPECT_TRUE(session.FILENAME.empty());
+  EXPECT_FALSE(session.RTD);
+  EXPECT_TRUE(session.PATH.empty());
+  EXPECT_TRUE(session.NAME.empty());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 class UiTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS();
+    globals::INITCOMMS(session);
     crt::Install(&term);
   }
   void TearDown() override { crt::Install(nullptr); }

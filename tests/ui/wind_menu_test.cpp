@@ -210,3 +210,28 @@ TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
 }
 
 }  // namespace
+
+// A submenu starts on its own cell and gives the caller's highlight back,
+// wherever the submenu's user left it, also when submenus nest.
+TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
+  build({3, 3});
+  XCUR = 2;
+  YCUR = 3;
+  {
+    const MENU_CURSOR outer(1, 2);
+    EXPECT_EQ(XCUR, 1);
+    EXPECT_EQ(YCUR, 2);
+    term.down();
+    term.enter();
+    EXPECT_EQ(SEL(TEST_SCREEN), 16 + 3);
+    {
+      const MENU_CURSOR inner(2, 1);
+      term.escape();
+      EXPECT_EQ(SEL(TEST_SCREEN), 255);
+    }
+    EXPECT_EQ(XCUR, 1);
+    EXPECT_EQ(YCUR, 3);  // where this menu's user left it
+  }
+  EXPECT_EQ(XCUR, 2);
+  EXPECT_EQ(YCUR, 3);
+}

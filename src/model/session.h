@@ -1,0 +1,45 @@
+// The state of one running program that its commands share. One object,
+// made by whoever runs the program (the console's entry, a test) and passed
+// to what needs it; nothing keeps a pointer to it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/globals.h"
+#include "model/indexed.h"
+#include "model/text.h"
+
+namespace globals {
+
+struct Session {
+  // Everything back to what a freshly started program has.
+  void reset() { *this = Session{}; }
+
+  // The command-line arguments after the program name.
+  std::vector<std::string> ARGUMENTS;
+
+  // The machine's serial ports as last scanned (whole names, however long).
+  Indexed<std::string, 1, 40> COM_PORT_NAME{};
+  byte NO_OF_PORTS = 0;
+
+  // The start directory, and the working directory as last entered.
+  Text<255> PATH;
+  Text<255> NAME;
+
+  // The base name last used by save or load, offered as the next default.
+  Text<12> FILENAME;
+
+  // The report: the receiver reported, the destination file name, and the
+  // destination (1..3 the printers LPT1..LPT3, 4 the file HCFILE).
+  byte REPORT_RX = 0;
+  Text<12> HCFILE = "out.txt";
+  byte LPT = 1;
+
+  // Reserved-channel flag of the transmitter last displayed: while true,
+  // channel 16 of that transmitter is its cold-junction sensor and its input
+  // type, output zero and gain cannot be changed.
+  bool RTD = false;
+};
+
+}  // namespace globals
