@@ -98,6 +98,9 @@ TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {
   const auto limit = std::chrono::steady_clock::now() + 60s;
   while (done() < 20 && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(20ms);
   sim_.reset();  // the receiver is gone
+  // and its port with it, as a pulled adapter's node goes: a link left to
+  // the dead pty would reach whichever test's terminal takes its number.
+  fs::remove("port");
   std::this_thread::sleep_for(500ms);
   start({"--paced"});
   int status = 0;
