@@ -8,6 +8,7 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
+#include "model/session.h"
 #include "sim_port.h"
 
 namespace {
@@ -27,7 +28,8 @@ class NoWaits final : public comms::Host {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   static const bool initialised = [] {
-    globals::INITCOMMS();
+    static globals::Session session;
+    globals::INITCOMMS(session);
     static NoWaits host;
     comms::set_host(&host);
     return true;
