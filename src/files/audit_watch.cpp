@@ -43,7 +43,11 @@ AuditEntry audit_entry(const comms::SentChange& change) {
   e.port = change.port;
   e.receiver = change.receiver;
   e.operation = change.operation;
-  for (const comms::TracedSetting& s : change.settings) e.change(s.key, std::nullopt, value_of(s.key, s.value));
+  for (const comms::SentSetting& s : change.settings) {
+    std::optional<nlohmann::ordered_json> old;
+    if (s.old) old = value_of(s.key, *s.old);
+    e.change(s.key, old, value_of(s.key, s.value));
+  }
   e.outcome = change.outcome;
   return e;
 }

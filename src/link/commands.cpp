@@ -87,7 +87,7 @@ bool Link::exchange(int r, int command, const Request& request) {
   }
   const bool sending = !failed();
   DISCOURSE(PORT, r, command, request);
-  if (sending) report_sent(r, command, request, state_);
+  if (sending) report_sent(r, command, request, state_, reply_);
   return !failed();
 }
 
@@ -302,7 +302,7 @@ Outcome Link::SEND_SIGNOFF(int r) {
   if (o.status == Status::kDone)
     o.status = port_ && connected_ ? Status::kSent : Status::kPortUnopenable;
   if (!o.ok()) o.text = "  ABORTED   ";
-  report_sent(r, CMD_SIGNOFF, Request(), o);
+  report_sent(r, CMD_SIGNOFF, Request(), o, reply_);
   return o;
 }
 

@@ -52,7 +52,9 @@ class Request {
 Host& host();
 
 // Tells the installed change watcher of a request that went out, if its
-// command changes a receiver (sent_changes.h).
-void report_sent(int receiver, int command, const Request& request, const Outcome& outcome);
+// command changes a receiver (sent_changes.h); the settings a good reply
+// reports, and those a SET operation wrote, become the values the next
+// change's old values come from.
+void report_sent(int receiver, int command, const Request& request, const Outcome& outcome, const Reply& reply);
 
 }  // namespace comms

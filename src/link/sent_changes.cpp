@@ -1,5 +1,8 @@
 #include "link/sent_changes.h"
 
+#include <map>
+#include <utility>
+
 #include "link/link_private.h"
 #include "model/globals.h"
 #include "model/setting_keys.h"
@@ -9,26 +12,62 @@ namespace comms {
 namespace {
 
 ChangeWatcher* watcher = nullptr;
+int downloads = 0;
+
+// Per port and receiver, the settings last read from the receiver or
+// written to it, by dotted key, as the text format writes them.
+std::map<std::pair<std::string, int>, std::map<std::string, std::string>> known;
 
 bool changes_receiver(std::string_view operation) {
   return operation.starts_with("SET_") || operation == "SEND_CONFIRM" || operation == "SEND_RESET" ||
          operation == "SEND_SIGNOFF";
 }
 
+// A refused write left the receiver as it was; one that met no good reply
+// may or may not have changed it.
+void learn(std::map<std::string, std::string>& values, const SentSetting& s, const Outcome& outcome) {
+  if (outcome.ok())
+    values[s.key] = s.value;
+  else if (outcome.status != Status::kRefused)
+    values.erase(s.key);
+}
+
 }  // namespace
 
-void set_change_watcher(ChangeWatcher* w) { watcher = w; }
+// A new watcher starts from what it sees itself.
+void set_change_watcher(ChangeWatcher* w) {
+  watcher = w;
+  known.clear();
+}
 
-void report_sent(int receiver, int command, const Request& request, const Outcome& outcome) {
+DownloadMark::DownloadMark() { ++downloads; }
+DownloadMark::~DownloadMark() { --downloads; }
+
+void report_sent(int receiver, int command, const Request& request, const Outcome& outcome, const Reply& reply) {
   if (!watcher) return;
   std::vector<std::uint8_t> frame = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                      static_cast<std::uint8_t>(0x30 + command)};
   for (int i = 0; i < request.count(); ++i) frame.push_back(request[i]);
   frame.push_back(ETX);
   const globals::RECIEVER_DATA* rx = receiver >= 0 && receiver < 16 ? globals::RECEIVER[receiver] : nullptr;
-  TracedExchange e = decode_request(frame, rx ? *rx : globals::fresh_configuration().rx);
-  if (!changes_receiver(e.command)) return;
-  watcher->sent({globals::SELECTED_PORT_NAME, receiver, std::move(e.command), std::move(e.parameters), outcome});
+  const globals::RECIEVER_DATA& record = rx ? *rx : globals::fresh_configuration().rx;
+  TracedExchange e = decode_request(frame, record);
+  std::map<std::string, std::string>& values = known[{globals::SELECTED_PORT_NAME, receiver}];
+  if (!changes_receiver(e.command)) {
+    if (!outcome.ok() || reply.length <= 0) return;
+    const std::vector<std::uint8_t> answer(reply.bytes.begin(), reply.bytes.begin() + reply.length + 1);
+    for (TracedSetting& s : decode_reply(frame, answer, record)) values[s.key] = std::move(s.value);
+    return;
+  }
+  SentChange change{globals::SELECTED_PORT_NAME, receiver, std::move(e.command), {}, outcome};
+  for (TracedSetting& s : e.parameters) {
+    SentSetting& sent = change.settings.emplace_back(SentSetting{std::move(s), std::nullopt});
+    const auto old = values.find(sent.key);
+    if (downloads == 0 && old != values.end()) sent.old = old->second;
+    learn(values, sent, outcome);
+  }
+  if (change.operation == "SEND_RESET") values.clear();
+  watcher->sent(change);
 }
 
 }  // namespace comms

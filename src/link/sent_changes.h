@@ -6,6 +6,7 @@
 // writes no files.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,19 @@
 
 namespace comms {
 
+// A setting a request carried, with the value the link last read from the
+// receiver or wrote to it under the same key, where it knew one.
+struct SentSetting : TracedSetting {
+  std::optional<std::string> old;
+};
+
 struct SentChange {
   std::string port;
   int receiver = 0;
   std::string operation;  // the command's name: "SET_ALARMS", "SEND_RESET"
   // What the request carried, under the text format's keys; a reset's kind
   // by its plain name.
-  std::vector<TracedSetting> settings;
+  std::vector<SentSetting> settings;
   Outcome outcome;
 };
 
@@ -30,7 +37,18 @@ class ChangeWatcher {
   virtual void sent(const SentChange& change) = 0;
 };
 
-// Installs the watcher (not owned); null for none.
+// Installs the watcher (not owned); null for none. The values known to the
+// link are forgotten.
 void set_change_watcher(ChangeWatcher* watcher);
+
+// While one lives, the changes sent carry no old values: a download writes
+// a whole record, and what it replaced is not the journal's to tell.
+class DownloadMark {
+ public:
+  DownloadMark();
+  ~DownloadMark();
+  DownloadMark(const DownloadMark&) = delete;
+  DownloadMark& operator=(const DownloadMark&) = delete;
+};
 
 }  // namespace comms

@@ -430,6 +430,10 @@ class Reader {
   }
 
   void know(const globals::RECIEVER_DATA& rx) { decoder_.know(rx); }
+  // The fields of the reply to the last request, given as its frame.
+  void fields(const Bytes& frame) {
+    if (open_) decoder_.reply(result.exchanges.back(), command_, frame);
+  }
 
   void follow(const Line& line) {
     if (line.direction == "unopened") {
@@ -477,6 +481,15 @@ TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const glob
   reader.know(rx);
   reader.request(Line{}, frame);
   return std::move(reader.result.exchanges.back());
+}
+
+std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
+                                        const std::vector<std::uint8_t>& reply, const globals::RECIEVER_DATA& rx) {
+  Reader reader;
+  reader.know(rx);
+  reader.request(Line{}, request);
+  reader.fields(reply);
+  return std::move(reader.result.exchanges.back().fields);
 }
 
 std::string_view verdict_name(Verdict v) {

@@ -59,4 +59,9 @@ DecodedTrace decode_trace(std::string_view text);
 // parameters. Input types are named by the transmitter types of rx.
 TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const globals::RECIEVER_DATA& rx);
 
+// The fields of a good reply (STX to ETX) to a request frame; none for a
+// SET operation's reply.
+std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
+                                        const std::vector<std::uint8_t>& reply, const globals::RECIEVER_DATA& rx);
+
 }  // namespace comms

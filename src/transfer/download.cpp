@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/comms.h"
+#include "link/sent_changes.h"
 #include "model/globals.h"
 #include "transfer/progress.h"
 
@@ -59,6 +60,7 @@ bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
 }  // namespace
 
 comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
+  const comms::DownloadMark download;
   progress().started(Direction::kDownload, RX);
   RECEIVER_PRESENT[RX] = true;
   // Nothing goes out unless every value can (the check sends nothing); after

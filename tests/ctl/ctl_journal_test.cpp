@@ -46,7 +46,7 @@ TEST_F(CtlJournal, SetJournalsEachChangeSent) {
       lines += line["operation"].get<std::string>() + " " + line["outcome"].get<std::string>() + ";";
     EXPECT_EQ(lines, c.lines);
     if (!lines.empty()) {
-      EXPECT_EQ(journal.entries[1].second["keys"].dump(), R"({"receiver.temperature_units":{"new":"F"}})");
+      EXPECT_EQ(journal.entries[1].second["keys"].dump(), R"({"receiver.temperature_units":{"old":"C","new":"F"}})");
     }
     if (c.code == 0) {  // the journal never stops the change
       EXPECT_EQ(ctltest::ctl("get tx1.ch3.high_alarm" + port).out, "tx1.ch3.high_alarm = 80\n");
