@@ -6,7 +6,9 @@
 // each, the medians reported.
 //
 // wall/wire: the wall time of the command over the wire time of the bytes
-// both ways at 9600 baud, 10 bits a byte. kdv578ctl's wall time runs from
+// both ways at 9600 baud, 10 bits a byte; line/wire the same for the time
+// from the first request byte to the last reply byte, which leaves out
+// every program's start and end. kdv578ctl's wall time runs from
 // the spawn of its process to its exit; the console process's from its
 // spawn to the last byte of the upload's last reply. The aims: upload,
 // download and verify at most 1.02 and not above the console process's
@@ -151,7 +153,7 @@ void Measure(benchmark::State& state, Work work) {
   // The document a download and a verify send: the receiver's own.
   if (ctl({"upload", "--port", receiver.path(), "-o", kDocument}) != 0) state.SkipWithError("upload for the document");
   const long upload_exchanges = receiver.replies();
-  double wall = 0, to_first_request = 0;
+  double wall = 0, to_first_request = 0, on_line = 0;
   long bytes = 0;
   for (auto _ : state) {
     receiver.reset();
@@ -160,12 +162,15 @@ void Measure(benchmark::State& state, Work work) {
     if (!end) state.SkipWithError("the command failed");
     wall += std::chrono::duration<double>(end.value_or(start) - start).count();
     to_first_request += std::chrono::duration<double>(receiver.first_request() - start).count();
+    on_line += std::chrono::duration<double>(receiver.replied() - receiver.first_request()).count();
     bytes += receiver.bytes();
   }
   // From the start to the first request byte: the program's own start.
   state.counters["start_ms"] = benchmark::Counter(to_first_request * 1000, benchmark::Counter::kAvgIterations);
   const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(BYTE_TIME).count();
   state.counters["wall/wire"] = wall / wire;
+  // From the first request byte to the last reply byte: the exchanges alone.
+  state.counters["line/wire"] = on_line / wire;
   state.counters["rate/wire"] = wire / wall;
   state.counters["bytes"] = benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kAvgIterations);
   std::remove(kDocument.c_str());
