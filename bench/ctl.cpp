@@ -48,6 +48,7 @@ using Ended = std::optional<Clock::time_point>;  // when the command's work ende
 
 std::vector<char*> pointers(std::vector<std::string>& strings) {
   std::vector<char*> out;
+  out.reserve(strings.size() + 1);
   for (std::string& s : strings) out.push_back(s.data());
   out.push_back(nullptr);
   return out;
