@@ -174,7 +174,7 @@ void Measure(benchmark::State& state, Work work) {
   state.counters["line/wire"] = on_line / wire;
   state.counters["rate/wire"] = wire / wall;
   state.counters["bytes"] = benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kAvgIterations);
-  std::remove(kDocument.c_str());
+  for (const char* made : {"", ".up.gdt", ".up.rxd", ".csv"}) std::remove((kDocument + made).c_str());
 }
 
 void ConsoleUpload(benchmark::State& s) {
