@@ -55,9 +55,16 @@ class PtyReceiver {
   std::size_t exchanges() const { return rx_.requests().size(); }
   // Bytes both ways since the start.
   long bytes() const { return bytes_; }
+  // When the first request byte since the start arrived; replies sent
+  // whole since the start, and when the last one's last byte left (safe to
+  // read while the receiver serves).
+  Clock::time_point first_request() const { return first_request_; }
+  long replies() const { return replies_; }
+  Clock::time_point replied() const { return replied_; }
   void reset() {
     rx_.clear_requests();
     bytes_ = 0;
+    replies_ = 0;
   }
 
  private:
@@ -73,7 +80,7 @@ class PtyReceiver {
         continue;
       }
       for (ssize_t i = 0; i < n; ++i) {
-        ++bytes_;
+        if (bytes_++ == 0) first_request_ = Clock::now();
         arrived = std::max(Clock::now(), arrived) + BYTE_TIME;
         const sim::Bytes reply = rx_.receive(buf[i]);
         if (reply.empty()) continue;
@@ -85,6 +92,8 @@ class PtyReceiver {
           ++bytes_;
         }
         arrived = Clock::now();
+        replied_ = arrived;
+        ++replies_;
       }
     }
   }
@@ -96,6 +105,9 @@ class PtyReceiver {
   std::string path_;
   std::atomic<bool> stop_{false};
   std::atomic<long> bytes_{0};
+  std::atomic<Clock::time_point> first_request_{};
+  std::atomic<long> replies_{0};
+  std::atomic<Clock::time_point> replied_{};
   std::thread thread_;
 };
 
