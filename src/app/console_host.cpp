@@ -15,6 +15,8 @@ void ConsoleHost::status_text(std::string_view text) {
 
 void ConsoleHost::pause(unsigned ms) { crt::Delay(ms); }
 
+int ConsoleHost::key_input() { return crt::KeyInput(); }
+
 ConsoleHost& console_host() {
   static ConsoleHost host;
   return host;

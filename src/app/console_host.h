@@ -1,7 +1,9 @@
-// The link's host in the console: the Escape check reads the keyboard, the
-// screen is presented before every receive wait so progress texts show
-// while the link works, texts go to the bottom row, and waits are the
-// terminal's (virtual time in tests).
+// The link's host in the console: the Escape check reads the keyboard (the
+// port watches the terminal's input, so the check runs only once a key is
+// there), the screen is presented before every receive wait so progress
+// texts show while the link works (the terminal skips a screen that did
+// not change), texts go to the bottom row, and waits are the terminal's
+// (virtual time in tests).
 #pragma once
 
 #include "link/comms.h"
@@ -14,6 +16,7 @@ class ConsoleHost final : public comms::Host {
   void before_receive() override;
   void status_text(std::string_view text) override;
   void pause(unsigned ms) override;
+  int key_input() override;
 };
 
 // The console's host, installed by start-up (and by tests of console

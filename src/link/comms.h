@@ -79,6 +79,14 @@ class SerialPort {
   virtual std::uint8_t RECVBYTE(int timeout_ms) = 0;
   // The error of the last connect, send or receive; ERR_NONE after a good one.
   virtual int LASTERROR() const = 0;
+  // Whether input arrived on descriptor fd (the keyboard) since the last
+  // call. A port that watches fd in its own waits answers from them, so
+  // that the link's key polls cost nothing while no key is typed; any other
+  // port cannot tell and answers true.
+  virtual bool INPUT_SEEN(int fd) {
+    (void)fd;
+    return true;
+  }
 };
 
 using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
@@ -103,6 +111,11 @@ class TBlockSerial : public SerialPort {
   void SENDBYTE(std::uint8_t b) override;
   std::uint8_t RECVBYTE(int timeout_ms) override;
   int LASTERROR() const override { return last_error_; }
+  // The receive wait watches fd along with the line (from the first call
+  // on) and notes input there without ending the wait; a call with no wait
+  // since the last one looks at fd itself. Bytes handed out of the buffer
+  // carry what the wait that read them saw.
+  bool INPUT_SEEN(int fd) override;
 
   bool IS_OPEN() const { return fd_ >= 0; }
   // Whether a receive met a hang-up (as opposed to a time-out).
@@ -119,6 +132,9 @@ class TBlockSerial : public SerialPort {
   std::uint8_t buffer_[256] = {};
   int buffered_ = 0;  // bytes in buffer_
   int next_ = 0;      // next byte to hand out
+  int watched_ = -1;           // the descriptor INPUT_SEEN asks about
+  bool input_seen_ = false;    // input on it, not yet told
+  bool looked_ = false;        // a wait looked at it since the last INPUT_SEEN
 };
 
 // The device a port name opens: "COMn" (any case) is /dev/ttyS(n-1), a path
@@ -187,6 +203,10 @@ class Host {
   virtual void status_text(std::string_view text) = 0;
   // Waits ms milliseconds (a hand-held configurator slows the receiver).
   virtual void pause(unsigned ms) = 0;
+  // The descriptor keys arrive on while none waits in the program, for the
+  // port to watch: a key poll then asks escape() only once input arrived
+  // there. -1 (the default): every key poll asks escape().
+  virtual int key_input() { return -1; }
 };
 
 // Installs the host the link serves (not owned); null restores the quiet
@@ -345,6 +365,8 @@ class Link {
   Status POLL_RX(int port, int receiver, int command, const Request& request);
   // Collects one reply frame; anything but kDone abandons it.
   Status GET_DATA(int port);
+  // The key poll after each byte sent or received: whether Escape was typed.
+  bool escape_pressed();
   // One exchange with a retry of a bad, refused or too short reply.
   void DISCOURSE(int port, int receiver, int command, const Request& request);
   // Exchange, then up to two labelled numbers from the reply into a and b.

@@ -91,12 +91,18 @@ std::uint8_t Link::AUXIN(int) {
   return port_ ? port_->RECVBYTE(RECEIVE_TIMEOUT_MS) : 0;
 }
 
+bool Link::escape_pressed() {
+  const int keys = host().key_input();
+  if (keys >= 0 && port_ && !port_->INPUT_SEEN(keys)) return false;
+  return host().escape();
+}
+
 Status Link::POLL_RX(int port, int receiver, int command, const Request& request) {
   std::fill_n(reply_.bytes.begin(), 11, 0);
   // Each byte is followed by a key poll; Escape stops the frame.
   auto send_byte = [this, port](std::uint8_t b) {
     AUXOUT(port, b);
-    return !host().escape();
+    return !escape_pressed();
   };
   const std::uint8_t header[] = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                  static_cast<std::uint8_t>(0x30 + command)};
@@ -118,13 +124,13 @@ Status Link::GET_DATA(int port) {
   for (int read = 1;; ++read) {
     reply_.bytes[0] = AUXIN(port);
     if (read == 5) return abandon(false, Status::kNoReply);
-    if (host().escape()) return abandon(false, Status::kAborted);
+    if (escape_pressed()) return abandon(false, Status::kAborted);
     if (reply_.bytes[0] == STX) break;
   }
   for (std::size_t i = 1;; ++i) {
     reply_.bytes[i] = AUXIN(port);
     if (i == 512) return abandon(true, Status::kNoReply);
-    if (host().escape()) return abandon(true, Status::kAborted);
+    if (escape_pressed()) return abandon(true, Status::kAborted);
     if (reply_.bytes[i] == ETX) {
       reply_.length = static_cast<std::int32_t>(i);
       return Status::kDone;

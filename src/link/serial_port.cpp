@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <string>
+#include <utility>
 
 #include "link/comms.h"
 
@@ -141,7 +142,10 @@ void TBlockSerial::SENDBYTE(std::uint8_t b) {
 
 std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
   last_error_ = ERR_NONE;
-  if (next_ < buffered_) return buffer_[next_++];
+  if (next_ < buffered_) {
+    looked_ = true;  // the wait that read the buffer looked
+    return buffer_[next_++];
+  }
   if (fd_ < 0) {
     fail(ERR_NOT_OPEN);
     return 0;
@@ -154,15 +158,21 @@ std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
-    pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(left.count()));
+    // The watched descriptor too, until input shows there: that input waits
+    // for INPUT_SEEN, and the wait goes on for the line.
+    pollfd p[2] = {{fd_, POLLIN, 0}, {watched_, POLLIN, 0}};
+    const nfds_t watching = watched_ >= 0 && !input_seen_ ? 2 : 1;
+    const int ready = poll(p, watching, static_cast<int>(left.count()));
     if (ready < 0) {
       if (errno == EINTR) continue;
       fail(errno);
       return 0;
     }
+    looked_ = true;
+    if (watching == 2 && p[1].revents != 0) input_seen_ = true;
     if (ready == 0) break;
-    if ((p.revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL without data
+    if (p[0].revents == 0) continue;
+    if ((p[0].revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL without data
       hung_up_ = true;
       fail(ERR_HANGUP);
       return 0;
@@ -184,6 +194,23 @@ std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
   }
   fail(ERR_TIMEOUT);
   return 0;
+}
+
+bool TBlockSerial::INPUT_SEEN(int fd) {
+  if (fd < 0) return true;
+  if (fd != watched_) {
+    watched_ = fd;
+    input_seen_ = looked_ = false;
+  }
+  if (!looked_ && !input_seen_) {
+    pollfd p{fd, POLLIN, 0};
+    int ready = 0;
+    do ready = poll(&p, 1, 0);
+    while (ready < 0 && errno == EINTR);
+    input_seen_ = ready != 0;  // a failing poll counts as input: the caller looks
+  }
+  looked_ = false;
+  return std::exchange(input_seen_, false);
 }
 
 }  // namespace comms

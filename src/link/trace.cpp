@@ -65,6 +65,7 @@ class TracedPort final : public SerialPort {
     return b;
   }
   int LASTERROR() const override { return port_->LASTERROR(); }
+  bool INPUT_SEEN(int fd) override { return port_->INPUT_SEEN(fd); }
 
  private:
   static void trace_byte(bool request, std::uint8_t b) {

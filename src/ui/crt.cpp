@@ -94,6 +94,11 @@ bool KeyPressed() {
   return !c.keys.empty();
 }
 
+int KeyInput() {
+  const Console& c = console();
+  return c.keys.empty() && c.terminal ? c.terminal->input_fd() : -1;
+}
+
 void Delay(unsigned ms) {
   Present();
   if (Terminal* t = Installed())

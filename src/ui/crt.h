@@ -47,6 +47,11 @@ void WriteLn(std::string_view text = {});
 
 std::uint8_t ReadKey();
 bool KeyPressed();
+// The descriptor the next key arrives on while none waits, for a wait that
+// watches the keyboard along with something else; -1 when a key may be
+// waiting already or keys do not come from a descriptor (KeyPressed must
+// then be asked).
+int KeyInput();
 void Delay(unsigned ms);
 
 void CURSOROFF();

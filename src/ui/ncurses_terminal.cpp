@@ -343,6 +343,7 @@ struct NcursesTerminal::Impl {
 
   ScreenModel* model = nullptr;  // the model last presented, for redraws
   bool cursor_on = true;
+  bool cursor_drawn = true;  // cursor_on at the last draw
   bool too_small = false;
   bool notice_up = false;
 
@@ -528,6 +529,7 @@ void NcursesTerminal::Impl::draw(ScreenModel& m) {
   }
   m.clear_dirty();
   leaveok(stdscr, cursor_on ? FALSE : TRUE);
+  cursor_drawn = cursor_on;
   if (cursor_on) wmove(stdscr, m.win_top() + m.WhereY() - 2, m.win_left() + m.WhereX() - 2);
   wnoutrefresh(stdscr);
   doupdate();
@@ -639,6 +641,12 @@ NcursesTerminal::~NcursesTerminal() {
 }
 
 void NcursesTerminal::present(ScreenModel& model) {
+  // Nothing to show: no system call either (the link presents before every
+  // byte it receives).
+  const Impl& t = *impl_;
+  if (!model.changed() && &model == t.model && t.cursor_drawn == t.cursor_on && !g_resized &&
+      !g_continued)
+    return;
   impl_->service();
   impl_->draw(model);
 }
@@ -674,6 +682,8 @@ void NcursesTerminal::fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms
     poll(p, 2, wait_ms);
   }
 }
+
+int NcursesTerminal::input_fd() const { return impl_->pending.empty() ? impl_->in_fd : -1; }
 
 void NcursesTerminal::sleep(unsigned ms) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(ms);

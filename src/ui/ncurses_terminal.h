@@ -37,6 +37,7 @@ class NcursesTerminal final : public Terminal {
 
   void present(ScreenModel& model) override;
   void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override;
+  int input_fd() const override;
   void sleep(unsigned ms) override;
   void bell() override;
   void cursor_visible(bool visible) override;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace crt {
 
@@ -55,16 +56,24 @@ class ScreenModel {
 
   // Rows changed since the last clear_dirty(); a presenter clears them.
   bool row_dirty(int row) const { return dirty_.test(row - 1); }
-  void clear_dirty() { dirty_.reset(); }
+  void clear_dirty() {
+    dirty_.reset();
+    shown_cursor_ = screen_cursor();
+  }
   void mark_all_dirty() { dirty_.set(); }
+  // Whether a row or the cursor's place on the screen changed since the
+  // last clear_dirty(): a presenter with nothing to do can skip.
+  bool changed() const { return dirty_.any() || screen_cursor() != shown_cursor_; }
 
  private:
   void newline();
   void scroll_up();
   Cell& at(int col, int row) { return cells_[row - 1][col - 1]; }
+  std::pair<int, int> screen_cursor() const { return {left_ + cx_ - 1, top_ + cy_ - 1}; }
 
   std::array<std::array<Cell, COLS>, ROWS> cells_{};
   std::bitset<ROWS> dirty_;
+  std::pair<int, int> shown_cursor_{};  // at the last clear_dirty()
   int left_ = 1, top_ = 1, right_ = COLS, bottom_ = ROWS;
   int cx_ = 1, cy_ = 1;
   std::uint8_t attr_ = 0x07;

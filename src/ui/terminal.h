@@ -22,6 +22,10 @@ class Terminal {
   // its scan code). Waits up to timeout_ms for the first one; a negative
   // timeout waits until a key arrives.
   virtual void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) = 0;
+  // The descriptor the next key arrives on, for a wait elsewhere to watch;
+  // -1 when keys do not come from a descriptor or bytes already read may
+  // still make one (fetch_keys must then be asked).
+  virtual int input_fd() const { return -1; }
   virtual void sleep(unsigned ms) = 0;
   virtual void bell() = 0;
   virtual void cursor_visible(bool visible) = 0;

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "link/comms.h"
+#include "model/globals.h"
 #include "support/fresh_process.h"
 
 using namespace comms;
@@ -141,6 +143,53 @@ TEST(TBlockSerial, AMissingPortStaysClosedAndQuiet) {
   EXPECT_EQ(port.RECVBYTE(1000), 0);
   EXPECT_LT(ms_since(start), 50);
   EXPECT_EQ(port.LASTERROR(), ERR_NOT_OPEN);
+}
+
+// A keyboard the port watches (a pipe the test types into): the link asks
+// its host only once a key is there, and Escape stops the exchange at the
+// key poll after the next byte sent or received.
+class PipeKeyboard final : public Host {
+ public:
+  int keys[2] = {-1, -1};
+  bool type_at_receive = false;  // Escape typed as the wait for the reply starts
+  int asked = 0;
+  PipeKeyboard() { EXPECT_EQ(pipe2(keys, O_NONBLOCK), 0); }
+  ~PipeKeyboard() override { close(keys[0]), close(keys[1]); }
+  void type_escape() const { EXPECT_EQ(write(keys[1], "\x1b", 1), 1); }
+  bool escape() override {
+    char c = 0;
+    return ++asked, read(keys[0], &c, 1) == 1 && c == 27;
+  }
+  void before_receive() override {
+    if (std::exchange(type_at_receive, false)) type_escape();
+  }
+  void status_text(std::string_view) override {}
+  void pause(unsigned) override {}
+  int key_input() override { return keys[0]; }
+};
+
+class WatchedKeyboard : public FreshProcess {};
+
+TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
+  // Escape typed before the exchange, or as the wait for a reply that never
+  // comes starts; what reached the receiver, and the least time taken.
+  const struct { bool at_receive; std::string sent; long min_ms; } cases[] = {
+      {false, "\x02", 0}, {true, "\x02\x02" "cPA\x03", 1000}};
+  for (const auto& c : cases) {
+    Pty pty;
+    PipeKeyboard keyboard;
+    set_host(&keyboard);
+    globals::INITCOMMS(session);
+    globals::SELECTED_PORT_NAME = pty.path;
+    keyboard.type_at_receive = c.at_receive;
+    if (!c.at_receive) keyboard.type_escape();
+    const auto start = Clock::now();
+    EXPECT_EQ(Link().READ_TAG(0).status, Status::kAborted);
+    set_host(nullptr);
+    EXPECT_EQ(keyboard.asked, 1);
+    EXPECT_EQ(pty.read_bytes(), c.sent);
+    EXPECT_GE(ms_since(start), c.min_ms);
+  }
 }
 
 TEST(PortNames, ComNamesBareNamesAndPaths) {

@@ -117,7 +117,9 @@ TEST(ScreenModel, EveryChangedRowIsMarkedForThePresenter) {
     return rows;
   };
   m.clear_dirty();
-  m.GotoXY(5, 3);
+  EXPECT_FALSE(m.changed());
+  m.GotoXY(5, 3);  // the cursor alone moved: still to be presented
+  EXPECT_TRUE(m.changed());
   m.Write("x\r\n\x08\x07");
   EXPECT_EQ(dirty_rows(), "3 ");
   m.clear_dirty();
