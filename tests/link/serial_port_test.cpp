@@ -11,7 +11,7 @@
 #include <string>
 
 #include "link/comms.h"
-#include "support/fresh_process.h"
+#include "support/fresh_model.h"
 
 using namespace comms;
 using Clock = std::chrono::steady_clock;
@@ -154,7 +154,7 @@ TEST(PortNames, ComNamesBareNamesAndPaths) {
   EXPECT_EQ(DEVICE_PATH(""), "/dev/");
 }
 
-class PortList : public FreshProcess {
+class PortList : public FreshModel {
  protected:
   void SetUp() override {
     unsetenv("KDV578_PORTS");
