@@ -19,21 +19,14 @@ using namespace globals;
 
 namespace {
 
-class PairUnderTheTerminal : public ScratchDir {
- protected:
-  static RECIEVER_DATA saved(std::string_view tag) {
-    RECIEVER_DATA r;
-    r.TAG_FIELD = tag;
-    return r;
-  }
-};
+using PairUnderTheTerminal = ScratchDir;
 
 // How the child below ends while its save is cut short: a signal, or
 // terminate (0).
 volatile sig_atomic_t g_way_out = 0;
 
 TEST_F(PairUnderTheTerminal, NoTemporaryOutlivesTheProgram) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, saved("old pair")));
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, RECIEVER_DATA{}));
   for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0}) {
     testpty::Pty pty;
     const pid_t pid = fork();
@@ -47,7 +40,7 @@ TEST_F(PairUnderTheTerminal, NoTemporaryOutlivesTheProgram) {
       // The disk fills up while the ".rxd" is written; the program ends there.
       ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });
       ::setrlimit(RLIMIT_FSIZE, &small);
-      disk::WRITE_PAIR("plant", CONFIG_DATA{}, saved("new pair"));
+      disk::WRITE_PAIR("plant", CONFIG_DATA{}, RECIEVER_DATA{});
       _exit(99);
     }
     int status = 0;
