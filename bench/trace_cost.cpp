@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "files/audit.h"
-#include "files/audit_watch.h"
+#include "link/audit.h"
+#include "link/audit_watch.h"
 #include "link/trace.h"
 #include "model/globals.h"
 #include "model/session.h"

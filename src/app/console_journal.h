@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "files/audit_watch.h"
+#include "link/audit_watch.h"
 
 namespace project1 {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ctl/exit_codes.h"
-#include "files/audit.h"
+#include "link/audit.h"
 
 namespace ctl {
 

@@ -11,7 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "files/audit_watch.h"
+#include "link/audit_watch.h"
 #include "link/trace.h"
 #include "transfer/progress.h"
 

@@ -2,8 +2,8 @@
 // reset, confirm and signoff whose request went out is told once, when the
 // command ends, with its outcome and the settings the request carried. A
 // command that sent nothing (a carried failure, a value the request cannot
-// carry) tells nobody. The audit journal listens here; the link itself
-// writes no files.
+// carry) tells nobody. The audit journal (link/audit_watch.h) listens
+// here; the commands themselves write no files.
 #pragma once
 
 #include <optional>

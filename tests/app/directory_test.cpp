@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "files/scratch_dir.h"
+#include "app/screen_scratch.h"
 #include "ui/crt.h"
 
 using namespace globals;

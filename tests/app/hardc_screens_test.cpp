@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "files/scratch_dir.h"
+#include "app/screen_scratch.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
 #include "ui/script_terminal.h"

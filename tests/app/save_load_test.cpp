@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/screen_scratch.h"
 #include "files/disk.h"
-#include "files/scratch_dir.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 #include "sim_port.h"

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "ctl/ctl_run.h"
-#include "files/audit.h"
 #include "files/scratch_dir.h"
+#include "link/audit.h"
 #include "process.h"
 
 namespace {

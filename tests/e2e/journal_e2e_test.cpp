@@ -8,8 +8,8 @@
 
 #include "ctl/ctl_run.h"
 #include "e2e/journey.h"
-#include "files/audit.h"
 #include "files/scratch_dir.h"
+#include "link/audit.h"
 #include "process.h"
 
 namespace {

@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "monitor/sim_menu_fixture.h"
 #include "transfer/copy_fixture.h"
 
 using namespace globals;
 
 namespace {
 
-class CopyMenu : public CopyTest {
+class CopyMenu : public CopyTestOn<SimMenuTest> {
  protected:
   void SetUp() override {
-    CopyTest::SetUp();
+    CopyTestOn<SimMenuTest>::SetUp();
     // Whatever the copy box shows is kept for the test to look at.
     term.on_wait = [this] {
       for (int row = 9; row <= 15; ++row) {

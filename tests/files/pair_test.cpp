@@ -3,15 +3,10 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <exception>
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
-#include "support/pty.h"
-#include "ui/ncurses_terminal.h"
 
 using namespace globals;
 
@@ -162,35 +157,6 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   RECIEVER_DATA r;
   ASSERT_TRUE(disk::READ_RXD_FILE("store/real.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "new pair");
-}
-
-// How the child below ends while its save is cut short: a signal, or
-// terminate (0).
-volatile sig_atomic_t g_way_out = 0;
-
-TEST_F(Pair, NoTemporaryOutlivesTheProgram) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
-  for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0}) {
-    testpty::Pty pty;
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const rlimit no_core{0, 0}, small{1000, RLIM_INFINITY};
-      ::setrlimit(RLIMIT_CORE, &no_core);
-      auto t = crt::NcursesTerminal::Open(
-          {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm",
-           disk::REMOVE_TEMPORARIES});
-      g_way_out = way;
-      // The disk fills up while the ".rxd" is written; the program ends there.
-      ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });
-      ::setrlimit(RLIMIT_FSIZE, &small);
-      disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair"));
-      _exit(99);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_EQ(WTERMSIG(status), way ? way : SIGABRT);
-    EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"})) << way;
-  }
 }
 
 TEST_F(Pair, SingleRxdFileForTheSimulator) {

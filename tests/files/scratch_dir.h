@@ -1,6 +1,6 @@
 // A fresh empty directory made the working directory for one test, removed
 // with everything in it afterwards; over any fixture as its base (by
-// default a fresh process).
+// default a fresh data model).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,12 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "model/globals.h"
-#include "support/fresh_process.h"
-#include "ui/crt.h"
-#include "ui/script_terminal.h"
+#include "support/fresh_model.h"
 
-template <class Base = FreshProcess>
+template <class Base = FreshModel>
 class ScratchDirOn : public Base {
  protected:
   void SetUp() override {
@@ -82,26 +79,4 @@ class ReadOnlyWorkingDir {
 
  private:
   bool dropped_ = false;
-};
-
-// A scratch directory with a fresh data model and a scripted terminal; `seen`
-// collects every screen shown at a wait, to find a message that has passed.
-class ScreenScratch : public ScratchDir {
- protected:
-  void SetUp() override {
-    ScratchDir::SetUp();
-    crt::Install(&term);
-    globals::INITCOMMS(session);
-    term.on_wait = [this] {
-      for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
-    };
-  }
-  void TearDown() override {
-    crt::Install(nullptr);
-    ScratchDir::TearDown();
-  }
-  static std::string row(int r, int col = 1, int len = 80) { return crt::Screen().text(col, r, len); }
-
-  crt::ScriptTerminal term;
-  std::string seen;
 };

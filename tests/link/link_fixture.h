@@ -1,6 +1,6 @@
 // A fresh data model, the receiver simulator plugged in as the port, a link
 // and a host that answers Escape at a chosen key poll and records what the
-// link asks of it, in virtual time.
+// link asks of it, in virtual time; no screen.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +12,7 @@
 #include "link/comms.h"
 #include "model/globals.h"
 #include "sim_port.h"
-#include "support/fresh_process.h"
-#include "ui/crt.h"
-#include "ui/script_terminal.h"
+#include "support/fresh_model.h"
 
 class TestHost final : public comms::Host {
  public:
@@ -34,18 +32,14 @@ class TestHost final : public comms::Host {
   void pause(unsigned ms) override { pauses.push_back(ms); }
 };
 
-class LinkTest : public FreshProcess {
+class LinkTest : public FreshModel {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
     globals::MESSAGE[53] = "Working...";
-    crt::Install(&term);
     comms::set_host(&host);
   }
-  void TearDown() override {
-    comms::set_host(nullptr);
-    crt::Install(nullptr);
-  }
+  void TearDown() override { comms::set_host(nullptr); }
 
   // The request frames the receiver got, as bytes on the line.
   std::string frame(std::size_t i) const {
@@ -54,7 +48,6 @@ class LinkTest : public FreshProcess {
   }
   std::size_t requests() const { return rx.requests().size(); }
 
-  crt::ScriptTerminal term;
   TestHost host;
   sim::Receiver rx;
   sim::PluggedIn plug{rx};

@@ -13,7 +13,7 @@
 
 #include "link/comms.h"
 #include "model/globals.h"
-#include "support/fresh_process.h"
+#include "support/fresh_model.h"
 
 using namespace comms;
 using Clock = std::chrono::steady_clock;
@@ -168,7 +168,7 @@ class PipeKeyboard final : public Host {
   int key_input() override { return keys[0]; }
 };
 
-class WatchedKeyboard : public FreshProcess {};
+class WatchedKeyboard : public FreshModel {};
 
 TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
   // Escape typed before the exchange, or as the wait for a reply that never
@@ -203,7 +203,7 @@ TEST(PortNames, ComNamesBareNamesAndPaths) {
   EXPECT_EQ(DEVICE_PATH(""), "/dev/");
 }
 
-class PortList : public FreshProcess {
+class PortList : public FreshModel {
  protected:
   void SetUp() override {
     unsetenv("KDV578_PORTS");

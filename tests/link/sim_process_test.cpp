@@ -11,9 +11,7 @@
 #include "link/comms.h"
 #include "model/globals.h"
 #include "process.h"
-#include "support/fresh_process.h"
-#include "ui/crt.h"
-#include "ui/script_terminal.h"
+#include "support/fresh_model.h"
 
 using namespace globals;
 using namespace comms;
@@ -22,16 +20,10 @@ namespace {
 
 const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
 
-class SimProcessTest : public FreshProcess {
+class SimProcessTest : public FreshModel {
  protected:
-  void SetUp() override {
-    INITCOMMS(session);
-    crt::Install(&term);
-  }
-  void TearDown() override {
-    SetPortFactory(nullptr);
-    crt::Install(nullptr);
-  }
+  void SetUp() override { INITCOMMS(session); }
+  void TearDown() override { SetPortFactory(nullptr); }
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
     process = std::make_unique<sim::Process>(SIM, std::move(args));
@@ -39,7 +31,6 @@ class SimProcessTest : public FreshProcess {
     ASSERT_EQ(SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << SELECTED_PORT_NAME;
   }
 
-  crt::ScriptTerminal term;
   std::unique_ptr<sim::Process> process;
 };
 

@@ -1,4 +1,4 @@
-// Frame traces read back as exchanges: a console upload traced and decoded
+// Frame traces read back as exchanges: an upload traced and decoded
 // operation by operation, verdicts of refused and silent exchanges, and
 // the verdicts of replies and lines as the link would judge them.
 #include "link/trace_decode.h"
@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "files/scratch_dir.h"
+#include "link/link_fixture.h"
 #include "link/trace.h"
-#include "transfer/transfer_fixture.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
@@ -32,11 +32,11 @@ const TracedSetting* find(const std::vector<TracedSetting>& list, const std::str
   return nullptr;
 }
 
-class Traced : public ScratchDirOn<TransferTest> {
+class Traced : public ScratchDirOn<LinkTest> {
  protected:
   void TearDown() override {
     stop_trace();
-    ScratchDirOn<TransferTest>::TearDown();
+    ScratchDirOn<LinkTest>::TearDown();
   }
 };
 

@@ -109,11 +109,9 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
   EXPECT_NE(lines_of("link.trace").at(6).find("\t02 02 63\t"), std::string::npos);
 }
 
-using SimulatorTrace = FreshProcess;
+using SimulatorTrace = FreshModel;
 
 TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
-  crt::ScriptTerminal term;
-  crt::Install(&term);
   globals::INITCOMMS(session);
   const std::string dir = ::testing::TempDir();
   const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
@@ -126,7 +124,6 @@ TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
     link.READ_SWITCHES(0);
     stop_trace();
   }
-  crt::Install(nullptr);
   auto bytes_only = [](const std::vector<std::string>& lines) {
     std::vector<std::string> out;
     for (const std::string& l : lines) {

@@ -1,31 +1,28 @@
-// Every fixture starts from the state of a fresh process, whatever ran
-// before it: the data model, the screen model and the menus, and a session
-// as a new program has it. The installed seams (terminal, port factory, the link's host)
-// belong to the fixture that installs them; the environment and
-// the working directory to the fixture that changes them.
+// Every console fixture starts from the state of a fresh process, whatever
+// ran before it: the data model, the screen model and the menus, and a
+// session as a new program has it. The installed seams (terminal, port
+// factory, the link's host) belong to the fixture that installs them; the
+// environment and the working directory to the fixture that changes them.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include "model/globals.h"
-#include "model/session.h"
+#include "support/fresh_model.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-inline void reset_process_state() {
-  globals::RESET_STATE();
+inline void reset_console_state() {
   crt::ResetState();
   wind::RESET_STATE();
 }
 
-// Resets on construction, before the members of a derived fixture are made:
-// some take state as they are made (sim::PluggedIn selects its port).
-class FreshProcess : public ::testing::Test {
- protected:
-  FreshProcess() {
-    reset_process_state();
-    session.reset();
-  }
+inline void reset_process_state() {
+  globals::RESET_STATE();
+  reset_console_state();
+}
 
-  globals::Session session;
+// The data model and the session as FreshModel resets them, then the
+// console layer.
+class FreshProcess : public FreshModel {
+ protected:
+  FreshProcess() { reset_console_state(); }
 };

@@ -1,16 +1,18 @@
 // The copy tests' receiver record: every channel with settings of its own,
-// so that any copy shows, and the record as it was before.
+// so that any copy shows, and the record as it was before; over a fixture
+// with the simulator plugged in (by default the link's, without a screen).
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "monitor/sim_menu_fixture.h"
+#include "link/link_fixture.h"
 
-class CopyTest : public SimMenuTest {
+template <class Base = LinkTest>
+class CopyTestOn : public Base {
  protected:
   void SetUp() override {
-    SimMenuTest::SetUp();
+    Base::SetUp();
     using namespace globals;
     RX().NO_OF_TX = 2;
     // Distinct settings in every channel, so any copy shows.
@@ -44,3 +46,5 @@ class CopyTest : public SimMenuTest {
 
   globals::RECIEVER_DATA original;
 };
+
+using CopyTest = CopyTestOn<>;

@@ -4,14 +4,14 @@
 #include <functional>
 #include <vector>
 
-#include "link/link_fixture.h"
 #include "transfer/copy.h"
 #include "transfer/download.h"
+#include "transfer/transfer_fixture.h"
 #include "transfer/upload.h"
 
 namespace {
 
-using QuietTransfers = LinkTest;
+using QuietTransfers = ScreenLinkTest;
 
 std::vector<crt::Cell> cells() {
   std::vector<crt::Cell> all;

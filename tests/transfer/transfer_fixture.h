@@ -10,18 +10,37 @@
 #include "app/console_host.h"
 #include "app/console_progress.h"
 #include "link/link_fixture.h"
+#include "support/fresh_process.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
 
-class TransferTest : public LinkTest {
+// The link fixture on a fresh console layer with a scripted terminal.
+class ScreenLinkTest : public LinkTest {
  protected:
+  ScreenLinkTest() { reset_console_state(); }
   void SetUp() override {
     LinkTest::SetUp();
+    crt::Install(&term);
+  }
+  void TearDown() override {
+    LinkTest::TearDown();
+    crt::Install(nullptr);
+  }
+
+  crt::ScriptTerminal term;
+};
+
+class TransferTest : public ScreenLinkTest {
+ protected:
+  void SetUp() override {
+    ScreenLinkTest::SetUp();
     comms::set_host(&project1::console_host());  // the transfers run in the console
     transfer::set_progress(&project1::console_progress());
     term.on_wait = [this] { watch(); };
   }
   void TearDown() override {
     transfer::set_progress(nullptr);
-    LinkTest::TearDown();
+    ScreenLinkTest::TearDown();
   }
   // Command codes of the requests, in order.
   std::vector<int> commands() const {

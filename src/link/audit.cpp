@@ -1,4 +1,4 @@
-#include "files/audit.h"
+#include "link/audit.h"
 
 #include <fcntl.h>
 #include <pwd.h>

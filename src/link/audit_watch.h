@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "files/audit.h"
+#include "link/audit.h"
 #include "link/sent_changes.h"
 
 namespace disk {

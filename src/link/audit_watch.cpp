@@ -1,4 +1,4 @@
-#include "files/audit_watch.h"
+#include "link/audit_watch.h"
 
 #include <set>
 #include <utility>

@@ -1,7 +1,7 @@
 // The audit journal: where it goes, what a line holds for each outcome, the
 // modes it is made with, one warning for a journal that cannot be written,
 // and whole lines from processes writing at once.
-#include "files/audit.h"
+#include "link/audit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

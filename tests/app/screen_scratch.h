@@ -1,0 +1,33 @@
+// A scratch directory (files/scratch_dir.h) for the console's file and
+// report screens.
+#pragma once
+
+#include <string>
+
+#include "files/scratch_dir.h"
+#include "model/globals.h"
+#include "support/fresh_process.h"
+#include "ui/crt.h"
+#include "ui/script_terminal.h"
+
+// A scratch directory with a fresh process and a scripted terminal; `seen`
+// collects every screen shown at a wait, to find a message that has passed.
+class ScreenScratch : public ScratchDirOn<FreshProcess> {
+ protected:
+  void SetUp() override {
+    ScratchDirOn<FreshProcess>::SetUp();
+    crt::Install(&term);
+    globals::INITCOMMS(session);
+    term.on_wait = [this] {
+      for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
+    };
+  }
+  void TearDown() override {
+    crt::Install(nullptr);
+    ScratchDirOn<FreshProcess>::TearDown();
+  }
+  static std::string row(int r, int col = 1, int len = 80) { return crt::Screen().text(col, r, len); }
+
+  crt::ScriptTerminal term;
+  std::string seen;
+};
