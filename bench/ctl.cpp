@@ -79,9 +79,9 @@ void Measure(benchmark::State& state, Work work) {
 void ConsoleUpload(benchmark::State& s) {
   globals::Session session;  // start-up's directory is not needed here
   globals::INITCOMMS(session);
-  Measure(s, [](const std::string& port) {
-    globals::SELECTED_PORT_NAME = port;
-    return upload::UPLOAD().ok();
+  Measure(s, [&session](const std::string& port) {
+    session.SELECTED_PORT_NAME = port;
+    return upload::UPLOAD(session).ok();
   });
 }
 void CtlUpload(benchmark::State& s) {

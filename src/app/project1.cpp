@@ -154,7 +154,7 @@ void STARTUP(globals::Session& session) {
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
   COMPORTSCAN(session);
-  wind::INITWIND();  // ends the program when a screen definition file is missing
+  wind::INITWIND(session);  // ends the program when a screen definition file is missing
   globals::INITCOMMS(session);
   crt::CURSOROFF();
   OPENING(session);

@@ -25,12 +25,12 @@ hardc::DATE today() {
 
 void HCOPY(globals::Session& session) {
   const wind::MENU_CURSOR cursor(1, 1);
-  session.REPORT_RX = globals::RECNO;
+  session.REPORT_RX = session.RECNO;
   for (;;) {
     const std::string destination = hardc::destination_name(session.LPT, session.HCFILE);
     wind::DISP[1][1] = session.LPT >= 1 && session.LPT <= 3 ? "   " + destination : session.HCFILE.str();
     wind::DISP[1][2] = "";
-    scrn::BACKGND(0);
+    scrn::BACKGND(session, 0);
     const auto code = wind::SEL(6);
     if (code == 17) session.HCFILE = PPORT(session, session.HCFILE).view();
     if (code == 18) OUTPT(session, hardc::destination_name(session.LPT, session.HCFILE));
@@ -61,7 +61,7 @@ void OUTPT(const globals::Session& session, std::string_view NAME) {
   crt::TextColor(15);
   crt::Write(globals::MESSAGE[53]);
   crt::Present();  // the working text shows while a printer takes the report
-  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(session.REPORT_RX, date)))
+  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(session, session.REPORT_RX, date)))
     wind::SAYDONE("  Hardcopy ");
   else
     wind::SAYERROR(" Could not produce output ");

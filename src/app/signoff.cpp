@@ -38,14 +38,14 @@ bool SIGNOFFMESS() {
   return go_on;
 }
 
-void SIGNOFF() {
+void SIGNOFF(globals::Session& session) {
   const bool go_on = SIGNOFFMESS();
   crt::Window(1, 1, 80, 25);
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
   crt::Write(MESSAGE[53]);
   if (!go_on) return;
-  const comms::Outcome outcome = download::sign_off(RECNO);
+  const comms::Outcome outcome = download::sign_off(session, session.RECNO);
   crt::GotoXY(1, 25);
   crt::Write(std::string(12, ' '));
   if (!outcome.ok()) {

@@ -50,13 +50,15 @@ byte CHOOSECHANNEL(byte current) {
 
 // Transmitters a receiver record offers; a count outside 1..4 (only a
 // damaged file gives one) must not lead past the four transmitter records.
-int TXCOUNT(byte receiver) { return std::clamp<int>(RECEIVER[receiver]->NO_OF_TX, 1, 4); }
+int TXCOUNT(globals::Session& session, byte receiver) {
+  return std::clamp<int>(session.RECEIVER[receiver]->NO_OF_TX, 1, 4);
+}
 
 // The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
-byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
-  const int count = TXCOUNT(receiver);
+byte CHOOSETRANSMITTER(globals::Session& session, byte receiver, byte current, bool with_all) {
+  const int count = TXCOUNT(session, receiver);
   std::vector<std::string> items = chconf::NUMBERS(count);
   if (with_all) items.emplace_back(TX_ALL);
   const int lines = static_cast<int>(items.size());
@@ -69,19 +71,19 @@ byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
   return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
 }
 
-void SELSTX(OPT& source, OPT& dest) {
-  const bool with_all = TXCOUNT(source.RECEIVER) > 1;
-  source.TRANSMITTER = CHOOSETRANSMITTER(source.RECEIVER, source.TRANSMITTER, with_all);
+void SELSTX(globals::Session& session, OPT& source, OPT& dest) {
+  const bool with_all = TXCOUNT(session, source.RECEIVER) > 1;
+  source.TRANSMITTER = CHOOSETRANSMITTER(session, source.RECEIVER, source.TRANSMITTER, with_all);
   if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
 }
 
-void SELDTX(const OPT& source, OPT& dest) {
+void SELDTX(globals::Session& session, const OPT& source, OPT& dest) {
   if (source.TRANSMITTER == ALL) {
     dest.TRANSMITTER = ALL;
     SHOWALLONLY();
     return;
   }
-  dest.TRANSMITTER = CHOOSETRANSMITTER(dest.RECEIVER, dest.TRANSMITTER, true);
+  dest.TRANSMITTER = CHOOSETRANSMITTER(session, dest.RECEIVER, dest.TRANSMITTER, true);
 }
 
 void SELSCH(OPT& source, OPT& dest) {
@@ -98,8 +100,8 @@ void SELDCH(const OPT& source, OPT& dest) {
   dest.CHANNEL = CHOOSECHANNEL(dest.CHANNEL);
 }
 
-void DISPLAYOPT(const OPT& source, const OPT& dest) {
-  scrn::BACKGND(0);
+void DISPLAYOPT(globals::Session& session, const OPT& source, const OPT& dest) {
+  scrn::BACKGND(session, 0);
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::TextColor(15);
@@ -113,18 +115,18 @@ void DISPLAYOPT(const OPT& source, const OPT& dest) {
   wind::DISP[2][5] = "";
 }
 
-void STARTCOPY(const OPT& source, const OPT& dest) {
+void STARTCOPY(globals::Session& session, const OPT& source, const OPT& dest) {
   byte dload = 0;
-  GOCOPY(source, dest, dload);
+  GOCOPY(session, source, dest, dload);
   // A single channel goes to the receiver at once while online.
-  if (dload == 0 && ONLINE) SENDCHANNEL(dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
-  if (dload == 1 && ONLINE) {
-    scrn::BACKGND(0);
+  if (dload == 0 && session.ONLINE) SENDCHANNEL(session, dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
+  if (dload == 1 && session.ONLINE) {
+    scrn::BACKGND(session, 0);
     wind::FILLSCN(wind::XCUR, wind::YCUR);
     // No is highlighted first; Escape counts as No.
     const std::optional<int> answer =
         rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
-    if (answer == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
+    if (answer == 1) download::COPYDOWN(session, dest.RECEIVER, dest.TRANSMITTER);
   } else {
     wind::DRAWWINDOW(30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
     crt::Delay(2000);
@@ -135,20 +137,20 @@ void STARTCOPY(const OPT& source, const OPT& dest) {
 
 }  // namespace
 
-void COPYRX() {
-  OPT source{RECNO, TXNO, CHNO};
+void COPYRX(globals::Session& session) {
+  OPT source{session.RECNO, session.TXNO, session.CHNO};
   OPT dest = source;
   const wind::MENU_CURSOR cursor(1, 2);
   for (;;) {
-    DISPLAYOPT(source, dest);
+    DISPLAYOPT(session, source, dest);
     const int code = wind::SEL(7);
     if (code == 255) break;
     switch (code) {
-      case SOURCE_TX: SELSTX(source, dest); break;
+      case SOURCE_TX: SELSTX(session, source, dest); break;
       case SOURCE_CH: SELSCH(source, dest); break;
-      case DEST_TX: SELDTX(source, dest); break;
+      case DEST_TX: SELDTX(session, source, dest); break;
       case DEST_CH: SELDCH(source, dest); break;
-      case START: STARTCOPY(source, dest); break;
+      case START: STARTCOPY(session, source, dest); break;
       default: break;
     }
   }

@@ -45,28 +45,28 @@ void SWITCHBOX(int width, int title_x, std::string_view title,
 
 }  // namespace
 
-void DIAGNOSTIC(int r) {
-  if (ONLINE) {
+void DIAGNOSTIC(globals::Session& session, int r) {
+  if (session.ONLINE) {
     wind::WRTWORKING();
-    comms::Link link(comms::OnFailure::kCarry);
+    comms::Link link(session, comms::OnFailure::kCarry);
     link.READ_CHECKSUM(r);
     link.READ_SWITCHES(r);
     if (link.failed()) wind::WRTERROR(link.outcome().text);
   }
-  rxconf::MENULOOP(9, 1, 3, DIAGVAL, [&](byte option) {
+  rxconf::MENULOOP(session, 9, 1, 3, [&session] { DIAGVAL(session); }, [&](byte option) {
     switch (option) {
-      case 0x13: SW301(); break;
-      case 0x14: SW101(); break;
+      case 0x13: SW301(session); break;
+      case 0x14: SW101(session); break;
       case 0x15:
-      case 0x16: rxconf::CHECKSUM_BASE(r); break;
-      case 0x24: CONFIRMRAM(); break;
+      case 0x16: rxconf::CHECKSUM_BASE(session, r); break;
+      case 0x24: CONFIRMRAM(session); break;
       default: break;
     }
   });
 }
 
-void DIAGVAL() {
-  const RECIEVER_DATA& R = RX();
+void DIAGVAL(globals::Session& session) {
+  const RECIEVER_DATA& R = session.RX();
   auto& D = wind::DISP;
   D[1][2] = "1......8";
   D[1][3] = LEVERS(R.HCASWITCH);
@@ -79,8 +79,8 @@ void DIAGVAL() {
   D[2][4] = BIT(R.STATUS2, 0) ? " YES " : " NO ";
 }
 
-void SW301() {
-  const byte bank = RX().HCASWITCH;
+void SW301(globals::Session& session) {
+  const byte bank = session.RX().HCASWITCH;
   SWITCHBOX(46, 15, "HCA SWITCH SW301",
             {"Levers 1 to 4 : Set Comms parameters.", "Lever 5 : Set mode for Link B address.",
              "Lever 6 : Unused", "Lever 7 : Selects Modbus RTU/ASCII mode.", "Lever 8 : Unused"},
@@ -93,8 +93,8 @@ void SW301() {
   wind::WAITANYKEY();
 }
 
-void SW101() {
-  const byte bank = RX().IPSWITCH;
+void SW101(globals::Session& session) {
+  const byte bank = session.RX().IPSWITCH;
   SWITCHBOX(51, 17, "IP SWITCH SW101",
             {"Levers 1 to 5 : Sets Modbus Address.", "Lever 6 : Enables / Disables QDU57 changes.",
              "Lever 7 : Enables / Disables Serial changes.", "Lever 8 : Factory use only, should be 0."},
@@ -108,19 +108,19 @@ void SW101() {
   wind::WAITANYKEY();
 }
 
-void CONFIRMRAM() {
+void CONFIRMRAM(globals::Session& session) {
   if (rxconf::CHOOSE("    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
     return;
-  if (!ONLINE) {
-    RX().STATUS2 &= static_cast<byte>(~1u);
+  if (!session.ONLINE) {
+    session.RX().STATUS2 &= static_cast<byte>(~1u);
     return;
   }
   wind::WRTWORKING();
   // Every completed exchange refreshes the status bytes; no checksum read
   // after a failed confirm.
-  comms::Link link(comms::OnFailure::kCarry);
-  link.SEND_CONFIRM(RECNO);
-  link.READ_CHECKSUM(RECNO);
+  comms::Link link(session, comms::OnFailure::kCarry);
+  link.SEND_CONFIRM(session.RECNO);
+  link.READ_CHECKSUM(session.RECNO);
   rxconf::CLEARWORKING();
   if (link.failed()) wind::WRTERROR(link.outcome().text);
 }

@@ -54,7 +54,7 @@ void black_bottom_line() {
 
 }  // namespace
 
-void BACKGND(std::uint8_t NUM) {
+void BACKGND(const globals::Session& session, std::uint8_t NUM) {
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   crt::TextColor(globals::MAINTEXT);
@@ -83,8 +83,8 @@ void BACKGND(std::uint8_t NUM) {
     write_at(41, 22, "Software versions  HCA:               ");
     write_at(41, 23, "                    IP:               ");
     crt::TextBackground(globals::BACK);
-    write_at(66, 21, globals::MESSAGE[globals::ONLINE ? 36 : 37].view());
-    if (const globals::RECIEVER_DATA* r = globals::RECEIVER[globals::RECNO]) {
+    write_at(66, 21, globals::MESSAGE[session.ONLINE ? 36 : 37].view());
+    if (const globals::RECIEVER_DATA* r = session.RECEIVER[session.RECNO].get()) {
       write_at(64, 22, r->HCAVER.view());
       write_at(64, 23, r->IPVER.view());
     }

@@ -16,6 +16,7 @@
 
 #include "model/indexed.h"
 #include "model/screen_files.h"
+#include "model/session.h"
 #include "model/text.h"
 #include "model/value_text.h"
 
@@ -64,11 +65,11 @@ using globals::INERT;
 
 // ---- Screen definition files ---------------------------------------------
 
-// Start-up: sets the menu cursor to (1, 1) and ONLINE, then loads
-// "mess578.scn" and "conf578.scn" from dir (the current directory by
+// Start-up: sets the menu cursor to (1, 1) and the session ONLINE, then
+// loads "mess578.scn" and "conf578.scn" from dir (the current directory by
 // default). A missing or malformed file ends the program (exit code 0) with
 // a message naming the file (and the line).
-void INITWIND(const std::filesystem::path& dir = {});
+void INITWIND(globals::Session& session, const std::filesystem::path& dir = {});
 
 using globals::READ_MESSAGES;
 
@@ -113,8 +114,9 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable = {});
 using globals::FIXSTR;
 using globals::STG;
-// I with 4 decimals in 10 characters and the unit suffix of family A.
-std::string FSTR(double I, byte A);
+// I with 4 decimals in 10 characters and the unit suffix of family A for
+// the session's current channel.
+std::string FSTR(const globals::Session& session, double I, byte A);
 
 // Message boxes: wait for any key, leave the full-screen window current.
 void READONLY();

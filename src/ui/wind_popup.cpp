@@ -189,11 +189,11 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
   return result;
 }
 
-std::string FSTR(double I, byte A) {
+std::string FSTR(const globals::Session& session, double I, byte A) {
   const std::string number = FIXSTR(I, 10, 4);
   if (A >= 2) return number;
-  const globals::RECIEVER_DATA& r = globals::RX();
-  const byte type = r.TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO].INPUT_TYPE;
+  const globals::RECIEVER_DATA& r = session.RX();
+  const byte type = r.TRANSMITTER[session.TXNO].CHANNEL[session.CHNO].INPUT_TYPE;
   const std::string ohm{' ', globals::OMEGA};
   if (A == 0) {
     if (type == 0) return number + " mV";

@@ -49,7 +49,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
   EXPECT_EQ(row(15, 35, 8), "  DONE  ");
   EXPECT_EQ(row(17, 27, 21), "  Hardcopy  completed");
   const auto bytes = bytes_of("out.txt");
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), hardc::REPORT_TEXT(0, today()));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), hardc::REPORT_TEXT(session, 0, today()));
 }
 
 TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
@@ -99,7 +99,7 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   project1::HCOPY(session);
   EXPECT_EQ(session.HCFILE, "monday_repor");
   EXPECT_EQ(session.LPT, 4);
-  EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(0, today()).size());
+  EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(session, 0, today()).size());
   EXPECT_EQ(wind::DISP[1][1], "monday_repor");
   EXPECT_EQ(wind::XCUR, 2);
   EXPECT_EQ(wind::YCUR, 6);

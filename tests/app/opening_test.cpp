@@ -64,7 +64,7 @@ TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
   ASSERT_FALSE(term.delays.empty());
   EXPECT_EQ(term.delays.front(), 500u);
   EXPECT_EQ(rx.requests().size(), 11u + 49 + 25);  // two transmitters, 16 and 8 channels
-  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
   // The main menu follows, its status box with the receiver's versions.
   EXPECT_TRUE(main_menu_shown());
   EXPECT_EQ(at(64, 22, 10), "   2.04   ");
@@ -103,7 +103,7 @@ TEST_F(Opening, EscapeRedrawsTheMainMenu) {
 
 TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   offer_ports("ttyS9,COM1");
-  SELECTED_PORT_NAME = "ttyS9";
+  session.SELECTED_PORT_NAME = "ttyS9";
   term.enter();
   term.right();
   term.down();
@@ -112,7 +112,7 @@ TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   term.down();
   term.enter();
   run();
-  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
   EXPECT_EQ(at(61, 10, 16), "    COM1        ");
   EXPECT_EQ(plug.connects, 1);  // the chosen port was opened
   EXPECT_TRUE(rx.requests().empty());
@@ -125,7 +125,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.enter();  // 34: online or offline
   term.escape();
   run();
-  EXPECT_TRUE(ONLINE);
+  EXPECT_TRUE(session.ONLINE);
   EXPECT_EQ(at(61, 9, 13), "   Online    ");
 
   term.enter();
@@ -135,7 +135,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.up();  // from Online to Offline
   term.enter();
   run();
-  EXPECT_FALSE(ONLINE);
+  EXPECT_FALSE(session.ONLINE);
   EXPECT_EQ(at(61, 9, 13), "  Offline    ");
   EXPECT_EQ(at(66, 21, 7), "Offline");
   EXPECT_TRUE(rx.requests().empty());

@@ -12,7 +12,7 @@ using Signoff = TransferTest;
 
 TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
   term.type({0, 72});  // the first code of an extended key is enough
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 28}));
   EXPECT_EQ(rx.requests().at(0).params, "0");
   EXPECT_TRUE(rx.signed_off);
@@ -22,7 +22,7 @@ TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
 
 TEST_F(Signoff, TheWarningBoxAndEscape) {
   term.escape();
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.text(36, 15, 7), "SIGNOFF");
   EXPECT_EQ(s.text(24, 17, 31), "Before sending this command the");
@@ -40,7 +40,7 @@ TEST_F(Signoff, SignoffIsSentEvenWhenTheConfirmFailed) {
   rx.faults.refuse = 5;
   rx.faults.only_command = 25;
   term.enter();
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 25, 28}));
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});

@@ -41,7 +41,7 @@ TEST_F(Calculator, IeeeStartValues) {
 }
 
 TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
-  RX().DATA_FORMAT = 4;  // 16BIT Unsigned
+  session.RX().DATA_FORMAT = 4;  // 16BIT Unsigned
   enter_value("0");      // signal zero, the first highlighted cell
   user.escape();
   // On the first pass the signal zero shows the offset taken away.
@@ -80,7 +80,7 @@ TEST_F(Calculator, EqualZeroAndFullScaleKeepTheGain) {
 }
 
 TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
-  RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  session.RX().DATA_FORMAT = 8;  // 12BIT Unsigned
   user.downs(3);
   enter_value("-1");
   user.key();
@@ -89,7 +89,7 @@ TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
   EXPECT_TRUE(user.was_shown("not allow negative output values."));
   EXPECT_EQ(ch().SCALE_GAIN, 1);
 
-  RX().DATA_FORMAT = 6;  // 16BIT signed
+  session.RX().DATA_FORMAT = 6;  // 16BIT signed
   user.downs(3);
   enter_value("-1");
   user.escape();
@@ -100,7 +100,7 @@ TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
 
 TEST_F(Calculator, OutputNumbersCarryDecimalsOnlyForIeee) {
   for (byte format : {0, 1, 5, 9, 18}) {
-    RX().DATA_FORMAT = format;
+    session.RX().DATA_FORMAT = format;
     ch().SCALE_OPZERO = 2.4;
     user.escape();
     run([this] { calc::CALCSCALES(session); });
@@ -132,7 +132,7 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   user.enter();
   user.escape();
   run([this] { calc::CALCSCALES(session); });
-  EXPECT_EQ(CHNO, 2);
+  EXPECT_EQ(session.CHNO, 2);
   EXPECT_EQ(ch(1, 2).SCALE_GAIN, 5);  // not taken from channel 1's work
   EXPECT_EQ(DISP[1][5], "  510.0000");
 }

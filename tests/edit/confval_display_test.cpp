@@ -23,8 +23,8 @@ class Display : public FreshProcess {
     for (auto& column : DISP)
       for (auto& cell : column) cell = "untouched";
   }
-  static RECIEVER_DATA& R() { return RX(); }
-  static CHANNEL_DATA& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
+  RECIEVER_DATA& R() { return session.RX(); }
+  CHANNEL_DATA& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
 };
 
 TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
@@ -83,7 +83,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
 }
 
 TEST_F(Display, Type572Cells) {
-  INIT_TX(0, 1, 2);
+  INIT_TX(*session.RECEIVER[0], 1, 2);
   RXCONFIGVAL(session);
   EXPECT_EQ(DISP[1][7], "not applicable");
   CHCONFIGVAL(session);
@@ -97,7 +97,7 @@ TEST_F(Display, Type572Cells) {
 }
 
 TEST_F(Display, ChannelCellsOfType571) {
-  CHNO = 5;
+  session.CHNO = 5;
   ch(1, 5).THC_DRIVE = 2;
   ch(1, 5).INPUT_TYPE = 3;
   ch(1, 5).SCALE_OPZERO = -12.5;
@@ -126,14 +126,14 @@ TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
 
 TEST_F(Display, ReservedChannel16) {
   ch(1, 3).INPUT_TYPE = 9;  // J with cold-junction compensation
-  CHNO = 16;
+  session.CHNO = 16;
   CHCONFIGVAL(session);
   EXPECT_TRUE(session.RTD);
   EXPECT_EQ(DISP[1][4], "cold junction");
   EXPECT_EQ(DISP[1][6], "    Fixed      ");
   EXPECT_EQ(DISP[1][7], "    Fixed      ");
   // Another channel of the same transmitter shows its own values.
-  CHNO = 15;
+  session.CHNO = 15;
   CHCONFIGVAL(session);
   EXPECT_TRUE(session.RTD);
   EXPECT_EQ(DISP[1][4], "     mV         ");
@@ -142,10 +142,10 @@ TEST_F(Display, ReservedChannel16) {
 
 TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
   R().NO_OF_TX = 2;
-  INIT_TX(0, 3, 2);
-  TXNO = 3;
+  INIT_TX(*session.RECEIVER[0], 3, 2);
+  session.TXNO = 3;
   CHCONFIGVAL(session);
-  EXPECT_EQ(TXNO, 1);
+  EXPECT_EQ(session.TXNO, 1);
   EXPECT_EQ(DISP[1][1], "      1");
   EXPECT_EQ(DISP[1][2], "     571");
 }

@@ -43,7 +43,7 @@ class CopyMenu : public CopyTest {
     term.down();  // (2, 4) start
     term.enter();
     term.escape();
-    copy::COPYRX();
+    copy::COPYRX(session);
   }
 
   bool completed = false;
@@ -51,11 +51,11 @@ class CopyMenu : public CopyTest {
 };
 
 TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
-  ONLINE = true;
+  session.ONLINE = true;
   rx.state().TRANSMITTER[2].TXTYPE = 1;  // takes the thermocouple input type
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
   ASSERT_EQ(rx.requests().size(), 3u);
   EXPECT_EQ(rx.requests()[0].command, comms::CMD_INPTYPE);
   EXPECT_EQ(rx.requests()[1].command, comms::CMD_SCALES);
@@ -70,7 +70,7 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
 }
 
 TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
-  ONLINE = false;
+  session.ONLINE = false;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
   EXPECT_TRUE(rx.requests().empty());
@@ -79,7 +79,7 @@ TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
 }
 
 TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
-  ONLINE = true;
+  session.ONLINE = true;
   rx.faults.refuse = 7;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
@@ -90,8 +90,8 @@ TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
 }
 
 TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
-  ONLINE = true;
-  RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
+  session.ONLINE = true;
+  session.RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
   copy_3_to_tx2_ch5();
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(term.bells, 1);
@@ -99,7 +99,7 @@ TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
 }
 
 TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
-  ONLINE = false;
+  session.ONLINE = false;
   term.down();   // (1, 3) source channel
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();  // channel 3 to line 17, ALL
@@ -117,7 +117,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
       box_line2 = at(30, 18, 18);
     }
   };
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_EQ(box_line1, "        ALL       ");
   EXPECT_EQ(box_line2, std::string(18, '\xCD'));  // the frame closes under it
   EXPECT_EQ(wind::DISP[1][3].str(), "  ALL");
@@ -127,7 +127,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
 }
 
 TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
-  ONLINE = true;
+  session.ONLINE = true;
   term.enter();  // (1, 2) source transmitter: lines 1, 2, ALL
   pick(2);
   term.down();   // (1, 3) source channel
@@ -140,7 +140,7 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   term.up();     // No is preselected: up to Yes
   term.enter();
   term.escape();
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_FALSE(completed);
   EXPECT_TRUE(changed().empty());  // each transmitter copied onto itself
@@ -154,7 +154,7 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
 }
 
 TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
-  ONLINE = true;
+  session.ONLINE = true;
   term.down();
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();
@@ -164,13 +164,13 @@ TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   term.enter();  // start: transmitter 1 onto itself
   term.escape(); // the question
   term.escape(); // the menu
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_TRUE(rx.requests().empty());
 }
 
 TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
-  RX().NO_OF_TX = 1;
+  session.RX().NO_OF_TX = 1;
   std::vector<std::string> boxes;
   auto keep = term.on_wait;
   term.on_wait = [&] {
@@ -187,7 +187,7 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   term.down();   // to ALL
   term.enter();
   term.escape();
-  copy::COPYRX();
+  copy::COPYRX(session);
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes.front().substr(0, 18), "         1        ");
   EXPECT_EQ(boxes.front().substr(19, 18).find("ALL"), std::string::npos);
@@ -197,13 +197,13 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
 }
 
 TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
-  RX().NO_OF_TX = 9;  // a damaged file
+  session.RX().NO_OF_TX = 9;  // a damaged file
   term.right();
   term.enter();
   for (int i = 0; i < 6; ++i) term.up();  // 1, then up round lines 5 to 1 to 5
   term.enter();
   term.escape();
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_EQ(wind::DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
 }
 

@@ -15,7 +15,7 @@ class Diagnostics : public EditTest {
     EditTest::SetUp();
     wind::SCNO = 9;
   }
-  void switch_box(void (*box)()) {
+  void switch_box(void (*box)(globals::Session&)) {
     user.key();
     run(box);
   }
@@ -24,7 +24,7 @@ class Diagnostics : public EditTest {
 
 TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
   R().HCASWITCH = 65;  // levers 1 and 7
-  diag::DIAGVAL();
+  diag::DIAGVAL(session);
   EXPECT_EQ(DISP[1][2], "1......8");
   EXPECT_EQ(DISP[1][3], "   10000010");
   switch_box(diag::SW301);
@@ -66,14 +66,14 @@ TEST_F(Diagnostics, IpSwitchMeanings) {
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 30), "FACTORY TEST SETTING - CHANGE!");
   EXPECT_EQ(crt::Screen().bg(19, 21), ERRBAR);
-  diag::DIAGVAL();
+  diag::DIAGVAL(session);
   EXPECT_EQ(DISP[1][4], "   10000101");
 }
 
 TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   R().STATUS1 = 0x81;
   R().STATUS2 = 1;
-  diag::DIAGVAL();
+  diag::DIAGVAL(session);
   EXPECT_EQ(DISP[2][2], "   10000001");
   EXPECT_EQ(DISP[2][3], "   00000001");
   EXPECT_EQ(DISP[2][4], " YES ");
@@ -85,7 +85,7 @@ TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   user.enter();
   run(diag::CONFIRMRAM);
   EXPECT_EQ(R().STATUS2, 0x0A);
-  diag::DIAGVAL();
+  diag::DIAGVAL(session);
   EXPECT_EQ(DISP[2][4], " NO ");
 }
 
@@ -102,7 +102,7 @@ TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   user.on_wait = [&] {
     if (first_pass.empty()) first_pass = {DISP[1][5].str(), DISP[1][6].str()};
   };
-  run([] { diag::DIAGNOSTIC(0); });
+  run([this] { diag::DIAGNOSTIC(session, 0); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
   EXPECT_EQ(DISP[1][5], "     1234  hex");
   EXPECT_EQ(DISP[1][6], "     00FF  hex");

@@ -57,7 +57,7 @@ class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    globals::ONLINE = false;
+    session.ONLINE = false;
     for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
       wind::SCRN& scr = wind::SCREEN[s];
       scr.MAXX = 2;
@@ -96,6 +96,10 @@ class EditTest : public FreshProcess {
   }
 
   // Runs a screen or editor; the script must carry it to its end.
+  template <class R>
+  void run(R (*editor)(globals::Session&)) {
+    run([this, editor] { editor(session); });
+  }
   void run(const std::function<void()>& f) {
     try {
       f();
@@ -112,9 +116,10 @@ class EditTest : public FreshProcess {
     return false;
   }
 
-  static globals::RECIEVER_DATA& R() { return globals::RX(); }
-  static globals::CHANNEL_DATA& ch(int t = globals::TXNO, int c = globals::CHNO) {
-    return R().TRANSMITTER[t].CHANNEL[c];
+  globals::RECIEVER_DATA& R() { return session.RX(); }
+  // The current channel unless t and c are given.
+  globals::CHANNEL_DATA& ch(int t = 0, int c = 0) {
+    return R().TRANSMITTER[t ? t : session.TXNO].CHANNEL[c ? c : session.CHNO];
   }
 
   User user;

@@ -57,6 +57,6 @@ class LinkTest : public FreshProcess {
   crt::ScriptTerminal term;
   TestHost host;
   sim::Receiver rx;
-  sim::PluggedIn plug{rx};
-  comms::Link link;
+  sim::PluggedIn plug{rx, session};
+  comms::Link link{session};
 };

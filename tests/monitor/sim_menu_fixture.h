@@ -34,7 +34,7 @@ class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    wind::INITWIND(KDV578_SOURCE_DIR "/data");
+    wind::INITWIND(session, KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
     comms::set_host(&project1::console_host());
     transfer::set_progress(&project1::console_progress());
@@ -58,5 +58,5 @@ class SimMenuTest : public FreshProcess {
 
   MenuTerminal term;
   sim::Receiver rx;
-  sim::PluggedIn plug{rx};
+  sim::PluggedIn plug{rx, session};
 };

@@ -21,7 +21,7 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   reset_process_state();
   session.reset();
 
-  EXPECT_EQ(globals::RECEIVER[0], nullptr);
+  EXPECT_EQ(session.RECEIVER[0], nullptr);
   EXPECT_TRUE(globals::MESSAGE[53].empty());
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.win_left(), 1);

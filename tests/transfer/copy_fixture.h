@@ -12,10 +12,10 @@ class CopyTest : public SimMenuTest {
   void SetUp() override {
     SimMenuTest::SetUp();
     using namespace globals;
-    RX().NO_OF_TX = 2;
+    session.RX().NO_OF_TX = 2;
     // Distinct settings in every channel, so any copy shows.
     for (int t = 1; t <= 4; ++t) {
-      TRANSMITTER_DATA& tx = RX().TRANSMITTER[t];
+      TRANSMITTER_DATA& tx = session.RX().TRANSMITTER[t];
       tx.CJTEMP = "tx" + std::to_string(t);
       for (int c = 1; c <= 16; ++c) {
         CHANNEL_DATA& ch = tx.CHANNEL[c];
@@ -27,9 +27,9 @@ class CopyTest : public SimMenuTest {
         ch.VALUE = "v" + std::to_string(t) + "." + std::to_string(c);
       }
     }
-    TXNO = 1;
-    CHNO = 3;
-    original = *RECEIVER[0];
+    session.TXNO = 1;
+    session.CHNO = 3;
+    original = *session.RECEIVER[0];
   }
 
   // Channels of the record that differ from the original, as "t.c".
@@ -37,7 +37,7 @@ class CopyTest : public SimMenuTest {
     std::vector<std::string> out;
     for (int t = 1; t <= 4; ++t)
       for (int c = 1; c <= 16; ++c)
-        if (globals::RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
+        if (session.RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
           out.push_back(std::to_string(t) + "." + std::to_string(c));
     return out;
   }

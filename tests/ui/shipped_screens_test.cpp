@@ -66,7 +66,7 @@ class ShippedScreens : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    INITWIND(KDV578_SOURCE_DIR "/data");
+    INITWIND(session, KDV578_SOURCE_DIR "/data");
   }
 };
 

@@ -68,7 +68,7 @@ class ScreenFiles : public UiTest {
   // did not end).
   std::string initwind_exit() {
     try {
-      INITWIND(dir);
+      INITWIND(session, dir);
     } catch (const crt::ProgramExit& e) {
       EXPECT_EQ(e.code, 0);
       return e.message;
@@ -84,12 +84,12 @@ TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
   for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
   text.replace(0, 3, "1234567890123456789012345\n");  // line 1: 25 characters
   std::istringstream in(text);
-  READ_MESSAGES(in);
+  READ_MESSAGES(in, globals::MESSAGE);
   EXPECT_EQ(globals::MESSAGE[1], "1234567890123456789");
   EXPECT_EQ(globals::MESSAGE[100], "m100");
 
   std::istringstream shorter("one\r\ntwo\n");
-  READ_MESSAGES(shorter);
+  READ_MESSAGES(shorter, globals::MESSAGE);
   EXPECT_EQ(globals::MESSAGE[1], "one");  // a DOS line end loses its CR
   EXPECT_EQ(globals::MESSAGE[2], "two");
   EXPECT_TRUE(globals::MESSAGE[3].empty());
@@ -119,7 +119,7 @@ struct LongFirstLine : std::streambuf {
 TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
   LongFirstLine line;
   std::istream in(&line);
-  READ_MESSAGES(in);
+  READ_MESSAGES(in, globals::MESSAGE);
   EXPECT_EQ(globals::MESSAGE[1], std::string(19, 'x'));
   EXPECT_EQ(globals::MESSAGE[2], "second");
   EXPECT_LT(line.peak - line.start, 16u << 20);
@@ -269,11 +269,11 @@ TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
   put("conf578.scn", ten_screens());
   XCUR = 2;
   YCUR = 5;
-  globals::ONLINE = false;
+  session.ONLINE = false;
   EXPECT_EQ(initwind_exit(), "");
   EXPECT_EQ(XCUR, 1);
   EXPECT_EQ(YCUR, 1);
-  EXPECT_TRUE(globals::ONLINE);
+  EXPECT_TRUE(session.ONLINE);
   EXPECT_EQ(SCREEN[10].CELL[1][2].TITLE, "Item 1.2");
 }
 

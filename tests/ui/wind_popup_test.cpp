@@ -17,7 +17,7 @@ class Popup : public UiTest {
     DRAWWINDOW(30, 5, " Title", lines);
   }
   LINES lines;
-  globals::CHANNEL_DATA& channel() { return globals::RX().TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO]; }
+  globals::CHANNEL_DATA& channel() { return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO]; }
 };
 
 TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
@@ -175,10 +175,10 @@ TEST_F(Popup, StgAndFstr) {
   EXPECT_EQ(STG(1234, 2), "1234");
   EXPECT_EQ(STG(-5, 3), " -5");
 
-  globals::RX().UNITS = 1;
+  session.RX().UNITS = 1;
   channel().INPUT_TYPE = 3;
-  EXPECT_EQ(FSTR(100, 0), "  100.0000\xF8" "C");
-  EXPECT_EQ(FSTR(12.5, 3), "   12.5000");
+  EXPECT_EQ(FSTR(session, 100, 0), "  100.0000\xF8" "C");
+  EXPECT_EQ(FSTR(session, 12.5, 3), "   12.5000");
   struct Case {
     byte a, type, units;
     std::string want;
@@ -192,10 +192,10 @@ TEST_F(Popup, StgAndFstr) {
   };
   for (const Case& c : cases) {
     channel().INPUT_TYPE = c.type;
-    globals::RX().UNITS = c.units;
-    EXPECT_EQ(FSTR(1, c.a), c.want) << int(c.a) << " " << int(c.type);
+    session.RX().UNITS = c.units;
+    EXPECT_EQ(FSTR(session, 1, c.a), c.want) << int(c.a) << " " << int(c.type);
   }
-  EXPECT_EQ(FSTR(-1234567.25, 3), "-1234567.2500");
+  EXPECT_EQ(FSTR(session, -1234567.25, 3), "-1234567.2500");
 }
 
 // Rounded on the decimal value the double holds: 2.5, 0.125, 0.03125 and
