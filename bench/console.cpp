@@ -34,7 +34,7 @@ using bench::Clock;
 // and dropped as it comes.
 class Console {
  public:
-  Console() : drain_([this] { run(); }) {
+  explicit Console(const globals::Session& session) : progress_(session), drain_([this] { run(); }) {
     crt::Window(1, 1, 80, 25);
     crt::TextBackground(1);
     crt::ClrScr();
@@ -50,7 +50,7 @@ class Console {
   void install() {
     crt::Install(&pty_.terminal());
     comms::set_host(&project1::console_host());
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&progress_);
   }
   static void headless() {
     crt::Install(nullptr);
@@ -68,6 +68,7 @@ class Console {
   }
 
   bench::PtyTerminal pty_;
+  project1::ConsoleProgress progress_;
   std::atomic<bool> stop_{false};
   std::thread drain_;
 };
@@ -93,7 +94,7 @@ void UploadUnpaced(benchmark::State& state) {
   bench::PtyReceiver receiver(false);
   globals::Session session;
   start(session, receiver);
-  Console console;
+  Console console(session);
   double headless_wall = 0, console_wall = 0;
   long headless_exchanges = 0, console_exchanges = 0;
   for (auto _ : state) {
@@ -113,7 +114,7 @@ void UploadPacedConsole(benchmark::State& state) {
   bench::PtyReceiver receiver(true);
   globals::Session session;
   start(session, receiver);
-  Console console;
+  Console console(session);
   console.install();
   double wall = 0, bytes = 0;
   long exchanges = 0;

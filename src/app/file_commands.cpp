@@ -31,7 +31,7 @@ bool accepted(std::uint8_t k) {
 void name_box(const globals::Session& session, std::string_view title) {
   DIRECTORY(session);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
-  wind::DRAWWINDOW(30, 18, title, {"", ""});
+  wind::DRAWWINDOW(session, 30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
@@ -53,15 +53,15 @@ bool ask_until(globals::Session& session, std::string_view failure, Act act) {
 // to send it to the receiver.
 void offer_download(globals::Session& session) {
   scrn::BACKGND(session, 0);
-  wind::FILLSCN(wind::XCUR, wind::YCUR);
+  wind::FILLSCN(session, session.XCUR, session.YCUR);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::GotoXY(3, 21);
   crt::Write("After Loading configuration is not");
   crt::GotoXY(3, 22);
   crt::Write("automatically updated.");
   const wind::LINES answers = {"       Yes        ", "       No         "};
-  wind::DRAWWINDOW(30, 15, "    Download ?    ", answers);
-  if (wind::SELECTION(answers, 2) == 1) download::DOWNLOAD(session);
+  wind::DRAWWINDOW(session, 30, 15, "    Download ?    ", answers);
+  if (wind::SELECTION(session, answers, 2) == 1) download::DOWNLOAD(session);
 }
 
 }  // namespace
@@ -126,7 +126,7 @@ void DIRECTORY(const globals::Session& session) {
 }
 
 void DIRECT(globals::Session& session) {
-  wind::DRAWWINDOW(30, 15, "    Directory    ", {"", ""});
+  wind::DRAWWINDOW(session, 30, 15, "    Directory    ", {"", ""});
   for (;;) {
     session.NAME = GETNAME(session.NAME);
     if (session.NAME.empty()) {

@@ -50,30 +50,30 @@ void DISPATCH(Session& session, int code) {
 void MAINMENU(Session& session) {
   OPENINGVALS(session);
   scrn::BACKGND(session, 0);
-  DISPATCH(session, wind::SEL(MAIN_SCREEN));
+  DISPATCH(session, wind::SEL(session, MAIN_SCREEN));
 }
 
 }  // namespace
 
-void OPENINGVALS(const Session& session) {
-  for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
-  wind::DISP[2][1] = session.NAME.view();
-  wind::DISP[2][2] = session.ONLINE ? "   Online    " : "  Offline    ";
-  wind::DISP[2][3] = PORT_CELL_TEXT(session);
-  for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
+void OPENINGVALS(Session& session) {
+  for (int row = 1; row <= 9; ++row) session.DISP[1][row] = "";
+  session.DISP[2][1] = session.NAME.view();
+  session.DISP[2][2] = session.ONLINE ? "   Online    " : "  Offline    ";
+  session.DISP[2][3] = PORT_CELL_TEXT(session);
+  for (int row = 4; row <= 7; ++row) session.DISP[2][row] = "";
 }
 
 void OPENING(Session& session) {
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+  session.XCUR = 1;
+  session.YCUR = 1;
   OPENINGVALS(session);
   scrn::BACKGND(session, 0);
   if (session.NO_OF_PORTS == 0) {
-    SAY_NO_PORT();
+    SAY_NO_PORT(session);
   } else {
     const wind::LINES answers = {"        NO        ", "        YES       "};
-    wind::DRAWWINDOW(30, 13, "    Upload  Data  ", answers);
-    if (wind::SELECTION(answers, 1) == 2) {
+    wind::DRAWWINDOW(session, 30, 13, "    Upload  Data  ", answers);
+    if (wind::SELECTION(session, answers, 1) == 2) {
       crt::Delay(500);
       upload::UPLOAD(session);
     }

@@ -44,7 +44,7 @@ void ENTER(globals::Session& session, WORKING& w, double WORKING::*value) {
     t.*value = e;
     return comms::CARRIES(GAINOF(session, t, channel(session).SCALE_OPZERO));
   };
-  const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), w.*value, 0, carried);
+  const std::optional<double> entry = wind::GETNUM(session, rxconf::CELLTITLE(session), w.*value, 0, carried);
   if (entry) w.*value = *entry;
 }
 
@@ -57,9 +57,9 @@ void SWITCH(globals::Session& session, WORKING& w, bool (*choose)(globals::Sessi
   const bool chosen = choose(session);
   w = SETSTART(session);
   if (!session.ONLINE || (!chosen && (t != session.TXNO || c != session.CHNO))) return;
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   const comms::Outcome outcome = comms::Link(session).SET_SCALES(session.RECNO, t, c);
-  if (!outcome.ok()) wind::WRTERROR(outcome.text);
+  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ WORKING SETSTART(globals::Session& session) {
 void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
               double exout) {
   const CHANNEL_DATA& ch = channel(session);
-  auto& D = wind::DISP;
+  auto& D = session.DISP;
   D[1][1] = " ";
   D[1][2] = INPUTSTR(session, sigzero);
   D[1][3] = INPUTSTR(session, sigfsd);
@@ -124,12 +124,12 @@ void OUTFSD(globals::Session& session, WORKING& w) {
   ENTER(session, w, &WORKING::OPFSD);
   if (UNIPOLAR(session.RX().DATA_FORMAT) && w.OPFSD < 0) {
     w.OPFSD = old;
-    wind::SAYNONEGATIVES();
+    wind::SAYNONEGATIVES(session);
   }
 }
 
-void EXINPUT(double& exin) {
-  if (const std::optional<double> entry = wind::GETNUM(rxconf::CELLTITLE(), exin, 0)) exin = *entry;
+void EXINPUT(globals::Session& session, double& exin) {
+  if (const std::optional<double> entry = wind::GETNUM(session, rxconf::CELLTITLE(session), exin, 0)) exin = *entry;
 }
 
 void CALCSCALES(Session& session) {
@@ -147,20 +147,20 @@ void CALCSCALES(Session& session) {
                        [&session, &w](double opzero) { return comms::CARRIES(GAINOF(session, w, opzero)); });
         break;
       case 0x15: OUTFSD(session, w); break;
-      case 0x17: EXINPUT(w.EXIN); break;
+      case 0x17: EXINPUT(session, w.EXIN); break;
       case 0x22: SWITCH(session, w, chconf::TRANNO); break;
       case 0x23: SWITCH(session, w, chconf::CHANO); break;
       case 0x24:
       case 0x25:
       case 0x26:
-      case 0x27: wind::READONLY2(); break;
+      case 0x27: wind::READONLY2(session); break;
       default: break;
     }
   });
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   if (!session.ONLINE) return;
   const comms::Outcome outcome = comms::Link(session).SET_SCALES(session.RECNO, session.TXNO, session.CHNO);
-  if (!outcome.ok()) wind::WRTERROR(outcome.text);
+  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
 }
 
 }  // namespace calc

@@ -42,7 +42,7 @@ void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double o
 void INZERO(globals::Session& session, WORKING& w);
 void INFSD(globals::Session& session, WORKING& w);
 void OUTFSD(globals::Session& session, WORKING& w);
-void EXINPUT(double& exin);
+void EXINPUT(globals::Session& session, double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.
 void CALCSCALES(globals::Session& session);

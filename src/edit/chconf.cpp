@@ -28,11 +28,11 @@ CHANNEL_DATA& ch(globals::Session& session) { return tx(session).CHANNEL[session
 bool RESERVED(const Session& session) { return session.RTD && session.CHNO == 16; }
 
 // The answer to a setting that does not apply to this channel.
-void NOTAPPLICABLE() {
+void NOTAPPLICABLE(globals::Session& session) {
   crt::Window(1, 1, 80, 25);
   crt::GotoXY(5, 23);
-  crt::TextBackground(ERRBAR);
-  crt::Write(MESSAGE[98].view());
+  crt::TextBackground(session.ERRBAR);
+  crt::Write(session.MESSAGE[98].view());
   crt::Write('\a');
   crt::Delay(2000);
 }
@@ -47,13 +47,13 @@ comms::Outcome SEND_SCALES(Session& s) { return comms::Link(s).SET_SCALES(s.RECN
 void EDITNUMBER(Session& session, double& field, bool unipolar_check, comms::Outcome (*command)(Session&),
                 const std::function<bool(double)>& acceptable = {}) {
   const double old = field;
-  const std::optional<double> entry = wind::GETNUM(CELLTITLE(), old, 0, acceptable);
+  const std::optional<double> entry = wind::GETNUM(session, CELLTITLE(session), old, 0, acceptable);
   field = entry.value_or(old);
   // Also after Escape: a negative old value under a unipolar format is
   // refused again.
   if (unipolar_check && UNIPOLAR(session.RX().DATA_FORMAT) && field < 0) {
     field = old;
-    wind::SAYNONEGATIVES();
+    wind::SAYNONEGATIVES(session);
     return;
   }
   if (!entry) return;
@@ -63,7 +63,7 @@ void EDITNUMBER(Session& session, double& field, bool unipolar_check, comms::Out
 // The two-page input list of a type 571 transmitter. Gives the chosen input
 // type, or -1 after Escape on either page.
 int CHOOSE571(globals::Session& session, byte current) {
-  const std::string title = CELLTITLE();
+  const std::string title = CELLTITLE(session);
   int pos = current;
   for (;;) {
     std::vector<std::string> items;
@@ -75,7 +75,7 @@ int CHOOSE571(globals::Session& session, byte current) {
         items[13] = "  " + IPTYPE571A[16];
       }
       scrn::BACKGND(session, 0);
-      const std::optional<int> p = CHOOSE(title, items, 5, pos + 1);
+      const std::optional<int> p = CHOOSE(session, title, items, 5, pos + 1);
       if (!p) return -1;
       pos = *p - 1;
       // The "more" entry turns to page B.
@@ -85,7 +85,7 @@ int CHOOSE571(globals::Session& session, byte current) {
     } else {
       for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
       scrn::BACKGND(session, 0);
-      const std::optional<int> p = CHOOSE(title, items, 5, pos - 15);
+      const std::optional<int> p = CHOOSE(session, title, items, 5, pos - 15);
       if (!p) return -1;
       pos = *p + 15;
       if (pos != 28) return pos;
@@ -95,11 +95,11 @@ int CHOOSE571(globals::Session& session, byte current) {
 }
 
 // The input list of a type 572 transmitter; -1 after Escape.
-int CHOOSE572(byte current) {
+int CHOOSE572(globals::Session& session, byte current) {
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;
-  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 12, pre);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 12, pre);
   if (!p) return -1;
   return *p == 1 ? 0 : *p == 2 ? 13 : 15;
 }
@@ -108,7 +108,7 @@ int CHOOSE572(byte current) {
 // a 571) nor to a cold-junction channel.
 void EDITALARM(globals::Session& session, double CHANNEL_DATA::*threshold) {
   if (!ALARMS_APPLY(tx(session), session.CHNO)) {
-    NOTAPPLICABLE();
+    NOTAPPLICABLE(session);
     return;
   }
   EDITNUMBER(session, ch(session).*threshold, true, SEND_ALARMS);
@@ -144,7 +144,7 @@ void CONFIGURE_CH(Session& session) {
 bool TRANNO(globals::Session& session) {
   const int count = std::clamp<int>(session.RX().NO_OF_TX, 1, 4);
   if (count < session.TXNO) session.TXNO = 1;
-  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 15, session.TXNO);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), NUMBERS(count), 15, session.TXNO);
   if (p) session.TXNO = static_cast<byte>(*p);
   return p.has_value();
 }
@@ -155,7 +155,7 @@ bool CHANO(globals::Session& session) {
     count = 8;
     if (session.CHNO > 8) session.CHNO = 1;
   }
-  const std::optional<int> p = CHOOSE(CELLTITLE(), NUMBERS(count), 5, session.CHNO);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), NUMBERS(count), 5, session.CHNO);
   if (p) session.CHNO = static_cast<byte>(*p);
   return p.has_value();
 }
@@ -163,11 +163,11 @@ bool CHANO(globals::Session& session) {
 void TX_TYPE(globals::Session& session) {
   TRANSMITTER_DATA& T = tx(session);
   const byte old = T.TXTYPE;
-  const std::optional<int> p = CHOOSE(CELLTITLE(), {"       571            ", "       572            "}, 15, old);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), {"       571            ", "       572            "}, 15, old);
   if (!p) return;
   T.TXTYPE = static_cast<byte>(*p);
   if (session.ONLINE) {
-    wind::WRTWORKING();
+    wind::WRTWORKING(session);
     // The new type, then the transmitter read back; the first failure ends
     // the exchanges.
     comms::Link link(session, comms::OnFailure::kCarry);
@@ -175,7 +175,7 @@ void TX_TYPE(globals::Session& session) {
     rxconf::CLEARWORKING();
     if (!link.failed()) upload::UPLOAD_TX(link, session.RECNO, session.TXNO);
     if (link.failed()) {
-      wind::WRTERROR(link.outcome().text);
+      wind::WRTERROR(session, link.outcome().text);
       T.TXTYPE = old;
     }
   } else {
@@ -191,12 +191,12 @@ void TX_TYPE(globals::Session& session) {
 
 void INPUTYPE(Session& session) {
   if (RESERVED(session)) {
-    NOTAPPLICABLE();
+    NOTAPPLICABLE(session);
     return;
   }
   CHANNEL_DATA& C = ch(session);
   const byte old = C.INPUT_TYPE;
-  const int chosen = tx(session).TXTYPE == 1 ? CHOOSE571(session, old == 15 ? 0 : old) : CHOOSE572(old);
+  const int chosen = tx(session).TXTYPE == 1 ? CHOOSE571(session, old == 15 ? 0 : old) : CHOOSE572(session, old);
   if (chosen < 0) return;
   C.INPUT_TYPE = static_cast<byte>(chosen);
   if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.INPUT_TYPE = old;
@@ -205,14 +205,14 @@ void INPUTYPE(Session& session) {
 void OCDRIVE(globals::Session& session) {
   // No drive on a 572, nor on an unused input (type 15) of a 571.
   if (!DRIVE_APPLIES(tx(session), session.CHNO)) {
-    NOTAPPLICABLE();
+    NOTAPPLICABLE(session);
     return;
   }
   std::vector<std::string> items;
-  for (int i = 1; i <= 3; ++i) items.push_back("  " + MESSAGE[26 + i] + std::string(8, ' '));
+  for (int i = 1; i <= 3; ++i) items.push_back("  " + session.MESSAGE[26 + i] + std::string(8, ' '));
   CHANNEL_DATA& C = ch(session);
   const byte old = C.THC_DRIVE;
-  const std::optional<int> p = CHOOSE(CELLTITLE(), items, 15, old + 1);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 15, old + 1);
   if (!p) return;
   C.THC_DRIVE = static_cast<byte>(*p - 1);
   if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.THC_DRIVE = old;
@@ -225,7 +225,7 @@ void IPZERO(globals::Session& session) { EDITNUMBER(session, ch(session).SCALE_I
 
 void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
   if (RESERVED(session)) {
-    NOTAPPLICABLE();
+    NOTAPPLICABLE(session);
     return;
   }
   EDITNUMBER(session, ch(session).SCALE_OPZERO, true, SEND_SCALES, acceptable);
@@ -233,7 +233,7 @@ void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
 
 void GAIN(Session& session) {
   if (RESERVED(session)) {
-    NOTAPPLICABLE();
+    NOTAPPLICABLE(session);
     return;
   }
   EDITNUMBER(session, ch(session).SCALE_GAIN, false, SEND_SCALES);

@@ -59,7 +59,7 @@ std::string UNITSSTR(globals::byte units) {
 void RXCONFIGVAL(Session& session) {
   const RECIEVER_DATA& R = session.RX();
   session.RTD = ISRTD(session.RX().TRANSMITTER[session.TXNO]);
-  auto& D = wind::DISP;
+  auto& D = session.DISP;
   D[1][1] = " ";
   D[1][2] = R.TAG_FIELD.view();
   const int format = DFORMAT_POSITION(R.DATA_FORMAT);
@@ -70,7 +70,7 @@ void RXCONFIGVAL(Session& session) {
   if (R.TRANSMITTER[session.TXNO].TXTYPE == 1)
     D[1][7] = "     " + wind::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
   else
-    D[1][7] = MESSAGE[98].view();
+    D[1][7] = session.MESSAGE[98].view();
   D[1][8] = R.CHECK_MODE == 0 ? "     AUTO" : "    MANUAL";
   D[1][9] = CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
   D[2][1] = R.ADD_MODE ? "   Software" : "   Hardware";
@@ -97,7 +97,7 @@ void CHCONFIGVAL(Session& session) {
   const TRANSMITTER_DATA& T = R.TRANSMITTER[session.TXNO];
   const CHANNEL_DATA& C = T.CHANNEL[session.CHNO];
   if (T.TXTYPE == 1) session.RTD = ISRTD(session.RX().TRANSMITTER[session.TXNO]);
-  auto& D = wind::DISP;
+  auto& D = session.DISP;
   D[1][1] = "      " + wind::STG(session.TXNO, 1);
   D[1][3] = "     " + wind::STG(session.CHNO, 2);
   D[1][2] = T.TXTYPE == 1 ? "     571" : "     572";
@@ -105,17 +105,17 @@ void CHCONFIGVAL(Session& session) {
   const std::string high = wind::FSTR(session, C.HIGH_ALARM, 3), low = wind::FSTR(session, C.LOW_ALARM, 3);
   if (T.TXTYPE == 1) {
     // A drive code outside 0..2 (an unchecked file) names no setting.
-    D[1][5] = C.THC_DRIVE <= 2 ? MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
-    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = MESSAGE[98].view();
+    D[1][5] = C.THC_DRIVE <= 2 ? session.MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
+    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = session.MESSAGE[98].view();
     if (session.RTD && session.CHNO == 16) {
-      D[1][4] = MESSAGE[97].view();
+      D[1][4] = session.MESSAGE[97].view();
       D[1][6] = D[1][7] = "    Fixed      ";
     } else {
       D[1][6] = high;
       D[1][7] = low;
     }
   } else if (T.TXTYPE == 2) {
-    D[1][5] = MESSAGE[98].view();
+    D[1][5] = session.MESSAGE[98].view();
     D[1][6] = high;
     D[1][7] = low;
   }

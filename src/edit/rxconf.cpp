@@ -25,7 +25,7 @@ namespace {
 void EDITCODE(const Session& session, byte& field, const std::vector<std::string>& items, int y, int shift,
               const std::function<comms::Outcome()>& command, int title_spaces = 3) {
   const byte old = field;
-  const std::optional<int> p = CHOOSE(CELLTITLE(title_spaces), items, y, field + shift);
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session, title_spaces), items, y, field + shift);
   if (!p) return;
   field = static_cast<byte>(*p - shift);
   if (!SENDCHANGE(session, command)) field = old;
@@ -37,7 +37,7 @@ comms::Outcome SEND_COMMS(Session& session) { return comms::Link(session).SET_CO
 // is software-defined.
 bool SERIAL_EDITABLE(const Session& session, int r) {
   if (session.RECEIVER[r]->COMM_MODE) return true;
-  wind::READONLY();
+  wind::READONLY(session);
   return false;
 }
 
@@ -45,12 +45,12 @@ bool SERIAL_EDITABLE(const Session& session, int r) {
 
 void MENULOOP(globals::Session& session, byte screen, byte x, byte y, const std::function<void()>& values,
               const std::function<void(byte)>& act) {
-  const wind::MENU_CURSOR cursor(x, y);
+  const wind::MENU_CURSOR cursor(session, x, y);
   byte option;
   do {
     values();
     scrn::BACKGND(session, 0);
-    option = wind::SEL(screen);
+    option = wind::SEL(session, screen);
     act(option);
   } while (option != 0xFF);
 }
@@ -60,28 +60,28 @@ void CLEARWORKING() {
   crt::Write(std::string(12, ' '));
 }
 
-std::string CELLTITLE(int spaces) {
+std::string CELLTITLE(const globals::Session& session, int spaces) {
   return std::string(static_cast<std::size_t>(spaces), ' ') +
-         wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE.str();
+         session.SCREEN[session.SCNO].CELL[session.XCUR][session.YCUR].TITLE.str();
 }
 
 bool SENDCHANGE(const Session& session, const std::function<comms::Outcome()>& command) {
   if (!session.ONLINE) return true;
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   const comms::Outcome outcome = command();
   CLEARWORKING();
   if (outcome.ok()) return true;
-  wind::WRTERROR(outcome.text);
+  wind::WRTERROR(session, outcome.text);
   return false;
 }
 
-std::optional<int> CHOOSE(const std::string& title, const std::vector<std::string>& items, int y,
+std::optional<int> CHOOSE(const globals::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
                           int current) {
   const int n = static_cast<int>(items.size());
-  wind::DRAWWINDOW(30, static_cast<byte>(y), title, items);
+  wind::DRAWWINDOW(session, 30, static_cast<byte>(y), title, items);
   // A stored code no item stands for highlights the first item.
   const int first = current >= 1 && current <= n ? current : 1;
-  return wind::SELECTION(items, static_cast<byte>(first));
+  return wind::SELECTION(session, items, static_cast<byte>(first));
 }
 
 void CONFIGURE_RX(Session& session) {
@@ -100,7 +100,7 @@ void CONFIGURE_RX(Session& session) {
       case 0x19: CHECKSUM_BASE(session, session.RECNO); break;
       case 0x21:
       case 0x24:
-      case 0x29: wind::READONLY(); break;
+      case 0x29: wind::READONLY(session); break;
       case 0x22: ADDRESS(session, session.RECNO, 1); break;
       case 0x23: ADDRESS(session, session.RECNO, 2); break;
       case 0x25: BAUDRATE(session, session.RECNO); break;
@@ -137,15 +137,15 @@ void DATABITS(Session& session, int r) {
 void PARITY(Session& session, int r) {
   if (!SERIAL_EDITABLE(session, r)) return;
   EDITCODE(session, session.RECEIVER[r]->MOD_PARITY,
-           {"   " + MESSAGE[31] + "       ", "   " + MESSAGE[32] + "        ",
-            "   " + MESSAGE[33] + "       "},
+           {"   " + session.MESSAGE[31] + "       ", "   " + session.MESSAGE[32] + "        ",
+            "   " + session.MESSAGE[33] + "       "},
            15, 1, [&session] { return SEND_COMMS(session); });
 }
 
 void NOFTX(Session& session) {
   RECIEVER_DATA& R = session.RX();
   const byte old = R.NO_OF_TX;
-  const std::optional<int> p = CHOOSE(CELLTITLE(),
+  const std::optional<int> p = CHOOSE(session, CELLTITLE(session),
                                       {"         1         ", "         2         ",
                                        "         3         ", "         4         "},
                                       15, R.NO_OF_TX);
@@ -177,7 +177,7 @@ void CHECKSUM_MODE(Session& session) {
 
 void CHECKSUM_BASE(Session& session, int r) {
   RECIEVER_DATA& R = *session.RECEIVER[r];
-  const std::optional<int> p = CHOOSE("    Display As...   ",
+  const std::optional<int> p = CHOOSE(session, "    Display As...   ",
                                       {"      Decimal       ", "        Hex         "}, 15,
                                       R.CKSUM_BASE + 1);
   if (p) R.CKSUM_BASE = static_cast<byte>(*p - 1);
@@ -186,12 +186,12 @@ void CHECKSUM_BASE(Session& session, int r) {
 void ADDRESS(Session& session, int r, int link) {
   RECIEVER_DATA& R = *session.RECEIVER[r];
   if (!R.ADD_MODE) {
-    wind::READONLY();
+    wind::READONLY(session);
     return;
   }
   byte& field = link == 1 ? R.MOD_ADDRESSA : R.MOD_ADDRESSB;
   const byte old = field;
-  const std::optional<double> entry = wind::GETNUM(link == 1 ? " Address Link A" : " Address Link B", old, 1);
+  const std::optional<double> entry = wind::GETNUM(session, link == 1 ? " Address Link A" : " Address Link B", old, 1);
   if (!entry) return;
   field = static_cast<byte>(std::trunc(*entry));
   if (!SENDCHANGE(session, [&session, r] { return comms::Link(session).SET_ADDRESS(r); })) field = old;
@@ -199,7 +199,7 @@ void ADDRESS(Session& session, int r, int link) {
 
 void TAG(Session& session) {
   RECIEVER_DATA& R = session.RX();
-  wind::DRAWWINDOW(30, 15, CELLTITLE(), {"", ""});
+  wind::DRAWWINDOW(session, 30, 15, CELLTITLE(session), {"", ""});
   const Text<25> old = R.TAG_FIELD;
   const std::optional<std::string> entered = wind::GETNAME(R.TAG_FIELD);
   // The receiver's tag is always 25 characters, padded with spaces; after
@@ -218,14 +218,14 @@ void DATAFMT(Session& session) {
   // A code that names no format stands at the first position, so that even
   // Escape leaves a valid format behind (that of the first position).
   const int old = std::max(DFORMAT_POSITION(before), 1);
-  const std::optional<int> chosen = CHOOSE(CELLTITLE(), items, 5, old);
+  const std::optional<int> chosen = CHOOSE(session, CELLTITLE(session), items, 5, old);
   R.DATA_FORMAT = DFORMAT_CODE(chosen.value_or(old));
   if (!session.ONLINE || !chosen) return;
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   const comms::Outcome outcome = comms::Link(session).SET_DATAFMT(session.RECNO);
   CLEARWORKING();
   if (!outcome.ok()) {
-    wind::WRTERROR(outcome.text);
+    wind::WRTERROR(session, outcome.text);
     R.DATA_FORMAT = before;
   } else if (UNIPOLAR(R.DATA_FORMAT)) {
     SETUNIPOLAR(R);
@@ -235,16 +235,16 @@ void DATAFMT(Session& session) {
 }
 
 void DFSCALE(Session& session, int r, byte type) {
-  if (CHOOSE(" Reset Scalings?  ", {"        NO        ", "        YES       "}, 15, 1) != 2) return;
+  if (CHOOSE(session, " Reset Scalings?  ", {"        NO        ", "        YES       "}, 15, 1) != 2) return;
   if (!session.ONLINE) {
     INIT_SCALES(*session.RECEIVER[r], type);
     return;
   }
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   const comms::Outcome reset = comms::Link(session).SEND_RESET(r, type + 8);
   CLEARWORKING();
   if (!reset.ok())
-    wind::WRTERROR(reset.text);
+    wind::WRTERROR(session, reset.text);
   else
     comms::Link(session).SEND_CONFIRM(session.RECNO);
   upload::UPLOAD(session);
@@ -252,13 +252,13 @@ void DFSCALE(Session& session, int r, byte type) {
 
 void DFAULT(Session& session) {
   session.RECNO = 0;
-  const std::optional<int> type = CHOOSE("     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
+  const std::optional<int> type = CHOOSE(session, "     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
   if (!type) return;
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   const comms::Outcome outcome = RESET_RX(session, session.RECNO, static_cast<byte>(*type));
   crt::Window(1, 1, 80, 25);
   CLEARWORKING();
-  if (!outcome.ok()) wind::WRTERROR(outcome.text);
+  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
 }
 
 comms::Outcome RESET_RX(Session& session, int r, byte type) {
@@ -273,7 +273,7 @@ comms::Outcome RESET_RX(Session& session, int r, byte type) {
     if (outcome.ok()) outcome = comms::Link(session).SEND_CONFIRM(r);
     return outcome;
   }
-  wind::MSGBOX(25, 15, 30, 6, 8, "OFFLINE RESET",
+  wind::MSGBOX(session, 25, 15, 30, 6, 8, "OFFLINE RESET",
                {"Database Reset", "Download required if", "receiver is to be reset"});
   INITRX(*session.RECEIVER[r], type);
   return {};

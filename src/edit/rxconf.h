@@ -46,7 +46,7 @@ void MENULOOP(globals::Session& session, globals::byte screen, globals::byte x, 
               const std::function<void()>& values,
               const std::function<void(globals::byte)>& act);
 // Three spaces (or `spaces`) and the title of the highlighted menu cell.
-std::string CELLTITLE(int spaces = 3);
+std::string CELLTITLE(const globals::Session& session, int spaces = 3);
 // Sends one change while online: the working text, the
 // command, the working text cleared. False when the receiver did not take
 // it (the error has been shown); the caller then puts the old value back.
@@ -56,7 +56,7 @@ void CLEARWORKING();
 // A choice list of `items` under `title` at column 30, row y, with the
 // item at `current` highlighted (the first when `current` is no item).
 // Gives the chosen position, or nothing after Escape.
-std::optional<int> CHOOSE(const std::string& title, const std::vector<std::string>& items, int y,
+std::optional<int> CHOOSE(const globals::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
                           int current);
 
 }  // namespace rxconf

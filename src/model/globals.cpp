@@ -12,13 +12,13 @@ namespace globals {
 
 namespace {
 
-void set_colours(bool mono) {
+void set_colours(Session& s, bool mono) {
   if (mono) {
-    BACK = 0, BARTEXT = 0, ERRBAR = 0, MENU = 0, GRAPHBACK = 0, NORMFILL = 0;
-    ALARMFILL = 15, MENUTEXT = 15, MAINTEXT = 14;
+    s.BACK = 0, s.BARTEXT = 0, s.ERRBAR = 0, s.MENU = 0, s.GRAPHBACK = 0, s.NORMFILL = 0;
+    s.ALARMFILL = 15, s.MENUTEXT = 15, s.MAINTEXT = 14;
   } else {
-    BACK = 1, BARTEXT = 4, ERRBAR = 4, MENU = 5, GRAPHBACK = 1, NORMFILL = 9;
-    ALARMFILL = 4, MENUTEXT = 15, MAINTEXT = 15;
+    s.BACK = 1, s.BARTEXT = 4, s.ERRBAR = 4, s.MENU = 5, s.GRAPHBACK = 1, s.NORMFILL = 9;
+    s.ALARMFILL = 4, s.MENUTEXT = 15, s.MAINTEXT = 15;
   }
 }
 
@@ -148,7 +148,7 @@ void INITRX(RECIEVER_DATA& rx, byte type) {
 
 void INITCOMMS(Session& session) {
   const std::vector<std::string>& arguments = session.ARGUMENTS;
-  set_colours(!arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
+  set_colours(session, !arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
   std::error_code ec;
   session.PATH = std::filesystem::current_path(ec).string();
   session.NAME = session.PATH;
@@ -160,11 +160,6 @@ void INITCOMMS(Session& session) {
   INITRX(*session.RECEIVER[0], 1);
   session.RECEIVER_PRESENT[0] = false;
   session.GLOBDAT.RXCONFIG[0] = true;
-}
-
-void RESET_STATE() {
-  MESSAGE = {};
-  set_colours(false);
 }
 
 }  // namespace globals

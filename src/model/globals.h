@@ -106,20 +106,6 @@ inline constexpr char SQUARE_ROOT = '\xFB';
 // receiver ("C" -> F8h "C", "R" -> " " EAh, unknown -> two spaces).
 Text<2> UNIT_TEXT(char letter);
 
-// Process-wide state, alive from start-up to exit.
-inline Indexed<Text<19>, 1, 100> MESSAGE{};
-
-// Colour roles (numbers of the 16-colour text palette).
-inline byte MENUTEXT = 15;
-inline byte MAINTEXT = 15;
-inline byte BACK = 1;
-inline byte BARTEXT = 4;
-inline byte ERRBAR = 4;
-inline byte MENU = 5;
-inline byte GRAPHBACK = 1;
-inline byte NORMFILL = 9;
-inline byte ALARMFILL = 4;
-
 struct Session;
 
 // Start-up's data model: the colour roles from the session's command line
@@ -128,8 +114,6 @@ struct Session;
 // receiver record 0 with the defaults of a type 571 (a second call starts
 // from a fresh record).
 void INITCOMMS(Session& session);
-// Puts the variables above back to their values at process start.
-void RESET_STATE();
 void INITRX(RECIEVER_DATA& rx, byte type);
 // The receiver simulator keeps a record of its own.
 void INIT_TX(RECIEVER_DATA& rx, int t, byte type);

@@ -17,7 +17,7 @@ namespace globals {
 
 struct Session {
   // Everything back to what a freshly started program has: no receiver
-  // record, empty port list.
+  // record, empty message table, port list and menu screens.
   void reset() { *this = Session{}; }
 
   // One record per receiver number a request can address (0..15), or none:
@@ -38,6 +38,29 @@ struct Session {
   // link opens.
   bool ONLINE = false;
   std::string SELECTED_PORT_NAME;
+
+  // The message table and the ten menu screens, loaded at start-up.
+  MESSAGES MESSAGE{};
+  SCREENS SCREEN{};
+
+  // Colour roles (numbers of the 16-colour text palette); INITCOMMS picks
+  // the monochrome set for "BW".
+  byte MENUTEXT = 15;
+  byte MAINTEXT = 15;
+  byte BACK = 1;
+  byte BARTEXT = 4;
+  byte ERRBAR = 4;
+  byte MENU = 5;
+  byte GRAPHBACK = 1;
+  byte NORMFILL = 9;
+  byte ALARMFILL = 4;
+
+  // The menu: the value column (the text shown after the label of cell
+  // [column][row]), the highlighted cell and the screen being shown.
+  Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
+  byte XCUR = 1;
+  byte YCUR = 1;
+  byte SCNO = 0;
 
   // The command-line arguments after the program name.
   std::vector<std::string> ARGUMENTS;

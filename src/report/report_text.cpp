@@ -118,7 +118,7 @@ std::string destination_name(globals::byte lpt, std::string_view file) {
 }
 
 std::string REPORT_TEXT(const globals::Session& session, int r, DATE today) {
-  return REPORT_TEXT(globals::MESSAGE, *session.RECEIVER[static_cast<std::size_t>(r)], today);
+  return REPORT_TEXT(session.MESSAGE, *session.RECEIVER[static_cast<std::size_t>(r)], today);
 }
 
 std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEVER_DATA& rx, DATE today) {

@@ -59,9 +59,9 @@ class PortWindow : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
-    wind::SCNO = 2;  // the main menu, on its port cell
-    wind::XCUR = 2;
-    wind::YCUR = 3;
+    session.SCNO = 2;  // the main menu, on its port cell
+    session.XCUR = 2;
+    session.YCUR = 3;
   }
   static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
 };
@@ -75,7 +75,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
   EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
-  EXPECT_EQ(wind::DISP[2][3], "    COM1");
+  EXPECT_EQ(session.DISP[2][3], "    COM1");
   EXPECT_EQ(plug.connects, 1);
 }
 
@@ -126,7 +126,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 }
 
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
-  wind::YCUR = 2;
+  session.YCUR = 2;
   term.escape();
   project1::ONLINPROG(session);
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");

@@ -150,7 +150,7 @@ TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
 TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
   session.ONLINE = true;
-  wind::SCNO = 2;  // run from the main menu
+  session.SCNO = 2;  // run from the main menu
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
@@ -176,7 +176,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
   session.RX().TAG_FIELD = "in memory";
   session.ONLINE = true;
-  wind::SCNO = 2;
+  session.SCNO = 2;
   term.type("plant1");
   term.enter();
   term.up();  // "Yes"

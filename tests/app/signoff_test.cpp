@@ -30,7 +30,7 @@ TEST_F(Signoff, TheWarningBoxAndEscape) {
   EXPECT_EQ(s.text(24, 19, 18), "should be removed.");
   EXPECT_EQ(s.ch(21, 14), 0xC9);  // the frame's top left corner
   EXPECT_EQ(s.text(23, 25, 34), " Any key to Continue, ESC to abort");
-  EXPECT_EQ(s.bg(23, 25), ERRBAR);
+  EXPECT_EQ(s.bg(23, 25), session.ERRBAR);
   // Nothing is sent; the working text stays on row 25.
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(s.text(1, 25, 10), "Working...");
@@ -46,7 +46,7 @@ TEST_F(Signoff, SignoffIsSentEvenWhenTheConfirmFailed) {
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
   // The confirm's error stays on the screen.
   EXPECT_EQ(crt::Screen().text(5, 23, 14), " Context Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");
   ASSERT_NE(session.RECEIVER[0], nullptr);
   EXPECT_EQ(session.RX().TAG_FIELD, "Data not loaded          ");
-  EXPECT_EQ(globals::BACK, 0);  // monochrome
+  EXPECT_EQ(session.BACK, 0);  // monochrome
   EXPECT_TRUE(session.ONLINE);
   EXPECT_FALSE(term.cursor_shown);
 }

@@ -13,7 +13,7 @@ class Channel : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
-    wind::SCNO = 8;
+    session.SCNO = 8;
   }
   // The channel display of the menu pass sets the reserved-channel flag.
   void input_type() {
@@ -85,7 +85,7 @@ TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   EXPECT_EQ(user.bells, 3);
   EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
   EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
-  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
 }
 
 TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {

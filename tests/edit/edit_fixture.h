@@ -59,7 +59,7 @@ class EditTest : public FreshProcess {
     globals::INITCOMMS(session);
     session.ONLINE = false;
     for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
-      wind::SCRN& scr = wind::SCREEN[s];
+      wind::SCRN& scr = session.SCREEN[s];
       scr.MAXX = 2;
       scr.MAXY[1] = scr.MAXY[2] = 12;
       for (int c = 1; c <= 2; ++c)
@@ -71,23 +71,22 @@ class EditTest : public FreshProcess {
           cell.HSTR1 = "help";
         }
     }
-    using globals::MESSAGE;
-    MESSAGE[27] = "Drive Off";
-    MESSAGE[28] = "Drive Up";
-    MESSAGE[29] = "Drive Down";
-    MESSAGE[31] = "None";
-    MESSAGE[32] = "Odd";
-    MESSAGE[33] = "Even";
-    MESSAGE[52] = "Arrows then Enter";
-    MESSAGE[53] = "Working...";
-    MESSAGE[96] = "Quit (Y/N)?";
-    MESSAGE[97] = "Cold junction";
-    MESSAGE[98] = "Not applicable";
-    wind::XCUR = wind::YCUR = 1;
-    wind::SCNO = 1;
+    session.MESSAGE[27] = "Drive Off";
+    session.MESSAGE[28] = "Drive Up";
+    session.MESSAGE[29] = "Drive Down";
+    session.MESSAGE[31] = "None";
+    session.MESSAGE[32] = "Odd";
+    session.MESSAGE[33] = "Even";
+    session.MESSAGE[52] = "Arrows then Enter";
+    session.MESSAGE[53] = "Working...";
+    session.MESSAGE[96] = "Quit (Y/N)?";
+    session.MESSAGE[97] = "Cold junction";
+    session.MESSAGE[98] = "Not applicable";
+    session.XCUR = session.YCUR = 1;
+    session.SCNO = 1;
     crt::Install(&user);
     comms::set_host(&project1::console_host());
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&console_progress);
   }
   void TearDown() override {
     comms::set_host(nullptr);
@@ -123,6 +122,7 @@ class EditTest : public FreshProcess {
   }
 
   User user;
+  project1::ConsoleProgress console_progress{session};
 };
 
 }  // namespace edit_test

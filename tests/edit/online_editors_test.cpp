@@ -151,7 +151,7 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
 }
 
 TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   ch().SCALE_OPZERO = 3;
   sim.faults.refuse = 3;
   sim.faults.only_command = SET_SCALES;
@@ -165,7 +165,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
 }
 
 TEST_F(Online, AlarmsSentWithBothThresholds) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.type("-5");
   user.enter();
   run(chconf::LALARM);
@@ -175,7 +175,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
 }
 
 TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.up();
   user.enter();
   user.escape();
@@ -190,7 +190,7 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
 }
 
 TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.down();
   user.enter();
   user.type("20");
@@ -215,7 +215,7 @@ TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
 }
 
 TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
-  wind::SCNO = 9;
+  session.SCNO = 9;
   sim.state().HCASWITCH = 65;
   user.move(1, 3, 2, 4);
   user.enter();

@@ -19,7 +19,7 @@ TEST_F(OnlineJournal, EachChangeSentIsOneLineAndAJournalNeverStopsTheWork) {
     sim::Receiver sim;
     const sim::PluggedIn plug(sim, session);
     session.ONLINE = true;
-    disk::JournalWatcher journal = project1::console_journal(path);
+    disk::JournalWatcher journal = project1::console_journal(session, path);
     comms::set_change_watcher(&journal);
     sim.faults.refuse = 7;  // the first tag is refused (and tried twice)
     for (const char* tag : {"FIRST", "SECOND"}) {

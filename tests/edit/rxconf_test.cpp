@@ -19,7 +19,7 @@ TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_EQ(crt::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
   confval::RXCONFIGVAL(session);
-  EXPECT_EQ(wind::DISP[2][5], "    19200");
+  EXPECT_EQ(session.DISP[2][5], "    19200");
 }
 
 TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
@@ -191,13 +191,13 @@ TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
   user.down();
   user.enter();  // degrees F
   user.escape();
-  wind::XCUR = 2;
-  wind::YCUR = 3;
+  session.XCUR = 2;
+  session.YCUR = 3;
   run([this] { CONFIGURE_RX(session); });
   EXPECT_EQ(R().UNITS, 2);
   EXPECT_EQ(R().LINE_REJ, 0);
-  EXPECT_EQ(wind::XCUR, 2);  // the caller's highlight comes back
-  EXPECT_EQ(wind::YCUR, 3);
+  EXPECT_EQ(session.XCUR, 2);  // the caller's highlight comes back
+  EXPECT_EQ(session.YCUR, 3);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class LinkTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    globals::MESSAGE[53] = "Working...";
+    session.MESSAGE[53] = "Working...";
     crt::Install(&term);
     comms::set_host(&host);
   }

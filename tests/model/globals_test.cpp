@@ -26,21 +26,19 @@ TEST(Text, KeepsItsFirstBytesOnAssignment) {
 }
 
 TEST(Initcomms, ColourSchemeOnlyForExactBwArgument) {
-  start_with({"BW"});
-  EXPECT_EQ(BACK, 0);
-  EXPECT_EQ(ALARMFILL, 15);
-  EXPECT_EQ(MAINTEXT, 14);
-  start_with({"bw"});
-  EXPECT_EQ(MAINTEXT, 14);
+  const Session mono = start_with({"BW"});
+  EXPECT_EQ(mono.BACK, 0);
+  EXPECT_EQ(mono.ALARMFILL, 15);
+  EXPECT_EQ(mono.MAINTEXT, 14);
+  EXPECT_EQ(start_with({"bw"}).MAINTEXT, 14);
   for (auto arg : {"Bw", "bW", "-bw", "-BW"}) {
-    start_with({arg});
-    EXPECT_EQ(BACK, 1) << arg;
-    EXPECT_EQ(MENU, 5) << arg;
-    EXPECT_EQ(NORMFILL, 9) << arg;
-    EXPECT_EQ(MAINTEXT, 15) << arg;
+    const Session colour = start_with({arg});
+    EXPECT_EQ(colour.BACK, 1) << arg;
+    EXPECT_EQ(colour.MENU, 5) << arg;
+    EXPECT_EQ(colour.NORMFILL, 9) << arg;
+    EXPECT_EQ(colour.MAINTEXT, 15) << arg;
   }
-  start_with({});
-  EXPECT_EQ(ERRBAR, 4);
+  EXPECT_EQ(start_with({}).ERRBAR, 4);
 }
 
 TEST(Initcomms, DefaultReceiverRecord) {

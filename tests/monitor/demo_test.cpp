@@ -107,20 +107,20 @@ TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
     const std::string high = msg(43) + " ";
     const int end = static_cast<int>(high.size());
     EXPECT_EQ(at(31, 8, 1), " ");
-    EXPECT_EQ(screen().bg(31, 8), BACK);
+    EXPECT_EQ(screen().bg(31, 8), session.BACK);
     EXPECT_EQ(at(32, 8, end), high);
-    EXPECT_EQ(screen().bg(32, 8), ERRBAR);
-    EXPECT_EQ(screen().bg(32 + end - 1, 8), ERRBAR);
+    EXPECT_EQ(screen().bg(32, 8), session.ERRBAR);
+    EXPECT_EQ(screen().bg(32 + end - 1, 8), session.ERRBAR);
     const std::string low = msg(44) + "  ";
     EXPECT_EQ(at(32, 9, low.size()), low);
-    EXPECT_EQ(screen().bg(32 + static_cast<int>(low.size()) - 1, 9), ERRBAR);
+    EXPECT_EQ(screen().bg(32 + static_cast<int>(low.size()) - 1, 9), session.ERRBAR);
     EXPECT_EQ(at(31, 10, 8), std::string(8, ' '));
-    EXPECT_EQ(screen().bg(32, 10), BACK);
+    EXPECT_EQ(screen().bg(32, 10), session.BACK);
     // Highway 1 healthy, highway 2 failed.
     EXPECT_EQ(at(23, 13, msg(45).size() + 3), msg(45) + "   ");
-    EXPECT_EQ(screen().bg(23, 13), BACK);
+    EXPECT_EQ(screen().bg(23, 13), session.BACK);
     EXPECT_EQ(at(62, 13, msg(46).size()), msg(46));
-    EXPECT_EQ(screen().bg(62, 13), ERRBAR);
+    EXPECT_EQ(screen().bg(62, 13), session.ERRBAR);
   });
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].ALARM, HIGH);
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].ALARM, LOW);
@@ -133,7 +133,7 @@ TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Sec
   run_passes(demo::MONALL, 1, {}, [&] {
     EXPECT_EQ(at(20, 8, 11), session.RX().TRANSMITTER[1].CHANNEL[1].VALUE.view());
     EXPECT_EQ(at(5, 23, 10), " Tx Failed");
-    EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+    EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
   });
   EXPECT_EQ(term.bells, 1);
   ASSERT_FALSE(term.delays.empty());
@@ -150,7 +150,7 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
   term.on_wait = [&] {
     if (during.empty() && at(5, 23, 17) == " Invalid Response") {
       during = at(20, 8, 11);
-      EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+      EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
     }
     const int vals = requests(comms::CMD_VALS);
     if (vals != vals_seen) {
@@ -223,11 +223,11 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
     const CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[3];
     EXPECT_EQ(at(61, 8, 12), ch.VALUE.str() + " ");
     EXPECT_EQ(at(66, 10, msg(43).size()), msg(43));
-    EXPECT_EQ(screen().bg(66, 10), ERRBAR);
+    EXPECT_EQ(screen().bg(66, 10), session.ERRBAR);
     const TRANSMITTER_DATA& t = session.RX().TRANSMITTER[1];
     EXPECT_EQ(at(61, 12, 14), t.CJTEMP.str() + " " + t.CJUNIT.str());
     EXPECT_EQ(at(65, 14, msg(46).size()), msg(46));
-    EXPECT_EQ(screen().bg(65, 14), ERRBAR);
+    EXPECT_EQ(screen().bg(65, 14), session.ERRBAR);
     EXPECT_EQ(at(65, 16, msg(45).size() + 4), msg(45) + "    ");
     EXPECT_EQ(at(60, 18, msg(57).size()), msg(57));
   });
@@ -343,8 +343,8 @@ TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   demo::MONINPUT(session);
   EXPECT_EQ(requests(comms::CMD_CJ), 1);
   EXPECT_EQ(term.keys_left(), 0u);
-  EXPECT_EQ(wind::XCUR, 1);
-  EXPECT_EQ(wind::YCUR, 1);
+  EXPECT_EQ(session.XCUR, 1);
+  EXPECT_EQ(session.YCUR, 1);
 }
 
 }  // namespace

@@ -15,13 +15,13 @@ using namespace globals;
 
 namespace {
 
-void set_messages() {
-  MESSAGE[27] = "   Upscale      ";
-  MESSAGE[28] = "   Downscale    ";
-  MESSAGE[29] = "   Off          ";
-  MESSAGE[53] = " Writing report  ";
-  MESSAGE[95] = "      N/A       ";
-  MESSAGE[97] = " CJ sensor      ";
+void set_messages(Session& session) {
+  session.MESSAGE[27] = "   Upscale      ";
+  session.MESSAGE[28] = "   Downscale    ";
+  session.MESSAGE[29] = "   Off          ";
+  session.MESSAGE[53] = " Writing report  ";
+  session.MESSAGE[95] = "      N/A       ";
+  session.MESSAGE[97] = " CJ sensor      ";
 }
 
 // A receiver with a type 571 transmitter (channel 1 compensated, so channel
@@ -172,8 +172,8 @@ Sfty Drive     N/A     Low :          4  O/P Zero:         0.
 
 
 TEST(ReportText, CompleteReportOfA571AndA572) {
-  set_messages();
   Session session = two_transmitters();
+  set_messages(session);
   EXPECT_EQ(hardc::REPORT_TEXT(session, 0, {2026, 12, 6}), kExpected);
 }
 
@@ -188,8 +188,8 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 TEST(ReportText, HeaderCodesAndDriveTexts) {
-  set_messages();
   Session session = two_transmitters();
+  set_messages(session);
   RECIEVER_DATA& r = session.RX();
   r.NO_OF_TX = 1;
   r.TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;  // no compensated input: nothing reserved
@@ -232,10 +232,10 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
 
 TEST(ReportText, TrimmedMessageTextsKeepTheColumns) {
   Session session = two_transmitters();
-  set_messages();
-  MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
-  MESSAGE[95] = "    N/A";
-  MESSAGE[97] = "  CJ sensor";
+  set_messages(session);
+  session.MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
+  session.MESSAGE[95] = "    N/A";
+  session.MESSAGE[97] = "  CJ sensor";
   const auto lines = lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}));
   EXPECT_EQ(lines[17], "Sfty Drive   N/A       Low :        100  O/P Zero:         4.");
   EXPECT_EQ(lines[61], "16    CJ sensor       High :    N/A      I/P Zero:    N/A      Gain:    N/A    ");
@@ -245,8 +245,8 @@ TEST(ReportText, TrimmedMessageTextsKeepTheColumns) {
 }
 
 TEST(ReportText, DamagedRecordStaysWithinItsTables) {
-  set_messages();
   Session session = two_transmitters();
+  set_messages(session);
   RECIEVER_DATA& r = session.RX();
   r.NO_OF_TX = 9;
   r.TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;

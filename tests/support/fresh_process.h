@@ -1,21 +1,17 @@
 // Every fixture starts from the state of a fresh process, whatever ran
-// before it: the data model, the screen model and the menus, and a session
-// as a new program has it. The installed seams (terminal, port factory, the link's host)
-// belong to the fixture that installs them; the environment and
-// the working directory to the fixture that changes them.
+// before it: the screen model, and a session as a new program has it (no
+// records, messages or menus). The installed seams (terminal, port factory,
+// the link's host) belong to the fixture that installs them; the environment
+// and the working directory to the fixture that changes them.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "model/globals.h"
 #include "model/session.h"
 #include "ui/crt.h"
-#include "ui/wind.h"
 
 inline void reset_process_state() {
-  globals::RESET_STATE();
   crt::ResetState();
-  wind::RESET_STATE();
 }
 
 // Resets on construction, before the members of a derived fixture are made:

@@ -72,7 +72,7 @@ TEST_F(Upload, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   // The error field is blanked on the background colour afterwards.
   EXPECT_EQ(crt::Screen().text(5, 23, 23), std::string(23, ' '));
-  EXPECT_EQ(crt::Screen().bg(5, 23), BACK);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.BACK);
 }
 
 TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {

@@ -9,8 +9,8 @@ class Background : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    globals::MESSAGE[36] = "Online";
-    globals::MESSAGE[37] = "Offline";
+    session.MESSAGE[36] = "Online";
+    session.MESSAGE[37] = "Offline";
     // Something on the screen and an odd window before the redraw.
     crt::TextBackground(3);
     crt::GotoXY(1, 25);
@@ -43,8 +43,8 @@ TEST_F(Background, FrameAndDividers) {
   EXPECT_EQ(ch(40, 19), 197);
   EXPECT_EQ(ch(79, 19), 196);
   EXPECT_EQ(ch(80, 19), 179);
-  EXPECT_EQ(screen().bg(10, 10), globals::BACK);
-  EXPECT_EQ(screen().fg(10, 10), globals::MAINTEXT);
+  EXPECT_EQ(screen().bg(10, 10), session.BACK);
+  EXPECT_EQ(screen().fg(10, 10), session.MAINTEXT);
   EXPECT_EQ(screen().win_left(), 1);
   EXPECT_EQ(screen().win_bottom(), 25);
   EXPECT_FALSE(term.cursor_shown);
@@ -94,7 +94,7 @@ TEST_F(Background, RowTwentyFiveIsBlackUpToColumn79) {
     BACKGND(session, static_cast<std::uint8_t>(variant));
     EXPECT_EQ(screen().row_text(25), std::string(80, ' '));
     for (int col = 1; col <= 79; ++col) ASSERT_EQ(screen().bg(col, 25), 0) << col;
-    EXPECT_EQ(screen().bg(80, 25), variant == 0 ? 3 : globals::BACK);  // as the clear left it
+    EXPECT_EQ(screen().bg(80, 25), variant == 0 ? 3 : session.BACK);  // as the clear left it
   }
 }
 
