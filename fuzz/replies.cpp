@@ -28,7 +28,7 @@ class NoWaits final : public comms::Host {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   static globals::Session session;
-  static const bool initialised = [this] {
+  static const bool initialised = [] {
     globals::INITCOMMS(session);
     static NoWaits host;
     comms::set_host(&host);

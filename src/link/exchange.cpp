@@ -19,8 +19,8 @@ using namespace globals;
 namespace {
 
 // The installed seams: the factory of port objects and the host.
-PortFactory port_factory;
-Host* installed_host = nullptr;
+PortFactory port_factory;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+Host* installed_host = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 // The host of a program that installed none: no Escape, no texts, real waits.
 class QuietHost final : public Host {
