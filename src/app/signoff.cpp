@@ -11,7 +11,7 @@ namespace project1 {
 
 using namespace globals;
 
-bool SIGNOFFMESS(globals::Session& session) {
+bool SIGNOFFMESS(const globals::Session& session) {
   constexpr int X = 22, Y = 15;
   wind::NORMAL(session);
   crt::Window(X - 1, Y - 1, X + 35, Y + 6);

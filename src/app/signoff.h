@@ -6,7 +6,7 @@
 namespace project1 {
 
 // The signoff warning box; false when it is left with Escape.
-bool SIGNOFFMESS(globals::Session& session);
+bool SIGNOFFMESS(const globals::Session& session);
 // The signoff menu command: the box, then the signoff (confirm, then
 // signoff) unless the box was left with Escape; only a failed confirm is
 // shown.

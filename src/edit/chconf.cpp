@@ -62,7 +62,7 @@ void EDITNUMBER(Session& session, double& field, bool unipolar_check, comms::Out
 
 // The two-page input list of a type 571 transmitter. Gives the chosen input
 // type, or -1 after Escape on either page.
-int CHOOSE571(globals::Session& session, byte current) {
+int CHOOSE571(const globals::Session& session, byte current) {
   const std::string title = CELLTITLE(session);
   int pos = current;
   for (;;) {
@@ -95,7 +95,7 @@ int CHOOSE571(globals::Session& session, byte current) {
 }
 
 // The input list of a type 572 transmitter; -1 after Escape.
-int CHOOSE572(globals::Session& session, byte current) {
+int CHOOSE572(const globals::Session& session, byte current) {
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;

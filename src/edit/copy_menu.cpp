@@ -38,7 +38,7 @@ int CHOOSE(const globals::Session& session, const std::vector<std::string>& item
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY(globals::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
+void SHOWALLONLY(const globals::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
 
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
 byte CHOOSECHANNEL(globals::Session& session, byte current) {

@@ -29,7 +29,7 @@ void AT(int x, int y, std::string_view text) {
 
 // The frame of an explanation box `width` columns wide, its title and the
 // lever lines, then the "CURRENT SETTINGS" heading on `heading_row`.
-void SWITCHBOX(globals::Session& session, int width, int title_x, std::string_view title,
+void SWITCHBOX(const globals::Session& session, int width, int title_x, std::string_view title,
                std::initializer_list<std::string_view> levers, int heading_row) {
   wind::NORMAL(session);
   crt::Window(14, 4, 14 + width, 23);

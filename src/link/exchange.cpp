@@ -152,9 +152,9 @@ bool CRCERROR(const Reply& reply) { return reply.length <= 6; }
 // Judges a complete reply. Where several faults meet, the text of the last
 // one tested stands: a refusal, then a short reply, then a bad frame.
 void Link::judge(int receiver) {
-  if (RECIEVER_DATA* rec = session_.RECEIVER[static_cast<std::size_t>(receiver)].get()) {
-    rec->STATUS1 = reply_.bytes[1];
-    rec->STATUS2 = reply_.bytes[2];
+  if (RECIEVER_DATA* record = session_.RECEIVER[static_cast<std::size_t>(receiver)].get()) {
+    record->STATUS1 = reply_.bytes[1];
+    record->STATUS2 = reply_.bytes[2];
   }
   Outcome& o = state_;
   o.status1 = reply_.bytes[1];

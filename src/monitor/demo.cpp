@@ -26,7 +26,7 @@ void WRITEAT(int x, int y, std::string_view text) {
 }
 
 // Writes text on the error colour, then returns to the background colour.
-void WRITEALERT(globals::Session& session, std::string_view text) {
+void WRITEALERT(const globals::Session& session, std::string_view text) {
   crt::TextBackground(session.ERRBAR);
   crt::Write(text);
   crt::TextBackground(session.BACK);
