@@ -34,7 +34,7 @@ using bench::Clock;
 // and dropped as it comes.
 class Console {
  public:
-  Console() : drain_([this] { run(); }) {
+  explicit Console(const globals::Session& session) : progress_(session), drain_([this] { run(); }) {
     crt::Window(1, 1, 80, 25);
     crt::TextBackground(1);
     crt::ClrScr();
@@ -50,7 +50,7 @@ class Console {
   void install() {
     crt::Install(&pty_.terminal());
     comms::set_host(&project1::console_host());
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&progress_);
   }
   static void headless() {
     crt::Install(nullptr);
@@ -68,39 +68,40 @@ class Console {
   }
 
   bench::PtyTerminal pty_;
+  project1::ConsoleProgress progress_;
   std::atomic<bool> stop_{false};
   std::thread drain_;
 };
 
 // One upload of receiver 0 in seconds; its exchanges are added to exchanges.
-double upload(bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
+double upload(globals::Session& session, bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
   receiver.reset();
   const auto start = Clock::now();
-  const comms::Outcome outcome = upload::UPLOAD();
+  const comms::Outcome outcome = upload::UPLOAD(session);
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
   if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
   exchanges += static_cast<long>(receiver.exchanges());
   return wall;
 }
 
-void start(bench::PtyReceiver& receiver) {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
-  globals::SELECTED_PORT_NAME = receiver.path();
+void start(globals::Session& session, bench::PtyReceiver& receiver) {
+  globals::INITCOMMS(session);  // start-up's directory is not needed here
+  session.SELECTED_PORT_NAME = receiver.path();
 }
 
 // Each iteration uploads headless, then through the console.
 void UploadUnpaced(benchmark::State& state) {
   bench::PtyReceiver receiver(false);
-  start(receiver);
-  Console console;
+  globals::Session session;
+  start(session, receiver);
+  Console console(session);
   double headless_wall = 0, console_wall = 0;
   long headless_exchanges = 0, console_exchanges = 0;
   for (auto _ : state) {
     Console::headless();
-    headless_wall += upload(receiver, headless_exchanges, state);
+    headless_wall += upload(session, receiver, headless_exchanges, state);
     console.install();
-    console_wall += upload(receiver, console_exchanges, state);
+    console_wall += upload(session, receiver, console_exchanges, state);
   }
   const double headless = static_cast<double>(headless_exchanges) / headless_wall;
   const double through_console = static_cast<double>(console_exchanges) / console_wall;
@@ -111,13 +112,14 @@ void UploadUnpaced(benchmark::State& state) {
 
 void UploadPacedConsole(benchmark::State& state) {
   bench::PtyReceiver receiver(true);
-  start(receiver);
-  Console console;
+  globals::Session session;
+  start(session, receiver);
+  Console console(session);
   console.install();
   double wall = 0, bytes = 0;
   long exchanges = 0;
   for (auto _ : state) {
-    wall += upload(receiver, exchanges, state);
+    wall += upload(session, receiver, exchanges, state);
     bytes += static_cast<double>(receiver.bytes());
   }
   state.counters["wall/wire"] = wall / (bytes * std::chrono::duration<double>(bench::BYTE_TIME).count());

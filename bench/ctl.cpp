@@ -180,9 +180,9 @@ void Measure(benchmark::State& state, Work work) {
 void ConsoleUpload(benchmark::State& s) {
   globals::Session session;  // start-up's directory is not needed here
   globals::INITCOMMS(session);
-  Measure(s, [](const PtyReceiver& r, long) {
-    globals::SELECTED_PORT_NAME = r.path();
-    return ended_if(upload::UPLOAD().ok());
+  Measure(s, [&session](const PtyReceiver& r, long) {
+    session.SELECTED_PORT_NAME = r.path();
+    return ended_if(upload::UPLOAD(session).ok());
   });
 }
 void ConsoleProcessUpload(benchmark::State& s) { Measure(s, console_upload); }

@@ -24,16 +24,15 @@ std::string simulator() {
       .string();
 }
 
-void fresh_model() {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
+void fresh_model(globals::Session& session) {
+  globals::INITCOMMS(session);  // start-up's directory is not needed here
 }
 
 // Runs the reading once per iteration; counts exchanges and their bytes.
-void measure(benchmark::State& state, Outcome (*reading)(Link&), int request_bytes) {
+void measure(globals::Session& session, benchmark::State& state, Outcome (*reading)(Link&), int request_bytes) {
   double bytes = 0;
   for (auto _ : state) {
-    Link link;
+    Link link{session};
     const Outcome outcome = reading(link);
     if (!outcome.ok()) {
       state.SkipWithError(outcome.text.str().c_str());
@@ -53,18 +52,20 @@ Outcome read_values(Link& link) {
 }
 
 void BM_TagInProcess(benchmark::State& state) {
-  fresh_model();
+  globals::Session session;
+  fresh_model(session);
   sim::Receiver rx;
-  sim::PluggedIn plug(rx);
-  measure(state, read_tag, 6);
+  sim::PluggedIn plug(rx, session);
+  measure(session, state, read_tag, 6);
 }
 
 void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outcome (*reading)(Link&),
                 int request_bytes) {
-  fresh_model();
+  globals::Session session;
+  fresh_model(session);
   sim::Process sim(simulator(), std::move(options));
-  globals::SELECTED_PORT_NAME = sim.read_output();
-  measure(state, reading, request_bytes);
+  session.SELECTED_PORT_NAME = sim.read_output();
+  measure(session, state, reading, request_bytes);
 }
 
 BENCHMARK(BM_TagInProcess)->UseRealTime();

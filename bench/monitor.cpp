@@ -47,9 +47,9 @@ class CountingPort : public comms::SerialPort {
 void MonallPaced16Channels(benchmark::State& state) {
   globals::Session session;  // start-up's directory is not needed here
   globals::INITCOMMS(session);
-  globals::TXNO = 1;
+  session.TXNO = 1;
   bench::PtyReceiver receiver(true);
-  globals::SELECTED_PORT_NAME = receiver.path();
+  session.SELECTED_PORT_NAME = receiver.path();
   crt::ScriptTerminal term;
   crt::Install(&term);
   comms::set_host(&project1::console_host());
@@ -84,7 +84,7 @@ void MonallPaced16Channels(benchmark::State& state) {
   long bytes = 0, done = 0;
   for (auto _ : state) {
     connects = 0;
-    demo::MONALL();
+    demo::MONALL(session);
     if (failed || connects != 2 * passes + 1) {
       state.SkipWithError("a pass failed");
       break;

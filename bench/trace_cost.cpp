@@ -35,9 +35,9 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
   globals::Session session;  // start-up's directory is not needed here
   globals::INITCOMMS(session);
   bench::PtyReceiver receiver(true);
-  globals::SELECTED_PORT_NAME = receiver.path();
-  globals::RX().NO_OF_TX = 4;
-  for (int t = 1; t <= 4; ++t) globals::INIT_TX(0, t, 1);
+  session.SELECTED_PORT_NAME = receiver.path();
+  session.RX().NO_OF_TX = 4;
+  for (int t = 1; t <= 4; ++t) globals::INIT_TX(*session.RECEIVER[0], t, 1);
   const std::string trace = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".trace";
   const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
   disk::JournalWatcher watcher(journal, "kdv578", "bench", {});
@@ -52,7 +52,7 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
       std::remove(journal.c_str());
       receiver.reset();
       const auto start = bench::Clock::now();
-      const comms::Outcome outcome = download::DOWNLOAD();
+      const comms::Outcome outcome = download::DOWNLOAD(session);
       const double wall = std::chrono::duration<double>(bench::Clock::now() - start).count();
       comms::stop_trace();
       comms::set_change_watcher(nullptr);

@@ -25,22 +25,22 @@ using bench::BYTE_TIME;
 using bench::Clock;
 using bench::PtyReceiver;
 
-template <comms::Outcome (*Transfer)()>
+template <comms::Outcome (*Transfer)(globals::Session&)>
 void Run(benchmark::State& state, bool paced) {
   globals::Session session;  // start-up's directory is not needed here
   globals::INITCOMMS(session);
   PtyReceiver receiver(paced);
-  globals::SELECTED_PORT_NAME = receiver.path();
+  session.SELECTED_PORT_NAME = receiver.path();
   if (Transfer == download::DOWNLOAD) {  // a record worth writing back
-    globals::RX().NO_OF_TX = 4;
-    for (int t = 1; t <= 4; ++t) globals::INIT_TX(0, t, 1);
+    session.RX().NO_OF_TX = 4;
+    for (int t = 1; t <= 4; ++t) globals::INIT_TX(*session.RECEIVER[0], t, 1);
   }
   double wall = 0;
   long bytes = 0, exchanges = 0;
   for (auto _ : state) {
     receiver.reset();
     const auto start = Clock::now();
-    const comms::Outcome outcome = Transfer();
+    const comms::Outcome outcome = Transfer(session);
     wall += std::chrono::duration<double>(Clock::now() - start).count();
     if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
     bytes += receiver.bytes();

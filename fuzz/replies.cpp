@@ -27,8 +27,8 @@ class NoWaits final : public comms::Host {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
+  static globals::Session session;
   static const bool initialised = [] {
-    static globals::Session session;
     globals::INITCOMMS(session);
     static NoWaits host;
     comms::set_host(&host);
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static sim::Receiver rx;
   rx.clear_requests();
   rx.faults.raw_reply = sim::Bytes(data + 1, data + size);
-  sim::PluggedIn plug(rx);
+  sim::PluggedIn plug(rx, session);
   using comms::Link;
   int type = 0;
   comms::Outcome (*const readings[])(Link&, int&) = {
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       [](Link& l, int&) { return l.READ_SWITCHES(0); },
       [](Link& l, int&) { return l.SET_SCALES(0, 1, 1); },
   };
-  Link link;
+  Link link{session};
   readings[data[0] % std::size(readings)](link, type);
   return 0;
 }

@@ -21,7 +21,8 @@
 
 namespace {
 
-volatile std::sig_atomic_t stop_requested = 0;
+// Signal flag: set by the handler.
+volatile std::sig_atomic_t stop_requested = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 void on_signal(int) { stop_requested = 1; }
 

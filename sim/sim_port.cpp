@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <deque>
 
-#include "model/globals.h"
+#include "model/session.h"
 
 namespace sim {
 
@@ -70,15 +70,15 @@ class SimulatedPort : public comms::SerialPort {
 
 }  // namespace
 
-PluggedIn::PluggedIn(Receiver& rx, std::string port_name)
-    : rx_(rx), name_(std::move(port_name)), previous_port_(globals::SELECTED_PORT_NAME) {
-  globals::SELECTED_PORT_NAME = name_;
+PluggedIn::PluggedIn(Receiver& rx, globals::Session& session, std::string port_name)
+    : rx_(rx), session_(session), name_(std::move(port_name)), previous_port_(session.SELECTED_PORT_NAME) {
+  session_.SELECTED_PORT_NAME = name_;
   comms::SetPortFactory([this] { return std::make_unique<SimulatedPort>(*this); });
 }
 
 PluggedIn::~PluggedIn() {
   comms::SetPortFactory(nullptr);
-  globals::SELECTED_PORT_NAME = previous_port_;
+  session_.SELECTED_PORT_NAME = previous_port_;
 }
 
 }  // namespace sim

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "link/comms.h"
+#include "model/session.h"
 #include "receiver.h"
 
 namespace sim {
@@ -26,10 +27,10 @@ class LineWatcher {
 
 // While it lives, every port object the link makes talks to `rx`. Only the
 // port name `port_name` connects (any other name fails like a missing
-// port); it is also made the selected port.
+// port); it is also made the session's selected port, until it goes.
 class PluggedIn {
  public:
-  explicit PluggedIn(Receiver& rx, std::string port_name = "COM1");
+  PluggedIn(Receiver& rx, globals::Session& session, std::string port_name = "COM1");
   ~PluggedIn();
   PluggedIn(const PluggedIn&) = delete;
   PluggedIn& operator=(const PluggedIn&) = delete;
@@ -43,6 +44,7 @@ class PluggedIn {
 
  private:
   Receiver& rx_;
+  globals::Session& session_;
   std::string name_;
   std::string previous_port_;
 };

@@ -6,12 +6,12 @@
 
 namespace project1 {
 
-disk::JournalWatcher console_journal(std::optional<std::string> path) {
+disk::JournalWatcher console_journal(const globals::Session& session, std::optional<std::string> path) {
   return {std::move(path), "kdv578", KDV578_VERSION,
-          [](const std::string&) {
+          [&session](const std::string&) {
             // Left standing like a link error; the work goes on in the usual colours.
-            wind::WRTERROR(" Audit journal not writable");
-            crt::TextBackground(globals::BACK);
+            wind::WRTERROR(session, " Audit journal not writable");
+            crt::TextBackground(session.BACK);
           }};
 }
 

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "link/audit_watch.h"
+#include "model/session.h"
 
 namespace project1 {
 
 // A journal at path (nothing: none) that warns on the screen.
-disk::JournalWatcher console_journal(std::optional<std::string> path);
+disk::JournalWatcher console_journal(const globals::Session& session, std::optional<std::string> path);
 
 }  // namespace project1

@@ -45,17 +45,12 @@ void ConsoleProgress::sending_channel(int rx, int tx, int ch) {
 }
 
 void ConsoleProgress::failed(Direction direction, const comms::Outcome& outcome) {
-  wind::WRTERROR_BLANKED(outcome.text, direction == Direction::kUpload ? 23 : 24);
+  wind::WRTERROR_BLANKED(session_, outcome.text, direction == Direction::kUpload ? 23 : 24);
 }
 
 void ConsoleProgress::ended(Direction direction) {
   crt::TextBackground(0);
   bottom_row(std::string(direction == Direction::kUpload ? UPLOAD_ENDS : DOWNLOAD_ENDS, ' '));
-}
-
-ConsoleProgress& console_progress() {
-  static ConsoleProgress progress;
-  return progress;
 }
 
 }  // namespace project1

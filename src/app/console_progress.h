@@ -2,21 +2,24 @@
 // and the error line above it.
 #pragma once
 
+#include "model/session.h"
 #include "transfer/progress.h"
 
 namespace project1 {
 
+// Installed by start-up (and by tests of console screens that run
+// transfers); it draws in the session's colours.
 class ConsoleProgress final : public transfer::Progress {
  public:
+  explicit ConsoleProgress(const globals::Session& session) : session_(session) {}
   void started(transfer::Direction direction, int rx) override;
   void reached(transfer::Direction direction, int rx, int tx, int ch) override;
   void sending_channel(int rx, int tx, int ch) override;
   void failed(transfer::Direction direction, const comms::Outcome& outcome) override;
   void ended(transfer::Direction direction) override;
-};
 
-// The console's progress, installed by start-up (and by tests of console
-// screens that run transfers).
-ConsoleProgress& console_progress();
+ private:
+  const globals::Session& session_;
+};
 
 }  // namespace project1

@@ -31,7 +31,7 @@ bool accepted(std::uint8_t k) {
 void name_box(const globals::Session& session, std::string_view title) {
   DIRECTORY(session);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
-  wind::DRAWWINDOW(30, 18, title, {"", ""});
+  wind::DRAWWINDOW(session, 30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
@@ -51,17 +51,17 @@ bool ask_until(globals::Session& session, std::string_view failure, Act act) {
 
 // After a load while online: the configuration is only in memory, so offer
 // to send it to the receiver.
-void offer_download() {
-  scrn::BACKGND(0);
-  wind::FILLSCN(wind::XCUR, wind::YCUR);
+void offer_download(globals::Session& session) {
+  scrn::BACKGND(session, 0);
+  wind::FILLSCN(session, session.XCUR, session.YCUR);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::GotoXY(3, 21);
   crt::Write("After Loading configuration is not");
   crt::GotoXY(3, 22);
   crt::Write("automatically updated.");
   const wind::LINES answers = {"       Yes        ", "       No         "};
-  wind::DRAWWINDOW(30, 15, "    Download ?    ", answers);
-  if (wind::SELECTION(answers, 2) == 1) download::DOWNLOAD();
+  wind::DRAWWINDOW(session, 30, 15, "    Download ?    ", answers);
+  if (wind::SELECTION(session, answers, 2) == 1) download::DOWNLOAD(session);
 }
 
 }  // namespace
@@ -126,7 +126,7 @@ void DIRECTORY(const globals::Session& session) {
 }
 
 void DIRECT(globals::Session& session) {
-  wind::DRAWWINDOW(30, 15, "    Directory    ", {"", ""});
+  wind::DRAWWINDOW(session, 30, 15, "    Directory    ", {"", ""});
   for (;;) {
     session.NAME = GETNAME(session.NAME);
     if (session.NAME.empty()) {
@@ -144,19 +144,19 @@ void DIRECT(globals::Session& session) {
 
 void SAVE(globals::Session& session) {
   name_box(session, "      Save          ");
-  ask_until(session, "Disk Access Error", [](const std::string& base) {
-    return disk::WRITE_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
+  ask_until(session, "Disk Access Error", [&session](const std::string& base) {
+    return disk::WRITE_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
   });
 }
 
 void LOAD(globals::Session& session) {
   name_box(session, "      Load        ");
-  const bool loaded = ask_until(session, "Invalid Filename", [](const std::string& base) {
-    return disk::READ_PAIR(base, globals::GLOBDAT, *globals::RECEIVER[0]);
+  const bool loaded = ask_until(session, "Invalid Filename", [&session](const std::string& base) {
+    return disk::READ_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
   });
-  globals::TXNO = 1;
-  globals::CHNO = 1;
-  if (globals::ONLINE && loaded) offer_download();
+  session.TXNO = 1;
+  session.CHNO = 1;
+  if (session.ONLINE && loaded) offer_download(session);
 }
 
 }  // namespace project1

@@ -28,19 +28,19 @@ constexpr int MAIN_SCREEN = 2;
 // (Escape among them) do nothing and the menu is drawn again.
 void DISPATCH(Session& session, int code) {
   switch (code) {
-    case 17: upload::UPLOAD(); break;
+    case 17: upload::UPLOAD(session); break;
     case 18: rxconf::CONFIGURE_RX(session); break;
     case 19: chconf::CONFIGURE_CH(session); break;
-    case 20: copy::COPYRX(); break;
-    case 21: download::DOWNLOAD(); break;
+    case 20: copy::COPYRX(session); break;
+    case 21: download::DOWNLOAD(session); break;
     case 22: LOAD(session); break;
     case 23: SAVE(session); break;
-    case 24: SIGNOFF(); break;
+    case 24: SIGNOFF(session); break;
     case 33: DIRECT(session); break;
-    case 34: ONLINPROG(); break;
+    case 34: ONLINPROG(session); break;
     case 35: COMPORT1(session); break;
     case 36: demo::MONINPUT(session); break;
-    case 37: demo::TEXTDEMO(); break;
+    case 37: demo::TEXTDEMO(session); break;
     case 38: HCOPY(session); break;
     default: break;
   }
@@ -49,33 +49,33 @@ void DISPATCH(Session& session, int code) {
 // One pass of the main menu: value column, background, menu, command.
 void MAINMENU(Session& session) {
   OPENINGVALS(session);
-  scrn::BACKGND(0);
-  DISPATCH(session, wind::SEL(MAIN_SCREEN));
+  scrn::BACKGND(session, 0);
+  DISPATCH(session, wind::SEL(session, MAIN_SCREEN));
 }
 
 }  // namespace
 
-void OPENINGVALS(const Session& session) {
-  for (int row = 1; row <= 9; ++row) wind::DISP[1][row] = "";
-  wind::DISP[2][1] = session.NAME.view();
-  wind::DISP[2][2] = ONLINE ? "   Online    " : "  Offline    ";
-  wind::DISP[2][3] = PORT_CELL_TEXT();
-  for (int row = 4; row <= 7; ++row) wind::DISP[2][row] = "";
+void OPENINGVALS(Session& session) {
+  for (int row = 1; row <= 9; ++row) session.DISP[1][row] = "";
+  session.DISP[2][1] = session.NAME.view();
+  session.DISP[2][2] = session.ONLINE ? "   Online    " : "  Offline    ";
+  session.DISP[2][3] = PORT_CELL_TEXT(session);
+  for (int row = 4; row <= 7; ++row) session.DISP[2][row] = "";
 }
 
 void OPENING(Session& session) {
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+  session.XCUR = 1;
+  session.YCUR = 1;
   OPENINGVALS(session);
-  scrn::BACKGND(0);
+  scrn::BACKGND(session, 0);
   if (session.NO_OF_PORTS == 0) {
-    SAY_NO_PORT();
+    SAY_NO_PORT(session);
   } else {
     const wind::LINES answers = {"        NO        ", "        YES       "};
-    wind::DRAWWINDOW(30, 13, "    Upload  Data  ", answers);
-    if (wind::SELECTION(answers, 1) == 2) {
+    wind::DRAWWINDOW(session, 30, 13, "    Upload  Data  ", answers);
+    if (wind::SELECTION(session, answers, 1) == 2) {
       crt::Delay(500);
-      upload::UPLOAD();
+      upload::UPLOAD(session);
     }
   }
   for (;;) MAINMENU(session);

@@ -17,7 +17,7 @@ namespace {
 constexpr int MAX_LIST_LINES = 19;
 
 // Three blanks and the label of the highlighted cell of the current menu.
-std::string TITLE_FROM_MENU() { return "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE; }
+std::string TITLE_FROM_MENU(const globals::Session& session) { return "   " + session.SCREEN[session.SCNO].CELL[session.XCUR][session.YCUR].TITLE; }
 
 }  // namespace
 
@@ -28,7 +28,7 @@ void CLEARPORT(Session& session) {
 void COMPORTSCAN(Session& session) {
   CLEARPORT(session);
   session.NO_OF_PORTS = 0;
-  SELECTED_PORT_NAME.clear();
+  session.SELECTED_PORT_NAME.clear();
   // The whole list, however long: a stable name such as a /dev/serial/by-id
   // path is some 60 characters on its own.
   const std::string list = comms::GETSERIALPORTNAMES();
@@ -44,13 +44,13 @@ void COMPORTSCAN(Session& session) {
     } while (p != std::string_view::npos && count < session.COM_PORT_NAME.high);
   }
   session.NO_OF_PORTS = static_cast<byte>(count);
-  if (count > 0) SELECTED_PORT_NAME = session.COM_PORT_NAME[1];
+  if (count > 0) session.SELECTED_PORT_NAME = session.COM_PORT_NAME[1];
 }
 
 void COMPORT1(Session& session) {
   COMPORTSCAN(session);
   if (session.NO_OF_PORTS == 0) {
-    SAY_NO_PORT();
+    SAY_NO_PORT(session);
     return;
   }
   // A list too long for row 15 moves up; more lines than the screen holds are
@@ -64,29 +64,29 @@ void COMPORT1(Session& session) {
     const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
     lines.push_back(std::string(lead, ' ') + name + std::string(7, ' '));
   }
-  wind::DRAWWINDOW(30, std::min(15, 21 - count), TITLE_FROM_MENU(), lines);
+  wind::DRAWWINDOW(session, 30, std::min(15, 21 - count), TITLE_FROM_MENU(session), lines);
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
   // Escape takes the first port.
-  SELECTED_PORT_NAME = session.COM_PORT_NAME[wind::SELECTION(lines, 1).value_or(1)];
-  comms::INIT_COMPORT(SELECTED_PORT_NAME);  // opened once, and closed again
-  wind::DISP[2][3] = PORT_CELL_TEXT();
+  session.SELECTED_PORT_NAME = session.COM_PORT_NAME[wind::SELECTION(session, lines, 1).value_or(1)];
+  comms::INIT_COMPORT(session.SELECTED_PORT_NAME);  // opened once, and closed again
+  session.DISP[2][3] = PORT_CELL_TEXT(session);
 }
 
-void ONLINPROG() {
+void ONLINPROG(globals::Session& session) {
   const wind::LINES modes = {"     Offline       ", "     Online        "};
-  wind::DRAWWINDOW(30, 15, TITLE_FROM_MENU(), modes);
-  const std::optional<byte> s = wind::SELECTION(modes, ONLINE ? 2 : 1);
-  if (s == 1) ONLINE = false;
-  if (s == 2) ONLINE = true;
+  wind::DRAWWINDOW(session, 30, 15, TITLE_FROM_MENU(session), modes);
+  const std::optional<byte> s = wind::SELECTION(session, modes, session.ONLINE ? 2 : 1);
+  if (s == 1) session.ONLINE = false;
+  if (s == 2) session.ONLINE = true;
 }
 
-void SAY_NO_PORT() {
+void SAY_NO_PORT(const globals::Session& session) {
   const wind::LINES ok = {"        OK        "};
-  wind::DRAWWINDOW(30, 13, "COM PORT NOT EXIST", ok);
-  wind::SELECTION(ok, 1);
+  wind::DRAWWINDOW(session, 30, 13, "COM PORT NOT EXIST", ok);
+  wind::SELECTION(session, ok, 1);
 }
 
-Text<16> PORT_CELL_TEXT() { return "    " + SELECTED_PORT_NAME; }
+Text<16> PORT_CELL_TEXT(const globals::Session& session) { return "    " + session.SELECTED_PORT_NAME; }
 
 }  // namespace project1

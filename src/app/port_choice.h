@@ -16,12 +16,12 @@ void COMPORTSCAN(globals::Session& session);
 // port and opens it.
 void COMPORT1(globals::Session& session);
 // The online/offline window (main menu command).
-void ONLINPROG();
+void ONLINPROG(globals::Session& session);
 
 // The notice that no serial port exists; waits for Enter or Escape.
-void SAY_NO_PORT();
+void SAY_NO_PORT(const globals::Session& session);
 
 // The main menu's value text for the port: four blanks and the port name.
-Text<16> PORT_CELL_TEXT();
+Text<16> PORT_CELL_TEXT(const globals::Session& session);
 
 }  // namespace project1

@@ -141,9 +141,10 @@ void RUNAPPLICATION(const globals::Session& session, std::string_view argv0) {
 
 void STARTUP(globals::Session& session) {
   comms::set_host(&console_host());
-  static disk::JournalWatcher journal = console_journal(disk::audit_path());
+  static disk::JournalWatcher journal = console_journal(session, disk::audit_path());
   comms::set_change_watcher(&journal);
-  transfer::set_progress(&console_progress());
+  static ConsoleProgress progress(session);
+  transfer::set_progress(&progress);
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
   // Each text is shown before the step it announces, which may take a while.
@@ -154,7 +155,7 @@ void STARTUP(globals::Session& session) {
   crt::Write("Serial Port Scanning is In-Progress...");
   crt::Present();
   COMPORTSCAN(session);
-  wind::INITWIND();  // ends the program when a screen definition file is missing
+  wind::INITWIND(session);  // ends the program when a screen definition file is missing
   globals::INITCOMMS(session);
   crt::CURSOROFF();
   OPENING(session);

@@ -59,7 +59,7 @@ void RUNAPPLICATION(const globals::Session& session, std::string_view argv0);
 [[noreturn]] void STARTUP(globals::Session& session);
 
 // Fills the main menu's value column from the session and the globals.
-void OPENINGVALS(const globals::Session& session);
+void OPENINGVALS(globals::Session& session);
 // The opening question (upload now, or the notice that no port exists), then
 // the main menu for as long as the program runs. Does not return: the
 // program ends inside the menu routine (Alt-X, then "Y").

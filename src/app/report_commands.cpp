@@ -24,14 +24,14 @@ hardc::DATE today() {
 }  // namespace
 
 void HCOPY(globals::Session& session) {
-  const wind::MENU_CURSOR cursor(1, 1);
-  session.REPORT_RX = globals::RECNO;
+  const wind::MENU_CURSOR cursor(session, 1, 1);
+  session.REPORT_RX = session.RECNO;
   for (;;) {
     const std::string destination = hardc::destination_name(session.LPT, session.HCFILE);
-    wind::DISP[1][1] = session.LPT >= 1 && session.LPT <= 3 ? "   " + destination : session.HCFILE.str();
-    wind::DISP[1][2] = "";
-    scrn::BACKGND(0);
-    const auto code = wind::SEL(6);
+    session.DISP[1][1] = session.LPT >= 1 && session.LPT <= 3 ? "   " + destination : session.HCFILE.str();
+    session.DISP[1][2] = "";
+    scrn::BACKGND(session, 0);
+    const auto code = wind::SEL(session, 6);
     if (code == 17) session.HCFILE = PPORT(session, session.HCFILE).view();
     if (code == 18) OUTPT(session, hardc::destination_name(session.LPT, session.HCFILE));
     if (code == 255) break;
@@ -43,12 +43,12 @@ Text<255> PPORT(globals::Session& session, const Text<255>& FILE1) {
   wind::LINES lines;
   for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
   lines.emplace_back("     FILE          ");
-  wind::DRAWWINDOW(30, 15, "   " + wind::SCREEN[wind::SCNO].CELL[wind::XCUR][wind::YCUR].TITLE, lines);
+  wind::DRAWWINDOW(session, 30, 15, "   " + session.SCREEN[session.SCNO].CELL[session.XCUR][session.YCUR].TITLE, lines);
   // Escape keeps the destination (and still asks for the file name when it
   // is the file).
-  session.LPT = wind::SELECTION(lines, session.LPT).value_or(session.LPT);
+  session.LPT = wind::SELECTION(session, lines, session.LPT).value_or(session.LPT);
   if (session.LPT == 4) {
-    wind::DRAWWINDOW(30, 15, "    Filename       ", {"", "", "", ""});
+    wind::DRAWWINDOW(session, 30, 15, "    Filename       ", {"", "", "", ""});
     result = wind::GETNAME(FILE1).value_or(FILE1.str());
   }
   return result;
@@ -59,12 +59,12 @@ void OUTPT(const globals::Session& session, std::string_view NAME) {
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::TextColor(15);
-  crt::Write(globals::MESSAGE[53]);
+  crt::Write(session.MESSAGE[53]);
   crt::Present();  // the working text shows while a printer takes the report
-  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(session.REPORT_RX, date)))
-    wind::SAYDONE("  Hardcopy ");
+  if (hardc::PRINT(NAME, hardc::REPORT_TEXT(session, session.REPORT_RX, date)))
+    wind::SAYDONE(session, "  Hardcopy ");
   else
-    wind::SAYERROR(" Could not produce output ");
+    wind::SAYERROR(session, " Could not produce output ");
 }
 
 }  // namespace project1

@@ -1,13 +1,15 @@
 // The signoff command of the main menu and its warning box.
 #pragma once
 
+#include "model/session.h"
+
 namespace project1 {
 
 // The signoff warning box; false when it is left with Escape.
-bool SIGNOFFMESS();
+bool SIGNOFFMESS(const globals::Session& session);
 // The signoff menu command: the box, then the signoff (confirm, then
 // signoff) unless the box was left with Escape; only a failed confirm is
 // shown.
-void SIGNOFF();
+void SIGNOFF(globals::Session& session);
 
 }  // namespace project1

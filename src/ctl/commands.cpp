@@ -86,7 +86,7 @@ hardc::DATE report_date() {
 
 // The message texts from mess578.scn: in the working directory, else in
 // ../share/kdv578 beside the program.
-void load_messages() {
+globals::MESSAGES load_messages() {
   std::vector<fs::path> places = {"mess578.scn"};
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
@@ -95,8 +95,9 @@ void load_messages() {
     globals::ScreenFile file(p);
     if (!file.is_open()) continue;
     std::istream in(&file);
-    globals::READ_MESSAGES(in);
-    return;
+    globals::MESSAGES messages{};
+    globals::READ_MESSAGES(in, messages);
+    return messages;
   }
   throw Failure{Exit::kFile, "kdv578ctl: screen definition file mess578.scn found neither in the working directory "
                              "nor in " + (places.size() > 1 ? places[1].parent_path().lexically_normal().string()
@@ -171,8 +172,7 @@ Exit show_command(const ShowOptions& o) {
 Exit report_command(const ReportOptions& o) {
   const Configuration c = load(o.input, o.strict);
   const hardc::DATE date = report_date();
-  load_messages();
-  write_output(o.output, hardc::REPORT_TEXT(c.rx, date));
+  write_output(o.output, hardc::REPORT_TEXT(load_messages(), c.rx, date));
   return Exit::kDone;
 }
 

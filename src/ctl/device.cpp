@@ -21,8 +21,8 @@ namespace {
 
 // Signal flags: Ctrl-C was pressed (set by the handler), a session is open
 // (read by the handler).
-volatile std::sig_atomic_t interrupt_flag = 0;
-volatile std::sig_atomic_t session_flag = 0;
+volatile std::sig_atomic_t interrupt_flag = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+volatile std::sig_atomic_t session_flag = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 constexpr std::uint8_t kStx = 0x02;
 
@@ -112,13 +112,14 @@ struct Installed {
   Shared shared;
   SessionHost host{shared};
   SessionProgress progress{shared};
-  std::unique_ptr<globals::RECIEVER_DATA> record;
   // Every change sent goes into the audit journal; a journal that cannot be
   // written is reported once, even with --quiet.
   disk::JournalWatcher journal{disk::audit_path(), "kdv578ctl", KDV578_VERSION,
                                [](const std::string& why) { std::fprintf(stderr, "kdv578ctl: warning: %s\n", why.c_str()); }};
 };
-std::unique_ptr<Installed> installed;
+// The installed seams of the open session (the port factory, host and
+// progress the link and transfers reach), alive while it is open.
+std::unique_ptr<Installed> installed;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 }  // namespace
 
@@ -144,10 +145,9 @@ Session::Session(const DeviceOptions& options) : options_(options), receiver_(op
       throw Failure{Exit::kFile, "kdv578ctl: " + *error};
   installed = std::make_unique<Installed>();
   installed->shared.shown = !options_.quiet && ::isatty(STDERR_FILENO) == 1;
-  installed->record = std::make_unique<globals::RECIEVER_DATA>(globals::fresh_configuration().rx);
-  // The link reaches the receiver through these process-wide names.
-  globals::SELECTED_PORT_NAME = options_.port;
-  globals::RECEIVER[receiver_] = installed->record.get();
+  state_.SELECTED_PORT_NAME = options_.port;
+  state_.RECEIVER[static_cast<std::size_t>(receiver_)] =
+      std::make_unique<globals::RECIEVER_DATA>(globals::fresh_configuration().rx);
   Shared& shared = installed->shared;
   comms::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
   comms::set_host(&installed->host);
@@ -163,12 +163,11 @@ Session::~Session() {
   comms::set_host(nullptr);
   comms::set_change_watcher(nullptr);
   comms::SetPortFactory(nullptr);
-  globals::RECEIVER[receiver_] = nullptr;
   installed.reset();
   if (!options_.trace.empty()) comms::stop_trace();
 }
 
-globals::RECIEVER_DATA& Session::record() { return *installed->record; }
+globals::RECIEVER_DATA& Session::record() { return *state_.RECEIVER[static_cast<std::size_t>(receiver_)]; }
 
 globals::Configuration Session::configuration() {
   globals::Configuration c;

@@ -9,6 +9,7 @@
 
 #include "ctl/exit_codes.h"
 #include "link/comms.h"
+#include "model/session.h"
 #include "model/setting_keys.h"
 
 namespace CLI {
@@ -35,8 +36,9 @@ bool interrupted();
 // Whether a session is open (signal-safe).
 bool session_open();
 
-// The link pointed at the chosen port and receiver for one command: a
-// record for the receiver (as a freshly started console holds it), a host
+// The link pointed at the chosen port and receiver for one command: the
+// program state the link reads and fills, with the chosen port and a record
+// for the receiver (as a freshly started console holds it), a host
 // that stops at the next request frame once interrupted and counts the
 // frames, and, on a terminal, progress on standard error. Undone when it
 // goes.
@@ -50,6 +52,8 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   int receiver() const { return receiver_; }
+  // What links made for this command work on.
+  globals::Session& state() { return state_; }
   // The receiver's record, which the link's commands fill and send.
   globals::RECIEVER_DATA& record();
   // The record as a configuration with this receiver marked configured.
@@ -70,6 +74,7 @@ class Session {
  private:
   DeviceOptions options_;
   int receiver_;
+  globals::Session state_;
 };
 
 // The exit code of an outcome: 0 done, 5 refused, 130 interrupted, 2 a value

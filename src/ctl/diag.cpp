@@ -43,7 +43,7 @@ std::string bit_list(const std::vector<Bit>& list) {
 
 Exit diag_command(const DeviceOptions& o) {
   Session s(o);
-  comms::Link link(comms::OnFailure::kCarry);
+  comms::Link link(s.state(), comms::OnFailure::kCarry);
   link.READ_VERS(s.receiver());
   link.READ_SWITCHES(s.receiver());
   if (link.failed()) fail("diag", link.outcome());

@@ -138,7 +138,7 @@ Exit monitor_command(const MonitorOptions& o) {
   if (o.tx) {
     transmitters.push_back(o.tx);
   } else {
-    const comms::Outcome count = comms::Link().READ_NO_TX(r);
+    const comms::Outcome count = comms::Link(s.state()).READ_NO_TX(r);
     if (!count.ok()) fail("monitor: the number of transmitters", count);
     for (int t = 1; t <= s.record().NO_OF_TX; ++t) transmitters.push_back(t);
   }
@@ -156,7 +156,7 @@ Exit monitor_command(const MonitorOptions& o) {
       int type = 1;
       comms::Outcome reading;
       {
-        comms::Link link;  // its port is closed when it goes
+        comms::Link link(s.state());  // its port is closed when it goes
         reading = link.READ_CJ(r, t);
         if (reading.ok())
           reading = o.channel ? link.READ_INPUT(r, t, o.channel, type) : link.READ_VALS(r, t, type);

@@ -71,14 +71,14 @@ std::string carried(const SettingKey& key, const Configuration& c, Place p) {
 
 Configuration upload_into(Session& s) {
   s.show_progress("upload", [&s] { return transfer_exchanges(s.record(), kUploadReceiverExchanges); });
-  const comms::Outcome outcome = upload::GETDAT(static_cast<std::uint8_t>(s.receiver()));
+  const comms::Outcome outcome = upload::GETDAT(s.state(), static_cast<std::uint8_t>(s.receiver()));
   s.end_progress();
   if (!outcome.ok()) fail("upload", outcome);
   return s.configuration();
 }
 
-void sign_off(const Session& s) {
-  const comms::Outcome outcome = download::sign_off(s.receiver());
+void sign_off(Session& s) {
+  const comms::Outcome outcome = download::sign_off(s.state(), s.receiver());
   if (!outcome.ok()) fail("signoff", outcome);
 }
 
@@ -155,7 +155,8 @@ Exit download_command(const DownloadOptions& o) {
   Session s(o.device);
   s.adopt(document);
   s.show_progress("download", [&s] { return transfer_exchanges(s.record(), kDownloadReceiverExchanges); });
-  const comms::Outcome outcome = download::DUMP(static_cast<std::uint8_t>(s.receiver()), download::TX_CONFIGURED);
+  const comms::Outcome outcome =
+      download::DUMP(s.state(), static_cast<std::uint8_t>(s.receiver()), download::TX_CONFIGURED);
   s.end_progress();
   if (!outcome.ok()) fail("download", outcome);
   if (o.verify) {

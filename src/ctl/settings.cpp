@@ -109,7 +109,7 @@ bool is(const SettingKey& key, std::initializer_list<std::string_view> fields) {
 // The reads of one command, each made once per place.
 class Reads {
  public:
-  explicit Reads(Session& s) : s_(s) {}
+  explicit Reads(Session& s) : s_(s), link_(s.state()) {}
   void make(const Reading& reading, Place p, const std::string& what) {
     if (!done_.insert({reading.code, p.tx, p.ch}).second) return;
     const Outcome outcome = reading.read(link_, s_.receiver(), p);
@@ -161,7 +161,7 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   const Place p = a.at.place;
   const std::string_view field = a.at.key->field;
   if (field == "DATA_FORMAT") {
-    const Outcome up = upload::GETDAT(r);
+    const Outcome up = upload::GETDAT(s.state(), r);
     if (!up.ok()) return up;
   }
   Configuration c = s.configuration();
@@ -171,14 +171,14 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   {
     // A link keeps its port open until it goes: gone before a download
     // opens the port again.
-    Link link(comms::OnFailure::kCarry);
+    Link link(s.state(), comms::OnFailure::kCarry);
     outcome = sendings().at(field)(link, r, p);
     sent = outcome.ok();
     if (outcome.ok() && field == "TXTYPE") outcome = upload::UPLOAD_TX(link, r, static_cast<std::uint8_t>(p.tx));
   }
   if (!outcome.ok() || field != "DATA_FORMAT") return outcome;
-  if (globals::UNIPOLAR(s.record().DATA_FORMAT)) globals::SETUNIPOLAR(r);
-  return download::DUMP(r, download::TX_CONFIGURED);
+  if (globals::UNIPOLAR(s.record().DATA_FORMAT)) globals::SETUNIPOLAR(s.record());
+  return download::DUMP(s.state(), r, download::TX_CONFIGURED);
 }
 
 std::string key_list(const std::vector<Assignment>& all, std::size_t from, std::size_t to) {

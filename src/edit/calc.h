@@ -15,11 +15,11 @@ namespace calc {
 double GETOFFSET(globals::byte data_format, globals::byte input_type);
 
 // Output of the current channel for an input value.
-double CALCOUT(double input);
+double CALCOUT(globals::Session& session, double input);
 
 // Sets the current channel's gain so that the signal full scale maps to the
 // output full scale; equal zero and full scale leave the gain unchanged.
-void CALCGAIN(double sigzero, double sigfsd, double opfsd);
+void CALCGAIN(globals::Session& session, double sigzero, double sigfsd, double opfsd);
 
 // The calculator's working values, started from the current channel's
 // stored scaling.
@@ -30,20 +30,21 @@ struct WORKING {
   double EXIN = 1;  // example input
   double EXOUT = 0;  // its output, recomputed on every pass
 };
-WORKING SETSTART();
+WORKING SETSTART(globals::Session& session);
 
 // Fill the value column of the calculator screen.
-void CALCVALS(double sigzero, double sigfsd, double opfsd, double exin, double exout);
+void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
+              double exout);
 
 // Entries of the working values (each keeps its value on Escape). An entry
 // of signal zero, signal full scale or output full scale that gives a gain
 // the link cannot carry is refused.
-void INZERO(WORKING& w);
-void INFSD(WORKING& w);
-void OUTFSD(WORKING& w);
-void EXINPUT(double& exin);
+void INZERO(globals::Session& session, WORKING& w);
+void INFSD(globals::Session& session, WORKING& w);
+void OUTFSD(globals::Session& session, WORKING& w);
+void EXINPUT(globals::Session& session, double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.
-void CALCSCALES(const globals::Session& session);
+void CALCSCALES(globals::Session& session);
 
 }  // namespace calc

@@ -17,19 +17,19 @@ void CONFIGURE_CH(globals::Session& session);
 
 // Choice of the current transmitter and channel (nothing is sent); false
 // after Escape.
-bool TRANNO();
-bool CHANO();
+bool TRANNO(globals::Session& session);
+bool CHANO(globals::Session& session);
 
-void TX_TYPE();
-void INPUTYPE(const globals::Session& session);
-void OCDRIVE();
-void HALARM();
-void LALARM();
-void IPZERO();
+void TX_TYPE(globals::Session& session);
+void INPUTYPE(globals::Session& session);
+void OCDRIVE(globals::Session& session);
+void HALARM(globals::Session& session);
+void LALARM(globals::Session& session);
+void IPZERO(globals::Session& session);
 // `acceptable`, when given, refuses an entry (the scaling calculator's check
 // of the gain that follows from it).
-void OPZERO(const globals::Session& session, const std::function<bool(double)>& acceptable = {});
-void GAIN(const globals::Session& session);
+void OPZERO(globals::Session& session, const std::function<bool(double)>& acceptable = {});
+void GAIN(globals::Session& session);
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10
 // characters (the transmitter and channel lists, the copy screen's boxes).

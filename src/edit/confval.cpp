@@ -57,9 +57,9 @@ std::string UNITSSTR(globals::byte units) {
 }
 
 void RXCONFIGVAL(Session& session) {
-  const RECIEVER_DATA& R = RX();
-  session.RTD = ISRTD(RECNO, TXNO);
-  auto& D = wind::DISP;
+  const RECIEVER_DATA& R = session.RX();
+  session.RTD = ISRTD(session.RX().TRANSMITTER[session.TXNO]);
+  auto& D = session.DISP;
   D[1][1] = " ";
   D[1][2] = R.TAG_FIELD.view();
   const int format = DFORMAT_POSITION(R.DATA_FORMAT);
@@ -67,10 +67,10 @@ void RXCONFIGVAL(Session& session) {
   D[1][4] = " ";
   D[1][5] = "      " + wind::STG(R.NO_OF_TX, 1);
   D[1][6] = UNITSSTR(R.UNITS);
-  if (R.TRANSMITTER[TXNO].TXTYPE == 1)
+  if (R.TRANSMITTER[session.TXNO].TXTYPE == 1)
     D[1][7] = "     " + wind::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
   else
-    D[1][7] = MESSAGE[98].view();
+    D[1][7] = session.MESSAGE[98].view();
   D[1][8] = R.CHECK_MODE == 0 ? "     AUTO" : "    MANUAL";
   D[1][9] = CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
   D[2][1] = R.ADD_MODE ? "   Software" : "   Hardware";
@@ -91,35 +91,35 @@ void RXCONFIGVAL(Session& session) {
 }
 
 void CHCONFIGVAL(Session& session) {
-  const RECIEVER_DATA& R = RX();
+  const RECIEVER_DATA& R = session.RX();
   session.RTD = false;
-  if (TXNO > R.NO_OF_TX) TXNO = 1;
-  const TRANSMITTER_DATA& T = R.TRANSMITTER[TXNO];
-  const CHANNEL_DATA& C = T.CHANNEL[CHNO];
-  if (T.TXTYPE == 1) session.RTD = ISRTD(RECNO, TXNO);
-  auto& D = wind::DISP;
-  D[1][1] = "      " + wind::STG(TXNO, 1);
-  D[1][3] = "     " + wind::STG(CHNO, 2);
+  if (session.TXNO > R.NO_OF_TX) session.TXNO = 1;
+  const TRANSMITTER_DATA& T = R.TRANSMITTER[session.TXNO];
+  const CHANNEL_DATA& C = T.CHANNEL[session.CHNO];
+  if (T.TXTYPE == 1) session.RTD = ISRTD(session.RX().TRANSMITTER[session.TXNO]);
+  auto& D = session.DISP;
+  D[1][1] = "      " + wind::STG(session.TXNO, 1);
+  D[1][3] = "     " + wind::STG(session.CHNO, 2);
   D[1][2] = T.TXTYPE == 1 ? "     571" : "     572";
   D[1][4] = IPTYPESTRING(T.TXTYPE, C.INPUT_TYPE);
-  const std::string high = wind::FSTR(C.HIGH_ALARM, 3), low = wind::FSTR(C.LOW_ALARM, 3);
+  const std::string high = wind::FSTR(session, C.HIGH_ALARM, 3), low = wind::FSTR(session, C.LOW_ALARM, 3);
   if (T.TXTYPE == 1) {
     // A drive code outside 0..2 (an unchecked file) names no setting.
-    D[1][5] = C.THC_DRIVE <= 2 ? MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
-    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = MESSAGE[98].view();
-    if (session.RTD && CHNO == 16) {
-      D[1][4] = MESSAGE[97].view();
+    D[1][5] = C.THC_DRIVE <= 2 ? session.MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
+    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = session.MESSAGE[98].view();
+    if (session.RTD && session.CHNO == 16) {
+      D[1][4] = session.MESSAGE[97].view();
       D[1][6] = D[1][7] = "    Fixed      ";
     } else {
       D[1][6] = high;
       D[1][7] = low;
     }
   } else if (T.TXTYPE == 2) {
-    D[1][5] = MESSAGE[98].view();
+    D[1][5] = session.MESSAGE[98].view();
     D[1][6] = high;
     D[1][7] = low;
   }
-  D[2][1] = wind::FSTR(C.SCALE_IPZERO, static_cast<byte>(T.TXTYPE - 1));
+  D[2][1] = wind::FSTR(session, C.SCALE_IPZERO, static_cast<byte>(T.TXTYPE - 1));
   D[2][2] = wind::FIXSTR(C.SCALE_OPZERO, 10, 4);
   D[2][3] = wind::FIXSTR(C.SCALE_GAIN, 10, 4);
   D[2][4] = "";

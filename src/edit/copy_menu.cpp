@@ -33,30 +33,32 @@ std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2
 // A choice box of this screen at column 30, row y: titled with the label of
 // the cell under the cursor, `pre` highlighted first and given back on
 // Escape.
-int CHOOSE(const std::vector<std::string>& items, int y, int pre) {
-  return rxconf::CHOOSE(rxconf::CELLTITLE(), items, y, pre).value_or(pre);
+int CHOOSE(const globals::Session& session, const std::vector<std::string>& items, int y, int pre) {
+  return rxconf::CHOOSE(session, rxconf::CELLTITLE(session), items, y, pre).value_or(pre);
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY() { CHOOSE({TX_ALL}, 15, 1); }
+void SHOWALLONLY(const globals::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
 
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
-byte CHOOSECHANNEL(byte current) {
+byte CHOOSECHANNEL(globals::Session& session, byte current) {
   std::vector<std::string> items = chconf::NUMBERS(16);
   items.emplace_back(CHANNEL_ALL);
-  const int chosen = CHOOSE(items, 3, current == ALL ? 17 : current);
+  const int chosen = CHOOSE(session, items, 3, current == ALL ? 17 : current);
   return chosen == 17 ? ALL : static_cast<byte>(chosen);
 }
 
 // Transmitters a receiver record offers; a count outside 1..4 (only a
 // damaged file gives one) must not lead past the four transmitter records.
-int TXCOUNT(byte receiver) { return std::clamp<int>(RECEIVER[receiver]->NO_OF_TX, 1, 4); }
+int TXCOUNT(globals::Session& session, byte receiver) {
+  return std::clamp<int>(session.RECEIVER[receiver]->NO_OF_TX, 1, 4);
+}
 
 // The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
-byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
-  const int count = TXCOUNT(receiver);
+byte CHOOSETRANSMITTER(globals::Session& session, byte receiver, byte current, bool with_all) {
+  const int count = TXCOUNT(session, receiver);
   std::vector<std::string> items = chconf::NUMBERS(count);
   if (with_all) items.emplace_back(TX_ALL);
   const int lines = static_cast<int>(items.size());
@@ -65,90 +67,90 @@ byte CHOOSETRANSMITTER(byte receiver, byte current, bool with_all) {
     pre = lines;
   else if (current >= 1 && current <= count)
     pre = current;
-  const int chosen = CHOOSE(items, 15, pre);
+  const int chosen = CHOOSE(session, items, 15, pre);
   return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
 }
 
-void SELSTX(OPT& source, OPT& dest) {
-  const bool with_all = TXCOUNT(source.RECEIVER) > 1;
-  source.TRANSMITTER = CHOOSETRANSMITTER(source.RECEIVER, source.TRANSMITTER, with_all);
+void SELSTX(globals::Session& session, OPT& source, OPT& dest) {
+  const bool with_all = TXCOUNT(session, source.RECEIVER) > 1;
+  source.TRANSMITTER = CHOOSETRANSMITTER(session, source.RECEIVER, source.TRANSMITTER, with_all);
   if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
 }
 
-void SELDTX(const OPT& source, OPT& dest) {
+void SELDTX(globals::Session& session, const OPT& source, OPT& dest) {
   if (source.TRANSMITTER == ALL) {
     dest.TRANSMITTER = ALL;
-    SHOWALLONLY();
+    SHOWALLONLY(session);
     return;
   }
-  dest.TRANSMITTER = CHOOSETRANSMITTER(dest.RECEIVER, dest.TRANSMITTER, true);
+  dest.TRANSMITTER = CHOOSETRANSMITTER(session, dest.RECEIVER, dest.TRANSMITTER, true);
 }
 
-void SELSCH(OPT& source, OPT& dest) {
-  source.CHANNEL = CHOOSECHANNEL(source.CHANNEL);
+void SELSCH(globals::Session& session, OPT& source, OPT& dest) {
+  source.CHANNEL = CHOOSECHANNEL(session, source.CHANNEL);
   if (source.CHANNEL == ALL) dest.CHANNEL = ALL;
 }
 
-void SELDCH(const OPT& source, OPT& dest) {
+void SELDCH(globals::Session& session, const OPT& source, OPT& dest) {
   if (source.CHANNEL == ALL) {
     dest.CHANNEL = ALL;
-    SHOWALLONLY();
+    SHOWALLONLY(session);
     return;
   }
-  dest.CHANNEL = CHOOSECHANNEL(dest.CHANNEL);
+  dest.CHANNEL = CHOOSECHANNEL(session, dest.CHANNEL);
 }
 
-void DISPLAYOPT(const OPT& source, const OPT& dest) {
-  scrn::BACKGND(0);
+void DISPLAYOPT(globals::Session& session, const OPT& source, const OPT& dest) {
+  scrn::BACKGND(session, 0);
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::TextColor(15);
-  crt::Write(MESSAGE[52].view());
-  wind::DISP[1][1] = "";
-  wind::DISP[1][2] = OPTVALUE(source.TRANSMITTER);
-  wind::DISP[1][3] = OPTVALUE(source.CHANNEL);
-  wind::DISP[2][1] = "";
-  wind::DISP[2][2] = OPTVALUE(dest.TRANSMITTER);
-  wind::DISP[2][3] = OPTVALUE(dest.CHANNEL);
-  wind::DISP[2][5] = "";
+  crt::Write(session.MESSAGE[52].view());
+  session.DISP[1][1] = "";
+  session.DISP[1][2] = OPTVALUE(source.TRANSMITTER);
+  session.DISP[1][3] = OPTVALUE(source.CHANNEL);
+  session.DISP[2][1] = "";
+  session.DISP[2][2] = OPTVALUE(dest.TRANSMITTER);
+  session.DISP[2][3] = OPTVALUE(dest.CHANNEL);
+  session.DISP[2][5] = "";
 }
 
-void STARTCOPY(const OPT& source, const OPT& dest) {
+void STARTCOPY(globals::Session& session, const OPT& source, const OPT& dest) {
   byte dload = 0;
-  GOCOPY(source, dest, dload);
+  GOCOPY(session, source, dest, dload);
   // A single channel goes to the receiver at once while online.
-  if (dload == 0 && ONLINE) SENDCHANNEL(dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
-  if (dload == 1 && ONLINE) {
-    scrn::BACKGND(0);
-    wind::FILLSCN(wind::XCUR, wind::YCUR);
+  if (dload == 0 && session.ONLINE) SENDCHANNEL(session, dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
+  if (dload == 1 && session.ONLINE) {
+    scrn::BACKGND(session, 0);
+    wind::FILLSCN(session, session.XCUR, session.YCUR);
     // No is highlighted first; Escape counts as No.
     const std::optional<int> answer =
-        rxconf::CHOOSE("    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
-    if (answer == 1) download::COPYDOWN(dest.RECEIVER, dest.TRANSMITTER);
+        rxconf::CHOOSE(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
+    if (answer == 1) download::COPYDOWN(session, dest.RECEIVER, dest.TRANSMITTER);
   } else {
-    wind::DRAWWINDOW(30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
+    wind::DRAWWINDOW(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
     crt::Delay(2000);
   }
-  wind::XCUR = 2;
-  wind::YCUR = 3;
+  session.XCUR = 2;
+  session.YCUR = 3;
 }
 
 }  // namespace
 
-void COPYRX() {
-  OPT source{RECNO, TXNO, CHNO};
+void COPYRX(globals::Session& session) {
+  OPT source{session.RECNO, session.TXNO, session.CHNO};
   OPT dest = source;
-  const wind::MENU_CURSOR cursor(1, 2);
+  const wind::MENU_CURSOR cursor(session, 1, 2);
   for (;;) {
-    DISPLAYOPT(source, dest);
-    const int code = wind::SEL(7);
+    DISPLAYOPT(session, source, dest);
+    const int code = wind::SEL(session, 7);
     if (code == 255) break;
     switch (code) {
-      case SOURCE_TX: SELSTX(source, dest); break;
-      case SOURCE_CH: SELSCH(source, dest); break;
-      case DEST_TX: SELDTX(source, dest); break;
-      case DEST_CH: SELDCH(source, dest); break;
-      case START: STARTCOPY(source, dest); break;
+      case SOURCE_TX: SELSTX(session, source, dest); break;
+      case SOURCE_CH: SELSCH(session, source, dest); break;
+      case DEST_TX: SELDTX(session, source, dest); break;
+      case DEST_CH: SELDCH(session, source, dest); break;
+      case START: STARTCOPY(session, source, dest); break;
       default: break;
     }
   }

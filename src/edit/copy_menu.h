@@ -3,9 +3,11 @@
 // for a single channel while online, or offered for download.
 #pragma once
 
+#include "model/session.h"
+
 namespace copy {
 
 // The copy screen's menu loop (main menu).
-void COPYRX();
+void COPYRX(globals::Session& session);
 
 }  // namespace copy

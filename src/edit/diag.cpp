@@ -29,9 +29,9 @@ void AT(int x, int y, std::string_view text) {
 
 // The frame of an explanation box `width` columns wide, its title and the
 // lever lines, then the "CURRENT SETTINGS" heading on `heading_row`.
-void SWITCHBOX(int width, int title_x, std::string_view title,
+void SWITCHBOX(const globals::Session& session, int width, int title_x, std::string_view title,
                std::initializer_list<std::string_view> levers, int heading_row) {
-  wind::NORMAL();
+  wind::NORMAL(session);
   crt::Window(14, 4, 14 + width, 23);
   crt::ClrScr();
   wind::SETWINDOW(15, 5, width, 19);
@@ -40,34 +40,34 @@ void SWITCHBOX(int width, int title_x, std::string_view title,
   for (std::string_view line : levers) AT(3, row++, line);
   crt::TextBackground(1);
   AT(15, heading_row, " CURRENT SETTINGS ");
-  wind::NORMAL();
+  wind::NORMAL(session);
 }
 
 }  // namespace
 
-void DIAGNOSTIC(int r) {
-  if (ONLINE) {
-    wind::WRTWORKING();
-    comms::Link link(comms::OnFailure::kCarry);
+void DIAGNOSTIC(globals::Session& session, int r) {
+  if (session.ONLINE) {
+    wind::WRTWORKING(session);
+    comms::Link link(session, comms::OnFailure::kCarry);
     link.READ_CHECKSUM(r);
     link.READ_SWITCHES(r);
-    if (link.failed()) wind::WRTERROR(link.outcome().text);
+    if (link.failed()) wind::WRTERROR(session, link.outcome().text);
   }
-  rxconf::MENULOOP(9, 1, 3, DIAGVAL, [&](byte option) {
+  rxconf::MENULOOP(session, 9, 1, 3, [&session] { DIAGVAL(session); }, [&](byte option) {
     switch (option) {
-      case 0x13: SW301(); break;
-      case 0x14: SW101(); break;
+      case 0x13: SW301(session); break;
+      case 0x14: SW101(session); break;
       case 0x15:
-      case 0x16: rxconf::CHECKSUM_BASE(r); break;
-      case 0x24: CONFIRMRAM(); break;
+      case 0x16: rxconf::CHECKSUM_BASE(session, r); break;
+      case 0x24: CONFIRMRAM(session); break;
       default: break;
     }
   });
 }
 
-void DIAGVAL() {
-  const RECIEVER_DATA& R = RX();
-  auto& D = wind::DISP;
+void DIAGVAL(globals::Session& session) {
+  const RECIEVER_DATA& R = session.RX();
+  auto& D = session.DISP;
   D[1][2] = "1......8";
   D[1][3] = LEVERS(R.HCASWITCH);
   D[1][4] = LEVERS(R.IPSWITCH);
@@ -79,9 +79,9 @@ void DIAGVAL() {
   D[2][4] = BIT(R.STATUS2, 0) ? " YES " : " NO ";
 }
 
-void SW301() {
-  const byte bank = RX().HCASWITCH;
-  SWITCHBOX(46, 15, "HCA SWITCH SW301",
+void SW301(globals::Session& session) {
+  const byte bank = session.RX().HCASWITCH;
+  SWITCHBOX(session, 46, 15, "HCA SWITCH SW301",
             {"Levers 1 to 4 : Set Comms parameters.", "Lever 5 : Set mode for Link B address.",
              "Lever 6 : Unused", "Lever 7 : Selects Modbus RTU/ASCII mode.", "Lever 8 : Unused"},
             10);
@@ -90,39 +90,39 @@ void SW301() {
     AT(5, row, line);
     row += 2;
   }
-  wind::WAITANYKEY();
+  wind::WAITANYKEY(session);
 }
 
-void SW101() {
-  const byte bank = RX().IPSWITCH;
-  SWITCHBOX(51, 17, "IP SWITCH SW101",
+void SW101(globals::Session& session) {
+  const byte bank = session.RX().IPSWITCH;
+  SWITCHBOX(session, 51, 17, "IP SWITCH SW101",
             {"Levers 1 to 5 : Sets Modbus Address.", "Lever 6 : Enables / Disables QDU57 changes.",
              "Lever 7 : Enables / Disables Serial changes.", "Lever 8 : Factory use only, should be 0."},
             9);
   const std::vector<std::string> lines = IP_SWITCH_MEANING(bank);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // The factory setting's warning stands on the error colour.
-    if (i + 1 == lines.size() && FACTORY_SETTING(bank)) crt::TextBackground(ERRBAR);
+    if (i + 1 == lines.size() && FACTORY_SETTING(bank)) crt::TextBackground(session.ERRBAR);
     AT(5, static_cast<int>(11 + 2 * i), lines[i]);
   }
-  wind::WAITANYKEY();
+  wind::WAITANYKEY(session);
 }
 
-void CONFIRMRAM() {
-  if (rxconf::CHOOSE("    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
+void CONFIRMRAM(globals::Session& session) {
+  if (rxconf::CHOOSE(session, "    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
     return;
-  if (!ONLINE) {
-    RX().STATUS2 &= static_cast<byte>(~1u);
+  if (!session.ONLINE) {
+    session.RX().STATUS2 &= static_cast<byte>(~1u);
     return;
   }
-  wind::WRTWORKING();
+  wind::WRTWORKING(session);
   // Every completed exchange refreshes the status bytes; no checksum read
   // after a failed confirm.
-  comms::Link link(comms::OnFailure::kCarry);
-  link.SEND_CONFIRM(RECNO);
-  link.READ_CHECKSUM(RECNO);
+  comms::Link link(session, comms::OnFailure::kCarry);
+  link.SEND_CONFIRM(session.RECNO);
+  link.READ_CHECKSUM(session.RECNO);
   rxconf::CLEARWORKING();
-  if (link.failed()) wind::WRTERROR(link.outcome().text);
+  if (link.failed()) wind::WRTERROR(session, link.outcome().text);
 }
 
 }  // namespace diag

@@ -3,18 +3,20 @@
 // the status flag (status 2, bit 0).
 #pragma once
 
+#include "model/session.h"
+
 namespace diag {
 
 // The diagnostics menu loop on receiver r; online it first reads the
 // checksum and the switch banks.
-void DIAGNOSTIC(int r);
+void DIAGNOSTIC(globals::Session& session, int r);
 // Fill the value column of the diagnostics screen.
-void DIAGVAL();
+void DIAGVAL(globals::Session& session);
 // The explanation boxes of the HCA switch bank SW301 and the IP switch bank
 // SW101; each waits for a key.
-void SW301();
-void SW101();
+void SW301(globals::Session& session);
+void SW101(globals::Session& session);
 // Ask whether to clear the status flag, and clear it.
-void CONFIRMRAM();
+void CONFIRMRAM(globals::Session& session);
 
 }  // namespace diag

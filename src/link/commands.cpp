@@ -7,16 +7,13 @@
 #include "link/link_private.h"
 #include "link/trace.h"
 #include "model/globals.h"
+#include "model/session.h"
 
 namespace comms {
 
 using namespace globals;
 
 namespace {
-
-RECIEVER_DATA& rec(int r) { return *RECEIVER[r]; }
-TRANSMITTER_DATA& tx(int r, int t) { return rec(r).TRANSMITTER[t]; }
-CHANNEL_DATA& chan(int r, int t, int c) { return tx(r, t).CHANNEL[c]; }
 
 // Right-aligned to 11 characters; a longer text keeps up to 20.
 Text<20> right_aligned(std::string s) {
@@ -54,6 +51,10 @@ Request& Request::text(std::string_view s) {
   return *this;
 }
 
+RECIEVER_DATA& Link::rec(int r) { return *session_.RECEIVER[static_cast<std::size_t>(r)]; }
+TRANSMITTER_DATA& Link::tx(int r, int t) { return rec(r).TRANSMITTER[t]; }
+CHANNEL_DATA& Link::chan(int r, int t, int c) { return tx(r, t).CHANNEL[c]; }
+
 // A command on a link that goes on after failures starts afresh; one that
 // carries them starts afresh only while nothing failed.
 void Link::begin() {
@@ -87,7 +88,7 @@ bool Link::exchange(int r, int command, const Request& request) {
   }
   const bool sending = !failed();
   DISCOURSE(PORT, r, command, request);
-  if (sending) report_sent(r, command, request, state_, reply_);
+  if (sending) report_sent(session_, r, command, request, state_, reply_);
   return !failed();
 }
 
@@ -135,8 +136,8 @@ void Link::read_channel(CHANNEL_DATA& ch, int& i) {
 
 void INITPCCOMMS(int) {}
 
-Outcome SENDABLE(const std::function<void(Link&)>& requests) {
-  Link probe;
+Outcome SENDABLE(Session& session, const std::function<void(Link&)>& requests) {
+  Link probe(session);
   probe.probing_ = true;
   requests(probe);
   Outcome o;
@@ -302,7 +303,7 @@ Outcome Link::SEND_SIGNOFF(int r) {
   if (o.status == Status::kDone)
     o.status = port_ && connected_ ? Status::kSent : Status::kPortUnopenable;
   if (!o.ok()) o.text = "  ABORTED   ";
-  report_sent(r, CMD_SIGNOFF, Request(), o, reply_);
+  report_sent(session_, r, CMD_SIGNOFF, Request(), o, reply_);
   return o;
 }
 

@@ -21,17 +21,17 @@
 // time-out, report the last error; destroying the object closes the port.
 // Before every attempt of an exchange the link makes a fresh port object
 // with the installed `PortFactory` (by default a `TBlockSerial`, the real
-// serial port) and connects it to globals::SELECTED_PORT_NAME.
+// serial port) and connects it to the session's SELECTED_PORT_NAME.
 //
 // Tests (and a scripted, screenless caller) plug the receiver simulator in
 // as the port instead, in-process and in virtual time:
 //
 //     #include "sim_port.h"            // from sim/, library kdv578simcore
 //     sim::Receiver rx;                 // a receiver with default settings
-//     sim::PluggedIn plug(rx);          // every exchange now reaches rx
+//     sim::PluggedIn plug(rx, session); // every exchange now reaches rx
 //     rx.state().TAG_FIELD = "BOILER HOUSE 3           ";
 //     rx.faults.refuse = 7;             // fault switches (sim/receiver.h)
-//     comms::Link().READ_TAG(0);        // the outcome: refused, code 7
+//     comms::Link(session).READ_TAG(0); // the outcome: refused, code 7
 //     rx.requests();                    // every request frame it received
 //
 // PluggedIn restores the real port factory when it goes out of scope.
@@ -50,6 +50,9 @@
 
 namespace globals {
 struct CHANNEL_DATA;
+struct TRANSMITTER_DATA;
+struct RECIEVER_DATA;
+struct Session;
 }
 
 namespace comms {
@@ -294,8 +297,9 @@ enum class OnFailure : std::uint8_t {
 class Request;  // the parameter bytes of one request (link_private.h)
 
 // The receiver's command set, each command one exchange (with its retry)
-// that moves the reply's fields into the configuration record. r, t and c
-// number the receiver, transmitter (1..4) and channel (1..16).
+// that moves the reply's fields into the session's record of receiver r; t
+// and c number the transmitter (1..4) and channel (1..16). The link opens
+// the session's chosen port.
 //
 // A SET operation sends only values its request carries as they stand:
 // numbers a number field carries (CARRIES), codes up to CFh (the digit 30h +
@@ -304,7 +308,7 @@ class Request;  // the parameter bytes of one request (link_private.h)
 // " Param Overange".
 class Link {
  public:
-  explicit Link(OnFailure on_failure = OnFailure::kGoOn);
+  explicit Link(globals::Session& session, OnFailure on_failure = OnFailure::kGoOn);
   ~Link();
   Link(const Link&) = delete;
   Link& operator=(const Link&) = delete;
@@ -314,6 +318,8 @@ class Link {
   bool failed() const { return state_.status != Status::kDone; }
   // The last reply frame received.
   const Reply& reply() const { return reply_; }
+  // The session whose records the commands fill and send.
+  globals::Session& session() const { return session_; }
 
   // type: the transmitter type the reply reports (1 or 2).
   Outcome READ_INPUT(int r, int t, int c, int& type);
@@ -354,7 +360,7 @@ class Link {
   Outcome SET_SCALES(int r, int t, int c);
   Outcome READ_SWITCHES(int r);
 
-  friend Outcome SENDABLE(const std::function<void(Link&)>& requests);
+  friend Outcome SENDABLE(globals::Session& session, const std::function<void(Link&)>& requests);
 
  private:
   // The steps of an exchange.
@@ -374,6 +380,9 @@ class Link {
   void judge(int receiver);
 
   // Command helpers (commands.cpp).
+  globals::RECIEVER_DATA& rec(int r);
+  globals::TRANSMITTER_DATA& tx(int r, int t);
+  globals::CHANNEL_DATA& chan(int r, int t, int c);
   void begin();
   bool exchange(int r, int command, const Request& request);
   Outcome send(int r, int command, const Request& request);
@@ -384,6 +393,7 @@ class Link {
   Text<2> unit_at(int k) const;
   void read_channel(globals::CHANNEL_DATA& ch, int& i);
 
+  globals::Session& session_;
   OnFailure on_failure_;
   bool probing_ = false;     // SENDABLE: requests are checked, not sent
   bool all_carried_ = true;  // every request checked so far carries its values
@@ -398,6 +408,6 @@ class Link {
 // link it is given would carry its values; nothing is sent. Otherwise the
 // outcome is kUnsendable, so a sequence of writes can be refused before its
 // first frame.
-Outcome SENDABLE(const std::function<void(Link&)>& requests);
+Outcome SENDABLE(globals::Session& session, const std::function<void(Link&)>& requests);
 
 }  // namespace comms

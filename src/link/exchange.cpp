@@ -10,6 +10,7 @@
 #include "link/link_private.h"
 #include "link/trace.h"
 #include "model/globals.h"
+#include "model/session.h"
 
 namespace comms {
 
@@ -18,8 +19,8 @@ using namespace globals;
 namespace {
 
 // The installed seams: the factory of port objects and the host.
-PortFactory port_factory;
-Host* installed_host = nullptr;
+PortFactory port_factory;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+Host* installed_host = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 // The host of a program that installed none: no Escape, no texts, real waits.
 class QuietHost final : public Host {
@@ -78,7 +79,7 @@ std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected)
   return port;
 }
 
-Link::Link(OnFailure on_failure) : on_failure_(on_failure) {}
+Link::Link(Session& session, OnFailure on_failure) : session_(session), on_failure_(on_failure) {}
 
 Link::~Link() = default;
 
@@ -157,9 +158,9 @@ bool CRCERROR(const Reply& reply) { return reply.length <= 6; }
 // Judges a complete reply. Where several faults meet, the text of the last
 // one tested stands: a refusal, then a short reply, then a bad frame.
 void Link::judge(int receiver) {
-  if (RECIEVER_DATA* rec = RECEIVER[receiver]) {
-    rec->STATUS1 = reply_.bytes[1];
-    rec->STATUS2 = reply_.bytes[2];
+  if (RECIEVER_DATA* record = session_.RECEIVER[static_cast<std::size_t>(receiver)].get()) {
+    record->STATUS1 = reply_.bytes[1];
+    record->STATUS2 = reply_.bytes[2];
   }
   Outcome& o = state_;
   o.status1 = reply_.bytes[1];
@@ -190,7 +191,7 @@ void Link::DISCOURSE(int port, int receiver, int command, const Request& request
   for (int attempt = 1;; ++attempt) {
     port_.reset();  // closed before the next open: the port is for exclusive use
     trace_attempt(attempt);
-    port_ = INIT_COMPORT(SELECTED_PORT_NAME, &connected_);
+    port_ = INIT_COMPORT(session_.SELECTED_PORT_NAME, &connected_);
     Status sent = POLL_RX(port, receiver, command, request);
     if (sent == Status::kDone) sent = GET_DATA(port);
     if (sent != Status::kDone) return fail(sent, ABORTED);

@@ -55,6 +55,7 @@ Host& host();
 // command changes a receiver (sent_changes.h); the settings a good reply
 // reports, and those a SET operation wrote, become the values the next
 // change's old values come from.
-void report_sent(int receiver, int command, const Request& request, const Outcome& outcome, const Reply& reply);
+void report_sent(const globals::Session& session, int receiver, int command, const Request& request,
+                 const Outcome& outcome, const Reply& reply);
 
 }  // namespace comms

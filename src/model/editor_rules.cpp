@@ -32,8 +32,7 @@ bool OFFERS_INPUT_TYPE(byte txtype, int ch, byte code) {
   return code <= 14 || (code >= 16 && code <= 27);
 }
 
-void SETUNIPOLAR(int r) {
-  RECIEVER_DATA& R = *RECEIVER[r];
+void SETUNIPOLAR(RECIEVER_DATA& R) {
   for (int t = 1; t <= std::min<int>(R.NO_OF_TX, 4); ++t) {
     TRANSMITTER_DATA& T = R.TRANSMITTER[t];
     const int channels = T.TXTYPE == 1 ? 16 : T.TXTYPE == 2 ? 8 : 0;

@@ -38,6 +38,6 @@ bool OFFERS_INPUT_TYPE(byte txtype, int ch, byte code);
 
 // Negative output zeros, gains and alarm thresholds of every configured
 // channel become 0 (a unipolar data format cannot carry them).
-void SETUNIPOLAR(int r);
+void SETUNIPOLAR(RECIEVER_DATA& R);
 
 }  // namespace globals

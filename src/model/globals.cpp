@@ -1,8 +1,6 @@
 #include "model/globals.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,16 +12,13 @@ namespace globals {
 
 namespace {
 
-// The current receiver record, made by INITCOMMS.
-std::unique_ptr<RECIEVER_DATA> record;
-
-void set_colours(bool mono) {
+void set_colours(Session& s, bool mono) {
   if (mono) {
-    BACK = 0, BARTEXT = 0, ERRBAR = 0, MENU = 0, GRAPHBACK = 0, NORMFILL = 0;
-    ALARMFILL = 15, MENUTEXT = 15, MAINTEXT = 14;
+    s.BACK = 0, s.BARTEXT = 0, s.ERRBAR = 0, s.MENU = 0, s.GRAPHBACK = 0, s.NORMFILL = 0;
+    s.ALARMFILL = 15, s.MENUTEXT = 15, s.MAINTEXT = 14;
   } else {
-    BACK = 1, BARTEXT = 4, ERRBAR = 4, MENU = 5, GRAPHBACK = 1, NORMFILL = 9;
-    ALARMFILL = 4, MENUTEXT = 15, MAINTEXT = 15;
+    s.BACK = 1, s.BARTEXT = 4, s.ERRBAR = 4, s.MENU = 5, s.GRAPHBACK = 1, s.NORMFILL = 9;
+    s.ALARMFILL = 4, s.MENUTEXT = 15, s.MAINTEXT = 15;
   }
 }
 
@@ -92,16 +87,12 @@ bool IS_CJ_INPUT(byte input_type) {
 
 // Channel 16 of a type 571 transmitter is the cold-junction sensor as soon as
 // one of channels 1..15 uses a compensated thermocouple.
-bool ISRTD(int r, int t) { return ISRTD(RECEIVER[r]->TRANSMITTER[t]); }
-
 bool ISRTD(const TRANSMITTER_DATA& tx) {
   if (tx.TXTYPE != 1) return false;
   for (int c = 1; c <= 15; ++c)
     if (IS_CJ_INPUT(tx.CHANNEL[c].INPUT_TYPE)) return true;
   return false;
 }
-
-void INIT_TX(int r, int t, byte type) { INIT_TX(*RECEIVER[r], t, type); }
 
 void INIT_TX(RECIEVER_DATA& rx, int t, byte type) {
   TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
@@ -126,11 +117,9 @@ void INIT_TX(RECIEVER_DATA& rx, int t, byte type) {
   }
 }
 
-void INIT_SCALES(int r, byte type) {
-  for (int t = 1; t <= 4; ++t) INIT_TX(r, t, type);
+void INIT_SCALES(RECIEVER_DATA& rx, byte type) {
+  for (int t = 1; t <= 4; ++t) INIT_TX(rx, t, type);
 }
-
-void INITRX(int r, byte type) { INITRX(*RECEIVER[r], type); }
 
 void INITRX(RECIEVER_DATA& rx, byte type) {
   rx.HW1 = rx.HW2 = rx.ELD = false;
@@ -159,33 +148,18 @@ void INITRX(RECIEVER_DATA& rx, byte type) {
 
 void INITCOMMS(Session& session) {
   const std::vector<std::string>& arguments = session.ARGUMENTS;
-  set_colours(!arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
+  set_colours(session, !arguments.empty() && (arguments[0] == "BW" || arguments[0] == "bw"));
   std::error_code ec;
   session.PATH = std::filesystem::current_path(ec).string();
   session.NAME = session.PATH;
-  RECNO = 0;
-  TXNO = 1;
-  CHNO = 1;
-  // The record lives until exit; a second call (tests) starts from a fresh one.
-  record = std::make_unique<RECIEVER_DATA>();
-  RECEIVER[0] = record.get();
-  INITRX(0, 1);
-  RECEIVER_PRESENT[0] = false;
-  GLOBDAT.RXCONFIG[0] = true;
-}
-
-void RESET_STATE() {
-  record.reset();
-  std::fill(std::begin(RECEIVER), std::end(RECEIVER), nullptr);
-  RECEIVER_PRESENT = {};
-  GLOBDAT = {};
-  RECNO = 0;
-  TXNO = 1;
-  CHNO = 1;
-  ONLINE = false;
-  SELECTED_PORT_NAME = {};
-  MESSAGE = {};
-  set_colours(false);
+  session.RECNO = 0;
+  session.TXNO = 1;
+  session.CHNO = 1;
+  // A second call (tests) starts from a fresh record.
+  session.RECEIVER[0] = std::make_unique<RECIEVER_DATA>();
+  INITRX(*session.RECEIVER[0], 1);
+  session.RECEIVER_PRESENT[0] = false;
+  session.GLOBDAT.RXCONFIG[0] = true;
 }
 
 }  // namespace globals

@@ -1,6 +1,6 @@
 // The configuration data model: the receiver record with its transmitters
-// and channels, the code and name tables, and the process-wide state every
-// module reads and writes.
+// and channels, the code and name tables, and the routines that set up a
+// record.
 #pragma once
 
 #include <cstdint>
@@ -106,33 +106,6 @@ inline constexpr char SQUARE_ROOT = '\xFB';
 // receiver ("C" -> F8h "C", "R" -> " " EAh, unknown -> two spaces).
 Text<2> UNIT_TEXT(char letter);
 
-// Process-wide state, alive from start-up to exit.
-// One slot per receiver number a request can address (0..15): the console
-// fills slot 0, kdv578ctl the slot of the receiver it talks to.
-inline RECIEVER_DATA* RECEIVER[16] = {};
-inline Indexed<bool, 0, 15> RECEIVER_PRESENT{};
-inline CONFIG_DATA GLOBDAT{};
-inline byte RECNO = 0;
-inline byte TXNO = 1;
-inline byte CHNO = 1;
-inline bool ONLINE = false;
-inline std::string SELECTED_PORT_NAME;
-inline Indexed<Text<19>, 1, 100> MESSAGE{};
-
-// Colour roles (numbers of the 16-colour text palette).
-inline byte MENUTEXT = 15;
-inline byte MAINTEXT = 15;
-inline byte BACK = 1;
-inline byte BARTEXT = 4;
-inline byte ERRBAR = 4;
-inline byte MENU = 5;
-inline byte GRAPHBACK = 1;
-inline byte NORMFILL = 9;
-inline byte ALARMFILL = 4;
-
-// The current receiver record.
-inline RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
-
 struct Session;
 
 // Start-up's data model: the colour roles from the session's command line
@@ -141,18 +114,11 @@ struct Session;
 // receiver record 0 with the defaults of a type 571 (a second call starts
 // from a fresh record).
 void INITCOMMS(Session& session);
-// Puts every variable above back to its value at process start (no receiver
-// record, empty message table and port list): tests start from here.
-void RESET_STATE();
-void INITRX(int r, byte type);
-// The same on any record.
 void INITRX(RECIEVER_DATA& rx, byte type);
-void INIT_TX(int r, int t, byte type);
-// The same on any record (the receiver simulator keeps one of its own).
+// The receiver simulator keeps a record of its own.
 void INIT_TX(RECIEVER_DATA& rx, int t, byte type);
-void INIT_SCALES(int r, byte type);
+void INIT_SCALES(RECIEVER_DATA& rx, byte type);
 bool UNIPOLAR(byte data_format);
-bool ISRTD(int r, int t);
 bool ISRTD(const TRANSMITTER_DATA& tx);
 
 // Input type codes whose thermocouple needs cold-junction compensation.

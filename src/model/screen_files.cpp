@@ -127,10 +127,10 @@ class ScreenParser {
 
 }  // namespace
 
-void READ_MESSAGES(std::istream& in) {
+void READ_MESSAGES(std::istream& in, MESSAGES& messages) {
   LineReader lines(in);
   std::string l;
-  for (auto& message : MESSAGE) message = lines.next(l, message.capacity) ? l : std::string();
+  for (auto& message : messages) message = lines.next(l, message.capacity) ? l : std::string();
 }
 
 // The screen file has no header and no separators, so every line is read in

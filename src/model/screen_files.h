@@ -50,9 +50,12 @@ class LineReader {
   int number_ = 0;
 };
 
-// Reads up to 100 message lines into MESSAGE; missing lines leave empty
+// The message table: 100 lines of at most 19 characters.
+using MESSAGES = Indexed<Text<19>, 1, 100>;
+
+// Reads up to 100 message lines into messages; missing lines leave empty
 // messages.
-void READ_MESSAGES(std::istream& in);
+void READ_MESSAGES(std::istream& in, MESSAGES& messages);
 
 // ---- Menu screens ----------------------------------------------------------
 

@@ -3,18 +3,64 @@
 // to what needs it; nothing keeps a pointer to it.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/globals.h"
 #include "model/indexed.h"
+#include "model/screen_files.h"
 #include "model/text.h"
 
 namespace globals {
 
 struct Session {
-  // Everything back to what a freshly started program has.
+  // Everything back to what a freshly started program has: no receiver
+  // record, empty message table, port list and menu screens.
   void reset() { *this = Session{}; }
+
+  // One record per receiver number a request can address (0..15), or none:
+  // the console fills slot 0, kdv578ctl the slot of the receiver it talks
+  // to.
+  std::array<std::unique_ptr<RECIEVER_DATA>, 16> RECEIVER;
+  Indexed<bool, 0, 15> RECEIVER_PRESENT{};
+  CONFIG_DATA GLOBDAT{};
+  // The current receiver, transmitter and channel.
+  byte RECNO = 0;
+  byte TXNO = 1;
+  byte CHNO = 1;
+  // The current receiver record.
+  RECIEVER_DATA& RX() { return *RECEIVER[RECNO]; }
+  const RECIEVER_DATA& RX() const { return *RECEIVER[RECNO]; }
+
+  // Whether changes go to the receiver as they are made, and the port the
+  // link opens.
+  bool ONLINE = false;
+  std::string SELECTED_PORT_NAME;
+
+  // The message table and the ten menu screens, loaded at start-up.
+  MESSAGES MESSAGE{};
+  SCREENS SCREEN{};
+
+  // Colour roles (numbers of the 16-colour text palette); INITCOMMS picks
+  // the monochrome set for "BW".
+  byte MENUTEXT = 15;
+  byte MAINTEXT = 15;
+  byte BACK = 1;
+  byte BARTEXT = 4;
+  byte ERRBAR = 4;
+  byte MENU = 5;
+  byte GRAPHBACK = 1;
+  byte NORMFILL = 9;
+  byte ALARMFILL = 4;
+
+  // The menu: the value column (the text shown after the label of cell
+  // [column][row]), the highlighted cell and the screen being shown.
+  Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
+  byte XCUR = 1;
+  byte YCUR = 1;
+  byte SCNO = 0;
 
   // The command-line arguments after the program name.
   std::vector<std::string> ARGUMENTS;

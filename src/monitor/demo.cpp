@@ -26,24 +26,24 @@ void WRITEAT(int x, int y, std::string_view text) {
 }
 
 // Writes text on the error colour, then returns to the background colour.
-void WRITEALERT(std::string_view text) {
-  crt::TextBackground(ERRBAR);
+void WRITEALERT(const globals::Session& session, std::string_view text) {
+  crt::TextBackground(session.ERRBAR);
   crt::Write(text);
-  crt::TextBackground(BACK);
+  crt::TextBackground(session.BACK);
 }
 
 // The alarm state after a value: the high or low text on the error colour,
 // or blanks. low_tail is what follows the low text (the lists pad it to the
 // width of the high text).
-void WRITEALARM(ALARM_STATE alarm, std::string_view low_tail) {
+void WRITEALARM(globals::Session& session, ALARM_STATE alarm, std::string_view low_tail) {
   switch (alarm) {
     case HIGH:
       crt::Write(' ');
-      WRITEALERT(MESSAGE[43].str() + " ");
+      WRITEALERT(session, session.MESSAGE[43].str() + " ");
       break;
     case LOW:
       crt::Write(' ');
-      WRITEALERT(MESSAGE[44].str().append(low_tail));
+      WRITEALERT(session, session.MESSAGE[44].str().append(low_tail));
       break;
     default:
       crt::Write(BLANKS(8));
@@ -53,18 +53,18 @@ void WRITEALARM(ALARM_STATE alarm, std::string_view low_tail) {
 
 // A highway state: the healthy text and its padding, or the failed text on
 // the error colour.
-void WRITEHIGHWAY(bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
+void WRITEHIGHWAY(globals::Session& session, bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
   if (healthy)
-    crt::Write(MESSAGE[45].str().append(healthy_tail));
+    crt::Write(session.MESSAGE[45].str().append(healthy_tail));
   else
-    WRITEALERT(MESSAGE[46].str().append(failed_tail));
+    WRITEALERT(session, session.MESSAGE[46].str().append(failed_tail));
 }
 
-std::string_view HHTTEXT(const comms::Outcome& read) {
-  return MESSAGE[read.hand_held ? 57 : 56].view();
+std::string_view HHTTEXT(globals::Session& session, const comms::Outcome& read) {
+  return session.MESSAGE[read.hand_held ? 57 : 56].view();
 }
 
-TRANSMITTER_DATA& CURRENTTX() { return RX().TRANSMITTER[TXNO]; }
+TRANSMITTER_DATA& CURRENTTX(globals::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
 
 // The reading of a pass on the link, after the cold-junction temperature;
 // type is set to the transmitter type the reply reports.
@@ -77,27 +77,27 @@ using Drawing = std::function<void(int type, const comms::Outcome&)>;
 // the pass succeeded (draw), and shows an error or a failed transmitter for
 // 5 seconds. The loop ends only in a pass in which the link gave up (Escape
 // or no reply); that pass's error is not shown.
-void LIVELOOP(const Reading& read, const Drawing& draw) {
+void LIVELOOP(globals::Session& session, const Reading& read, const Drawing& draw) {
   int type = 1;
   for (;;) {
     crt::Window(1, 1, 80, 25);
     crt::TextBackground(0);
-    WRITEAT(1, 25, MESSAGE[53].view());
+    WRITEAT(1, 25, session.MESSAGE[53].view());
     comms::Outcome pass;
     {
-      comms::Link link;
-      pass = link.READ_CJ(RECNO, TXNO);
+      comms::Link link(session);
+      pass = link.READ_CJ(session.RECNO, session.TXNO);
       if (pass.ok()) pass = read(link, type);
     }
     const bool last = pass.abandoned();
     WRITEAT(1, 25, BLANKS(19));
-    crt::TextBackground(BACK);
+    crt::TextBackground(session.BACK);
     draw(type, pass);
     WRITEAT(5, 23, BLANKS(27));
     crt::GotoXY(80, 25);
     if ((!pass.ok() || pass.old_values) && !last) {
       crt::GotoXY(5, 23);
-      WRITEALERT(pass.text.view());
+      WRITEALERT(session, pass.text.view());
       WRITEAT(80, 25, "\a");
       crt::Delay(5000);
     }
@@ -107,63 +107,63 @@ void LIVELOOP(const Reading& read, const Drawing& draw) {
 
 // The value column and panel labels of the single-channel monitor.
 void MONINPUTVALS(Session& session) {
-  const TRANSMITTER_DATA& tx = CURRENTTX();
-  const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
-  session.RTD = tx.TXTYPE == 1 && ISRTD(RECNO, TXNO);
-  scrn::BACKGND(0);
+  const TRANSMITTER_DATA& tx = CURRENTTX(session);
+  const CHANNEL_DATA& ch = tx.CHANNEL[session.CHNO];
+  session.RTD = tx.TXTYPE == 1 && ISRTD(session.RX().TRANSMITTER[session.TXNO]);
+  scrn::BACKGND(session, 0);
 
-  auto& col = wind::DISP[1];
-  col[1] = "     " + wind::STG(TXNO, 2);
-  col[2] = "     " + wind::STG(CHNO, 2);
-  col[3] = confval::UNITSSTR(RX().UNITS);
+  auto& col = session.DISP[1];
+  col[1] = "     " + wind::STG(session.TXNO, 2);
+  col[2] = "     " + wind::STG(session.CHNO, 2);
+  col[3] = confval::UNITSSTR(session.RX().UNITS);
   col[4] = confval::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
-  if (tx.TXTYPE == 1 && session.RTD && CHNO == 16) {
-    col[4] = MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
-    for (int row = 5; row <= 10; ++row) col[row] = MESSAGE[98].view();
+  if (tx.TXTYPE == 1 && session.RTD && session.CHNO == 16) {
+    col[4] = session.MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
+    for (int row = 5; row <= 10; ++row) col[row] = session.MESSAGE[98].view();
   } else {
     // A drive outside 0..2 (a damaged file) has no name: not applicable.
     const bool drive_applies = tx.TXTYPE == 1 && ch.INPUT_TYPE != 15 && ch.THC_DRIVE <= 2;
-    col[5] = MESSAGE[drive_applies ? 27 + ch.THC_DRIVE : 98].view();
-    col[6] = wind::FSTR(ch.HIGH_ALARM, 3);
-    col[7] = wind::FSTR(ch.LOW_ALARM, 3);
-    col[8] = wind::FSTR(ch.SCALE_IPZERO, 3);
-    col[9] = wind::FSTR(ch.SCALE_OPZERO, 3);
-    col[10] = wind::FSTR(ch.SCALE_GAIN, 3);
+    col[5] = session.MESSAGE[drive_applies ? 27 + ch.THC_DRIVE : 98].view();
+    col[6] = wind::FSTR(session, ch.HIGH_ALARM, 3);
+    col[7] = wind::FSTR(session, ch.LOW_ALARM, 3);
+    col[8] = wind::FSTR(session, ch.SCALE_IPZERO, 3);
+    col[9] = wind::FSTR(session, ch.SCALE_OPZERO, 3);
+    col[10] = wind::FSTR(session, ch.SCALE_GAIN, 3);
   }
   col[11] = "";
 
-  WRITEAT(47, 8, "Channel " + wind::STG(CHNO, 2) + "  ");
-  WRITEAT(47, 10, MESSAGE[42].view());
-  WRITEAT(47, 12, MESSAGE[39].view());
-  WRITEAT(47, 14, MESSAGE[41].str() + " 1    ");
-  WRITEAT(47, 16, MESSAGE[41].str() + " 2    ");
+  WRITEAT(47, 8, "Channel " + wind::STG(session.CHNO, 2) + "  ");
+  WRITEAT(47, 10, session.MESSAGE[42].view());
+  WRITEAT(47, 12, session.MESSAGE[39].view());
+  WRITEAT(47, 14, session.MESSAGE[41].str() + " 1    ");
+  WRITEAT(47, 16, session.MESSAGE[41].str() + " 2    ");
   WRITEAT(47, 18, "QDU 57    ");
 }
 
 // The live panel of the single-channel monitor.
-void MONIPPANEL(int type, const comms::Outcome& pass) {
-  const RECIEVER_DATA& rx = RX();
-  const TRANSMITTER_DATA& tx = CURRENTTX();
-  const CHANNEL_DATA& ch = tx.CHANNEL[CHNO];
+void MONIPPANEL(globals::Session& session, int type, const comms::Outcome& pass) {
+  const RECIEVER_DATA& rx = session.RX();
+  const TRANSMITTER_DATA& tx = CURRENTTX(session);
+  const CHANNEL_DATA& ch = tx.CHANNEL[session.CHNO];
   if (pass.ok()) {
     WRITEAT(61, 8, ch.VALUE.str() + " ");
     crt::GotoXY(65, 10);
-    WRITEALARM(ch.ALARM, " ");
+    WRITEALARM(session, ch.ALARM, " ");
     WRITEAT(61, 12, type == 1 ? tx.CJTEMP.str() + " " + tx.CJUNIT.str() : "      N/A");
     crt::GotoXY(65, 14);
-    WRITEHIGHWAY(rx.HW1, "    ", " ");
+    WRITEHIGHWAY(session, rx.HW1, "    ", " ");
     crt::GotoXY(65, 16);
-    WRITEHIGHWAY(rx.HW2, "    ", " ");
-    WRITEAT(60, 18, HHTTEXT(pass));
+    WRITEHIGHWAY(session, rx.HW2, "    ", " ");
+    WRITEAT(60, 18, HHTTEXT(session, pass));
   }
 }
 
 // All channels of the current transmitter in two columns, and the status
 // rows below them.
-void MONALLLIST(int type, const comms::Outcome& pass) {
+void MONALLLIST(globals::Session& session, int type, const comms::Outcome& pass) {
   if (!pass.ok()) return;
-  const RECIEVER_DATA& rx = RX();
-  const TRANSMITTER_DATA& tx = CURRENTTX();
+  const RECIEVER_DATA& rx = session.RX();
+  const TRANSMITTER_DATA& tx = CURRENTTX(session);
   const int count = (3 - type) * 8;
   const int half = count / 2;
   for (int i = 1; i <= count; ++i) {
@@ -171,73 +171,78 @@ void MONALLLIST(int type, const comms::Outcome& pass) {
     const int row = i <= half ? i + 7 : i + 7 - half;
     WRITEAT(x, row, "Channel " + wind::STG(i, 2) + "  ");
     WRITEAT(x + 12, row, tx.CHANNEL[i].VALUE.view());
-    WRITEALARM(tx.CHANNEL[i].ALARM, "  ");
+    WRITEALARM(session, tx.CHANNEL[i].ALARM, "  ");
   }
   const int status = half + 8;
-  WRITEAT(8, status, MESSAGE[39].view());
+  WRITEAT(8, status, session.MESSAGE[39].view());
   WRITEAT(20, status, type == 1 ? tx.CJTEMP.str() + tx.CJUNIT.str() : "      N/A   ");
-  WRITEAT(47, status, MESSAGE[40].view());
-  WRITEAT(59, status, MESSAGE[rx.ELD ? 48 : 47].str() + " ");
-  WRITEAT(8, status + 1, MESSAGE[41].str() + " 1");
-  WRITEAT(47, status + 1, MESSAGE[41].str() + " 2");
+  WRITEAT(47, status, session.MESSAGE[40].view());
+  WRITEAT(59, status, session.MESSAGE[rx.ELD ? 48 : 47].str() + " ");
+  WRITEAT(8, status + 1, session.MESSAGE[41].str() + " 1");
+  WRITEAT(47, status + 1, session.MESSAGE[41].str() + " 2");
   crt::GotoXY(23, status + 1);
-  WRITEHIGHWAY(rx.HW1, "   ", "");
+  WRITEHIGHWAY(session, rx.HW1, "   ", "");
   crt::GotoXY(62, status + 1);
-  WRITEHIGHWAY(rx.HW2, "    ", "");
+  WRITEHIGHWAY(session, rx.HW2, "    ", "");
   WRITEAT(8, status + 2, "QDU 57     ");
-  WRITEAT(18, status + 2, HHTTEXT(pass));
+  WRITEAT(18, status + 2, HHTTEXT(session, pass));
 }
 
 }  // namespace
 
-void MONIP() {
-  LIVELOOP([](comms::Link& link, int& type) { return link.READ_INPUT(RECNO, TXNO, CHNO, type); },
-           MONIPPANEL);
+void MONIP(globals::Session& session) {
+  LIVELOOP(
+      session,
+      [&session](comms::Link& link, int& type) {
+        return link.READ_INPUT(session.RECNO, session.TXNO, session.CHNO, type);
+      },
+      [&session](int type, const comms::Outcome& pass) { MONIPPANEL(session, type, pass); });
 }
 
-void MONALL() {
-  LIVELOOP([](comms::Link& link, int& type) { return link.READ_VALS(RECNO, TXNO, type); },
-           MONALLLIST);
-  scrn::BACKGND(1);
+void MONALL(globals::Session& session) {
+  LIVELOOP(
+      session, [&session](comms::Link& link, int& type) { return link.READ_VALS(session.RECNO, session.TXNO, type); },
+      [&session](int type, const comms::Outcome& pass) { MONALLLIST(session, type, pass); });
+  scrn::BACKGND(session, 1);
 }
 
 void MONINPUT(Session& session) {
-  const wind::MENU_CURSOR cursor(1, 1);
+  const wind::MENU_CURSOR cursor(session, 1, 1);
   for (;;) {
     MONINPUTVALS(session);
-    const int code = wind::SEL(4);
+    const int code = wind::SEL(session, 4);
     if (code == 255) break;
     switch (code) {
-      case 17: chconf::TRANNO(); break;
-      case 18: chconf::CHANO(); break;
-      case 19: rxconf::TEMPUNITS(); break;
+      case 17: chconf::TRANNO(session); break;
+      case 18: chconf::CHANO(session); break;
+      case 19: rxconf::TEMPUNITS(session); break;
       case 20: chconf::INPUTYPE(session); break;
-      case 21: chconf::OCDRIVE(); break;
-      case 22: chconf::HALARM(); break;
-      case 23: chconf::LALARM(); break;
-      case 24: chconf::IPZERO(); break;
+      case 21: chconf::OCDRIVE(session); break;
+      case 22: chconf::HALARM(session); break;
+      case 23: chconf::LALARM(session); break;
+      case 24: chconf::IPZERO(session); break;
       case 25: chconf::OPZERO(session); break;
       case 26: chconf::GAIN(session); break;
-      case 27: MONIP(); break;
+      case 27: MONIP(session); break;
       default: break;
     }
   }
 }
 
-void TEXTDEMO() {
-  scrn::BACKGND(1);
-  const wind::MENU_CURSOR cursor(1, 4);
+void TEXTDEMO(globals::Session& session) {
+  scrn::BACKGND(session, 1);
+  const wind::MENU_CURSOR cursor(session, 1, 4);
   for (bool done = false; !done;) {
-    wind::DISP[1][1] = wind::STG(RECNO, 5);
-    wind::DISP[1][2] = wind::STG(TXNO, 5);
-    wind::DISP[1][3] = "   578  ";
-    wind::DISP[1][4] = "";
-    switch (wind::SEL(3)) {
+    session.DISP[1][1] = wind::STG(session.RECNO, 5);
+    session.DISP[1][2] = wind::STG(session.TXNO, 5);
+    session.DISP[1][3] = "   578  ";
+    session.DISP[1][4] = "";
+    switch (wind::SEL(session, 3)) {
       case 18:
-        chconf::TRANNO();
-        scrn::BACKGND(1);
+        chconf::TRANNO(session);
+        scrn::BACKGND(session, 1);
         break;
-      case 20: MONALL(); break;
+      case 20: MONALL(session); break;
       case 255: done = true; break;
       default: break;
     }

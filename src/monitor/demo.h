@@ -10,10 +10,10 @@ namespace demo {
 // Single-channel monitor screen (menu screen 4).
 void MONINPUT(globals::Session& session);
 // Live loop on the current channel, drawing the panel on the right.
-void MONIP();
+void MONIP(globals::Session& session);
 // All-channels monitor screen (menu screen 3).
-void TEXTDEMO();
+void TEXTDEMO(globals::Session& session);
 // Live loop on all channels of the current transmitter.
-void MONALL();
+void MONALL(globals::Session& session);
 
 }  // namespace demo

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/globals.h"
+#include "model/session.h"
 #include "model/text.h"
 
 namespace hardc {
@@ -21,11 +22,11 @@ struct DATE {
 // otherwise the file name.
 std::string destination_name(globals::byte lpt, std::string_view file);
 
-// The whole report text of receiver r on the given day, line ends LF, each
-// transmitter section closed by a form feed.
-std::string REPORT_TEXT(int r, DATE today);
-// The same for any record.
-std::string REPORT_TEXT(const globals::RECIEVER_DATA& rx, DATE today);
+// The whole report text of the session's receiver r on the given day, line
+// ends LF, each transmitter section closed by a form feed.
+std::string REPORT_TEXT(const globals::Session& session, int r, DATE today);
+// The same for any record, with texts from the given message table.
+std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEVER_DATA& rx, DATE today);
 // Where a destination name goes: LPT1..LPT3 (any case) to the printer device
 // (or spooler command, "|lp") of KDV578_LPT1..3 if set, else /dev/usb/lpN or
 // /dev/lpN (N = 0..2); any other name is a file path, "\" read as "/".

@@ -14,8 +14,6 @@
 
 namespace hardc {
 
-using globals::MESSAGE;
-
 namespace {
 
 // A field text as the report holds it: at most 16 characters.
@@ -28,8 +26,8 @@ std::string part(std::string_view s, std::size_t from, std::size_t count) {
 
 // A message table text as a field: padded to the full 16 characters, so a
 // data file whose trailing blanks were trimmed keeps the columns in place.
-std::string message(int n) {
-  std::string s = field(MESSAGE[n]);
+std::string message(const globals::MESSAGES& messages, int n) {
+  std::string s = field(messages[n]);
   s.resize(16, ' ');
   return s;
 }
@@ -86,14 +84,15 @@ void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
 }
 
 // The three lines of one channel.
-void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool rtd) {
+void channel(std::string& out, const globals::MESSAGES& messages, const globals::TRANSMITTER_DATA& t, int ch,
+             bool rtd) {
   const globals::CHANNEL_DATA& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
-  const std::string na = message(95);
+  const std::string na = message(messages, 95);
   std::string input = field(globals::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
-    input = message(97);
+    input = message(messages, 97);
   } else {
     ipzero = number(c.SCALE_IPZERO, "     ");
     opzero = number(c.SCALE_OPZERO, "     ");
@@ -102,7 +101,7 @@ void channel(std::string& out, const globals::TRANSMITTER_DATA& t, int ch, bool 
       high = number(c.HIGH_ALARM, "     ");
       low = number(c.LOW_ALARM, "      ");
       // A drive setting outside 0..2 only comes from a damaged file.
-      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(27 + c.THC_DRIVE) : "   unknown      ";
+      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(messages, 27 + c.THC_DRIVE) : "   unknown      ";
     }
   }
   out += globals::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
@@ -118,9 +117,11 @@ std::string destination_name(globals::byte lpt, std::string_view file) {
   return lpt >= 1 && lpt <= 3 ? "LPT" + std::to_string(lpt) : std::string(file);
 }
 
-std::string REPORT_TEXT(int r, DATE today) { return REPORT_TEXT(*globals::RECEIVER[r], today); }
+std::string REPORT_TEXT(const globals::Session& session, int r, DATE today) {
+  return REPORT_TEXT(session.MESSAGE, *session.RECEIVER[static_cast<std::size_t>(r)], today);
+}
 
-std::string REPORT_TEXT(const globals::RECIEVER_DATA& rx, DATE today) {
+std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEVER_DATA& rx, DATE today) {
   std::string out;
   header(out, rx, today);
   const std::string rule(77, '-');
@@ -136,7 +137,7 @@ std::string REPORT_TEXT(const globals::RECIEVER_DATA& rx, DATE today) {
     out += rule + "\n";
     const bool type1 = tx.TXTYPE == 1;
     const bool rtd = type1 && globals::ISRTD(tx);
-    for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, tx, ch, rtd);
+    for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, messages, tx, ch, rtd);
     out += "\f";
   }
   return out;

@@ -12,7 +12,8 @@ namespace {
 
 class Copier {
  public:
-  Copier(const OPT& source, const OPT& dest) : source_(source), dest_(dest) {}
+  Copier(Session& session, const OPT& source, const OPT& dest)
+      : session_(session), source_(source), dest_(dest) {}
 
   byte run() {
     COPY_RECEIVER();
@@ -33,7 +34,8 @@ class Copier {
     if (dest_.CHANNEL == ALL) {
       dload_ = 1;
       if (source_.CHANNEL == ALL) {
-        RECEIVER[dest_.RECEIVER]->TRANSMITTER[to] = RECEIVER[source_.RECEIVER]->TRANSMITTER[from];
+        session_.RECEIVER[dest_.RECEIVER]->TRANSMITTER[to] =
+            session_.RECEIVER[source_.RECEIVER]->TRANSMITTER[from];
       } else {
         for (int k = 1; k <= 16; ++k) COPY_CHANNEL(from, source_.CHANNEL, to, k);
       }
@@ -43,10 +45,11 @@ class Copier {
   }
 
   void COPY_CHANNEL(int from_tx, int from_ch, int to_tx, int to_ch) {
-    RECEIVER[dest_.RECEIVER]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
-        RECEIVER[source_.RECEIVER]->TRANSMITTER[from_tx].CHANNEL[from_ch];
+    session_.RECEIVER[dest_.RECEIVER]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
+        session_.RECEIVER[source_.RECEIVER]->TRANSMITTER[from_tx].CHANNEL[from_ch];
   }
 
+  Session& session_;
   OPT source_;
   OPT dest_;
   byte dload_ = 0;
@@ -54,14 +57,14 @@ class Copier {
 
 }  // namespace
 
-void GOCOPY(OPT SOURCE, OPT DEST, byte& DLOAD) {
+void GOCOPY(Session& session, OPT SOURCE, OPT DEST, byte& DLOAD) {
   // "All" on the source side always means "all" on the destination side.
   if (SOURCE.TRANSMITTER == ALL) DEST.TRANSMITTER = ALL;
   if (SOURCE.CHANNEL == ALL) DEST.CHANNEL = ALL;
-  DLOAD = Copier(SOURCE, DEST).run();
+  DLOAD = Copier(session, SOURCE, DEST).run();
 }
 
-comms::Outcome SENDCHANNEL(int r, int t, int c) {
+comms::Outcome SENDCHANNEL(Session& session, int r, int t, int c) {
   transfer::progress().sending_channel(r, t, c);
   const auto requests = [r, t, c](comms::Link& link) {
     link.SET_INPTYPE(r, t, c);
@@ -70,9 +73,9 @@ comms::Outcome SENDCHANNEL(int r, int t, int c) {
   };
   // Nothing goes out unless every value can; after a failure the rest sends
   // nothing.
-  comms::Outcome outcome = comms::SENDABLE(requests);
+  comms::Outcome outcome = comms::SENDABLE(session, requests);
   if (outcome.ok()) {
-    comms::Link link(comms::OnFailure::kCarry);
+    comms::Link link(session, comms::OnFailure::kCarry);
     requests(link);
     outcome = link.outcome();
   }

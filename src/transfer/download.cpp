@@ -29,7 +29,7 @@ constexpr ReceiverSetting RECEIVER_SETTINGS[] = {
 // channels. False when an exchange was abandoned.
 bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool shown) {
   if (link.SET_TXTYPE(RX, J).abandoned()) return false;
-  const int channels = RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
+  const int channels = link.session().RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
     if (shown && !link.failed()) progress().reached(Direction::kDownload, RX, J, k);
     if (link.SET_INPTYPE(RX, J, k).abandoned() || link.SET_SCALES(RX, J, k).abandoned() ||
@@ -50,7 +50,7 @@ bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
     DLTRANSMIT(link, RX, TX, shown);
   } else if (TX == TX_CONFIGURED || TX == TX_ALL) {
     // No fifth transmitter exists, whatever the record's count says.
-    const int last = TX == TX_ALL ? 4 : std::min<int>(RECEIVER[RX]->NO_OF_TX, 4);
+    const int last = TX == TX_ALL ? 4 : std::min<int>(link.session().RECEIVER[RX]->NO_OF_TX, 4);
     for (int j = 1; j <= last; ++j)
       if (!DLTRANSMIT(link, RX, j, shown)) return false;
   }
@@ -59,16 +59,16 @@ bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
 
 }  // namespace
 
-comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
+comms::Outcome DUMP(globals::Session& session, std::uint8_t RX, std::uint8_t TX) {
   const comms::DownloadMark download;
   progress().started(Direction::kDownload, RX);
-  RECEIVER_PRESENT[RX] = true;
+  session.RECEIVER_PRESENT[RX] = true;
   // Nothing goes out unless every value can (the check sends nothing); after
   // a failure the rest of the writes send nothing either.
   comms::Outcome outcome =
-      comms::SENDABLE([RX, TX](comms::Link& probe) { WRITES(probe, RX, TX, false); });
+      comms::SENDABLE(session, [RX, TX](comms::Link& probe) { WRITES(probe, RX, TX, false); });
   if (outcome.ok()) {
-    comms::Link link(comms::OnFailure::kCarry);
+    comms::Link link(session, comms::OnFailure::kCarry);
     const bool finished = WRITES(link, RX, TX, true);
     outcome = link.outcome();
     if (!finished) return outcome;
@@ -78,17 +78,17 @@ comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX) {
   return outcome;
 }
 
-comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX) {
-  const comms::Outcome outcome = DUMP(RX, TX);
+comms::Outcome COPYDOWN(globals::Session& session, std::uint8_t RX, std::uint8_t TX) {
+  const comms::Outcome outcome = DUMP(session, RX, TX);
   if (!outcome.ok()) progress().failed(Direction::kDownload, outcome);
   progress().ended(Direction::kDownload);
   return outcome;
 }
 
-comms::Outcome DOWNLOAD() { return COPYDOWN(0, TX_CONFIGURED); }
+comms::Outcome DOWNLOAD(globals::Session& session) { return COPYDOWN(session, 0, TX_CONFIGURED); }
 
-comms::Outcome sign_off(int r) {
-  comms::Link link;
+comms::Outcome sign_off(globals::Session& session, int r) {
+  comms::Link link(session);
   const comms::Outcome confirm = link.SEND_CONFIRM(r);
   const comms::Outcome signoff = link.SEND_SIGNOFF(r);
   return confirm.ok() ? signoff : confirm;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "link/comms.h"
+#include "model/session.h"
 
 namespace download {
 
@@ -17,17 +18,17 @@ inline constexpr std::uint8_t TX_ALL = 255;         // all four
 
 // Downloads receiver 0 and its configured transmitters; reports a failure
 // (twice: DUMP reports it first) or an abort.
-comms::Outcome DOWNLOAD();
+comms::Outcome DOWNLOAD(globals::Session& session);
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
 // reports a failure that is not an abort.
-comms::Outcome DUMP(std::uint8_t RX, std::uint8_t TX);
+comms::Outcome DUMP(globals::Session& session, std::uint8_t RX, std::uint8_t TX);
 // The copy function's download: DUMP, then the failure as DOWNLOAD reports
 // it.
-comms::Outcome COPYDOWN(std::uint8_t RX, std::uint8_t TX);
+comms::Outcome COPYDOWN(globals::Session& session, std::uint8_t RX, std::uint8_t TX);
 
 // Signs receiver r off: a confirm, then the signoff, which goes out whatever
 // the confirm's outcome. The confirm's failure, otherwise the signoff's
 // outcome (sent).
-comms::Outcome sign_off(int r);
+comms::Outcome sign_off(globals::Session& session, int r);
 
 }  // namespace download

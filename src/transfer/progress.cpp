@@ -5,7 +5,7 @@ namespace transfer {
 namespace {
 
 // The installed seam: what the transfers report to.
-Progress* installed_progress = nullptr;
+Progress* installed_progress = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 // The progress of a program that installed none: nothing is shown.
 class QuietProgress final : public Progress {

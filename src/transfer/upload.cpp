@@ -25,7 +25,7 @@ constexpr ReceiverReading RECEIVER_READINGS[] = {
 
 comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
   link.READ_TXTYPE(RX, TX);
-  const int channels = RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
+  const int channels = link.session().RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
     if (!link.failed()) progress().reached(Direction::kUpload, RX, TX, k);
     link.READ_SCALES(RX, TX, k);
@@ -35,29 +35,29 @@ comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
   return link.outcome();
 }
 
-comms::Outcome GETDAT(std::uint8_t I) {
+comms::Outcome GETDAT(globals::Session& session, std::uint8_t I) {
   progress().started(Direction::kUpload, I);
   // After a failure the rest of the readings run without exchanging, so
   // that the record's clamps still apply; an abandoned exchange ends it all.
-  comms::Link link(comms::OnFailure::kCarry);
+  comms::Link link(session, comms::OnFailure::kCarry);
   for (ReceiverReading reading : RECEIVER_READINGS)
     if ((link.*reading)(I).abandoned()) return link.outcome();
   if (!link.failed()) {
-    for (int t = 1; t <= RECEIVER[I]->NO_OF_TX; ++t)
+    for (int t = 1; t <= session.RECEIVER[I]->NO_OF_TX; ++t)
       if (UPLOAD_TX(link, I, static_cast<std::uint8_t>(t)).abandoned()) return link.outcome();
   }
   if (link.failed()) {
     progress().failed(Direction::kUpload, link.outcome());
   } else {
-    RECEIVER_PRESENT[I] = true;
-    GLOBDAT.RXCONFIG[I] = true;
+    session.RECEIVER_PRESENT[I] = true;
+    session.GLOBDAT.RXCONFIG[I] = true;
   }
   progress().ended(Direction::kUpload);
   return link.outcome();
 }
 
-comms::Outcome UPLOAD() {
-  const comms::Outcome outcome = GETDAT(0);
+comms::Outcome UPLOAD(globals::Session& session) {
+  const comms::Outcome outcome = GETDAT(session, 0);
   if (outcome.abandoned()) progress().failed(Direction::kUpload, outcome);
   return outcome;
 }

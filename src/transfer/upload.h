@@ -7,14 +7,15 @@
 #include <cstdint>
 
 #include "link/comms.h"
+#include "model/session.h"
 
 namespace upload {
 
 // Uploads receiver 0; reports an abort as well as any other failure.
-comms::Outcome UPLOAD();
+comms::Outcome UPLOAD(globals::Session& session);
 // Uploads receiver I; reports any failure except an abandoned exchange,
 // which it leaves to its caller.
-comms::Outcome GETDAT(std::uint8_t I);
+comms::Outcome GETDAT(globals::Session& session, std::uint8_t I);
 // Reads transmitter TX (1..4) of receiver RX on the link: its type, then
 // per channel the scaling, the alarms and the input type. The link's
 // carried failure stops the exchanges, not the clamps of the readings.

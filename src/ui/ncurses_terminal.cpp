@@ -82,6 +82,9 @@ class SignalSafeBytes {
   std::atomic<int> active_{0};
 };
 
+// Signal-safe terminal restore state: what the signal handlers and the
+// way-out paths need to put the terminal back, without the terminal object.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
 std::atomic<bool> g_open{false};       // a terminal object exists
 std::atomic<bool> g_screen_up{false};  // the terminal is in screen mode
 int g_tty_fd = -1;                     // where the modes and bytes go
@@ -96,6 +99,7 @@ volatile sig_atomic_t g_continued = 0;
 std::terminate_handler g_previous_terminate = nullptr;
 using WayOut = void (*)() noexcept;
 std::atomic<WayOut> g_on_way_out{nullptr};  // Options::on_way_out
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 void way_out_cleanup() {
   if (const WayOut cleanup = g_on_way_out.load()) cleanup();
@@ -309,9 +313,12 @@ std::string joined_sgr(const std::string& setaf, const std::string& setab, int f
 
 // set_color_pair for the pair numbers of 16 and of 8 colours (offset + bg *
 // colours + fg, in curses colours): ESC[, 3 or 9 (bright) and the
-// foreground's low three bits, then ;4 and the background.
+// foreground's low three bits, then ;4 and the background. Not const:
+// ncurses keeps the installed one in its terminal description as char*.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
 char SET_PAIR_16[] = "\x1b[%?%p1%{1}%-%{16}%m%{7}%>%t9%e3%;%p1%{1}%-%{8}%m%d;4%p1%{1}%-%{16}%/%dm";
 char SET_PAIR_8[] = "\x1b[3%p1%{8}%m%d;4%p1%{8}%/%dm";
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 }  // namespace
 

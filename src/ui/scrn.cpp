@@ -45,20 +45,20 @@ void rule(int row, char left, char mid, char right) {
 }
 
 // Row 25 in black, 79 characters so the bottom right cell never scrolls.
-void black_bottom_line() {
+void black_bottom_line(const globals::Session& session) {
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::Write(std::string(crt::COLS - 1, ' '));
-  crt::TextBackground(globals::BACK);
+  crt::TextBackground(session.BACK);
 }
 
 }  // namespace
 
-void BACKGND(std::uint8_t NUM) {
+void BACKGND(const globals::Session& session, std::uint8_t NUM) {
   crt::Window(1, 1, crt::COLS, crt::ROWS);
   crt::ClrScr();
-  crt::TextColor(globals::MAINTEXT);
-  crt::TextBackground(globals::BACK);
+  crt::TextColor(session.MAINTEXT);
+  crt::TextBackground(session.BACK);
   crt::CURSOROFF();
   for (int row = 2; row <= 24; ++row) write_at(1, row, std::string(crt::COLS, ' '));
 
@@ -82,9 +82,9 @@ void BACKGND(std::uint8_t NUM) {
     write_at(41, 21, "           Programming:               ");
     write_at(41, 22, "Software versions  HCA:               ");
     write_at(41, 23, "                    IP:               ");
-    crt::TextBackground(globals::BACK);
-    write_at(66, 21, globals::MESSAGE[globals::ONLINE ? 36 : 37].view());
-    if (const globals::RECIEVER_DATA* r = globals::RECEIVER[globals::RECNO]) {
+    crt::TextBackground(session.BACK);
+    write_at(66, 21, session.MESSAGE[session.ONLINE ? 36 : 37].view());
+    if (const globals::RECIEVER_DATA* r = session.RECEIVER[session.RECNO].get()) {
       write_at(64, 22, r->HCAVER.view());
       write_at(64, 23, r->IPVER.view());
     }
@@ -92,7 +92,7 @@ void BACKGND(std::uint8_t NUM) {
     write_at(41, 20, "SETTINGS                              ");
     for (int row = 21; row <= 23; ++row) write_at(41, row, std::string(38, ' '));
   }
-  black_bottom_line();
+  black_bottom_line(session);
   crt::CURSOROFF();
 }
 

@@ -4,11 +4,14 @@
 
 #include <cstdint>
 
+#include "model/session.h"
+
 namespace scrn {
 
-// Repaints the whole background: NUM 0 the status variant (all menus), any
-// other value the settings variant (live monitor). Leaves the full-screen
-// window, MAINTEXT on BACK and the cursor hidden.
-void BACKGND(std::uint8_t NUM);
+// Repaints the whole background: NUM 0 the status variant (all menus, with
+// the session's online state and receiver versions), any other value the
+// settings variant (live monitor). Leaves the full-screen window, MAINTEXT
+// on BACK and the cursor hidden.
+void BACKGND(const globals::Session& session, std::uint8_t NUM);
 
 }  // namespace scrn

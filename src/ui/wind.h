@@ -16,6 +16,7 @@
 
 #include "model/indexed.h"
 #include "model/screen_files.h"
+#include "model/session.h"
 #include "model/text.h"
 #include "model/value_text.h"
 
@@ -30,45 +31,39 @@ using globals::NO_OF_SCREENS;
 using globals::SCREENS;
 using globals::SCRN;
 
-// The ten menu screens, loaded once at start-up.
-inline SCREENS SCREEN{};
-// Value column: the text shown after the label of cell [column][row].
-inline Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
-// Highlighted cell of the current menu and the screen being shown.
-inline byte XCUR = 1;
-inline byte YCUR = 1;
-inline byte SCNO = 0;
+// The menu screens, the value column and the menu cursor are the session's
+// (SCREEN, DISP, XCUR, YCUR, SCNO).
 
 // A submenu's cursor: starts the highlight on cell (x, y) and gives the
 // caller's menu its highlight back when the submenu ends.
 class MENU_CURSOR {
  public:
-  MENU_CURSOR(byte x, byte y) : saved_x_(XCUR), saved_y_(YCUR) {
-    XCUR = x;
-    YCUR = y;
+  MENU_CURSOR(globals::Session& session, byte x, byte y)
+      : session_(session), saved_x_(session.XCUR), saved_y_(session.YCUR) {
+    session.XCUR = x;
+    session.YCUR = y;
   }
   ~MENU_CURSOR() {
-    XCUR = saved_x_;
-    YCUR = saved_y_;
+    session_.XCUR = saved_x_;
+    session_.YCUR = saved_y_;
   }
   MENU_CURSOR(const MENU_CURSOR&) = delete;
   MENU_CURSOR& operator=(const MENU_CURSOR&) = delete;
 
  private:
+  globals::Session& session_;
   byte saved_x_, saved_y_;
 };
-// The variables above as at process start: no screens loaded.
-void RESET_STATE();
 
 using globals::INERT;
 
 // ---- Screen definition files ---------------------------------------------
 
-// Start-up: sets the menu cursor to (1, 1) and ONLINE, then loads
-// "mess578.scn" and "conf578.scn" from dir (the current directory by
+// Start-up: sets the menu cursor to (1, 1) and the session ONLINE, then
+// loads "mess578.scn" and "conf578.scn" from dir (the current directory by
 // default). A missing or malformed file ends the program (exit code 0) with
 // a message naming the file (and the line).
-void INITWIND(const std::filesystem::path& dir = {});
+void INITWIND(globals::Session& session, const std::filesystem::path& dir = {});
 
 using globals::READ_MESSAGES;
 
@@ -79,16 +74,16 @@ using globals::READ_SCREENS;
 
 // Runs the menu of screen NO: returns 16 x column + row on Enter, 255 on
 // Escape. Alt-X asks whether to quit and ends the program on "Y".
-byte SEL(byte NO);
+byte SEL(globals::Session& session, byte NO);
 // Draws the current screen with cell (CURX, CURY) highlighted.
-void FILLSCN(byte CURX, byte CURY);
-void CURSORUP();
-void CURSORDOWN();
+void FILLSCN(const globals::Session& session, byte CURX, byte CURY);
+void CURSORUP(globals::Session& session);
+void CURSORDOWN(globals::Session& session);
 // Double-line frame whose inside starts at (X1, Y1), X2 wide and Y2 high;
 // the inside becomes the current window.
 void SETWINDOW(int X1, int Y1, int X2, int Y2);
-void INVERSE();
-void NORMAL();
+void INVERSE(const globals::Session& session);
+void NORMAL(const globals::Session& session);
 
 // ---- Pop-ups and fields -------------------------------------------------------
 
@@ -96,12 +91,12 @@ void NORMAL();
 // most.
 using LINES = std::vector<std::string>;
 // Choice window at (X, Y) with TITLE on its first row and LINES below.
-void DRAWWINDOW(byte X, byte Y, std::string_view TITLE, const LINES& LINES);
+void DRAWWINDOW(const globals::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES);
 // Choice list over the LINES of the window DRAWWINDOW drew, starting on line
 // SELECT: the chosen line (1-based), or nothing after Escape.
-std::optional<byte> SELECTION(const LINES& LINES, byte SELECT);
+std::optional<byte> SELECTION(const globals::Session& session, const LINES& LINES, byte SELECT);
 // The same dialogue; gives the chosen line without its padding.
-std::optional<std::string> SELECTION_STRING(const LINES& LINES, byte SELECT);
+std::optional<std::string> SELECTION_STRING(const globals::Session& session, const LINES& LINES, byte SELECT);
 // One-line text field on row 3 of the current window: the text, or nothing
 // after Escape.
 std::optional<std::string> GETNAME(std::string_view S);
@@ -109,35 +104,36 @@ std::optional<std::string> GETNAME(std::string_view S);
 // 1: 0..255, whole): the entry, or nothing after Escape. Enter alone takes
 // the value as shown, rounded. An entry that `acceptable`, when given,
 // refuses is answered like one out of range.
-std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
+std::optional<double> GETNUM(const globals::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable = {});
 using globals::FIXSTR;
 using globals::STG;
-// I with 4 decimals in 10 characters and the unit suffix of family A.
-std::string FSTR(double I, byte A);
+// I with 4 decimals in 10 characters and the unit suffix of family A for
+// the session's current channel.
+std::string FSTR(const globals::Session& session, double I, byte A);
 
 // Message boxes: wait for any key, leave the full-screen window current.
-void READONLY();
-void READONLY2();
-void SAYNONEGATIVES();
-void SAYDONE(std::string_view S);
-void SAYERROR(std::string_view S);
+void READONLY(const globals::Session& session);
+void READONLY2(const globals::Session& session);
+void SAYNONEGATIVES(const globals::Session& session);
+void SAYDONE(const globals::Session& session, std::string_view S);
+void SAYERROR(const globals::Session& session, std::string_view S);
 
 // The error line of a link outcome: its text at column 5, row 23 on the
 // error colour, a bell and two seconds.
-void WRTERROR(std::string_view text);
+void WRTERROR(const globals::Session& session, std::string_view text);
 // WRTERROR, then the error line blanked again: width blanks at column 5,
 // row 23 on the BACK colour (the transfers blank 23 or 24).
-void WRTERROR_BLANKED(std::string_view text, int width);
+void WRTERROR_BLANKED(const globals::Session& session, std::string_view text, int width);
 // The working text (message 53) at the start of row 25 while the link works.
-void WRTWORKING();
+void WRTWORKING(const globals::Session& session);
 
 // A framed box with its inside at (X, Y), W x H: title at column TITLEX of
 // its first row, lines from row 3 at column 3, the any-key footer, a key.
-void MSGBOX(int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+void MSGBOX(const globals::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
             std::initializer_list<std::string_view> LINES);
 // The any-key footer on row 25, then one key; leaves NORMAL colours and the
 // full-screen window.
-void WAITANYKEY();
+void WAITANYKEY(const globals::Session& session);
 
 }  // namespace wind

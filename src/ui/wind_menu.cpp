@@ -12,55 +12,55 @@ namespace {
 
 constexpr int HELP_LEFT = 4, HELP_TOP = 21, HELP_RIGHT = 37, HELP_BOTTOM = 23;
 
-const SCRN& current() { return SCREEN[SCNO]; }
+const SCRN& current(const globals::Session& session) { return session.SCREEN[session.SCNO]; }
 
-bool inert_at(byte x, byte y) { return INERT(current().CELL[x][y]); }
+bool inert_at(const globals::Session& session, byte x, byte y) { return INERT(current(session).CELL[x][y]); }
 
 // One row step in the current column, cyclic; a row outside the column
 // (left over from another screen) counts as the last one.
-void step_row(int direction) {
-  const byte rows = current().MAXY[XCUR];
+void step_row(globals::Session& session, int direction) {
+  const byte rows = current(session).MAXY[session.XCUR];
   if (direction < 0)
-    YCUR = (YCUR <= 1 || YCUR > rows) ? rows : static_cast<byte>(YCUR - 1);
+    session.YCUR = (session.YCUR <= 1 || session.YCUR > rows) ? rows : static_cast<byte>(session.YCUR - 1);
   else
-    YCUR = (YCUR >= rows) ? 1 : static_cast<byte>(YCUR + 1);
+    session.YCUR = (session.YCUR >= rows) ? 1 : static_cast<byte>(session.YCUR + 1);
 }
 
 // Steps at least once and on past inert cells. The loader refuses columns
 // without a selectable cell; the bound only guards a model built by hand.
 // A column the screen does not have (a cursor set for another layout)
 // counts as column 1.
-void move_row(int direction) {
-  if (XCUR < 1 || XCUR > current().MAXX) XCUR = 1;
+void move_row(globals::Session& session, int direction) {
+  if (session.XCUR < 1 || session.XCUR > current(session).MAXX) session.XCUR = 1;
   for (int n = 0; n < 14; ++n) {
-    step_row(direction);
-    if (!inert_at(XCUR, YCUR)) return;
+    step_row(session, direction);
+    if (!inert_at(session, session.XCUR, session.YCUR)) return;
   }
 }
 
-void move_column(int direction) {
-  const SCRN& s = current();
+void move_column(globals::Session& session, int direction) {
+  const SCRN& s = current(session);
   if (direction < 0)
-    XCUR = (XCUR <= 1 || XCUR > s.MAXX) ? s.MAXX : static_cast<byte>(XCUR - 1);
+    session.XCUR = (session.XCUR <= 1 || session.XCUR > s.MAXX) ? s.MAXX : static_cast<byte>(session.XCUR - 1);
   else
-    XCUR = (XCUR >= s.MAXX) ? 1 : static_cast<byte>(XCUR + 1);
-  if (YCUR > s.MAXY[XCUR]) YCUR = s.MAXY[XCUR];
-  if (YCUR < 1) YCUR = 1;
-  if (inert_at(XCUR, YCUR)) CURSORDOWN();
+    session.XCUR = (session.XCUR >= s.MAXX) ? 1 : static_cast<byte>(session.XCUR + 1);
+  if (session.YCUR > s.MAXY[session.XCUR]) session.YCUR = s.MAXY[session.XCUR];
+  if (session.YCUR < 1) session.YCUR = 1;
+  if (inert_at(session, session.XCUR, session.YCUR)) CURSORDOWN(session);
 }
 
-void value_after_label(int column, int row) {
+void value_after_label(const globals::Session& session, int column, int row) {
   crt::Write("   ");
-  if (row <= 12) crt::Write(DISP[column][row].view());
+  if (row <= 12) crt::Write(session.DISP[column][row].view());
 }
 
 // Alt-X: the quit question on row 25. "Y" or "y" ends the program; any
 // other answer removes the question and is returned.
-byte ask_quit() {
+byte ask_quit(const globals::Session& session) {
   crt::GotoXY(1, 25);
   crt::TextColor(15);
   crt::TextBackground(0);
-  crt::Write(globals::MESSAGE[96].view());
+  crt::Write(session.MESSAGE[96].view());
   const byte answer = crt::ReadKey();
   if (answer == 'Y' || answer == 'y') {
     crt::CURSORON();
@@ -70,27 +70,20 @@ byte ask_quit() {
   crt::GotoXY(1, 25);
   crt::Write(std::string(22, ' '));
   crt::TextColor(15);
-  crt::TextBackground(globals::BACK);
+  crt::TextBackground(session.BACK);
   return answer;
 }
 
 }  // namespace
 
-void RESET_STATE() {
-  SCREEN = {};
-  DISP = {};
-  XCUR = YCUR = 1;
-  SCNO = 0;
-}
-
-void INVERSE() {
+void INVERSE(const globals::Session& session) {
   crt::TextBackground(15);
-  crt::TextColor(globals::BARTEXT);
+  crt::TextColor(session.BARTEXT);
 }
 
-void NORMAL() {
-  crt::TextBackground(globals::MENU);
-  crt::TextColor(globals::MENUTEXT);
+void NORMAL(const globals::Session& session) {
+  crt::TextBackground(session.MENU);
+  crt::TextColor(session.MENUTEXT);
 }
 
 void SETWINDOW(int X1, int Y1, int X2, int Y2) {
@@ -116,10 +109,10 @@ void SETWINDOW(int X1, int Y1, int X2, int Y2) {
   crt::Window(X1, Y1, X1 + X2 - 1, Y1 + Y2 - 1);
 }
 
-void FILLSCN(byte CURX, byte CURY) {
-  const SCRN& s = current();
-  crt::TextColor(globals::MAINTEXT);
-  crt::TextBackground(globals::BACK);
+void FILLSCN(const globals::Session& session, byte CURX, byte CURY) {
+  const SCRN& s = current(session);
+  crt::TextColor(session.MAINTEXT);
+  crt::TextBackground(session.BACK);
   for (int i = 1; i <= s.MAXX; ++i) {
     for (int j = 1; j <= s.MAXY[i]; ++j) {
       const MENUELEMENT& c = s.CELL[i][j];
@@ -130,48 +123,48 @@ void FILLSCN(byte CURX, byte CURY) {
         crt::Write(c.HSTR2.view());
         crt::Window(1, 1, crt::COLS, crt::ROWS);
         crt::TextBackground(15);
-        crt::TextColor(globals::BARTEXT);
+        crt::TextColor(session.BARTEXT);
         crt::GotoXY(c.XPOS, c.YPOS);
         crt::Write(c.TITLE.view());
-        crt::TextBackground(globals::BACK);
-        crt::TextColor(globals::MAINTEXT);
+        crt::TextBackground(session.BACK);
+        crt::TextColor(session.MAINTEXT);
       } else {
         crt::GotoXY(c.XPOS, c.YPOS);
         crt::Write(c.TITLE.view());
       }
-      value_after_label(i, j);
+      value_after_label(session, i, j);
     }
   }
   crt::GotoXY(crt::COLS, crt::ROWS);
   crt::CURSOROFF();
 }
 
-void CURSORUP() { move_row(-1); }
+void CURSORUP(globals::Session& session) { move_row(session, -1); }
 
-void CURSORDOWN() { move_row(+1); }
+void CURSORDOWN(globals::Session& session) { move_row(session, +1); }
 
-byte SEL(byte NO) {
-  SCNO = NO;
-  FILLSCN(XCUR, YCUR);
+byte SEL(globals::Session& session, byte NO) {
+  session.SCNO = NO;
+  FILLSCN(session, session.XCUR, session.YCUR);
   int previous = -1;  // none yet
   for (;;) {
     const byte key = crt::ReadKey();
     const bool extended = previous == 0;
     previous = key;
     if (!extended) {
-      if (key == crt::KEY_ENTER) return static_cast<byte>(16 * XCUR + YCUR);
+      if (key == crt::KEY_ENTER) return static_cast<byte>(16 * session.XCUR + session.YCUR);
       if (key == crt::KEY_ESC) return 255;
       continue;
     }
     switch (key) {
-      case crt::SCAN_UP: CURSORUP(); break;
-      case crt::SCAN_DOWN: CURSORDOWN(); break;
-      case crt::SCAN_LEFT: move_column(-1); break;
-      case crt::SCAN_RIGHT: move_column(+1); break;
-      case crt::SCAN_ALT_X: previous = ask_quit(); continue;
+      case crt::SCAN_UP: CURSORUP(session); break;
+      case crt::SCAN_DOWN: CURSORDOWN(session); break;
+      case crt::SCAN_LEFT: move_column(session, -1); break;
+      case crt::SCAN_RIGHT: move_column(session, +1); break;
+      case crt::SCAN_ALT_X: previous = ask_quit(session); continue;
       default: continue;
     }
-    FILLSCN(XCUR, YCUR);
+    FILLSCN(session, session.XCUR, session.YCUR);
   }
 }
 

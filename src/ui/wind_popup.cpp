@@ -47,21 +47,21 @@ std::optional<double> parse_number(std::string_view s) {
 std::string_view line_text(std::string_view text) { return text.substr(0, 19); }
 
 // A line of the choice list in the given colours.
-void show_line(const LINES& lines, byte line, bool highlighted) {
+void show_line(const globals::Session& session, const LINES& lines, byte line, bool highlighted) {
   if (line < 1 || line > lines.size()) return;  // a caller's out-of-range start line
-  highlighted ? INVERSE() : NORMAL();
+  highlighted ? INVERSE(session) : NORMAL(session);
   write_at(1, line + 2, line_text(lines[line - 1U]));
 }
 
 }  // namespace
 
-void DRAWWINDOW(byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
+void DRAWWINDOW(const globals::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
   const int NO = static_cast<int>(LINES.size());
   crt::GotoXY(1, 25);
   crt::TextBackground(4);
-  crt::TextColor(globals::MENUTEXT);
-  crt::Write(globals::MESSAGE[52].view());
-  NORMAL();
+  crt::TextColor(session.MENUTEXT);
+  crt::Write(session.MESSAGE[52].view());
+  NORMAL(session);
   crt::Window(X, Y, X + 19, Y + NO + 1);
   crt::ClrScr();
   SETWINDOW(X, Y, 20, NO + 3);
@@ -70,18 +70,18 @@ void DRAWWINDOW(byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
   for (int i = 1; i <= NO && i <= 20; ++i) crt::WriteLn(line_text(LINES[i - 1U]));
 }
 
-std::optional<byte> SELECTION(const LINES& LINES, byte SELECT) {
+std::optional<byte> SELECTION(const globals::Session& session, const LINES& LINES, byte SELECT) {
   const auto NO = static_cast<byte>(LINES.size());
   for (;;) {
-    show_line(LINES, SELECT, true);
+    show_line(session, LINES, SELECT, true);
     crt::GotoXY(20, NO + 3);
-    NORMAL();
+    NORMAL(session);
     for (;;) {
       const byte key = crt::ReadKey();
       if (key == crt::KEY_ENTER) return SELECT;
       if (key == crt::KEY_ESC) return std::nullopt;
       if (key == crt::SCAN_UP || key == crt::SCAN_DOWN) {
-        show_line(LINES, SELECT, false);
+        show_line(session, LINES, SELECT, false);
         if (key == crt::SCAN_UP)
           SELECT = SELECT <= 1 ? NO : static_cast<byte>(SELECT - 1);
         else
@@ -92,8 +92,8 @@ std::optional<byte> SELECTION(const LINES& LINES, byte SELECT) {
   }
 }
 
-std::optional<std::string> SELECTION_STRING(const LINES& LINES, byte SELECT) {
-  const std::optional<byte> chosen = SELECTION(LINES, SELECT);
+std::optional<std::string> SELECTION_STRING(const globals::Session& session, const LINES& LINES, byte SELECT) {
+  const std::optional<byte> chosen = SELECTION(session, LINES, SELECT);
   if (!chosen) return std::nullopt;
   if (*chosen < 1 || *chosen > LINES.size()) return std::string();
   const std::string_view line = line_text(LINES[*chosen - 1U]);
@@ -143,7 +143,7 @@ std::optional<std::string> GETNAME(std::string_view S) {
   return text;
 }
 
-std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
+std::optional<double> GETNUM(const globals::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
@@ -155,7 +155,7 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
   field.resize(line_text(field).size());
   std::optional<double> result;
   for (;;) {
-    DRAWWINDOW(30, 15, TITLE, lines);
+    DRAWWINDOW(session, 30, 15, TITLE, lines);
     crt::GotoXY(k, 3);
     byte key = 0;
     bool escaped = false;
@@ -189,11 +189,11 @@ std::optional<double> GETNUM(std::string_view TITLE, double CURRENTVAL, int RNG,
   return result;
 }
 
-std::string FSTR(double I, byte A) {
+std::string FSTR(const globals::Session& session, double I, byte A) {
   const std::string number = FIXSTR(I, 10, 4);
   if (A >= 2) return number;
-  const globals::RECIEVER_DATA& r = globals::RX();
-  const byte type = r.TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO].INPUT_TYPE;
+  const globals::RECIEVER_DATA& r = session.RX();
+  const byte type = r.TRANSMITTER[session.TXNO].CHANNEL[session.CHNO].INPUT_TYPE;
   const std::string ohm{' ', globals::OMEGA};
   if (A == 0) {
     if (type == 0) return number + " mV";
@@ -213,74 +213,74 @@ std::string FSTR(double I, byte A) {
   return {};
 }
 
-void WAITANYKEY() {
-  NORMAL();
+void WAITANYKEY(const globals::Session& session) {
+  NORMAL(session);
   full_screen();
   crt::GotoXY(1, 25);
   crt::TextBackground(0);
   crt::Write(std::string(28, ' '));
-  crt::TextBackground(globals::ERRBAR);
-  crt::TextColor(globals::MENUTEXT);
+  crt::TextBackground(session.ERRBAR);
+  crt::TextColor(session.MENUTEXT);
   crt::Write(" Any key to Continue ");
   full_screen();
   crt::ReadKey();
-  NORMAL();
+  NORMAL(session);
   full_screen();
 }
 
-void MSGBOX(int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+void MSGBOX(const globals::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
             std::initializer_list<std::string_view> LINES) {
-  NORMAL();
+  NORMAL(session);
   crt::Window(X - 1, Y - 1, X + W - 1, Y + H - 1);
   crt::ClrScr();
   SETWINDOW(X, Y, W, H);
   write_at(TITLEX, 1, TITLE);
   int row = 3;
   for (std::string_view line : LINES) write_at(3, row++, line);
-  WAITANYKEY();
+  WAITANYKEY(session);
 }
 
-void READONLY() {
-  MSGBOX(25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
+void READONLY(const globals::Session& session) {
+  MSGBOX(session, 25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
 }
 
-void READONLY2() {
-  MSGBOX(22, 15, 36, 7, 15, "READ ONLY",
+void READONLY2(const globals::Session& session) {
+  MSGBOX(session, 22, 15, 36, 7, 15, "READ ONLY",
          {"These parameters are calculated ", "from the values entered on the  ",
           "left hand side of the screen."});
 }
 
-void SAYNONEGATIVES() {
-  MSGBOX(22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
+void SAYNONEGATIVES(const globals::Session& session) {
+  MSGBOX(session, 22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
          {"The selected data format does ", "not allow negative output values."});
 }
 
-void SAYDONE(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
+void SAYDONE(const globals::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
 
-void SAYERROR(std::string_view S) { MSGBOX(25, 15, 29, 5, 11, "  ERROR  ", {S}); }
+void SAYERROR(const globals::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  ERROR  ", {S}); }
 
-void WRTERROR(std::string_view text) {
+void WRTERROR(const globals::Session& session, std::string_view text) {
   full_screen();
   crt::GotoXY(5, 23);
-  crt::TextBackground(globals::ERRBAR);
+  crt::TextBackground(session.ERRBAR);
   crt::Write(text);
   crt::GotoXY(80, 25);
   crt::Write('\a');
   crt::Delay(2000);
 }
 
-void WRTERROR_BLANKED(std::string_view text, int width) {
-  WRTERROR(text);
+void WRTERROR_BLANKED(const globals::Session& session, std::string_view text, int width) {
+  WRTERROR(session, text);
   crt::GotoXY(5, 23);
-  crt::TextBackground(globals::BACK);
+  crt::TextBackground(session.BACK);
   crt::Write(std::string(static_cast<std::size_t>(width), ' '));
 }
 
-void WRTWORKING() {
+void WRTWORKING(const globals::Session& session) {
   full_screen();
   crt::TextBackground(0);
   crt::GotoXY(1, 25);
-  crt::Write(globals::MESSAGE[53].view());
+  crt::Write(session.MESSAGE[53].view());
 }
 
 }  // namespace wind

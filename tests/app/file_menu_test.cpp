@@ -21,19 +21,19 @@ class FileMenu : public ScratchDirOn<MenuTest> {
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
   session.NO_OF_PORTS = 0;
-  RX().TAG_FIELD = "menu save";
+  session.RX().TAG_FIELD = "menu save";
   choose(1, 7);  // 23: save
   term.type("menu");
   term.enter();
   run();
   EXPECT_EQ(bytes_of("menu.rxd").size(), 4816u);
 
-  RX().TAG_FIELD = "changed";
-  ONLINE = false;
+  session.RX().TAG_FIELD = "changed";
+  session.ONLINE = false;
   choose(1, 6);  // 22: load
   term.enter();  // the default: menu
   run();
-  EXPECT_EQ(RX().TAG_FIELD, "menu save");
+  EXPECT_EQ(session.RX().TAG_FIELD, "menu save");
 
   std::filesystem::create_directory("sub");
   choose(2, 1);  // 33: directory
@@ -54,8 +54,8 @@ TEST_F(FileMenu, ReportFromTheMainMenu) {
   term.escape();   // back to the main menu
   run();
   EXPECT_GT(bytes_of("out.txt").size(), 1000u);
-  EXPECT_EQ(wind::XCUR, 2);
-  EXPECT_EQ(wind::YCUR, 6);
+  EXPECT_EQ(session.XCUR, 2);
+  EXPECT_EQ(session.YCUR, 6);
 }
 
 }  // namespace

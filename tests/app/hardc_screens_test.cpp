@@ -18,16 +18,16 @@ class ReportScreens : public ScreenScratch {
  protected:
   void SetUp() override {
     ScreenScratch::SetUp();
-    MESSAGE[53] = " Printing report";
-    MESSAGE[95] = "      N/A       ";
+    session.MESSAGE[53] = " Printing report";
+    session.MESSAGE[95] = "      N/A       ";
     // The report menu: where to print, and print.
-    wind::SCRN& s = wind::SCREEN[6];
+    wind::SCRN& s = session.SCREEN[6];
     s.MAXX = 1;
     s.MAXY[1] = 2;
     s.CELL[1][1] = {"Output to", 5, 8, "Printer or file", ""};
     s.CELL[1][2] = {"Print report", 5, 9, "Writes the report", ""};
-    wind::XCUR = 2;
-    wind::YCUR = 6;
+    session.XCUR = 2;
+    session.YCUR = 6;
   }
   static hardc::DATE today() {
     const std::time_t now = std::time(nullptr);
@@ -49,7 +49,7 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
   EXPECT_EQ(row(15, 35, 8), "  DONE  ");
   EXPECT_EQ(row(17, 27, 21), "  Hardcopy  completed");
   const auto bytes = bytes_of("out.txt");
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), hardc::REPORT_TEXT(0, today()));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), hardc::REPORT_TEXT(session, 0, today()));
 }
 
 TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
@@ -61,9 +61,9 @@ TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
 }
 
 TEST_F(ReportScreens, DestinationChoice) {
-  wind::SCNO = 6;
-  wind::XCUR = 1;
-  wind::YCUR = 1;
+  session.SCNO = 6;
+  session.XCUR = 1;
+  session.YCUR = 1;
   term.down();
   term.enter();
   EXPECT_EQ(project1::PPORT(session, "out.txt"), "out.txt");
@@ -99,10 +99,10 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   project1::HCOPY(session);
   EXPECT_EQ(session.HCFILE, "monday_repor");
   EXPECT_EQ(session.LPT, 4);
-  EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(0, today()).size());
-  EXPECT_EQ(wind::DISP[1][1], "monday_repor");
-  EXPECT_EQ(wind::XCUR, 2);
-  EXPECT_EQ(wind::YCUR, 6);
+  EXPECT_EQ(bytes_of("monday_repor").size(), hardc::REPORT_TEXT(session, 0, today()).size());
+  EXPECT_EQ(session.DISP[1][1], "monday_repor");
+  EXPECT_EQ(session.XCUR, 2);
+  EXPECT_EQ(session.YCUR, 6);
   EXPECT_EQ(term.keys_left(), 0u);
 }
 

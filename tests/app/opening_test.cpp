@@ -45,8 +45,8 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(at(30, 16, 18), "        YES       ");
   EXPECT_NE(crt::Screen().bg(30, 15), crt::Screen().bg(30, 16));  // NO highlighted
   // The value column was filled before the background was drawn.
-  EXPECT_EQ(wind::DISP[2][3], "    COM1");
-  EXPECT_EQ(wind::DISP[2][2], "   Online    ");
+  EXPECT_EQ(session.DISP[2][3], "    COM1");
+  EXPECT_EQ(session.DISP[2][2], "   Online    ");
 }
 
 TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {
@@ -64,7 +64,7 @@ TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
   ASSERT_FALSE(term.delays.empty());
   EXPECT_EQ(term.delays.front(), 500u);
   EXPECT_EQ(rx.requests().size(), 11u + 49 + 25);  // two transmitters, 16 and 8 channels
-  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
   // The main menu follows, its status box with the receiver's versions.
   EXPECT_TRUE(main_menu_shown());
   EXPECT_EQ(at(64, 22, 10), "   2.04   ");
@@ -86,7 +86,7 @@ TEST_F(Opening, MenuCodesRunTheirCommands) {
   term.enter();  // 21: download
   run();
   EXPECT_EQ(rx.requests().size(), 7u + 49 + 25);
-  EXPECT_EQ(wind::YCUR, 5);  // the highlight stays on the command just run
+  EXPECT_EQ(session.YCUR, 5);  // the highlight stays on the command just run
 }
 
 TEST_F(Opening, EscapeRedrawsTheMainMenu) {
@@ -96,14 +96,14 @@ TEST_F(Opening, EscapeRedrawsTheMainMenu) {
   term.down();  // still in the main menu, the highlight where it was
   run();
   EXPECT_TRUE(main_menu_shown());
-  EXPECT_EQ(wind::XCUR, 1);
-  EXPECT_EQ(wind::YCUR, 3);
+  EXPECT_EQ(session.XCUR, 1);
+  EXPECT_EQ(session.YCUR, 3);
   EXPECT_TRUE(rx.requests().empty());
 }
 
 TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   offer_ports("ttyS9,COM1");
-  SELECTED_PORT_NAME = "ttyS9";
+  session.SELECTED_PORT_NAME = "ttyS9";
   term.enter();
   term.right();
   term.down();
@@ -112,7 +112,7 @@ TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   term.down();
   term.enter();
   run();
-  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
   EXPECT_EQ(at(61, 10, 16), "    COM1        ");
   EXPECT_EQ(plug.connects, 1);  // the chosen port was opened
   EXPECT_TRUE(rx.requests().empty());
@@ -125,7 +125,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.enter();  // 34: online or offline
   term.escape();
   run();
-  EXPECT_TRUE(ONLINE);
+  EXPECT_TRUE(session.ONLINE);
   EXPECT_EQ(at(61, 9, 13), "   Online    ");
 
   term.enter();
@@ -135,7 +135,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.up();  // from Online to Offline
   term.enter();
   run();
-  EXPECT_FALSE(ONLINE);
+  EXPECT_FALSE(session.ONLINE);
   EXPECT_EQ(at(61, 9, 13), "  Offline    ");
   EXPECT_EQ(at(66, 21, 7), "Offline");
   EXPECT_TRUE(rx.requests().empty());

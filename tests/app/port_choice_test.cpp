@@ -19,7 +19,7 @@ TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   offer_ports("COM1,COM3");
   project1::COMPORTSCAN(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "COM3"}));
-  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
   EXPECT_EQ(session.COM_PORT_NAME[3], "");
 }
 
@@ -42,7 +42,7 @@ TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
   offer_ports(std::string(50, ',').c_str());  // 51 empty names
   project1::COMPORTSCAN(session);
   EXPECT_EQ(session.NO_OF_PORTS, 40);
-  EXPECT_EQ(SELECTED_PORT_NAME, "");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
 }
 
 TEST_F(PortScan, ARescanForgetsTheOldList) {
@@ -52,16 +52,16 @@ TEST_F(PortScan, ARescanForgetsTheOldList) {
   project1::COMPORTSCAN(session);
   EXPECT_EQ(session.NO_OF_PORTS, 0);
   EXPECT_EQ(session.COM_PORT_NAME[1], "");
-  EXPECT_EQ(SELECTED_PORT_NAME, "");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
 }
 
 class PortWindow : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
-    wind::SCNO = 2;  // the main menu, on its port cell
-    wind::XCUR = 2;
-    wind::YCUR = 3;
+    session.SCNO = 2;  // the main menu, on its port cell
+    session.XCUR = 2;
+    session.YCUR = 3;
   }
   static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
 };
@@ -74,8 +74,8 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
-  EXPECT_EQ(SELECTED_PORT_NAME, "COM1");
-  EXPECT_EQ(wind::DISP[2][3], "    COM1");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.DISP[2][3], "    COM1");
   EXPECT_EQ(plug.connects, 1);
 }
 
@@ -85,7 +85,7 @@ TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   project1::COMPORT1(session);
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
-  EXPECT_EQ(SELECTED_PORT_NAME, "");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
   EXPECT_EQ(plug.connects, 0);
 }
 
@@ -97,7 +97,7 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
   EXPECT_EQ(crt::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
-  EXPECT_EQ(SELECTED_PORT_NAME, "/dev/pts/123456");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "/dev/pts/123456");
 }
 
 TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
@@ -118,7 +118,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
     for (int i = 0; i < c.downs; ++i) term.down();
     term.enter();
     project1::COMPORT1(session);
-    EXPECT_EQ(SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
+    EXPECT_EQ(session.SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
   }
   // The two adapters' lines look alike.
   EXPECT_EQ(at(30, 18, 19), "/dev/serial/by-id/u");
@@ -126,22 +126,22 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 }
 
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
-  wind::YCUR = 2;
+  session.YCUR = 2;
   term.escape();
-  project1::ONLINPROG();
+  project1::ONLINPROG(session);
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");
   EXPECT_EQ(at(30, 17, 19), "     Offline       ");
   EXPECT_EQ(at(30, 18, 19), "     Online        ");
-  EXPECT_TRUE(ONLINE);  // Escape keeps it
+  EXPECT_TRUE(session.ONLINE);  // Escape keeps it
 
   term.up();
   term.enter();
-  project1::ONLINPROG();
-  EXPECT_FALSE(ONLINE);
+  project1::ONLINPROG(session);
+  EXPECT_FALSE(session.ONLINE);
 
   term.escape();
-  project1::ONLINPROG();
-  EXPECT_FALSE(ONLINE);
+  project1::ONLINPROG(session);
+  EXPECT_FALSE(session.ONLINE);
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(plug.connects, 0);
 }

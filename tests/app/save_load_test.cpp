@@ -28,7 +28,7 @@ class SaveLoad : public ScreenScratch {
 // ---- Save ---------------------------------------------------------------------
 
 TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
-  RX().TAG_FIELD = "saved tag";
+  session.RX().TAG_FIELD = "saved tag";
   touch("old.gdt");
   term.type("plant1.cfg");
   term.enter();
@@ -69,10 +69,10 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
 }
 
 TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
-  RX().TAG_FIELD = "old";
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
+  session.RX().TAG_FIELD = "old";
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
   const auto old_rxd = bytes_of("plant.rxd");
-  RX().TAG_FIELD = "new";
+  session.RX().TAG_FIELD = "new";
   term.type("plant");
   term.enter();
   term.escape();
@@ -88,39 +88,39 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
 // ---- Load ---------------------------------------------------------------------
 
 TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
-  RX().TAG_FIELD = "from disk";
-  GLOBDAT.RXCONFIG[2] = true;
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
-  RX().TAG_FIELD = "in memory";
-  GLOBDAT.RXCONFIG[2] = false;
-  TXNO = 2;
-  CHNO = 7;
+  session.RX().TAG_FIELD = "from disk";
+  session.GLOBDAT.RXCONFIG[2] = true;
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  session.RX().TAG_FIELD = "in memory";
+  session.GLOBDAT.RXCONFIG[2] = false;
+  session.TXNO = 2;
+  session.CHNO = 7;
   term.type("plant1.rxd");
   term.enter();
   project1::LOAD(session);
-  EXPECT_EQ(RX().TAG_FIELD, "from disk");
-  EXPECT_TRUE(GLOBDAT.RXCONFIG[2]);
-  EXPECT_EQ(TXNO, 1);
-  EXPECT_EQ(CHNO, 1);
+  EXPECT_EQ(session.RX().TAG_FIELD, "from disk");
+  EXPECT_TRUE(session.GLOBDAT.RXCONFIG[2]);
+  EXPECT_EQ(session.TXNO, 1);
+  EXPECT_EQ(session.CHNO, 1);
   EXPECT_EQ(session.FILENAME, "plant1");
   EXPECT_EQ(row(18, 30, 18), "      Load        ");
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 
-  TXNO = 3;
+  session.TXNO = 3;
   term.escape();  // an empty entry still resets the selection
   project1::LOAD(session);
-  EXPECT_EQ(TXNO, 1);
+  EXPECT_EQ(session.TXNO, 1);
 }
 
 TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
-  ASSERT_TRUE(disk::WRITE_PAIR("half", GLOBDAT, RX()));
+  ASSERT_TRUE(disk::WRITE_PAIR("half", session.GLOBDAT, session.RX()));
   std::filesystem::remove("half.rxd");
-  ASSERT_TRUE(disk::WRITE_PAIR("short", GLOBDAT, RX()));
+  ASSERT_TRUE(disk::WRITE_PAIR("short", session.GLOBDAT, session.RX()));
   std::filesystem::resize_file("short.rxd", 4000);
-  RX().TAG_FIELD = "in memory";
-  GLOBDAT.RXCONFIG[9] = true;
-  const RECIEVER_DATA rx_before = RX();
-  const CONFIG_DATA flags_before = GLOBDAT;
+  session.RX().TAG_FIELD = "in memory";
+  session.GLOBDAT.RXCONFIG[9] = true;
+  const RECIEVER_DATA rx_before = session.RX();
+  const CONFIG_DATA flags_before = session.GLOBDAT;
   term.type("half");
   term.enter();
   term.type("short");
@@ -129,12 +129,12 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   project1::LOAD(session);
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
-  EXPECT_EQ(RX(), rx_before);
-  EXPECT_EQ(GLOBDAT, flags_before);
+  EXPECT_EQ(session.RX(), rx_before);
+  EXPECT_EQ(session.GLOBDAT, flags_before);
 }
 
 TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
-  ASSERT_TRUE(disk::WRITE_PAIR("damaged", GLOBDAT, RX()));
+  ASSERT_TRUE(disk::WRITE_PAIR("damaged", session.GLOBDAT, session.RX()));
   auto rxd = bytes_of("damaged.rxd");
   rxd[0] = 255;                      // tag length
   rxd[80 + 32 + 40] = 9;             // alarm state of transmitter 1, channel 1
@@ -142,15 +142,15 @@ TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
   term.type("damaged");
   term.enter();
   project1::LOAD(session);
-  EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
+  EXPECT_EQ(session.RX().TAG_FIELD.size(), 25u);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
   EXPECT_EQ(term.bells, 0);
 }
 
 TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
-  ONLINE = true;
-  wind::SCNO = 2;  // run from the main menu
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  session.ONLINE = true;
+  session.SCNO = 2;  // run from the main menu
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
@@ -171,12 +171,12 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
 
 TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   sim::Receiver receiver;
-  sim::PluggedIn plug{receiver};
-  RX().TAG_FIELD = "from disk";
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", GLOBDAT, RX()));
-  RX().TAG_FIELD = "in memory";
-  ONLINE = true;
-  wind::SCNO = 2;
+  sim::PluggedIn plug{receiver, session};
+  session.RX().TAG_FIELD = "from disk";
+  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  session.RX().TAG_FIELD = "in memory";
+  session.ONLINE = true;
+  session.SCNO = 2;
   term.type("plant1");
   term.enter();
   term.up();  // "Yes"

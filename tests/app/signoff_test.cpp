@@ -12,7 +12,7 @@ using Signoff = TransferTest;
 
 TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
   term.type({0, 72});  // the first code of an extended key is enough
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 28}));
   EXPECT_EQ(rx.requests().at(0).params, "0");
   EXPECT_TRUE(rx.signed_off);
@@ -22,7 +22,7 @@ TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
 
 TEST_F(Signoff, TheWarningBoxAndEscape) {
   term.escape();
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.text(36, 15, 7), "SIGNOFF");
   EXPECT_EQ(s.text(24, 17, 31), "Before sending this command the");
@@ -30,7 +30,7 @@ TEST_F(Signoff, TheWarningBoxAndEscape) {
   EXPECT_EQ(s.text(24, 19, 18), "should be removed.");
   EXPECT_EQ(s.ch(21, 14), 0xC9);  // the frame's top left corner
   EXPECT_EQ(s.text(23, 25, 34), " Any key to Continue, ESC to abort");
-  EXPECT_EQ(s.bg(23, 25), ERRBAR);
+  EXPECT_EQ(s.bg(23, 25), session.ERRBAR);
   // Nothing is sent; the working text stays on row 25.
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(s.text(1, 25, 10), "Working...");
@@ -40,13 +40,13 @@ TEST_F(Signoff, SignoffIsSentEvenWhenTheConfirmFailed) {
   rx.faults.refuse = 5;
   rx.faults.only_command = 25;
   term.enter();
-  project1::SIGNOFF();
+  project1::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 25, 28}));
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
   // The confirm's error stays on the screen.
   EXPECT_EQ(crt::Screen().text(5, 23, 14), " Context Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
 }
 
 }  // namespace

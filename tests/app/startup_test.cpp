@@ -107,7 +107,7 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   EXPECT_EQ(s.bg(80, 25), 4);  // the whole screen was cleared
   // The ports were scanned before the files were looked for.
   EXPECT_EQ(session.NO_OF_PORTS, 2);
-  EXPECT_EQ(globals::SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
   const std::string blank(38, ' ');
   EXPECT_EQ(shown, (std::vector<std::string>{"Loading......|" + blank + "|9",
                                              "Loading......|Serial Port Scanning is In-Progress...|9"}));
@@ -118,10 +118,10 @@ TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
   EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), crt::ScriptExhausted);
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");
-  ASSERT_NE(globals::RECEIVER[0], nullptr);
-  EXPECT_EQ(globals::RX().TAG_FIELD, "Data not loaded          ");
-  EXPECT_EQ(globals::BACK, 0);  // monochrome
-  EXPECT_TRUE(globals::ONLINE);
+  ASSERT_NE(session.RECEIVER[0], nullptr);
+  EXPECT_EQ(session.RX().TAG_FIELD, "Data not loaded          ");
+  EXPECT_EQ(session.BACK, 0);  // monochrome
+  EXPECT_TRUE(session.ONLINE);
   EXPECT_FALSE(term.cursor_shown);
 }
 

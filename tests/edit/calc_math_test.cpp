@@ -16,7 +16,7 @@ class CalcMath : public FreshProcess {
     ch().SCALE_OPZERO = 0;
     ch().SCALE_GAIN = 1;
   }
-  static CHANNEL_DATA& ch() { return RX().TRANSMITTER[TXNO].CHANNEL[CHNO]; }
+  CHANNEL_DATA& ch() { return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO]; }
 };
 
 TEST_F(CalcMath, OffsetByFormatAndInputType) {
@@ -32,22 +32,22 @@ TEST_F(CalcMath, OffsetByFormatAndInputType) {
 }
 
 TEST_F(CalcMath, StartValuesMapSignalZeroToOutputZero) {
-  RX().DATA_FORMAT = 4;  // 16BIT Unsigned: input type 0 carries 100
+  session.RX().DATA_FORMAT = 4;  // 16BIT Unsigned: input type 0 carries 100
   ch().SCALE_OPZERO = 7;
   ch().SCALE_GAIN = 2;
-  const WORKING w = SETSTART();
+  const WORKING w = SETSTART(session);
   EXPECT_EQ(w.SIGZERO, -100.0);
-  EXPECT_EQ(CALCOUT(w.SIGZERO), 7.0);
-  EXPECT_EQ(CALCOUT(w.SIGFSD), w.OPFSD);
+  EXPECT_EQ(CALCOUT(session, w.SIGZERO), 7.0);
+  EXPECT_EQ(CALCOUT(session, w.SIGFSD), w.OPFSD);
 }
 
 TEST_F(CalcMath, GainFromFullScaleAndEqualSpanKeepsIt) {
-  CALCGAIN(0, 20, 4000);
+  CALCGAIN(session, 0, 20, 4000);
   EXPECT_EQ(ch().SCALE_GAIN, 200.0);
   ch().SCALE_OPZERO = 1000;
-  CALCGAIN(0, 20, 4000);
+  CALCGAIN(session, 0, 20, 4000);
   EXPECT_EQ(ch().SCALE_GAIN, 150.0);
-  CALCGAIN(7, 7, 99999);
+  CALCGAIN(session, 7, 7, 99999);
   EXPECT_EQ(ch().SCALE_GAIN, 150.0);
 }
 

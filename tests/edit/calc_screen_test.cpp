@@ -3,7 +3,6 @@
 #include "edit_fixture.h"
 
 using namespace globals;
-using wind::DISP;
 
 namespace edit_test {
 namespace {
@@ -27,33 +26,33 @@ class Calculator : public EditTest {
 TEST_F(Calculator, IeeeStartValues) {
   user.escape();
   run([this] { calc::CALCSCALES(session); });
-  EXPECT_EQ(DISP[1][2], "    0.0000 mV");
-  EXPECT_EQ(DISP[1][3], "  100.0000 mV");
-  EXPECT_EQ(DISP[1][4], "    0.0000");
-  EXPECT_EQ(DISP[1][5], "  100.0000");
-  EXPECT_EQ(DISP[1][7], "    1.0000");
-  EXPECT_EQ(DISP[1][8], "    1.0000");
-  EXPECT_EQ(DISP[2][2], "      1");
-  EXPECT_EQ(DISP[2][3], "      1");
-  EXPECT_EQ(DISP[2][6], "    1.0000");
-  EXPECT_EQ(DISP[2][7], "    0.0000 mV");
-  EXPECT_EQ(wind::SCNO, 10);
+  EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
+  EXPECT_EQ(session.DISP[1][3], "  100.0000 mV");
+  EXPECT_EQ(session.DISP[1][4], "    0.0000");
+  EXPECT_EQ(session.DISP[1][5], "  100.0000");
+  EXPECT_EQ(session.DISP[1][7], "    1.0000");
+  EXPECT_EQ(session.DISP[1][8], "    1.0000");
+  EXPECT_EQ(session.DISP[2][2], "      1");
+  EXPECT_EQ(session.DISP[2][3], "      1");
+  EXPECT_EQ(session.DISP[2][6], "    1.0000");
+  EXPECT_EQ(session.DISP[2][7], "    0.0000 mV");
+  EXPECT_EQ(session.SCNO, 10);
 }
 
 TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
-  RX().DATA_FORMAT = 4;  // 16BIT Unsigned
+  session.RX().DATA_FORMAT = 4;  // 16BIT Unsigned
   enter_value("0");      // signal zero, the first highlighted cell
   user.escape();
   // On the first pass the signal zero shows the offset taken away.
   std::vector<std::string> first_pass;
   user.on_wait = [&] {
-    if (first_pass.empty()) first_pass = {DISP[1][2].str(), DISP[1][5].str(), DISP[2][7].str()};
+    if (first_pass.empty()) first_pass = {session.DISP[1][2].str(), session.DISP[1][5].str(), session.DISP[2][7].str()};
   };
   run([this] { calc::CALCSCALES(session); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{" -100.0000 mV", "       200", "  100.0000 mV"}));
   EXPECT_EQ(ch().SCALE_IPZERO, 100);
-  EXPECT_EQ(DISP[1][2], "    0.0000 mV");
-  EXPECT_EQ(DISP[2][4], "  100.0000 mV");
+  EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
+  EXPECT_EQ(session.DISP[2][4], "  100.0000 mV");
 }
 
 TEST_F(Calculator, GainFollowsTheFullScaleEntries) {
@@ -64,8 +63,8 @@ TEST_F(Calculator, GainFollowsTheFullScaleEntries) {
   user.escape();
   run([this] { calc::CALCSCALES(session); });
   EXPECT_EQ(ch().SCALE_GAIN, 200);
-  EXPECT_EQ(DISP[2][6], "  200.0000");
-  EXPECT_EQ(DISP[1][8], "  200.0000");  // example input 1
+  EXPECT_EQ(session.DISP[2][6], "  200.0000");
+  EXPECT_EQ(session.DISP[1][8], "  200.0000");  // example input 1
 }
 
 TEST_F(Calculator, EqualZeroAndFullScaleKeepTheGain) {
@@ -80,7 +79,7 @@ TEST_F(Calculator, EqualZeroAndFullScaleKeepTheGain) {
 }
 
 TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
-  RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  session.RX().DATA_FORMAT = 8;  // 12BIT Unsigned
   user.downs(3);
   enter_value("-1");
   user.key();
@@ -89,25 +88,25 @@ TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
   EXPECT_TRUE(user.was_shown("not allow negative output values."));
   EXPECT_EQ(ch().SCALE_GAIN, 1);
 
-  RX().DATA_FORMAT = 6;  // 16BIT signed
+  session.RX().DATA_FORMAT = 6;  // 16BIT signed
   user.downs(3);
   enter_value("-1");
   user.escape();
   run([this] { calc::CALCSCALES(session); });
-  EXPECT_EQ(DISP[1][5], "        -1");
+  EXPECT_EQ(session.DISP[1][5], "        -1");
   EXPECT_DOUBLE_EQ(ch().SCALE_GAIN, -0.01);
 }
 
 TEST_F(Calculator, OutputNumbersCarryDecimalsOnlyForIeee) {
   for (byte format : {0, 1, 5, 9, 18}) {
-    RX().DATA_FORMAT = format;
+    session.RX().DATA_FORMAT = format;
     ch().SCALE_OPZERO = 2.4;
     user.escape();
     run([this] { calc::CALCSCALES(session); });
     const bool ieee = format <= 1;
-    EXPECT_EQ(DISP[1][4], ieee ? "    2.4000" : "         2") << int(format);
-    EXPECT_EQ(DISP[1][5], ieee ? "  102.4000" : "       102") << int(format);
-    EXPECT_EQ(DISP[2][5], "    2.4000") << int(format);
+    EXPECT_EQ(session.DISP[1][4], ieee ? "    2.4000" : "         2") << int(format);
+    EXPECT_EQ(session.DISP[1][5], ieee ? "  102.4000" : "       102") << int(format);
+    EXPECT_EQ(session.DISP[2][5], "    2.4000") << int(format);
   }
 }
 
@@ -118,7 +117,7 @@ TEST_F(Calculator, CalculatedCellsAreReadOnly) {
   user.escape();
   run([this] { calc::CALCSCALES(session); });
   EXPECT_TRUE(user.was_shown("These parameters are calculated "));
-  EXPECT_EQ(wind::XCUR, 1);  // the channel menu's cursor is back
+  EXPECT_EQ(session.XCUR, 1);  // the channel menu's cursor is back
 }
 
 TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
@@ -132,9 +131,9 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   user.enter();
   user.escape();
   run([this] { calc::CALCSCALES(session); });
-  EXPECT_EQ(CHNO, 2);
+  EXPECT_EQ(session.CHNO, 2);
   EXPECT_EQ(ch(1, 2).SCALE_GAIN, 5);  // not taken from channel 1's work
-  EXPECT_EQ(DISP[1][5], "  510.0000");
+  EXPECT_EQ(session.DISP[1][5], "  510.0000");
 }
 
 // An entry giving a gain the link cannot carry is refused; Escape keeps the

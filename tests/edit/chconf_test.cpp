@@ -13,7 +13,7 @@ class Channel : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
-    wind::SCNO = 8;
+    session.SCNO = 8;
   }
   // The channel display of the menu pass sets the reserved-channel flag.
   void input_type() {
@@ -57,7 +57,7 @@ TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
 }
 
 TEST_F(Channel, Channel16OffersNoRtdTypes) {
-  CHNO = 16;
+  session.CHNO = 16;
   user.escape();
   run([this] { input_type(); });
   // The first list has 14 lines: the 14th ("more") on screen row 20.
@@ -73,7 +73,7 @@ TEST_F(Channel, Channel16OffersNoRtdTypes) {
 
 TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   ch(1, 2).INPUT_TYPE = 10;  // compensated thermocouple: 16 is the sensor
-  CHNO = 16;
+  session.CHNO = 16;
   confval::CHCONFIGVAL(session);
   const CHANNEL_DATA before = ch();
   run([this] {
@@ -85,7 +85,7 @@ TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   EXPECT_EQ(user.bells, 3);
   EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
   EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
-  EXPECT_EQ(crt::Screen().bg(5, 23), ERRBAR);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
 }
 
 TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
@@ -96,7 +96,7 @@ TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
 }
 
 TEST_F(Channel, Type572ListAndDriveNotApplicable) {
-  INIT_TX(0, 1, 2);
+  INIT_TX(*session.RECEIVER[0], 1, 2);
   ch().INPUT_TYPE = 13;
   user.down();  // from RTD ohms to square root
   user.enter();
@@ -115,7 +115,7 @@ TEST_F(Channel, DriveChoice) {
   EXPECT_TRUE(shows("  Drive Down"));
   // Only a 572, or an unused input of a 571, has no drive: a transmitter of
   // an unknown type still offers the list.
-  RX().TRANSMITTER[1].TXTYPE = 3;
+  session.RX().TRANSMITTER[1].TXTYPE = 3;
   ch().INPUT_TYPE = 15;
   user.up();
   user.enter();
@@ -125,7 +125,7 @@ TEST_F(Channel, DriveChoice) {
 }
 
 TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
-  RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  session.RX().DATA_FORMAT = 8;  // 12BIT Unsigned
   ch().LOW_ALARM = 2;
   user.type("-5");
   user.enter();
@@ -137,7 +137,7 @@ TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
   user.enter();
   run([this] { GAIN(session); });
   EXPECT_EQ(ch().SCALE_GAIN, -5);
-  RX().DATA_FORMAT = 6;  // 16BIT signed takes negatives
+  session.RX().DATA_FORMAT = 6;  // 16BIT signed takes negatives
   user.type("-5");
   user.enter();
   run(HALARM);
@@ -152,26 +152,26 @@ TEST_F(Channel, AlarmsOfAnUnusedInputDoNotApply) {
 }
 
 TEST_F(Channel, Type572OffersEightChannels) {
-  INIT_TX(0, 1, 2);
-  CHNO = 12;
+  INIT_TX(*session.RECEIVER[0], 1, 2);
+  session.CHNO = 12;
   user.up();  // channel 1 pre-selected, up wraps to 8
   user.enter();
   run(CHANO);
-  EXPECT_EQ(CHNO, 8);
+  EXPECT_EQ(session.CHNO, 8);
 }
 
 TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
-  RX().NO_OF_TX = 2;
-  TXNO = 4;
+  session.RX().NO_OF_TX = 2;
+  session.TXNO = 4;
   user.up();  // from 1 (reset) wraps to 2
   user.enter();
   run(TRANNO);
-  EXPECT_EQ(TXNO, 2);
+  EXPECT_EQ(session.TXNO, 2);
   EXPECT_EQ(crt::Screen().text(30, 17, 19), "         1         ");
 }
 
 TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {
-  CHNO = 12;
+  session.CHNO = 12;
   ch(1, 3).SCALE_GAIN = 4;
   user.enter();  // 571 again: the defaults all the same
   run(TX_TYPE);
@@ -179,8 +179,8 @@ TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {
   user.down();
   user.enter();
   run(TX_TYPE);
-  EXPECT_EQ(RX().TRANSMITTER[1].TXTYPE, 2);
-  EXPECT_EQ(CHNO, 1);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].TXTYPE, 2);
+  EXPECT_EQ(session.CHNO, 1);
   EXPECT_EQ(ch(1, 16).HIGH_ALARM, 20);
 }
 

@@ -7,7 +7,6 @@
 using namespace globals;
 using confval::CHCONFIGVAL;
 using confval::RXCONFIGVAL;
-using wind::DISP;
 
 namespace {
 
@@ -15,40 +14,40 @@ class Display : public FreshProcess {
  protected:
   void SetUp() override {
     INITCOMMS(session);
-    MESSAGE[27] = "drive-0";
-    MESSAGE[28] = "drive-1";
-    MESSAGE[29] = "drive-2";
-    MESSAGE[97] = "cold junction";
-    MESSAGE[98] = "not applicable";
-    for (auto& column : DISP)
+    session.MESSAGE[27] = "drive-0";
+    session.MESSAGE[28] = "drive-1";
+    session.MESSAGE[29] = "drive-2";
+    session.MESSAGE[97] = "cold junction";
+    session.MESSAGE[98] = "not applicable";
+    for (auto& column : session.DISP)
       for (auto& cell : column) cell = "untouched";
   }
-  static RECIEVER_DATA& R() { return RX(); }
-  static CHANNEL_DATA& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
+  RECIEVER_DATA& R() { return session.RX(); }
+  CHANNEL_DATA& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
 };
 
 TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
   R().CHECKSUM = 4660;
   RXCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][1], " ");
-  EXPECT_EQ(DISP[1][2], "Data not loaded ");  // the tag's first 16 characters
-  EXPECT_EQ(DISP[1][3], "     IEEE       ");
-  EXPECT_EQ(DISP[1][5], "      1");
-  EXPECT_EQ(DISP[1][6], std::string("     ") + DEGREE + "C");
-  EXPECT_EQ(DISP[1][7], "     50Hz");
-  EXPECT_EQ(DISP[1][8], "     AUTO");
-  EXPECT_EQ(DISP[1][9], "     1234  hex");
-  EXPECT_EQ(DISP[2][1], "   Software");
-  EXPECT_EQ(DISP[2][2], "      0");
-  EXPECT_EQ(DISP[2][5], "    9600");
-  EXPECT_EQ(DISP[2][6], "      1");
-  EXPECT_EQ(DISP[2][7], "      8");
-  EXPECT_EQ(DISP[2][8], "    none");
-  EXPECT_EQ(DISP[2][9], "   Unknown");
-  EXPECT_EQ(DISP[2][10], " ");
+  EXPECT_EQ(session.DISP[1][1], " ");
+  EXPECT_EQ(session.DISP[1][2], "Data not loaded ");  // the tag's first 16 characters
+  EXPECT_EQ(session.DISP[1][3], "     IEEE       ");
+  EXPECT_EQ(session.DISP[1][5], "      1");
+  EXPECT_EQ(session.DISP[1][6], std::string("     ") + DEGREE + "C");
+  EXPECT_EQ(session.DISP[1][7], "     50Hz");
+  EXPECT_EQ(session.DISP[1][8], "     AUTO");
+  EXPECT_EQ(session.DISP[1][9], "     1234  hex");
+  EXPECT_EQ(session.DISP[2][1], "   Software");
+  EXPECT_EQ(session.DISP[2][2], "      0");
+  EXPECT_EQ(session.DISP[2][5], "    9600");
+  EXPECT_EQ(session.DISP[2][6], "      1");
+  EXPECT_EQ(session.DISP[2][7], "      8");
+  EXPECT_EQ(session.DISP[2][8], "    none");
+  EXPECT_EQ(session.DISP[2][9], "   Unknown");
+  EXPECT_EQ(session.DISP[2][10], " ");
   // Rows the receiver screen does not use keep their texts.
-  EXPECT_EQ(DISP[1][10], "untouched");
-  EXPECT_EQ(DISP[2][11], "untouched");
+  EXPECT_EQ(session.DISP[1][10], "untouched");
+  EXPECT_EQ(session.DISP[2][11], "untouched");
 }
 
 TEST_F(Display, ReceiverCodesWithoutMeaning) {
@@ -60,100 +59,100 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   R().CHECKSUM = 70000;
   R().LINE_REJ = 1;
   RXCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][3], "   unknown   ");
-  EXPECT_EQ(DISP[2][5], "    38400");
-  EXPECT_EQ(DISP[1][6], "error");
-  EXPECT_EQ(DISP[1][7], "     60Hz");
-  EXPECT_EQ(DISP[1][8], "    MANUAL");
-  EXPECT_EQ(DISP[1][9], "    70000");
+  EXPECT_EQ(session.DISP[1][3], "   unknown   ");
+  EXPECT_EQ(session.DISP[2][5], "    38400");
+  EXPECT_EQ(session.DISP[1][6], "error");
+  EXPECT_EQ(session.DISP[1][7], "     60Hz");
+  EXPECT_EQ(session.DISP[1][8], "    MANUAL");
+  EXPECT_EQ(session.DISP[1][9], "    70000");
 
   R().DATA_FORMAT = 16;
   R().MOD_BAUD = 0;
   R().CKSUM_BASE = 1;
   R().MOD_PARITY = 3;  // leaves the parity cell as it was
   R().MOD_MODE = 9;    // and the mode cell
-  DISP[2][8] = "    even";
-  DISP[2][9] = "     RTU";
+  session.DISP[2][8] = "    even";
+  session.DISP[2][9] = "     RTU";
   RXCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][3], "    3DEC BCD    ");  // " " and the name, cut to 16
-  EXPECT_EQ(DISP[2][5], "    ???");
-  EXPECT_EQ(DISP[1][9], "     ?170  hex");
-  EXPECT_EQ(DISP[2][8], "    even");
-  EXPECT_EQ(DISP[2][9], "     RTU");
+  EXPECT_EQ(session.DISP[1][3], "    3DEC BCD    ");  // " " and the name, cut to 16
+  EXPECT_EQ(session.DISP[2][5], "    ???");
+  EXPECT_EQ(session.DISP[1][9], "     ?170  hex");
+  EXPECT_EQ(session.DISP[2][8], "    even");
+  EXPECT_EQ(session.DISP[2][9], "     RTU");
 }
 
 TEST_F(Display, Type572Cells) {
-  INIT_TX(0, 1, 2);
+  INIT_TX(*session.RECEIVER[0], 1, 2);
   RXCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][7], "not applicable");
+  EXPECT_EQ(session.DISP[1][7], "not applicable");
   CHCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][2], "     572");
-  EXPECT_EQ(DISP[1][4], "      mA        ");
-  EXPECT_EQ(DISP[1][5], "not applicable");
-  EXPECT_EQ(DISP[1][6], "   20.0000");
-  EXPECT_EQ(DISP[1][7], "    4.0000");
-  EXPECT_EQ(DISP[2][1], "    0.0000mA");
-  EXPECT_EQ(DISP[2][3], "    1.0000");
+  EXPECT_EQ(session.DISP[1][2], "     572");
+  EXPECT_EQ(session.DISP[1][4], "      mA        ");
+  EXPECT_EQ(session.DISP[1][5], "not applicable");
+  EXPECT_EQ(session.DISP[1][6], "   20.0000");
+  EXPECT_EQ(session.DISP[1][7], "    4.0000");
+  EXPECT_EQ(session.DISP[2][1], "    0.0000mA");
+  EXPECT_EQ(session.DISP[2][3], "    1.0000");
 }
 
 TEST_F(Display, ChannelCellsOfType571) {
-  CHNO = 5;
+  session.CHNO = 5;
   ch(1, 5).THC_DRIVE = 2;
   ch(1, 5).INPUT_TYPE = 3;
   ch(1, 5).SCALE_OPZERO = -12.5;
   CHCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][1], "      1");
-  EXPECT_EQ(DISP[1][3], "      5");
-  EXPECT_EQ(DISP[1][2], "     571");
-  EXPECT_EQ(DISP[1][4], "  K  THC no CJ  ");
-  EXPECT_EQ(DISP[1][5], "drive-2");
-  EXPECT_EQ(DISP[1][6], "   60.0000");
-  EXPECT_EQ(DISP[1][7], "  -60.0000");
-  EXPECT_EQ(DISP[2][1], std::string("    0.0000") + DEGREE + "C");
-  EXPECT_EQ(DISP[2][2], "  -12.5000");
-  EXPECT_EQ(DISP[2][4], "");
+  EXPECT_EQ(session.DISP[1][1], "      1");
+  EXPECT_EQ(session.DISP[1][3], "      5");
+  EXPECT_EQ(session.DISP[1][2], "     571");
+  EXPECT_EQ(session.DISP[1][4], "  K  THC no CJ  ");
+  EXPECT_EQ(session.DISP[1][5], "drive-2");
+  EXPECT_EQ(session.DISP[1][6], "   60.0000");
+  EXPECT_EQ(session.DISP[1][7], "  -60.0000");
+  EXPECT_EQ(session.DISP[2][1], std::string("    0.0000") + DEGREE + "C");
+  EXPECT_EQ(session.DISP[2][2], "  -12.5000");
+  EXPECT_EQ(session.DISP[2][4], "");
   EXPECT_FALSE(session.RTD);
 }
 
 TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
   ch(1, 1).INPUT_TYPE = 15;
   CHCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][4], "Invalid");
-  EXPECT_EQ(DISP[1][5], "not applicable");
-  EXPECT_EQ(DISP[1][6], "   60.0000");
-  EXPECT_EQ(DISP[1][7], "  -60.0000");
+  EXPECT_EQ(session.DISP[1][4], "Invalid");
+  EXPECT_EQ(session.DISP[1][5], "not applicable");
+  EXPECT_EQ(session.DISP[1][6], "   60.0000");
+  EXPECT_EQ(session.DISP[1][7], "  -60.0000");
 }
 
 TEST_F(Display, ReservedChannel16) {
   ch(1, 3).INPUT_TYPE = 9;  // J with cold-junction compensation
-  CHNO = 16;
+  session.CHNO = 16;
   CHCONFIGVAL(session);
   EXPECT_TRUE(session.RTD);
-  EXPECT_EQ(DISP[1][4], "cold junction");
-  EXPECT_EQ(DISP[1][6], "    Fixed      ");
-  EXPECT_EQ(DISP[1][7], "    Fixed      ");
+  EXPECT_EQ(session.DISP[1][4], "cold junction");
+  EXPECT_EQ(session.DISP[1][6], "    Fixed      ");
+  EXPECT_EQ(session.DISP[1][7], "    Fixed      ");
   // Another channel of the same transmitter shows its own values.
-  CHNO = 15;
+  session.CHNO = 15;
   CHCONFIGVAL(session);
   EXPECT_TRUE(session.RTD);
-  EXPECT_EQ(DISP[1][4], "     mV         ");
-  EXPECT_EQ(DISP[1][6], "   60.0000");
+  EXPECT_EQ(session.DISP[1][4], "     mV         ");
+  EXPECT_EQ(session.DISP[1][6], "   60.0000");
 }
 
 TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
   R().NO_OF_TX = 2;
-  INIT_TX(0, 3, 2);
-  TXNO = 3;
+  INIT_TX(*session.RECEIVER[0], 3, 2);
+  session.TXNO = 3;
   CHCONFIGVAL(session);
-  EXPECT_EQ(TXNO, 1);
-  EXPECT_EQ(DISP[1][1], "      1");
-  EXPECT_EQ(DISP[1][2], "     571");
+  EXPECT_EQ(session.TXNO, 1);
+  EXPECT_EQ(session.DISP[1][1], "      1");
+  EXPECT_EQ(session.DISP[1][2], "     571");
 }
 
 TEST_F(Display, DriveCodeOutsideItsRangeDoesNotReachPastTheMessages) {
   ch(1, 1).THC_DRIVE = 200;
   CHCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][5], "Invalid");
+  EXPECT_EQ(session.DISP[1][5], "Invalid");
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
     term.down();  // (2, 4) start
     term.enter();
     term.escape();
-    copy::COPYRX();
+    copy::COPYRX(session);
   }
 
   bool completed = false;
@@ -52,11 +52,11 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
 };
 
 TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
-  ONLINE = true;
+  session.ONLINE = true;
   rx.state().TRANSMITTER[2].TXTYPE = 1;  // takes the thermocouple input type
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
   ASSERT_EQ(rx.requests().size(), 3u);
   EXPECT_EQ(rx.requests()[0].command, comms::CMD_INPTYPE);
   EXPECT_EQ(rx.requests()[1].command, comms::CMD_SCALES);
@@ -71,7 +71,7 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
 }
 
 TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
-  ONLINE = false;
+  session.ONLINE = false;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
   EXPECT_TRUE(rx.requests().empty());
@@ -80,7 +80,7 @@ TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
 }
 
 TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
-  ONLINE = true;
+  session.ONLINE = true;
   rx.faults.refuse = 7;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
@@ -91,8 +91,8 @@ TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
 }
 
 TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
-  ONLINE = true;
-  RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
+  session.ONLINE = true;
+  session.RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
   copy_3_to_tx2_ch5();
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(term.bells, 1);
@@ -100,7 +100,7 @@ TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
 }
 
 TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
-  ONLINE = false;
+  session.ONLINE = false;
   term.down();   // (1, 3) source channel
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();  // channel 3 to line 17, ALL
@@ -118,17 +118,17 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
       box_line2 = at(30, 18, 18);
     }
   };
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_EQ(box_line1, "        ALL       ");
   EXPECT_EQ(box_line2, std::string(18, '\xCD'));  // the frame closes under it
-  EXPECT_EQ(wind::DISP[1][3].str(), "  ALL");
-  EXPECT_EQ(wind::DISP[2][3].str(), "  ALL");
-  EXPECT_EQ(wind::DISP[1][2].str(), "   1");
+  EXPECT_EQ(session.DISP[1][3].str(), "  ALL");
+  EXPECT_EQ(session.DISP[2][3].str(), "  ALL");
+  EXPECT_EQ(session.DISP[1][2].str(), "   1");
   EXPECT_TRUE(changed().empty());  // nothing copied yet
 }
 
 TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
-  ONLINE = true;
+  session.ONLINE = true;
   term.enter();  // (1, 2) source transmitter: lines 1, 2, ALL
   pick(2);
   term.down();   // (1, 3) source channel
@@ -141,7 +141,7 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   term.up();     // No is preselected: up to Yes
   term.enter();
   term.escape();
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_FALSE(completed);
   EXPECT_TRUE(changed().empty());  // each transmitter copied onto itself
@@ -150,12 +150,12 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   EXPECT_EQ(requests(comms::CMD_INPTYPE), 4 * 16);
   EXPECT_EQ(requests(comms::CMD_ALARMS), 4 * 16);
   EXPECT_EQ(rx.state().TRANSMITTER[4].CHANNEL[16].HIGH_ALARM, 416);
-  EXPECT_EQ(wind::XCUR, 1);  // the menu cursor is given back
-  EXPECT_EQ(wind::YCUR, 1);
+  EXPECT_EQ(session.XCUR, 1);  // the menu cursor is given back
+  EXPECT_EQ(session.YCUR, 1);
 }
 
 TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
-  ONLINE = true;
+  session.ONLINE = true;
   term.down();
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();
@@ -165,13 +165,13 @@ TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   term.enter();  // start: transmitter 1 onto itself
   term.escape(); // the question
   term.escape(); // the menu
-  copy::COPYRX();
+  copy::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_TRUE(rx.requests().empty());
 }
 
 TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
-  RX().NO_OF_TX = 1;
+  session.RX().NO_OF_TX = 1;
   std::vector<std::string> boxes;
   auto keep = term.on_wait;
   term.on_wait = [&] {
@@ -188,24 +188,24 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   term.down();   // to ALL
   term.enter();
   term.escape();
-  copy::COPYRX();
+  copy::COPYRX(session);
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes.front().substr(0, 18), "         1        ");
   EXPECT_EQ(boxes.front().substr(19, 18).find("ALL"), std::string::npos);
   EXPECT_EQ(boxes.back(), "         1        |        ALL       |\xC8");
-  EXPECT_EQ(wind::DISP[1][2].str(), "   1");
-  EXPECT_EQ(wind::DISP[2][2].str(), "  ALL");
+  EXPECT_EQ(session.DISP[1][2].str(), "   1");
+  EXPECT_EQ(session.DISP[2][2].str(), "  ALL");
 }
 
 TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
-  RX().NO_OF_TX = 9;  // a damaged file
+  session.RX().NO_OF_TX = 9;  // a damaged file
   term.right();
   term.enter();
   for (int i = 0; i < 6; ++i) term.up();  // 1, then up round lines 5 to 1 to 5
   term.enter();
   term.escape();
-  copy::COPYRX();
-  EXPECT_EQ(wind::DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
+  copy::COPYRX(session);
+  EXPECT_EQ(session.DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
 }
 
 }  // namespace

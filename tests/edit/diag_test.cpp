@@ -4,7 +4,6 @@
 #include "edit_fixture.h"
 
 using namespace globals;
-using wind::DISP;
 
 namespace edit_test {
 namespace {
@@ -13,9 +12,9 @@ class Diagnostics : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
-    wind::SCNO = 9;
+    session.SCNO = 9;
   }
-  void switch_box(void (*box)()) {
+  void switch_box(void (*box)(globals::Session&)) {
     user.key();
     run(box);
   }
@@ -24,9 +23,9 @@ class Diagnostics : public EditTest {
 
 TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
   R().HCASWITCH = 65;  // levers 1 and 7
-  diag::DIAGVAL();
-  EXPECT_EQ(DISP[1][2], "1......8");
-  EXPECT_EQ(DISP[1][3], "   10000010");
+  diag::DIAGVAL(session);
+  EXPECT_EQ(session.DISP[1][2], "1......8");
+  EXPECT_EQ(session.DISP[1][3], "   10000010");
   switch_box(diag::SW301);
   EXPECT_EQ(crt::Screen().text(29, 5, 16), "HCA SWITCH SW301");
   EXPECT_EQ(crt::Screen().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
@@ -65,18 +64,18 @@ TEST_F(Diagnostics, IpSwitchMeanings) {
   EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration DISABLED");
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 30), "FACTORY TEST SETTING - CHANGE!");
-  EXPECT_EQ(crt::Screen().bg(19, 21), ERRBAR);
-  diag::DIAGVAL();
-  EXPECT_EQ(DISP[1][4], "   10000101");
+  EXPECT_EQ(crt::Screen().bg(19, 21), session.ERRBAR);
+  diag::DIAGVAL(session);
+  EXPECT_EQ(session.DISP[1][4], "   10000101");
 }
 
 TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   R().STATUS1 = 0x81;
   R().STATUS2 = 1;
-  diag::DIAGVAL();
-  EXPECT_EQ(DISP[2][2], "   10000001");
-  EXPECT_EQ(DISP[2][3], "   00000001");
-  EXPECT_EQ(DISP[2][4], " YES ");
+  diag::DIAGVAL(session);
+  EXPECT_EQ(session.DISP[2][2], "   10000001");
+  EXPECT_EQ(session.DISP[2][3], "   00000001");
+  EXPECT_EQ(session.DISP[2][4], " YES ");
   user.escape();  // Escape answers NO
   run(diag::CONFIRMRAM);
   EXPECT_EQ(R().STATUS2, 1);
@@ -85,8 +84,8 @@ TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   user.enter();
   run(diag::CONFIRMRAM);
   EXPECT_EQ(R().STATUS2, 0x0A);
-  diag::DIAGVAL();
-  EXPECT_EQ(DISP[2][4], " NO ");
+  diag::DIAGVAL(session);
+  EXPECT_EQ(session.DISP[2][4], " NO ");
 }
 
 TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
@@ -100,14 +99,14 @@ TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   user.escape();
   std::vector<std::string> first_pass;
   user.on_wait = [&] {
-    if (first_pass.empty()) first_pass = {DISP[1][5].str(), DISP[1][6].str()};
+    if (first_pass.empty()) first_pass = {session.DISP[1][5].str(), session.DISP[1][6].str()};
   };
-  run([] { diag::DIAGNOSTIC(0); });
+  run([this] { diag::DIAGNOSTIC(session, 0); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
-  EXPECT_EQ(DISP[1][5], "     1234  hex");
-  EXPECT_EQ(DISP[1][6], "     00FF  hex");
+  EXPECT_EQ(session.DISP[1][5], "     1234  hex");
+  EXPECT_EQ(session.DISP[1][6], "     00FF  hex");
   confval::RXCONFIGVAL(session);
-  EXPECT_EQ(DISP[1][9], "     1234  hex");
+  EXPECT_EQ(session.DISP[1][9], "     1234  hex");
 }
 
 }  // namespace

@@ -57,9 +57,9 @@ class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    globals::ONLINE = false;
+    session.ONLINE = false;
     for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
-      wind::SCRN& scr = wind::SCREEN[s];
+      wind::SCRN& scr = session.SCREEN[s];
       scr.MAXX = 2;
       scr.MAXY[1] = scr.MAXY[2] = 12;
       for (int c = 1; c <= 2; ++c)
@@ -71,23 +71,22 @@ class EditTest : public FreshProcess {
           cell.HSTR1 = "help";
         }
     }
-    using globals::MESSAGE;
-    MESSAGE[27] = "Drive Off";
-    MESSAGE[28] = "Drive Up";
-    MESSAGE[29] = "Drive Down";
-    MESSAGE[31] = "None";
-    MESSAGE[32] = "Odd";
-    MESSAGE[33] = "Even";
-    MESSAGE[52] = "Arrows then Enter";
-    MESSAGE[53] = "Working...";
-    MESSAGE[96] = "Quit (Y/N)?";
-    MESSAGE[97] = "Cold junction";
-    MESSAGE[98] = "Not applicable";
-    wind::XCUR = wind::YCUR = 1;
-    wind::SCNO = 1;
+    session.MESSAGE[27] = "Drive Off";
+    session.MESSAGE[28] = "Drive Up";
+    session.MESSAGE[29] = "Drive Down";
+    session.MESSAGE[31] = "None";
+    session.MESSAGE[32] = "Odd";
+    session.MESSAGE[33] = "Even";
+    session.MESSAGE[52] = "Arrows then Enter";
+    session.MESSAGE[53] = "Working...";
+    session.MESSAGE[96] = "Quit (Y/N)?";
+    session.MESSAGE[97] = "Cold junction";
+    session.MESSAGE[98] = "Not applicable";
+    session.XCUR = session.YCUR = 1;
+    session.SCNO = 1;
     crt::Install(&user);
     comms::set_host(&project1::console_host());
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&console_progress);
   }
   void TearDown() override {
     comms::set_host(nullptr);
@@ -96,6 +95,10 @@ class EditTest : public FreshProcess {
   }
 
   // Runs a screen or editor; the script must carry it to its end.
+  template <class R>
+  void run(R (*editor)(globals::Session&)) {
+    run([this, editor] { editor(session); });
+  }
   void run(const std::function<void()>& f) {
     try {
       f();
@@ -112,12 +115,14 @@ class EditTest : public FreshProcess {
     return false;
   }
 
-  static globals::RECIEVER_DATA& R() { return globals::RX(); }
-  static globals::CHANNEL_DATA& ch(int t = globals::TXNO, int c = globals::CHNO) {
-    return R().TRANSMITTER[t].CHANNEL[c];
+  globals::RECIEVER_DATA& R() { return session.RX(); }
+  // The current channel unless t and c are given.
+  globals::CHANNEL_DATA& ch(int t = 0, int c = 0) {
+    return R().TRANSMITTER[t ? t : session.TXNO].CHANNEL[c ? c : session.CHNO];
   }
 
   User user;
+  project1::ConsoleProgress console_progress{session};
 };
 
 }  // namespace edit_test

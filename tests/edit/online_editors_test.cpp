@@ -32,8 +32,8 @@ class Online : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
-    plug.emplace(sim);
-    ONLINE = true;
+    plug.emplace(sim, session);
+    session.ONLINE = true;
     sim.state() = R();  // the receiver holds what the record holds
     sim.state().HCASWITCH = 15;  // serial settings and addresses by software
     sim.state().IPSWITCH = 0;
@@ -55,10 +55,10 @@ class Online : public EditTest {
 
 TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   user.escape();
-  run([] { rxconf::BAUDRATE(0); });
+  run([this] { rxconf::BAUDRATE(session, 0); });
   EXPECT_TRUE(commands().empty());
   user.enter();  // 9600 again
-  run([] { rxconf::BAUDRATE(0); });
+  run([this] { rxconf::BAUDRATE(session, 0); });
   EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
   EXPECT_EQ(R().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
@@ -72,21 +72,21 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
     const char* name;
     std::function<void()> editor;
   } editors[] = {
-      {"baud rate", [] { rxconf::BAUDRATE(0); }},   {"stop bits", [] { rxconf::SBITS(0); }},
-      {"data bits", [] { rxconf::DATABITS(0); }},   {"parity", [] { rxconf::PARITY(0); }},
-      {"address A", [] { rxconf::ADDRESS(0, 1); }}, {"address B", [] { rxconf::ADDRESS(0, 2); }},
-      {"checksum base", [] { rxconf::CHECKSUM_BASE(0); }},
-      {"scaling reset", [] { rxconf::DFSCALE(0, 1); }},
-      {"transmitter number", [] { chconf::TRANNO(); }},
-      {"channel number", [] { chconf::CHANO(); }},
-      {"transmitters", rxconf::NOFTX},   {"units", rxconf::TEMPUNITS},
-      {"line rejection", rxconf::HERTZ}, {"checksum mode", rxconf::CHECKSUM_MODE},
-      {"tag", rxconf::TAG},              {"data format", rxconf::DATAFMT},
-      {"receiver reset", rxconf::DFAULT}, {"transmitter type", chconf::TX_TYPE},
-      {"input type", [this] { chconf::INPUTYPE(session); }},  {"drive", chconf::OCDRIVE},
-      {"high alarm", chconf::HALARM},    {"low alarm", chconf::LALARM},
-      {"input zero", chconf::IPZERO},    {"output zero", [this] { chconf::OPZERO(session); }},
-      {"gain", [this] { chconf::GAIN(session); }},            {"flag clear", diag::CONFIRMRAM},
+      {"baud rate", [this] { rxconf::BAUDRATE(session, 0); }},   {"stop bits", [this] { rxconf::SBITS(session, 0); }},
+      {"data bits", [this] { rxconf::DATABITS(session, 0); }},   {"parity", [this] { rxconf::PARITY(session, 0); }},
+      {"address A", [this] { rxconf::ADDRESS(session, 0, 1); }}, {"address B", [this] { rxconf::ADDRESS(session, 0, 2); }},
+      {"checksum base", [this] { rxconf::CHECKSUM_BASE(session, 0); }},
+      {"scaling reset", [this] { rxconf::DFSCALE(session, 0, 1); }},
+      {"transmitter number", [this] { chconf::TRANNO(session); }},
+      {"channel number", [this] { chconf::CHANO(session); }},
+      {"transmitters", [this] { rxconf::NOFTX(session); }},   {"units", [this] { rxconf::TEMPUNITS(session); }},
+      {"line rejection", [this] { rxconf::HERTZ(session); }}, {"checksum mode", [this] { rxconf::CHECKSUM_MODE(session); }},
+      {"tag", [this] { rxconf::TAG(session); }},              {"data format", [this] { rxconf::DATAFMT(session); }},
+      {"receiver reset", [this] { rxconf::DFAULT(session); }}, {"transmitter type", [this] { chconf::TX_TYPE(session); }},
+      {"input type", [this] { chconf::INPUTYPE(session); }},  {"drive", [this] { chconf::OCDRIVE(session); }},
+      {"high alarm", [this] { chconf::HALARM(session); }},    {"low alarm", [this] { chconf::LALARM(session); }},
+      {"input zero", [this] { chconf::IPZERO(session); }},    {"output zero", [this] { chconf::OPZERO(session); }},
+      {"gain", [this] { chconf::GAIN(session); }},            {"flag clear", [this] { diag::CONFIRMRAM(session); }},
   };
   for (const auto& e : editors) {
     const disk::RXD_IMAGE before = disk::ENCODE_RXD(R());
@@ -94,21 +94,21 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
     run(e.editor);
     EXPECT_TRUE(commands().empty()) << e.name;
     EXPECT_EQ(disk::ENCODE_RXD(R()), before) << e.name;
-    EXPECT_EQ(TXNO, 1) << e.name;
-    EXPECT_EQ(CHNO, 1) << e.name;
+    EXPECT_EQ(session.TXNO, 1) << e.name;
+    EXPECT_EQ(session.CHNO, 1) << e.name;
   }
 }
 
 TEST_F(Online, OfflineChangesSendNothing) {
-  ONLINE = false;
+  session.ONLINE = false;
   const RECIEVER_DATA receiver_before = sim.state();
   user.down();
   user.enter();
   user.type("TAG");
   user.enter();
-  run([] {
-    rxconf::BAUDRATE(0);
-    rxconf::TAG();
+  run([this] {
+    rxconf::BAUDRATE(session, 0);
+    rxconf::TAG(session);
   });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_TRUE(commands().empty());
@@ -151,7 +151,7 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
 }
 
 TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   ch().SCALE_OPZERO = 3;
   sim.faults.refuse = 3;
   sim.faults.only_command = SET_SCALES;
@@ -165,7 +165,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
 }
 
 TEST_F(Online, AlarmsSentWithBothThresholds) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.type("-5");
   user.enter();
   run(chconf::LALARM);
@@ -175,7 +175,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
 }
 
 TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.up();
   user.enter();
   user.escape();
@@ -190,7 +190,7 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
 }
 
 TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
-  wind::SCNO = 8;
+  session.SCNO = 8;
   user.down();
   user.enter();
   user.type("20");
@@ -208,21 +208,21 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
 }
 
 TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
-  ONLINE = false;
+  session.ONLINE = false;
   user.escape();
   run([this] { calc::CALCSCALES(session); });
   EXPECT_TRUE(commands().empty());
 }
 
 TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
-  wind::SCNO = 9;
+  session.SCNO = 9;
   sim.state().HCASWITCH = 65;
   user.move(1, 3, 2, 4);
   user.enter();
   user.down();  // YES: clear the flag
   user.enter();
   user.escape();
-  run([] { diag::DIAGNOSTIC(0); });
+  run([this] { diag::DIAGNOSTIC(session, 0); });
   EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
   EXPECT_EQ(R().HCASWITCH, 65);
   EXPECT_EQ(R().MOD_MODE, 0);  // lever 7: ASCII
@@ -233,7 +233,7 @@ TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
   sim_ch(1, 1).SCALE_GAIN = 9;
   user.down();
   user.enter();
-  run([] { rxconf::DFSCALE(0, 1); });
+  run([this] { rxconf::DFSCALE(session, 0, 1); });
   ASSERT_GE(commands().size(), 3u);
   EXPECT_EQ(commands()[0], SEND_RESET);
   EXPECT_EQ(sim.requests()[0].params, "9");

@@ -17,9 +17,9 @@ TEST_F(OnlineJournal, EachChangeSentIsOneLineAndAJournalNeverStopsTheWork) {
   for (const char* path : {"state/audit.jsonl", "/proc/none/audit.jsonl"}) {
     SCOPED_TRACE(path);
     sim::Receiver sim;
-    const sim::PluggedIn plug(sim);
-    globals::ONLINE = true;
-    disk::JournalWatcher journal = project1::console_journal(path);
+    const sim::PluggedIn plug(sim, session);
+    session.ONLINE = true;
+    disk::JournalWatcher journal = project1::console_journal(session, path);
     comms::set_change_watcher(&journal);
     sim.faults.refuse = 7;  // the first tag is refused (and tried twice)
     for (const char* tag : {"FIRST", "SECOND"}) {
@@ -28,7 +28,7 @@ TEST_F(OnlineJournal, EachChangeSentIsOneLineAndAJournalNeverStopsTheWork) {
       run(rxconf::TAG);
       sim.faults.refuse = -1;
     }
-    run([] { download::DOWNLOAD(); });
+    run([this] { download::DOWNLOAD(session); });
     comms::set_change_watcher(nullptr);
     const bool writable = path[0] != '/';
     EXPECT_EQ(sim.state().TAG_FIELD, "SECOND                   ");

@@ -15,17 +15,17 @@ using Receiver = EditTest;
 TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   user.down();  // from 9600 to 19200
   user.enter();
-  run([] { BAUDRATE(0); });
+  run([this] { BAUDRATE(session, 0); });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_EQ(crt::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
   confval::RXCONFIGVAL(session);
-  EXPECT_EQ(wind::DISP[2][5], "    19200");
+  EXPECT_EQ(session.DISP[2][5], "    19200");
 }
 
 TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
   R().MOD_BAUD = 8;
   user.escape();
-  run([] { BAUDRATE(0); });
+  run([this] { BAUDRATE(session, 0); });
   EXPECT_EQ(R().MOD_BAUD, 8);
 }
 
@@ -36,7 +36,7 @@ TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
     crt::Window(1, 1, 80, 25);
     crt::ClrScr();
     user.key();
-    run([editor] { editor(0); });
+    run([this, editor] { editor(session, 0); });
     EXPECT_TRUE(shows("READ ONLY"));
     EXPECT_TRUE(shows("This parameter is selected"));
   }
@@ -50,10 +50,10 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
   user.enter();  // data bits code 1 (8) -> code 0 (7)
   user.downs(2);
   user.enter();  // parity none -> even
-  run([] {
-    SBITS(0);
-    DATABITS(0);
-    PARITY(0);
+  run([this] {
+    SBITS(session, 0);
+    DATABITS(session, 0);
+    PARITY(session, 0);
   });
   EXPECT_EQ(R().MOD_STOP, 2);
   EXPECT_EQ(R().MOD_DBITS, 0);
@@ -63,20 +63,20 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
 
 TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
   R().NO_OF_TX = 4;
-  TXNO = 3;
+  session.TXNO = 3;
   user.ups(2);
   user.enter();
   run(NOFTX);
   EXPECT_EQ(R().NO_OF_TX, 2);
-  EXPECT_EQ(TXNO, 1);
+  EXPECT_EQ(session.TXNO, 1);
   // An offline reset leaves one transmitter and the current one as it was;
   // the count's list moves it back even when left with Escape.
   R().NO_OF_TX = 1;
-  TXNO = 3;
+  session.TXNO = 3;
   user.escape();
   run(NOFTX);
   EXPECT_EQ(R().NO_OF_TX, 1);
-  EXPECT_EQ(TXNO, 1);
+  EXPECT_EQ(session.TXNO, 1);
 }
 
 TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
@@ -85,7 +85,7 @@ TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   user.type({8, 8, 8});
   user.type("12.7");
   user.enter();
-  run([] { ADDRESS(0, 2); });
+  run([this] { ADDRESS(session, 0, 2); });
   EXPECT_EQ(R().MOD_ADDRESSB, 12);
   EXPECT_EQ(user.bells, 1);
   EXPECT_EQ(crt::Screen().text(30, 15, 15), " Address Link B");
@@ -95,7 +95,7 @@ TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
   R().ADD_MODE = false;
   R().MOD_ADDRESSA = 9;
   user.key();
-  run([] { ADDRESS(0, 1); });
+  run([this] { ADDRESS(session, 0, 1); });
   EXPECT_EQ(R().MOD_ADDRESSA, 9);
   EXPECT_TRUE(shows("by a switch in the KDV578"));
 }
@@ -132,12 +132,12 @@ TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
 
 TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
   R().NO_OF_TX = 2;
-  INIT_TX(0, 2, 2);
+  INIT_TX(*session.RECEIVER[0], 2, 2);
   ch(1, 16).SCALE_GAIN = -2;
   ch(2, 8).HIGH_ALARM = -1;
   ch(2, 9).HIGH_ALARM = -1;  // beyond the 8 channels of a 572
   ch(3, 1).SCALE_OPZERO = -3;  // transmitter 3 is not configured
-  SETUNIPOLAR(0);
+  SETUNIPOLAR(*session.RECEIVER[0]);
   EXPECT_EQ(ch(1, 1).LOW_ALARM, 0);  // -60 by default
   EXPECT_EQ(ch(1, 16).SCALE_GAIN, 0);
   EXPECT_EQ(ch(2, 8).HIGH_ALARM, 0);
@@ -172,17 +172,17 @@ TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
   ch(2, 4).SCALE_GAIN = 7;
   const RECIEVER_DATA before = R();
   user.escape();  // Escape means NO
-  run([] { DFSCALE(0, 1); });
+  run([this] { DFSCALE(session, 0, 1); });
   EXPECT_EQ(R(), before);
   user.down();
   user.enter();
-  run([] { DFSCALE(0, 2); });
+  run([this] { DFSCALE(session, 0, 2); });
   EXPECT_EQ(ch(2, 4).SCALE_GAIN, 1);
   EXPECT_EQ(R().TRANSMITTER[2].TXTYPE, 2);
 }
 
 TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
-  INIT_TX(0, 1, 2);
+  INIT_TX(*session.RECEIVER[0], 1, 2);
   // Cell 1,7 on a 572 does nothing; cell 1,6 chooses units; Escape leaves.
   user.move(1, 1, 1, 7);
   user.enter();
@@ -191,13 +191,13 @@ TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
   user.down();
   user.enter();  // degrees F
   user.escape();
-  wind::XCUR = 2;
-  wind::YCUR = 3;
+  session.XCUR = 2;
+  session.YCUR = 3;
   run([this] { CONFIGURE_RX(session); });
   EXPECT_EQ(R().UNITS, 2);
   EXPECT_EQ(R().LINE_REJ, 0);
-  EXPECT_EQ(wind::XCUR, 2);  // the caller's highlight comes back
-  EXPECT_EQ(wind::YCUR, 3);
+  EXPECT_EQ(session.XCUR, 2);  // the caller's highlight comes back
+  EXPECT_EQ(session.YCUR, 3);
 }
 
 }  // namespace

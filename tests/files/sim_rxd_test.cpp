@@ -15,13 +15,13 @@ namespace {
 class SimFromFile : public ScratchDirOn<LinkTest> {};
 
 TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
-  RX().TAG_FIELD = "FROM FILE";
-  RX().NO_OF_TX = 2;
-  INIT_TX(RX(), 2, 2);
-  RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
-  RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", GLOBDAT, RX()));
-  RECIEVER_DATA expected = RX();
+  session.RX().TAG_FIELD = "FROM FILE";
+  session.RX().NO_OF_TX = 2;
+  INIT_TX(session.RX(), 2, 2);
+  session.RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
+  session.RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
+  ASSERT_TRUE(disk::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
+  RECIEVER_DATA expected = session.RX();
   expected.IPSWITCH = 0x40;
   INITCOMMS(session);
 
@@ -32,16 +32,16 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   expected.CHECKSUM = rx.checksum();  // what it starts with counts as confirmed
   EXPECT_EQ(rx.state(), expected);
 
-  comms::Link link(comms::OnFailure::kCarry);
+  comms::Link link(session, comms::OnFailure::kCarry);
   link.READ_NO_TX(0);
   link.READ_TXTYPE(0, 2);
   link.READ_SCALES(0, 2, 4);
   link.READ_INPTYPE(0, 1, 9);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_EQ(RX().NO_OF_TX, 2);
-  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE, 3);
+  EXPECT_EQ(session.RX().NO_OF_TX, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE, 3);
 }
 
 TEST_F(SimFromFile, UnreadableFileIsABadOption) {

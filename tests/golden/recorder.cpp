@@ -492,14 +492,14 @@ int main(int argc, char** argv) {
   ::setenv("KDV578_LPT3", "|cat >lpt3.prn", 1);
   ::setenv("KDV578_PORTS", "COM1", 1);
 
+  globals::Session session;
   sim::Receiver rx;
   Recorder rec(scenario.script, rx);
-  sim::PluggedIn plug(rx, "COM1");
+  sim::PluggedIn plug(rx, session, "COM1");
   plug.watcher = &rec;
   rec.text = "golden transcript " + std::string(argv[2]) + "\n";
   // Setup lines: "args A B ..." (the command line), "ports LIST" (the
   // machine's serial ports), or a directive.
-  globals::Session session;
   for (const std::string& line : scenario.setup) {
     if (line.starts_with("args ")) {
       std::istringstream in(line.substr(5));

@@ -24,7 +24,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   sim.IPSWITCH = 0x20;
   sim.HCASWITCH = 0x4F;
 
-  comms::Link seq(OnFailure::kCarry);
+  comms::Link seq(session, OnFailure::kCarry);
   seq.READ_NO_TX(0);
   seq.READ_DATAFMT(0);
   seq.READ_VERS(0);
@@ -37,7 +37,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   seq.READ_LINEREJ(0);
   seq.READ_TAG(0);
   ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
-  const RECIEVER_DATA& r = RX();
+  const RECIEVER_DATA& r = session.RX();
   EXPECT_EQ(r.TAG_FIELD, "PUMP HOUSE 7             ");
   EXPECT_EQ(r.NO_OF_TX, 3);
   EXPECT_EQ(r.DATA_FORMAT, 13);
@@ -67,18 +67,18 @@ TEST_F(Commands, ChannelReadingsFillTheRecord) {
   sim.SCALE_IPZERO = -4;
   sim.SCALE_GAIN = 1.5;
   sim.SCALE_OPZERO = -100.125;
-  comms::Link seq(OnFailure::kCarry);
+  comms::Link seq(session, OnFailure::kCarry);
   seq.READ_TXTYPE(0, 2);
   seq.READ_INPTYPE(0, 2, 8);
   seq.READ_ALARMS(0, 2, 8);
   seq.READ_SCALES(0, 2, 8);
   ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
-  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[8], sim);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[8], sim);
 }
 
 TEST_F(Commands, SettingsChangeTheReceiver) {
-  RECIEVER_DATA& r = RX();
+  RECIEVER_DATA& r = session.RX();
   r.TAG_FIELD = "NEW TAG";
   r.NO_OF_TX = 4;
   r.DATA_FORMAT = 6;
@@ -90,7 +90,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   r.TRANSMITTER[1].CHANNEL[12].THC_DRIVE = 1;
   r.TRANSMITTER[1].CHANNEL[12].LOW_ALARM = -1.5;
   r.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM = 1200;
-  comms::Link seq(OnFailure::kCarry);
+  comms::Link seq(session, OnFailure::kCarry);
   seq.SET_TAG(0);
   seq.SET_NO_TX(0);
   seq.SET_DATAFMT(0);
@@ -122,8 +122,8 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
 }
 
 TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
-  RX().MOD_ADDRESSA = 171;
-  RX().MOD_ADDRESSB = 5;
+  session.RX().MOD_ADDRESSA = 171;
+  session.RX().MOD_ADDRESSB = 5;
   link.SET_ADDRESS(0);
   EXPECT_EQ(rx.requests().at(0).params, ":;05");
   EXPECT_EQ(rx.state().MOD_ADDRESSA, 171);
@@ -131,10 +131,10 @@ TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
 }
 
 TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
-  RX().MOD_BAUD = 7;
-  RX().MOD_PARITY = 1;
-  RX().MOD_DBITS = 1;
-  RX().MOD_STOP = 2;
+  session.RX().MOD_BAUD = 7;
+  session.RX().MOD_PARITY = 1;
+  session.RX().MOD_DBITS = 1;
+  session.RX().MOD_STOP = 2;
   link.SET_COMMS(0);
   EXPECT_EQ(rx.requests().at(0).params, "7?");
   EXPECT_EQ(rx.state().MOD_PARITY, 1);
@@ -144,9 +144,9 @@ TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
   rx.state().MOD_DBITS = 0;
   link.READ_COMMS(0);
   EXPECT_EQ(link.reply().bytes[15], '3');
-  EXPECT_EQ(RX().MOD_STOP, 2);
-  EXPECT_EQ(RX().MOD_DBITS, 0);
-  EXPECT_EQ(RX().MOD_PARITY, 2);
+  EXPECT_EQ(session.RX().MOD_STOP, 2);
+  EXPECT_EQ(session.RX().MOD_DBITS, 0);
+  EXPECT_EQ(session.RX().MOD_PARITY, 2);
 }
 
 TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
@@ -154,29 +154,29 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   rx.state().IPSWITCH = 0x05;   // address 5
   link.READ_COMMS(0);
   link.READ_ADDRESS(0);
-  EXPECT_FALSE(RX().COMM_MODE);
-  EXPECT_EQ(RX().MOD_BAUD, 6);
-  EXPECT_EQ(RX().MOD_PARITY, 1);
-  EXPECT_EQ(RX().MOD_DBITS, 1);
-  EXPECT_EQ(RX().MOD_STOP, 1);
-  EXPECT_FALSE(RX().ADD_MODE);
-  EXPECT_EQ(RX().MOD_ADDRESSA, 5);
-  EXPECT_EQ(RX().MOD_ADDRESSB, 37);
+  EXPECT_FALSE(session.RX().COMM_MODE);
+  EXPECT_EQ(session.RX().MOD_BAUD, 6);
+  EXPECT_EQ(session.RX().MOD_PARITY, 1);
+  EXPECT_EQ(session.RX().MOD_DBITS, 1);
+  EXPECT_EQ(session.RX().MOD_STOP, 1);
+  EXPECT_FALSE(session.RX().ADD_MODE);
+  EXPECT_EQ(session.RX().MOD_ADDRESSA, 5);
+  EXPECT_EQ(session.RX().MOD_ADDRESSB, 37);
 
   rx.state().HCASWITCH = 0x0C;  // an invalid lever setting reports baud code 0
   link.READ_COMMS(0);
-  EXPECT_EQ(RX().MOD_BAUD, 6);
+  EXPECT_EQ(session.RX().MOD_BAUD, 6);
 
-  RX().MOD_BAUD = 3;
+  session.RX().MOD_BAUD = 3;
   EXPECT_TRUE(link.SET_COMMS(0).ok());  // kept for when the levers go back to software
   EXPECT_EQ(rx.state().MOD_BAUD, 3);
   link.READ_COMMS(0);
-  EXPECT_EQ(RX().MOD_BAUD, 6);
+  EXPECT_EQ(session.RX().MOD_BAUD, 6);
 }
 
 TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
   rx.state().IPSWITCH = 0x40;
-  RX().TAG_FIELD = "CHANGED                  ";
+  session.RX().TAG_FIELD = "CHANGED                  ";
   const Outcome refused = link.SET_TAG(0);
   EXPECT_EQ(refused.status, Status::kRefused);
   EXPECT_EQ(refused.text, " Write Disabled");
@@ -186,7 +186,7 @@ TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
 }
 
 TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
-  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[6];
+  CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[6];
   ch.SCALE_IPZERO = -12.5;
   ch.SCALE_GAIN = 0.75;
   ch.SCALE_OPZERO = -5;
@@ -206,11 +206,11 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
 TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
   rx.state().TAG_FIELD = "AB{C\x7f" "D~E";
   link.READ_TAG(0);
-  EXPECT_EQ(RX().TAG_FIELD, "AB C D E                 ");
-  EXPECT_EQ(RX().TAG_FIELD.size(), 25u);
+  EXPECT_EQ(session.RX().TAG_FIELD, "AB C D E                 ");
+  EXPECT_EQ(session.RX().TAG_FIELD.size(), 25u);
   rx.faults.no_reply = true;
   link.READ_TAG(0);
-  EXPECT_EQ(RX().TAG_FIELD, "AB C D E                 ");  // kept without a reply
+  EXPECT_EQ(session.RX().TAG_FIELD, "AB C D E                 ");  // kept without a reply
 }
 
 TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
@@ -222,20 +222,20 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   link.READ_TEMP(0);
   link.READ_TXTYPE(0, 2);
   link.READ_INPTYPE(0, 2, 1);
-  EXPECT_EQ(RX().NO_OF_TX, 1);
-  EXPECT_EQ(RX().UNITS, 1);
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
+  EXPECT_EQ(session.RX().NO_OF_TX, 1);
+  EXPECT_EQ(session.RX().UNITS, 1);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
 
-  comms::Link failed(OnFailure::kCarry);
-  RX().DATA_FORMAT = 208;
+  comms::Link failed(session, OnFailure::kCarry);
+  session.RX().DATA_FORMAT = 208;
   failed.SET_DATAFMT(0);  // a failure that sends nothing
-  RX().TRANSMITTER[3].TXTYPE = 9;
-  RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
+  session.RX().TRANSMITTER[3].TXTYPE = 9;
+  session.RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
   failed.READ_TXTYPE(0, 3);
   failed.READ_INPTYPE(0, 1, 2);
-  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 1);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
+  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 1);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
   EXPECT_EQ(requests(), 4u);
 }
 
@@ -245,11 +245,11 @@ TEST_F(Commands, InputReadingFollowsTheThresholds) {
   int type = 0;
   link.READ_INPUT(0, 2, 3, type);
   EXPECT_EQ(type, 2);
-  const CHANNEL_DATA& ch = RX().TRANSMITTER[2].CHANNEL[3];
+  const CHANNEL_DATA& ch = session.RX().TRANSMITTER[2].CHANNEL[3];
   EXPECT_EQ(ch.ALARM, HIGH);
   EXPECT_EQ(ch.VALUE.size(), 11u);
   EXPECT_EQ(ch.VUNIT, "mA");
-  EXPECT_TRUE(RX().HW1);
+  EXPECT_TRUE(session.RX().HW1);
   const std::string first = ch.VALUE.str();
 
   sim.HIGH_ALARM = 1000;
@@ -265,9 +265,9 @@ TEST_F(Commands, InputReadingFollowsTheThresholds) {
 
 TEST_F(Commands, ColdJunctionReading) {
   EXPECT_TRUE(link.READ_CJ(0, 1).ok());
-  EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.size(), 11u);
-  EXPECT_EQ(RX().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
-  EXPECT_EQ(RX().TRANSMITTER[1].CJUNIT, std::string({DEGREE, 'C'}));
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CJTEMP.size(), 11u);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CJUNIT, std::string({DEGREE, 'C'}));
 }
 
 TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
@@ -276,36 +276,36 @@ TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
   const Outcome o = link.READ_INPUT(0, 1, 6, type);
   EXPECT_EQ(o.status, Status::kDataError);
   EXPECT_EQ(o.text, " Data Error");
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
 }
 
 TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
-  for (int c = 1; c <= 16; ++c) RX().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
+  for (int c = 1; c <= 16; ++c) session.RX().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
   int type = 0;
   EXPECT_TRUE(link.READ_VALS(0, 1, type).ok());
   EXPECT_EQ(type, 2);
   for (int c = 1; c <= 8; ++c) {
-    EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
-    EXPECT_NE(RX().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
+    EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
+    EXPECT_NE(session.RX().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
   }
-  for (int c = 9; c <= 16; ++c) EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[c].VALUE, "old") << c;
-  EXPECT_TRUE(RX().HW1);
-  EXPECT_FALSE(RX().ELD);
+  for (int c = 9; c <= 16; ++c) EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[c].VALUE, "old") << c;
+  EXPECT_TRUE(session.RX().HW1);
+  EXPECT_FALSE(session.RX().ELD);
 }
 
 TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
   int type = 0;
   link.READ_VALS(0, 1, type);
   EXPECT_EQ(type, 1);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({DEGREE, 'C'}));
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({DEGREE, 'C'}));
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
   rx.state().UNITS = 3;
   link.READ_VALS(0, 1, type);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
   link.READ_INPUT(0, 1, 1, type);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
 }
 
 TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
@@ -313,7 +313,7 @@ TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
   int type = 0;
   EXPECT_EQ(link.READ_VALS(0, 2, type).text, " Data Error");
   for (int c = 2; c <= 8; ++c)
-    EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
+    EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
 }
 
 TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
@@ -323,8 +323,8 @@ TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
   rx.load(saved);
   link.READ_TAG(0);
   link.READ_SCALES(0, 1, 2);
-  EXPECT_EQ(RX().TAG_FIELD, "FROM A FILE              ");
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
+  EXPECT_EQ(session.RX().TAG_FIELD, "FROM A FILE              ");
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
 }
 
 TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {

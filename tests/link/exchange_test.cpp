@@ -24,14 +24,14 @@ TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
   EXPECT_EQ(frame(0), std::string("\x02\x02\x63\x50\x38\x31\x35\x03"));
   EXPECT_EQ(o.status, Status::kDone);
   EXPECT_EQ(o.text, "");
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, -12.5);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, -12.5);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
 }
 
 TEST_F(LinkTest, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
   rx.faults.noise = 3;
   EXPECT_TRUE(link.READ_TAG(0).ok());
-  EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(session.RX().TAG_FIELD, "SIMULATED RECEIVER       ");
 
   rx.faults.noise = 4;
   rx.clear_requests();
@@ -83,7 +83,7 @@ TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
   rx.faults.refuse = 4;
   rx.faults.only_command = CMD_TEMP;
   rx.faults.after = 2;
-  comms::Link carry(OnFailure::kCarry);
+  comms::Link carry(session, OnFailure::kCarry);
   carry.READ_TEMP(0);  // request 1
   carry.READ_NO_TX(0);  // request 2
   carry.READ_NO_TX(0);  // another command
@@ -111,16 +111,16 @@ TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
   EXPECT_TRUE(o.old_values);
   EXPECT_EQ(o.text, " Tx Failed");
   EXPECT_EQ(requests(), 1u);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].VALUE.size(), 11u);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].VALUE.size(), 11u);
 }
 
 // Once a command of a sequence failed, the rest send nothing and return its
 // failure; a link that goes on exchanges again.
 TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
-  comms::Link carry(OnFailure::kCarry);
-  RX().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
+  comms::Link carry(session, OnFailure::kCarry);
+  session.RX().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
   EXPECT_EQ(carry.SET_DATAFMT(0).status, Status::kUnsendable);
-  RX().DATA_FORMAT = 0;
+  session.RX().DATA_FORMAT = 0;
   for (const Outcome& o : {carry.READ_NO_TX(0), carry.SET_TAG(0), carry.READ_ALARMS(0, 1, 1),
                            carry.SET_DATAFMT(0)}) {
     EXPECT_EQ(o.status, Status::kUnsendable);
@@ -128,9 +128,9 @@ TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
   }
   EXPECT_EQ(requests(), 0u);
   EXPECT_EQ(plug.connects, 0);
-  RX().DATA_FORMAT = 208;
+  session.RX().DATA_FORMAT = 208;
   EXPECT_FALSE(link.SET_DATAFMT(0).ok());
-  RX().DATA_FORMAT = 0;
+  session.RX().DATA_FORMAT = 0;
   EXPECT_TRUE(link.SET_DATAFMT(0).ok());
   EXPECT_EQ(requests(), 1u);
 }
@@ -145,7 +145,7 @@ TEST_F(LinkTest, NoReplyCostsFiveReadsAndIsNotRepeated) {
 }
 
 TEST_F(LinkTest, AnUnopenablePortAbortsWithoutTraffic) {
-  SELECTED_PORT_NAME = "COM9";
+  session.SELECTED_PORT_NAME = "COM9";
   const Outcome o = link.READ_TEMP(0);
   EXPECT_EQ(o.status, Status::kPortUnopenable);
   EXPECT_TRUE(o.abandoned());
@@ -166,8 +166,8 @@ TEST_F(LinkTest, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
 TEST_F(LinkTest, EnquireReadsDigitsTenToFifteen) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15\rALARMS\r\nL1>\r\nH?\r\x03");
   EXPECT_TRUE(link.READ_ALARMS(0, 1, 5).ok());
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
 }
 
 TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
@@ -176,7 +176,7 @@ TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
   EXPECT_EQ(o.status, Status::kDataError);
   EXPECT_EQ(o.text, " Data Error");
   EXPECT_EQ(requests(), 2u);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
 }
 
 TEST_F(LinkTest, EnquireStaysInsideAReplyWithoutSeparators) {
@@ -217,19 +217,19 @@ TEST_F(LinkTest, StatusBitsOfTheLastReply) {
   rx.faults.hht = true;
   int type = 0;
   const Outcome o = link.READ_INPUT(0, 1, 1, type);
-  EXPECT_FALSE(RX().HW1);
-  EXPECT_TRUE(RX().HW2);
+  EXPECT_FALSE(session.RX().HW1);
+  EXPECT_TRUE(session.RX().HW2);
   EXPECT_TRUE(ELDINPUT(link.reply()));
   EXPECT_TRUE(QDU57(link.reply()));
   EXPECT_TRUE(o.hand_held);
   EXPECT_FALSE(HIGHWAYOK(link.reply(), 3));
-  EXPECT_EQ(RX().STATUS1, o.status1);
-  EXPECT_EQ(RX().STATUS2, o.status2);
+  EXPECT_EQ(session.RX().STATUS1, o.status1);
+  EXPECT_EQ(session.RX().STATUS2, o.status2);
   EXPECT_EQ(host.pauses, std::vector<unsigned>{500});  // a configurator slows readings down
 }
 
 TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
-  comms::Link carry(OnFailure::kCarry);
+  comms::Link carry(session, OnFailure::kCarry);
   rx.faults.refuse = 5;
   rx.faults.only_command = CMD_TEMP;
   EXPECT_EQ(carry.READ_TEMP(0).status, Status::kRefused);
@@ -240,7 +240,7 @@ TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
   EXPECT_EQ(frame(2), "\x02\x02" "cPL\x03");
   // Its unread answer is gone with the port: the next exchange reads its own.
   EXPECT_TRUE(link.READ_NO_TX(0).ok());
-  EXPECT_EQ(RX().NO_OF_TX, 2);
+  EXPECT_EQ(session.RX().NO_OF_TX, 2);
 }
 
 TEST(Iostr, ThreeDecimalsInTenCharacters) {
@@ -252,7 +252,7 @@ TEST(Iostr, ThreeDecimalsInTenCharacters) {
 }
 
 TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
-  RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
+  session.RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
   link.SET_ALARMS(0, 1, 4);
   ASSERT_EQ(requests(), 1u);
   EXPECT_EQ(rx.requests()[0].params, "14   -60.000\r12345678.5\r");
@@ -270,15 +270,15 @@ TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
 
 // A value its request cannot carry: nothing goes out, the operation fails.
 TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
-  const RECIEVER_DATA sound = RX();
-  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[2];
+  const RECIEVER_DATA sound = session.RX();
+  CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[2];
   const std::function<Outcome()> cases[] = {
       [&] { return ch.HIGH_ALARM = 12345678901.5, link.SET_ALARMS(0, 1, 2); },
       [&] { return ch.THC_DRIVE = 211, link.SET_INPTYPE(0, 1, 2); },  // ETX
-      [&] { return RX().DATA_FORMAT = 208, link.SET_DATAFMT(0); },    // wraps to 00h
-      [&] { return RX().TAG_FIELD = "A\x01", link.SET_TAG(0); }};
+      [&] { return session.RX().DATA_FORMAT = 208, link.SET_DATAFMT(0); },    // wraps to 00h
+      [&] { return session.RX().TAG_FIELD = "A\x01", link.SET_TAG(0); }};
   for (const auto& send : cases) {
-    RX() = sound;
+    session.RX() = sound;
     const Outcome o = send();
     EXPECT_EQ(o.status, Status::kUnsendable);
     EXPECT_EQ(o.text, " Param Overange");

@@ -36,7 +36,7 @@ class LinkTest : public FreshModel {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    globals::MESSAGE[53] = "Working...";
+    session.MESSAGE[53] = "Working...";
     comms::set_host(&host);
   }
   void TearDown() override { comms::set_host(nullptr); }
@@ -50,6 +50,6 @@ class LinkTest : public FreshModel {
 
   TestHost host;
   sim::Receiver rx;
-  sim::PluggedIn plug{rx};
-  comms::Link link;
+  sim::PluggedIn plug{rx, session};
+  comms::Link link{session};
 };

@@ -180,11 +180,11 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
     PipeKeyboard keyboard;
     set_host(&keyboard);
     globals::INITCOMMS(session);
-    globals::SELECTED_PORT_NAME = pty.path;
+    session.SELECTED_PORT_NAME = pty.path;
     keyboard.type_at_receive = c.at_receive;
     if (!c.at_receive) keyboard.type_escape();
     const auto start = Clock::now();
-    EXPECT_EQ(Link().READ_TAG(0).status, Status::kAborted);
+    EXPECT_EQ(Link(session).READ_TAG(0).status, Status::kAborted);
     set_host(nullptr);
     EXPECT_EQ(keyboard.asked, 1);
     EXPECT_EQ(pty.read_bytes(), c.sent);

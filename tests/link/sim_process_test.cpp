@@ -27,8 +27,8 @@ class SimProcessTest : public FreshModel {
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
     process = std::make_unique<sim::Process>(SIM, std::move(args));
-    SELECTED_PORT_NAME = process->read_output();
-    ASSERT_EQ(SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << SELECTED_PORT_NAME;
+    session.SELECTED_PORT_NAME = process->read_output();
+    ASSERT_EQ(session.SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << session.SELECTED_PORT_NAME;
   }
 
   std::unique_ptr<sim::Process> process;
@@ -37,7 +37,7 @@ class SimProcessTest : public FreshModel {
 TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
   start({});
   TBlockSerial port;
-  port.CONNECT(SELECTED_PORT_NAME);
+  port.CONNECT(session.SELECTED_PORT_NAME);
   for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
   std::string reply;
   for (std::uint8_t b = 0; (b = port.RECVBYTE(1000)) != 0;) {
@@ -49,28 +49,28 @@ TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
 
 TEST_F(SimProcessTest, TheLinkReopensThePortForEveryExchange) {
   start({"--transmitters", "572,572,571"});
-  Link link(OnFailure::kCarry);
+  Link link(session, OnFailure::kCarry);
   int type = 0;
   link.READ_TAG(0);
   link.READ_NO_TX(0);
   link.READ_TXTYPE(0, 2);
   link.READ_VALS(0, 2, type);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
-  EXPECT_EQ(RX().NO_OF_TX, 3);
-  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
-  RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
+  EXPECT_EQ(session.RX().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(session.RX().NO_OF_TX, 3);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
+  session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
   link.SET_SCALES(0, 1, 3);
-  RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
+  session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
   link.READ_SCALES(0, 1, 3);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
 }
 
 TEST_F(SimProcessTest, NoReplyOption) {
   start({"--no-reply"});
   TBlockSerial port;
-  port.CONNECT(SELECTED_PORT_NAME);
+  port.CONNECT(session.SELECTED_PORT_NAME);
   for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
   EXPECT_EQ(port.RECVBYTE(300), 0);
   EXPECT_EQ(port.LASTERROR(), ERR_TIMEOUT);
@@ -93,7 +93,7 @@ TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
   };
   for (const Case& c : cases) {
     start(c.args);
-    Link link;
+    Link link{session};
     Outcome o = link.READ_ALARMS(0, 1, 1);
     if (std::string(c.errmsg) == " Write Disabled") {
       EXPECT_TRUE(o.ok());
@@ -106,22 +106,22 @@ TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
 
 TEST_F(SimProcessTest, StatusAndSwitchOptions) {
   start({"--tx-failed", "--hht", "--ip-switch", "25", "--hca-switch", "16", "--noise", "3"});
-  Link link;
+  Link link{session};
   const Outcome o = link.READ_SWITCHES(0);
   EXPECT_TRUE(o.ok());
   EXPECT_TRUE(o.old_values);
   EXPECT_EQ(o.text, " Tx Failed");
   EXPECT_TRUE(o.hand_held);
-  EXPECT_EQ(RX().IPSWITCH, 0x25);
-  EXPECT_EQ(RX().HCASWITCH, 0x16);
+  EXPECT_EQ(session.RX().IPSWITCH, 0x25);
+  EXPECT_EQ(session.RX().HCASWITCH, 0x16);
   link.READ_ADDRESS(0);
-  EXPECT_FALSE(RX().ADD_MODE);
-  EXPECT_EQ(RX().MOD_ADDRESSA, 5);
+  EXPECT_FALSE(session.RX().ADD_MODE);
+  EXPECT_EQ(session.RX().MOD_ADDRESSA, 5);
 }
 
 TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
   start({"--refuse", "1", "--only-command", "17", "--fault-after", "1"});
-  Link link;
+  Link link{session};
   EXPECT_TRUE(link.READ_TAG(0).ok());  // the first request is spared
   EXPECT_TRUE(link.READ_TEMP(0).ok());
   EXPECT_EQ(link.READ_TAG(0).text, " Wrong Parameters");
@@ -130,7 +130,7 @@ TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
 TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
   start({"--receiver", "1"});
   TBlockSerial port;
-  port.CONNECT(SELECTED_PORT_NAME);
+  port.CONNECT(session.SELECTED_PORT_NAME);
   for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
   EXPECT_EQ(port.RECVBYTE(300), 0);
   for (char c : std::string("\x02\x02" "cQ;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
@@ -140,7 +140,7 @@ TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
 TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
   start({"--paced"});
   const auto begin = std::chrono::steady_clock::now();
-  Link link;
+  Link link{session};
   int type = 0;
   const Outcome o = link.READ_VALS(0, 1, type);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -167,20 +167,20 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
 class SimRxdProcess : public ScratchDirOn<SimProcessTest> {};
 
 TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
-  RX().TAG_FIELD = "SAVED PLANT 7";
-  RX().NO_OF_TX = 3;
-  INIT_TX(RX(), 3, 2);
-  ASSERT_TRUE(disk::WRITE_PAIR("plant7", GLOBDAT, RX()));
+  session.RX().TAG_FIELD = "SAVED PLANT 7";
+  session.RX().NO_OF_TX = 3;
+  INIT_TX(session.RX(), 3, 2);
+  ASSERT_TRUE(disk::WRITE_PAIR("plant7", session.GLOBDAT, session.RX()));
   INITCOMMS(session);
   start({"--rxd", (dir_ / "plant7.rxd").string()});
-  Link link(OnFailure::kCarry);
+  Link link(session, OnFailure::kCarry);
   link.READ_TAG(0);
   link.READ_NO_TX(0);
   link.READ_TXTYPE(0, 3);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_TRUE(RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
-  EXPECT_EQ(RX().NO_OF_TX, 3);
-  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
+  EXPECT_TRUE(session.RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
+  EXPECT_EQ(session.RX().NO_OF_TX, 3);
+  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
   sim::Process missing(SIM, {"--rxd", "missing.rxd"});
   EXPECT_EQ(missing.exit_code(), 2);
 }

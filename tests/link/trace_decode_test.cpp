@@ -46,7 +46,7 @@ TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 2.5;
   rx.state().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM = -12.5;
   ASSERT_FALSE(start_trace("upload.trace"));
-  ASSERT_TRUE(upload::UPLOAD().ok());
+  ASSERT_TRUE(upload::UPLOAD(session).ok());
   stop_trace();
 
   const DecodedTrace trace = decode_trace(file_text("upload.trace"));
@@ -94,9 +94,9 @@ TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
 }
 
 TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
-  globals::RECIEVER_DATA& r = globals::RX();
+  globals::RECIEVER_DATA& r = session.RX();
   r.NO_OF_TX = 1;
-  globals::INIT_TX(0, 1, 1);
+  globals::INIT_TX(*session.RECEIVER[0], 1, 1);
   r.TAG_FIELD = "NEW TAG";
   r.MOD_BAUD = 7;
   r.MOD_PARITY = 1;
@@ -112,7 +112,7 @@ TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
   ch3.SCALE_GAIN = 4.5;
   ch3.SCALE_OPZERO = -1;
   ASSERT_FALSE(start_trace("download.trace"));
-  ASSERT_TRUE(download::DOWNLOAD().ok());
+  ASSERT_TRUE(download::DOWNLOAD(session).ok());
   stop_trace();
 
   std::map<std::string, std::string> sent;
@@ -145,7 +145,7 @@ TEST_F(TracedFaults, ARefusalAndATimeOutShowTheirVerdicts) {
   ASSERT_FALSE(start_trace("faults.trace"));
   rx.faults.refuse = 7;
   rx.faults.only_command = CMD_TAG;
-  globals::RX().TAG_FIELD = "BOILER HOUSE 3";
+  session.RX().TAG_FIELD = "BOILER HOUSE 3";
   link.SET_TAG(0);
   rx.faults.no_reply = true;
   rx.faults.only_command = CMD_TEMP;

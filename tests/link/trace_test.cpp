@@ -95,7 +95,7 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
   link.READ_NO_TX(0);
   host.escape_at = host.polls + 3;  // the request stops after its third byte
   link.READ_NO_TX(0);
-  globals::SELECTED_PORT_NAME = "COM9";
+  session.SELECTED_PORT_NAME = "COM9";
   link.READ_NO_TX(0);
   stop_trace();
   std::vector<std::string> kinds;
@@ -117,9 +117,9 @@ TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
   const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
   {
     sim::Process process(std::string(KDV578_BINARY_DIR) + "/kdv578-sim", {"--trace", sim_trace});
-    globals::SELECTED_PORT_NAME = process.read_output();
+    session.SELECTED_PORT_NAME = process.read_output();
     ASSERT_FALSE(start_trace(link_trace));
-    Link link;
+    Link link{session};
     link.READ_TAG(0);
     link.READ_SWITCHES(0);
     stop_trace();

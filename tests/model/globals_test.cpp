@@ -8,10 +8,11 @@ using namespace globals;
 
 namespace {
 
-void start_with(std::vector<std::string> args) {
+Session start_with(std::vector<std::string> args) {
   Session session;
   session.ARGUMENTS = std::move(args);
   INITCOMMS(session);
+  return session;
 }
 
 TEST(Text, KeepsItsFirstBytesOnAssignment) {
@@ -25,26 +26,24 @@ TEST(Text, KeepsItsFirstBytesOnAssignment) {
 }
 
 TEST(Initcomms, ColourSchemeOnlyForExactBwArgument) {
-  start_with({"BW"});
-  EXPECT_EQ(BACK, 0);
-  EXPECT_EQ(ALARMFILL, 15);
-  EXPECT_EQ(MAINTEXT, 14);
-  start_with({"bw"});
-  EXPECT_EQ(MAINTEXT, 14);
+  const Session mono = start_with({"BW"});
+  EXPECT_EQ(mono.BACK, 0);
+  EXPECT_EQ(mono.ALARMFILL, 15);
+  EXPECT_EQ(mono.MAINTEXT, 14);
+  EXPECT_EQ(start_with({"bw"}).MAINTEXT, 14);
   for (auto arg : {"Bw", "bW", "-bw", "-BW"}) {
-    start_with({arg});
-    EXPECT_EQ(BACK, 1) << arg;
-    EXPECT_EQ(MENU, 5) << arg;
-    EXPECT_EQ(NORMFILL, 9) << arg;
-    EXPECT_EQ(MAINTEXT, 15) << arg;
+    const Session colour = start_with({arg});
+    EXPECT_EQ(colour.BACK, 1) << arg;
+    EXPECT_EQ(colour.MENU, 5) << arg;
+    EXPECT_EQ(colour.NORMFILL, 9) << arg;
+    EXPECT_EQ(colour.MAINTEXT, 15) << arg;
   }
-  start_with({});
-  EXPECT_EQ(ERRBAR, 4);
+  EXPECT_EQ(start_with({}).ERRBAR, 4);
 }
 
 TEST(Initcomms, DefaultReceiverRecord) {
-  start_with({});
-  const RECIEVER_DATA& rx = *RECEIVER[0];
+  Session session = start_with({});
+  const RECIEVER_DATA& rx = *session.RECEIVER[0];
   EXPECT_EQ(rx.TAG_FIELD, "Data not loaded          ");
   EXPECT_EQ(rx.TAG_FIELD.size(), 25u);
   EXPECT_EQ(rx.HCAVER, "Unknown");
@@ -70,43 +69,43 @@ TEST(Initcomms, DefaultReceiverRecord) {
     EXPECT_EQ(rx.TRANSMITTER[t].TXTYPE, 1);
     for (int c = 1; c <= 16; ++c) EXPECT_EQ(rx.TRANSMITTER[t].CHANNEL[c], fresh) << t << '.' << c;
   }
-  EXPECT_FALSE(RECEIVER_PRESENT[0]);
-  EXPECT_TRUE(GLOBDAT.RXCONFIG[0]);
-  EXPECT_EQ(TXNO, 1);
-  EXPECT_EQ(CHNO, 1);
+  EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.GLOBDAT.RXCONFIG[0]);
+  EXPECT_EQ(session.TXNO, 1);
+  EXPECT_EQ(session.CHNO, 1);
 }
 
 TEST(Resets, UnipolarFormatsZeroTheLowAlarmOfType571) {
-  start_with({});
+  Session session = start_with({});
   for (byte f : {4, 8, 12, 16}) {
-    RX().DATA_FORMAT = f;
-    INIT_SCALES(0, 1);
+    session.RX().DATA_FORMAT = f;
+    INIT_SCALES(*session.RECEIVER[0], 1);
     EXPECT_TRUE(UNIPOLAR(f));
-    EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[7].LOW_ALARM, 0) << int(f);
+    EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[7].LOW_ALARM, 0) << int(f);
   }
   for (byte f : {0, 1, 5, 13, 17}) EXPECT_FALSE(UNIPOLAR(f));
 }
 
 TEST(Resets, Type572ThresholdsOnAllSixteenChannels) {
-  start_with({});
-  INIT_TX(0, 3, 2);
-  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
+  Session session = start_with({});
+  INIT_TX(*session.RECEIVER[0], 3, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
   for (int c = 1; c <= 16; ++c) {
-    EXPECT_EQ(RX().TRANSMITTER[3].CHANNEL[c].HIGH_ALARM, 20);
-    EXPECT_EQ(RX().TRANSMITTER[3].CHANNEL[c].LOW_ALARM, 4);
+    EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[c].HIGH_ALARM, 20);
+    EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[c].LOW_ALARM, 4);
   }
 }
 
 TEST(Resets, ResetKeepsSwitchesAndStatus) {
-  start_with({});
-  RX().HCASWITCH = 65;
-  RX().STATUS2 = 3;
-  RX().DATA_FORMAT = 7;
-  INITRX(0, 2);
-  EXPECT_EQ(RX().HCASWITCH, 65);
-  EXPECT_EQ(RX().STATUS2, 3);
-  EXPECT_EQ(RX().DATA_FORMAT, 0);
-  EXPECT_EQ(RX().TRANSMITTER[4].TXTYPE, 2);
+  Session session = start_with({});
+  session.RX().HCASWITCH = 65;
+  session.RX().STATUS2 = 3;
+  session.RX().DATA_FORMAT = 7;
+  INITRX(*session.RECEIVER[0], 2);
+  EXPECT_EQ(session.RX().HCASWITCH, 65);
+  EXPECT_EQ(session.RX().STATUS2, 3);
+  EXPECT_EQ(session.RX().DATA_FORMAT, 0);
+  EXPECT_EQ(session.RX().TRANSMITTER[4].TXTYPE, 2);
 }
 
 TEST(Tables, DataFormatCodesAndPositions) {
@@ -133,21 +132,21 @@ TEST(Tables, UnitLetters) {
 }
 
 TEST(Isrtd, Channel16ReservedOnlyByCompensatedInputsOfType571) {
-  start_with({});
-  EXPECT_FALSE(ISRTD(0, 1));
-  RX().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count
-  EXPECT_FALSE(ISRTD(0, 1));
+  Session session = start_with({});
+  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
+  session.RX().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count
+  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
   for (byte t : {7, 12, 17, 18, 25, 27}) {
-    RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
-    EXPECT_TRUE(ISRTD(0, 1)) << int(t);
+    session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
+    EXPECT_TRUE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1])) << int(t);
   }
   for (byte t : {0, 6, 13, 14, 16, 26}) {
-    RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
-    EXPECT_FALSE(ISRTD(0, 1)) << int(t);
+    session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
+    EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1])) << int(t);
   }
-  RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = 8;
-  RX().TRANSMITTER[1].TXTYPE = 2;
-  EXPECT_FALSE(ISRTD(0, 1));
+  session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = 8;
+  session.RX().TRANSMITTER[1].TXTYPE = 2;
+  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
 }
 
 }  // namespace

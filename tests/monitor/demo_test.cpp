@@ -14,14 +14,14 @@ class MonitorTest : public SimMenuTest {
  protected:
   void SetUp() override {
     SimMenuTest::SetUp();
-    TXNO = 1;
-    CHNO = 1;
+    session.TXNO = 1;
+    session.CHNO = 1;
   }
 
   // Runs live loop `loop` until `passes` passes have been drawn, then ends
   // it with Escape during the next pass's first exchange. `between(n)` runs
   // when pass n + 1 begins, `snap` sees the screen of the last full pass.
-  void run_passes(void (*loop)(), int passes, const std::function<void(int)>& between = {},
+  void run_passes(void (*loop)(globals::Session&), int passes, const std::function<void(int)>& between = {},
                   const std::function<void()>& snap = {}) {
     int begun = 0;
     term.on_wait = [&] {
@@ -36,7 +36,7 @@ class MonitorTest : public SimMenuTest {
         between(begun - 1);
       }
     };
-    loop();
+    loop(session);
     term.on_wait = nullptr;
   }
 
@@ -64,7 +64,7 @@ TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
     EXPECT_EQ(at(8, 15, 12), std::string(12, ' '));
   });
   for (int i = 1; i <= 8; ++i) {
-    EXPECT_EQ(shown[i], RX().TRANSMITTER[1].CHANNEL[i].VALUE.view()) << i;
+    EXPECT_EQ(shown[i], session.RX().TRANSMITTER[1].CHANNEL[i].VALUE.view()) << i;
     EXPECT_NE(shown[i], std::string(11, ' ')) << i;
   }
   EXPECT_EQ(requests(comms::CMD_VALS), 2);
@@ -84,13 +84,13 @@ TEST_F(MonitorTest, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues
         EXPECT_EQ(at(8, 15, 12), "Channel  8  ");
         EXPECT_EQ(at(47, 8, 12), "Channel  9  ");
         EXPECT_EQ(at(47, 15, 12), "Channel 16  ");
-        const TRANSMITTER_DATA& tx = RX().TRANSMITTER[1];
+        const TRANSMITTER_DATA& tx = session.RX().TRANSMITTER[1];
         EXPECT_EQ(at(20, 16, 13), tx.CJTEMP.str() + tx.CJUNIT.str());
         EXPECT_EQ(at(8, 17, msg(41).size() + 2), msg(41) + " 1");
         EXPECT_EQ(at(8, 18, 10), "QDU 57    ");
       });
   EXPECT_NE(first, second);
-  EXPECT_FALSE(RX().TRANSMITTER[1].CJTEMP.empty());
+  EXPECT_FALSE(session.RX().TRANSMITTER[1].CJTEMP.empty());
 }
 
 TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
@@ -107,33 +107,33 @@ TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
     const std::string high = msg(43) + " ";
     const int end = static_cast<int>(high.size());
     EXPECT_EQ(at(31, 8, 1), " ");
-    EXPECT_EQ(screen().bg(31, 8), BACK);
+    EXPECT_EQ(screen().bg(31, 8), session.BACK);
     EXPECT_EQ(at(32, 8, end), high);
-    EXPECT_EQ(screen().bg(32, 8), ERRBAR);
-    EXPECT_EQ(screen().bg(32 + end - 1, 8), ERRBAR);
+    EXPECT_EQ(screen().bg(32, 8), session.ERRBAR);
+    EXPECT_EQ(screen().bg(32 + end - 1, 8), session.ERRBAR);
     const std::string low = msg(44) + "  ";
     EXPECT_EQ(at(32, 9, low.size()), low);
-    EXPECT_EQ(screen().bg(32 + static_cast<int>(low.size()) - 1, 9), ERRBAR);
+    EXPECT_EQ(screen().bg(32 + static_cast<int>(low.size()) - 1, 9), session.ERRBAR);
     EXPECT_EQ(at(31, 10, 8), std::string(8, ' '));
-    EXPECT_EQ(screen().bg(32, 10), BACK);
+    EXPECT_EQ(screen().bg(32, 10), session.BACK);
     // Highway 1 healthy, highway 2 failed.
     EXPECT_EQ(at(23, 13, msg(45).size() + 3), msg(45) + "   ");
-    EXPECT_EQ(screen().bg(23, 13), BACK);
+    EXPECT_EQ(screen().bg(23, 13), session.BACK);
     EXPECT_EQ(at(62, 13, msg(46).size()), msg(46));
-    EXPECT_EQ(screen().bg(62, 13), ERRBAR);
+    EXPECT_EQ(screen().bg(62, 13), session.ERRBAR);
   });
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].ALARM, HIGH);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[2].ALARM, LOW);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[3].ALARM, OFF);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].ALARM, HIGH);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].ALARM, LOW);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].ALARM, OFF);
 }
 
 TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Seconds) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   rx.faults.tx_failed = true;
   run_passes(demo::MONALL, 1, {}, [&] {
-    EXPECT_EQ(at(20, 8, 11), RX().TRANSMITTER[1].CHANNEL[1].VALUE.view());
+    EXPECT_EQ(at(20, 8, 11), session.RX().TRANSMITTER[1].CHANNEL[1].VALUE.view());
     EXPECT_EQ(at(5, 23, 10), " Tx Failed");
-    EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+    EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
   });
   EXPECT_EQ(term.bells, 1);
   ASSERT_FALSE(term.delays.empty());
@@ -150,7 +150,7 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
   term.on_wait = [&] {
     if (during.empty() && at(5, 23, 17) == " Invalid Response") {
       during = at(20, 8, 11);
-      EXPECT_EQ(screen().bg(5, 23), ERRBAR);
+      EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
     }
     const int vals = requests(comms::CMD_VALS);
     if (vals != vals_seen) {
@@ -170,7 +170,7 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
       }
     }
   };
-  demo::MONALL();
+  demo::MONALL(session);
   EXPECT_EQ(vals_seen, 4);
   EXPECT_EQ(during, good);
   EXPECT_NE(after, good);
@@ -184,7 +184,7 @@ TEST_F(MonitorTest, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
   rx.faults.no_reply = true;
   term.enter();   // "Monitor all" is highlighted first
   term.escape();  // leaves the menu once it is back
-  demo::TEXTDEMO();
+  demo::TEXTDEMO(session);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(term.bells, 0);
   EXPECT_TRUE(term.delays.empty());
@@ -204,7 +204,7 @@ TEST_F(MonitorTest, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
       term.escape();  // taken by the menu that comes back
     }
   };
-  demo::TEXTDEMO();
+  demo::TEXTDEMO(session);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_EQ(term.bells, 0);
@@ -218,16 +218,16 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
   rx.state().HW1 = false;
   rx.state().HW2 = true;
   rx.faults.hht = true;
-  CHNO = 3;
+  session.CHNO = 3;
   run_passes(demo::MONIP, 1, {}, [&] {
-    const CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[3];
+    const CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[3];
     EXPECT_EQ(at(61, 8, 12), ch.VALUE.str() + " ");
     EXPECT_EQ(at(66, 10, msg(43).size()), msg(43));
-    EXPECT_EQ(screen().bg(66, 10), ERRBAR);
-    const TRANSMITTER_DATA& t = RX().TRANSMITTER[1];
+    EXPECT_EQ(screen().bg(66, 10), session.ERRBAR);
+    const TRANSMITTER_DATA& t = session.RX().TRANSMITTER[1];
     EXPECT_EQ(at(61, 12, 14), t.CJTEMP.str() + " " + t.CJUNIT.str());
     EXPECT_EQ(at(65, 14, msg(46).size()), msg(46));
-    EXPECT_EQ(screen().bg(65, 14), ERRBAR);
+    EXPECT_EQ(screen().bg(65, 14), session.ERRBAR);
     EXPECT_EQ(at(65, 16, msg(45).size() + 4), msg(45) + "    ");
     EXPECT_EQ(at(60, 18, msg(57).size()), msg(57));
   });
@@ -254,9 +254,9 @@ class MonitorMenuTest : public MonitorTest {
 };
 
 TEST_F(MonitorMenuTest, ValueColumnAndPanelLabels) {
-  CHNO = 12;
-  RX().UNITS = 2;
-  CHANNEL_DATA& ch = RX().TRANSMITTER[1].CHANNEL[12];
+  session.CHNO = 12;
+  session.RX().UNITS = 2;
+  CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[12];
   ch.INPUT_TYPE = 3;
   ch.THC_DRIVE = 1;
   ch.HIGH_ALARM = 100;
@@ -278,7 +278,7 @@ TEST_F(MonitorMenuTest, ValueColumnAndPanelLabels) {
 }
 
 TEST_F(MonitorMenuTest, InputType15OnType571ShowsNotApplicableDrive) {
-  RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 15;
+  session.RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 15;
   show();
   EXPECT_EQ(value(4).substr(0, 7), "Invalid");
   EXPECT_EQ(value(5).substr(0, msg(98).size()), msg(98));
@@ -286,23 +286,23 @@ TEST_F(MonitorMenuTest, InputType15OnType571ShowsNotApplicableDrive) {
 }
 
 TEST_F(MonitorMenuTest, UnitsOutsideTheirRangeShowError) {
-  RX().UNITS = 0;
+  session.RX().UNITS = 0;
   show();
   EXPECT_EQ(value(3), "error           ");
-  RX().UNITS = 4;
+  session.RX().UNITS = 4;
   show();
   EXPECT_EQ(value(3), "error           ");
-  RX().UNITS = 3;
+  session.RX().UNITS = 3;
   show();
   EXPECT_EQ(value(3), "      K         ");
 }
 
 TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
-  RX().NO_OF_TX = 2;
-  TRANSMITTER_DATA& tx = RX().TRANSMITTER[1];
+  session.RX().NO_OF_TX = 2;
+  TRANSMITTER_DATA& tx = session.RX().TRANSMITTER[1];
   tx.CHANNEL[1].INPUT_TYPE = 8;  // a compensated thermocouple reserves channel 16
   tx.CHANNEL[16].INPUT_TYPE = 15;
-  CHNO = 16;
+  session.CHNO = 16;
   show();
   EXPECT_TRUE(session.RTD);
   EXPECT_EQ(value(4).substr(0, msg(16).size()), msg(16));
@@ -311,10 +311,10 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
   show();
   EXPECT_EQ(value(4).substr(0, msg(97).size()), msg(97));
 
-  TXNO = 2;
-  CHNO = 2;
-  RX().TRANSMITTER[2].TXTYPE = 2;
-  RX().TRANSMITTER[2].CHANNEL[2].HIGH_ALARM = 20;
+  session.TXNO = 2;
+  session.CHNO = 2;
+  session.RX().TRANSMITTER[2].TXTYPE = 2;
+  session.RX().TRANSMITTER[2].CHANNEL[2].HIGH_ALARM = 20;
   show();
   EXPECT_FALSE(session.RTD);
   EXPECT_EQ(value(4), "      mA        ");
@@ -323,13 +323,13 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
 }
 
 TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
-  ONLINE = true;
+  session.ONLINE = true;
   for (int i = 1; i < 6; ++i) term.down();  // high alarm
   term.enter();
   term.type("75");
   term.enter();
   show();
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
   EXPECT_EQ(value(6), "   75.0000      ");
   EXPECT_EQ(requests(comms::CMD_ALARMS), 1);
@@ -343,8 +343,8 @@ TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   demo::MONINPUT(session);
   EXPECT_EQ(requests(comms::CMD_CJ), 1);
   EXPECT_EQ(term.keys_left(), 0u);
-  EXPECT_EQ(wind::XCUR, 1);
-  EXPECT_EQ(wind::YCUR, 1);
+  EXPECT_EQ(session.XCUR, 1);
+  EXPECT_EQ(session.YCUR, 1);
 }
 
 }  // namespace

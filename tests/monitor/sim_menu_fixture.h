@@ -34,10 +34,10 @@ class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
     globals::INITCOMMS(session);
-    wind::INITWIND(KDV578_SOURCE_DIR "/data");
+    wind::INITWIND(session, KDV578_SOURCE_DIR "/data");
     crt::Install(&term);
     comms::set_host(&project1::console_host());
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&console_progress);
   }
   void TearDown() override {
     comms::set_host(nullptr);
@@ -47,7 +47,7 @@ class SimMenuTest : public FreshProcess {
 
   static crt::ScreenModel& screen() { return crt::Screen(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
-  static std::string msg(int i) { return globals::MESSAGE[i].str(); }
+  std::string msg(int i) const { return session.MESSAGE[i].str(); }
 
   // Requests of one command the simulator has received.
   int requests(int command) const {
@@ -58,5 +58,6 @@ class SimMenuTest : public FreshProcess {
 
   MenuTerminal term;
   sim::Receiver rx;
-  sim::PluggedIn plug{rx};
+  sim::PluggedIn plug{rx, session};
+  project1::ConsoleProgress console_progress{session};
 };

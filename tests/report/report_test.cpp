@@ -15,22 +15,22 @@ using namespace globals;
 
 namespace {
 
-void set_messages() {
-  MESSAGE[27] = "   Upscale      ";
-  MESSAGE[28] = "   Downscale    ";
-  MESSAGE[29] = "   Off          ";
-  MESSAGE[53] = " Writing report  ";
-  MESSAGE[95] = "      N/A       ";
-  MESSAGE[97] = " CJ sensor      ";
+void set_messages(Session& session) {
+  session.MESSAGE[27] = "   Upscale      ";
+  session.MESSAGE[28] = "   Downscale    ";
+  session.MESSAGE[29] = "   Off          ";
+  session.MESSAGE[53] = " Writing report  ";
+  session.MESSAGE[95] = "      N/A       ";
+  session.MESSAGE[97] = " CJ sensor      ";
 }
 
 // A receiver with a type 571 transmitter (channel 1 compensated, so channel
 // 16 is reserved; channel 2 of input type 15) and a type 572 transmitter.
-void two_transmitters() {
+Session two_transmitters() {
   Session session;
   INITCOMMS(session);
-  RECIEVER_DATA& r = RX();
-  INITRX(0, 1);
+  RECIEVER_DATA& r = session.RX();
+  INITRX(*session.RECEIVER[0], 1);
   r.TAG_FIELD = "Boiler house north";
   r.HCAVER = "4.10";
   r.IPVER = "2.07";
@@ -60,7 +60,7 @@ void two_transmitters() {
   c3.THC_DRIVE = 2;
   r.TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 3;
   r.TRANSMITTER[1].CHANNEL[16].HIGH_ALARM = 12;
-  INIT_TX(0, 2, 2);
+  INIT_TX(*session.RECEIVER[0], 2, 2);
   CHANNEL_DATA& d2 = r.TRANSMITTER[2].CHANNEL[2];
   d2.INPUT_TYPE = 13;
   d2.HIGH_ALARM = 123456.75;
@@ -70,6 +70,7 @@ void two_transmitters() {
   d3.THC_DRIVE = 2;
   d3.SCALE_OPZERO = -20;
   d3.SCALE_GAIN = 0.0625;
+  return session;
 }
 
 const char* const kExpected =
@@ -171,9 +172,9 @@ Sfty Drive     N/A     Low :          4  O/P Zero:         0.
 
 
 TEST(ReportText, CompleteReportOfA571AndA572) {
-  set_messages();
-  two_transmitters();
-  EXPECT_EQ(hardc::REPORT_TEXT(0, {2026, 12, 6}), kExpected);
+  Session session = two_transmitters();
+  set_messages(session);
+  EXPECT_EQ(hardc::REPORT_TEXT(session, 0, {2026, 12, 6}), kExpected);
 }
 
 // Lines of a report, split at LF.
@@ -187,9 +188,9 @@ std::vector<std::string> lines_of(const std::string& text) {
 }
 
 TEST(ReportText, HeaderCodesAndDriveTexts) {
-  set_messages();
-  two_transmitters();
-  RECIEVER_DATA& r = RX();
+  Session session = two_transmitters();
+  set_messages(session);
+  RECIEVER_DATA& r = session.RX();
   r.NO_OF_TX = 1;
   r.TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;  // no compensated input: nothing reserved
   r.LINE_REJ = 0;
@@ -198,7 +199,7 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
   r.MOD_DBITS = 0;
   r.UNITS = 3;
   r.MOD_PARITY = 0;
-  auto lines = lines_of(hardc::REPORT_TEXT(0, {2027, 1, 31}));
+  auto lines = lines_of(hardc::REPORT_TEXT(session, 0, {2027, 1, 31}));
   EXPECT_EQ(lines[3], "       Tag Name: Boiler house north                  Date: 31/1/2027");
   EXPECT_EQ(lines[6], "       Baudrate:      300                    Data Format:     IEEE      ");
   EXPECT_EQ(lines[7], "       Databits:      7                Temperature Units:  Kelvin    ");
@@ -213,46 +214,46 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
   const std::vector<std::pair<int, std::string>> baud = {{7, "19200"}, {8, "38400"}, {0, "    0"}, {9, "    0"}};
   for (auto [code, text] : baud) {
     r.MOD_BAUD = static_cast<byte>(code);
-    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}))[6].substr(20, 5), text) << code;
+    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(20, 5), text) << code;
   }
   const std::vector<std::pair<int, std::string>> formats = {
       {1, " reverse IEEE  "}, {4, " 16BIT Unsigned"}, {14, " 4DEC BCD comp "}, {16, "    3DEC BCD   "}, {15, "   unknown   "},
       {18, " 3DEC BCD comp "}, {19, "   unknown   "}, {2, "   unknown   "}};
   for (auto [code, text] : formats) {
     r.DATA_FORMAT = static_cast<byte>(code);
-    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}))[6].substr(57), text) << code;
+    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(57), text) << code;
   }
   r.UNITS = 0;
   r.MOD_PARITY = 7;
-  lines = lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}));
+  lines = lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}));
   EXPECT_EQ(lines[7].substr(57), "     ?    ");
   EXPECT_EQ(lines[8], "         Parity:     ?");
 }
 
 TEST(ReportText, TrimmedMessageTextsKeepTheColumns) {
-  two_transmitters();
-  set_messages();
-  MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
-  MESSAGE[95] = "    N/A";
-  MESSAGE[97] = "  CJ sensor";
-  const auto lines = lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}));
+  Session session = two_transmitters();
+  set_messages(session);
+  session.MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
+  session.MESSAGE[95] = "    N/A";
+  session.MESSAGE[97] = "  CJ sensor";
+  const auto lines = lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}));
   EXPECT_EQ(lines[17], "Sfty Drive   N/A       Low :        100  O/P Zero:         4.");
   EXPECT_EQ(lines[61], "16    CJ sensor       High :    N/A      I/P Zero:    N/A      Gain:    N/A    ");
-  RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;
-  EXPECT_EQ(lines_of(hardc::REPORT_TEXT(0, {2026, 1, 1}))[17],
+  session.RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;
+  EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[17],
             "Sfty Drive Downscale   Low :        100  O/P Zero:         4.");
 }
 
 TEST(ReportText, DamagedRecordStaysWithinItsTables) {
-  set_messages();
-  two_transmitters();
-  RECIEVER_DATA& r = RX();
+  Session session = two_transmitters();
+  set_messages(session);
+  RECIEVER_DATA& r = session.RX();
   r.NO_OF_TX = 9;
   r.TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;
   r.TRANSMITTER[1].CHANNEL[1].THC_DRIVE = 200;
   r.TRANSMITTER[3].TXTYPE = 0;
   r.TRANSMITTER[4].TXTYPE = 255;
-  const std::string text = hardc::REPORT_TEXT(0, {2026, 1, 1});
+  const std::string text = hardc::REPORT_TEXT(session, 0, {2026, 1, 1});
   const auto lines = lines_of(text);
   EXPECT_EQ(lines[17], "Sfty Drive  unknown    Low :        100  O/P Zero:         4.");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 4);

@@ -6,17 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "model/globals.h"
 #include "model/session.h"
 
 // Resets on construction, before the members of a derived fixture are made:
 // some take state as they are made (sim::PluggedIn selects its port).
 class FreshModel : public ::testing::Test {
  protected:
-  FreshModel() {
-    globals::RESET_STATE();
-    session.reset();
-  }
+  FreshModel() { session.reset(); }
 
   globals::Session session;
 };

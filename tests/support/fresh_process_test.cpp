@@ -6,23 +6,23 @@ namespace {
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   globals::Session session;
   globals::INITCOMMS(session);
-  globals::MESSAGE[53] = "Working...";
+  session.MESSAGE[53] = "Working...";
   crt::Window(10, 10, 20, 12);
   crt::TextBackground(4);
   crt::Write("left over");
-  wind::SCREEN[1].MAXX = 2;
-  wind::SCNO = 6;
+  session.SCREEN[1].MAXX = 2;
+  session.SCNO = 6;
   session.RTD = true;
   session.LPT = 4;
   session.REPORT_RX = 1;
   session.HCFILE = "monday";
   session.FILENAME = "plant1";
 
-  reset_process_state();
+  reset_console_state();
   session.reset();
 
-  EXPECT_EQ(globals::RECEIVER[0], nullptr);
-  EXPECT_TRUE(globals::MESSAGE[53].empty());
+  EXPECT_EQ(session.RECEIVER[0], nullptr);
+  EXPECT_TRUE(session.MESSAGE[53].empty());
   const crt::ScreenModel& s = crt::Screen();
   EXPECT_EQ(s.win_left(), 1);
   EXPECT_EQ(s.win_top(), 1);
@@ -30,8 +30,8 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.win_bottom(), crt::ROWS);
   EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
   EXPECT_EQ(s.attr(), 0x07);
-  EXPECT_EQ(wind::SCREEN[1].MAXX, 0);
-  EXPECT_EQ(wind::SCNO, 0);
+  EXPECT_EQ(session.SCREEN[1].MAXX, 0);
+  EXPECT_EQ(session.SCNO, 0);
   EXPECT_EQ(session.LPT, 1);
   EXPECT_EQ(session.REPORT_RX, 0);
   EXPECT_EQ(session.HCFILE, "out.txt");

@@ -14,10 +14,10 @@ class CopyTestOn : public Base {
   void SetUp() override {
     Base::SetUp();
     using namespace globals;
-    RX().NO_OF_TX = 2;
+    this->session.RX().NO_OF_TX = 2;
     // Distinct settings in every channel, so any copy shows.
     for (int t = 1; t <= 4; ++t) {
-      TRANSMITTER_DATA& tx = RX().TRANSMITTER[t];
+      TRANSMITTER_DATA& tx = this->session.RX().TRANSMITTER[t];
       tx.CJTEMP = "tx" + std::to_string(t);
       for (int c = 1; c <= 16; ++c) {
         CHANNEL_DATA& ch = tx.CHANNEL[c];
@@ -29,9 +29,9 @@ class CopyTestOn : public Base {
         ch.VALUE = "v" + std::to_string(t) + "." + std::to_string(c);
       }
     }
-    TXNO = 1;
-    CHNO = 3;
-    original = *RECEIVER[0];
+    this->session.TXNO = 1;
+    this->session.CHNO = 3;
+    original = *this->session.RECEIVER[0];
   }
 
   // Channels of the record that differ from the original, as "t.c".
@@ -39,7 +39,7 @@ class CopyTestOn : public Base {
     std::vector<std::string> out;
     for (int t = 1; t <= 4; ++t)
       for (int c = 1; c <= 16; ++c)
-        if (globals::RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
+        if (this->session.RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
           out.push_back(std::to_string(t) + "." + std::to_string(c));
     return out;
   }

@@ -8,44 +8,44 @@ using namespace globals;
 namespace {
 
 TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
-  ONLINE = false;
-  RX().TRANSMITTER[2].TXTYPE = 2;
+  session.ONLINE = false;
+  session.RX().TRANSMITTER[2].TXTYPE = 2;
   copy::OPT source{0, 1, 3};
   copy::OPT dest{0, 2, copy::ALL};
   copy::byte dload = 0;
-  copy::GOCOPY(source, dest, dload);
+  copy::GOCOPY(session, source, dest, dload);
   EXPECT_EQ(dload, 1);
   std::vector<std::string> expected;
   for (int c = 1; c <= 16; ++c) {
     expected.push_back("2." + std::to_string(c));
-    EXPECT_EQ(RX().TRANSMITTER[2].CHANNEL[c], original.TRANSMITTER[1].CHANNEL[3]) << c;
+    EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[c], original.TRANSMITTER[1].CHANNEL[3]) << c;
   }
   EXPECT_EQ(changed(), expected);
-  EXPECT_EQ(RX().TRANSMITTER[2].TXTYPE, 2);  // a channel copy keeps the transmitter's own fields
+  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);  // a channel copy keeps the transmitter's own fields
   EXPECT_TRUE(rx.requests().empty());
 }
 
 TEST_F(CopyTest, TransmitterCopiesAndAllDestinations) {
-  ONLINE = true;  // copies of more than one channel are never sent by GOCOPY itself
-  RX().TRANSMITTER[2].TXTYPE = 2;
+  session.ONLINE = true;  // copies of more than one channel are never sent by GOCOPY itself
+  session.RX().TRANSMITTER[2].TXTYPE = 2;
   copy::byte dload = 0;
   // Whole transmitter 2 onto transmitter 3: type, cold junction and channels.
-  copy::GOCOPY({0, 2, copy::ALL}, {0, 3, copy::ALL}, dload);
+  copy::GOCOPY(session, {0, 2, copy::ALL}, {0, 3, copy::ALL}, dload);
   EXPECT_EQ(dload, 1);
-  EXPECT_EQ(RX().TRANSMITTER[3].TXTYPE, 2);
-  EXPECT_EQ(RX().TRANSMITTER[3].CJTEMP.str(), "tx2");
-  EXPECT_EQ(RX().TRANSMITTER[3].CHANNEL[16], original.TRANSMITTER[2].CHANNEL[16]);
+  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
+  EXPECT_EQ(session.RX().TRANSMITTER[3].CJTEMP.str(), "tx2");
+  EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[16], original.TRANSMITTER[2].CHANNEL[16]);
   // Transmitter 1 onto all four.
-  copy::GOCOPY({0, 1, copy::ALL}, {0, copy::ALL, copy::ALL}, dload);
-  for (int t = 1; t <= 4; ++t) EXPECT_EQ(RX().TRANSMITTER[t].CJTEMP.str(), "tx1") << t;
+  copy::GOCOPY(session, {0, 1, copy::ALL}, {0, copy::ALL, copy::ALL}, dload);
+  for (int t = 1; t <= 4; ++t) EXPECT_EQ(session.RX().TRANSMITTER[t].CJTEMP.str(), "tx1") << t;
   // Channel 7 of transmitter 4 to channel 2 of every transmitter.
-  *RECEIVER[0] = original;
-  copy::GOCOPY({0, 4, 7}, {0, copy::ALL, 2}, dload);
+  *session.RECEIVER[0] = original;
+  copy::GOCOPY(session, {0, 4, 7}, {0, copy::ALL, 2}, dload);
   EXPECT_EQ(dload, 1);
   EXPECT_EQ(changed(), (std::vector<std::string>{"1.2", "2.2", "3.2", "4.2"}));
   // An "all" source with a numbered destination is taken as all to all.
-  *RECEIVER[0] = original;
-  copy::GOCOPY({0, copy::ALL, copy::ALL}, {0, 2, 5}, dload);
+  *session.RECEIVER[0] = original;
+  copy::GOCOPY(session, {0, copy::ALL, copy::ALL}, {0, 2, 5}, dload);
   EXPECT_EQ(dload, 1);
   EXPECT_TRUE(changed().empty());
   EXPECT_TRUE(rx.requests().empty());

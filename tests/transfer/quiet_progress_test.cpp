@@ -24,13 +24,13 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
   const struct {
     const char* name;
     int refuse;
-    std::function<comms::Outcome()> run;
+    comms::Outcome (*run)(globals::Session&);
   } CASES[] = {
       {"upload", -1, upload::UPLOAD},
       {"download", -1, download::DOWNLOAD},
       {"upload refused", 7, upload::UPLOAD},
       {"download refused", 7, download::DOWNLOAD},
-      {"channel refused", 7, [] { return copy::SENDCHANNEL(0, 1, 1); }},
+      {"channel refused", 7, [](globals::Session& s) { return copy::SENDCHANNEL(s, 0, 1, 1); }},
   };
   const std::vector<crt::Cell> before = cells();
   int drawn = 0;
@@ -39,7 +39,7 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
     rx.faults.refuse = c.refuse;
     rx.clear_requests();
     drawn = 0;
-    EXPECT_EQ(c.run().ok(), c.refuse < 0) << c.name;
+    EXPECT_EQ(c.run(session).ok(), c.refuse < 0) << c.name;
     EXPECT_FALSE(rx.requests().empty()) << c.name;
     EXPECT_EQ(drawn, 0) << c.name;
     EXPECT_TRUE(cells() == before) << c.name;

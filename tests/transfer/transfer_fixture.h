@@ -35,7 +35,7 @@ class TransferTest : public ScreenLinkTest {
   void SetUp() override {
     ScreenLinkTest::SetUp();
     comms::set_host(&project1::console_host());  // the transfers run in the console
-    transfer::set_progress(&project1::console_progress());
+    transfer::set_progress(&console_progress);
     term.on_wait = [this] { watch(); };
   }
   void TearDown() override {
@@ -60,6 +60,7 @@ class TransferTest : public ScreenLinkTest {
 
   // Distinct texts row 25 showed, in order (without trailing blanks).
   std::vector<std::string> progress;
+  project1::ConsoleProgress console_progress{session};
   std::vector<std::string> errors;  // the error field at every wait
   // Called at every wait after the log has been updated.
   std::function<void()> also;

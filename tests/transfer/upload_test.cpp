@@ -23,7 +23,7 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   rx.state().TRANSMITTER[1].CHANNEL[3].SCALE_GAIN = 2.5;
   rx.state().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE = 15;
 
-  EXPECT_TRUE(upload::UPLOAD().ok());
+  EXPECT_TRUE(upload::UPLOAD(session).ok());
 
   std::vector<int> expected(std::begin(RECEIVER_READINGS), std::end(RECEIVER_READINGS));
   expected.push_back(5);
@@ -39,12 +39,12 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   for (int c = 1; c <= 8; ++c) texts.push_back(progress_text(1, c));
   EXPECT_EQ(progress, texts);
 
-  EXPECT_TRUE(RECEIVER_PRESENT[0]);
-  EXPECT_TRUE(GLOBDAT.RXCONFIG[0]);
-  EXPECT_EQ(RX().TAG_FIELD, "SIMULATED RECEIVER       ");
-  EXPECT_EQ(RX().TRANSMITTER[1].TXTYPE, 2);
-  EXPECT_DOUBLE_EQ(RX().TRANSMITTER[1].CHANNEL[3].SCALE_GAIN, 2.5);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE, 15);
+  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.GLOBDAT.RXCONFIG[0]);
+  EXPECT_EQ(session.RX().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(session.RX().TRANSMITTER[1].TXTYPE, 2);
+  EXPECT_DOUBLE_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_GAIN, 2.5);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE, 15);
   EXPECT_EQ(term.bells, 0);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_EQ(crt::Screen().text(1, 25, 51), std::string(51, ' '));
@@ -54,40 +54,40 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
 TEST_F(Upload, FourSixteenChannelTransmittersTakeElevenPlusFourTimesFortyNine) {
   rx.state().NO_OF_TX = 4;
   for (int t = 1; t <= 4; ++t) INIT_TX(rx.state(), t, 1);
-  upload::UPLOAD();
+  upload::UPLOAD(session);
   EXPECT_EQ(rx.requests().size(), 11u + 4 * 49);
   EXPECT_EQ(progress.back(), progress_text(4, 16));
-  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
 }
 
 TEST_F(Upload, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   rx.faults.no_reply = true;
-  RX().TAG_FIELD = "OLD TAG";
-  const RECIEVER_DATA before = RX();
-  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kNoReply);
+  session.RX().TAG_FIELD = "OLD TAG";
+  const RECIEVER_DATA before = session.RX();
+  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kNoReply);
   EXPECT_EQ(rx.requests().size(), 1u);  // the tag request, not repeated
-  EXPECT_EQ(RX(), before);
+  EXPECT_EQ(session.RX(), before);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
-  EXPECT_FALSE(RECEIVER_PRESENT[0]);
+  EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   // The error field is blanked on the background colour afterwards.
   EXPECT_EQ(crt::Screen().text(5, 23, 23), std::string(23, ' '));
-  EXPECT_EQ(crt::Screen().bg(5, 23), BACK);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.BACK);
 }
 
 TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   RECIEVER_DATA& sim = rx.state();
   sim.NO_OF_TX = 4;
   for (int t = 1; t <= 4; ++t) INIT_TX(sim, t, 2);
-  RX().TRANSMITTER[3].TXTYPE = 2;
-  RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN = 7;
+  session.RX().TRANSMITTER[3].TXTYPE = 2;
+  session.RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN = 7;
   sim.TRANSMITTER[3].CHANNEL[1].SCALE_GAIN = 3;
   // 11 receiver readings, 25 for transmitter 1, the type and two channels of
   // transmitter 2: the scaling of its third channel is refused.
   also = [&] {
     if (rx.requests().size() == 11 + 25 + 1 + 6) rx.faults.refuse = 1;
   };
-  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kRefused);
+  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kRefused);
   EXPECT_EQ(rx.requests().size(), 11u + 25 + 1 + 6 + 2u);  // the refused request is sent twice
   EXPECT_EQ(rx.requests().back().command, 35);
   EXPECT_EQ(rx.requests().back().params, "23");
@@ -95,8 +95,8 @@ TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   ASSERT_GE(progress.size(), 2u);
   EXPECT_EQ(progress[progress.size() - 1], progress_text(2, 3));
   EXPECT_EQ(shown(" Wrong Parameters"), 1);
-  EXPECT_FALSE(RECEIVER_PRESENT[0]);
-  EXPECT_DOUBLE_EQ(RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN, 7);  // not read
+  EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
+  EXPECT_DOUBLE_EQ(session.RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN, 7);  // not read
   EXPECT_EQ(crt::Screen().text(1, 25, 51), std::string(51, ' '));
 }
 
@@ -108,11 +108,11 @@ TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
       typed = true;
     }
   };
-  EXPECT_EQ(upload::UPLOAD().status, comms::Status::kAborted);
+  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kAborted);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
-  EXPECT_FALSE(RECEIVER_PRESENT[0]);
+  EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   // Nothing follows the abandoned exchange; the progress text stays.
   EXPECT_LE(rx.requests().size(), 11u + 1 + 5);
   EXPECT_EQ(crt::Screen().text(1, 25, 29), progress_text(1, 2));
@@ -121,23 +121,23 @@ TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
 TEST_F(Upload, AnUnreadableScalingIsADataErrorAtTheEnd) {
   rx.faults.bad_numbers = true;
   rx.faults.only_command = 35;
-  RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN = 7;
-  upload::UPLOAD();
+  session.RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN = 7;
+  upload::UPLOAD(session);
   EXPECT_EQ(rx.requests().size(), 11u + 1 + 1);  // nothing after the first scaling
   EXPECT_EQ(shown(" Data Error"), 1);
-  EXPECT_EQ(RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN, 7);
+  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN, 7);
 }
 
 TEST_F(Upload, AFailedReceiverReadingSkipsEveryTransmitter) {
   rx.faults.refuse = 2;
   rx.faults.only_command = 33;  // the versions
-  RECEIVER_PRESENT[0] = true;  // from an earlier upload: kept
-  upload::UPLOAD();
+  session.RECEIVER_PRESENT[0] = true;  // from an earlier upload: kept
+  upload::UPLOAD(session);
   // Tag, format, units, count, then the versions twice; nothing after.
   EXPECT_EQ(commands(), (std::vector<int>{17, 29, 11, 4, 33, 33}));
   EXPECT_EQ(shown(" Tx/Ch Invalid"), 1);
   EXPECT_EQ(progress, std::vector<std::string>{" Uploading Configuration"});
-  EXPECT_TRUE(RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
 }
 
 }  // namespace

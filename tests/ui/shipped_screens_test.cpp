@@ -66,13 +66,13 @@ class ShippedScreens : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    INITWIND(KDV578_SOURCE_DIR "/data");
+    INITWIND(session, KDV578_SOURCE_DIR "/data");
   }
 };
 
 TEST_F(ShippedScreens, EveryCodeAnOwnerActsOnIsASelectableCell) {
   for (const Owner& o : owners()) {
-    const SCRN& s = SCREEN[o.screen];
+    const SCRN& s = session.SCREEN[o.screen];
     for (int code : o.codes) {
       const int x = code / 16, y = code % 16;
       ASSERT_LE(x, s.MAXX) << "screen " << o.screen << " code " << code;
@@ -86,7 +86,7 @@ TEST_F(ShippedScreens, EveryCodeAnOwnerActsOnIsASelectableCell) {
 
 TEST_F(ShippedScreens, CellsStayInTheMenuAreaWithoutOverlapping) {
   for (int n = 1; n <= NO_OF_SCREENS; ++n) {
-    const SCRN& s = SCREEN[n];
+    const SCRN& s = session.SCREEN[n];
     struct Span {
       int row, from, to;
     };
@@ -113,7 +113,7 @@ TEST_F(ShippedScreens, LabelsAndHelpLinesFitTheirFields) {
   const auto lines = file_lines("conf578.scn");
   std::size_t line = 0;
   for (int n = 1; n <= NO_OF_SCREENS; ++n) {
-    const SCRN& s = SCREEN[n];
+    const SCRN& s = session.SCREEN[n];
     line += 1 + s.MAXX;
     for (int i = 1; i <= s.MAXX; ++i) {
       for (int j = 1; j <= s.MAXY[i]; ++j, line += 5) {
@@ -129,7 +129,7 @@ TEST_F(ShippedScreens, MessagesFitWhereTheyAreWritten) {
   const auto lines = file_lines("mess578.scn");
   ASSERT_EQ(lines.size(), 100u);
   for (const auto& l : lines) EXPECT_LE(l.size(), 19u) << l;
-  const auto& m = globals::MESSAGE;
+  const auto& m = session.MESSAGE;
   EXPECT_LE(m[53].size(), 12u);  // cleared with 12 blanks after each send
   EXPECT_LE(m[96].size(), 22u);  // the quit question is wiped with 22 blanks
   EXPECT_LE(m[36].size(), 13u);  // status field, columns 66 to 78

@@ -68,7 +68,7 @@ class ScreenFiles : public UiTest {
   // did not end).
   std::string initwind_exit() {
     try {
-      INITWIND(dir);
+      INITWIND(session, dir);
     } catch (const crt::ProgramExit& e) {
       EXPECT_EQ(e.code, 0);
       return e.message;
@@ -80,20 +80,21 @@ class ScreenFiles : public UiTest {
 };
 
 TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
+  globals::MESSAGES messages{};
   std::string text;
   for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
   text.replace(0, 3, "1234567890123456789012345\n");  // line 1: 25 characters
   std::istringstream in(text);
-  READ_MESSAGES(in);
-  EXPECT_EQ(globals::MESSAGE[1], "1234567890123456789");
-  EXPECT_EQ(globals::MESSAGE[100], "m100");
+  READ_MESSAGES(in, messages);
+  EXPECT_EQ(messages[1], "1234567890123456789");
+  EXPECT_EQ(messages[100], "m100");
 
   std::istringstream shorter("one\r\ntwo\n");
-  READ_MESSAGES(shorter);
-  EXPECT_EQ(globals::MESSAGE[1], "one");  // a DOS line end loses its CR
-  EXPECT_EQ(globals::MESSAGE[2], "two");
-  EXPECT_TRUE(globals::MESSAGE[3].empty());
-  EXPECT_TRUE(globals::MESSAGE[100].empty());
+  READ_MESSAGES(shorter, messages);
+  EXPECT_EQ(messages[1], "one");  // a DOS line end loses its CR
+  EXPECT_EQ(messages[2], "two");
+  EXPECT_TRUE(messages[3].empty());
+  EXPECT_TRUE(messages[100].empty());
 }
 
 // A first line of 64 MB, then "second"; notes the most memory the process
@@ -117,11 +118,12 @@ struct LongFirstLine : std::streambuf {
 };
 
 TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
+  globals::MESSAGES messages{};
   LongFirstLine line;
   std::istream in(&line);
-  READ_MESSAGES(in);
-  EXPECT_EQ(globals::MESSAGE[1], std::string(19, 'x'));
-  EXPECT_EQ(globals::MESSAGE[2], "second");
+  READ_MESSAGES(in, messages);
+  EXPECT_EQ(messages[1], std::string(19, 'x'));
+  EXPECT_EQ(messages[2], "second");
   EXPECT_LT(line.peak - line.start, 16u << 20);
 }
 
@@ -216,14 +218,14 @@ TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused)
 
 TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
   put("conf578.scn", ten_screens());
-  SCREEN[1].MAXX = 9;
+  session.SCREEN[1].MAXX = 9;
   EXPECT_EQ(initwind_exit(), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
-  EXPECT_EQ(SCREEN[1].MAXX, 9);  // the screen file was not read
+  EXPECT_EQ(session.SCREEN[1].MAXX, 9);  // the screen file was not read
 
   fs::remove(dir / "conf578.scn");
   put("mess578.scn", "first\n");
   EXPECT_EQ(initwind_exit(), "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
-  EXPECT_EQ(globals::MESSAGE[1], "first");
+  EXPECT_EQ(session.MESSAGE[1], "first");
 }
 
 TEST_F(ScreenFiles, ADirectoryFifoOrDeviceIsNotFound) {
@@ -267,14 +269,14 @@ TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
 TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
   put("mess578.scn", "first\n");
   put("conf578.scn", ten_screens());
-  XCUR = 2;
-  YCUR = 5;
-  globals::ONLINE = false;
+  session.XCUR = 2;
+  session.YCUR = 5;
+  session.ONLINE = false;
   EXPECT_EQ(initwind_exit(), "");
-  EXPECT_EQ(XCUR, 1);
-  EXPECT_EQ(YCUR, 1);
-  EXPECT_TRUE(globals::ONLINE);
-  EXPECT_EQ(SCREEN[10].CELL[1][2].TITLE, "Item 1.2");
+  EXPECT_EQ(session.XCUR, 1);
+  EXPECT_EQ(session.YCUR, 1);
+  EXPECT_TRUE(session.ONLINE);
+  EXPECT_EQ(session.SCREEN[10].CELL[1][2].TITLE, "Item 1.2");
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ constexpr int TEST_SCREEN = 5;
 
 // Builds screen 5 with the given columns; a row listed in inert_rows of its
 // column is a heading. Column i stands at 3 + 40 x (i - 1), row j at 6 + j.
-void build(const std::vector<int>& rows, const std::vector<std::vector<int>>& inert_rows = {}) {
+void build(globals::Session& session, const std::vector<int>& rows,
+           const std::vector<std::vector<int>>& inert_rows = {}) {
   SCRN s{};
   s.MAXX = static_cast<byte>(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -28,8 +29,8 @@ void build(const std::vector<int>& rows, const std::vector<std::vector<int>>& in
     if (i < inert_rows.size())
       for (int j : inert_rows[i]) s.CELL[col][j].HSTR1 = "##";
   }
-  SCREEN[TEST_SCREEN] = s;
-  for (auto& column : DISP)
+  session.SCREEN[TEST_SCREEN] = s;
+  for (auto& column : session.DISP)
     for (auto& value : column) value = "";
 }
 
@@ -37,25 +38,25 @@ class Menu : public UiTest {
  protected:
   // Runs the menu from (x, y) and returns its code.
   byte run_from(byte x, byte y) {
-    XCUR = x;
-    YCUR = y;
-    return SEL(TEST_SCREEN);
+    session.XCUR = x;
+    session.YCUR = y;
+    return SEL(session, TEST_SCREEN);
   }
 };
 
 TEST_F(Menu, EnterGivesColumnAndRowEscapeGives255) {
-  build({14, 14});
+  build(session, {14, 14});
   term.enter();
   EXPECT_EQ(run_from(2, 3), 35);
   term.enter();
   EXPECT_EQ(run_from(1, 14), 30);
   term.escape();
   EXPECT_EQ(run_from(1, 2), 255);
-  EXPECT_EQ(YCUR, 2);
+  EXPECT_EQ(session.YCUR, 2);
 }
 
 TEST_F(Menu, CursorUpAndDownSkipInertCellsCyclically) {
-  build({8, 3}, {{3, 4, 8}});
+  build(session, {8, 3}, {{3, 4, 8}});
   term.up();
   term.enter();
   EXPECT_EQ(run_from(1, 1), 16 + 7);  // row 8 is inert
@@ -69,7 +70,7 @@ TEST_F(Menu, CursorUpAndDownSkipInertCellsCyclically) {
 }
 
 TEST_F(Menu, ColumnSwitchClampsTheRow) {
-  build({8, 6});
+  build(session, {8, 6});
   term.right();
   term.enter();
   EXPECT_EQ(run_from(1, 8), 32 + 6);
@@ -80,12 +81,12 @@ TEST_F(Menu, ColumnSwitchClampsTheRow) {
   term.enter();
   EXPECT_EQ(run_from(1, 3), 32 + 3);
 
-  build({8, 6}, {{}, {6}});
+  build(session, {8, 6}, {{}, {6}});
   term.right();
   term.enter();
   EXPECT_EQ(run_from(1, 8), 32 + 1);  // row 6 inert: on cyclically to row 1
 
-  build({5});
+  build(session, {5});
   term.right();
   term.left();
   term.enter();
@@ -93,7 +94,7 @@ TEST_F(Menu, ColumnSwitchClampsTheRow) {
 }
 
 TEST_F(Menu, ACursorOutsideTheScreenIsBroughtBackByTheFirstMove) {
-  build({3});
+  build(session, {3});
   term.up();
   term.enter();
   EXPECT_EQ(run_from(2, 9), 16 + 3);
@@ -103,42 +104,42 @@ TEST_F(Menu, ACursorOutsideTheScreenIsBroughtBackByTheFirstMove) {
 }
 
 TEST_F(Menu, LettersOfTheScanCodesAloneDoNotMove) {
-  build({4});
+  build(session, {4});
   term.type("HPKM-");
   term.enter();
   EXPECT_EQ(run_from(1, 2), 16 + 2);
 }
 
 TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
-  build({2, 1});
-  DISP[1][1] = "value";
-  DISP[2][1] = "other";
-  XCUR = 2;
-  YCUR = 1;
-  SCNO = TEST_SCREEN;
-  FILLSCN(XCUR, YCUR);
+  build(session, {2, 1});
+  session.DISP[1][1] = "value";
+  session.DISP[2][1] = "other";
+  session.XCUR = 2;
+  session.YCUR = 1;
+  session.SCNO = TEST_SCREEN;
+  FILLSCN(session, session.XCUR, session.YCUR);
   EXPECT_EQ(at(3, 7, 12), "C1R1   value");
   EXPECT_EQ(at(43, 7, 12), "C2R1   other");
   EXPECT_EQ(screen().bg(43, 7), 7);  // background 15 shows light grey
-  EXPECT_EQ(screen().fg(43, 7), globals::BARTEXT);
-  EXPECT_EQ(screen().bg(48, 7), globals::BACK);  // the value is not highlighted
-  EXPECT_EQ(screen().bg(3, 7), globals::BACK);
+  EXPECT_EQ(screen().fg(43, 7), session.BARTEXT);
+  EXPECT_EQ(screen().bg(48, 7), session.BACK);  // the value is not highlighted
+  EXPECT_EQ(screen().bg(3, 7), session.BACK);
   EXPECT_EQ(at(4, 21, 8), "help 2.1");
   EXPECT_EQ(at(4, 22, 11), "second line");
 }
 
 TEST_F(Menu, RowsThirteenAndFourteenShowTheLabelAlone) {
-  build({14});
-  DISP[1][12] = "twelve";
-  SCNO = TEST_SCREEN;
-  FILLSCN(1, 1);
+  build(session, {14});
+  session.DISP[1][12] = "twelve";
+  session.SCNO = TEST_SCREEN;
+  FILLSCN(session, 1, 1);
   EXPECT_EQ(at(3, 18, 15), "C1R12   twelve ");
   EXPECT_EQ(at(3, 19, 10), "C1R13     ");
 }
 
 TEST_F(Menu, AnyAnswerButYesToTheQuitQuestionKeepsTheMenu) {
-  build({3});
-  globals::MESSAGE[96] = " Quit now (Y/N)";
+  build(session, {3});
+  session.MESSAGE[96] = " Quit now (Y/N)";
   for (int answer : {int{'n'}, 13, 27}) {
     term.type({0, 45, answer});
     term.enter();
@@ -153,8 +154,8 @@ TEST_F(Menu, AnyAnswerButYesToTheQuitQuestionKeepsTheMenu) {
 }
 
 TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
-  build({3});
-  globals::MESSAGE[96] = " Quit now (Y/N)";
+  build(session, {3});
+  session.MESSAGE[96] = " Quit now (Y/N)";
   for (const char* yes : {"y", "Y"}) {
     term.type({0, 45});
     term.type(yes);
@@ -168,8 +169,8 @@ TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
 }
 
 TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
-  build({3});
-  globals::MESSAGE[96] = " Quit now (Y/N)";
+  build(session, {3});
+  session.MESSAGE[96] = " Quit now (Y/N)";
   term.type({0, 45});
   term.on_wait = [&] {
     if (term.keys_left() == 0 && at(1, 25, 15) == " Quit now (Y/N)") {
@@ -183,7 +184,7 @@ TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
 }
 
 TEST_F(Menu, SetwindowFramesAroundTheInside) {
-  NORMAL();
+  NORMAL(session);
   SETWINDOW(25, 15, 30, 6);
   EXPECT_EQ(screen().win_left(), 25);
   EXPECT_EQ(screen().win_top(), 15);
@@ -199,7 +200,7 @@ TEST_F(Menu, SetwindowFramesAroundTheInside) {
   EXPECT_EQ(screen().ch(54, 20), 188);
   EXPECT_EQ(screen().ch(55, 14), ' ');
   EXPECT_EQ(screen().ch(24, 21), ' ');
-  EXPECT_EQ(screen().bg(30, 14), globals::MENU);
+  EXPECT_EQ(screen().bg(30, 14), session.MENU);
 }
 
 TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
@@ -214,24 +215,24 @@ TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
 // A submenu starts on its own cell and gives the caller's highlight back,
 // wherever the submenu's user left it, also when submenus nest.
 TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
-  build({3, 3});
-  XCUR = 2;
-  YCUR = 3;
+  build(session, {3, 3});
+  session.XCUR = 2;
+  session.YCUR = 3;
   {
-    const MENU_CURSOR outer(1, 2);
-    EXPECT_EQ(XCUR, 1);
-    EXPECT_EQ(YCUR, 2);
+    const MENU_CURSOR outer(session, 1, 2);
+    EXPECT_EQ(session.XCUR, 1);
+    EXPECT_EQ(session.YCUR, 2);
     term.down();
     term.enter();
-    EXPECT_EQ(SEL(TEST_SCREEN), 16 + 3);
+    EXPECT_EQ(SEL(session, TEST_SCREEN), 16 + 3);
     {
-      const MENU_CURSOR inner(2, 1);
+      const MENU_CURSOR inner(session, 2, 1);
       term.escape();
-      EXPECT_EQ(SEL(TEST_SCREEN), 255);
+      EXPECT_EQ(SEL(session, TEST_SCREEN), 255);
     }
-    EXPECT_EQ(XCUR, 1);
-    EXPECT_EQ(YCUR, 3);  // where this menu's user left it
+    EXPECT_EQ(session.XCUR, 1);
+    EXPECT_EQ(session.YCUR, 3);  // where this menu's user left it
   }
-  EXPECT_EQ(XCUR, 2);
-  EXPECT_EQ(YCUR, 3);
+  EXPECT_EQ(session.XCUR, 2);
+  EXPECT_EQ(session.YCUR, 3);
 }

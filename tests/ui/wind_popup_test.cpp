@@ -9,15 +9,15 @@ class Popup : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    globals::MESSAGE[52] = " Up/Down Enter Esc ";
+    session.MESSAGE[52] = " Up/Down Enter Esc ";
   }
   // Choice window at (30, 5) with the given lines.
   void choices(std::initializer_list<const char*> l) {
     lines.assign(l.begin(), l.end());
-    DRAWWINDOW(30, 5, " Title", lines);
+    DRAWWINDOW(session, 30, 5, " Title", lines);
   }
   LINES lines;
-  globals::CHANNEL_DATA& channel() { return globals::RX().TRANSMITTER[globals::TXNO].CHANNEL[globals::CHNO]; }
+  globals::CHANNEL_DATA& channel() { return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO]; }
 };
 
 TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
@@ -32,7 +32,7 @@ TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
   EXPECT_EQ(at(30, 5, 6), " Title");
   EXPECT_EQ(at(30, 7, 3), "one");
   EXPECT_EQ(at(30, 8, 3), "two");
-  EXPECT_EQ(screen().bg(31, 8), globals::MENU);
+  EXPECT_EQ(screen().bg(31, 8), session.MENU);
   EXPECT_EQ(screen().win_left(), 30);
   EXPECT_EQ(screen().win_right(), 49);
   EXPECT_EQ(screen().win_bottom(), 9);
@@ -42,39 +42,39 @@ TEST_F(Popup, SelectionWrapsAroundAndHighlightsTheLine) {
   choices({"one", "two", "three"});
   term.down();
   term.enter();
-  EXPECT_EQ(SELECTION(lines, 3), 1);
+  EXPECT_EQ(SELECTION(session, lines, 3), 1);
   EXPECT_EQ(screen().bg(30, 7), 7);  // line 1 highlighted
-  EXPECT_EQ(screen().bg(30, 9), globals::MENU);
+  EXPECT_EQ(screen().bg(30, 9), session.MENU);
   term.up();
   term.enter();
-  EXPECT_EQ(SELECTION(lines, 1), 3);
+  EXPECT_EQ(SELECTION(session, lines, 1), 3);
   term.type("P");  // the letters of the scan codes move too
   term.enter();
-  EXPECT_EQ(SELECTION(lines, 1), 2);
+  EXPECT_EQ(SELECTION(session, lines, 1), 2);
   choices({"one"});
   term.down();
   term.enter();
-  EXPECT_EQ(SELECTION(lines, 1), 1);
+  EXPECT_EQ(SELECTION(session, lines, 1), 1);
 }
 
 TEST_F(Popup, EscapeInAChoiceListGivesNothing) {
   choices({"one", "two", "three"});
   term.down();
   term.escape();
-  EXPECT_EQ(SELECTION(lines, 2), std::nullopt);
+  EXPECT_EQ(SELECTION(session, lines, 2), std::nullopt);
   term.enter();
-  EXPECT_EQ(SELECTION(lines, 2), 2);
+  EXPECT_EQ(SELECTION(session, lines, 2), 2);
 }
 
 TEST_F(Popup, SelectionStringGivesThePortNameWithoutPadding) {
   choices({"       COM3       ", "       ttyUSB0       "});
   term.enter();
-  EXPECT_EQ(SELECTION_STRING(lines, 1), "COM3");
+  EXPECT_EQ(SELECTION_STRING(session, lines, 1), "COM3");
   term.down();
   term.enter();
-  EXPECT_EQ(SELECTION_STRING(lines, 1), "ttyUSB0");
+  EXPECT_EQ(SELECTION_STRING(session, lines, 1), "ttyUSB0");
   term.escape();
-  EXPECT_EQ(SELECTION_STRING(lines, 2), std::nullopt);
+  EXPECT_EQ(SELECTION_STRING(session, lines, 2), std::nullopt);
 }
 
 TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
@@ -88,7 +88,7 @@ TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
     term.type("30");
     term.enter();
   };
-  EXPECT_EQ(GETNUM(" Address", 17, 1), 30);
+  EXPECT_EQ(GETNUM(session, " Address", 17, 1), 30);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(at(30, 15, 8), " Address");
   EXPECT_EQ(at(30, 18, 17), " Error- Try again");
@@ -97,42 +97,42 @@ TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
 TEST_F(Popup, GetnumRealRangeAndTypableCharacters) {
   term.type("-99999");
   term.enter();
-  EXPECT_EQ(GETNUM(" Value", 5, 0), -99999);
+  EXPECT_EQ(GETNUM(session, " Value", 5, 0), -99999);
   EXPECT_EQ(term.bells, 0);
 
   term.type("-100000");
   term.enter();
   term.escape();
-  EXPECT_EQ(GETNUM(" Value", 5, 0), std::nullopt);
+  EXPECT_EQ(GETNUM(session, " Value", 5, 0), std::nullopt);
   EXPECT_EQ(term.bells, 1);
 
   term.type("1e2");  // e cannot be typed
   term.enter();
-  EXPECT_EQ(GETNUM(" Value", 5, 0), 12);
+  EXPECT_EQ(GETNUM(session, " Value", 5, 0), 12);
 
   term.type("1234567890123");  // nine characters at most
   term.enter();
   term.escape();
-  EXPECT_EQ(GETNUM(" Value", 5, 0), std::nullopt);
+  EXPECT_EQ(GETNUM(session, " Value", 5, 0), std::nullopt);
   EXPECT_EQ(at(30, 17, 13), "   123456789 ");
 }
 
 TEST_F(Popup, GetnumEnterAloneAcceptsTheShownValue) {
   term.enter();
-  EXPECT_DOUBLE_EQ(GETNUM(" Value", 12.34567, 0).value(), 12.346);
+  EXPECT_DOUBLE_EQ(GETNUM(session, " Value", 12.34567, 0).value(), 12.346);
   EXPECT_EQ(at(30, 17, 13), "       12.346");
   term.enter();
-  EXPECT_EQ(GETNUM(" Value", 17.6, 1), 18);
+  EXPECT_EQ(GETNUM(session, " Value", 17.6, 1), 18);
   term.type("+1.5");
   term.enter();
-  EXPECT_EQ(GETNUM(" Value", 0, 0), 1.5);
+  EXPECT_EQ(GETNUM(session, " Value", 0, 0), 1.5);
   term.type("--");
   term.enter();
   term.type("S");  // the letter S deletes like Backspace
   term.type({8});
   term.type("7");
   term.enter();
-  EXPECT_EQ(GETNUM(" Value", 0, 0), 7);
+  EXPECT_EQ(GETNUM(session, " Value", 0, 0), 7);
 }
 
 TEST_F(Popup, GetnameReplacesTheOldValueFromTheFirstKey) {
@@ -175,10 +175,10 @@ TEST_F(Popup, StgAndFstr) {
   EXPECT_EQ(STG(1234, 2), "1234");
   EXPECT_EQ(STG(-5, 3), " -5");
 
-  globals::RX().UNITS = 1;
+  session.RX().UNITS = 1;
   channel().INPUT_TYPE = 3;
-  EXPECT_EQ(FSTR(100, 0), "  100.0000\xF8" "C");
-  EXPECT_EQ(FSTR(12.5, 3), "   12.5000");
+  EXPECT_EQ(FSTR(session, 100, 0), "  100.0000\xF8" "C");
+  EXPECT_EQ(FSTR(session, 12.5, 3), "   12.5000");
   struct Case {
     byte a, type, units;
     std::string want;
@@ -192,10 +192,10 @@ TEST_F(Popup, StgAndFstr) {
   };
   for (const Case& c : cases) {
     channel().INPUT_TYPE = c.type;
-    globals::RX().UNITS = c.units;
-    EXPECT_EQ(FSTR(1, c.a), c.want) << int(c.a) << " " << int(c.type);
+    session.RX().UNITS = c.units;
+    EXPECT_EQ(FSTR(session, 1, c.a), c.want) << int(c.a) << " " << int(c.type);
   }
-  EXPECT_EQ(FSTR(-1234567.25, 3), "-1234567.2500");
+  EXPECT_EQ(FSTR(session, -1234567.25, 3), "-1234567.2500");
 }
 
 // Rounded on the decimal value the double holds: 2.5, 0.125, 0.03125 and
@@ -217,9 +217,9 @@ TEST(Fixstr, RoundsExactHalvesAwayFromZeroAndNeverShowsMinusZero) {
 }
 
 TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
-  globals::ERRBAR = 4;
+  session.ERRBAR = 4;
   term.type("k");
-  SAYDONE("Download");
+  SAYDONE(session, "Download");
   EXPECT_EQ(at(24, 14, 1), "\xC9");
   EXPECT_EQ(at(53, 14, 1), "\xBB");
   EXPECT_EQ(at(24, 19, 1), "\xC8");
@@ -231,25 +231,25 @@ TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
   EXPECT_EQ(screen().win_right(), 80);
 
   term.type("k");
-  READONLY();
+  READONLY(session);
   EXPECT_EQ(at(24, 14, 1), "\xC9");
   EXPECT_EQ(at(54, 20, 1), "\xBC");
   EXPECT_EQ(at(35, 15, 9), "READ ONLY");
   EXPECT_EQ(at(27, 18, 25), "by a switch in the KDV578");
 
   term.type("k");
-  READONLY2();
+  READONLY2(session);
   EXPECT_EQ(at(21, 14, 1), "\xC9");
   EXPECT_EQ(at(57, 21, 1), "\xBC");
   EXPECT_EQ(at(24, 19, 29), "left hand side of the screen.");
 
   term.type("k");
-  SAYNONEGATIVES();
+  SAYNONEGATIVES(session);
   EXPECT_EQ(at(29, 15, 20), "UNIPOLAR DATA FORMAT");
   EXPECT_EQ(at(57, 20, 1), "\xBC");
 
   term.type("k");
-  SAYERROR(" Could not produce output ");
+  SAYERROR(session, " Could not produce output ");
   EXPECT_EQ(at(35, 15, 9), "  ERROR  ");
   EXPECT_EQ(at(27, 17, 26), " Could not produce output ");
 }
@@ -263,28 +263,28 @@ TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
     s.CELL[1][j].XPOS = 3;
     s.CELL[1][j].YPOS = static_cast<byte>(6 + j);
   }
-  SCREEN[5] = s;
+  session.SCREEN[5] = s;
   term.up();
   term.enter();
-  SAYDONE("Copy");
+  SAYDONE(session, "Copy");
   EXPECT_TRUE(crt::KeyPressed());  // the 72 waits in the key queue
-  XCUR = 1;
-  YCUR = 2;
-  EXPECT_EQ(SEL(5), 16 + 2);  // 72 without a 0 before it is ignored
+  session.XCUR = 1;
+  session.YCUR = 2;
+  EXPECT_EQ(SEL(session, 5), 16 + 2);  // 72 without a 0 before it is ignored
 }
 
 TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
   crt::Window(10, 10, 20, 12);
-  WRTERROR(" CRC Error");
+  WRTERROR(session, " CRC Error");
   EXPECT_EQ(crt::Screen().text(5, 23, 10), " CRC Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), globals::ERRBAR);
+  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
 }
 
 TEST_F(Popup, WrtWorkingShowsTheWorkingText) {
-  globals::MESSAGE[53] = "Working...";
-  WRTWORKING();
+  session.MESSAGE[53] = "Working...";
+  WRTWORKING(session);
   EXPECT_EQ(crt::Screen().text(1, 25, 10), "Working...");
   EXPECT_EQ(crt::Screen().bg(1, 25), 0);
 }
