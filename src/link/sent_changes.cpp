@@ -8,7 +8,7 @@
 #include "model/session.h"
 #include "model/setting_keys.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
@@ -46,16 +46,16 @@ void set_change_watcher(ChangeWatcher* w) {
 DownloadMark::DownloadMark() { ++downloads; }
 DownloadMark::~DownloadMark() { --downloads; }
 
-void report_sent(const globals::Session& session, int receiver, int command, const Request& request,
+void report_sent(const kdv::model::Session& session, int receiver, int command, const Request& request,
                  const Outcome& outcome, const Reply& reply) {
   if (!watcher) return;
   std::vector<std::uint8_t> frame = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                      static_cast<std::uint8_t>(0x30 + command)};
   for (int i = 0; i < request.count(); ++i) frame.push_back(request[i]);
   frame.push_back(ETX);
-  const globals::RECIEVER_DATA* rx =
+  const kdv::model::RECIEVER_DATA* rx =
       receiver >= 0 && receiver < 16 ? session.RECEIVER[static_cast<std::size_t>(receiver)].get() : nullptr;
-  const globals::RECIEVER_DATA& record = rx ? *rx : globals::fresh_configuration().rx;
+  const kdv::model::RECIEVER_DATA& record = rx ? *rx : kdv::model::fresh_configuration().rx;
   TracedExchange e = decode_request(frame, record);
   std::map<std::string, std::string>& values = known[{session.SELECTED_PORT_NAME, receiver}];
   if (!changes_receiver(e.command)) {
@@ -75,4 +75,4 @@ void report_sent(const globals::Session& session, int receiver, int command, con
   watcher->sent(change);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -13,7 +13,7 @@
 #include "link/comms.h"
 #include "link/trace_decode.h"
 
-namespace comms {
+namespace kdv::link {
 
 // A setting a request carried, with the value the link last read from the
 // receiver or wrote to it under the same key, where it knew one.
@@ -51,4 +51,4 @@ class DownloadMark {
   DownloadMark& operator=(const DownloadMark&) = delete;
 };
 
-}  // namespace comms
+}  // namespace kdv::link

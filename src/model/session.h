@@ -13,7 +13,7 @@
 #include "model/screen_files.h"
 #include "model/text.h"
 
-namespace globals {
+namespace kdv::model {
 
 struct Session {
   // Everything back to what a freshly started program has: no receiver
@@ -88,4 +88,4 @@ struct Session {
   bool RTD = false;
 };
 
-}  // namespace globals
+}  // namespace kdv::model
