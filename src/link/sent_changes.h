@@ -12,6 +12,7 @@
 
 #include "link/comms.h"
 #include "link/trace_decode.h"
+#include "model/session.h"
 
 namespace kdv::link {
 
@@ -37,18 +38,20 @@ class ChangeWatcher {
   virtual void sent(const SentChange& change) = 0;
 };
 
-// Installs the watcher (not owned); null for none. The values known to the
-// link are forgotten.
+// Installs the watcher (not owned); null for none.
 void set_change_watcher(ChangeWatcher* watcher);
 
 // While one lives, the changes sent carry no old values: a download writes
 // a whole record, and what it replaced is not the journal's to tell.
 class DownloadMark {
  public:
-  DownloadMark();
+  explicit DownloadMark(kdv::model::Session& session);
   ~DownloadMark();
   DownloadMark(const DownloadMark&) = delete;
   DownloadMark& operator=(const DownloadMark&) = delete;
+
+ private:
+  kdv::model::Session& session_;
 };
 
 }  // namespace kdv::link

@@ -60,7 +60,7 @@ bool WRITES(kdv::link::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown)
 }  // namespace
 
 kdv::link::Outcome DUMP(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX) {
-  const kdv::link::DownloadMark download;
+  const kdv::link::DownloadMark download(session);
   progress().started(Direction::kDownload, RX);
   session.RECEIVER_PRESENT[RX] = true;
   // Nothing goes out unless every value can (the check sends nothing); after
