@@ -34,10 +34,10 @@ using bench::Clock;
 // and dropped as it comes.
 class Console {
  public:
-  explicit Console(const globals::Session& session) : progress_(session), drain_([this] { run(); }) {
-    crt::Window(1, 1, 80, 25);
-    crt::TextBackground(1);
-    crt::ClrScr();
+  explicit Console(const kdv::model::Session& session) : progress_(session), drain_([this] { run(); }) {
+    kdv::ui::Window(1, 1, 80, 25);
+    kdv::ui::TextBackground(1);
+    kdv::ui::ClrScr();
   }
   ~Console() {
     headless();
@@ -48,14 +48,14 @@ class Console {
   Console& operator=(const Console&) = delete;
 
   void install() {
-    crt::Install(&pty_.terminal());
-    comms::set_host(&project1::console_host());
-    transfer::set_progress(&progress_);
+    kdv::ui::Install(&pty_.terminal());
+    kdv::link::set_host(&kdv::app::console_host());
+    kdv::transfer::set_progress(&progress_);
   }
   static void headless() {
-    crt::Install(nullptr);
-    comms::set_host(nullptr);
-    transfer::set_progress(nullptr);
+    kdv::ui::Install(nullptr);
+    kdv::link::set_host(nullptr);
+    kdv::transfer::set_progress(nullptr);
   }
 
  private:
@@ -68,31 +68,31 @@ class Console {
   }
 
   bench::PtyTerminal pty_;
-  project1::ConsoleProgress progress_;
+  kdv::app::ConsoleProgress progress_;
   std::atomic<bool> stop_{false};
   std::thread drain_;
 };
 
 // One upload of receiver 0 in seconds; its exchanges are added to exchanges.
-double upload(globals::Session& session, bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
+double upload(kdv::model::Session& session, bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
   receiver.reset();
   const auto start = Clock::now();
-  const comms::Outcome outcome = upload::UPLOAD(session);
+  const kdv::link::Outcome outcome = kdv::transfer::UPLOAD(session);
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
   if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
   exchanges += static_cast<long>(receiver.exchanges());
   return wall;
 }
 
-void start(globals::Session& session, bench::PtyReceiver& receiver) {
-  globals::INITCOMMS(session);  // start-up's directory is not needed here
+void start(kdv::model::Session& session, bench::PtyReceiver& receiver) {
+  kdv::model::INITCOMMS(session);  // start-up's directory is not needed here
   session.SELECTED_PORT_NAME = receiver.path();
 }
 
 // Each iteration uploads headless, then through the console.
 void UploadUnpaced(benchmark::State& state) {
   bench::PtyReceiver receiver(false);
-  globals::Session session;
+  kdv::model::Session session;
   start(session, receiver);
   Console console(session);
   double headless_wall = 0, console_wall = 0;
@@ -112,7 +112,7 @@ void UploadUnpaced(benchmark::State& state) {
 
 void UploadPacedConsole(benchmark::State& state) {
   bench::PtyReceiver receiver(true);
-  globals::Session session;
+  kdv::model::Session session;
   start(session, receiver);
   Console console(session);
   console.install();

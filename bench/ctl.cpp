@@ -178,11 +178,11 @@ void Measure(benchmark::State& state, Work work) {
 }
 
 void ConsoleUpload(benchmark::State& s) {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
+  kdv::model::Session session;  // start-up's directory is not needed here
+  kdv::model::INITCOMMS(session);
   Measure(s, [&session](const PtyReceiver& r, long) {
     session.SELECTED_PORT_NAME = r.path();
-    return ended_if(upload::UPLOAD(session).ok());
+    return ended_if(kdv::transfer::UPLOAD(session).ok());
   });
 }
 void ConsoleProcessUpload(benchmark::State& s) { Measure(s, console_upload); }

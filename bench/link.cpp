@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace comms;
+using namespace kdv::link;
 
 // The simulator beside the benchmark's own folder (build/bench/..).
 std::string simulator() {
@@ -24,12 +24,12 @@ std::string simulator() {
       .string();
 }
 
-void fresh_model(globals::Session& session) {
-  globals::INITCOMMS(session);  // start-up's directory is not needed here
+void fresh_model(kdv::model::Session& session) {
+  kdv::model::INITCOMMS(session);  // start-up's directory is not needed here
 }
 
 // Runs the reading once per iteration; counts exchanges and their bytes.
-void measure(globals::Session& session, benchmark::State& state, Outcome (*reading)(Link&), int request_bytes) {
+void measure(kdv::model::Session& session, benchmark::State& state, Outcome (*reading)(Link&), int request_bytes) {
   double bytes = 0;
   for (auto _ : state) {
     Link link{session};
@@ -52,18 +52,18 @@ Outcome read_values(Link& link) {
 }
 
 void BM_TagInProcess(benchmark::State& state) {
-  globals::Session session;
+  kdv::model::Session session;
   fresh_model(session);
-  sim::Receiver rx;
-  sim::PluggedIn plug(rx, session);
+  kdv::sim::Receiver rx;
+  kdv::sim::PluggedIn plug(rx, session);
   measure(session, state, read_tag, 6);
 }
 
 void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outcome (*reading)(Link&),
                 int request_bytes) {
-  globals::Session session;
+  kdv::model::Session session;
   fresh_model(session);
-  sim::Process sim(simulator(), std::move(options));
+  kdv::sim::Process sim(simulator(), std::move(options));
   session.SELECTED_PORT_NAME = sim.read_output();
   measure(session, state, reading, request_bytes);
 }

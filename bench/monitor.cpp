@@ -25,7 +25,7 @@ namespace {
 using bench::Clock;
 
 // The real serial port, counting the exchange attempts made through it.
-class CountingPort : public comms::SerialPort {
+class CountingPort : public kdv::link::SerialPort {
  public:
   explicit CountingPort(const std::function<void()>& on_connect) : on_connect_(on_connect) {}
   void CONNECT(std::string_view name) override {
@@ -41,18 +41,18 @@ class CountingPort : public comms::SerialPort {
 
  private:
   std::function<void()> on_connect_;
-  comms::TBlockSerial port_;
+  kdv::link::TBlockSerial port_;
 };
 
 void MonallPaced16Channels(benchmark::State& state) {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
+  kdv::model::Session session;  // start-up's directory is not needed here
+  kdv::model::INITCOMMS(session);
   session.TXNO = 1;
   bench::PtyReceiver receiver(true);
   session.SELECTED_PORT_NAME = receiver.path();
-  crt::ScriptTerminal term;
-  crt::Install(&term);
-  comms::set_host(&project1::console_host());
+  kdv::ui::ScriptTerminal term;
+  kdv::ui::Install(&term);
+  kdv::link::set_host(&kdv::app::console_host());
 
   // A pass makes two exchanges (cold junction, all values), each through a
   // port object of its own; the pass after the timed ones is ended with
@@ -61,7 +61,7 @@ void MonallPaced16Channels(benchmark::State& state) {
   int connects = 0;
   Clock::time_point first, last;
   long bytes_first = 0, bytes_last = 0;
-  comms::SetPortFactory([&] {
+  kdv::link::SetPortFactory([&] {
     return std::make_unique<CountingPort>([&] {
       ++connects;
       if (connects == 1) {
@@ -77,14 +77,14 @@ void MonallPaced16Channels(benchmark::State& state) {
   });
   bool failed = false;
   term.on_wait = [&] {
-    if (crt::Screen().text(5, 23, 3) != "   ") failed = true;  // an error display
+    if (kdv::ui::Screen().text(5, 23, 3) != "   ") failed = true;  // an error display
   };
 
   double seconds = 0;
   long bytes = 0, done = 0;
   for (auto _ : state) {
     connects = 0;
-    demo::MONALL(session);
+    kdv::monitor::MONALL(session);
     if (failed || connects != 2 * passes + 1) {
       state.SkipWithError("a pass failed");
       break;
@@ -95,10 +95,10 @@ void MonallPaced16Channels(benchmark::State& state) {
     bytes += bytes_last - bytes_first;
     done += passes;
   }
-  comms::SetPortFactory({});
+  kdv::link::SetPortFactory({});
   term.on_wait = nullptr;
-  comms::set_host(nullptr);
-  crt::Install(nullptr);
+  kdv::link::set_host(nullptr);
+  kdv::ui::Install(nullptr);
   if (done == 0) return;
 
   const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(bench::BYTE_TIME).count();

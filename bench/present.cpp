@@ -33,7 +33,7 @@ class Bench {
   Bench() { mark(); }
 
   // Presents and returns the number of bytes the terminal received.
-  std::size_t present(crt::ScreenModel& m) {
+  std::size_t present(kdv::ui::ScreenModel& m) {
     pty_.terminal().present(m);
     return mark();
   }
@@ -62,18 +62,18 @@ class Bench {
 };
 
 std::size_t utf8_bytes(std::uint8_t c) {
-  const char32_t u = cp437::UNICODE[c];
+  const char32_t u = kdv::ui::UNICODE[c];
   return u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
 }
 
 // The least a terminal needs to go from before (a cleared screen when
 // absent) to after; see the top of the file.
-std::size_t reference_bytes(const std::optional<crt::ScreenModel>& before, const crt::ScreenModel& after) {
+std::size_t reference_bytes(const std::optional<kdv::ui::ScreenModel>& before, const kdv::ui::ScreenModel& after) {
   std::size_t bytes = 0;
-  for (int row = 1; row <= crt::ROWS; ++row) {
+  for (int row = 1; row <= kdv::ui::ROWS; ++row) {
     bool in_run = false;
-    for (int col = 1; col <= crt::COLS; ++col) {
-      const crt::Cell c = after.cell(col, row);
+    for (int col = 1; col <= kdv::ui::COLS; ++col) {
+      const kdv::ui::Cell c = after.cell(col, row);
       if (before && before->cell(col, row) == c) {
         in_run = false;
         continue;
@@ -98,7 +98,7 @@ void report(benchmark::State& state, std::size_t bytes, std::size_t reference) {
   state.counters["ratio"] = static_cast<double>(bytes) / static_cast<double>(reference);
 }
 
-void frame(crt::ScreenModel& m, int left, int top, int right, int bottom, const char* box) {
+void frame(kdv::ui::ScreenModel& m, int left, int top, int right, int bottom, const char* box) {
   // box: top-left, horizontal, top-right, vertical, bottom-left, bottom-right
   m.GotoXY(left, top);
   m.WriteChar(static_cast<std::uint8_t>(box[0]));
@@ -116,7 +116,7 @@ void frame(crt::ScreenModel& m, int left, int top, int right, int bottom, const 
   m.WriteChar(static_cast<std::uint8_t>(box[5]));
 }
 
-void menu_line(crt::ScreenModel& m, int line, bool highlighted) {
+void menu_line(kdv::ui::ScreenModel& m, int line, bool highlighted) {
   m.TextBackground(highlighted ? 15 : 5);
   m.TextColor(highlighted ? 4 : 15);
   m.GotoXY(22, MENU_TOP + line);
@@ -127,8 +127,8 @@ void menu_line(crt::ScreenModel& m, int line, bool highlighted) {
 // A menu screen as the program draws them: the blue background with its
 // single-line frame and status box, a magenta pop-up with a double frame,
 // a help line and the black bottom row.
-crt::ScreenModel menu_screen() {
-  crt::ScreenModel m;
+kdv::ui::ScreenModel menu_screen() {
+  kdv::ui::ScreenModel m;
   m.TextBackground(1);
   m.TextColor(15);
   m.ClrScr();
@@ -157,11 +157,11 @@ crt::ScreenModel menu_screen() {
 
 // The first screen of a freshly opened terminal (a resize repaints alike).
 void BM_FirstScreen(benchmark::State& state) {
-  const crt::ScreenModel screen = menu_screen();
+  const kdv::ui::ScreenModel screen = menu_screen();
   std::size_t bytes = 0;
   for (auto _ : state) {
     Bench bench;
-    crt::ScreenModel m = screen;
+    kdv::ui::ScreenModel m = screen;
     bytes += bench.present(m);
   }
   report(state, bytes, reference_bytes(std::nullopt, screen) * state.iterations());
@@ -170,10 +170,10 @@ void BM_FirstScreen(benchmark::State& state) {
 // From a blank screen to the menu screen.
 void BM_FullRepaint(benchmark::State& state) {
   Bench bench;
-  const crt::ScreenModel blank, screen = menu_screen();
+  const kdv::ui::ScreenModel blank, screen = menu_screen();
   std::size_t bytes = 0;
   for (auto _ : state) {
-    crt::ScreenModel m = blank;
+    kdv::ui::ScreenModel m = blank;
     bench.present(m);
     m = screen;
     bytes += bench.present(m);
@@ -185,13 +185,13 @@ void BM_FullRepaint(benchmark::State& state) {
 // or the menu cursor down and back up (two lines change).
 void menu_moves(benchmark::State& state, bool cursor) {
   Bench bench;
-  crt::ScreenModel m = menu_screen();
+  kdv::ui::ScreenModel m = menu_screen();
   const double full = static_cast<double>(bench.present(m));
   std::size_t bytes = 0, reference = 0;
   int at = 0;
   bool on = true;
   for (auto _ : state) {
-    const crt::ScreenModel before = m;
+    const kdv::ui::ScreenModel before = m;
     if (cursor) {
       menu_line(m, at, false);
       at = 1 - at;
@@ -212,7 +212,7 @@ void BM_MenuCursorMove(benchmark::State& state) { menu_moves(state, true); }
 
 void BM_NothingChanged(benchmark::State& state) {
   Bench bench;
-  crt::ScreenModel m = menu_screen();
+  kdv::ui::ScreenModel m = menu_screen();
   bench.present(m);
   std::size_t bytes = 0;
   for (auto _ : state) {

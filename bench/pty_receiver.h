@@ -32,7 +32,7 @@ class PtyReceiver {
  public:
   explicit PtyReceiver(bool paced) : paced_(paced) {
     rx_.state().NO_OF_TX = 4;
-    for (int t = 1; t <= 4; ++t) globals::INIT_TX(rx_.state(), t, 1);
+    for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(rx_.state(), t, 1);
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) std::abort();
     path_ = ptsname(master_);
@@ -82,7 +82,7 @@ class PtyReceiver {
       for (ssize_t i = 0; i < n; ++i) {
         if (bytes_++ == 0) first_request_ = Clock::now();
         arrived = std::max(Clock::now(), arrived) + BYTE_TIME;
-        const sim::Bytes reply = rx_.receive(buf[i]);
+        const kdv::sim::Bytes reply = rx_.receive(buf[i]);
         if (reply.empty()) continue;
         if (paced_) std::this_thread::sleep_until(arrived);
         const Clock::time_point start = Clock::now();
@@ -99,7 +99,7 @@ class PtyReceiver {
   }
 
   bool paced_;
-  sim::Receiver rx_;
+  kdv::sim::Receiver rx_;
   int master_ = -1;
   int slave_ = -1;
   std::string path_;

@@ -27,7 +27,7 @@ class PtyTerminal {
     in_ = fdopen(dup(slave_), "r");
     // TERM chooses the terminal description (xterm-256color when unset).
     const char* term = std::getenv("TERM");
-    terminal_ = crt::NcursesTerminal::Open({out_, in_, term && *term ? term : "xterm-256color"});
+    terminal_ = kdv::ui::NcursesTerminal::Open({out_, in_, term && *term ? term : "xterm-256color"});
     if (!terminal_) throw std::runtime_error("no terminal");
     terminal_->cursor_visible(false);
   }
@@ -41,7 +41,7 @@ class PtyTerminal {
   PtyTerminal(const PtyTerminal&) = delete;
   PtyTerminal& operator=(const PtyTerminal&) = delete;
 
-  crt::NcursesTerminal& terminal() { return *terminal_; }
+  kdv::ui::NcursesTerminal& terminal() { return *terminal_; }
   int master() const { return master_; }  // what the terminal receives
   int slave() const { return slave_; }
 
@@ -49,7 +49,7 @@ class PtyTerminal {
   int master_ = -1, slave_ = -1;
   std::FILE* out_ = nullptr;
   std::FILE* in_ = nullptr;
-  std::unique_ptr<crt::NcursesTerminal> terminal_;
+  std::unique_ptr<kdv::ui::NcursesTerminal> terminal_;
 };
 
 }  // namespace bench

@@ -32,30 +32,30 @@ double median(std::vector<double> v) {
 }
 
 void DownloadPacedTraceOnOff(benchmark::State& state) {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
+  kdv::model::Session session;  // start-up's directory is not needed here
+  kdv::model::INITCOMMS(session);
   bench::PtyReceiver receiver(true);
   session.SELECTED_PORT_NAME = receiver.path();
   session.RX().NO_OF_TX = 4;
-  for (int t = 1; t <= 4; ++t) globals::INIT_TX(*session.RECEIVER[0], t, 1);
+  for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(*session.RECEIVER[0], t, 1);
   const std::string trace = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".trace";
   const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
-  disk::JournalWatcher watcher(journal, "kdv578", "bench", {});
+  kdv::link::JournalWatcher watcher(journal, "kdv578", "bench", {});
   std::vector<double> on, off;
   long lines = 0;
   long journal_lines = 0;
   for (auto _ : state) {
     for (int run = 0; run < 10; ++run) {
       const bool traced = run % 2 == 1;
-      if (traced && comms::start_trace(trace)) state.SkipWithError("trace not writable");
-      comms::set_change_watcher(traced ? &watcher : nullptr);
+      if (traced && kdv::link::start_trace(trace)) state.SkipWithError("trace not writable");
+      kdv::link::set_change_watcher(traced ? &watcher : nullptr);
       std::remove(journal.c_str());
       receiver.reset();
       const auto start = bench::Clock::now();
-      const comms::Outcome outcome = download::DOWNLOAD(session);
+      const kdv::link::Outcome outcome = kdv::transfer::DOWNLOAD(session);
       const double wall = std::chrono::duration<double>(bench::Clock::now() - start).count();
-      comms::stop_trace();
-      comms::set_change_watcher(nullptr);
+      kdv::link::stop_trace();
+      kdv::link::set_change_watcher(nullptr);
       if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
       (traced ? on : off).push_back(wall);
       std::fprintf(stderr, "download %d, trace and journal %s: %.3f s\n", run + 1, traced ? "on" : "off", wall);
@@ -71,8 +71,8 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
   std::remove(trace.c_str());
 
   std::remove(journal.c_str());
-  disk::AuditJournal audit(journal, "kdv578", "bench", {});
-  disk::AuditEntry entry;
+  kdv::link::AuditJournal audit(journal, "kdv578", "bench", {});
+  kdv::link::AuditEntry entry;
   entry.port = receiver.path();
   entry.operation = "SET_SCALES";
   entry.change("tx1.ch1.gain", 1.0, 2.5);

@@ -25,22 +25,22 @@ using bench::BYTE_TIME;
 using bench::Clock;
 using bench::PtyReceiver;
 
-template <comms::Outcome (*Transfer)(globals::Session&)>
+template <kdv::link::Outcome (*Transfer)(kdv::model::Session&)>
 void Run(benchmark::State& state, bool paced) {
-  globals::Session session;  // start-up's directory is not needed here
-  globals::INITCOMMS(session);
+  kdv::model::Session session;  // start-up's directory is not needed here
+  kdv::model::INITCOMMS(session);
   PtyReceiver receiver(paced);
   session.SELECTED_PORT_NAME = receiver.path();
-  if (Transfer == download::DOWNLOAD) {  // a record worth writing back
+  if (Transfer == kdv::transfer::DOWNLOAD) {  // a record worth writing back
     session.RX().NO_OF_TX = 4;
-    for (int t = 1; t <= 4; ++t) globals::INIT_TX(*session.RECEIVER[0], t, 1);
+    for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(*session.RECEIVER[0], t, 1);
   }
   double wall = 0;
   long bytes = 0, exchanges = 0;
   for (auto _ : state) {
     receiver.reset();
     const auto start = Clock::now();
-    const comms::Outcome outcome = Transfer(session);
+    const kdv::link::Outcome outcome = Transfer(session);
     wall += std::chrono::duration<double>(Clock::now() - start).count();
     if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
     bytes += receiver.bytes();
@@ -56,10 +56,10 @@ void Run(benchmark::State& state, bool paced) {
   }
 }
 
-void UploadPaced(benchmark::State& s) { Run<upload::UPLOAD>(s, true); }
-void DownloadPaced(benchmark::State& s) { Run<download::DOWNLOAD>(s, true); }
-void UploadUnpaced(benchmark::State& s) { Run<upload::UPLOAD>(s, false); }
-void DownloadUnpaced(benchmark::State& s) { Run<download::DOWNLOAD>(s, false); }
+void UploadPaced(benchmark::State& s) { Run<kdv::transfer::UPLOAD>(s, true); }
+void DownloadPaced(benchmark::State& s) { Run<kdv::transfer::DOWNLOAD>(s, true); }
+void UploadUnpaced(benchmark::State& s) { Run<kdv::transfer::UPLOAD>(s, false); }
+void DownloadUnpaced(benchmark::State& s) { Run<kdv::transfer::DOWNLOAD>(s, false); }
 
 BENCHMARK(UploadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(DownloadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();

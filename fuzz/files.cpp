@@ -10,22 +10,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
 
-  globals::CONFIG_DATA flags;
-  if (disk::DECODE_GDT(bytes, flags)) {
-    globals::CONFIG_DATA again;
-    if (!disk::DECODE_GDT(disk::ENCODE_GDT(flags), again) ||
-        disk::ENCODE_GDT(again) != disk::ENCODE_GDT(flags))
+  kdv::model::CONFIG_DATA flags;
+  if (kdv::files::DECODE_GDT(bytes, flags)) {
+    kdv::model::CONFIG_DATA again;
+    if (!kdv::files::DECODE_GDT(kdv::files::ENCODE_GDT(flags), again) ||
+        kdv::files::ENCODE_GDT(again) != kdv::files::ENCODE_GDT(flags))
       std::abort();
   }
 
-  globals::RECIEVER_DATA rx;
-  if (disk::DECODE_RXD(bytes, rx)) {
-    const disk::RXD_IMAGE image = disk::ENCODE_RXD(rx);
-    globals::RECIEVER_DATA again;
-    if (!disk::DECODE_RXD(image, again) || disk::ENCODE_RXD(again) != image) std::abort();
+  kdv::model::RECIEVER_DATA rx;
+  if (kdv::files::DECODE_RXD(bytes, rx)) {
+    const kdv::files::RXD_IMAGE image = kdv::files::ENCODE_RXD(rx);
+    kdv::model::RECIEVER_DATA again;
+    if (!kdv::files::DECODE_RXD(image, again) || kdv::files::ENCODE_RXD(again) != image) std::abort();
     for (const auto& tx : rx.TRANSMITTER)
       for (const auto& ch : tx.CHANNEL)
-        if (ch.ALARM < globals::HIGH || ch.ALARM > globals::OFF || ch.VALUE.size() > 20) std::abort();
+        if (ch.ALARM < kdv::model::HIGH || ch.ALARM > kdv::model::OFF || ch.VALUE.size() > 20) std::abort();
   }
   return 0;
 }

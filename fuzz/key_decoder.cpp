@@ -14,7 +14,7 @@ namespace {
 
 using Codes = std::vector<std::uint8_t>;
 
-Codes in_chunks(const crt::KeyDecoder& d, std::string_view bytes, std::size_t chunk) {
+Codes in_chunks(const kdv::ui::KeyDecoder& d, std::string_view bytes, std::size_t chunk) {
   Codes codes;
   std::string pending;
   for (std::size_t i = 0; i < bytes.size(); i += chunk) {
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool utf8 = data[0] & 1;
   const std::size_t chunk = 1 + (data[0] >> 1) % 8;
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-  crt::KeyDecoder d(utf8);
-  d.learn("\x1b[P", crt::scan::DELETE);
+  kdv::ui::KeyDecoder d(utf8);
+  d.learn("\x1b[P", kdv::ui::scan::DELETE);
 
   Codes whole;
   if (d.decode(bytes, false, whole) != bytes.size()) std::abort();  // settled input is used up

@@ -15,7 +15,7 @@ namespace {
 
 // The link's host without real waits: a hand-held configurator bit in a
 // reply would otherwise sleep.
-class NoWaits final : public comms::Host {
+class NoWaits final : public kdv::link::Host {
  public:
   bool escape() override { return false; }
   void before_receive() override {}
@@ -27,21 +27,21 @@ class NoWaits final : public comms::Host {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static globals::Session session;
+  static kdv::model::Session session;
   static const bool initialised = [] {
-    globals::INITCOMMS(session);
+    kdv::model::INITCOMMS(session);
     static NoWaits host;
-    comms::set_host(&host);
+    kdv::link::set_host(&host);
     return true;
   }();
   (void)initialised;
-  static sim::Receiver rx;
+  static kdv::sim::Receiver rx;
   rx.clear_requests();
-  rx.faults.raw_reply = sim::Bytes(data + 1, data + size);
-  sim::PluggedIn plug(rx, session);
-  using comms::Link;
+  rx.faults.raw_reply = kdv::sim::Bytes(data + 1, data + size);
+  kdv::sim::PluggedIn plug(rx, session);
+  using kdv::link::Link;
   int type = 0;
-  comms::Outcome (*const readings[])(Link&, int&) = {
+  kdv::link::Outcome (*const readings[])(Link&, int&) = {
       [](Link& l, int& t) { return l.READ_INPUT(0, 1, 16, t); },
       [](Link& l, int&) { return l.READ_CJ(0, 2); },
       [](Link& l, int&) { return l.READ_NO_TX(0); },

@@ -12,21 +12,21 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  globals::Session session;
+  kdv::model::Session session;
   std::istringstream messages(bytes);
-  wind::READ_MESSAGES(messages, session.MESSAGE);
+  kdv::ui::READ_MESSAGES(messages, session.MESSAGE);
 
   std::istringstream in(bytes);
-  if (wind::READ_SCREENS(in, session.SCREEN)) return 0;
-  for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
-    session.SCNO = static_cast<wind::byte>(s);
-    const wind::SCRN& screen = session.SCREEN[s];
+  if (kdv::ui::READ_SCREENS(in, session.SCREEN)) return 0;
+  for (int s = 1; s <= kdv::ui::NO_OF_SCREENS; ++s) {
+    session.SCNO = static_cast<kdv::ui::byte>(s);
+    const kdv::ui::SCRN& screen = session.SCREEN[s];
     for (int x = 1; x <= screen.MAXX; ++x) {
-      session.XCUR = static_cast<wind::byte>(x);
+      session.XCUR = static_cast<kdv::ui::byte>(x);
       session.YCUR = 1;
-      wind::CURSORUP(session);
-      wind::CURSORDOWN(session);
-      wind::FILLSCN(session, session.XCUR, session.YCUR);
+      kdv::ui::CURSORUP(session);
+      kdv::ui::CURSORDOWN(session);
+      kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
     }
   }
   return 0;

@@ -10,11 +10,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view doc(reinterpret_cast<const char*>(data), size);
-  const disk::TextRead read = disk::read_text(doc, {size % 2 == 1, {}});
+  const kdv::files::TextRead read = kdv::files::read_text(doc, {size % 2 == 1, {}});
   if (!read.ok()) return 0;
-  const disk::TextRead again = disk::read_text(disk::write_text(read.config));
-  if (!again.ok() || disk::ENCODE_RXD(again.config.rx) != disk::ENCODE_RXD(read.config.rx) ||
-      disk::ENCODE_GDT(again.config.flags) != disk::ENCODE_GDT(read.config.flags))
+  const kdv::files::TextRead again = kdv::files::read_text(kdv::files::write_text(read.config));
+  if (!again.ok() || kdv::files::ENCODE_RXD(again.config.rx) != kdv::files::ENCODE_RXD(read.config.rx) ||
+      kdv::files::ENCODE_GDT(again.config.flags) != kdv::files::ENCODE_GDT(read.config.flags))
     std::abort();
   return 0;
 }

@@ -10,13 +10,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const comms::DecodedTrace trace = comms::decode_trace(text);
+  const kdv::link::DecodedTrace trace = kdv::link::decode_trace(text);
   const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
-  for (const comms::TracedExchange& e : trace.exchanges) {
-    const bool replied = e.verdict == comms::Verdict::kGood || e.verdict == comms::Verdict::kRefused ||
-                         e.verdict == comms::Verdict::kInvalid;
-    if ((!e.fields.empty() && e.verdict != comms::Verdict::kGood) || e.turnaround_ms.has_value() != replied ||
-        e.line < 1 || e.line > lines || comms::verdict_name(e.verdict).empty())
+  for (const kdv::link::TracedExchange& e : trace.exchanges) {
+    const bool replied = e.verdict == kdv::link::Verdict::kGood || e.verdict == kdv::link::Verdict::kRefused ||
+                         e.verdict == kdv::link::Verdict::kInvalid;
+    if ((!e.fields.empty() && e.verdict != kdv::link::Verdict::kGood) || e.turnaround_ms.has_value() != replied ||
+        e.line < 1 || e.line > lines || kdv::link::verdict_name(e.verdict).empty())
       std::abort();
   }
   return 0;

@@ -49,7 +49,7 @@ bool put(int fd, std::uint8_t b) {
   return false;
 }
 
-void send(int fd, const sim::Bytes& reply, bool paced, comms::TraceFile* trace) {
+void send(int fd, const kdv::sim::Bytes& reply, bool paced, kdv::link::TraceFile* trace) {
   using namespace std::chrono;
   constexpr auto byte_time = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
   const auto start = steady_clock::now();
@@ -60,7 +60,7 @@ void send(int fd, const sim::Bytes& reply, bool paced, comms::TraceFile* trace) 
   }
 }
 
-std::string printable(const sim::Bytes& bytes) {
+std::string printable(const kdv::sim::Bytes& bytes) {
   std::string s;
   for (std::uint8_t b : bytes) {
     if (b >= 0x20 && b < 0x7F) {
@@ -77,21 +77,21 @@ std::string printable(const sim::Bytes& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  sim::Options options;
+  kdv::sim::Options options;
   std::string error;
-  if (!sim::parse_options({argv + 1, argv + argc}, options, error)) {
-    std::fprintf(stderr, "kdv578-sim: %s\n\n%s", error.c_str(), sim::usage().c_str());
+  if (!kdv::sim::parse_options({argv + 1, argv + argc}, options, error)) {
+    std::fprintf(stderr, "kdv578-sim: %s\n\n%s", error.c_str(), kdv::sim::usage().c_str());
     return 2;
   }
   if (options.help) {
-    std::fputs(sim::usage().c_str(), stdout);
+    std::fputs(kdv::sim::usage().c_str(), stdout);
     return 0;
   }
-  sim::Receiver rx;
-  sim::apply(options, rx);
-  std::unique_ptr<comms::TraceFile> trace;
+  kdv::sim::Receiver rx;
+  kdv::sim::apply(options, rx);
+  std::unique_ptr<kdv::link::TraceFile> trace;
   if (!options.trace.empty()) {
-    trace = comms::TraceFile::create(options.trace, error);
+    trace = kdv::link::TraceFile::create(options.trace, error);
     if (!trace) {
       std::fprintf(stderr, "kdv578-sim: %s\n", error.c_str());
       return 1;
@@ -138,10 +138,10 @@ int main(int argc, char** argv) {
     for (ssize_t i = 0; i < n; ++i) {
       if (trace) trace->byte(true, buf[i], "");
       const std::size_t before = rx.requests().size();
-      const sim::Bytes reply = rx.receive(buf[i]);
+      const kdv::sim::Bytes reply = rx.receive(buf[i]);
       if (options.verbose && rx.requests().size() > before) {
         std::fprintf(stderr, "> %s\n< %s\n",
-                     printable(sim::Receiver::frame_of(rx.requests().back())).c_str(),
+                     printable(kdv::sim::Receiver::frame_of(rx.requests().back())).c_str(),
                      printable(reply).c_str());
       }
       if (!reply.empty() && rx.reply_delay_ms() > 0)

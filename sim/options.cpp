@@ -6,7 +6,7 @@
 
 #include "files/disk.h"
 
-namespace sim {
+namespace kdv::sim {
 
 namespace {
 
@@ -51,7 +51,7 @@ const std::vector<Option>& table() {
       {"--rxd", "FILE", "start from a configuration saved by the program (.rxd)",
        [](Options& o, std::string_view v) {
          o.start.emplace();
-         return disk::READ_RXD_FILE(std::string(v), *o.start);
+         return kdv::files::READ_RXD_FILE(std::string(v), *o.start);
        }},
       {"--ip-switch", "HEX", "IP switch bank SW101, lever 1 = bit 0 (e.g. 40)",
        [](Options& o, std::string_view v) { return number(v, 16, 0, 255, o.ip_switch); }},
@@ -163,16 +163,16 @@ void apply(const Options& o, Receiver& rx) {
   rx.faults = o.faults;
   rx.address = o.address;
   if (o.start) rx.load(*o.start);
-  globals::RECIEVER_DATA& state = rx.state();
-  if (o.ip_switch >= 0) state.IPSWITCH = static_cast<globals::byte>(o.ip_switch);
-  if (o.hca_switch >= 0) state.HCASWITCH = static_cast<globals::byte>(o.hca_switch);
+  kdv::model::RECIEVER_DATA& state = rx.state();
+  if (o.ip_switch >= 0) state.IPSWITCH = static_cast<kdv::model::byte>(o.ip_switch);
+  if (o.hca_switch >= 0) state.HCASWITCH = static_cast<kdv::model::byte>(o.hca_switch);
   if (o.write_disabled) state.IPSWITCH |= 0x40;
   if (!o.transmitters.empty()) {
-    state.NO_OF_TX = static_cast<globals::byte>(o.transmitters.size());
+    state.NO_OF_TX = static_cast<kdv::model::byte>(o.transmitters.size());
     for (std::size_t t = 0; t < o.transmitters.size(); ++t)
-      globals::INIT_TX(state, static_cast<int>(t) + 1, static_cast<globals::byte>(o.transmitters[t]));
+      kdv::model::INIT_TX(state, static_cast<int>(t) + 1, static_cast<kdv::model::byte>(o.transmitters[t]));
   }
   state.CHECKSUM = rx.checksum();
 }
 
-}  // namespace sim
+}  // namespace kdv::sim

@@ -8,7 +8,7 @@
 
 #include "receiver.h"
 
-namespace sim {
+namespace kdv::sim {
 
 struct Options {
   Faults faults;
@@ -21,7 +21,7 @@ struct Options {
   int hca_switch = -1;
   bool write_disabled = false;
   std::vector<int> transmitters;  // types 1 (571) or 2 (572), one per transmitter
-  std::optional<globals::RECIEVER_DATA> start;  // a saved configuration (--rxd)
+  std::optional<kdv::model::RECIEVER_DATA> start;  // a saved configuration (--rxd)
 };
 
 // False, with the reason in error, for an unknown option or a bad value.
@@ -31,4 +31,4 @@ std::string usage();
 // configuration first, then the switch and transmitter options over it.
 void apply(const Options& options, Receiver& rx);
 
-}  // namespace sim
+}  // namespace kdv::sim

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace sim {
+namespace kdv::sim {
 
 Process::Process(const std::string& executable, std::vector<std::string> args) {
   args.insert(args.begin(), executable);
@@ -55,4 +55,4 @@ int Process::exit_code() {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace sim
+}  // namespace kdv::sim

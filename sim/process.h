@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace sim {
+namespace kdv::sim {
 
 class Process {
  public:
@@ -28,4 +28,4 @@ class Process {
   int out_ = -1;
 };
 
-}  // namespace sim
+}  // namespace kdv::sim

@@ -7,10 +7,10 @@
 
 #include "link/comms.h"
 
-namespace sim {
+namespace kdv::sim {
 
-using namespace globals;
-using namespace comms;
+using namespace kdv::model;
+using namespace kdv::link;
 
 namespace {
 
@@ -522,4 +522,4 @@ std::string Receiver::value_text(double x) const {
 
 std::string Receiver::number(double x) const { return bad_numbers_now_ ? "       -.-" : IOSTR(x); }
 
-}  // namespace sim
+}  // namespace kdv::sim

@@ -5,14 +5,14 @@
 
 #include "model/session.h"
 
-namespace sim {
+namespace kdv::sim {
 
 namespace {
 
 // One connection to the simulated receiver. Reply bytes wait in the
 // connection; a new connection starts with an empty line, as a re-opened
 // port does.
-class SimulatedPort : public comms::SerialPort {
+class SimulatedPort : public kdv::link::SerialPort {
  public:
   explicit SimulatedPort(PluggedIn& plug) : plug_(plug) {}
 
@@ -31,9 +31,9 @@ class SimulatedPort : public comms::SerialPort {
   void CONFIG(int, int, char, int, bool, bool) override {}
 
   void SENDBYTE(std::uint8_t b) override {
-    error_ = comms::ERR_NONE;
+    error_ = kdv::link::ERR_NONE;
     if (!open_) {
-      error_ = comms::ERR_NOT_OPEN;
+      error_ = kdv::link::ERR_NOT_OPEN;
       return;
     }
     if (plug_.watcher) plug_.watcher->sent(b);
@@ -42,15 +42,15 @@ class SimulatedPort : public comms::SerialPort {
   }
 
   std::uint8_t RECVBYTE(int timeout_ms) override {
-    error_ = comms::ERR_NONE;
+    error_ = kdv::link::ERR_NONE;
     if (!open_) {
-      error_ = comms::ERR_NOT_OPEN;
+      error_ = kdv::link::ERR_NOT_OPEN;
       return 0;
     }
     if (pending_.empty()) {
       plug_.waited_ms += static_cast<std::uint64_t>(timeout_ms);
       if (plug_.watcher) plug_.watcher->waited(timeout_ms);
-      error_ = comms::ERR_TIMEOUT;
+      error_ = kdv::link::ERR_TIMEOUT;
       return 0;
     }
     const std::uint8_t b = pending_.front();
@@ -64,21 +64,21 @@ class SimulatedPort : public comms::SerialPort {
  private:
   PluggedIn& plug_;
   bool open_ = false;
-  int error_ = comms::ERR_NONE;
+  int error_ = kdv::link::ERR_NONE;
   std::deque<std::uint8_t> pending_;
 };
 
 }  // namespace
 
-PluggedIn::PluggedIn(Receiver& rx, globals::Session& session, std::string port_name)
+PluggedIn::PluggedIn(Receiver& rx, kdv::model::Session& session, std::string port_name)
     : rx_(rx), session_(session), name_(std::move(port_name)), previous_port_(session.SELECTED_PORT_NAME) {
   session_.SELECTED_PORT_NAME = name_;
-  comms::SetPortFactory([this] { return std::make_unique<SimulatedPort>(*this); });
+  kdv::link::SetPortFactory([this] { return std::make_unique<SimulatedPort>(*this); });
 }
 
 PluggedIn::~PluggedIn() {
-  comms::SetPortFactory(nullptr);
+  kdv::link::SetPortFactory(nullptr);
   session_.SELECTED_PORT_NAME = previous_port_;
 }
 
-}  // namespace sim
+}  // namespace kdv::sim

@@ -12,7 +12,7 @@
 #include "model/session.h"
 #include "receiver.h"
 
-namespace sim {
+namespace kdv::sim {
 
 // Told of everything that crosses the simulated line, in order (a test
 // records a transcript of the link with it).
@@ -30,7 +30,7 @@ class LineWatcher {
 // port); it is also made the session's selected port, until it goes.
 class PluggedIn {
  public:
-  PluggedIn(Receiver& rx, globals::Session& session, std::string port_name = "COM1");
+  PluggedIn(Receiver& rx, kdv::model::Session& session, std::string port_name = "COM1");
   ~PluggedIn();
   PluggedIn(const PluggedIn&) = delete;
   PluggedIn& operator=(const PluggedIn&) = delete;
@@ -44,9 +44,9 @@ class PluggedIn {
 
  private:
   Receiver& rx_;
-  globals::Session& session_;
+  kdv::model::Session& session_;
   std::string name_;
   std::string previous_port_;
 };
 
-}  // namespace sim
+}  // namespace kdv::sim

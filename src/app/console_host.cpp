@@ -2,24 +2,24 @@
 
 #include "ui/crt.h"
 
-namespace project1 {
+namespace kdv::app {
 
-bool ConsoleHost::escape() { return crt::KeyPressed() && crt::ReadKey() == crt::KEY_ESC; }
+bool ConsoleHost::escape() { return kdv::ui::KeyPressed() && kdv::ui::ReadKey() == kdv::ui::KEY_ESC; }
 
-void ConsoleHost::before_receive() { crt::Present(); }
+void ConsoleHost::before_receive() { kdv::ui::Present(); }
 
 void ConsoleHost::status_text(std::string_view text) {
-  crt::GotoXY(1, 25);
-  crt::Write(text);
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::Write(text);
 }
 
-void ConsoleHost::pause(unsigned ms) { crt::Delay(ms); }
+void ConsoleHost::pause(unsigned ms) { kdv::ui::Delay(ms); }
 
-int ConsoleHost::key_input() { return crt::KeyInput(); }
+int ConsoleHost::key_input() { return kdv::ui::KeyInput(); }
 
 ConsoleHost& console_host() {
   static ConsoleHost host;
   return host;
 }
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -8,9 +8,9 @@
 
 #include "link/comms.h"
 
-namespace project1 {
+namespace kdv::app {
 
-class ConsoleHost final : public comms::Host {
+class ConsoleHost final : public kdv::link::Host {
  public:
   bool escape() override;
   void before_receive() override;
@@ -23,4 +23,4 @@ class ConsoleHost final : public comms::Host {
 // screens that talk to the receiver).
 ConsoleHost& console_host();
 
-}  // namespace project1
+}  // namespace kdv::app

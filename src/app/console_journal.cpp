@@ -4,15 +4,15 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace project1 {
+namespace kdv::app {
 
-disk::JournalWatcher console_journal(const globals::Session& session, std::optional<std::string> path) {
+kdv::link::JournalWatcher console_journal(const kdv::model::Session& session, std::optional<std::string> path) {
   return {std::move(path), "kdv578", KDV578_VERSION,
           [&session](const std::string&) {
             // Left standing like a link error; the work goes on in the usual colours.
-            wind::WRTERROR(session, " Audit journal not writable");
-            crt::TextBackground(session.BACK);
+            kdv::ui::WRTERROR(session, " Audit journal not writable");
+            kdv::ui::TextBackground(session.BACK);
           }};
 }
 
-}  // namespace project1
+}  // namespace kdv::app

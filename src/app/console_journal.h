@@ -10,9 +10,9 @@
 #include "link/audit_watch.h"
 #include "model/session.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // A journal at path (nothing: none) that warns on the screen.
-disk::JournalWatcher console_journal(const globals::Session& session, std::optional<std::string> path);
+kdv::link::JournalWatcher console_journal(const kdv::model::Session& session, std::optional<std::string> path);
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -5,9 +5,9 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace project1 {
+namespace kdv::app {
 
-using transfer::Direction;
+using kdv::transfer::Direction;
 
 namespace {
 
@@ -16,41 +16,41 @@ namespace {
 constexpr std::size_t UPLOAD_CLEARS = 67, UPLOAD_ENDS = 51, DOWNLOAD_ENDS = 35;
 
 void bottom_row(std::string_view text) {
-  crt::GotoXY(1, 25);
-  crt::Write(text);
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::Write(text);
 }
 
 }  // namespace
 
 void ConsoleProgress::started(Direction direction, int rx) {
-  crt::Window(1, 1, 80, 25);
-  crt::TextBackground(0);
+  kdv::ui::Window(1, 1, 80, 25);
+  kdv::ui::TextBackground(0);
   if (direction == Direction::kUpload) {
     bottom_row(std::string(UPLOAD_CLEARS, ' '));
     bottom_row(" Uploading Configuration ");
   } else {
-    bottom_row(" Downloading Rx" + wind::STG(rx, 2) + std::string(24, ' '));
+    bottom_row(" Downloading Rx" + kdv::ui::STG(rx, 2) + std::string(24, ' '));
   }
 }
 
 void ConsoleProgress::reached(Direction direction, int rx, int tx, int ch) {
   if (direction == Direction::kUpload)
-    bottom_row(" Uploading  Rx " + wind::STG(rx, 2) + " Tx " + wind::STG(tx, 2) + " Ch " + wind::STG(ch, 2));
+    bottom_row(" Uploading  Rx " + kdv::ui::STG(rx, 2) + " Tx " + kdv::ui::STG(tx, 2) + " Ch " + kdv::ui::STG(ch, 2));
   else
-    bottom_row(" Downloading  Tx " + wind::STG(tx, 2) + " Ch " + wind::STG(ch, 2));
+    bottom_row(" Downloading  Tx " + kdv::ui::STG(tx, 2) + " Ch " + kdv::ui::STG(ch, 2));
 }
 
 void ConsoleProgress::sending_channel(int rx, int tx, int ch) {
-  bottom_row(" Downloading Rx " + wind::STG(rx, 2) + " Tx " + wind::STG(tx, 2) + " Ch " + wind::STG(ch, 2));
+  bottom_row(" Downloading Rx " + kdv::ui::STG(rx, 2) + " Tx " + kdv::ui::STG(tx, 2) + " Ch " + kdv::ui::STG(ch, 2));
 }
 
-void ConsoleProgress::failed(Direction direction, const comms::Outcome& outcome) {
-  wind::WRTERROR_BLANKED(session_, outcome.text, direction == Direction::kUpload ? 23 : 24);
+void ConsoleProgress::failed(Direction direction, const kdv::link::Outcome& outcome) {
+  kdv::ui::WRTERROR_BLANKED(session_, outcome.text, direction == Direction::kUpload ? 23 : 24);
 }
 
 void ConsoleProgress::ended(Direction direction) {
-  crt::TextBackground(0);
+  kdv::ui::TextBackground(0);
   bottom_row(std::string(direction == Direction::kUpload ? UPLOAD_ENDS : DOWNLOAD_ENDS, ' '));
 }
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -5,21 +5,21 @@
 #include "model/session.h"
 #include "transfer/progress.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // Installed by start-up (and by tests of console screens that run
 // transfers); it draws in the session's colours.
-class ConsoleProgress final : public transfer::Progress {
+class ConsoleProgress final : public kdv::transfer::Progress {
  public:
-  explicit ConsoleProgress(const globals::Session& session) : session_(session) {}
-  void started(transfer::Direction direction, int rx) override;
-  void reached(transfer::Direction direction, int rx, int tx, int ch) override;
+  explicit ConsoleProgress(const kdv::model::Session& session) : session_(session) {}
+  void started(kdv::transfer::Direction direction, int rx) override;
+  void reached(kdv::transfer::Direction direction, int rx, int tx, int ch) override;
   void sending_channel(int rx, int tx, int ch) override;
-  void failed(transfer::Direction direction, const comms::Outcome& outcome) override;
-  void ended(transfer::Direction direction) override;
+  void failed(kdv::transfer::Direction direction, const kdv::link::Outcome& outcome) override;
+  void ended(kdv::transfer::Direction direction) override;
 
  private:
-  const globals::Session& session_;
+  const kdv::model::Session& session_;
 };
 
-}  // namespace project1
+}  // namespace kdv::app

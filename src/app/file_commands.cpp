@@ -13,7 +13,7 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace project1 {
+namespace kdv::app {
 
 namespace {
 
@@ -28,40 +28,40 @@ bool accepted(std::uint8_t k) {
 }
 
 // The listing, then the small name box of the command.
-void name_box(const globals::Session& session, std::string_view title) {
+void name_box(const kdv::model::Session& session, std::string_view title) {
   DIRECTORY(session);
-  crt::Window(1, 1, crt::COLS, crt::ROWS);
-  wind::DRAWWINDOW(session, 30, 18, title, {"", ""});
+  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
+  kdv::ui::DRAWWINDOW(session, 30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
 // empty (false). After a failure: a bell and `failure` on the box's row 4.
 template <class Act>
-bool ask_until(globals::Session& session, std::string_view failure, Act act) {
+bool ask_until(kdv::model::Session& session, std::string_view failure, Act act) {
   for (;;) {
     const Text<255> entered = GETNAME(session.FILENAME);
     if (entered.empty()) return false;
-    session.FILENAME = disk::BASENAME(entered);
+    session.FILENAME = kdv::files::BASENAME(entered);
     if (act(session.FILENAME.str())) return true;
-    crt::Write('\a');
-    crt::GotoXY(2, 4);
-    crt::Write(failure);
+    kdv::ui::Write('\a');
+    kdv::ui::GotoXY(2, 4);
+    kdv::ui::Write(failure);
   }
 }
 
 // After a load while online: the configuration is only in memory, so offer
 // to send it to the receiver.
-void offer_download(globals::Session& session) {
-  scrn::BACKGND(session, 0);
-  wind::FILLSCN(session, session.XCUR, session.YCUR);
-  crt::Window(1, 1, crt::COLS, crt::ROWS);
-  crt::GotoXY(3, 21);
-  crt::Write("After Loading configuration is not");
-  crt::GotoXY(3, 22);
-  crt::Write("automatically updated.");
-  const wind::LINES answers = {"       Yes        ", "       No         "};
-  wind::DRAWWINDOW(session, 30, 15, "    Download ?    ", answers);
-  if (wind::SELECTION(session, answers, 2) == 1) download::DOWNLOAD(session);
+void offer_download(kdv::model::Session& session) {
+  kdv::ui::BACKGND(session, 0);
+  kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
+  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
+  kdv::ui::GotoXY(3, 21);
+  kdv::ui::Write("After Loading configuration is not");
+  kdv::ui::GotoXY(3, 22);
+  kdv::ui::Write("automatically updated.");
+  const kdv::ui::LINES answers = {"       Yes        ", "       No         "};
+  kdv::ui::DRAWWINDOW(session, 30, 15, "    Download ?    ", answers);
+  if (kdv::ui::SELECTION(session, answers, 2) == 1) kdv::transfer::DOWNLOAD(session);
 }
 
 }  // namespace
@@ -74,59 +74,59 @@ Text<255> GETNAME(const Text<255>& S) {
   std::size_t p = 1;
   std::uint8_t key = 0xFF;
   Text<255> result;
-  crt::CURSORON();
+  kdv::ui::CURSORON();
   do {
     const std::size_t first = p > FIELD ? p - FIELD + 1 : 1;
-    crt::GotoXY(2, 3);
-    crt::Write(std::string_view(buf).substr(first - 1, FIELD));
-    crt::GotoXY(static_cast<int>(p - first + 2), 3);
+    kdv::ui::GotoXY(2, 3);
+    kdv::ui::Write(std::string_view(buf).substr(first - 1, FIELD));
+    kdv::ui::GotoXY(static_cast<int>(p - first + 2), 3);
     const std::uint8_t previous = key;
-    key = crt::ReadKey();
+    key = kdv::ui::ReadKey();
     if (key == '\\') key = '/';
     if (accepted(key) && p != LAST_TYPED + 1 && previous != 0) {
       buf[p - 1] = static_cast<char>(key);
       len = p++;
     }
-    const bool del = key == crt::KEY_BACKSPACE || (key == crt::SCAN_DELETE && previous == 0);
+    const bool del = key == kdv::ui::KEY_BACKSPACE || (key == kdv::ui::SCAN_DELETE && previous == 0);
     if (del && p != 1) len = --p - 1;
-    if (key != crt::KEY_ENTER) std::fill(buf.begin() + static_cast<long>(p - 1), buf.end(), ' ');
+    if (key != kdv::ui::KEY_ENTER) std::fill(buf.begin() + static_cast<long>(p - 1), buf.end(), ' ');
     result = std::string_view(buf).substr(0, len);
-    if (key == crt::KEY_ESC) {
+    if (key == kdv::ui::KEY_ESC) {
       result = "";
-      key = crt::KEY_ENTER;
+      key = kdv::ui::KEY_ENTER;
     }
-  } while (key != crt::KEY_ENTER);
-  crt::GotoXY(1, 4);
-  crt::Write(std::string(19, ' '));
-  crt::CURSOROFF();
+  } while (key != kdv::ui::KEY_ENTER);
+  kdv::ui::GotoXY(1, 4);
+  kdv::ui::Write(std::string(19, ' '));
+  kdv::ui::CURSOROFF();
   return result;
 }
 
-void DIRECTORY(const globals::Session& session) {
-  crt::Window(10, 7, 70, 15);
-  crt::ClrScr();
-  wind::SETWINDOW(10, 7, 60, 10);
-  crt::GotoXY(18, 1);
+void DIRECTORY(const kdv::model::Session& session) {
+  kdv::ui::Window(10, 7, 70, 15);
+  kdv::ui::ClrScr();
+  kdv::ui::SETWINDOW(10, 7, 60, 10);
+  kdv::ui::GotoXY(18, 1);
   // The title stays on its row, clear of the frame.
-  crt::Write((" Directory " + session.NAME).substr(0, 42));
-  crt::Window(10, 9, 68, 15);
-  crt::GotoXY(1, 1);
+  kdv::ui::Write((" Directory " + session.NAME).substr(0, 42));
+  kdv::ui::Window(10, 9, 68, 15);
+  kdv::ui::GotoXY(1, 1);
   int shown = 0, lines = 0;
-  for (const std::string& name : disk::saved_configurations()) {
-    crt::Write(disk::listed(name));
+  for (const std::string& name : kdv::files::saved_configurations()) {
+    kdv::ui::Write(kdv::files::listed(name));
     if (++shown % 3 != 0) continue;
-    crt::WriteLn();
+    kdv::ui::WriteLn();
     if (++lines % 6 != 0) continue;
-    crt::Write("More, press any key...");
-    crt::ReadKey();
-    crt::WriteLn();
+    kdv::ui::Write("More, press any key...");
+    kdv::ui::ReadKey();
+    kdv::ui::WriteLn();
   }
-  crt::WriteLn();
-  crt::Write("No More Files");
+  kdv::ui::WriteLn();
+  kdv::ui::Write("No More Files");
 }
 
-void DIRECT(globals::Session& session) {
-  wind::DRAWWINDOW(session, 30, 15, "    Directory    ", {"", ""});
+void DIRECT(kdv::model::Session& session) {
+  kdv::ui::DRAWWINDOW(session, 30, 15, "    Directory    ", {"", ""});
   for (;;) {
     session.NAME = GETNAME(session.NAME);
     if (session.NAME.empty()) {
@@ -137,26 +137,26 @@ void DIRECT(globals::Session& session) {
       return;
     }
     if (::chdir(session.NAME.str().c_str()) == 0) return;
-    crt::GotoXY(1, 4);
-    crt::Write("     ERROR  \a");
+    kdv::ui::GotoXY(1, 4);
+    kdv::ui::Write("     ERROR  \a");
   }
 }
 
-void SAVE(globals::Session& session) {
+void SAVE(kdv::model::Session& session) {
   name_box(session, "      Save          ");
   ask_until(session, "Disk Access Error", [&session](const std::string& base) {
-    return disk::WRITE_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
+    return kdv::files::WRITE_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
   });
 }
 
-void LOAD(globals::Session& session) {
+void LOAD(kdv::model::Session& session) {
   name_box(session, "      Load        ");
   const bool loaded = ask_until(session, "Invalid Filename", [&session](const std::string& base) {
-    return disk::READ_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
+    return kdv::files::READ_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
   });
   session.TXNO = 1;
   session.CHNO = 1;
   if (session.ONLINE && loaded) offer_download(session);
 }
 
-}  // namespace project1
+}  // namespace kdv::app

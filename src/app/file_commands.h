@@ -5,7 +5,7 @@
 #include "model/session.h"
 #include "model/text.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // The file and directory name field on row 3 of the box the caller has drawn
 // (messages on row 4): default S, returns the entered text, or the empty
@@ -15,15 +15,15 @@ Text<255> GETNAME(const Text<255>& S);
 
 // Lists the saved configurations ("*.gdt") of the working directory in a
 // framed window, three names a line, pausing after every six lines.
-void DIRECTORY(const globals::Session& session);
+void DIRECTORY(const kdv::model::Session& session);
 // The change-directory command. The session's NAME keeps the text as
 // entered; an empty entry returns to its PATH.
-void DIRECT(globals::Session& session);
+void DIRECT(kdv::model::Session& session);
 // The save and load commands: the listing, then the base name in a small
 // box, asked again after a failure until it succeeds or is left empty (the
 // session keeps the base name as the next default). A load while online
 // offers to download what was loaded.
-void SAVE(globals::Session& session);
-void LOAD(globals::Session& session);
+void SAVE(kdv::model::Session& session);
+void LOAD(kdv::model::Session& session);
 
-}  // namespace project1
+}  // namespace kdv::app

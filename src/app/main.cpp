@@ -13,9 +13,9 @@
 #include "ui/ncurses_terminal.h"
 
 int main(int argc, char** argv) {
-  globals::Session session;
+  kdv::model::Session session;
   session.ARGUMENTS.assign(argv + 1, argv + argc);
-  project1::RUNAPPLICATION(session, argc > 0 ? argv[0] : "kdv578");
+  kdv::app::RUNAPPLICATION(session, argc > 0 ? argv[0] : "kdv578");
 
   // Keys are read from standard input: without a terminal there nothing can
   // be typed (and a closed one would be reused by the next descriptor opened).
@@ -28,20 +28,20 @@ int main(int argc, char** argv) {
   }
   // KDV578_TRACE names a file for a trace of every frame on the line.
   if (const char* trace = std::getenv("KDV578_TRACE"); trace && *trace) {
-    if (const auto error = comms::start_trace(trace)) {
+    if (const auto error = kdv::link::start_trace(trace)) {
       std::fprintf(stderr, "kdv578: %s\n", error->c_str());
       return 1;
     }
   }
-  crt::NcursesTerminal::Options options;
-  options.on_way_out = disk::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary
-  const auto terminal = crt::NcursesTerminal::Open(options);
+  kdv::ui::NcursesTerminal::Options options;
+  options.on_way_out = kdv::files::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary
+  const auto terminal = kdv::ui::NcursesTerminal::Open(options);
   if (!terminal) {
     const char* term = std::getenv("TERM");
     std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): no terminal description found\n",
                  term ? term : "");
     return 1;
   }
-  crt::Install(terminal.get());
-  project1::STARTUP(session);
+  kdv::ui::Install(terminal.get());
+  kdv::app::STARTUP(session);
 }

@@ -15,9 +15,9 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace project1 {
+namespace kdv::app {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -28,19 +28,19 @@ constexpr int MAIN_SCREEN = 2;
 // (Escape among them) do nothing and the menu is drawn again.
 void DISPATCH(Session& session, int code) {
   switch (code) {
-    case 17: upload::UPLOAD(session); break;
-    case 18: rxconf::CONFIGURE_RX(session); break;
-    case 19: chconf::CONFIGURE_CH(session); break;
-    case 20: copy::COPYRX(session); break;
-    case 21: download::DOWNLOAD(session); break;
+    case 17: kdv::transfer::UPLOAD(session); break;
+    case 18: kdv::edit::CONFIGURE_RX(session); break;
+    case 19: kdv::edit::CONFIGURE_CH(session); break;
+    case 20: kdv::edit::COPYRX(session); break;
+    case 21: kdv::transfer::DOWNLOAD(session); break;
     case 22: LOAD(session); break;
     case 23: SAVE(session); break;
     case 24: SIGNOFF(session); break;
     case 33: DIRECT(session); break;
     case 34: ONLINPROG(session); break;
     case 35: COMPORT1(session); break;
-    case 36: demo::MONINPUT(session); break;
-    case 37: demo::TEXTDEMO(session); break;
+    case 36: kdv::monitor::MONINPUT(session); break;
+    case 37: kdv::monitor::TEXTDEMO(session); break;
     case 38: HCOPY(session); break;
     default: break;
   }
@@ -49,8 +49,8 @@ void DISPATCH(Session& session, int code) {
 // One pass of the main menu: value column, background, menu, command.
 void MAINMENU(Session& session) {
   OPENINGVALS(session);
-  scrn::BACKGND(session, 0);
-  DISPATCH(session, wind::SEL(session, MAIN_SCREEN));
+  kdv::ui::BACKGND(session, 0);
+  DISPATCH(session, kdv::ui::SEL(session, MAIN_SCREEN));
 }
 
 }  // namespace
@@ -67,18 +67,18 @@ void OPENING(Session& session) {
   session.XCUR = 1;
   session.YCUR = 1;
   OPENINGVALS(session);
-  scrn::BACKGND(session, 0);
+  kdv::ui::BACKGND(session, 0);
   if (session.NO_OF_PORTS == 0) {
     SAY_NO_PORT(session);
   } else {
-    const wind::LINES answers = {"        NO        ", "        YES       "};
-    wind::DRAWWINDOW(session, 30, 13, "    Upload  Data  ", answers);
-    if (wind::SELECTION(session, answers, 1) == 2) {
-      crt::Delay(500);
-      upload::UPLOAD(session);
+    const kdv::ui::LINES answers = {"        NO        ", "        YES       "};
+    kdv::ui::DRAWWINDOW(session, 30, 13, "    Upload  Data  ", answers);
+    if (kdv::ui::SELECTION(session, answers, 1) == 2) {
+      kdv::ui::Delay(500);
+      kdv::transfer::UPLOAD(session);
     }
   }
   for (;;) MAINMENU(session);
 }
 
-}  // namespace project1
+}  // namespace kdv::app

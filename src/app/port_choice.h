@@ -4,24 +4,24 @@
 #include "model/session.h"
 #include "model/text.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // Empties all 40 entries of the session's port list.
-void CLEARPORT(globals::Session& session);
+void CLEARPORT(kdv::model::Session& session);
 // Rebuilds the session's COM_PORT_NAME and NO_OF_PORTS, and
 // SELECTED_PORT_NAME, from the system's port list (whole names, at most 40
 // of them).
-void COMPORTSCAN(globals::Session& session);
+void COMPORTSCAN(kdv::model::Session& session);
 // The port choice window (main menu command): rescans, lets the user pick a
 // port and opens it.
-void COMPORT1(globals::Session& session);
+void COMPORT1(kdv::model::Session& session);
 // The online/offline window (main menu command).
-void ONLINPROG(globals::Session& session);
+void ONLINPROG(kdv::model::Session& session);
 
 // The notice that no serial port exists; waits for Enter or Escape.
-void SAY_NO_PORT(const globals::Session& session);
+void SAY_NO_PORT(const kdv::model::Session& session);
 
 // The main menu's value text for the port: four blanks and the port name.
-Text<16> PORT_CELL_TEXT(const globals::Session& session);
+Text<16> PORT_CELL_TEXT(const kdv::model::Session& session);
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -15,7 +15,7 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace project1 {
+namespace kdv::app {
 
 namespace {
 
@@ -130,7 +130,7 @@ bool Ex1::HasOption(char short_name, std::string_view long_name) const {
   return false;
 }
 
-void RUNAPPLICATION(const globals::Session& session, std::string_view argv0) {
+void RUNAPPLICATION(const kdv::model::Session& session, std::string_view argv0) {
   std::error_code ec;
   std::string own = std::filesystem::read_symlink("/proc/self/exe", ec).string();
   if (ec || own.empty()) own = std::string(argv0);
@@ -139,26 +139,26 @@ void RUNAPPLICATION(const globals::Session& session, std::string_view argv0) {
   APPLICATION.Run();
 }
 
-void STARTUP(globals::Session& session) {
-  comms::set_host(&console_host());
-  static disk::JournalWatcher journal = console_journal(session, disk::audit_path());
-  comms::set_change_watcher(&journal);
+void STARTUP(kdv::model::Session& session) {
+  kdv::link::set_host(&console_host());
+  static kdv::link::JournalWatcher journal = console_journal(session, kdv::link::audit_path());
+  kdv::link::set_change_watcher(&journal);
   static ConsoleProgress progress(session);
-  transfer::set_progress(&progress);
-  crt::Window(1, 1, crt::COLS, crt::ROWS);
-  crt::ClrScr();
+  kdv::transfer::set_progress(&progress);
+  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
+  kdv::ui::ClrScr();
   // Each text is shown before the step it announces, which may take a while.
-  crt::WriteLn("Loading......");
-  crt::Present();
+  kdv::ui::WriteLn("Loading......");
+  kdv::ui::Present();
   CLEARPORT(session);
-  crt::GotoXY(1, 2);
-  crt::Write("Serial Port Scanning is In-Progress...");
-  crt::Present();
+  kdv::ui::GotoXY(1, 2);
+  kdv::ui::Write("Serial Port Scanning is In-Progress...");
+  kdv::ui::Present();
   COMPORTSCAN(session);
-  wind::INITWIND(session);  // ends the program when a screen definition file is missing
-  globals::INITCOMMS(session);
-  crt::CURSOROFF();
+  kdv::ui::INITWIND(session);  // ends the program when a screen definition file is missing
+  kdv::model::INITCOMMS(session);
+  kdv::ui::CURSOROFF();
   OPENING(session);
 }
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -9,7 +9,7 @@
 
 #include "model/session.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // The application object: checks the command line once, prints the usage
 // line or the option error on standard output, and ends. Options never stop
@@ -52,17 +52,17 @@ class Ex1 {
 // Start-up step 1: the application object, titled "Ex11", over the command
 // line kept in the session, printing on standard output. argv0 names the
 // program when the system cannot report its full path.
-void RUNAPPLICATION(const globals::Session& session, std::string_view argv0);
+void RUNAPPLICATION(const kdv::model::Session& session, std::string_view argv0);
 
 // Start-up from the full-screen window on, in its fixed order, with the
 // console installed as the link's host; ends in OPENING and does not return.
-[[noreturn]] void STARTUP(globals::Session& session);
+[[noreturn]] void STARTUP(kdv::model::Session& session);
 
 // Fills the main menu's value column from the session and the globals.
-void OPENINGVALS(globals::Session& session);
+void OPENINGVALS(kdv::model::Session& session);
 // The opening question (upload now, or the notice that no port exists), then
 // the main menu for as long as the program runs. Does not return: the
 // program ends inside the menu routine (Alt-X, then "Y").
-[[noreturn]] void OPENING(globals::Session& session);
+[[noreturn]] void OPENING(kdv::model::Session& session);
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -7,15 +7,15 @@
 #include "model/session.h"
 #include "model/text.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // The report menu (menu screen 6).
-void HCOPY(globals::Session& session);
+void HCOPY(kdv::model::Session& session);
 // The destination choice: sets the session's LPT and returns the (possibly
 // new) file name.
-Text<255> PPORT(globals::Session& session, const Text<255>& FILE1);
+Text<255> PPORT(kdv::model::Session& session, const Text<255>& FILE1);
 // Writes the report of the session's report receiver to the printer or file
 // NAME and says how it went in a message box.
-void OUTPT(const globals::Session& session, std::string_view NAME);
+void OUTPT(const kdv::model::Session& session, std::string_view NAME);
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -3,13 +3,13 @@
 
 #include "model/session.h"
 
-namespace project1 {
+namespace kdv::app {
 
 // The signoff warning box; false when it is left with Escape.
-bool SIGNOFFMESS(const globals::Session& session);
+bool SIGNOFFMESS(const kdv::model::Session& session);
 // The signoff menu command: the box, then the signoff (confirm, then
 // signoff) unless the box was left with Escape; only a failed confirm is
 // shown.
-void SIGNOFF(globals::Session& session);
+void SIGNOFF(kdv::model::Session& session);
 
-}  // namespace project1
+}  // namespace kdv::app

@@ -5,7 +5,7 @@
 #include "ctl/commands.h"
 #include "ctl/output.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 namespace {
 
@@ -37,7 +37,7 @@ bool valid_since(const std::string& since) {
   return t.size() == 10 || t.size() == 13 || t.size() == 16 || t.size() == 19 || t.size() >= 21;
 }
 
-std::string audit_listing(const disk::JournalRead& journal, const AuditOptions& o) {
+std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOptions& o) {
   const std::string since = o.since.ends_with('Z') ? o.since.substr(0, o.since.size() - 1) : o.since;
   AuditOptions chosen = o;
   chosen.since = since;
@@ -70,12 +70,12 @@ Exit audit_command(const AuditOptions& o) {
   if (!o.since.empty() && !valid_since(o.since))
     throw Failure{Exit::kUsage, "kdv578ctl: --since takes a UTC time as 2026-12-08, 2026-12-08T13:05 or "
                                 "2026-12-08T13:05:09Z, not " + o.since};
-  const std::optional<std::string> path = disk::audit_path();
+  const std::optional<std::string> path = kdv::link::audit_path();
   if (!path) throw Failure{Exit::kUsage, "kdv578ctl: no audit journal: KDV578_AUDIT is off, or no home is set"};
-  const disk::JournalRead journal = disk::read_journal(read_document(*path));
+  const kdv::link::JournalRead journal = kdv::link::read_journal(read_document(*path));
   for (const std::string& damaged : journal.damaged) message("kdv578ctl: " + *path + ": " + damaged + "; skipped");
   write_output("-", audit_listing(journal, o));
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -7,7 +7,7 @@
 #include "ctl/exit_codes.h"
 #include "link/audit.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct AuditOptions {
   std::string since;  // UTC, ISO 8601 from the date on ("2026-12-08", "2026-12-08T13:05"); empty: all
@@ -22,10 +22,10 @@ bool valid_since(const std::string& since);
 // user@host, program, port, receiver, operation, outcome), then a line per
 // key ("    tx1.ch3.high_alarm: 60.0 -> 80.0"); or with json an array of the
 // entries as written.
-std::string audit_listing(const disk::JournalRead& journal, const AuditOptions& o);
+std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOptions& o);
 
 // Reads the journal of KDV578_AUDIT or the default place; damaged lines are
 // named on standard error and skipped.
 Exit audit_command(const AuditOptions& o);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

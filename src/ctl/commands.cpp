@@ -18,11 +18,11 @@
 #include "model/screen_files.h"
 #include "report/hardc.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 namespace fs = std::filesystem;
 
-using globals::Configuration;
+using kdv::model::Configuration;
 
 namespace {
 
@@ -53,7 +53,7 @@ namespace {
 
 // Why a pair cannot be read, naming the file at fault.
 std::string pair_fault(const std::string& base) {
-  for (const auto& [extension, size] : {std::pair{".gdt", disk::GDT_SIZE}, std::pair{".rxd", disk::RXD_SIZE}}) {
+  for (const auto& [extension, size] : {std::pair{".gdt", kdv::files::GDT_SIZE}, std::pair{".rxd", kdv::files::RXD_SIZE}}) {
     const std::string file = base + extension;
     std::error_code ec;
     const auto status = fs::status(file, ec);
@@ -67,7 +67,7 @@ std::string pair_fault(const std::string& base) {
 }
 
 // The report's date: SOURCE_DATE_EPOCH (seconds, UTC) when set, else today.
-hardc::DATE report_date() {
+kdv::report::DATE report_date() {
   std::time_t when = std::time(nullptr);
   std::tm t{};
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -86,17 +86,17 @@ hardc::DATE report_date() {
 
 // The message texts from mess578.scn: in the working directory, else in
 // ../share/kdv578 beside the program.
-globals::MESSAGES load_messages() {
+kdv::model::MESSAGES load_messages() {
   std::vector<fs::path> places = {"mess578.scn"};
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) places.push_back(self.parent_path() / ".." / "share" / "kdv578" / "mess578.scn");
   for (const fs::path& p : places) {
-    globals::ScreenFile file(p);
+    kdv::model::ScreenFile file(p);
     if (!file.is_open()) continue;
     std::istream in(&file);
-    globals::MESSAGES messages{};
-    globals::READ_MESSAGES(in, messages);
+    kdv::model::MESSAGES messages{};
+    kdv::model::READ_MESSAGES(in, messages);
     return messages;
   }
   throw Failure{Exit::kFile, "kdv578ctl: screen definition file mess578.scn found neither in the working directory "
@@ -110,13 +110,13 @@ Configuration load(const std::string& input, bool strict, bool to_send) {
   if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
     const std::string base = pair_base(input);
     Configuration c;
-    if (!disk::READ_PAIR(base, c.flags, c.rx))
+    if (!kdv::files::READ_PAIR(base, c.flags, c.rx))
       throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
     return c;
   }
-  const disk::TextRead read = disk::read_text(read_document(input), {strict, comms::UNCARRIED, to_send});
+  const kdv::files::TextRead read = kdv::files::read_text(read_document(input), {strict, kdv::link::UNCARRIED, to_send});
   const std::string source = input == "-" ? "<stdin>" : input;
-  for (const disk::Finding& f : read.findings) message(disk::describe(f, source));
+  for (const kdv::files::Finding& f : read.findings) message(kdv::files::describe(f, source));
   if (!read.ok()) throw Failure{Exit::kUsage, ""};
   return read.config;
 }
@@ -124,15 +124,15 @@ Configuration load(const std::string& input, bool strict, bool to_send) {
 namespace {
 
 void write_document(const std::string& output, const Configuration& c) {
-  std::vector<disk::Finding> notes;
-  const std::string text = disk::write_text(c, &notes);
-  for (const disk::Finding& f : notes) message(disk::describe(f, output == "-" ? "<stdout>" : output));
+  std::vector<kdv::files::Finding> notes;
+  const std::string text = kdv::files::write_text(c, &notes);
+  for (const kdv::files::Finding& f : notes) message(kdv::files::describe(f, output == "-" ? "<stdout>" : output));
   write_output(output, text);
 }
 
 void write_pair(const std::string& output, const Configuration& c) {
   const std::string base = pair_base(output);
-  if (!disk::WRITE_PAIR(base, c.flags, c.rx))
+  if (!kdv::files::WRITE_PAIR(base, c.flags, c.rx))
     throw Failure{Exit::kFile, "kdv578ctl: cannot write the pair " + base + ".gdt and " + base + ".rxd"};
 }
 
@@ -171,9 +171,9 @@ Exit show_command(const ShowOptions& o) {
 
 Exit report_command(const ReportOptions& o) {
   const Configuration c = load(o.input, o.strict);
-  const hardc::DATE date = report_date();
-  write_output(o.output, hardc::REPORT_TEXT(load_messages(), c.rx, date));
+  const kdv::report::DATE date = report_date();
+  write_output(o.output, kdv::report::REPORT_TEXT(load_messages(), c.rx, date));
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

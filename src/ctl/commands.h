@@ -1,5 +1,5 @@
 // The commands of kdv578ctl on configuration files: each takes its parsed
-// options and returns the exit code; failures come as ctl::Failure.
+// options and returns the exit code; failures come as kdv::ctl::Failure.
 #pragma once
 
 #include <string>
@@ -7,7 +7,7 @@
 #include "ctl/exit_codes.h"
 #include "model/setting_keys.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct ExportOptions {
   std::string input;
@@ -44,10 +44,10 @@ std::string read_document(const std::string& path);
 // document, anything else the base of a pair. A document's messages go to
 // standard error; its errors end the command (exit code 2), and so do values
 // the link cannot carry when the configuration is `to_send`.
-globals::Configuration load(const std::string& input, bool strict, bool to_send = false);
+kdv::model::Configuration load(const std::string& input, bool strict, bool to_send = false);
 // Writes a configuration whole: a document to "-" or a ".toml" file, a pair
 // otherwise. Failure: exit code 3.
-void save(const std::string& output, const globals::Configuration& c);
+void save(const std::string& output, const kdv::model::Configuration& c);
 
 Exit export_command(const ExportOptions& o);
 Exit import_command(const ImportOptions& o);
@@ -55,4 +55,4 @@ Exit diff_command(const DiffOptions& o);
 Exit show_command(const ShowOptions& o);
 Exit report_command(const ReportOptions& o);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

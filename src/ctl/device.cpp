@@ -15,7 +15,7 @@
 #include "link/trace.h"
 #include "transfer/progress.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 namespace {
 
@@ -39,7 +39,7 @@ struct Shared {
 // The serial port, counting request frames; after Ctrl-C the next frame's
 // first byte is held back and the host reports Escape, so the link stops
 // between exchanges.
-class SessionPort final : public comms::SerialPort {
+class SessionPort final : public kdv::link::SerialPort {
  public:
   explicit SessionPort(Shared& shared) : shared_(shared) {}
   void CONNECT(std::string_view name) override { port_.CONNECT(name); }
@@ -63,11 +63,11 @@ class SessionPort final : public comms::SerialPort {
 
  private:
   Shared& shared_;
-  comms::TBlockSerial port_;
+  kdv::link::TBlockSerial port_;
   bool after_stx_ = false;
 };
 
-class SessionHost final : public comms::Host {
+class SessionHost final : public kdv::link::Host {
  public:
   explicit SessionHost(Shared& shared) : shared_(shared) {}
   bool escape() override { return shared_.stopped; }
@@ -91,16 +91,16 @@ void progress_line(Shared& s, const std::string& detail) {
   s.last_line = line;
 }
 
-class SessionProgress final : public transfer::Progress {
+class SessionProgress final : public kdv::transfer::Progress {
  public:
   explicit SessionProgress(Shared& shared) : shared_(shared) {}
-  void started(transfer::Direction, int) override { progress_line(shared_, ""); }
-  void reached(transfer::Direction, int, int tx, int ch) override {
+  void started(kdv::transfer::Direction, int) override { progress_line(shared_, ""); }
+  void reached(kdv::transfer::Direction, int, int tx, int ch) override {
     progress_line(shared_, "tx " + std::to_string(tx) + " ch " + std::to_string(ch));
   }
-  void sending_channel(int, int tx, int ch) override { reached(transfer::Direction::kDownload, 0, tx, ch); }
-  void failed(transfer::Direction, const comms::Outcome&) override {}
-  void ended(transfer::Direction) override {}
+  void sending_channel(int, int tx, int ch) override { reached(kdv::transfer::Direction::kDownload, 0, tx, ch); }
+  void failed(kdv::transfer::Direction, const kdv::link::Outcome&) override {}
+  void ended(kdv::transfer::Direction) override {}
 
  private:
   Shared& shared_;
@@ -114,7 +114,7 @@ struct Installed {
   SessionProgress progress{shared};
   // Every change sent goes into the audit journal; a journal that cannot be
   // written is reported once, even with --quiet.
-  disk::JournalWatcher journal{disk::audit_path(), "kdv578ctl", KDV578_VERSION,
+  kdv::link::JournalWatcher journal{kdv::link::audit_path(), "kdv578ctl", KDV578_VERSION,
                                [](const std::string& why) { std::fprintf(stderr, "kdv578ctl: warning: %s\n", why.c_str()); }};
 };
 // The installed seams of the open session (the port factory, host and
@@ -141,42 +141,42 @@ Session::Session(const DeviceOptions& options) : options_(options), receiver_(op
   if (options_.port.empty())
     throw Failure{Exit::kUsage, "kdv578ctl: no port: give --port NAME or set KDV578_PORT"};
   if (!options_.trace.empty())
-    if (const auto error = comms::start_trace(options_.trace))
+    if (const auto error = kdv::link::start_trace(options_.trace))
       throw Failure{Exit::kFile, "kdv578ctl: " + *error};
   installed = std::make_unique<Installed>();
   installed->shared.shown = !options_.quiet && ::isatty(STDERR_FILENO) == 1;
   state_.SELECTED_PORT_NAME = options_.port;
   state_.RECEIVER[static_cast<std::size_t>(receiver_)] =
-      std::make_unique<globals::RECIEVER_DATA>(globals::fresh_configuration().rx);
+      std::make_unique<kdv::model::RECIEVER_DATA>(kdv::model::fresh_configuration().rx);
   Shared& shared = installed->shared;
-  comms::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
-  comms::set_host(&installed->host);
-  comms::set_change_watcher(&installed->journal);
-  transfer::set_progress(&installed->progress);
+  kdv::link::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
+  kdv::link::set_host(&installed->host);
+  kdv::link::set_change_watcher(&installed->journal);
+  kdv::transfer::set_progress(&installed->progress);
   session_flag = 1;
 }
 
 Session::~Session() {
   session_flag = 0;
   end_progress();
-  transfer::set_progress(nullptr);
-  comms::set_host(nullptr);
-  comms::set_change_watcher(nullptr);
-  comms::SetPortFactory(nullptr);
+  kdv::transfer::set_progress(nullptr);
+  kdv::link::set_host(nullptr);
+  kdv::link::set_change_watcher(nullptr);
+  kdv::link::SetPortFactory(nullptr);
   installed.reset();
-  if (!options_.trace.empty()) comms::stop_trace();
+  if (!options_.trace.empty()) kdv::link::stop_trace();
 }
 
-globals::RECIEVER_DATA& Session::record() { return *state_.RECEIVER[static_cast<std::size_t>(receiver_)]; }
+kdv::model::RECIEVER_DATA& Session::record() { return *state_.RECEIVER[static_cast<std::size_t>(receiver_)]; }
 
-globals::Configuration Session::configuration() {
-  globals::Configuration c;
+kdv::model::Configuration Session::configuration() {
+  kdv::model::Configuration c;
   c.rx = record();
   c.flags.RXCONFIG[receiver_] = true;
   return c;
 }
 
-void Session::adopt(const globals::Configuration& c) { record() = c.rx; }
+void Session::adopt(const kdv::model::Configuration& c) { record() = c.rx; }
 
 int Session::frames() const { return installed->shared.frames; }
 
@@ -197,16 +197,16 @@ void Session::end_progress() {
   s.last_line.clear();
 }
 
-Exit exit_of(const comms::Outcome& o) {
+Exit exit_of(const kdv::link::Outcome& o) {
   if (o.ok()) return Exit::kDone;
-  if (o.status == comms::Status::kAborted && interrupted()) return Exit::kInterrupted;
-  if (o.status == comms::Status::kRefused) return Exit::kRefused;
-  if (o.status == comms::Status::kUnsendable) return Exit::kUsage;
+  if (o.status == kdv::link::Status::kAborted && interrupted()) return Exit::kInterrupted;
+  if (o.status == kdv::link::Status::kRefused) return Exit::kRefused;
+  if (o.status == kdv::link::Status::kUnsendable) return Exit::kUsage;
   return Exit::kLink;
 }
 
-std::string describe(const comms::Outcome& o) {
-  using comms::Status;
+std::string describe(const kdv::link::Outcome& o) {
+  using kdv::link::Status;
   switch (o.status) {
     case Status::kDone:
     case Status::kSent: return "done";
@@ -223,8 +223,8 @@ std::string describe(const comms::Outcome& o) {
   return "failed";
 }
 
-void fail(const std::string& what, const comms::Outcome& outcome) {
+void fail(const std::string& what, const kdv::link::Outcome& outcome) {
   throw Failure{exit_of(outcome), "kdv578ctl: " + what + ": " + describe(outcome)};
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -16,7 +16,7 @@ namespace CLI {
 class App;
 }
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct DeviceOptions {
   std::string port;  // empty: KDV578_PORT
@@ -53,12 +53,12 @@ class Session {
 
   int receiver() const { return receiver_; }
   // What links made for this command work on.
-  globals::Session& state() { return state_; }
+  kdv::model::Session& state() { return state_; }
   // The receiver's record, which the link's commands fill and send.
-  globals::RECIEVER_DATA& record();
+  kdv::model::RECIEVER_DATA& record();
   // The record as a configuration with this receiver marked configured.
-  globals::Configuration configuration();
-  void adopt(const globals::Configuration& c);
+  kdv::model::Configuration configuration();
+  void adopt(const kdv::model::Configuration& c);
 
   // Request frames begun so far.
   int frames() const;
@@ -74,16 +74,16 @@ class Session {
  private:
   DeviceOptions options_;
   int receiver_;
-  globals::Session state_;
+  kdv::model::Session state_;
 };
 
 // The exit code of an outcome: 0 done, 5 refused, 130 interrupted, 2 a value
 // the link cannot carry, 4 any other failure of the link.
-Exit exit_of(const comms::Outcome& outcome);
+Exit exit_of(const kdv::link::Outcome& outcome);
 // "no reply", "refused:  Write Disabled (code 7)", ...
-std::string describe(const comms::Outcome& outcome);
+std::string describe(const kdv::link::Outcome& outcome);
 // Ends a command that failed on the link: Failure with the outcome's code
 // and "kdv578ctl: what: description".
-[[noreturn]] void fail(const std::string& what, const comms::Outcome& outcome);
+[[noreturn]] void fail(const std::string& what, const kdv::link::Outcome& outcome);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

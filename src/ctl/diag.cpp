@@ -8,11 +8,11 @@
 #include "ctl/output.h"
 #include "model/switches.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 namespace {
 
-using globals::byte;
+using kdv::model::byte;
 
 // Bit 7 first, as the status bytes are written.
 std::string bits(byte b) { return std::bitset<8>(b).to_string(); }
@@ -43,21 +43,21 @@ std::string bit_list(const std::vector<Bit>& list) {
 
 Exit diag_command(const DeviceOptions& o) {
   Session s(o);
-  comms::Link link(s.state(), comms::OnFailure::kCarry);
+  kdv::link::Link link(s.state(), kdv::link::OnFailure::kCarry);
   link.READ_VERS(s.receiver());
   link.READ_SWITCHES(s.receiver());
   if (link.failed()) fail("diag", link.outcome());
-  const comms::Outcome& last = link.outcome();
-  const globals::RECIEVER_DATA& rx = s.record();
+  const kdv::link::Outcome& last = link.outcome();
+  const kdv::model::RECIEVER_DATA& rx = s.record();
   // The status facts of the last reply.
-  const std::vector<Bit> status1 = {{"highway1_ok", comms::HIGHWAYOK(link.reply(), 1)},
-                                    {"highway2_ok", comms::HIGHWAYOK(link.reply(), 2)},
-                                    {"eld_active", comms::ELDINPUT(link.reply())}};
-  const std::vector<Bit> status2 = {{"unconfirmed_changes", comms::TSTBIT(last.status2, 0)},
+  const std::vector<Bit> status1 = {{"highway1_ok", kdv::link::HIGHWAYOK(link.reply(), 1)},
+                                    {"highway2_ok", kdv::link::HIGHWAYOK(link.reply(), 2)},
+                                    {"eld_active", kdv::link::ELDINPUT(link.reply())}};
+  const std::vector<Bit> status2 = {{"unconfirmed_changes", kdv::link::TSTBIT(last.status2, 0)},
                                     {"transmitter_failed", last.old_values},
                                     {"hand_held_active", last.hand_held}};
-  const std::vector<std::string> hca = globals::HCA_SWITCH_MEANING(rx.HCASWITCH);
-  const std::vector<std::string> ip = globals::IP_SWITCH_MEANING(rx.IPSWITCH);
+  const std::vector<std::string> hca = kdv::model::HCA_SWITCH_MEANING(rx.HCASWITCH);
+  const std::vector<std::string> ip = kdv::model::IP_SWITCH_MEANING(rx.IPSWITCH);
   if (o.json) {
     nlohmann::ordered_json out;
     out["ip_version"] = trimmed(rx.IPVER.view());
@@ -83,4 +83,4 @@ Exit diag_command(const DeviceOptions& o) {
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

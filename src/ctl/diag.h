@@ -4,8 +4,8 @@
 
 #include "ctl/device.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 Exit diag_command(const DeviceOptions& o);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-namespace ctl {
+namespace kdv::ctl {
 
 enum class Exit : int {
   kDone = 0,          // done, or the configurations are the same
@@ -24,4 +24,4 @@ struct Failure {
   std::string message;
 };
 
-}  // namespace ctl
+}  // namespace kdv::ctl

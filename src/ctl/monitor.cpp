@@ -10,7 +10,7 @@
 #include "model/cp437.h"
 #include "model/editor_rules.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 namespace {
 
@@ -68,21 +68,21 @@ class Sheet {
 
 // The rows of one transmitter's reading: its channels, then the cold
 // junction (a 571's), the highways and, with all values, the ELD input.
-void reading_rows(Sheet& sheet, const globals::RECIEVER_DATA& rx, int t, int channel, int type,
-                  const comms::Outcome& pass) {
+void reading_rows(Sheet& sheet, const kdv::model::RECIEVER_DATA& rx, int t, int channel, int type,
+                  const kdv::link::Outcome& pass) {
   const std::string time = now_text();
-  const globals::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+  const kdv::model::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
   const std::string old = pass.old_values ? trimmed(pass.text.view()) : "";
   const int first = channel ? channel : 1;
-  const int last = channel ? channel : globals::CHANNELS(static_cast<globals::byte>(type));
+  const int last = channel ? channel : kdv::model::CHANNELS(static_cast<kdv::model::byte>(type));
   for (int c = first; c <= last; ++c) {
-    const globals::CHANNEL_DATA& ch = tx.CHANNEL[c];
-    const std::string_view alarm = ch.ALARM == globals::HIGH ? "HIGH" : ch.ALARM == globals::LOW ? "LOW" : "";
-    sheet.row(time, t, std::to_string(c), trimmed(ch.VALUE.view()), trimmed(cp437::to_utf8(ch.VUNIT.view())), alarm,
+    const kdv::model::CHANNEL_DATA& ch = tx.CHANNEL[c];
+    const std::string_view alarm = ch.ALARM == kdv::model::HIGH ? "HIGH" : ch.ALARM == kdv::model::LOW ? "LOW" : "";
+    sheet.row(time, t, std::to_string(c), trimmed(ch.VALUE.view()), trimmed(kdv::ui::to_utf8(ch.VUNIT.view())), alarm,
               old);
   }
   if (type == 1)
-    sheet.row(time, t, "cj", trimmed(tx.CJTEMP.view()), trimmed(cp437::to_utf8(tx.CJUNIT.view())), "", old);
+    sheet.row(time, t, "cj", trimmed(tx.CJTEMP.view()), trimmed(kdv::ui::to_utf8(tx.CJUNIT.view())), "", old);
   sheet.row(time, t, "highway1", rx.HW1 ? "ok" : "failed", "", "", old);
   sheet.row(time, t, "highway2", rx.HW2 ? "ok" : "failed", "", "", old);
   if (!channel) sheet.row(time, t, "eld", rx.ELD ? "active" : "inactive", "", "", old);
@@ -103,7 +103,7 @@ std::optional<double> duration_seconds(std::string_view text) {
     text.remove_suffix(1);
   }
   double x = 0;
-  if (!comms::DECIMAL(text, x) || !(x >= 0) || !std::isfinite(x)) return std::nullopt;
+  if (!kdv::link::DECIMAL(text, x) || !(x >= 0) || !std::isfinite(x)) return std::nullopt;
   return x * unit;
 }
 
@@ -138,7 +138,7 @@ Exit monitor_command(const MonitorOptions& o) {
   if (o.tx) {
     transmitters.push_back(o.tx);
   } else {
-    const comms::Outcome count = comms::Link(s.state()).READ_NO_TX(r);
+    const kdv::link::Outcome count = kdv::link::Link(s.state()).READ_NO_TX(r);
     if (!count.ok()) fail("monitor: the number of transmitters", count);
     for (int t = 1; t <= s.record().NO_OF_TX; ++t) transmitters.push_back(t);
   }
@@ -154,9 +154,9 @@ Exit monitor_command(const MonitorOptions& o) {
       s.note("pass " + std::to_string(pass) + (o.count ? " of " + std::to_string(o.count) : "") + ", tx " +
              std::to_string(t) + (o.channel ? " ch " + std::to_string(o.channel) : ""));
       int type = 1;
-      comms::Outcome reading;
+      kdv::link::Outcome reading;
       {
-        comms::Link link(s.state());  // its port is closed when it goes
+        kdv::link::Link link(s.state());  // its port is closed when it goes
         reading = link.READ_CJ(r, t);
         if (reading.ok())
           reading = o.channel ? link.READ_INPUT(r, t, o.channel, type) : link.READ_VALS(r, t, type);
@@ -180,4 +180,4 @@ Exit monitor_command(const MonitorOptions& o) {
   return any_read ? Exit::kDone : Exit::kLink;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

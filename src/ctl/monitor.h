@@ -7,7 +7,7 @@
 
 #include "ctl/device.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct MonitorOptions {
   DeviceOptions device;
@@ -32,4 +32,4 @@ std::string csv_field(std::string_view text);
 // "2026-12-08T01:02:03.456Z" for milliseconds since the epoch.
 std::string utc_milliseconds(long long ms);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -10,14 +10,14 @@
 #include "files/text_format.h"
 #include "model/cp437.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
-using globals::Configuration;
-using globals::Form;
-using globals::Place;
-using globals::SettingKey;
-using globals::Table;
-using globals::Value;
+using kdv::model::Configuration;
+using kdv::model::Form;
+using kdv::model::Place;
+using kdv::model::SettingKey;
+using kdv::model::Table;
+using kdv::model::Value;
 
 void write_output(const std::string& path, std::string_view text) {
   if (path == "-") {
@@ -25,7 +25,7 @@ void write_output(const std::string& path, std::string_view text) {
       throw Failure{Exit::kFile, "kdv578ctl: cannot write to standard output"};
     return;
   }
-  if (!disk::WRITE_FILE(path, text)) throw Failure{Exit::kFile, "kdv578ctl: cannot write " + path};
+  if (!kdv::files::WRITE_FILE(path, text)) throw Failure{Exit::kFile, "kdv578ctl: cannot write " + path};
 }
 
 void message(std::string_view line) { std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data()); }
@@ -46,8 +46,8 @@ bool same(const Value& a, const Value& b) {
 // A value for reading: names without quotes, everything else as written.
 std::string plain(const SettingKey& key, const Configuration& c, Place p) {
   if (key.form == Form::kCode)
-    if (const auto name = globals::name_of(key, c.rx, p, std::get<std::int64_t>(key.get(c, p)))) return *name;
-  return disk::value_text(key, c, p);
+    if (const auto name = kdv::model::name_of(key, c.rx, p, std::get<std::int64_t>(key.get(c, p)))) return *name;
+  return kdv::files::value_text(key, c, p);
 }
 
 // Display width of UTF-8 text: its characters.
@@ -65,20 +65,20 @@ std::string padded(std::string s, std::size_t w) {
 
 // "  key   value" lines of one table.
 void key_lines(std::string& out, Table table, Place p, const Configuration& c) {
-  for (const SettingKey& k : globals::setting_keys())
+  for (const SettingKey& k : kdv::model::setting_keys())
     if (k.table == table) out += "  " + padded(std::string(k.name), 18) + plain(k, c, p) + "\n";
 }
 
 void channel_table(std::string& out, int t, const Configuration& c) {
   std::vector<const SettingKey*> columns;
-  for (const SettingKey& k : globals::setting_keys())
+  for (const SettingKey& k : kdv::model::setting_keys())
     if (k.table == Table::kChannel || k.table == Table::kChannelReported) columns.push_back(&k);
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> head = {"ch"};
   for (const SettingKey* k : columns) head.emplace_back(k->name);
   rows.push_back(head);
   for (int ch = 1; ch <= 16; ++ch) {
-    if (!globals::in_use(c.rx, {t, ch})) continue;
+    if (!kdv::model::in_use(c.rx, {t, ch})) continue;
     std::vector<std::string> row = {std::to_string(ch)};
     for (const SettingKey* k : columns) row.push_back(plain(*k, c, {t, ch}));
     rows.push_back(row);
@@ -99,15 +99,15 @@ void channel_table(std::string& out, int t, const Configuration& c) {
 nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Place p) {
   const Value v = key.get(c, p);
   switch (key.form) {
-    case Form::kText: return cp437::to_utf8(std::get<std::string>(v));
+    case Form::kText: return kdv::ui::to_utf8(std::get<std::string>(v));
     case Form::kCode:
-      if (const auto name = globals::name_of(key, c.rx, p, std::get<std::int64_t>(v))) return *name;
+      if (const auto name = kdv::model::name_of(key, c.rx, p, std::get<std::int64_t>(v))) return *name;
       return std::get<std::int64_t>(v);
     case Form::kNumber: return std::get<std::int64_t>(v);
     case Form::kReal: {
       const double x = std::get<double>(v);
       if (std::isfinite(x)) return x;
-      return disk::value_text(key, c, p);  // "nan", "inf", "-inf"
+      return kdv::files::value_text(key, c, p);  // "nan", "inf", "-inf"
     }
     case Form::kBoolean: return std::get<bool>(v);
     case Form::kReceivers: return std::get<std::vector<std::int64_t>>(v);
@@ -117,7 +117,7 @@ nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Pl
 
 std::vector<Difference> differences(const Configuration& a, const Configuration& b, bool reported) {
   std::vector<Difference> out;
-  globals::for_each_setting([&](const SettingKey& key, Place p) {
+  kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
     if (!reported && reported_table(key.table)) return;
     if (!same(key.get(a, p), key.get(b, p))) out.push_back({&key, p});
   });
@@ -127,27 +127,27 @@ std::vector<Difference> differences(const Configuration& a, const Configuration&
 std::string difference_lines(const std::vector<Difference>& d, const Configuration& a, const Configuration& b) {
   std::string out;
   for (const Difference& x : d)
-    out += globals::dotted_key(*x.key, x.place) + ": " + disk::value_text(*x.key, a, x.place) + " -> " +
-           disk::value_text(*x.key, b, x.place) + "\n";
+    out += kdv::model::dotted_key(*x.key, x.place) + ": " + kdv::files::value_text(*x.key, a, x.place) + " -> " +
+           kdv::files::value_text(*x.key, b, x.place) + "\n";
   return out;
 }
 
 std::string difference_json(const std::vector<Difference>& d, const Configuration& a, const Configuration& b) {
   nlohmann::ordered_json out = nlohmann::ordered_json::object();
   for (const Difference& x : d)
-    out[globals::dotted_key(*x.key, x.place)] = {{"old", json_of(*x.key, a, x.place)},
+    out[kdv::model::dotted_key(*x.key, x.place)] = {{"old", json_of(*x.key, a, x.place)},
                                                  {"new", json_of(*x.key, b, x.place)}};
   return out.dump(2) + "\n";
 }
 
 std::string show_text(const Configuration& c) {
-  std::string out = "configured          " + plain(globals::setting_keys()[0], c, {}) + "\n";
+  std::string out = "configured          " + plain(kdv::model::setting_keys()[0], c, {}) + "\n";
   out += "receiver\n";
   key_lines(out, Table::kReceiver, {}, c);
   out += "reported\n";
   key_lines(out, Table::kReported, {}, c);
   for (int t = 1; t <= 4; ++t) {
-    if (!globals::in_use(c.rx, {t, 0})) continue;
+    if (!kdv::model::in_use(c.rx, {t, 0})) continue;
     out += "tx" + std::to_string(t) + "\n";
     key_lines(out, Table::kTransmitter, {t, 0}, c);
     key_lines(out, Table::kTransmitterReported, {t, 0}, c);
@@ -156,4 +156,4 @@ std::string show_text(const Configuration& c) {
   return out;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -11,12 +11,12 @@
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
-using globals::Configuration;
-using globals::Place;
-using globals::RECIEVER_DATA;
-using globals::SettingKey;
+using kdv::model::Configuration;
+using kdv::model::Place;
+using kdv::model::RECIEVER_DATA;
+using kdv::model::SettingKey;
 
 namespace {
 
@@ -34,7 +34,7 @@ bool among(std::string_view field, std::span<const std::string_view> fields) {
   return std::find(fields.begin(), fields.end(), field) != fields.end();
 }
 
-int channels(const globals::TRANSMITTER_DATA& t) { return t.TXTYPE == 2 ? 8 : 16; }
+int channels(const kdv::model::TRANSMITTER_DATA& t) { return t.TXTYPE == 2 ? 8 : 16; }
 
 // The exchanges of a whole upload or download with the record's counts.
 int transfer_exchanges(const RECIEVER_DATA& r, int receiver_exchanges) {
@@ -48,14 +48,14 @@ constexpr int kDownloadReceiverExchanges = 7;
 // The document as the receiver's reads would return what a download sends.
 Configuration as_read(Configuration c) {
   RECIEVER_DATA& r = c.rx;
-  r.TAG_FIELD = comms::TAG_AS_READ(r.TAG_FIELD.str());
-  comms::FROM_LINE_BITS(comms::LINE_BITS(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
+  r.TAG_FIELD = kdv::link::TAG_AS_READ(r.TAG_FIELD.str());
+  kdv::link::FROM_LINE_BITS(kdv::link::LINE_BITS(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
                         r.MOD_DBITS);
   for (int t = 1; t <= 4; ++t)
     for (int ch = 1; ch <= 16; ++ch) {
-      globals::CHANNEL_DATA& d = r.TRANSMITTER[t].CHANNEL[ch];
-      d.INPUT_TYPE = static_cast<globals::byte>(comms::INPUT_TYPE_AS_READ(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
-      d.THC_DRIVE = static_cast<globals::byte>(comms::DRIVE_AS_READ(d.THC_DRIVE));
+      kdv::model::CHANNEL_DATA& d = r.TRANSMITTER[t].CHANNEL[ch];
+      d.INPUT_TYPE = static_cast<kdv::model::byte>(kdv::link::INPUT_TYPE_AS_READ(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
+      d.THC_DRIVE = static_cast<kdv::model::byte>(kdv::link::DRIVE_AS_READ(d.THC_DRIVE));
     }
   return c;
 }
@@ -63,22 +63,22 @@ Configuration as_read(Configuration c) {
 // A value as the link carries it: a number as its 10-character field
 // (trimmed), anything else as the document writes it.
 std::string carried(const SettingKey& key, const Configuration& c, Place p) {
-  if (key.form != globals::Form::kReal) return disk::value_text(key, c, p);
-  std::string field = comms::IOSTR(std::get<double>(key.get(c, p))).substr(0, 10);
+  if (key.form != kdv::model::Form::kReal) return kdv::files::value_text(key, c, p);
+  std::string field = kdv::link::IOSTR(std::get<double>(key.get(c, p))).substr(0, 10);
   field.erase(0, field.find_first_not_of(' '));
   return field;
 }
 
 Configuration upload_into(Session& s) {
   s.show_progress("upload", [&s] { return transfer_exchanges(s.record(), kUploadReceiverExchanges); });
-  const comms::Outcome outcome = upload::GETDAT(s.state(), static_cast<std::uint8_t>(s.receiver()));
+  const kdv::link::Outcome outcome = kdv::transfer::GETDAT(s.state(), static_cast<std::uint8_t>(s.receiver()));
   s.end_progress();
   if (!outcome.ok()) fail("upload", outcome);
   return s.configuration();
 }
 
 void sign_off(Session& s) {
-  const comms::Outcome outcome = download::sign_off(s.state(), s.receiver());
+  const kdv::link::Outcome outcome = kdv::transfer::sign_off(s.state(), s.receiver());
   if (!outcome.ok()) fail("signoff", outcome);
 }
 
@@ -113,21 +113,21 @@ std::vector<Comparison> compare(const Configuration& document, const RECIEVER_DA
   Configuration held = sent;
   held.rx = uploaded;
   std::vector<Comparison> out;
-  globals::for_each_setting([&](const SettingKey& key, Place p) {
-    if (!among(key.field, kSent) || !globals::in_use(sent.rx, p)) return;
+  kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
+    if (!among(key.field, kSent) || !kdv::model::in_use(sent.rx, p)) return;
     const std::string a = carried(key, sent, p);
     const std::string b = carried(key, held, p);
     if (a == b) return;
     const bool by_switches =
         (among(key.field, kSerial) && !uploaded.COMM_MODE) || (among(key.field, kAddresses) && !uploaded.ADD_MODE);
-    out.push_back({globals::dotted_key(key, p), a, b, by_switches});
+    out.push_back({kdv::model::dotted_key(key, p), a, b, by_switches});
   });
   return out;
 }
 
 Exit ports_command(const DeviceOptions& o) {
   std::vector<std::string> names;
-  const std::string list = comms::GETSERIALPORTNAMES();
+  const std::string list = kdv::link::GETSERIALPORTNAMES();
   for (std::size_t from = 0; from < list.size();) {
     const std::size_t comma = std::min(list.find(',', from), list.size());
     if (comma > from) names.push_back(list.substr(from, comma - from));
@@ -155,8 +155,8 @@ Exit download_command(const DownloadOptions& o) {
   Session s(o.device);
   s.adopt(document);
   s.show_progress("download", [&s] { return transfer_exchanges(s.record(), kDownloadReceiverExchanges); });
-  const comms::Outcome outcome =
-      download::DUMP(s.state(), static_cast<std::uint8_t>(s.receiver()), download::TX_CONFIGURED);
+  const kdv::link::Outcome outcome =
+      kdv::transfer::DUMP(s.state(), static_cast<std::uint8_t>(s.receiver()), kdv::transfer::TX_CONFIGURED);
   s.end_progress();
   if (!outcome.ok()) fail("download", outcome);
   if (o.verify) {
@@ -179,4 +179,4 @@ Exit signoff_command(const DeviceOptions& o) {
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -1,7 +1,7 @@
 // The commands of kdv578ctl on a receiver: the port list, the console's
 // upload, download and signoff sequences, and the comparison of a document
 // with what the receiver holds. Each returns its exit code; failures come
-// as ctl::Failure.
+// as kdv::ctl::Failure.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 #include "ctl/device.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct UploadOptions {
   DeviceOptions device;
@@ -40,6 +40,6 @@ struct Comparison {
 
 // The settings a download of `document` sends that the uploaded record
 // holds otherwise, and those the switches set whatever was sent.
-std::vector<Comparison> compare(const globals::Configuration& document, const globals::RECIEVER_DATA& uploaded);
+std::vector<Comparison> compare(const kdv::model::Configuration& document, const kdv::model::RECIEVER_DATA& uploaded);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

@@ -13,15 +13,15 @@
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
-using comms::Link;
-using comms::Outcome;
-using globals::Configuration;
-using globals::Form;
-using globals::Place;
-using globals::SettingKey;
-using globals::Value;
+using kdv::link::Link;
+using kdv::link::Outcome;
+using kdv::model::Configuration;
+using kdv::model::Form;
+using kdv::model::Place;
+using kdv::model::SettingKey;
+using kdv::model::Value;
 
 namespace {
 
@@ -36,27 +36,27 @@ struct Reading {
 };
 
 const std::map<std::string_view, Reading>& readings() {
-  static const Reading tag{comms::CMD_TAG, [](Link& l, int r, Place) { return l.READ_TAG(r); }};
-  static const Reading format{comms::CMD_DATAFMT, [](Link& l, int r, Place) { return l.READ_DATAFMT(r); }};
-  static const Reading count{comms::CMD_NO_TX, [](Link& l, int r, Place) { return l.READ_NO_TX(r); }};
-  static const Reading units{comms::CMD_TEMP, [](Link& l, int r, Place) { return l.READ_TEMP(r); }};
-  static const Reading rejection{comms::CMD_LINEREJ, [](Link& l, int r, Place) { return l.READ_LINEREJ(r); }};
-  static const Reading serial{comms::CMD_COMMS, [](Link& l, int r, Place) { return l.READ_COMMS(r); }};
-  static const Reading address{comms::CMD_ADDRESS, [](Link& l, int r, Place) { return l.READ_ADDRESS(r); }};
-  static const Reading checksum{comms::CMD_CSUMMODE, [](Link& l, int r, Place) { return l.READ_CSUMMODE(r); }};
-  static const Reading versions{comms::CMD_VERS, [](Link& l, int r, Place) { return l.READ_VERS(r); }};
-  static const Reading switches{comms::CMD_SWITCHES, [](Link& l, int r, Place) { return l.READ_SWITCHES(r); }};
+  static const Reading tag{kdv::link::CMD_TAG, [](Link& l, int r, Place) { return l.READ_TAG(r); }};
+  static const Reading format{kdv::link::CMD_DATAFMT, [](Link& l, int r, Place) { return l.READ_DATAFMT(r); }};
+  static const Reading count{kdv::link::CMD_NO_TX, [](Link& l, int r, Place) { return l.READ_NO_TX(r); }};
+  static const Reading units{kdv::link::CMD_TEMP, [](Link& l, int r, Place) { return l.READ_TEMP(r); }};
+  static const Reading rejection{kdv::link::CMD_LINEREJ, [](Link& l, int r, Place) { return l.READ_LINEREJ(r); }};
+  static const Reading serial{kdv::link::CMD_COMMS, [](Link& l, int r, Place) { return l.READ_COMMS(r); }};
+  static const Reading address{kdv::link::CMD_ADDRESS, [](Link& l, int r, Place) { return l.READ_ADDRESS(r); }};
+  static const Reading checksum{kdv::link::CMD_CSUMMODE, [](Link& l, int r, Place) { return l.READ_CSUMMODE(r); }};
+  static const Reading versions{kdv::link::CMD_VERS, [](Link& l, int r, Place) { return l.READ_VERS(r); }};
+  static const Reading switches{kdv::link::CMD_SWITCHES, [](Link& l, int r, Place) { return l.READ_SWITCHES(r); }};
   // The highways and the ELD input come with every reading of values.
-  static const Reading values{comms::CMD_VALS, [](Link& l, int r, Place) {
+  static const Reading values{kdv::link::CMD_VALS, [](Link& l, int r, Place) {
                                 int type = 0;
                                 return l.READ_VALS(r, 1, type);
                               }};
-  static const Reading type{comms::CMD_TXTYPE, [](Link& l, int r, Place p) { return l.READ_TXTYPE(r, p.tx); }};
-  static const Reading junction{comms::CMD_CJ, [](Link& l, int r, Place p) { return l.READ_CJ(r, p.tx); }};
-  static const Reading input{comms::CMD_INPTYPE, [](Link& l, int r, Place p) { return l.READ_INPTYPE(r, p.tx, p.ch); }};
-  static const Reading alarms{comms::CMD_ALARMS, [](Link& l, int r, Place p) { return l.READ_ALARMS(r, p.tx, p.ch); }};
-  static const Reading scales{comms::CMD_SCALES, [](Link& l, int r, Place p) { return l.READ_SCALES(r, p.tx, p.ch); }};
-  static const Reading live{comms::CMD_INPUT, [](Link& l, int r, Place p) {
+  static const Reading type{kdv::link::CMD_TXTYPE, [](Link& l, int r, Place p) { return l.READ_TXTYPE(r, p.tx); }};
+  static const Reading junction{kdv::link::CMD_CJ, [](Link& l, int r, Place p) { return l.READ_CJ(r, p.tx); }};
+  static const Reading input{kdv::link::CMD_INPTYPE, [](Link& l, int r, Place p) { return l.READ_INPTYPE(r, p.tx, p.ch); }};
+  static const Reading alarms{kdv::link::CMD_ALARMS, [](Link& l, int r, Place p) { return l.READ_ALARMS(r, p.tx, p.ch); }};
+  static const Reading scales{kdv::link::CMD_SCALES, [](Link& l, int r, Place p) { return l.READ_SCALES(r, p.tx, p.ch); }};
+  static const Reading live{kdv::link::CMD_INPUT, [](Link& l, int r, Place p) {
                               int t = 0;
                               return l.READ_INPUT(r, p.tx, p.ch, t);
                             }};
@@ -161,7 +161,7 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   const Place p = a.at.place;
   const std::string_view field = a.at.key->field;
   if (field == "DATA_FORMAT") {
-    const Outcome up = upload::GETDAT(s.state(), r);
+    const Outcome up = kdv::transfer::GETDAT(s.state(), r);
     if (!up.ok()) return up;
   }
   Configuration c = s.configuration();
@@ -171,14 +171,14 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   {
     // A link keeps its port open until it goes: gone before a download
     // opens the port again.
-    Link link(s.state(), comms::OnFailure::kCarry);
+    Link link(s.state(), kdv::link::OnFailure::kCarry);
     outcome = sendings().at(field)(link, r, p);
     sent = outcome.ok();
-    if (outcome.ok() && field == "TXTYPE") outcome = upload::UPLOAD_TX(link, r, static_cast<std::uint8_t>(p.tx));
+    if (outcome.ok() && field == "TXTYPE") outcome = kdv::transfer::UPLOAD_TX(link, r, static_cast<std::uint8_t>(p.tx));
   }
   if (!outcome.ok() || field != "DATA_FORMAT") return outcome;
-  if (globals::UNIPOLAR(s.record().DATA_FORMAT)) globals::SETUNIPOLAR(s.record());
-  return download::DUMP(s.state(), r, download::TX_CONFIGURED);
+  if (kdv::model::UNIPOLAR(s.record().DATA_FORMAT)) kdv::model::SETUNIPOLAR(s.record());
+  return kdv::transfer::DUMP(s.state(), r, kdv::transfer::TX_CONFIGURED);
 }
 
 std::string key_list(const std::vector<Assignment>& all, std::size_t from, std::size_t to) {
@@ -191,14 +191,14 @@ std::string key_list(const std::vector<Assignment>& all, std::size_t from, std::
 
 std::optional<KeyPlace> find_key(std::string_view dotted) {
   std::optional<KeyPlace> found;
-  globals::for_each_setting([&](const SettingKey& key, Place p) {
-    if (!found && globals::dotted_key(key, p) == dotted) found = KeyPlace{&key, p};
+  kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
+    if (!found && kdv::model::dotted_key(key, p) == dotted) found = KeyPlace{&key, p};
   });
   return found;
 }
 
 std::optional<std::string> parse_value(const SettingKey& key, std::string_view text, Value& value,
-                                       const globals::RECIEVER_DATA* rx, Place p) {
+                                       const kdv::model::RECIEVER_DATA* rx, Place p) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
   auto whole = [&](std::int64_t lowest, std::int64_t highest) -> std::optional<std::int64_t> {
     std::int64_t n = 0;
@@ -210,7 +210,7 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
   const std::string range = std::to_string(key.lowest) + ".." + std::to_string(key.highest);
   switch (key.form) {
     case Form::kText: {
-      const cp437::FromUtf8 bytes = cp437::from_utf8(text);
+      const kdv::ui::FromUtf8 bytes = kdv::ui::from_utf8(text);
       if (bytes.missing) return "a character code page 437 lacks";
       if (bytes.bytes.size() > static_cast<std::size_t>(key.highest))
         return "longer than " + std::to_string(key.highest) + " characters";
@@ -219,14 +219,14 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
     }
     case Form::kCode:
       if (rx) {
-        for (const globals::CodeName& n : key.names(rx, p))
-          if (globals::same_name(n.name, text)) {
+        for (const kdv::model::CodeName& n : key.names(rx, p))
+          if (kdv::model::same_name(n.name, text)) {
             value = n.code;
             return std::nullopt;
           }
         return "not a name this setting has here";
       }
-      if (const auto code = globals::code_of(key, text)) {
+      if (const auto code = kdv::model::code_of(key, text)) {
         value = *code;
         return std::nullopt;
       }
@@ -243,7 +243,7 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
       return "a whole number " + range + " is expected";
     case Form::kReal: {
       double x = 0;
-      if (!comms::DECIMAL(text, x)) return "a number is expected";
+      if (!kdv::link::DECIMAL(text, x)) return "a number is expected";
       value = x;
       return std::nullopt;
     }
@@ -254,40 +254,40 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
 }
 
 std::optional<std::string> editor_refuses(const SettingKey& key, Place p, const Value& value, const Configuration& c) {
-  const globals::RECIEVER_DATA& rx = c.rx;
+  const kdv::model::RECIEVER_DATA& rx = c.rx;
   if (is(key, {"MOD_BAUD", "MOD_PARITY", "MOD_DBITS", "MOD_STOP"}) && !rx.COMM_MODE)
     return "read-only: the receiver's switches set the serial settings";
   if (is(key, {"MOD_ADDRESSA", "MOD_ADDRESSB"}) && !rx.ADD_MODE)
     return "read-only: the receiver's switches set the addresses";
   if (p.tx > rx.NO_OF_TX) return "the receiver has " + std::to_string(rx.NO_OF_TX) + " transmitter(s)";
-  const globals::TRANSMITTER_DATA& t = rx.TRANSMITTER[std::max(p.tx, 1)];
-  if (p.ch > globals::CHANNELS(t.TXTYPE))
-    return "a transmitter of this type has channels 1.." + std::to_string(globals::CHANNELS(t.TXTYPE));
-  if (is(key, {"INPUT_TYPE", "SCALE_OPZERO", "SCALE_GAIN"}) && globals::RESERVED_CHANNEL(t, p.ch))
+  const kdv::model::TRANSMITTER_DATA& t = rx.TRANSMITTER[std::max(p.tx, 1)];
+  if (p.ch > kdv::model::CHANNELS(t.TXTYPE))
+    return "a transmitter of this type has channels 1.." + std::to_string(kdv::model::CHANNELS(t.TXTYPE));
+  if (is(key, {"INPUT_TYPE", "SCALE_OPZERO", "SCALE_GAIN"}) && kdv::model::RESERVED_CHANNEL(t, p.ch))
     return "channel 16 of this 571 measures its cold junction";
-  if (is(key, {"HIGH_ALARM", "LOW_ALARM"}) && !globals::ALARMS_APPLY(t, p.ch))
+  if (is(key, {"HIGH_ALARM", "LOW_ALARM"}) && !kdv::model::ALARMS_APPLY(t, p.ch))
     return "alarms do not apply to this channel";
-  if (key.field == "THC_DRIVE" && !globals::DRIVE_APPLIES(t, p.ch)) return "no drive on this channel";
+  if (key.field == "THC_DRIVE" && !kdv::model::DRIVE_APPLIES(t, p.ch)) return "no drive on this channel";
   if (key.field == "INPUT_TYPE" &&
-      !globals::OFFERS_INPUT_TYPE(t.TXTYPE, p.ch, static_cast<globals::byte>(std::get<std::int64_t>(value))))
+      !kdv::model::OFFERS_INPUT_TYPE(t.TXTYPE, p.ch, static_cast<kdv::model::byte>(std::get<std::int64_t>(value))))
     return "the input list of this channel does not offer it";
   if (key.form == Form::kReal) {
     const double x = std::get<double>(value);
-    if (!globals::ENTRY_ACCEPTS(x, false)) return "the editors take -99999..99999";
-    if (is(key, {"HIGH_ALARM", "LOW_ALARM", "SCALE_OPZERO"}) && globals::UNIPOLAR(rx.DATA_FORMAT) && x < 0)
+    if (!kdv::model::ENTRY_ACCEPTS(x, false)) return "the editors take -99999..99999";
+    if (is(key, {"HIGH_ALARM", "LOW_ALARM", "SCALE_OPZERO"}) && kdv::model::UNIPOLAR(rx.DATA_FORMAT) && x < 0)
       return "negative under a unipolar data format";
   }
   if (key.field == "TAG_FIELD") {
     std::string_view tag = std::get<std::string>(value);
     tag = tag.substr(0, tag.find_last_not_of(' ') + 1);
-    if (tag.size() > globals::NAME_LENGTH) return "the tag editor takes 24 characters";
-    if (!std::all_of(tag.begin(), tag.end(), [](char ch) { return globals::NAME_CHARACTER(static_cast<globals::byte>(ch)); }))
+    if (tag.size() > kdv::model::NAME_LENGTH) return "the tag editor takes 24 characters";
+    if (!std::all_of(tag.begin(), tag.end(), [](char ch) { return kdv::model::NAME_CHARACTER(static_cast<kdv::model::byte>(ch)); }))
       return "the tag editor takes blanks, letters, digits and . : @ \\ _ only";
   }
   Configuration with = c;
   key.set(with, p, value);
   if (const auto why = key.unoffered(with, p)) return why;
-  return comms::UNCARRIED(key, value);
+  return kdv::link::UNCARRIED(key, value);
 }
 
 Exit get_command(const GetOptions& o) {
@@ -310,7 +310,7 @@ Exit get_command(const GetOptions& o) {
   std::string text;
   for (const auto& [dotted, k] : keys) {
     json[dotted] = json_of(*k.key, c, k.place);
-    text += dotted + " = " + disk::value_text(*k.key, c, k.place) + "\n";
+    text += dotted + " = " + kdv::files::value_text(*k.key, c, k.place) + "\n";
   }
   write_output("-", o.device.json ? json.dump(2) + "\n" : text);
   return Exit::kDone;
@@ -336,8 +336,8 @@ Exit set_command(const SetOptions& o) {
       }
       // Channel 16 of a 571 is reserved when a channel before it has a
       // compensated input.
-      const globals::TRANSMITTER_DATA& t = s.record().TRANSMITTER[std::max(p.tx, 1)];
-      for (int c = 1; p.ch == 16 && t.TXTYPE == 1 && c <= 15 && !globals::ISRTD(t); ++c)
+      const kdv::model::TRANSMITTER_DATA& t = s.record().TRANSMITTER[std::max(p.tx, 1)];
+      for (int c = 1; p.ch == 16 && t.TXTYPE == 1 && c <= 15 && !kdv::model::ISRTD(t); ++c)
         reads.make("INPUT_TYPE", {p.tx, c}, what);
       reads.make(a.at.key->field, p, what);
     }
@@ -346,7 +346,7 @@ Exit set_command(const SetOptions& o) {
   for (Assignment& a : all) {
     // A name stands for the code it has here (an input type's name depends
     // on the transmitter's type).
-    if (a.at.key->form == Form::kCode && globals::code_of(*a.at.key, a.text))
+    if (a.at.key->form == Form::kCode && kdv::model::code_of(*a.at.key, a.text))
       if (const auto why = parse_value(*a.at.key, a.text, a.value, &planned.rx, a.at.place))
         throw Failure{Exit::kUsage, "kdv578ctl: set " + a.dotted + ": " + *why + "; nothing was sent"};
     if (const auto why = editor_refuses(*a.at.key, a.at.place, a.value, planned))
@@ -364,10 +364,10 @@ Exit set_command(const SetOptions& o) {
                                           "; not sent: " + key_list(all, i + 1, all.size())};
     const Configuration now = s.configuration();
     json[all[i].dotted] = json_of(*all[i].at.key, now, all[i].at.place);
-    text += all[i].dotted + " = " + disk::value_text(*all[i].at.key, now, all[i].at.place) + "\n";
+    text += all[i].dotted + " = " + kdv::files::value_text(*all[i].at.key, now, all[i].at.place) + "\n";
   }
   write_output("-", o.device.json ? json.dump(2) + "\n" : text);
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

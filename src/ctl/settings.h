@@ -9,7 +9,7 @@
 
 #include "ctl/device.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct GetOptions {
   DeviceOptions device;
@@ -25,8 +25,8 @@ Exit set_command(const SetOptions& o);
 
 // A setting named by its dotted key.
 struct KeyPlace {
-  const globals::SettingKey* key;
-  globals::Place place;
+  const kdv::model::SettingKey* key;
+  kdv::model::Place place;
 };
 std::optional<KeyPlace> find_key(std::string_view dotted);
 
@@ -34,12 +34,12 @@ std::optional<KeyPlace> find_key(std::string_view dotted);
 // coded setting, a number, a text with or without its quotes. Why it does
 // not fit the key, or nothing. With a record, a name must be one the key
 // has at that place of it.
-std::optional<std::string> parse_value(const globals::SettingKey& key, std::string_view text, globals::Value& value,
-                                       const globals::RECIEVER_DATA* rx = nullptr, globals::Place p = {});
+std::optional<std::string> parse_value(const kdv::model::SettingKey& key, std::string_view text, kdv::model::Value& value,
+                                       const kdv::model::RECIEVER_DATA* rx = nullptr, kdv::model::Place p = {});
 
 // Why the console's editors would not make the assignment on a receiver in
 // the state `c` holds, or nothing.
-std::optional<std::string> editor_refuses(const globals::SettingKey& key, globals::Place p,
-                                          const globals::Value& value, const globals::Configuration& c);
+std::optional<std::string> editor_refuses(const kdv::model::SettingKey& key, kdv::model::Place p,
+                                          const kdv::model::Value& value, const kdv::model::Configuration& c);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

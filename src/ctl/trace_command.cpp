@@ -6,17 +6,17 @@
 #include "ctl/commands.h"
 #include "ctl/output.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
-std::string trace_text(const comms::DecodedTrace& trace) {
+std::string trace_text(const kdv::link::DecodedTrace& trace) {
   std::string out;
-  for (const comms::TracedExchange& e : trace.exchanges) {
+  for (const kdv::link::TracedExchange& e : trace.exchanges) {
     out += std::to_string(e.ms) + " ms";
     if (!e.attempt.empty()) out += "  attempt " + e.attempt;
     if (e.receiver >= 0) out += "  receiver " + std::to_string(e.receiver);
     if (!e.command.empty()) out += "  " + e.command;
     if (!e.place.empty()) out += " " + e.place;
-    out += ": " + std::string(comms::verdict_name(e.verdict));
+    out += ": " + std::string(kdv::link::verdict_name(e.verdict));
     if (!e.text.empty()) out += ": " + e.text;
     if (e.refusal >= 0) out += " (code " + std::to_string(e.refusal) + ")";
     if (e.turnaround_ms) out += ", turnaround " + std::to_string(*e.turnaround_ms) + " ms";
@@ -27,14 +27,14 @@ std::string trace_text(const comms::DecodedTrace& trace) {
   return out;
 }
 
-std::string trace_json(const comms::DecodedTrace& trace) {
-  auto settings = [](const std::vector<comms::TracedSetting>& list) {
+std::string trace_json(const kdv::link::DecodedTrace& trace) {
+  auto settings = [](const std::vector<kdv::link::TracedSetting>& list) {
     nlohmann::ordered_json o = nlohmann::ordered_json::object();
     for (const auto& s : list) o[s.key] = s.value;
     return o;
   };
   nlohmann::ordered_json all = nlohmann::ordered_json::array();
-  for (const comms::TracedExchange& e : trace.exchanges) {
+  for (const kdv::link::TracedExchange& e : trace.exchanges) {
     nlohmann::ordered_json j;
     j["line"] = e.line;
     j["ms"] = e.ms;
@@ -51,7 +51,7 @@ std::string trace_json(const comms::DecodedTrace& trace) {
     j["place"] = e.place;
     j["parameters"] = settings(e.parameters);
     j["reply"] = settings(e.fields);
-    j["verdict"] = comms::verdict_name(e.verdict);
+    j["verdict"] = kdv::link::verdict_name(e.verdict);
     if (e.refusal >= 0) j["code"] = e.refusal;
     if (!e.text.empty()) j["text"] = e.text;
     if (e.turnaround_ms) j["turnaround_ms"] = *e.turnaround_ms;
@@ -61,10 +61,10 @@ std::string trace_json(const comms::DecodedTrace& trace) {
 }
 
 Exit trace_command(const TraceOptions& o) {
-  const comms::DecodedTrace trace = comms::decode_trace(read_document(o.file));
+  const kdv::link::DecodedTrace trace = kdv::link::decode_trace(read_document(o.file));
   for (const std::string& damaged : trace.damaged) message("kdv578ctl: " + o.file + ": " + damaged + "; skipped");
   write_output("-", o.json ? trace_json(trace) : trace_text(trace));
   return Exit::kDone;
 }
 
-}  // namespace ctl
+}  // namespace kdv::ctl

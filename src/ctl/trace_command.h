@@ -6,7 +6,7 @@
 #include "ctl/exit_codes.h"
 #include "link/trace_decode.h"
 
-namespace ctl {
+namespace kdv::ctl {
 
 struct TraceOptions {
   std::string file;
@@ -16,11 +16,11 @@ struct TraceOptions {
 // The exchanges one per block: a heading line (time, attempt, receiver,
 // command and place, verdict, turnaround), then the parameters sent
 // ("  > key = value") and the reply's fields ("  < key = value").
-std::string trace_text(const comms::DecodedTrace& trace);
+std::string trace_text(const kdv::link::DecodedTrace& trace);
 // A JSON array with one object per exchange.
-std::string trace_json(const comms::DecodedTrace& trace);
+std::string trace_json(const kdv::link::DecodedTrace& trace);
 
 // Lines that do not read are named on standard error and skipped.
 Exit trace_command(const TraceOptions& o);
 
-}  // namespace ctl
+}  // namespace kdv::ctl

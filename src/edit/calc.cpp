@@ -5,46 +5,46 @@
 #include "link/comms.h"
 #include "ui/wind.h"
 
-namespace calc {
+namespace kdv::edit {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
-CHANNEL_DATA& channel(globals::Session& session) {
+CHANNEL_DATA& channel(kdv::model::Session& session) {
   return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO];
 }
 
-double offset(globals::Session& session) {
+double offset(kdv::model::Session& session) {
   return GETOFFSET(session.RX().DATA_FORMAT, channel(session).INPUT_TYPE);
 }
 
 // An input value with the unit of the current channel's input.
-std::string INPUTSTR(globals::Session& session, double x) {
-  return wind::FSTR(session, x, static_cast<byte>(session.RX().TRANSMITTER[session.TXNO].TXTYPE - 1));
+std::string INPUTSTR(kdv::model::Session& session, double x) {
+  return kdv::ui::FSTR(session, x, static_cast<byte>(session.RX().TRANSMITTER[session.TXNO].TXTYPE - 1));
 }
 
 // An output value: the IEEE formats carry decimals, the integer formats none.
-std::string OUTPUTSTR(globals::Session& session, double x) {
-  return wind::FIXSTR(x, 10, session.RX().DATA_FORMAT <= 1 ? 4 : 0);
+std::string OUTPUTSTR(kdv::model::Session& session, double x) {
+  return kdv::ui::FIXSTR(x, 10, session.RX().DATA_FORMAT <= 1 ? 4 : 0);
 }
 
 // The gain that maps the working values' signal span onto their output
 // span above output zero opzero; the stored gain when the span is empty.
-double GAINOF(globals::Session& session, const WORKING& w, double opzero) {
+double GAINOF(kdv::model::Session& session, const WORKING& w, double opzero) {
   if (w.SIGFSD == w.SIGZERO) return channel(session).SCALE_GAIN;
   return (w.OPFSD - opzero) / (w.SIGFSD - w.SIGZERO);
 }
 
 // A working value entered under the title of the highlighted cell; an entry
 // that gives a gain the link cannot carry is refused.
-void ENTER(globals::Session& session, WORKING& w, double WORKING::*value) {
+void ENTER(kdv::model::Session& session, WORKING& w, double WORKING::*value) {
   const auto carried = [&session, &w, value](double e) {
     WORKING t = w;
     t.*value = e;
-    return comms::CARRIES(GAINOF(session, t, channel(session).SCALE_OPZERO));
+    return kdv::link::CARRIES(GAINOF(session, t, channel(session).SCALE_OPZERO));
   };
-  const std::optional<double> entry = wind::GETNUM(session, rxconf::CELLTITLE(session), w.*value, 0, carried);
+  const std::optional<double> entry = kdv::ui::GETNUM(session, kdv::edit::CELLTITLE(session), w.*value, 0, carried);
   if (entry) w.*value = *entry;
 }
 
@@ -52,14 +52,14 @@ void ENTER(globals::Session& session, WORKING& w, double WORKING::*value) {
 // of the channel shown until now goes to the receiver online, unless the
 // list was left with Escape after it had moved the selection itself; the
 // working values start again from the channel now selected.
-void SWITCH(globals::Session& session, WORKING& w, bool (*choose)(globals::Session&)) {
+void SWITCH(kdv::model::Session& session, WORKING& w, bool (*choose)(kdv::model::Session&)) {
   const byte t = session.TXNO, c = session.CHNO;
   const bool chosen = choose(session);
   w = SETSTART(session);
   if (!session.ONLINE || (!chosen && (t != session.TXNO || c != session.CHNO))) return;
-  wind::WRTWORKING(session);
-  const comms::Outcome outcome = comms::Link(session).SET_SCALES(session.RECNO, t, c);
-  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
+  kdv::ui::WRTWORKING(session);
+  const kdv::link::Outcome outcome = kdv::link::Link(session).SET_SCALES(session.RECNO, t, c);
+  if (!outcome.ok()) kdv::ui::WRTERROR(session, outcome.text);
 }
 
 }  // namespace
@@ -71,17 +71,17 @@ double GETOFFSET(byte data_format, byte input_type) {
   return 500.0;
 }
 
-double CALCOUT(globals::Session& session, double input) {
+double CALCOUT(kdv::model::Session& session, double input) {
   const CHANNEL_DATA& ch = channel(session);
   return (offset(session) + input - ch.SCALE_IPZERO) * ch.SCALE_GAIN + ch.SCALE_OPZERO;
 }
 
-void CALCGAIN(globals::Session& session, double sigzero, double sigfsd, double opfsd) {
+void CALCGAIN(kdv::model::Session& session, double sigzero, double sigfsd, double opfsd) {
   CHANNEL_DATA& ch = channel(session);
   ch.SCALE_GAIN = GAINOF(session, {.SIGZERO = sigzero, .SIGFSD = sigfsd, .OPFSD = opfsd}, ch.SCALE_OPZERO);
 }
 
-WORKING SETSTART(globals::Session& session) {
+WORKING SETSTART(kdv::model::Session& session) {
   const CHANNEL_DATA& ch = channel(session);
   WORKING w;
   w.SIGFSD = 100.0;
@@ -91,7 +91,7 @@ WORKING SETSTART(globals::Session& session) {
   return w;
 }
 
-void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
+void CALCVALS(kdv::model::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
               double exout) {
   const CHANNEL_DATA& ch = channel(session);
   auto& D = session.DISP;
@@ -101,40 +101,40 @@ void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double o
   D[1][4] = OUTPUTSTR(session, ch.SCALE_OPZERO);
   D[1][5] = OUTPUTSTR(session, opfsd);
   D[1][6] = " ";
-  D[1][7] = wind::FIXSTR(exin, 10, 4);
+  D[1][7] = kdv::ui::FIXSTR(exin, 10, 4);
   D[1][8] = OUTPUTSTR(session, exout);
   D[2][1] = "";
-  D[2][2] = "      " + wind::STG(session.TXNO, 1);
-  D[2][3] = "     " + wind::STG(session.CHNO, 2);
+  D[2][2] = "      " + kdv::ui::STG(session.TXNO, 1);
+  D[2][3] = "     " + kdv::ui::STG(session.CHNO, 2);
   D[2][4] = INPUTSTR(session, ch.SCALE_IPZERO);
-  D[2][5] = wind::FIXSTR(ch.SCALE_OPZERO, 10, 4);
-  D[2][6] = wind::FIXSTR(ch.SCALE_GAIN, 10, 4);
+  D[2][5] = kdv::ui::FIXSTR(ch.SCALE_OPZERO, 10, 4);
+  D[2][6] = kdv::ui::FIXSTR(ch.SCALE_GAIN, 10, 4);
   D[2][7] = INPUTSTR(session, offset(session));
 }
 
-void INZERO(globals::Session& session, WORKING& w) {
+void INZERO(kdv::model::Session& session, WORKING& w) {
   ENTER(session, w, &WORKING::SIGZERO);
   channel(session).SCALE_IPZERO = offset(session) + w.SIGZERO;
 }
 
-void INFSD(globals::Session& session, WORKING& w) { ENTER(session, w, &WORKING::SIGFSD); }
+void INFSD(kdv::model::Session& session, WORKING& w) { ENTER(session, w, &WORKING::SIGFSD); }
 
-void OUTFSD(globals::Session& session, WORKING& w) {
+void OUTFSD(kdv::model::Session& session, WORKING& w) {
   const double old = w.OPFSD;
   ENTER(session, w, &WORKING::OPFSD);
   if (UNIPOLAR(session.RX().DATA_FORMAT) && w.OPFSD < 0) {
     w.OPFSD = old;
-    wind::SAYNONEGATIVES(session);
+    kdv::ui::SAYNONEGATIVES(session);
   }
 }
 
-void EXINPUT(globals::Session& session, double& exin) {
-  if (const std::optional<double> entry = wind::GETNUM(session, rxconf::CELLTITLE(session), exin, 0)) exin = *entry;
+void EXINPUT(kdv::model::Session& session, double& exin) {
+  if (const std::optional<double> entry = kdv::ui::GETNUM(session, kdv::edit::CELLTITLE(session), exin, 0)) exin = *entry;
 }
 
 void CALCSCALES(Session& session) {
   WORKING w = SETSTART(session);
-  rxconf::MENULOOP(session, 10, 1, 2, [&session, &w] {
+  kdv::edit::MENULOOP(session, 10, 1, 2, [&session, &w] {
     CALCGAIN(session, w.SIGZERO, w.SIGFSD, w.OPFSD);
     w.EXOUT = CALCOUT(session, w.EXIN);
     CALCVALS(session, w.SIGZERO, w.SIGFSD, w.OPFSD, w.EXIN, w.EXOUT);
@@ -143,24 +143,24 @@ void CALCSCALES(Session& session) {
       case 0x12: INZERO(session, w); break;
       case 0x13: INFSD(session, w); break;
       case 0x14:
-        chconf::OPZERO(session,
-                       [&session, &w](double opzero) { return comms::CARRIES(GAINOF(session, w, opzero)); });
+        kdv::edit::OPZERO(session,
+                       [&session, &w](double opzero) { return kdv::link::CARRIES(GAINOF(session, w, opzero)); });
         break;
       case 0x15: OUTFSD(session, w); break;
       case 0x17: EXINPUT(session, w.EXIN); break;
-      case 0x22: SWITCH(session, w, chconf::TRANNO); break;
-      case 0x23: SWITCH(session, w, chconf::CHANO); break;
+      case 0x22: SWITCH(session, w, kdv::edit::TRANNO); break;
+      case 0x23: SWITCH(session, w, kdv::edit::CHANO); break;
       case 0x24:
       case 0x25:
       case 0x26:
-      case 0x27: wind::READONLY2(session); break;
+      case 0x27: kdv::ui::READONLY2(session); break;
       default: break;
     }
   });
-  wind::WRTWORKING(session);
+  kdv::ui::WRTWORKING(session);
   if (!session.ONLINE) return;
-  const comms::Outcome outcome = comms::Link(session).SET_SCALES(session.RECNO, session.TXNO, session.CHNO);
-  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
+  const kdv::link::Outcome outcome = kdv::link::Link(session).SET_SCALES(session.RECNO, session.TXNO, session.CHNO);
+  if (!outcome.ok()) kdv::ui::WRTERROR(session, outcome.text);
 }
 
-}  // namespace calc
+}  // namespace kdv::edit

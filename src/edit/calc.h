@@ -7,19 +7,19 @@
 #include "model/globals.h"
 #include "model/session.h"
 
-namespace calc {
+namespace kdv::edit {
 
 // Offset added to inputs under a unipolar data format: 100 for input type 0
 // (mV or mA), 0 for 13 and 15, 500 for every other type; 0 when the format
 // is not unipolar.
-double GETOFFSET(globals::byte data_format, globals::byte input_type);
+double GETOFFSET(kdv::model::byte data_format, kdv::model::byte input_type);
 
 // Output of the current channel for an input value.
-double CALCOUT(globals::Session& session, double input);
+double CALCOUT(kdv::model::Session& session, double input);
 
 // Sets the current channel's gain so that the signal full scale maps to the
 // output full scale; equal zero and full scale leave the gain unchanged.
-void CALCGAIN(globals::Session& session, double sigzero, double sigfsd, double opfsd);
+void CALCGAIN(kdv::model::Session& session, double sigzero, double sigfsd, double opfsd);
 
 // The calculator's working values, started from the current channel's
 // stored scaling.
@@ -30,21 +30,21 @@ struct WORKING {
   double EXIN = 1;  // example input
   double EXOUT = 0;  // its output, recomputed on every pass
 };
-WORKING SETSTART(globals::Session& session);
+WORKING SETSTART(kdv::model::Session& session);
 
 // Fill the value column of the calculator screen.
-void CALCVALS(globals::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
+void CALCVALS(kdv::model::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
               double exout);
 
 // Entries of the working values (each keeps its value on Escape). An entry
 // of signal zero, signal full scale or output full scale that gives a gain
 // the link cannot carry is refused.
-void INZERO(globals::Session& session, WORKING& w);
-void INFSD(globals::Session& session, WORKING& w);
-void OUTFSD(globals::Session& session, WORKING& w);
-void EXINPUT(globals::Session& session, double& exin);
+void INZERO(kdv::model::Session& session, WORKING& w);
+void INFSD(kdv::model::Session& session, WORKING& w);
+void OUTFSD(kdv::model::Session& session, WORKING& w);
+void EXINPUT(kdv::model::Session& session, double& exin);
 
 // The calculator menu loop; sends the channel's scaling when left online.
-void CALCSCALES(globals::Session& session);
+void CALCSCALES(kdv::model::Session& session);
 
-}  // namespace calc
+}  // namespace kdv::edit

@@ -12,48 +12,48 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace chconf {
+namespace kdv::edit {
 
-using namespace globals;
-using rxconf::CELLTITLE;
-using rxconf::CHOOSE;
-using rxconf::SENDCHANGE;
+using namespace kdv::model;
+using kdv::edit::CELLTITLE;
+using kdv::edit::CHOOSE;
+using kdv::edit::SENDCHANGE;
 
 namespace {
 
-TRANSMITTER_DATA& tx(globals::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
-CHANNEL_DATA& ch(globals::Session& session) { return tx(session).CHANNEL[session.CHNO]; }
+TRANSMITTER_DATA& tx(kdv::model::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
+CHANNEL_DATA& ch(kdv::model::Session& session) { return tx(session).CHANNEL[session.CHNO]; }
 
 // Channel 16 serves as the cold-junction sensor (as the last display found).
 bool RESERVED(const Session& session) { return session.RTD && session.CHNO == 16; }
 
 // The answer to a setting that does not apply to this channel.
-void NOTAPPLICABLE(globals::Session& session) {
-  crt::Window(1, 1, 80, 25);
-  crt::GotoXY(5, 23);
-  crt::TextBackground(session.ERRBAR);
-  crt::Write(session.MESSAGE[98].view());
-  crt::Write('\a');
-  crt::Delay(2000);
+void NOTAPPLICABLE(kdv::model::Session& session) {
+  kdv::ui::Window(1, 1, 80, 25);
+  kdv::ui::GotoXY(5, 23);
+  kdv::ui::TextBackground(session.ERRBAR);
+  kdv::ui::Write(session.MESSAGE[98].view());
+  kdv::ui::Write('\a');
+  kdv::ui::Delay(2000);
 }
 
-comms::Outcome SEND_INPTYPE(Session& s) { return comms::Link(s).SET_INPTYPE(s.RECNO, s.TXNO, s.CHNO); }
-comms::Outcome SEND_ALARMS(Session& s) { return comms::Link(s).SET_ALARMS(s.RECNO, s.TXNO, s.CHNO); }
-comms::Outcome SEND_SCALES(Session& s) { return comms::Link(s).SET_SCALES(s.RECNO, s.TXNO, s.CHNO); }
+kdv::link::Outcome SEND_INPTYPE(Session& s) { return kdv::link::Link(s).SET_INPTYPE(s.RECNO, s.TXNO, s.CHNO); }
+kdv::link::Outcome SEND_ALARMS(Session& s) { return kdv::link::Link(s).SET_ALARMS(s.RECNO, s.TXNO, s.CHNO); }
+kdv::link::Outcome SEND_SCALES(Session& s) { return kdv::link::Link(s).SET_SCALES(s.RECNO, s.TXNO, s.CHNO); }
 
 // A real-number setting of the current channel: entry (refused where
 // `acceptable` refuses it), the refusal of negatives under a unipolar data
 // format where `unipolar_check`, the send.
-void EDITNUMBER(Session& session, double& field, bool unipolar_check, comms::Outcome (*command)(Session&),
+void EDITNUMBER(Session& session, double& field, bool unipolar_check, kdv::link::Outcome (*command)(Session&),
                 const std::function<bool(double)>& acceptable = {}) {
   const double old = field;
-  const std::optional<double> entry = wind::GETNUM(session, CELLTITLE(session), old, 0, acceptable);
+  const std::optional<double> entry = kdv::ui::GETNUM(session, CELLTITLE(session), old, 0, acceptable);
   field = entry.value_or(old);
   // Also after Escape: a negative old value under a unipolar format is
   // refused again.
   if (unipolar_check && UNIPOLAR(session.RX().DATA_FORMAT) && field < 0) {
     field = old;
-    wind::SAYNONEGATIVES(session);
+    kdv::ui::SAYNONEGATIVES(session);
     return;
   }
   if (!entry) return;
@@ -62,7 +62,7 @@ void EDITNUMBER(Session& session, double& field, bool unipolar_check, comms::Out
 
 // The two-page input list of a type 571 transmitter. Gives the chosen input
 // type, or -1 after Escape on either page.
-int CHOOSE571(const globals::Session& session, byte current) {
+int CHOOSE571(const kdv::model::Session& session, byte current) {
   const std::string title = CELLTITLE(session);
   int pos = current;
   for (;;) {
@@ -74,7 +74,7 @@ int CHOOSE571(const globals::Session& session, byte current) {
         items.resize(14);
         items[13] = "  " + IPTYPE571A[16];
       }
-      scrn::BACKGND(session, 0);
+      kdv::ui::BACKGND(session, 0);
       const std::optional<int> p = CHOOSE(session, title, items, 5, pos + 1);
       if (!p) return -1;
       pos = *p - 1;
@@ -84,7 +84,7 @@ int CHOOSE571(const globals::Session& session, byte current) {
       pos = 16;
     } else {
       for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
-      scrn::BACKGND(session, 0);
+      kdv::ui::BACKGND(session, 0);
       const std::optional<int> p = CHOOSE(session, title, items, 5, pos - 15);
       if (!p) return -1;
       pos = *p + 15;
@@ -95,7 +95,7 @@ int CHOOSE571(const globals::Session& session, byte current) {
 }
 
 // The input list of a type 572 transmitter; -1 after Escape.
-int CHOOSE572(const globals::Session& session, byte current) {
+int CHOOSE572(const kdv::model::Session& session, byte current) {
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;
@@ -106,7 +106,7 @@ int CHOOSE572(const globals::Session& session, byte current) {
 
 // Both alarm editors: thresholds do not apply to an unused input (type 15 on
 // a 571) nor to a cold-junction channel.
-void EDITALARM(globals::Session& session, double CHANNEL_DATA::*threshold) {
+void EDITALARM(kdv::model::Session& session, double CHANNEL_DATA::*threshold) {
   if (!ALARMS_APPLY(tx(session), session.CHNO)) {
     NOTAPPLICABLE(session);
     return;
@@ -118,12 +118,12 @@ void EDITALARM(globals::Session& session, double CHANNEL_DATA::*threshold) {
 
 std::vector<std::string> NUMBERS(int n) {
   std::vector<std::string> items;
-  for (int i = 1; i <= n; ++i) items.push_back(wind::STG(i, 10) + std::string(11, ' '));
+  for (int i = 1; i <= n; ++i) items.push_back(kdv::ui::STG(i, 10) + std::string(11, ' '));
   return items;
 }
 
 void CONFIGURE_CH(Session& session) {
-  rxconf::MENULOOP(session, 8, 1, 1, [&session] { confval::CHCONFIGVAL(session); }, [&](byte option) {
+  kdv::edit::MENULOOP(session, 8, 1, 1, [&session] { kdv::edit::CHCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: TRANNO(session); break;
       case 0x12: TX_TYPE(session); break;
@@ -135,13 +135,13 @@ void CONFIGURE_CH(Session& session) {
       case 0x21: IPZERO(session); break;
       case 0x22: OPZERO(session); break;
       case 0x23: GAIN(session); break;
-      case 0x24: calc::CALCSCALES(session); break;
+      case 0x24: kdv::edit::CALCSCALES(session); break;
       default: break;
     }
   });
 }
 
-bool TRANNO(globals::Session& session) {
+bool TRANNO(kdv::model::Session& session) {
   const int count = std::clamp<int>(session.RX().NO_OF_TX, 1, 4);
   if (count < session.TXNO) session.TXNO = 1;
   const std::optional<int> p = CHOOSE(session, CELLTITLE(session), NUMBERS(count), 15, session.TXNO);
@@ -149,7 +149,7 @@ bool TRANNO(globals::Session& session) {
   return p.has_value();
 }
 
-bool CHANO(globals::Session& session) {
+bool CHANO(kdv::model::Session& session) {
   int count = 16;
   if (tx(session).TXTYPE != 1) {
     count = 8;
@@ -160,22 +160,22 @@ bool CHANO(globals::Session& session) {
   return p.has_value();
 }
 
-void TX_TYPE(globals::Session& session) {
+void TX_TYPE(kdv::model::Session& session) {
   TRANSMITTER_DATA& T = tx(session);
   const byte old = T.TXTYPE;
   const std::optional<int> p = CHOOSE(session, CELLTITLE(session), {"       571            ", "       572            "}, 15, old);
   if (!p) return;
   T.TXTYPE = static_cast<byte>(*p);
   if (session.ONLINE) {
-    wind::WRTWORKING(session);
+    kdv::ui::WRTWORKING(session);
     // The new type, then the transmitter read back; the first failure ends
     // the exchanges.
-    comms::Link link(session, comms::OnFailure::kCarry);
+    kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
     link.SET_TXTYPE(session.RECNO, session.TXNO);
-    rxconf::CLEARWORKING();
-    if (!link.failed()) upload::UPLOAD_TX(link, session.RECNO, session.TXNO);
+    kdv::edit::CLEARWORKING();
+    if (!link.failed()) kdv::transfer::UPLOAD_TX(link, session.RECNO, session.TXNO);
     if (link.failed()) {
-      wind::WRTERROR(session, link.outcome().text);
+      kdv::ui::WRTERROR(session, link.outcome().text);
       T.TXTYPE = old;
     }
   } else {
@@ -202,7 +202,7 @@ void INPUTYPE(Session& session) {
   if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.INPUT_TYPE = old;
 }
 
-void OCDRIVE(globals::Session& session) {
+void OCDRIVE(kdv::model::Session& session) {
   // No drive on a 572, nor on an unused input (type 15) of a 571.
   if (!DRIVE_APPLIES(tx(session), session.CHNO)) {
     NOTAPPLICABLE(session);
@@ -218,10 +218,10 @@ void OCDRIVE(globals::Session& session) {
   if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.THC_DRIVE = old;
 }
 
-void HALARM(globals::Session& session) { EDITALARM(session, &CHANNEL_DATA::HIGH_ALARM); }
-void LALARM(globals::Session& session) { EDITALARM(session, &CHANNEL_DATA::LOW_ALARM); }
+void HALARM(kdv::model::Session& session) { EDITALARM(session, &CHANNEL_DATA::HIGH_ALARM); }
+void LALARM(kdv::model::Session& session) { EDITALARM(session, &CHANNEL_DATA::LOW_ALARM); }
 
-void IPZERO(globals::Session& session) { EDITNUMBER(session, ch(session).SCALE_IPZERO, false, SEND_SCALES); }
+void IPZERO(kdv::model::Session& session) { EDITNUMBER(session, ch(session).SCALE_IPZERO, false, SEND_SCALES); }
 
 void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
   if (RESERVED(session)) {
@@ -239,4 +239,4 @@ void GAIN(Session& session) {
   EDITNUMBER(session, ch(session).SCALE_GAIN, false, SEND_SCALES);
 }
 
-}  // namespace chconf
+}  // namespace kdv::edit

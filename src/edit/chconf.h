@@ -10,29 +10,29 @@
 
 #include "model/session.h"
 
-namespace chconf {
+namespace kdv::edit {
 
 // The channel settings menu loop (main menu).
-void CONFIGURE_CH(globals::Session& session);
+void CONFIGURE_CH(kdv::model::Session& session);
 
 // Choice of the current transmitter and channel (nothing is sent); false
 // after Escape.
-bool TRANNO(globals::Session& session);
-bool CHANO(globals::Session& session);
+bool TRANNO(kdv::model::Session& session);
+bool CHANO(kdv::model::Session& session);
 
-void TX_TYPE(globals::Session& session);
-void INPUTYPE(globals::Session& session);
-void OCDRIVE(globals::Session& session);
-void HALARM(globals::Session& session);
-void LALARM(globals::Session& session);
-void IPZERO(globals::Session& session);
+void TX_TYPE(kdv::model::Session& session);
+void INPUTYPE(kdv::model::Session& session);
+void OCDRIVE(kdv::model::Session& session);
+void HALARM(kdv::model::Session& session);
+void LALARM(kdv::model::Session& session);
+void IPZERO(kdv::model::Session& session);
 // `acceptable`, when given, refuses an entry (the scaling calculator's check
 // of the gain that follows from it).
-void OPZERO(globals::Session& session, const std::function<bool(double)>& acceptable = {});
-void GAIN(globals::Session& session);
+void OPZERO(kdv::model::Session& session, const std::function<bool(double)>& acceptable = {});
+void GAIN(kdv::model::Session& session);
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10
 // characters (the transmitter and channel lists, the copy screen's boxes).
 std::vector<std::string> NUMBERS(int n);
 
-}  // namespace chconf
+}  // namespace kdv::edit

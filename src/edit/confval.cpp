@@ -5,9 +5,9 @@
 
 #include "ui/wind.h"
 
-namespace confval {
+namespace kdv::edit {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -43,11 +43,11 @@ std::string FLIPSTR(std::string_view S, int N) {
 }
 
 std::string CHECKSUMSTR(std::int32_t value, byte base) {
-  if (base == 0) return wind::STG(value, 9);
+  if (base == 0) return kdv::ui::STG(value, 9);
   return "     " + TOHEX(value, 4) + "  hex";
 }
 
-std::string UNITSSTR(globals::byte units) {
+std::string UNITSSTR(kdv::model::byte units) {
   switch (units) {
     case 1: return std::string("     ") + DEGREE + "C";
     case 2: return std::string("     ") + DEGREE + "F";
@@ -65,22 +65,22 @@ void RXCONFIGVAL(Session& session) {
   const int format = DFORMAT_POSITION(R.DATA_FORMAT);
   D[1][3] = format == 0 ? std::string("   unknown   ") : " " + DFORMATSTG[format];
   D[1][4] = " ";
-  D[1][5] = "      " + wind::STG(R.NO_OF_TX, 1);
+  D[1][5] = "      " + kdv::ui::STG(R.NO_OF_TX, 1);
   D[1][6] = UNITSSTR(R.UNITS);
   if (R.TRANSMITTER[session.TXNO].TXTYPE == 1)
-    D[1][7] = "     " + wind::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
+    D[1][7] = "     " + kdv::ui::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
   else
     D[1][7] = session.MESSAGE[98].view();
   D[1][8] = R.CHECK_MODE == 0 ? "     AUTO" : "    MANUAL";
   D[1][9] = CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
   D[2][1] = R.ADD_MODE ? "   Software" : "   Hardware";
-  D[2][2] = "     " + wind::STG(R.MOD_ADDRESSA, 2);
-  D[2][3] = "     " + wind::STG(R.MOD_ADDRESSB, 2);
+  D[2][2] = "     " + kdv::ui::STG(R.MOD_ADDRESSA, 2);
+  D[2][3] = "     " + kdv::ui::STG(R.MOD_ADDRESSB, 2);
   D[2][4] = R.COMM_MODE ? "   Software" : "   Hardware";
   static constexpr const char* BAUD[8] = {"     300",  "     600",  "    1200",  "    2400",
                                           "    4800",  "    9600",  "    19200", "    38400"};
   D[2][5] = R.MOD_BAUD >= 1 && R.MOD_BAUD <= 8 ? BAUD[R.MOD_BAUD - 1] : "    ???";
-  D[2][6] = "      " + wind::STG(R.MOD_STOP, 1);
+  D[2][6] = "      " + kdv::ui::STG(R.MOD_STOP, 1);
   D[2][7] = R.MOD_DBITS == 1 ? "      8" : "      7";
   // Codes without a meaning leave their cells as they were.
   static constexpr const char* PARITYSTG[3] = {"    none", "     odd", "    even"};
@@ -98,11 +98,11 @@ void CHCONFIGVAL(Session& session) {
   const CHANNEL_DATA& C = T.CHANNEL[session.CHNO];
   if (T.TXTYPE == 1) session.RTD = ISRTD(session.RX().TRANSMITTER[session.TXNO]);
   auto& D = session.DISP;
-  D[1][1] = "      " + wind::STG(session.TXNO, 1);
-  D[1][3] = "     " + wind::STG(session.CHNO, 2);
+  D[1][1] = "      " + kdv::ui::STG(session.TXNO, 1);
+  D[1][3] = "     " + kdv::ui::STG(session.CHNO, 2);
   D[1][2] = T.TXTYPE == 1 ? "     571" : "     572";
   D[1][4] = IPTYPESTRING(T.TXTYPE, C.INPUT_TYPE);
-  const std::string high = wind::FSTR(session, C.HIGH_ALARM, 3), low = wind::FSTR(session, C.LOW_ALARM, 3);
+  const std::string high = kdv::ui::FSTR(session, C.HIGH_ALARM, 3), low = kdv::ui::FSTR(session, C.LOW_ALARM, 3);
   if (T.TXTYPE == 1) {
     // A drive code outside 0..2 (an unchecked file) names no setting.
     D[1][5] = C.THC_DRIVE <= 2 ? session.MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
@@ -119,10 +119,10 @@ void CHCONFIGVAL(Session& session) {
     D[1][6] = high;
     D[1][7] = low;
   }
-  D[2][1] = wind::FSTR(session, C.SCALE_IPZERO, static_cast<byte>(T.TXTYPE - 1));
-  D[2][2] = wind::FIXSTR(C.SCALE_OPZERO, 10, 4);
-  D[2][3] = wind::FIXSTR(C.SCALE_GAIN, 10, 4);
+  D[2][1] = kdv::ui::FSTR(session, C.SCALE_IPZERO, static_cast<byte>(T.TXTYPE - 1));
+  D[2][2] = kdv::ui::FIXSTR(C.SCALE_OPZERO, 10, 4);
+  D[2][3] = kdv::ui::FIXSTR(C.SCALE_GAIN, 10, 4);
   D[2][4] = "";
 }
 
-}  // namespace confval
+}  // namespace kdv::edit

@@ -9,7 +9,7 @@
 #include "model/session.h"
 #include "model/value_text.h"
 
-namespace confval {
+namespace kdv::edit {
 
 // N hexadecimal (TOHEX, N <= 8) or binary (TOBIN, N <= 32) digits of D, most
 // significant first; a digit value that does not fit its base shows as "?".
@@ -19,21 +19,21 @@ std::string TOBIN(double D, int N);
 // The first N characters of S in reverse order.
 std::string FLIPSTR(std::string_view S, int N);
 
-using globals::IPTYPESTRING;
+using kdv::model::IPTYPESTRING;
 
 // A checksum as the displays show it: decimal in 9 when `base` is 0,
 // otherwise four hex digits between five spaces and "  hex".
-std::string CHECKSUMSTR(std::int32_t value, globals::byte base);
+std::string CHECKSUMSTR(std::int32_t value, kdv::model::byte base);
 
 // The temperature units as the value columns show them ("error" for a code
 // outside 1..3).
-std::string UNITSSTR(globals::byte units);
+std::string UNITSSTR(kdv::model::byte units);
 
 // Fill the value column for the receiver settings screen and the channel
 // settings screen, and the session's reserved-channel flag. CHCONFIGVAL
 // moves TXNO back to 1 when it lies beyond the receiver's number of
 // transmitters.
-void RXCONFIGVAL(globals::Session& session);
-void CHCONFIGVAL(globals::Session& session);
+void RXCONFIGVAL(kdv::model::Session& session);
+void CHCONFIGVAL(kdv::model::Session& session);
 
-}  // namespace confval
+}  // namespace kdv::edit

@@ -13,9 +13,14 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace copy {
+namespace kdv::edit {
 
-using namespace globals;
+using kdv::transfer::ALL;
+using kdv::transfer::GOCOPY;
+using kdv::transfer::OPT;
+using kdv::transfer::SENDCHANNEL;
+
+using namespace kdv::model;
 
 namespace {
 
@@ -28,21 +33,21 @@ constexpr const char* TX_ALL = "        ALL       ";
 constexpr int SOURCE_TX = 18, SOURCE_CH = 19, DEST_TX = 34, DEST_CH = 35, START = 36;
 
 // The value column text of one transmitter or channel number.
-std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + wind::STG(n, 2); }
+std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + kdv::ui::STG(n, 2); }
 
 // A choice box of this screen at column 30, row y: titled with the label of
 // the cell under the cursor, `pre` highlighted first and given back on
 // Escape.
-int CHOOSE(const globals::Session& session, const std::vector<std::string>& items, int y, int pre) {
-  return rxconf::CHOOSE(session, rxconf::CELLTITLE(session), items, y, pre).value_or(pre);
+int CHOOSE(const kdv::model::Session& session, const std::vector<std::string>& items, int y, int pre) {
+  return kdv::edit::CHOOSE(session, kdv::edit::CELLTITLE(session), items, y, pre).value_or(pre);
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY(const globals::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
+void SHOWALLONLY(const kdv::model::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
 
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
-byte CHOOSECHANNEL(globals::Session& session, byte current) {
-  std::vector<std::string> items = chconf::NUMBERS(16);
+byte CHOOSECHANNEL(kdv::model::Session& session, byte current) {
+  std::vector<std::string> items = kdv::edit::NUMBERS(16);
   items.emplace_back(CHANNEL_ALL);
   const int chosen = CHOOSE(session, items, 3, current == ALL ? 17 : current);
   return chosen == 17 ? ALL : static_cast<byte>(chosen);
@@ -50,16 +55,16 @@ byte CHOOSECHANNEL(globals::Session& session, byte current) {
 
 // Transmitters a receiver record offers; a count outside 1..4 (only a
 // damaged file gives one) must not lead past the four transmitter records.
-int TXCOUNT(globals::Session& session, byte receiver) {
+int TXCOUNT(kdv::model::Session& session, byte receiver) {
   return std::clamp<int>(session.RECEIVER[receiver]->NO_OF_TX, 1, 4);
 }
 
 // The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
-byte CHOOSETRANSMITTER(globals::Session& session, byte receiver, byte current, bool with_all) {
+byte CHOOSETRANSMITTER(kdv::model::Session& session, byte receiver, byte current, bool with_all) {
   const int count = TXCOUNT(session, receiver);
-  std::vector<std::string> items = chconf::NUMBERS(count);
+  std::vector<std::string> items = kdv::edit::NUMBERS(count);
   if (with_all) items.emplace_back(TX_ALL);
   const int lines = static_cast<int>(items.size());
   int pre = 1;
@@ -71,13 +76,13 @@ byte CHOOSETRANSMITTER(globals::Session& session, byte receiver, byte current, b
   return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
 }
 
-void SELSTX(globals::Session& session, OPT& source, OPT& dest) {
+void SELSTX(kdv::model::Session& session, OPT& source, OPT& dest) {
   const bool with_all = TXCOUNT(session, source.RECEIVER) > 1;
   source.TRANSMITTER = CHOOSETRANSMITTER(session, source.RECEIVER, source.TRANSMITTER, with_all);
   if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
 }
 
-void SELDTX(globals::Session& session, const OPT& source, OPT& dest) {
+void SELDTX(kdv::model::Session& session, const OPT& source, OPT& dest) {
   if (source.TRANSMITTER == ALL) {
     dest.TRANSMITTER = ALL;
     SHOWALLONLY(session);
@@ -86,12 +91,12 @@ void SELDTX(globals::Session& session, const OPT& source, OPT& dest) {
   dest.TRANSMITTER = CHOOSETRANSMITTER(session, dest.RECEIVER, dest.TRANSMITTER, true);
 }
 
-void SELSCH(globals::Session& session, OPT& source, OPT& dest) {
+void SELSCH(kdv::model::Session& session, OPT& source, OPT& dest) {
   source.CHANNEL = CHOOSECHANNEL(session, source.CHANNEL);
   if (source.CHANNEL == ALL) dest.CHANNEL = ALL;
 }
 
-void SELDCH(globals::Session& session, const OPT& source, OPT& dest) {
+void SELDCH(kdv::model::Session& session, const OPT& source, OPT& dest) {
   if (source.CHANNEL == ALL) {
     dest.CHANNEL = ALL;
     SHOWALLONLY(session);
@@ -100,12 +105,12 @@ void SELDCH(globals::Session& session, const OPT& source, OPT& dest) {
   dest.CHANNEL = CHOOSECHANNEL(session, dest.CHANNEL);
 }
 
-void DISPLAYOPT(globals::Session& session, const OPT& source, const OPT& dest) {
-  scrn::BACKGND(session, 0);
-  crt::GotoXY(1, 25);
-  crt::TextBackground(0);
-  crt::TextColor(15);
-  crt::Write(session.MESSAGE[52].view());
+void DISPLAYOPT(kdv::model::Session& session, const OPT& source, const OPT& dest) {
+  kdv::ui::BACKGND(session, 0);
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::TextBackground(0);
+  kdv::ui::TextColor(15);
+  kdv::ui::Write(session.MESSAGE[52].view());
   session.DISP[1][1] = "";
   session.DISP[1][2] = OPTVALUE(source.TRANSMITTER);
   session.DISP[1][3] = OPTVALUE(source.CHANNEL);
@@ -115,21 +120,21 @@ void DISPLAYOPT(globals::Session& session, const OPT& source, const OPT& dest) {
   session.DISP[2][5] = "";
 }
 
-void STARTCOPY(globals::Session& session, const OPT& source, const OPT& dest) {
+void STARTCOPY(kdv::model::Session& session, const OPT& source, const OPT& dest) {
   byte dload = 0;
   GOCOPY(session, source, dest, dload);
   // A single channel goes to the receiver at once while online.
   if (dload == 0 && session.ONLINE) SENDCHANNEL(session, dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
   if (dload == 1 && session.ONLINE) {
-    scrn::BACKGND(session, 0);
-    wind::FILLSCN(session, session.XCUR, session.YCUR);
+    kdv::ui::BACKGND(session, 0);
+    kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
     // No is highlighted first; Escape counts as No.
     const std::optional<int> answer =
-        rxconf::CHOOSE(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
-    if (answer == 1) download::COPYDOWN(session, dest.RECEIVER, dest.TRANSMITTER);
+        kdv::edit::CHOOSE(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
+    if (answer == 1) kdv::transfer::COPYDOWN(session, dest.RECEIVER, dest.TRANSMITTER);
   } else {
-    wind::DRAWWINDOW(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
-    crt::Delay(2000);
+    kdv::ui::DRAWWINDOW(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
+    kdv::ui::Delay(2000);
   }
   session.XCUR = 2;
   session.YCUR = 3;
@@ -137,13 +142,13 @@ void STARTCOPY(globals::Session& session, const OPT& source, const OPT& dest) {
 
 }  // namespace
 
-void COPYRX(globals::Session& session) {
+void COPYRX(kdv::model::Session& session) {
   OPT source{session.RECNO, session.TXNO, session.CHNO};
   OPT dest = source;
-  const wind::MENU_CURSOR cursor(session, 1, 2);
+  const kdv::ui::MENU_CURSOR cursor(session, 1, 2);
   for (;;) {
     DISPLAYOPT(session, source, dest);
-    const int code = wind::SEL(session, 7);
+    const int code = kdv::ui::SEL(session, 7);
     if (code == 255) break;
     switch (code) {
       case SOURCE_TX: SELSTX(session, source, dest); break;
@@ -156,4 +161,4 @@ void COPYRX(globals::Session& session) {
   }
 }
 
-}  // namespace copy
+}  // namespace kdv::edit

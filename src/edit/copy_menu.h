@@ -5,9 +5,9 @@
 
 #include "model/session.h"
 
-namespace copy {
+namespace kdv::edit {
 
 // The copy screen's menu loop (main menu).
-void COPYRX(globals::Session& session);
+void COPYRX(kdv::model::Session& session);
 
-}  // namespace copy
+}  // namespace kdv::edit

@@ -11,75 +11,75 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace diag {
+namespace kdv::edit {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
 bool BIT(byte value, int bit) { return (value >> bit) & 1; }
 
 // Levers 1..8 of a switch bank, lever 1 first.
-std::string LEVERS(byte bank) { return "   " + confval::FLIPSTR(confval::TOBIN(bank, 8), 8); }
+std::string LEVERS(byte bank) { return "   " + kdv::edit::FLIPSTR(kdv::edit::TOBIN(bank, 8), 8); }
 
 void AT(int x, int y, std::string_view text) {
-  crt::GotoXY(x, y);
-  crt::Write(text);
+  kdv::ui::GotoXY(x, y);
+  kdv::ui::Write(text);
 }
 
 // The frame of an explanation box `width` columns wide, its title and the
 // lever lines, then the "CURRENT SETTINGS" heading on `heading_row`.
-void SWITCHBOX(const globals::Session& session, int width, int title_x, std::string_view title,
+void SWITCHBOX(const kdv::model::Session& session, int width, int title_x, std::string_view title,
                std::initializer_list<std::string_view> levers, int heading_row) {
-  wind::NORMAL(session);
-  crt::Window(14, 4, 14 + width, 23);
-  crt::ClrScr();
-  wind::SETWINDOW(15, 5, width, 19);
+  kdv::ui::NORMAL(session);
+  kdv::ui::Window(14, 4, 14 + width, 23);
+  kdv::ui::ClrScr();
+  kdv::ui::SETWINDOW(15, 5, width, 19);
   AT(title_x, 1, title);
   int row = 4;
   for (std::string_view line : levers) AT(3, row++, line);
-  crt::TextBackground(1);
+  kdv::ui::TextBackground(1);
   AT(15, heading_row, " CURRENT SETTINGS ");
-  wind::NORMAL(session);
+  kdv::ui::NORMAL(session);
 }
 
 }  // namespace
 
-void DIAGNOSTIC(globals::Session& session, int r) {
+void DIAGNOSTIC(kdv::model::Session& session, int r) {
   if (session.ONLINE) {
-    wind::WRTWORKING(session);
-    comms::Link link(session, comms::OnFailure::kCarry);
+    kdv::ui::WRTWORKING(session);
+    kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
     link.READ_CHECKSUM(r);
     link.READ_SWITCHES(r);
-    if (link.failed()) wind::WRTERROR(session, link.outcome().text);
+    if (link.failed()) kdv::ui::WRTERROR(session, link.outcome().text);
   }
-  rxconf::MENULOOP(session, 9, 1, 3, [&session] { DIAGVAL(session); }, [&](byte option) {
+  kdv::edit::MENULOOP(session, 9, 1, 3, [&session] { DIAGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x13: SW301(session); break;
       case 0x14: SW101(session); break;
       case 0x15:
-      case 0x16: rxconf::CHECKSUM_BASE(session, r); break;
+      case 0x16: kdv::edit::CHECKSUM_BASE(session, r); break;
       case 0x24: CONFIRMRAM(session); break;
       default: break;
     }
   });
 }
 
-void DIAGVAL(globals::Session& session) {
+void DIAGVAL(kdv::model::Session& session) {
   const RECIEVER_DATA& R = session.RX();
   auto& D = session.DISP;
   D[1][2] = "1......8";
   D[1][3] = LEVERS(R.HCASWITCH);
   D[1][4] = LEVERS(R.IPSWITCH);
-  D[1][5] = confval::CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
-  D[1][6] = confval::CHECKSUMSTR(R.RAMCHKSUM, R.CKSUM_BASE);
+  D[1][5] = kdv::edit::CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
+  D[1][6] = kdv::edit::CHECKSUMSTR(R.RAMCHKSUM, R.CKSUM_BASE);
   D[2][1] = "";
-  D[2][2] = "   " + confval::TOBIN(R.STATUS1, 8);
-  D[2][3] = "   " + confval::TOBIN(R.STATUS2, 8);
+  D[2][2] = "   " + kdv::edit::TOBIN(R.STATUS1, 8);
+  D[2][3] = "   " + kdv::edit::TOBIN(R.STATUS2, 8);
   D[2][4] = BIT(R.STATUS2, 0) ? " YES " : " NO ";
 }
 
-void SW301(globals::Session& session) {
+void SW301(kdv::model::Session& session) {
   const byte bank = session.RX().HCASWITCH;
   SWITCHBOX(session, 46, 15, "HCA SWITCH SW301",
             {"Levers 1 to 4 : Set Comms parameters.", "Lever 5 : Set mode for Link B address.",
@@ -90,10 +90,10 @@ void SW301(globals::Session& session) {
     AT(5, row, line);
     row += 2;
   }
-  wind::WAITANYKEY(session);
+  kdv::ui::WAITANYKEY(session);
 }
 
-void SW101(globals::Session& session) {
+void SW101(kdv::model::Session& session) {
   const byte bank = session.RX().IPSWITCH;
   SWITCHBOX(session, 51, 17, "IP SWITCH SW101",
             {"Levers 1 to 5 : Sets Modbus Address.", "Lever 6 : Enables / Disables QDU57 changes.",
@@ -102,27 +102,27 @@ void SW101(globals::Session& session) {
   const std::vector<std::string> lines = IP_SWITCH_MEANING(bank);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // The factory setting's warning stands on the error colour.
-    if (i + 1 == lines.size() && FACTORY_SETTING(bank)) crt::TextBackground(session.ERRBAR);
+    if (i + 1 == lines.size() && FACTORY_SETTING(bank)) kdv::ui::TextBackground(session.ERRBAR);
     AT(5, static_cast<int>(11 + 2 * i), lines[i]);
   }
-  wind::WAITANYKEY(session);
+  kdv::ui::WAITANYKEY(session);
 }
 
-void CONFIRMRAM(globals::Session& session) {
-  if (rxconf::CHOOSE(session, "    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
+void CONFIRMRAM(kdv::model::Session& session) {
+  if (kdv::edit::CHOOSE(session, "    Clear Flag?   ", {"        NO        ", "        YES       "}, 15, 1) != 2)
     return;
   if (!session.ONLINE) {
     session.RX().STATUS2 &= static_cast<byte>(~1u);
     return;
   }
-  wind::WRTWORKING(session);
+  kdv::ui::WRTWORKING(session);
   // Every completed exchange refreshes the status bytes; no checksum read
   // after a failed confirm.
-  comms::Link link(session, comms::OnFailure::kCarry);
+  kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
   link.SEND_CONFIRM(session.RECNO);
   link.READ_CHECKSUM(session.RECNO);
-  rxconf::CLEARWORKING();
-  if (link.failed()) wind::WRTERROR(session, link.outcome().text);
+  kdv::edit::CLEARWORKING();
+  if (link.failed()) kdv::ui::WRTERROR(session, link.outcome().text);
 }
 
-}  // namespace diag
+}  // namespace kdv::edit

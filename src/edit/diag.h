@@ -5,18 +5,18 @@
 
 #include "model/session.h"
 
-namespace diag {
+namespace kdv::edit {
 
 // The diagnostics menu loop on receiver r; online it first reads the
 // checksum and the switch banks.
-void DIAGNOSTIC(globals::Session& session, int r);
+void DIAGNOSTIC(kdv::model::Session& session, int r);
 // Fill the value column of the diagnostics screen.
-void DIAGVAL(globals::Session& session);
+void DIAGVAL(kdv::model::Session& session);
 // The explanation boxes of the HCA switch bank SW301 and the IP switch bank
 // SW101; each waits for a key.
-void SW301(globals::Session& session);
-void SW101(globals::Session& session);
+void SW301(kdv::model::Session& session);
+void SW101(kdv::model::Session& session);
 // Ask whether to clear the status flag, and clear it.
-void CONFIRMRAM(globals::Session& session);
+void CONFIRMRAM(kdv::model::Session& session);
 
-}  // namespace diag
+}  // namespace kdv::edit

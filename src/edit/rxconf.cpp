@@ -13,9 +13,9 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace rxconf {
+namespace kdv::edit {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -23,7 +23,7 @@ namespace {
 // Offers the list, stores the choice and sends it with `command`; the field
 // gets its old value back when the send fails.
 void EDITCODE(const Session& session, byte& field, const std::vector<std::string>& items, int y, int shift,
-              const std::function<comms::Outcome()>& command, int title_spaces = 3) {
+              const std::function<kdv::link::Outcome()>& command, int title_spaces = 3) {
   const byte old = field;
   const std::optional<int> p = CHOOSE(session, CELLTITLE(session, title_spaces), items, y, field + shift);
   if (!p) return;
@@ -31,61 +31,61 @@ void EDITCODE(const Session& session, byte& field, const std::vector<std::string
   if (!SENDCHANGE(session, command)) field = old;
 }
 
-comms::Outcome SEND_COMMS(Session& session) { return comms::Link(session).SET_COMMS(session.RECNO); }
+kdv::link::Outcome SEND_COMMS(Session& session) { return kdv::link::Link(session).SET_COMMS(session.RECNO); }
 
 // The serial settings follow the receiver's switches unless its comms mode
 // is software-defined.
 bool SERIAL_EDITABLE(const Session& session, int r) {
   if (session.RECEIVER[r]->COMM_MODE) return true;
-  wind::READONLY(session);
+  kdv::ui::READONLY(session);
   return false;
 }
 
 }  // namespace
 
-void MENULOOP(globals::Session& session, byte screen, byte x, byte y, const std::function<void()>& values,
+void MENULOOP(kdv::model::Session& session, byte screen, byte x, byte y, const std::function<void()>& values,
               const std::function<void(byte)>& act) {
-  const wind::MENU_CURSOR cursor(session, x, y);
+  const kdv::ui::MENU_CURSOR cursor(session, x, y);
   byte option;
   do {
     values();
-    scrn::BACKGND(session, 0);
-    option = wind::SEL(session, screen);
+    kdv::ui::BACKGND(session, 0);
+    option = kdv::ui::SEL(session, screen);
     act(option);
   } while (option != 0xFF);
 }
 
 void CLEARWORKING() {
-  crt::GotoXY(1, 25);
-  crt::Write(std::string(12, ' '));
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::Write(std::string(12, ' '));
 }
 
-std::string CELLTITLE(const globals::Session& session, int spaces) {
+std::string CELLTITLE(const kdv::model::Session& session, int spaces) {
   return std::string(static_cast<std::size_t>(spaces), ' ') +
          session.SCREEN[session.SCNO].CELL[session.XCUR][session.YCUR].TITLE.str();
 }
 
-bool SENDCHANGE(const Session& session, const std::function<comms::Outcome()>& command) {
+bool SENDCHANGE(const Session& session, const std::function<kdv::link::Outcome()>& command) {
   if (!session.ONLINE) return true;
-  wind::WRTWORKING(session);
-  const comms::Outcome outcome = command();
+  kdv::ui::WRTWORKING(session);
+  const kdv::link::Outcome outcome = command();
   CLEARWORKING();
   if (outcome.ok()) return true;
-  wind::WRTERROR(session, outcome.text);
+  kdv::ui::WRTERROR(session, outcome.text);
   return false;
 }
 
-std::optional<int> CHOOSE(const globals::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
+std::optional<int> CHOOSE(const kdv::model::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
                           int current) {
   const int n = static_cast<int>(items.size());
-  wind::DRAWWINDOW(session, 30, static_cast<byte>(y), title, items);
+  kdv::ui::DRAWWINDOW(session, 30, static_cast<byte>(y), title, items);
   // A stored code no item stands for highlights the first item.
   const int first = current >= 1 && current <= n ? current : 1;
-  return wind::SELECTION(session, items, static_cast<byte>(first));
+  return kdv::ui::SELECTION(session, items, static_cast<byte>(first));
 }
 
 void CONFIGURE_RX(Session& session) {
-  MENULOOP(session, 1, 1, 1, [&session] { confval::RXCONFIGVAL(session); }, [&](byte option) {
+  MENULOOP(session, 1, 1, 1, [&session] { kdv::edit::RXCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
       case 0x11: DFAULT(session); break;
       case 0x12: TAG(session); break;
@@ -100,14 +100,14 @@ void CONFIGURE_RX(Session& session) {
       case 0x19: CHECKSUM_BASE(session, session.RECNO); break;
       case 0x21:
       case 0x24:
-      case 0x29: wind::READONLY(session); break;
+      case 0x29: kdv::ui::READONLY(session); break;
       case 0x22: ADDRESS(session, session.RECNO, 1); break;
       case 0x23: ADDRESS(session, session.RECNO, 2); break;
       case 0x25: BAUDRATE(session, session.RECNO); break;
       case 0x26: SBITS(session, session.RECNO); break;
       case 0x27: DATABITS(session, session.RECNO); break;
       case 0x28: PARITY(session, session.RECNO); break;
-      case 0x2A: diag::DIAGNOSTIC(session, session.RECNO); break;
+      case 0x2A: kdv::edit::DIAGNOSTIC(session, session.RECNO); break;
       default: break;
     }
   });
@@ -154,7 +154,7 @@ void NOFTX(Session& session) {
   // after an offline reset) goes back to 1.
   if (R.NO_OF_TX < session.TXNO) session.TXNO = 1;
   if (!p) return;
-  if (!SENDCHANGE(session, [&session] { return comms::Link(session).SET_NO_TX(session.RECNO); }))
+  if (!SENDCHANGE(session, [&session] { return kdv::link::Link(session).SET_NO_TX(session.RECNO); }))
     R.NO_OF_TX = old;
 }
 
@@ -162,17 +162,17 @@ void TEMPUNITS(Session& session) {
   const std::string deg(1, DEGREE);
   EDITCODE(session, session.RX().UNITS,
            {"        " + deg + "C        ", "        " + deg + "F        ", "         K         "},
-           15, 0, [&session] { return comms::Link(session).SET_TEMP(session.RECNO); });
+           15, 0, [&session] { return kdv::link::Link(session).SET_TEMP(session.RECNO); });
 }
 
 void HERTZ(Session& session) {
   EDITCODE(session, session.RX().LINE_REJ, {"       50Hz           ", "       60Hz           "}, 15, 1,
-           [&session] { return comms::Link(session).SET_LINEREJ(session.RECNO); });
+           [&session] { return kdv::link::Link(session).SET_LINEREJ(session.RECNO); });
 }
 
 void CHECKSUM_MODE(Session& session) {
   EDITCODE(session, session.RX().CHECK_MODE, {"        AUTO        ", "       MANUAL       "}, 15, 1,
-           [&session] { return comms::Link(session).SET_CSUMMODE(session.RECNO); });
+           [&session] { return kdv::link::Link(session).SET_CSUMMODE(session.RECNO); });
 }
 
 void CHECKSUM_BASE(Session& session, int r) {
@@ -186,27 +186,27 @@ void CHECKSUM_BASE(Session& session, int r) {
 void ADDRESS(Session& session, int r, int link) {
   RECIEVER_DATA& R = *session.RECEIVER[r];
   if (!R.ADD_MODE) {
-    wind::READONLY(session);
+    kdv::ui::READONLY(session);
     return;
   }
   byte& field = link == 1 ? R.MOD_ADDRESSA : R.MOD_ADDRESSB;
   const byte old = field;
-  const std::optional<double> entry = wind::GETNUM(session, link == 1 ? " Address Link A" : " Address Link B", old, 1);
+  const std::optional<double> entry = kdv::ui::GETNUM(session, link == 1 ? " Address Link A" : " Address Link B", old, 1);
   if (!entry) return;
   field = static_cast<byte>(std::trunc(*entry));
-  if (!SENDCHANGE(session, [&session, r] { return comms::Link(session).SET_ADDRESS(r); })) field = old;
+  if (!SENDCHANGE(session, [&session, r] { return kdv::link::Link(session).SET_ADDRESS(r); })) field = old;
 }
 
 void TAG(Session& session) {
   RECIEVER_DATA& R = session.RX();
-  wind::DRAWWINDOW(session, 30, 15, CELLTITLE(session), {"", ""});
+  kdv::ui::DRAWWINDOW(session, 30, 15, CELLTITLE(session), {"", ""});
   const Text<25> old = R.TAG_FIELD;
-  const std::optional<std::string> entered = wind::GETNAME(R.TAG_FIELD);
+  const std::optional<std::string> entered = kdv::ui::GETNAME(R.TAG_FIELD);
   // The receiver's tag is always 25 characters, padded with spaces; after
   // Escape the old tag is padded all the same.
   R.TAG_FIELD = entered.value_or(old.str()) + std::string(29, ' ');
   if (!entered) return;
-  if (!SENDCHANGE(session, [&session] { return comms::Link(session).SET_TAG(session.RECNO); }))
+  if (!SENDCHANGE(session, [&session] { return kdv::link::Link(session).SET_TAG(session.RECNO); }))
     R.TAG_FIELD = old;
 }
 
@@ -221,17 +221,17 @@ void DATAFMT(Session& session) {
   const std::optional<int> chosen = CHOOSE(session, CELLTITLE(session), items, 5, old);
   R.DATA_FORMAT = DFORMAT_CODE(chosen.value_or(old));
   if (!session.ONLINE || !chosen) return;
-  wind::WRTWORKING(session);
-  const comms::Outcome outcome = comms::Link(session).SET_DATAFMT(session.RECNO);
+  kdv::ui::WRTWORKING(session);
+  const kdv::link::Outcome outcome = kdv::link::Link(session).SET_DATAFMT(session.RECNO);
   CLEARWORKING();
   if (!outcome.ok()) {
-    wind::WRTERROR(session, outcome.text);
+    kdv::ui::WRTERROR(session, outcome.text);
     R.DATA_FORMAT = before;
   } else if (UNIPOLAR(R.DATA_FORMAT)) {
     SETUNIPOLAR(R);
   }
   // The receiver rescales every channel for a new format: send them all.
-  download::DOWNLOAD(session);
+  kdv::transfer::DOWNLOAD(session);
 }
 
 void DFSCALE(Session& session, int r, byte type) {
@@ -240,43 +240,43 @@ void DFSCALE(Session& session, int r, byte type) {
     INIT_SCALES(*session.RECEIVER[r], type);
     return;
   }
-  wind::WRTWORKING(session);
-  const comms::Outcome reset = comms::Link(session).SEND_RESET(r, type + 8);
+  kdv::ui::WRTWORKING(session);
+  const kdv::link::Outcome reset = kdv::link::Link(session).SEND_RESET(r, type + 8);
   CLEARWORKING();
   if (!reset.ok())
-    wind::WRTERROR(session, reset.text);
+    kdv::ui::WRTERROR(session, reset.text);
   else
-    comms::Link(session).SEND_CONFIRM(session.RECNO);
-  upload::UPLOAD(session);
+    kdv::link::Link(session).SEND_CONFIRM(session.RECNO);
+  kdv::transfer::UPLOAD(session);
 }
 
 void DFAULT(Session& session) {
   session.RECNO = 0;
   const std::optional<int> type = CHOOSE(session, "     Tx Type      ", {"       571        ", "       572        "}, 15, 1);
   if (!type) return;
-  wind::WRTWORKING(session);
-  const comms::Outcome outcome = RESET_RX(session, session.RECNO, static_cast<byte>(*type));
-  crt::Window(1, 1, 80, 25);
+  kdv::ui::WRTWORKING(session);
+  const kdv::link::Outcome outcome = RESET_RX(session, session.RECNO, static_cast<byte>(*type));
+  kdv::ui::Window(1, 1, 80, 25);
   CLEARWORKING();
-  if (!outcome.ok()) wind::WRTERROR(session, outcome.text);
+  if (!outcome.ok()) kdv::ui::WRTERROR(session, outcome.text);
 }
 
-comms::Outcome RESET_RX(Session& session, int r, byte type) {
+kdv::link::Outcome RESET_RX(Session& session, int r, byte type) {
   if (session.ONLINE) {
-    comms::Outcome outcome = comms::Link(session).SEND_RESET(r, type);
+    kdv::link::Outcome outcome = kdv::link::Link(session).SEND_RESET(r, type);
     if (!outcome.ok()) return outcome;
     INITRX(*session.RECEIVER[r], type);
-    outcome = upload::UPLOAD(session);
+    outcome = kdv::transfer::UPLOAD(session);
     session.CHNO = 1;
     session.TXNO = 1;
     // No confirm after a failed upload: its failure is the outcome.
-    if (outcome.ok()) outcome = comms::Link(session).SEND_CONFIRM(r);
+    if (outcome.ok()) outcome = kdv::link::Link(session).SEND_CONFIRM(r);
     return outcome;
   }
-  wind::MSGBOX(session, 25, 15, 30, 6, 8, "OFFLINE RESET",
+  kdv::ui::MSGBOX(session, 25, 15, 30, 6, 8, "OFFLINE RESET",
                {"Database Reset", "Download required if", "receiver is to be reset"});
   INITRX(*session.RECEIVER[r], type);
   return {};
 }
 
-}  // namespace rxconf
+}  // namespace kdv::edit

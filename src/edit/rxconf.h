@@ -12,51 +12,51 @@
 #include "model/globals.h"
 #include "model/session.h"
 
-namespace rxconf {
+namespace kdv::edit {
 
 // The receiver settings menu loop (main menu).
-void CONFIGURE_RX(globals::Session& session);
+void CONFIGURE_RX(kdv::model::Session& session);
 
 // Editors of the receiver settings; r is always RECNO.
-void DFAULT(globals::Session& session);
-void TAG(globals::Session& session);
-void DATAFMT(globals::Session& session);
-void DFSCALE(globals::Session& session, int r, globals::byte type);
-void NOFTX(globals::Session& session);
-void TEMPUNITS(globals::Session& session);
-void HERTZ(globals::Session& session);
-void CHECKSUM_MODE(globals::Session& session);
-void CHECKSUM_BASE(globals::Session& session, int r);
-void ADDRESS(globals::Session& session, int r, int link);
-void BAUDRATE(globals::Session& session, int r);
-void SBITS(globals::Session& session, int r);
-void DATABITS(globals::Session& session, int r);
-void PARITY(globals::Session& session, int r);
+void DFAULT(kdv::model::Session& session);
+void TAG(kdv::model::Session& session);
+void DATAFMT(kdv::model::Session& session);
+void DFSCALE(kdv::model::Session& session, int r, kdv::model::byte type);
+void NOFTX(kdv::model::Session& session);
+void TEMPUNITS(kdv::model::Session& session);
+void HERTZ(kdv::model::Session& session);
+void CHECKSUM_MODE(kdv::model::Session& session);
+void CHECKSUM_BASE(kdv::model::Session& session, int r);
+void ADDRESS(kdv::model::Session& session, int r, int link);
+void BAUDRATE(kdv::model::Session& session, int r);
+void SBITS(kdv::model::Session& session, int r);
+void DATABITS(kdv::model::Session& session, int r);
+void PARITY(kdv::model::Session& session, int r);
 
 // The whole configuration back to the defaults of a transmitter type:
 // on the receiver and read back while online, in memory (with a notice)
 // while offline. The outcome of the reset, the upload or the confirm.
-comms::Outcome RESET_RX(globals::Session& session, int r, globals::byte type);
+kdv::link::Outcome RESET_RX(kdv::model::Session& session, int r, kdv::model::byte type);
 
 // Shared by the settings screens and editors.
 // A settings menu on `screen`: the caller's highlight is kept aside and the
 // menu starts on cell (x, y); until Escape, fill the value column
 // (`values`), redraw the background, run the menu and `act` on the code.
-void MENULOOP(globals::Session& session, globals::byte screen, globals::byte x, globals::byte y,
+void MENULOOP(kdv::model::Session& session, kdv::model::byte screen, kdv::model::byte x, kdv::model::byte y,
               const std::function<void()>& values,
-              const std::function<void(globals::byte)>& act);
+              const std::function<void(kdv::model::byte)>& act);
 // Three spaces (or `spaces`) and the title of the highlighted menu cell.
-std::string CELLTITLE(const globals::Session& session, int spaces = 3);
+std::string CELLTITLE(const kdv::model::Session& session, int spaces = 3);
 // Sends one change while online: the working text, the
 // command, the working text cleared. False when the receiver did not take
 // it (the error has been shown); the caller then puts the old value back.
-bool SENDCHANGE(const globals::Session& session, const std::function<comms::Outcome()>& command);
+bool SENDCHANGE(const kdv::model::Session& session, const std::function<kdv::link::Outcome()>& command);
 // Blanks the working text on the bottom line.
 void CLEARWORKING();
 // A choice list of `items` under `title` at column 30, row y, with the
 // item at `current` highlighted (the first when `current` is no item).
 // Gives the chosen position, or nothing after Escape.
-std::optional<int> CHOOSE(const globals::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
+std::optional<int> CHOOSE(const kdv::model::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
                           int current);
 
-}  // namespace rxconf
+}  // namespace kdv::edit

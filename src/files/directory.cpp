@@ -5,7 +5,7 @@
 
 #include "files/disk.h"
 
-namespace disk {
+namespace kdv::files {
 
 std::vector<std::string> saved_configurations() {
   std::vector<std::string> names;
@@ -27,4 +27,4 @@ std::string listed(std::string name) {
   return std::string(COLUMN - name.size(), ' ').append(name);
 }
 
-}  // namespace disk
+}  // namespace kdv::files

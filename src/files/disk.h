@@ -15,7 +15,7 @@
 #include "model/globals.h"
 #include "model/text.h"
 
-namespace disk {
+namespace kdv::files {
 
 inline constexpr std::size_t GDT_SIZE = 16;
 inline constexpr std::size_t RXD_SIZE = 4816;
@@ -27,16 +27,16 @@ using RXD_IMAGE = std::array<std::uint8_t, RXD_SIZE>;
 
 // The byte images, field by field at their little-endian offsets. Padding
 // and the bytes after a text's length are written as zeros.
-GDT_IMAGE ENCODE_GDT(const globals::CONFIG_DATA& flags);
-RXD_IMAGE ENCODE_RXD(const globals::RECIEVER_DATA& rx);
+GDT_IMAGE ENCODE_GDT(const kdv::model::CONFIG_DATA& flags);
+RXD_IMAGE ENCODE_RXD(const kdv::model::RECIEVER_DATA& rx);
 
 // Read one record from the start of the bytes. False, and the record left
 // untouched, when there are fewer bytes than a record; bytes after the record
 // are ignored. Nothing in the bytes is trusted: a text length above the
 // capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF, a
 // transmitter count outside 1..4 as 1.
-bool DECODE_GDT(std::span<const std::uint8_t> bytes, globals::CONFIG_DATA& flags);
-bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx);
+bool DECODE_GDT(std::span<const std::uint8_t> bytes, kdv::model::CONFIG_DATA& flags);
+bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& rx);
 
 // The pair base + ".gdt" and base + ".rxd". Writing goes to temporaries in
 // the same directory, which replace the old pair only when both are
@@ -44,17 +44,17 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx)
 // keeps its permission bits (and owner and group where the process may set
 // them); a symbolic link is written through to its target. Reading takes
 // both files whole and changes the records only when both are good.
-bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
-                const globals::RECIEVER_DATA& rx);
+bool WRITE_PAIR(std::string_view base, const kdv::model::CONFIG_DATA& flags,
+                const kdv::model::RECIEVER_DATA& rx);
 // One file by its path, written whole or not at all in the same way: a
 // temporary beside it, renamed over it once complete.
 bool WRITE_FILE(std::string_view path, std::string_view bytes);
 // Unlinks the temporaries of a save in progress. Async-signal-safe: the
 // terminal calls it on every way out it restores the screen on.
 void REMOVE_TEMPORARIES() noexcept;
-bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECIEVER_DATA& rx);
+bool READ_PAIR(std::string_view base, kdv::model::CONFIG_DATA& flags, kdv::model::RECIEVER_DATA& rx);
 // One ".rxd" file by its path (the simulator starts from one).
-bool READ_RXD_FILE(const std::string& path, globals::RECIEVER_DATA& rx);
+bool READ_RXD_FILE(const std::string& path, kdv::model::RECIEVER_DATA& rx);
 
 // The base name of an entered file name: at most 8 characters (a folder
 // prefix typed with it counts), everything from the first "." dropped.
@@ -69,4 +69,4 @@ std::vector<std::string> saved_configurations();
 // move the cursor.
 std::string listed(std::string name);
 
-}  // namespace disk
+}  // namespace kdv::files

@@ -5,10 +5,10 @@
 
 #include "files/disk.h"
 
-namespace disk {
+namespace kdv::files {
 
-using globals::ALARM_STATE;
-using globals::byte;
+using kdv::model::ALARM_STATE;
+using kdv::model::byte;
 
 namespace {
 
@@ -43,7 +43,7 @@ class Decoder {
   void operator()(std::size_t at, std::int32_t& v) { v = static_cast<std::int32_t>(get(at, 4)); }
   void operator()(std::size_t at, ALARM_STATE& v) {
     const std::uint64_t code = get(at, 4);
-    v = code <= globals::OFF ? static_cast<ALARM_STATE>(code) : globals::OFF;
+    v = code <= kdv::model::OFF ? static_cast<ALARM_STATE>(code) : kdv::model::OFF;
   }
   void operator()(std::size_t at, double& v) { v = std::bit_cast<double>(get(at, 8)); }
   template <std::size_t N>
@@ -127,28 +127,28 @@ static_assert(32 + 16 * CH_BLOCK == TX_BLOCK);
 
 }  // namespace
 
-GDT_IMAGE ENCODE_GDT(const globals::CONFIG_DATA& flags) {
+GDT_IMAGE ENCODE_GDT(const kdv::model::CONFIG_DATA& flags) {
   GDT_IMAGE out{};
   Encoder io(out);
   flag_fields(io, flags);
   return out;
 }
 
-RXD_IMAGE ENCODE_RXD(const globals::RECIEVER_DATA& rx) {
+RXD_IMAGE ENCODE_RXD(const kdv::model::RECIEVER_DATA& rx) {
   RXD_IMAGE out{};
   Encoder io(out);
   receiver_fields(io, rx);
   return out;
 }
 
-bool DECODE_GDT(std::span<const std::uint8_t> bytes, globals::CONFIG_DATA& flags) {
+bool DECODE_GDT(std::span<const std::uint8_t> bytes, kdv::model::CONFIG_DATA& flags) {
   if (bytes.size() < GDT_SIZE) return false;
   Decoder io(bytes);
   flag_fields(io, flags);
   return true;
 }
 
-bool DECODE_RXD(std::span<const std::uint8_t> bytes, globals::RECIEVER_DATA& rx) {
+bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& rx) {
   if (bytes.size() < RXD_SIZE) return false;
   Decoder io(bytes);
   receiver_fields(io, rx);
@@ -169,4 +169,4 @@ Text<12> BASENAME(std::string_view entered) {
   return name.view().substr(0, i - 1);
 }
 
-}  // namespace disk
+}  // namespace kdv::files

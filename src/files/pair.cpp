@@ -18,7 +18,7 @@
 
 #include "files/disk.h"
 
-namespace disk {
+namespace kdv::files {
 
 namespace {
 
@@ -185,8 +185,8 @@ std::optional<std::vector<std::uint8_t>> read_record(const std::string& path, st
 
 }  // namespace
 
-bool WRITE_PAIR(std::string_view base, const globals::CONFIG_DATA& flags,
-                const globals::RECIEVER_DATA& rx) {
+bool WRITE_PAIR(std::string_view base, const kdv::model::CONFIG_DATA& flags,
+                const kdv::model::RECIEVER_DATA& rx) {
   const auto gdt = replaced_file(std::string(base) + ".gdt");
   const auto rxd = replaced_file(std::string(base) + ".rxd");
   if (!gdt || !rxd) return false;
@@ -215,16 +215,16 @@ void REMOVE_TEMPORARIES() noexcept {
     if (s.live.load()) ::unlink(s.path);
 }
 
-bool READ_PAIR(std::string_view base, globals::CONFIG_DATA& flags, globals::RECIEVER_DATA& rx) {
+bool READ_PAIR(std::string_view base, kdv::model::CONFIG_DATA& flags, kdv::model::RECIEVER_DATA& rx) {
   const auto gdt = read_record(std::string(base) + ".gdt", GDT_SIZE);
   const auto rxd = read_record(std::string(base) + ".rxd", RXD_SIZE);
   if (!gdt || !rxd) return false;
   return DECODE_GDT(*gdt, flags) && DECODE_RXD(*rxd, rx);
 }
 
-bool READ_RXD_FILE(const std::string& path, globals::RECIEVER_DATA& rx) {
+bool READ_RXD_FILE(const std::string& path, kdv::model::RECIEVER_DATA& rx) {
   const auto rxd = read_record(path, RXD_SIZE);
   return rxd && DECODE_RXD(*rxd, rx);
 }
 
-}  // namespace disk
+}  // namespace kdv::files

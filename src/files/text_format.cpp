@@ -10,14 +10,14 @@
 
 #include "model/cp437.h"
 
-namespace disk {
+namespace kdv::files {
 
-using globals::Configuration;
-using globals::Form;
-using globals::Place;
-using globals::SettingKey;
-using globals::Table;
-using globals::Value;
+using kdv::model::Configuration;
+using kdv::model::Form;
+using kdv::model::Place;
+using kdv::model::SettingKey;
+using kdv::model::Table;
+using kdv::model::Value;
 
 namespace {
 
@@ -68,12 +68,12 @@ std::string real_text(double v) {
   return {buf, end};
 }
 
-std::string token(const SettingKey& key, const Value& v, const globals::RECIEVER_DATA& rx, Place p) {
+std::string token(const SettingKey& key, const Value& v, const kdv::model::RECIEVER_DATA& rx, Place p) {
   switch (key.form) {
-    case Form::kText: return toml_string(cp437::to_utf8(std::get<std::string>(v)));
+    case Form::kText: return toml_string(kdv::ui::to_utf8(std::get<std::string>(v)));
     case Form::kCode: {
       const std::int64_t code = std::get<std::int64_t>(v);
-      if (const auto name = globals::name_of(key, rx, p, code)) return toml_string(*name);
+      if (const auto name = kdv::model::name_of(key, rx, p, code)) return toml_string(*name);
       return std::to_string(code);
     }
     case Form::kNumber: return std::to_string(std::get<std::int64_t>(v));
@@ -116,7 +116,7 @@ std::string type_name(const toml::node& node) {
 
 std::string quoted_names(const SettingKey& key) {
   std::string out;
-  for (const globals::CodeName& n : key.names(nullptr, {})) out += (out.empty() ? "\"" : ", \"") + n.name + "\"";
+  for (const kdv::model::CodeName& n : key.names(nullptr, {})) out += (out.empty() ? "\"" : ", \"") + n.name + "\"";
   return out;
 }
 
@@ -139,7 +139,7 @@ std::string allowed(const SettingKey& key) {
 // The keys and tables a table holds, for the message about an unknown key.
 std::string holds(Table table) {
   std::string out;
-  for (const SettingKey& k : globals::setting_keys())
+  for (const SettingKey& k : kdv::model::setting_keys())
     if (k.table == table) out += (out.empty() ? "" : ", ") + std::string(k.name);
   switch (table) {
     case Table::kTop: return out + ", receiver, reported, tx1..tx4";
@@ -204,7 +204,7 @@ class Reader {
       const std::string name(k.str());
       const std::string dotted = join(path, name);
       const int line = static_cast<int>(k.source().begin.line);
-      if (const SettingKey* key = globals::find_setting(kind, name)) {
+      if (const SettingKey* key = kdv::model::find_setting(kind, name)) {
         value(*key, place, dotted, node);
         continue;
       }
@@ -262,9 +262,9 @@ class Reader {
       case Form::kText: {
         const auto* s = node.as_string();
         if (!s) return wrong_type();
-        const cp437::FromUtf8 bytes = cp437::from_utf8(s->get());
+        const kdv::ui::FromUtf8 bytes = kdv::ui::from_utf8(s->get());
         if (bytes.missing) {
-          problem = "\"" + cp437::utf8_of(*bytes.missing) + "\" has no code page 437 character";
+          problem = "\"" + kdv::ui::utf8_of(*bytes.missing) + "\" has no code page 437 character";
           return std::nullopt;
         }
         if (static_cast<std::int64_t>(bytes.bytes.size()) > key.highest) {
@@ -275,7 +275,7 @@ class Reader {
       }
       case Form::kCode:
         if (const auto* s = node.as_string()) {
-          if (const auto code = globals::code_of(key, s->get())) return *code;
+          if (const auto code = kdv::model::code_of(key, s->get())) return *code;
           problem = "no such name; " + allowed(key);
           return std::nullopt;
         }
@@ -312,15 +312,15 @@ class Reader {
   // The configuration: a fresh console's, the receiver's keys, then per
   // transmitter the defaults of its type under the data format, then its keys.
   Configuration apply() {
-    Configuration c = globals::fresh_configuration();
+    Configuration c = kdv::model::fresh_configuration();
     auto transmitter_level = [](const Given& g) { return g.place.tx != 0; };
     for (const Given& g : given_)
       if (!transmitter_level(g)) g.key->set(c, g.place, g.value);
     for (int t = 1; t <= 4; ++t) {
-      globals::byte type = 1;
+      kdv::model::byte type = 1;
       for (const Given& g : given_)
-        if (g.place.tx == t && g.key->field == "TXTYPE") type = static_cast<globals::byte>(std::get<std::int64_t>(g.value));
-      globals::INIT_TX(c.rx, t, type);
+        if (g.place.tx == t && g.key->field == "TXTYPE") type = static_cast<kdv::model::byte>(std::get<std::int64_t>(g.value));
+      kdv::model::INIT_TX(c.rx, t, type);
     }
     for (const Given& g : given_)
       if (transmitter_level(g)) g.key->set(c, g.place, g.value);
@@ -330,11 +330,11 @@ class Reader {
   // Warnings on the settings a download sends; with strict, the missing keys.
   void check(const Configuration& c) {
     for (const Given& g : given_) {
-      const std::string dotted = globals::dotted_key(*g.key, g.place);
-      if (!globals::in_use(c.rx, g.place)) continue;
+      const std::string dotted = kdv::model::dotted_key(*g.key, g.place);
+      if (!kdv::model::in_use(c.rx, g.place)) continue;
       const std::string shown = "= " + value_text(*g.key, c, g.place) + ": ";
       if (const auto why = g.key->unoffered(c, g.place)) warning(g.line, dotted, shown + *why);
-      if (options_.extra && g.key->carriage != globals::Carriage::kNever)
+      if (options_.extra && g.key->carriage != kdv::model::Carriage::kNever)
         if (const auto why = options_.extra(*g.key, g.value)) {
           if (options_.extra_is_error)
             error(g.line, dotted, shown + *why);
@@ -343,10 +343,10 @@ class Reader {
         }
     }
     if (!options_.strict) return;
-    globals::for_each_setting([&](const SettingKey& key, Place place) {
-      const std::string dotted = globals::dotted_key(key, place);
+    kdv::model::for_each_setting([&](const SettingKey& key, Place place) {
+      const std::string dotted = kdv::model::dotted_key(key, place);
       if (seen_.contains(dotted)) return;
-      std::string table = globals::table_path(key.table, place);
+      std::string table = kdv::model::table_path(key.table, place);
       while (!table_lines_.contains(table)) {
         const std::size_t dot = table.rfind('.');
         table = dot == std::string::npos ? std::string() : table.substr(0, dot);
@@ -381,8 +381,8 @@ std::string write_text(const Configuration& config, std::vector<Finding>* notes)
       "# reported; nothing sends them.\n";
   int line = 2;
   std::string table = "-";
-  globals::for_each_setting([&](const SettingKey& key, Place place) {
-    const std::string path = globals::table_path(key.table, place);
+  kdv::model::for_each_setting([&](const SettingKey& key, Place place) {
+    const std::string path = kdv::model::table_path(key.table, place);
     if (path != table) {
       table = path;
       if (!path.empty()) {
@@ -397,7 +397,7 @@ std::string write_text(const Configuration& config, std::vector<Finding>* notes)
         std::bit_cast<std::uint64_t>(std::get<double>(v)) != kPlainNan) {
       char bits[17];
       const auto end = std::to_chars(bits, bits + 16, std::bit_cast<std::uint64_t>(std::get<double>(v)), 16).ptr;
-      notes->push_back({Finding::Severity::kWarning, line, globals::dotted_key(key, place),
+      notes->push_back({Finding::Severity::kWarning, line, kdv::model::dotted_key(key, place),
                         "= nan: the stored NaN 0x" + std::string(bits, end) +
                             " reads back as 0x7ff8000000000000; its sign and payload are not kept"});
     }
@@ -416,7 +416,7 @@ TextRead read_text(std::string_view document, const ReadOptions& options) {
     return Reader(options).read(root);
   } catch (const toml::parse_error& e) {
     TextRead out;
-    out.config = globals::fresh_configuration();
+    out.config = kdv::model::fresh_configuration();
     out.findings.push_back({Finding::Severity::kError, static_cast<int>(e.source().begin.line), "",
                             "TOML syntax, column " + std::to_string(e.source().begin.column) + ": " +
                                 std::string(e.description())});
@@ -424,4 +424,4 @@ TextRead read_text(std::string_view document, const ReadOptions& options) {
   }
 }
 
-}  // namespace disk
+}  // namespace kdv::files

@@ -15,7 +15,7 @@
 
 #include "model/setting_keys.h"
 
-namespace disk {
+namespace kdv::files {
 
 // One message of the reader: an error or a warning, at a line of the
 // document (0 when none applies), about a dotted key (empty when none).
@@ -32,14 +32,14 @@ std::string describe(const Finding& finding, std::string_view source);
 
 // The document of a configuration. Keys whose value no TOML text reads back
 // exactly (a NaN other than the one "nan" reads as) get a note, if asked.
-std::string write_text(const globals::Configuration& config, std::vector<Finding>* notes = nullptr);
+std::string write_text(const kdv::model::Configuration& config, std::vector<Finding>* notes = nullptr);
 
 // A value as the document writes it: 60, "571", "BOILER 3 ".
-std::string value_text(const globals::SettingKey& key, const globals::Configuration& config, globals::Place place);
+std::string value_text(const kdv::model::SettingKey& key, const kdv::model::Configuration& config, kdv::model::Place place);
 
 // A further check of a value the document gives (the link's, for instance):
 // why it is a problem, or nothing.
-using ValueCheck = std::function<std::optional<std::string>(const globals::SettingKey&, const globals::Value&)>;
+using ValueCheck = std::function<std::optional<std::string>(const kdv::model::SettingKey&, const kdv::model::Value&)>;
 
 struct ReadOptions {
   // Warnings and missing keys become errors.
@@ -54,7 +54,7 @@ struct TextRead {
   // The keys the document gives over those of a freshly started console:
   // INITRX, and per transmitter INIT_TX of its type under the document's
   // data format.
-  globals::Configuration config;
+  kdv::model::Configuration config;
   // Every error and warning in the order of the document's lines; a TOML
   // syntax error stops the reading at the first.
   std::vector<Finding> findings;
@@ -63,4 +63,4 @@ struct TextRead {
 
 TextRead read_text(std::string_view document, const ReadOptions& options = {});
 
-}  // namespace disk
+}  // namespace kdv::files

@@ -12,7 +12,7 @@
 #include <ctime>
 #include <sstream>
 
-namespace disk {
+namespace kdv::link {
 
 namespace {
 
@@ -81,8 +81,8 @@ void AuditEntry::change(const std::string& key, const std::optional<nlohmann::or
   keys[key] = std::move(c);
 }
 
-std::optional<std::string_view> audit_outcome(const comms::Outcome& o) {
-  using comms::Status;
+std::optional<std::string_view> audit_outcome(const kdv::link::Outcome& o) {
+  using kdv::link::Status;
   switch (o.status) {
     case Status::kDone: return "done";
     case Status::kSent: return "sent";
@@ -120,7 +120,7 @@ std::string AuditJournal::line(const AuditEntry& e) const {
   j["operation"] = e.operation;
   if (!e.keys.empty()) j["keys"] = e.keys;
   j["outcome"] = audit_outcome(e.outcome).value_or("");
-  if (e.outcome.status == comms::Status::kRefused) {
+  if (e.outcome.status == kdv::link::Status::kRefused) {
     j["code"] = e.outcome.refusal;
     std::string text = e.outcome.text.str();
     text.erase(0, text.find_first_not_of(' '));
@@ -171,4 +171,4 @@ JournalRead read_journal(std::string_view text) {
   return read;
 }
 
-}  // namespace disk
+}  // namespace kdv::link

@@ -26,7 +26,7 @@
 
 #include "link/comms.h"
 
-namespace disk {
+namespace kdv::link {
 
 // Where the journal goes: KDV578_AUDIT (a file, or "off" for none), else
 // $XDG_STATE_HOME/kdv578/audit.jsonl, else ~/.local/state/kdv578/audit.jsonl.
@@ -40,7 +40,7 @@ struct AuditEntry {
   std::string operation;  // the command's name: "SET_ALARMS", "SEND_RESET"
   // Dotted key -> {"old": ..., "new": ...}, values as the text format writes them.
   nlohmann::ordered_json keys = nlohmann::ordered_json::object();
-  comms::Outcome outcome;
+  kdv::link::Outcome outcome;
 
   // Adds a key's change; no old value where the record did not know it.
   void change(const std::string& key, const std::optional<nlohmann::ordered_json>& old_value,
@@ -50,7 +50,7 @@ struct AuditEntry {
 // The journal's word for an outcome: "done", "refused", "no reply",
 // "invalid reply", "aborted", "sent"; nothing when no byte was sent (a value
 // the request cannot carry, a port that did not open).
-std::optional<std::string_view> audit_outcome(const comms::Outcome& o);
+std::optional<std::string_view> audit_outcome(const kdv::link::Outcome& o);
 
 class AuditJournal {
  public:
@@ -86,4 +86,4 @@ struct JournalRead {
 };
 JournalRead read_journal(std::string_view text);
 
-}  // namespace disk
+}  // namespace kdv::link

@@ -8,14 +8,14 @@
 #include "link/audit.h"
 #include "link/sent_changes.h"
 
-namespace disk {
+namespace kdv::link {
 
-class JournalWatcher final : public comms::ChangeWatcher {
+class JournalWatcher final : public kdv::link::ChangeWatcher {
  public:
   // path: the journal, or nothing for none; warn hears the first failure.
   JournalWatcher(std::optional<std::string> path, std::string program, std::string version,
                  AuditJournal::Warn warn);
-  void sent(const comms::SentChange& change) override;
+  void sent(const kdv::link::SentChange& change) override;
 
  private:
   AuditJournal journal_;
@@ -23,6 +23,6 @@ class JournalWatcher final : public comms::ChangeWatcher {
 
 // The entry a sent change makes; numbers the text format writes as numbers
 // go in as JSON numbers.
-AuditEntry audit_entry(const comms::SentChange& change);
+AuditEntry audit_entry(const kdv::link::SentChange& change);
 
-}  // namespace disk
+}  // namespace kdv::link

@@ -7,7 +7,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
@@ -87,29 +87,29 @@ bool CARRIES_TEXT(std::string_view text) {
   return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x20; });
 }
 
-std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value) {
+std::optional<std::string> UNCARRIED(const kdv::model::SettingKey& key, const kdv::model::Value& value) {
   switch (key.carriage) {
-    case globals::Carriage::kDigit: {
+    case kdv::model::Carriage::kDigit: {
       const std::int64_t code = std::get<std::int64_t>(value);
       if (CARRIES_DIGIT(static_cast<int>(code))) return std::nullopt;
       return "the link sends a code as the byte 30h + code, which passes FFh above code CFh (207)";
     }
-    case globals::Carriage::kNumber: {
+    case kdv::model::Carriage::kNumber: {
       const double x = std::get<double>(value);
       if (CARRIES(x)) return std::nullopt;
       if (!std::isfinite(x)) return "the link's number field holds no nan or inf";
       return "the link sends \"" + IOSTR(x).substr(0, 10) + "\" for \"" + IOSTR(x) +
              "\": its number field holds 10 characters";
     }
-    case globals::Carriage::kText: {
+    case kdv::model::Carriage::kText: {
       const std::string& text = std::get<std::string>(value);
       if (CARRIES_TEXT(text)) return std::nullopt;
       return "the link sends no control characters in a text";
     }
-    case globals::Carriage::kNever:
-    case globals::Carriage::kAlways: return std::nullopt;
+    case kdv::model::Carriage::kNever:
+    case kdv::model::Carriage::kAlways: return std::nullopt;
   }
   return std::nullopt;
 }
 
-}  // namespace comms
+}  // namespace kdv::link

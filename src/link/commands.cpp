@@ -9,9 +9,9 @@
 #include "model/globals.h"
 #include "model/session.h"
 
-namespace comms {
+namespace kdv::link {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -418,4 +418,4 @@ Outcome Link::READ_SWITCHES(int r) {
   return state_;
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -27,11 +27,11 @@
 // as the port instead, in-process and in virtual time:
 //
 //     #include "sim_port.h"            // from sim/, library kdv578simcore
-//     sim::Receiver rx;                 // a receiver with default settings
-//     sim::PluggedIn plug(rx, session); // every exchange now reaches rx
+//     kdv::sim::Receiver rx;                 // a receiver with default settings
+//     kdv::sim::PluggedIn plug(rx, session); // every exchange now reaches rx
 //     rx.state().TAG_FIELD = "BOILER HOUSE 3           ";
 //     rx.faults.refuse = 7;             // fault switches (sim/receiver.h)
-//     comms::Link(session).READ_TAG(0); // the outcome: refused, code 7
+//     kdv::link::Link(session).READ_TAG(0); // the outcome: refused, code 7
 //     rx.requests();                    // every request frame it received
 //
 // PluggedIn restores the real port factory when it goes out of scope.
@@ -48,14 +48,14 @@
 #include "model/setting_keys.h"
 #include "model/text.h"
 
-namespace globals {
+namespace kdv::model {
 struct CHANNEL_DATA;
 struct TRANSMITTER_DATA;
 struct RECIEVER_DATA;
 struct Session;
 }
 
-namespace comms {
+namespace kdv::link {
 
 // ---- Serial port (the seam) ------------------------------------------------
 
@@ -258,7 +258,7 @@ bool CARRIES_TEXT(std::string_view text);
 // Why a SET operation could not send a setting's value as it stands (a
 // number whose text exceeds the 10-character field, a code whose digit
 // would pass FFh, a control byte in a text), or nothing.
-std::optional<std::string> UNCARRIED(const globals::SettingKey& key, const globals::Value& value);
+std::optional<std::string> UNCARRIED(const kdv::model::SettingKey& key, const kdv::model::Value& value);
 // What the reads leave in the record of what the receiver reports: an input
 // type the transmitter's type does not admit reads as 0 (mV, mA), a drive
 // above 2 as 0 (upscale), a tag as 25 characters with bytes outside 20h..7Ah
@@ -308,7 +308,7 @@ class Request;  // the parameter bytes of one request (link_private.h)
 // " Param Overange".
 class Link {
  public:
-  explicit Link(globals::Session& session, OnFailure on_failure = OnFailure::kGoOn);
+  explicit Link(kdv::model::Session& session, OnFailure on_failure = OnFailure::kGoOn);
   ~Link();
   Link(const Link&) = delete;
   Link& operator=(const Link&) = delete;
@@ -319,7 +319,7 @@ class Link {
   // The last reply frame received.
   const Reply& reply() const { return reply_; }
   // The session whose records the commands fill and send.
-  globals::Session& session() const { return session_; }
+  kdv::model::Session& session() const { return session_; }
 
   // type: the transmitter type the reply reports (1 or 2).
   Outcome READ_INPUT(int r, int t, int c, int& type);
@@ -360,7 +360,7 @@ class Link {
   Outcome SET_SCALES(int r, int t, int c);
   Outcome READ_SWITCHES(int r);
 
-  friend Outcome SENDABLE(globals::Session& session, const std::function<void(Link&)>& requests);
+  friend Outcome SENDABLE(kdv::model::Session& session, const std::function<void(Link&)>& requests);
 
  private:
   // The steps of an exchange.
@@ -380,9 +380,9 @@ class Link {
   void judge(int receiver);
 
   // Command helpers (commands.cpp).
-  globals::RECIEVER_DATA& rec(int r);
-  globals::TRANSMITTER_DATA& tx(int r, int t);
-  globals::CHANNEL_DATA& chan(int r, int t, int c);
+  kdv::model::RECIEVER_DATA& rec(int r);
+  kdv::model::TRANSMITTER_DATA& tx(int r, int t);
+  kdv::model::CHANNEL_DATA& chan(int r, int t, int c);
   void begin();
   bool exchange(int r, int command, const Request& request);
   Outcome send(int r, int command, const Request& request);
@@ -391,9 +391,9 @@ class Link {
   std::uint8_t DIGIT(int k) const;
   Text<20> value_text(int from, int to);
   Text<2> unit_at(int k) const;
-  void read_channel(globals::CHANNEL_DATA& ch, int& i);
+  void read_channel(kdv::model::CHANNEL_DATA& ch, int& i);
 
-  globals::Session& session_;
+  kdv::model::Session& session_;
   OnFailure on_failure_;
   bool probing_ = false;     // SENDABLE: requests are checked, not sent
   bool all_carried_ = true;  // every request checked so far carries its values
@@ -408,6 +408,6 @@ class Link {
 // link it is given would carry its values; nothing is sent. Otherwise the
 // outcome is kUnsendable, so a sequence of writes can be refused before its
 // first frame.
-Outcome SENDABLE(globals::Session& session, const std::function<void(Link&)>& requests);
+Outcome SENDABLE(kdv::model::Session& session, const std::function<void(Link&)>& requests);
 
-}  // namespace comms
+}  // namespace kdv::link

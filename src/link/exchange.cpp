@@ -12,9 +12,9 @@
 #include "model/globals.h"
 #include "model/session.h"
 
-namespace comms {
+namespace kdv::link {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -244,4 +244,4 @@ bool GETPARAMETER(const Reply& reply, int& index, double& x) {
   return true;
 }
 
-}  // namespace comms
+}  // namespace kdv::link

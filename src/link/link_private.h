@@ -9,7 +9,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 inline constexpr std::uint8_t STX = 0x02;
 inline constexpr std::uint8_t ETX = 0x03;
@@ -55,7 +55,7 @@ Host& host();
 // command changes a receiver (sent_changes.h); the settings a good reply
 // reports, and those a SET operation wrote, become the values the next
 // change's old values come from.
-void report_sent(const globals::Session& session, int receiver, int command, const Request& request,
+void report_sent(kdv::model::Session& session, int receiver, int command, const Request& request,
                  const Outcome& outcome, const Reply& reply);
 
-}  // namespace comms
+}  // namespace kdv::link

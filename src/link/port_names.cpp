@@ -10,7 +10,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
@@ -97,4 +97,4 @@ std::string GETSERIALPORTNAMES(const std::string& sysfs_root) {
   return join(names);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -6,7 +6,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 std::string refusal_text(int code) {
   static constexpr std::string_view kRefusals[] = {
@@ -17,4 +17,4 @@ std::string refusal_text(int code) {
   return " Refused code " + std::to_string(code);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

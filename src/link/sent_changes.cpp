@@ -8,18 +8,12 @@
 #include "model/session.h"
 #include "model/setting_keys.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
-// The installed seam: the watcher of changes sent, what it has seen so far
-// (a new watcher starts afresh) and the downloads in progress.
+// The installed seam: the watcher of changes sent.
 ChangeWatcher* watcher = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
-int downloads = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
-
-// Per port and receiver, the settings last read from the receiver or
-// written to it, by dotted key, as the text format writes them.
-std::map<std::pair<std::string, int>, std::map<std::string, std::string>> known;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 bool changes_receiver(std::string_view operation) {
   return operation.starts_with("SET_") || operation == "SEND_CONFIRM" || operation == "SEND_RESET" ||
@@ -37,27 +31,23 @@ void learn(std::map<std::string, std::string>& values, const SentSetting& s, con
 
 }  // namespace
 
-// A new watcher starts from what it sees itself.
-void set_change_watcher(ChangeWatcher* w) {
-  watcher = w;
-  known.clear();
-}
+void set_change_watcher(ChangeWatcher* w) { watcher = w; }
 
-DownloadMark::DownloadMark() { ++downloads; }
-DownloadMark::~DownloadMark() { --downloads; }
+DownloadMark::DownloadMark(kdv::model::Session& session) : session_(session) { ++session_.DOWNLOADS; }
+DownloadMark::~DownloadMark() { --session_.DOWNLOADS; }
 
-void report_sent(const globals::Session& session, int receiver, int command, const Request& request,
+void report_sent(kdv::model::Session& session, int receiver, int command, const Request& request,
                  const Outcome& outcome, const Reply& reply) {
   if (!watcher) return;
   std::vector<std::uint8_t> frame = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                      static_cast<std::uint8_t>(0x30 + command)};
   for (int i = 0; i < request.count(); ++i) frame.push_back(request[i]);
   frame.push_back(ETX);
-  const globals::RECIEVER_DATA* rx =
+  const kdv::model::RECIEVER_DATA* rx =
       receiver >= 0 && receiver < 16 ? session.RECEIVER[static_cast<std::size_t>(receiver)].get() : nullptr;
-  const globals::RECIEVER_DATA& record = rx ? *rx : globals::fresh_configuration().rx;
+  const kdv::model::RECIEVER_DATA& record = rx ? *rx : kdv::model::fresh_configuration().rx;
   TracedExchange e = decode_request(frame, record);
-  std::map<std::string, std::string>& values = known[{session.SELECTED_PORT_NAME, receiver}];
+  std::map<std::string, std::string>& values = session.KNOWN_SETTINGS[{session.SELECTED_PORT_NAME, receiver}];
   if (!changes_receiver(e.command)) {
     if (!outcome.ok() || reply.length <= 0) return;
     const std::vector<std::uint8_t> answer(reply.bytes.begin(), reply.bytes.begin() + reply.length + 1);
@@ -68,11 +58,11 @@ void report_sent(const globals::Session& session, int receiver, int command, con
   for (TracedSetting& s : e.parameters) {
     SentSetting& sent = change.settings.emplace_back(SentSetting{std::move(s), std::nullopt});
     const auto old = values.find(sent.key);
-    if (downloads == 0 && old != values.end()) sent.old = old->second;
+    if (session.DOWNLOADS == 0 && old != values.end()) sent.old = old->second;
     learn(values, sent, outcome);
   }
   if (change.operation == "SEND_RESET") values.clear();
   watcher->sent(change);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -12,8 +12,9 @@
 
 #include "link/comms.h"
 #include "link/trace_decode.h"
+#include "model/session.h"
 
-namespace comms {
+namespace kdv::link {
 
 // A setting a request carried, with the value the link last read from the
 // receiver or wrote to it under the same key, where it knew one.
@@ -37,18 +38,20 @@ class ChangeWatcher {
   virtual void sent(const SentChange& change) = 0;
 };
 
-// Installs the watcher (not owned); null for none. The values known to the
-// link are forgotten.
+// Installs the watcher (not owned); null for none.
 void set_change_watcher(ChangeWatcher* watcher);
 
 // While one lives, the changes sent carry no old values: a download writes
 // a whole record, and what it replaced is not the journal's to tell.
 class DownloadMark {
  public:
-  DownloadMark();
+  explicit DownloadMark(kdv::model::Session& session);
   ~DownloadMark();
   DownloadMark(const DownloadMark&) = delete;
   DownloadMark& operator=(const DownloadMark&) = delete;
+
+ private:
+  kdv::model::Session& session_;
 };
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -15,7 +15,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
@@ -213,4 +213,4 @@ bool TBlockSerial::INPUT_SEEN(int fd) {
   return std::exchange(input_seen_, false);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
@@ -172,4 +172,4 @@ std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port) {
   return std::make_unique<TracedPort>(std::move(port));
 }
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -33,7 +33,7 @@
 
 #include "link/comms.h"
 
-namespace comms {
+namespace kdv::link {
 
 enum class TraceEvent : std::uint8_t { kTimeout, kHangup, kUnopened };
 
@@ -83,4 +83,4 @@ void trace_attempt(int attempt);
 // port itself while no trace runs.
 std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port);
 
-}  // namespace comms
+}  // namespace kdv::link

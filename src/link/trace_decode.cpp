@@ -8,12 +8,12 @@
 #include "model/cp437.h"
 #include "model/setting_keys.h"
 
-namespace comms {
+namespace kdv::link {
 
 namespace {
 
-using globals::Place;
-using globals::Table;
+using kdv::model::Place;
+using kdv::model::Table;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kStx = 0x02;
@@ -60,7 +60,7 @@ std::string trimmed(std::string_view s) {
 std::string text_of(const Bytes& b, std::size_t from, std::size_t to) {
   std::string s;
   for (std::size_t i = from; i <= to && i < b.size(); ++i) s += static_cast<char>(b[i]);
-  return cp437::to_utf8(s);
+  return kdv::ui::to_utf8(s);
 }
 
 // The parts of bytes from..to between CR and LF bytes, trimmed, empty
@@ -82,13 +82,13 @@ std::vector<std::string> parts(const Bytes& b, std::size_t from, std::size_t to)
 
 // A unit letter as the console shows it ("°C").
 std::string unit_text(std::uint8_t letter) {
-  return trimmed(cp437::to_utf8(globals::UNIT_TEXT(static_cast<char>(letter)).str()));
+  return trimmed(kdv::ui::to_utf8(kdv::model::UNIT_TEXT(static_cast<char>(letter)).str()));
 }
 
 std::int64_t alarm_code(std::uint8_t letter) {
-  if (letter == 'H') return globals::HIGH;
-  if (letter == 'L') return globals::LOW;
-  return globals::OFF;
+  if (letter == 'H') return kdv::model::HIGH;
+  if (letter == 'L') return kdv::model::LOW;
+  return kdv::model::OFF;
 }
 
 // Turns request parameters and reply fields into settings under the text
@@ -97,7 +97,7 @@ std::int64_t alarm_code(std::uint8_t letter) {
 class Decoder {
  public:
   void request(TracedExchange& e, int command, const Bytes& p, bool set);
-  void know(const globals::RECIEVER_DATA& rx) { seen_.rx = rx; }
+  void know(const kdv::model::RECIEVER_DATA& rx) { seen_.rx = rx; }
   void reply(TracedExchange& e, int command, const Bytes& f);
 
  private:
@@ -106,14 +106,14 @@ class Decoder {
   // after the transmitter and channel, or the reply's data.
   void values(std::vector<TracedSetting>& out, int command, const Bytes& b, std::size_t from, bool reply);
   void add(std::vector<TracedSetting>& out, Table t, std::string_view name, std::string value) {
-    if (const globals::SettingKey* key = globals::find_setting(t, name))
-      out.push_back({globals::dotted_key(*key, place_), std::move(value)});
+    if (const kdv::model::SettingKey* key = kdv::model::find_setting(t, name))
+      out.push_back({kdv::model::dotted_key(*key, place_), std::move(value)});
   }
   void code(std::vector<TracedSetting>& out, Table t, std::string_view name, std::int64_t value) {
-    const globals::SettingKey* key = globals::find_setting(t, name);
+    const kdv::model::SettingKey* key = kdv::model::find_setting(t, name);
     if (!key) return;
-    const auto text = globals::name_of(*key, seen_.rx, place_, value);
-    out.push_back({globals::dotted_key(*key, place_), text ? *text : std::to_string(value)});
+    const auto text = kdv::model::name_of(*key, seen_.rx, place_, value);
+    out.push_back({kdv::model::dotted_key(*key, place_), text ? *text : std::to_string(value)});
   }
   void number(std::vector<TracedSetting>& out, Table t, std::string_view name, std::int64_t value) {
     add(out, t, name, std::to_string(value));
@@ -148,7 +148,7 @@ class Decoder {
     return true;
   }
 
-  globals::Configuration seen_ = globals::fresh_configuration();
+  kdv::model::Configuration seen_ = kdv::model::fresh_configuration();
   Place place_;
   bool placed_ = false;  // the request named a transmitter in range
   bool set_ = false;     // the request was a SET operation
@@ -180,7 +180,7 @@ void Decoder::values(std::vector<TracedSetting>& out, int command, const Bytes& 
   switch (command) {
     case CMD_NO_TX: number(out, Table::kReceiver, "transmitters", digit(b, from)); break;
     case CMD_TXTYPE:
-      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<globals::byte>(digit(b, from));
+      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<kdv::model::byte>(digit(b, from));
       code(out, Table::kTransmitter, "type", digit(b, from));
       break;
     case CMD_INPTYPE:  // the reply's drive follows " D"
@@ -429,7 +429,7 @@ class Reader {
     if (whole) decoder_.request(e, command_, params, set);
   }
 
-  void know(const globals::RECIEVER_DATA& rx) { decoder_.know(rx); }
+  void know(const kdv::model::RECIEVER_DATA& rx) { decoder_.know(rx); }
   // The fields of the reply to the last request, given as its frame.
   void fields(const Bytes& frame) {
     if (open_) decoder_.reply(result.exchanges.back(), command_, frame);
@@ -476,7 +476,7 @@ class Reader {
 
 }  // namespace
 
-TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const globals::RECIEVER_DATA& rx) {
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::RECIEVER_DATA& rx) {
   Reader reader;
   reader.know(rx);
   reader.request(Line{}, frame);
@@ -484,7 +484,7 @@ TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const glob
 }
 
 std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
-                                        const std::vector<std::uint8_t>& reply, const globals::RECIEVER_DATA& rx) {
+                                        const std::vector<std::uint8_t>& reply, const kdv::model::RECIEVER_DATA& rx) {
   Reader reader;
   reader.know(rx);
   reader.request(Line{}, request);
@@ -522,4 +522,4 @@ DecodedTrace decode_trace(std::string_view text) {
   return std::move(reader.result);
 }
 
-}  // namespace comms
+}  // namespace kdv::link

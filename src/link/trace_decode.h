@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-namespace globals {
+namespace kdv::model {
 struct RECIEVER_DATA;
 }
 
-namespace comms {
+namespace kdv::link {
 
 enum class Verdict : std::uint8_t {
   kGood,     // a good reply
@@ -57,11 +57,11 @@ DecodedTrace decode_trace(std::string_view text);
 
 // One request frame, STX to ETX, read as a trace reads it: its command and
 // parameters. Input types are named by the transmitter types of rx.
-TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const globals::RECIEVER_DATA& rx);
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::RECIEVER_DATA& rx);
 
 // The fields of a good reply (STX to ETX) to a request frame; none for a
 // SET operation's reply.
 std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
-                                        const std::vector<std::uint8_t>& reply, const globals::RECIEVER_DATA& rx);
+                                        const std::vector<std::uint8_t>& reply, const kdv::model::RECIEVER_DATA& rx);
 
-}  // namespace comms
+}  // namespace kdv::link

@@ -1,6 +1,6 @@
 #include "model/cp437.h"
 
-namespace cp437 {
+namespace kdv::ui {
 
 constexpr std::array<char32_t, 256> UNICODE = {
     // 00-0F
@@ -99,4 +99,4 @@ FromUtf8 from_utf8(std::string_view text) {
   return out;
 }
 
-}  // namespace cp437
+}  // namespace kdv::ui

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace cp437 {
+namespace kdv::ui {
 
 // The Unicode character of every byte. Bytes 0-31 and 127 are the glyphs a
 // PC screen shows for them; byte 0 and 255 show as blanks.
@@ -36,4 +36,4 @@ FromUtf8 from_utf8(std::string_view text);
 // A character as UTF-8.
 std::string utf8_of(char32_t c);
 
-}  // namespace cp437
+}  // namespace kdv::ui

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace globals {
+namespace kdv::model {
 
 bool NAME_CHARACTER(byte c) {
   return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' || c == '_' ||
@@ -44,4 +44,4 @@ void SETUNIPOLAR(RECIEVER_DATA& R) {
   }
 }
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -8,7 +8,7 @@
 
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 // A character the tag entry takes: blank, ".", "0".."9", ":", "@".."Z",
 // "\", "_", "a".."z".
@@ -40,4 +40,4 @@ bool OFFERS_INPUT_TYPE(byte txtype, int ch, byte code);
 // channel become 0 (a unipolar data format cannot carry them).
 void SETUNIPOLAR(RECIEVER_DATA& R);
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -8,7 +8,7 @@
 
 #include "model/session.h"
 
-namespace globals {
+namespace kdv::model {
 
 namespace {
 
@@ -162,4 +162,4 @@ void INITCOMMS(Session& session) {
   session.GLOBDAT.RXCONFIG[0] = true;
 }
 
-}  // namespace globals
+}  // namespace kdv::model

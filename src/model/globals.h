@@ -12,7 +12,7 @@
 #include "model/indexed.h"
 #include "model/text.h"
 
-namespace globals {
+namespace kdv::model {
 
 using byte = std::uint8_t;
 
@@ -124,4 +124,4 @@ bool ISRTD(const TRANSMITTER_DATA& tx);
 // Input type codes whose thermocouple needs cold-junction compensation.
 bool IS_CJ_INPUT(byte input_type);
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -9,14 +9,14 @@
 #include "model/cp437.h"
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 namespace {
 
 // A text quoted, its code page 437 bytes as their characters.
 template <std::size_t N>
 std::string quoted(const Text<N>& t) {
-  return '"' + cp437::to_utf8(t.view()) + '"';
+  return '"' + kdv::ui::to_utf8(t.view()) + '"';
 }
 
 // The shortest text that reads back as the same number, so that unequal
@@ -72,4 +72,4 @@ void PrintTo(const CONFIG_DATA& config, std::ostream* os) {
   *os << '}';
 }
 
-}  // namespace globals
+}  // namespace kdv::model

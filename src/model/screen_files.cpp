@@ -10,7 +10,7 @@
 
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 ScreenFile::ScreenFile(const std::filesystem::path& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
@@ -146,4 +146,4 @@ std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens) {
   return std::nullopt;
 }
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -13,7 +13,7 @@
 #include "model/indexed.h"
 #include "model/text.h"
 
-namespace globals {
+namespace kdv::model {
 
 // A screen definition file open for reading, if it is a regular file. The
 // open does not wait (a FIFO without a writer would block it), and a
@@ -93,4 +93,4 @@ struct LOAD_FAULT {
 // a file outside the limits is refused and screens stays as it was.
 std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
 
-}  // namespace globals
+}  // namespace kdv::model

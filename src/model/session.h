@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/globals.h"
@@ -13,7 +15,7 @@
 #include "model/screen_files.h"
 #include "model/text.h"
 
-namespace globals {
+namespace kdv::model {
 
 struct Session {
   // Everything back to what a freshly started program has: no receiver
@@ -24,6 +26,12 @@ struct Session {
   // the console fills slot 0, kdv578ctl the slot of the receiver it talks
   // to.
   std::array<std::unique_ptr<RECIEVER_DATA>, 16> RECEIVER;
+  // Per port and receiver number, the settings the link last read from the
+  // receiver or wrote to it, by dotted key as the text format writes them:
+  // the old values a change reports.
+  std::map<std::pair<std::string, int>, std::map<std::string, std::string>> KNOWN_SETTINGS;
+  // Downloads in progress: the changes they send report no old values.
+  int DOWNLOADS = 0;
   Indexed<bool, 0, 15> RECEIVER_PRESENT{};
   CONFIG_DATA GLOBDAT{};
   // The current receiver, transmitter and channel.
@@ -88,4 +96,4 @@ struct Session {
   bool RTD = false;
 };
 
-}  // namespace globals
+}  // namespace kdv::model

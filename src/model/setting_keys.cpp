@@ -8,7 +8,7 @@
 #include "model/editor_rules.h"
 #include "model/value_text.h"
 
-namespace globals {
+namespace kdv::model {
 
 namespace {
 
@@ -399,4 +399,4 @@ std::optional<std::string> name_of(const SettingKey& key, const RECIEVER_DATA& r
   return std::nullopt;
 }
 
-}  // namespace globals
+}  // namespace kdv::model

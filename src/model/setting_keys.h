@@ -15,7 +15,7 @@
 
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 // What a ".gdt"/".rxd" pair holds.
 struct Configuration {
@@ -121,4 +121,4 @@ std::optional<std::int64_t> code_of(const SettingKey& key, std::string_view name
 std::optional<std::string> name_of(const SettingKey& key, const RECIEVER_DATA& rx, Place place,
                                    std::int64_t code);
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -1,6 +1,6 @@
 #include "model/switches.h"
 
-namespace globals {
+namespace kdv::model {
 
 namespace {
 
@@ -34,4 +34,4 @@ std::vector<std::string> IP_SWITCH_MEANING(byte bank) {
 
 bool FACTORY_SETTING(byte ip_bank) { return lever(ip_bank, 7); }
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -7,7 +7,7 @@
 
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 // HCA bank SW301: the serial settings of levers 1..4, the link B address
 // rule of lever 5, the Modbus mode of lever 7.
@@ -19,4 +19,4 @@ std::vector<std::string> IP_SWITCH_MEANING(byte bank);
 // Whether IP lever 8, for factory use only, is set.
 bool FACTORY_SETTING(byte ip_bank);
 
-}  // namespace globals
+}  // namespace kdv::model

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <system_error>
 
-namespace globals {
+namespace kdv::model {
 
 namespace {
 
@@ -60,4 +60,4 @@ std::string IPTYPESTRING(byte tt, byte it) {
   }
 }
 
-}  // namespace globals
+}  // namespace kdv::model

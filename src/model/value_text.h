@@ -6,7 +6,7 @@
 
 #include "model/globals.h"
 
-namespace globals {
+namespace kdv::model {
 
 // value with the given decimals, right-aligned to at least width characters
 // (independent of the locale). Every fixed-decimal text of the screens and
@@ -22,4 +22,4 @@ std::string STG(int I, int J);
 // "Invalid".
 std::string IPTYPESTRING(byte tt, byte it);
 
-}  // namespace globals
+}  // namespace kdv::model

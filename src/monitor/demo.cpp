@@ -12,94 +12,94 @@
 #include "ui/scrn.h"
 #include "ui/wind.h"
 
-namespace demo {
+namespace kdv::monitor {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
 std::string BLANKS(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
 
 void WRITEAT(int x, int y, std::string_view text) {
-  crt::GotoXY(x, y);
-  crt::Write(text);
+  kdv::ui::GotoXY(x, y);
+  kdv::ui::Write(text);
 }
 
 // Writes text on the error colour, then returns to the background colour.
-void WRITEALERT(const globals::Session& session, std::string_view text) {
-  crt::TextBackground(session.ERRBAR);
-  crt::Write(text);
-  crt::TextBackground(session.BACK);
+void WRITEALERT(const kdv::model::Session& session, std::string_view text) {
+  kdv::ui::TextBackground(session.ERRBAR);
+  kdv::ui::Write(text);
+  kdv::ui::TextBackground(session.BACK);
 }
 
 // The alarm state after a value: the high or low text on the error colour,
 // or blanks. low_tail is what follows the low text (the lists pad it to the
 // width of the high text).
-void WRITEALARM(globals::Session& session, ALARM_STATE alarm, std::string_view low_tail) {
+void WRITEALARM(kdv::model::Session& session, ALARM_STATE alarm, std::string_view low_tail) {
   switch (alarm) {
     case HIGH:
-      crt::Write(' ');
+      kdv::ui::Write(' ');
       WRITEALERT(session, session.MESSAGE[43].str() + " ");
       break;
     case LOW:
-      crt::Write(' ');
+      kdv::ui::Write(' ');
       WRITEALERT(session, session.MESSAGE[44].str().append(low_tail));
       break;
     default:
-      crt::Write(BLANKS(8));
+      kdv::ui::Write(BLANKS(8));
       break;
   }
 }
 
 // A highway state: the healthy text and its padding, or the failed text on
 // the error colour.
-void WRITEHIGHWAY(globals::Session& session, bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
+void WRITEHIGHWAY(kdv::model::Session& session, bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
   if (healthy)
-    crt::Write(session.MESSAGE[45].str().append(healthy_tail));
+    kdv::ui::Write(session.MESSAGE[45].str().append(healthy_tail));
   else
     WRITEALERT(session, session.MESSAGE[46].str().append(failed_tail));
 }
 
-std::string_view HHTTEXT(globals::Session& session, const comms::Outcome& read) {
+std::string_view HHTTEXT(kdv::model::Session& session, const kdv::link::Outcome& read) {
   return session.MESSAGE[read.hand_held ? 57 : 56].view();
 }
 
-TRANSMITTER_DATA& CURRENTTX(globals::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
+TRANSMITTER_DATA& CURRENTTX(kdv::model::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
 
 // The reading of a pass on the link, after the cold-junction temperature;
 // type is set to the transmitter type the reply reports.
-using Reading = std::function<comms::Outcome(comms::Link&, int& type)>;
+using Reading = std::function<kdv::link::Outcome(kdv::link::Link&, int& type)>;
 // Draws a pass with the transmitter type and the pass's outcome.
-using Drawing = std::function<void(int type, const comms::Outcome&)>;
+using Drawing = std::function<void(int type, const kdv::link::Outcome&)>;
 
 // The live loop both monitors share. Each pass shows the working text,
 // reads the cold-junction temperature and then the values, draws them while
 // the pass succeeded (draw), and shows an error or a failed transmitter for
 // 5 seconds. The loop ends only in a pass in which the link gave up (Escape
 // or no reply); that pass's error is not shown.
-void LIVELOOP(globals::Session& session, const Reading& read, const Drawing& draw) {
+void LIVELOOP(kdv::model::Session& session, const Reading& read, const Drawing& draw) {
   int type = 1;
   for (;;) {
-    crt::Window(1, 1, 80, 25);
-    crt::TextBackground(0);
+    kdv::ui::Window(1, 1, 80, 25);
+    kdv::ui::TextBackground(0);
     WRITEAT(1, 25, session.MESSAGE[53].view());
-    comms::Outcome pass;
+    kdv::link::Outcome pass;
     {
-      comms::Link link(session);
+      kdv::link::Link link(session);
       pass = link.READ_CJ(session.RECNO, session.TXNO);
       if (pass.ok()) pass = read(link, type);
     }
     const bool last = pass.abandoned();
     WRITEAT(1, 25, BLANKS(19));
-    crt::TextBackground(session.BACK);
+    kdv::ui::TextBackground(session.BACK);
     draw(type, pass);
     WRITEAT(5, 23, BLANKS(27));
-    crt::GotoXY(80, 25);
+    kdv::ui::GotoXY(80, 25);
     if ((!pass.ok() || pass.old_values) && !last) {
-      crt::GotoXY(5, 23);
+      kdv::ui::GotoXY(5, 23);
       WRITEALERT(session, pass.text.view());
       WRITEAT(80, 25, "\a");
-      crt::Delay(5000);
+      kdv::ui::Delay(5000);
     }
     if (last) return;
   }
@@ -110,13 +110,13 @@ void MONINPUTVALS(Session& session) {
   const TRANSMITTER_DATA& tx = CURRENTTX(session);
   const CHANNEL_DATA& ch = tx.CHANNEL[session.CHNO];
   session.RTD = tx.TXTYPE == 1 && ISRTD(session.RX().TRANSMITTER[session.TXNO]);
-  scrn::BACKGND(session, 0);
+  kdv::ui::BACKGND(session, 0);
 
   auto& col = session.DISP[1];
-  col[1] = "     " + wind::STG(session.TXNO, 2);
-  col[2] = "     " + wind::STG(session.CHNO, 2);
-  col[3] = confval::UNITSSTR(session.RX().UNITS);
-  col[4] = confval::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
+  col[1] = "     " + kdv::ui::STG(session.TXNO, 2);
+  col[2] = "     " + kdv::ui::STG(session.CHNO, 2);
+  col[3] = kdv::edit::UNITSSTR(session.RX().UNITS);
+  col[4] = kdv::edit::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
   if (tx.TXTYPE == 1 && session.RTD && session.CHNO == 16) {
     col[4] = session.MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
     for (int row = 5; row <= 10; ++row) col[row] = session.MESSAGE[98].view();
@@ -124,15 +124,15 @@ void MONINPUTVALS(Session& session) {
     // A drive outside 0..2 (a damaged file) has no name: not applicable.
     const bool drive_applies = tx.TXTYPE == 1 && ch.INPUT_TYPE != 15 && ch.THC_DRIVE <= 2;
     col[5] = session.MESSAGE[drive_applies ? 27 + ch.THC_DRIVE : 98].view();
-    col[6] = wind::FSTR(session, ch.HIGH_ALARM, 3);
-    col[7] = wind::FSTR(session, ch.LOW_ALARM, 3);
-    col[8] = wind::FSTR(session, ch.SCALE_IPZERO, 3);
-    col[9] = wind::FSTR(session, ch.SCALE_OPZERO, 3);
-    col[10] = wind::FSTR(session, ch.SCALE_GAIN, 3);
+    col[6] = kdv::ui::FSTR(session, ch.HIGH_ALARM, 3);
+    col[7] = kdv::ui::FSTR(session, ch.LOW_ALARM, 3);
+    col[8] = kdv::ui::FSTR(session, ch.SCALE_IPZERO, 3);
+    col[9] = kdv::ui::FSTR(session, ch.SCALE_OPZERO, 3);
+    col[10] = kdv::ui::FSTR(session, ch.SCALE_GAIN, 3);
   }
   col[11] = "";
 
-  WRITEAT(47, 8, "Channel " + wind::STG(session.CHNO, 2) + "  ");
+  WRITEAT(47, 8, "Channel " + kdv::ui::STG(session.CHNO, 2) + "  ");
   WRITEAT(47, 10, session.MESSAGE[42].view());
   WRITEAT(47, 12, session.MESSAGE[39].view());
   WRITEAT(47, 14, session.MESSAGE[41].str() + " 1    ");
@@ -141,18 +141,18 @@ void MONINPUTVALS(Session& session) {
 }
 
 // The live panel of the single-channel monitor.
-void MONIPPANEL(globals::Session& session, int type, const comms::Outcome& pass) {
+void MONIPPANEL(kdv::model::Session& session, int type, const kdv::link::Outcome& pass) {
   const RECIEVER_DATA& rx = session.RX();
   const TRANSMITTER_DATA& tx = CURRENTTX(session);
   const CHANNEL_DATA& ch = tx.CHANNEL[session.CHNO];
   if (pass.ok()) {
     WRITEAT(61, 8, ch.VALUE.str() + " ");
-    crt::GotoXY(65, 10);
+    kdv::ui::GotoXY(65, 10);
     WRITEALARM(session, ch.ALARM, " ");
     WRITEAT(61, 12, type == 1 ? tx.CJTEMP.str() + " " + tx.CJUNIT.str() : "      N/A");
-    crt::GotoXY(65, 14);
+    kdv::ui::GotoXY(65, 14);
     WRITEHIGHWAY(session, rx.HW1, "    ", " ");
-    crt::GotoXY(65, 16);
+    kdv::ui::GotoXY(65, 16);
     WRITEHIGHWAY(session, rx.HW2, "    ", " ");
     WRITEAT(60, 18, HHTTEXT(session, pass));
   }
@@ -160,7 +160,7 @@ void MONIPPANEL(globals::Session& session, int type, const comms::Outcome& pass)
 
 // All channels of the current transmitter in two columns, and the status
 // rows below them.
-void MONALLLIST(globals::Session& session, int type, const comms::Outcome& pass) {
+void MONALLLIST(kdv::model::Session& session, int type, const kdv::link::Outcome& pass) {
   if (!pass.ok()) return;
   const RECIEVER_DATA& rx = session.RX();
   const TRANSMITTER_DATA& tx = CURRENTTX(session);
@@ -169,7 +169,7 @@ void MONALLLIST(globals::Session& session, int type, const comms::Outcome& pass)
   for (int i = 1; i <= count; ++i) {
     const int x = i <= half ? 8 : 47;
     const int row = i <= half ? i + 7 : i + 7 - half;
-    WRITEAT(x, row, "Channel " + wind::STG(i, 2) + "  ");
+    WRITEAT(x, row, "Channel " + kdv::ui::STG(i, 2) + "  ");
     WRITEAT(x + 12, row, tx.CHANNEL[i].VALUE.view());
     WRITEALARM(session, tx.CHANNEL[i].ALARM, "  ");
   }
@@ -180,9 +180,9 @@ void MONALLLIST(globals::Session& session, int type, const comms::Outcome& pass)
   WRITEAT(59, status, session.MESSAGE[rx.ELD ? 48 : 47].str() + " ");
   WRITEAT(8, status + 1, session.MESSAGE[41].str() + " 1");
   WRITEAT(47, status + 1, session.MESSAGE[41].str() + " 2");
-  crt::GotoXY(23, status + 1);
+  kdv::ui::GotoXY(23, status + 1);
   WRITEHIGHWAY(session, rx.HW1, "   ", "");
-  crt::GotoXY(62, status + 1);
+  kdv::ui::GotoXY(62, status + 1);
   WRITEHIGHWAY(session, rx.HW2, "    ", "");
   WRITEAT(8, status + 2, "QDU 57     ");
   WRITEAT(18, status + 2, HHTTEXT(session, pass));
@@ -190,57 +190,57 @@ void MONALLLIST(globals::Session& session, int type, const comms::Outcome& pass)
 
 }  // namespace
 
-void MONIP(globals::Session& session) {
+void MONIP(kdv::model::Session& session) {
   LIVELOOP(
       session,
-      [&session](comms::Link& link, int& type) {
+      [&session](kdv::link::Link& link, int& type) {
         return link.READ_INPUT(session.RECNO, session.TXNO, session.CHNO, type);
       },
-      [&session](int type, const comms::Outcome& pass) { MONIPPANEL(session, type, pass); });
+      [&session](int type, const kdv::link::Outcome& pass) { MONIPPANEL(session, type, pass); });
 }
 
-void MONALL(globals::Session& session) {
+void MONALL(kdv::model::Session& session) {
   LIVELOOP(
-      session, [&session](comms::Link& link, int& type) { return link.READ_VALS(session.RECNO, session.TXNO, type); },
-      [&session](int type, const comms::Outcome& pass) { MONALLLIST(session, type, pass); });
-  scrn::BACKGND(session, 1);
+      session, [&session](kdv::link::Link& link, int& type) { return link.READ_VALS(session.RECNO, session.TXNO, type); },
+      [&session](int type, const kdv::link::Outcome& pass) { MONALLLIST(session, type, pass); });
+  kdv::ui::BACKGND(session, 1);
 }
 
 void MONINPUT(Session& session) {
-  const wind::MENU_CURSOR cursor(session, 1, 1);
+  const kdv::ui::MENU_CURSOR cursor(session, 1, 1);
   for (;;) {
     MONINPUTVALS(session);
-    const int code = wind::SEL(session, 4);
+    const int code = kdv::ui::SEL(session, 4);
     if (code == 255) break;
     switch (code) {
-      case 17: chconf::TRANNO(session); break;
-      case 18: chconf::CHANO(session); break;
-      case 19: rxconf::TEMPUNITS(session); break;
-      case 20: chconf::INPUTYPE(session); break;
-      case 21: chconf::OCDRIVE(session); break;
-      case 22: chconf::HALARM(session); break;
-      case 23: chconf::LALARM(session); break;
-      case 24: chconf::IPZERO(session); break;
-      case 25: chconf::OPZERO(session); break;
-      case 26: chconf::GAIN(session); break;
+      case 17: kdv::edit::TRANNO(session); break;
+      case 18: kdv::edit::CHANO(session); break;
+      case 19: kdv::edit::TEMPUNITS(session); break;
+      case 20: kdv::edit::INPUTYPE(session); break;
+      case 21: kdv::edit::OCDRIVE(session); break;
+      case 22: kdv::edit::HALARM(session); break;
+      case 23: kdv::edit::LALARM(session); break;
+      case 24: kdv::edit::IPZERO(session); break;
+      case 25: kdv::edit::OPZERO(session); break;
+      case 26: kdv::edit::GAIN(session); break;
       case 27: MONIP(session); break;
       default: break;
     }
   }
 }
 
-void TEXTDEMO(globals::Session& session) {
-  scrn::BACKGND(session, 1);
-  const wind::MENU_CURSOR cursor(session, 1, 4);
+void TEXTDEMO(kdv::model::Session& session) {
+  kdv::ui::BACKGND(session, 1);
+  const kdv::ui::MENU_CURSOR cursor(session, 1, 4);
   for (bool done = false; !done;) {
-    session.DISP[1][1] = wind::STG(session.RECNO, 5);
-    session.DISP[1][2] = wind::STG(session.TXNO, 5);
+    session.DISP[1][1] = kdv::ui::STG(session.RECNO, 5);
+    session.DISP[1][2] = kdv::ui::STG(session.TXNO, 5);
     session.DISP[1][3] = "   578  ";
     session.DISP[1][4] = "";
-    switch (wind::SEL(session, 3)) {
+    switch (kdv::ui::SEL(session, 3)) {
       case 18:
-        chconf::TRANNO(session);
-        scrn::BACKGND(session, 1);
+        kdv::edit::TRANNO(session);
+        kdv::ui::BACKGND(session, 1);
         break;
       case 20: MONALL(session); break;
       case 255: done = true; break;
@@ -249,4 +249,4 @@ void TEXTDEMO(globals::Session& session) {
   }
 }
 
-}  // namespace demo
+}  // namespace kdv::monitor

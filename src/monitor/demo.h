@@ -5,15 +5,15 @@
 
 #include "model/session.h"
 
-namespace demo {
+namespace kdv::monitor {
 
 // Single-channel monitor screen (menu screen 4).
-void MONINPUT(globals::Session& session);
+void MONINPUT(kdv::model::Session& session);
 // Live loop on the current channel, drawing the panel on the right.
-void MONIP(globals::Session& session);
+void MONIP(kdv::model::Session& session);
 // All-channels monitor screen (menu screen 3).
-void TEXTDEMO(globals::Session& session);
+void TEXTDEMO(kdv::model::Session& session);
 // Live loop on all channels of the current transmitter.
-void MONALL(globals::Session& session);
+void MONALL(kdv::model::Session& session);
 
-}  // namespace demo
+}  // namespace kdv::monitor

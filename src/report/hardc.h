@@ -10,7 +10,7 @@
 #include "model/session.h"
 #include "model/text.h"
 
-namespace hardc {
+namespace kdv::report {
 
 struct DATE {
   int year;
@@ -20,13 +20,13 @@ struct DATE {
 
 // A chosen destination's name: "LPT1".."LPT3" for the printers 1..3,
 // otherwise the file name.
-std::string destination_name(globals::byte lpt, std::string_view file);
+std::string destination_name(kdv::model::byte lpt, std::string_view file);
 
 // The whole report text of the session's receiver r on the given day, line
 // ends LF, each transmitter section closed by a form feed.
-std::string REPORT_TEXT(const globals::Session& session, int r, DATE today);
+std::string REPORT_TEXT(const kdv::model::Session& session, int r, DATE today);
 // The same for any record, with texts from the given message table.
-std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEVER_DATA& rx, DATE today);
+std::string REPORT_TEXT(const kdv::model::MESSAGES& messages, const kdv::model::RECIEVER_DATA& rx, DATE today);
 // Where a destination name goes: LPT1..LPT3 (any case) to the printer device
 // (or spooler command, "|lp") of KDV578_LPT1..3 if set, else /dev/usb/lpN or
 // /dev/lpN (N = 0..2); any other name is a file path, "\" read as "/".
@@ -37,4 +37,4 @@ std::string DESTINATION(std::string_view name);
 // file, created or truncated.
 bool PRINT(std::string_view name, std::string_view text);
 
-}  // namespace hardc
+}  // namespace kdv::report

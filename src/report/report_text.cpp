@@ -12,7 +12,7 @@
 #include "model/value_text.h"
 #include "report/hardc.h"
 
-namespace hardc {
+namespace kdv::report {
 
 namespace {
 
@@ -26,7 +26,7 @@ std::string part(std::string_view s, std::size_t from, std::size_t count) {
 
 // A message table text as a field: padded to the full 16 characters, so a
 // data file whose trailing blanks were trimmed keeps the columns in place.
-std::string message(const globals::MESSAGES& messages, int n) {
+std::string message(const kdv::model::MESSAGES& messages, int n) {
   std::string s = field(messages[n]);
   s.resize(16, ' ');
   return s;
@@ -34,21 +34,21 @@ std::string message(const globals::MESSAGES& messages, int n) {
 
 // A number with 4 decimals in 10 characters.
 std::string number(double v, std::string_view blanks) {
-  return field(std::string(blanks) + globals::FIXSTR(v, 10, 4));
+  return field(std::string(blanks) + kdv::model::FIXSTR(v, 10, 4));
 }
 
-int baud_rate(globals::byte code) {
+int baud_rate(kdv::model::byte code) {
   static constexpr int rates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
   return code >= 1 && code <= 8 ? rates[code - 1] : 0;
 }
 
-std::string data_format(globals::byte code) {
-  const int position = globals::DFORMAT_POSITION(code);
+std::string data_format(kdv::model::byte code) {
+  const int position = kdv::model::DFORMAT_POSITION(code);
   if (position == 0) return "   unknown   ";
-  return part(" " + globals::DFORMATSTG[position], 1, 15);
+  return part(" " + kdv::model::DFORMATSTG[position], 1, 15);
 }
 
-std::string units(globals::byte code) {
+std::string units(kdv::model::byte code) {
   switch (code) {
     case 1: return "  Centigrade";
     case 2: return "  Fahrenheit";
@@ -57,7 +57,7 @@ std::string units(globals::byte code) {
   }
 }
 
-std::string parity(globals::byte code) {
+std::string parity(kdv::model::byte code) {
   switch (code) {
     case 0: return "none";
     case 1: return "odd";
@@ -66,7 +66,7 @@ std::string parity(globals::byte code) {
   }
 }
 
-void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
+void header(std::string& out, const kdv::model::RECIEVER_DATA& r, DATE d) {
   out += "\n";
   out += "               Configuration Report KDV 578 Modbus Multiplexer  \n";
   out += "            ====================================================\n";
@@ -74,22 +74,22 @@ void header(std::string& out, const globals::RECIEVER_DATA& r, DATE d) {
          std::to_string(d.month) + "/" + std::to_string(d.year) + "\n";
   out += "       Software Versions: HCA " + r.HCAVER + "\n";
   out += "                           IP " + r.IPVER + "\n";
-  out += "       Baudrate:    " + globals::STG(baud_rate(r.MOD_BAUD), 5) +
+  out += "       Baudrate:    " + kdv::model::STG(baud_rate(r.MOD_BAUD), 5) +
          "                    Data Format:" + data_format(r.DATA_FORMAT) + "\n";
   out += "       Databits:      " + std::string(r.MOD_DBITS == 1 ? "8" : "7") +
          "                Temperature Units:" + units(r.UNITS) + "\n";
   out += "         Parity:     " + parity(r.MOD_PARITY) + "\n";
-  out += "       Stopbits:      " + globals::STG(r.MOD_STOP, 1) + "\n";
+  out += "       Stopbits:      " + kdv::model::STG(r.MOD_STOP, 1) + "\n";
   out += " Line Rejection:    " + std::to_string(r.LINE_REJ * 10 + 50) + "Hz\n";
 }
 
 // The three lines of one channel.
-void channel(std::string& out, const globals::MESSAGES& messages, const globals::TRANSMITTER_DATA& t, int ch,
+void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::model::TRANSMITTER_DATA& t, int ch,
              bool rtd) {
-  const globals::CHANNEL_DATA& c = t.CHANNEL[ch];
+  const kdv::model::CHANNEL_DATA& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
   const std::string na = message(messages, 95);
-  std::string input = field(globals::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
+  std::string input = field(kdv::model::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
     input = message(messages, 97);
@@ -104,7 +104,7 @@ void channel(std::string& out, const globals::MESSAGES& messages, const globals:
       if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(messages, 27 + c.THC_DRIVE) : "   unknown      ";
     }
   }
-  out += globals::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
+  out += kdv::model::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
          part(ipzero, 1, 11) + "  Gain:" + part(gain, 1, 11) + "\n";
   out += "Sfty Drive " + part(drive, 3, 12) + "Low :" + part(low, 1, 11) + "  O/P Zero:" +
          part(opzero, 1, 11) + "\n";
@@ -113,22 +113,22 @@ void channel(std::string& out, const globals::MESSAGES& messages, const globals:
 
 }  // namespace
 
-std::string destination_name(globals::byte lpt, std::string_view file) {
+std::string destination_name(kdv::model::byte lpt, std::string_view file) {
   return lpt >= 1 && lpt <= 3 ? "LPT" + std::to_string(lpt) : std::string(file);
 }
 
-std::string REPORT_TEXT(const globals::Session& session, int r, DATE today) {
+std::string REPORT_TEXT(const kdv::model::Session& session, int r, DATE today) {
   return REPORT_TEXT(session.MESSAGE, *session.RECEIVER[static_cast<std::size_t>(r)], today);
 }
 
-std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEVER_DATA& rx, DATE today) {
+std::string REPORT_TEXT(const kdv::model::MESSAGES& messages, const kdv::model::RECIEVER_DATA& rx, DATE today) {
   std::string out;
   header(out, rx, today);
   const std::string rule(77, '-');
   // A damaged file may claim more transmitters than a receiver holds.
   const int count = std::min<int>(rx.NO_OF_TX, 4);
   for (int t = 1; t <= count; ++t) {
-    const globals::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+    const kdv::model::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
     out += "\n";
     out += "    Transmitter:   " + std::to_string(t) + " of " + std::to_string(rx.NO_OF_TX) +
            "     Type: KDV 57" + std::to_string(tx.TXTYPE) + "\n";
@@ -136,7 +136,7 @@ std::string REPORT_TEXT(const globals::MESSAGES& messages, const globals::RECIEV
     out += " Ch No  Input Type          Alarms               Scaling Parameters\n";
     out += rule + "\n";
     const bool type1 = tx.TXTYPE == 1;
-    const bool rtd = type1 && globals::ISRTD(tx);
+    const bool rtd = type1 && kdv::model::ISRTD(tx);
     for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, messages, tx, ch, rtd);
     out += "\f";
   }
@@ -204,4 +204,4 @@ bool PRINT(std::string_view name, std::string_view text) {
   return ok;
 }
 
-}  // namespace hardc
+}  // namespace kdv::report

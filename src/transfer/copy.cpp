@@ -4,9 +4,9 @@
 #include "model/globals.h"
 #include "transfer/progress.h"
 
-namespace copy {
+namespace kdv::transfer {
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -64,24 +64,24 @@ void GOCOPY(Session& session, OPT SOURCE, OPT DEST, byte& DLOAD) {
   DLOAD = Copier(session, SOURCE, DEST).run();
 }
 
-comms::Outcome SENDCHANNEL(Session& session, int r, int t, int c) {
-  transfer::progress().sending_channel(r, t, c);
-  const auto requests = [r, t, c](comms::Link& link) {
+kdv::link::Outcome SENDCHANNEL(Session& session, int r, int t, int c) {
+  kdv::transfer::progress().sending_channel(r, t, c);
+  const auto requests = [r, t, c](kdv::link::Link& link) {
     link.SET_INPTYPE(r, t, c);
     link.SET_SCALES(r, t, c);
     link.SET_ALARMS(r, t, c);
   };
   // Nothing goes out unless every value can; after a failure the rest sends
   // nothing.
-  comms::Outcome outcome = comms::SENDABLE(session, requests);
+  kdv::link::Outcome outcome = kdv::link::SENDABLE(session, requests);
   if (outcome.ok()) {
-    comms::Link link(session, comms::OnFailure::kCarry);
+    kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
     requests(link);
     outcome = link.outcome();
   }
-  if (!outcome.ok()) transfer::progress().failed(transfer::Direction::kDownload, outcome);
-  transfer::progress().ended(transfer::Direction::kDownload);
+  if (!outcome.ok()) kdv::transfer::progress().failed(kdv::transfer::Direction::kDownload, outcome);
+  kdv::transfer::progress().ended(kdv::transfer::Direction::kDownload);
   return outcome;
 }
 
-}  // namespace copy
+}  // namespace kdv::transfer

@@ -8,7 +8,7 @@
 #include "link/comms.h"
 #include "model/session.h"
 
-namespace copy {
+namespace kdv::transfer {
 
 using byte = std::uint8_t;
 
@@ -26,11 +26,11 @@ struct OPT {
 // when more than one channel was touched (the caller then offers a
 // download), 0 for a single channel (which the caller sends at once when
 // online).
-void GOCOPY(globals::Session& session, OPT SOURCE, OPT DEST, byte& DLOAD);
+void GOCOPY(kdv::model::Session& session, OPT SOURCE, OPT DEST, byte& DLOAD);
 
 // Sends channel c of transmitter t of receiver r: input type, scaling,
 // alarms, unless a value cannot go out as it stands; the first failure
 // ends the exchanges. Reports its progress as a download.
-comms::Outcome SENDCHANNEL(globals::Session& session, int r, int t, int c);
+kdv::link::Outcome SENDCHANNEL(kdv::model::Session& session, int r, int t, int c);
 
-}  // namespace copy
+}  // namespace kdv::transfer

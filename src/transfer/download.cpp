@@ -7,27 +7,27 @@
 #include "model/globals.h"
 #include "transfer/progress.h"
 
-namespace download {
+namespace kdv::transfer {
 
-using namespace globals;
-using transfer::Direction;
-using transfer::progress;
+using namespace kdv::model;
+using kdv::transfer::Direction;
+using kdv::transfer::progress;
 
 namespace {
 
 // The receiver settings a download writes, in the order they are written.
-using ReceiverSetting = comms::Outcome (comms::Link::*)(int);
+using ReceiverSetting = kdv::link::Outcome (kdv::link::Link::*)(int);
 constexpr ReceiverSetting RECEIVER_SETTINGS[] = {
-    &comms::Link::SET_TAG,     &comms::Link::SET_DATAFMT, &comms::Link::SET_TEMP,
-    &comms::Link::SET_NO_TX,   &comms::Link::SET_COMMS,   &comms::Link::SET_LINEREJ,
-    &comms::Link::SET_ADDRESS,
+    &kdv::link::Link::SET_TAG,     &kdv::link::Link::SET_DATAFMT, &kdv::link::Link::SET_TEMP,
+    &kdv::link::Link::SET_NO_TX,   &kdv::link::Link::SET_COMMS,   &kdv::link::Link::SET_LINEREJ,
+    &kdv::link::Link::SET_ADDRESS,
 };
 
 // Writes transmitter J of receiver RX: its type, then per channel the input
 // type, the scaling and the alarms, its progress reported when `shown`. A
 // type other than 1 or 2 (only a damaged file gives one) is written with 16
 // channels. False when an exchange was abandoned.
-bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool shown) {
+bool DLTRANSMIT(kdv::link::Link& link, std::uint8_t RX, int J, bool shown) {
   if (link.SET_TXTYPE(RX, J).abandoned()) return false;
   const int channels = link.session().RECEIVER[RX]->TRANSMITTER[J].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
@@ -43,7 +43,7 @@ bool DLTRANSMIT(comms::Link& link, std::uint8_t RX, int J, bool shown) {
 // TX, in order. False when an abandoned exchange ends them where the download
 // returns at once: in the receiver settings or in a loop over transmitters
 // (the single transmitter of codes 1..4 is not tested).
-bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
+bool WRITES(kdv::link::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
   for (ReceiverSetting setting : RECEIVER_SETTINGS)
     if ((link.*setting)(RX).abandoned()) return false;
   if (TX >= 1 && TX <= 4) {
@@ -59,16 +59,16 @@ bool WRITES(comms::Link& link, std::uint8_t RX, std::uint8_t TX, bool shown) {
 
 }  // namespace
 
-comms::Outcome DUMP(globals::Session& session, std::uint8_t RX, std::uint8_t TX) {
-  const comms::DownloadMark download;
+kdv::link::Outcome DUMP(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX) {
+  const kdv::link::DownloadMark download(session);
   progress().started(Direction::kDownload, RX);
   session.RECEIVER_PRESENT[RX] = true;
   // Nothing goes out unless every value can (the check sends nothing); after
   // a failure the rest of the writes send nothing either.
-  comms::Outcome outcome =
-      comms::SENDABLE(session, [RX, TX](comms::Link& probe) { WRITES(probe, RX, TX, false); });
+  kdv::link::Outcome outcome =
+      kdv::link::SENDABLE(session, [RX, TX](kdv::link::Link& probe) { WRITES(probe, RX, TX, false); });
   if (outcome.ok()) {
-    comms::Link link(session, comms::OnFailure::kCarry);
+    kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
     const bool finished = WRITES(link, RX, TX, true);
     outcome = link.outcome();
     if (!finished) return outcome;
@@ -78,20 +78,20 @@ comms::Outcome DUMP(globals::Session& session, std::uint8_t RX, std::uint8_t TX)
   return outcome;
 }
 
-comms::Outcome COPYDOWN(globals::Session& session, std::uint8_t RX, std::uint8_t TX) {
-  const comms::Outcome outcome = DUMP(session, RX, TX);
+kdv::link::Outcome COPYDOWN(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX) {
+  const kdv::link::Outcome outcome = DUMP(session, RX, TX);
   if (!outcome.ok()) progress().failed(Direction::kDownload, outcome);
   progress().ended(Direction::kDownload);
   return outcome;
 }
 
-comms::Outcome DOWNLOAD(globals::Session& session) { return COPYDOWN(session, 0, TX_CONFIGURED); }
+kdv::link::Outcome DOWNLOAD(kdv::model::Session& session) { return COPYDOWN(session, 0, TX_CONFIGURED); }
 
-comms::Outcome sign_off(globals::Session& session, int r) {
-  comms::Link link(session);
-  const comms::Outcome confirm = link.SEND_CONFIRM(r);
-  const comms::Outcome signoff = link.SEND_SIGNOFF(r);
+kdv::link::Outcome sign_off(kdv::model::Session& session, int r) {
+  kdv::link::Link link(session);
+  const kdv::link::Outcome confirm = link.SEND_CONFIRM(r);
+  const kdv::link::Outcome signoff = link.SEND_SIGNOFF(r);
   return confirm.ok() ? signoff : confirm;
 }
 
-}  // namespace download
+}  // namespace kdv::transfer

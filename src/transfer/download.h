@@ -1,5 +1,5 @@
 // Download: writes a receiver's record back into the receiver, reporting its
-// progress to the installed transfer::Progress; and the signoff. The
+// progress to the installed kdv::transfer::Progress; and the signoff. The
 // downloads return the outcome of their sequence: the first failure, after
 // which the rest sends nothing.
 #pragma once
@@ -9,7 +9,7 @@
 #include "link/comms.h"
 #include "model/session.h"
 
-namespace download {
+namespace kdv::transfer {
 
 // Transmitter codes of DUMP and COPYDOWN besides 1..4 (that one transmitter).
 inline constexpr std::uint8_t TX_CONFIGURED = 244;  // 1 up to the record's NO_OF_TX
@@ -18,17 +18,17 @@ inline constexpr std::uint8_t TX_ALL = 255;         // all four
 
 // Downloads receiver 0 and its configured transmitters; reports a failure
 // (twice: DUMP reports it first) or an abort.
-comms::Outcome DOWNLOAD(globals::Session& session);
+kdv::link::Outcome DOWNLOAD(kdv::model::Session& session);
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
 // reports a failure that is not an abort.
-comms::Outcome DUMP(globals::Session& session, std::uint8_t RX, std::uint8_t TX);
+kdv::link::Outcome DUMP(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX);
 // The copy function's download: DUMP, then the failure as DOWNLOAD reports
 // it.
-comms::Outcome COPYDOWN(globals::Session& session, std::uint8_t RX, std::uint8_t TX);
+kdv::link::Outcome COPYDOWN(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX);
 
 // Signs receiver r off: a confirm, then the signoff, which goes out whatever
 // the confirm's outcome. The confirm's failure, otherwise the signoff's
 // outcome (sent).
-comms::Outcome sign_off(globals::Session& session, int r);
+kdv::link::Outcome sign_off(kdv::model::Session& session, int r);
 
-}  // namespace download
+}  // namespace kdv::transfer

@@ -1,6 +1,6 @@
 #include "transfer/progress.h"
 
-namespace transfer {
+namespace kdv::transfer {
 
 namespace {
 
@@ -13,7 +13,7 @@ class QuietProgress final : public Progress {
   void started(Direction, int) override {}
   void reached(Direction, int, int, int) override {}
   void sending_channel(int, int, int) override {}
-  void failed(Direction, const comms::Outcome&) override {}
+  void failed(Direction, const kdv::link::Outcome&) override {}
   void ended(Direction) override {}
 };
 
@@ -27,4 +27,4 @@ Progress& progress() {
   return quiet;
 }
 
-}  // namespace transfer
+}  // namespace kdv::transfer

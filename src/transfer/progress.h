@@ -8,7 +8,7 @@
 
 #include "link/comms.h"
 
-namespace transfer {
+namespace kdv::transfer {
 
 // Which way a transfer goes: the receiver's configuration up into its
 // record, or the record down into the receiver.
@@ -26,7 +26,7 @@ class Progress {
   virtual void sending_channel(int rx, int tx, int ch) = 0;
   // The transfer failed with outcome; a sequence may report one failure
   // more than once (a copy's download shows it again after the download's).
-  virtual void failed(Direction direction, const comms::Outcome& outcome) = 0;
+  virtual void failed(Direction direction, const kdv::link::Outcome& outcome) = 0;
   // The transfer is over.
   virtual void ended(Direction direction) = 0;
 };
@@ -37,4 +37,4 @@ void set_progress(Progress* progress);
 // The installed progress, or the quiet one.
 Progress& progress();
 
-}  // namespace transfer
+}  // namespace kdv::transfer

@@ -4,26 +4,26 @@
 #include "model/globals.h"
 #include "transfer/progress.h"
 
-namespace upload {
+namespace kdv::transfer {
 
-using namespace globals;
-using transfer::Direction;
-using transfer::progress;
+using namespace kdv::model;
+using kdv::transfer::Direction;
+using kdv::transfer::progress;
 
 namespace {
 
 // The receiver readings of an upload, in the order they are made.
-using ReceiverReading = comms::Outcome (comms::Link::*)(int);
+using ReceiverReading = kdv::link::Outcome (kdv::link::Link::*)(int);
 constexpr ReceiverReading RECEIVER_READINGS[] = {
-    &comms::Link::READ_TAG,      &comms::Link::READ_DATAFMT,  &comms::Link::READ_TEMP,
-    &comms::Link::READ_NO_TX,    &comms::Link::READ_VERS,     &comms::Link::READ_COMMS,
-    &comms::Link::READ_ADDRESS,  &comms::Link::READ_CHECKSUM, &comms::Link::READ_CSUMMODE,
-    &comms::Link::READ_SWITCHES, &comms::Link::READ_LINEREJ,
+    &kdv::link::Link::READ_TAG,      &kdv::link::Link::READ_DATAFMT,  &kdv::link::Link::READ_TEMP,
+    &kdv::link::Link::READ_NO_TX,    &kdv::link::Link::READ_VERS,     &kdv::link::Link::READ_COMMS,
+    &kdv::link::Link::READ_ADDRESS,  &kdv::link::Link::READ_CHECKSUM, &kdv::link::Link::READ_CSUMMODE,
+    &kdv::link::Link::READ_SWITCHES, &kdv::link::Link::READ_LINEREJ,
 };
 
 }  // namespace
 
-comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
+kdv::link::Outcome UPLOAD_TX(kdv::link::Link& link, std::uint8_t RX, std::uint8_t TX) {
   link.READ_TXTYPE(RX, TX);
   const int channels = link.session().RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
@@ -35,11 +35,11 @@ comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX) {
   return link.outcome();
 }
 
-comms::Outcome GETDAT(globals::Session& session, std::uint8_t I) {
+kdv::link::Outcome GETDAT(kdv::model::Session& session, std::uint8_t I) {
   progress().started(Direction::kUpload, I);
   // After a failure the rest of the readings run without exchanging, so
   // that the record's clamps still apply; an abandoned exchange ends it all.
-  comms::Link link(session, comms::OnFailure::kCarry);
+  kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
   for (ReceiverReading reading : RECEIVER_READINGS)
     if ((link.*reading)(I).abandoned()) return link.outcome();
   if (!link.failed()) {
@@ -56,10 +56,10 @@ comms::Outcome GETDAT(globals::Session& session, std::uint8_t I) {
   return link.outcome();
 }
 
-comms::Outcome UPLOAD(globals::Session& session) {
-  const comms::Outcome outcome = GETDAT(session, 0);
+kdv::link::Outcome UPLOAD(kdv::model::Session& session) {
+  const kdv::link::Outcome outcome = GETDAT(session, 0);
   if (outcome.abandoned()) progress().failed(Direction::kUpload, outcome);
   return outcome;
 }
 
-}  // namespace upload
+}  // namespace kdv::transfer

@@ -1,5 +1,5 @@
 // Upload: reads a receiver's whole configuration into its record, reporting
-// its progress to the installed transfer::Progress. Each returns the outcome
+// its progress to the installed kdv::transfer::Progress. Each returns the outcome
 // of its sequence: the first failure, after which the rest of the sequence
 // sends nothing.
 #pragma once
@@ -9,16 +9,16 @@
 #include "link/comms.h"
 #include "model/session.h"
 
-namespace upload {
+namespace kdv::transfer {
 
 // Uploads receiver 0; reports an abort as well as any other failure.
-comms::Outcome UPLOAD(globals::Session& session);
+kdv::link::Outcome UPLOAD(kdv::model::Session& session);
 // Uploads receiver I; reports any failure except an abandoned exchange,
 // which it leaves to its caller.
-comms::Outcome GETDAT(globals::Session& session, std::uint8_t I);
+kdv::link::Outcome GETDAT(kdv::model::Session& session, std::uint8_t I);
 // Reads transmitter TX (1..4) of receiver RX on the link: its type, then
 // per channel the scaling, the alarms and the input type. The link's
 // carried failure stops the exchanges, not the clamps of the readings.
-comms::Outcome UPLOAD_TX(comms::Link& link, std::uint8_t RX, std::uint8_t TX);
+kdv::link::Outcome UPLOAD_TX(kdv::link::Link& link, std::uint8_t RX, std::uint8_t TX);
 
-}  // namespace upload
+}  // namespace kdv::transfer

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace cp437 {
+namespace kdv::ui {
 
 namespace {
 
@@ -81,4 +81,4 @@ constexpr std::array<char, 256> make_ascii() {
 constexpr std::array<Acs, 256> ACS = make_acs();
 constexpr std::array<char, 256> ASCII = make_ascii();
 
-}  // namespace cp437
+}  // namespace kdv::ui

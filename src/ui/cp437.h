@@ -10,7 +10,7 @@
 
 #include "model/cp437.h"
 
-namespace cp437 {
+namespace kdv::ui {
 
 // Line-drawing and symbol characters a terminal without Unicode may still
 // have in its alternate character set (curses' ACS).
@@ -43,4 +43,4 @@ Glyph Render(std::uint8_t b, CanShow unicode_ok) {
   return {Glyph::ASCII, 0, Acs::NONE, ASCII[b]};
 }
 
-}  // namespace cp437
+}  // namespace kdv::ui

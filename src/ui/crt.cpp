@@ -5,7 +5,7 @@
 #include <deque>
 #include <thread>
 
-namespace crt {
+namespace kdv::ui {
 
 namespace {
 
@@ -122,4 +122,4 @@ void Quit(int code, std::string_view message) {
   std::exit(code);
 }
 
-}  // namespace crt
+}  // namespace kdv::ui

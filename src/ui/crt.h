@@ -8,7 +8,7 @@
 #include "ui/screen_model.h"
 #include "ui/terminal.h"
 
-namespace crt {
+namespace kdv::ui {
 
 // Key codes (the second code after 0 for extended keys).
 inline constexpr std::uint8_t KEY_ENTER = 13;
@@ -60,4 +60,4 @@ void CURSORON();
 // Ends the program through the terminal (restored first).
 [[noreturn]] void Quit(int code, std::string_view message = {});
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -2,7 +2,7 @@
 
 #include "ui/cp437.h"
 
-namespace crt {
+namespace kdv::ui {
 
 namespace scan {
 
@@ -171,8 +171,8 @@ KeyDecoder::Step KeyDecoder::utf8_char(std::string_view in, bool more) const {
     if ((b & 0xC0) != 0x80) return {k, {}, 0};
     c = (c << 6) | (b & 0x3F);
   }
-  if (const auto byte = cp437::FromUnicode(c)) return {n, {*byte}, 1};
+  if (const auto byte = kdv::ui::FromUnicode(c)) return {n, {*byte}, 1};
   return {n, {}, 0};
 }
 
-}  // namespace crt
+}  // namespace kdv::ui

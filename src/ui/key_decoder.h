@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace crt {
+namespace kdv::ui {
 
 // PC scan codes of the extended keys the decoder knows.
 namespace scan {
@@ -67,4 +67,4 @@ class KeyDecoder {
   std::vector<Learned> learned_;
 };
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -33,7 +33,7 @@
 #include "ui/cp437.h"
 #include "ui/key_decoder.h"
 
-namespace crt {
+namespace kdv::ui {
 
 namespace {
 
@@ -208,8 +208,8 @@ struct SavedHandlers {
 
 // ---------------------------------------------------------------------------
 
-chtype acs_char(cp437::Acs a) {
-  using cp437::Acs;
+chtype acs_char(kdv::ui::Acs a) {
+  using kdv::ui::Acs;
   switch (a) {
     case Acs::ULCORNER: return ACS_ULCORNER;
     case Acs::URCORNER: return ACS_URCORNER;
@@ -429,15 +429,15 @@ void NcursesTerminal::Impl::join_colour_sequences(int offset) {
 
 void NcursesTerminal::Impl::setup_glyphs() {
   for (int b = 0; b < 256; ++b) {
-    const cp437::Glyph g = cp437::Render(static_cast<std::uint8_t>(b), can_show);
+    const kdv::ui::Glyph g = kdv::ui::Render(static_cast<std::uint8_t>(b), can_show);
     switch (g.kind) {
-      case cp437::Glyph::UNICODE: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
-      case cp437::Glyph::ACS: {
+      case kdv::ui::Glyph::UNICODE: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
+      case kdv::ui::Glyph::ACS: {
         const chtype c = acs_char(g.acs);
         glyphs[b] = {static_cast<wchar_t>(c & A_CHARTEXT), static_cast<attr_t>(c & A_ATTRIBUTES)};
         break;
       }
-      case cp437::Glyph::ASCII: glyphs[b] = {static_cast<wchar_t>(g.ascii), A_NORMAL}; break;
+      case kdv::ui::Glyph::ASCII: glyphs[b] = {static_cast<wchar_t>(g.ascii), A_NORMAL}; break;
     }
   }
 }
@@ -479,7 +479,7 @@ void NcursesTerminal::Impl::check_size() {
   if (ioctl(g_tty_fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0 &&
       (ws.ws_row != ::LINES || ws.ws_col != ::COLS))
     resize_term(ws.ws_row, ws.ws_col);
-  too_small = ::LINES < crt::ROWS || ::COLS < crt::COLS;
+  too_small = ::LINES < kdv::ui::ROWS || ::COLS < kdv::ui::COLS;
 }
 
 // Handles a window size change or a continue after a stop. True when the
@@ -522,17 +522,17 @@ void NcursesTerminal::Impl::draw(ScreenModel& m) {
     clearok(curscr, TRUE);
     m.mark_all_dirty();
   }
-  std::array<cchar_t, crt::COLS> line{};
-  for (int row = 1; row <= crt::ROWS; ++row) {
+  std::array<cchar_t, kdv::ui::COLS> line{};
+  for (int row = 1; row <= kdv::ui::ROWS; ++row) {
     if (!m.row_dirty(row)) continue;
-    for (int col = 1; col <= crt::COLS; ++col) {
+    for (int col = 1; col <= kdv::ui::COLS; ++col) {
       const Cell c = m.cell(col, row);
       const Glyph& g = glyphs[c.ch];
       const Look& l = looks[c.attr];
       const wchar_t text[2] = {l.hidden ? L' ' : g.wc, 0};
       setcchar(&line[col - 1], text, (l.hidden ? A_NORMAL : g.attr) | l.attr, l.pair, nullptr);
     }
-    mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), crt::COLS);
+    mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), kdv::ui::COLS);
   }
   m.clear_dirty();
   leaveok(stdscr, cursor_on ? FALSE : TRUE);
@@ -727,4 +727,4 @@ bool NcursesTerminal::unicode() const { return impl_->unicode; }
 int NcursesTerminal::colours() const { return impl_->colours; }
 int NcursesTerminal::escape_delay_ms() const { return impl_->escdelay; }
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -7,7 +7,7 @@
 
 #include "ui/terminal.h"
 
-namespace crt {
+namespace kdv::ui {
 
 class NcursesTerminal final : public Terminal {
  public:
@@ -55,4 +55,4 @@ class NcursesTerminal final : public Terminal {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -1,6 +1,6 @@
 #include "ui/screen_model.h"
 
-namespace crt {
+namespace kdv::ui {
 
 void ScreenModel::Window(int left, int top, int right, int bottom) {
   if (left < 1 || top < 1 || left > right || top > bottom || right > COLS || bottom > ROWS) return;
@@ -87,4 +87,4 @@ std::string ScreenModel::text(int col, int row, int len) const {
   return s;
 }
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-namespace crt {
+namespace kdv::ui {
 
 inline constexpr int COLS = 80;
 inline constexpr int ROWS = 25;
@@ -79,4 +79,4 @@ class ScreenModel {
   std::uint8_t attr_ = 0x07;
 };
 
-}  // namespace crt
+}  // namespace kdv::ui

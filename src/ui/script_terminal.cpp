@@ -1,6 +1,6 @@
 #include "ui/script_terminal.h"
 
-namespace crt {
+namespace kdv::ui {
 
 void ScriptTerminal::type(std::initializer_list<int> codes) {
   for (int c : codes) script_.push_back(static_cast<std::uint8_t>(c));
@@ -36,4 +36,4 @@ void ScriptTerminal::quit(int code, std::string_view message) {
   throw ProgramExit{code, std::string(message)};
 }
 
-}  // namespace crt
+}  // namespace kdv::ui

@@ -12,7 +12,7 @@
 
 #include "ui/terminal.h"
 
-namespace crt {
+namespace kdv::ui {
 
 // Thrown by ScriptTerminal::quit in place of ending the process.
 struct ProgramExit {
@@ -60,4 +60,4 @@ class ScriptTerminal : public Terminal {
   std::size_t next_ = 0;
 };
 
-}  // namespace crt
+}  // namespace kdv::ui

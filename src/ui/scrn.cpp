@@ -9,7 +9,7 @@
 #include "model/globals.h"
 #include "ui/crt.h"
 
-namespace scrn {
+namespace kdv::ui {
 
 namespace {
 
@@ -30,42 +30,42 @@ constexpr std::string_view TITLE = "KDV 578 MODBUS Configuration Software (Windo
 constexpr std::string_view VERSION = "Version 4.10 Multiplexer setup, monitoring and reports";
 
 void write_at(int x, int y, std::string_view text) {
-  crt::GotoXY(x, y);
-  crt::Write(text);
+  kdv::ui::GotoXY(x, y);
+  kdv::ui::Write(text);
 }
 
 // A horizontal line across the screen: left end, 196 in columns 2 to 79
 // with mid at column 40, right end (none keeps column 80).
 void rule(int row, char left, char mid, char right) {
-  std::string line(crt::COLS - 1, H);
+  std::string line(kdv::ui::COLS - 1, H);
   line[0] = left;
   line[39] = mid;
   write_at(1, row, line);
-  if (right != 0) write_at(crt::COLS, row, std::string_view(&right, 1));
+  if (right != 0) write_at(kdv::ui::COLS, row, std::string_view(&right, 1));
 }
 
 // Row 25 in black, 79 characters so the bottom right cell never scrolls.
-void black_bottom_line(const globals::Session& session) {
-  crt::GotoXY(1, 25);
-  crt::TextBackground(0);
-  crt::Write(std::string(crt::COLS - 1, ' '));
-  crt::TextBackground(session.BACK);
+void black_bottom_line(const kdv::model::Session& session) {
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::TextBackground(0);
+  kdv::ui::Write(std::string(kdv::ui::COLS - 1, ' '));
+  kdv::ui::TextBackground(session.BACK);
 }
 
 }  // namespace
 
-void BACKGND(const globals::Session& session, std::uint8_t NUM) {
-  crt::Window(1, 1, crt::COLS, crt::ROWS);
-  crt::ClrScr();
-  crt::TextColor(session.MAINTEXT);
-  crt::TextBackground(session.BACK);
-  crt::CURSOROFF();
-  for (int row = 2; row <= 24; ++row) write_at(1, row, std::string(crt::COLS, ' '));
+void BACKGND(const kdv::model::Session& session, std::uint8_t NUM) {
+  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
+  kdv::ui::ClrScr();
+  kdv::ui::TextColor(session.MAINTEXT);
+  kdv::ui::TextBackground(session.BACK);
+  kdv::ui::CURSOROFF();
+  for (int row = 2; row <= 24; ++row) write_at(1, row, std::string(kdv::ui::COLS, ' '));
 
   rule(1, TL, H, TR);
   for (int row = 2; row <= 23; ++row) {
     write_at(1, row, std::string_view(&V, 1));
-    write_at(crt::COLS, row, std::string_view(&V, 1));
+    write_at(kdv::ui::COLS, row, std::string_view(&V, 1));
     if (row >= 7) write_at(40, row, std::string_view(&V, 1));
   }
   rule(24, BL, TEE_UP, BR);
@@ -82,9 +82,9 @@ void BACKGND(const globals::Session& session, std::uint8_t NUM) {
     write_at(41, 21, "           Programming:               ");
     write_at(41, 22, "Software versions  HCA:               ");
     write_at(41, 23, "                    IP:               ");
-    crt::TextBackground(session.BACK);
+    kdv::ui::TextBackground(session.BACK);
     write_at(66, 21, session.MESSAGE[session.ONLINE ? 36 : 37].view());
-    if (const globals::RECIEVER_DATA* r = session.RECEIVER[session.RECNO].get()) {
+    if (const kdv::model::RECIEVER_DATA* r = session.RECEIVER[session.RECNO].get()) {
       write_at(64, 22, r->HCAVER.view());
       write_at(64, 23, r->IPVER.view());
     }
@@ -93,7 +93,7 @@ void BACKGND(const globals::Session& session, std::uint8_t NUM) {
     for (int row = 21; row <= 23; ++row) write_at(41, row, std::string(38, ' '));
   }
   black_bottom_line(session);
-  crt::CURSOROFF();
+  kdv::ui::CURSOROFF();
 }
 
-}  // namespace scrn
+}  // namespace kdv::ui

@@ -6,12 +6,12 @@
 
 #include "model/session.h"
 
-namespace scrn {
+namespace kdv::ui {
 
 // Repaints the whole background: NUM 0 the status variant (all menus, with
 // the session's online state and receiver versions), any other value the
 // settings variant (live monitor). Leaves the full-screen window, MAINTEXT
 // on BACK and the cursor hidden.
-void BACKGND(const globals::Session& session, std::uint8_t NUM);
+void BACKGND(const kdv::model::Session& session, std::uint8_t NUM);
 
-}  // namespace scrn
+}  // namespace kdv::ui

@@ -10,7 +10,7 @@
 
 #include "ui/screen_model.h"
 
-namespace crt {
+namespace kdv::ui {
 
 class Terminal {
  public:
@@ -34,4 +34,4 @@ class Terminal {
   [[noreturn]] virtual void quit(int code, std::string_view message) = 0;
 };
 
-}  // namespace crt
+}  // namespace kdv::ui

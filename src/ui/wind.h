@@ -20,16 +20,16 @@
 #include "model/text.h"
 #include "model/value_text.h"
 
-namespace wind {
+namespace kdv::ui {
 
 using byte = std::uint8_t;
 
 // ---- Menu model -----------------------------------------------------------
 
-using globals::MENUELEMENT;
-using globals::NO_OF_SCREENS;
-using globals::SCREENS;
-using globals::SCRN;
+using kdv::model::MENUELEMENT;
+using kdv::model::NO_OF_SCREENS;
+using kdv::model::SCREENS;
+using kdv::model::SCRN;
 
 // The menu screens, the value column and the menu cursor are the session's
 // (SCREEN, DISP, XCUR, YCUR, SCNO).
@@ -38,7 +38,7 @@ using globals::SCRN;
 // caller's menu its highlight back when the submenu ends.
 class MENU_CURSOR {
  public:
-  MENU_CURSOR(globals::Session& session, byte x, byte y)
+  MENU_CURSOR(kdv::model::Session& session, byte x, byte y)
       : session_(session), saved_x_(session.XCUR), saved_y_(session.YCUR) {
     session.XCUR = x;
     session.YCUR = y;
@@ -51,11 +51,11 @@ class MENU_CURSOR {
   MENU_CURSOR& operator=(const MENU_CURSOR&) = delete;
 
  private:
-  globals::Session& session_;
+  kdv::model::Session& session_;
   byte saved_x_, saved_y_;
 };
 
-using globals::INERT;
+using kdv::model::INERT;
 
 // ---- Screen definition files ---------------------------------------------
 
@@ -63,27 +63,27 @@ using globals::INERT;
 // loads "mess578.scn" and "conf578.scn" from dir (the current directory by
 // default). A missing or malformed file ends the program (exit code 0) with
 // a message naming the file (and the line).
-void INITWIND(globals::Session& session, const std::filesystem::path& dir = {});
+void INITWIND(kdv::model::Session& session, const std::filesystem::path& dir = {});
 
-using globals::READ_MESSAGES;
+using kdv::model::READ_MESSAGES;
 
-using globals::LOAD_FAULT;
-using globals::READ_SCREENS;
+using kdv::model::LOAD_FAULT;
+using kdv::model::READ_SCREENS;
 
 // ---- Menu navigation -------------------------------------------------------
 
 // Runs the menu of screen NO: returns 16 x column + row on Enter, 255 on
 // Escape. Alt-X asks whether to quit and ends the program on "Y".
-byte SEL(globals::Session& session, byte NO);
+byte SEL(kdv::model::Session& session, byte NO);
 // Draws the current screen with cell (CURX, CURY) highlighted.
-void FILLSCN(const globals::Session& session, byte CURX, byte CURY);
-void CURSORUP(globals::Session& session);
-void CURSORDOWN(globals::Session& session);
+void FILLSCN(const kdv::model::Session& session, byte CURX, byte CURY);
+void CURSORUP(kdv::model::Session& session);
+void CURSORDOWN(kdv::model::Session& session);
 // Double-line frame whose inside starts at (X1, Y1), X2 wide and Y2 high;
 // the inside becomes the current window.
 void SETWINDOW(int X1, int Y1, int X2, int Y2);
-void INVERSE(const globals::Session& session);
-void NORMAL(const globals::Session& session);
+void INVERSE(const kdv::model::Session& session);
+void NORMAL(const kdv::model::Session& session);
 
 // ---- Pop-ups and fields -------------------------------------------------------
 
@@ -91,12 +91,12 @@ void NORMAL(const globals::Session& session);
 // most.
 using LINES = std::vector<std::string>;
 // Choice window at (X, Y) with TITLE on its first row and LINES below.
-void DRAWWINDOW(const globals::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES);
+void DRAWWINDOW(const kdv::model::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES);
 // Choice list over the LINES of the window DRAWWINDOW drew, starting on line
 // SELECT: the chosen line (1-based), or nothing after Escape.
-std::optional<byte> SELECTION(const globals::Session& session, const LINES& LINES, byte SELECT);
+std::optional<byte> SELECTION(const kdv::model::Session& session, const LINES& LINES, byte SELECT);
 // The same dialogue; gives the chosen line without its padding.
-std::optional<std::string> SELECTION_STRING(const globals::Session& session, const LINES& LINES, byte SELECT);
+std::optional<std::string> SELECTION_STRING(const kdv::model::Session& session, const LINES& LINES, byte SELECT);
 // One-line text field on row 3 of the current window: the text, or nothing
 // after Escape.
 std::optional<std::string> GETNAME(std::string_view S);
@@ -104,36 +104,36 @@ std::optional<std::string> GETNAME(std::string_view S);
 // 1: 0..255, whole): the entry, or nothing after Escape. Enter alone takes
 // the value as shown, rounded. An entry that `acceptable`, when given,
 // refuses is answered like one out of range.
-std::optional<double> GETNUM(const globals::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
+std::optional<double> GETNUM(const kdv::model::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable = {});
-using globals::FIXSTR;
-using globals::STG;
+using kdv::model::FIXSTR;
+using kdv::model::STG;
 // I with 4 decimals in 10 characters and the unit suffix of family A for
 // the session's current channel.
-std::string FSTR(const globals::Session& session, double I, byte A);
+std::string FSTR(const kdv::model::Session& session, double I, byte A);
 
 // Message boxes: wait for any key, leave the full-screen window current.
-void READONLY(const globals::Session& session);
-void READONLY2(const globals::Session& session);
-void SAYNONEGATIVES(const globals::Session& session);
-void SAYDONE(const globals::Session& session, std::string_view S);
-void SAYERROR(const globals::Session& session, std::string_view S);
+void READONLY(const kdv::model::Session& session);
+void READONLY2(const kdv::model::Session& session);
+void SAYNONEGATIVES(const kdv::model::Session& session);
+void SAYDONE(const kdv::model::Session& session, std::string_view S);
+void SAYERROR(const kdv::model::Session& session, std::string_view S);
 
 // The error line of a link outcome: its text at column 5, row 23 on the
 // error colour, a bell and two seconds.
-void WRTERROR(const globals::Session& session, std::string_view text);
+void WRTERROR(const kdv::model::Session& session, std::string_view text);
 // WRTERROR, then the error line blanked again: width blanks at column 5,
 // row 23 on the BACK colour (the transfers blank 23 or 24).
-void WRTERROR_BLANKED(const globals::Session& session, std::string_view text, int width);
+void WRTERROR_BLANKED(const kdv::model::Session& session, std::string_view text, int width);
 // The working text (message 53) at the start of row 25 while the link works.
-void WRTWORKING(const globals::Session& session);
+void WRTWORKING(const kdv::model::Session& session);
 
 // A framed box with its inside at (X, Y), W x H: title at column TITLEX of
 // its first row, lines from row 3 at column 3, the any-key footer, a key.
-void MSGBOX(const globals::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+void MSGBOX(const kdv::model::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
             std::initializer_list<std::string_view> LINES);
 // The any-key footer on row 25, then one key; leaves NORMAL colours and the
 // full-screen window.
-void WAITANYKEY(const globals::Session& session);
+void WAITANYKEY(const kdv::model::Session& session);
 
-}  // namespace wind
+}  // namespace kdv::ui

@@ -8,9 +8,9 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace wind {
+namespace kdv::ui {
 
-using globals::ScreenFile;
+using kdv::model::ScreenFile;
 
 namespace {
 
@@ -21,21 +21,21 @@ std::string refusal(std::string_view file, const LOAD_FAULT& f) {
 
 }  // namespace
 
-void INITWIND(globals::Session& session, const std::filesystem::path& dir) {
+void INITWIND(kdv::model::Session& session, const std::filesystem::path& dir) {
   session.XCUR = 1;
   session.YCUR = 1;
   session.ONLINE = true;
 
   {
     ScreenFile messages(dir / "mess578.scn");
-    if (!messages.is_open()) crt::Quit(0, "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
+    if (!messages.is_open()) kdv::ui::Quit(0, "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
     std::istream in(&messages);
     READ_MESSAGES(in, session.MESSAGE);
   }
   ScreenFile screens(dir / "conf578.scn");
-  if (!screens.is_open()) crt::Quit(0, "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
+  if (!screens.is_open()) kdv::ui::Quit(0, "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
   std::istream in(&screens);
-  if (auto fault = READ_SCREENS(in, session.SCREEN)) crt::Quit(0, refusal("CONF578.SCN", *fault));
+  if (auto fault = READ_SCREENS(in, session.SCREEN)) kdv::ui::Quit(0, refusal("CONF578.SCN", *fault));
 }
 
-}  // namespace wind
+}  // namespace kdv::ui

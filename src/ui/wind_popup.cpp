@@ -12,17 +12,17 @@
 #include "ui/crt.h"
 #include "ui/wind.h"
 
-namespace wind {
+namespace kdv::ui {
 
 namespace {
 
 constexpr byte KEY_DELETE_LETTER = 'S';  // Delete arrives as 0 and the code of "S"
 
-void full_screen() { crt::Window(1, 1, crt::COLS, crt::ROWS); }
+void full_screen() { kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS); }
 
 void write_at(int x, int y, std::string_view text) {
-  crt::GotoXY(x, y);
-  crt::Write(text);
+  kdv::ui::GotoXY(x, y);
+  kdv::ui::Write(text);
 }
 
 bool number_character(byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
@@ -47,7 +47,7 @@ std::optional<double> parse_number(std::string_view s) {
 std::string_view line_text(std::string_view text) { return text.substr(0, 19); }
 
 // A line of the choice list in the given colours.
-void show_line(const globals::Session& session, const LINES& lines, byte line, bool highlighted) {
+void show_line(const kdv::model::Session& session, const LINES& lines, byte line, bool highlighted) {
   if (line < 1 || line > lines.size()) return;  // a caller's out-of-range start line
   highlighted ? INVERSE(session) : NORMAL(session);
   write_at(1, line + 2, line_text(lines[line - 1U]));
@@ -55,34 +55,34 @@ void show_line(const globals::Session& session, const LINES& lines, byte line, b
 
 }  // namespace
 
-void DRAWWINDOW(const globals::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
+void DRAWWINDOW(const kdv::model::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
   const int NO = static_cast<int>(LINES.size());
-  crt::GotoXY(1, 25);
-  crt::TextBackground(4);
-  crt::TextColor(session.MENUTEXT);
-  crt::Write(session.MESSAGE[52].view());
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::TextBackground(4);
+  kdv::ui::TextColor(session.MENUTEXT);
+  kdv::ui::Write(session.MESSAGE[52].view());
   NORMAL(session);
-  crt::Window(X, Y, X + 19, Y + NO + 1);
-  crt::ClrScr();
+  kdv::ui::Window(X, Y, X + 19, Y + NO + 1);
+  kdv::ui::ClrScr();
   SETWINDOW(X, Y, 20, NO + 3);
   write_at(1, 1, line_text(TITLE));
-  crt::GotoXY(1, 3);
-  for (int i = 1; i <= NO && i <= 20; ++i) crt::WriteLn(line_text(LINES[i - 1U]));
+  kdv::ui::GotoXY(1, 3);
+  for (int i = 1; i <= NO && i <= 20; ++i) kdv::ui::WriteLn(line_text(LINES[i - 1U]));
 }
 
-std::optional<byte> SELECTION(const globals::Session& session, const LINES& LINES, byte SELECT) {
+std::optional<byte> SELECTION(const kdv::model::Session& session, const LINES& LINES, byte SELECT) {
   const auto NO = static_cast<byte>(LINES.size());
   for (;;) {
     show_line(session, LINES, SELECT, true);
-    crt::GotoXY(20, NO + 3);
+    kdv::ui::GotoXY(20, NO + 3);
     NORMAL(session);
     for (;;) {
-      const byte key = crt::ReadKey();
-      if (key == crt::KEY_ENTER) return SELECT;
-      if (key == crt::KEY_ESC) return std::nullopt;
-      if (key == crt::SCAN_UP || key == crt::SCAN_DOWN) {
+      const byte key = kdv::ui::ReadKey();
+      if (key == kdv::ui::KEY_ENTER) return SELECT;
+      if (key == kdv::ui::KEY_ESC) return std::nullopt;
+      if (key == kdv::ui::SCAN_UP || key == kdv::ui::SCAN_DOWN) {
         show_line(session, LINES, SELECT, false);
-        if (key == crt::SCAN_UP)
+        if (key == kdv::ui::SCAN_UP)
           SELECT = SELECT <= 1 ? NO : static_cast<byte>(SELECT - 1);
         else
           SELECT = SELECT >= NO ? 1 : static_cast<byte>(SELECT + 1);
@@ -92,7 +92,7 @@ std::optional<byte> SELECTION(const globals::Session& session, const LINES& LINE
   }
 }
 
-std::optional<std::string> SELECTION_STRING(const globals::Session& session, const LINES& LINES, byte SELECT) {
+std::optional<std::string> SELECTION_STRING(const kdv::model::Session& session, const LINES& LINES, byte SELECT) {
   const std::optional<byte> chosen = SELECTION(session, LINES, SELECT);
   if (!chosen) return std::nullopt;
   if (*chosen < 1 || *chosen > LINES.size()) return std::string();
@@ -107,27 +107,27 @@ std::optional<std::string> GETNAME(std::string_view S) {
   std::size_t k = 1;  // cursor, 1-based
   int previous = -1;
   bool escaped = false;
-  crt::CURSORON();
+  kdv::ui::CURSORON();
   for (;;) {
     const std::size_t first = k > 15 ? k - 14 : 1;
     std::string shown = text.size() >= first ? text.substr(first - 1, 15) : std::string();
     shown.resize(15, ' ');
     write_at(2, 3, shown);
-    crt::GotoXY(static_cast<int>(2 + k - first), 3);
+    kdv::ui::GotoXY(static_cast<int>(2 + k - first), 3);
 
-    const byte key = crt::ReadKey();
+    const byte key = kdv::ui::ReadKey();
     const bool extended = previous == 0;
     previous = key;
-    if (key == crt::KEY_ENTER) break;
-    if (key == crt::KEY_ESC) {
+    if (key == kdv::ui::KEY_ENTER) break;
+    if (key == kdv::ui::KEY_ESC) {
       escaped = true;
       break;
     }
-    if (globals::NAME_CHARACTER(key) && !extended && k <= globals::NAME_LENGTH) {
+    if (kdv::model::NAME_CHARACTER(key) && !extended && k <= kdv::model::NAME_LENGTH) {
       text.resize(k - 1);
       text.push_back(static_cast<char>(key));
       ++k;
-    } else if (key == crt::KEY_BACKSPACE || (extended && key == KEY_DELETE_LETTER)) {
+    } else if (key == kdv::ui::KEY_BACKSPACE || (extended && key == KEY_DELETE_LETTER)) {
       if (k > 1) {
         --k;
         text.resize(k - 1);
@@ -138,17 +138,17 @@ std::optional<std::string> GETNAME(std::string_view S) {
     for (std::size_t i = k; i <= text.size(); ++i) text[i - 1] = ' ';
   }
   write_at(1, 4, std::string(19, ' '));
-  crt::CURSOROFF();
+  kdv::ui::CURSOROFF();
   if (escaped) return std::nullopt;
   return text;
 }
 
-std::optional<double> GETNUM(const globals::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
+std::optional<double> GETNUM(const kdv::model::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
                              const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
   const bool whole = RNG == 1;
   int k = 4;
-  crt::CURSORON();
+  kdv::ui::CURSORON();
   // The field (line 1) and the error line (line 2) of the window.
   LINES lines = {"   " + (whole ? FIXSTR(CURRENTVAL, 3, 0) : FIXSTR(CURRENTVAL, 10, 3)), ""};
   std::string& field = lines[0];
@@ -156,52 +156,52 @@ std::optional<double> GETNUM(const globals::Session& session, std::string_view T
   std::optional<double> result;
   for (;;) {
     DRAWWINDOW(session, 30, 15, TITLE, lines);
-    crt::GotoXY(k, 3);
+    kdv::ui::GotoXY(k, 3);
     byte key = 0;
     bool escaped = false;
-    while ((key = crt::ReadKey()) != crt::KEY_ENTER) {
+    while ((key = kdv::ui::ReadKey()) != kdv::ui::KEY_ENTER) {
       if (number_character(key) && k != 13) {
         field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
         field.push_back(static_cast<char>(key));
         ++k;
-      } else if ((key == crt::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
+      } else if ((key == kdv::ui::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
         --k;
         field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
       }
       write_at(1, 3, std::string(18, ' '));
       write_at(1, 3, field);
-      crt::GotoXY(k, 3);
-      if (key == crt::KEY_ESC) {
+      kdv::ui::GotoXY(k, 3);
+      if (key == kdv::ui::KEY_ESC) {
         escaped = true;
         break;
       }
     }
     if (escaped) break;
     const std::optional<double> v = parse_number(field);
-    if (v && globals::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
+    if (v && kdv::model::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }
     lines[1] = " Error- Try again";
-    crt::Write('\a');
+    kdv::ui::Write('\a');
   }
-  crt::CURSOROFF();
+  kdv::ui::CURSOROFF();
   return result;
 }
 
-std::string FSTR(const globals::Session& session, double I, byte A) {
+std::string FSTR(const kdv::model::Session& session, double I, byte A) {
   const std::string number = FIXSTR(I, 10, 4);
   if (A >= 2) return number;
-  const globals::RECIEVER_DATA& r = session.RX();
+  const kdv::model::RECIEVER_DATA& r = session.RX();
   const byte type = r.TRANSMITTER[session.TXNO].CHANNEL[session.CHNO].INPUT_TYPE;
-  const std::string ohm{' ', globals::OMEGA};
+  const std::string ohm{' ', kdv::model::OMEGA};
   if (A == 0) {
     if (type == 0) return number + " mV";
     if (type == 13) return number + ohm;
     if (type == 15) return number + "   ";
     switch (r.UNITS) {
-      case 1: return number + globals::DEGREE + "C";
-      case 2: return number + globals::DEGREE + "F";
+      case 1: return number + kdv::model::DEGREE + "C";
+      case 2: return number + kdv::model::DEGREE + "F";
       case 3: return number + " K";
       default: return "?";
     }
@@ -213,26 +213,26 @@ std::string FSTR(const globals::Session& session, double I, byte A) {
   return {};
 }
 
-void WAITANYKEY(const globals::Session& session) {
+void WAITANYKEY(const kdv::model::Session& session) {
   NORMAL(session);
   full_screen();
-  crt::GotoXY(1, 25);
-  crt::TextBackground(0);
-  crt::Write(std::string(28, ' '));
-  crt::TextBackground(session.ERRBAR);
-  crt::TextColor(session.MENUTEXT);
-  crt::Write(" Any key to Continue ");
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::TextBackground(0);
+  kdv::ui::Write(std::string(28, ' '));
+  kdv::ui::TextBackground(session.ERRBAR);
+  kdv::ui::TextColor(session.MENUTEXT);
+  kdv::ui::Write(" Any key to Continue ");
   full_screen();
-  crt::ReadKey();
+  kdv::ui::ReadKey();
   NORMAL(session);
   full_screen();
 }
 
-void MSGBOX(const globals::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
+void MSGBOX(const kdv::model::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
             std::initializer_list<std::string_view> LINES) {
   NORMAL(session);
-  crt::Window(X - 1, Y - 1, X + W - 1, Y + H - 1);
-  crt::ClrScr();
+  kdv::ui::Window(X - 1, Y - 1, X + W - 1, Y + H - 1);
+  kdv::ui::ClrScr();
   SETWINDOW(X, Y, W, H);
   write_at(TITLEX, 1, TITLE);
   int row = 3;
@@ -240,47 +240,47 @@ void MSGBOX(const globals::Session& session, int X, int Y, int W, int H, int TIT
   WAITANYKEY(session);
 }
 
-void READONLY(const globals::Session& session) {
+void READONLY(const kdv::model::Session& session) {
   MSGBOX(session, 25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
 }
 
-void READONLY2(const globals::Session& session) {
+void READONLY2(const kdv::model::Session& session) {
   MSGBOX(session, 22, 15, 36, 7, 15, "READ ONLY",
          {"These parameters are calculated ", "from the values entered on the  ",
           "left hand side of the screen."});
 }
 
-void SAYNONEGATIVES(const globals::Session& session) {
+void SAYNONEGATIVES(const kdv::model::Session& session) {
   MSGBOX(session, 22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
          {"The selected data format does ", "not allow negative output values."});
 }
 
-void SAYDONE(const globals::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
+void SAYDONE(const kdv::model::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
 
-void SAYERROR(const globals::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  ERROR  ", {S}); }
+void SAYERROR(const kdv::model::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  ERROR  ", {S}); }
 
-void WRTERROR(const globals::Session& session, std::string_view text) {
+void WRTERROR(const kdv::model::Session& session, std::string_view text) {
   full_screen();
-  crt::GotoXY(5, 23);
-  crt::TextBackground(session.ERRBAR);
-  crt::Write(text);
-  crt::GotoXY(80, 25);
-  crt::Write('\a');
-  crt::Delay(2000);
+  kdv::ui::GotoXY(5, 23);
+  kdv::ui::TextBackground(session.ERRBAR);
+  kdv::ui::Write(text);
+  kdv::ui::GotoXY(80, 25);
+  kdv::ui::Write('\a');
+  kdv::ui::Delay(2000);
 }
 
-void WRTERROR_BLANKED(const globals::Session& session, std::string_view text, int width) {
+void WRTERROR_BLANKED(const kdv::model::Session& session, std::string_view text, int width) {
   WRTERROR(session, text);
-  crt::GotoXY(5, 23);
-  crt::TextBackground(session.BACK);
-  crt::Write(std::string(static_cast<std::size_t>(width), ' '));
+  kdv::ui::GotoXY(5, 23);
+  kdv::ui::TextBackground(session.BACK);
+  kdv::ui::Write(std::string(static_cast<std::size_t>(width), ' '));
 }
 
-void WRTWORKING(const globals::Session& session) {
+void WRTWORKING(const kdv::model::Session& session) {
   full_screen();
-  crt::TextBackground(0);
-  crt::GotoXY(1, 25);
-  crt::Write(session.MESSAGE[53].view());
+  kdv::ui::TextBackground(0);
+  kdv::ui::GotoXY(1, 25);
+  kdv::ui::Write(session.MESSAGE[53].view());
 }
 
-}  // namespace wind
+}  // namespace kdv::ui

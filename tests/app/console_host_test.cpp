@@ -10,11 +10,11 @@ namespace {
 
 class ConsoleHostTest : public FreshProcess {
  protected:
-  void SetUp() override { crt::Install(&term); }
-  void TearDown() override { crt::Install(nullptr); }
+  void SetUp() override { kdv::ui::Install(&term); }
+  void TearDown() override { kdv::ui::Install(nullptr); }
 
-  crt::ScriptTerminal term;
-  project1::ConsoleHost host;
+  kdv::ui::ScriptTerminal term;
+  kdv::app::ConsoleHost host;
 };
 
 TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
@@ -29,7 +29,7 @@ TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
 
 TEST_F(ConsoleHostTest, TextsPresentsAndPauses) {
   host.status_text("Write Error");
-  EXPECT_EQ(crt::Screen().text(1, 25, 11), "Write Error");
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 11), "Write Error");
   const int presents = term.presents;
   host.before_receive();
   EXPECT_EQ(term.presents, presents + 1);

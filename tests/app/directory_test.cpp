@@ -5,7 +5,7 @@
 #include "app/screen_scratch.h"
 #include "ui/crt.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -24,7 +24,7 @@ TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
   touch("other.rxd");
   std::filesystem::create_directory("folder.gdt");
   session.NAME = "/plant/configs";
-  project1::DIRECTORY(session);
+  kdv::app::DIRECTORY(session);
   EXPECT_EQ(row(7, 27, 25), " Directory /plant/configs");
   EXPECT_EQ(row(9, 10, 51), std::string(11, ' ') + "a1.gdt" + std::string(11, ' ') + "a2.gdt" +
                                 std::string(11, ' ') + "a3.gdt");
@@ -40,10 +40,10 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
   std::vector<std::string> at_pause;
   term.on_wait = [&] {
     if (at_pause.empty())
-      for (int r = 9; r <= 15; ++r) at_pause.push_back(crt::Screen().text(10, r, 59));
+      for (int r = 9; r <= 15; ++r) at_pause.push_back(kdv::ui::Screen().text(10, r, 59));
   };
   term.type("x");
-  project1::DIRECTORY(session);
+  kdv::app::DIRECTORY(session);
   ASSERT_EQ(at_pause.size(), 7u);
   EXPECT_EQ(at_pause[0].substr(0, 51), "          f10.gdt          f11.gdt          f12.gdt");
   EXPECT_EQ(at_pause[5].substr(0, 51), "          f25.gdt          f26.gdt          f27.gdt");
@@ -62,7 +62,7 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
     touch(name);
     expected += std::string(17 - shown.size(), ' ') + shown;
   }
-  project1::DIRECTORY(session);
+  kdv::app::DIRECTORY(session);
   EXPECT_EQ(row(9, 10, 51) + row(10, 10, 34), expected);
   EXPECT_EQ(row(11, 10, 13), "No More Files");
   EXPECT_EQ(term.bells, 0);
@@ -70,7 +70,7 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
 
 TEST_F(Directory, LongTitleStaysOnItsRow) {
   session.NAME = std::string(100, 'n');
-  project1::DIRECTORY(session);
+  kdv::app::DIRECTORY(session);
   EXPECT_EQ(row(7, 69, 1), "\xBA");  // the frame stays whole
   EXPECT_EQ(row(8, 10, 59), std::string(59, '\xCD'));
   EXPECT_EQ(row(10, 10, 13), "No More Files");
@@ -87,7 +87,7 @@ TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   term.enter();
   term.type("sub\\inner");
   term.enter();
-  project1::DIRECT(session);
+  kdv::app::DIRECT(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub/inner");
   EXPECT_EQ(session.NAME, "sub/inner");
   EXPECT_EQ(term.bells, 2);
@@ -99,15 +99,15 @@ TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
   std::filesystem::create_directory("sub");
   term.type("sub");
   term.enter();
-  project1::DIRECT(session);
+  kdv::app::DIRECT(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
   EXPECT_EQ(session.NAME, "sub");
   term.escape();
-  project1::DIRECT(session);
+  kdv::app::DIRECT(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_);
   EXPECT_EQ(session.NAME, session.PATH);
   term.enter();  // Enter on the shown start directory changes to it
-  project1::DIRECT(session);
+  kdv::app::DIRECT(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_);
 }
 

@@ -3,7 +3,7 @@
 #include "app/project1.h"
 #include "files/scratch_dir.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -16,7 +16,7 @@ class FileMenu : public ScratchDirOn<MenuTest> {
     for (int r = 1; r < row; ++r) term.down();
     term.enter();
   }
-  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
+  void run() { EXPECT_THROW(kdv::app::OPENING(session), kdv::ui::ScriptExhausted); }
 };
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
@@ -41,7 +41,7 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
   term.enter();
   run();
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
-  EXPECT_EQ(crt::Screen().text(61, 8, 3), "sub");  // the menu shows the new directory
+  EXPECT_EQ(kdv::ui::Screen().text(61, 8, 3), "sub");  // the menu shows the new directory
 }
 
 TEST_F(FileMenu, ReportFromTheMainMenu) {

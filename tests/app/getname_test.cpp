@@ -11,14 +11,14 @@ namespace {
 class FileGetname : public FreshProcess {
  protected:
   void SetUp() override {
-    crt::Install(&term);
-    crt::Window(30, 18, 49, 22);
+    kdv::ui::Install(&term);
+    kdv::ui::Window(30, 18, 49, 22);
   }
-  void TearDown() override { crt::Install(nullptr); }
-  std::string field() const { return crt::Screen().text(31, 20, 15); }
-  std::string run(std::string_view start) { return project1::GETNAME(start).str(); }
+  void TearDown() override { kdv::ui::Install(nullptr); }
+  std::string field() const { return kdv::ui::Screen().text(31, 20, 15); }
+  std::string run(std::string_view start) { return kdv::app::GETNAME(start).str(); }
 
-  crt::ScriptTerminal term;
+  kdv::ui::ScriptTerminal term;
 };
 
 TEST_F(FileGetname, EnterKeepsTheDefaultAndTypingReplacesIt) {
@@ -41,12 +41,12 @@ TEST_F(FileGetname, AnyOtherFirstKeyBlanksTheDefault) {
 }
 
 TEST_F(FileGetname, EscapeGivesEmptyAndClearsTheMessageRow) {
-  crt::GotoXY(2, 4);
-  crt::Write("Disk Access Error");
+  kdv::ui::GotoXY(2, 4);
+  kdv::ui::Write("Disk Access Error");
   term.type("abc");
   term.escape();
   EXPECT_EQ(run("plant1"), "");
-  EXPECT_EQ(crt::Screen().text(30, 21, 20), std::string(20, ' '));
+  EXPECT_EQ(kdv::ui::Screen().text(30, 21, 20), std::string(20, ' '));
 }
 
 TEST_F(FileGetname, TwentyFourCharactersAtMostAndTheFieldScrolls) {

@@ -5,7 +5,7 @@
 #include "app/menu_fixture.h"
 #include "app/port_choice.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -17,8 +17,8 @@ class Opening : public MenuTest {
     session.NO_OF_PORTS = 1;
   }
   // Runs the program's top level until the key script is used up.
-  void run() { EXPECT_THROW(project1::OPENING(session), crt::ScriptExhausted); }
-  static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
+  void run() { EXPECT_THROW(kdv::app::OPENING(session), kdv::ui::ScriptExhausted); }
+  static std::string at(int col, int row, int len) { return kdv::ui::Screen().text(col, row, len); }
   // Whether the main menu is on the screen.
   static bool main_menu_shown() {
     return at(4, 8, 6) == "Upload" && at(43, 10, 11) == "Serial port" && at(30, 13, 18) != "    Upload  Data  ";
@@ -30,7 +30,7 @@ TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
   run();
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
-  EXPECT_EQ(crt::Screen().ch(1, 1), 0xDA);  // drawn over the background
+  EXPECT_EQ(kdv::ui::Screen().ch(1, 1), 0xDA);  // drawn over the background
 
   term.escape();
   run();
@@ -43,7 +43,7 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(at(30, 13, 18), "    Upload  Data  ");
   EXPECT_EQ(at(30, 15, 18), "        NO        ");
   EXPECT_EQ(at(30, 16, 18), "        YES       ");
-  EXPECT_NE(crt::Screen().bg(30, 15), crt::Screen().bg(30, 16));  // NO highlighted
+  EXPECT_NE(kdv::ui::Screen().bg(30, 15), kdv::ui::Screen().bg(30, 16));  // NO highlighted
   // The value column was filled before the background was drawn.
   EXPECT_EQ(session.DISP[2][3], "    COM1");
   EXPECT_EQ(session.DISP[2][2], "   Online    ");

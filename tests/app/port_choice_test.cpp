@@ -3,7 +3,7 @@
 
 #include "app/menu_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -17,7 +17,7 @@ std::vector<std::string> names(const Session& session) {
 
 TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   offer_ports("COM1,COM3");
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "COM3"}));
   EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
   EXPECT_EQ(session.COM_PORT_NAME[3], "");
@@ -29,27 +29,27 @@ const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ
 
 TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
                                                "EEEEEEEE", "FFFFFFFF", "GGGGGGGG"}));
 }
 
 TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
   offer_ports("COM1,,COM3");
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "", "COM3"}));
 
   offer_ports(std::string(50, ',').c_str());  // 51 empty names
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   EXPECT_EQ(session.NO_OF_PORTS, 40);
   EXPECT_EQ(session.SELECTED_PORT_NAME, "");
 }
 
 TEST_F(PortScan, ARescanForgetsTheOldList) {
   offer_ports("COM1,COM2,COM3");
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   offer_ports("");
-  project1::COMPORTSCAN(session);
+  kdv::app::COMPORTSCAN(session);
   EXPECT_EQ(session.NO_OF_PORTS, 0);
   EXPECT_EQ(session.COM_PORT_NAME[1], "");
   EXPECT_EQ(session.SELECTED_PORT_NAME, "");
@@ -63,14 +63,14 @@ class PortWindow : public MenuTest {
     session.XCUR = 2;
     session.YCUR = 3;
   }
-  static std::string at(int col, int row, int len) { return crt::Screen().text(col, row, len); }
+  static std::string at(int col, int row, int len) { return kdv::ui::Screen().text(col, row, len); }
 };
 
 TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   offer_ports("ttyS0,COM1");
   term.down();
   term.enter();
-  project1::COMPORT1(session);
+  kdv::app::COMPORT1(session);
   EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
@@ -82,7 +82,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
 TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   offer_ports("");
   term.enter();
-  project1::COMPORT1(session);
+  kdv::app::COMPORT1(session);
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
   EXPECT_EQ(session.SELECTED_PORT_NAME, "");
@@ -93,10 +93,10 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   offer_ports("a,b,c,d,e,f,g,h,i,/dev/pts/123456");
   term.up();  // from the first line to the last
   term.enter();
-  project1::COMPORT1(session);
+  kdv::app::COMPORT1(session);
   EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
-  EXPECT_EQ(crt::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
+  EXPECT_EQ(kdv::ui::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
   EXPECT_EQ(session.SELECTED_PORT_NAME, "/dev/pts/123456");
 }
 
@@ -117,7 +117,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
     offer_ports(c.ports.c_str());
     for (int i = 0; i < c.downs; ++i) term.down();
     term.enter();
-    project1::COMPORT1(session);
+    kdv::app::COMPORT1(session);
     EXPECT_EQ(session.SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
   }
   // The two adapters' lines look alike.
@@ -128,7 +128,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
   session.YCUR = 2;
   term.escape();
-  project1::ONLINPROG(session);
+  kdv::app::ONLINPROG(session);
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");
   EXPECT_EQ(at(30, 17, 19), "     Offline       ");
   EXPECT_EQ(at(30, 18, 19), "     Online        ");
@@ -136,11 +136,11 @@ TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
 
   term.up();
   term.enter();
-  project1::ONLINPROG(session);
+  kdv::app::ONLINPROG(session);
   EXPECT_FALSE(session.ONLINE);
 
   term.escape();
-  project1::ONLINPROG(session);
+  kdv::app::ONLINPROG(session);
   EXPECT_FALSE(session.ONLINE);
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(plug.connects, 0);

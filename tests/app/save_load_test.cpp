@@ -11,7 +11,7 @@
 #include "ui/wind.h"
 #include "sim_port.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
   touch("old.gdt");
   term.type("plant1.cfg");
   term.enter();
-  project1::SAVE(session);
+  kdv::app::SAVE(session);
   EXPECT_EQ(row(9, 10, 17), "          old.gdt");  // the listing came first
   EXPECT_EQ(row(10, 10, 13), "No More Files");
   EXPECT_EQ(row(18, 30, 19), "      Save         ");
@@ -42,18 +42,18 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
   EXPECT_EQ(term.bells, 0);
 
   term.enter();  // the default
-  project1::SAVE(session);
+  kdv::app::SAVE(session);
   EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
   for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
     term.type(entered);
     term.enter();
-    project1::SAVE(session);
+    kdv::app::SAVE(session);
   }
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd", "abcdefg.gdt", "abcdefg.rxd",
                                                  "abcdefgh.gdt", "abcdefgh.rxd", "old.gdt",
                                                  "plant1.gdt", "plant1.rxd"}));
   term.escape();
-  project1::SAVE(session);
+  kdv::app::SAVE(session);
   EXPECT_EQ(entries().size(), 9u);
 }
 
@@ -61,7 +61,7 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
   term.type("nodir/x");
   term.enter();
   term.escape();
-  project1::SAVE(session);
+  kdv::app::SAVE(session);
   EXPECT_EQ(term.bells, 1);
   EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
   EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
@@ -70,7 +70,7 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
 
 TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
   session.RX().TAG_FIELD = "old";
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
   const auto old_rxd = bytes_of("plant.rxd");
   session.RX().TAG_FIELD = "new";
   term.type("plant");
@@ -79,7 +79,7 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    project1::SAVE(session);
+    kdv::app::SAVE(session);
   }
   EXPECT_NE(seen.find("Disk Access Error"), std::string::npos);
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
@@ -90,14 +90,14 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
 TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
   session.RX().TAG_FIELD = "from disk";
   session.GLOBDAT.RXCONFIG[2] = true;
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
   session.RX().TAG_FIELD = "in memory";
   session.GLOBDAT.RXCONFIG[2] = false;
   session.TXNO = 2;
   session.CHNO = 7;
   term.type("plant1.rxd");
   term.enter();
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(session.RX().TAG_FIELD, "from disk");
   EXPECT_TRUE(session.GLOBDAT.RXCONFIG[2]);
   EXPECT_EQ(session.TXNO, 1);
@@ -108,14 +108,14 @@ TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
 
   session.TXNO = 3;
   term.escape();  // an empty entry still resets the selection
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(session.TXNO, 1);
 }
 
 TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
-  ASSERT_TRUE(disk::WRITE_PAIR("half", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("half", session.GLOBDAT, session.RX()));
   std::filesystem::remove("half.rxd");
-  ASSERT_TRUE(disk::WRITE_PAIR("short", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("short", session.GLOBDAT, session.RX()));
   std::filesystem::resize_file("short.rxd", 4000);
   session.RX().TAG_FIELD = "in memory";
   session.GLOBDAT.RXCONFIG[9] = true;
@@ -126,7 +126,7 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   term.type("short");
   term.enter();
   term.escape();
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
   EXPECT_EQ(session.RX(), rx_before);
@@ -134,27 +134,27 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
 }
 
 TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
-  ASSERT_TRUE(disk::WRITE_PAIR("damaged", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("damaged", session.GLOBDAT, session.RX()));
   auto rxd = bytes_of("damaged.rxd");
   rxd[0] = 255;                      // tag length
   rxd[80 + 32 + 40] = 9;             // alarm state of transmitter 1, channel 1
   write_bytes("damaged.rxd", rxd);
   term.type("damaged");
   term.enter();
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(session.RX().TAG_FIELD.size(), 25u);
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
   EXPECT_EQ(term.bells, 0);
 }
 
 TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
   session.ONLINE = true;
   session.SCNO = 2;  // run from the main menu
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(row(21, 3, 34), "After Loading configuration is not");
   EXPECT_EQ(row(22, 3, 22), "automatically updated.");
   EXPECT_EQ(row(15, 30, 18), "    Download ?    ");
@@ -165,15 +165,15 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.enter();
   term.escape();  // nothing loaded: no question
   seen.clear();
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 }
 
 TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
-  sim::Receiver receiver;
-  sim::PluggedIn plug{receiver, session};
+  kdv::sim::Receiver receiver;
+  kdv::sim::PluggedIn plug{receiver, session};
   session.RX().TAG_FIELD = "from disk";
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
   session.RX().TAG_FIELD = "in memory";
   session.ONLINE = true;
   session.SCNO = 2;
@@ -181,7 +181,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   term.enter();
   term.up();  // "Yes"
   term.enter();
-  project1::LOAD(session);
+  kdv::app::LOAD(session);
   EXPECT_EQ(term.bells, 0);  // no error shown
   EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
 }

@@ -16,18 +16,18 @@ class ScreenScratch : public ScratchDirOn<FreshProcess> {
  protected:
   void SetUp() override {
     ScratchDirOn<FreshProcess>::SetUp();
-    crt::Install(&term);
-    globals::INITCOMMS(session);
+    kdv::ui::Install(&term);
+    kdv::model::INITCOMMS(session);
     term.on_wait = [this] {
-      for (int row = 1; row <= 25; ++row) seen += crt::Screen().row_text(row) + "\n";
+      for (int row = 1; row <= 25; ++row) seen += kdv::ui::Screen().row_text(row) + "\n";
     };
   }
   void TearDown() override {
-    crt::Install(nullptr);
+    kdv::ui::Install(nullptr);
     ScratchDirOn<FreshProcess>::TearDown();
   }
-  static std::string row(int r, int col = 1, int len = 80) { return crt::Screen().text(col, r, len); }
+  static std::string row(int r, int col = 1, int len = 80) { return kdv::ui::Screen().text(col, r, len); }
 
-  crt::ScriptTerminal term;
+  kdv::ui::ScriptTerminal term;
   std::string seen;
 };

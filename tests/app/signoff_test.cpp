@@ -4,7 +4,7 @@
 
 #include "transfer/transfer_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -12,18 +12,18 @@ using Signoff = TransferTest;
 
 TEST_F(Signoff, AnyKeySendsConfirmThenSignoff) {
   term.type({0, 72});  // the first code of an extended key is enough
-  project1::SIGNOFF(session);
+  kdv::app::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 28}));
   EXPECT_EQ(rx.requests().at(0).params, "0");
   EXPECT_TRUE(rx.signed_off);
   EXPECT_EQ(term.bells, 0);
-  EXPECT_EQ(crt::Screen().text(1, 25, 12), std::string(12, ' '));
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 12), std::string(12, ' '));
 }
 
 TEST_F(Signoff, TheWarningBoxAndEscape) {
   term.escape();
-  project1::SIGNOFF(session);
-  const crt::ScreenModel& s = crt::Screen();
+  kdv::app::SIGNOFF(session);
+  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
   EXPECT_EQ(s.text(36, 15, 7), "SIGNOFF");
   EXPECT_EQ(s.text(24, 17, 31), "Before sending this command the");
   EXPECT_EQ(s.text(24, 18, 32), "configuration link on the KDV578");
@@ -40,13 +40,13 @@ TEST_F(Signoff, SignoffIsSentEvenWhenTheConfirmFailed) {
   rx.faults.refuse = 5;
   rx.faults.only_command = 25;
   term.enter();
-  project1::SIGNOFF(session);
+  kdv::app::SIGNOFF(session);
   EXPECT_EQ(commands(), (std::vector<int>{25, 25, 28}));
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
   // The confirm's error stays on the screen.
-  EXPECT_EQ(crt::Screen().text(5, 23, 14), " Context Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 14), " Context Error");
+  EXPECT_EQ(kdv::ui::Screen().bg(5, 23), session.ERRBAR);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 
 std::string run(std::vector<std::string> params) {
   std::ostringstream out;
-  project1::Ex1 app(std::move(params), "/opt/kdv/kdv578", out);
+  kdv::app::Ex1 app(std::move(params), "/opt/kdv/kdv578", out);
   app.Run();
   EXPECT_TRUE(app.Terminated());
   return out.str();
@@ -50,11 +50,11 @@ TEST(Options, WhatIsNotAnOptionPassesSilently) {
 
 TEST(Options, OptionsThatTakeArguments) {
   std::ostringstream out;
-  const project1::Ex1 app({"-f"}, "p", out);
+  const kdv::app::Ex1 app({"-f"}, "p", out);
   EXPECT_EQ(app.CheckOptions("f:", {}), "Option at position 1 needs an argument : f");
-  EXPECT_EQ(project1::Ex1({"-f", "x", "--port", "-q"}, "p", out).CheckOptions("f:", {"port:"}),
+  EXPECT_EQ(kdv::app::Ex1({"-f", "x", "--port", "-q"}, "p", out).CheckOptions("f:", {"port:"}),
             "Option at position 3 needs an argument : port");
-  EXPECT_EQ(project1::Ex1({"-fx", "--port=1", "--port", "2"}, "p", out).CheckOptions("f:", {"port:"}), "");
+  EXPECT_EQ(kdv::app::Ex1({"-fx", "--port=1", "--port", "2"}, "p", out).CheckOptions("f:", {"port:"}), "");
 }
 
 // Runs the start-up sequence in dir with the given port list until the
@@ -63,24 +63,24 @@ class Startup : public FreshProcess {
  protected:
   void SetUp() override {
     old_dir_ = std::filesystem::current_path();
-    crt::Install(&term);
-    crt::Window(10, 10, 20, 12);  // whatever came before
-    crt::TextBackground(4);
+    kdv::ui::Install(&term);
+    kdv::ui::Window(10, 10, 20, 12);  // whatever came before
+    kdv::ui::TextBackground(4);
   }
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
-    comms::set_host(nullptr);  // start-up installed the console's
-    transfer::set_progress(nullptr);
-    crt::Install(nullptr);
+    kdv::link::set_host(nullptr);  // start-up installed the console's
+    kdv::transfer::set_progress(nullptr);
+    kdv::ui::Install(nullptr);
   }
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);
     setenv("KDV578_PORTS", ports, 1);
-    project1::STARTUP(session);
+    kdv::app::STARTUP(session);
   }
 
-  crt::ScriptTerminal term;
+  kdv::ui::ScriptTerminal term;
   std::filesystem::path old_dir_;
 };
 
@@ -90,17 +90,17 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   std::vector<std::string> shown;
   session.NO_OF_PORTS = 9;
   term.on_wait = [&] {
-    const crt::ScreenModel& s = crt::Screen();
+    const kdv::ui::ScreenModel& s = kdv::ui::Screen();
     shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(session.NO_OF_PORTS));
   };
   try {
     start(std::filesystem::temp_directory_path(), "COM1,COM3");
     FAIL() << "start-up went on without the screen files";
-  } catch (const crt::ProgramExit& e) {
+  } catch (const kdv::ui::ProgramExit& e) {
     EXPECT_EQ(e.code, 0);
     EXPECT_NE(e.message.find("MESS578.SCN"), std::string::npos);
   }
-  const crt::ScreenModel& s = crt::Screen();
+  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
   EXPECT_EQ(s.row_text(1), "Loading......" + std::string(67, ' '));
   EXPECT_EQ(s.text(1, 2, 39), "Serial Port Scanning is In-Progress... ");
   EXPECT_EQ(s.win_right(), 80);
@@ -115,8 +115,8 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
 
 TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
   session.ARGUMENTS = {"BW"};
-  EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), crt::ScriptExhausted);
-  const crt::ScreenModel& s = crt::Screen();
+  EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), kdv::ui::ScriptExhausted);
+  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");
   ASSERT_NE(session.RECEIVER[0], nullptr);
   EXPECT_EQ(session.RX().TAG_FIELD, "Data not loaded          ");

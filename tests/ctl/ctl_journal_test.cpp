@@ -32,7 +32,7 @@ TEST_F(CtlJournal, SetJournalsEachChangeSent) {
   for (const Journalled& c : cases) {
     SCOPED_TRACE(c.journal + std::to_string(c.code));
     std::filesystem::remove_all("j");
-    sim::Process sim(KDV578_BINARY_DIR "/kdv578-sim", c.sim);
+    kdv::sim::Process sim(KDV578_BINARY_DIR "/kdv578-sim", c.sim);
     const std::string port = " --port " + sim.read_output();
     const ctltest::Outcome set =
         ctltest::ctl("set receiver.tag=FIRST receiver.temperature_units=F tx1.ch3.high_alarm=80" + port,
@@ -40,7 +40,7 @@ TEST_F(CtlJournal, SetJournalsEachChangeSent) {
     EXPECT_EQ(set.code, c.code) << set.err;
     EXPECT_EQ(ctltest::lines(set.err), (c.code != 0) + c.warned) << set.err;
     EXPECT_EQ(set.err.find("not writable") != std::string::npos, c.warned) << set.err;
-    const disk::JournalRead journal = disk::read_journal(ctltest::text_of("j/audit.jsonl"));
+    const kdv::link::JournalRead journal = kdv::link::read_journal(ctltest::text_of("j/audit.jsonl"));
     std::string lines;
     for (const auto& [number, line] : journal.entries)
       lines += line["operation"].get<std::string>() + " " + line["outcome"].get<std::string>() + ";";

@@ -70,13 +70,13 @@ class CtlMonitor : public ScratchDir {
  protected:
   // The simulator behind the symbolic link "port", as the journeys reach it.
   void start(std::vector<std::string> args) {
-    sim_ = std::make_unique<sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
+    sim_ = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
     const std::string pty = sim_->read_output();
     fs::remove("port.new");
     fs::create_symlink(pty, "port.new");
     fs::rename("port.new", "port");
   }
-  std::unique_ptr<sim::Process> sim_;
+  std::unique_ptr<kdv::sim::Process> sim_;
 };
 
 TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {

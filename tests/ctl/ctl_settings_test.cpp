@@ -15,12 +15,12 @@ using ctltest::Outcome;
 class CtlSettings : public ScratchDir {
  protected:
   void start(std::vector<std::string> args) {
-    sim_ = std::make_unique<sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
+    sim_ = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
     port_ = sim_->read_output();
   }
   Outcome ctl(const std::string& args) { return ctltest::ctl(args + " --port " + port_); }
 
-  std::unique_ptr<sim::Process> sim_;
+  std::unique_ptr<kdv::sim::Process> sim_;
   std::string port_;
 };
 

@@ -21,9 +21,9 @@ class Ctl : public ScratchDir {
  protected:
   void SetUp() override {
     ScratchDir::SetUp();
-    globals::Configuration c = globals::fresh_configuration();
+    kdv::model::Configuration c = kdv::model::fresh_configuration();
     c.rx.TAG_FIELD = "PLANT 7                  ";
-    ASSERT_TRUE(disk::WRITE_PAIR("plant", c.flags, c.rx));
+    ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", c.flags, c.rx));
   }
   static Outcome ctl(const std::string& args, const std::string& env = "") { return ctltest::ctl(args, env); }
   static int lines(const std::string& s) { return ctltest::lines(s); }

@@ -51,7 +51,7 @@ TEST_F(JournalJourney, ConsoleAndCtlShareOneJournalInOrder) {
   const std::string port = " --port '" + j.s.port() + "'";
   EXPECT_EQ(ctltest::ctl("set receiver.tag=CTL" + port, audit).code, 0);
 
-  const disk::JournalRead read = disk::read_journal(ctltest::text_of(journal));
+  const kdv::link::JournalRead read = kdv::link::read_journal(ctltest::text_of(journal));
   EXPECT_TRUE(read.damaged.empty());
   ASSERT_GE(read.entries.size(), 4u);
   const auto& lines = read.entries;
@@ -74,8 +74,8 @@ TEST_F(JournalJourney, ConsoleAndCtlShareOneJournalInOrder) {
 TEST_F(JournalJourney, TwoCtlProcessesWritingAtOnceLeaveWholeLines) {
   const std::string journal = ::testing::TempDir() + "kdv578-two-ctl-audit.jsonl";
   std::remove(journal.c_str());
-  sim::Process a(KDV578_BINARY_DIR "/kdv578-sim", {});
-  sim::Process b(KDV578_BINARY_DIR "/kdv578-sim", {});
+  kdv::sim::Process a(KDV578_BINARY_DIR "/kdv578-sim", {});
+  kdv::sim::Process b(KDV578_BINARY_DIR "/kdv578-sim", {});
   const std::string env = "KDV578_AUDIT=" + journal + " ";
   std::string both;
   for (const std::string& port : {a.read_output(), b.read_output()}) {
@@ -83,7 +83,7 @@ TEST_F(JournalJourney, TwoCtlProcessesWritingAtOnceLeaveWholeLines) {
                                     " --port '" + port + "' >/dev/null 2>&1 & ";
   }
   ASSERT_EQ(std::system(("(" + both + "wait)").c_str()), 0);
-  const disk::JournalRead read = disk::read_journal(ctltest::text_of(journal));
+  const kdv::link::JournalRead read = kdv::link::read_journal(ctltest::text_of(journal));
   EXPECT_TRUE(read.damaged.empty());
   EXPECT_EQ(read.entries.size(), 6u);
 }

@@ -3,8 +3,8 @@
 #include "edit/calc.h"
 #include "support/fresh_process.h"
 
-using namespace globals;
-using namespace calc;
+using namespace kdv::model;
+using namespace kdv::edit;
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "edit/confval.h"
 #include "edit_fixture.h"
 
-using namespace globals;
-using namespace chconf;
+using namespace kdv::model;
+using namespace kdv::edit;
 
 namespace edit_test {
 namespace {
@@ -17,7 +17,7 @@ class Channel : public EditTest {
   }
   // The channel display of the menu pass sets the reserved-channel flag.
   void input_type() {
-    confval::CHCONFIGVAL(session);
+    kdv::edit::CHCONFIGVAL(session);
     INPUTYPE(session);
   }
 };
@@ -43,7 +43,7 @@ TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
   run([this] { input_type(); });
   EXPECT_EQ(ch().INPUT_TYPE, 27);
   EXPECT_TRUE(shows("  B THC with CJ "));
-  EXPECT_EQ(crt::Screen().text(30, 7, 15), "    S THC no CJ");
+  EXPECT_EQ(kdv::ui::Screen().text(30, 7, 15), "    S THC no CJ");
 }
 
 TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
@@ -61,8 +61,8 @@ TEST_F(Channel, Channel16OffersNoRtdTypes) {
   user.escape();
   run([this] { input_type(); });
   // The first list has 14 lines: the 14th ("more") on screen row 20.
-  EXPECT_EQ(crt::Screen().text(30, 20, 18), "   -----more----- ");
-  EXPECT_EQ(crt::Screen().text(30, 19, 18), "   T  THC with CJ ");
+  EXPECT_EQ(kdv::ui::Screen().text(30, 20, 18), "   -----more----- ");
+  EXPECT_EQ(kdv::ui::Screen().text(30, 19, 18), "   T  THC with CJ ");
   user.up();  // so "more" leads on from there
   user.enter();
   user.downs(2);
@@ -74,7 +74,7 @@ TEST_F(Channel, Channel16OffersNoRtdTypes) {
 TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   ch(1, 2).INPUT_TYPE = 10;  // compensated thermocouple: 16 is the sensor
   session.CHNO = 16;
-  confval::CHCONFIGVAL(session);
+  kdv::edit::CHCONFIGVAL(session);
   const CHANNEL_DATA before = ch();
   run([this] {
     INPUTYPE(session);
@@ -84,8 +84,8 @@ TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   EXPECT_EQ(ch(), before);
   EXPECT_EQ(user.bells, 3);
   EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
-  EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
-  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 14), "Not applicable");
+  EXPECT_EQ(kdv::ui::Screen().bg(5, 23), session.ERRBAR);
 }
 
 TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
@@ -103,7 +103,7 @@ TEST_F(Channel, Type572ListAndDriveNotApplicable) {
   run([this] { input_type(); });
   EXPECT_EQ(ch().INPUT_TYPE, 15);
   run(OCDRIVE);
-  EXPECT_EQ(crt::Screen().text(5, 23, 14), "Not applicable");
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 14), "Not applicable");
   EXPECT_EQ(user.bells, 1);
 }
 
@@ -167,7 +167,7 @@ TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
   user.enter();
   run(TRANNO);
   EXPECT_EQ(session.TXNO, 2);
-  EXPECT_EQ(crt::Screen().text(30, 17, 19), "         1         ");
+  EXPECT_EQ(kdv::ui::Screen().text(30, 17, 19), "         1         ");
 }
 
 TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {

@@ -4,9 +4,9 @@
 #include "support/fresh_process.h"
 #include "ui/wind.h"
 
-using namespace globals;
-using confval::CHCONFIGVAL;
-using confval::RXCONFIGVAL;
+using namespace kdv::model;
+using kdv::edit::CHCONFIGVAL;
+using kdv::edit::RXCONFIGVAL;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "edit/confval.h"
 
-using namespace confval;
+using namespace kdv::edit;
 
 namespace {
 

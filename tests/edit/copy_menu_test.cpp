@@ -8,7 +8,7 @@
 #include "monitor/sim_menu_fixture.h"
 #include "transfer/copy_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -44,7 +44,7 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
     term.down();  // (2, 4) start
     term.enter();
     term.escape();
-    copy::COPYRX(session);
+    kdv::edit::COPYRX(session);
   }
 
   bool completed = false;
@@ -58,10 +58,10 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
   EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
   ASSERT_EQ(rx.requests().size(), 3u);
-  EXPECT_EQ(rx.requests()[0].command, comms::CMD_INPTYPE);
-  EXPECT_EQ(rx.requests()[1].command, comms::CMD_SCALES);
-  EXPECT_EQ(rx.requests()[2].command, comms::CMD_ALARMS);
-  for (const sim::Request& q : rx.requests()) EXPECT_EQ(q.params.substr(0, 2), "25");
+  EXPECT_EQ(rx.requests()[0].command, kdv::link::CMD_INPTYPE);
+  EXPECT_EQ(rx.requests()[1].command, kdv::link::CMD_SCALES);
+  EXPECT_EQ(rx.requests()[2].command, kdv::link::CMD_ALARMS);
+  for (const kdv::sim::Request& q : rx.requests()) EXPECT_EQ(q.params.substr(0, 2), "25");
   EXPECT_EQ(rx.state().TRANSMITTER[2].CHANNEL[5].HIGH_ALARM, 103);
   EXPECT_EQ(rx.state().TRANSMITTER[2].CHANNEL[5].INPUT_TYPE, 3);
   EXPECT_TRUE(completed);
@@ -84,7 +84,7 @@ TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
   rx.faults.refuse = 7;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_EQ(requests(comms::CMD_INPTYPE), 2);  // refused and retried, then nothing more
+  EXPECT_EQ(requests(kdv::link::CMD_INPTYPE), 2);  // refused and retried, then nothing more
   EXPECT_EQ(rx.requests().size(), 2u);
   EXPECT_EQ(term.bells, 1);
   EXPECT_TRUE(completed);
@@ -118,7 +118,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
       box_line2 = at(30, 18, 18);
     }
   };
-  copy::COPYRX(session);
+  kdv::edit::COPYRX(session);
   EXPECT_EQ(box_line1, "        ALL       ");
   EXPECT_EQ(box_line2, std::string(18, '\xCD'));  // the frame closes under it
   EXPECT_EQ(session.DISP[1][3].str(), "  ALL");
@@ -141,14 +141,14 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   term.up();     // No is preselected: up to Yes
   term.enter();
   term.escape();
-  copy::COPYRX(session);
+  kdv::edit::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_FALSE(completed);
   EXPECT_TRUE(changed().empty());  // each transmitter copied onto itself
-  EXPECT_EQ(requests(comms::CMD_TAG), 1);
-  EXPECT_EQ(requests(comms::CMD_TXTYPE), 4);
-  EXPECT_EQ(requests(comms::CMD_INPTYPE), 4 * 16);
-  EXPECT_EQ(requests(comms::CMD_ALARMS), 4 * 16);
+  EXPECT_EQ(requests(kdv::link::CMD_TAG), 1);
+  EXPECT_EQ(requests(kdv::link::CMD_TXTYPE), 4);
+  EXPECT_EQ(requests(kdv::link::CMD_INPTYPE), 4 * 16);
+  EXPECT_EQ(requests(kdv::link::CMD_ALARMS), 4 * 16);
   EXPECT_EQ(rx.state().TRANSMITTER[4].CHANNEL[16].HIGH_ALARM, 416);
   EXPECT_EQ(session.XCUR, 1);  // the menu cursor is given back
   EXPECT_EQ(session.YCUR, 1);
@@ -165,7 +165,7 @@ TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   term.enter();  // start: transmitter 1 onto itself
   term.escape(); // the question
   term.escape(); // the menu
-  copy::COPYRX(session);
+  kdv::edit::COPYRX(session);
   EXPECT_TRUE(asked);
   EXPECT_TRUE(rx.requests().empty());
 }
@@ -188,7 +188,7 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   term.down();   // to ALL
   term.enter();
   term.escape();
-  copy::COPYRX(session);
+  kdv::edit::COPYRX(session);
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes.front().substr(0, 18), "         1        ");
   EXPECT_EQ(boxes.front().substr(19, 18).find("ALL"), std::string::npos);
@@ -204,7 +204,7 @@ TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
   for (int i = 0; i < 6; ++i) term.up();  // 1, then up round lines 5 to 1 to 5
   term.enter();
   term.escape();
-  copy::COPYRX(session);
+  kdv::edit::COPYRX(session);
   EXPECT_EQ(session.DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
 }
 

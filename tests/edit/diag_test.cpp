@@ -3,7 +3,7 @@
 #include "edit/confval.h"
 #include "edit_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace edit_test {
 namespace {
@@ -14,77 +14,77 @@ class Diagnostics : public EditTest {
     EditTest::SetUp();
     session.SCNO = 9;
   }
-  void switch_box(void (*box)(globals::Session&)) {
+  void switch_box(void (*box)(kdv::model::Session&)) {
     user.key();
     run(box);
   }
-  static std::string line(int interior_row) { return crt::Screen().text(19, 4 + interior_row, 40); }
+  static std::string line(int interior_row) { return kdv::ui::Screen().text(19, 4 + interior_row, 40); }
 };
 
 TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
   R().HCASWITCH = 65;  // levers 1 and 7
-  diag::DIAGVAL(session);
+  kdv::edit::DIAGVAL(session);
   EXPECT_EQ(session.DISP[1][2], "1......8");
   EXPECT_EQ(session.DISP[1][3], "   10000010");
-  switch_box(diag::SW301);
-  EXPECT_EQ(crt::Screen().text(29, 5, 16), "HCA SWITCH SW301");
-  EXPECT_EQ(crt::Screen().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
-  EXPECT_EQ(crt::Screen().text(29, 14, 18), " CURRENT SETTINGS ");
-  EXPECT_EQ(crt::Screen().bg(29, 14), 1);
+  switch_box(kdv::edit::SW301);
+  EXPECT_EQ(kdv::ui::Screen().text(29, 5, 16), "HCA SWITCH SW301");
+  EXPECT_EQ(kdv::ui::Screen().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
+  EXPECT_EQ(kdv::ui::Screen().text(29, 14, 18), " CURRENT SETTINGS ");
+  EXPECT_EQ(kdv::ui::Screen().bg(29, 14), 1);
   EXPECT_EQ(line(12).substr(0, 24), "1200 Baud 8bit no parity");
   EXPECT_EQ(line(14).substr(0, 32), "Link B address = Link A address ");
   EXPECT_EQ(line(16).substr(0, 11), "ASCII Mode ");
-  EXPECT_EQ(crt::Screen().text(29, 25, 21), " Any key to Continue ");
+  EXPECT_EQ(kdv::ui::Screen().text(29, 25, 21), " Any key to Continue ");
 }
 
 TEST_F(Diagnostics, CommsSettingCodesWithoutASetting) {
   R().HCASWITCH = 13 | 16;
-  switch_box(diag::SW301);
+  switch_box(kdv::edit::SW301);
   EXPECT_EQ(line(12).substr(0, 29), "ERROR - INVALID COMMS SETTING");
   EXPECT_EQ(line(14).substr(0, 36), "Link B address = Link A address + 32");
   EXPECT_EQ(line(16).substr(0, 9), "RTU Mode ");
   R().HCASWITCH = 15;
-  switch_box(diag::SW301);
+  switch_box(kdv::edit::SW301);
   EXPECT_EQ(line(12).substr(0, 33), "Comms Parameters software defined");
 }
 
 TEST_F(Diagnostics, IpSwitchMeanings) {
   R().IPSWITCH = 0;
-  switch_box(diag::SW101);
-  EXPECT_EQ(crt::Screen().text(31, 5, 15), "IP SWITCH SW101");
-  EXPECT_EQ(crt::Screen().text(29, 13, 18), " CURRENT SETTINGS ");
+  switch_box(kdv::edit::SW101);
+  EXPECT_EQ(kdv::ui::Screen().text(31, 5, 15), "IP SWITCH SW101");
+  EXPECT_EQ(kdv::ui::Screen().text(29, 13, 18), " CURRENT SETTINGS ");
   EXPECT_EQ(line(11).substr(0, 32), "Modbus Address Software Defined ");
   EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration ENABLED ");
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 17), "Normal operation ");
 
   R().IPSWITCH = 161;  // bits 0, 5 and 7
-  switch_box(diag::SW101);
+  switch_box(kdv::edit::SW101);
   EXPECT_EQ(line(11).substr(0, 18), "Modbus Address: 1 ");
   EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration DISABLED");
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 30), "FACTORY TEST SETTING - CHANGE!");
-  EXPECT_EQ(crt::Screen().bg(19, 21), session.ERRBAR);
-  diag::DIAGVAL(session);
+  EXPECT_EQ(kdv::ui::Screen().bg(19, 21), session.ERRBAR);
+  kdv::edit::DIAGVAL(session);
   EXPECT_EQ(session.DISP[1][4], "   10000101");
 }
 
 TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   R().STATUS1 = 0x81;
   R().STATUS2 = 1;
-  diag::DIAGVAL(session);
+  kdv::edit::DIAGVAL(session);
   EXPECT_EQ(session.DISP[2][2], "   10000001");
   EXPECT_EQ(session.DISP[2][3], "   00000001");
   EXPECT_EQ(session.DISP[2][4], " YES ");
   user.escape();  // Escape answers NO
-  run(diag::CONFIRMRAM);
+  run(kdv::edit::CONFIRMRAM);
   EXPECT_EQ(R().STATUS2, 1);
   R().STATUS2 = 0x0B;
   user.down();
   user.enter();
-  run(diag::CONFIRMRAM);
+  run(kdv::edit::CONFIRMRAM);
   EXPECT_EQ(R().STATUS2, 0x0A);
-  diag::DIAGVAL(session);
+  kdv::edit::DIAGVAL(session);
   EXPECT_EQ(session.DISP[2][4], " NO ");
 }
 
@@ -101,11 +101,11 @@ TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   user.on_wait = [&] {
     if (first_pass.empty()) first_pass = {session.DISP[1][5].str(), session.DISP[1][6].str()};
   };
-  run([this] { diag::DIAGNOSTIC(session, 0); });
+  run([this] { kdv::edit::DIAGNOSTIC(session, 0); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
   EXPECT_EQ(session.DISP[1][5], "     1234  hex");
   EXPECT_EQ(session.DISP[1][6], "     00FF  hex");
-  confval::RXCONFIGVAL(session);
+  kdv::edit::RXCONFIGVAL(session);
   EXPECT_EQ(session.DISP[1][9], "     1234  hex");
 }
 

@@ -20,7 +20,7 @@
 
 namespace edit_test {
 
-class User : public crt::ScriptTerminal {
+class User : public kdv::ui::ScriptTerminal {
  public:
   void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override {
     if (timeout_ms >= 0) return;
@@ -28,9 +28,9 @@ class User : public crt::ScriptTerminal {
   }
   // Keeps every distinct screen presented, for texts that a later redraw
   // covers again (message boxes, notices).
-  void present(crt::ScreenModel& model) override {
+  void present(kdv::ui::ScreenModel& model) override {
     std::string all;
-    for (int r = 1; r <= crt::ROWS; ++r) all += model.row_text(r) + '\n';
+    for (int r = 1; r <= kdv::ui::ROWS; ++r) all += model.row_text(r) + '\n';
     if (screens.empty() || screens.back() != all) screens.push_back(all);
     ScriptTerminal::present(model);
   }
@@ -56,18 +56,18 @@ class User : public crt::ScriptTerminal {
 class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS(session);
+    kdv::model::INITCOMMS(session);
     session.ONLINE = false;
-    for (int s = 1; s <= wind::NO_OF_SCREENS; ++s) {
-      wind::SCRN& scr = session.SCREEN[s];
+    for (int s = 1; s <= kdv::ui::NO_OF_SCREENS; ++s) {
+      kdv::ui::SCRN& scr = session.SCREEN[s];
       scr.MAXX = 2;
       scr.MAXY[1] = scr.MAXY[2] = 12;
       for (int c = 1; c <= 2; ++c)
         for (int r = 1; r <= 12; ++r) {
-          wind::MENUELEMENT& cell = scr.CELL[c][r];
+          kdv::ui::MENUELEMENT& cell = scr.CELL[c][r];
           cell.TITLE = "Cell " + std::to_string(c) + "," + std::to_string(r);
-          cell.XPOS = static_cast<wind::byte>(2 + 39 * (c - 1));
-          cell.YPOS = static_cast<wind::byte>(6 + r);
+          cell.XPOS = static_cast<kdv::ui::byte>(2 + 39 * (c - 1));
+          cell.YPOS = static_cast<kdv::ui::byte>(6 + r);
           cell.HSTR1 = "help";
         }
     }
@@ -84,45 +84,45 @@ class EditTest : public FreshProcess {
     session.MESSAGE[98] = "Not applicable";
     session.XCUR = session.YCUR = 1;
     session.SCNO = 1;
-    crt::Install(&user);
-    comms::set_host(&project1::console_host());
-    transfer::set_progress(&console_progress);
+    kdv::ui::Install(&user);
+    kdv::link::set_host(&kdv::app::console_host());
+    kdv::transfer::set_progress(&console_progress);
   }
   void TearDown() override {
-    comms::set_host(nullptr);
-    transfer::set_progress(nullptr);
-    crt::Install(nullptr);
+    kdv::link::set_host(nullptr);
+    kdv::transfer::set_progress(nullptr);
+    kdv::ui::Install(nullptr);
   }
 
   // Runs a screen or editor; the script must carry it to its end.
   template <class R>
-  void run(R (*editor)(globals::Session&)) {
+  void run(R (*editor)(kdv::model::Session&)) {
     run([this, editor] { editor(session); });
   }
   void run(const std::function<void()>& f) {
     try {
       f();
-    } catch (const crt::ScriptExhausted&) {
+    } catch (const kdv::ui::ScriptExhausted&) {
       ADD_FAILURE() << "the key script ran out";
     }
     EXPECT_EQ(user.keys_left(), 0u) << "keys left unread";
   }
 
-  static std::string row(int r) { return crt::Screen().row_text(r); }
+  static std::string row(int r) { return kdv::ui::Screen().row_text(r); }
   static bool shows(const std::string& text) {
-    for (int r = 1; r <= crt::ROWS; ++r)
+    for (int r = 1; r <= kdv::ui::ROWS; ++r)
       if (row(r).find(text) != std::string::npos) return true;
     return false;
   }
 
-  globals::RECIEVER_DATA& R() { return session.RX(); }
+  kdv::model::RECIEVER_DATA& R() { return session.RX(); }
   // The current channel unless t and c are given.
-  globals::CHANNEL_DATA& ch(int t = 0, int c = 0) {
+  kdv::model::CHANNEL_DATA& ch(int t = 0, int c = 0) {
     return R().TRANSMITTER[t ? t : session.TXNO].CHANNEL[c ? c : session.CHNO];
   }
 
   User user;
-  project1::ConsoleProgress console_progress{session};
+  kdv::app::ConsoleProgress console_progress{session};
 };
 
 }  // namespace edit_test

@@ -9,7 +9,7 @@
 #include "edit_fixture.h"
 #include "sim_port.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace edit_test {
 namespace {
@@ -44,25 +44,25 @@ class Online : public EditTest {
   }
   std::vector<int> commands() const {
     std::vector<int> out;
-    for (const sim::Request& q : sim.requests()) out.push_back(q.command);
+    for (const kdv::sim::Request& q : sim.requests()) out.push_back(q.command);
     return out;
   }
   CHANNEL_DATA& sim_ch(int t, int c) { return sim.state().TRANSMITTER[t].CHANNEL[c]; }
 
-  sim::Receiver sim;
-  std::optional<sim::PluggedIn> plug;
+  kdv::sim::Receiver sim;
+  std::optional<kdv::sim::PluggedIn> plug;
 };
 
 TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   user.escape();
-  run([this] { rxconf::BAUDRATE(session, 0); });
+  run([this] { kdv::edit::BAUDRATE(session, 0); });
   EXPECT_TRUE(commands().empty());
   user.enter();  // 9600 again
-  run([this] { rxconf::BAUDRATE(session, 0); });
+  run([this] { kdv::edit::BAUDRATE(session, 0); });
   EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
   EXPECT_EQ(R().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
-  EXPECT_EQ(crt::Screen().text(1, 25, 12), std::string(12, ' '));  // working text gone
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 12), std::string(12, ' '));  // working text gone
 }
 
 // Escape in the pop-up of any editor sends nothing and leaves the record,
@@ -72,28 +72,28 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
     const char* name;
     std::function<void()> editor;
   } editors[] = {
-      {"baud rate", [this] { rxconf::BAUDRATE(session, 0); }},   {"stop bits", [this] { rxconf::SBITS(session, 0); }},
-      {"data bits", [this] { rxconf::DATABITS(session, 0); }},   {"parity", [this] { rxconf::PARITY(session, 0); }},
-      {"address A", [this] { rxconf::ADDRESS(session, 0, 1); }}, {"address B", [this] { rxconf::ADDRESS(session, 0, 2); }},
-      {"checksum base", [this] { rxconf::CHECKSUM_BASE(session, 0); }},
-      {"scaling reset", [this] { rxconf::DFSCALE(session, 0, 1); }},
-      {"transmitter number", [this] { chconf::TRANNO(session); }},
-      {"channel number", [this] { chconf::CHANO(session); }},
-      {"transmitters", [this] { rxconf::NOFTX(session); }},   {"units", [this] { rxconf::TEMPUNITS(session); }},
-      {"line rejection", [this] { rxconf::HERTZ(session); }}, {"checksum mode", [this] { rxconf::CHECKSUM_MODE(session); }},
-      {"tag", [this] { rxconf::TAG(session); }},              {"data format", [this] { rxconf::DATAFMT(session); }},
-      {"receiver reset", [this] { rxconf::DFAULT(session); }}, {"transmitter type", [this] { chconf::TX_TYPE(session); }},
-      {"input type", [this] { chconf::INPUTYPE(session); }},  {"drive", [this] { chconf::OCDRIVE(session); }},
-      {"high alarm", [this] { chconf::HALARM(session); }},    {"low alarm", [this] { chconf::LALARM(session); }},
-      {"input zero", [this] { chconf::IPZERO(session); }},    {"output zero", [this] { chconf::OPZERO(session); }},
-      {"gain", [this] { chconf::GAIN(session); }},            {"flag clear", [this] { diag::CONFIRMRAM(session); }},
+      {"baud rate", [this] { kdv::edit::BAUDRATE(session, 0); }},   {"stop bits", [this] { kdv::edit::SBITS(session, 0); }},
+      {"data bits", [this] { kdv::edit::DATABITS(session, 0); }},   {"parity", [this] { kdv::edit::PARITY(session, 0); }},
+      {"address A", [this] { kdv::edit::ADDRESS(session, 0, 1); }}, {"address B", [this] { kdv::edit::ADDRESS(session, 0, 2); }},
+      {"checksum base", [this] { kdv::edit::CHECKSUM_BASE(session, 0); }},
+      {"scaling reset", [this] { kdv::edit::DFSCALE(session, 0, 1); }},
+      {"transmitter number", [this] { kdv::edit::TRANNO(session); }},
+      {"channel number", [this] { kdv::edit::CHANO(session); }},
+      {"transmitters", [this] { kdv::edit::NOFTX(session); }},   {"units", [this] { kdv::edit::TEMPUNITS(session); }},
+      {"line rejection", [this] { kdv::edit::HERTZ(session); }}, {"checksum mode", [this] { kdv::edit::CHECKSUM_MODE(session); }},
+      {"tag", [this] { kdv::edit::TAG(session); }},              {"data format", [this] { kdv::edit::DATAFMT(session); }},
+      {"receiver reset", [this] { kdv::edit::DFAULT(session); }}, {"transmitter type", [this] { kdv::edit::TX_TYPE(session); }},
+      {"input type", [this] { kdv::edit::INPUTYPE(session); }},  {"drive", [this] { kdv::edit::OCDRIVE(session); }},
+      {"high alarm", [this] { kdv::edit::HALARM(session); }},    {"low alarm", [this] { kdv::edit::LALARM(session); }},
+      {"input zero", [this] { kdv::edit::IPZERO(session); }},    {"output zero", [this] { kdv::edit::OPZERO(session); }},
+      {"gain", [this] { kdv::edit::GAIN(session); }},            {"flag clear", [this] { kdv::edit::CONFIRMRAM(session); }},
   };
   for (const auto& e : editors) {
-    const disk::RXD_IMAGE before = disk::ENCODE_RXD(R());
+    const kdv::files::RXD_IMAGE before = kdv::files::ENCODE_RXD(R());
     user.escape();
     run(e.editor);
     EXPECT_TRUE(commands().empty()) << e.name;
-    EXPECT_EQ(disk::ENCODE_RXD(R()), before) << e.name;
+    EXPECT_EQ(kdv::files::ENCODE_RXD(R()), before) << e.name;
     EXPECT_EQ(session.TXNO, 1) << e.name;
     EXPECT_EQ(session.CHNO, 1) << e.name;
   }
@@ -107,8 +107,8 @@ TEST_F(Online, OfflineChangesSendNothing) {
   user.type("TAG");
   user.enter();
   run([this] {
-    rxconf::BAUDRATE(session, 0);
-    rxconf::TAG(session);
+    kdv::edit::BAUDRATE(session, 0);
+    kdv::edit::TAG(session);
   });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_TRUE(commands().empty());
@@ -118,7 +118,7 @@ TEST_F(Online, OfflineChangesSendNothing) {
 TEST_F(Online, TagReachesTheReceiver) {
   user.type("ABC");
   user.enter();
-  run(rxconf::TAG);
+  run(kdv::edit::TAG);
   EXPECT_EQ(commands(), std::vector<int>{SET_TAG});
   EXPECT_EQ(sim.requests()[0].params, "ABC                      ");
   EXPECT_EQ(sim.state().TAG_FIELD, "ABC                      ");
@@ -129,7 +129,7 @@ TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   sim_ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
-  run(rxconf::DATAFMT);
+  run(kdv::edit::DATAFMT);
   EXPECT_EQ(R().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, 0);
   ASSERT_GT(commands().size(), 2u);
@@ -144,7 +144,7 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
   ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);
   user.enter();
-  run(rxconf::DATAFMT);
+  run(kdv::edit::DATAFMT);
   EXPECT_EQ(R().DATA_FORMAT, 0);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, -5);
   EXPECT_EQ(commands()[0], SET_DATAFMT);
@@ -157,10 +157,10 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   sim.faults.only_command = SET_SCALES;
   user.type("7");
   user.enter();
-  run([this] { chconf::OPZERO(session); });
+  run([this] { kdv::edit::OPZERO(session); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
-  EXPECT_EQ(crt::Screen().text(5, 23, 15), " Param Overange");
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 15), " Param Overange");
   EXPECT_EQ(user.bells, 1);
 }
 
@@ -168,7 +168,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
   session.SCNO = 8;
   user.type("-5");
   user.enter();
-  run(chconf::LALARM);
+  run(kdv::edit::LALARM);
   EXPECT_EQ(commands(), std::vector<int>{SET_ALARMS});
   EXPECT_EQ(sim_ch(1, 1).LOW_ALARM, -5);
   EXPECT_EQ(sim_ch(1, 1).HIGH_ALARM, 60);
@@ -179,12 +179,12 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   user.up();
   user.enter();
   user.escape();
-  run([this] { chconf::INPUTYPE(session); });
+  run([this] { kdv::edit::INPUTYPE(session); });
   EXPECT_TRUE(commands().empty());
   user.up();
   user.enter();
   user.enter();
-  run([this] { chconf::INPUTYPE(session); });
+  run([this] { kdv::edit::INPUTYPE(session); });
   EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
@@ -200,7 +200,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   user.down();
   user.enter();  // channel 2: channel 1's scaling goes out
   user.escape();
-  run([this] { calc::CALCSCALES(session); });
+  run([this] { kdv::edit::CALCSCALES(session); });
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
   EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
   EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
@@ -210,7 +210,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
 TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
   session.ONLINE = false;
   user.escape();
-  run([this] { calc::CALCSCALES(session); });
+  run([this] { kdv::edit::CALCSCALES(session); });
   EXPECT_TRUE(commands().empty());
 }
 
@@ -222,7 +222,7 @@ TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   user.down();  // YES: clear the flag
   user.enter();
   user.escape();
-  run([this] { diag::DIAGNOSTIC(session, 0); });
+  run([this] { kdv::edit::DIAGNOSTIC(session, 0); });
   EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
   EXPECT_EQ(R().HCASWITCH, 65);
   EXPECT_EQ(R().MOD_MODE, 0);  // lever 7: ASCII
@@ -233,7 +233,7 @@ TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
   sim_ch(1, 1).SCALE_GAIN = 9;
   user.down();
   user.enter();
-  run([this] { rxconf::DFSCALE(session, 0, 1); });
+  run([this] { kdv::edit::DFSCALE(session, 0, 1); });
   ASSERT_GE(commands().size(), 3u);
   EXPECT_EQ(commands()[0], SEND_RESET);
   EXPECT_EQ(sim.requests()[0].params, "9");

@@ -16,25 +16,25 @@ using OnlineJournal = ScratchDirOn<EditTest>;
 TEST_F(OnlineJournal, EachChangeSentIsOneLineAndAJournalNeverStopsTheWork) {
   for (const char* path : {"state/audit.jsonl", "/proc/none/audit.jsonl"}) {
     SCOPED_TRACE(path);
-    sim::Receiver sim;
-    const sim::PluggedIn plug(sim, session);
+    kdv::sim::Receiver sim;
+    const kdv::sim::PluggedIn plug(sim, session);
     session.ONLINE = true;
-    disk::JournalWatcher journal = project1::console_journal(session, path);
-    comms::set_change_watcher(&journal);
+    kdv::link::JournalWatcher journal = kdv::app::console_journal(session, path);
+    kdv::link::set_change_watcher(&journal);
     sim.faults.refuse = 7;  // the first tag is refused (and tried twice)
     for (const char* tag : {"FIRST", "SECOND"}) {
       user.type(tag);
       user.enter();
-      run(rxconf::TAG);
+      run(kdv::edit::TAG);
       sim.faults.refuse = -1;
     }
-    run([this] { download::DOWNLOAD(session); });
-    comms::set_change_watcher(nullptr);
+    run([this] { kdv::transfer::DOWNLOAD(session); });
+    kdv::link::set_change_watcher(nullptr);
     const bool writable = path[0] != '/';
     EXPECT_EQ(sim.state().TAG_FIELD, "SECOND                   ");
     EXPECT_EQ(user.was_shown(" Audit journal not writable"), !writable);
     if (!writable) continue;
-    const auto lines = disk::read_journal(ctltest::text_of(path)).entries;
+    const auto lines = kdv::link::read_journal(ctltest::text_of(path)).entries;
     ASSERT_EQ(lines.size(), sim.requests().size() - 1);
     const auto& refused = lines[0].second;
     EXPECT_EQ(refused["program"].dump() + refused["operation"].dump() + refused["keys"].dump() +

@@ -4,8 +4,8 @@
 #include "model/editor_rules.h"
 #include "edit_fixture.h"
 
-using namespace globals;
-using namespace rxconf;
+using namespace kdv::model;
+using namespace kdv::edit;
 
 namespace edit_test {
 namespace {
@@ -17,8 +17,8 @@ TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   user.enter();
   run([this] { BAUDRATE(session, 0); });
   EXPECT_EQ(R().MOD_BAUD, 7);
-  EXPECT_EQ(crt::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
-  confval::RXCONFIGVAL(session);
+  EXPECT_EQ(kdv::ui::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
+  kdv::edit::RXCONFIGVAL(session);
   EXPECT_EQ(session.DISP[2][5], "    19200");
 }
 
@@ -33,8 +33,8 @@ TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
   R().COMM_MODE = false;
   const RECIEVER_DATA before = R();
   for (auto editor : {BAUDRATE, SBITS, DATABITS, PARITY}) {
-    crt::Window(1, 1, 80, 25);
-    crt::ClrScr();
+    kdv::ui::Window(1, 1, 80, 25);
+    kdv::ui::ClrScr();
     user.key();
     run([this, editor] { editor(session, 0); });
     EXPECT_TRUE(shows("READ ONLY"));
@@ -88,7 +88,7 @@ TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   run([this] { ADDRESS(session, 0, 2); });
   EXPECT_EQ(R().MOD_ADDRESSB, 12);
   EXPECT_EQ(user.bells, 1);
-  EXPECT_EQ(crt::Screen().text(30, 15, 15), " Address Link B");
+  EXPECT_EQ(kdv::ui::Screen().text(30, 15, 15), " Address Link B");
 }
 
 TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {

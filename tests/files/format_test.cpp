@@ -5,7 +5,7 @@
 
 #include "files/disk.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -15,10 +15,10 @@ std::uint64_t le(const std::uint8_t* p, int n) {
   for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
   return v;
 }
-double real_at(const disk::RXD_IMAGE& b, std::size_t at) {
+double real_at(const kdv::files::RXD_IMAGE& b, std::size_t at) {
   return std::bit_cast<double>(le(&b[at], 8));
 }
-std::string text_at(const disk::RXD_IMAGE& b, std::size_t at) {
+std::string text_at(const kdv::files::RXD_IMAGE& b, std::size_t at) {
   return std::string(reinterpret_cast<const char*>(&b[at + 1]), b[at]);
 }
 std::size_t channel_at(int t, int k) { return 80 + (t - 1) * 1184 + 32 + (k - 1) * 72; }
@@ -80,7 +80,7 @@ RECIEVER_DATA distinct_record() {
 
 TEST(RxdFormat, EveryFieldAtItsOffset) {
   const RECIEVER_DATA r = distinct_record();
-  const disk::RXD_IMAGE b = disk::ENCODE_RXD(r);
+  const kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
   ASSERT_EQ(b.size(), 4816u);
   EXPECT_EQ(text_at(b, 0), "Boiler house north 12345");
   EXPECT_EQ(b[0], 24);
@@ -123,9 +123,9 @@ TEST(RxdFormat, EveryFieldAtItsOffset) {
 TEST(RxdFormat, RoundTripKeepsEveryField) {
   const RECIEVER_DATA r = distinct_record();
   RECIEVER_DATA back;
-  ASSERT_TRUE(disk::DECODE_RXD(disk::ENCODE_RXD(r), back));
+  ASSERT_TRUE(kdv::files::DECODE_RXD(kdv::files::ENCODE_RXD(r), back));
   // Encoding again compares every field, including all 64 channel blocks.
-  EXPECT_EQ(disk::ENCODE_RXD(back), disk::ENCODE_RXD(r));
+  EXPECT_EQ(kdv::files::ENCODE_RXD(back), kdv::files::ENCODE_RXD(r));
   EXPECT_EQ(back, r);
 }
 
@@ -183,7 +183,7 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
   put_le(c + 64, std::bit_cast<std::uint64_t>(6.25), 8);
 
   RECIEVER_DATA r;
-  ASSERT_TRUE(disk::DECODE_RXD(b, r));
+  ASSERT_TRUE(kdv::files::DECODE_RXD(b, r));
   EXPECT_EQ(r.TAG_FIELD, "PUMP ROOM");
   EXPECT_EQ(r.HCAVER, "1.2");
   EXPECT_EQ(r.IPVER, "3.4");
@@ -235,7 +235,7 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
 
 TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   RECIEVER_DATA r = distinct_record();
-  disk::RXD_IMAGE b = disk::ENCODE_RXD(r);
+  kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
   b[0] = 255;  // tag length above its capacity of 25
   b[26] = 11;  // one above the capacity of 10
   const std::size_t c = channel_at(1, 1);
@@ -244,7 +244,7 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   b[48] = 7;  // a boolean byte other than 0 or 1
   b[69] = 9;  // nine transmitters
   RECIEVER_DATA back;
-  ASSERT_TRUE(disk::DECODE_RXD(b, back));
+  ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
   EXPECT_EQ(back.NO_OF_TX, 1);
   EXPECT_EQ(back.TAG_FIELD.size(), 25u);
   EXPECT_EQ(back.TAG_FIELD.view().substr(0, 24), "Boiler house north 12345");
@@ -254,29 +254,29 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   EXPECT_TRUE(back.ADD_MODE);
   for (std::uint32_t code : {3u, 0x80000000u, 0xFFFFFFFFu}) {
     for (int i = 0; i < 4; ++i) b[c + 40 + i] = static_cast<std::uint8_t>(code >> (8 * i));
-    ASSERT_TRUE(disk::DECODE_RXD(b, back));
+    ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
     EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, OFF) << code;
   }
   for (int count : {0, 1, 4, 5, 255}) {
     b[69] = static_cast<std::uint8_t>(count);
-    ASSERT_TRUE(disk::DECODE_RXD(b, back));
+    ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
     EXPECT_EQ(back.NO_OF_TX, count >= 1 && count <= 4 ? count : 1) << count;
   }
 }
 
 TEST(RxdFormat, ShortImageIsRefusedAndChangesNothing) {
   const RECIEVER_DATA r = distinct_record();
-  const disk::RXD_IMAGE b = disk::ENCODE_RXD(r);
+  const kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
   RECIEVER_DATA target;
   target.TAG_FIELD = "unchanged";
   const RECIEVER_DATA before = target;
-  EXPECT_FALSE(disk::DECODE_RXD(std::span(b).first(4815), target));
+  EXPECT_FALSE(kdv::files::DECODE_RXD(std::span(b).first(4815), target));
   EXPECT_EQ(target, before);
-  EXPECT_FALSE(disk::DECODE_RXD({}, target));
+  EXPECT_FALSE(kdv::files::DECODE_RXD({}, target));
   CONFIG_DATA f;
   f.RXCONFIG[3] = true;
-  const disk::GDT_IMAGE g = disk::ENCODE_GDT(f);
-  EXPECT_FALSE(disk::DECODE_GDT(std::span(g).first(15), f));
+  const kdv::files::GDT_IMAGE g = kdv::files::ENCODE_GDT(f);
+  EXPECT_FALSE(kdv::files::DECODE_GDT(std::span(g).first(15), f));
 }
 
 TEST(GdtFormat, SixteenFlagBytes) {
@@ -284,26 +284,26 @@ TEST(GdtFormat, SixteenFlagBytes) {
   f.RXCONFIG[0] = true;
   f.RXCONFIG[7] = true;
   f.RXCONFIG[15] = true;
-  const disk::GDT_IMAGE g = disk::ENCODE_GDT(f);
+  const kdv::files::GDT_IMAGE g = kdv::files::ENCODE_GDT(f);
   ASSERT_EQ(g.size(), 16u);
   for (int n = 0; n < 16; ++n) EXPECT_EQ(g[n], (n == 0 || n == 7 || n == 15) ? 1 : 0) << n;
   CONFIG_DATA back;
   const std::array<std::uint8_t, 16> hand = {0, 1, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  ASSERT_TRUE(disk::DECODE_GDT(hand, back));
+  ASSERT_TRUE(kdv::files::DECODE_GDT(hand, back));
   for (int n = 0; n < 16; ++n) EXPECT_EQ(back.RXCONFIG[n], n == 1 || n == 4 || n == 15) << n;
 }
 
 TEST(Basename, CutsAtThePointAndAtEightCharacters) {
-  EXPECT_EQ(disk::BASENAME("plant1.cfg"), "plant1");
-  EXPECT_EQ(disk::BASENAME("abcdefghij"), "abcdefgh");
-  EXPECT_EQ(disk::BASENAME("abcdefg.x"), "abcdefg");
-  EXPECT_EQ(disk::BASENAME("abcdefgh"), "abcdefgh");
-  EXPECT_EQ(disk::BASENAME(".gdt"), "");
-  EXPECT_EQ(disk::BASENAME("a"), "a");
-  EXPECT_EQ(disk::BASENAME("ab."), "ab");
-  EXPECT_EQ(disk::BASENAME("sub/plant1"), "sub/plan");
-  EXPECT_EQ(disk::BASENAME("   "), "   ");
-  EXPECT_EQ(disk::BASENAME(""), "");
+  EXPECT_EQ(kdv::files::BASENAME("plant1.cfg"), "plant1");
+  EXPECT_EQ(kdv::files::BASENAME("abcdefghij"), "abcdefgh");
+  EXPECT_EQ(kdv::files::BASENAME("abcdefg.x"), "abcdefg");
+  EXPECT_EQ(kdv::files::BASENAME("abcdefgh"), "abcdefgh");
+  EXPECT_EQ(kdv::files::BASENAME(".gdt"), "");
+  EXPECT_EQ(kdv::files::BASENAME("a"), "a");
+  EXPECT_EQ(kdv::files::BASENAME("ab."), "ab");
+  EXPECT_EQ(kdv::files::BASENAME("sub/plant1"), "sub/plan");
+  EXPECT_EQ(kdv::files::BASENAME("   "), "   ");
+  EXPECT_EQ(kdv::files::BASENAME(""), "");
 }
 
 }  // namespace

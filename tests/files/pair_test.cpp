@@ -8,7 +8,7 @@
 #include "files/disk.h"
 #include "files/scratch_dir.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -28,28 +28,28 @@ TEST_F(Pair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
   CONFIG_DATA f;
   f.RXCONFIG[0] = true;
   const RECIEVER_DATA r = record("one eight-channel tx");
-  ASSERT_TRUE(disk::WRITE_PAIR("plant1", f, r));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", f, r));
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant1.gdt", "plant1.rxd"}));
   const auto gdt = bytes_of("plant1.gdt");
   const auto rxd = bytes_of("plant1.rxd");
   ASSERT_EQ(gdt.size(), 16u);
   ASSERT_EQ(rxd.size(), 4816u);
-  EXPECT_TRUE(std::equal(rxd.begin(), rxd.end(), disk::ENCODE_RXD(r).begin()));
+  EXPECT_TRUE(std::equal(rxd.begin(), rxd.end(), kdv::files::ENCODE_RXD(r).begin()));
   EXPECT_EQ(gdt[0], 1);
   CONFIG_DATA f2;
   RECIEVER_DATA r2;
-  ASSERT_TRUE(disk::READ_PAIR("plant1", f2, r2));
-  EXPECT_EQ(disk::ENCODE_RXD(r2), disk::ENCODE_RXD(r));
+  ASSERT_TRUE(kdv::files::READ_PAIR("plant1", f2, r2));
+  EXPECT_EQ(kdv::files::ENCODE_RXD(r2), kdv::files::ENCODE_RXD(r));
   EXPECT_TRUE(f2.RXCONFIG[0]);
 }
 
 TEST_F(Pair, BareExtensionsForAnEmptyBase) {
-  ASSERT_TRUE(disk::WRITE_PAIR("", CONFIG_DATA{}, record("x")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("", CONFIG_DATA{}, record("x")));
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd"}));
 }
 
 TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
-  ASSERT_TRUE(disk::WRITE_PAIR("good", CONFIG_DATA{}, record("from file")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("good", CONFIG_DATA{}, record("from file")));
   auto rxd = bytes_of("good.rxd");
   const auto gdt = bytes_of("good.gdt");
   write_bytes("onlygdt.gdt", gdt);
@@ -66,7 +66,7 @@ TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
   const CONFIG_DATA f_before = f;
   const RECIEVER_DATA r_before = r;
   for (const char* base : {"onlygdt", "short", "shortgdt", "dir", "missing"}) {
-    EXPECT_FALSE(disk::READ_PAIR(base, f, r)) << base;
+    EXPECT_FALSE(kdv::files::READ_PAIR(base, f, r)) << base;
     EXPECT_EQ(r, r_before) << base;
     EXPECT_EQ(f, f_before) << base;
   }
@@ -74,13 +74,13 @@ TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
   rxd.push_back(0x55);
   write_bytes("long.rxd", rxd);
   write_bytes("long.gdt", gdt);
-  ASSERT_TRUE(disk::READ_PAIR("long", f, r));
+  ASSERT_TRUE(kdv::files::READ_PAIR("long", f, r));
   EXPECT_EQ(r.TAG_FIELD, "from file");
   EXPECT_FALSE(f.RXCONFIG[5]);
 }
 
 TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
   const auto old_gdt = bytes_of("plant.gdt");
   const auto old_rxd = bytes_of("plant.rxd");
   CONFIG_DATA f;
@@ -93,7 +93,7 @@ TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
   struct rlimit small = saved;
   small.rlim_cur = 1000;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = disk::WRITE_PAIR("plant", f, record("new pair"));
+  const bool written = kdv::files::WRITE_PAIR("plant", f, record("new pair"));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, old_handler);
   EXPECT_FALSE(written);
@@ -103,33 +103,33 @@ TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
 
   // A target that cannot be replaced.
   std::filesystem::create_directory("blocked.rxd");
-  EXPECT_FALSE(disk::WRITE_PAIR("blocked", f, record("new pair")));
+  EXPECT_FALSE(kdv::files::WRITE_PAIR("blocked", f, record("new pair")));
   EXPECT_FALSE(std::filesystem::exists("blocked.gdt"));
   EXPECT_EQ(entries(), (std::vector<std::string>{"blocked.rxd", "plant.gdt", "plant.rxd"}));
 
   // A folder that does not exist.
-  EXPECT_FALSE(disk::WRITE_PAIR("nodir/plant", f, record("new pair")));
+  EXPECT_FALSE(kdv::files::WRITE_PAIR("nodir/plant", f, record("new pair")));
 }
 
 TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
   const auto old_rxd = bytes_of("plant.rxd");
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    EXPECT_FALSE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+    EXPECT_FALSE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
   }
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
 }
 
 TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
-  ASSERT_TRUE(disk::WRITE_PAIR("kept", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("kept", CONFIG_DATA{}, record("old pair")));
   const auto old_rxd = bytes_of("kept.rxd");
   std::filesystem::remove("kept.gdt");
   for (const char* base : {"kept", "none"}) {
     std::filesystem::create_directory(std::string(base) + ".gdt");
-    EXPECT_FALSE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("new pair")));
+    EXPECT_FALSE(kdv::files::WRITE_PAIR(base, CONFIG_DATA{}, record("new pair")));
   }
   EXPECT_EQ(bytes_of("kept.rxd"), old_rxd);
   EXPECT_EQ(std::filesystem::hard_link_count("kept.rxd"), 1u);
@@ -139,7 +139,7 @@ TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
 TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   std::filesystem::create_directory("store");
   for (const char* base : {"plant", "store/real"})
-    ASSERT_TRUE(disk::WRITE_PAIR(base, CONFIG_DATA{}, record("old pair")));
+    ASSERT_TRUE(kdv::files::WRITE_PAIR(base, CONFIG_DATA{}, record("old pair")));
   std::filesystem::remove("plant.rxd");
   std::filesystem::create_symlink("store/next.rxd", "plant.rxd");  // a chain, relative to store/
   std::filesystem::create_symlink("real.rxd", "store/next.rxd");
@@ -147,7 +147,7 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   for (auto [path, mode] : REPLACED) ::chmod(path, static_cast<mode_t>(mode));
   const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
   ASSERT_EQ(::chown("store/real.rxd", owner, static_cast<gid_t>(-1)), 0);
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
   for (auto [path, mode] : REPLACED)
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
   struct stat st {};
@@ -155,17 +155,17 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   EXPECT_EQ(st.st_uid, owner);
   EXPECT_TRUE(std::filesystem::is_symlink("plant.rxd"));
   RECIEVER_DATA r;
-  ASSERT_TRUE(disk::READ_RXD_FILE("store/real.rxd", r));
+  ASSERT_TRUE(kdv::files::READ_RXD_FILE("store/real.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "new pair");
 }
 
 TEST_F(Pair, SingleRxdFileForTheSimulator) {
-  ASSERT_TRUE(disk::WRITE_PAIR("sim", CONFIG_DATA{}, record("sim start")));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("sim", CONFIG_DATA{}, record("sim start")));
   RECIEVER_DATA r;
-  ASSERT_TRUE(disk::READ_RXD_FILE("sim.rxd", r));
+  ASSERT_TRUE(kdv::files::READ_RXD_FILE("sim.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "sim start");
-  EXPECT_FALSE(disk::READ_RXD_FILE("sim.gdt", r));
-  EXPECT_FALSE(disk::READ_RXD_FILE("none.rxd", r));
+  EXPECT_FALSE(kdv::files::READ_RXD_FILE("sim.gdt", r));
+  EXPECT_FALSE(kdv::files::READ_RXD_FILE("none.rxd", r));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "link/link_fixture.h"
 #include "options.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -20,19 +20,19 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   INIT_TX(session.RX(), 2, 2);
   session.RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
   session.RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
-  ASSERT_TRUE(disk::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
   RECIEVER_DATA expected = session.RX();
   expected.IPSWITCH = 0x40;
   INITCOMMS(session);
 
-  sim::Options options;
+  kdv::sim::Options options;
   std::string error;
-  ASSERT_TRUE(sim::parse_options({"--rxd", "plant.rxd", "--ip-switch", "40"}, options, error)) << error;
-  sim::apply(options, rx);
+  ASSERT_TRUE(kdv::sim::parse_options({"--rxd", "plant.rxd", "--ip-switch", "40"}, options, error)) << error;
+  kdv::sim::apply(options, rx);
   expected.CHECKSUM = rx.checksum();  // what it starts with counts as confirmed
   EXPECT_EQ(rx.state(), expected);
 
-  comms::Link link(session, comms::OnFailure::kCarry);
+  kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
   link.READ_NO_TX(0);
   link.READ_TXTYPE(0, 2);
   link.READ_SCALES(0, 2, 4);
@@ -47,9 +47,9 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
 TEST_F(SimFromFile, UnreadableFileIsABadOption) {
   write_bytes("short.rxd", std::vector<std::uint8_t>(100, 0));
   for (const char* file : {"short.rxd", "missing.rxd"}) {
-    sim::Options options;
+    kdv::sim::Options options;
     std::string error;
-    EXPECT_FALSE(sim::parse_options({"--rxd", file}, options, error));
+    EXPECT_FALSE(kdv::sim::parse_options({"--rxd", file}, options, error));
     EXPECT_EQ(error, std::string("bad value for --rxd: ") + file);
   }
 }

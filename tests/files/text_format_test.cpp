@@ -17,26 +17,26 @@
 namespace {
 
 namespace fs = std::filesystem;
-using disk::Finding;
-using globals::Configuration;
+using kdv::files::Finding;
+using kdv::model::Configuration;
 
 std::vector<std::uint8_t> file_bytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::pair<disk::GDT_IMAGE, disk::RXD_IMAGE> images(const Configuration& c) {
-  return {disk::ENCODE_GDT(c.flags), disk::ENCODE_RXD(c.rx)};
+std::pair<kdv::files::GDT_IMAGE, kdv::files::RXD_IMAGE> images(const Configuration& c) {
+  return {kdv::files::ENCODE_GDT(c.flags), kdv::files::ENCODE_RXD(c.rx)};
 }
 
 // Export, then import: the same bytes as the console's load-then-save of the
 // loaded configuration, and the re-exported text is the same text.
 void expect_exact(const Configuration& loaded) {
-  const std::string text = disk::write_text(loaded);
-  const disk::TextRead read = disk::read_text(text);
-  ASSERT_TRUE(read.ok()) << disk::describe(read.findings.front(), "export");
+  const std::string text = kdv::files::write_text(loaded);
+  const kdv::files::TextRead read = kdv::files::read_text(text);
+  ASSERT_TRUE(read.ok()) << kdv::files::describe(read.findings.front(), "export");
   EXPECT_EQ(images(read.config), images(loaded));
-  EXPECT_EQ(disk::write_text(read.config), text);
+  EXPECT_EQ(kdv::files::write_text(read.config), text);
 }
 
 TEST(TextFormatRoundTrip, EveryCorpusPairAsTheConsoleLoadsIt) {
@@ -48,7 +48,7 @@ TEST(TextFormatRoundTrip, EveryCorpusPairAsTheConsoleLoadsIt) {
       if (gdt.path().extension() != ".gdt") continue;
       SCOPED_TRACE(rxd.path().filename().string() + " with " + gdt.path().filename().string());
       Configuration c;
-      const bool loads = disk::DECODE_GDT(file_bytes(gdt.path()), c.flags) && disk::DECODE_RXD(file_bytes(rxd.path()), c.rx);
+      const bool loads = kdv::files::DECODE_GDT(file_bytes(gdt.path()), c.flags) && kdv::files::DECODE_RXD(file_bytes(rxd.path()), c.rx);
       if (!loads) continue;  // the console refuses it too: nothing to export
       ++pairs;
       expect_exact(c);
@@ -65,16 +65,16 @@ struct Edge {
 class TextFormatEdges : public ::testing::TestWithParam<Edge> {};
 
 TEST_P(TextFormatEdges, SurviveExportAndImport) {
-  Configuration c = globals::fresh_configuration();
+  Configuration c = kdv::model::fresh_configuration();
   GetParam().change(c);
   // What the console holds after a save and a load of it.
   Configuration loaded;
-  ASSERT_TRUE(disk::DECODE_GDT(disk::ENCODE_GDT(c.flags), loaded.flags));
-  ASSERT_TRUE(disk::DECODE_RXD(disk::ENCODE_RXD(c.rx), loaded.rx));
+  ASSERT_TRUE(kdv::files::DECODE_GDT(kdv::files::ENCODE_GDT(c.flags), loaded.flags));
+  ASSERT_TRUE(kdv::files::DECODE_RXD(kdv::files::ENCODE_RXD(c.rx), loaded.rx));
   expect_exact(loaded);
 }
 
-globals::CHANNEL_DATA& ch(Configuration& c, int t, int k) { return c.rx.TRANSMITTER[t].CHANNEL[k]; }
+kdv::model::CHANNEL_DATA& ch(Configuration& c, int t, int k) { return c.rx.TRANSMITTER[t].CHANNEL[k]; }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, TextFormatEdges,
@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         Edge{"DegreeSignTrailingBlanksAndUnofferedCodes",
              [](Configuration& c) {
                c.rx.TAG_FIELD = "PLANT 7  ";
-               c.rx.TRANSMITTER[2].CJUNIT = std::string{globals::DEGREE, 'C'};
-               ch(c, 1, 3).VUNIT = std::string{' ', globals::OMEGA};
+               c.rx.TRANSMITTER[2].CJUNIT = std::string{kdv::model::DEGREE, 'C'};
+               ch(c, 1, 3).VUNIT = std::string{' ', kdv::model::OMEGA};
                ch(c, 1, 3).THC_DRIVE = 7;
                ch(c, 1, 4).INPUT_TYPE = 15;
                c.rx.DATA_FORMAT = 3;
@@ -118,15 +118,15 @@ INSTANTIATE_TEST_SUITE_P(
                c.rx.HW2 = c.rx.SYSFAIL = true;
                c.rx.ADD_MODE = false;
                c.rx.NO_OF_TX = 4;
-               ch(c, 1, 1).ALARM = globals::LOW;
+               ch(c, 1, 1).ALARM = kdv::model::LOW;
              }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextFormatRoundTrip, ANanTheDocumentCannotHoldIsNoted) {
-  Configuration c = globals::fresh_configuration();
+  Configuration c = kdv::model::fresh_configuration();
   ch(c, 1, 2).SCALE_GAIN = std::bit_cast<double>(std::uint64_t{0xFFF8000000000001});
   std::vector<Finding> notes;
-  disk::write_text(c, &notes);
+  kdv::files::write_text(c, &notes);
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_EQ(notes[0].key, "tx1.ch2.gain");
 }
@@ -140,7 +140,7 @@ struct Edit {
 };
 
 std::string edited(const std::vector<Edit>& edits) {
-  std::string doc = disk::write_text(globals::fresh_configuration());
+  std::string doc = kdv::files::write_text(kdv::model::fresh_configuration());
   for (const Edit& e : edits) {
     const std::size_t from = e.table.empty() ? 0 : doc.find("\n[" + e.table + "]\n");
     const std::size_t at = doc.find("\n" + e.old + "\n", from);
@@ -170,12 +170,12 @@ TEST_P(TextFormatValidation, NamesLineAndKeyAndHardensUnderStrict) {
   const std::string doc = edited(c.edits);
   for (const bool strict : {false, true}) {
     SCOPED_TRACE(strict ? "strict" : "lax");
-    const disk::TextRead read = disk::read_text(doc, {strict, comms::UNCARRIED});
+    const kdv::files::TextRead read = kdv::files::read_text(doc, {strict, kdv::link::UNCARRIED});
     const auto f = std::find_if(read.findings.begin(), read.findings.end(),
                                 [&](const Finding& x) { return x.key == c.key; });
     ASSERT_NE(f, read.findings.end());
     EXPECT_EQ(f->line, line_of(doc, c.at));
-    EXPECT_EQ(f->severity == Finding::Severity::kError, c.error_when_lax || strict) << disk::describe(*f, "doc");
+    EXPECT_EQ(f->severity == Finding::Severity::kError, c.error_when_lax || strict) << kdv::files::describe(*f, "doc");
     EXPECT_EQ(read.ok(), !(c.error_when_lax || strict));
   }
 }
@@ -213,7 +213,7 @@ TEST(TextFormatValidationOf, AWholeDocumentReportsEveryError) {
   const std::string doc = edited({{"receiver", "transmitters = 1", "transmitters = 5"},
                                   {"tx3.ch16", "gain = 1", "gain = true"},
                                   {"", "configured = [0]", "configured = [0, 16]"}});
-  const disk::TextRead read = disk::read_text(doc);
+  const kdv::files::TextRead read = kdv::files::read_text(doc);
   std::vector<std::string> keys;
   for (const Finding& f : read.findings) keys.push_back(f.key);
   EXPECT_EQ(keys, (std::vector<std::string>{"configured", "receiver.transmitters", "tx3.ch16.gain"}));
@@ -221,7 +221,7 @@ TEST(TextFormatValidationOf, AWholeDocumentReportsEveryError) {
 
 TEST(TextFormatValidationOf, ASyntaxErrorStopsAtTheFirst) {
   const std::string doc = edited({{"tx1.ch1", "gain = 1", "gain = = 1"}, {"tx1.ch2", "gain = 1", "gain = ]"}});
-  const disk::TextRead read = disk::read_text(doc);
+  const kdv::files::TextRead read = kdv::files::read_text(doc);
   ASSERT_EQ(read.findings.size(), 1u);
   EXPECT_EQ(read.findings[0].line, line_of(doc, "gain = = 1"));
 }
@@ -229,15 +229,15 @@ TEST(TextFormatValidationOf, ASyntaxErrorStopsAtTheFirst) {
 TEST(TextFormatValidationOf, MissingKeysTakeAFreshConsolesValuesOrFailUnderStrict) {
   // A 572 under a unipolar format: INIT_TX of that type gives 20 and 4.
   std::string doc = "[receiver]\ndata_format = \"16bit unsigned\"\n[tx2]\ntype = \"572\"\n";
-  const disk::TextRead lax = disk::read_text(doc);
+  const kdv::files::TextRead lax = kdv::files::read_text(doc);
   ASSERT_TRUE(lax.ok());
-  Configuration want = globals::fresh_configuration();
+  Configuration want = kdv::model::fresh_configuration();
   want.rx.DATA_FORMAT = 4;
-  for (int t = 1; t <= 4; ++t) globals::INIT_TX(want.rx, t, t == 2 ? 2 : 1);
+  for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(want.rx, t, t == 2 ? 2 : 1);
   EXPECT_EQ(images(lax.config), images(want));
   EXPECT_EQ(lax.config.rx.TRANSMITTER[1].CHANNEL[1].LOW_ALARM, 0);
 
-  const disk::TextRead strict = disk::read_text(doc, {true, {}});
+  const kdv::files::TextRead strict = kdv::files::read_text(doc, {true, {}});
   EXPECT_FALSE(strict.ok());
   const auto gain = std::find_if(strict.findings.begin(), strict.findings.end(),
                                  [](const Finding& f) { return f.key == "tx2.ch1.gain"; });

@@ -161,8 +161,8 @@ Scenario load(const std::string& path, const std::string& name) {
 
 // ---- Directives ---------------------------------------------------------------
 
-using globals::CHANNEL_DATA;
-using globals::RECIEVER_DATA;
+using kdv::model::CHANNEL_DATA;
+using kdv::model::RECIEVER_DATA;
 
 double number(const std::string& v) { return std::stod(v); }
 long whole(const std::string& v) { return std::stol(v, nullptr, 0); }
@@ -195,13 +195,13 @@ const typename Map::mapped_type& lookup(const Map& m, const std::string& key) {
 //   fault refuse|wrong_frame|noise|only N    fault after N (frames from now)
 //   rx FIELD VALUE     ch T C FIELD VALUE
 //   mkdir DIR          touch FILE ...     poke FILE OFFSET HH HH ...
-void run_directive(const std::string& directive, sim::Receiver& rx) {
+void run_directive(const std::string& directive, kdv::sim::Receiver& rx) {
   std::istringstream in(directive);
   std::string verb, what;
   in >> verb >> what;
   std::string rest;
   std::getline(in >> std::ws, rest);
-  sim::Faults& f = rx.faults;
+  kdv::sim::Faults& f = rx.faults;
   auto hex_bytes = [](const std::string& text) {
     Bytes b;
     std::istringstream h(text);
@@ -217,7 +217,7 @@ void run_directive(const std::string& directive, sim::Receiver& rx) {
     if (flags.count(what)) *flags.at(what) = true;
     else if (numbers.count(what)) *numbers.at(what) = static_cast<int>(whole(rest));
     else if (what == "after") f.after = rx.frames() + static_cast<std::size_t>(whole(rest));
-    else if (what == "clear") f = sim::Faults{};
+    else if (what == "clear") f = kdv::sim::Faults{};
     else fail("unknown fault " + what);
   } else if (verb == "rx") {
     lookup(RX_FIELDS, what)(rx.state(), rest);
@@ -265,14 +265,14 @@ void replace_all(std::string& s, const std::string& from, const std::string& to)
 // writes the screen at every key read, key poll that takes a key, delay and
 // port opening (the whole screen first, then the rows that changed), and
 // every byte that crosses the line, all on one virtual clock.
-class Recorder : public crt::Terminal, public sim::LineWatcher {
+class Recorder : public kdv::ui::Terminal, public kdv::sim::LineWatcher {
  public:
-  Recorder(std::vector<Step> script, sim::Receiver& rx) : script_(std::move(script)), rx_(rx) {}
+  Recorder(std::vector<Step> script, kdv::sim::Receiver& rx) : script_(std::move(script)), rx_(rx) {}
 
   std::string text;
   bool runaway = false;
 
-  void present(crt::ScreenModel&) override {}
+  void present(kdv::ui::ScreenModel&) override {}
   void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override {
     const bool read = timeout_ms < 0;
     // Directives run at key reads only, where the program waits for the user.
@@ -335,21 +335,21 @@ class Recorder : public crt::Terminal, public sim::LineWatcher {
 
  private:
   void snapshot(const std::string& what) {
-    const crt::ScreenModel& m = crt::Screen();
+    const kdv::ui::ScreenModel& m = kdv::ui::Screen();
     const int x = m.win_left() + m.WhereX() - 1, y = m.win_top() + m.WhereY() - 1;
     event(what + (cursor_ ? "  [cursor " + std::to_string(x) + "," + std::to_string(y) + "]" : ""));
-    for (int row = 1; row <= crt::ROWS; ++row) {
+    for (int row = 1; row <= kdv::ui::ROWS; ++row) {
       const std::string chars = m.row_text(row);
       std::string attrs;
-      for (int col = 1; col <= crt::COLS;) {
+      for (int col = 1; col <= kdv::ui::COLS;) {
         const std::uint8_t a = m.cell(col, row).attr;
         int run = 1;
-        while (col + run <= crt::COLS && m.cell(col + run, row).attr == a) ++run;
+        while (col + run <= kdv::ui::COLS && m.cell(col + run, row).attr == a) ++run;
         attrs += (attrs.empty() ? "" : " ") + hex(a) + (run > 1 ? "x" + std::to_string(run) : "");
         col += run;
       }
       std::string shown;
-      for (char c : chars) shown += cp437::utf8_of(cp437::UNICODE[static_cast<std::uint8_t>(c)]);
+      for (char c : chars) shown += kdv::ui::utf8_of(kdv::ui::UNICODE[static_cast<std::uint8_t>(c)]);
       const std::string lines = (row < 10 ? " " : "") + std::to_string(row) + " |" + shown + "|\n   " + attrs + "\n";
       if (rows_[row - 1] != lines) text += lines;
       rows_[row - 1] = lines;
@@ -384,10 +384,10 @@ class Recorder : public crt::Terminal, public sim::LineWatcher {
   std::size_t next_ = 0;
   std::size_t armed_ = 0;  // request frames when the last key was taken
   int opened_since_key_ = 0;
-  sim::Receiver& rx_;
+  kdv::sim::Receiver& rx_;
   std::uint64_t clock_ = 0;
   bool cursor_ = true;
-  std::string rows_[crt::ROWS];
+  std::string rows_[kdv::ui::ROWS];
   char line_kind_ = 0;  // '>' sent, '<' received, '-' time-outs
   Bytes line_;
   int wait_ms_ = 0, waits_ = 0;
@@ -463,13 +463,13 @@ std::string files(const fs::path& dir, const std::vector<std::string>& dates) {
 
 // The program from its start-up routine on the recorder, until the key
 // script ends or the program quits.
-void run_program(Recorder& rec, globals::Session& session) {
-  crt::Install(&rec);
+void run_program(Recorder& rec, kdv::model::Session& session) {
+  kdv::ui::Install(&rec);
   try {
-    project1::STARTUP(session);
+    kdv::app::STARTUP(session);
   } catch (const Ended&) {
   }
-  crt::Install(nullptr);
+  kdv::ui::Install(nullptr);
 }
 
 }  // namespace
@@ -492,10 +492,10 @@ int main(int argc, char** argv) {
   ::setenv("KDV578_LPT3", "|cat >lpt3.prn", 1);
   ::setenv("KDV578_PORTS", "COM1", 1);
 
-  globals::Session session;
-  sim::Receiver rx;
+  kdv::model::Session session;
+  kdv::sim::Receiver rx;
   Recorder rec(scenario.script, rx);
-  sim::PluggedIn plug(rx, session, "COM1");
+  kdv::sim::PluggedIn plug(rx, session, "COM1");
   plug.watcher = &rec;
   rec.text = "golden transcript " + std::string(argv[2]) + "\n";
   // Setup lines: "args A B ..." (the command line), "ports LIST" (the

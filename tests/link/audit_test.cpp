@@ -12,7 +12,7 @@
 
 #include "files/scratch_dir.h"
 
-using namespace disk;
+using namespace kdv::link;
 
 namespace {
 
@@ -77,7 +77,7 @@ class Audit : public ScratchDir {
 };
 
 TEST_F(Audit, ALineForEachOutcomeThatSentSomething) {
-  using comms::Status;
+  using kdv::link::Status;
   const struct {
     Status status;
     const char* outcome;  // nullptr: no line

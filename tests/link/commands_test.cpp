@@ -3,8 +3,8 @@
 #include "link/link_private.h"
 #include "link_fixture.h"
 
-using namespace globals;
-using namespace comms;
+using namespace kdv::model;
+using namespace kdv::link;
 
 namespace {
 
@@ -24,7 +24,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   sim.IPSWITCH = 0x20;
   sim.HCASWITCH = 0x4F;
 
-  comms::Link seq(session, OnFailure::kCarry);
+  kdv::link::Link seq(session, OnFailure::kCarry);
   seq.READ_NO_TX(0);
   seq.READ_DATAFMT(0);
   seq.READ_VERS(0);
@@ -67,7 +67,7 @@ TEST_F(Commands, ChannelReadingsFillTheRecord) {
   sim.SCALE_IPZERO = -4;
   sim.SCALE_GAIN = 1.5;
   sim.SCALE_OPZERO = -100.125;
-  comms::Link seq(session, OnFailure::kCarry);
+  kdv::link::Link seq(session, OnFailure::kCarry);
   seq.READ_TXTYPE(0, 2);
   seq.READ_INPTYPE(0, 2, 8);
   seq.READ_ALARMS(0, 2, 8);
@@ -90,7 +90,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   r.TRANSMITTER[1].CHANNEL[12].THC_DRIVE = 1;
   r.TRANSMITTER[1].CHANNEL[12].LOW_ALARM = -1.5;
   r.TRANSMITTER[1].CHANNEL[12].HIGH_ALARM = 1200;
-  comms::Link seq(session, OnFailure::kCarry);
+  kdv::link::Link seq(session, OnFailure::kCarry);
   seq.SET_TAG(0);
   seq.SET_NO_TX(0);
   seq.SET_DATAFMT(0);
@@ -227,7 +227,7 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
   EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
 
-  comms::Link failed(session, OnFailure::kCarry);
+  kdv::link::Link failed(session, OnFailure::kCarry);
   session.RX().DATA_FORMAT = 208;
   failed.SET_DATAFMT(0);  // a failure that sends nothing
   session.RX().TRANSMITTER[3].TXTYPE = 9;

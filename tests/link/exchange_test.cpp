@@ -7,14 +7,14 @@
 #include "link/link_private.h"
 #include "link_fixture.h"
 
-using namespace globals;
-using namespace comms;
+using namespace kdv::model;
+using namespace kdv::link;
 
 namespace {
 
 constexpr char ETXC = '\x03';
 
-sim::Bytes bytes(std::string_view s) { return sim::Bytes(s.begin(), s.end()); }
+kdv::sim::Bytes bytes(std::string_view s) { return kdv::sim::Bytes(s.begin(), s.end()); }
 
 TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
   rx.state().TRANSMITTER[1].CHANNEL[5].LOW_ALARM = -12.5;
@@ -83,7 +83,7 @@ TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
   rx.faults.refuse = 4;
   rx.faults.only_command = CMD_TEMP;
   rx.faults.after = 2;
-  comms::Link carry(session, OnFailure::kCarry);
+  kdv::link::Link carry(session, OnFailure::kCarry);
   carry.READ_TEMP(0);  // request 1
   carry.READ_NO_TX(0);  // request 2
   carry.READ_NO_TX(0);  // another command
@@ -117,7 +117,7 @@ TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
 // Once a command of a sequence failed, the rest send nothing and return its
 // failure; a link that goes on exchanges again.
 TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
-  comms::Link carry(session, OnFailure::kCarry);
+  kdv::link::Link carry(session, OnFailure::kCarry);
   session.RX().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
   EXPECT_EQ(carry.SET_DATAFMT(0).status, Status::kUnsendable);
   session.RX().DATA_FORMAT = 0;
@@ -229,7 +229,7 @@ TEST_F(LinkTest, StatusBitsOfTheLastReply) {
 }
 
 TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
-  comms::Link carry(session, OnFailure::kCarry);
+  kdv::link::Link carry(session, OnFailure::kCarry);
   rx.faults.refuse = 5;
   rx.faults.only_command = CMD_TEMP;
   EXPECT_EQ(carry.READ_TEMP(0).status, Status::kRefused);

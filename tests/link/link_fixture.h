@@ -14,7 +14,7 @@
 #include "sim_port.h"
 #include "support/fresh_model.h"
 
-class TestHost final : public comms::Host {
+class TestHost final : public kdv::link::Host {
  public:
   int escape_at = 0;  // the key poll that answers Escape (1 the first, 0 none)
   int polls = 0;
@@ -35,21 +35,21 @@ class TestHost final : public comms::Host {
 class LinkTest : public FreshModel {
  protected:
   void SetUp() override {
-    globals::INITCOMMS(session);
+    kdv::model::INITCOMMS(session);
     session.MESSAGE[53] = "Working...";
-    comms::set_host(&host);
+    kdv::link::set_host(&host);
   }
-  void TearDown() override { comms::set_host(nullptr); }
+  void TearDown() override { kdv::link::set_host(nullptr); }
 
   // The request frames the receiver got, as bytes on the line.
   std::string frame(std::size_t i) const {
-    const sim::Bytes f = sim::Receiver::frame_of(rx.requests().at(i));
+    const kdv::sim::Bytes f = kdv::sim::Receiver::frame_of(rx.requests().at(i));
     return std::string(f.begin(), f.end());
   }
   std::size_t requests() const { return rx.requests().size(); }
 
   TestHost host;
-  sim::Receiver rx;
-  sim::PluggedIn plug{rx, session};
-  comms::Link link{session};
+  kdv::sim::Receiver rx;
+  kdv::sim::PluggedIn plug{rx, session};
+  kdv::link::Link link{session};
 };

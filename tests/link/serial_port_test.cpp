@@ -15,7 +15,7 @@
 #include "model/globals.h"
 #include "support/fresh_model.h"
 
-using namespace comms;
+using namespace kdv::link;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -179,7 +179,7 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
     Pty pty;
     PipeKeyboard keyboard;
     set_host(&keyboard);
-    globals::INITCOMMS(session);
+    kdv::model::INITCOMMS(session);
     session.SELECTED_PORT_NAME = pty.path;
     keyboard.type_at_receive = c.at_receive;
     if (!c.at_receive) keyboard.type_escape();

@@ -13,8 +13,8 @@
 #include "process.h"
 #include "support/fresh_model.h"
 
-using namespace globals;
-using namespace comms;
+using namespace kdv::model;
+using namespace kdv::link;
 
 namespace {
 
@@ -26,12 +26,12 @@ class SimProcessTest : public FreshModel {
   void TearDown() override { SetPortFactory(nullptr); }
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
-    process = std::make_unique<sim::Process>(SIM, std::move(args));
+    process = std::make_unique<kdv::sim::Process>(SIM, std::move(args));
     session.SELECTED_PORT_NAME = process->read_output();
     ASSERT_EQ(session.SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << session.SELECTED_PORT_NAME;
   }
 
-  std::unique_ptr<sim::Process> process;
+  std::unique_ptr<kdv::sim::Process> process;
 };
 
 TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
@@ -152,7 +152,7 @@ TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
 }
 
 TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
-  sim::Process help(SIM, {"--help"});
+  kdv::sim::Process help(SIM, {"--help"});
   const std::string text = help.read_output(true);
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
@@ -160,7 +160,7 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
                              "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd",
                              "--keep-old"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
-  sim::Process bad(SIM, {"--refuse", "12"});
+  kdv::sim::Process bad(SIM, {"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);
 }
 
@@ -170,7 +170,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   session.RX().TAG_FIELD = "SAVED PLANT 7";
   session.RX().NO_OF_TX = 3;
   INIT_TX(session.RX(), 3, 2);
-  ASSERT_TRUE(disk::WRITE_PAIR("plant7", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant7", session.GLOBDAT, session.RX()));
   INITCOMMS(session);
   start({"--rxd", (dir_ / "plant7.rxd").string()});
   Link link(session, OnFailure::kCarry);
@@ -181,7 +181,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   EXPECT_TRUE(session.RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
   EXPECT_EQ(session.RX().NO_OF_TX, 3);
   EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
-  sim::Process missing(SIM, {"--rxd", "missing.rxd"});
+  kdv::sim::Process missing(SIM, {"--rxd", "missing.rxd"});
   EXPECT_EQ(missing.exit_code(), 2);
 }
 

@@ -11,7 +11,7 @@
 #include "link/link_fixture.h"
 #include "process.h"
 
-using namespace comms;
+using namespace kdv::link;
 
 namespace {
 
@@ -112,11 +112,11 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
 using SimulatorTrace = FreshModel;
 
 TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
-  globals::INITCOMMS(session);
+  kdv::model::INITCOMMS(session);
   const std::string dir = ::testing::TempDir();
   const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
   {
-    sim::Process process(std::string(KDV578_BINARY_DIR) + "/kdv578-sim", {"--trace", sim_trace});
+    kdv::sim::Process process(std::string(KDV578_BINARY_DIR) + "/kdv578-sim", {"--trace", sim_trace});
     session.SELECTED_PORT_NAME = process.read_output();
     ASSERT_FALSE(start_trace(link_trace));
     Link link{session};

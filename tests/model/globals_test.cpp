@@ -4,7 +4,7 @@
 
 #include "model/session.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "model/globals.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 

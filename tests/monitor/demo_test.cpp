@@ -6,7 +6,7 @@
 #include "edit/confval.h"
 #include "monitor/sim_menu_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -21,11 +21,11 @@ class MonitorTest : public SimMenuTest {
   // Runs live loop `loop` until `passes` passes have been drawn, then ends
   // it with Escape during the next pass's first exchange. `between(n)` runs
   // when pass n + 1 begins, `snap` sees the screen of the last full pass.
-  void run_passes(void (*loop)(globals::Session&), int passes, const std::function<void(int)>& between = {},
+  void run_passes(void (*loop)(kdv::model::Session&), int passes, const std::function<void(int)>& between = {},
                   const std::function<void()>& snap = {}) {
     int begun = 0;
     term.on_wait = [&] {
-      const int cj = requests(comms::CMD_CJ);
+      const int cj = requests(kdv::link::CMD_CJ);
       if (cj == begun) return;
       begun = cj;
       if (begun == passes + 1) {
@@ -48,7 +48,7 @@ class MonitorTest : public SimMenuTest {
 TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   std::array<std::string, 9> shown;
-  run_passes(demo::MONALL, 2, {}, [&] {
+  run_passes(kdv::monitor::MONALL, 2, {}, [&] {
     for (int i = 1; i <= 8; ++i) shown[i] = at(list_x(i, 4) + 12, list_row(i, 4), 11);
     EXPECT_EQ(at(8, 8, 12), "Channel  1  ");
     EXPECT_EQ(at(8, 11, 12), "Channel  4  ");
@@ -67,7 +67,7 @@ TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
     EXPECT_EQ(shown[i], session.RX().TRANSMITTER[1].CHANNEL[i].VALUE.view()) << i;
     EXPECT_NE(shown[i], std::string(11, ' ')) << i;
   }
-  EXPECT_EQ(requests(comms::CMD_VALS), 2);
+  EXPECT_EQ(requests(kdv::link::CMD_VALS), 2);
   // After the loop the settings background is back.
   EXPECT_EQ(at(41, 20, 8), "SETTINGS");
   EXPECT_EQ(at(8, 8, 12), std::string(12, ' '));
@@ -78,7 +78,7 @@ TEST_F(MonitorTest, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues
   rx.state().TRANSMITTER[1].TXTYPE = 1;
   std::string first, second;
   run_passes(
-      demo::MONALL, 2, [&](int pass) { if (pass == 1) first = at(20, 8, 11); },
+      kdv::monitor::MONALL, 2, [&](int pass) { if (pass == 1) first = at(20, 8, 11); },
       [&] {
         second = at(20, 8, 11);
         EXPECT_EQ(at(8, 15, 12), "Channel  8  ");
@@ -103,7 +103,7 @@ TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
   tx.CHANNEL[3].HIGH_ALARM = 1e6;
   rx.state().HW1 = true;
   rx.state().HW2 = false;
-  run_passes(demo::MONALL, 1, {}, [&] {
+  run_passes(kdv::monitor::MONALL, 1, {}, [&] {
     const std::string high = msg(43) + " ";
     const int end = static_cast<int>(high.size());
     EXPECT_EQ(at(31, 8, 1), " ");
@@ -130,7 +130,7 @@ TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
 TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Seconds) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   rx.faults.tx_failed = true;
-  run_passes(demo::MONALL, 1, {}, [&] {
+  run_passes(kdv::monitor::MONALL, 1, {}, [&] {
     EXPECT_EQ(at(20, 8, 11), session.RX().TRANSMITTER[1].CHANNEL[1].VALUE.view());
     EXPECT_EQ(at(5, 23, 10), " Tx Failed");
     EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
@@ -142,7 +142,7 @@ TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Sec
 
 TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
-  rx.faults.only_command = comms::CMD_VALS;
+  rx.faults.only_command = kdv::link::CMD_VALS;
   // A reply is built as soon as its request is complete, so a fault switched
   // here hits the requests after the one just counted.
   int vals_seen = 0, cj_seen = 0;
@@ -152,13 +152,13 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
       during = at(20, 8, 11);
       EXPECT_EQ(screen().bg(5, 23), session.ERRBAR);
     }
-    const int vals = requests(comms::CMD_VALS);
+    const int vals = requests(kdv::link::CMD_VALS);
     if (vals != vals_seen) {
       vals_seen = vals;
       if (vals == 1) rx.faults.wrong_frame = 4;  // pass 2 reads twice and fails
       if (vals == 3) rx.faults.wrong_frame = 0;  // pass 3 succeeds
     }
-    const int cj = requests(comms::CMD_CJ);
+    const int cj = requests(kdv::link::CMD_CJ);
     if (cj != cj_seen) {
       cj_seen = cj;
       if (cj == 2) good = at(20, 8, 11);  // pass 1 drawn
@@ -170,7 +170,7 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
       }
     }
   };
-  demo::MONALL(session);
+  kdv::monitor::MONALL(session);
   EXPECT_EQ(vals_seen, 4);
   EXPECT_EQ(during, good);
   EXPECT_NE(after, good);
@@ -184,31 +184,31 @@ TEST_F(MonitorTest, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
   rx.faults.no_reply = true;
   term.enter();   // "Monitor all" is highlighted first
   term.escape();  // leaves the menu once it is back
-  demo::TEXTDEMO(session);
+  kdv::monitor::TEXTDEMO(session);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(term.bells, 0);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_EQ(at(5, 23, 12), std::string(12, ' '));
   EXPECT_GE(plug.waited_ms, 1000u);
-  EXPECT_EQ(requests(comms::CMD_CJ), 1);
-  EXPECT_EQ(requests(comms::CMD_VALS), 0);
+  EXPECT_EQ(requests(kdv::link::CMD_CJ), 1);
+  EXPECT_EQ(requests(kdv::link::CMD_VALS), 0);
 }
 
 TEST_F(MonitorTest, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   term.enter();
   term.on_wait = [&] {
-    if (requests(comms::CMD_VALS) == 2 && !term.exchanges_see_keys) {
+    if (requests(kdv::link::CMD_VALS) == 2 && !term.exchanges_see_keys) {
       term.exchanges_see_keys = true;
       term.escape();  // taken by the exchange: ends the loop
       term.escape();  // taken by the menu that comes back
     }
   };
-  demo::TEXTDEMO(session);
+  kdv::monitor::TEXTDEMO(session);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_EQ(term.bells, 0);
-  EXPECT_EQ(requests(comms::CMD_VALS), 2);
+  EXPECT_EQ(requests(kdv::link::CMD_VALS), 2);
 }
 
 TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
@@ -219,7 +219,7 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
   rx.state().HW2 = true;
   rx.faults.hht = true;
   session.CHNO = 3;
-  run_passes(demo::MONIP, 1, {}, [&] {
+  run_passes(kdv::monitor::MONIP, 1, {}, [&] {
     const CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[3];
     EXPECT_EQ(at(61, 8, 12), ch.VALUE.str() + " ");
     EXPECT_EQ(at(66, 10, msg(43).size()), msg(43));
@@ -231,7 +231,7 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
     EXPECT_EQ(at(65, 16, msg(45).size() + 4), msg(45) + "    ");
     EXPECT_EQ(at(60, 18, msg(57).size()), msg(57));
   });
-  EXPECT_EQ(requests(comms::CMD_INPUT), 1);
+  EXPECT_EQ(requests(kdv::link::CMD_INPUT), 1);
   // With the hand-held configurator active a reading waits half a second.
   ASSERT_FALSE(term.delays.empty());
   EXPECT_EQ(term.delays.front(), 500u);
@@ -239,7 +239,7 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
 
 TEST_F(MonitorTest, SingleChannelOnType572ShowsNoCjReading) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
-  run_passes(demo::MONIP, 1, {}, [&] { EXPECT_EQ(at(61, 12, 9), "      N/A"); });
+  run_passes(kdv::monitor::MONIP, 1, {}, [&] { EXPECT_EQ(at(61, 12, 9), "      N/A"); });
 }
 
 // The single-channel monitor menu: value column (after the 15-character
@@ -249,7 +249,7 @@ class MonitorMenuTest : public MonitorTest {
   std::string value(int row) { return at(22, 7 + row, 16); }
   void show() {
     term.escape();
-    demo::MONINPUT(session);
+    kdv::monitor::MONINPUT(session);
   }
 };
 
@@ -332,7 +332,7 @@ TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[1].HIGH_ALARM, 75);
   EXPECT_EQ(value(6), "   75.0000      ");
-  EXPECT_EQ(requests(comms::CMD_ALARMS), 1);
+  EXPECT_EQ(requests(kdv::link::CMD_ALARMS), 1);
 }
 
 TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
@@ -340,8 +340,8 @@ TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   for (int i = 1; i < 11; ++i) term.down();
   term.enter();
   term.escape();
-  demo::MONINPUT(session);
-  EXPECT_EQ(requests(comms::CMD_CJ), 1);
+  kdv::monitor::MONINPUT(session);
+  EXPECT_EQ(requests(kdv::link::CMD_CJ), 1);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(session.XCUR, 1);
   EXPECT_EQ(session.YCUR, 1);

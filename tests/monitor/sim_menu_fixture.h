@@ -21,7 +21,7 @@
 // them: the link's Escape test during an exchange (a key poll) sees no key
 // unless exchanges_see_keys is set, so a script can run through screens
 // that exchange with the receiver in between.
-class MenuTerminal : public crt::ScriptTerminal {
+class MenuTerminal : public kdv::ui::ScriptTerminal {
  public:
   bool exchanges_see_keys = false;
   void fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms) override {
@@ -33,31 +33,31 @@ class MenuTerminal : public crt::ScriptTerminal {
 class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS(session);
-    wind::INITWIND(session, KDV578_SOURCE_DIR "/data");
-    crt::Install(&term);
-    comms::set_host(&project1::console_host());
-    transfer::set_progress(&console_progress);
+    kdv::model::INITCOMMS(session);
+    kdv::ui::INITWIND(session, KDV578_SOURCE_DIR "/data");
+    kdv::ui::Install(&term);
+    kdv::link::set_host(&kdv::app::console_host());
+    kdv::transfer::set_progress(&console_progress);
   }
   void TearDown() override {
-    comms::set_host(nullptr);
-    transfer::set_progress(nullptr);
-    crt::Install(nullptr);
+    kdv::link::set_host(nullptr);
+    kdv::transfer::set_progress(nullptr);
+    kdv::ui::Install(nullptr);
   }
 
-  static crt::ScreenModel& screen() { return crt::Screen(); }
+  static kdv::ui::ScreenModel& screen() { return kdv::ui::Screen(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
   std::string msg(int i) const { return session.MESSAGE[i].str(); }
 
   // Requests of one command the simulator has received.
   int requests(int command) const {
     int n = 0;
-    for (const sim::Request& q : rx.requests()) n += q.command == command;
+    for (const kdv::sim::Request& q : rx.requests()) n += q.command == command;
     return n;
   }
 
   MenuTerminal term;
-  sim::Receiver rx;
-  sim::PluggedIn plug{rx, session};
-  project1::ConsoleProgress console_progress{session};
+  kdv::sim::Receiver rx;
+  kdv::sim::PluggedIn plug{rx, session};
+  kdv::app::ConsoleProgress console_progress{session};
 };

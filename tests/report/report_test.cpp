@@ -11,7 +11,7 @@
 #include "report/hardc.h"
 #include "support/pty.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -174,7 +174,7 @@ Sfty Drive     N/A     Low :          4  O/P Zero:         0.
 TEST(ReportText, CompleteReportOfA571AndA572) {
   Session session = two_transmitters();
   set_messages(session);
-  EXPECT_EQ(hardc::REPORT_TEXT(session, 0, {2026, 12, 6}), kExpected);
+  EXPECT_EQ(kdv::report::REPORT_TEXT(session, 0, {2026, 12, 6}), kExpected);
 }
 
 // Lines of a report, split at LF.
@@ -199,7 +199,7 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
   r.MOD_DBITS = 0;
   r.UNITS = 3;
   r.MOD_PARITY = 0;
-  auto lines = lines_of(hardc::REPORT_TEXT(session, 0, {2027, 1, 31}));
+  auto lines = lines_of(kdv::report::REPORT_TEXT(session, 0, {2027, 1, 31}));
   EXPECT_EQ(lines[3], "       Tag Name: Boiler house north                  Date: 31/1/2027");
   EXPECT_EQ(lines[6], "       Baudrate:      300                    Data Format:     IEEE      ");
   EXPECT_EQ(lines[7], "       Databits:      7                Temperature Units:  Kelvin    ");
@@ -214,18 +214,18 @@ TEST(ReportText, HeaderCodesAndDriveTexts) {
   const std::vector<std::pair<int, std::string>> baud = {{7, "19200"}, {8, "38400"}, {0, "    0"}, {9, "    0"}};
   for (auto [code, text] : baud) {
     r.MOD_BAUD = static_cast<byte>(code);
-    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(20, 5), text) << code;
+    EXPECT_EQ(lines_of(kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(20, 5), text) << code;
   }
   const std::vector<std::pair<int, std::string>> formats = {
       {1, " reverse IEEE  "}, {4, " 16BIT Unsigned"}, {14, " 4DEC BCD comp "}, {16, "    3DEC BCD   "}, {15, "   unknown   "},
       {18, " 3DEC BCD comp "}, {19, "   unknown   "}, {2, "   unknown   "}};
   for (auto [code, text] : formats) {
     r.DATA_FORMAT = static_cast<byte>(code);
-    EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(57), text) << code;
+    EXPECT_EQ(lines_of(kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1}))[6].substr(57), text) << code;
   }
   r.UNITS = 0;
   r.MOD_PARITY = 7;
-  lines = lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}));
+  lines = lines_of(kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1}));
   EXPECT_EQ(lines[7].substr(57), "     ?    ");
   EXPECT_EQ(lines[8], "         Parity:     ?");
 }
@@ -236,11 +236,11 @@ TEST(ReportText, TrimmedMessageTextsKeepTheColumns) {
   session.MESSAGE[28] = "  Downscale";  // a data file without trailing blanks
   session.MESSAGE[95] = "    N/A";
   session.MESSAGE[97] = "  CJ sensor";
-  const auto lines = lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}));
+  const auto lines = lines_of(kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1}));
   EXPECT_EQ(lines[17], "Sfty Drive   N/A       Low :        100  O/P Zero:         4.");
   EXPECT_EQ(lines[61], "16    CJ sensor       High :    N/A      I/P Zero:    N/A      Gain:    N/A    ");
   session.RX().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 3;
-  EXPECT_EQ(lines_of(hardc::REPORT_TEXT(session, 0, {2026, 1, 1}))[17],
+  EXPECT_EQ(lines_of(kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1}))[17],
             "Sfty Drive Downscale   Low :        100  O/P Zero:         4.");
 }
 
@@ -253,7 +253,7 @@ TEST(ReportText, DamagedRecordStaysWithinItsTables) {
   r.TRANSMITTER[1].CHANNEL[1].THC_DRIVE = 200;
   r.TRANSMITTER[3].TXTYPE = 0;
   r.TRANSMITTER[4].TXTYPE = 255;
-  const std::string text = hardc::REPORT_TEXT(session, 0, {2026, 1, 1});
+  const std::string text = kdv::report::REPORT_TEXT(session, 0, {2026, 1, 1});
   const auto lines = lines_of(text);
   EXPECT_EQ(lines[17], "Sfty Drive  unknown    Low :        100  O/P Zero:         4.");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 4);
@@ -263,26 +263,26 @@ TEST(ReportText, DamagedRecordStaysWithinItsTables) {
 class ReportOutput : public ScratchDir {};
 
 TEST_F(ReportOutput, FilesPrintersAndSpoolers) {
-  EXPECT_TRUE(hardc::PRINT("out.txt", "abc\f"));
+  EXPECT_TRUE(kdv::report::PRINT("out.txt", "abc\f"));
   EXPECT_EQ(bytes_of("out.txt"), (std::vector<std::uint8_t>{'a', 'b', 'c', '\f'}));
   std::filesystem::create_directory("sub");
-  EXPECT_TRUE(hardc::PRINT("sub\\..\\out.txt", "x"));  // "\" typed by habit
+  EXPECT_TRUE(kdv::report::PRINT("sub\\..\\out.txt", "x"));  // "\" typed by habit
   EXPECT_EQ(bytes_of("out.txt").size(), 1u);
-  EXPECT_FALSE(hardc::PRINT("nodir/out.txt", "x"));
-  EXPECT_FALSE(hardc::PRINT("", "x"));
+  EXPECT_FALSE(kdv::report::PRINT("nodir/out.txt", "x"));
+  EXPECT_FALSE(kdv::report::PRINT("", "x"));
 
   ::setenv("KDV578_LPT2", "printer2.txt", 1);
   ::setenv("KDV578_LPT3", "|cat > spooled.txt", 1);
-  EXPECT_EQ(hardc::DESTINATION("lpt2"), "printer2.txt");
-  EXPECT_TRUE(hardc::PRINT("LPT3", "spooled"));
+  EXPECT_EQ(kdv::report::DESTINATION("lpt2"), "printer2.txt");
+  EXPECT_TRUE(kdv::report::PRINT("LPT3", "spooled"));
   EXPECT_EQ(bytes_of("spooled.txt").size(), 7u);
   ::setenv("KDV578_LPT3", "|exit 3", 1);
-  EXPECT_FALSE(hardc::PRINT("LPT3", std::string(1 << 20, 'x')));  // spooler gone: no crash
+  EXPECT_FALSE(kdv::report::PRINT("LPT3", std::string(1 << 20, 'x')));  // spooler gone: no crash
   ::unsetenv("KDV578_LPT2");
   ::unsetenv("KDV578_LPT3");
-  const std::string lpt1 = hardc::DESTINATION("LPT1");
+  const std::string lpt1 = kdv::report::DESTINATION("LPT1");
   EXPECT_TRUE(lpt1 == "/dev/usb/lp0" || lpt1 == "/dev/lp0") << lpt1;
-  EXPECT_EQ(hardc::DESTINATION("LPT4"), "LPT4");
+  EXPECT_EQ(kdv::report::DESTINATION("LPT4"), "LPT4");
 }
 
 TEST_F(ReportOutput, PrinterOpensOnlyAnExistingCharacterDevice) {
@@ -292,7 +292,7 @@ TEST_F(ReportOutput, PrinterOpensOnlyAnExistingCharacterDevice) {
   const std::string device = ::ttyname(printer.slave());
   for (const char* path : {"printer.txt", "absent", "folder", device.c_str()}) {
     ::setenv("KDV578_LPT1", path, 1);
-    EXPECT_EQ(hardc::PRINT("lpt1", "report"), path == device) << path;
+    EXPECT_EQ(kdv::report::PRINT("lpt1", "report"), path == device) << path;
   }
   ::unsetenv("KDV578_LPT1");
   EXPECT_EQ(printer.read(), "report");
@@ -307,7 +307,7 @@ TEST_F(ReportOutput, SpoolerOutputNeverReachesTheScreen) {
   for (const char* spooler :
        {"|echo queued; echo offline >&2; cat > spooled.txt", "|no-such-spooler"}) {
     ::setenv("KDV578_LPT3", spooler, 1);
-    hardc::PRINT("LPT3", "spooled");
+    kdv::report::PRINT("LPT3", "spooled");
   }
   for (int fd : {1, 2}) ::dup2(saved[fd - 1], fd);
   for (int fd : {screen, saved[0], saved[1]}) ::close(fd);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace comms;
+using namespace kdv::link;
 
 struct Case {
   int command;
@@ -130,10 +130,10 @@ class SimCommands : public testing::TestWithParam<Case> {};
 
 TEST_P(SimCommands, AnswerFollowsTheParameterShape) {
   const Case& k = GetParam();
-  sim::Receiver rx;
+  kdv::sim::Receiver rx;
   if (k.write_disabled) rx.state().IPSWITCH |= 0x40;
-  sim::Bytes reply;
-  for (std::uint8_t b : sim::Receiver::frame_of({0, k.command, k.params})) reply = rx.receive(b);
+  kdv::sim::Bytes reply;
+  for (std::uint8_t b : kdv::sim::Receiver::frame_of({0, k.command, k.params})) reply = rx.receive(b);
   ASSERT_GE(reply.size(), 8u);
   const bool refused = (reply[2] & 0x08) != 0;
   std::string data(reply.begin() + 7, reply.end() - 1);

@@ -9,10 +9,10 @@
 #include "model/session.h"
 
 // Resets on construction, before the members of a derived fixture are made:
-// some take state as they are made (sim::PluggedIn selects its port).
+// some take state as they are made (kdv::sim::PluggedIn selects its port).
 class FreshModel : public ::testing::Test {
  protected:
   FreshModel() { session.reset(); }
 
-  globals::Session session;
+  kdv::model::Session session;
 };

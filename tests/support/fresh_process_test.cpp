@@ -4,12 +4,12 @@ namespace {
 
 // What one test leaves behind in every module must be gone for the next.
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
-  globals::Session session;
-  globals::INITCOMMS(session);
+  kdv::model::Session session;
+  kdv::model::INITCOMMS(session);
   session.MESSAGE[53] = "Working...";
-  crt::Window(10, 10, 20, 12);
-  crt::TextBackground(4);
-  crt::Write("left over");
+  kdv::ui::Window(10, 10, 20, 12);
+  kdv::ui::TextBackground(4);
+  kdv::ui::Write("left over");
   session.SCREEN[1].MAXX = 2;
   session.SCNO = 6;
   session.RTD = true;
@@ -23,11 +23,11 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
 
   EXPECT_EQ(session.RECEIVER[0], nullptr);
   EXPECT_TRUE(session.MESSAGE[53].empty());
-  const crt::ScreenModel& s = crt::Screen();
+  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
   EXPECT_EQ(s.win_left(), 1);
   EXPECT_EQ(s.win_top(), 1);
-  EXPECT_EQ(s.win_right(), crt::COLS);
-  EXPECT_EQ(s.win_bottom(), crt::ROWS);
+  EXPECT_EQ(s.win_right(), kdv::ui::COLS);
+  EXPECT_EQ(s.win_bottom(), kdv::ui::ROWS);
   EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
   EXPECT_EQ(s.attr(), 0x07);
   EXPECT_EQ(session.SCREEN[1].MAXX, 0);

@@ -13,7 +13,7 @@ class CopyTestOn : public Base {
  protected:
   void SetUp() override {
     Base::SetUp();
-    using namespace globals;
+    using namespace kdv::model;
     this->session.RX().NO_OF_TX = 2;
     // Distinct settings in every channel, so any copy shows.
     for (int t = 1; t <= 4; ++t) {
@@ -44,7 +44,7 @@ class CopyTestOn : public Base {
     return out;
   }
 
-  globals::RECIEVER_DATA original;
+  kdv::model::RECIEVER_DATA original;
 };
 
 using CopyTest = CopyTestOn<>;

@@ -3,17 +3,17 @@
 
 #include "transfer/copy_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
 TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
   session.ONLINE = false;
   session.RX().TRANSMITTER[2].TXTYPE = 2;
-  copy::OPT source{0, 1, 3};
-  copy::OPT dest{0, 2, copy::ALL};
-  copy::byte dload = 0;
-  copy::GOCOPY(session, source, dest, dload);
+  kdv::transfer::OPT source{0, 1, 3};
+  kdv::transfer::OPT dest{0, 2, kdv::transfer::ALL};
+  kdv::transfer::byte dload = 0;
+  kdv::transfer::GOCOPY(session, source, dest, dload);
   EXPECT_EQ(dload, 1);
   std::vector<std::string> expected;
   for (int c = 1; c <= 16; ++c) {
@@ -28,24 +28,24 @@ TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
 TEST_F(CopyTest, TransmitterCopiesAndAllDestinations) {
   session.ONLINE = true;  // copies of more than one channel are never sent by GOCOPY itself
   session.RX().TRANSMITTER[2].TXTYPE = 2;
-  copy::byte dload = 0;
+  kdv::transfer::byte dload = 0;
   // Whole transmitter 2 onto transmitter 3: type, cold junction and channels.
-  copy::GOCOPY(session, {0, 2, copy::ALL}, {0, 3, copy::ALL}, dload);
+  kdv::transfer::GOCOPY(session, {0, 2, kdv::transfer::ALL}, {0, 3, kdv::transfer::ALL}, dload);
   EXPECT_EQ(dload, 1);
   EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
   EXPECT_EQ(session.RX().TRANSMITTER[3].CJTEMP.str(), "tx2");
   EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[16], original.TRANSMITTER[2].CHANNEL[16]);
   // Transmitter 1 onto all four.
-  copy::GOCOPY(session, {0, 1, copy::ALL}, {0, copy::ALL, copy::ALL}, dload);
+  kdv::transfer::GOCOPY(session, {0, 1, kdv::transfer::ALL}, {0, kdv::transfer::ALL, kdv::transfer::ALL}, dload);
   for (int t = 1; t <= 4; ++t) EXPECT_EQ(session.RX().TRANSMITTER[t].CJTEMP.str(), "tx1") << t;
   // Channel 7 of transmitter 4 to channel 2 of every transmitter.
   *session.RECEIVER[0] = original;
-  copy::GOCOPY(session, {0, 4, 7}, {0, copy::ALL, 2}, dload);
+  kdv::transfer::GOCOPY(session, {0, 4, 7}, {0, kdv::transfer::ALL, 2}, dload);
   EXPECT_EQ(dload, 1);
   EXPECT_EQ(changed(), (std::vector<std::string>{"1.2", "2.2", "3.2", "4.2"}));
   // An "all" source with a numbered destination is taken as all to all.
   *session.RECEIVER[0] = original;
-  copy::GOCOPY(session, {0, copy::ALL, copy::ALL}, {0, 2, 5}, dload);
+  kdv::transfer::GOCOPY(session, {0, kdv::transfer::ALL, kdv::transfer::ALL}, {0, 2, 5}, dload);
   EXPECT_EQ(dload, 1);
   EXPECT_TRUE(changed().empty());
   EXPECT_TRUE(rx.requests().empty());

@@ -4,7 +4,7 @@
 
 #include "transfer/transfer_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -13,7 +13,7 @@ using Download = TransferTest;
 constexpr int RECEIVER_SETTINGS[] = {17, 29, 11, 4, 31, 15, 32};
 
 // The transmitter numbers the type settings went to, in order.
-std::vector<int> typed_transmitters(const sim::Receiver& rx) {
+std::vector<int> typed_transmitters(const kdv::sim::Receiver& rx) {
   std::vector<int> t;
   for (const auto& q : rx.requests())
     if (q.command == 5) t.push_back(q.params.at(0) - '0');
@@ -29,7 +29,7 @@ TEST_F(Download, ConfiguredTransmittersOnlyInTheirOrder) {
   r.TRANSMITTER[2].CHANNEL[8].SCALE_GAIN = 4.5;
   r.TRANSMITTER[1].CHANNEL[16].HIGH_ALARM = 321;
 
-  EXPECT_TRUE(download::DOWNLOAD(session).ok());
+  EXPECT_TRUE(kdv::transfer::DOWNLOAD(session).ok());
 
   std::vector<int> expected(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS));
   for (int t = 1; t <= 2; ++t) {
@@ -45,30 +45,30 @@ TEST_F(Download, ConfiguredTransmittersOnlyInTheirOrder) {
   EXPECT_DOUBLE_EQ(rx.state().TRANSMITTER[1].CHANNEL[16].HIGH_ALARM, 321);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
-  EXPECT_EQ(crt::Screen().text(1, 25, 35), std::string(35, ' '));
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 35), std::string(35, ' '));
 }
 
 TEST_F(Download, TransmitterCodesChooseWhatIsWritten) {
   session.RX().NO_OF_TX = 1;
   for (int t = 1; t <= 4; ++t) INIT_TX(*session.RECEIVER[0], t, 2);
 
-  download::COPYDOWN(session, 0, download::TX_ALL);  // all four, whatever NO_OF_TX says
+  kdv::transfer::COPYDOWN(session, 0, kdv::transfer::TX_ALL);  // all four, whatever NO_OF_TX says
   EXPECT_EQ(typed_transmitters(rx), (std::vector<int>{1, 2, 3, 4}));
   EXPECT_EQ(rx.requests().size(), 7u + 4 * 25);
 
   rx.clear_requests();
-  download::COPYDOWN(session, 0, 3);  // that one only
+  kdv::transfer::COPYDOWN(session, 0, 3);  // that one only
   EXPECT_EQ(typed_transmitters(rx), std::vector<int>{3});
   EXPECT_EQ(rx.requests().size(), 7u + 25);
 
   rx.clear_requests();
-  EXPECT_TRUE(download::COPYDOWN(session, 0, 0).ok());  // the receiver settings alone
+  EXPECT_TRUE(kdv::transfer::COPYDOWN(session, 0, 0).ok());  // the receiver settings alone
   EXPECT_EQ(commands(), std::vector<int>(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS)));
 }
 
 TEST_F(Download, ACountAboveFourStopsAtTheFourthTransmitter) {
   session.RX().NO_OF_TX = 9;
-  download::DOWNLOAD(session);  // the receiver refuses the count; the rest runs without traffic
+  kdv::transfer::DOWNLOAD(session);  // the receiver refuses the count; the rest runs without traffic
   EXPECT_EQ(commands(), (std::vector<int>{17, 29, 11, 4, 4}));
   EXPECT_EQ(term.bells, 2);
   EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
@@ -77,19 +77,19 @@ TEST_F(Download, ACountAboveFourStopsAtTheFourthTransmitter) {
 TEST_F(Download, ADeviceErrorOnTheTagStopsTheTrafficAndIsShownTwice) {
   rx.state().IPSWITCH = 0x40;  // lever 7: writing disabled
   const RECIEVER_DATA before = rx.state();
-  EXPECT_EQ(download::DOWNLOAD(session).text, " Write Disabled");
+  EXPECT_EQ(kdv::transfer::DOWNLOAD(session).text, " Write Disabled");
   EXPECT_EQ(commands(), (std::vector<int>{17, 17}));  // refused, sent once more, then nothing
   EXPECT_EQ(shown(" Write Disabled"), 2);
   EXPECT_EQ(term.bells, 2);
   EXPECT_EQ(term.delays, (std::vector<unsigned>{2000, 2000}));
   EXPECT_EQ(rx.state(), before);
   EXPECT_TRUE(session.RECEIVER_PRESENT[0]);  // marked present whatever the outcome
-  EXPECT_EQ(crt::Screen().text(5, 23, 24), std::string(24, ' '));
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 24), std::string(24, ' '));
 }
 
 TEST_F(Download, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   rx.faults.no_reply = true;
-  download::DOWNLOAD(session);
+  kdv::transfer::DOWNLOAD(session);
   EXPECT_EQ(rx.requests().size(), 1u);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
@@ -105,7 +105,7 @@ TEST_F(Download, EscapeDuringAChannelEndsTheDownloadAtOnce) {
       typed = true;
     }
   };
-  download::DOWNLOAD(session);
+  kdv::transfer::DOWNLOAD(session);
   EXPECT_LE(rx.requests().size(), 7u + 1 + 4);
   EXPECT_EQ(typed_transmitters(rx), std::vector<int>{1});
   EXPECT_EQ(shown("  ABORTED"), 1);
@@ -125,7 +125,7 @@ TEST_F(Download, AValueTheLinkCannotCarryStopsItBeforeTheFirstFrame) {
     damage(session.RX());
     rx.clear_requests();
     errors.clear();
-    download::DOWNLOAD(session);
+    kdv::transfer::DOWNLOAD(session);
     const bool written = &damage == &damages[2];
     EXPECT_EQ(rx.requests().size(), written ? 7u + 2 * 49 : 0u);
     EXPECT_EQ(shown(" Param Overange"), written ? 0 : 2);

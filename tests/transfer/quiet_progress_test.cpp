@@ -13,10 +13,10 @@ namespace {
 
 using QuietTransfers = ScreenLinkTest;
 
-std::vector<crt::Cell> cells() {
-  std::vector<crt::Cell> all;
-  for (int row = 1; row <= crt::ROWS; ++row)
-    for (int col = 1; col <= crt::COLS; ++col) all.push_back(crt::Screen().cell(col, row));
+std::vector<kdv::ui::Cell> cells() {
+  std::vector<kdv::ui::Cell> all;
+  for (int row = 1; row <= kdv::ui::ROWS; ++row)
+    for (int col = 1; col <= kdv::ui::COLS; ++col) all.push_back(kdv::ui::Screen().cell(col, row));
   return all;
 }
 
@@ -24,15 +24,15 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
   const struct {
     const char* name;
     int refuse;
-    comms::Outcome (*run)(globals::Session&);
+    kdv::link::Outcome (*run)(kdv::model::Session&);
   } CASES[] = {
-      {"upload", -1, upload::UPLOAD},
-      {"download", -1, download::DOWNLOAD},
-      {"upload refused", 7, upload::UPLOAD},
-      {"download refused", 7, download::DOWNLOAD},
-      {"channel refused", 7, [](globals::Session& s) { return copy::SENDCHANNEL(s, 0, 1, 1); }},
+      {"upload", -1, kdv::transfer::UPLOAD},
+      {"download", -1, kdv::transfer::DOWNLOAD},
+      {"upload refused", 7, kdv::transfer::UPLOAD},
+      {"download refused", 7, kdv::transfer::DOWNLOAD},
+      {"channel refused", 7, [](kdv::model::Session& s) { return kdv::transfer::SENDCHANNEL(s, 0, 1, 1); }},
   };
-  const std::vector<crt::Cell> before = cells();
+  const std::vector<kdv::ui::Cell> before = cells();
   int drawn = 0;
   host.on_receive = [&] { drawn += cells() != before; };
   for (const auto& c : CASES) {

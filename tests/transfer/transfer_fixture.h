@@ -20,26 +20,26 @@ class ScreenLinkTest : public LinkTest {
   ScreenLinkTest() { reset_console_state(); }
   void SetUp() override {
     LinkTest::SetUp();
-    crt::Install(&term);
+    kdv::ui::Install(&term);
   }
   void TearDown() override {
     LinkTest::TearDown();
-    crt::Install(nullptr);
+    kdv::ui::Install(nullptr);
   }
 
-  crt::ScriptTerminal term;
+  kdv::ui::ScriptTerminal term;
 };
 
 class TransferTest : public ScreenLinkTest {
  protected:
   void SetUp() override {
     ScreenLinkTest::SetUp();
-    comms::set_host(&project1::console_host());  // the transfers run in the console
-    transfer::set_progress(&console_progress);
+    kdv::link::set_host(&kdv::app::console_host());  // the transfers run in the console
+    kdv::transfer::set_progress(&console_progress);
     term.on_wait = [this] { watch(); };
   }
   void TearDown() override {
-    transfer::set_progress(nullptr);
+    kdv::transfer::set_progress(nullptr);
     ScreenLinkTest::TearDown();
   }
   // Command codes of the requests, in order.
@@ -60,7 +60,7 @@ class TransferTest : public ScreenLinkTest {
 
   // Distinct texts row 25 showed, in order (without trailing blanks).
   std::vector<std::string> progress;
-  project1::ConsoleProgress console_progress{session};
+  kdv::app::ConsoleProgress console_progress{session};
   std::vector<std::string> errors;  // the error field at every wait
   // Called at every wait after the log has been updated.
   std::function<void()> also;
@@ -71,9 +71,9 @@ class TransferTest : public ScreenLinkTest {
     return s;
   }
   void watch() {
-    const std::string row = trimmed(crt::Screen().text(1, 25, 79));
+    const std::string row = trimmed(kdv::ui::Screen().text(1, 25, 79));
     if (!row.empty() && (progress.empty() || progress.back() != row)) progress.push_back(row);
-    errors.push_back(trimmed(crt::Screen().text(5, 23, 17)));
+    errors.push_back(trimmed(kdv::ui::Screen().text(5, 23, 17)));
     if (also) also();
   }
 };

@@ -4,7 +4,7 @@
 
 #include "transfer/transfer_fixture.h"
 
-using namespace globals;
+using namespace kdv::model;
 
 namespace {
 
@@ -23,7 +23,7 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   rx.state().TRANSMITTER[1].CHANNEL[3].SCALE_GAIN = 2.5;
   rx.state().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE = 15;
 
-  EXPECT_TRUE(upload::UPLOAD(session).ok());
+  EXPECT_TRUE(kdv::transfer::UPLOAD(session).ok());
 
   std::vector<int> expected(std::begin(RECEIVER_READINGS), std::end(RECEIVER_READINGS));
   expected.push_back(5);
@@ -47,14 +47,14 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[8].INPUT_TYPE, 15);
   EXPECT_EQ(term.bells, 0);
   EXPECT_TRUE(term.delays.empty());
-  EXPECT_EQ(crt::Screen().text(1, 25, 51), std::string(51, ' '));
-  EXPECT_EQ(crt::Screen().bg(1, 25), 0);
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 51), std::string(51, ' '));
+  EXPECT_EQ(kdv::ui::Screen().bg(1, 25), 0);
 }
 
 TEST_F(Upload, FourSixteenChannelTransmittersTakeElevenPlusFourTimesFortyNine) {
   rx.state().NO_OF_TX = 4;
   for (int t = 1; t <= 4; ++t) INIT_TX(rx.state(), t, 1);
-  upload::UPLOAD(session);
+  kdv::transfer::UPLOAD(session);
   EXPECT_EQ(rx.requests().size(), 11u + 4 * 49);
   EXPECT_EQ(progress.back(), progress_text(4, 16));
   EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
@@ -64,15 +64,15 @@ TEST_F(Upload, AReceiverThatDoesNotAnswerIsAbortedOnce) {
   rx.faults.no_reply = true;
   session.RX().TAG_FIELD = "OLD TAG";
   const RECIEVER_DATA before = session.RX();
-  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kNoReply);
+  EXPECT_EQ(kdv::transfer::UPLOAD(session).status, kdv::link::Status::kNoReply);
   EXPECT_EQ(rx.requests().size(), 1u);  // the tag request, not repeated
   EXPECT_EQ(session.RX(), before);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
   EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   // The error field is blanked on the background colour afterwards.
-  EXPECT_EQ(crt::Screen().text(5, 23, 23), std::string(23, ' '));
-  EXPECT_EQ(crt::Screen().bg(5, 23), session.BACK);
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 23), std::string(23, ' '));
+  EXPECT_EQ(kdv::ui::Screen().bg(5, 23), session.BACK);
 }
 
 TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
@@ -87,7 +87,7 @@ TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   also = [&] {
     if (rx.requests().size() == 11 + 25 + 1 + 6) rx.faults.refuse = 1;
   };
-  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kRefused);
+  EXPECT_EQ(kdv::transfer::UPLOAD(session).status, kdv::link::Status::kRefused);
   EXPECT_EQ(rx.requests().size(), 11u + 25 + 1 + 6 + 2u);  // the refused request is sent twice
   EXPECT_EQ(rx.requests().back().command, 35);
   EXPECT_EQ(rx.requests().back().params, "23");
@@ -97,7 +97,7 @@ TEST_F(Upload, AFailureInTransmitterTwoStopsTheProgressThere) {
   EXPECT_EQ(shown(" Wrong Parameters"), 1);
   EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   EXPECT_DOUBLE_EQ(session.RX().TRANSMITTER[3].CHANNEL[1].SCALE_GAIN, 7);  // not read
-  EXPECT_EQ(crt::Screen().text(1, 25, 51), std::string(51, ' '));
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 51), std::string(51, ' '));
 }
 
 TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
@@ -108,21 +108,21 @@ TEST_F(Upload, EscapeDuringTransmitterOneIsShownOnceByUpload) {
       typed = true;
     }
   };
-  EXPECT_EQ(upload::UPLOAD(session).status, comms::Status::kAborted);
+  EXPECT_EQ(kdv::transfer::UPLOAD(session).status, kdv::link::Status::kAborted);
   EXPECT_EQ(shown("  ABORTED"), 1);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
   EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
   // Nothing follows the abandoned exchange; the progress text stays.
   EXPECT_LE(rx.requests().size(), 11u + 1 + 5);
-  EXPECT_EQ(crt::Screen().text(1, 25, 29), progress_text(1, 2));
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 29), progress_text(1, 2));
 }
 
 TEST_F(Upload, AnUnreadableScalingIsADataErrorAtTheEnd) {
   rx.faults.bad_numbers = true;
   rx.faults.only_command = 35;
   session.RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN = 7;
-  upload::UPLOAD(session);
+  kdv::transfer::UPLOAD(session);
   EXPECT_EQ(rx.requests().size(), 11u + 1 + 1);  // nothing after the first scaling
   EXPECT_EQ(shown(" Data Error"), 1);
   EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].SCALE_GAIN, 7);
@@ -132,7 +132,7 @@ TEST_F(Upload, AFailedReceiverReadingSkipsEveryTransmitter) {
   rx.faults.refuse = 2;
   rx.faults.only_command = 33;  // the versions
   session.RECEIVER_PRESENT[0] = true;  // from an earlier upload: kept
-  upload::UPLOAD(session);
+  kdv::transfer::UPLOAD(session);
   // Tag, format, units, count, then the versions twice; nothing after.
   EXPECT_EQ(commands(), (std::vector<int>{17, 29, 11, 4, 33, 33}));
   EXPECT_EQ(shown(" Tx/Ch Invalid"), 1);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-using crt::KeyDecoder;
-namespace scan = crt::scan;
+using kdv::ui::KeyDecoder;
+namespace scan = kdv::ui::scan;
 
 namespace {
 

@@ -39,7 +39,7 @@ class RealTerminal : public FreshProcess {
     setenv("LC_ALL", locale, 1);
     out = fdopen(dup(pty.slave()), "w");
     in = fdopen(dup(pty.slave()), "r");
-    terminal = crt::NcursesTerminal::Open({out, in, term});
+    terminal = kdv::ui::NcursesTerminal::Open({out, in, term});
     ASSERT_NE(terminal, nullptr);
     pty.read();  // the terminal set-up
   }
@@ -58,8 +58,8 @@ class RealTerminal : public FreshProcess {
   Pty pty;
   std::FILE* out = nullptr;
   std::FILE* in = nullptr;
-  std::unique_ptr<crt::NcursesTerminal> terminal;
-  crt::ScreenModel model;
+  std::unique_ptr<kdv::ui::NcursesTerminal> terminal;
+  kdv::ui::ScreenModel model;
 };
 
 TEST_F(RealTerminal, Utf8GlyphsAndSixteenColours) {
@@ -185,22 +185,22 @@ TEST_F(RealTerminal, UnknownTerminalTypeFallsBackToXterm) {
 
 TEST_F(RealTerminal, KeysArriveInTheTwoCodeForm) {
   open("xterm", "C.UTF-8");
-  crt::Install(terminal.get());
+  kdv::ui::Install(terminal.get());
   pty.type("\x1b[A\x1bx\x1b[3~\xc2\xb0");
-  EXPECT_EQ(crt::ReadKey(), 0);
-  EXPECT_TRUE(crt::KeyPressed());
-  EXPECT_EQ(crt::ReadKey(), 72);
+  EXPECT_EQ(kdv::ui::ReadKey(), 0);
+  EXPECT_TRUE(kdv::ui::KeyPressed());
+  EXPECT_EQ(kdv::ui::ReadKey(), 72);
   const std::uint8_t rest[] = {0, 45, 0, 0x53, 0xF8};
-  for (std::uint8_t k : rest) EXPECT_EQ(crt::ReadKey(), k);
-  EXPECT_FALSE(crt::KeyPressed());
+  for (std::uint8_t k : rest) EXPECT_EQ(kdv::ui::ReadKey(), k);
+  EXPECT_FALSE(kdv::ui::KeyPressed());
 
   pty.type("\x1b");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(crt::ReadKey(), 27);
+  EXPECT_EQ(kdv::ui::ReadKey(), 27);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(terminal->escape_delay_ms()));
   EXPECT_LT(waited, std::chrono::milliseconds(1000));
-  crt::Install(nullptr);
+  kdv::ui::Install(nullptr);
 }
 
 TEST_F(RealTerminal, TooSmallShowsANoticeThenEverythingOnceLargeEnough) {
@@ -232,16 +232,16 @@ TEST_F(RealTerminal, TooSmallShowsANoticeThenEverythingOnceLargeEnough) {
 
 // Starts body in a child process that has the real terminal open on the pty
 // with one word drawn.
-pid_t spawn(Pty& pty, const std::function<void(crt::NcursesTerminal&)>& body) {
+pid_t spawn(Pty& pty, const std::function<void(kdv::ui::NcursesTerminal&)>& body) {
   const pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);  // a job of its own, so that it can be stopped
     const rlimit no_core{0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
     setenv("LC_ALL", "C.UTF-8", 1);
-    auto t = crt::NcursesTerminal::Open(
+    auto t = kdv::ui::NcursesTerminal::Open(
         {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm-256color"});
-    crt::ScreenModel m;
+    kdv::ui::ScreenModel m;
     m.Write("drawn");
     t->present(m);
     body(*t);
@@ -250,7 +250,7 @@ pid_t spawn(Pty& pty, const std::function<void(crt::NcursesTerminal&)>& body) {
   return pid;
 }
 
-int in_child(Pty& pty, const std::function<void(crt::NcursesTerminal&)>& body) {
+int in_child(Pty& pty, const std::function<void(kdv::ui::NcursesTerminal&)>& body) {
   int status = 0;
   waitpid(spawn(pty, body), &status, 0);
   return status;
@@ -265,7 +265,7 @@ bool shell_modes_back(const Pty& pty) {
 TEST(RealTerminalRestore, SignalsRestoreThenEndTheProcessAsUsual) {
   for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV}) {
     Pty pty;
-    const int status = in_child(pty, [sig](crt::NcursesTerminal&) { raise(sig); });
+    const int status = in_child(pty, [sig](kdv::ui::NcursesTerminal&) { raise(sig); });
     ASSERT_TRUE(WIFSIGNALED(status)) << sig;
     EXPECT_EQ(WTERMSIG(status), sig);
     const std::string screen = pty.read();
@@ -278,7 +278,7 @@ TEST(RealTerminalRestore, SignalsRestoreThenEndTheProcessAsUsual) {
 
 TEST(RealTerminalRestore, QuitPrintsItsMessageAfterTheRestore) {
   Pty pty;
-  const int status = in_child(pty, [](crt::NcursesTerminal& t) { t.quit(3, "mess578.scn missing"); });
+  const int status = in_child(pty, [](kdv::ui::NcursesTerminal& t) { t.quit(3, "mess578.scn missing"); });
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 3);
   const std::string screen = pty.read();
@@ -291,14 +291,14 @@ TEST(RealTerminalRestore, QuitPrintsItsMessageAfterTheRestore) {
 TEST(RealTerminalRestore, ExitAndTerminateRestoreToo) {
   {
     Pty pty;
-    const int status = in_child(pty, [](crt::NcursesTerminal&) { std::exit(0); });
+    const int status = in_child(pty, [](kdv::ui::NcursesTerminal&) { std::exit(0); });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
     EXPECT_TRUE(shell_modes_back(pty));
   }
   {
     Pty pty;
-    const int status = in_child(pty, [](crt::NcursesTerminal&) { std::terminate(); });
+    const int status = in_child(pty, [](kdv::ui::NcursesTerminal&) { std::terminate(); });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
     EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
     EXPECT_TRUE(shell_modes_back(pty));
@@ -307,9 +307,9 @@ TEST(RealTerminalRestore, ExitAndTerminateRestoreToo) {
 
 TEST(RealTerminalRestore, CtrlZLeavesTheScreenAndContinuingRedrawsIt) {
   Pty pty;
-  const pid_t pid = spawn(pty, [](crt::NcursesTerminal& t) {
+  const pid_t pid = spawn(pty, [](kdv::ui::NcursesTerminal& t) {
     raise(SIGTSTP);
-    crt::ScreenModel m;
+    kdv::ui::ScreenModel m;
     m.Write("drawn");  // unchanged: only a full redraw sends it again
     t.present(m);
     _exit(0);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace crt;
+using namespace kdv::ui;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ui/scrn.h"
 #include "ui_fixture.h"
 
-using scrn::BACKGND;
+using kdv::ui::BACKGND;
 
 namespace {
 
@@ -12,10 +12,10 @@ class Background : public UiTest {
     session.MESSAGE[36] = "Online";
     session.MESSAGE[37] = "Offline";
     // Something on the screen and an odd window before the redraw.
-    crt::TextBackground(3);
-    crt::GotoXY(1, 25);
-    crt::Write(std::string(30, 'x'));
-    crt::Window(10, 10, 20, 20);
+    kdv::ui::TextBackground(3);
+    kdv::ui::GotoXY(1, 25);
+    kdv::ui::Write(std::string(30, 'x'));
+    kdv::ui::Window(10, 10, 20, 20);
   }
   int ch(int col, int row) { return screen().ch(col, row); }
 };

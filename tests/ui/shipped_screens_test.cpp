@@ -9,7 +9,7 @@
 #include "ui/wind.h"
 #include "ui_fixture.h"
 
-using namespace wind;
+using namespace kdv::ui;
 
 namespace {
 

@@ -14,13 +14,13 @@
 class UiTest : public FreshProcess {
  protected:
   void SetUp() override {
-    globals::INITCOMMS(session);
-    crt::Install(&term);
+    kdv::model::INITCOMMS(session);
+    kdv::ui::Install(&term);
   }
-  void TearDown() override { crt::Install(nullptr); }
+  void TearDown() override { kdv::ui::Install(nullptr); }
 
-  static crt::ScreenModel& screen() { return crt::Screen(); }
+  static kdv::ui::ScreenModel& screen() { return kdv::ui::Screen(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
 
-  crt::ScriptTerminal term;
+  kdv::ui::ScriptTerminal term;
 };

@@ -12,7 +12,7 @@
 #include "ui/wind.h"
 #include "ui_fixture.h"
 
-using namespace wind;
+using namespace kdv::ui;
 namespace fs = std::filesystem;
 
 namespace {
@@ -69,7 +69,7 @@ class ScreenFiles : public UiTest {
   std::string initwind_exit() {
     try {
       INITWIND(session, dir);
-    } catch (const crt::ProgramExit& e) {
+    } catch (const kdv::ui::ProgramExit& e) {
       EXPECT_EQ(e.code, 0);
       return e.message;
     }
@@ -80,7 +80,7 @@ class ScreenFiles : public UiTest {
 };
 
 TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
-  globals::MESSAGES messages{};
+  kdv::model::MESSAGES messages{};
   std::string text;
   for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
   text.replace(0, 3, "1234567890123456789012345\n");  // line 1: 25 characters
@@ -118,7 +118,7 @@ struct LongFirstLine : std::streambuf {
 };
 
 TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
-  globals::MESSAGES messages{};
+  kdv::model::MESSAGES messages{};
   LongFirstLine line;
   std::istream in(&line);
   READ_MESSAGES(in, messages);

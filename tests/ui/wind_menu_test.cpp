@@ -3,7 +3,7 @@
 #include "ui/wind.h"
 #include "ui_fixture.h"
 
-using namespace wind;
+using namespace kdv::ui;
 
 namespace {
 
@@ -11,7 +11,7 @@ constexpr int TEST_SCREEN = 5;
 
 // Builds screen 5 with the given columns; a row listed in inert_rows of its
 // column is a heading. Column i stands at 3 + 40 x (i - 1), row j at 6 + j.
-void build(globals::Session& session, const std::vector<int>& rows,
+void build(kdv::model::Session& session, const std::vector<int>& rows,
            const std::vector<std::vector<int>>& inert_rows = {}) {
   SCRN s{};
   s.MAXX = static_cast<byte>(rows.size());
@@ -162,7 +162,7 @@ TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
     try {
       run_from(1, 1);
       ADD_FAILURE() << "the program did not end";
-    } catch (const crt::ProgramExit& e) {
+    } catch (const kdv::ui::ProgramExit& e) {
       EXPECT_EQ(e.code, 0);
     }
   }
@@ -204,7 +204,7 @@ TEST_F(Menu, SetwindowFramesAroundTheInside) {
 }
 
 TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
-  crt::Window(1, 1, 80, 25);
+  kdv::ui::Window(1, 1, 80, 25);
   SETWINDOW(60, 15, 20, 6);  // would need column 81
   EXPECT_EQ(screen().win_right(), 80);
   EXPECT_EQ(screen().row_text(14), std::string(80, ' '));

@@ -1,7 +1,7 @@
 #include "ui/wind.h"
 #include "ui_fixture.h"
 
-using namespace wind;
+using namespace kdv::ui;
 
 namespace {
 
@@ -17,11 +17,11 @@ class Popup : public UiTest {
     DRAWWINDOW(session, 30, 5, " Title", lines);
   }
   LINES lines;
-  globals::CHANNEL_DATA& channel() { return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO]; }
+  kdv::model::CHANNEL_DATA& channel() { return session.RX().TRANSMITTER[session.TXNO].CHANNEL[session.CHNO]; }
 };
 
 TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
-  crt::GotoXY(1, 1);
+  kdv::ui::GotoXY(1, 1);
   choices({"one", "two"});
   EXPECT_EQ(at(1, 25, 19), " Up/Down Enter Esc ");
   EXPECT_EQ(screen().bg(1, 25), 4);
@@ -267,17 +267,17 @@ TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
   term.up();
   term.enter();
   SAYDONE(session, "Copy");
-  EXPECT_TRUE(crt::KeyPressed());  // the 72 waits in the key queue
+  EXPECT_TRUE(kdv::ui::KeyPressed());  // the 72 waits in the key queue
   session.XCUR = 1;
   session.YCUR = 2;
   EXPECT_EQ(SEL(session, 5), 16 + 2);  // 72 without a 0 before it is ignored
 }
 
 TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
-  crt::Window(10, 10, 20, 12);
+  kdv::ui::Window(10, 10, 20, 12);
   WRTERROR(session, " CRC Error");
-  EXPECT_EQ(crt::Screen().text(5, 23, 10), " CRC Error");
-  EXPECT_EQ(crt::Screen().bg(5, 23), session.ERRBAR);
+  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 10), " CRC Error");
+  EXPECT_EQ(kdv::ui::Screen().bg(5, 23), session.ERRBAR);
   EXPECT_EQ(term.bells, 1);
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
 }
@@ -285,8 +285,8 @@ TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
 TEST_F(Popup, WrtWorkingShowsTheWorkingText) {
   session.MESSAGE[53] = "Working...";
   WRTWORKING(session);
-  EXPECT_EQ(crt::Screen().text(1, 25, 10), "Working...");
-  EXPECT_EQ(crt::Screen().bg(1, 25), 0);
+  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 10), "Working...");
+  EXPECT_EQ(kdv::ui::Screen().bg(1, 25), 0);
 }
 
 }  // namespace
