@@ -215,8 +215,8 @@ void OCDRIVE(kdv::model::Session& session) {
     return;
   }
   std::vector<std::string> items;
-  for (int i = 0; i < 3; ++i)
-    items.push_back("  " + session.MESSAGE[kMessageDriveUpscale + i] + std::string(8, ' '));
+  for (int i = 1; i <= 3; ++i)
+    items.push_back("  " + session.MESSAGE[kMessageDriveUpscale - 1 + i] + std::string(8, ' '));
   CHANNEL_DATA& C = ch(session);
   const byte old = C.THC_DRIVE;
   const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 15, old + 1);
