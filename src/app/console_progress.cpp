@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/colours.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -24,7 +25,7 @@ void bottom_row(std::string_view text) {
 
 void ConsoleProgress::started(Direction direction, int rx) {
   kdv::ui::Window(1, 1, 80, 25);
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kdv::model::kBlack);
   if (direction == Direction::kUpload) {
     bottom_row(std::string(UPLOAD_CLEARS, ' '));
     bottom_row(" Uploading Configuration ");
@@ -49,7 +50,7 @@ void ConsoleProgress::failed(Direction direction, const kdv::link::Outcome& outc
 }
 
 void ConsoleProgress::ended(Direction direction) {
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kdv::model::kBlack);
   bottom_row(std::string(direction == Direction::kUpload ? UPLOAD_ENDS : DOWNLOAD_ENDS, ' '));
 }
 

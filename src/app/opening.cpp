@@ -24,24 +24,30 @@ namespace {
 // The main menu's screen in the menu model.
 constexpr int MAIN_SCREEN = 2;
 
+// Cells of the main menu: 0x10 x column + row.
+constexpr int kCellUpload = 0x11, kCellReceiverSetup = 0x12, kCellChannelSetup = 0x13, kCellCopy = 0x14,
+              kCellDownload = 0x15, kCellLoadFile = 0x16, kCellSaveFile = 0x17, kCellSignOff = 0x18;
+constexpr int kCellDirectory = 0x21, kCellLinkMode = 0x22, kCellSerialPort = 0x23, kCellMonitorInput = 0x24,
+              kCellMonitorAll = 0x25, kCellReport = 0x26;
+
 // Runs the command of a main menu selection code; codes without a command
 // (Escape among them) do nothing and the menu is drawn again.
 void DISPATCH(Session& session, int code) {
   switch (code) {
-    case 17: kdv::transfer::UPLOAD(session); break;
-    case 18: kdv::edit::CONFIGURE_RX(session); break;
-    case 19: kdv::edit::CONFIGURE_CH(session); break;
-    case 20: kdv::edit::COPYRX(session); break;
-    case 21: kdv::transfer::DOWNLOAD(session); break;
-    case 22: LOAD(session); break;
-    case 23: SAVE(session); break;
-    case 24: SIGNOFF(session); break;
-    case 33: DIRECT(session); break;
-    case 34: ONLINPROG(session); break;
-    case 35: COMPORT1(session); break;
-    case 36: kdv::monitor::MONINPUT(session); break;
-    case 37: kdv::monitor::TEXTDEMO(session); break;
-    case 38: HCOPY(session); break;
+    case kCellUpload: kdv::transfer::UPLOAD(session); break;
+    case kCellReceiverSetup: kdv::edit::CONFIGURE_RX(session); break;
+    case kCellChannelSetup: kdv::edit::CONFIGURE_CH(session); break;
+    case kCellCopy: kdv::edit::COPYRX(session); break;
+    case kCellDownload: kdv::transfer::DOWNLOAD(session); break;
+    case kCellLoadFile: LOAD(session); break;
+    case kCellSaveFile: SAVE(session); break;
+    case kCellSignOff: SIGNOFF(session); break;
+    case kCellDirectory: DIRECT(session); break;
+    case kCellLinkMode: ONLINPROG(session); break;
+    case kCellSerialPort: COMPORT1(session); break;
+    case kCellMonitorInput: kdv::monitor::MONINPUT(session); break;
+    case kCellMonitorAll: kdv::monitor::TEXTDEMO(session); break;
+    case kCellReport: HCOPY(session); break;
     default: break;
   }
 }

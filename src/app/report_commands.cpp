@@ -3,7 +3,9 @@
 #include <ctime>
 #include <string>
 
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "model/session.h"
 #include "report/hardc.h"
 #include "ui/crt.h"
@@ -21,6 +23,9 @@ kdv::report::DATE today() {
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+// Cells of the report menu: 0x10 x column + row.
+constexpr int kCellOutputTo = 0x11, kCellPrintReport = 0x12;
+
 }  // namespace
 
 void HCOPY(kdv::model::Session& session) {
@@ -32,9 +37,9 @@ void HCOPY(kdv::model::Session& session) {
     session.DISP[1][2] = "";
     kdv::ui::BACKGND(session, 0);
     const auto code = kdv::ui::SEL(session, 6);
-    if (code == 17) session.HCFILE = PPORT(session, session.HCFILE).view();
-    if (code == 18) OUTPT(session, kdv::report::destination_name(session.LPT, session.HCFILE));
-    if (code == 255) break;
+    if (code == kCellOutputTo) session.HCFILE = PPORT(session, session.HCFILE).view();
+    if (code == kCellPrintReport) OUTPT(session, kdv::report::destination_name(session.LPT, session.HCFILE));
+    if (code == kdv::ui::kMenuEscape) break;
   }
 }
 
@@ -57,9 +62,9 @@ Text<255> PPORT(kdv::model::Session& session, const Text<255>& FILE1) {
 void OUTPT(const kdv::model::Session& session, std::string_view NAME) {
   const kdv::report::DATE date = today();
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(0);
-  kdv::ui::TextColor(15);
-  kdv::ui::Write(session.MESSAGE[53]);
+  kdv::ui::TextBackground(kdv::model::kBlack);
+  kdv::ui::TextColor(kdv::model::kWhite);
+  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageWorking]);
   kdv::ui::Present();  // the working text shows while a printer takes the report
   if (kdv::report::PRINT(NAME, kdv::report::REPORT_TEXT(session, session.REPORT_RX, date)))
     kdv::ui::SAYDONE(session, "  Hardcopy ");

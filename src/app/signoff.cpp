@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "transfer/download.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
@@ -28,7 +30,7 @@ bool SIGNOFFMESS(const kdv::model::Session& session) {
   kdv::ui::NORMAL(session);
   kdv::ui::Window(1, 1, 80, 25);
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kBlack);
   kdv::ui::Write(std::string(22, ' '));
   kdv::ui::TextBackground(session.ERRBAR);
   kdv::ui::Write(" Any key to Continue, ESC to abort");
@@ -41,9 +43,9 @@ bool SIGNOFFMESS(const kdv::model::Session& session) {
 void SIGNOFF(kdv::model::Session& session) {
   const bool go_on = SIGNOFFMESS(session);
   kdv::ui::Window(1, 1, 80, 25);
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kBlack);
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(session.MESSAGE[53]);
+  kdv::ui::Write(session.MESSAGE[kMessageWorking]);
   if (!go_on) return;
   const kdv::link::Outcome outcome = kdv::transfer::sign_off(session, session.RECNO);
   kdv::ui::GotoXY(1, 25);

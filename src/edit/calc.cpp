@@ -62,6 +62,12 @@ void SWITCH(kdv::model::Session& session, WORKING& w, bool (*choose)(kdv::model:
   if (!outcome.ok()) kdv::ui::WRTERROR(session, outcome.text);
 }
 
+// Cells of the scaling calculator menu: 0x10 x column + row.
+constexpr byte kCellSignalZero = 0x12, kCellSignalFsd = 0x13, kCellOutputZero = 0x14, kCellOutputFsd = 0x15,
+               kCellExampleInput = 0x17;
+constexpr byte kCellTransmitter = 0x22, kCellChannel = 0x23, kCellStoredInputZero = 0x24,
+               kCellStoredOutputZero = 0x25, kCellStoredGain = 0x26, kCellStoredOffset = 0x27;
+
 }  // namespace
 
 double GETOFFSET(byte data_format, byte input_type) {
@@ -140,20 +146,20 @@ void CALCSCALES(Session& session) {
     CALCVALS(session, w.SIGZERO, w.SIGFSD, w.OPFSD, w.EXIN, w.EXOUT);
   }, [&](byte option) {
     switch (option) {
-      case 0x12: INZERO(session, w); break;
-      case 0x13: INFSD(session, w); break;
-      case 0x14:
+      case kCellSignalZero: INZERO(session, w); break;
+      case kCellSignalFsd: INFSD(session, w); break;
+      case kCellOutputZero:
         kdv::edit::OPZERO(session,
                        [&session, &w](double opzero) { return kdv::link::CARRIES(GAINOF(session, w, opzero)); });
         break;
-      case 0x15: OUTFSD(session, w); break;
-      case 0x17: EXINPUT(session, w.EXIN); break;
-      case 0x22: SWITCH(session, w, kdv::edit::TRANNO); break;
-      case 0x23: SWITCH(session, w, kdv::edit::CHANO); break;
-      case 0x24:
-      case 0x25:
-      case 0x26:
-      case 0x27: kdv::ui::READONLY2(session); break;
+      case kCellOutputFsd: OUTFSD(session, w); break;
+      case kCellExampleInput: EXINPUT(session, w.EXIN); break;
+      case kCellTransmitter: SWITCH(session, w, kdv::edit::TRANNO); break;
+      case kCellChannel: SWITCH(session, w, kdv::edit::CHANO); break;
+      case kCellStoredInputZero:
+      case kCellStoredOutputZero:
+      case kCellStoredGain:
+      case kCellStoredOffset: kdv::ui::READONLY2(session); break;
       default: break;
     }
   });

@@ -7,6 +7,7 @@
 #include "edit/rxconf.h"
 #include "link/comms.h"
 #include "model/editor_rules.h"
+#include "model/messages.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
@@ -32,7 +33,7 @@ void NOTAPPLICABLE(kdv::model::Session& session) {
   kdv::ui::Window(1, 1, 80, 25);
   kdv::ui::GotoXY(5, 23);
   kdv::ui::TextBackground(session.ERRBAR);
-  kdv::ui::Write(session.MESSAGE[98].view());
+  kdv::ui::Write(session.MESSAGE[kMessageNotApplicable].view());
   kdv::ui::Write('\a');
   kdv::ui::Delay(2000);
 }
@@ -114,6 +115,11 @@ void EDITALARM(kdv::model::Session& session, double CHANNEL_DATA::*threshold) {
   EDITNUMBER(session, ch(session).*threshold, true, SEND_ALARMS);
 }
 
+// Cells of the channel setup menu: 0x10 x column + row.
+constexpr byte kCellTransmitter = 0x11, kCellTxType = 0x12, kCellChannel = 0x13, kCellInputType = 0x14,
+               kCellDrive = 0x15, kCellHighAlarm = 0x16, kCellLowAlarm = 0x17;
+constexpr byte kCellInputZero = 0x21, kCellOutputZero = 0x22, kCellGain = 0x23, kCellScalingCalc = 0x24;
+
 }  // namespace
 
 std::vector<std::string> NUMBERS(int n) {
@@ -125,17 +131,17 @@ std::vector<std::string> NUMBERS(int n) {
 void CONFIGURE_CH(Session& session) {
   kdv::edit::MENULOOP(session, 8, 1, 1, [&session] { kdv::edit::CHCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
-      case 0x11: TRANNO(session); break;
-      case 0x12: TX_TYPE(session); break;
-      case 0x13: CHANO(session); break;
-      case 0x14: INPUTYPE(session); break;
-      case 0x15: OCDRIVE(session); break;
-      case 0x16: HALARM(session); break;
-      case 0x17: LALARM(session); break;
-      case 0x21: IPZERO(session); break;
-      case 0x22: OPZERO(session); break;
-      case 0x23: GAIN(session); break;
-      case 0x24: kdv::edit::CALCSCALES(session); break;
+      case kCellTransmitter: TRANNO(session); break;
+      case kCellTxType: TX_TYPE(session); break;
+      case kCellChannel: CHANO(session); break;
+      case kCellInputType: INPUTYPE(session); break;
+      case kCellDrive: OCDRIVE(session); break;
+      case kCellHighAlarm: HALARM(session); break;
+      case kCellLowAlarm: LALARM(session); break;
+      case kCellInputZero: IPZERO(session); break;
+      case kCellOutputZero: OPZERO(session); break;
+      case kCellGain: GAIN(session); break;
+      case kCellScalingCalc: kdv::edit::CALCSCALES(session); break;
       default: break;
     }
   });
@@ -209,7 +215,8 @@ void OCDRIVE(kdv::model::Session& session) {
     return;
   }
   std::vector<std::string> items;
-  for (int i = 1; i <= 3; ++i) items.push_back("  " + session.MESSAGE[26 + i] + std::string(8, ' '));
+  for (int i = 1; i <= 3; ++i)
+    items.push_back("  " + session.MESSAGE[kMessageDriveUpscale - 1 + i] + std::string(8, ' '));
   CHANNEL_DATA& C = ch(session);
   const byte old = C.THC_DRIVE;
   const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 15, old + 1);

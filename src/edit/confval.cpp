@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/messages.h"
 #include "ui/wind.h"
 
 namespace kdv::edit {
@@ -70,7 +71,7 @@ void RXCONFIGVAL(Session& session) {
   if (R.TRANSMITTER[session.TXNO].TXTYPE == 1)
     D[1][7] = "     " + kdv::ui::STG(50 + 10 * R.LINE_REJ, 2) + "Hz";
   else
-    D[1][7] = session.MESSAGE[98].view();
+    D[1][7] = session.MESSAGE[kMessageNotApplicable].view();
   D[1][8] = R.CHECK_MODE == 0 ? "     AUTO" : "    MANUAL";
   D[1][9] = CHECKSUMSTR(R.CHECKSUM, R.CKSUM_BASE);
   D[2][1] = R.ADD_MODE ? "   Software" : "   Hardware";
@@ -105,17 +106,17 @@ void CHCONFIGVAL(Session& session) {
   const std::string high = kdv::ui::FSTR(session, C.HIGH_ALARM, 3), low = kdv::ui::FSTR(session, C.LOW_ALARM, 3);
   if (T.TXTYPE == 1) {
     // A drive code outside 0..2 (an unchecked file) names no setting.
-    D[1][5] = C.THC_DRIVE <= 2 ? session.MESSAGE[27 + C.THC_DRIVE].str() : std::string("Invalid");
-    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = session.MESSAGE[98].view();
+    D[1][5] = C.THC_DRIVE <= 2 ? session.MESSAGE[kMessageDriveUpscale + C.THC_DRIVE].str() : std::string("Invalid");
+    if (C.INPUT_TYPE == 15) D[1][5] = D[1][6] = D[1][7] = session.MESSAGE[kMessageNotApplicable].view();
     if (session.RTD && session.CHNO == 16) {
-      D[1][4] = session.MESSAGE[97].view();
+      D[1][4] = session.MESSAGE[kMessageCjSensor].view();
       D[1][6] = D[1][7] = "    Fixed      ";
     } else {
       D[1][6] = high;
       D[1][7] = low;
     }
   } else if (T.TXTYPE == 2) {
-    D[1][5] = session.MESSAGE[98].view();
+    D[1][5] = session.MESSAGE[kMessageNotApplicable].view();
     D[1][6] = high;
     D[1][7] = low;
   }

@@ -6,7 +6,9 @@
 
 #include "edit/chconf.h"
 #include "edit/rxconf.h"
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "transfer/copy.h"
 #include "transfer/download.h"
 #include "ui/crt.h"
@@ -29,8 +31,9 @@ namespace {
 constexpr const char* CHANNEL_ALL = "       ALL        ";
 constexpr const char* TX_ALL = "        ALL       ";
 
-// Menu cells of screen 7.
-constexpr int SOURCE_TX = 18, SOURCE_CH = 19, DEST_TX = 34, DEST_CH = 35, START = 36;
+// Cells of the copy menu (screen 7): 0x10 x column + row.
+constexpr int kCellSourceTransmitter = 0x12, kCellSourceChannel = 0x13, kCellDestTransmitter = 0x22,
+              kCellDestChannel = 0x23, kCellStartCopy = 0x24;
 
 // The value column text of one transmitter or channel number.
 std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + kdv::ui::STG(n, 2); }
@@ -108,9 +111,9 @@ void SELDCH(kdv::model::Session& session, const OPT& source, OPT& dest) {
 void DISPLAYOPT(kdv::model::Session& session, const OPT& source, const OPT& dest) {
   kdv::ui::BACKGND(session, 0);
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(0);
-  kdv::ui::TextColor(15);
-  kdv::ui::Write(session.MESSAGE[52].view());
+  kdv::ui::TextBackground(kBlack);
+  kdv::ui::TextColor(kWhite);
+  kdv::ui::Write(session.MESSAGE[kMessageMenuKeys].view());
   session.DISP[1][1] = "";
   session.DISP[1][2] = OPTVALUE(source.TRANSMITTER);
   session.DISP[1][3] = OPTVALUE(source.CHANNEL);
@@ -149,13 +152,13 @@ void COPYRX(kdv::model::Session& session) {
   for (;;) {
     DISPLAYOPT(session, source, dest);
     const int code = kdv::ui::SEL(session, 7);
-    if (code == 255) break;
+    if (code == kdv::ui::kMenuEscape) break;
     switch (code) {
-      case SOURCE_TX: SELSTX(session, source, dest); break;
-      case SOURCE_CH: SELSCH(session, source, dest); break;
-      case DEST_TX: SELDTX(session, source, dest); break;
-      case DEST_CH: SELDCH(session, source, dest); break;
-      case START: STARTCOPY(session, source, dest); break;
+      case kCellSourceTransmitter: SELSTX(session, source, dest); break;
+      case kCellSourceChannel: SELSCH(session, source, dest); break;
+      case kCellDestTransmitter: SELDTX(session, source, dest); break;
+      case kCellDestChannel: SELDCH(session, source, dest); break;
+      case kCellStartCopy: STARTCOPY(session, source, dest); break;
       default: break;
     }
   }

@@ -7,6 +7,7 @@
 #include "edit/confval.h"
 #include "edit/rxconf.h"
 #include "link/comms.h"
+#include "model/colours.h"
 #include "model/switches.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
@@ -38,10 +39,14 @@ void SWITCHBOX(const kdv::model::Session& session, int width, int title_x, std::
   AT(title_x, 1, title);
   int row = 4;
   for (std::string_view line : levers) AT(3, row++, line);
-  kdv::ui::TextBackground(1);
+  kdv::ui::TextBackground(kBlue);
   AT(15, heading_row, " CURRENT SETTINGS ");
   kdv::ui::NORMAL(session);
 }
+
+// Cells of the diagnostics menu: 0x10 x column + row.
+constexpr byte kCellSw301 = 0x13, kCellSw101 = 0x14, kCellConfigChecksum = 0x15, kCellRamChecksum = 0x16;
+constexpr byte kCellFlagSet = 0x24;
 
 }  // namespace
 
@@ -55,11 +60,11 @@ void DIAGNOSTIC(kdv::model::Session& session, int r) {
   }
   kdv::edit::MENULOOP(session, 9, 1, 3, [&session] { DIAGVAL(session); }, [&](byte option) {
     switch (option) {
-      case 0x13: SW301(session); break;
-      case 0x14: SW101(session); break;
-      case 0x15:
-      case 0x16: kdv::edit::CHECKSUM_BASE(session, r); break;
-      case 0x24: CONFIRMRAM(session); break;
+      case kCellSw301: SW301(session); break;
+      case kCellSw101: SW101(session); break;
+      case kCellConfigChecksum:
+      case kCellRamChecksum: kdv::edit::CHECKSUM_BASE(session, r); break;
+      case kCellFlagSet: CONFIRMRAM(session); break;
       default: break;
     }
   });

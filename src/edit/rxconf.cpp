@@ -7,6 +7,7 @@
 #include "edit/diag.h"
 #include "link/comms.h"
 #include "model/editor_rules.h"
+#include "model/messages.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 #include "ui/crt.h"
@@ -41,6 +42,14 @@ bool SERIAL_EDITABLE(const Session& session, int r) {
   return false;
 }
 
+// Cells of the receiver setup menu: 0x10 x column + row.
+constexpr byte kCellDefaults = 0x11, kCellTag = 0x12, kCellDataFormat = 0x13, kCellResetScaling = 0x14,
+               kCellTransmitters = 0x15, kCellTempUnits = 0x16, kCellLineFrequency = 0x17,
+               kCellChecksumMode = 0x18, kCellChecksum = 0x19;
+constexpr byte kCellAddressMode = 0x21, kCellAddressLinkA = 0x22, kCellAddressLinkB = 0x23, kCellCommsMode = 0x24,
+               kCellBaudRate = 0x25, kCellStopBits = 0x26, kCellDataBits = 0x27, kCellParity = 0x28,
+               kCellModbusMode = 0x29, kCellDiagnostics = 0x2A;
+
 }  // namespace
 
 void MENULOOP(kdv::model::Session& session, byte screen, byte x, byte y, const std::function<void()>& values,
@@ -52,7 +61,7 @@ void MENULOOP(kdv::model::Session& session, byte screen, byte x, byte y, const s
     kdv::ui::BACKGND(session, 0);
     option = kdv::ui::SEL(session, screen);
     act(option);
-  } while (option != 0xFF);
+  } while (option != kdv::ui::kMenuEscape);
 }
 
 void CLEARWORKING() {
@@ -87,27 +96,27 @@ std::optional<int> CHOOSE(const kdv::model::Session& session, const std::string&
 void CONFIGURE_RX(Session& session) {
   MENULOOP(session, 1, 1, 1, [&session] { kdv::edit::RXCONFIGVAL(session); }, [&](byte option) {
     switch (option) {
-      case 0x11: DFAULT(session); break;
-      case 0x12: TAG(session); break;
-      case 0x13: DATAFMT(session); break;
-      case 0x14: DFSCALE(session, session.RECNO, session.RX().TRANSMITTER[session.TXNO].TXTYPE); break;
-      case 0x15: NOFTX(session); break;
-      case 0x16: TEMPUNITS(session); break;
-      case 0x17:
+      case kCellDefaults: DFAULT(session); break;
+      case kCellTag: TAG(session); break;
+      case kCellDataFormat: DATAFMT(session); break;
+      case kCellResetScaling: DFSCALE(session, session.RECNO, session.RX().TRANSMITTER[session.TXNO].TXTYPE); break;
+      case kCellTransmitters: NOFTX(session); break;
+      case kCellTempUnits: TEMPUNITS(session); break;
+      case kCellLineFrequency:
         if (session.RX().TRANSMITTER[session.TXNO].TXTYPE == 1) HERTZ(session);
         break;
-      case 0x18: CHECKSUM_MODE(session); break;
-      case 0x19: CHECKSUM_BASE(session, session.RECNO); break;
-      case 0x21:
-      case 0x24:
-      case 0x29: kdv::ui::READONLY(session); break;
-      case 0x22: ADDRESS(session, session.RECNO, 1); break;
-      case 0x23: ADDRESS(session, session.RECNO, 2); break;
-      case 0x25: BAUDRATE(session, session.RECNO); break;
-      case 0x26: SBITS(session, session.RECNO); break;
-      case 0x27: DATABITS(session, session.RECNO); break;
-      case 0x28: PARITY(session, session.RECNO); break;
-      case 0x2A: kdv::edit::DIAGNOSTIC(session, session.RECNO); break;
+      case kCellChecksumMode: CHECKSUM_MODE(session); break;
+      case kCellChecksum: CHECKSUM_BASE(session, session.RECNO); break;
+      case kCellAddressMode:
+      case kCellCommsMode:
+      case kCellModbusMode: kdv::ui::READONLY(session); break;
+      case kCellAddressLinkA: ADDRESS(session, session.RECNO, 1); break;
+      case kCellAddressLinkB: ADDRESS(session, session.RECNO, 2); break;
+      case kCellBaudRate: BAUDRATE(session, session.RECNO); break;
+      case kCellStopBits: SBITS(session, session.RECNO); break;
+      case kCellDataBits: DATABITS(session, session.RECNO); break;
+      case kCellParity: PARITY(session, session.RECNO); break;
+      case kCellDiagnostics: kdv::edit::DIAGNOSTIC(session, session.RECNO); break;
       default: break;
     }
   });
@@ -137,8 +146,9 @@ void DATABITS(Session& session, int r) {
 void PARITY(Session& session, int r) {
   if (!SERIAL_EDITABLE(session, r)) return;
   EDITCODE(session, session.RECEIVER[r]->MOD_PARITY,
-           {"   " + session.MESSAGE[31] + "       ", "   " + session.MESSAGE[32] + "        ",
-            "   " + session.MESSAGE[33] + "       "},
+           {"   " + session.MESSAGE[kMessageParityNone] + "       ",
+            "   " + session.MESSAGE[kMessageParityOdd] + "        ",
+            "   " + session.MESSAGE[kMessageParityEven] + "       "},
            15, 1, [&session] { return SEND_COMMS(session); });
 }
 

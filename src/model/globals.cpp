@@ -6,6 +6,7 @@
 #include <vector>
 #include <system_error>
 
+#include "model/colours.h"
 #include "model/session.h"
 
 namespace kdv::model {
@@ -14,11 +15,11 @@ namespace {
 
 void set_colours(Session& s, bool mono) {
   if (mono) {
-    s.BACK = 0, s.BARTEXT = 0, s.ERRBAR = 0, s.MENU = 0, s.GRAPHBACK = 0, s.NORMFILL = 0;
-    s.ALARMFILL = 15, s.MENUTEXT = 15, s.MAINTEXT = 14;
+    s.BACK = kBlack, s.BARTEXT = kBlack, s.ERRBAR = kBlack, s.MENU = kBlack, s.GRAPHBACK = kBlack;
+    s.NORMFILL = kBlack, s.ALARMFILL = kWhite, s.MENUTEXT = kWhite, s.MAINTEXT = kYellow;
   } else {
-    s.BACK = 1, s.BARTEXT = 4, s.ERRBAR = 4, s.MENU = 5, s.GRAPHBACK = 1, s.NORMFILL = 9;
-    s.ALARMFILL = 4, s.MENUTEXT = 15, s.MAINTEXT = 15;
+    s.BACK = kBlue, s.BARTEXT = kRed, s.ERRBAR = kRed, s.MENU = kMagenta, s.GRAPHBACK = kBlue;
+    s.NORMFILL = kLightBlue, s.ALARMFILL = kRed, s.MENUTEXT = kWhite, s.MAINTEXT = kWhite;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/colours.h"
 #include "model/globals.h"
 #include "model/indexed.h"
 #include "model/screen_files.h"
@@ -53,15 +54,15 @@ struct Session {
 
   // Colour roles (numbers of the 16-colour text palette); INITCOMMS picks
   // the monochrome set for "BW".
-  byte MENUTEXT = 15;
-  byte MAINTEXT = 15;
-  byte BACK = 1;
-  byte BARTEXT = 4;
-  byte ERRBAR = 4;
-  byte MENU = 5;
-  byte GRAPHBACK = 1;
-  byte NORMFILL = 9;
-  byte ALARMFILL = 4;
+  byte MENUTEXT = kWhite;
+  byte MAINTEXT = kWhite;
+  byte BACK = kBlue;
+  byte BARTEXT = kRed;
+  byte ERRBAR = kRed;
+  byte MENU = kMagenta;
+  byte GRAPHBACK = kBlue;
+  byte NORMFILL = kLightBlue;
+  byte ALARMFILL = kRed;
 
   // The menu: the value column (the text shown after the label of cell
   // [column][row]), the highlighted cell and the screen being shown.

@@ -7,7 +7,9 @@
 #include "edit/confval.h"
 #include "edit/rxconf.h"
 #include "link/comms.h"
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "ui/crt.h"
 #include "ui/scrn.h"
 #include "ui/wind.h"
@@ -39,11 +41,11 @@ void WRITEALARM(kdv::model::Session& session, ALARM_STATE alarm, std::string_vie
   switch (alarm) {
     case HIGH:
       kdv::ui::Write(' ');
-      WRITEALERT(session, session.MESSAGE[43].str() + " ");
+      WRITEALERT(session, session.MESSAGE[kMessageAlarmHigh].str() + " ");
       break;
     case LOW:
       kdv::ui::Write(' ');
-      WRITEALERT(session, session.MESSAGE[44].str().append(low_tail));
+      WRITEALERT(session, session.MESSAGE[kMessageAlarmLow].str().append(low_tail));
       break;
     default:
       kdv::ui::Write(BLANKS(8));
@@ -55,13 +57,13 @@ void WRITEALARM(kdv::model::Session& session, ALARM_STATE alarm, std::string_vie
 // the error colour.
 void WRITEHIGHWAY(kdv::model::Session& session, bool healthy, std::string_view healthy_tail, std::string_view failed_tail) {
   if (healthy)
-    kdv::ui::Write(session.MESSAGE[45].str().append(healthy_tail));
+    kdv::ui::Write(session.MESSAGE[kMessageHealthy].str().append(healthy_tail));
   else
-    WRITEALERT(session, session.MESSAGE[46].str().append(failed_tail));
+    WRITEALERT(session, session.MESSAGE[kMessageFailed].str().append(failed_tail));
 }
 
 std::string_view HHTTEXT(kdv::model::Session& session, const kdv::link::Outcome& read) {
-  return session.MESSAGE[read.hand_held ? 57 : 56].view();
+  return session.MESSAGE[read.hand_held ? kMessageHandHeldActive : kMessageHandHeldInactive].view();
 }
 
 TRANSMITTER_DATA& CURRENTTX(kdv::model::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
@@ -81,8 +83,8 @@ void LIVELOOP(kdv::model::Session& session, const Reading& read, const Drawing& 
   int type = 1;
   for (;;) {
     kdv::ui::Window(1, 1, 80, 25);
-    kdv::ui::TextBackground(0);
-    WRITEAT(1, 25, session.MESSAGE[53].view());
+    kdv::ui::TextBackground(kBlack);
+    WRITEAT(1, 25, session.MESSAGE[kMessageWorking].view());
     kdv::link::Outcome pass;
     {
       kdv::link::Link link(session);
@@ -118,12 +120,12 @@ void MONINPUTVALS(Session& session) {
   col[3] = kdv::edit::UNITSSTR(session.RX().UNITS);
   col[4] = kdv::edit::IPTYPESTRING(tx.TXTYPE, ch.INPUT_TYPE);
   if (tx.TXTYPE == 1 && session.RTD && session.CHNO == 16) {
-    col[4] = session.MESSAGE[ch.INPUT_TYPE == 15 ? 16 : 97].view();
-    for (int row = 5; row <= 10; ++row) col[row] = session.MESSAGE[98].view();
+    col[4] = session.MESSAGE[ch.INPUT_TYPE == 15 ? kMessageCjSensorUnknown : kMessageCjSensor].view();
+    for (int row = 5; row <= 10; ++row) col[row] = session.MESSAGE[kMessageNotApplicable].view();
   } else {
     // A drive outside 0..2 (a damaged file) has no name: not applicable.
     const bool drive_applies = tx.TXTYPE == 1 && ch.INPUT_TYPE != 15 && ch.THC_DRIVE <= 2;
-    col[5] = session.MESSAGE[drive_applies ? 27 + ch.THC_DRIVE : 98].view();
+    col[5] = session.MESSAGE[drive_applies ? kMessageDriveUpscale + ch.THC_DRIVE : kMessageNotApplicable].view();
     col[6] = kdv::ui::FSTR(session, ch.HIGH_ALARM, 3);
     col[7] = kdv::ui::FSTR(session, ch.LOW_ALARM, 3);
     col[8] = kdv::ui::FSTR(session, ch.SCALE_IPZERO, 3);
@@ -133,10 +135,10 @@ void MONINPUTVALS(Session& session) {
   col[11] = "";
 
   WRITEAT(47, 8, "Channel " + kdv::ui::STG(session.CHNO, 2) + "  ");
-  WRITEAT(47, 10, session.MESSAGE[42].view());
-  WRITEAT(47, 12, session.MESSAGE[39].view());
-  WRITEAT(47, 14, session.MESSAGE[41].str() + " 1    ");
-  WRITEAT(47, 16, session.MESSAGE[41].str() + " 2    ");
+  WRITEAT(47, 10, session.MESSAGE[kMessageAlarm].view());
+  WRITEAT(47, 12, session.MESSAGE[kMessageCjTemp].view());
+  WRITEAT(47, 14, session.MESSAGE[kMessageHighway].str() + " 1    ");
+  WRITEAT(47, 16, session.MESSAGE[kMessageHighway].str() + " 2    ");
   WRITEAT(47, 18, "QDU 57    ");
 }
 
@@ -174,12 +176,12 @@ void MONALLLIST(kdv::model::Session& session, int type, const kdv::link::Outcome
     WRITEALARM(session, tx.CHANNEL[i].ALARM, "  ");
   }
   const int status = half + 8;
-  WRITEAT(8, status, session.MESSAGE[39].view());
+  WRITEAT(8, status, session.MESSAGE[kMessageCjTemp].view());
   WRITEAT(20, status, type == 1 ? tx.CJTEMP.str() + tx.CJUNIT.str() : "      N/A   ");
-  WRITEAT(47, status, session.MESSAGE[40].view());
-  WRITEAT(59, status, session.MESSAGE[rx.ELD ? 48 : 47].str() + " ");
-  WRITEAT(8, status + 1, session.MESSAGE[41].str() + " 1");
-  WRITEAT(47, status + 1, session.MESSAGE[41].str() + " 2");
+  WRITEAT(47, status, session.MESSAGE[kMessageEldInput].view());
+  WRITEAT(59, status, session.MESSAGE[rx.ELD ? kMessageEldActive : kMessageEldInactive].str() + " ");
+  WRITEAT(8, status + 1, session.MESSAGE[kMessageHighway].str() + " 1");
+  WRITEAT(47, status + 1, session.MESSAGE[kMessageHighway].str() + " 2");
   kdv::ui::GotoXY(23, status + 1);
   WRITEHIGHWAY(session, rx.HW1, "   ", "");
   kdv::ui::GotoXY(62, status + 1);
@@ -187,6 +189,14 @@ void MONALLLIST(kdv::model::Session& session, int type, const kdv::link::Outcome
   WRITEAT(8, status + 2, "QDU 57     ");
   WRITEAT(18, status + 2, HHTTEXT(session, pass));
 }
+
+// Cells of the monitor input menu: 0x10 x column + row.
+constexpr int kInputCellTransmitter = 0x11, kInputCellChannel = 0x12, kInputCellTempUnits = 0x13,
+              kInputCellInputType = 0x14, kInputCellDrive = 0x15, kInputCellHighAlarm = 0x16,
+              kInputCellLowAlarm = 0x17, kInputCellInputZero = 0x18, kInputCellOutputZero = 0x19,
+              kInputCellGain = 0x1A, kInputCellLiveMonitor = 0x1B;
+// Cells of the monitor all menu.
+constexpr int kAllCellTransmitter = 0x12, kAllCellStart = 0x14;
 
 }  // namespace
 
@@ -211,19 +221,19 @@ void MONINPUT(Session& session) {
   for (;;) {
     MONINPUTVALS(session);
     const int code = kdv::ui::SEL(session, 4);
-    if (code == 255) break;
+    if (code == kdv::ui::kMenuEscape) break;
     switch (code) {
-      case 17: kdv::edit::TRANNO(session); break;
-      case 18: kdv::edit::CHANO(session); break;
-      case 19: kdv::edit::TEMPUNITS(session); break;
-      case 20: kdv::edit::INPUTYPE(session); break;
-      case 21: kdv::edit::OCDRIVE(session); break;
-      case 22: kdv::edit::HALARM(session); break;
-      case 23: kdv::edit::LALARM(session); break;
-      case 24: kdv::edit::IPZERO(session); break;
-      case 25: kdv::edit::OPZERO(session); break;
-      case 26: kdv::edit::GAIN(session); break;
-      case 27: MONIP(session); break;
+      case kInputCellTransmitter: kdv::edit::TRANNO(session); break;
+      case kInputCellChannel: kdv::edit::CHANO(session); break;
+      case kInputCellTempUnits: kdv::edit::TEMPUNITS(session); break;
+      case kInputCellInputType: kdv::edit::INPUTYPE(session); break;
+      case kInputCellDrive: kdv::edit::OCDRIVE(session); break;
+      case kInputCellHighAlarm: kdv::edit::HALARM(session); break;
+      case kInputCellLowAlarm: kdv::edit::LALARM(session); break;
+      case kInputCellInputZero: kdv::edit::IPZERO(session); break;
+      case kInputCellOutputZero: kdv::edit::OPZERO(session); break;
+      case kInputCellGain: kdv::edit::GAIN(session); break;
+      case kInputCellLiveMonitor: MONIP(session); break;
       default: break;
     }
   }
@@ -238,12 +248,12 @@ void TEXTDEMO(kdv::model::Session& session) {
     session.DISP[1][3] = "   578  ";
     session.DISP[1][4] = "";
     switch (kdv::ui::SEL(session, 3)) {
-      case 18:
+      case kAllCellTransmitter:
         kdv::edit::TRANNO(session);
         kdv::ui::BACKGND(session, 1);
         break;
-      case 20: MONALL(session); break;
-      case 255: done = true; break;
+      case kAllCellStart: MONALL(session); break;
+      case kdv::ui::kMenuEscape: done = true; break;
       default: break;
     }
   }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/messages.h"
 #include "model/value_text.h"
 #include "report/hardc.h"
 
@@ -88,11 +89,11 @@ void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::
              bool rtd) {
   const kdv::model::CHANNEL_DATA& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
-  const std::string na = message(messages, 95);
+  const std::string na = message(messages, kdv::model::kMessageNotAvailable);
   std::string input = field(kdv::model::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
-    input = message(messages, 97);
+    input = message(messages, kdv::model::kMessageCjSensor);
   } else {
     ipzero = number(c.SCALE_IPZERO, "     ");
     opzero = number(c.SCALE_OPZERO, "     ");
@@ -101,7 +102,8 @@ void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::
       high = number(c.HIGH_ALARM, "     ");
       low = number(c.LOW_ALARM, "      ");
       // A drive setting outside 0..2 only comes from a damaged file.
-      if (type1 && !rtd) drive = c.THC_DRIVE <= 2 ? message(messages, 27 + c.THC_DRIVE) : "   unknown      ";
+      if (type1 && !rtd)
+        drive = c.THC_DRIVE <= 2 ? message(messages, kdv::model::kMessageDriveUpscale + c.THC_DRIVE) : "   unknown      ";
     }
   }
   out += kdv::model::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +

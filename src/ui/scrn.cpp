@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "ui/crt.h"
 
 namespace kdv::ui {
@@ -47,7 +49,7 @@ void rule(int row, char left, char mid, char right) {
 // Row 25 in black, 79 characters so the bottom right cell never scrolls.
 void black_bottom_line(const kdv::model::Session& session) {
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kdv::model::kBlack);
   kdv::ui::Write(std::string(kdv::ui::COLS - 1, ' '));
   kdv::ui::TextBackground(session.BACK);
 }
@@ -83,7 +85,7 @@ void BACKGND(const kdv::model::Session& session, std::uint8_t NUM) {
     write_at(41, 22, "Software versions  HCA:               ");
     write_at(41, 23, "                    IP:               ");
     kdv::ui::TextBackground(session.BACK);
-    write_at(66, 21, session.MESSAGE[session.ONLINE ? 36 : 37].view());
+    write_at(66, 21, session.MESSAGE[session.ONLINE ? kdv::model::kMessageOnline : kdv::model::kMessageOffline].view());
     if (const kdv::model::RECIEVER_DATA* r = session.RECEIVER[session.RECNO].get()) {
       write_at(64, 22, r->HCAVER.view());
       write_at(64, 23, r->IPVER.view());

@@ -72,8 +72,11 @@ using kdv::model::READ_SCREENS;
 
 // ---- Menu navigation -------------------------------------------------------
 
-// Runs the menu of screen NO: returns 16 x column + row on Enter, 255 on
-// Escape. Alt-X asks whether to quit and ends the program on "Y".
+// What SEL returns on Escape.
+inline constexpr kdv::model::byte kMenuEscape = 0xFF;
+
+// Runs the menu of screen NO: returns 16 x column + row on Enter, kMenuEscape
+// on Escape. Alt-X asks whether to quit and ends the program on "Y".
 byte SEL(kdv::model::Session& session, byte NO);
 // Draws the current screen with cell (CURX, CURY) highlighted.
 void FILLSCN(const kdv::model::Session& session, byte CURX, byte CURY);

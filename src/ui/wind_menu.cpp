@@ -3,6 +3,8 @@
 // returns the selection code. Also the frame and colour presets the pop-ups
 // share.
 #include "model/globals.h"
+#include "model/colours.h"
+#include "model/messages.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -58,9 +60,9 @@ void value_after_label(const kdv::model::Session& session, int column, int row) 
 // other answer removes the question and is returned.
 byte ask_quit(const kdv::model::Session& session) {
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextColor(15);
-  kdv::ui::TextBackground(0);
-  kdv::ui::Write(session.MESSAGE[96].view());
+  kdv::ui::TextColor(kdv::model::kWhite);
+  kdv::ui::TextBackground(kdv::model::kBlack);
+  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageExitProgram].view());
   const byte answer = kdv::ui::ReadKey();
   if (answer == 'Y' || answer == 'y') {
     kdv::ui::CURSORON();
@@ -69,7 +71,7 @@ byte ask_quit(const kdv::model::Session& session) {
   }
   kdv::ui::GotoXY(1, 25);
   kdv::ui::Write(std::string(22, ' '));
-  kdv::ui::TextColor(15);
+  kdv::ui::TextColor(kdv::model::kWhite);
   kdv::ui::TextBackground(session.BACK);
   return answer;
 }
@@ -77,7 +79,7 @@ byte ask_quit(const kdv::model::Session& session) {
 }  // namespace
 
 void INVERSE(const kdv::model::Session& session) {
-  kdv::ui::TextBackground(15);
+  kdv::ui::TextBackground(kdv::model::kWhite);
   kdv::ui::TextColor(session.BARTEXT);
 }
 
@@ -122,7 +124,7 @@ void FILLSCN(const kdv::model::Session& session, byte CURX, byte CURY) {
         kdv::ui::WriteLn(c.HSTR1.view());
         kdv::ui::Write(c.HSTR2.view());
         kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
-        kdv::ui::TextBackground(15);
+        kdv::ui::TextBackground(kdv::model::kWhite);
         kdv::ui::TextColor(session.BARTEXT);
         kdv::ui::GotoXY(c.XPOS, c.YPOS);
         kdv::ui::Write(c.TITLE.view());
@@ -153,7 +155,7 @@ byte SEL(kdv::model::Session& session, byte NO) {
     previous = key;
     if (!extended) {
       if (key == kdv::ui::KEY_ENTER) return static_cast<byte>(16 * session.XCUR + session.YCUR);
-      if (key == kdv::ui::KEY_ESC) return 255;
+      if (key == kdv::ui::KEY_ESC) return kMenuEscape;
       continue;
     }
     switch (key) {

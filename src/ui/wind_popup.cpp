@@ -8,7 +8,9 @@
 #include <system_error>
 
 #include "model/editor_rules.h"
+#include "model/colours.h"
 #include "model/globals.h"
+#include "model/messages.h"
 #include "ui/crt.h"
 #include "ui/wind.h"
 
@@ -58,9 +60,9 @@ void show_line(const kdv::model::Session& session, const LINES& lines, byte line
 void DRAWWINDOW(const kdv::model::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
   const int NO = static_cast<int>(LINES.size());
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(4);
+  kdv::ui::TextBackground(kdv::model::kRed);
   kdv::ui::TextColor(session.MENUTEXT);
-  kdv::ui::Write(session.MESSAGE[52].view());
+  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageMenuKeys].view());
   NORMAL(session);
   kdv::ui::Window(X, Y, X + 19, Y + NO + 1);
   kdv::ui::ClrScr();
@@ -217,7 +219,7 @@ void WAITANYKEY(const kdv::model::Session& session) {
   NORMAL(session);
   full_screen();
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kdv::model::kBlack);
   kdv::ui::Write(std::string(28, ' '));
   kdv::ui::TextBackground(session.ERRBAR);
   kdv::ui::TextColor(session.MENUTEXT);
@@ -278,9 +280,9 @@ void WRTERROR_BLANKED(const kdv::model::Session& session, std::string_view text,
 
 void WRTWORKING(const kdv::model::Session& session) {
   full_screen();
-  kdv::ui::TextBackground(0);
+  kdv::ui::TextBackground(kdv::model::kBlack);
   kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(session.MESSAGE[53].view());
+  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageWorking].view());
 }
 
 }  // namespace kdv::ui
