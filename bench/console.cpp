@@ -35,9 +35,9 @@ using bench::Clock;
 class Console {
  public:
   explicit Console(const kdv::model::Session& session) : progress_(session), drain_([this] { run(); }) {
-    kdv::ui::Window(1, 1, 80, 25);
-    kdv::ui::TextBackground(1);
-    kdv::ui::ClrScr();
+    kdv::ui::set_text_window(1, 1, 80, 25);
+    kdv::ui::text_background(1);
+    kdv::ui::clear_window();
   }
   ~Console() {
     headless();
@@ -48,12 +48,12 @@ class Console {
   Console& operator=(const Console&) = delete;
 
   void install() {
-    kdv::ui::Install(&pty_.terminal());
+    kdv::ui::install_terminal(&pty_.terminal());
     kdv::link::set_host(&kdv::app::console_host());
     kdv::transfer::set_progress(&progress_);
   }
   static void headless() {
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
     kdv::link::set_host(nullptr);
     kdv::transfer::set_progress(nullptr);
   }
@@ -77,7 +77,7 @@ class Console {
 double upload(kdv::model::Session& session, bench::PtyReceiver& receiver, long& exchanges, benchmark::State& state) {
   receiver.reset();
   const auto start = Clock::now();
-  const kdv::link::Outcome outcome = kdv::transfer::UPLOAD(session);
+  const kdv::link::Outcome outcome = kdv::transfer::upload_configuration(session);
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
   if (!outcome.ok()) state.SkipWithError(outcome.text.str().c_str());
   exchanges += static_cast<long>(receiver.exchanges());
@@ -85,8 +85,8 @@ double upload(kdv::model::Session& session, bench::PtyReceiver& receiver, long& 
 }
 
 void start(kdv::model::Session& session, bench::PtyReceiver& receiver) {
-  kdv::model::INITCOMMS(session);  // start-up's directory is not needed here
-  session.SELECTED_PORT_NAME = receiver.path();
+  kdv::model::init_model(session);  // start-up's directory is not needed here
+  session.selected_port = receiver.path();
 }
 
 // Each iteration uploads headless, then through the console.

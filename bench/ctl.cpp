@@ -179,10 +179,10 @@ void Measure(benchmark::State& state, Work work) {
 
 void ConsoleUpload(benchmark::State& s) {
   kdv::model::Session session;  // start-up's directory is not needed here
-  kdv::model::INITCOMMS(session);
+  kdv::model::init_model(session);
   Measure(s, [&session](const PtyReceiver& r, long) {
-    session.SELECTED_PORT_NAME = r.path();
-    return ended_if(kdv::transfer::UPLOAD(session).ok());
+    session.selected_port = r.path();
+    return ended_if(kdv::transfer::upload_configuration(session).ok());
   });
 }
 void ConsoleProcessUpload(benchmark::State& s) { Measure(s, console_upload); }

@@ -25,7 +25,7 @@ std::string simulator() {
 }
 
 void fresh_model(kdv::model::Session& session) {
-  kdv::model::INITCOMMS(session);  // start-up's directory is not needed here
+  kdv::model::init_model(session);  // start-up's directory is not needed here
 }
 
 // Runs the reading once per iteration; counts exchanges and their bytes.
@@ -64,7 +64,7 @@ void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outco
   kdv::model::Session session;
   fresh_model(session);
   kdv::sim::Process sim(simulator(), std::move(options));
-  session.SELECTED_PORT_NAME = sim.read_output();
+  session.selected_port = sim.read_output();
   measure(session, state, reading, request_bytes);
 }
 

@@ -28,16 +28,16 @@ using bench::Clock;
 class CountingPort : public kdv::link::SerialPort {
  public:
   explicit CountingPort(const std::function<void()>& on_connect) : on_connect_(on_connect) {}
-  void CONNECT(std::string_view name) override {
+  void connect_port(std::string_view name) override {
     on_connect_();
-    port_.CONNECT(name);
+    port_.connect_port(name);
   }
-  void CONFIG(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
-    port_.CONFIG(baud, bits, parity, stop, softflow, hardflow);
+  void configure(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
+    port_.configure(baud, bits, parity, stop, softflow, hardflow);
   }
-  void SENDBYTE(std::uint8_t b) override { port_.SENDBYTE(b); }
-  std::uint8_t RECVBYTE(int timeout_ms) override { return port_.RECVBYTE(timeout_ms); }
-  int LASTERROR() const override { return port_.LASTERROR(); }
+  void send_byte(std::uint8_t b) override { port_.send_byte(b); }
+  std::uint8_t receive_byte(int timeout_ms) override { return port_.receive_byte(timeout_ms); }
+  int last_error() const override { return port_.last_error(); }
 
  private:
   std::function<void()> on_connect_;
@@ -46,12 +46,12 @@ class CountingPort : public kdv::link::SerialPort {
 
 void MonallPaced16Channels(benchmark::State& state) {
   kdv::model::Session session;  // start-up's directory is not needed here
-  kdv::model::INITCOMMS(session);
-  session.TXNO = 1;
+  kdv::model::init_model(session);
+  session.transmitter_number = 1;
   bench::PtyReceiver receiver(true);
-  session.SELECTED_PORT_NAME = receiver.path();
+  session.selected_port = receiver.path();
   kdv::ui::ScriptTerminal term;
-  kdv::ui::Install(&term);
+  kdv::ui::install_terminal(&term);
   kdv::link::set_host(&kdv::app::console_host());
 
   // A pass makes two exchanges (cold junction, all values), each through a
@@ -61,7 +61,7 @@ void MonallPaced16Channels(benchmark::State& state) {
   int connects = 0;
   Clock::time_point first, last;
   long bytes_first = 0, bytes_last = 0;
-  kdv::link::SetPortFactory([&] {
+  kdv::link::set_port_factory([&] {
     return std::make_unique<CountingPort>([&] {
       ++connects;
       if (connects == 1) {
@@ -77,14 +77,14 @@ void MonallPaced16Channels(benchmark::State& state) {
   });
   bool failed = false;
   term.on_wait = [&] {
-    if (kdv::ui::Screen().text(5, 23, 3) != "   ") failed = true;  // an error display
+    if (kdv::ui::screen_model().text(5, 23, 3) != "   ") failed = true;  // an error display
   };
 
   double seconds = 0;
   long bytes = 0, done = 0;
   for (auto _ : state) {
     connects = 0;
-    kdv::monitor::MONALL(session);
+    kdv::monitor::live_all_channels_loop(session);
     if (failed || connects != 2 * passes + 1) {
       state.SkipWithError("a pass failed");
       break;
@@ -95,10 +95,10 @@ void MonallPaced16Channels(benchmark::State& state) {
     bytes += bytes_last - bytes_first;
     done += passes;
   }
-  kdv::link::SetPortFactory({});
+  kdv::link::set_port_factory({});
   term.on_wait = nullptr;
   kdv::link::set_host(nullptr);
-  kdv::ui::Install(nullptr);
+  kdv::ui::install_terminal(nullptr);
   if (done == 0) return;
 
   const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(bench::BYTE_TIME).count();

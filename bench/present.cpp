@@ -62,7 +62,7 @@ class Bench {
 };
 
 std::size_t utf8_bytes(std::uint8_t c) {
-  const char32_t u = kdv::ui::UNICODE[c];
+  const char32_t u = kdv::ui::kUnicodeTable[c];
   return u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
 }
 
@@ -70,9 +70,9 @@ std::size_t utf8_bytes(std::uint8_t c) {
 // absent) to after; see the top of the file.
 std::size_t reference_bytes(const std::optional<kdv::ui::ScreenModel>& before, const kdv::ui::ScreenModel& after) {
   std::size_t bytes = 0;
-  for (int row = 1; row <= kdv::ui::ROWS; ++row) {
+  for (int row = 1; row <= kdv::ui::kRows; ++row) {
     bool in_run = false;
-    for (int col = 1; col <= kdv::ui::COLS; ++col) {
+    for (int col = 1; col <= kdv::ui::kColumns; ++col) {
       const kdv::ui::Cell c = after.cell(col, row);
       if (before && before->cell(col, row) == c) {
         in_run = false;
@@ -100,28 +100,28 @@ void report(benchmark::State& state, std::size_t bytes, std::size_t reference) {
 
 void frame(kdv::ui::ScreenModel& m, int left, int top, int right, int bottom, const char* box) {
   // box: top-left, horizontal, top-right, vertical, bottom-left, bottom-right
-  m.GotoXY(left, top);
-  m.WriteChar(static_cast<std::uint8_t>(box[0]));
-  for (int x = left + 1; x < right; ++x) m.WriteChar(static_cast<std::uint8_t>(box[1]));
-  m.WriteChar(static_cast<std::uint8_t>(box[2]));
+  m.go_to_xy(left, top);
+  m.write_char(static_cast<std::uint8_t>(box[0]));
+  for (int x = left + 1; x < right; ++x) m.write_char(static_cast<std::uint8_t>(box[1]));
+  m.write_char(static_cast<std::uint8_t>(box[2]));
   for (int y = top + 1; y < bottom; ++y) {
-    m.GotoXY(left, y);
-    m.WriteChar(static_cast<std::uint8_t>(box[3]));
-    m.GotoXY(right, y);
-    m.WriteChar(static_cast<std::uint8_t>(box[3]));
+    m.go_to_xy(left, y);
+    m.write_char(static_cast<std::uint8_t>(box[3]));
+    m.go_to_xy(right, y);
+    m.write_char(static_cast<std::uint8_t>(box[3]));
   }
-  m.GotoXY(left, bottom);
-  m.WriteChar(static_cast<std::uint8_t>(box[4]));
-  for (int x = left + 1; x < right; ++x) m.WriteChar(static_cast<std::uint8_t>(box[1]));
-  m.WriteChar(static_cast<std::uint8_t>(box[5]));
+  m.go_to_xy(left, bottom);
+  m.write_char(static_cast<std::uint8_t>(box[4]));
+  for (int x = left + 1; x < right; ++x) m.write_char(static_cast<std::uint8_t>(box[1]));
+  m.write_char(static_cast<std::uint8_t>(box[5]));
 }
 
 void menu_line(kdv::ui::ScreenModel& m, int line, bool highlighted) {
-  m.TextBackground(highlighted ? 15 : 5);
-  m.TextColor(highlighted ? 4 : 15);
-  m.GotoXY(22, MENU_TOP + line);
+  m.text_background(highlighted ? 15 : 5);
+  m.text_colour(highlighted ? 4 : 15);
+  m.go_to_xy(22, MENU_TOP + line);
   const std::string label = " Menu item " + std::to_string(line + 1);
-  m.Write(label + std::string(36 - label.size(), ' '));
+  m.write_text(label + std::string(36 - label.size(), ' '));
 }
 
 // A menu screen as the program draws them: the blue background with its
@@ -129,29 +129,29 @@ void menu_line(kdv::ui::ScreenModel& m, int line, bool highlighted) {
 // a help line and the black bottom row.
 kdv::ui::ScreenModel menu_screen() {
   kdv::ui::ScreenModel m;
-  m.TextBackground(1);
-  m.TextColor(15);
-  m.ClrScr();
+  m.text_background(1);
+  m.text_colour(15);
+  m.clear_window();
   frame(m, 1, 1, 80, 24, "\xDA\xC4\xBF\xB3\xC0\xD9");
   frame(m, 60, 2, 79, 7, "\xDA\xC4\xBF\xB3\xC0\xD9");
-  m.GotoXY(3, 2);
-  m.Write("KDV 578 configuration");
-  m.GotoXY(62, 3);
-  m.Write("HCA  Unknown");
-  m.GotoXY(62, 4);
-  m.Write("IP   Unknown");
-  m.GotoXY(62, 5);
-  m.Write("Units \xF8" "C  Offline");
-  m.TextBackground(5);
+  m.go_to_xy(3, 2);
+  m.write_text("KDV 578 configuration");
+  m.go_to_xy(62, 3);
+  m.write_text("HCA  Unknown");
+  m.go_to_xy(62, 4);
+  m.write_text("IP   Unknown");
+  m.go_to_xy(62, 5);
+  m.write_text("Units \xF8" "C  Offline");
+  m.text_background(5);
   frame(m, 20, MENU_TOP - 1, 59, MENU_TOP + MENU_LINES, "\xC9\xCD\xBB\xBA\xC8\xBC");
   for (int line = 0; line < MENU_LINES; ++line) menu_line(m, line, line == 0);
-  m.TextBackground(4);
-  m.TextColor(15);
-  m.GotoXY(5, 23);
-  m.Write(" Up/Down choose, Enter selects, Esc returns, Alt-X quits ");
-  m.TextBackground(0);
-  m.GotoXY(1, 25);
-  m.Write(" Ready");
+  m.text_background(4);
+  m.text_colour(15);
+  m.go_to_xy(5, 23);
+  m.write_text(" Up/Down choose, Enter selects, Esc returns, Alt-X quits ");
+  m.text_background(0);
+  m.go_to_xy(1, 25);
+  m.write_text(" Ready");
   return m;
 }
 

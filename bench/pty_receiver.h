@@ -32,7 +32,7 @@ class PtyReceiver {
  public:
   explicit PtyReceiver(bool paced) : paced_(paced) {
     rx_.state().NO_OF_TX = 4;
-    for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(rx_.state(), t, 1);
+    for (int t = 1; t <= 4; ++t) kdv::model::init_transmitter(rx_.state(), t, 1);
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) std::abort();
     path_ = ptsname(master_);

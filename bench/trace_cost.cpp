@@ -33,11 +33,11 @@ double median(std::vector<double> v) {
 
 void DownloadPacedTraceOnOff(benchmark::State& state) {
   kdv::model::Session session;  // start-up's directory is not needed here
-  kdv::model::INITCOMMS(session);
+  kdv::model::init_model(session);
   bench::PtyReceiver receiver(true);
-  session.SELECTED_PORT_NAME = receiver.path();
-  session.RX().NO_OF_TX = 4;
-  for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(*session.RECEIVER[0], t, 1);
+  session.selected_port = receiver.path();
+  session.current_receiver().NO_OF_TX = 4;
+  for (int t = 1; t <= 4; ++t) kdv::model::init_transmitter(*session.receivers[0], t, 1);
   const std::string trace = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".trace";
   const std::string journal = "/tmp/kdv578-bench-" + std::to_string(::getpid()) + ".jsonl";
   kdv::link::JournalWatcher watcher(journal, "kdv578", "bench", {});
@@ -52,7 +52,7 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
       std::remove(journal.c_str());
       receiver.reset();
       const auto start = bench::Clock::now();
-      const kdv::link::Outcome outcome = kdv::transfer::DOWNLOAD(session);
+      const kdv::link::Outcome outcome = kdv::transfer::download_configuration(session);
       const double wall = std::chrono::duration<double>(bench::Clock::now() - start).count();
       kdv::link::stop_trace();
       kdv::link::set_change_watcher(nullptr);

@@ -28,12 +28,12 @@ using bench::PtyReceiver;
 template <kdv::link::Outcome (*Transfer)(kdv::model::Session&)>
 void Run(benchmark::State& state, bool paced) {
   kdv::model::Session session;  // start-up's directory is not needed here
-  kdv::model::INITCOMMS(session);
+  kdv::model::init_model(session);
   PtyReceiver receiver(paced);
-  session.SELECTED_PORT_NAME = receiver.path();
-  if (Transfer == kdv::transfer::DOWNLOAD) {  // a record worth writing back
-    session.RX().NO_OF_TX = 4;
-    for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(*session.RECEIVER[0], t, 1);
+  session.selected_port = receiver.path();
+  if (Transfer == kdv::transfer::download_configuration) {  // a record worth writing back
+    session.current_receiver().NO_OF_TX = 4;
+    for (int t = 1; t <= 4; ++t) kdv::model::init_transmitter(*session.receivers[0], t, 1);
   }
   double wall = 0;
   long bytes = 0, exchanges = 0;
@@ -56,10 +56,10 @@ void Run(benchmark::State& state, bool paced) {
   }
 }
 
-void UploadPaced(benchmark::State& s) { Run<kdv::transfer::UPLOAD>(s, true); }
-void DownloadPaced(benchmark::State& s) { Run<kdv::transfer::DOWNLOAD>(s, true); }
-void UploadUnpaced(benchmark::State& s) { Run<kdv::transfer::UPLOAD>(s, false); }
-void DownloadUnpaced(benchmark::State& s) { Run<kdv::transfer::DOWNLOAD>(s, false); }
+void UploadPaced(benchmark::State& s) { Run<kdv::transfer::upload_configuration>(s, true); }
+void DownloadPaced(benchmark::State& s) { Run<kdv::transfer::download_configuration>(s, true); }
+void UploadUnpaced(benchmark::State& s) { Run<kdv::transfer::upload_configuration>(s, false); }
+void DownloadUnpaced(benchmark::State& s) { Run<kdv::transfer::download_configuration>(s, false); }
 
 BENCHMARK(UploadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(DownloadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -10,22 +10,22 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
 
-  kdv::model::CONFIG_DATA flags;
-  if (kdv::files::DECODE_GDT(bytes, flags)) {
-    kdv::model::CONFIG_DATA again;
-    if (!kdv::files::DECODE_GDT(kdv::files::ENCODE_GDT(flags), again) ||
-        kdv::files::ENCODE_GDT(again) != kdv::files::ENCODE_GDT(flags))
+  kdv::model::HeldFlagsRecord flags;
+  if (kdv::files::decode_gdt(bytes, flags)) {
+    kdv::model::HeldFlagsRecord again;
+    if (!kdv::files::decode_gdt(kdv::files::encode_gdt(flags), again) ||
+        kdv::files::encode_gdt(again) != kdv::files::encode_gdt(flags))
       std::abort();
   }
 
-  kdv::model::RECIEVER_DATA rx;
-  if (kdv::files::DECODE_RXD(bytes, rx)) {
-    const kdv::files::RXD_IMAGE image = kdv::files::ENCODE_RXD(rx);
-    kdv::model::RECIEVER_DATA again;
-    if (!kdv::files::DECODE_RXD(image, again) || kdv::files::ENCODE_RXD(again) != image) std::abort();
+  kdv::model::ReceiverRecord rx;
+  if (kdv::files::decode_rxd(bytes, rx)) {
+    const kdv::files::RxdImage image = kdv::files::encode_rxd(rx);
+    kdv::model::ReceiverRecord again;
+    if (!kdv::files::decode_rxd(image, again) || kdv::files::encode_rxd(again) != image) std::abort();
     for (const auto& tx : rx.TRANSMITTER)
       for (const auto& ch : tx.CHANNEL)
-        if (ch.ALARM < kdv::model::HIGH || ch.ALARM > kdv::model::OFF || ch.VALUE.size() > 20) std::abort();
+        if (ch.ALARM < kdv::model::kHigh || ch.ALARM > kdv::model::kOff || ch.VALUE.size() > 20) std::abort();
   }
   return 0;
 }

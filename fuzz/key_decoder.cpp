@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t chunk = 1 + (data[0] >> 1) % 8;
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
   kdv::ui::KeyDecoder d(utf8);
-  d.learn("\x1b[P", kdv::ui::scan::DELETE);
+  d.learn("\x1b[P", kdv::ui::scan::kDelete);
 
   Codes whole;
   if (d.decode(bytes, false, whole) != bytes.size()) std::abort();  // settled input is used up

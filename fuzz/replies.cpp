@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   static kdv::model::Session session;
   static const bool initialised = [] {
-    kdv::model::INITCOMMS(session);
+    kdv::model::init_model(session);
     static NoWaits host;
     kdv::link::set_host(&host);
     return true;

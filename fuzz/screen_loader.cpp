@@ -14,19 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   kdv::model::Session session;
   std::istringstream messages(bytes);
-  kdv::ui::READ_MESSAGES(messages, session.MESSAGE);
+  kdv::ui::read_messages(messages, session.messages);
 
   std::istringstream in(bytes);
-  if (kdv::ui::READ_SCREENS(in, session.SCREEN)) return 0;
-  for (int s = 1; s <= kdv::ui::NO_OF_SCREENS; ++s) {
+  if (kdv::ui::read_screens(in, session.SCREEN)) return 0;
+  for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
     session.SCNO = static_cast<kdv::ui::byte>(s);
-    const kdv::ui::SCRN& screen = session.SCREEN[s];
-    for (int x = 1; x <= screen.MAXX; ++x) {
+    const kdv::ui::MenuScreen& screen = session.SCREEN[s];
+    for (int x = 1; x <= screen.column_count; ++x) {
       session.XCUR = static_cast<kdv::ui::byte>(x);
       session.YCUR = 1;
-      kdv::ui::CURSORUP(session);
-      kdv::ui::CURSORDOWN(session);
-      kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
+      kdv::ui::menu_cursor_up(session);
+      kdv::ui::menu_cursor_down(session);
+      kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
     }
   }
   return 0;

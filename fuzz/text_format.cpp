@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kdv::files::TextRead read = kdv::files::read_text(doc, {size % 2 == 1, {}});
   if (!read.ok()) return 0;
   const kdv::files::TextRead again = kdv::files::read_text(kdv::files::write_text(read.config));
-  if (!again.ok() || kdv::files::ENCODE_RXD(again.config.rx) != kdv::files::ENCODE_RXD(read.config.rx) ||
-      kdv::files::ENCODE_GDT(again.config.flags) != kdv::files::ENCODE_GDT(read.config.flags))
+  if (!again.ok() || kdv::files::encode_rxd(again.config.rx) != kdv::files::encode_rxd(read.config.rx) ||
+      kdv::files::encode_gdt(again.config.flags) != kdv::files::encode_gdt(read.config.flags))
     std::abort();
   return 0;
 }

@@ -51,10 +51,10 @@ bool put(int fd, std::uint8_t b) {
 
 void send(int fd, const kdv::sim::Bytes& reply, bool paced, kdv::link::TraceFile* trace) {
   using namespace std::chrono;
-  constexpr auto byte_time = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
+  constexpr auto kByteTime = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
   const auto start = steady_clock::now();
   for (std::size_t k = 0; k < reply.size(); ++k) {
-    if (paced) std::this_thread::sleep_until(start + byte_time * static_cast<long>(k + 1));
+    if (paced) std::this_thread::sleep_until(start + kByteTime * static_cast<long>(k + 1));
     if (!put(fd, reply[k])) return;
     if (trace) trace->byte(false, reply[k], "");
   }

@@ -41,7 +41,7 @@ struct Option {
 };
 
 const std::vector<Option>& table() {
-  static const std::vector<Option> options = {
+  static const std::vector<Option> kOptions = {
       {"--paced", nullptr, "send replies at 9600 baud (10 bits a byte)",
        [](Options& o, std::string_view) { return o.paced = true; }},
       {"--receiver", "N", "answer as receiver number N (0..15, default 0)",
@@ -51,7 +51,7 @@ const std::vector<Option>& table() {
       {"--rxd", "FILE", "start from a configuration saved by the program (.rxd)",
        [](Options& o, std::string_view v) {
          o.start.emplace();
-         return kdv::files::READ_RXD_FILE(std::string(v), *o.start);
+         return kdv::files::read_rxd_file(std::string(v), *o.start);
        }},
       {"--ip-switch", "HEX", "IP switch bank SW101, lever 1 = bit 0 (e.g. 40)",
        [](Options& o, std::string_view v) { return number(v, 16, 0, 255, o.ip_switch); }},
@@ -104,7 +104,7 @@ const std::vector<Option>& table() {
       {"--help", nullptr, "show this help",
        [](Options& o, std::string_view) { return o.help = true; }},
   };
-  return options;
+  return kOptions;
 }
 
 }  // namespace
@@ -163,14 +163,14 @@ void apply(const Options& o, Receiver& rx) {
   rx.faults = o.faults;
   rx.address = o.address;
   if (o.start) rx.load(*o.start);
-  kdv::model::RECIEVER_DATA& state = rx.state();
-  if (o.ip_switch >= 0) state.IPSWITCH = static_cast<kdv::model::byte>(o.ip_switch);
-  if (o.hca_switch >= 0) state.HCASWITCH = static_cast<kdv::model::byte>(o.hca_switch);
+  kdv::model::ReceiverRecord& state = rx.state();
+  if (o.ip_switch >= 0) state.IPSWITCH = static_cast<kdv::model::Byte>(o.ip_switch);
+  if (o.hca_switch >= 0) state.HCASWITCH = static_cast<kdv::model::Byte>(o.hca_switch);
   if (o.write_disabled) state.IPSWITCH |= 0x40;
   if (!o.transmitters.empty()) {
-    state.NO_OF_TX = static_cast<kdv::model::byte>(o.transmitters.size());
+    state.NO_OF_TX = static_cast<kdv::model::Byte>(o.transmitters.size());
     for (std::size_t t = 0; t < o.transmitters.size(); ++t)
-      kdv::model::INIT_TX(state, static_cast<int>(t) + 1, static_cast<kdv::model::byte>(o.transmitters[t]));
+      kdv::model::init_transmitter(state, static_cast<int>(t) + 1, static_cast<kdv::model::Byte>(o.transmitters[t]));
   }
   state.CHECKSUM = rx.checksum();
 }

@@ -21,7 +21,7 @@ struct Options {
   int hca_switch = -1;
   bool write_disabled = false;
   std::vector<int> transmitters;  // types 1 (571) or 2 (572), one per transmitter
-  std::optional<kdv::model::RECIEVER_DATA> start;  // a saved configuration (--rxd)
+  std::optional<kdv::model::ReceiverRecord> start;  // a saved configuration (--rxd)
 };
 
 // False, with the reason in error, for an unknown option or a bad value.

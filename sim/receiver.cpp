@@ -14,21 +14,21 @@ using namespace kdv::link;
 
 namespace {
 
-constexpr std::uint8_t STX = 0x02, ETX = 0x03;
-constexpr char CR = '\r', LF = '\n';
+constexpr std::uint8_t kStx = 0x02, kEtx = 0x03;
+constexpr char kCarriageReturn = '\r', kLineFeed = '\n';
 
 // Refusal codes.
-constexpr int PROTOCOL = 0, WRONG_PARAMETERS = 1, TX_CH_INVALID = 2, OVERRANGE = 3,
-              WRITE_DISABLED = 7;
+constexpr int kRefuseProtocol = 0, kRefuseWrongParameters = 1, kRefuseInvalidPlace = 2, kRefuseOverrange = 3,
+              kRefuseWriteDisabled = 7;
 
 char digit(int v) { return static_cast<char>(0x30 + v); }
 
 std::string two_digit(int v) { return {digit((v >> 4) & 0x0F), digit(v & 0x0F)}; }
 
 std::string hex4(std::int32_t v) {
-  static constexpr char hex[] = "0123456789ABCDEF";
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
   std::string s(4, '0');
-  for (int i = 3; i >= 0; --i, v >>= 4) s[static_cast<std::size_t>(i)] = hex[v & 0x0F];
+  for (int i = 3; i >= 0; --i, v >>= 4) s[static_cast<std::size_t>(i)] = kHexDigits[v & 0x0F];
   return s;
 }
 
@@ -37,7 +37,7 @@ std::string hex4(std::int32_t v) {
 struct HardwareComms {
   int baud, parity, dbits;
 };
-constexpr HardwareComms HARDWARE_COMMS[12] = {
+constexpr HardwareComms kHardwareComms[12] = {
     {1, 0, 1}, {3, 0, 1}, {3, 1, 1}, {3, 2, 1}, {4, 0, 1}, {6, 0, 1},
     {6, 1, 1}, {6, 2, 1}, {6, 0, 0}, {6, 1, 0}, {6, 2, 0}, {7, 0, 1}};
 
@@ -45,10 +45,10 @@ constexpr HardwareComms HARDWARE_COMMS[12] = {
 bool field_number(std::string_view f, double& x) {
   while (!f.empty() && f.front() == ' ') f.remove_prefix(1);
   while (!f.empty() && f.back() == ' ') f.remove_suffix(1);
-  return DECIMAL(f, x);
+  return parse_decimal(f, x);
 }
 
-void set_factory_defaults(RECIEVER_DATA& rx, byte type) {
+void set_factory_defaults(ReceiverRecord& rx, Byte type) {
   rx.TAG_FIELD = std::string(25, ' ');
   rx.MOD_ADDRESSA = 1;
   rx.MOD_ADDRESSB = 2;
@@ -61,7 +61,7 @@ void set_factory_defaults(RECIEVER_DATA& rx, byte type) {
   rx.UNITS = 1;
   rx.LINE_REJ = 0;
   rx.NO_OF_TX = 1;
-  for (int t = 1; t <= 4; ++t) INIT_TX(rx, t, type);
+  for (int t = 1; t <= 4; ++t) init_transmitter(rx, t, type);
 }
 
 }  // namespace
@@ -74,11 +74,11 @@ void set_factory_defaults(RECIEVER_DATA& rx, byte type) {
 // wrong parameters, one that names a transmitter or channel that does not
 // exist as invalid.
 struct CommandSet {
-  enum class Target { receiver, transmitter, channel };
+  enum class Target { kReceiver, kTransmitter, kChannel };
   // What a command's change is: settings are refused while writing is
   // disabled and then await confirmation; controls (confirm, sign off) are
   // obeyed either way. Readings change nothing.
-  enum class Access { reading, setting, control };
+  enum class Access { kReading, kSetting, kControl };
 
   struct Command;
   struct Args {
@@ -108,7 +108,7 @@ struct CommandSet {
     Reader read;
     Writer write;
     // One-digit settings: the field read and written, and the values it takes.
-    byte RECIEVER_DATA::*field = nullptr;
+    Byte ReceiverRecord::*field = nullptr;
     bool (*fits)(int) = nullptr;
   };
 
@@ -118,23 +118,23 @@ struct CommandSet {
   static bool addressed_exists(const Args& a) {
     const bool tx = a.t() >= 1 && a.t() <= 4;
     switch (a.command.target) {
-      case Target::receiver: return true;
-      case Target::transmitter: return tx;
-      case Target::channel: return tx && a.c() >= 1 && a.c() <= 16;
+      case Target::kReceiver: return true;
+      case Target::kTransmitter: return tx;
+      case Target::kChannel: return tx && a.c() >= 1 && a.c() <= 16;
     }
     return false;
   }
   // cppcheck-suppress constParameter ; the channel is changed through it too
-  static CHANNEL_DATA& channel_of(Receiver& r, const Args& a) {
+  static ChannelRecord& channel_of(Receiver& r, const Args& a) {
     return r.state_.TRANSMITTER[a.t()].CHANNEL[a.c()];
   }
   template <int Low, int High>
   static bool within(int v) {
     return v >= Low && v <= High;
   }
-  static bool data_format_fits(int v) { return DFORMAT_POSITION(static_cast<byte>(v)) != 0; }
+  static bool data_format_fits(int v) { return data_format_position(static_cast<Byte>(v)) != 0; }
   // A live value's alarm state: high, low or none.
-  static char alarm_of(double v, const CHANNEL_DATA& ch) {
+  static char alarm_of(double v, const ChannelRecord& ch) {
     return v > ch.HIGH_ALARM ? 'H' : v < ch.LOW_ALARM ? 'L' : 'N';
   }
 
@@ -143,30 +143,30 @@ struct CommandSet {
   static std::string read_input(Receiver& r, const Args& a) {
     const int t = a.t(), c = a.c();
     ++r.step_;
-    const CHANNEL_DATA& ch = channel_of(r, a);
+    const ChannelRecord& ch = channel_of(r, a);
     const double v = r.live_value(t, c);
     return std::string{digit(r.state_.TRANSMITTER[t].TXTYPE == 2 ? 2 : 1), digit(t), digit(c), ' ',
                        alarm_of(v, ch), ' '} +
-           r.value_text(v) + ' ' + r.unit_letter(t, c) + "    " + CR + LF;
+           r.value_text(v) + ' ' + r.unit_letter(t, c) + "    " + kCarriageReturn + kLineFeed;
   }
   static std::string read_cj(Receiver& r, const Args& a) {
     const double celsius = 24 + 0.5 * std::sin(r.step_ * 0.2);
     const int units = r.state_.UNITS;
     const double v = units == 2 ? celsius * 9 / 5 + 32 : units == 3 ? celsius + 273.15 : celsius;
     const char unit = units == 2 ? 'F' : units == 3 ? 'K' : 'C';
-    return std::string{digit(a.t()), 'C', 'J'} + r.value_text(v) + ' ' + unit + "    " + CR + LF;
+    return std::string{digit(a.t()), 'C', 'J'} + r.value_text(v) + ' ' + unit + "    " + kCarriageReturn + kLineFeed;
   }
   static std::string read_vals(Receiver& r, const Args& a) {
     const int t = a.t();
     ++r.step_;
-    const TRANSMITTER_DATA& tx = r.state_.TRANSMITTER[t];
+    const TransmitterRecord& tx = r.state_.TRANSMITTER[t];
     const int type = tx.TXTYPE == 2 ? 2 : 1;
-    std::string data{digit(t), digit(type), CR, LF};
+    std::string data{digit(t), digit(type), kCarriageReturn, kLineFeed};
     for (int c = 1; c <= (type == 1 ? 16 : 8); ++c) {
       const double v = r.live_value(t, c);
-      const CHANNEL_DATA& ch = tx.CHANNEL[c];
+      const ChannelRecord& ch = tx.CHANNEL[c];
       data += alarm_of(v, ch);
-      data += ' ' + r.value_text(v) + ' ' + r.unit_letter(t, c) + CR + LF;
+      data += ' ' + r.value_text(v) + ' ' + r.unit_letter(t, c) + kCarriageReturn + kLineFeed;
     }
     return data;
   }
@@ -177,18 +177,18 @@ struct CommandSet {
     return {a.p[0], '5', '7', digit(r.state_.TRANSMITTER[a.t()].TXTYPE)};
   }
   static std::string read_input_type(Receiver& r, const Args& a) {
-    const CHANNEL_DATA& ch = channel_of(r, a);
+    const ChannelRecord& ch = channel_of(r, a);
     return {a.p[0], a.p[1], ' ', 'T', digit(ch.INPUT_TYPE), ' ', 'D', digit(ch.THC_DRIVE)};
   }
   static std::string read_alarms(Receiver& r, const Args& a) {
-    const CHANNEL_DATA& ch = channel_of(r, a);
-    return std::string{a.p[0], a.p[1], CR} + "ALARMS" + CR + LF + 'L' + r.number(ch.LOW_ALARM) +
-           CR + LF + 'H' + r.number(ch.HIGH_ALARM) + CR;
+    const ChannelRecord& ch = channel_of(r, a);
+    return std::string{a.p[0], a.p[1], kCarriageReturn} + "ALARMS" + kCarriageReturn + kLineFeed + 'L' + r.number(ch.LOW_ALARM) +
+           kCarriageReturn + kLineFeed + 'H' + r.number(ch.HIGH_ALARM) + kCarriageReturn;
   }
   static std::string read_scales(Receiver& r, const Args& a) {
-    const CHANNEL_DATA& ch = channel_of(r, a);
-    return std::string{a.p[0], a.p[1], CR, LF} + r.number(ch.SCALE_IPZERO) + CR + LF +
-           r.number(ch.SCALE_GAIN) + CR + LF + r.number(ch.SCALE_OPZERO) + CR;
+    const ChannelRecord& ch = channel_of(r, a);
+    return std::string{a.p[0], a.p[1], kCarriageReturn, kLineFeed} + r.number(ch.SCALE_IPZERO) + kCarriageReturn + kLineFeed +
+           r.number(ch.SCALE_GAIN) + kCarriageReturn + kLineFeed + r.number(ch.SCALE_OPZERO) + kCarriageReturn;
   }
   static std::string read_tag(Receiver& r, const Args&) {
     std::string tag = r.state_.TAG_FIELD.str();
@@ -196,17 +196,17 @@ struct CommandSet {
     return tag;
   }
   static std::string read_comms(Receiver& r, const Args&) {
-    const RECIEVER_DATA& rx = r.state_;
+    const ReceiverRecord& rx = r.state_;
     const int levers = rx.HCASWITCH & 0x0F;
-    const HardwareComms hw = levers < 12 ? HARDWARE_COMMS[levers] : HardwareComms{0, 0, 0};
-    const int hw_bits = levers < 12 ? LINE_BITS(1, hw.parity, hw.dbits) : 0;
+    const HardwareComms hw = levers < 12 ? kHardwareComms[levers] : HardwareComms{0, 0, 0};
+    const int hw_bits = levers < 12 ? line_bits_digit(1, hw.parity, hw.dbits) : 0;
     return {r.comms_by_hardware() ? 'H' : 'S', ' ', ' ', digit(hw.baud), digit(hw_bits), ' ', ' ',
-            digit(rx.MOD_BAUD), digit(LINE_BITS(rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS))};
+            digit(rx.MOD_BAUD), digit(line_bits_digit(rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS))};
   }
   static std::string read_address(Receiver& r, const Args&) {
-    const RECIEVER_DATA& rx = r.state_;
+    const ReceiverRecord& rx = r.state_;
     const int a = rx.IPSWITCH & 0x1F;
-    const int b = a + (TSTBIT(rx.HCASWITCH, 4) ? 32 : 0);
+    const int b = a + (test_bit(rx.HCASWITCH, 4) ? 32 : 0);
     return std::string{r.address_by_hardware() ? 'H' : 'S', ' ', ' '} + two_digit(a) +
            two_digit(b) + "  " + two_digit(rx.MOD_ADDRESSA) + two_digit(rx.MOD_ADDRESSB);
   }
@@ -225,29 +225,29 @@ struct CommandSet {
 
   static Change write_setting(Receiver& r, const Args& a) {
     const int v = a.d(0);
-    byte& field = r.state_.*a.command.field;
-    return {true, a.command.fits(v), [&field, v] { field = static_cast<byte>(v); }};
+    Byte& field = r.state_.*a.command.field;
+    return {true, a.command.fits(v), [&field, v] { field = static_cast<Byte>(v); }};
   }
   static Change write_tx_type(Receiver& r, const Args& a) {
-    byte& field = r.state_.TRANSMITTER[a.t()].TXTYPE;
+    Byte& field = r.state_.TRANSMITTER[a.t()].TXTYPE;
     const int type = a.d(1);
-    return {true, type == 1 || type == 2, [&field, type] { field = static_cast<byte>(type); }};
+    return {true, type == 1 || type == 2, [&field, type] { field = static_cast<Byte>(type); }};
   }
   static Change write_input_type(Receiver& r, const Args& a) {
-    CHANNEL_DATA& ch = channel_of(r, a);
+    ChannelRecord& ch = channel_of(r, a);
     const int type = a.d(2), drive = a.d(3);
-    return {true, ADMITS_INPUT_TYPE(r.state_.TRANSMITTER[a.t()].TXTYPE, type) && drive <= 2,
+    return {true, admits_input_type(r.state_.TRANSMITTER[a.t()].TXTYPE, type) && drive <= 2,
             [&ch, type, drive] {
-              ch.INPUT_TYPE = static_cast<byte>(type);
-              ch.THC_DRIVE = static_cast<byte>(drive);
+              ch.INPUT_TYPE = static_cast<Byte>(type);
+              ch.THC_DRIVE = static_cast<Byte>(drive);
             }};
   }
   static Change write_alarms(Receiver& r, const Args& a) {
     double low = 0, high = 0;
-    if (a.p[12] != CR || a.p[23] != CR || !field_number(a.p.substr(2, 10), low) ||
+    if (a.p[12] != kCarriageReturn || a.p[23] != kCarriageReturn || !field_number(a.p.substr(2, 10), low) ||
         !field_number(a.p.substr(13, 10), high))
       return {false, true, nullptr};
-    CHANNEL_DATA& ch = channel_of(r, a);
+    ChannelRecord& ch = channel_of(r, a);
     return {true, true, [&ch, low, high] {
               ch.LOW_ALARM = low;
               ch.HIGH_ALARM = high;
@@ -256,11 +256,11 @@ struct CommandSet {
   static Change write_scales(Receiver& r, const Args& a) {
     double ipzero = 0, gain = 0, opzero = 0;
     const std::string_view v = a.p;
-    if (v.substr(12, 2) != "\r\n" || v.substr(24, 2) != "\r\n" || v[36] != CR ||
+    if (v.substr(12, 2) != "\r\n" || v.substr(24, 2) != "\r\n" || v[36] != kCarriageReturn ||
         !field_number(v.substr(2, 10), ipzero) || !field_number(v.substr(14, 10), gain) ||
         !field_number(v.substr(26, 10), opzero))
       return {false, true, nullptr};
-    CHANNEL_DATA& ch = channel_of(r, a);
+    ChannelRecord& ch = channel_of(r, a);
     return {true, true, [&ch, ipzero, gain, opzero] {
               ch.SCALE_IPZERO = ipzero;
               ch.SCALE_GAIN = gain;
@@ -276,8 +276,8 @@ struct CommandSet {
   static Change write_comms(Receiver& r, const Args& a) {
     const int baud = a.d(0), bits = a.d(1);
     return {true, baud >= 1 && baud <= 8 && bits <= 15, [&rx = r.state_, baud, bits] {
-              rx.MOD_BAUD = static_cast<byte>(baud);
-              FROM_LINE_BITS(bits, rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
+              rx.MOD_BAUD = static_cast<Byte>(baud);
+              from_line_bits_digit(bits, rx.MOD_STOP, rx.MOD_PARITY, rx.MOD_DBITS);
             }};
   }
   static Change write_address(Receiver& r, const Args& a) {
@@ -285,8 +285,8 @@ struct CommandSet {
       if (a.d(i) > 15) return {false, true, nullptr};
     const int first = a.d(0) * 16 + a.d(1), second = a.d(2) * 16 + a.d(3);
     return {true, true, [&rx = r.state_, first, second] {
-              rx.MOD_ADDRESSA = static_cast<byte>(first);
-              rx.MOD_ADDRESSB = static_cast<byte>(second);
+              rx.MOD_ADDRESSA = static_cast<Byte>(first);
+              rx.MOD_ADDRESSB = static_cast<Byte>(second);
             }};
   }
   static Change write_reset(Receiver& r, const Args& a) {
@@ -307,56 +307,56 @@ struct CommandSet {
 const CommandSet::Command* CommandSet::find(int code) {
   using enum Target;
   using enum Access;
-  static const Command commands[] = {
+  static const Command kCommands[] = {
       // command, addressed, read and write parameter counts, access, reader, writer
-      {CMD_INPUT, channel, 2, -1, reading, read_input, nullptr},
-      {CMD_CJ, transmitter, 1, -1, reading, read_cj, nullptr},
-      {CMD_VALS, transmitter, 1, -1, reading, read_vals, nullptr},
-      {CMD_NO_TX, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::NO_OF_TX,
+      {kCommandInput, kChannel, 2, -1, kReading, read_input, nullptr},
+      {kCommandColdJunction, kTransmitter, 1, -1, kReading, read_cj, nullptr},
+      {kCommandValues, kTransmitter, 1, -1, kReading, read_vals, nullptr},
+      {kCommandTransmitterCount, kReceiver, 0, 1, kSetting, read_setting, write_setting, &ReceiverRecord::NO_OF_TX,
        within<1, 4>},
-      {CMD_TXTYPE, transmitter, 1, 2, setting, read_tx_type, write_tx_type},
-      {CMD_INPTYPE, channel, 2, 4, setting, read_input_type, write_input_type},
-      {CMD_ALARMS, channel, 2, 24, setting, read_alarms, write_alarms},
-      {CMD_SCALES, channel, 2, 37, setting, read_scales, write_scales},
-      {CMD_TEMP, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::UNITS,
+      {kCommandTransmitterType, kTransmitter, 1, 2, kSetting, read_tx_type, write_tx_type},
+      {kCommandInputType, kChannel, 2, 4, kSetting, read_input_type, write_input_type},
+      {kCommandAlarms, kChannel, 2, 24, kSetting, read_alarms, write_alarms},
+      {kCommandScales, kChannel, 2, 37, kSetting, read_scales, write_scales},
+      {kCommandTemperatureUnits, kReceiver, 0, 1, kSetting, read_setting, write_setting, &ReceiverRecord::UNITS,
        within<1, 3>},
-      {CMD_LINEREJ, receiver, 0, 1, setting, read_setting, write_setting, &RECIEVER_DATA::LINE_REJ,
+      {kCommandLineRejection, kReceiver, 0, 1, kSetting, read_setting, write_setting, &ReceiverRecord::LINE_REJ,
        within<0, 1>},
-      {CMD_DATAFMT, receiver, 0, 1, setting, read_setting, write_setting,
-       &RECIEVER_DATA::DATA_FORMAT, data_format_fits},
-      {CMD_CSUMMODE, receiver, 0, 1, setting, read_setting, write_setting,
-       &RECIEVER_DATA::CHECK_MODE, within<0, 1>},
-      {CMD_TAG, receiver, 0, 25, setting, read_tag, write_tag},
-      {CMD_COMMS, receiver, 0, 2, setting, read_comms, write_comms},
-      {CMD_ADDRESS, receiver, 0, 4, setting, read_address, write_address},
-      {CMD_VERS, receiver, 0, -1, reading, read_versions, nullptr},
-      {CMD_CHECKSUM, receiver, 0, -1, reading, read_checksum, nullptr},
-      {CMD_SWITCHES, receiver, 0, -1, reading, read_switches, nullptr},
-      {CMD_RESET, receiver, -1, 1, setting, nullptr, write_reset},
-      {CMD_CONFIRM, receiver, -1, 1, control, nullptr, confirm},
-      {CMD_SIGNOFF, receiver, -1, 0, control, nullptr, sign_off},
+      {kCommandDataFormat, kReceiver, 0, 1, kSetting, read_setting, write_setting,
+       &ReceiverRecord::DATA_FORMAT, data_format_fits},
+      {kCommandChecksumMode, kReceiver, 0, 1, kSetting, read_setting, write_setting,
+       &ReceiverRecord::CHECK_MODE, within<0, 1>},
+      {kCommandTag, kReceiver, 0, 25, kSetting, read_tag, write_tag},
+      {kCommandSerialSettings, kReceiver, 0, 2, kSetting, read_comms, write_comms},
+      {kCommandAddress, kReceiver, 0, 4, kSetting, read_address, write_address},
+      {kCommandVersions, kReceiver, 0, -1, kReading, read_versions, nullptr},
+      {kCommandChecksum, kReceiver, 0, -1, kReading, read_checksum, nullptr},
+      {kCommandSwitches, kReceiver, 0, -1, kReading, read_switches, nullptr},
+      {kCommandReset, kReceiver, -1, 1, kSetting, nullptr, write_reset},
+      {kCommandConfirm, kReceiver, -1, 1, kControl, nullptr, confirm},
+      {kCommandSignoff, kReceiver, -1, 0, kControl, nullptr, sign_off},
   };
-  for (const Command& command : commands)
+  for (const Command& command : kCommands)
     if (command.code == code) return &command;
   return nullptr;
 }
 
 CommandSet::Answer CommandSet::dispatch(Receiver& r, const Request& q) {
   const Command* command = find(q.command);
-  if (command == nullptr) return {PROTOCOL, {}};
+  if (command == nullptr) return {kRefuseProtocol, {}};
   const Args a{*command, q.params};
   const auto n = static_cast<int>(q.params.size());
   const bool reading = n == command->read_size;
-  if (!reading && n != command->write_size) return {WRONG_PARAMETERS, {}};
-  if (!addressed_exists(a)) return {TX_CH_INVALID, {}};
+  if (!reading && n != command->write_size) return {kRefuseWrongParameters, {}};
+  if (!addressed_exists(a)) return {kRefuseInvalidPlace, {}};
   if (reading) return {-1, command->read(r, a)};
   const Change change = command->write(r, a);
-  if (!change.readable) return {WRONG_PARAMETERS, {}};
+  if (!change.readable) return {kRefuseWrongParameters, {}};
   // Writing is refused while IP lever 7 is set, after unreadable parameters
   // and before values out of range; a change awaits confirmation.
-  const bool setting = command->access == Access::setting;
-  if (setting && TSTBIT(r.state_.IPSWITCH, 6)) return {WRITE_DISABLED, {}};
-  if (!change.fits) return {OVERRANGE, {}};
+  const bool setting = command->access == Access::kSetting;
+  if (setting && test_bit(r.state_.IPSWITCH, 6)) return {kRefuseWriteDisabled, {}};
+  if (!change.fits) return {kRefuseOverrange, {}};
   // The keep-old fault acknowledges the change and stores nothing.
   if (setting && q.command == r.faults.keep_old && q.params.starts_with(r.faults.keep_old_at)) return {};
   change.make();
@@ -365,7 +365,7 @@ CommandSet::Answer CommandSet::dispatch(Receiver& r, const Request& q) {
 }
 
 Receiver::Receiver() {
-  RECIEVER_DATA& rx = state_;
+  ReceiverRecord& rx = state_;
   set_factory_defaults(rx, 1);
   rx.TAG_FIELD = "SIMULATED RECEIVER       ";
   rx.IPVER = "3.21";
@@ -380,7 +380,7 @@ Receiver::Receiver() {
   // Transmitter 1, a type 571: compensated K thermocouples, an RTD, a
   // millivolt input with a negative output offset; channel 16 measures the
   // cold junction.
-  TRANSMITTER_DATA& t1 = rx.TRANSMITTER[1];
+  TransmitterRecord& t1 = rx.TRANSMITTER[1];
   for (int c = 1; c <= 16; ++c) t1.CHANNEL[c].INPUT_TYPE = c <= 4 ? 9 : 3;
   t1.CHANNEL[5].INPUT_TYPE = 14;
   t1.CHANNEL[6].INPUT_TYPE = 0;
@@ -388,38 +388,38 @@ Receiver::Receiver() {
   t1.CHANNEL[6].SCALE_OPZERO = -5;
   t1.CHANNEL[16].INPUT_TYPE = 14;
   // Transmitter 2, a type 572: current loops, an RTD and a square-root input.
-  INIT_TX(rx, 2, 2);
+  init_transmitter(rx, 2, 2);
   rx.TRANSMITTER[2].CHANNEL[7].INPUT_TYPE = 13;
   rx.TRANSMITTER[2].CHANNEL[8].INPUT_TYPE = 15;
   rx.CHECKSUM = checksum();
 }
 
 Bytes Receiver::frame_of(const Request& q) {
-  Bytes f = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + q.receiver),
+  Bytes f = {kStx, kStx, 'c', static_cast<std::uint8_t>(0x50 + q.receiver),
              static_cast<std::uint8_t>(0x30 + q.command)};
   f.insert(f.end(), q.params.begin(), q.params.end());
-  f.push_back(ETX);
+  f.push_back(kEtx);
   return f;
 }
 
 Bytes Receiver::receive(std::uint8_t b) {
   if (partial_.empty()) {
-    if (b == STX) partial_.push_back(b);
+    if (b == kStx) partial_.push_back(b);
     return {};
   }
   // A new frame start cuts off a frame that was abandoned half sent.
-  if (b == STX && partial_.size() >= 2 && partial_.back() == STX) {
-    partial_.assign({STX, STX});
+  if (b == kStx && partial_.size() >= 2 && partial_.back() == kStx) {
+    partial_.assign({kStx, kStx});
     return {};
   }
   partial_.push_back(b);
-  if (b != ETX) {
+  if (b != kEtx) {
     if (partial_.size() > 5 + 255 + 1) partial_.clear();
     return {};
   }
   Bytes frame;
   frame.swap(partial_);
-  if (frame.size() < 6 || frame[1] != STX || frame[2] != 'c' || frame[3] < 0x50 || frame[4] < 0x30)
+  if (frame.size() < 6 || frame[1] != kStx || frame[2] != 'c' || frame[3] < 0x50 || frame[4] < 0x30)
     return {};
   Request q{frame[3] - 0x50, frame[4] - 0x30, std::string(frame.begin() + 5, frame.end() - 1)};
   requests_.push_back(q);
@@ -440,18 +440,18 @@ Bytes Receiver::answer(const Request& q) {
   bad_numbers_now_ = hit && faults.bad_numbers;
   const Answer a =
       hit && faults.refuse >= 0 ? Answer{faults.refuse, {}} : CommandSet::dispatch(*this, q);
-  const RECIEVER_DATA& rx = state_;
+  const ReceiverRecord& rx = state_;
   const std::uint8_t status1 = 0x40 | (rx.ELD ? 0 : 1) | (rx.HW2 ? 2 : 0) | (rx.HW1 ? 4 : 0);
   const std::uint8_t status2 = 0x40 | (unconfirmed ? 1 : 0) | (hit && faults.tx_failed ? 2 : 0) |
                                (hit && faults.hht ? 4 : 0) | (a.refuse >= 0 ? 8 : 0);
   Bytes out(hit ? static_cast<std::size_t>(std::max(faults.noise, 0)) : 0, 0xFF);
   const std::size_t start = out.size();
-  out.insert(out.end(), {STX, status1, status2, 'b', static_cast<std::uint8_t>(0x50 + address),
+  out.insert(out.end(), {kStx, status1, status2, 'b', static_cast<std::uint8_t>(0x50 + address),
                          static_cast<std::uint8_t>(0x30 + q.command), ' '});
   if (a.refuse >= 0) out.push_back(static_cast<std::uint8_t>(digit(a.refuse)));
   out.insert(out.end(), a.data.begin(), a.data.end());
   if (hit && faults.short_reply) out.resize(start + 6);
-  out.push_back(ETX);
+  out.push_back(kEtx);
   if (hit && faults.wrong_frame == 3) out[start + 3] = 'x';
   if (hit && faults.wrong_frame == 4) out[start + 4] = static_cast<std::uint8_t>(0x51 + address);
   return out;
@@ -461,26 +461,26 @@ Bytes Receiver::answer(const Request& q) {
 // or 572; 9 and 10 reset the scalings only.
 void Receiver::reset(int kind) {
   if (kind <= 2)
-    set_factory_defaults(state_, static_cast<byte>(kind));
+    set_factory_defaults(state_, static_cast<Byte>(kind));
   else
-    for (int t = 1; t <= 4; ++t) INIT_TX(state_, t, static_cast<byte>(kind - 8));
+    for (int t = 1; t <= 4; ++t) init_transmitter(state_, t, static_cast<Byte>(kind - 8));
 }
 
 bool Receiver::comms_by_hardware() const { return (state_.HCASWITCH & 0x0F) != 0x0F; }
 bool Receiver::address_by_hardware() const { return (state_.IPSWITCH & 0x1F) != 0; }
 
 std::int32_t Receiver::checksum() const {
-  const RECIEVER_DATA& rx = state_;
+  const ReceiverRecord& rx = state_;
   std::string s = rx.TAG_FIELD.str();
   for (int v : {rx.MOD_ADDRESSA, rx.MOD_ADDRESSB, rx.DATA_FORMAT, rx.MOD_BAUD, rx.MOD_PARITY,
                 rx.MOD_DBITS, rx.MOD_STOP, rx.CHECK_MODE, rx.UNITS, rx.LINE_REJ, rx.NO_OF_TX})
     s += digit(v);
-  for (const TRANSMITTER_DATA& tx : rx.TRANSMITTER) {
+  for (const TransmitterRecord& tx : rx.TRANSMITTER) {
     s += digit(tx.TXTYPE);
-    for (const CHANNEL_DATA& ch : tx.CHANNEL) {
+    for (const ChannelRecord& ch : tx.CHANNEL) {
       s += std::string{digit(ch.INPUT_TYPE), digit(ch.THC_DRIVE)};
       for (double x : {ch.HIGH_ALARM, ch.LOW_ALARM, ch.SCALE_IPZERO, ch.SCALE_GAIN, ch.SCALE_OPZERO})
-        s += IOSTR(x);
+        s += number_field_text(x);
     }
   }
   std::uint32_t sum = 0;
@@ -491,7 +491,7 @@ std::int32_t Receiver::checksum() const {
 // ---- Live values ----------------------------------------------------------
 
 double Receiver::live_value(int t, int c) {
-  const TRANSMITTER_DATA& tx = state_.TRANSMITTER[t];
+  const TransmitterRecord& tx = state_.TRANSMITTER[t];
   const int type = tx.CHANNEL[c].INPUT_TYPE;
   const double wave = std::sin(step_ * 0.35 + c * 0.9);
   if (tx.TXTYPE == 2) return type == 13 ? 100 + c + 12 * wave : 12 + 9 * wave;  // ohms, mA
@@ -504,7 +504,7 @@ double Receiver::live_value(int t, int c) {
 }
 
 char Receiver::unit_letter(int t, int c) const {
-  const TRANSMITTER_DATA& tx = state_.TRANSMITTER[t];
+  const TransmitterRecord& tx = state_.TRANSMITTER[t];
   const int type = tx.CHANNEL[c].INPUT_TYPE;
   if (tx.TXTYPE == 2) return type == 13 ? 'R' : type == 15 ? '!' : 'I';
   if (type == 0) return 'V';
@@ -520,6 +520,6 @@ std::string Receiver::value_text(double x) const {
   return s;
 }
 
-std::string Receiver::number(double x) const { return bad_numbers_now_ ? "       -.-" : IOSTR(x); }
+std::string Receiver::number(double x) const { return bad_numbers_now_ ? "       -.-" : number_field_text(x); }
 
 }  // namespace kdv::sim

@@ -59,10 +59,10 @@ class Receiver {
   // are still kept and written, but the switches' are reported), HW1, HW2, ELD, the
   // versions (4 characters each in IPVER, HCAVER) and the confirmed
   // checksum (CHECKSUM).
-  kdv::model::RECIEVER_DATA& state() { return state_; }
+  kdv::model::ReceiverRecord& state() { return state_; }
   // Adopts a saved configuration as the receiver's own (the .rxd loader
   // plugs in here).
-  void load(const kdv::model::RECIEVER_DATA& record) { state_ = record; }
+  void load(const kdv::model::ReceiverRecord& record) { state_ = record; }
 
   Faults faults;
   int address = 0;        // the receiver number it answers to
@@ -103,7 +103,7 @@ class Receiver {
   bool comms_by_hardware() const;
   bool address_by_hardware() const;
 
-  kdv::model::RECIEVER_DATA state_;
+  kdv::model::ReceiverRecord state_;
   Bytes partial_;
   std::vector<Request> requests_;
   std::size_t frames_ = 0;

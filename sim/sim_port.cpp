@@ -16,7 +16,7 @@ class SimulatedPort : public kdv::link::SerialPort {
  public:
   explicit SimulatedPort(PluggedIn& plug) : plug_(plug) {}
 
-  void CONNECT(std::string_view name) override {
+  void connect_port(std::string_view name) override {
     const bool ok = name == plug_.port_name();
     if (plug_.watcher) plug_.watcher->opened(name, ok);
     if (!ok) {
@@ -28,12 +28,12 @@ class SimulatedPort : public kdv::link::SerialPort {
     plug_.receiver().line_reopened();
   }
 
-  void CONFIG(int, int, char, int, bool, bool) override {}
+  void configure(int, int, char, int, bool, bool) override {}
 
-  void SENDBYTE(std::uint8_t b) override {
-    error_ = kdv::link::ERR_NONE;
+  void send_byte(std::uint8_t b) override {
+    error_ = kdv::link::kNoError;
     if (!open_) {
-      error_ = kdv::link::ERR_NOT_OPEN;
+      error_ = kdv::link::kNotOpenError;
       return;
     }
     if (plug_.watcher) plug_.watcher->sent(b);
@@ -41,16 +41,16 @@ class SimulatedPort : public kdv::link::SerialPort {
     pending_.insert(pending_.end(), reply.begin(), reply.end());
   }
 
-  std::uint8_t RECVBYTE(int timeout_ms) override {
-    error_ = kdv::link::ERR_NONE;
+  std::uint8_t receive_byte(int timeout_ms) override {
+    error_ = kdv::link::kNoError;
     if (!open_) {
-      error_ = kdv::link::ERR_NOT_OPEN;
+      error_ = kdv::link::kNotOpenError;
       return 0;
     }
     if (pending_.empty()) {
       plug_.waited_ms += static_cast<std::uint64_t>(timeout_ms);
       if (plug_.watcher) plug_.watcher->waited(timeout_ms);
-      error_ = kdv::link::ERR_TIMEOUT;
+      error_ = kdv::link::kTimeoutError;
       return 0;
     }
     const std::uint8_t b = pending_.front();
@@ -59,26 +59,26 @@ class SimulatedPort : public kdv::link::SerialPort {
     return b;
   }
 
-  int LASTERROR() const override { return error_; }
+  int last_error() const override { return error_; }
 
  private:
   PluggedIn& plug_;
   bool open_ = false;
-  int error_ = kdv::link::ERR_NONE;
+  int error_ = kdv::link::kNoError;
   std::deque<std::uint8_t> pending_;
 };
 
 }  // namespace
 
 PluggedIn::PluggedIn(Receiver& rx, kdv::model::Session& session, std::string port_name)
-    : rx_(rx), session_(session), name_(std::move(port_name)), previous_port_(session.SELECTED_PORT_NAME) {
-  session_.SELECTED_PORT_NAME = name_;
-  kdv::link::SetPortFactory([this] { return std::make_unique<SimulatedPort>(*this); });
+    : rx_(rx), session_(session), name_(std::move(port_name)), previous_port_(session.selected_port) {
+  session_.selected_port = name_;
+  kdv::link::set_port_factory([this] { return std::make_unique<SimulatedPort>(*this); });
 }
 
 PluggedIn::~PluggedIn() {
-  kdv::link::SetPortFactory(nullptr);
-  session_.SELECTED_PORT_NAME = previous_port_;
+  kdv::link::set_port_factory(nullptr);
+  session_.selected_port = previous_port_;
 }
 
 }  // namespace kdv::sim

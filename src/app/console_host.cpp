@@ -4,16 +4,16 @@
 
 namespace kdv::app {
 
-bool ConsoleHost::escape() { return kdv::ui::KeyPressed() && kdv::ui::ReadKey() == kdv::ui::KEY_ESC; }
+bool ConsoleHost::escape() { return kdv::ui::key_pressed() && kdv::ui::read_key() == kdv::ui::kKeyEscape; }
 
-void ConsoleHost::before_receive() { kdv::ui::Present(); }
+void ConsoleHost::before_receive() { kdv::ui::present(); }
 
 void ConsoleHost::status_text(std::string_view text) {
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(text);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::write_text(text);
 }
 
-void ConsoleHost::pause(unsigned ms) { kdv::ui::Delay(ms); }
+void ConsoleHost::pause(unsigned ms) { kdv::ui::pause_ms(ms); }
 
 int ConsoleHost::key_input() { return kdv::ui::KeyInput(); }
 

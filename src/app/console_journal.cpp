@@ -10,8 +10,8 @@ kdv::link::JournalWatcher console_journal(const kdv::model::Session& session, st
   return {std::move(path), "kdv578", KDV578_VERSION,
           [&session](const std::string&) {
             // Left standing like a link error; the work goes on in the usual colours.
-            kdv::ui::WRTERROR(session, " Audit journal not writable");
-            kdv::ui::TextBackground(session.BACK);
+            kdv::ui::show_link_error(session, " Audit journal not writable");
+            kdv::ui::text_background(session.background);
           }};
 }
 

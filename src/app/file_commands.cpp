@@ -17,9 +17,9 @@ namespace kdv::app {
 
 namespace {
 
-constexpr std::size_t BUFFER = 255;
-constexpr std::size_t FIELD = 15;      // characters shown
-constexpr std::size_t LAST_TYPED = 24;  // characters that can be entered
+constexpr std::size_t kNameCapacity = 255;
+constexpr std::size_t kNameColumns = 15;      // characters shown
+constexpr std::size_t kNameTypedMax = 24;  // characters that can be entered
 
 // Characters a file or directory name may be typed with; "\" arrives as "/".
 bool accepted(std::uint8_t k) {
@@ -29,9 +29,9 @@ bool accepted(std::uint8_t k) {
 
 // The listing, then the small name box of the command.
 void name_box(const kdv::model::Session& session, std::string_view title) {
-  DIRECTORY(session);
-  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
-  kdv::ui::DRAWWINDOW(session, 30, 18, title, {"", ""});
+  list_directory(session);
+  kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows);
+  kdv::ui::draw_choice_window(session, 30, 18, title, {"", ""});
 }
 
 // Asks for names until `act` succeeds with one (true) or the field is left
@@ -39,124 +39,124 @@ void name_box(const kdv::model::Session& session, std::string_view title) {
 template <class Act>
 bool ask_until(kdv::model::Session& session, std::string_view failure, Act act) {
   for (;;) {
-    const Text<255> entered = GETNAME(session.FILENAME);
+    const Text<255> entered = file_name_field(session.file_base_name);
     if (entered.empty()) return false;
-    session.FILENAME = kdv::files::BASENAME(entered);
-    if (act(session.FILENAME.str())) return true;
-    kdv::ui::Write('\a');
-    kdv::ui::GotoXY(2, 4);
-    kdv::ui::Write(failure);
+    session.file_base_name = kdv::files::base_name(entered);
+    if (act(session.file_base_name.str())) return true;
+    kdv::ui::write_text('\a');
+    kdv::ui::go_to_xy(2, 4);
+    kdv::ui::write_text(failure);
   }
 }
 
 // After a load while online: the configuration is only in memory, so offer
 // to send it to the receiver.
 void offer_download(kdv::model::Session& session) {
-  kdv::ui::BACKGND(session, 0);
-  kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
-  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
-  kdv::ui::GotoXY(3, 21);
-  kdv::ui::Write("After Loading configuration is not");
-  kdv::ui::GotoXY(3, 22);
-  kdv::ui::Write("automatically updated.");
-  const kdv::ui::LINES answers = {"       Yes        ", "       No         "};
-  kdv::ui::DRAWWINDOW(session, 30, 15, "    Download ?    ", answers);
-  if (kdv::ui::SELECTION(session, answers, 2) == 1) kdv::transfer::DOWNLOAD(session);
+  kdv::ui::draw_background(session, 0);
+  kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
+  kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows);
+  kdv::ui::go_to_xy(3, 21);
+  kdv::ui::write_text("After Loading configuration is not");
+  kdv::ui::go_to_xy(3, 22);
+  kdv::ui::write_text("automatically updated.");
+  const kdv::ui::ChoiceLines answers = {"       Yes        ", "       No         "};
+  kdv::ui::draw_choice_window(session, 30, 15, "    Download ?    ", answers);
+  if (kdv::ui::choice_list(session, answers, 2) == 1) kdv::transfer::download_configuration(session);
 }
 
 }  // namespace
 
-Text<255> GETNAME(const Text<255>& S) {
+Text<255> file_name_field(const Text<255>& initial) {
   // buf holds the text and blanks after it; p is the 1-based cursor position.
-  std::string buf(BUFFER, ' ');
-  buf.replace(0, S.size(), S.view());
-  std::size_t len = S.size();
+  std::string buf(kNameCapacity, ' ');
+  buf.replace(0, initial.size(), initial.view());
+  std::size_t len = initial.size();
   std::size_t p = 1;
   std::uint8_t key = 0xFF;
   Text<255> result;
-  kdv::ui::CURSORON();
+  kdv::ui::cursor_on();
   do {
-    const std::size_t first = p > FIELD ? p - FIELD + 1 : 1;
-    kdv::ui::GotoXY(2, 3);
-    kdv::ui::Write(std::string_view(buf).substr(first - 1, FIELD));
-    kdv::ui::GotoXY(static_cast<int>(p - first + 2), 3);
+    const std::size_t first = p > kNameColumns ? p - kNameColumns + 1 : 1;
+    kdv::ui::go_to_xy(2, 3);
+    kdv::ui::write_text(std::string_view(buf).substr(first - 1, kNameColumns));
+    kdv::ui::go_to_xy(static_cast<int>(p - first + 2), 3);
     const std::uint8_t previous = key;
-    key = kdv::ui::ReadKey();
+    key = kdv::ui::read_key();
     if (key == '\\') key = '/';
-    if (accepted(key) && p != LAST_TYPED + 1 && previous != 0) {
+    if (accepted(key) && p != kNameTypedMax + 1 && previous != 0) {
       buf[p - 1] = static_cast<char>(key);
       len = p++;
     }
-    const bool del = key == kdv::ui::KEY_BACKSPACE || (key == kdv::ui::SCAN_DELETE && previous == 0);
+    const bool del = key == kdv::ui::kKeyBackspace || (key == kdv::ui::kScanDelete && previous == 0);
     if (del && p != 1) len = --p - 1;
-    if (key != kdv::ui::KEY_ENTER) std::fill(buf.begin() + static_cast<long>(p - 1), buf.end(), ' ');
+    if (key != kdv::ui::kKeyEnter) std::fill(buf.begin() + static_cast<long>(p - 1), buf.end(), ' ');
     result = std::string_view(buf).substr(0, len);
-    if (key == kdv::ui::KEY_ESC) {
+    if (key == kdv::ui::kKeyEscape) {
       result = "";
-      key = kdv::ui::KEY_ENTER;
+      key = kdv::ui::kKeyEnter;
     }
-  } while (key != kdv::ui::KEY_ENTER);
-  kdv::ui::GotoXY(1, 4);
-  kdv::ui::Write(std::string(19, ' '));
-  kdv::ui::CURSOROFF();
+  } while (key != kdv::ui::kKeyEnter);
+  kdv::ui::go_to_xy(1, 4);
+  kdv::ui::write_text(std::string(19, ' '));
+  kdv::ui::cursor_off();
   return result;
 }
 
-void DIRECTORY(const kdv::model::Session& session) {
-  kdv::ui::Window(10, 7, 70, 15);
-  kdv::ui::ClrScr();
-  kdv::ui::SETWINDOW(10, 7, 60, 10);
-  kdv::ui::GotoXY(18, 1);
+void list_directory(const kdv::model::Session& session) {
+  kdv::ui::set_text_window(10, 7, 70, 15);
+  kdv::ui::clear_window();
+  kdv::ui::frame_window(10, 7, 60, 10);
+  kdv::ui::go_to_xy(18, 1);
   // The title stays on its row, clear of the frame.
-  kdv::ui::Write((" Directory " + session.NAME).substr(0, 42));
-  kdv::ui::Window(10, 9, 68, 15);
-  kdv::ui::GotoXY(1, 1);
+  kdv::ui::write_text((" Directory " + session.working_directory).substr(0, 42));
+  kdv::ui::set_text_window(10, 9, 68, 15);
+  kdv::ui::go_to_xy(1, 1);
   int shown = 0, lines = 0;
   for (const std::string& name : kdv::files::saved_configurations()) {
-    kdv::ui::Write(kdv::files::listed(name));
+    kdv::ui::write_text(kdv::files::listed(name));
     if (++shown % 3 != 0) continue;
-    kdv::ui::WriteLn();
+    kdv::ui::write_line();
     if (++lines % 6 != 0) continue;
-    kdv::ui::Write("More, press any key...");
-    kdv::ui::ReadKey();
-    kdv::ui::WriteLn();
+    kdv::ui::write_text("More, press any key...");
+    kdv::ui::read_key();
+    kdv::ui::write_line();
   }
-  kdv::ui::WriteLn();
-  kdv::ui::Write("No More Files");
+  kdv::ui::write_line();
+  kdv::ui::write_text("No More Files");
 }
 
-void DIRECT(kdv::model::Session& session) {
-  kdv::ui::DRAWWINDOW(session, 30, 15, "    Directory    ", {"", ""});
+void change_directory(kdv::model::Session& session) {
+  kdv::ui::draw_choice_window(session, 30, 15, "    Directory    ", {"", ""});
   for (;;) {
-    session.NAME = GETNAME(session.NAME);
-    if (session.NAME.empty()) {
+    session.working_directory = file_name_field(session.working_directory);
+    if (session.working_directory.empty()) {
       // An empty entry goes back to the start directory, and says so.
       std::error_code ec;
-      std::filesystem::current_path(session.PATH.str(), ec);
-      session.NAME = session.PATH;
+      std::filesystem::current_path(session.start_directory.str(), ec);
+      session.working_directory = session.start_directory;
       return;
     }
-    if (::chdir(session.NAME.str().c_str()) == 0) return;
-    kdv::ui::GotoXY(1, 4);
-    kdv::ui::Write("     ERROR  \a");
+    if (::chdir(session.working_directory.str().c_str()) == 0) return;
+    kdv::ui::go_to_xy(1, 4);
+    kdv::ui::write_text("     ERROR  \a");
   }
 }
 
-void SAVE(kdv::model::Session& session) {
+void save(kdv::model::Session& session) {
   name_box(session, "      Save          ");
   ask_until(session, "Disk Access Error", [&session](const std::string& base) {
-    return kdv::files::WRITE_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
+    return kdv::files::write_pair(base, session.held_flags, *session.receivers[0]);
   });
 }
 
-void LOAD(kdv::model::Session& session) {
+void load(kdv::model::Session& session) {
   name_box(session, "      Load        ");
   const bool loaded = ask_until(session, "Invalid Filename", [&session](const std::string& base) {
-    return kdv::files::READ_PAIR(base, session.GLOBDAT, *session.RECEIVER[0]);
+    return kdv::files::read_pair(base, session.held_flags, *session.receivers[0]);
   });
-  session.TXNO = 1;
-  session.CHNO = 1;
-  if (session.ONLINE && loaded) offer_download(session);
+  session.transmitter_number = 1;
+  session.channel_number = 1;
+  if (session.online && loaded) offer_download(session);
 }
 
 }  // namespace kdv::app

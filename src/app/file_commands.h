@@ -11,19 +11,19 @@ namespace kdv::app {
 // (messages on row 4): default S, returns the entered text, or the empty
 // text on Escape. At most 24 characters can be typed; typing cuts the text
 // at the cursor, and any first key but Enter blanks the default.
-Text<255> GETNAME(const Text<255>& S);
+Text<255> file_name_field(const Text<255>& initial);
 
 // Lists the saved configurations ("*.gdt") of the working directory in a
 // framed window, three names a line, pausing after every six lines.
-void DIRECTORY(const kdv::model::Session& session);
+void list_directory(const kdv::model::Session& session);
 // The change-directory command. The session's NAME keeps the text as
 // entered; an empty entry returns to its PATH.
-void DIRECT(kdv::model::Session& session);
+void change_directory(kdv::model::Session& session);
 // The save and load commands: the listing, then the base name in a small
 // box, asked again after a failure until it succeeds or is left empty (the
 // session keeps the base name as the next default). A load while online
 // offers to download what was loaded.
-void SAVE(kdv::model::Session& session);
-void LOAD(kdv::model::Session& session);
+void save(kdv::model::Session& session);
+void load(kdv::model::Session& session);
 
 }  // namespace kdv::app

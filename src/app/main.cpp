@@ -14,8 +14,8 @@
 
 int main(int argc, char** argv) {
   kdv::model::Session session;
-  session.ARGUMENTS.assign(argv + 1, argv + argc);
-  kdv::app::RUNAPPLICATION(session, argc > 0 ? argv[0] : "kdv578");
+  session.arguments.assign(argv + 1, argv + argc);
+  kdv::app::run_application(session, argc > 0 ? argv[0] : "kdv578");
 
   // Keys are read from standard input: without a terminal there nothing can
   // be typed (and a closed one would be reused by the next descriptor opened).
@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
     }
   }
   kdv::ui::NcursesTerminal::Options options;
-  options.on_way_out = kdv::files::REMOVE_TEMPORARIES;  // a save cut short leaves no temporary
-  const auto terminal = kdv::ui::NcursesTerminal::Open(options);
+  options.on_way_out = kdv::files::remove_temporaries;  // a save cut short leaves no temporary
+  const auto terminal = kdv::ui::NcursesTerminal::open_terminal(options);
   if (!terminal) {
     const char* term = std::getenv("TERM");
     std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): no terminal description found\n",
                  term ? term : "");
     return 1;
   }
-  kdv::ui::Install(terminal.get());
-  kdv::app::STARTUP(session);
+  kdv::ui::install_terminal(terminal.get());
+  kdv::app::start_up(session);
 }

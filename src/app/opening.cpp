@@ -22,7 +22,7 @@ using namespace kdv::model;
 namespace {
 
 // The main menu's screen in the menu model.
-constexpr int MAIN_SCREEN = 2;
+constexpr int kMainScreen = 2;
 
 // Cells of the main menu: 0x10 x column + row.
 constexpr int kCellUpload = 0x11, kCellReceiverSetup = 0x12, kCellChannelSetup = 0x13, kCellCopy = 0x14,
@@ -32,59 +32,59 @@ constexpr int kCellDirectory = 0x21, kCellLinkMode = 0x22, kCellSerialPort = 0x2
 
 // Runs the command of a main menu selection code; codes without a command
 // (Escape among them) do nothing and the menu is drawn again.
-void DISPATCH(Session& session, int code) {
+void run_main_command(Session& session, int code) {
   switch (code) {
-    case kCellUpload: kdv::transfer::UPLOAD(session); break;
-    case kCellReceiverSetup: kdv::edit::CONFIGURE_RX(session); break;
-    case kCellChannelSetup: kdv::edit::CONFIGURE_CH(session); break;
-    case kCellCopy: kdv::edit::COPYRX(session); break;
-    case kCellDownload: kdv::transfer::DOWNLOAD(session); break;
-    case kCellLoadFile: LOAD(session); break;
-    case kCellSaveFile: SAVE(session); break;
-    case kCellSignOff: SIGNOFF(session); break;
-    case kCellDirectory: DIRECT(session); break;
-    case kCellLinkMode: ONLINPROG(session); break;
-    case kCellSerialPort: COMPORT1(session); break;
-    case kCellMonitorInput: kdv::monitor::MONINPUT(session); break;
-    case kCellMonitorAll: kdv::monitor::TEXTDEMO(session); break;
-    case kCellReport: HCOPY(session); break;
+    case kCellUpload: kdv::transfer::upload_configuration(session); break;
+    case kCellReceiverSetup: kdv::edit::receiver_settings_menu(session); break;
+    case kCellChannelSetup: kdv::edit::channel_settings_menu(session); break;
+    case kCellCopy: kdv::edit::copy_menu(session); break;
+    case kCellDownload: kdv::transfer::download_configuration(session); break;
+    case kCellLoadFile: load(session); break;
+    case kCellSaveFile: save(session); break;
+    case kCellSignOff: signoff(session); break;
+    case kCellDirectory: change_directory(session); break;
+    case kCellLinkMode: choose_online(session); break;
+    case kCellSerialPort: choose_port(session); break;
+    case kCellMonitorInput: kdv::monitor::channel_monitor_menu(session); break;
+    case kCellMonitorAll: kdv::monitor::all_channels_monitor_menu(session); break;
+    case kCellReport: report_menu(session); break;
     default: break;
   }
 }
 
 // One pass of the main menu: value column, background, menu, command.
-void MAINMENU(Session& session) {
-  OPENINGVALS(session);
-  kdv::ui::BACKGND(session, 0);
-  DISPATCH(session, kdv::ui::SEL(session, MAIN_SCREEN));
+void main_menu_pass(Session& session) {
+  fill_main_menu_values(session);
+  kdv::ui::draw_background(session, 0);
+  run_main_command(session, kdv::ui::run_menu(session, kMainScreen));
 }
 
 }  // namespace
 
-void OPENINGVALS(Session& session) {
+void fill_main_menu_values(Session& session) {
   for (int row = 1; row <= 9; ++row) session.DISP[1][row] = "";
-  session.DISP[2][1] = session.NAME.view();
-  session.DISP[2][2] = session.ONLINE ? "   Online    " : "  Offline    ";
-  session.DISP[2][3] = PORT_CELL_TEXT(session);
+  session.DISP[2][1] = session.working_directory.view();
+  session.DISP[2][2] = session.online ? "   Online    " : "  Offline    ";
+  session.DISP[2][3] = port_cell_text(session);
   for (int row = 4; row <= 7; ++row) session.DISP[2][row] = "";
 }
 
-void OPENING(Session& session) {
+void run_opening(Session& session) {
   session.XCUR = 1;
   session.YCUR = 1;
-  OPENINGVALS(session);
-  kdv::ui::BACKGND(session, 0);
-  if (session.NO_OF_PORTS == 0) {
-    SAY_NO_PORT(session);
+  fill_main_menu_values(session);
+  kdv::ui::draw_background(session, 0);
+  if (session.port_count == 0) {
+    say_no_port(session);
   } else {
-    const kdv::ui::LINES answers = {"        NO        ", "        YES       "};
-    kdv::ui::DRAWWINDOW(session, 30, 13, "    Upload  Data  ", answers);
-    if (kdv::ui::SELECTION(session, answers, 1) == 2) {
-      kdv::ui::Delay(500);
-      kdv::transfer::UPLOAD(session);
+    const kdv::ui::ChoiceLines answers = {"        NO        ", "        YES       "};
+    kdv::ui::draw_choice_window(session, 30, 13, "    Upload  Data  ", answers);
+    if (kdv::ui::choice_list(session, answers, 1) == 2) {
+      kdv::ui::pause_ms(500);
+      kdv::transfer::upload_configuration(session);
     }
   }
-  for (;;) MAINMENU(session);
+  for (;;) main_menu_pass(session);
 }
 
 }  // namespace kdv::app

@@ -7,21 +7,21 @@
 namespace kdv::app {
 
 // Empties all 40 entries of the session's port list.
-void CLEARPORT(kdv::model::Session& session);
+void clear_port_list(kdv::model::Session& session);
 // Rebuilds the session's COM_PORT_NAME and NO_OF_PORTS, and
 // SELECTED_PORT_NAME, from the system's port list (whole names, at most 40
 // of them).
-void COMPORTSCAN(kdv::model::Session& session);
+void scan_ports(kdv::model::Session& session);
 // The port choice window (main menu command): rescans, lets the user pick a
 // port and opens it.
-void COMPORT1(kdv::model::Session& session);
+void choose_port(kdv::model::Session& session);
 // The online/offline window (main menu command).
-void ONLINPROG(kdv::model::Session& session);
+void choose_online(kdv::model::Session& session);
 
 // The notice that no serial port exists; waits for Enter or Escape.
-void SAY_NO_PORT(const kdv::model::Session& session);
+void say_no_port(const kdv::model::Session& session);
 
 // The main menu's value text for the port: four blanks and the port name.
-Text<16> PORT_CELL_TEXT(const kdv::model::Session& session);
+Text<16> port_cell_text(const kdv::model::Session& session);
 
 }  // namespace kdv::app

@@ -31,47 +31,47 @@ std::string format(const char* pattern, int position, std::string_view text) {
   return buf;
 }
 
-constexpr const char* INVALID = "Invalid option at position %d: \"%s\"";
-constexpr const char* NO_ARGUMENT = "Option at position %d does not allow an argument: %s";
-constexpr const char* NEEDS_ARGUMENT = "Option at position %d needs an argument : %s";
+constexpr const char* kInvalidOptionText = "Invalid option at position %d: \"%s\"";
+constexpr const char* kNoArgumentText = "Option at position %d does not allow an argument: %s";
+constexpr const char* kNeedsArgumentText = "Option at position %d needs an argument : %s";
 
 }  // namespace
 
-Ex1::Ex1(std::vector<std::string> params, std::string exe_name, std::ostream& out)
+Application::Application(std::vector<std::string> params, std::string exe_name, std::ostream& out)
     : params_(std::move(params)), exe_name_(std::move(exe_name)), out_(out) {
-  StopOnException = true;
+  stop_on_exception = true;
 }
 
-void Ex1::Run() {
+void Application::run() {
   while (!terminated_) {
     try {
-      DORUN();
+      do_run();
     } catch (const std::exception& e) {
-      ShowException(e.what());
-      if (StopOnException) Terminate();
+      show_exception(e.what());
+      if (stop_on_exception) stop();
     }
   }
 }
 
-void Ex1::DORUN() {
-  const std::string error = CheckOptions("h", {"help"});
+void Application::do_run() {
+  const std::string error = check_options("h", {"help"});
   if (!error.empty()) {
-    ShowException(error);
-    Terminate();
+    show_exception(error);
+    stop();
     return;
   }
-  if (HasOption('h', "help")) {
-    WRITEHELP();
-    Terminate();
+  if (has_option('h', "help")) {
+    write_help();
+    stop();
     return;
   }
-  Terminate();
+  stop();
 }
 
-void Ex1::WRITEHELP() { out_ << "Usage: " << exe_name_ << " -h\n"; }
+void Application::write_help() { out_ << "Usage: " << exe_name_ << " -h\n"; }
 
 // The error report: where it happened (no code address here) and the text.
-void Ex1::ShowException(std::string_view message) {
+void Application::show_exception(std::string_view message) {
   char address[32];
   std::snprintf(address, sizeof address, "%0*" PRIXPTR, static_cast<int>(2 * sizeof(void*)),
                 std::uintptr_t{0});
@@ -79,7 +79,7 @@ void Ex1::ShowException(std::string_view message) {
   out_.flush();
 }
 
-std::string Ex1::CheckOptions(std::string_view short_options,
+std::string Application::check_options(std::string_view short_options,
                               const std::vector<std::string>& long_options) const {
   const int count = static_cast<int>(params_.size());
   auto argument_follows = [&](int i) { return i < count && !params_[i].starts_with('-'); };
@@ -93,24 +93,24 @@ std::string Ex1::CheckOptions(std::string_view short_options,
       const bool has_value = eq != std::string_view::npos;
       name = name.substr(0, eq);
       if (listed(long_options, name)) {
-        if (has_value) return format(NO_ARGUMENT, i, name);
+        if (has_value) return format(kNoArgumentText, i, name);
       } else if (listed(long_options, std::string(name) + ":")) {
         if (!has_value) {
-          if (!argument_follows(i)) return format(NEEDS_ARGUMENT, i, name);
+          if (!argument_follows(i)) return format(kNeedsArgumentText, i, name);
           ++i;
         }
       } else {
-        return format(INVALID, i, name);
+        return format(kInvalidOptionText, i, name);
       }
       continue;
     }
     for (std::size_t j = 1; j < p.size(); ++j) {
       const char c = p[j];
       const std::size_t at = short_options.find(c);
-      if (c == ':' || at == std::string_view::npos) return format(INVALID, i, std::string(1, c));
+      if (c == ':' || at == std::string_view::npos) return format(kInvalidOptionText, i, std::string(1, c));
       if (at + 1 < short_options.size() && short_options[at + 1] == ':') {
         if (j + 1 == p.size()) {  // the value is the next parameter
-          if (!argument_follows(i)) return format(NEEDS_ARGUMENT, i, std::string(1, c));
+          if (!argument_follows(i)) return format(kNeedsArgumentText, i, std::string(1, c));
           ++i;
         }
         break;  // the rest of this parameter is the value
@@ -120,7 +120,7 @@ std::string Ex1::CheckOptions(std::string_view short_options,
   return {};
 }
 
-bool Ex1::HasOption(char short_name, std::string_view long_name) const {
+bool Application::has_option(char short_name, std::string_view long_name) const {
   const std::string short_form = {'-', short_name};
   const std::string long_form = "--" + std::string(long_name);
   for (const std::string& p : params_) {
@@ -130,35 +130,35 @@ bool Ex1::HasOption(char short_name, std::string_view long_name) const {
   return false;
 }
 
-void RUNAPPLICATION(const kdv::model::Session& session, std::string_view argv0) {
+void run_application(const kdv::model::Session& session, std::string_view argv0) {
   std::error_code ec;
   std::string own = std::filesystem::read_symlink("/proc/self/exe", ec).string();
   if (ec || own.empty()) own = std::string(argv0);
-  Ex1 APPLICATION(session.ARGUMENTS, own, std::cout);
-  APPLICATION.Title = "Ex11";
-  APPLICATION.Run();
+  Application application(session.arguments, own, std::cout);
+  application.title = "Ex11";
+  application.run();
 }
 
-void STARTUP(kdv::model::Session& session) {
+void start_up(kdv::model::Session& session) {
   kdv::link::set_host(&console_host());
   static kdv::link::JournalWatcher journal = console_journal(session, kdv::link::audit_path());
   kdv::link::set_change_watcher(&journal);
   static ConsoleProgress progress(session);
   kdv::transfer::set_progress(&progress);
-  kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
-  kdv::ui::ClrScr();
+  kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows);
+  kdv::ui::clear_window();
   // Each text is shown before the step it announces, which may take a while.
-  kdv::ui::WriteLn("Loading......");
-  kdv::ui::Present();
-  CLEARPORT(session);
-  kdv::ui::GotoXY(1, 2);
-  kdv::ui::Write("Serial Port Scanning is In-Progress...");
-  kdv::ui::Present();
-  COMPORTSCAN(session);
-  kdv::ui::INITWIND(session);  // ends the program when a screen definition file is missing
-  kdv::model::INITCOMMS(session);
-  kdv::ui::CURSOROFF();
-  OPENING(session);
+  kdv::ui::write_line("Loading......");
+  kdv::ui::present();
+  clear_port_list(session);
+  kdv::ui::go_to_xy(1, 2);
+  kdv::ui::write_text("Serial Port Scanning is In-Progress...");
+  kdv::ui::present();
+  scan_ports(session);
+  kdv::ui::load_screen_files(session);  // ends the program when a screen definition file is missing
+  kdv::model::init_model(session);
+  kdv::ui::cursor_off();
+  run_opening(session);
 }
 
 }  // namespace kdv::app

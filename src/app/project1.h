@@ -14,33 +14,33 @@ namespace kdv::app {
 // The application object: checks the command line once, prints the usage
 // line or the option error on standard output, and ends. Options never stop
 // the program; start-up follows in every case.
-class Ex1 {
+class Application {
  public:
   // params: the arguments after the program name; exe_name: the program's
   // own file name as the system reports it; out: standard output.
-  Ex1(std::vector<std::string> params, std::string exe_name, std::ostream& out);
+  Application(std::vector<std::string> params, std::string exe_name, std::ostream& out);
 
-  std::string Title;
-  bool StopOnException = false;
+  std::string title;
+  bool stop_on_exception = false;
 
   // The run loop: DORUN until the object is terminated. An exception
   // escaping DORUN is shown as an error report and, with StopOnException,
   // ends the loop.
-  void Run();
-  void DORUN();
-  void WRITEHELP();
-  void Terminate() { terminated_ = true; }
-  bool Terminated() const { return terminated_; }
+  void run();
+  void do_run();
+  void write_help();
+  void stop() { terminated_ = true; }
+  bool stopped() const { return terminated_; }
 
   // The option checker: short options are letters, a letter followed by ':'
   // takes an argument; long options are names, a name ending in ':' takes
   // an argument ("--name=value" or the next parameter). Returns the first
   // error text, or an empty text when every option is known and well-formed.
-  std::string CheckOptions(std::string_view short_options,
+  std::string check_options(std::string_view short_options,
                            const std::vector<std::string>& long_options) const;
-  bool HasOption(char short_name, std::string_view long_name) const;
-  void ShowException(std::string_view message);
-  const std::string& ExeName() const { return exe_name_; }
+  bool has_option(char short_name, std::string_view long_name) const;
+  void show_exception(std::string_view message);
+  const std::string& exe_name() const { return exe_name_; }
 
  private:
   std::vector<std::string> params_;
@@ -52,17 +52,17 @@ class Ex1 {
 // Start-up step 1: the application object, titled "Ex11", over the command
 // line kept in the session, printing on standard output. argv0 names the
 // program when the system cannot report its full path.
-void RUNAPPLICATION(const kdv::model::Session& session, std::string_view argv0);
+void run_application(const kdv::model::Session& session, std::string_view argv0);
 
 // Start-up from the full-screen window on, in its fixed order, with the
 // console installed as the link's host; ends in OPENING and does not return.
-[[noreturn]] void STARTUP(kdv::model::Session& session);
+[[noreturn]] void start_up(kdv::model::Session& session);
 
 // Fills the main menu's value column from the session and the globals.
-void OPENINGVALS(kdv::model::Session& session);
+void fill_main_menu_values(kdv::model::Session& session);
 // The opening question (upload now, or the notice that no port exists), then
 // the main menu for as long as the program runs. Does not return: the
 // program ends inside the menu routine (Alt-X, then "Y").
-[[noreturn]] void OPENING(kdv::model::Session& session);
+[[noreturn]] void run_opening(kdv::model::Session& session);
 
 }  // namespace kdv::app

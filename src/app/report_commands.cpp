@@ -16,7 +16,7 @@ namespace kdv::app {
 
 namespace {
 
-kdv::report::DATE today() {
+kdv::report::Date today() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   ::localtime_r(&now, &local);
@@ -28,48 +28,48 @@ constexpr int kCellOutputTo = 0x11, kCellPrintReport = 0x12;
 
 }  // namespace
 
-void HCOPY(kdv::model::Session& session) {
-  const kdv::ui::MENU_CURSOR cursor(session, 1, 1);
-  session.REPORT_RX = session.RECNO;
+void report_menu(kdv::model::Session& session) {
+  const kdv::ui::MenuCursor cursor(session, 1, 1);
+  session.report_receiver = session.receiver_number;
   for (;;) {
-    const std::string destination = kdv::report::destination_name(session.LPT, session.HCFILE);
-    session.DISP[1][1] = session.LPT >= 1 && session.LPT <= 3 ? "   " + destination : session.HCFILE.str();
+    const std::string destination = kdv::report::destination_name(session.report_destination, session.report_file);
+    session.DISP[1][1] = session.report_destination >= 1 && session.report_destination <= 3 ? "   " + destination : session.report_file.str();
     session.DISP[1][2] = "";
-    kdv::ui::BACKGND(session, 0);
-    const auto code = kdv::ui::SEL(session, 6);
-    if (code == kCellOutputTo) session.HCFILE = PPORT(session, session.HCFILE).view();
-    if (code == kCellPrintReport) OUTPT(session, kdv::report::destination_name(session.LPT, session.HCFILE));
+    kdv::ui::draw_background(session, 0);
+    const auto code = kdv::ui::run_menu(session, 6);
+    if (code == kCellOutputTo) session.report_file = choose_destination(session, session.report_file).view();
+    if (code == kCellPrintReport) output_report(session, kdv::report::destination_name(session.report_destination, session.report_file));
     if (code == kdv::ui::kMenuEscape) break;
   }
 }
 
-Text<255> PPORT(kdv::model::Session& session, const Text<255>& FILE1) {
-  Text<255> result = FILE1;
-  kdv::ui::LINES lines;
+Text<255> choose_destination(kdv::model::Session& session, const Text<255>& file) {
+  Text<255> result = file;
+  kdv::ui::ChoiceLines lines;
   for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
   lines.emplace_back("     FILE          ");
-  kdv::ui::DRAWWINDOW(session, 30, 15, "   " + session.SCREEN[session.SCNO].CELL[session.XCUR][session.YCUR].TITLE, lines);
+  kdv::ui::draw_choice_window(session, 30, 15, "   " + session.SCREEN[session.SCNO].cells[session.XCUR][session.YCUR].label, lines);
   // Escape keeps the destination (and still asks for the file name when it
   // is the file).
-  session.LPT = kdv::ui::SELECTION(session, lines, session.LPT).value_or(session.LPT);
-  if (session.LPT == 4) {
-    kdv::ui::DRAWWINDOW(session, 30, 15, "    Filename       ", {"", "", "", ""});
-    result = kdv::ui::GETNAME(FILE1).value_or(FILE1.str());
+  session.report_destination = kdv::ui::choice_list(session, lines, session.report_destination).value_or(session.report_destination);
+  if (session.report_destination == 4) {
+    kdv::ui::draw_choice_window(session, 30, 15, "    Filename       ", {"", "", "", ""});
+    result = kdv::ui::text_field(file).value_or(file.str());
   }
   return result;
 }
 
-void OUTPT(const kdv::model::Session& session, std::string_view NAME) {
-  const kdv::report::DATE date = today();
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(kdv::model::kBlack);
-  kdv::ui::TextColor(kdv::model::kWhite);
-  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageWorking]);
-  kdv::ui::Present();  // the working text shows while a printer takes the report
-  if (kdv::report::PRINT(NAME, kdv::report::REPORT_TEXT(session, session.REPORT_RX, date)))
-    kdv::ui::SAYDONE(session, "  Hardcopy ");
+void output_report(const kdv::model::Session& session, std::string_view destination) {
+  const kdv::report::Date date = today();
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_background(kdv::model::kBlack);
+  kdv::ui::text_colour(kdv::model::kWhite);
+  kdv::ui::write_text(session.messages[kdv::model::kMessageWorking]);
+  kdv::ui::present();  // the working text shows while a printer takes the report
+  if (kdv::report::print_report(destination, kdv::report::report_text(session, session.report_receiver, date)))
+    kdv::ui::say_done(session, "  Hardcopy ");
   else
-    kdv::ui::SAYERROR(session, " Could not produce output ");
+    kdv::ui::say_error(session, " Could not produce output ");
 }
 
 }  // namespace kdv::app

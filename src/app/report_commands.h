@@ -10,12 +10,12 @@
 namespace kdv::app {
 
 // The report menu (menu screen 6).
-void HCOPY(kdv::model::Session& session);
+void report_menu(kdv::model::Session& session);
 // The destination choice: sets the session's LPT and returns the (possibly
 // new) file name.
-Text<255> PPORT(kdv::model::Session& session, const Text<255>& FILE1);
+Text<255> choose_destination(kdv::model::Session& session, const Text<255>& file);
 // Writes the report of the session's report receiver to the printer or file
 // NAME and says how it went in a message box.
-void OUTPT(const kdv::model::Session& session, std::string_view NAME);
+void output_report(const kdv::model::Session& session, std::string_view destination);
 
 }  // namespace kdv::app

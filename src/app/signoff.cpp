@@ -13,50 +13,50 @@ namespace kdv::app {
 
 using namespace kdv::model;
 
-bool SIGNOFFMESS(const kdv::model::Session& session) {
-  constexpr int X = 22, Y = 15;
-  kdv::ui::NORMAL(session);
-  kdv::ui::Window(X - 1, Y - 1, X + 35, Y + 6);
-  kdv::ui::ClrScr();
-  kdv::ui::SETWINDOW(X, Y, 36, 7);
-  kdv::ui::GotoXY(15, 1);
-  kdv::ui::Write("SIGNOFF");
-  kdv::ui::GotoXY(3, 3);
-  kdv::ui::Write("Before sending this command the");
-  kdv::ui::GotoXY(3, 4);
-  kdv::ui::Write("configuration link on the KDV578");
-  kdv::ui::GotoXY(3, 5);
-  kdv::ui::Write("should be removed.");
-  kdv::ui::NORMAL(session);
-  kdv::ui::Window(1, 1, 80, 25);
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(kBlack);
-  kdv::ui::Write(std::string(22, ' '));
-  kdv::ui::TextBackground(session.ERRBAR);
-  kdv::ui::Write(" Any key to Continue, ESC to abort");
-  const bool go_on = kdv::ui::ReadKey() != kdv::ui::KEY_ESC;
-  kdv::ui::NORMAL(session);
-  kdv::ui::Window(1, 1, 80, 25);
+bool signoff_warning(const kdv::model::Session& session) {
+  constexpr int kBoxX = 22, kBoxY = 15;
+  kdv::ui::normal_colours(session);
+  kdv::ui::set_text_window(kBoxX - 1, kBoxY - 1, kBoxX + 35, kBoxY + 6);
+  kdv::ui::clear_window();
+  kdv::ui::frame_window(kBoxX, kBoxY, 36, 7);
+  kdv::ui::go_to_xy(15, 1);
+  kdv::ui::write_text("SIGNOFF");
+  kdv::ui::go_to_xy(3, 3);
+  kdv::ui::write_text("Before sending this command the");
+  kdv::ui::go_to_xy(3, 4);
+  kdv::ui::write_text("configuration link on the KDV578");
+  kdv::ui::go_to_xy(3, 5);
+  kdv::ui::write_text("should be removed.");
+  kdv::ui::normal_colours(session);
+  kdv::ui::set_text_window(1, 1, 80, 25);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_background(kBlack);
+  kdv::ui::write_text(std::string(22, ' '));
+  kdv::ui::text_background(session.error_bar);
+  kdv::ui::write_text(" Any key to Continue, ESC to abort");
+  const bool go_on = kdv::ui::read_key() != kdv::ui::kKeyEscape;
+  kdv::ui::normal_colours(session);
+  kdv::ui::set_text_window(1, 1, 80, 25);
   return go_on;
 }
 
-void SIGNOFF(kdv::model::Session& session) {
-  const bool go_on = SIGNOFFMESS(session);
-  kdv::ui::Window(1, 1, 80, 25);
-  kdv::ui::TextBackground(kBlack);
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(session.MESSAGE[kMessageWorking]);
+void signoff(kdv::model::Session& session) {
+  const bool go_on = signoff_warning(session);
+  kdv::ui::set_text_window(1, 1, 80, 25);
+  kdv::ui::text_background(kBlack);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::write_text(session.messages[kMessageWorking]);
   if (!go_on) return;
-  const kdv::link::Outcome outcome = kdv::transfer::sign_off(session, session.RECNO);
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(std::string(12, ' '));
+  const kdv::link::Outcome outcome = kdv::transfer::sign_off(session, session.receiver_number);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::write_text(std::string(12, ' '));
   if (!outcome.ok()) {
-    kdv::ui::Window(1, 1, 80, 25);
-    kdv::ui::GotoXY(5, 23);
-    kdv::ui::TextBackground(session.ERRBAR);
-    kdv::ui::Write(outcome.text);
-    kdv::ui::Write('\a');
-    kdv::ui::Delay(2000);
+    kdv::ui::set_text_window(1, 1, 80, 25);
+    kdv::ui::go_to_xy(5, 23);
+    kdv::ui::text_background(session.error_bar);
+    kdv::ui::write_text(outcome.text);
+    kdv::ui::write_text('\a');
+    kdv::ui::pause_ms(2000);
   }
 }
 

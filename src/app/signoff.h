@@ -6,10 +6,10 @@
 namespace kdv::app {
 
 // The signoff warning box; false when it is left with Escape.
-bool SIGNOFFMESS(const kdv::model::Session& session);
+bool signoff_warning(const kdv::model::Session& session);
 // The signoff menu command: the box, then the signoff (confirm, then
 // signoff) unless the box was left with Escape; only a failed confirm is
 // shown.
-void SIGNOFF(kdv::model::Session& session);
+void signoff(kdv::model::Session& session);
 
 }  // namespace kdv::app

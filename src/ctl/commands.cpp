@@ -53,7 +53,7 @@ namespace {
 
 // Why a pair cannot be read, naming the file at fault.
 std::string pair_fault(const std::string& base) {
-  for (const auto& [extension, size] : {std::pair{".gdt", kdv::files::GDT_SIZE}, std::pair{".rxd", kdv::files::RXD_SIZE}}) {
+  for (const auto& [extension, size] : {std::pair{".gdt", kdv::files::kGdtSize}, std::pair{".rxd", kdv::files::kRxdSize}}) {
     const std::string file = base + extension;
     std::error_code ec;
     const auto status = fs::status(file, ec);
@@ -67,7 +67,7 @@ std::string pair_fault(const std::string& base) {
 }
 
 // The report's date: SOURCE_DATE_EPOCH (seconds, UTC) when set, else today.
-kdv::report::DATE report_date() {
+kdv::report::Date report_date() {
   std::time_t when = std::time(nullptr);
   std::tm t{};
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
@@ -96,7 +96,7 @@ kdv::model::MESSAGES load_messages() {
     if (!file.is_open()) continue;
     std::istream in(&file);
     kdv::model::MESSAGES messages{};
-    kdv::model::READ_MESSAGES(in, messages);
+    kdv::model::read_messages(in, messages);
     return messages;
   }
   throw Failure{Exit::kFile, "kdv578ctl: screen definition file mess578.scn found neither in the working directory "
@@ -110,11 +110,11 @@ Configuration load(const std::string& input, bool strict, bool to_send) {
   if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
     const std::string base = pair_base(input);
     Configuration c;
-    if (!kdv::files::READ_PAIR(base, c.flags, c.rx))
+    if (!kdv::files::read_pair(base, c.flags, c.rx))
       throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
     return c;
   }
-  const kdv::files::TextRead read = kdv::files::read_text(read_document(input), {strict, kdv::link::UNCARRIED, to_send});
+  const kdv::files::TextRead read = kdv::files::read_text(read_document(input), {strict, kdv::link::why_uncarried, to_send});
   const std::string source = input == "-" ? "<stdin>" : input;
   for (const kdv::files::Finding& f : read.findings) message(kdv::files::describe(f, source));
   if (!read.ok()) throw Failure{Exit::kUsage, ""};
@@ -132,7 +132,7 @@ void write_document(const std::string& output, const Configuration& c) {
 
 void write_pair(const std::string& output, const Configuration& c) {
   const std::string base = pair_base(output);
-  if (!kdv::files::WRITE_PAIR(base, c.flags, c.rx))
+  if (!kdv::files::write_pair(base, c.flags, c.rx))
     throw Failure{Exit::kFile, "kdv578ctl: cannot write the pair " + base + ".gdt and " + base + ".rxd"};
 }
 
@@ -171,8 +171,8 @@ Exit show_command(const ShowOptions& o) {
 
 Exit report_command(const ReportOptions& o) {
   const Configuration c = load(o.input, o.strict);
-  const kdv::report::DATE date = report_date();
-  write_output(o.output, kdv::report::REPORT_TEXT(load_messages(), c.rx, date));
+  const kdv::report::Date date = report_date();
+  write_output(o.output, kdv::report::report_text(load_messages(), c.rx, date));
   return Exit::kDone;
 }
 

@@ -42,11 +42,11 @@ struct Shared {
 class SessionPort final : public kdv::link::SerialPort {
  public:
   explicit SessionPort(Shared& shared) : shared_(shared) {}
-  void CONNECT(std::string_view name) override { port_.CONNECT(name); }
-  void CONFIG(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
-    port_.CONFIG(baud, bits, parity, stop, softflow, hardflow);
+  void connect_port(std::string_view name) override { port_.connect_port(name); }
+  void configure(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
+    port_.configure(baud, bits, parity, stop, softflow, hardflow);
   }
-  void SENDBYTE(std::uint8_t b) override {
+  void send_byte(std::uint8_t b) override {
     const bool frame_start = b == kStx && !after_stx_;
     after_stx_ = b == kStx;
     if (frame_start) {
@@ -56,10 +56,10 @@ class SessionPort final : public kdv::link::SerialPort {
       }
       ++shared_.frames;
     }
-    port_.SENDBYTE(b);
+    port_.send_byte(b);
   }
-  std::uint8_t RECVBYTE(int timeout_ms) override { return port_.RECVBYTE(timeout_ms); }
-  int LASTERROR() const override { return port_.LASTERROR(); }
+  std::uint8_t receive_byte(int timeout_ms) override { return port_.receive_byte(timeout_ms); }
+  int last_error() const override { return port_.last_error(); }
 
  private:
   Shared& shared_;
@@ -145,11 +145,11 @@ Session::Session(const DeviceOptions& options) : options_(options), receiver_(op
       throw Failure{Exit::kFile, "kdv578ctl: " + *error};
   installed = std::make_unique<Installed>();
   installed->shared.shown = !options_.quiet && ::isatty(STDERR_FILENO) == 1;
-  state_.SELECTED_PORT_NAME = options_.port;
-  state_.RECEIVER[static_cast<std::size_t>(receiver_)] =
-      std::make_unique<kdv::model::RECIEVER_DATA>(kdv::model::fresh_configuration().rx);
+  state_.selected_port = options_.port;
+  state_.receivers[static_cast<std::size_t>(receiver_)] =
+      std::make_unique<kdv::model::ReceiverRecord>(kdv::model::fresh_configuration().rx);
   Shared& shared = installed->shared;
-  kdv::link::SetPortFactory([&shared] { return std::make_unique<SessionPort>(shared); });
+  kdv::link::set_port_factory([&shared] { return std::make_unique<SessionPort>(shared); });
   kdv::link::set_host(&installed->host);
   kdv::link::set_change_watcher(&installed->journal);
   kdv::transfer::set_progress(&installed->progress);
@@ -162,12 +162,12 @@ Session::~Session() {
   kdv::transfer::set_progress(nullptr);
   kdv::link::set_host(nullptr);
   kdv::link::set_change_watcher(nullptr);
-  kdv::link::SetPortFactory(nullptr);
+  kdv::link::set_port_factory(nullptr);
   installed.reset();
   if (!options_.trace.empty()) kdv::link::stop_trace();
 }
 
-kdv::model::RECIEVER_DATA& Session::record() { return *state_.RECEIVER[static_cast<std::size_t>(receiver_)]; }
+kdv::model::ReceiverRecord& Session::record() { return *state_.receivers[static_cast<std::size_t>(receiver_)]; }
 
 kdv::model::Configuration Session::configuration() {
   kdv::model::Configuration c;

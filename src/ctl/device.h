@@ -55,7 +55,7 @@ class Session {
   // What links made for this command work on.
   kdv::model::Session& state() { return state_; }
   // The receiver's record, which the link's commands fill and send.
-  kdv::model::RECIEVER_DATA& record();
+  kdv::model::ReceiverRecord& record();
   // The record as a configuration with this receiver marked configured.
   kdv::model::Configuration configuration();
   void adopt(const kdv::model::Configuration& c);

@@ -12,12 +12,12 @@ namespace kdv::ctl {
 
 namespace {
 
-using kdv::model::byte;
+using kdv::model::Byte;
 
 // Bit 7 first, as the status bytes are written.
-std::string bits(byte b) { return std::bitset<8>(b).to_string(); }
+std::string bits(Byte b) { return std::bitset<8>(b).to_string(); }
 // Lever 1 (bit 0) first, as the banks are set.
-std::string levers(byte b) {
+std::string levers(Byte b) {
   const std::string s = bits(b);
   return {s.rbegin(), s.rend()};
 }
@@ -48,16 +48,16 @@ Exit diag_command(const DeviceOptions& o) {
   link.READ_SWITCHES(s.receiver());
   if (link.failed()) fail("diag", link.outcome());
   const kdv::link::Outcome& last = link.outcome();
-  const kdv::model::RECIEVER_DATA& rx = s.record();
+  const kdv::model::ReceiverRecord& rx = s.record();
   // The status facts of the last reply.
-  const std::vector<Bit> status1 = {{"highway1_ok", kdv::link::HIGHWAYOK(link.reply(), 1)},
-                                    {"highway2_ok", kdv::link::HIGHWAYOK(link.reply(), 2)},
-                                    {"eld_active", kdv::link::ELDINPUT(link.reply())}};
-  const std::vector<Bit> status2 = {{"unconfirmed_changes", kdv::link::TSTBIT(last.status2, 0)},
+  const std::vector<Bit> status1 = {{"highway1_ok", kdv::link::highway_ok(link.reply(), 1)},
+                                    {"highway2_ok", kdv::link::highway_ok(link.reply(), 2)},
+                                    {"eld_active", kdv::link::eld_input_active(link.reply())}};
+  const std::vector<Bit> status2 = {{"unconfirmed_changes", kdv::link::test_bit(last.status2, 0)},
                                     {"transmitter_failed", last.old_values},
                                     {"hand_held_active", last.hand_held}};
-  const std::vector<std::string> hca = kdv::model::HCA_SWITCH_MEANING(rx.HCASWITCH);
-  const std::vector<std::string> ip = kdv::model::IP_SWITCH_MEANING(rx.IPSWITCH);
+  const std::vector<std::string> hca = kdv::model::hca_switch_meaning(rx.HCASWITCH);
+  const std::vector<std::string> ip = kdv::model::ip_switch_meaning(rx.IPSWITCH);
   if (o.json) {
     nlohmann::ordered_json out;
     out["ip_version"] = trimmed(rx.IPVER.view());

@@ -32,7 +32,7 @@ extern "C" void on_signal(int sig) {
     kdv::ctl::interrupt();
     return;
   }
-  kdv::files::REMOVE_TEMPORARIES();
+  kdv::files::remove_temporaries();
   if (sig == SIGINT) ::_exit(static_cast<int>(kdv::ctl::Exit::kInterrupted));
   std::signal(sig, SIG_DFL);
   std::raise(sig);

@@ -68,16 +68,16 @@ class Sheet {
 
 // The rows of one transmitter's reading: its channels, then the cold
 // junction (a 571's), the highways and, with all values, the ELD input.
-void reading_rows(Sheet& sheet, const kdv::model::RECIEVER_DATA& rx, int t, int channel, int type,
+void reading_rows(Sheet& sheet, const kdv::model::ReceiverRecord& rx, int t, int channel, int type,
                   const kdv::link::Outcome& pass) {
   const std::string time = now_text();
-  const kdv::model::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+  const kdv::model::TransmitterRecord& tx = rx.TRANSMITTER[t];
   const std::string old = pass.old_values ? trimmed(pass.text.view()) : "";
   const int first = channel ? channel : 1;
-  const int last = channel ? channel : kdv::model::CHANNELS(static_cast<kdv::model::byte>(type));
+  const int last = channel ? channel : kdv::model::channel_count(static_cast<kdv::model::Byte>(type));
   for (int c = first; c <= last; ++c) {
-    const kdv::model::CHANNEL_DATA& ch = tx.CHANNEL[c];
-    const std::string_view alarm = ch.ALARM == kdv::model::HIGH ? "HIGH" : ch.ALARM == kdv::model::LOW ? "LOW" : "";
+    const kdv::model::ChannelRecord& ch = tx.CHANNEL[c];
+    const std::string_view alarm = ch.ALARM == kdv::model::kHigh ? "HIGH" : ch.ALARM == kdv::model::kLow ? "LOW" : "";
     sheet.row(time, t, std::to_string(c), trimmed(ch.VALUE.view()), trimmed(kdv::ui::to_utf8(ch.VUNIT.view())), alarm,
               old);
   }
@@ -103,7 +103,7 @@ std::optional<double> duration_seconds(std::string_view text) {
     text.remove_suffix(1);
   }
   double x = 0;
-  if (!kdv::link::DECIMAL(text, x) || !(x >= 0) || !std::isfinite(x)) return std::nullopt;
+  if (!kdv::link::parse_decimal(text, x) || !(x >= 0) || !std::isfinite(x)) return std::nullopt;
   return x * unit;
 }
 

@@ -25,7 +25,7 @@ void write_output(const std::string& path, std::string_view text) {
       throw Failure{Exit::kFile, "kdv578ctl: cannot write to standard output"};
     return;
   }
-  if (!kdv::files::WRITE_FILE(path, text)) throw Failure{Exit::kFile, "kdv578ctl: cannot write " + path};
+  if (!kdv::files::write_file(path, text)) throw Failure{Exit::kFile, "kdv578ctl: cannot write " + path};
 }
 
 void message(std::string_view line) { std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data()); }

@@ -15,7 +15,7 @@ namespace kdv::ctl {
 
 using kdv::model::Configuration;
 using kdv::model::Place;
-using kdv::model::RECIEVER_DATA;
+using kdv::model::ReceiverRecord;
 using kdv::model::SettingKey;
 
 namespace {
@@ -34,10 +34,10 @@ bool among(std::string_view field, std::span<const std::string_view> fields) {
   return std::find(fields.begin(), fields.end(), field) != fields.end();
 }
 
-int channels(const kdv::model::TRANSMITTER_DATA& t) { return t.TXTYPE == 2 ? 8 : 16; }
+int channels(const kdv::model::TransmitterRecord& t) { return t.TXTYPE == 2 ? 8 : 16; }
 
 // The exchanges of a whole upload or download with the record's counts.
-int transfer_exchanges(const RECIEVER_DATA& r, int receiver_exchanges) {
+int transfer_exchanges(const ReceiverRecord& r, int receiver_exchanges) {
   int n = receiver_exchanges;
   for (int t = 1; t <= std::clamp<int>(r.NO_OF_TX, 0, 4); ++t) n += 1 + 3 * channels(r.TRANSMITTER[t]);
   return n;
@@ -47,15 +47,15 @@ constexpr int kDownloadReceiverExchanges = 7;
 
 // The document as the receiver's reads would return what a download sends.
 Configuration as_read(Configuration c) {
-  RECIEVER_DATA& r = c.rx;
-  r.TAG_FIELD = kdv::link::TAG_AS_READ(r.TAG_FIELD.str());
-  kdv::link::FROM_LINE_BITS(kdv::link::LINE_BITS(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
+  ReceiverRecord& r = c.rx;
+  r.TAG_FIELD = kdv::link::tag_as_read(r.TAG_FIELD.str());
+  kdv::link::from_line_bits_digit(kdv::link::line_bits_digit(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
                         r.MOD_DBITS);
   for (int t = 1; t <= 4; ++t)
     for (int ch = 1; ch <= 16; ++ch) {
-      kdv::model::CHANNEL_DATA& d = r.TRANSMITTER[t].CHANNEL[ch];
-      d.INPUT_TYPE = static_cast<kdv::model::byte>(kdv::link::INPUT_TYPE_AS_READ(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
-      d.THC_DRIVE = static_cast<kdv::model::byte>(kdv::link::DRIVE_AS_READ(d.THC_DRIVE));
+      kdv::model::ChannelRecord& d = r.TRANSMITTER[t].CHANNEL[ch];
+      d.INPUT_TYPE = static_cast<kdv::model::Byte>(kdv::link::input_type_as_read(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
+      d.THC_DRIVE = static_cast<kdv::model::Byte>(kdv::link::drive_as_read(d.THC_DRIVE));
     }
   return c;
 }
@@ -64,14 +64,14 @@ Configuration as_read(Configuration c) {
 // (trimmed), anything else as the document writes it.
 std::string carried(const SettingKey& key, const Configuration& c, Place p) {
   if (key.form != kdv::model::Form::kReal) return kdv::files::value_text(key, c, p);
-  std::string field = kdv::link::IOSTR(std::get<double>(key.get(c, p))).substr(0, 10);
+  std::string field = kdv::link::number_field_text(std::get<double>(key.get(c, p))).substr(0, 10);
   field.erase(0, field.find_first_not_of(' '));
   return field;
 }
 
 Configuration upload_into(Session& s) {
   s.show_progress("upload", [&s] { return transfer_exchanges(s.record(), kUploadReceiverExchanges); });
-  const kdv::link::Outcome outcome = kdv::transfer::GETDAT(s.state(), static_cast<std::uint8_t>(s.receiver()));
+  const kdv::link::Outcome outcome = kdv::transfer::upload_receiver(s.state(), static_cast<std::uint8_t>(s.receiver()));
   s.end_progress();
   if (!outcome.ok()) fail("upload", outcome);
   return s.configuration();
@@ -108,7 +108,7 @@ Exit verify_against(Session& s, const Configuration& document) {
 
 }  // namespace
 
-std::vector<Comparison> compare(const Configuration& document, const RECIEVER_DATA& uploaded) {
+std::vector<Comparison> compare(const Configuration& document, const ReceiverRecord& uploaded) {
   const Configuration sent = as_read(document);
   Configuration held = sent;
   held.rx = uploaded;
@@ -127,7 +127,7 @@ std::vector<Comparison> compare(const Configuration& document, const RECIEVER_DA
 
 Exit ports_command(const DeviceOptions& o) {
   std::vector<std::string> names;
-  const std::string list = kdv::link::GETSERIALPORTNAMES();
+  const std::string list = kdv::link::serial_port_names();
   for (std::size_t from = 0; from < list.size();) {
     const std::size_t comma = std::min(list.find(',', from), list.size());
     if (comma > from) names.push_back(list.substr(from, comma - from));
@@ -156,7 +156,7 @@ Exit download_command(const DownloadOptions& o) {
   s.adopt(document);
   s.show_progress("download", [&s] { return transfer_exchanges(s.record(), kDownloadReceiverExchanges); });
   const kdv::link::Outcome outcome =
-      kdv::transfer::DUMP(s.state(), static_cast<std::uint8_t>(s.receiver()), kdv::transfer::TX_CONFIGURED);
+      kdv::transfer::download_receiver(s.state(), static_cast<std::uint8_t>(s.receiver()), kdv::transfer::kConfiguredTransmitters);
   s.end_progress();
   if (!outcome.ok()) fail("download", outcome);
   if (o.verify) {

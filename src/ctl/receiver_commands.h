@@ -40,6 +40,6 @@ struct Comparison {
 
 // The settings a download of `document` sends that the uploaded record
 // holds otherwise, and those the switches set whatever was sent.
-std::vector<Comparison> compare(const kdv::model::Configuration& document, const kdv::model::RECIEVER_DATA& uploaded);
+std::vector<Comparison> compare(const kdv::model::Configuration& document, const kdv::model::ReceiverRecord& uploaded);
 
 }  // namespace kdv::ctl

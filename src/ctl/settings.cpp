@@ -36,48 +36,48 @@ struct Reading {
 };
 
 const std::map<std::string_view, Reading>& readings() {
-  static const Reading tag{kdv::link::CMD_TAG, [](Link& l, int r, Place) { return l.READ_TAG(r); }};
-  static const Reading format{kdv::link::CMD_DATAFMT, [](Link& l, int r, Place) { return l.READ_DATAFMT(r); }};
-  static const Reading count{kdv::link::CMD_NO_TX, [](Link& l, int r, Place) { return l.READ_NO_TX(r); }};
-  static const Reading units{kdv::link::CMD_TEMP, [](Link& l, int r, Place) { return l.READ_TEMP(r); }};
-  static const Reading rejection{kdv::link::CMD_LINEREJ, [](Link& l, int r, Place) { return l.READ_LINEREJ(r); }};
-  static const Reading serial{kdv::link::CMD_COMMS, [](Link& l, int r, Place) { return l.READ_COMMS(r); }};
-  static const Reading address{kdv::link::CMD_ADDRESS, [](Link& l, int r, Place) { return l.READ_ADDRESS(r); }};
-  static const Reading checksum{kdv::link::CMD_CSUMMODE, [](Link& l, int r, Place) { return l.READ_CSUMMODE(r); }};
-  static const Reading versions{kdv::link::CMD_VERS, [](Link& l, int r, Place) { return l.READ_VERS(r); }};
-  static const Reading switches{kdv::link::CMD_SWITCHES, [](Link& l, int r, Place) { return l.READ_SWITCHES(r); }};
+  static const Reading kTag{kdv::link::kCommandTag, [](Link& l, int r, Place) { return l.READ_TAG(r); }};
+  static const Reading kFormat{kdv::link::kCommandDataFormat, [](Link& l, int r, Place) { return l.READ_DATAFMT(r); }};
+  static const Reading kCount{kdv::link::kCommandTransmitterCount, [](Link& l, int r, Place) { return l.READ_NO_TX(r); }};
+  static const Reading kUnits{kdv::link::kCommandTemperatureUnits, [](Link& l, int r, Place) { return l.READ_TEMP(r); }};
+  static const Reading kRejection{kdv::link::kCommandLineRejection, [](Link& l, int r, Place) { return l.READ_LINEREJ(r); }};
+  static const Reading kSerial{kdv::link::kCommandSerialSettings, [](Link& l, int r, Place) { return l.READ_COMMS(r); }};
+  static const Reading kAddress{kdv::link::kCommandAddress, [](Link& l, int r, Place) { return l.READ_ADDRESS(r); }};
+  static const Reading kChecksum{kdv::link::kCommandChecksumMode, [](Link& l, int r, Place) { return l.READ_CSUMMODE(r); }};
+  static const Reading kVersions{kdv::link::kCommandVersions, [](Link& l, int r, Place) { return l.READ_VERS(r); }};
+  static const Reading kSwitches{kdv::link::kCommandSwitches, [](Link& l, int r, Place) { return l.READ_SWITCHES(r); }};
   // The highways and the ELD input come with every reading of values.
-  static const Reading values{kdv::link::CMD_VALS, [](Link& l, int r, Place) {
-                                int type = 0;
-                                return l.READ_VALS(r, 1, type);
+  static const Reading kValues{kdv::link::kCommandValues, [](Link& l, int r, Place) {
+                                int kType = 0;
+                                return l.READ_VALS(r, 1, kType);
                               }};
-  static const Reading type{kdv::link::CMD_TXTYPE, [](Link& l, int r, Place p) { return l.READ_TXTYPE(r, p.tx); }};
-  static const Reading junction{kdv::link::CMD_CJ, [](Link& l, int r, Place p) { return l.READ_CJ(r, p.tx); }};
-  static const Reading input{kdv::link::CMD_INPTYPE, [](Link& l, int r, Place p) { return l.READ_INPTYPE(r, p.tx, p.ch); }};
-  static const Reading alarms{kdv::link::CMD_ALARMS, [](Link& l, int r, Place p) { return l.READ_ALARMS(r, p.tx, p.ch); }};
-  static const Reading scales{kdv::link::CMD_SCALES, [](Link& l, int r, Place p) { return l.READ_SCALES(r, p.tx, p.ch); }};
-  static const Reading live{kdv::link::CMD_INPUT, [](Link& l, int r, Place p) {
+  static const Reading kType{kdv::link::kCommandTransmitterType, [](Link& l, int r, Place p) { return l.READ_TXTYPE(r, p.tx); }};
+  static const Reading kJunction{kdv::link::kCommandColdJunction, [](Link& l, int r, Place p) { return l.READ_CJ(r, p.tx); }};
+  static const Reading kInput{kdv::link::kCommandInputType, [](Link& l, int r, Place p) { return l.READ_INPTYPE(r, p.tx, p.ch); }};
+  static const Reading kAlarms{kdv::link::kCommandAlarms, [](Link& l, int r, Place p) { return l.READ_ALARMS(r, p.tx, p.ch); }};
+  static const Reading kScales{kdv::link::kCommandScales, [](Link& l, int r, Place p) { return l.READ_SCALES(r, p.tx, p.ch); }};
+  static const Reading kLive{kdv::link::kCommandInput, [](Link& l, int r, Place p) {
                               int t = 0;
                               return l.READ_INPUT(r, p.tx, p.ch, t);
                             }};
-  static const std::map<std::string_view, Reading> table = {
-      {"TAG_FIELD", tag},          {"DATA_FORMAT", format},     {"NO_OF_TX", count},        {"UNITS", units},
-      {"LINE_REJ", rejection},     {"MOD_BAUD", serial},        {"MOD_PARITY", serial},     {"MOD_DBITS", serial},
-      {"MOD_STOP", serial},        {"COMM_MODE", serial},       {"MOD_ADDRESSA", address},  {"MOD_ADDRESSB", address},
-      {"ADD_MODE", address},       {"CHECK_MODE", checksum},    {"HCAVER", versions},       {"IPVER", versions},
-      {"MOD_MODE", switches},      {"HCASWITCH", switches},     {"IPSWITCH", switches},     {"STATUS1", switches},
-      {"STATUS2", switches},       {"HW1", values},             {"HW2", values},            {"ELD", values},
-      {"TXTYPE", type},            {"CJTEMP", junction},        {"CJUNIT", junction},       {"INPUT_TYPE", input},
-      {"THC_DRIVE", input},        {"HIGH_ALARM", alarms},      {"LOW_ALARM", alarms},      {"SCALE_IPZERO", scales},
-      {"SCALE_OPZERO", scales},    {"SCALE_GAIN", scales},      {"VALUE", live},            {"VUNIT", live},
-      {"ALARM", live},
+  static const std::map<std::string_view, Reading> kTable = {
+      {"TAG_FIELD", kTag},          {"DATA_FORMAT", kFormat},     {"NO_OF_TX", kCount},        {"UNITS", kUnits},
+      {"LINE_REJ", kRejection},     {"MOD_BAUD", kSerial},        {"MOD_PARITY", kSerial},     {"MOD_DBITS", kSerial},
+      {"MOD_STOP", kSerial},        {"COMM_MODE", kSerial},       {"MOD_ADDRESSA", kAddress},  {"MOD_ADDRESSB", kAddress},
+      {"ADD_MODE", kAddress},       {"CHECK_MODE", kChecksum},    {"HCAVER", kVersions},       {"IPVER", kVersions},
+      {"MOD_MODE", kSwitches},      {"HCASWITCH", kSwitches},     {"IPSWITCH", kSwitches},     {"STATUS1", kSwitches},
+      {"STATUS2", kSwitches},       {"HW1", kValues},             {"HW2", kValues},            {"ELD", kValues},
+      {"TXTYPE", kType},            {"CJTEMP", kJunction},        {"CJUNIT", kJunction},       {"INPUT_TYPE", kInput},
+      {"THC_DRIVE", kInput},        {"HIGH_ALARM", kAlarms},      {"LOW_ALARM", kAlarms},      {"SCALE_IPZERO", kScales},
+      {"SCALE_OPZERO", kScales},    {"SCALE_GAIN", kScales},      {"VALUE", kLive},            {"VUNIT", kLive},
+      {"ALARM", kLive},
   };
-  return table;
+  return kTable;
 }
 
 // The SET operation that carries a field, as the editor sends it.
 const std::map<std::string_view, Command>& sendings() {
-  static const std::map<std::string_view, Command> table = {
+  static const std::map<std::string_view, Command> kTable = {
       {"TAG_FIELD", [](Link& l, int r, Place) { return l.SET_TAG(r); }},
       {"DATA_FORMAT", [](Link& l, int r, Place) { return l.SET_DATAFMT(r); }},
       {"NO_OF_TX", [](Link& l, int r, Place) { return l.SET_NO_TX(r); }},
@@ -99,7 +99,7 @@ const std::map<std::string_view, Command>& sendings() {
       {"SCALE_OPZERO", [](Link& l, int r, Place p) { return l.SET_SCALES(r, p.tx, p.ch); }},
       {"SCALE_GAIN", [](Link& l, int r, Place p) { return l.SET_SCALES(r, p.tx, p.ch); }},
   };
-  return table;
+  return kTable;
 }
 
 bool is(const SettingKey& key, std::initializer_list<std::string_view> fields) {
@@ -161,7 +161,7 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   const Place p = a.at.place;
   const std::string_view field = a.at.key->field;
   if (field == "DATA_FORMAT") {
-    const Outcome up = kdv::transfer::GETDAT(s.state(), r);
+    const Outcome up = kdv::transfer::upload_receiver(s.state(), r);
     if (!up.ok()) return up;
   }
   Configuration c = s.configuration();
@@ -174,11 +174,11 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
     Link link(s.state(), kdv::link::OnFailure::kCarry);
     outcome = sendings().at(field)(link, r, p);
     sent = outcome.ok();
-    if (outcome.ok() && field == "TXTYPE") outcome = kdv::transfer::UPLOAD_TX(link, r, static_cast<std::uint8_t>(p.tx));
+    if (outcome.ok() && field == "TXTYPE") outcome = kdv::transfer::upload_transmitter(link, r, static_cast<std::uint8_t>(p.tx));
   }
   if (!outcome.ok() || field != "DATA_FORMAT") return outcome;
-  if (kdv::model::UNIPOLAR(s.record().DATA_FORMAT)) kdv::model::SETUNIPOLAR(s.record());
-  return kdv::transfer::DUMP(s.state(), r, kdv::transfer::TX_CONFIGURED);
+  if (kdv::model::is_unipolar(s.record().DATA_FORMAT)) kdv::model::clear_unipolar_negatives(s.record());
+  return kdv::transfer::download_receiver(s.state(), r, kdv::transfer::kConfiguredTransmitters);
 }
 
 std::string key_list(const std::vector<Assignment>& all, std::size_t from, std::size_t to) {
@@ -198,7 +198,7 @@ std::optional<KeyPlace> find_key(std::string_view dotted) {
 }
 
 std::optional<std::string> parse_value(const SettingKey& key, std::string_view text, Value& value,
-                                       const kdv::model::RECIEVER_DATA* rx, Place p) {
+                                       const kdv::model::ReceiverRecord* rx, Place p) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
   auto whole = [&](std::int64_t lowest, std::int64_t highest) -> std::optional<std::int64_t> {
     std::int64_t n = 0;
@@ -243,7 +243,7 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
       return "a whole number " + range + " is expected";
     case Form::kReal: {
       double x = 0;
-      if (!kdv::link::DECIMAL(text, x)) return "a number is expected";
+      if (!kdv::link::parse_decimal(text, x)) return "a number is expected";
       value = x;
       return std::nullopt;
     }
@@ -254,40 +254,40 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
 }
 
 std::optional<std::string> editor_refuses(const SettingKey& key, Place p, const Value& value, const Configuration& c) {
-  const kdv::model::RECIEVER_DATA& rx = c.rx;
+  const kdv::model::ReceiverRecord& rx = c.rx;
   if (is(key, {"MOD_BAUD", "MOD_PARITY", "MOD_DBITS", "MOD_STOP"}) && !rx.COMM_MODE)
     return "read-only: the receiver's switches set the serial settings";
   if (is(key, {"MOD_ADDRESSA", "MOD_ADDRESSB"}) && !rx.ADD_MODE)
     return "read-only: the receiver's switches set the addresses";
   if (p.tx > rx.NO_OF_TX) return "the receiver has " + std::to_string(rx.NO_OF_TX) + " transmitter(s)";
-  const kdv::model::TRANSMITTER_DATA& t = rx.TRANSMITTER[std::max(p.tx, 1)];
-  if (p.ch > kdv::model::CHANNELS(t.TXTYPE))
-    return "a transmitter of this type has channels 1.." + std::to_string(kdv::model::CHANNELS(t.TXTYPE));
-  if (is(key, {"INPUT_TYPE", "SCALE_OPZERO", "SCALE_GAIN"}) && kdv::model::RESERVED_CHANNEL(t, p.ch))
+  const kdv::model::TransmitterRecord& t = rx.TRANSMITTER[std::max(p.tx, 1)];
+  if (p.ch > kdv::model::channel_count(t.TXTYPE))
+    return "a transmitter of this type has channels 1.." + std::to_string(kdv::model::channel_count(t.TXTYPE));
+  if (is(key, {"INPUT_TYPE", "SCALE_OPZERO", "SCALE_GAIN"}) && kdv::model::is_reserved_channel(t, p.ch))
     return "channel 16 of this 571 measures its cold junction";
-  if (is(key, {"HIGH_ALARM", "LOW_ALARM"}) && !kdv::model::ALARMS_APPLY(t, p.ch))
+  if (is(key, {"HIGH_ALARM", "LOW_ALARM"}) && !kdv::model::alarms_apply(t, p.ch))
     return "alarms do not apply to this channel";
-  if (key.field == "THC_DRIVE" && !kdv::model::DRIVE_APPLIES(t, p.ch)) return "no drive on this channel";
+  if (key.field == "THC_DRIVE" && !kdv::model::drive_applies(t, p.ch)) return "no drive on this channel";
   if (key.field == "INPUT_TYPE" &&
-      !kdv::model::OFFERS_INPUT_TYPE(t.TXTYPE, p.ch, static_cast<kdv::model::byte>(std::get<std::int64_t>(value))))
+      !kdv::model::offers_input_type(t.TXTYPE, p.ch, static_cast<kdv::model::Byte>(std::get<std::int64_t>(value))))
     return "the input list of this channel does not offer it";
   if (key.form == Form::kReal) {
     const double x = std::get<double>(value);
-    if (!kdv::model::ENTRY_ACCEPTS(x, false)) return "the editors take -99999..99999";
-    if (is(key, {"HIGH_ALARM", "LOW_ALARM", "SCALE_OPZERO"}) && kdv::model::UNIPOLAR(rx.DATA_FORMAT) && x < 0)
+    if (!kdv::model::entry_accepts(x, false)) return "the editors take -99999..99999";
+    if (is(key, {"HIGH_ALARM", "LOW_ALARM", "SCALE_OPZERO"}) && kdv::model::is_unipolar(rx.DATA_FORMAT) && x < 0)
       return "negative under a unipolar data format";
   }
   if (key.field == "TAG_FIELD") {
     std::string_view tag = std::get<std::string>(value);
     tag = tag.substr(0, tag.find_last_not_of(' ') + 1);
-    if (tag.size() > kdv::model::NAME_LENGTH) return "the tag editor takes 24 characters";
-    if (!std::all_of(tag.begin(), tag.end(), [](char ch) { return kdv::model::NAME_CHARACTER(static_cast<kdv::model::byte>(ch)); }))
+    if (tag.size() > kdv::model::kTagEntryLength) return "the tag editor takes 24 characters";
+    if (!std::all_of(tag.begin(), tag.end(), [](char ch) { return kdv::model::is_tag_character(static_cast<kdv::model::Byte>(ch)); }))
       return "the tag editor takes blanks, letters, digits and . : @ \\ _ only";
   }
   Configuration with = c;
   key.set(with, p, value);
   if (const auto why = key.unoffered(with, p)) return why;
-  return kdv::link::UNCARRIED(key, value);
+  return kdv::link::why_uncarried(key, value);
 }
 
 Exit get_command(const GetOptions& o) {
@@ -336,8 +336,8 @@ Exit set_command(const SetOptions& o) {
       }
       // Channel 16 of a 571 is reserved when a channel before it has a
       // compensated input.
-      const kdv::model::TRANSMITTER_DATA& t = s.record().TRANSMITTER[std::max(p.tx, 1)];
-      for (int c = 1; p.ch == 16 && t.TXTYPE == 1 && c <= 15 && !kdv::model::ISRTD(t); ++c)
+      const kdv::model::TransmitterRecord& t = s.record().TRANSMITTER[std::max(p.tx, 1)];
+      for (int c = 1; p.ch == 16 && t.TXTYPE == 1 && c <= 15 && !kdv::model::has_cold_junction_channel(t); ++c)
         reads.make("INPUT_TYPE", {p.tx, c}, what);
       reads.make(a.at.key->field, p, what);
     }

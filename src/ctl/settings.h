@@ -35,7 +35,7 @@ std::optional<KeyPlace> find_key(std::string_view dotted);
 // not fit the key, or nothing. With a record, a name must be one the key
 // has at that place of it.
 std::optional<std::string> parse_value(const kdv::model::SettingKey& key, std::string_view text, kdv::model::Value& value,
-                                       const kdv::model::RECIEVER_DATA* rx = nullptr, kdv::model::Place p = {});
+                                       const kdv::model::ReceiverRecord* rx = nullptr, kdv::model::Place p = {});
 
 // Why the console's editors would not make the assignment on a receiver in
 // the state `c` holds, or nothing.

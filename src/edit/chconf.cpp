@@ -16,77 +16,77 @@
 namespace kdv::edit {
 
 using namespace kdv::model;
-using kdv::edit::CELLTITLE;
-using kdv::edit::CHOOSE;
-using kdv::edit::SENDCHANGE;
+using kdv::edit::cell_title;
+using kdv::edit::choose_from_list;
+using kdv::edit::send_change;
 
 namespace {
 
-TRANSMITTER_DATA& tx(kdv::model::Session& session) { return session.RX().TRANSMITTER[session.TXNO]; }
-CHANNEL_DATA& ch(kdv::model::Session& session) { return tx(session).CHANNEL[session.CHNO]; }
+TransmitterRecord& tx(kdv::model::Session& session) { return session.current_receiver().TRANSMITTER[session.transmitter_number]; }
+ChannelRecord& ch(kdv::model::Session& session) { return tx(session).CHANNEL[session.channel_number]; }
 
 // Channel 16 serves as the cold-junction sensor (as the last display found).
-bool RESERVED(const Session& session) { return session.RTD && session.CHNO == 16; }
+bool is_reserved(const Session& session) { return session.reserved_channel && session.channel_number == 16; }
 
 // The answer to a setting that does not apply to this channel.
-void NOTAPPLICABLE(kdv::model::Session& session) {
-  kdv::ui::Window(1, 1, 80, 25);
-  kdv::ui::GotoXY(5, 23);
-  kdv::ui::TextBackground(session.ERRBAR);
-  kdv::ui::Write(session.MESSAGE[kMessageNotApplicable].view());
-  kdv::ui::Write('\a');
-  kdv::ui::Delay(2000);
+void say_not_applicable(kdv::model::Session& session) {
+  kdv::ui::set_text_window(1, 1, 80, 25);
+  kdv::ui::go_to_xy(5, 23);
+  kdv::ui::text_background(session.error_bar);
+  kdv::ui::write_text(session.messages[kMessageNotApplicable].view());
+  kdv::ui::write_text('\a');
+  kdv::ui::pause_ms(2000);
 }
 
-kdv::link::Outcome SEND_INPTYPE(Session& s) { return kdv::link::Link(s).SET_INPTYPE(s.RECNO, s.TXNO, s.CHNO); }
-kdv::link::Outcome SEND_ALARMS(Session& s) { return kdv::link::Link(s).SET_ALARMS(s.RECNO, s.TXNO, s.CHNO); }
-kdv::link::Outcome SEND_SCALES(Session& s) { return kdv::link::Link(s).SET_SCALES(s.RECNO, s.TXNO, s.CHNO); }
+kdv::link::Outcome send_input_type(Session& s) { return kdv::link::Link(s).SET_INPTYPE(s.receiver_number, s.transmitter_number, s.channel_number); }
+kdv::link::Outcome send_alarms(Session& s) { return kdv::link::Link(s).SET_ALARMS(s.receiver_number, s.transmitter_number, s.channel_number); }
+kdv::link::Outcome send_scales(Session& s) { return kdv::link::Link(s).SET_SCALES(s.receiver_number, s.transmitter_number, s.channel_number); }
 
 // A real-number setting of the current channel: entry (refused where
 // `acceptable` refuses it), the refusal of negatives under a unipolar data
 // format where `unipolar_check`, the send.
-void EDITNUMBER(Session& session, double& field, bool unipolar_check, kdv::link::Outcome (*command)(Session&),
+void edit_number(Session& session, double& field, bool unipolar_check, kdv::link::Outcome (*command)(Session&),
                 const std::function<bool(double)>& acceptable = {}) {
   const double old = field;
-  const std::optional<double> entry = kdv::ui::GETNUM(session, CELLTITLE(session), old, 0, acceptable);
+  const std::optional<double> entry = kdv::ui::number_field(session, cell_title(session), old, 0, acceptable);
   field = entry.value_or(old);
   // Also after Escape: a negative old value under a unipolar format is
   // refused again.
-  if (unipolar_check && UNIPOLAR(session.RX().DATA_FORMAT) && field < 0) {
+  if (unipolar_check && is_unipolar(session.current_receiver().DATA_FORMAT) && field < 0) {
     field = old;
-    kdv::ui::SAYNONEGATIVES(session);
+    kdv::ui::say_no_negatives(session);
     return;
   }
   if (!entry) return;
-  if (!SENDCHANGE(session, [&session, command] { return command(session); })) field = old;
+  if (!send_change(session, [&session, command] { return command(session); })) field = old;
 }
 
 // The two-page input list of a type 571 transmitter. Gives the chosen input
 // type, or -1 after Escape on either page.
-int CHOOSE571(const kdv::model::Session& session, byte current) {
-  const std::string title = CELLTITLE(session);
+int choose_input_571(const kdv::model::Session& session, Byte current) {
+  const std::string title = cell_title(session);
   int pos = current;
   for (;;) {
     std::vector<std::string> items;
     if (pos < 15) {
       // Page A; on channel 16 the RTD types give way to the "more" entry.
-      for (int i = 1; i <= 16; ++i) items.push_back("  " + IPTYPE571A[i]);
-      if (session.CHNO == 16) {
+      for (int i = 1; i <= 16; ++i) items.push_back("  " + kInputTypes571Page1[i]);
+      if (session.channel_number == 16) {
         items.resize(14);
-        items[13] = "  " + IPTYPE571A[16];
+        items[13] = "  " + kInputTypes571Page1[16];
       }
-      kdv::ui::BACKGND(session, 0);
-      const std::optional<int> p = CHOOSE(session, title, items, 5, pos + 1);
+      kdv::ui::draw_background(session, 0);
+      const std::optional<int> p = choose_from_list(session, title, items, 5, pos + 1);
       if (!p) return -1;
       pos = *p - 1;
       // The "more" entry turns to page B.
-      const bool more = pos == 15 || (pos == 13 && session.CHNO == 16);
+      const bool more = pos == 15 || (pos == 13 && session.channel_number == 16);
       if (!more) return pos;
       pos = 16;
     } else {
-      for (int i = 1; i <= 13; ++i) items.push_back("  " + IPTYPE571B[i]);
-      kdv::ui::BACKGND(session, 0);
-      const std::optional<int> p = CHOOSE(session, title, items, 5, pos - 15);
+      for (int i = 1; i <= 13; ++i) items.push_back("  " + kInputTypes571Page2[i]);
+      kdv::ui::draw_background(session, 0);
+      const std::optional<int> p = choose_from_list(session, title, items, 5, pos - 15);
       if (!p) return -1;
       pos = *p + 15;
       if (pos != 28) return pos;
@@ -96,154 +96,154 @@ int CHOOSE571(const kdv::model::Session& session, byte current) {
 }
 
 // The input list of a type 572 transmitter; -1 after Escape.
-int CHOOSE572(const kdv::model::Session& session, byte current) {
+int choose_input_572(const kdv::model::Session& session, Byte current) {
   std::vector<std::string> items;
-  for (int i = 1; i <= 3; ++i) items.push_back("  " + IPTYPE572[i]);
+  for (int i = 1; i <= 3; ++i) items.push_back("  " + kInputTypes572[i]);
   const int pre = current == 13 ? 2 : current == 15 ? 3 : 1;
-  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 12, pre);
+  const std::optional<int> p = choose_from_list(session, cell_title(session), items, 12, pre);
   if (!p) return -1;
   return *p == 1 ? 0 : *p == 2 ? 13 : 15;
 }
 
 // Both alarm editors: thresholds do not apply to an unused input (type 15 on
 // a 571) nor to a cold-junction channel.
-void EDITALARM(kdv::model::Session& session, double CHANNEL_DATA::*threshold) {
-  if (!ALARMS_APPLY(tx(session), session.CHNO)) {
-    NOTAPPLICABLE(session);
+void edit_alarm(kdv::model::Session& session, double ChannelRecord::*threshold) {
+  if (!alarms_apply(tx(session), session.channel_number)) {
+    say_not_applicable(session);
     return;
   }
-  EDITNUMBER(session, ch(session).*threshold, true, SEND_ALARMS);
+  edit_number(session, ch(session).*threshold, true, send_alarms);
 }
 
 // Cells of the channel setup menu: 0x10 x column + row.
-constexpr byte kCellTransmitter = 0x11, kCellTxType = 0x12, kCellChannel = 0x13, kCellInputType = 0x14,
+constexpr Byte kCellTransmitter = 0x11, kCellTxType = 0x12, kCellChannel = 0x13, kCellInputType = 0x14,
                kCellDrive = 0x15, kCellHighAlarm = 0x16, kCellLowAlarm = 0x17;
-constexpr byte kCellInputZero = 0x21, kCellOutputZero = 0x22, kCellGain = 0x23, kCellScalingCalc = 0x24;
+constexpr Byte kCellInputZero = 0x21, kCellOutputZero = 0x22, kCellGain = 0x23, kCellScalingCalc = 0x24;
 
 }  // namespace
 
-std::vector<std::string> NUMBERS(int n) {
+std::vector<std::string> numbered_lines(int n) {
   std::vector<std::string> items;
-  for (int i = 1; i <= n; ++i) items.push_back(kdv::ui::STG(i, 10) + std::string(11, ' '));
+  for (int i = 1; i <= n; ++i) items.push_back(kdv::ui::right_aligned(i, 10) + std::string(11, ' '));
   return items;
 }
 
-void CONFIGURE_CH(Session& session) {
-  kdv::edit::MENULOOP(session, 8, 1, 1, [&session] { kdv::edit::CHCONFIGVAL(session); }, [&](byte option) {
+void channel_settings_menu(Session& session) {
+  kdv::edit::menu_loop(session, 8, 1, 1, [&session] { kdv::edit::fill_channel_values(session); }, [&](Byte option) {
     switch (option) {
-      case kCellTransmitter: TRANNO(session); break;
-      case kCellTxType: TX_TYPE(session); break;
-      case kCellChannel: CHANO(session); break;
-      case kCellInputType: INPUTYPE(session); break;
-      case kCellDrive: OCDRIVE(session); break;
-      case kCellHighAlarm: HALARM(session); break;
-      case kCellLowAlarm: LALARM(session); break;
-      case kCellInputZero: IPZERO(session); break;
-      case kCellOutputZero: OPZERO(session); break;
-      case kCellGain: GAIN(session); break;
-      case kCellScalingCalc: kdv::edit::CALCSCALES(session); break;
+      case kCellTransmitter: choose_transmitter(session); break;
+      case kCellTxType: edit_transmitter_type(session); break;
+      case kCellChannel: choose_channel(session); break;
+      case kCellInputType: edit_input_type(session); break;
+      case kCellDrive: edit_drive(session); break;
+      case kCellHighAlarm: edit_high_alarm(session); break;
+      case kCellLowAlarm: edit_low_alarm(session); break;
+      case kCellInputZero: edit_input_zero(session); break;
+      case kCellOutputZero: edit_output_zero(session); break;
+      case kCellGain: edit_gain(session); break;
+      case kCellScalingCalc: kdv::edit::calculator_menu(session); break;
       default: break;
     }
   });
 }
 
-bool TRANNO(kdv::model::Session& session) {
-  const int count = std::clamp<int>(session.RX().NO_OF_TX, 1, 4);
-  if (count < session.TXNO) session.TXNO = 1;
-  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), NUMBERS(count), 15, session.TXNO);
-  if (p) session.TXNO = static_cast<byte>(*p);
+bool choose_transmitter(kdv::model::Session& session) {
+  const int count = std::clamp<int>(session.current_receiver().NO_OF_TX, 1, 4);
+  if (count < session.transmitter_number) session.transmitter_number = 1;
+  const std::optional<int> p = choose_from_list(session, cell_title(session), numbered_lines(count), 15, session.transmitter_number);
+  if (p) session.transmitter_number = static_cast<Byte>(*p);
   return p.has_value();
 }
 
-bool CHANO(kdv::model::Session& session) {
+bool choose_channel(kdv::model::Session& session) {
   int count = 16;
   if (tx(session).TXTYPE != 1) {
     count = 8;
-    if (session.CHNO > 8) session.CHNO = 1;
+    if (session.channel_number > 8) session.channel_number = 1;
   }
-  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), NUMBERS(count), 5, session.CHNO);
-  if (p) session.CHNO = static_cast<byte>(*p);
+  const std::optional<int> p = choose_from_list(session, cell_title(session), numbered_lines(count), 5, session.channel_number);
+  if (p) session.channel_number = static_cast<Byte>(*p);
   return p.has_value();
 }
 
-void TX_TYPE(kdv::model::Session& session) {
-  TRANSMITTER_DATA& T = tx(session);
-  const byte old = T.TXTYPE;
-  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), {"       571            ", "       572            "}, 15, old);
+void edit_transmitter_type(kdv::model::Session& session) {
+  TransmitterRecord& transmitter = tx(session);
+  const Byte old = transmitter.TXTYPE;
+  const std::optional<int> p = choose_from_list(session, cell_title(session), {"       571            ", "       572            "}, 15, old);
   if (!p) return;
-  T.TXTYPE = static_cast<byte>(*p);
-  if (session.ONLINE) {
-    kdv::ui::WRTWORKING(session);
+  transmitter.TXTYPE = static_cast<Byte>(*p);
+  if (session.online) {
+    kdv::ui::show_working(session);
     // The new type, then the transmitter read back; the first failure ends
     // the exchanges.
     kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
-    link.SET_TXTYPE(session.RECNO, session.TXNO);
-    kdv::edit::CLEARWORKING();
-    if (!link.failed()) kdv::transfer::UPLOAD_TX(link, session.RECNO, session.TXNO);
+    link.SET_TXTYPE(session.receiver_number, session.transmitter_number);
+    kdv::edit::clear_working();
+    if (!link.failed()) kdv::transfer::upload_transmitter(link, session.receiver_number, session.transmitter_number);
     if (link.failed()) {
-      kdv::ui::WRTERROR(session, link.outcome().text);
-      T.TXTYPE = old;
+      kdv::ui::show_link_error(session, link.outcome().text);
+      transmitter.TXTYPE = old;
     }
   } else {
-    INIT_TX(session.RX(), session.TXNO, T.TXTYPE);
+    init_transmitter(session.current_receiver(), session.transmitter_number, transmitter.TXTYPE);
   }
-  if (T.TXTYPE == 2) {
-    if (session.CHNO > 8) session.CHNO = 1;
+  if (transmitter.TXTYPE == 2) {
+    if (session.channel_number > 8) session.channel_number = 1;
     // Thermocouples with cold-junction compensation exist on a 571 only.
-    for (CHANNEL_DATA& C : T.CHANNEL)
-      if (C.INPUT_TYPE >= 7 && C.INPUT_TYPE <= 12) C.INPUT_TYPE = 0;
+    for (ChannelRecord& channel : transmitter.CHANNEL)
+      if (channel.INPUT_TYPE >= 7 && channel.INPUT_TYPE <= 12) channel.INPUT_TYPE = 0;
   }
 }
 
-void INPUTYPE(Session& session) {
-  if (RESERVED(session)) {
-    NOTAPPLICABLE(session);
+void edit_input_type(Session& session) {
+  if (is_reserved(session)) {
+    say_not_applicable(session);
     return;
   }
-  CHANNEL_DATA& C = ch(session);
-  const byte old = C.INPUT_TYPE;
-  const int chosen = tx(session).TXTYPE == 1 ? CHOOSE571(session, old == 15 ? 0 : old) : CHOOSE572(session, old);
+  ChannelRecord& channel = ch(session);
+  const Byte old = channel.INPUT_TYPE;
+  const int chosen = tx(session).TXTYPE == 1 ? choose_input_571(session, old == 15 ? 0 : old) : choose_input_572(session, old);
   if (chosen < 0) return;
-  C.INPUT_TYPE = static_cast<byte>(chosen);
-  if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.INPUT_TYPE = old;
+  channel.INPUT_TYPE = static_cast<Byte>(chosen);
+  if (!send_change(session, [&session] { return send_input_type(session); })) channel.INPUT_TYPE = old;
 }
 
-void OCDRIVE(kdv::model::Session& session) {
+void edit_drive(kdv::model::Session& session) {
   // No drive on a 572, nor on an unused input (type 15) of a 571.
-  if (!DRIVE_APPLIES(tx(session), session.CHNO)) {
-    NOTAPPLICABLE(session);
+  if (!drive_applies(tx(session), session.channel_number)) {
+    say_not_applicable(session);
     return;
   }
   std::vector<std::string> items;
   for (int i = 1; i <= 3; ++i)
-    items.push_back("  " + session.MESSAGE[kMessageDriveUpscale - 1 + i] + std::string(8, ' '));
-  CHANNEL_DATA& C = ch(session);
-  const byte old = C.THC_DRIVE;
-  const std::optional<int> p = CHOOSE(session, CELLTITLE(session), items, 15, old + 1);
+    items.push_back("  " + session.messages[kMessageDriveUpscale - 1 + i] + std::string(8, ' '));
+  ChannelRecord& channel = ch(session);
+  const Byte old = channel.THC_DRIVE;
+  const std::optional<int> p = choose_from_list(session, cell_title(session), items, 15, old + 1);
   if (!p) return;
-  C.THC_DRIVE = static_cast<byte>(*p - 1);
-  if (!SENDCHANGE(session, [&session] { return SEND_INPTYPE(session); })) C.THC_DRIVE = old;
+  channel.THC_DRIVE = static_cast<Byte>(*p - 1);
+  if (!send_change(session, [&session] { return send_input_type(session); })) channel.THC_DRIVE = old;
 }
 
-void HALARM(kdv::model::Session& session) { EDITALARM(session, &CHANNEL_DATA::HIGH_ALARM); }
-void LALARM(kdv::model::Session& session) { EDITALARM(session, &CHANNEL_DATA::LOW_ALARM); }
+void edit_high_alarm(kdv::model::Session& session) { edit_alarm(session, &ChannelRecord::HIGH_ALARM); }
+void edit_low_alarm(kdv::model::Session& session) { edit_alarm(session, &ChannelRecord::LOW_ALARM); }
 
-void IPZERO(kdv::model::Session& session) { EDITNUMBER(session, ch(session).SCALE_IPZERO, false, SEND_SCALES); }
+void edit_input_zero(kdv::model::Session& session) { edit_number(session, ch(session).SCALE_IPZERO, false, send_scales); }
 
-void OPZERO(Session& session, const std::function<bool(double)>& acceptable) {
-  if (RESERVED(session)) {
-    NOTAPPLICABLE(session);
+void edit_output_zero(Session& session, const std::function<bool(double)>& acceptable) {
+  if (is_reserved(session)) {
+    say_not_applicable(session);
     return;
   }
-  EDITNUMBER(session, ch(session).SCALE_OPZERO, true, SEND_SCALES, acceptable);
+  edit_number(session, ch(session).SCALE_OPZERO, true, send_scales, acceptable);
 }
 
-void GAIN(Session& session) {
-  if (RESERVED(session)) {
-    NOTAPPLICABLE(session);
+void edit_gain(Session& session) {
+  if (is_reserved(session)) {
+    say_not_applicable(session);
     return;
   }
-  EDITNUMBER(session, ch(session).SCALE_GAIN, false, SEND_SCALES);
+  edit_number(session, ch(session).SCALE_GAIN, false, send_scales);
 }
 
 }  // namespace kdv::edit

@@ -13,26 +13,26 @@
 namespace kdv::edit {
 
 // The channel settings menu loop (main menu).
-void CONFIGURE_CH(kdv::model::Session& session);
+void channel_settings_menu(kdv::model::Session& session);
 
 // Choice of the current transmitter and channel (nothing is sent); false
 // after Escape.
-bool TRANNO(kdv::model::Session& session);
-bool CHANO(kdv::model::Session& session);
+bool choose_transmitter(kdv::model::Session& session);
+bool choose_channel(kdv::model::Session& session);
 
-void TX_TYPE(kdv::model::Session& session);
-void INPUTYPE(kdv::model::Session& session);
-void OCDRIVE(kdv::model::Session& session);
-void HALARM(kdv::model::Session& session);
-void LALARM(kdv::model::Session& session);
-void IPZERO(kdv::model::Session& session);
+void edit_transmitter_type(kdv::model::Session& session);
+void edit_input_type(kdv::model::Session& session);
+void edit_drive(kdv::model::Session& session);
+void edit_high_alarm(kdv::model::Session& session);
+void edit_low_alarm(kdv::model::Session& session);
+void edit_input_zero(kdv::model::Session& session);
 // `acceptable`, when given, refuses an entry (the scaling calculator's check
 // of the gain that follows from it).
-void OPZERO(kdv::model::Session& session, const std::function<bool(double)>& acceptable = {});
-void GAIN(kdv::model::Session& session);
+void edit_output_zero(kdv::model::Session& session, const std::function<bool(double)>& acceptable = {});
+void edit_gain(kdv::model::Session& session);
 
 // The lines of a numbered choice list, 1..n: each number right-aligned in 10
 // characters (the transmitter and channel lists, the copy screen's boxes).
-std::vector<std::string> NUMBERS(int n);
+std::vector<std::string> numbered_lines(int n);
 
 }  // namespace kdv::edit

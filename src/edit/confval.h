@@ -13,27 +13,27 @@ namespace kdv::edit {
 
 // N hexadecimal (TOHEX, N <= 8) or binary (TOBIN, N <= 32) digits of D, most
 // significant first; a digit value that does not fit its base shows as "?".
-std::string TOHEX(double D, int N);
-std::string TOBIN(double D, int N);
+std::string to_hex(double value, int count);
+std::string to_binary(double value, int count);
 
 // The first N characters of S in reverse order.
-std::string FLIPSTR(std::string_view S, int N);
+std::string reversed(std::string_view text, int count);
 
-using kdv::model::IPTYPESTRING;
+using kdv::model::input_type_name;
 
 // A checksum as the displays show it: decimal in 9 when `base` is 0,
 // otherwise four hex digits between five spaces and "  hex".
-std::string CHECKSUMSTR(std::int32_t value, kdv::model::byte base);
+std::string checksum_text(std::int32_t value, kdv::model::Byte base);
 
 // The temperature units as the value columns show them ("error" for a code
 // outside 1..3).
-std::string UNITSSTR(kdv::model::byte units);
+std::string units_text(kdv::model::Byte units);
 
 // Fill the value column for the receiver settings screen and the channel
 // settings screen, and the session's reserved-channel flag. CHCONFIGVAL
 // moves TXNO back to 1 when it lies beyond the receiver's number of
 // transmitters.
-void RXCONFIGVAL(kdv::model::Session& session);
-void CHCONFIGVAL(kdv::model::Session& session);
+void fill_receiver_values(kdv::model::Session& session);
+void fill_channel_values(kdv::model::Session& session);
 
 }  // namespace kdv::edit

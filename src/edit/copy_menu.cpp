@@ -17,10 +17,10 @@
 
 namespace kdv::edit {
 
-using kdv::transfer::ALL;
-using kdv::transfer::GOCOPY;
-using kdv::transfer::OPT;
-using kdv::transfer::SENDCHANNEL;
+using kdv::transfer::kAll;
+using kdv::transfer::copy_settings;
+using kdv::transfer::CopySide;
+using kdv::transfer::send_channel;
 
 using namespace kdv::model;
 
@@ -28,116 +28,116 @@ namespace {
 
 // The ALL line of the channel boxes and the one of the transmitter boxes
 // (the two are placed differently).
-constexpr const char* CHANNEL_ALL = "       ALL        ";
-constexpr const char* TX_ALL = "        ALL       ";
+constexpr const char* kChannelAllLine = "       ALL        ";
+constexpr const char* kTransmitterAllLine = "        ALL       ";
 
 // Cells of the copy menu (screen 7): 0x10 x column + row.
 constexpr int kCellSourceTransmitter = 0x12, kCellSourceChannel = 0x13, kCellDestTransmitter = 0x22,
               kCellDestChannel = 0x23, kCellStartCopy = 0x24;
 
 // The value column text of one transmitter or channel number.
-std::string OPTVALUE(byte n) { return n == ALL ? "  ALL" : "  " + kdv::ui::STG(n, 2); }
+std::string side_value_text(Byte n) { return n == kAll ? "  ALL" : "  " + kdv::ui::right_aligned(n, 2); }
 
 // A choice box of this screen at column 30, row y: titled with the label of
 // the cell under the cursor, `pre` highlighted first and given back on
 // Escape.
-int CHOOSE(const kdv::model::Session& session, const std::vector<std::string>& items, int y, int pre) {
-  return kdv::edit::CHOOSE(session, kdv::edit::CELLTITLE(session), items, y, pre).value_or(pre);
+int choose_in_box(const kdv::model::Session& session, const std::vector<std::string>& items, int y, int pre) {
+  return kdv::edit::choose_from_list(session, kdv::edit::cell_title(session), items, y, pre).value_or(pre);
 }
 
 // Shows the single ALL line that a forced "all" destination offers.
-void SHOWALLONLY(const kdv::model::Session& session) { CHOOSE(session, {TX_ALL}, 15, 1); }
+void show_all_only(const kdv::model::Session& session) { choose_in_box(session, {kTransmitterAllLine}, 15, 1); }
 
 // The channel list: 1..16 and ALL (line 17). Gives the chosen channel or ALL.
-byte CHOOSECHANNEL(kdv::model::Session& session, byte current) {
-  std::vector<std::string> items = kdv::edit::NUMBERS(16);
-  items.emplace_back(CHANNEL_ALL);
-  const int chosen = CHOOSE(session, items, 3, current == ALL ? 17 : current);
-  return chosen == 17 ? ALL : static_cast<byte>(chosen);
+Byte choose_copy_channel(kdv::model::Session& session, Byte current) {
+  std::vector<std::string> items = kdv::edit::numbered_lines(16);
+  items.emplace_back(kChannelAllLine);
+  const int chosen = choose_in_box(session, items, 3, current == kAll ? 17 : current);
+  return chosen == 17 ? kAll : static_cast<Byte>(chosen);
 }
 
 // Transmitters a receiver record offers; a count outside 1..4 (only a
 // damaged file gives one) must not lead past the four transmitter records.
-int TXCOUNT(kdv::model::Session& session, byte receiver) {
-  return std::clamp<int>(session.RECEIVER[receiver]->NO_OF_TX, 1, 4);
+int transmitter_count(kdv::model::Session& session, Byte receiver) {
+  return std::clamp<int>(session.receivers[receiver]->NO_OF_TX, 1, 4);
 }
 
 // The transmitter list: 1..NO_OF_TX, followed by ALL when with_all. The
 // preselected line is ALL for ALL, the current number while it names a
 // transmitter of the list, otherwise line 1. Gives the number or ALL.
-byte CHOOSETRANSMITTER(kdv::model::Session& session, byte receiver, byte current, bool with_all) {
-  const int count = TXCOUNT(session, receiver);
-  std::vector<std::string> items = kdv::edit::NUMBERS(count);
-  if (with_all) items.emplace_back(TX_ALL);
+Byte choose_copy_transmitter(kdv::model::Session& session, Byte receiver, Byte current, bool with_all) {
+  const int count = transmitter_count(session, receiver);
+  std::vector<std::string> items = kdv::edit::numbered_lines(count);
+  if (with_all) items.emplace_back(kTransmitterAllLine);
   const int lines = static_cast<int>(items.size());
   int pre = 1;
-  if (current == ALL)
+  if (current == kAll)
     pre = lines;
   else if (current >= 1 && current <= count)
     pre = current;
-  const int chosen = CHOOSE(session, items, 15, pre);
-  return with_all && chosen == lines ? ALL : static_cast<byte>(chosen);
+  const int chosen = choose_in_box(session, items, 15, pre);
+  return with_all && chosen == lines ? kAll : static_cast<Byte>(chosen);
 }
 
-void SELSTX(kdv::model::Session& session, OPT& source, OPT& dest) {
-  const bool with_all = TXCOUNT(session, source.RECEIVER) > 1;
-  source.TRANSMITTER = CHOOSETRANSMITTER(session, source.RECEIVER, source.TRANSMITTER, with_all);
-  if (source.TRANSMITTER == ALL) dest.TRANSMITTER = ALL;
+void choose_source_transmitter(kdv::model::Session& session, CopySide& source, CopySide& dest) {
+  const bool with_all = transmitter_count(session, source.receiver) > 1;
+  source.transmitter = choose_copy_transmitter(session, source.receiver, source.transmitter, with_all);
+  if (source.transmitter == kAll) dest.transmitter = kAll;
 }
 
-void SELDTX(kdv::model::Session& session, const OPT& source, OPT& dest) {
-  if (source.TRANSMITTER == ALL) {
-    dest.TRANSMITTER = ALL;
-    SHOWALLONLY(session);
+void choose_dest_transmitter(kdv::model::Session& session, const CopySide& source, CopySide& dest) {
+  if (source.transmitter == kAll) {
+    dest.transmitter = kAll;
+    show_all_only(session);
     return;
   }
-  dest.TRANSMITTER = CHOOSETRANSMITTER(session, dest.RECEIVER, dest.TRANSMITTER, true);
+  dest.transmitter = choose_copy_transmitter(session, dest.receiver, dest.transmitter, true);
 }
 
-void SELSCH(kdv::model::Session& session, OPT& source, OPT& dest) {
-  source.CHANNEL = CHOOSECHANNEL(session, source.CHANNEL);
-  if (source.CHANNEL == ALL) dest.CHANNEL = ALL;
+void choose_source_channel(kdv::model::Session& session, CopySide& source, CopySide& dest) {
+  source.channel = choose_copy_channel(session, source.channel);
+  if (source.channel == kAll) dest.channel = kAll;
 }
 
-void SELDCH(kdv::model::Session& session, const OPT& source, OPT& dest) {
-  if (source.CHANNEL == ALL) {
-    dest.CHANNEL = ALL;
-    SHOWALLONLY(session);
+void choose_dest_channel(kdv::model::Session& session, const CopySide& source, CopySide& dest) {
+  if (source.channel == kAll) {
+    dest.channel = kAll;
+    show_all_only(session);
     return;
   }
-  dest.CHANNEL = CHOOSECHANNEL(session, dest.CHANNEL);
+  dest.channel = choose_copy_channel(session, dest.channel);
 }
 
-void DISPLAYOPT(kdv::model::Session& session, const OPT& source, const OPT& dest) {
-  kdv::ui::BACKGND(session, 0);
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(kBlack);
-  kdv::ui::TextColor(kWhite);
-  kdv::ui::Write(session.MESSAGE[kMessageMenuKeys].view());
+void show_copy_sides(kdv::model::Session& session, const CopySide& source, const CopySide& dest) {
+  kdv::ui::draw_background(session, 0);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_background(kBlack);
+  kdv::ui::text_colour(kWhite);
+  kdv::ui::write_text(session.messages[kMessageMenuKeys].view());
   session.DISP[1][1] = "";
-  session.DISP[1][2] = OPTVALUE(source.TRANSMITTER);
-  session.DISP[1][3] = OPTVALUE(source.CHANNEL);
+  session.DISP[1][2] = side_value_text(source.transmitter);
+  session.DISP[1][3] = side_value_text(source.channel);
   session.DISP[2][1] = "";
-  session.DISP[2][2] = OPTVALUE(dest.TRANSMITTER);
-  session.DISP[2][3] = OPTVALUE(dest.CHANNEL);
+  session.DISP[2][2] = side_value_text(dest.transmitter);
+  session.DISP[2][3] = side_value_text(dest.channel);
   session.DISP[2][5] = "";
 }
 
-void STARTCOPY(kdv::model::Session& session, const OPT& source, const OPT& dest) {
-  byte dload = 0;
-  GOCOPY(session, source, dest, dload);
+void start_copy(kdv::model::Session& session, const CopySide& source, const CopySide& dest) {
+  Byte dload = 0;
+  copy_settings(session, source, dest, dload);
   // A single channel goes to the receiver at once while online.
-  if (dload == 0 && session.ONLINE) SENDCHANNEL(session, dest.RECEIVER, dest.TRANSMITTER, dest.CHANNEL);
-  if (dload == 1 && session.ONLINE) {
-    kdv::ui::BACKGND(session, 0);
-    kdv::ui::FILLSCN(session, session.XCUR, session.YCUR);
+  if (dload == 0 && session.online) send_channel(session, dest.receiver, dest.transmitter, dest.channel);
+  if (dload == 1 && session.online) {
+    kdv::ui::draw_background(session, 0);
+    kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
     // No is highlighted first; Escape counts as No.
     const std::optional<int> answer =
-        kdv::edit::CHOOSE(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
-    if (answer == 1) kdv::transfer::COPYDOWN(session, dest.RECEIVER, dest.TRANSMITTER);
+        kdv::edit::choose_from_list(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
+    if (answer == 1) kdv::transfer::copy_download(session, dest.receiver, dest.transmitter);
   } else {
-    kdv::ui::DRAWWINDOW(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
-    kdv::ui::Delay(2000);
+    kdv::ui::draw_choice_window(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
+    kdv::ui::pause_ms(2000);
   }
   session.XCUR = 2;
   session.YCUR = 3;
@@ -145,20 +145,20 @@ void STARTCOPY(kdv::model::Session& session, const OPT& source, const OPT& dest)
 
 }  // namespace
 
-void COPYRX(kdv::model::Session& session) {
-  OPT source{session.RECNO, session.TXNO, session.CHNO};
-  OPT dest = source;
-  const kdv::ui::MENU_CURSOR cursor(session, 1, 2);
+void copy_menu(kdv::model::Session& session) {
+  CopySide source{session.receiver_number, session.transmitter_number, session.channel_number};
+  CopySide dest = source;
+  const kdv::ui::MenuCursor cursor(session, 1, 2);
   for (;;) {
-    DISPLAYOPT(session, source, dest);
-    const int code = kdv::ui::SEL(session, 7);
+    show_copy_sides(session, source, dest);
+    const int code = kdv::ui::run_menu(session, 7);
     if (code == kdv::ui::kMenuEscape) break;
     switch (code) {
-      case kCellSourceTransmitter: SELSTX(session, source, dest); break;
-      case kCellSourceChannel: SELSCH(session, source, dest); break;
-      case kCellDestTransmitter: SELDTX(session, source, dest); break;
-      case kCellDestChannel: SELDCH(session, source, dest); break;
-      case kCellStartCopy: STARTCOPY(session, source, dest); break;
+      case kCellSourceTransmitter: choose_source_transmitter(session, source, dest); break;
+      case kCellSourceChannel: choose_source_channel(session, source, dest); break;
+      case kCellDestTransmitter: choose_dest_transmitter(session, source, dest); break;
+      case kCellDestChannel: choose_dest_channel(session, source, dest); break;
+      case kCellStartCopy: start_copy(session, source, dest); break;
       default: break;
     }
   }

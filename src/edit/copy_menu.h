@@ -8,6 +8,6 @@
 namespace kdv::edit {
 
 // The copy screen's menu loop (main menu).
-void COPYRX(kdv::model::Session& session);
+void copy_menu(kdv::model::Session& session);
 
 }  // namespace kdv::edit

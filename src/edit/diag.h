@@ -9,14 +9,14 @@ namespace kdv::edit {
 
 // The diagnostics menu loop on receiver r; online it first reads the
 // checksum and the switch banks.
-void DIAGNOSTIC(kdv::model::Session& session, int r);
+void diagnostics_menu(kdv::model::Session& session, int r);
 // Fill the value column of the diagnostics screen.
-void DIAGVAL(kdv::model::Session& session);
+void fill_diagnostic_values(kdv::model::Session& session);
 // The explanation boxes of the HCA switch bank SW301 and the IP switch bank
 // SW101; each waits for a key.
-void SW301(kdv::model::Session& session);
-void SW101(kdv::model::Session& session);
+void explain_hca_switches(kdv::model::Session& session);
+void explain_ip_switches(kdv::model::Session& session);
 // Ask whether to clear the status flag, and clear it.
-void CONFIRMRAM(kdv::model::Session& session);
+void clear_status_flag(kdv::model::Session& session);
 
 }  // namespace kdv::edit

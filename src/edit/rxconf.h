@@ -15,48 +15,48 @@
 namespace kdv::edit {
 
 // The receiver settings menu loop (main menu).
-void CONFIGURE_RX(kdv::model::Session& session);
+void receiver_settings_menu(kdv::model::Session& session);
 
 // Editors of the receiver settings; r is always RECNO.
-void DFAULT(kdv::model::Session& session);
-void TAG(kdv::model::Session& session);
-void DATAFMT(kdv::model::Session& session);
-void DFSCALE(kdv::model::Session& session, int r, kdv::model::byte type);
-void NOFTX(kdv::model::Session& session);
-void TEMPUNITS(kdv::model::Session& session);
-void HERTZ(kdv::model::Session& session);
-void CHECKSUM_MODE(kdv::model::Session& session);
-void CHECKSUM_BASE(kdv::model::Session& session, int r);
-void ADDRESS(kdv::model::Session& session, int r, int link);
-void BAUDRATE(kdv::model::Session& session, int r);
-void SBITS(kdv::model::Session& session, int r);
-void DATABITS(kdv::model::Session& session, int r);
-void PARITY(kdv::model::Session& session, int r);
+void edit_defaults(kdv::model::Session& session);
+void edit_tag(kdv::model::Session& session);
+void edit_data_format(kdv::model::Session& session);
+void reset_scalings(kdv::model::Session& session, int r, kdv::model::Byte type);
+void edit_transmitter_count(kdv::model::Session& session);
+void edit_temperature_units(kdv::model::Session& session);
+void edit_line_rejection(kdv::model::Session& session);
+void edit_checksum_mode(kdv::model::Session& session);
+void edit_checksum_base(kdv::model::Session& session, int r);
+void edit_address(kdv::model::Session& session, int r, int link);
+void edit_baud_rate(kdv::model::Session& session, int r);
+void edit_stop_bits(kdv::model::Session& session, int r);
+void edit_data_bits(kdv::model::Session& session, int r);
+void edit_parity(kdv::model::Session& session, int r);
 
 // The whole configuration back to the defaults of a transmitter type:
 // on the receiver and read back while online, in memory (with a notice)
 // while offline. The outcome of the reset, the upload or the confirm.
-kdv::link::Outcome RESET_RX(kdv::model::Session& session, int r, kdv::model::byte type);
+kdv::link::Outcome reset_receiver(kdv::model::Session& session, int r, kdv::model::Byte type);
 
 // Shared by the settings screens and editors.
 // A settings menu on `screen`: the caller's highlight is kept aside and the
 // menu starts on cell (x, y); until Escape, fill the value column
 // (`values`), redraw the background, run the menu and `act` on the code.
-void MENULOOP(kdv::model::Session& session, kdv::model::byte screen, kdv::model::byte x, kdv::model::byte y,
+void menu_loop(kdv::model::Session& session, kdv::model::Byte screen, kdv::model::Byte x, kdv::model::Byte y,
               const std::function<void()>& values,
-              const std::function<void(kdv::model::byte)>& act);
+              const std::function<void(kdv::model::Byte)>& act);
 // Three spaces (or `spaces`) and the title of the highlighted menu cell.
-std::string CELLTITLE(const kdv::model::Session& session, int spaces = 3);
+std::string cell_title(const kdv::model::Session& session, int spaces = 3);
 // Sends one change while online: the working text, the
 // command, the working text cleared. False when the receiver did not take
 // it (the error has been shown); the caller then puts the old value back.
-bool SENDCHANGE(const kdv::model::Session& session, const std::function<kdv::link::Outcome()>& command);
+bool send_change(const kdv::model::Session& session, const std::function<kdv::link::Outcome()>& command);
 // Blanks the working text on the bottom line.
-void CLEARWORKING();
+void clear_working();
 // A choice list of `items` under `title` at column 30, row y, with the
 // item at `current` highlighted (the first when `current` is no item).
 // Gives the chosen position, or nothing after Escape.
-std::optional<int> CHOOSE(const kdv::model::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
+std::optional<int> choose_from_list(const kdv::model::Session& session, const std::string& title, const std::vector<std::string>& items, int y,
                           int current);
 
 }  // namespace kdv::edit

@@ -20,11 +20,11 @@ std::vector<std::string> saved_configurations() {
 }
 
 std::string listed(std::string name) {
-  constexpr std::size_t COLUMN = 17;
+  constexpr std::size_t kColumn = 17;
   std::replace_if(
       name.begin(), name.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, '?');
-  name.resize(std::min(name.size(), COLUMN));
-  return std::string(COLUMN - name.size(), ' ').append(name);
+  name.resize(std::min(name.size(), kColumn));
+  return std::string(kColumn - name.size(), ' ').append(name);
 }
 
 }  // namespace kdv::files

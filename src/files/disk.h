@@ -17,26 +17,26 @@
 
 namespace kdv::files {
 
-inline constexpr std::size_t GDT_SIZE = 16;
-inline constexpr std::size_t RXD_SIZE = 4816;
-inline constexpr std::size_t TX_BLOCK = 1184;  // one transmitter in ".rxd"
-inline constexpr std::size_t CH_BLOCK = 72;    // one channel in a transmitter block
+inline constexpr std::size_t kGdtSize = 16;
+inline constexpr std::size_t kRxdSize = 4816;
+inline constexpr std::size_t kTransmitterBlock = 1184;  // one transmitter in ".rxd"
+inline constexpr std::size_t kChannelBlock = 72;    // one channel in a transmitter block
 
-using GDT_IMAGE = std::array<std::uint8_t, GDT_SIZE>;
-using RXD_IMAGE = std::array<std::uint8_t, RXD_SIZE>;
+using GdtImage = std::array<std::uint8_t, kGdtSize>;
+using RxdImage = std::array<std::uint8_t, kRxdSize>;
 
 // The byte images, field by field at their little-endian offsets. Padding
 // and the bytes after a text's length are written as zeros.
-GDT_IMAGE ENCODE_GDT(const kdv::model::CONFIG_DATA& flags);
-RXD_IMAGE ENCODE_RXD(const kdv::model::RECIEVER_DATA& rx);
+GdtImage encode_gdt(const kdv::model::HeldFlagsRecord& flags);
+RxdImage encode_rxd(const kdv::model::ReceiverRecord& rx);
 
 // Read one record from the start of the bytes. False, and the record left
 // untouched, when there are fewer bytes than a record; bytes after the record
 // are ignored. Nothing in the bytes is trusted: a text length above the
 // capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF, a
 // transmitter count outside 1..4 as 1.
-bool DECODE_GDT(std::span<const std::uint8_t> bytes, kdv::model::CONFIG_DATA& flags);
-bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& rx);
+bool decode_gdt(std::span<const std::uint8_t> bytes, kdv::model::HeldFlagsRecord& flags);
+bool decode_rxd(std::span<const std::uint8_t> bytes, kdv::model::ReceiverRecord& rx);
 
 // The pair base + ".gdt" and base + ".rxd". Writing goes to temporaries in
 // the same directory, which replace the old pair only when both are
@@ -44,21 +44,21 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& 
 // keeps its permission bits (and owner and group where the process may set
 // them); a symbolic link is written through to its target. Reading takes
 // both files whole and changes the records only when both are good.
-bool WRITE_PAIR(std::string_view base, const kdv::model::CONFIG_DATA& flags,
-                const kdv::model::RECIEVER_DATA& rx);
+bool write_pair(std::string_view base, const kdv::model::HeldFlagsRecord& flags,
+                const kdv::model::ReceiverRecord& rx);
 // One file by its path, written whole or not at all in the same way: a
 // temporary beside it, renamed over it once complete.
-bool WRITE_FILE(std::string_view path, std::string_view bytes);
+bool write_file(std::string_view path, std::string_view bytes);
 // Unlinks the temporaries of a save in progress. Async-signal-safe: the
 // terminal calls it on every way out it restores the screen on.
-void REMOVE_TEMPORARIES() noexcept;
-bool READ_PAIR(std::string_view base, kdv::model::CONFIG_DATA& flags, kdv::model::RECIEVER_DATA& rx);
+void remove_temporaries() noexcept;
+bool read_pair(std::string_view base, kdv::model::HeldFlagsRecord& flags, kdv::model::ReceiverRecord& rx);
 // One ".rxd" file by its path (the simulator starts from one).
-bool READ_RXD_FILE(const std::string& path, kdv::model::RECIEVER_DATA& rx);
+bool read_rxd_file(const std::string& path, kdv::model::ReceiverRecord& rx);
 
 // The base name of an entered file name: at most 8 characters (a folder
 // prefix typed with it counts), everything from the first "." dropped.
-Text<12> BASENAME(std::string_view entered);
+Text<12> base_name(std::string_view entered);
 
 // The saved configurations of the working directory: its ".gdt" files
 // (regular files, links followed), sorted so that a listing reads the same

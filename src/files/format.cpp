@@ -7,8 +7,8 @@
 
 namespace kdv::files {
 
-using kdv::model::ALARM_STATE;
-using kdv::model::byte;
+using kdv::model::AlarmState;
+using kdv::model::Byte;
 
 namespace {
 
@@ -16,10 +16,10 @@ class Encoder {
  public:
   explicit Encoder(std::span<std::uint8_t> out) : out_(out) {}
 
-  void operator()(std::size_t at, byte v) { out_[at] = v; }
+  void operator()(std::size_t at, Byte v) { out_[at] = v; }
   void operator()(std::size_t at, bool v) { out_[at] = v ? 1 : 0; }
   void operator()(std::size_t at, std::int32_t v) { put(at, static_cast<std::uint32_t>(v), 4); }
-  void operator()(std::size_t at, ALARM_STATE v) { put(at, static_cast<std::uint32_t>(v), 4); }
+  void operator()(std::size_t at, AlarmState v) { put(at, static_cast<std::uint32_t>(v), 4); }
   void operator()(std::size_t at, double v) { put(at, std::bit_cast<std::uint64_t>(v), 8); }
   template <std::size_t N>
   void operator()(std::size_t at, const Text<N>& t) {
@@ -38,12 +38,12 @@ class Decoder {
  public:
   explicit Decoder(std::span<const std::uint8_t> in) : in_(in) {}
 
-  void operator()(std::size_t at, byte& v) { v = in_[at]; }
+  void operator()(std::size_t at, Byte& v) { v = in_[at]; }
   void operator()(std::size_t at, bool& v) { v = in_[at] != 0; }
   void operator()(std::size_t at, std::int32_t& v) { v = static_cast<std::int32_t>(get(at, 4)); }
-  void operator()(std::size_t at, ALARM_STATE& v) {
+  void operator()(std::size_t at, AlarmState& v) {
     const std::uint64_t code = get(at, 4);
-    v = code <= kdv::model::OFF ? static_cast<ALARM_STATE>(code) : kdv::model::OFF;
+    v = code <= kdv::model::kOff ? static_cast<AlarmState>(code) : kdv::model::kOff;
   }
   void operator()(std::size_t at, double& v) { v = std::bit_cast<double>(get(at, 8)); }
   template <std::size_t N>
@@ -81,7 +81,7 @@ void transmitter_fields(IO& io, std::size_t at, Rec& t) {
   io(at + 0, t.TXTYPE);
   io(at + 1, t.CJTEMP);
   io(at + 22, t.CJUNIT);
-  for (int k = 1; k <= 16; ++k) channel_fields(io, at + 32 + (k - 1) * CH_BLOCK, t.CHANNEL[k]);
+  for (int k = 1; k <= 16; ++k) channel_fields(io, at + 32 + (k - 1) * kChannelBlock, t.CHANNEL[k]);
 }
 
 template <class IO, class Rec>
@@ -114,7 +114,7 @@ void receiver_fields(IO& io, Rec& r) {
   io(77, r.LINE_REJ);
   io(78, r.HCASWITCH);
   io(79, r.IPSWITCH);
-  for (int t = 1; t <= 4; ++t) transmitter_fields(io, 80 + (t - 1) * TX_BLOCK, r.TRANSMITTER[t]);
+  for (int t = 1; t <= 4; ++t) transmitter_fields(io, 80 + (t - 1) * kTransmitterBlock, r.TRANSMITTER[t]);
 }
 
 template <class IO, class Rec>
@@ -122,34 +122,34 @@ void flag_fields(IO& io, Rec& f) {
   for (int n = 0; n <= 15; ++n) io(static_cast<std::size_t>(n), f.RXCONFIG[n]);
 }
 
-static_assert(80 + 4 * TX_BLOCK == RXD_SIZE);
-static_assert(32 + 16 * CH_BLOCK == TX_BLOCK);
+static_assert(80 + 4 * kTransmitterBlock == kRxdSize);
+static_assert(32 + 16 * kChannelBlock == kTransmitterBlock);
 
 }  // namespace
 
-GDT_IMAGE ENCODE_GDT(const kdv::model::CONFIG_DATA& flags) {
-  GDT_IMAGE out{};
+GdtImage encode_gdt(const kdv::model::HeldFlagsRecord& flags) {
+  GdtImage out{};
   Encoder io(out);
   flag_fields(io, flags);
   return out;
 }
 
-RXD_IMAGE ENCODE_RXD(const kdv::model::RECIEVER_DATA& rx) {
-  RXD_IMAGE out{};
+RxdImage encode_rxd(const kdv::model::ReceiverRecord& rx) {
+  RxdImage out{};
   Encoder io(out);
   receiver_fields(io, rx);
   return out;
 }
 
-bool DECODE_GDT(std::span<const std::uint8_t> bytes, kdv::model::CONFIG_DATA& flags) {
-  if (bytes.size() < GDT_SIZE) return false;
+bool decode_gdt(std::span<const std::uint8_t> bytes, kdv::model::HeldFlagsRecord& flags) {
+  if (bytes.size() < kGdtSize) return false;
   Decoder io(bytes);
   flag_fields(io, flags);
   return true;
 }
 
-bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& rx) {
-  if (bytes.size() < RXD_SIZE) return false;
+bool decode_rxd(std::span<const std::uint8_t> bytes, kdv::model::ReceiverRecord& rx) {
+  if (bytes.size() < kRxdSize) return false;
   Decoder io(bytes);
   receiver_fields(io, rx);
   // A receiver serves 1 to 4 transmitters; a damaged count reads as 1, as a
@@ -158,7 +158,7 @@ bool DECODE_RXD(std::span<const std::uint8_t> bytes, kdv::model::RECIEVER_DATA& 
   return true;
 }
 
-Text<12> BASENAME(std::string_view entered) {
+Text<12> base_name(std::string_view entered) {
   const Text<12> name = entered;
   const std::size_t len = name.size();
   // Positions are counted from 1: stop at 8, at the first ".", or at the end.

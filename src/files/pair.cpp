@@ -185,20 +185,20 @@ std::optional<std::vector<std::uint8_t>> read_record(const std::string& path, st
 
 }  // namespace
 
-bool WRITE_PAIR(std::string_view base, const kdv::model::CONFIG_DATA& flags,
-                const kdv::model::RECIEVER_DATA& rx) {
+bool write_pair(std::string_view base, const kdv::model::HeldFlagsRecord& flags,
+                const kdv::model::ReceiverRecord& rx) {
   const auto gdt = replaced_file(std::string(base) + ".gdt");
   const auto rxd = replaced_file(std::string(base) + ".rxd");
   if (!gdt || !rxd) return false;
   Temporary gdt_new(*gdt), rxd_new(*rxd), rxd_old(*rxd);
-  if (!write_temporary(gdt_new, *gdt, ENCODE_GDT(flags)) ||
-      !write_temporary(rxd_new, *rxd, ENCODE_RXD(rx)))
+  if (!write_temporary(gdt_new, *gdt, encode_gdt(flags)) ||
+      !write_temporary(rxd_new, *rxd, encode_rxd(rx)))
     return false;
   const SignalsHeld held;
   return replace_pair(gdt_new, *gdt, rxd_new, *rxd, rxd_old);
 }
 
-bool WRITE_FILE(std::string_view path, std::string_view bytes) {
+bool write_file(std::string_view path, std::string_view bytes) {
   const auto target = replaced_file(std::string(path));
   if (!target) return false;
   Temporary tmp(*target);
@@ -210,21 +210,21 @@ bool WRITE_FILE(std::string_view path, std::string_view bytes) {
   return true;
 }
 
-void REMOVE_TEMPORARIES() noexcept {
+void remove_temporaries() noexcept {
   for (CleanupSlot& s : g_cleanup)
     if (s.live.load()) ::unlink(s.path);
 }
 
-bool READ_PAIR(std::string_view base, kdv::model::CONFIG_DATA& flags, kdv::model::RECIEVER_DATA& rx) {
-  const auto gdt = read_record(std::string(base) + ".gdt", GDT_SIZE);
-  const auto rxd = read_record(std::string(base) + ".rxd", RXD_SIZE);
+bool read_pair(std::string_view base, kdv::model::HeldFlagsRecord& flags, kdv::model::ReceiverRecord& rx) {
+  const auto gdt = read_record(std::string(base) + ".gdt", kGdtSize);
+  const auto rxd = read_record(std::string(base) + ".rxd", kRxdSize);
   if (!gdt || !rxd) return false;
-  return DECODE_GDT(*gdt, flags) && DECODE_RXD(*rxd, rx);
+  return decode_gdt(*gdt, flags) && decode_rxd(*rxd, rx);
 }
 
-bool READ_RXD_FILE(const std::string& path, kdv::model::RECIEVER_DATA& rx) {
-  const auto rxd = read_record(path, RXD_SIZE);
-  return rxd && DECODE_RXD(*rxd, rx);
+bool read_rxd_file(const std::string& path, kdv::model::ReceiverRecord& rx) {
+  const auto rxd = read_record(path, kRxdSize);
+  return rxd && decode_rxd(*rxd, rx);
 }
 
 }  // namespace kdv::files

@@ -68,7 +68,7 @@ std::string real_text(double v) {
   return {buf, end};
 }
 
-std::string token(const SettingKey& key, const Value& v, const kdv::model::RECIEVER_DATA& rx, Place p) {
+std::string token(const SettingKey& key, const Value& v, const kdv::model::ReceiverRecord& rx, Place p) {
   switch (key.form) {
     case Form::kText: return toml_string(kdv::ui::to_utf8(std::get<std::string>(v)));
     case Form::kCode: {
@@ -317,10 +317,10 @@ class Reader {
     for (const Given& g : given_)
       if (!transmitter_level(g)) g.key->set(c, g.place, g.value);
     for (int t = 1; t <= 4; ++t) {
-      kdv::model::byte type = 1;
+      kdv::model::Byte type = 1;
       for (const Given& g : given_)
-        if (g.place.tx == t && g.key->field == "TXTYPE") type = static_cast<kdv::model::byte>(std::get<std::int64_t>(g.value));
-      kdv::model::INIT_TX(c.rx, t, type);
+        if (g.place.tx == t && g.key->field == "TXTYPE") type = static_cast<kdv::model::Byte>(std::get<std::int64_t>(g.value));
+      kdv::model::init_transmitter(c.rx, t, type);
     }
     for (const Given& g : given_)
       if (transmitter_level(g)) g.key->set(c, g.place, g.value);

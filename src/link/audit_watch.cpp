@@ -11,21 +11,21 @@ namespace kdv::link {
 namespace {
 
 bool text_key(const std::string& key) {
-  static const std::set<std::string> texts = [] {
+  static const std::set<std::string> kTexts = [] {
     std::set<std::string> keys;
     kdv::model::for_each_setting([&keys](const kdv::model::SettingKey& k, kdv::model::Place at) {
       if (k.form == kdv::model::Form::kText) keys.insert(kdv::model::dotted_key(k, at));
     });
     return keys;
   }();
-  return texts.contains(key);
+  return kTexts.contains(key);
 }
 
 // A value as the journal holds it: a number where the text format writes
 // one, whole when it has no fraction or exponent.
 nlohmann::ordered_json value_of(const std::string& key, const std::string& text) {
   double x = 0;
-  if (text_key(key) || !kdv::link::DECIMAL(text, x)) return text;
+  if (text_key(key) || !kdv::link::parse_decimal(text, x)) return text;
   if (text.find_first_of(".eE") == std::string::npos) return static_cast<std::int64_t>(x);
   return x;
 }

@@ -15,7 +15,7 @@ bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string IOSTR(double x) {
+std::string number_field_text(double x) {
   // A negative zero prints as "-0.000"; the receiver wants "0.000".
   // cppcheck-suppress duplicateConditionalAssign
   if (x == 0) x = 0;
@@ -26,17 +26,17 @@ std::string IOSTR(double x) {
   return s;
 }
 
-bool CARRIES(double x) {
-  const std::string text = IOSTR(x);
+bool carries(double x) {
+  const std::string text = number_field_text(x);
   auto read = [](std::string_view s, double& v) {
     s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
-    return DECIMAL(s, v);
+    return parse_decimal(s, v);
   };
   double sent = 0, meant = 0;
   return read(std::string_view(text).substr(0, 10), sent) && read(text, meant) && sent == meant;
 }
 
-bool DECIMAL(std::string_view text, double& x) {
+bool parse_decimal(std::string_view text, double& x) {
   std::size_t i = 0;
   auto digits = [&] {
     const std::size_t from = i;
@@ -64,16 +64,16 @@ bool DECIMAL(std::string_view text, double& x) {
   return true;
 }
 
-bool ADMITS_INPUT_TYPE(int txtype, int code) {
+bool admits_input_type(int txtype, int code) {
   if (txtype == 2) return code == 0 || code == 13 || code == 15;
   return (code >= 0 && code <= 14) || (code >= 16 && code <= 27);
 }
 
-int INPUT_TYPE_AS_READ(int txtype, int code) { return ADMITS_INPUT_TYPE(txtype, code) ? code : 0; }
+int input_type_as_read(int txtype, int code) { return admits_input_type(txtype, code) ? code : 0; }
 
-int DRIVE_AS_READ(int code) { return code >= 0 && code <= 2 ? code : 0; }
+int drive_as_read(int code) { return code >= 0 && code <= 2 ? code : 0; }
 
-std::string TAG_AS_READ(std::string_view tag) {
+std::string tag_as_read(std::string_view tag) {
   std::string read(tag.substr(0, 25));
   read.resize(25, ' ');
   for (char& c : read)
@@ -81,29 +81,29 @@ std::string TAG_AS_READ(std::string_view tag) {
   return read;
 }
 
-bool CARRIES_DIGIT(int code) { return code >= 0 && code <= 0xCF; }
+bool carries_digit(int code) { return code >= 0 && code <= 0xCF; }
 
-bool CARRIES_TEXT(std::string_view text) {
+bool carries_text(std::string_view text) {
   return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<std::uint8_t>(c) < 0x20; });
 }
 
-std::optional<std::string> UNCARRIED(const kdv::model::SettingKey& key, const kdv::model::Value& value) {
+std::optional<std::string> why_uncarried(const kdv::model::SettingKey& key, const kdv::model::Value& value) {
   switch (key.carriage) {
     case kdv::model::Carriage::kDigit: {
       const std::int64_t code = std::get<std::int64_t>(value);
-      if (CARRIES_DIGIT(static_cast<int>(code))) return std::nullopt;
+      if (carries_digit(static_cast<int>(code))) return std::nullopt;
       return "the link sends a code as the byte 30h + code, which passes FFh above code CFh (207)";
     }
     case kdv::model::Carriage::kNumber: {
       const double x = std::get<double>(value);
-      if (CARRIES(x)) return std::nullopt;
+      if (carries(x)) return std::nullopt;
       if (!std::isfinite(x)) return "the link's number field holds no nan or inf";
-      return "the link sends \"" + IOSTR(x).substr(0, 10) + "\" for \"" + IOSTR(x) +
+      return "the link sends \"" + number_field_text(x).substr(0, 10) + "\" for \"" + number_field_text(x) +
              "\": its number field holds 10 characters";
     }
     case kdv::model::Carriage::kText: {
       const std::string& text = std::get<std::string>(value);
-      if (CARRIES_TEXT(text)) return std::nullopt;
+      if (carries_text(text)) return std::nullopt;
       return "the link sends no control characters in a text";
     }
     case kdv::model::Carriage::kNever:

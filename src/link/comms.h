@@ -49,9 +49,9 @@
 #include "model/text.h"
 
 namespace kdv::model {
-struct CHANNEL_DATA;
-struct TRANSMITTER_DATA;
-struct RECIEVER_DATA;
+struct ChannelRecord;
+struct TransmitterRecord;
+struct ReceiverRecord;
 struct Session;
 }
 
@@ -60,28 +60,28 @@ namespace kdv::link {
 // ---- Serial port (the seam) ------------------------------------------------
 
 // Last-error codes besides the operating system's errno values.
-inline constexpr int ERR_NONE = 0;
-inline constexpr int ERR_TIMEOUT = 9997;  // no byte within the time-out
-inline constexpr int ERR_HANGUP = 9996;   // the line hung up (device gone, peer closed)
-inline constexpr int ERR_NOT_OPEN = 9995; // no port is open
+inline constexpr int kNoError = 0;
+inline constexpr int kTimeoutError = 9997;  // no byte within the time-out
+inline constexpr int kHangupError = 9996;   // the line hung up (device gone, peer closed)
+inline constexpr int kNotOpenError = 9995; // no port is open
 
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
   // Opens the named port for exclusive use; on failure the object stays
   // closed and only the last-error code is set.
-  virtual void CONNECT(std::string_view name) = 0;
+  virtual void connect_port(std::string_view name) = 0;
   // Line parameters; stop is a code (0: one stop bit, 2: two). No effect on
   // a port that is not open.
-  virtual void CONFIG(int baud, int bits, char parity, int stop, bool softflow,
+  virtual void configure(int baud, int bits, char parity, int stop, bool softflow,
                       bool hardflow) = 0;
   // Transmits one byte before returning; nothing on a closed port.
-  virtual void SENDBYTE(std::uint8_t b) = 0;
+  virtual void send_byte(std::uint8_t b) = 0;
   // The next received byte, or 0 when none arrives within timeout_ms, the
   // line hung up or the port is not open.
-  virtual std::uint8_t RECVBYTE(int timeout_ms) = 0;
+  virtual std::uint8_t receive_byte(int timeout_ms) = 0;
   // The error of the last connect, send or receive; ERR_NONE after a good one.
-  virtual int LASTERROR() const = 0;
+  virtual int last_error() const = 0;
   // Whether input arrived on descriptor fd (the keyboard) since the last
   // call. A port that watches fd in its own waits answers from them, so
   // that the link's key polls cost nothing while no key is typed; any other
@@ -96,7 +96,7 @@ using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
 
 // Installs the factory of the port objects links make; an empty factory
 // restores the real serial port.
-void SetPortFactory(PortFactory factory);
+void set_port_factory(PortFactory factory);
 
 // The real serial port over POSIX termios: exclusive open, raw 9600 8N1,
 // DTR and RTS raised, both queues flushed on connect, a per-byte receive
@@ -108,21 +108,21 @@ class TBlockSerial : public SerialPort {
   TBlockSerial(const TBlockSerial&) = delete;
   TBlockSerial& operator=(const TBlockSerial&) = delete;
 
-  void CONNECT(std::string_view name) override;
-  void CONFIG(int baud, int bits, char parity, int stop, bool softflow,
+  void connect_port(std::string_view name) override;
+  void configure(int baud, int bits, char parity, int stop, bool softflow,
               bool hardflow) override;
-  void SENDBYTE(std::uint8_t b) override;
-  std::uint8_t RECVBYTE(int timeout_ms) override;
-  int LASTERROR() const override { return last_error_; }
+  void send_byte(std::uint8_t b) override;
+  std::uint8_t receive_byte(int timeout_ms) override;
+  int last_error() const override { return last_error_; }
   // The receive wait watches fd along with the line (from the first call
   // on) and notes input there without ending the wait; a call with no wait
   // since the last one looks at fd itself. Bytes handed out of the buffer
   // carry what the wait that read them saw.
   bool INPUT_SEEN(int fd) override;
 
-  bool IS_OPEN() const { return fd_ >= 0; }
+  bool is_open() const { return fd_ >= 0; }
   // Whether a receive met a hang-up (as opposed to a time-out).
-  bool HUNG_UP() const { return hung_up_; }
+  bool hung_up() const { return hung_up_; }
 
  private:
   void close_port();
@@ -130,7 +130,7 @@ class TBlockSerial : public SerialPort {
   void fail(int code) { last_error_ = code; }
 
   int fd_ = -1;
-  int last_error_ = ERR_NONE;
+  int last_error_ = kNoError;
   bool hung_up_ = false;
   std::uint8_t buffer_[256] = {};
   int buffered_ = 0;  // bytes in buffer_
@@ -142,13 +142,13 @@ class TBlockSerial : public SerialPort {
 
 // The device a port name opens: "COMn" (any case) is /dev/ttyS(n-1), a path
 // (containing '/') is used as given, any other name lives in /dev.
-std::string DEVICE_PATH(std::string_view name);
+std::string device_path(std::string_view name);
 
 // The serial ports of the machine as bare names joined by commas: entries of
 // the sysfs tty class that have a device, without legacy UARTs of type 0,
 // in natural order. KDV578_PORTS, when set, is the whole list instead
 // (blanks around its entries dropped).
-std::string GETSERIALPORTNAMES(const std::string& sysfs_root = "/sys/class/tty");
+std::string serial_port_names(const std::string& sysfs_root = "/sys/class/tty");
 
 // ---- Outcomes -------------------------------------------------------------------
 
@@ -231,62 +231,62 @@ struct Reply {
 // A new port object from the installed factory, connected to the name and
 // configured 9600 8N1 without flow control; connected, when given, tells
 // whether the connect succeeded.
-std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected = nullptr);
+std::unique_ptr<SerialPort> make_port(std::string_view name, bool* connected = nullptr);
 
-bool TSTBIT(std::uint8_t d, int bit);
-bool RXMSGOK(const Reply& reply, int receiver);
-bool HIGHWAYOK(const Reply& reply, int highway);
-bool QDU57(const Reply& reply);
-bool ELDINPUT(const Reply& reply);
-bool CRCERROR(const Reply& reply);
+bool test_bit(std::uint8_t d, int bit);
+bool reply_frame_ok(const Reply& reply, int receiver);
+bool highway_ok(const Reply& reply, int highway);
+bool hand_held_active(const Reply& reply);
+bool eld_input_active(const Reply& reply);
+bool reply_too_short(const Reply& reply);
 
 // The next number of the reply from index on (a leading minus included);
 // index is left behind it. False, and x keeps its value, when the text does
 // not convert.
-bool GETPARAMETER(const Reply& reply, int& index, double& x);
+bool next_number(const Reply& reply, int& index, double& x);
 // x with 3 decimals right-aligned in 10 characters (wider when needed).
-std::string IOSTR(double x);
+std::string number_field_text(double x);
 // Whether a number field, the first 10 characters of IOSTR(x), carries the
 // number IOSTR(x) writes: a longer text may lose only zeros of its fraction.
 // NaN and infinity are never carried.
-bool CARRIES(double x);
+bool carries(double x);
 // Whether a code goes out as one digit byte, 30h + code: up to CFh, so it
 // stays a byte and is never the STX or ETX of a frame.
-bool CARRIES_DIGIT(int code);
+bool carries_digit(int code);
 // Whether a text goes out as it stands: no control bytes.
-bool CARRIES_TEXT(std::string_view text);
+bool carries_text(std::string_view text);
 // Why a SET operation could not send a setting's value as it stands (a
 // number whose text exceeds the 10-character field, a code whose digit
 // would pass FFh, a control byte in a text), or nothing.
-std::optional<std::string> UNCARRIED(const kdv::model::SettingKey& key, const kdv::model::Value& value);
+std::optional<std::string> why_uncarried(const kdv::model::SettingKey& key, const kdv::model::Value& value);
 // What the reads leave in the record of what the receiver reports: an input
 // type the transmitter's type does not admit reads as 0 (mV, mA), a drive
 // above 2 as 0 (upscale), a tag as 25 characters with bytes outside 20h..7Ah
 // read as blanks.
-bool ADMITS_INPUT_TYPE(int txtype, int code);
-int INPUT_TYPE_AS_READ(int txtype, int code);
-int DRIVE_AS_READ(int code);
-std::string TAG_AS_READ(std::string_view tag);
+bool admits_input_type(int txtype, int code);
+int input_type_as_read(int txtype, int code);
+int drive_as_read(int code);
+std::string tag_as_read(std::string_view tag);
 // Converts a decimal real (sign, digits, point, exponent), independent of
 // the locale; false when the whole text is not such a number.
-bool DECIMAL(std::string_view text, double& x);
+bool parse_decimal(std::string_view text, double& x);
 
 // The line-bits digit of the Modbus serial settings (bit 0: two stop bits,
 // bit 1: parity, bit 3: odd parity, bit 2: 8 data bits), and back.
-int LINE_BITS(int stop, int parity, int dbits);
-void FROM_LINE_BITS(int bits, std::uint8_t& stop, std::uint8_t& parity, std::uint8_t& dbits);
+int line_bits_digit(int stop, int parity, int dbits);
+void from_line_bits_digit(int bits, std::uint8_t& stop, std::uint8_t& parity, std::uint8_t& dbits);
 
 // ---- Command set ------------------------------------------------------------
 
 // Command codes; a request carries 30h + code.
-enum COMMAND : int {
-  CMD_INPUT = 1, CMD_CJ = 2, CMD_NO_TX = 4, CMD_TXTYPE = 5, CMD_INPTYPE = 6, CMD_ALARMS = 8,
-  CMD_TEMP = 11, CMD_LINEREJ = 15, CMD_VALS = 16, CMD_TAG = 17, CMD_CONFIRM = 25,
-  CMD_RESET = 26, CMD_SIGNOFF = 28, CMD_DATAFMT = 29, CMD_CSUMMODE = 30, CMD_COMMS = 31,
-  CMD_ADDRESS = 32, CMD_VERS = 33, CMD_CHECKSUM = 34, CMD_SCALES = 35, CMD_SWITCHES = 36
+enum CommandCode : int {
+  kCommandInput = 1, kCommandColdJunction = 2, kCommandTransmitterCount = 4, kCommandTransmitterType = 5, kCommandInputType = 6, kCommandAlarms = 8,
+  kCommandTemperatureUnits = 11, kCommandLineRejection = 15, kCommandValues = 16, kCommandTag = 17, kCommandConfirm = 25,
+  kCommandReset = 26, kCommandSignoff = 28, kCommandDataFormat = 29, kCommandChecksumMode = 30, kCommandSerialSettings = 31,
+  kCommandAddress = 32, kCommandVersions = 33, kCommandChecksum = 34, kCommandScales = 35, kCommandSwitches = 36
 };
 
-void INITPCCOMMS(int port);
+void init_pc_comms(int port);
 
 // What a link does with the commands after a failed one.
 enum class OnFailure : std::uint8_t {
@@ -360,38 +360,38 @@ class Link {
   Outcome SET_SCALES(int r, int t, int c);
   Outcome READ_SWITCHES(int r);
 
-  friend Outcome SENDABLE(kdv::model::Session& session, const std::function<void(Link&)>& requests);
+  friend Outcome sendable(kdv::model::Session& session, const std::function<void(Link&)>& requests);
 
  private:
   // The steps of an exchange.
-  void AUXOUT(int port, std::uint8_t b);
-  std::uint8_t AUXIN(int port);
+  void put_byte(int port, std::uint8_t b);
+  std::uint8_t get_byte(int port);
   // Sends one request frame: STX STX "c" 50h+receiver 30h+command, the
   // parameter bytes, ETX; Escape stops it (kAborted).
-  Status POLL_RX(int port, int receiver, int command, const Request& request);
+  Status send_request(int port, int receiver, int command, const Request& request);
   // Collects one reply frame; anything but kDone abandons it.
-  Status GET_DATA(int port);
+  Status receive_reply(int port);
   // The key poll after each byte sent or received: whether Escape was typed.
   bool escape_pressed();
   // One exchange with a retry of a bad, refused or too short reply.
-  void DISCOURSE(int port, int receiver, int command, const Request& request);
+  void exchange_with_retry(int port, int receiver, int command, const Request& request);
   // Exchange, then up to two labelled numbers from the reply into a and b.
-  void ENQUIRE(int receiver, int command, const Request& request, int fields, double& a, double& b);
+  void exchange_for_numbers(int receiver, int command, const Request& request, int fields, double& a, double& b);
   void judge(int receiver);
 
   // Command helpers (commands.cpp).
-  kdv::model::RECIEVER_DATA& rec(int r);
-  kdv::model::TRANSMITTER_DATA& tx(int r, int t);
-  kdv::model::CHANNEL_DATA& chan(int r, int t, int c);
+  kdv::model::ReceiverRecord& rec(int r);
+  kdv::model::TransmitterRecord& tx(int r, int t);
+  kdv::model::ChannelRecord& chan(int r, int t, int c);
   void begin();
   bool exchange(int r, int command, const Request& request);
   Outcome send(int r, int command, const Request& request);
   void fail(Status status, std::string_view text);
   void data_error();
-  std::uint8_t DIGIT(int k) const;
+  std::uint8_t digit_at(int k) const;
   Text<20> value_text(int from, int to);
   Text<2> unit_at(int k) const;
-  void read_channel(kdv::model::CHANNEL_DATA& ch, int& i);
+  void read_channel(kdv::model::ChannelRecord& ch, int& i);
 
   kdv::model::Session& session_;
   OnFailure on_failure_;
@@ -408,6 +408,6 @@ class Link {
 // link it is given would carry its values; nothing is sent. Otherwise the
 // outcome is kUnsendable, so a sequence of writes can be refused before its
 // first frame.
-Outcome SENDABLE(kdv::model::Session& session, const std::function<void(Link&)>& requests);
+Outcome sendable(kdv::model::Session& session, const std::function<void(Link&)>& requests);
 
 }  // namespace kdv::link

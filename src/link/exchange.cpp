@@ -31,7 +31,7 @@ class QuietHost final : public Host {
   void pause(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
-constexpr std::string_view ABORTED = "  ABORTED   ";
+constexpr std::string_view kAbortedText = "  ABORTED   ";
 
 bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
@@ -55,7 +55,7 @@ std::string enquire_number(const Reply& reply, int& i) {
 
 }  // namespace
 
-void SetPortFactory(PortFactory factory) { port_factory = std::move(factory); }
+void set_port_factory(PortFactory factory) { port_factory = std::move(factory); }
 
 void set_host(Host* h) { installed_host = h; }
 
@@ -70,12 +70,12 @@ std::uint8_t Reply::at(int i) const {
   return bytes[static_cast<std::size_t>(i)];
 }
 
-std::unique_ptr<SerialPort> INIT_COMPORT(std::string_view name, bool* connected) {
+std::unique_ptr<SerialPort> make_port(std::string_view name, bool* connected) {
   std::unique_ptr<SerialPort> port =
       traced(port_factory ? port_factory() : std::make_unique<TBlockSerial>());
-  port->CONNECT(name);
-  if (connected) *connected = port->LASTERROR() == ERR_NONE;
-  port->CONFIG(9600, 8, 'N', 0, false, false);
+  port->connect_port(name);
+  if (connected) *connected = port->last_error() == kNoError;
+  port->configure(9600, 8, 'N', 0, false, false);
   return port;
 }
 
@@ -83,13 +83,13 @@ Link::Link(Session& session, OnFailure on_failure) : session_(session), on_failu
 
 Link::~Link() = default;
 
-void Link::AUXOUT(int, std::uint8_t b) {
-  if (port_) port_->SENDBYTE(b);
+void Link::put_byte(int, std::uint8_t b) {
+  if (port_) port_->send_byte(b);
 }
 
-std::uint8_t Link::AUXIN(int) {
+std::uint8_t Link::get_byte(int) {
   host().before_receive();
-  return port_ ? port_->RECVBYTE(RECEIVE_TIMEOUT_MS) : 0;
+  return port_ ? port_->receive_byte(kReceiveTimeoutMs) : 0;
 }
 
 bool Link::escape_pressed() {
@@ -98,24 +98,24 @@ bool Link::escape_pressed() {
   return host().escape();
 }
 
-Status Link::POLL_RX(int port, int receiver, int command, const Request& request) {
+Status Link::send_request(int port, int receiver, int command, const Request& request) {
   std::fill_n(reply_.bytes.begin(), 11, 0);
   // Each byte is followed by a key poll; Escape stops the frame.
   auto send_byte = [this, port](std::uint8_t b) {
-    AUXOUT(port, b);
+    put_byte(port, b);
     return !escape_pressed();
   };
-  const std::uint8_t header[] = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
+  const std::uint8_t header[] = {kFrameStart, kFrameStart, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                  static_cast<std::uint8_t>(0x30 + command)};
   for (std::uint8_t b : header)
     if (!send_byte(b)) return Status::kAborted;
   for (int i = 0; i < request.count(); ++i)
     if (!send_byte(request[i])) return Status::kAborted;
-  AUXOUT(port, ETX);
+  put_byte(port, kFrameEnd);
   return Status::kDone;
 }
 
-Status Link::GET_DATA(int port) {
+Status Link::receive_reply(int port) {
   auto abandon = [this](bool receiving, Status why) {
     host().status_text(receiving ? "Write Error               " : "");
     if (why == Status::kNoReply && !connected_) why = Status::kPortUnopenable;
@@ -123,62 +123,62 @@ Status Link::GET_DATA(int port) {
   };
   // The STX must come among the first four bytes; a time-out reads as 0.
   for (int read = 1;; ++read) {
-    reply_.bytes[0] = AUXIN(port);
+    reply_.bytes[0] = get_byte(port);
     if (read == 5) return abandon(false, Status::kNoReply);
     if (escape_pressed()) return abandon(false, Status::kAborted);
-    if (reply_.bytes[0] == STX) break;
+    if (reply_.bytes[0] == kFrameStart) break;
   }
   for (std::size_t i = 1;; ++i) {
-    reply_.bytes[i] = AUXIN(port);
+    reply_.bytes[i] = get_byte(port);
     if (i == 512) return abandon(true, Status::kNoReply);
     if (escape_pressed()) return abandon(true, Status::kAborted);
-    if (reply_.bytes[i] == ETX) {
+    if (reply_.bytes[i] == kFrameEnd) {
       reply_.length = static_cast<std::int32_t>(i);
       return Status::kDone;
     }
   }
 }
 
-bool TSTBIT(std::uint8_t d, int bit) { return (d & (1u << bit)) != 0; }
+bool test_bit(std::uint8_t d, int bit) { return (d & (1u << bit)) != 0; }
 
-bool RXMSGOK(const Reply& reply, int receiver) {
-  return reply.bytes[0] == STX && reply.bytes[3] == 0x62 && reply.bytes[4] == 0x50 + receiver;
+bool reply_frame_ok(const Reply& reply, int receiver) {
+  return reply.bytes[0] == kFrameStart && reply.bytes[3] == 0x62 && reply.bytes[4] == 0x50 + receiver;
 }
 
-bool HIGHWAYOK(const Reply& reply, int highway) {
-  if (highway == 1) return TSTBIT(reply.bytes[1], 2);
-  if (highway == 2) return TSTBIT(reply.bytes[1], 1);
+bool highway_ok(const Reply& reply, int highway) {
+  if (highway == 1) return test_bit(reply.bytes[1], 2);
+  if (highway == 2) return test_bit(reply.bytes[1], 1);
   return false;
 }
 
-bool QDU57(const Reply& reply) { return TSTBIT(reply.bytes[2], 2); }
-bool ELDINPUT(const Reply& reply) { return !TSTBIT(reply.bytes[1], 0); }
-bool CRCERROR(const Reply& reply) { return reply.length <= 6; }
+bool hand_held_active(const Reply& reply) { return test_bit(reply.bytes[2], 2); }
+bool eld_input_active(const Reply& reply) { return !test_bit(reply.bytes[1], 0); }
+bool reply_too_short(const Reply& reply) { return reply.length <= 6; }
 
 // Judges a complete reply. Where several faults meet, the text of the last
 // one tested stands: a refusal, then a short reply, then a bad frame.
 void Link::judge(int receiver) {
-  if (RECIEVER_DATA* record = session_.RECEIVER[static_cast<std::size_t>(receiver)].get()) {
+  if (ReceiverRecord* record = session_.receivers[static_cast<std::size_t>(receiver)].get()) {
     record->STATUS1 = reply_.bytes[1];
     record->STATUS2 = reply_.bytes[2];
   }
   Outcome& o = state_;
   o.status1 = reply_.bytes[1];
   o.status2 = reply_.bytes[2];
-  o.old_values = TSTBIT(reply_.bytes[2], 1);
-  o.hand_held = hand_held_ = QDU57(reply_);
+  o.old_values = test_bit(reply_.bytes[2], 1);
+  o.hand_held = hand_held_ = hand_held_active(reply_);
   o.refusal = 0;
   o.status = Status::kDone;
   o.text = o.old_values ? " Tx Failed" : "";
-  if (!RXMSGOK(reply_, receiver)) {
+  if (!reply_frame_ok(reply_, receiver)) {
     o.status = Status::kInvalidReply;
     o.text = " Invalid Response";
   }
-  if (CRCERROR(reply_)) {
+  if (reply_too_short(reply_)) {
     o.status = Status::kCrcError;
     o.text = " CRC Error";
   }
-  if (TSTBIT(reply_.bytes[2], 3)) {
+  if (test_bit(reply_.bytes[2], 3)) {
     const std::uint8_t code = static_cast<std::uint8_t>(reply_.at(7) - 0x30);
     o.status = Status::kRefused;
     o.refusal = code;
@@ -186,21 +186,21 @@ void Link::judge(int receiver) {
   }
 }
 
-void Link::DISCOURSE(int port, int receiver, int command, const Request& request) {
+void Link::exchange_with_retry(int port, int receiver, int command, const Request& request) {
   if (failed()) return;
   for (int attempt = 1;; ++attempt) {
     port_.reset();  // closed before the next open: the port is for exclusive use
     trace_attempt(attempt);
-    port_ = INIT_COMPORT(session_.SELECTED_PORT_NAME, &connected_);
-    Status sent = POLL_RX(port, receiver, command, request);
-    if (sent == Status::kDone) sent = GET_DATA(port);
-    if (sent != Status::kDone) return fail(sent, ABORTED);
+    port_ = make_port(session_.selected_port, &connected_);
+    Status sent = send_request(port, receiver, command, request);
+    if (sent == Status::kDone) sent = receive_reply(port);
+    if (sent != Status::kDone) return fail(sent, kAbortedText);
     judge(receiver);
     if (!failed() || attempt == 2) return;
   }
 }
 
-void Link::ENQUIRE(int receiver, int command, const Request& request, int fields, double& a,
+void Link::exchange_for_numbers(int receiver, int command, const Request& request, int fields, double& a,
                    double& b) {
   int attempts = 0;
   bool again = false;
@@ -208,20 +208,20 @@ void Link::ENQUIRE(int receiver, int command, const Request& request, int fields
     again = false;
     if (failed()) return;
     ++attempts;
-    DISCOURSE(PORT, receiver, command, request);
+    exchange_with_retry(kPortNumber, receiver, command, request);
     if (failed()) return;
     // The numbers follow the first CR, or the second when parameters were sent.
     int i = 1;
-    while (i <= reply_.length && reply_.at(i) != CR) ++i;
+    while (i <= reply_.length && reply_.at(i) != kCarriageReturn) ++i;
     if (request.count() > 0)
-      for (++i; i <= reply_.length && reply_.at(i) != CR;) ++i;
+      for (++i; i <= reply_.length && reply_.at(i) != kCarriageReturn;) ++i;
     ++i;
     for (int k = 1; k <= fields; ++k) {
       while (std::string_view("\n\r HLR").find(static_cast<char>(reply_.at(i))) !=
              std::string_view::npos)
         ++i;
       double x = 0;
-      if (DECIMAL(enquire_number(reply_, i), x)) {
+      if (parse_decimal(enquire_number(reply_, i), x)) {
         (k == 1 ? a : b) = x;
       } else {
         again = true;
@@ -231,7 +231,7 @@ void Link::ENQUIRE(int receiver, int command, const Request& request, int fields
   } while (again && !failed());
 }
 
-bool GETPARAMETER(const Reply& reply, int& index, double& x) {
+bool next_number(const Reply& reply, int& index, double& x) {
   auto numeric = [](std::uint8_t c) { return is_digit(c) || c == '.' || c == ':' || c == ';'; };
   const int start = index;
   while (index <= reply.length && !numeric(reply.at(index))) ++index;
@@ -239,7 +239,7 @@ bool GETPARAMETER(const Reply& reply, int& index, double& x) {
   std::string text = index > start && reply.at(index - 1) == '-' ? "-" : "";
   for (; numeric(reply.at(index)); ++index) text += static_cast<char>(reply.at(index));
   double value = 0;
-  if (!DECIMAL(text, value)) return false;
+  if (!parse_decimal(text, value)) return false;
   x = value;
   return true;
 }

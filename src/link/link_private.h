@@ -11,15 +11,15 @@
 
 namespace kdv::link {
 
-inline constexpr std::uint8_t STX = 0x02;
-inline constexpr std::uint8_t ETX = 0x03;
-inline constexpr std::uint8_t LF = 0x0A;
-inline constexpr std::uint8_t CR = 0x0D;
+inline constexpr std::uint8_t kFrameStart = 0x02;
+inline constexpr std::uint8_t kFrameEnd = 0x03;
+inline constexpr std::uint8_t kLineFeed = 0x0A;
+inline constexpr std::uint8_t kCarriageReturn = 0x0D;
 
-inline constexpr int RECEIVE_TIMEOUT_MS = 1000;
+inline constexpr int kReceiveTimeoutMs = 1000;
 
 // The number of the serial line every exchange names: there is one.
-inline constexpr int PORT = 1;
+inline constexpr int kPortNumber = 1;
 
 // The parameter bytes of one request, and whether they carry every value as
 // it stands.

@@ -61,7 +61,7 @@ std::string join(const std::vector<std::string>& names) {
 
 }  // namespace
 
-std::string DEVICE_PATH(std::string_view name) {
+std::string device_path(std::string_view name) {
   if (name.size() > 3 && all_digits(name.substr(3))) {
     std::string prefix(name.substr(0, 3));
     for (char& c : prefix) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -72,7 +72,7 @@ std::string DEVICE_PATH(std::string_view name) {
   return "/dev/" + std::string(name);
 }
 
-std::string GETSERIALPORTNAMES(const std::string& sysfs_root) {
+std::string serial_port_names(const std::string& sysfs_root) {
   std::vector<std::string> names;
   if (const char* list = std::getenv("KDV578_PORTS")) {
     // The entries as given, blanks around them dropped.

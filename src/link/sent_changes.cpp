@@ -39,22 +39,22 @@ DownloadMark::~DownloadMark() { --session_.DOWNLOADS; }
 void report_sent(kdv::model::Session& session, int receiver, int command, const Request& request,
                  const Outcome& outcome, const Reply& reply) {
   if (!watcher) return;
-  std::vector<std::uint8_t> frame = {STX, STX, 'c', static_cast<std::uint8_t>(0x50 + receiver),
+  std::vector<std::uint8_t> frame = {kFrameStart, kFrameStart, 'c', static_cast<std::uint8_t>(0x50 + receiver),
                                      static_cast<std::uint8_t>(0x30 + command)};
   for (int i = 0; i < request.count(); ++i) frame.push_back(request[i]);
-  frame.push_back(ETX);
-  const kdv::model::RECIEVER_DATA* rx =
-      receiver >= 0 && receiver < 16 ? session.RECEIVER[static_cast<std::size_t>(receiver)].get() : nullptr;
-  const kdv::model::RECIEVER_DATA& record = rx ? *rx : kdv::model::fresh_configuration().rx;
+  frame.push_back(kFrameEnd);
+  const kdv::model::ReceiverRecord* rx =
+      receiver >= 0 && receiver < 16 ? session.receivers[static_cast<std::size_t>(receiver)].get() : nullptr;
+  const kdv::model::ReceiverRecord& record = rx ? *rx : kdv::model::fresh_configuration().rx;
   TracedExchange e = decode_request(frame, record);
-  std::map<std::string, std::string>& values = session.KNOWN_SETTINGS[{session.SELECTED_PORT_NAME, receiver}];
+  std::map<std::string, std::string>& values = session.KNOWN_SETTINGS[{session.selected_port, receiver}];
   if (!changes_receiver(e.command)) {
     if (!outcome.ok() || reply.length <= 0) return;
     const std::vector<std::uint8_t> answer(reply.bytes.begin(), reply.bytes.begin() + reply.length + 1);
     for (TracedSetting& s : decode_reply(frame, answer, record)) values[s.key] = std::move(s.value);
     return;
   }
-  SentChange change{session.SELECTED_PORT_NAME, receiver, std::move(e.command), {}, outcome};
+  SentChange change{session.selected_port, receiver, std::move(e.command), {}, outcome};
   for (TracedSetting& s : e.parameters) {
     SentSetting& sent = change.settings.emplace_back(SentSetting{std::move(s), std::nullopt});
     const auto old = values.find(sent.key);

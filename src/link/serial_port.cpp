@@ -49,11 +49,11 @@ void TBlockSerial::close_port() {
   buffered_ = next_ = 0;
 }
 
-void TBlockSerial::CONNECT(std::string_view name) {
+void TBlockSerial::connect_port(std::string_view name) {
   close_port();
   hung_up_ = false;
-  last_error_ = ERR_NONE;
-  const std::string path = DEVICE_PATH(name);
+  last_error_ = kNoError;
+  const std::string path = device_path(name);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return fail(errno);
   if (!isatty(fd)) {
@@ -80,7 +80,7 @@ void TBlockSerial::CONNECT(std::string_view name) {
   tcflush(fd_, TCIOFLUSH);
 }
 
-void TBlockSerial::CONFIG(int baud, int bits, char parity, int stop, bool softflow,
+void TBlockSerial::configure(int baud, int bits, char parity, int stop, bool softflow,
                           bool hardflow) {
   if (fd_ >= 0) apply_line(baud, bits, parity, stop, softflow, hardflow);
 }
@@ -121,9 +121,9 @@ bool TBlockSerial::apply_line(int baud, int bits, char parity, int stop, bool so
   return true;
 }
 
-void TBlockSerial::SENDBYTE(std::uint8_t b) {
-  last_error_ = ERR_NONE;
-  if (fd_ < 0) return fail(ERR_NOT_OPEN);
+void TBlockSerial::send_byte(std::uint8_t b) {
+  last_error_ = kNoError;
+  if (fd_ < 0) return fail(kNotOpenError);
   const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
   for (;;) {
     const ssize_t n = ::write(fd_, &b, 1);
@@ -132,7 +132,7 @@ void TBlockSerial::SENDBYTE(std::uint8_t b) {
     if (n < 0 && errno != EAGAIN) return fail(errno);
     // Output queue full: wait for room, but never for ever.
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return fail(ERR_TIMEOUT);
+    if (left.count() <= 0) return fail(kTimeoutError);
     pollfd p{fd_, POLLOUT, 0};
     poll(&p, 1, static_cast<int>(left.count()));
   }
@@ -140,18 +140,18 @@ void TBlockSerial::SENDBYTE(std::uint8_t b) {
   }
 }
 
-std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
-  last_error_ = ERR_NONE;
+std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
+  last_error_ = kNoError;
   if (next_ < buffered_) {
     looked_ = true;  // the wait that read the buffer looked
     return buffer_[next_++];
   }
   if (fd_ < 0) {
-    fail(ERR_NOT_OPEN);
+    fail(kNotOpenError);
     return 0;
   }
   if (hung_up_) {
-    fail(ERR_HANGUP);
+    fail(kHangupError);
     return 0;
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -174,7 +174,7 @@ std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
     if (p[0].revents == 0) continue;
     if ((p[0].revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL without data
       hung_up_ = true;
-      fail(ERR_HANGUP);
+      fail(kHangupError);
       return 0;
     }
     const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
@@ -186,13 +186,13 @@ std::uint8_t TBlockSerial::RECVBYTE(int timeout_ms) {
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n == 0 || is_hangup_errno(errno)) {
       hung_up_ = true;
-      fail(ERR_HANGUP);
+      fail(kHangupError);
     } else {
       fail(errno);
     }
     return 0;
   }
-  fail(ERR_TIMEOUT);
+  fail(kTimeoutError);
   return 0;
 }
 

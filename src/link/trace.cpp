@@ -39,32 +39,32 @@ class TracedPort final : public SerialPort {
   TracedPort(const TracedPort&) = delete;
   TracedPort& operator=(const TracedPort&) = delete;
 
-  void CONNECT(std::string_view name) override {
-    port_->CONNECT(name);
-    const int error = port_->LASTERROR();
-    if (error == ERR_NONE) return;
+  void connect_port(std::string_view name) override {
+    port_->connect_port(name);
+    const int error = port_->last_error();
+    if (error == kNoError) return;
     event(TraceEvent::kUnopened, "cannot open " + std::string(name) + ": " + std::strerror(error));
   }
-  void CONFIG(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
-    port_->CONFIG(baud, bits, parity, stop, softflow, hardflow);
+  void configure(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
+    port_->configure(baud, bits, parity, stop, softflow, hardflow);
   }
-  void SENDBYTE(std::uint8_t b) override {
-    port_->SENDBYTE(b);
-    if (port_->LASTERROR() == ERR_NONE) trace_byte(true, b);
+  void send_byte(std::uint8_t b) override {
+    port_->send_byte(b);
+    if (port_->last_error() == kNoError) trace_byte(true, b);
   }
-  std::uint8_t RECVBYTE(int timeout_ms) override {
-    const std::uint8_t b = port_->RECVBYTE(timeout_ms);
-    switch (port_->LASTERROR()) {
-      case ERR_NONE: trace_byte(false, b); break;
-      case ERR_TIMEOUT:
+  std::uint8_t receive_byte(int timeout_ms) override {
+    const std::uint8_t b = port_->receive_byte(timeout_ms);
+    switch (port_->last_error()) {
+      case kNoError: trace_byte(false, b); break;
+      case kTimeoutError:
         event(TraceEvent::kTimeout, "no byte within " + std::to_string(timeout_ms) + " ms");
         break;
-      case ERR_HANGUP: event(TraceEvent::kHangup, "the line hung up"); break;
+      case kHangupError: event(TraceEvent::kHangup, "the line hung up"); break;
       default: break;
     }
     return b;
   }
-  int LASTERROR() const override { return port_->LASTERROR(); }
+  int last_error() const override { return port_->last_error(); }
   bool INPUT_SEEN(int fd) override { return port_->INPUT_SEEN(fd); }
 
  private:

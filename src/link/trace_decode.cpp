@@ -29,17 +29,17 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {CMD_INPUT, "READ_INPUT", "", 2},           {CMD_CJ, "READ_CJ", "", 1},
-    {CMD_NO_TX, "READ_NO_TX", "SET_NO_TX", 0},  {CMD_TXTYPE, "READ_TXTYPE", "SET_TXTYPE", 1},
-    {CMD_INPTYPE, "READ_INPTYPE", "SET_INPTYPE", 2}, {CMD_ALARMS, "READ_ALARMS", "SET_ALARMS", 2},
-    {CMD_TEMP, "READ_TEMP", "SET_TEMP", 0},     {CMD_LINEREJ, "READ_LINEREJ", "SET_LINEREJ", 0},
-    {CMD_VALS, "READ_VALS", "", 1},             {CMD_TAG, "READ_TAG", "SET_TAG", 0},
-    {CMD_CONFIRM, "SEND_CONFIRM", "", 1},       {CMD_RESET, "SEND_RESET", "", 1},
-    {CMD_SIGNOFF, "SEND_SIGNOFF", "", 0},       {CMD_DATAFMT, "READ_DATAFMT", "SET_DATAFMT", 0},
-    {CMD_CSUMMODE, "READ_CSUMMODE", "SET_CSUMMODE", 0}, {CMD_COMMS, "READ_COMMS", "SET_COMMS", 0},
-    {CMD_ADDRESS, "READ_ADDRESS", "SET_ADDRESS", 0}, {CMD_VERS, "READ_VERS", "", 0},
-    {CMD_CHECKSUM, "READ_CHECKSUM", "", 0},     {CMD_SCALES, "READ_SCALES", "SET_SCALES", 2},
-    {CMD_SWITCHES, "READ_SWITCHES", "", 0},
+    {kCommandInput, "READ_INPUT", "", 2},           {kCommandColdJunction, "READ_CJ", "", 1},
+    {kCommandTransmitterCount, "READ_NO_TX", "SET_NO_TX", 0},  {kCommandTransmitterType, "READ_TXTYPE", "SET_TXTYPE", 1},
+    {kCommandInputType, "READ_INPTYPE", "SET_INPTYPE", 2}, {kCommandAlarms, "READ_ALARMS", "SET_ALARMS", 2},
+    {kCommandTemperatureUnits, "READ_TEMP", "SET_TEMP", 0},     {kCommandLineRejection, "READ_LINEREJ", "SET_LINEREJ", 0},
+    {kCommandValues, "READ_VALS", "", 1},             {kCommandTag, "READ_TAG", "SET_TAG", 0},
+    {kCommandConfirm, "SEND_CONFIRM", "", 1},       {kCommandReset, "SEND_RESET", "", 1},
+    {kCommandSignoff, "SEND_SIGNOFF", "", 0},       {kCommandDataFormat, "READ_DATAFMT", "SET_DATAFMT", 0},
+    {kCommandChecksumMode, "READ_CSUMMODE", "SET_CSUMMODE", 0}, {kCommandSerialSettings, "READ_COMMS", "SET_COMMS", 0},
+    {kCommandAddress, "READ_ADDRESS", "SET_ADDRESS", 0}, {kCommandVersions, "READ_VERS", "", 0},
+    {kCommandChecksum, "READ_CHECKSUM", "", 0},     {kCommandScales, "READ_SCALES", "SET_SCALES", 2},
+    {kCommandSwitches, "READ_SWITCHES", "", 0},
 };
 
 std::uint8_t at(const Bytes& b, std::size_t i) { return i < b.size() ? b[i] : 0; }
@@ -82,13 +82,13 @@ std::vector<std::string> parts(const Bytes& b, std::size_t from, std::size_t to)
 
 // A unit letter as the console shows it ("°C").
 std::string unit_text(std::uint8_t letter) {
-  return trimmed(kdv::ui::to_utf8(kdv::model::UNIT_TEXT(static_cast<char>(letter)).str()));
+  return trimmed(kdv::ui::to_utf8(kdv::model::unit_text(static_cast<char>(letter)).str()));
 }
 
 std::int64_t alarm_code(std::uint8_t letter) {
-  if (letter == 'H') return kdv::model::HIGH;
-  if (letter == 'L') return kdv::model::LOW;
-  return kdv::model::OFF;
+  if (letter == 'H') return kdv::model::kHigh;
+  if (letter == 'L') return kdv::model::kLow;
+  return kdv::model::kOff;
 }
 
 // Turns request parameters and reply fields into settings under the text
@@ -97,7 +97,7 @@ std::int64_t alarm_code(std::uint8_t letter) {
 class Decoder {
  public:
   void request(TracedExchange& e, int command, const Bytes& p, bool set);
-  void know(const kdv::model::RECIEVER_DATA& rx) { seen_.rx = rx; }
+  void know(const kdv::model::ReceiverRecord& rx) { seen_.rx = rx; }
   void reply(TracedExchange& e, int command, const Bytes& f);
 
  private:
@@ -160,47 +160,47 @@ void Decoder::request(TracedExchange& e, int command, const Bytes& p, bool set) 
   set_ = set;
   auto& out = e.parameters;
   switch (command) {
-    case CMD_INPUT:
-    case CMD_INPTYPE:
-    case CMD_ALARMS:
-    case CMD_SCALES: placed_ = place(e, digit(p, 0), digit(p, 1)); break;
-    case CMD_CJ:
-    case CMD_VALS:
-    case CMD_TXTYPE: placed_ = place(e, digit(p, 0), 0); break;
+    case kCommandInput:
+    case kCommandInputType:
+    case kCommandAlarms:
+    case kCommandScales: placed_ = place(e, digit(p, 0), digit(p, 1)); break;
+    case kCommandColdJunction:
+    case kCommandValues:
+    case kCommandTransmitterType: placed_ = place(e, digit(p, 0), 0); break;
     default: break;
   }
   // The values follow the transmitter and channel digits.
   const std::size_t from = place_.tx == 0 ? 0 : place_.ch == 0 ? 1 : 2;
   if (set && placed_) values(out, command, p, from, false);
-  if (command == CMD_RESET) out.push_back({"kind", std::to_string(digit(p, 0))});
+  if (command == kCommandReset) out.push_back({"kind", std::to_string(digit(p, 0))});
 }
 
 void Decoder::values(std::vector<TracedSetting>& out, int command, const Bytes& b, std::size_t from, bool reply) {
   const std::size_t last = b.size() - (reply ? 2 : 1);  // before a reply's ETX
   switch (command) {
-    case CMD_NO_TX: number(out, Table::kReceiver, "transmitters", digit(b, from)); break;
-    case CMD_TXTYPE:
-      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<kdv::model::byte>(digit(b, from));
+    case kCommandTransmitterCount: number(out, Table::kReceiver, "transmitters", digit(b, from)); break;
+    case kCommandTransmitterType:
+      seen_.rx.TRANSMITTER[place_.tx].TXTYPE = static_cast<kdv::model::Byte>(digit(b, from));
       code(out, Table::kTransmitter, "type", digit(b, from));
       break;
-    case CMD_INPTYPE:  // the reply's drive follows " D"
+    case kCommandInputType:  // the reply's drive follows " D"
       code(out, Table::kChannel, "input_type", digit(b, from));
       code(out, Table::kChannel, "drive", digit(b, from + (reply ? 3 : 1)));
       break;
-    case CMD_ALARMS:  // a reply's numbers follow "ALARMS"
+    case kCommandAlarms:  // a reply's numbers follow "ALARMS"
       reals(out, parts(b, from + (reply ? 7 : 0), last), {"low_alarm", "high_alarm"});
       break;
-    case CMD_SCALES: reals(out, parts(b, from, last), {"input_zero", "gain", "output_zero"}); break;
-    case CMD_TEMP: code(out, Table::kReceiver, "temperature_units", digit(b, from)); break;
-    case CMD_LINEREJ: code(out, Table::kReceiver, "line_rejection", digit(b, from)); break;
-    case CMD_DATAFMT: code(out, Table::kReceiver, "data_format", digit(b, from)); break;
-    case CMD_CSUMMODE: code(out, Table::kReceiver, "checksum_mode", digit(b, from)); break;
-    case CMD_TAG: add(out, Table::kReceiver, "tag", text_of(b, from, std::min(from + 24, last))); break;
-    case CMD_COMMS:
+    case kCommandScales: reals(out, parts(b, from, last), {"input_zero", "gain", "output_zero"}); break;
+    case kCommandTemperatureUnits: code(out, Table::kReceiver, "temperature_units", digit(b, from)); break;
+    case kCommandLineRejection: code(out, Table::kReceiver, "line_rejection", digit(b, from)); break;
+    case kCommandDataFormat: code(out, Table::kReceiver, "data_format", digit(b, from)); break;
+    case kCommandChecksumMode: code(out, Table::kReceiver, "checksum_mode", digit(b, from)); break;
+    case kCommandTag: add(out, Table::kReceiver, "tag", text_of(b, from, std::min(from + 24, last))); break;
+    case kCommandSerialSettings:
       code(out, Table::kReceiver, "baud", digit(b, from));
       line_bits(out, digit(b, from + 1));
       break;
-    case CMD_ADDRESS:
+    case kCommandAddress:
       number(out, Table::kReceiver, "address_a", two_digits(b, from));
       number(out, Table::kReceiver, "address_b", two_digits(b, from + 2));
       break;
@@ -215,27 +215,27 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
   const std::size_t etx = f.size() - 1;
   auto unit = [&f](std::size_t i) { return unit_text(at(f, i)); };
   switch (command) {
-    case CMD_INPUT:
+    case kCommandInput:
       code(out, Table::kTransmitter, "type", digit(f, 7) == 2 ? 2 : 1);
       code(out, Table::kChannelReported, "alarm", alarm_code(at(f, 11)));
       add(out, Table::kChannelReported, "value", etx >= 9 ? trimmed(text_of(f, 13, etx - 9)) : "");
       add(out, Table::kChannelReported, "unit", etx >= 7 ? unit(etx - 7) : "");
       break;
-    case CMD_CJ:
+    case kCommandColdJunction:
       add(out, Table::kTransmitterReported, "cj_temperature", etx >= 9 ? trimmed(text_of(f, 10, etx - 9)) : "");
       add(out, Table::kTransmitterReported, "cj_unit", etx >= 7 ? unit(etx - 7) : "");
       break;
-    case CMD_NO_TX:
-    case CMD_TEMP:
-    case CMD_LINEREJ:
-    case CMD_DATAFMT:
-    case CMD_CSUMMODE:
-    case CMD_TAG: values(out, command, f, 7, true); break;
-    case CMD_TXTYPE: values(out, command, f, 10, true); break;
-    case CMD_INPTYPE: values(out, command, f, 11, true); break;
-    case CMD_SCALES:
-    case CMD_ALARMS: values(out, command, f, 9, true); break;
-    case CMD_VALS: {
+    case kCommandTransmitterCount:
+    case kCommandTemperatureUnits:
+    case kCommandLineRejection:
+    case kCommandDataFormat:
+    case kCommandChecksumMode:
+    case kCommandTag: values(out, command, f, 7, true); break;
+    case kCommandTransmitterType: values(out, command, f, 10, true); break;
+    case kCommandInputType: values(out, command, f, 11, true); break;
+    case kCommandScales:
+    case kCommandAlarms: values(out, command, f, 9, true); break;
+    case kCommandValues: {
       const int channels = digit(f, 8) == 2 ? 8 : 16;
       int c = 0;
       for (const std::string& part : parts(f, 11, etx)) {
@@ -251,21 +251,21 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
       }
       break;
     }
-    case CMD_COMMS:
-    case CMD_ADDRESS: {
+    case kCommandSerialSettings:
+    case kCommandAddress: {
       // "H": the switches set what the receiver uses; the software's values
       // come after the switches' either way.
-      const bool comms = command == CMD_COMMS;
+      const bool comms = command == kCommandSerialSettings;
       const bool software = at(f, 7) != 'H';
       code(out, Table::kReported, comms ? "comms_mode" : "address_mode", software ? 1 : 0);
       values(out, command, f, 10 + (software ? (comms ? 4 : 6) : 0), true);
       break;
     }
-    case CMD_VERS:
+    case kCommandVersions:
       add(out, Table::kReported, "ip_version", text_of(f, 7, 10));
       add(out, Table::kReported, "hca_version", text_of(f, 13, 16));
       break;
-    case CMD_CHECKSUM:
+    case kCommandChecksum:
       for (const auto& [from, name] : {std::pair<std::size_t, std::string_view>{7, "checksum"}, {12, "ram_checksum"}}) {
         const std::string hex = text_of(f, from, from + 3);
         int value = 0;
@@ -274,7 +274,7 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
             res.ec == std::errc() && res.ptr == hex.data() + hex.size() ? std::to_string(value) : hex);
       }
       break;
-    case CMD_SWITCHES: {
+    case kCommandSwitches: {
       const int hca = two_digits(f, 9);
       number(out, Table::kReported, "ip_switch", two_digits(f, 7));
       number(out, Table::kReported, "hca_switch", hca);
@@ -429,7 +429,7 @@ class Reader {
     if (whole) decoder_.request(e, command_, params, set);
   }
 
-  void know(const kdv::model::RECIEVER_DATA& rx) { decoder_.know(rx); }
+  void know(const kdv::model::ReceiverRecord& rx) { decoder_.know(rx); }
   // The fields of the reply to the last request, given as its frame.
   void fields(const Bytes& frame) {
     if (open_) decoder_.reply(result.exchanges.back(), command_, frame);
@@ -457,7 +457,7 @@ class Reader {
     if (!open_) return;
     open_ = false;
     TracedExchange& e = result.exchanges.back();
-    if (command_ == CMD_SIGNOFF && items_.empty()) {
+    if (command_ == kCommandSignoff && items_.empty()) {
       e.verdict = Verdict::kSent;
     } else {
       Bytes frame;
@@ -476,7 +476,7 @@ class Reader {
 
 }  // namespace
 
-TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::RECIEVER_DATA& rx) {
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::ReceiverRecord& rx) {
   Reader reader;
   reader.know(rx);
   reader.request(Line{}, frame);
@@ -484,7 +484,7 @@ TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv:
 }
 
 std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
-                                        const std::vector<std::uint8_t>& reply, const kdv::model::RECIEVER_DATA& rx) {
+                                        const std::vector<std::uint8_t>& reply, const kdv::model::ReceiverRecord& rx) {
   Reader reader;
   reader.know(rx);
   reader.request(Line{}, request);

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace kdv::model {
-struct RECIEVER_DATA;
+struct ReceiverRecord;
 }
 
 namespace kdv::link {
@@ -57,11 +57,11 @@ DecodedTrace decode_trace(std::string_view text);
 
 // One request frame, STX to ETX, read as a trace reads it: its command and
 // parameters. Input types are named by the transmitter types of rx.
-TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::RECIEVER_DATA& rx);
+TracedExchange decode_request(const std::vector<std::uint8_t>& frame, const kdv::model::ReceiverRecord& rx);
 
 // The fields of a good reply (STX to ETX) to a request frame; none for a
 // SET operation's reply.
 std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request,
-                                        const std::vector<std::uint8_t>& reply, const kdv::model::RECIEVER_DATA& rx);
+                                        const std::vector<std::uint8_t>& reply, const kdv::model::ReceiverRecord& rx);
 
 }  // namespace kdv::link

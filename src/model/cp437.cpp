@@ -2,7 +2,7 @@
 
 namespace kdv::ui {
 
-constexpr std::array<char32_t, 256> UNICODE = {
+constexpr std::array<char32_t, 256> kUnicodeTable = {
     // 00-0F
     U' ', U'☺', U'☻', U'♥', U'♦', U'♣', U'♠', U'•', U'◘', U'○', U'◙', U'♂', U'♀', U'♪', U'♫', U'☼',
     // 10-1F
@@ -27,10 +27,10 @@ constexpr std::array<char32_t, 256> UNICODE = {
     U'≡', U'±', U'≥', U'≤', U'⌠', U'⌡', U'÷', U'≈', U'°', U'∙', U'·', U'√', U'ⁿ', U'²', U'■', U'\u00A0',
 };
 
-std::optional<std::uint8_t> FromUnicode(char32_t c) {
+std::optional<std::uint8_t> from_unicode(char32_t c) {
   if (c == U'\u2126') c = U'Ω';  // the ohm sign is the Greek capital omega
   for (int b = 128; b < 256; ++b)
-    if (UNICODE[b] == c) return static_cast<std::uint8_t>(b);
+    if (kUnicodeTable[b] == c) return static_cast<std::uint8_t>(b);
   return std::nullopt;
 }
 
@@ -58,7 +58,7 @@ std::string to_utf8(std::string_view bytes) {
   std::string out;
   for (const char b : bytes) {
     const auto u = static_cast<std::uint8_t>(b);
-    out += u < 0x80 ? std::string(1, b) : utf8_of(UNICODE[u]);
+    out += u < 0x80 ? std::string(1, b) : utf8_of(kUnicodeTable[u]);
   }
   return out;
 }
@@ -90,7 +90,7 @@ FromUtf8 from_utf8(std::string_view text) {
     const char32_t c = next_character(text, i);
     if (c < 0x80) {
       out.bytes += static_cast<char>(c);
-    } else if (const auto b = c == U'\uFFFD' ? std::nullopt : FromUnicode(c)) {
+    } else if (const auto b = c == U'\uFFFD' ? std::nullopt : from_unicode(c)) {
       out.bytes += static_cast<char>(*b);
     } else if (!out.missing) {
       out.missing = c;

@@ -12,12 +12,12 @@ namespace kdv::ui {
 
 // The Unicode character of every byte. Bytes 0-31 and 127 are the glyphs a
 // PC screen shows for them; byte 0 and 255 show as blanks.
-extern const std::array<char32_t, 256> UNICODE;
+extern const std::array<char32_t, 256> kUnicodeTable;
 
 // The byte 128..255 for a typed Unicode character, if code page 437 has it.
 // ASCII needs no translation; bytes 0..31 and 127 are never produced, so a
 // typed symbol can never become a control key.
-std::optional<std::uint8_t> FromUnicode(char32_t c);
+std::optional<std::uint8_t> from_unicode(char32_t c);
 
 // A record's bytes as UTF-8 text: bytes 128..255 as their characters, every
 // other byte as the character of the same number, so control bytes stay

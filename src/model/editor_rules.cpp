@@ -4,41 +4,41 @@
 
 namespace kdv::model {
 
-bool NAME_CHARACTER(byte c) {
+bool is_tag_character(Byte c) {
   return c == ' ' || c == '.' || (c >= '0' && c <= ':') || (c >= '@' && c <= 'Z') || c == '\\' || c == '_' ||
          (c >= 'a' && c <= 'z');
 }
 
-bool ENTRY_ACCEPTS(double v, bool whole) {
+bool entry_accepts(double v, bool whole) {
   const double lowest = whole ? 0 : -99999, highest = whole ? 255 : 99999;
   return v >= lowest && v <= highest;
 }
 
-int CHANNELS(byte txtype) { return txtype == 1 ? 16 : 8; }
+int channel_count(Byte txtype) { return txtype == 1 ? 16 : 8; }
 
-bool RESERVED_CHANNEL(const TRANSMITTER_DATA& tx, int ch) { return ISRTD(tx) && ch == 16; }
+bool is_reserved_channel(const TransmitterRecord& tx, int ch) { return has_cold_junction_channel(tx) && ch == 16; }
 
-bool ALARMS_APPLY(const TRANSMITTER_DATA& tx, int ch) {
-  return !(tx.TXTYPE == 1 && tx.CHANNEL[ch].INPUT_TYPE == 15) && !RESERVED_CHANNEL(tx, ch);
+bool alarms_apply(const TransmitterRecord& tx, int ch) {
+  return !(tx.TXTYPE == 1 && tx.CHANNEL[ch].INPUT_TYPE == 15) && !is_reserved_channel(tx, ch);
 }
 
-bool DRIVE_APPLIES(const TRANSMITTER_DATA& tx, int ch) {
+bool drive_applies(const TransmitterRecord& tx, int ch) {
   return tx.TXTYPE != 2 && !(tx.TXTYPE == 1 && tx.CHANNEL[ch].INPUT_TYPE == 15);
 }
 
-bool OFFERS_INPUT_TYPE(byte txtype, int ch, byte code) {
+bool offers_input_type(Byte txtype, int ch, Byte code) {
   if (txtype == 2) return code == 0 || code == 13 || code == 15;
   if (ch == 16 && (code == 13 || code == 14)) return false;
   return code <= 14 || (code >= 16 && code <= 27);
 }
 
-void SETUNIPOLAR(RECIEVER_DATA& R) {
+void clear_unipolar_negatives(ReceiverRecord& R) {
   for (int t = 1; t <= std::min<int>(R.NO_OF_TX, 4); ++t) {
-    TRANSMITTER_DATA& T = R.TRANSMITTER[t];
-    const int channels = T.TXTYPE == 1 ? 16 : T.TXTYPE == 2 ? 8 : 0;
+    TransmitterRecord& transmitter = R.TRANSMITTER[t];
+    const int channels = transmitter.TXTYPE == 1 ? 16 : transmitter.TXTYPE == 2 ? 8 : 0;
     for (int c = 1; c <= channels; ++c) {
-      CHANNEL_DATA& C = T.CHANNEL[c];
-      for (double* v : {&C.SCALE_OPZERO, &C.SCALE_GAIN, &C.HIGH_ALARM, &C.LOW_ALARM})
+      ChannelRecord& channel = transmitter.CHANNEL[c];
+      for (double* v : {&channel.SCALE_OPZERO, &channel.SCALE_GAIN, &channel.HIGH_ALARM, &channel.LOW_ALARM})
         if (*v < 0) *v = 0;
     }
   }

@@ -12,32 +12,32 @@ namespace kdv::model {
 
 // A character the tag entry takes: blank, ".", "0".."9", ":", "@".."Z",
 // "\", "_", "a".."z".
-bool NAME_CHARACTER(byte c);
+bool is_tag_character(Byte c);
 // The most characters the tag entry takes (the receiver pads to 25).
-inline constexpr std::size_t NAME_LENGTH = 24;
+inline constexpr std::size_t kTagEntryLength = 24;
 
 // The range of a number entry: whole numbers (addresses) 0..255, reals
 // -99999..99999.
-bool ENTRY_ACCEPTS(double v, bool whole);
+bool entry_accepts(double v, bool whole);
 
 // The channels of a transmitter type: 16 on a 571 (type 1), 8 otherwise.
-int CHANNELS(byte txtype);
+int channel_count(Byte txtype);
 // Channel 16 of a 571 with a compensated input measures the cold junction:
 // no input type, scaling or alarm of its own.
-bool RESERVED_CHANNEL(const TRANSMITTER_DATA& tx, int ch);
+bool is_reserved_channel(const TransmitterRecord& tx, int ch);
 // Alarm thresholds apply to neither a reserved channel nor an unused input
 // (type 15) of a 571.
-bool ALARMS_APPLY(const TRANSMITTER_DATA& tx, int ch);
+bool alarms_apply(const TransmitterRecord& tx, int ch);
 // An open-circuit drive exists on neither a 572 nor an unused input (type
 // 15) of a 571.
-bool DRIVE_APPLIES(const TRANSMITTER_DATA& tx, int ch);
+bool drive_applies(const TransmitterRecord& tx, int ch);
 // Whether the input list offers the code on this channel: a 571 offers
 // 0..14 and 16..27, but not the RTD types 13 and 14 on channel 16; a 572
 // offers 0, 13 and 15.
-bool OFFERS_INPUT_TYPE(byte txtype, int ch, byte code);
+bool offers_input_type(Byte txtype, int ch, Byte code);
 
 // Negative output zeros, gains and alarm thresholds of every configured
 // channel become 0 (a unipolar data format cannot carry them).
-void SETUNIPOLAR(RECIEVER_DATA& R);
+void clear_unipolar_negatives(ReceiverRecord& R);
 
 }  // namespace kdv::model

@@ -14,97 +14,97 @@
 
 namespace kdv::model {
 
-using byte = std::uint8_t;
+using Byte = std::uint8_t;
 
-enum ALARM_STATE : std::int32_t { HIGH = 0, LOW = 1, OFF = 2 };
+enum AlarmState : std::int32_t { kHigh = 0, kLow = 1, kOff = 2 };
 
-struct CHANNEL_DATA {
+struct ChannelRecord {
   Text<20> VALUE;
   Text<2> VUNIT;
   double HIGH_ALARM = 0;
   double LOW_ALARM = 0;
-  ALARM_STATE ALARM = HIGH;
-  byte INPUT_TYPE = 0;
-  byte THC_DRIVE = 0;
+  AlarmState ALARM = kHigh;
+  Byte INPUT_TYPE = 0;
+  Byte THC_DRIVE = 0;
   double SCALE_IPZERO = 0;
   double SCALE_OPZERO = 0;
   double SCALE_GAIN = 0;
   // Records compare field by field; PrintTo (record_print.cpp) writes every
   // field, for a test whose comparison fails.
-  friend bool operator==(const CHANNEL_DATA&, const CHANNEL_DATA&) = default;
-  friend void PrintTo(const CHANNEL_DATA& ch, std::ostream* os);
+  friend bool operator==(const ChannelRecord&, const ChannelRecord&) = default;
+  friend void PrintTo(const ChannelRecord& ch, std::ostream* os);
 };
 
-struct TRANSMITTER_DATA {
-  byte TXTYPE = 0;
+struct TransmitterRecord {
+  Byte TXTYPE = 0;
   Text<20> CJTEMP;
   Text<2> CJUNIT;
-  Indexed<CHANNEL_DATA, 1, 16> CHANNEL;
-  friend bool operator==(const TRANSMITTER_DATA&, const TRANSMITTER_DATA&) = default;
-  friend void PrintTo(const TRANSMITTER_DATA& tx, std::ostream* os);
+  Indexed<ChannelRecord, 1, 16> CHANNEL;
+  friend bool operator==(const TransmitterRecord&, const TransmitterRecord&) = default;
+  friend void PrintTo(const TransmitterRecord& tx, std::ostream* os);
 };
 
-struct RECIEVER_DATA {
+struct ReceiverRecord {
   Text<25> TAG_FIELD;
   Text<10> HCAVER;
   Text<10> IPVER;
   bool ADD_MODE = false;
-  byte MOD_ADDRESSA = 0;
-  byte MOD_ADDRESSB = 0;
-  byte DATA_FORMAT = 0;
+  Byte MOD_ADDRESSA = 0;
+  Byte MOD_ADDRESSB = 0;
+  Byte DATA_FORMAT = 0;
   bool COMM_MODE = false;
-  byte MOD_BAUD = 0;
-  byte MOD_PARITY = 0;
-  byte MOD_DBITS = 0;
-  byte MOD_STOP = 0;
-  byte MOD_MODE = 0;
-  byte CHECK_MODE = 0;
+  Byte MOD_BAUD = 0;
+  Byte MOD_PARITY = 0;
+  Byte MOD_DBITS = 0;
+  Byte MOD_STOP = 0;
+  Byte MOD_MODE = 0;
+  Byte CHECK_MODE = 0;
   std::int32_t CHECKSUM = 0;
   std::int32_t RAMCHKSUM = 0;
-  byte CKSUM_BASE = 0;
-  byte NO_OF_TX = 0;
-  byte UNITS = 0;
-  byte STATUS1 = 0;
-  byte STATUS2 = 0;
+  Byte CKSUM_BASE = 0;
+  Byte NO_OF_TX = 0;
+  Byte UNITS = 0;
+  Byte STATUS1 = 0;
+  Byte STATUS2 = 0;
   bool HW1 = false;
   bool HW2 = false;
   bool ELD = false;
   bool SYSFAIL = false;
-  byte LINE_REJ = 0;
-  byte HCASWITCH = 0;
-  byte IPSWITCH = 0;
-  Indexed<TRANSMITTER_DATA, 1, 4> TRANSMITTER;
-  friend bool operator==(const RECIEVER_DATA&, const RECIEVER_DATA&) = default;
-  friend void PrintTo(const RECIEVER_DATA& rx, std::ostream* os);
+  Byte LINE_REJ = 0;
+  Byte HCASWITCH = 0;
+  Byte IPSWITCH = 0;
+  Indexed<TransmitterRecord, 1, 4> TRANSMITTER;
+  friend bool operator==(const ReceiverRecord&, const ReceiverRecord&) = default;
+  friend void PrintTo(const ReceiverRecord& rx, std::ostream* os);
 };
 
-struct CONFIG_DATA {
+struct HeldFlagsRecord {
   Indexed<bool, 0, 15> RXCONFIG;
-  friend bool operator==(const CONFIG_DATA&, const CONFIG_DATA&) = default;
-  friend void PrintTo(const CONFIG_DATA& config, std::ostream* os);
+  friend bool operator==(const HeldFlagsRecord&, const HeldFlagsRecord&) = default;
+  friend void PrintTo(const HeldFlagsRecord& config, std::ostream* os);
 };
 
-inline constexpr int RXMAXNO = 1;
+inline constexpr int kMaxReceiverNumber = 1;
 
 // Name tables, entries 1..16 of text(16) each.
-using NAME_TABLE = Indexed<Text<16>, 1, 16>;
-extern const NAME_TABLE DFORMATSTG;
-extern const NAME_TABLE IPTYPE571A;
-extern const NAME_TABLE IPTYPE571B;
-extern const NAME_TABLE IPTYPE572;
+using NameTable = Indexed<Text<16>, 1, 16>;
+extern const NameTable kDataFormatNames;
+extern const NameTable kInputTypes571Page1;
+extern const NameTable kInputTypes571Page2;
+extern const NameTable kInputTypes572;
 
 // Data format code <-> position in DFORMATSTG (1..16).
-byte DFORMAT_CODE(int position);
-int DFORMAT_POSITION(byte code);  // 0 for the unused codes 2, 3, 15 and above 18
+Byte data_format_code(int position);
+int data_format_position(Byte code);  // 0 for the unused codes 2, 3, 15 and above 18
 
 // Code page 437 bytes the unit texts use.
-inline constexpr char DEGREE = '\xF8';
-inline constexpr char OMEGA = '\xEA';
-inline constexpr char SQUARE_ROOT = '\xFB';
+inline constexpr char kDegreeSign = '\xF8';
+inline constexpr char kOhmSign = '\xEA';
+inline constexpr char kSquareRootSign = '\xFB';
 
 // The stored two-character unit text for a unit letter reported by the
 // receiver ("C" -> F8h "C", "R" -> " " EAh, unknown -> two spaces).
-Text<2> UNIT_TEXT(char letter);
+Text<2> unit_text(char letter);
 
 struct Session;
 
@@ -113,15 +113,15 @@ struct Session;
 // PATH and NAME, the current receiver, transmitter and channel, and
 // receiver record 0 with the defaults of a type 571 (a second call starts
 // from a fresh record).
-void INITCOMMS(Session& session);
-void INITRX(RECIEVER_DATA& rx, byte type);
+void init_model(Session& session);
+void init_receiver(ReceiverRecord& rx, Byte type);
 // The receiver simulator keeps a record of its own.
-void INIT_TX(RECIEVER_DATA& rx, int t, byte type);
-void INIT_SCALES(RECIEVER_DATA& rx, byte type);
-bool UNIPOLAR(byte data_format);
-bool ISRTD(const TRANSMITTER_DATA& tx);
+void init_transmitter(ReceiverRecord& rx, int t, Byte type);
+void init_scales(ReceiverRecord& rx, Byte type);
+bool is_unipolar(Byte data_format);
+bool has_cold_junction_channel(const TransmitterRecord& tx);
 
 // Input type codes whose thermocouple needs cold-junction compensation.
-bool IS_CJ_INPUT(byte input_type);
+bool is_cold_junction_input(Byte input_type);
 
 }  // namespace kdv::model

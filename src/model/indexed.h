@@ -11,9 +11,9 @@ class Indexed {
   static_assert(Lo <= Hi);
 
  public:
-  static constexpr int low = Lo;
-  static constexpr int high = Hi;
-  static constexpr int count = Hi - Lo + 1;
+  static constexpr int kLow = Lo;
+  static constexpr int kHigh = Hi;
+  static constexpr int kCount = Hi - Lo + 1;
 
   constexpr T& operator[](int i) { return items_[offset(i)]; }
   constexpr const T& operator[](int i) const { return items_[offset(i)]; }
@@ -30,5 +30,5 @@ class Indexed {
     if (i < Lo || i > Hi) std::abort();
     return static_cast<std::size_t>(i - Lo);
   }
-  std::array<T, count> items_{};
+  std::array<T, kCount> items_{};
 };

@@ -28,7 +28,7 @@ std::string number(double x) {
 
 }  // namespace
 
-void PrintTo(const CHANNEL_DATA& ch, std::ostream* os) {
+void PrintTo(const ChannelRecord& ch, std::ostream* os) {
   *os << "{INPUT_TYPE " << int{ch.INPUT_TYPE} << ", THC_DRIVE " << int{ch.THC_DRIVE}
       << ", LOW_ALARM " << number(ch.LOW_ALARM) << ", HIGH_ALARM " << number(ch.HIGH_ALARM)
       << ", SCALE_IPZERO " << number(ch.SCALE_IPZERO) << ", SCALE_GAIN " << number(ch.SCALE_GAIN)
@@ -36,7 +36,7 @@ void PrintTo(const CHANNEL_DATA& ch, std::ostream* os) {
       << ", VUNIT " << quoted(ch.VUNIT) << ", ALARM " << int{ch.ALARM} << '}';
 }
 
-void PrintTo(const TRANSMITTER_DATA& tx, std::ostream* os) {
+void PrintTo(const TransmitterRecord& tx, std::ostream* os) {
   *os << "{TXTYPE " << int{tx.TXTYPE} << ", CJTEMP " << quoted(tx.CJTEMP) << ", CJUNIT "
       << quoted(tx.CJUNIT) << '}';
   for (int c = 1; c <= 16; ++c) {
@@ -45,7 +45,7 @@ void PrintTo(const TRANSMITTER_DATA& tx, std::ostream* os) {
   }
 }
 
-void PrintTo(const RECIEVER_DATA& rx, std::ostream* os) {
+void PrintTo(const ReceiverRecord& rx, std::ostream* os) {
   const std::pair<const char*, int> numbers[] = {
       {"ADD_MODE", rx.ADD_MODE}, {"MOD_ADDRESSA", rx.MOD_ADDRESSA},
       {"MOD_ADDRESSB", rx.MOD_ADDRESSB}, {"DATA_FORMAT", rx.DATA_FORMAT},
@@ -66,7 +66,7 @@ void PrintTo(const RECIEVER_DATA& rx, std::ostream* os) {
   }
 }
 
-void PrintTo(const CONFIG_DATA& config, std::ostream* os) {
+void PrintTo(const HeldFlagsRecord& config, std::ostream* os) {
   *os << "{RXCONFIG";
   for (bool on : config.RXCONFIG) *os << ' ' << int{on};
   *os << '}';

@@ -52,7 +52,7 @@ namespace {
 
 // A number line is looked at this far: room for blanks before the number
 // and for all its digits.
-constexpr std::size_t NUMBER_LINE_KEPT = 255;
+constexpr std::size_t kNumberLineKept = 255;
 
 // Reads one screen into s. Returns a fault, or nothing when the screen is
 // complete and within the limits.
@@ -60,25 +60,25 @@ class ScreenParser {
  public:
   ScreenParser(LineReader& lines, int screen) : lines_(lines), screen_(screen) {}
 
-  std::optional<LOAD_FAULT> parse(SCRN& s) {
-    if (!number(s.MAXX, 1, 2, "the number of columns must be 1 or 2")) return fault_;
+  std::optional<LoadFault> parse(MenuScreen& s) {
+    if (!number(s.column_count, 1, 2, "the number of columns must be 1 or 2")) return fault_;
     Indexed<int, 1, 2> maxy_line{};
-    for (int i = 1; i <= s.MAXX; ++i) {
-      if (!number(s.MAXY[i], 1, 14, "the number of rows must be 1 to 14")) return fault_;
+    for (int i = 1; i <= s.column_count; ++i) {
+      if (!number(s.row_count[i], 1, 14, "the number of rows must be 1 to 14")) return fault_;
       maxy_line[i] = lines_.number();
     }
-    for (int i = 1; i <= s.MAXX; ++i) {
+    for (int i = 1; i <= s.column_count; ++i) {
       bool selectable = false;
-      for (int j = 1; j <= s.MAXY[i]; ++j) {
-        MENUELEMENT& c = s.CELL[i][j];
-        if (!text(c.TITLE) || !number(c.XPOS, 1, 80, "the column must be 1 to 80") ||
-            !number(c.YPOS, 1, 25, "the row must be 1 to 25") || !text(c.HSTR1) ||
-            !text(c.HSTR2))
+      for (int j = 1; j <= s.row_count[i]; ++j) {
+        MenuCell& c = s.cells[i][j];
+        if (!text(c.label) || !number(c.x, 1, 80, "the column must be 1 to 80") ||
+            !number(c.y, 1, 25, "the row must be 1 to 25") || !text(c.help_line1) ||
+            !text(c.help_line2))
           return fault_;
-        selectable = selectable || !INERT(c);
+        selectable = selectable || !is_inert(c);
       }
       if (!selectable)
-        return LOAD_FAULT{maxy_line[i], "every cell of column " + std::to_string(i) + " of screen " +
+        return LoadFault{maxy_line[i], "every cell of column " + std::to_string(i) + " of screen " +
                                             std::to_string(screen_) + " is inert"};
     }
     return std::nullopt;
@@ -87,7 +87,7 @@ class ScreenParser {
  private:
   bool line(std::string& out, std::size_t keep) {
     if (lines_.next(out, keep)) return true;
-    fault_ = LOAD_FAULT{lines_.number() + 1,
+    fault_ = LoadFault{lines_.number() + 1,
                         "the file ends before screen " + std::to_string(screen_) + " is complete"};
     return false;
   }
@@ -102,44 +102,44 @@ class ScreenParser {
 
   // An unsigned number at the start of the line (blanks before it skipped,
   // the rest of the line ignored), within lo..hi.
-  bool number(byte& field, int lo, int hi, const char* range_reason) {
+  bool number(Byte& field, int lo, int hi, const char* range_reason) {
     std::string l;
-    if (!line(l, NUMBER_LINE_KEPT)) return false;
+    if (!line(l, kNumberLineKept)) return false;
     std::size_t p = l.find_first_not_of(" \t");
     if (p == std::string::npos || l[p] < '0' || l[p] > '9') {
-      fault_ = LOAD_FAULT{lines_.number(), "a number is expected"};
+      fault_ = LoadFault{lines_.number(), "a number is expected"};
       return false;
     }
     int value = 0;
     for (; p < l.size() && l[p] >= '0' && l[p] <= '9'; ++p) value = std::min(value * 10 + (l[p] - '0'), 1000);
     if (value < lo || value > hi) {
-      fault_ = LOAD_FAULT{lines_.number(), range_reason};
+      fault_ = LoadFault{lines_.number(), range_reason};
       return false;
     }
-    field = static_cast<byte>(value);
+    field = static_cast<Byte>(value);
     return true;
   }
 
   LineReader& lines_;
   int screen_;
-  LOAD_FAULT fault_;
+  LoadFault fault_;
 };
 
 }  // namespace
 
-void READ_MESSAGES(std::istream& in, MESSAGES& messages) {
+void read_messages(std::istream& in, MESSAGES& messages) {
   LineReader lines(in);
   std::string l;
-  for (auto& message : messages) message = lines.next(l, message.capacity) ? l : std::string();
+  for (auto& message : messages) message = lines.next(l, message.kCapacity) ? l : std::string();
 }
 
 // The screen file has no header and no separators, so every line is read in
 // its fixed place; a file outside the limits the menus rely on is refused
 // with its line number rather than drawn half-broken.
-std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens) {
+std::optional<LoadFault> read_screens(std::istream& in, MenuScreens& screens) {
   LineReader lines(in);
-  SCREENS loaded{};
-  for (int s = 1; s <= NO_OF_SCREENS; ++s) {
+  MenuScreens loaded{};
+  for (int s = 1; s <= kScreenCount; ++s) {
     if (auto fault = ScreenParser(lines, s).parse(loaded[s])) return fault;
   }
   screens = loaded;

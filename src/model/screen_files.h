@@ -55,42 +55,42 @@ using MESSAGES = Indexed<Text<19>, 1, 100>;
 
 // Reads up to 100 message lines into messages; missing lines leave empty
 // messages.
-void READ_MESSAGES(std::istream& in, MESSAGES& messages);
+void read_messages(std::istream& in, MESSAGES& messages);
 
 // ---- Menu screens ----------------------------------------------------------
 
-using byte = std::uint8_t;  // as in model/globals.h
+using Byte = std::uint8_t;  // as in model/globals.h
 
 // One menu cell: its label, screen position and two help lines.
-struct MENUELEMENT {
-  Text<15> TITLE;
-  byte XPOS = 0;
-  byte YPOS = 0;
-  Text<30> HSTR1;  // "##" marks an inert cell (heading, spacer, display line)
-  Text<30> HSTR2;
+struct MenuCell {
+  Text<15> label;
+  Byte x = 0;
+  Byte y = 0;
+  Text<30> help_line1;  // "##" marks an inert cell (heading, spacer, display line)
+  Text<30> help_line2;
 };
 
 // One menu screen of at most two columns of at most fourteen cells.
-struct SCRN {
-  Indexed<Indexed<MENUELEMENT, 1, 14>, 1, 2> CELL{};
-  byte MAXX = 0;
-  Indexed<byte, 1, 2> MAXY{};
+struct MenuScreen {
+  Indexed<Indexed<MenuCell, 1, 14>, 1, 2> cells{};
+  Byte column_count = 0;
+  Indexed<Byte, 1, 2> row_count{};
 };
 
-inline constexpr int NO_OF_SCREENS = 10;
-using SCREENS = Indexed<SCRN, 1, NO_OF_SCREENS>;
+inline constexpr int kScreenCount = 10;
+using MenuScreens = Indexed<MenuScreen, 1, kScreenCount>;
 
 // True for a cell the cursor never lands on.
-inline bool INERT(const MENUELEMENT& cell) { return cell.HSTR1 == "##"; }
+inline bool is_inert(const MenuCell& cell) { return cell.help_line1 == "##"; }
 
 // Why a screen definition file was refused, and on which line (1-based).
-struct LOAD_FAULT {
+struct LoadFault {
   int line = 0;
   std::string reason;
 };
 
 // Reads the ten menu screens. On success fills screens and returns nothing;
 // a file outside the limits is refused and screens stays as it was.
-std::optional<LOAD_FAULT> READ_SCREENS(std::istream& in, SCREENS& screens);
+std::optional<LoadFault> read_screens(std::istream& in, MenuScreens& screens);
 
 }  // namespace kdv::model

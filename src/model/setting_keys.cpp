@@ -26,16 +26,16 @@ struct MemberOf<F C::*> {
 template <auto M, class Rec>
 decltype(auto) field(Rec& rx, Place p) {
   using C = typename MemberOf<decltype(M)>::Class;
-  if constexpr (std::is_same_v<C, RECIEVER_DATA>)
+  if constexpr (std::is_same_v<C, ReceiverRecord>)
     return (rx.*M);
-  else if constexpr (std::is_same_v<C, TRANSMITTER_DATA>)
+  else if constexpr (std::is_same_v<C, TransmitterRecord>)
     return (rx.TRANSMITTER[p.tx].*M);
   else
     return (rx.TRANSMITTER[p.tx].CHANNEL[p.ch].*M);
 }
 
 template <class F>
-constexpr bool is_text = !std::is_arithmetic_v<F> && !std::is_enum_v<F>;
+constexpr bool kIsText = !std::is_arithmetic_v<F> && !std::is_enum_v<F>;
 
 template <auto M>
 Value get(const Configuration& c, Place p) {
@@ -43,7 +43,7 @@ Value get(const Configuration& c, Place p) {
   using F = std::remove_cvref_t<decltype(f)>;
   if constexpr (std::is_same_v<F, double>)
     return f;
-  else if constexpr (is_text<F>)
+  else if constexpr (kIsText<F>)
     return f.str();
   else
     return static_cast<std::int64_t>(f);
@@ -60,7 +60,7 @@ void set(Configuration& c, Place p, const Value& v) {
   using F = std::remove_cvref_t<decltype(f)>;
   if constexpr (std::is_same_v<F, double>)
     f = std::get<double>(v);
-  else if constexpr (is_text<F>)
+  else if constexpr (kIsText<F>)
     f = std::get<std::string>(v);
   else if constexpr (std::is_same_v<F, bool>)
     f = std::holds_alternative<bool>(v) ? std::get<bool>(v) : std::get<std::int64_t>(v) != 0;
@@ -95,13 +95,13 @@ std::string tidy(std::string_view s) {
   return out;
 }
 
-const CodeNames& no_names(const RECIEVER_DATA*, Place) {
-  static const CodeNames none;
-  return none;
+const CodeNames& no_names(const ReceiverRecord*, Place) {
+  static const CodeNames kNone;
+  return kNone;
 }
 
 template <const CodeNames& N>
-const CodeNames& fixed(const RECIEVER_DATA*, Place) {
+const CodeNames& fixed(const ReceiverRecord*, Place) {
   return N;
 }
 
@@ -117,43 +117,43 @@ const CodeNames kSetBy = {{1, "software"}, {0, "hardware"}};
 const CodeNames kModbusMode = {{0, "ascii"}, {1, "rtu"}, {2, "unknown"}};
 const CodeNames kTxType = {{1, "571"}, {2, "572"}};
 const CodeNames kDrive = {{0, "upscale"}, {1, "downscale"}, {2, "off"}};
-const CodeNames kAlarm = {{HIGH, "high"}, {LOW, "low"}, {OFF, "off"}};
+const CodeNames kAlarm = {{kHigh, "high"}, {kLow, "low"}, {kOff, "off"}};
 
-const CodeNames& data_formats(const RECIEVER_DATA*, Place) {
-  static const CodeNames names = [] {
+const CodeNames& data_formats(const ReceiverRecord*, Place) {
+  static const CodeNames kNames = [] {
     CodeNames n;
-    for (int p = 1; p <= 16; ++p) n.push_back({DFORMAT_CODE(p), tidy(DFORMATSTG[p])});
+    for (int p = 1; p <= 16; ++p) n.push_back({data_format_code(p), tidy(kDataFormatNames[p])});
     return n;
   }();
-  return names;
+  return kNames;
 }
 
 const CodeNames& input_types_571() {
-  static const CodeNames names = [] {
+  static const CodeNames kNames = [] {
     CodeNames n;
     for (int code = 0; code <= 27; ++code)
-      if (code != 15) n.push_back({code, tidy(IPTYPESTRING(1, static_cast<byte>(code)))});
+      if (code != 15) n.push_back({code, tidy(input_type_name(1, static_cast<Byte>(code)))});
     return n;
   }();
-  return names;
+  return kNames;
 }
 
 const CodeNames& input_types_572() {
-  static const CodeNames names = {
-      {0, tidy(IPTYPE572[1])}, {13, tidy(IPTYPE572[2])}, {15, tidy(IPTYPE572[3])}};
-  return names;
+  static const CodeNames kNames = {
+      {0, tidy(kInputTypes572[1])}, {13, tidy(kInputTypes572[2])}, {15, tidy(kInputTypes572[3])}};
+  return kNames;
 }
 
 // The names of the transmitter's type; with no record, those of both types
 // (no name stands for two codes).
-const CodeNames& input_types(const RECIEVER_DATA* rx, Place p) {
-  static const CodeNames all = [] {
+const CodeNames& input_types(const ReceiverRecord* rx, Place p) {
+  static const CodeNames kAll = [] {
     CodeNames n = input_types_571();
     const CodeNames& more = input_types_572();
     n.insert(n.end(), more.begin(), more.end());
     return n;
   }();
-  if (!rx) return all;
+  if (!rx) return kAll;
   switch (rx->TRANSMITTER[p.tx].TXTYPE) {
     case 1: return input_types_571();
     case 2: return input_types_572();
@@ -172,7 +172,7 @@ std::string quoted_list(const CodeNames& names) {
 std::optional<std::string> anything(const Configuration&, Place) { return std::nullopt; }
 
 // Only the named codes.
-template <const CodeNames& (*Names)(const RECIEVER_DATA*, Place), auto M>
+template <const CodeNames& (*Names)(const ReceiverRecord*, Place), auto M>
 std::optional<std::string> named_only(const Configuration& c, Place p) {
   const auto code = static_cast<std::int64_t>(field<M>(c.rx, p));
   const CodeNames& names = Names(&c.rx, p);
@@ -187,14 +187,14 @@ std::optional<std::string> stop_bits(const Configuration& c, Place) {
 }
 
 std::optional<std::string> tag(const Configuration& c, Place) {
-  if (c.rx.TAG_FIELD.size() == c.rx.TAG_FIELD.capacity) return std::nullopt;
+  if (c.rx.TAG_FIELD.size() == c.rx.TAG_FIELD.kCapacity) return std::nullopt;
   return "the editor and an upload keep the tag at 25 characters, padded with blanks";
 }
 
 std::optional<std::string> input_type(const Configuration& c, Place p) {
-  const byte type = c.rx.TRANSMITTER[p.tx].TXTYPE;
+  const Byte type = c.rx.TRANSMITTER[p.tx].TXTYPE;
   const CodeNames& names = input_types(&c.rx, p);
-  const byte code = c.rx.TRANSMITTER[p.tx].CHANNEL[p.ch].INPUT_TYPE;
+  const Byte code = c.rx.TRANSMITTER[p.tx].CHANNEL[p.ch].INPUT_TYPE;
   if (std::any_of(names.begin(), names.end(), [&](const CodeName& n) { return n.code == code; }))
     return std::nullopt;
   if (names.empty()) return "no editor offers input types on a transmitter of type code " + std::to_string(type);
@@ -203,9 +203,9 @@ std::optional<std::string> input_type(const Configuration& c, Place p) {
 }
 
 std::optional<std::string> drive(const Configuration& c, Place p) {
-  const TRANSMITTER_DATA& t = c.rx.TRANSMITTER[p.tx];
-  const CHANNEL_DATA& ch = t.CHANNEL[p.ch];
-  if (!DRIVE_APPLIES(t, p.ch) && ch.THC_DRIVE != 0)
+  const TransmitterRecord& t = c.rx.TRANSMITTER[p.tx];
+  const ChannelRecord& ch = t.CHANNEL[p.ch];
+  if (!drive_applies(t, p.ch) && ch.THC_DRIVE != 0)
     return "no editor sets a drive on this channel (a 572's, or a 571's input of type code 15)";
   if (ch.THC_DRIVE > 2) return "no editor offers this code; they offer " + quoted_list(kDrive);
   return std::nullopt;
@@ -215,8 +215,8 @@ std::optional<std::string> drive(const Configuration& c, Place p) {
 // a unipolar data format.
 template <auto M>
 std::optional<std::string> not_negative_if_unipolar(const Configuration& c, Place p) {
-  if (!UNIPOLAR(c.rx.DATA_FORMAT) || !(field<M>(c.rx, p) < 0)) return std::nullopt;
-  return "negative under the unipolar data format \"" + tidy(DFORMATSTG[DFORMAT_POSITION(c.rx.DATA_FORMAT)]) +
+  if (!is_unipolar(c.rx.DATA_FORMAT) || !(field<M>(c.rx, p) < 0)) return std::nullopt;
+  return "negative under the unipolar data format \"" + tidy(kDataFormatNames[data_format_position(c.rx.DATA_FORMAT)]) +
          "\"; the editors take 0 or more";
 }
 
@@ -225,9 +225,9 @@ std::optional<std::string> not_negative_if_unipolar(const Configuration& c, Plac
 using T = Table;
 using F = Form;
 using K = Carriage;
-using R = RECIEVER_DATA;
-using X = TRANSMITTER_DATA;
-using C = CHANNEL_DATA;
+using R = ReceiverRecord;
+using X = TransmitterRecord;
+using C = ChannelRecord;
 
 template <auto M, const CodeNames& N>
 constexpr SettingKey code(T t, std::string_view name, std::string_view f, std::int64_t highest, K k,
@@ -316,7 +316,7 @@ const SettingKey kKeys[] = {
 
     text<&C::VALUE>(T::kChannelReported, "value", "VALUE", 20, K::kNever),
     text<&C::VUNIT>(T::kChannelReported, "unit", "VUNIT", 2, K::kNever),
-    code<&C::ALARM, kAlarm>(T::kChannelReported, "alarm", "ALARM", OFF, K::kNever),
+    code<&C::ALARM, kAlarm>(T::kChannelReported, "alarm", "ALARM", kOff, K::kNever),
 };
 
 
@@ -330,7 +330,7 @@ bool same_name(std::string_view a, std::string_view b) {
 
 Configuration fresh_configuration() {
   Configuration c;
-  INITRX(c.rx, 1);
+  init_receiver(c.rx, 1);
   c.flags.RXCONFIG[0] = true;
   return c;
 }
@@ -381,7 +381,7 @@ void for_each_setting(const std::function<void(const SettingKey&, Place)>& visit
   }
 }
 
-bool in_use(const RECIEVER_DATA& rx, Place p) {
+bool in_use(const ReceiverRecord& rx, Place p) {
   if (p.tx == 0) return true;
   if (p.tx > std::min<int>(rx.NO_OF_TX, 4)) return false;
   return p.ch <= (rx.TRANSMITTER[p.tx].TXTYPE == 2 ? 8 : 16);
@@ -393,7 +393,7 @@ std::optional<std::int64_t> code_of(const SettingKey& key, std::string_view name
   return std::nullopt;
 }
 
-std::optional<std::string> name_of(const SettingKey& key, const RECIEVER_DATA& rx, Place place, std::int64_t code) {
+std::optional<std::string> name_of(const SettingKey& key, const ReceiverRecord& rx, Place place, std::int64_t code) {
   for (const CodeName& n : key.names(&rx, place))
     if (n.code == code) return n.name;
   return std::nullopt;

@@ -19,8 +19,8 @@ namespace kdv::model {
 
 // What a ".gdt"/".rxd" pair holds.
 struct Configuration {
-  CONFIG_DATA flags;
-  RECIEVER_DATA rx;
+  HeldFlagsRecord flags;
+  ReceiverRecord rx;
 };
 
 // A configuration as a freshly started console holds it.
@@ -87,7 +87,7 @@ struct SettingKey {
   void (*set)(Configuration&, Place, const Value&);
   // The names of the codes at this place of this record (input types follow
   // the transmitter's type); with no record, every name the key knows.
-  const CodeNames& (*names)(const RECIEVER_DATA*, Place);
+  const CodeNames& (*names)(const ReceiverRecord*, Place);
   // Why no editor offers the value at this place, or nothing.
   std::optional<std::string> (*unoffered)(const Configuration&, Place);
 };
@@ -110,7 +110,7 @@ void for_each_setting(const std::function<void(const SettingKey&, Place)>& visit
 
 // Whether a download sends the settings at this place: transmitters up to
 // the receiver's count, channels up to 8 on a 572 and 16 otherwise.
-bool in_use(const RECIEVER_DATA& rx, Place place);
+bool in_use(const ReceiverRecord& rx, Place place);
 
 // Whether two names are the same without regard to case.
 bool same_name(std::string_view a, std::string_view b);
@@ -118,7 +118,7 @@ bool same_name(std::string_view a, std::string_view b);
 // the key knows.
 std::optional<std::int64_t> code_of(const SettingKey& key, std::string_view name);
 // The name a code is written as at this place, if exactly one code has it.
-std::optional<std::string> name_of(const SettingKey& key, const RECIEVER_DATA& rx, Place place,
+std::optional<std::string> name_of(const SettingKey& key, const ReceiverRecord& rx, Place place,
                                    std::int64_t code);
 
 }  // namespace kdv::model

@@ -4,9 +4,9 @@ namespace kdv::model {
 
 namespace {
 
-bool lever(byte bank, int bit) { return ((bank >> bit) & 1) != 0; }
+bool lever(Byte bank, int bit) { return ((bank >> bit) & 1) != 0; }
 
-const char* const SERIAL_SETTING[16] = {
+const char* const kSerialSettings[16] = {
     "300 Baud 8bit no parity",     "1200 Baud 8bit no parity",
     "1200 Baud 8bit odd parity",   "1200 Baud 8bit even parity",
     "2400 Baud 8bit no parity",    "9600 Baud 8bit no parity",
@@ -18,20 +18,20 @@ const char* const SERIAL_SETTING[16] = {
 
 }  // namespace
 
-std::vector<std::string> HCA_SWITCH_MEANING(byte bank) {
-  return {SERIAL_SETTING[bank & 0x0F],
+std::vector<std::string> hca_switch_meaning(Byte bank) {
+  return {kSerialSettings[bank & 0x0F],
           lever(bank, 4) ? "Link B address = Link A address + 32" : "Link B address = Link A address",
           lever(bank, 6) ? "ASCII Mode" : "RTU Mode"};
 }
 
-std::vector<std::string> IP_SWITCH_MEANING(byte bank) {
+std::vector<std::string> ip_switch_meaning(Byte bank) {
   const int address = bank & 0x1F;
   return {address == 0 ? "Modbus Address Software Defined" : "Modbus Address: " + std::to_string(address),
           lever(bank, 5) ? "QDU57 configuration DISABLED" : "QDU57 configuration ENABLED",
           lever(bank, 6) ? "Serial configuration DISABLED" : "Serial configuration ENABLED",
-          FACTORY_SETTING(bank) ? "FACTORY TEST SETTING - CHANGE!" : "Normal operation"};
+          factory_lever_set(bank) ? "FACTORY TEST SETTING - CHANGE!" : "Normal operation"};
 }
 
-bool FACTORY_SETTING(byte ip_bank) { return lever(ip_bank, 7); }
+bool factory_lever_set(Byte ip_bank) { return lever(ip_bank, 7); }
 
 }  // namespace kdv::model

@@ -15,7 +15,7 @@ class Text {
   static_assert(N >= 1 && N <= 255, "a text holds 1 to 255 bytes");
 
  public:
-  static constexpr std::size_t capacity = N;
+  static constexpr std::size_t kCapacity = N;
 
   constexpr Text() = default;
   constexpr Text(std::string_view s) { assign(s); }  // NOLINT: texts convert like strings

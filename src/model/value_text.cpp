@@ -19,7 +19,7 @@ std::string pad_left(std::string s, int width) {
 // Every double has a finite decimal expansion, at most 1074 digits after
 // the point. Written out in full, the first dropped digit alone decides:
 // 5 or more rounds the magnitude up, which sends exact halves away from zero.
-std::string FIXSTR(double value, int width, int decimals) {
+std::string fixed_decimal(double value, int width, int decimals) {
   int exponent = 0;
   std::frexp(value, &exponent);
   const int digits = std::isfinite(value) ? std::max(std::clamp(53 - exponent, 0, 1074), decimals + 1) : decimals;
@@ -44,18 +44,18 @@ std::string FIXSTR(double value, int width, int decimals) {
   return pad_left(s, width);
 }
 
-std::string STG(int I, int J) { return pad_left(std::to_string(I), J); }
+std::string right_aligned(int value, int width) { return pad_left(std::to_string(value), width); }
 
-std::string IPTYPESTRING(byte tt, byte it) {
+std::string input_type_name(Byte tt, Byte it) {
   if (tt == 1) {
-    if (it <= 14) return IPTYPE571A[it + 1].str();
-    if (it >= 16 && it <= 27) return IPTYPE571B[it - 15].str();
+    if (it <= 14) return kInputTypes571Page1[it + 1].str();
+    if (it >= 16 && it <= 27) return kInputTypes571Page2[it - 15].str();
     return "Invalid";
   }
   switch (it) {
-    case 0: return IPTYPE572[1].str();
-    case 13: return IPTYPE572[2].str();
-    case 15: return IPTYPE572[3].str();
+    case 0: return kInputTypes572[1].str();
+    case 13: return kInputTypes572[2].str();
+    case 15: return kInputTypes572[3].str();
     default: return "Invalid";
   }
 }

@@ -14,12 +14,12 @@ namespace kdv::model {
 // rounded, exact halves away from zero (2.5 gives "3", 0.125 to 2 decimals
 // "0.13", while 1.005 is held just below 1.005 and gives "1.00"), and a zero
 // never shows a minus sign.
-std::string FIXSTR(double value, int width, int decimals);
+std::string fixed_decimal(double value, int width, int decimals);
 // I right-aligned to at least J characters.
-std::string STG(int I, int J);
+std::string right_aligned(int value, int width);
 
 // Name of input type `it` on a transmitter of type `tt` (1 = 571), or
 // "Invalid".
-std::string IPTYPESTRING(byte tt, byte it);
+std::string input_type_name(Byte tt, Byte it);
 
 }  // namespace kdv::model

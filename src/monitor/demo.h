@@ -8,12 +8,12 @@
 namespace kdv::monitor {
 
 // Single-channel monitor screen (menu screen 4).
-void MONINPUT(kdv::model::Session& session);
+void channel_monitor_menu(kdv::model::Session& session);
 // Live loop on the current channel, drawing the panel on the right.
-void MONIP(kdv::model::Session& session);
+void live_channel_loop(kdv::model::Session& session);
 // All-channels monitor screen (menu screen 3).
-void TEXTDEMO(kdv::model::Session& session);
+void all_channels_monitor_menu(kdv::model::Session& session);
 // Live loop on all channels of the current transmitter.
-void MONALL(kdv::model::Session& session);
+void live_all_channels_loop(kdv::model::Session& session);
 
 }  // namespace kdv::monitor

@@ -35,21 +35,21 @@ std::string message(const kdv::model::MESSAGES& messages, int n) {
 
 // A number with 4 decimals in 10 characters.
 std::string number(double v, std::string_view blanks) {
-  return field(std::string(blanks) + kdv::model::FIXSTR(v, 10, 4));
+  return field(std::string(blanks) + kdv::model::fixed_decimal(v, 10, 4));
 }
 
-int baud_rate(kdv::model::byte code) {
-  static constexpr int rates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
-  return code >= 1 && code <= 8 ? rates[code - 1] : 0;
+int baud_rate(kdv::model::Byte code) {
+  static constexpr int kRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400};
+  return code >= 1 && code <= 8 ? kRates[code - 1] : 0;
 }
 
-std::string data_format(kdv::model::byte code) {
-  const int position = kdv::model::DFORMAT_POSITION(code);
+std::string data_format(kdv::model::Byte code) {
+  const int position = kdv::model::data_format_position(code);
   if (position == 0) return "   unknown   ";
-  return part(" " + kdv::model::DFORMATSTG[position], 1, 15);
+  return part(" " + kdv::model::kDataFormatNames[position], 1, 15);
 }
 
-std::string units(kdv::model::byte code) {
+std::string units(kdv::model::Byte code) {
   switch (code) {
     case 1: return "  Centigrade";
     case 2: return "  Fahrenheit";
@@ -58,7 +58,7 @@ std::string units(kdv::model::byte code) {
   }
 }
 
-std::string parity(kdv::model::byte code) {
+std::string parity(kdv::model::Byte code) {
   switch (code) {
     case 0: return "none";
     case 1: return "odd";
@@ -67,7 +67,7 @@ std::string parity(kdv::model::byte code) {
   }
 }
 
-void header(std::string& out, const kdv::model::RECIEVER_DATA& r, DATE d) {
+void header(std::string& out, const kdv::model::ReceiverRecord& r, Date d) {
   out += "\n";
   out += "               Configuration Report KDV 578 Modbus Multiplexer  \n";
   out += "            ====================================================\n";
@@ -75,22 +75,22 @@ void header(std::string& out, const kdv::model::RECIEVER_DATA& r, DATE d) {
          std::to_string(d.month) + "/" + std::to_string(d.year) + "\n";
   out += "       Software Versions: HCA " + r.HCAVER + "\n";
   out += "                           IP " + r.IPVER + "\n";
-  out += "       Baudrate:    " + kdv::model::STG(baud_rate(r.MOD_BAUD), 5) +
+  out += "       Baudrate:    " + kdv::model::right_aligned(baud_rate(r.MOD_BAUD), 5) +
          "                    Data Format:" + data_format(r.DATA_FORMAT) + "\n";
   out += "       Databits:      " + std::string(r.MOD_DBITS == 1 ? "8" : "7") +
          "                Temperature Units:" + units(r.UNITS) + "\n";
   out += "         Parity:     " + parity(r.MOD_PARITY) + "\n";
-  out += "       Stopbits:      " + kdv::model::STG(r.MOD_STOP, 1) + "\n";
+  out += "       Stopbits:      " + kdv::model::right_aligned(r.MOD_STOP, 1) + "\n";
   out += " Line Rejection:    " + std::to_string(r.LINE_REJ * 10 + 50) + "Hz\n";
 }
 
 // The three lines of one channel.
-void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::model::TRANSMITTER_DATA& t, int ch,
+void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::model::TransmitterRecord& t, int ch,
              bool rtd) {
-  const kdv::model::CHANNEL_DATA& c = t.CHANNEL[ch];
+  const kdv::model::ChannelRecord& c = t.CHANNEL[ch];
   const bool type1 = t.TXTYPE == 1;
   const std::string na = message(messages, kdv::model::kMessageNotAvailable);
-  std::string input = field(kdv::model::IPTYPESTRING(t.TXTYPE, c.INPUT_TYPE));
+  std::string input = field(kdv::model::input_type_name(t.TXTYPE, c.INPUT_TYPE));
   std::string drive = na, high = na, low = na, ipzero = na, opzero = na, gain = na;
   if (type1 && rtd && ch == 16) {
     input = message(messages, kdv::model::kMessageCjSensor);
@@ -106,7 +106,7 @@ void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::
         drive = c.THC_DRIVE <= 2 ? message(messages, kdv::model::kMessageDriveUpscale + c.THC_DRIVE) : "   unknown      ";
     }
   }
-  out += kdv::model::STG(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
+  out += kdv::model::right_aligned(ch, 2) + "  " + input + "  High :" + part(high, 1, 11) + "  I/P Zero:" +
          part(ipzero, 1, 11) + "  Gain:" + part(gain, 1, 11) + "\n";
   out += "Sfty Drive " + part(drive, 3, 12) + "Low :" + part(low, 1, 11) + "  O/P Zero:" +
          part(opzero, 1, 11) + "\n";
@@ -115,22 +115,22 @@ void channel(std::string& out, const kdv::model::MESSAGES& messages, const kdv::
 
 }  // namespace
 
-std::string destination_name(kdv::model::byte lpt, std::string_view file) {
+std::string destination_name(kdv::model::Byte lpt, std::string_view file) {
   return lpt >= 1 && lpt <= 3 ? "LPT" + std::to_string(lpt) : std::string(file);
 }
 
-std::string REPORT_TEXT(const kdv::model::Session& session, int r, DATE today) {
-  return REPORT_TEXT(session.MESSAGE, *session.RECEIVER[static_cast<std::size_t>(r)], today);
+std::string report_text(const kdv::model::Session& session, int r, Date today) {
+  return report_text(session.messages, *session.receivers[static_cast<std::size_t>(r)], today);
 }
 
-std::string REPORT_TEXT(const kdv::model::MESSAGES& messages, const kdv::model::RECIEVER_DATA& rx, DATE today) {
+std::string report_text(const kdv::model::MESSAGES& messages, const kdv::model::ReceiverRecord& rx, Date today) {
   std::string out;
   header(out, rx, today);
   const std::string rule(77, '-');
   // A damaged file may claim more transmitters than a receiver holds.
   const int count = std::min<int>(rx.NO_OF_TX, 4);
   for (int t = 1; t <= count; ++t) {
-    const kdv::model::TRANSMITTER_DATA& tx = rx.TRANSMITTER[t];
+    const kdv::model::TransmitterRecord& tx = rx.TRANSMITTER[t];
     out += "\n";
     out += "    Transmitter:   " + std::to_string(t) + " of " + std::to_string(rx.NO_OF_TX) +
            "     Type: KDV 57" + std::to_string(tx.TXTYPE) + "\n";
@@ -138,7 +138,7 @@ std::string REPORT_TEXT(const kdv::model::MESSAGES& messages, const kdv::model::
     out += " Ch No  Input Type          Alarms               Scaling Parameters\n";
     out += rule + "\n";
     const bool type1 = tx.TXTYPE == 1;
-    const bool rtd = type1 && kdv::model::ISRTD(tx);
+    const bool rtd = type1 && kdv::model::has_cold_junction_channel(tx);
     for (int ch = 1; ch <= (type1 ? 16 : 8); ++ch) channel(out, messages, tx, ch, rtd);
     out += "\f";
   }
@@ -175,7 +175,7 @@ std::FILE* open_spooler(std::string_view command) {
 
 }  // namespace
 
-std::string DESTINATION(std::string_view name) {
+std::string destination_path(std::string_view name) {
   if (const int n = printer_number(name)) {
     if (const char* chosen = std::getenv(("KDV578_LPT" + std::to_string(n)).c_str())) return chosen;
     const std::string unit = std::to_string(n - 1);
@@ -188,8 +188,8 @@ std::string DESTINATION(std::string_view name) {
   return path;
 }
 
-bool PRINT(std::string_view name, std::string_view text) {
-  const std::string dest = DESTINATION(name);
+bool print_report(std::string_view name, std::string_view text) {
+  const std::string dest = destination_path(name);
   const bool printer = printer_number(name) != 0;
   const bool spooler = printer && dest.starts_with("|");
   // A spooler that ends early must fail the report, not kill the program.

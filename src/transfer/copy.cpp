@@ -12,59 +12,59 @@ namespace {
 
 class Copier {
  public:
-  Copier(Session& session, const OPT& source, const OPT& dest)
+  Copier(Session& session, const CopySide& source, const CopySide& dest)
       : session_(session), source_(source), dest_(dest) {}
 
-  byte run() {
-    COPY_RECEIVER();
+  Byte run() {
+    copy_receiver();
     return dload_;
   }
 
  private:
-  void COPY_RECEIVER() {
-    if (dest_.TRANSMITTER == ALL) {
+  void copy_receiver() {
+    if (dest_.transmitter == kAll) {
       dload_ = 1;
-      for (int t = 1; t <= 4; ++t) COPY_TRANSMITTER(source_.TRANSMITTER == ALL ? t : source_.TRANSMITTER, t);
+      for (int t = 1; t <= 4; ++t) copy_transmitter(source_.transmitter == kAll ? t : source_.transmitter, t);
     } else {
-      COPY_TRANSMITTER(source_.TRANSMITTER, dest_.TRANSMITTER);
+      copy_transmitter(source_.transmitter, dest_.transmitter);
     }
   }
 
-  void COPY_TRANSMITTER(int from, int to) {
-    if (dest_.CHANNEL == ALL) {
+  void copy_transmitter(int from, int to) {
+    if (dest_.channel == kAll) {
       dload_ = 1;
-      if (source_.CHANNEL == ALL) {
-        session_.RECEIVER[dest_.RECEIVER]->TRANSMITTER[to] =
-            session_.RECEIVER[source_.RECEIVER]->TRANSMITTER[from];
+      if (source_.channel == kAll) {
+        session_.receivers[dest_.receiver]->TRANSMITTER[to] =
+            session_.receivers[source_.receiver]->TRANSMITTER[from];
       } else {
-        for (int k = 1; k <= 16; ++k) COPY_CHANNEL(from, source_.CHANNEL, to, k);
+        for (int k = 1; k <= 16; ++k) copy_channel(from, source_.channel, to, k);
       }
     } else {
-      COPY_CHANNEL(from, source_.CHANNEL, to, dest_.CHANNEL);
+      copy_channel(from, source_.channel, to, dest_.channel);
     }
   }
 
-  void COPY_CHANNEL(int from_tx, int from_ch, int to_tx, int to_ch) {
-    session_.RECEIVER[dest_.RECEIVER]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
-        session_.RECEIVER[source_.RECEIVER]->TRANSMITTER[from_tx].CHANNEL[from_ch];
+  void copy_channel(int from_tx, int from_ch, int to_tx, int to_ch) {
+    session_.receivers[dest_.receiver]->TRANSMITTER[to_tx].CHANNEL[to_ch] =
+        session_.receivers[source_.receiver]->TRANSMITTER[from_tx].CHANNEL[from_ch];
   }
 
   Session& session_;
-  OPT source_;
-  OPT dest_;
-  byte dload_ = 0;
+  CopySide source_;
+  CopySide dest_;
+  Byte dload_ = 0;
 };
 
 }  // namespace
 
-void GOCOPY(Session& session, OPT SOURCE, OPT DEST, byte& DLOAD) {
+void copy_settings(Session& session, CopySide source, CopySide dest, Byte& download_offered) {
   // "All" on the source side always means "all" on the destination side.
-  if (SOURCE.TRANSMITTER == ALL) DEST.TRANSMITTER = ALL;
-  if (SOURCE.CHANNEL == ALL) DEST.CHANNEL = ALL;
-  DLOAD = Copier(session, SOURCE, DEST).run();
+  if (source.transmitter == kAll) dest.transmitter = kAll;
+  if (source.channel == kAll) dest.channel = kAll;
+  download_offered = Copier(session, source, dest).run();
 }
 
-kdv::link::Outcome SENDCHANNEL(Session& session, int r, int t, int c) {
+kdv::link::Outcome send_channel(Session& session, int r, int t, int c) {
   kdv::transfer::progress().sending_channel(r, t, c);
   const auto requests = [r, t, c](kdv::link::Link& link) {
     link.SET_INPTYPE(r, t, c);
@@ -73,7 +73,7 @@ kdv::link::Outcome SENDCHANNEL(Session& session, int r, int t, int c) {
   };
   // Nothing goes out unless every value can; after a failure the rest sends
   // nothing.
-  kdv::link::Outcome outcome = kdv::link::SENDABLE(session, requests);
+  kdv::link::Outcome outcome = kdv::link::sendable(session, requests);
   if (outcome.ok()) {
     kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
     requests(link);

@@ -10,27 +10,27 @@
 
 namespace kdv::transfer {
 
-using byte = std::uint8_t;
+using Byte = std::uint8_t;
 
 // Transmitter or channel number meaning "all".
-inline constexpr byte ALL = 255;
+inline constexpr Byte kAll = 255;
 
 // One side of a copy.
-struct OPT {
-  byte RECEIVER = 0;
-  byte TRANSMITTER = 1;  // 1..4 or ALL
-  byte CHANNEL = 1;      // 1..16 or ALL
+struct CopySide {
+  Byte receiver = 0;
+  Byte transmitter = 1;  // 1..4 or ALL
+  Byte channel = 1;      // 1..16 or ALL
 };
 
 // Copies SOURCE onto DEST in the record; nothing is sent. DLOAD becomes 1
 // when more than one channel was touched (the caller then offers a
 // download), 0 for a single channel (which the caller sends at once when
 // online).
-void GOCOPY(kdv::model::Session& session, OPT SOURCE, OPT DEST, byte& DLOAD);
+void copy_settings(kdv::model::Session& session, CopySide source, CopySide dest, Byte& download_offered);
 
 // Sends channel c of transmitter t of receiver r: input type, scaling,
 // alarms, unless a value cannot go out as it stands; the first failure
 // ends the exchanges. Reports its progress as a download.
-kdv::link::Outcome SENDCHANNEL(kdv::model::Session& session, int r, int t, int c);
+kdv::link::Outcome send_channel(kdv::model::Session& session, int r, int t, int c);
 
 }  // namespace kdv::transfer

@@ -12,19 +12,19 @@
 namespace kdv::transfer {
 
 // Transmitter codes of DUMP and COPYDOWN besides 1..4 (that one transmitter).
-inline constexpr std::uint8_t TX_CONFIGURED = 244;  // 1 up to the record's NO_OF_TX
-inline constexpr std::uint8_t TX_ALL = 255;         // all four
+inline constexpr std::uint8_t kConfiguredTransmitters = 244;  // 1 up to the record's NO_OF_TX
+inline constexpr std::uint8_t kAllTransmitters = 255;         // all four
 // Any other code writes the receiver settings only.
 
 // Downloads receiver 0 and its configured transmitters; reports a failure
 // (twice: DUMP reports it first) or an abort.
-kdv::link::Outcome DOWNLOAD(kdv::model::Session& session);
+kdv::link::Outcome download_configuration(kdv::model::Session& session);
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
 // reports a failure that is not an abort.
-kdv::link::Outcome DUMP(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX);
+kdv::link::Outcome download_receiver(kdv::model::Session& session, std::uint8_t rx, std::uint8_t tx);
 // The copy function's download: DUMP, then the failure as DOWNLOAD reports
 // it.
-kdv::link::Outcome COPYDOWN(kdv::model::Session& session, std::uint8_t RX, std::uint8_t TX);
+kdv::link::Outcome copy_download(kdv::model::Session& session, std::uint8_t rx, std::uint8_t tx);
 
 // Signs receiver r off: a confirm, then the signoff, which goes out whatever
 // the confirm's outcome. The confirm's failure, otherwise the signoff's

@@ -14,7 +14,7 @@ namespace {
 
 // The receiver readings of an upload, in the order they are made.
 using ReceiverReading = kdv::link::Outcome (kdv::link::Link::*)(int);
-constexpr ReceiverReading RECEIVER_READINGS[] = {
+constexpr ReceiverReading kReceiverReadings[] = {
     &kdv::link::Link::READ_TAG,      &kdv::link::Link::READ_DATAFMT,  &kdv::link::Link::READ_TEMP,
     &kdv::link::Link::READ_NO_TX,    &kdv::link::Link::READ_VERS,     &kdv::link::Link::READ_COMMS,
     &kdv::link::Link::READ_ADDRESS,  &kdv::link::Link::READ_CHECKSUM, &kdv::link::Link::READ_CSUMMODE,
@@ -23,41 +23,41 @@ constexpr ReceiverReading RECEIVER_READINGS[] = {
 
 }  // namespace
 
-kdv::link::Outcome UPLOAD_TX(kdv::link::Link& link, std::uint8_t RX, std::uint8_t TX) {
-  link.READ_TXTYPE(RX, TX);
-  const int channels = link.session().RECEIVER[RX]->TRANSMITTER[TX].TXTYPE == 2 ? 8 : 16;
+kdv::link::Outcome upload_transmitter(kdv::link::Link& link, std::uint8_t rx, std::uint8_t tx) {
+  link.READ_TXTYPE(rx, tx);
+  const int channels = link.session().receivers[rx]->TRANSMITTER[tx].TXTYPE == 2 ? 8 : 16;
   for (int k = 1; k <= channels; ++k) {
-    if (!link.failed()) progress().reached(Direction::kUpload, RX, TX, k);
-    link.READ_SCALES(RX, TX, k);
-    link.READ_ALARMS(RX, TX, k);
-    link.READ_INPTYPE(RX, TX, k);
+    if (!link.failed()) progress().reached(Direction::kUpload, rx, tx, k);
+    link.READ_SCALES(rx, tx, k);
+    link.READ_ALARMS(rx, tx, k);
+    link.READ_INPTYPE(rx, tx, k);
   }
   return link.outcome();
 }
 
-kdv::link::Outcome GETDAT(kdv::model::Session& session, std::uint8_t I) {
-  progress().started(Direction::kUpload, I);
+kdv::link::Outcome upload_receiver(kdv::model::Session& session, std::uint8_t rx) {
+  progress().started(Direction::kUpload, rx);
   // After a failure the rest of the readings run without exchanging, so
   // that the record's clamps still apply; an abandoned exchange ends it all.
   kdv::link::Link link(session, kdv::link::OnFailure::kCarry);
-  for (ReceiverReading reading : RECEIVER_READINGS)
-    if ((link.*reading)(I).abandoned()) return link.outcome();
+  for (ReceiverReading reading : kReceiverReadings)
+    if ((link.*reading)(rx).abandoned()) return link.outcome();
   if (!link.failed()) {
-    for (int t = 1; t <= session.RECEIVER[I]->NO_OF_TX; ++t)
-      if (UPLOAD_TX(link, I, static_cast<std::uint8_t>(t)).abandoned()) return link.outcome();
+    for (int t = 1; t <= session.receivers[rx]->NO_OF_TX; ++t)
+      if (upload_transmitter(link, rx, static_cast<std::uint8_t>(t)).abandoned()) return link.outcome();
   }
   if (link.failed()) {
     progress().failed(Direction::kUpload, link.outcome());
   } else {
-    session.RECEIVER_PRESENT[I] = true;
-    session.GLOBDAT.RXCONFIG[I] = true;
+    session.receiver_present[rx] = true;
+    session.held_flags.RXCONFIG[rx] = true;
   }
   progress().ended(Direction::kUpload);
   return link.outcome();
 }
 
-kdv::link::Outcome UPLOAD(kdv::model::Session& session) {
-  const kdv::link::Outcome outcome = GETDAT(session, 0);
+kdv::link::Outcome upload_configuration(kdv::model::Session& session) {
+  const kdv::link::Outcome outcome = upload_receiver(session, 0);
   if (outcome.abandoned()) progress().failed(Direction::kUpload, outcome);
   return outcome;
 }

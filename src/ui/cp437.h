@@ -15,19 +15,19 @@ namespace kdv::ui {
 // Line-drawing and symbol characters a terminal without Unicode may still
 // have in its alternate character set (curses' ACS).
 enum class Acs : std::uint8_t {
-  NONE,
-  ULCORNER, URCORNER, LLCORNER, LRCORNER,
-  LTEE, RTEE, TTEE, BTEE, PLUS, HLINE, VLINE,
-  CKBOARD, BLOCK, DEGREE, PLMINUS, BULLET, DIAMOND,
-  LEQUAL, GEQUAL, PI, STERLING,
-  UARROW, DARROW, LARROW, RARROW,
+  kNone,
+  kUpperLeftCorner, kUpperRightCorner, kLowerLeftCorner, kLowerRightCorner,
+  kLeftTee, kRightTee, kTopTee, kBottomTee, kPlus, kHorizontalLine, kVerticalLine,
+  kCheckerBoard, kBlock, kDegree, kPlusMinus, kBullet, kDiamond,
+  kLessEqual, kGreaterEqual, kPi, kSterling,
+  kUpArrow, kDownArrow, kLeftArrow, kRightArrow,
 };
 
-extern const std::array<Acs, 256> ACS;
-extern const std::array<char, 256> ASCII;
+extern const std::array<Acs, 256> kAcsTable;
+extern const std::array<char, 256> kAsciiTable;
 
 struct Glyph {
-  enum Kind : std::uint8_t { UNICODE, ACS, ASCII } kind;
+  enum Kind : std::uint8_t { kUnicode, kAcs, kAscii } kind;
   char32_t unicode;  // kind UNICODE
   Acs acs;           // kind ACS
   char ascii;        // kind ASCII
@@ -37,10 +37,10 @@ struct Glyph {
 // How to show byte b: Unicode when unicode_ok says the terminal can show
 // that character, else the ACS character, else ASCII.
 template <class CanShow>
-Glyph Render(std::uint8_t b, CanShow unicode_ok) {
-  if (unicode_ok(UNICODE[b])) return {Glyph::UNICODE, UNICODE[b], Acs::NONE, 0};
-  if (ACS[b] != Acs::NONE) return {Glyph::ACS, 0, ACS[b], 0};
-  return {Glyph::ASCII, 0, Acs::NONE, ASCII[b]};
+Glyph render(std::uint8_t b, CanShow unicode_ok) {
+  if (unicode_ok(kUnicodeTable[b])) return {Glyph::kUnicode, kUnicodeTable[b], Acs::kNone, 0};
+  if (kAcsTable[b] != Acs::kNone) return {Glyph::kAcs, 0, kAcsTable[b], 0};
+  return {Glyph::kAscii, 0, Acs::kNone, kAsciiTable[b]};
 }
 
 }  // namespace kdv::ui

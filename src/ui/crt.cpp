@@ -28,56 +28,56 @@ ScreenModel& model() { return console().model; }
 
 }  // namespace
 
-void Install(Terminal* t) {
+void install_terminal(Terminal* t) {
   Console& c = console();
   c.terminal = t;
   c.keys.clear();
   c.model.mark_all_dirty();
 }
 
-Terminal* Installed() { return console().terminal; }
+Terminal* installed_terminal() { return console().terminal; }
 
-void ResetState() {
+void reset_console() {
   Console& c = console();
   c.model = ScreenModel{};
   c.keys.clear();
 }
 
-ScreenModel& Screen() { return model(); }
+ScreenModel& screen_model() { return model(); }
 
-void Present() {
+void present() {
   Console& c = console();
   if (c.terminal) c.terminal->present(c.model);
 }
 
-void Window(int left, int top, int right, int bottom) { model().Window(left, top, right, bottom); }
-void GotoXY(int x, int y) { model().GotoXY(x, y); }
-int WhereX() { return model().WhereX(); }
-int WhereY() { return model().WhereY(); }
-void TextColor(int colour) { model().TextColor(colour); }
-void TextBackground(int colour) { model().TextBackground(colour); }
-void ClrScr() { model().ClrScr(); }
+void set_text_window(int left, int top, int right, int bottom) { model().set_text_window(left, top, right, bottom); }
+void go_to_xy(int x, int y) { model().go_to_xy(x, y); }
+int where_x() { return model().where_x(); }
+int where_y() { return model().where_y(); }
+void text_colour(int colour) { model().text_colour(colour); }
+void text_background(int colour) { model().text_background(colour); }
+void clear_window() { model().clear_window(); }
 
-void Write(std::string_view text) {
-  for (char c : text) Write(c);
+void write_text(std::string_view text) {
+  for (char c : text) write_text(c);
 }
 
-void Write(char c) {
+void write_text(char c) {
   Console& con = console();
   if (c == 7 && con.terminal) con.terminal->bell();
-  con.model.WriteChar(static_cast<std::uint8_t>(c));
+  con.model.write_char(static_cast<std::uint8_t>(c));
 }
 
-void WriteLn(std::string_view text) {
-  Write(text);
-  model().WriteLn();
+void write_line(std::string_view text) {
+  write_text(text);
+  model().write_line();
 }
 
-std::uint8_t ReadKey() {
+std::uint8_t read_key() {
   Console& c = console();
   while (c.keys.empty()) {
     if (!c.terminal) std::abort();  // headless: nothing can ever be typed
-    Present();
+    present();
     c.terminal->fetch_keys(c.keys, -1);
   }
   const std::uint8_t k = c.keys.front();
@@ -85,11 +85,11 @@ std::uint8_t ReadKey() {
   return k;
 }
 
-bool KeyPressed() {
+bool key_pressed() {
   Console& c = console();
   if (!c.keys.empty()) return true;
   if (!c.terminal) return false;
-  Present();
+  present();
   c.terminal->fetch_keys(c.keys, 0);
   return !c.keys.empty();
 }
@@ -99,24 +99,24 @@ int KeyInput() {
   return c.keys.empty() && c.terminal ? c.terminal->input_fd() : -1;
 }
 
-void Delay(unsigned ms) {
-  Present();
-  if (Terminal* t = Installed())
+void pause_ms(unsigned ms) {
+  present();
+  if (Terminal* t = installed_terminal())
     t->sleep(ms);
   else
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void CURSOROFF() {
-  if (Terminal* t = Installed()) t->cursor_visible(false);
+void cursor_off() {
+  if (Terminal* t = installed_terminal()) t->cursor_visible(false);
 }
 
-void CURSORON() {
-  if (Terminal* t = Installed()) t->cursor_visible(true);
+void cursor_on() {
+  if (Terminal* t = installed_terminal()) t->cursor_visible(true);
 }
 
-void Quit(int code, std::string_view message) {
-  if (Terminal* t = Installed()) t->quit(code, message);
+void quit(int code, std::string_view message) {
+  if (Terminal* t = installed_terminal()) t->quit(code, message);
   if (!message.empty()) std::fwrite(message.data(), 1, message.size(), stdout);
   std::fflush(stdout);
   std::exit(code);

@@ -12,9 +12,9 @@ std::uint8_t alt_letter(char letter) {
   constexpr struct {
     std::string_view keys;
     std::uint8_t first;
-  } ROWS[] = {{"qwertyuiop", 16}, {"asdfghjkl", 30}, {"zxcvbnm", 44}};
+  } kKeyRows[] = {{"qwertyuiop", 16}, {"asdfghjkl", 30}, {"zxcvbnm", 44}};
   if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-  for (const auto& row : ROWS) {
+  for (const auto& row : kKeyRows) {
     const std::size_t i = row.keys.find(letter);
     if (i != std::string_view::npos) return static_cast<std::uint8_t>(row.first + i);
   }
@@ -25,8 +25,8 @@ std::uint8_t alt_letter(char letter) {
 
 namespace {
 
-constexpr char ESC = '\x1b';
-constexpr std::size_t WAIT = 0;  // a step that used no bytes: more must come
+constexpr char kEscape = '\x1b';
+constexpr std::size_t kWait = 0;  // a step that used no bytes: more must come
 
 struct KeySequence {
   std::string_view bytes;
@@ -37,25 +37,25 @@ struct KeySequence {
 // Linux console send, in plain form: a modifier parameter (ESC[1;3A for
 // Alt-Up, ESC[3;5~ for Ctrl-Delete) is stripped before the lookup, so a key
 // held with Shift, Ctrl or Alt acts as the plain key.
-constexpr KeySequence SEQUENCES[] = {
-    {"\x1b[A", scan::UP},      {"\x1b[B", scan::DOWN},    {"\x1b[C", scan::RIGHT},
-    {"\x1b[D", scan::LEFT},    {"\x1bOA", scan::UP},      {"\x1bOB", scan::DOWN},
-    {"\x1bOC", scan::RIGHT},   {"\x1bOD", scan::LEFT},    {"\x1b[H", scan::HOME},
-    {"\x1b[F", scan::END},     {"\x1bOH", scan::HOME},    {"\x1bOF", scan::END},
-    {"\x1b[1~", scan::HOME},   {"\x1b[4~", scan::END},    {"\x1b[7~", scan::HOME},
-    {"\x1b[8~", scan::END},    {"\x1b[2~", scan::INSERT}, {"\x1b[3~", scan::DELETE},
-    {"\x1b[5~", scan::PGUP},   {"\x1b[6~", scan::PGDN},   {"\x1b[Z", scan::SHIFT_TAB},
-    {"\x1bOP", scan::F1},      {"\x1bOQ", scan::F1 + 1},  {"\x1bOR", scan::F1 + 2},
-    {"\x1bOS", scan::F1 + 3},  {"\x1b[11~", scan::F1},    {"\x1b[12~", scan::F1 + 1},
-    {"\x1b[13~", scan::F1 + 2}, {"\x1b[14~", scan::F1 + 3}, {"\x1b[15~", scan::F1 + 4},
-    {"\x1b[17~", scan::F1 + 5}, {"\x1b[18~", scan::F1 + 6}, {"\x1b[19~", scan::F1 + 7},
-    {"\x1b[20~", scan::F1 + 8}, {"\x1b[21~", scan::F1 + 9}, {"\x1b[23~", scan::F11},
-    {"\x1b[24~", scan::F12},   {"\x1b[[A", scan::F1},     {"\x1b[[B", scan::F1 + 1},
-    {"\x1b[[C", scan::F1 + 2}, {"\x1b[[D", scan::F1 + 3}, {"\x1b[[E", scan::F1 + 4},
+constexpr KeySequence kSequences[] = {
+    {"\x1b[A", scan::kUp},      {"\x1b[B", scan::kDown},    {"\x1b[C", scan::kRight},
+    {"\x1b[D", scan::kLeft},    {"\x1bOA", scan::kUp},      {"\x1bOB", scan::kDown},
+    {"\x1bOC", scan::kRight},   {"\x1bOD", scan::kLeft},    {"\x1b[H", scan::kHome},
+    {"\x1b[F", scan::kEnd},     {"\x1bOH", scan::kHome},    {"\x1bOF", scan::kEnd},
+    {"\x1b[1~", scan::kHome},   {"\x1b[4~", scan::kEnd},    {"\x1b[7~", scan::kHome},
+    {"\x1b[8~", scan::kEnd},    {"\x1b[2~", scan::kInsert}, {"\x1b[3~", scan::kDelete},
+    {"\x1b[5~", scan::kPageUp},   {"\x1b[6~", scan::kPageDown},   {"\x1b[Z", scan::kShiftTab},
+    {"\x1bOP", scan::kF1},      {"\x1bOQ", scan::kF1 + 1},  {"\x1bOR", scan::kF1 + 2},
+    {"\x1bOS", scan::kF1 + 3},  {"\x1b[11~", scan::kF1},    {"\x1b[12~", scan::kF1 + 1},
+    {"\x1b[13~", scan::kF1 + 2}, {"\x1b[14~", scan::kF1 + 3}, {"\x1b[15~", scan::kF1 + 4},
+    {"\x1b[17~", scan::kF1 + 5}, {"\x1b[18~", scan::kF1 + 6}, {"\x1b[19~", scan::kF1 + 7},
+    {"\x1b[20~", scan::kF1 + 8}, {"\x1b[21~", scan::kF1 + 9}, {"\x1b[23~", scan::kF11},
+    {"\x1b[24~", scan::kF12},   {"\x1b[[A", scan::kF1},     {"\x1b[[B", scan::kF1 + 1},
+    {"\x1b[[C", scan::kF1 + 2}, {"\x1b[[D", scan::kF1 + 3}, {"\x1b[[E", scan::kF1 + 4},
 };
 
 int lookup(std::string_view sequence) {
-  for (const KeySequence& s : SEQUENCES)
+  for (const KeySequence& s : kSequences)
     if (s.bytes == sequence) return s.scan;
   return -1;
 }
@@ -67,7 +67,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 void KeyDecoder::learn(std::string_view bytes, std::uint8_t scan) {
   // Only escape sequences: a single byte means itself.
-  if (bytes.size() >= 2 && bytes[0] == ESC) learned_.push_back({std::string(bytes), scan});
+  if (bytes.size() >= 2 && bytes[0] == kEscape) learned_.push_back({std::string(bytes), scan});
 }
 
 std::size_t KeyDecoder::decode(std::string_view bytes, bool more_may_follow,
@@ -94,7 +94,7 @@ KeyDecoder::Step KeyDecoder::step(std::string_view in, bool more) const {
 }
 
 KeyDecoder::Step KeyDecoder::escape(std::string_view in, bool more) const {
-  const Step wait{WAIT, {}, 0};
+  const Step wait{kWait, {}, 0};
   const Step lone_escape{1, {27}, 1};
   const Step dropped{in.size(), {}, 0};
   auto key = [](std::size_t used, int scan) {
@@ -138,17 +138,17 @@ KeyDecoder::Step KeyDecoder::escape(std::string_view in, bool more) const {
     while (i < in.size() && (is_digit(in[i]) || in[i] == ';')) ++i;  // ESC O 5 A
     if (i == in.size()) return more ? wait : dropped;
     if (!is_final(in[i])) return {i, {}, 0};
-    const char plain[] = {ESC, 'O', in[i]};
+    const char plain[] = {kEscape, 'O', in[i]};
     return key(i + 1, lookup({plain, 3}));
   }
 
-  if (c1 == ESC) {
+  if (c1 == kEscape) {
     // rxvt sends Alt with a cursor key as ESC before the key's sequence;
     // otherwise the first Escape is a key of its own.
     if (in.size() == 2) return more ? wait : lone_escape;
     if (in[2] != '[' && in[2] != 'O') return lone_escape;
     const Step inner = escape(in.substr(1), more);
-    if (inner.used == WAIT) return wait;
+    if (inner.used == kWait) return wait;
     if (inner.count == 2) return {inner.used + 1, {inner.code[0], inner.code[1]}, 2};
     return lone_escape;
   }
@@ -166,12 +166,12 @@ KeyDecoder::Step KeyDecoder::utf8_char(std::string_view in, bool more) const {
   else if (lead >= 0xF0 && lead <= 0xF4) n = 4, c = lead & 0x07;
   else return {1, {}, 0};
   for (std::size_t k = 1; k < n; ++k) {
-    if (k == in.size()) return more ? Step{WAIT, {}, 0} : Step{k, {}, 0};
+    if (k == in.size()) return more ? Step{kWait, {}, 0} : Step{k, {}, 0};
     const auto b = static_cast<std::uint8_t>(in[k]);
     if ((b & 0xC0) != 0x80) return {k, {}, 0};
     c = (c << 6) | (b & 0x3F);
   }
-  if (const auto byte = kdv::ui::FromUnicode(c)) return {n, {*byte}, 1};
+  if (const auto byte = kdv::ui::from_unicode(c)) return {n, {*byte}, 1};
   return {n, {}, 0};
 }
 

@@ -14,20 +14,20 @@ namespace kdv::ui {
 
 // PC scan codes of the extended keys the decoder knows.
 namespace scan {
-inline constexpr std::uint8_t SHIFT_TAB = 15;
-inline constexpr std::uint8_t F1 = 59;  // F1..F10 are 59..68
-inline constexpr std::uint8_t HOME = 71;
-inline constexpr std::uint8_t UP = 72;
-inline constexpr std::uint8_t PGUP = 73;
-inline constexpr std::uint8_t LEFT = 75;
-inline constexpr std::uint8_t RIGHT = 77;
-inline constexpr std::uint8_t END = 79;
-inline constexpr std::uint8_t DOWN = 80;
-inline constexpr std::uint8_t PGDN = 81;
-inline constexpr std::uint8_t INSERT = 82;
-inline constexpr std::uint8_t DELETE = 83;
-inline constexpr std::uint8_t F11 = 133;
-inline constexpr std::uint8_t F12 = 134;
+inline constexpr std::uint8_t kShiftTab = 15;
+inline constexpr std::uint8_t kF1 = 59;  // F1..F10 are 59..68
+inline constexpr std::uint8_t kHome = 71;
+inline constexpr std::uint8_t kUp = 72;
+inline constexpr std::uint8_t kPageUp = 73;
+inline constexpr std::uint8_t kLeft = 75;
+inline constexpr std::uint8_t kRight = 77;
+inline constexpr std::uint8_t kEnd = 79;
+inline constexpr std::uint8_t kDown = 80;
+inline constexpr std::uint8_t kPageDown = 81;
+inline constexpr std::uint8_t kInsert = 82;
+inline constexpr std::uint8_t kDelete = 83;
+inline constexpr std::uint8_t kF11 = 133;
+inline constexpr std::uint8_t kF12 = 134;
 // Alt with a letter: the scan code of the letter's key.
 std::uint8_t alt_letter(char letter);  // 0 when not a letter
 }  // namespace scan

@@ -39,10 +39,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int DEFAULT_ESCDELAY_MS = 50;
+constexpr int kDefaultEscDelayMs = 50;
 // xterm: save the Alt-sends-Escape setting, set it; restore it on leaving.
-constexpr std::string_view ALT_SENDS_ESCAPE_ON = "\x1b[?1036s\x1b[?1036h";
-constexpr std::string_view ALT_SENDS_ESCAPE_RESTORE = "\x1b[?1036r";
+constexpr std::string_view kAltSendsEscapeOn = "\x1b[?1036s\x1b[?1036h";
+constexpr std::string_view kAltSendsEscapeRestore = "\x1b[?1036r";
 
 // ---------------------------------------------------------------------------
 // State the signal handlers use. Everything here is written by the main
@@ -177,21 +177,21 @@ void on_exit() {
   leave_screen();
 }
 
-constexpr int FATAL_SIGNALS[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGSEGV,
+constexpr int kFatalSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGABRT, SIGSEGV,
                                  SIGBUS,  SIGFPE, SIGILL, SIGTRAP, SIGSYS};
-constexpr int SCREEN_SIGNALS[] = {SIGWINCH, SIGCONT, SIGTSTP};
+constexpr int kScreenSignals[] = {SIGWINCH, SIGCONT, SIGTSTP};
 
 struct SavedHandlers {
   struct sigaction old[64];
   void install_all() {
-    for (int sig : FATAL_SIGNALS) install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
+    for (int sig : kFatalSignals) install(sig, on_fatal, SA_RESETHAND | SA_NODEFER);
     install(SIGWINCH, on_resize, SA_RESTART);
     install(SIGCONT, on_continue, SA_RESTART);
     install(SIGTSTP, on_stop, SA_RESTART);
   }
   void restore_all() {
-    for (int sig : FATAL_SIGNALS) sigaction(sig, &old[sig], nullptr);
-    for (int sig : SCREEN_SIGNALS) sigaction(sig, &old[sig], nullptr);
+    for (int sig : kFatalSignals) sigaction(sig, &old[sig], nullptr);
+    for (int sig : kScreenSignals) sigaction(sig, &old[sig], nullptr);
   }
 
  private:
@@ -211,32 +211,32 @@ struct SavedHandlers {
 chtype acs_char(kdv::ui::Acs a) {
   using kdv::ui::Acs;
   switch (a) {
-    case Acs::ULCORNER: return ACS_ULCORNER;
-    case Acs::URCORNER: return ACS_URCORNER;
-    case Acs::LLCORNER: return ACS_LLCORNER;
-    case Acs::LRCORNER: return ACS_LRCORNER;
-    case Acs::LTEE: return ACS_LTEE;
-    case Acs::RTEE: return ACS_RTEE;
-    case Acs::TTEE: return ACS_TTEE;
-    case Acs::BTEE: return ACS_BTEE;
-    case Acs::PLUS: return ACS_PLUS;
-    case Acs::HLINE: return ACS_HLINE;
-    case Acs::VLINE: return ACS_VLINE;
-    case Acs::CKBOARD: return ACS_CKBOARD;
-    case Acs::BLOCK: return ACS_BLOCK;
-    case Acs::DEGREE: return ACS_DEGREE;
-    case Acs::PLMINUS: return ACS_PLMINUS;
-    case Acs::BULLET: return ACS_BULLET;
-    case Acs::DIAMOND: return ACS_DIAMOND;
-    case Acs::LEQUAL: return ACS_LEQUAL;
-    case Acs::GEQUAL: return ACS_GEQUAL;
-    case Acs::PI: return ACS_PI;
-    case Acs::STERLING: return ACS_STERLING;
-    case Acs::UARROW: return ACS_UARROW;
-    case Acs::DARROW: return ACS_DARROW;
-    case Acs::LARROW: return ACS_LARROW;
-    case Acs::RARROW: return ACS_RARROW;
-    case Acs::NONE: break;
+    case Acs::kUpperLeftCorner: return ACS_ULCORNER;
+    case Acs::kUpperRightCorner: return ACS_URCORNER;
+    case Acs::kLowerLeftCorner: return ACS_LLCORNER;
+    case Acs::kLowerRightCorner: return ACS_LRCORNER;
+    case Acs::kLeftTee: return ACS_LTEE;
+    case Acs::kRightTee: return ACS_RTEE;
+    case Acs::kTopTee: return ACS_TTEE;
+    case Acs::kBottomTee: return ACS_BTEE;
+    case Acs::kPlus: return ACS_PLUS;
+    case Acs::kHorizontalLine: return ACS_HLINE;
+    case Acs::kVerticalLine: return ACS_VLINE;
+    case Acs::kCheckerBoard: return ACS_CKBOARD;
+    case Acs::kBlock: return ACS_BLOCK;
+    case Acs::kDegree: return ACS_DEGREE;
+    case Acs::kPlusMinus: return ACS_PLMINUS;
+    case Acs::kBullet: return ACS_BULLET;
+    case Acs::kDiamond: return ACS_DIAMOND;
+    case Acs::kLessEqual: return ACS_LEQUAL;
+    case Acs::kGreaterEqual: return ACS_GEQUAL;
+    case Acs::kPi: return ACS_PI;
+    case Acs::kSterling: return ACS_STERLING;
+    case Acs::kUpArrow: return ACS_UARROW;
+    case Acs::kDownArrow: return ACS_DARROW;
+    case Acs::kLeftArrow: return ACS_LARROW;
+    case Acs::kRightArrow: return ACS_RARROW;
+    case Acs::kNone: break;
   }
   return ' ';
 }
@@ -271,9 +271,9 @@ bool has_description(const std::string& name, int fd) {
 
 // CGA colour numbers are curses colours with red and blue swapped.
 short curses_colour(int cga) {
-  constexpr short BASE[] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+  constexpr short kBaseColours[] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
                             COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
-  return static_cast<short>(BASE[cga & 7] + ((cga & 8) ? 8 : 0));
+  return static_cast<short>(kBaseColours[cga & 7] + ((cga & 8) ? 8 : 0));
 }
 
 // ncurses reads the terminal description from an extended copy that its
@@ -316,8 +316,8 @@ std::string joined_sgr(const std::string& setaf, const std::string& setab, int f
 // foreground's low three bits, then ;4 and the background. Not const:
 // ncurses keeps the installed one in its terminal description as char*.
 // NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
-char SET_PAIR_16[] = "\x1b[%?%p1%{1}%-%{16}%m%{7}%>%t9%e3%;%p1%{1}%-%{8}%m%d;4%p1%{1}%-%{16}%/%dm";
-char SET_PAIR_8[] = "\x1b[3%p1%{8}%m%d;4%p1%{8}%/%dm";
+char set_pair_16[] = "\x1b[%?%p1%{1}%-%{16}%m%{7}%>%t9%e3%;%p1%{1}%-%{8}%m%d;4%p1%{1}%-%{16}%/%dm";
+char set_pair_8[] = "\x1b[3%p1%{8}%m%d;4%p1%{8}%/%dm";
 // NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 }  // namespace
@@ -329,7 +329,7 @@ struct NcursesTerminal::Impl {
   int in_fd = -1;
   bool unicode = false;
   int colours = 0;
-  int escdelay = DEFAULT_ESCDELAY_MS;
+  int escdelay = kDefaultEscDelayMs;
   SavedHandlers handlers;
 
   struct Glyph {
@@ -416,7 +416,7 @@ void NcursesTerminal::Impl::setup_colours() {
 void NcursesTerminal::Impl::join_colour_sequences(int offset) {
   const std::string setaf = cap("setaf"), setab = cap("setab");
   if (setaf.empty() || setab.empty() || !cap("scp").empty()) return;
-  char* const set_pair = colours == 16 ? SET_PAIR_16 : SET_PAIR_8;
+  char* const set_pair = colours == 16 ? set_pair_16 : set_pair_8;
   for (int bg = 0; bg < 8; ++bg)
     for (int fg = 0; fg < colours; ++fg) {
       const std::string joined = joined_sgr(setaf, setab, fg, bg);
@@ -429,15 +429,15 @@ void NcursesTerminal::Impl::join_colour_sequences(int offset) {
 
 void NcursesTerminal::Impl::setup_glyphs() {
   for (int b = 0; b < 256; ++b) {
-    const kdv::ui::Glyph g = kdv::ui::Render(static_cast<std::uint8_t>(b), can_show);
+    const kdv::ui::Glyph g = kdv::ui::render(static_cast<std::uint8_t>(b), can_show);
     switch (g.kind) {
-      case kdv::ui::Glyph::UNICODE: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
-      case kdv::ui::Glyph::ACS: {
+      case kdv::ui::Glyph::kUnicode: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
+      case kdv::ui::Glyph::kAcs: {
         const chtype c = acs_char(g.acs);
         glyphs[b] = {static_cast<wchar_t>(c & A_CHARTEXT), static_cast<attr_t>(c & A_ATTRIBUTES)};
         break;
       }
-      case kdv::ui::Glyph::ASCII: glyphs[b] = {static_cast<wchar_t>(g.ascii), A_NORMAL}; break;
+      case kdv::ui::Glyph::kAscii: glyphs[b] = {static_cast<wchar_t>(g.ascii), A_NORMAL}; break;
     }
   }
 }
@@ -446,14 +446,14 @@ void NcursesTerminal::Impl::learn_keys() {
   const struct {
     const char* cap;
     std::uint8_t scan;
-  } KEYS[] = {{"kcuu1", scan::UP},    {"kcud1", scan::DOWN},    {"kcub1", scan::LEFT},
-              {"kcuf1", scan::RIGHT}, {"kdch1", scan::DELETE},  {"khome", scan::HOME},
-              {"kend", scan::END},    {"kpp", scan::PGUP},      {"knp", scan::PGDN},
-              {"kich1", scan::INSERT}, {"kcbt", scan::SHIFT_TAB}, {"kf11", scan::F11},
-              {"kf12", scan::F12}};
-  for (const auto& k : KEYS) decoder.learn(cap(k.cap), k.scan);
+  } key_capabilities[] = {{"kcuu1", scan::kUp},    {"kcud1", scan::kDown},    {"kcub1", scan::kLeft},
+              {"kcuf1", scan::kRight}, {"kdch1", scan::kDelete},  {"khome", scan::kHome},
+              {"kend", scan::kEnd},    {"kpp", scan::kPageUp},      {"knp", scan::kPageDown},
+              {"kich1", scan::kInsert}, {"kcbt", scan::kShiftTab}, {"kf11", scan::kF11},
+              {"kf12", scan::kF12}};
+  for (const auto& k : key_capabilities) decoder.learn(cap(k.cap), k.scan);
   for (int f = 1; f <= 10; ++f)
-    decoder.learn(cap(("kf" + std::to_string(f)).c_str()), static_cast<std::uint8_t>(scan::F1 + f - 1));
+    decoder.learn(cap(("kf" + std::to_string(f)).c_str()), static_cast<std::uint8_t>(scan::kF1 + f - 1));
 }
 
 // The bytes that give the terminal back (cursor to the last line, normal
@@ -464,10 +464,10 @@ void NcursesTerminal::Impl::update_restore_bytes() {
   leave += cap("sgr0") + cap("op");
   if (const std::string cup = cap("cup"); !cup.empty()) leave += tiparm(cup.c_str(), ::LINES - 1, 0);
   leave += cap("cnorm") + cap("rmcup");
-  leave += ALT_SENDS_ESCAPE_RESTORE;
+  leave += kAltSendsEscapeRestore;
   g_leave_bytes.set(leave);
   std::string enter = cap("smcup");
-  enter += ALT_SENDS_ESCAPE_ON;
+  enter += kAltSendsEscapeOn;
   enter += cap(cursor_on ? "cnorm" : "civis");
   g_enter_bytes.set(enter);
 }
@@ -479,7 +479,7 @@ void NcursesTerminal::Impl::check_size() {
   if (ioctl(g_tty_fd, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0 &&
       (ws.ws_row != ::LINES || ws.ws_col != ::COLS))
     resize_term(ws.ws_row, ws.ws_col);
-  too_small = ::LINES < kdv::ui::ROWS || ::COLS < kdv::ui::COLS;
+  too_small = ::LINES < kdv::ui::kRows || ::COLS < kdv::ui::kColumns;
 }
 
 // Handles a window size change or a continue after a stop. True when the
@@ -522,22 +522,22 @@ void NcursesTerminal::Impl::draw(ScreenModel& m) {
     clearok(curscr, TRUE);
     m.mark_all_dirty();
   }
-  std::array<cchar_t, kdv::ui::COLS> line{};
-  for (int row = 1; row <= kdv::ui::ROWS; ++row) {
+  std::array<cchar_t, kdv::ui::kColumns> line{};
+  for (int row = 1; row <= kdv::ui::kRows; ++row) {
     if (!m.row_dirty(row)) continue;
-    for (int col = 1; col <= kdv::ui::COLS; ++col) {
+    for (int col = 1; col <= kdv::ui::kColumns; ++col) {
       const Cell c = m.cell(col, row);
       const Glyph& g = glyphs[c.ch];
       const Look& l = looks[c.attr];
       const wchar_t text[2] = {l.hidden ? L' ' : g.wc, 0};
       setcchar(&line[col - 1], text, (l.hidden ? A_NORMAL : g.attr) | l.attr, l.pair, nullptr);
     }
-    mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), kdv::ui::COLS);
+    mvwadd_wchnstr(stdscr, row - 1, 0, line.data(), kdv::ui::kColumns);
   }
   m.clear_dirty();
   leaveok(stdscr, cursor_on ? FALSE : TRUE);
   cursor_drawn = cursor_on;
-  if (cursor_on) wmove(stdscr, m.win_top() + m.WhereY() - 2, m.win_left() + m.WhereX() - 2);
+  if (cursor_on) wmove(stdscr, m.win_top() + m.where_y() - 2, m.win_left() + m.where_x() - 2);
   wnoutrefresh(stdscr);
   doupdate();
 }
@@ -565,7 +565,7 @@ void NcursesTerminal::Impl::read_input() {
 
 NcursesTerminal::NcursesTerminal(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
+std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& options) {
   if (g_open.exchange(true)) return nullptr;
   auto impl = std::make_unique<Impl>();
   // Only the character set comes from the environment: numbers and dates
@@ -617,7 +617,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   intrflush(stdscr, FALSE);
   keypad(stdscr, FALSE);
   typeahead(-1);
-  if (!std::getenv("ESCDELAY")) set_escdelay(DEFAULT_ESCDELAY_MS);
+  if (!std::getenv("ESCDELAY")) set_escdelay(kDefaultEscDelayMs);
   impl->escdelay = get_escdelay();
   if (g_have_modes) tcgetattr(g_tty_fd, &g_program_modes);
 
@@ -626,7 +626,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::Open(const Options& options) {
   impl->learn_keys();
   impl->check_size();
   impl->update_restore_bytes();
-  const std::string_view alt = ALT_SENDS_ESCAPE_ON;
+  const std::string_view alt = kAltSendsEscapeOn;
   [[maybe_unused]] const ssize_t w = ::write(g_tty_fd, alt.data(), alt.size());
 
   static bool hooks_installed = false;

@@ -31,8 +31,8 @@ class NcursesTerminal final : public Terminal {
   // every way out: destruction, Quit, exit(), std::terminate, SIGTERM,
   // SIGHUP, SIGINT, SIGQUIT and the fatal signals (restored, then the signal
   // takes its normal course). Ctrl-Z leaves the screen and comes back to it.
-  static std::unique_ptr<NcursesTerminal> Open(const Options& options);
-  static std::unique_ptr<NcursesTerminal> Open() { return Open(Options{}); }
+  static std::unique_ptr<NcursesTerminal> open_terminal(const Options& options);
+  static std::unique_ptr<NcursesTerminal> open_terminal() { return open_terminal(Options{}); }
   ~NcursesTerminal() override;
 
   void present(ScreenModel& model) override;

@@ -2,26 +2,26 @@
 
 namespace kdv::ui {
 
-void ScreenModel::Window(int left, int top, int right, int bottom) {
-  if (left < 1 || top < 1 || left > right || top > bottom || right > COLS || bottom > ROWS) return;
+void ScreenModel::set_text_window(int left, int top, int right, int bottom) {
+  if (left < 1 || top < 1 || left > right || top > bottom || right > kColumns || bottom > kRows) return;
   left_ = left, top_ = top, right_ = right, bottom_ = bottom;
   cx_ = cy_ = 1;
 }
 
-void ScreenModel::GotoXY(int x, int y) {
+void ScreenModel::go_to_xy(int x, int y) {
   if (x < 1 || y < 1 || x > right_ - left_ + 1 || y > bottom_ - top_ + 1) return;
   cx_ = x, cy_ = y;
 }
 
-void ScreenModel::TextColor(int colour) {
+void ScreenModel::text_colour(int colour) {
   attr_ = static_cast<std::uint8_t>((attr_ & 0x70) | (colour & 0x8F));
 }
 
-void ScreenModel::TextBackground(int colour) {
+void ScreenModel::text_background(int colour) {
   attr_ = static_cast<std::uint8_t>((attr_ & 0x8F) | ((colour & 0x07) << 4));
 }
 
-void ScreenModel::ClrScr() {
+void ScreenModel::clear_window() {
   for (int r = top_; r <= bottom_; ++r) {
     for (int c = left_; c <= right_; ++c) at(c, r) = Cell{' ', attr_};
     dirty_.set(r - 1);
@@ -46,7 +46,7 @@ void ScreenModel::newline() {
     scroll_up();
 }
 
-void ScreenModel::WriteChar(std::uint8_t c) {
+void ScreenModel::write_char(std::uint8_t c) {
   switch (c) {
     case 7: return;
     case 8:
@@ -70,14 +70,14 @@ void ScreenModel::WriteChar(std::uint8_t c) {
     newline();
 }
 
-void ScreenModel::Write(std::string_view text) {
-  for (char c : text) WriteChar(static_cast<std::uint8_t>(c));
+void ScreenModel::write_text(std::string_view text) {
+  for (char c : text) write_char(static_cast<std::uint8_t>(c));
 }
 
-void ScreenModel::WriteLn() { newline(); }
+void ScreenModel::write_line() { newline(); }
 
 Cell ScreenModel::cell(int col, int row) const {
-  if (col < 1 || row < 1 || col > COLS || row > ROWS) return Cell{};
+  if (col < 1 || row < 1 || col > kColumns || row > kRows) return Cell{};
   return cells_[row - 1][col - 1];
 }
 

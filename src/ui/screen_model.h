@@ -13,8 +13,8 @@
 
 namespace kdv::ui {
 
-inline constexpr int COLS = 80;
-inline constexpr int ROWS = 25;
+inline constexpr int kColumns = 80;
+inline constexpr int kRows = 25;
 
 struct Cell {
   std::uint8_t ch = ' ';
@@ -26,18 +26,18 @@ class ScreenModel {
  public:
   ScreenModel() { dirty_.set(); }
 
-  void Window(int left, int top, int right, int bottom);
-  void GotoXY(int x, int y);
-  void TextColor(int colour);
-  void TextBackground(int colour);
-  void ClrScr();
-  void WriteChar(std::uint8_t c);
-  void Write(std::string_view text);
-  void WriteLn();
+  void set_text_window(int left, int top, int right, int bottom);
+  void go_to_xy(int x, int y);
+  void text_colour(int colour);
+  void text_background(int colour);
+  void clear_window();
+  void write_char(std::uint8_t c);
+  void write_text(std::string_view text);
+  void write_line();
 
   // Cursor in window coordinates, as the program sees it.
-  int WhereX() const { return cx_; }
-  int WhereY() const { return cy_; }
+  int where_x() const { return cx_; }
+  int where_y() const { return cy_; }
   std::uint8_t attr() const { return attr_; }
   void set_attr(std::uint8_t a) { attr_ = a; }
   int win_left() const { return left_; }
@@ -52,7 +52,7 @@ class ScreenModel {
   int bg(int col, int row) const { return (cell(col, row).attr >> 4) & 0x07; }
   // len bytes of a row from col (the whole row by default).
   std::string text(int col, int row, int len) const;
-  std::string row_text(int row) const { return text(1, row, COLS); }
+  std::string row_text(int row) const { return text(1, row, kColumns); }
 
   // Rows changed since the last clear_dirty(); a presenter clears them.
   bool row_dirty(int row) const { return dirty_.test(row - 1); }
@@ -71,10 +71,10 @@ class ScreenModel {
   Cell& at(int col, int row) { return cells_[row - 1][col - 1]; }
   std::pair<int, int> screen_cursor() const { return {left_ + cx_ - 1, top_ + cy_ - 1}; }
 
-  std::array<std::array<Cell, COLS>, ROWS> cells_{};
-  std::bitset<ROWS> dirty_;
+  std::array<std::array<Cell, kColumns>, kRows> cells_{};
+  std::bitset<kRows> dirty_;
   std::pair<int, int> shown_cursor_{};  // at the last clear_dirty()
-  int left_ = 1, top_ = 1, right_ = COLS, bottom_ = ROWS;
+  int left_ = 1, top_ = 1, right_ = kColumns, bottom_ = kRows;
   int cx_ = 1, cy_ = 1;
   std::uint8_t attr_ = 0x07;
 };

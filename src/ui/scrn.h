@@ -12,6 +12,6 @@ namespace kdv::ui {
 // the session's online state and receiver versions), any other value the
 // settings variant (live monitor). Leaves the full-screen window, MAINTEXT
 // on BACK and the cursor hidden.
-void BACKGND(const kdv::model::Session& session, std::uint8_t NUM);
+void draw_background(const kdv::model::Session& session, std::uint8_t variant);
 
 }  // namespace kdv::ui

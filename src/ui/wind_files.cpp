@@ -14,28 +14,28 @@ using kdv::model::ScreenFile;
 
 namespace {
 
-std::string refusal(std::string_view file, const LOAD_FAULT& f) {
+std::string refusal(std::string_view file, const LoadFault& f) {
   return "\n ERROR IN FILE :- \"" + std::string(file) + "\" LINE " + std::to_string(f.line) + ": " +
          f.reason + "\n";
 }
 
 }  // namespace
 
-void INITWIND(kdv::model::Session& session, const std::filesystem::path& dir) {
+void load_screen_files(kdv::model::Session& session, const std::filesystem::path& dir) {
   session.XCUR = 1;
   session.YCUR = 1;
-  session.ONLINE = true;
+  session.online = true;
 
   {
     ScreenFile messages(dir / "mess578.scn");
-    if (!messages.is_open()) kdv::ui::Quit(0, "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
+    if (!messages.is_open()) kdv::ui::quit(0, "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
     std::istream in(&messages);
-    READ_MESSAGES(in, session.MESSAGE);
+    read_messages(in, session.messages);
   }
   ScreenFile screens(dir / "conf578.scn");
-  if (!screens.is_open()) kdv::ui::Quit(0, "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
+  if (!screens.is_open()) kdv::ui::quit(0, "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
   std::istream in(&screens);
-  if (auto fault = READ_SCREENS(in, session.SCREEN)) kdv::ui::Quit(0, refusal("CONF578.SCN", *fault));
+  if (auto fault = read_screens(in, session.SCREEN)) kdv::ui::quit(0, refusal("CONF578.SCN", *fault));
 }
 
 }  // namespace kdv::ui

@@ -12,20 +12,20 @@ namespace kdv::ui {
 
 namespace {
 
-constexpr int HELP_LEFT = 4, HELP_TOP = 21, HELP_RIGHT = 37, HELP_BOTTOM = 23;
+constexpr int kHelpLeft = 4, kHelpTop = 21, kHelpRight = 37, kHelpBottom = 23;
 
-const SCRN& current(const kdv::model::Session& session) { return session.SCREEN[session.SCNO]; }
+const MenuScreen& current(const kdv::model::Session& session) { return session.SCREEN[session.SCNO]; }
 
-bool inert_at(const kdv::model::Session& session, byte x, byte y) { return INERT(current(session).CELL[x][y]); }
+bool inert_at(const kdv::model::Session& session, Byte x, Byte y) { return is_inert(current(session).cells[x][y]); }
 
 // One row step in the current column, cyclic; a row outside the column
 // (left over from another screen) counts as the last one.
 void step_row(kdv::model::Session& session, int direction) {
-  const byte rows = current(session).MAXY[session.XCUR];
+  const Byte rows = current(session).row_count[session.XCUR];
   if (direction < 0)
-    session.YCUR = (session.YCUR <= 1 || session.YCUR > rows) ? rows : static_cast<byte>(session.YCUR - 1);
+    session.YCUR = (session.YCUR <= 1 || session.YCUR > rows) ? rows : static_cast<Byte>(session.YCUR - 1);
   else
-    session.YCUR = (session.YCUR >= rows) ? 1 : static_cast<byte>(session.YCUR + 1);
+    session.YCUR = (session.YCUR >= rows) ? 1 : static_cast<Byte>(session.YCUR + 1);
 }
 
 // Steps at least once and on past inert cells. The loader refuses columns
@@ -33,7 +33,7 @@ void step_row(kdv::model::Session& session, int direction) {
 // A column the screen does not have (a cursor set for another layout)
 // counts as column 1.
 void move_row(kdv::model::Session& session, int direction) {
-  if (session.XCUR < 1 || session.XCUR > current(session).MAXX) session.XCUR = 1;
+  if (session.XCUR < 1 || session.XCUR > current(session).column_count) session.XCUR = 1;
   for (int n = 0; n < 14; ++n) {
     step_row(session, direction);
     if (!inert_at(session, session.XCUR, session.YCUR)) return;
@@ -41,132 +41,132 @@ void move_row(kdv::model::Session& session, int direction) {
 }
 
 void move_column(kdv::model::Session& session, int direction) {
-  const SCRN& s = current(session);
+  const MenuScreen& s = current(session);
   if (direction < 0)
-    session.XCUR = (session.XCUR <= 1 || session.XCUR > s.MAXX) ? s.MAXX : static_cast<byte>(session.XCUR - 1);
+    session.XCUR = (session.XCUR <= 1 || session.XCUR > s.column_count) ? s.column_count : static_cast<Byte>(session.XCUR - 1);
   else
-    session.XCUR = (session.XCUR >= s.MAXX) ? 1 : static_cast<byte>(session.XCUR + 1);
-  if (session.YCUR > s.MAXY[session.XCUR]) session.YCUR = s.MAXY[session.XCUR];
+    session.XCUR = (session.XCUR >= s.column_count) ? 1 : static_cast<Byte>(session.XCUR + 1);
+  if (session.YCUR > s.row_count[session.XCUR]) session.YCUR = s.row_count[session.XCUR];
   if (session.YCUR < 1) session.YCUR = 1;
-  if (inert_at(session, session.XCUR, session.YCUR)) CURSORDOWN(session);
+  if (inert_at(session, session.XCUR, session.YCUR)) menu_cursor_down(session);
 }
 
 void value_after_label(const kdv::model::Session& session, int column, int row) {
-  kdv::ui::Write("   ");
-  if (row <= 12) kdv::ui::Write(session.DISP[column][row].view());
+  kdv::ui::write_text("   ");
+  if (row <= 12) kdv::ui::write_text(session.DISP[column][row].view());
 }
 
 // Alt-X: the quit question on row 25. "Y" or "y" ends the program; any
 // other answer removes the question and is returned.
-byte ask_quit(const kdv::model::Session& session) {
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextColor(kdv::model::kWhite);
-  kdv::ui::TextBackground(kdv::model::kBlack);
-  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageExitProgram].view());
-  const byte answer = kdv::ui::ReadKey();
+Byte ask_quit(const kdv::model::Session& session) {
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_colour(kdv::model::kWhite);
+  kdv::ui::text_background(kdv::model::kBlack);
+  kdv::ui::write_text(session.messages[kdv::model::kMessageExitProgram].view());
+  const Byte answer = kdv::ui::read_key();
   if (answer == 'Y' || answer == 'y') {
-    kdv::ui::CURSORON();
-    kdv::ui::ClrScr();
-    kdv::ui::Quit(0);
+    kdv::ui::cursor_on();
+    kdv::ui::clear_window();
+    kdv::ui::quit(0);
   }
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(std::string(22, ' '));
-  kdv::ui::TextColor(kdv::model::kWhite);
-  kdv::ui::TextBackground(session.BACK);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::write_text(std::string(22, ' '));
+  kdv::ui::text_colour(kdv::model::kWhite);
+  kdv::ui::text_background(session.background);
   return answer;
 }
 
 }  // namespace
 
-void INVERSE(const kdv::model::Session& session) {
-  kdv::ui::TextBackground(kdv::model::kWhite);
-  kdv::ui::TextColor(session.BARTEXT);
+void inverse_colours(const kdv::model::Session& session) {
+  kdv::ui::text_background(kdv::model::kWhite);
+  kdv::ui::text_colour(session.bar_text);
 }
 
-void NORMAL(const kdv::model::Session& session) {
-  kdv::ui::TextBackground(session.MENU);
-  kdv::ui::TextColor(session.MENUTEXT);
+void normal_colours(const kdv::model::Session& session) {
+  kdv::ui::text_background(session.menu_background);
+  kdv::ui::text_colour(session.menu_text);
 }
 
-void SETWINDOW(int X1, int Y1, int X2, int Y2) {
+void frame_window(int left, int top, int width, int height) {
   // The frame is drawn in a window one column and row larger on each side,
   // so its last character never wraps or scrolls. A frame that would not fit
   // on the screen is not drawn at all.
-  if (X1 < 2 || Y1 < 2 || X2 < 1 || Y2 < 1 || X1 + X2 + 1 > kdv::ui::COLS || Y1 + Y2 + 1 > kdv::ui::ROWS)
+  if (left < 2 || top < 2 || width < 1 || height < 1 || left + width + 1 > kdv::ui::kColumns || top + height + 1 > kdv::ui::kRows)
     return;
-  const std::string bar(static_cast<std::size_t>(X2 - 1), '\xCD');
-  kdv::ui::Window(X1 - 1, Y1 - 1, X1 + X2 + 1, Y1 + Y2 + 1);
-  kdv::ui::GotoXY(1, 1);
-  kdv::ui::Write('\xC9' + bar + '\xBB');
-  for (int r = 2; r <= Y2; ++r) {
-    kdv::ui::GotoXY(1, r);
-    kdv::ui::Write('\xBA');
-    kdv::ui::GotoXY(X2 + 1, r);
-    kdv::ui::Write('\xBA');
+  const std::string bar(static_cast<std::size_t>(width - 1), '\xCD');
+  kdv::ui::set_text_window(left - 1, top - 1, left + width + 1, top + height + 1);
+  kdv::ui::go_to_xy(1, 1);
+  kdv::ui::write_text('\xC9' + bar + '\xBB');
+  for (int r = 2; r <= height; ++r) {
+    kdv::ui::go_to_xy(1, r);
+    kdv::ui::write_text('\xBA');
+    kdv::ui::go_to_xy(width + 1, r);
+    kdv::ui::write_text('\xBA');
   }
-  kdv::ui::GotoXY(1, Y2 + 1);
-  kdv::ui::Write('\xC8' + bar + '\xBC');
-  kdv::ui::GotoXY(1, 3);
-  kdv::ui::Write('\xCC' + bar + '\xB9');
-  kdv::ui::Window(X1, Y1, X1 + X2 - 1, Y1 + Y2 - 1);
+  kdv::ui::go_to_xy(1, height + 1);
+  kdv::ui::write_text('\xC8' + bar + '\xBC');
+  kdv::ui::go_to_xy(1, 3);
+  kdv::ui::write_text('\xCC' + bar + '\xB9');
+  kdv::ui::set_text_window(left, top, left + width - 1, top + height - 1);
 }
 
-void FILLSCN(const kdv::model::Session& session, byte CURX, byte CURY) {
-  const SCRN& s = current(session);
-  kdv::ui::TextColor(session.MAINTEXT);
-  kdv::ui::TextBackground(session.BACK);
-  for (int i = 1; i <= s.MAXX; ++i) {
-    for (int j = 1; j <= s.MAXY[i]; ++j) {
-      const MENUELEMENT& c = s.CELL[i][j];
-      if (i == CURX && j == CURY) {
-        kdv::ui::Window(HELP_LEFT, HELP_TOP, HELP_RIGHT, HELP_BOTTOM);
-        kdv::ui::ClrScr();
-        kdv::ui::WriteLn(c.HSTR1.view());
-        kdv::ui::Write(c.HSTR2.view());
-        kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS);
-        kdv::ui::TextBackground(kdv::model::kWhite);
-        kdv::ui::TextColor(session.BARTEXT);
-        kdv::ui::GotoXY(c.XPOS, c.YPOS);
-        kdv::ui::Write(c.TITLE.view());
-        kdv::ui::TextBackground(session.BACK);
-        kdv::ui::TextColor(session.MAINTEXT);
+void draw_menu(const kdv::model::Session& session, Byte column, Byte row) {
+  const MenuScreen& s = current(session);
+  kdv::ui::text_colour(session.main_text);
+  kdv::ui::text_background(session.background);
+  for (int i = 1; i <= s.column_count; ++i) {
+    for (int j = 1; j <= s.row_count[i]; ++j) {
+      const MenuCell& c = s.cells[i][j];
+      if (i == column && j == row) {
+        kdv::ui::set_text_window(kHelpLeft, kHelpTop, kHelpRight, kHelpBottom);
+        kdv::ui::clear_window();
+        kdv::ui::write_line(c.help_line1.view());
+        kdv::ui::write_text(c.help_line2.view());
+        kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows);
+        kdv::ui::text_background(kdv::model::kWhite);
+        kdv::ui::text_colour(session.bar_text);
+        kdv::ui::go_to_xy(c.x, c.y);
+        kdv::ui::write_text(c.label.view());
+        kdv::ui::text_background(session.background);
+        kdv::ui::text_colour(session.main_text);
       } else {
-        kdv::ui::GotoXY(c.XPOS, c.YPOS);
-        kdv::ui::Write(c.TITLE.view());
+        kdv::ui::go_to_xy(c.x, c.y);
+        kdv::ui::write_text(c.label.view());
       }
       value_after_label(session, i, j);
     }
   }
-  kdv::ui::GotoXY(kdv::ui::COLS, kdv::ui::ROWS);
-  kdv::ui::CURSOROFF();
+  kdv::ui::go_to_xy(kdv::ui::kColumns, kdv::ui::kRows);
+  kdv::ui::cursor_off();
 }
 
-void CURSORUP(kdv::model::Session& session) { move_row(session, -1); }
+void menu_cursor_up(kdv::model::Session& session) { move_row(session, -1); }
 
-void CURSORDOWN(kdv::model::Session& session) { move_row(session, +1); }
+void menu_cursor_down(kdv::model::Session& session) { move_row(session, +1); }
 
-byte SEL(kdv::model::Session& session, byte NO) {
-  session.SCNO = NO;
-  FILLSCN(session, session.XCUR, session.YCUR);
+Byte run_menu(kdv::model::Session& session, Byte screen) {
+  session.SCNO = screen;
+  draw_menu(session, session.XCUR, session.YCUR);
   int previous = -1;  // none yet
   for (;;) {
-    const byte key = kdv::ui::ReadKey();
+    const Byte key = kdv::ui::read_key();
     const bool extended = previous == 0;
     previous = key;
     if (!extended) {
-      if (key == kdv::ui::KEY_ENTER) return static_cast<byte>(16 * session.XCUR + session.YCUR);
-      if (key == kdv::ui::KEY_ESC) return kMenuEscape;
+      if (key == kdv::ui::kKeyEnter) return static_cast<Byte>(16 * session.XCUR + session.YCUR);
+      if (key == kdv::ui::kKeyEscape) return kMenuEscape;
       continue;
     }
     switch (key) {
-      case kdv::ui::SCAN_UP: CURSORUP(session); break;
-      case kdv::ui::SCAN_DOWN: CURSORDOWN(session); break;
-      case kdv::ui::SCAN_LEFT: move_column(session, -1); break;
-      case kdv::ui::SCAN_RIGHT: move_column(session, +1); break;
-      case kdv::ui::SCAN_ALT_X: previous = ask_quit(session); continue;
+      case kdv::ui::kScanUp: menu_cursor_up(session); break;
+      case kdv::ui::kScanDown: menu_cursor_down(session); break;
+      case kdv::ui::kScanLeft: move_column(session, -1); break;
+      case kdv::ui::kScanRight: move_column(session, +1); break;
+      case kdv::ui::kScanAltX: previous = ask_quit(session); continue;
       default: continue;
     }
-    FILLSCN(session, session.XCUR, session.YCUR);
+    draw_menu(session, session.XCUR, session.YCUR);
   }
 }
 

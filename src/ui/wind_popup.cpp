@@ -18,16 +18,16 @@ namespace kdv::ui {
 
 namespace {
 
-constexpr byte KEY_DELETE_LETTER = 'S';  // Delete arrives as 0 and the code of "S"
+constexpr Byte kDeleteScanLetter = 'S';  // Delete arrives as 0 and the code of "S"
 
-void full_screen() { kdv::ui::Window(1, 1, kdv::ui::COLS, kdv::ui::ROWS); }
+void full_screen() { kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows); }
 
 void write_at(int x, int y, std::string_view text) {
-  kdv::ui::GotoXY(x, y);
-  kdv::ui::Write(text);
+  kdv::ui::go_to_xy(x, y);
+  kdv::ui::write_text(text);
 }
 
-bool number_character(byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
+bool number_character(Byte c) { return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9'); }
 
 // The field's text as a number: leading blanks, an optional sign and a
 // decimal number, nothing after it.
@@ -49,87 +49,87 @@ std::optional<double> parse_number(std::string_view s) {
 std::string_view line_text(std::string_view text) { return text.substr(0, 19); }
 
 // A line of the choice list in the given colours.
-void show_line(const kdv::model::Session& session, const LINES& lines, byte line, bool highlighted) {
+void show_line(const kdv::model::Session& session, const ChoiceLines& lines, Byte line, bool highlighted) {
   if (line < 1 || line > lines.size()) return;  // a caller's out-of-range start line
-  highlighted ? INVERSE(session) : NORMAL(session);
+  highlighted ? inverse_colours(session) : normal_colours(session);
   write_at(1, line + 2, line_text(lines[line - 1U]));
 }
 
 }  // namespace
 
-void DRAWWINDOW(const kdv::model::Session& session, byte X, byte Y, std::string_view TITLE, const LINES& LINES) {
-  const int NO = static_cast<int>(LINES.size());
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(kdv::model::kRed);
-  kdv::ui::TextColor(session.MENUTEXT);
-  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageMenuKeys].view());
-  NORMAL(session);
-  kdv::ui::Window(X, Y, X + 19, Y + NO + 1);
-  kdv::ui::ClrScr();
-  SETWINDOW(X, Y, 20, NO + 3);
-  write_at(1, 1, line_text(TITLE));
-  kdv::ui::GotoXY(1, 3);
-  for (int i = 1; i <= NO && i <= 20; ++i) kdv::ui::WriteLn(line_text(LINES[i - 1U]));
+void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std::string_view title, const ChoiceLines& items) {
+  const int count = static_cast<int>(items.size());
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_background(kdv::model::kRed);
+  kdv::ui::text_colour(session.menu_text);
+  kdv::ui::write_text(session.messages[kdv::model::kMessageMenuKeys].view());
+  normal_colours(session);
+  kdv::ui::set_text_window(x, y, x + 19, y + count + 1);
+  kdv::ui::clear_window();
+  frame_window(x, y, 20, count + 3);
+  write_at(1, 1, line_text(title));
+  kdv::ui::go_to_xy(1, 3);
+  for (int i = 1; i <= count && i <= 20; ++i) kdv::ui::write_line(line_text(items[i - 1U]));
 }
 
-std::optional<byte> SELECTION(const kdv::model::Session& session, const LINES& LINES, byte SELECT) {
-  const auto NO = static_cast<byte>(LINES.size());
+std::optional<Byte> choice_list(const kdv::model::Session& session, const ChoiceLines& items, Byte first) {
+  const auto count = static_cast<Byte>(items.size());
   for (;;) {
-    show_line(session, LINES, SELECT, true);
-    kdv::ui::GotoXY(20, NO + 3);
-    NORMAL(session);
+    show_line(session, items, first, true);
+    kdv::ui::go_to_xy(20, count + 3);
+    normal_colours(session);
     for (;;) {
-      const byte key = kdv::ui::ReadKey();
-      if (key == kdv::ui::KEY_ENTER) return SELECT;
-      if (key == kdv::ui::KEY_ESC) return std::nullopt;
-      if (key == kdv::ui::SCAN_UP || key == kdv::ui::SCAN_DOWN) {
-        show_line(session, LINES, SELECT, false);
-        if (key == kdv::ui::SCAN_UP)
-          SELECT = SELECT <= 1 ? NO : static_cast<byte>(SELECT - 1);
+      const Byte key = kdv::ui::read_key();
+      if (key == kdv::ui::kKeyEnter) return first;
+      if (key == kdv::ui::kKeyEscape) return std::nullopt;
+      if (key == kdv::ui::kScanUp || key == kdv::ui::kScanDown) {
+        show_line(session, items, first, false);
+        if (key == kdv::ui::kScanUp)
+          first = first <= 1 ? count : static_cast<Byte>(first - 1);
         else
-          SELECT = SELECT >= NO ? 1 : static_cast<byte>(SELECT + 1);
+          first = first >= count ? 1 : static_cast<Byte>(first + 1);
         break;
       }
     }
   }
 }
 
-std::optional<std::string> SELECTION_STRING(const kdv::model::Session& session, const LINES& LINES, byte SELECT) {
-  const std::optional<byte> chosen = SELECTION(session, LINES, SELECT);
+std::optional<std::string> choice_list_text(const kdv::model::Session& session, const ChoiceLines& items, Byte first) {
+  const std::optional<Byte> chosen = choice_list(session, items, first);
   if (!chosen) return std::nullopt;
-  if (*chosen < 1 || *chosen > LINES.size()) return std::string();
-  const std::string_view line = line_text(LINES[*chosen - 1U]);
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(line.substr(first, line.find_last_not_of(' ') - first + 1));
+  if (*chosen < 1 || *chosen > items.size()) return std::string();
+  const std::string_view line = line_text(items[*chosen - 1U]);
+  const std::size_t start = line.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return std::string(line.substr(start, line.find_last_not_of(' ') - start + 1));
 }
 
-std::optional<std::string> GETNAME(std::string_view S) {
-  std::string text(S);
+std::optional<std::string> text_field(std::string_view initial) {
+  std::string text(initial);
   std::size_t k = 1;  // cursor, 1-based
   int previous = -1;
   bool escaped = false;
-  kdv::ui::CURSORON();
+  kdv::ui::cursor_on();
   for (;;) {
     const std::size_t first = k > 15 ? k - 14 : 1;
     std::string shown = text.size() >= first ? text.substr(first - 1, 15) : std::string();
     shown.resize(15, ' ');
     write_at(2, 3, shown);
-    kdv::ui::GotoXY(static_cast<int>(2 + k - first), 3);
+    kdv::ui::go_to_xy(static_cast<int>(2 + k - first), 3);
 
-    const byte key = kdv::ui::ReadKey();
+    const Byte key = kdv::ui::read_key();
     const bool extended = previous == 0;
     previous = key;
-    if (key == kdv::ui::KEY_ENTER) break;
-    if (key == kdv::ui::KEY_ESC) {
+    if (key == kdv::ui::kKeyEnter) break;
+    if (key == kdv::ui::kKeyEscape) {
       escaped = true;
       break;
     }
-    if (kdv::model::NAME_CHARACTER(key) && !extended && k <= kdv::model::NAME_LENGTH) {
+    if (kdv::model::is_tag_character(key) && !extended && k <= kdv::model::kTagEntryLength) {
       text.resize(k - 1);
       text.push_back(static_cast<char>(key));
       ++k;
-    } else if (key == kdv::ui::KEY_BACKSPACE || (extended && key == KEY_DELETE_LETTER)) {
+    } else if (key == kdv::ui::kKeyBackspace || (extended && key == kDeleteScanLetter)) {
       if (k > 1) {
         --k;
         text.resize(k - 1);
@@ -140,70 +140,70 @@ std::optional<std::string> GETNAME(std::string_view S) {
     for (std::size_t i = k; i <= text.size(); ++i) text[i - 1] = ' ';
   }
   write_at(1, 4, std::string(19, ' '));
-  kdv::ui::CURSOROFF();
+  kdv::ui::cursor_off();
   if (escaped) return std::nullopt;
   return text;
 }
 
-std::optional<double> GETNUM(const kdv::model::Session& session, std::string_view TITLE, double CURRENTVAL, int RNG,
+std::optional<double> number_field(const kdv::model::Session& session, std::string_view title, double current, int range,
                              const std::function<bool(double)>& acceptable) {
   // Callers pass 0 or 1; any other range is taken as the real-number range.
-  const bool whole = RNG == 1;
+  const bool whole = range == 1;
   int k = 4;
-  kdv::ui::CURSORON();
+  kdv::ui::cursor_on();
   // The field (line 1) and the error line (line 2) of the window.
-  LINES lines = {"   " + (whole ? FIXSTR(CURRENTVAL, 3, 0) : FIXSTR(CURRENTVAL, 10, 3)), ""};
+  ChoiceLines lines = {"   " + (whole ? fixed_decimal(current, 3, 0) : fixed_decimal(current, 10, 3)), ""};
   std::string& field = lines[0];
   field.resize(line_text(field).size());
   std::optional<double> result;
   for (;;) {
-    DRAWWINDOW(session, 30, 15, TITLE, lines);
-    kdv::ui::GotoXY(k, 3);
-    byte key = 0;
+    draw_choice_window(session, 30, 15, title, lines);
+    kdv::ui::go_to_xy(k, 3);
+    Byte key = 0;
     bool escaped = false;
-    while ((key = kdv::ui::ReadKey()) != kdv::ui::KEY_ENTER) {
+    while ((key = kdv::ui::read_key()) != kdv::ui::kKeyEnter) {
       if (number_character(key) && k != 13) {
         field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
         field.push_back(static_cast<char>(key));
         ++k;
-      } else if ((key == kdv::ui::KEY_BACKSPACE || key == KEY_DELETE_LETTER) && k > 4) {
+      } else if ((key == kdv::ui::kKeyBackspace || key == kDeleteScanLetter) && k > 4) {
         --k;
         field.erase(std::min(field.size(), static_cast<std::size_t>(k - 1)));
       }
       write_at(1, 3, std::string(18, ' '));
       write_at(1, 3, field);
-      kdv::ui::GotoXY(k, 3);
-      if (key == kdv::ui::KEY_ESC) {
+      kdv::ui::go_to_xy(k, 3);
+      if (key == kdv::ui::kKeyEscape) {
         escaped = true;
         break;
       }
     }
     if (escaped) break;
     const std::optional<double> v = parse_number(field);
-    if (v && kdv::model::ENTRY_ACCEPTS(*v, whole) && (!acceptable || acceptable(*v))) {
+    if (v && kdv::model::entry_accepts(*v, whole) && (!acceptable || acceptable(*v))) {
       result = *v;
       break;
     }
     lines[1] = " Error- Try again";
-    kdv::ui::Write('\a');
+    kdv::ui::write_text('\a');
   }
-  kdv::ui::CURSOROFF();
+  kdv::ui::cursor_off();
   return result;
 }
 
-std::string FSTR(const kdv::model::Session& session, double I, byte A) {
-  const std::string number = FIXSTR(I, 10, 4);
-  if (A >= 2) return number;
-  const kdv::model::RECIEVER_DATA& r = session.RX();
-  const byte type = r.TRANSMITTER[session.TXNO].CHANNEL[session.CHNO].INPUT_TYPE;
-  const std::string ohm{' ', kdv::model::OMEGA};
-  if (A == 0) {
+std::string value_with_unit(const kdv::model::Session& session, double value, Byte family) {
+  const std::string number = fixed_decimal(value, 10, 4);
+  if (family >= 2) return number;
+  const kdv::model::ReceiverRecord& r = session.RX();
+  const Byte type = r.TRANSMITTER[session.transmitter_number].CHANNEL[session.channel_number].INPUT_TYPE;
+  const std::string ohm{' ', kdv::model::kOhmSign};
+  if (family == 0) {
     if (type == 0) return number + " mV";
     if (type == 13) return number + ohm;
     if (type == 15) return number + "   ";
     switch (r.UNITS) {
-      case 1: return number + kdv::model::DEGREE + "C";
-      case 2: return number + kdv::model::DEGREE + "F";
+      case 1: return number + kdv::model::kDegreeSign + "C";
+      case 2: return number + kdv::model::kDegreeSign + "F";
       case 3: return number + " K";
       default: return "?";
     }
@@ -215,74 +215,74 @@ std::string FSTR(const kdv::model::Session& session, double I, byte A) {
   return {};
 }
 
-void WAITANYKEY(const kdv::model::Session& session) {
-  NORMAL(session);
+void wait_any_key(const kdv::model::Session& session) {
+  normal_colours(session);
   full_screen();
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::TextBackground(kdv::model::kBlack);
-  kdv::ui::Write(std::string(28, ' '));
-  kdv::ui::TextBackground(session.ERRBAR);
-  kdv::ui::TextColor(session.MENUTEXT);
-  kdv::ui::Write(" Any key to Continue ");
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::text_background(kdv::model::kBlack);
+  kdv::ui::write_text(std::string(28, ' '));
+  kdv::ui::text_background(session.error_bar);
+  kdv::ui::text_colour(session.menu_text);
+  kdv::ui::write_text(" Any key to Continue ");
   full_screen();
-  kdv::ui::ReadKey();
-  NORMAL(session);
+  kdv::ui::read_key();
+  normal_colours(session);
   full_screen();
 }
 
-void MSGBOX(const kdv::model::Session& session, int X, int Y, int W, int H, int TITLEX, std::string_view TITLE,
-            std::initializer_list<std::string_view> LINES) {
-  NORMAL(session);
-  kdv::ui::Window(X - 1, Y - 1, X + W - 1, Y + H - 1);
-  kdv::ui::ClrScr();
-  SETWINDOW(X, Y, W, H);
-  write_at(TITLEX, 1, TITLE);
+void message_box(const kdv::model::Session& session, int x, int y, int width, int height, int title_x, std::string_view title,
+            std::initializer_list<std::string_view> items) {
+  normal_colours(session);
+  kdv::ui::set_text_window(x - 1, y - 1, x + width - 1, y + height - 1);
+  kdv::ui::clear_window();
+  frame_window(x, y, width, height);
+  write_at(title_x, 1, title);
   int row = 3;
-  for (std::string_view line : LINES) write_at(3, row++, line);
-  WAITANYKEY(session);
+  for (std::string_view line : items) write_at(3, row++, line);
+  wait_any_key(session);
 }
 
-void READONLY(const kdv::model::Session& session) {
-  MSGBOX(session, 25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
+void say_read_only(const kdv::model::Session& session) {
+  message_box(session, 25, 15, 30, 6, 11, "READ ONLY", {"This parameter is selected", "by a switch in the KDV578"});
 }
 
-void READONLY2(const kdv::model::Session& session) {
-  MSGBOX(session, 22, 15, 36, 7, 15, "READ ONLY",
+void say_calculated(const kdv::model::Session& session) {
+  message_box(session, 22, 15, 36, 7, 15, "READ ONLY",
          {"These parameters are calculated ", "from the values entered on the  ",
           "left hand side of the screen."});
 }
 
-void SAYNONEGATIVES(const kdv::model::Session& session) {
-  MSGBOX(session, 22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
+void say_no_negatives(const kdv::model::Session& session) {
+  message_box(session, 22, 15, 36, 6, 8, "UNIPOLAR DATA FORMAT",
          {"The selected data format does ", "not allow negative output values."});
 }
 
-void SAYDONE(const kdv::model::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  DONE  ", {std::string(S) + " completed"}); }
+void say_done(const kdv::model::Session& session, std::string_view text) { message_box(session, 25, 15, 29, 5, 11, "  DONE  ", {std::string(text) + " completed"}); }
 
-void SAYERROR(const kdv::model::Session& session, std::string_view S) { MSGBOX(session, 25, 15, 29, 5, 11, "  ERROR  ", {S}); }
+void say_error(const kdv::model::Session& session, std::string_view text) { message_box(session, 25, 15, 29, 5, 11, "  ERROR  ", {text}); }
 
-void WRTERROR(const kdv::model::Session& session, std::string_view text) {
+void show_link_error(const kdv::model::Session& session, std::string_view text) {
   full_screen();
-  kdv::ui::GotoXY(5, 23);
-  kdv::ui::TextBackground(session.ERRBAR);
-  kdv::ui::Write(text);
-  kdv::ui::GotoXY(80, 25);
-  kdv::ui::Write('\a');
-  kdv::ui::Delay(2000);
+  kdv::ui::go_to_xy(5, 23);
+  kdv::ui::text_background(session.error_bar);
+  kdv::ui::write_text(text);
+  kdv::ui::go_to_xy(80, 25);
+  kdv::ui::write_text('\a');
+  kdv::ui::pause_ms(2000);
 }
 
-void WRTERROR_BLANKED(const kdv::model::Session& session, std::string_view text, int width) {
-  WRTERROR(session, text);
-  kdv::ui::GotoXY(5, 23);
-  kdv::ui::TextBackground(session.BACK);
-  kdv::ui::Write(std::string(static_cast<std::size_t>(width), ' '));
+void show_link_error_blanked(const kdv::model::Session& session, std::string_view text, int width) {
+  show_link_error(session, text);
+  kdv::ui::go_to_xy(5, 23);
+  kdv::ui::text_background(session.background);
+  kdv::ui::write_text(std::string(static_cast<std::size_t>(width), ' '));
 }
 
-void WRTWORKING(const kdv::model::Session& session) {
+void show_working(const kdv::model::Session& session) {
   full_screen();
-  kdv::ui::TextBackground(kdv::model::kBlack);
-  kdv::ui::GotoXY(1, 25);
-  kdv::ui::Write(session.MESSAGE[kdv::model::kMessageWorking].view());
+  kdv::ui::text_background(kdv::model::kBlack);
+  kdv::ui::go_to_xy(1, 25);
+  kdv::ui::write_text(session.messages[kdv::model::kMessageWorking].view());
 }
 
 }  // namespace kdv::ui

@@ -10,8 +10,8 @@ namespace {
 
 class ConsoleHostTest : public FreshProcess {
  protected:
-  void SetUp() override { kdv::ui::Install(&term); }
-  void TearDown() override { kdv::ui::Install(nullptr); }
+  void SetUp() override { kdv::ui::install_terminal(&term); }
+  void TearDown() override { kdv::ui::install_terminal(nullptr); }
 
   kdv::ui::ScriptTerminal term;
   kdv::app::ConsoleHost host;
@@ -29,7 +29,7 @@ TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
 
 TEST_F(ConsoleHostTest, TextsPresentsAndPauses) {
   host.status_text("Write Error");
-  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 11), "Write Error");
+  EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 11), "Write Error");
   const int presents = term.presents;
   host.before_receive();
   EXPECT_EQ(term.presents, presents + 1);

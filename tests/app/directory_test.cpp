@@ -23,8 +23,8 @@ TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
   for (const char* n : {"a1", "a2", "a3", "a4", "a5", "a6", "a7"}) touch(std::string(n) + ".gdt");
   touch("other.rxd");
   std::filesystem::create_directory("folder.gdt");
-  session.NAME = "/plant/configs";
-  kdv::app::DIRECTORY(session);
+  session.working_directory = "/plant/configs";
+  kdv::app::list_directory(session);
   EXPECT_EQ(row(7, 27, 25), " Directory /plant/configs");
   EXPECT_EQ(row(9, 10, 51), std::string(11, ' ') + "a1.gdt" + std::string(11, ' ') + "a2.gdt" +
                                 std::string(11, ' ') + "a3.gdt");
@@ -40,10 +40,10 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
   std::vector<std::string> at_pause;
   term.on_wait = [&] {
     if (at_pause.empty())
-      for (int r = 9; r <= 15; ++r) at_pause.push_back(kdv::ui::Screen().text(10, r, 59));
+      for (int r = 9; r <= 15; ++r) at_pause.push_back(kdv::ui::screen_model().text(10, r, 59));
   };
   term.type("x");
-  kdv::app::DIRECTORY(session);
+  kdv::app::list_directory(session);
   ASSERT_EQ(at_pause.size(), 7u);
   EXPECT_EQ(at_pause[0].substr(0, 51), "          f10.gdt          f11.gdt          f12.gdt");
   EXPECT_EQ(at_pause[5].substr(0, 51), "          f25.gdt          f26.gdt          f27.gdt");
@@ -62,15 +62,15 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
     touch(name);
     expected += std::string(17 - shown.size(), ' ') + shown;
   }
-  kdv::app::DIRECTORY(session);
+  kdv::app::list_directory(session);
   EXPECT_EQ(row(9, 10, 51) + row(10, 10, 34), expected);
   EXPECT_EQ(row(11, 10, 13), "No More Files");
   EXPECT_EQ(term.bells, 0);
 }
 
 TEST_F(Directory, LongTitleStaysOnItsRow) {
-  session.NAME = std::string(100, 'n');
-  kdv::app::DIRECTORY(session);
+  session.working_directory = std::string(100, 'n');
+  kdv::app::list_directory(session);
   EXPECT_EQ(row(7, 69, 1), "\xBA");  // the frame stays whole
   EXPECT_EQ(row(8, 10, 59), std::string(59, '\xCD'));
   EXPECT_EQ(row(10, 10, 13), "No More Files");
@@ -87,9 +87,9 @@ TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   term.enter();
   term.type("sub\\inner");
   term.enter();
-  kdv::app::DIRECT(session);
+  kdv::app::change_directory(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub/inner");
-  EXPECT_EQ(session.NAME, "sub/inner");
+  EXPECT_EQ(session.working_directory, "sub/inner");
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find("    Directory    "), std::string::npos);
   EXPECT_NE(seen.find(FRAME + "     ERROR  "), std::string::npos);
@@ -99,15 +99,15 @@ TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
   std::filesystem::create_directory("sub");
   term.type("sub");
   term.enter();
-  kdv::app::DIRECT(session);
+  kdv::app::change_directory(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
-  EXPECT_EQ(session.NAME, "sub");
+  EXPECT_EQ(session.working_directory, "sub");
   term.escape();
-  kdv::app::DIRECT(session);
+  kdv::app::change_directory(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_);
-  EXPECT_EQ(session.NAME, session.PATH);
+  EXPECT_EQ(session.working_directory, session.start_directory);
   term.enter();  // Enter on the shown start directory changes to it
-  kdv::app::DIRECT(session);
+  kdv::app::change_directory(session);
   EXPECT_EQ(std::filesystem::current_path(), dir_);
 }
 

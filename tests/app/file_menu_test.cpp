@@ -16,24 +16,24 @@ class FileMenu : public ScratchDirOn<MenuTest> {
     for (int r = 1; r < row; ++r) term.down();
     term.enter();
   }
-  void run() { EXPECT_THROW(kdv::app::OPENING(session), kdv::ui::ScriptExhausted); }
+  void run() { EXPECT_THROW(kdv::app::run_opening(session), kdv::ui::ScriptExhausted); }
 };
 
 TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
-  session.NO_OF_PORTS = 0;
-  session.RX().TAG_FIELD = "menu save";
+  session.port_count = 0;
+  session.current_receiver().TAG_FIELD = "menu save";
   choose(1, 7);  // 23: save
   term.type("menu");
   term.enter();
   run();
   EXPECT_EQ(bytes_of("menu.rxd").size(), 4816u);
 
-  session.RX().TAG_FIELD = "changed";
-  session.ONLINE = false;
+  session.current_receiver().TAG_FIELD = "changed";
+  session.online = false;
   choose(1, 6);  // 22: load
   term.enter();  // the default: menu
   run();
-  EXPECT_EQ(session.RX().TAG_FIELD, "menu save");
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "menu save");
 
   std::filesystem::create_directory("sub");
   choose(2, 1);  // 33: directory
@@ -41,12 +41,12 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
   term.enter();
   run();
   EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
-  EXPECT_EQ(kdv::ui::Screen().text(61, 8, 3), "sub");  // the menu shows the new directory
+  EXPECT_EQ(kdv::ui::screen_model().text(61, 8, 3), "sub");  // the menu shows the new directory
 }
 
 TEST_F(FileMenu, ReportFromTheMainMenu) {
-  session.NO_OF_PORTS = 0;
-  session.LPT = 4;  // the file out.txt
+  session.port_count = 0;
+  session.report_destination = 4;  // the file out.txt
   choose(2, 6);    // 38: the report menu
   term.down();
   term.enter();    // produce the report

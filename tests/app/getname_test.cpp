@@ -11,12 +11,12 @@ namespace {
 class FileGetname : public FreshProcess {
  protected:
   void SetUp() override {
-    kdv::ui::Install(&term);
-    kdv::ui::Window(30, 18, 49, 22);
+    kdv::ui::install_terminal(&term);
+    kdv::ui::set_text_window(30, 18, 49, 22);
   }
-  void TearDown() override { kdv::ui::Install(nullptr); }
-  std::string field() const { return kdv::ui::Screen().text(31, 20, 15); }
-  std::string run(std::string_view start) { return kdv::app::GETNAME(start).str(); }
+  void TearDown() override { kdv::ui::install_terminal(nullptr); }
+  std::string field() const { return kdv::ui::screen_model().text(31, 20, 15); }
+  std::string run(std::string_view start) { return kdv::app::file_name_field(start).str(); }
 
   kdv::ui::ScriptTerminal term;
 };
@@ -41,12 +41,12 @@ TEST_F(FileGetname, AnyOtherFirstKeyBlanksTheDefault) {
 }
 
 TEST_F(FileGetname, EscapeGivesEmptyAndClearsTheMessageRow) {
-  kdv::ui::GotoXY(2, 4);
-  kdv::ui::Write("Disk Access Error");
+  kdv::ui::go_to_xy(2, 4);
+  kdv::ui::write_text("Disk Access Error");
   term.type("abc");
   term.escape();
   EXPECT_EQ(run("plant1"), "");
-  EXPECT_EQ(kdv::ui::Screen().text(30, 21, 20), std::string(20, ' '));
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 21, 20), std::string(20, ' '));
 }
 
 TEST_F(FileGetname, TwentyFourCharactersAtMostAndTheFieldScrolls) {

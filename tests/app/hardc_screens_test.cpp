@@ -18,18 +18,18 @@ class ReportScreens : public ScreenScratch {
  protected:
   void SetUp() override {
     ScreenScratch::SetUp();
-    session.MESSAGE[53] = " Printing report";
-    session.MESSAGE[95] = "      N/A       ";
+    session.messages[53] = " Printing report";
+    session.messages[95] = "      N/A       ";
     // The report menu: where to print, and print.
-    kdv::ui::SCRN& s = session.SCREEN[6];
-    s.MAXX = 1;
-    s.MAXY[1] = 2;
-    s.CELL[1][1] = {"Output to", 5, 8, "Printer or file", ""};
-    s.CELL[1][2] = {"Print report", 5, 9, "Writes the report", ""};
+    kdv::ui::MenuScreen& s = session.SCREEN[6];
+    s.column_count = 1;
+    s.row_count[1] = 2;
+    s.cells[1][1] = {"Output to", 5, 8, "Printer or file", ""};
+    s.cells[1][2] = {"Print report", 5, 9, "Writes the report", ""};
     session.XCUR = 2;
     session.YCUR = 6;
   }
-  static kdv::report::DATE today() {
+  static kdv::report::Date today() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&now, &local);
@@ -43,18 +43,18 @@ TEST_F(ReportScreens, ReportToAFileSaysHardcopyCompleted) {
     if (working.empty()) working = row(25, 1, 16);
   };
   term.type("x");
-  kdv::app::OUTPT(session, "out.txt");
+  kdv::app::output_report(session, "out.txt");
   EXPECT_EQ(working, " Printing report");
-  EXPECT_EQ(kdv::ui::Screen().bg(1, 25), 0);
+  EXPECT_EQ(kdv::ui::screen_model().bg(1, 25), 0);
   EXPECT_EQ(row(15, 35, 8), "  DONE  ");
   EXPECT_EQ(row(17, 27, 21), "  Hardcopy  completed");
   const auto bytes = bytes_of("out.txt");
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kdv::report::REPORT_TEXT(session, 0, today()));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), kdv::report::report_text(session, 0, today()));
 }
 
 TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
   term.type("x");
-  kdv::app::OUTPT(session, "nodir/out.txt");
+  kdv::app::output_report(session, "nodir/out.txt");
   EXPECT_EQ(row(15, 35, 9), "  ERROR  ");
   EXPECT_EQ(row(17, 27, 26), " Could not produce output ");
   EXPECT_EQ(entries(), std::vector<std::string>{});
@@ -66,23 +66,23 @@ TEST_F(ReportScreens, DestinationChoice) {
   session.YCUR = 1;
   term.down();
   term.enter();
-  EXPECT_EQ(kdv::app::PPORT(session, "out.txt"), "out.txt");
-  EXPECT_EQ(session.LPT, 2);
+  EXPECT_EQ(kdv::app::choose_destination(session, "out.txt"), "out.txt");
+  EXPECT_EQ(session.report_destination, 2);
   EXPECT_EQ(row(15, 30, 12), "   Output to");
   EXPECT_EQ(row(17, 30, 19), "     LPT1          ");
   EXPECT_EQ(row(20, 30, 19), "     FILE          ");
 
   term.escape();
-  EXPECT_EQ(kdv::app::PPORT(session, "out.txt"), "out.txt");
-  EXPECT_EQ(session.LPT, 2);
+  EXPECT_EQ(kdv::app::choose_destination(session, "out.txt"), "out.txt");
+  EXPECT_EQ(session.report_destination, 2);
 
   term.down();
   term.down();
   term.enter();
   term.type("report.txt");
   term.enter();
-  EXPECT_EQ(kdv::app::PPORT(session, "out.txt"), "report.txt");
-  EXPECT_EQ(session.LPT, 4);
+  EXPECT_EQ(kdv::app::choose_destination(session, "out.txt"), "report.txt");
+  EXPECT_EQ(session.report_destination, 4);
   EXPECT_EQ(row(15, 30, 19), "    Filename       ");
 }
 
@@ -96,10 +96,10 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   term.enter();  // Print report
   term.type("x");
   term.escape();
-  kdv::app::HCOPY(session);
-  EXPECT_EQ(session.HCFILE, "monday_repor");
-  EXPECT_EQ(session.LPT, 4);
-  EXPECT_EQ(bytes_of("monday_repor").size(), kdv::report::REPORT_TEXT(session, 0, today()).size());
+  kdv::app::report_menu(session);
+  EXPECT_EQ(session.report_file, "monday_repor");
+  EXPECT_EQ(session.report_destination, 4);
+  EXPECT_EQ(bytes_of("monday_repor").size(), kdv::report::report_text(session, 0, today()).size());
   EXPECT_EQ(session.DISP[1][1], "monday_repor");
   EXPECT_EQ(session.XCUR, 2);
   EXPECT_EQ(session.YCUR, 6);
@@ -108,11 +108,11 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
 
 TEST_F(ReportScreens, MenuShowsThePrinterChoice) {
   term.escape();
-  kdv::app::HCOPY(session);
+  kdv::app::report_menu(session);
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT1");
-  session.LPT = 3;
+  session.report_destination = 3;
   term.escape();
-  kdv::app::HCOPY(session);
+  kdv::app::report_menu(session);
   EXPECT_EQ(row(8, 5, 19), "Output to" "   " "   LPT3");
 }
 

@@ -26,21 +26,21 @@ using PairUnderTheTerminal = ScratchDir;
 volatile sig_atomic_t g_way_out = 0;
 
 TEST_F(PairUnderTheTerminal, NoTemporaryOutlivesTheProgram) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, RECIEVER_DATA{}));
+  ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, ReceiverRecord{}));
   for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0}) {
     testpty::Pty pty;
     const pid_t pid = fork();
     if (pid == 0) {
       const rlimit no_core{0, 0}, small{1000, RLIM_INFINITY};
       ::setrlimit(RLIMIT_CORE, &no_core);
-      auto t = kdv::ui::NcursesTerminal::Open(
+      auto t = kdv::ui::NcursesTerminal::open_terminal(
           {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm",
-           kdv::files::REMOVE_TEMPORARIES});
+           kdv::files::remove_temporaries});
       g_way_out = way;
       // The disk fills up while the ".rxd" is written; the program ends there.
       ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });
       ::setrlimit(RLIMIT_FSIZE, &small);
-      kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, RECIEVER_DATA{});
+      kdv::files::write_pair("plant", HeldFlagsRecord{}, ReceiverRecord{});
       _exit(99);
     }
     int status = 0;

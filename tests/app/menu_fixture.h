@@ -11,7 +11,7 @@ class MenuTest : public TransferTest {
  protected:
   void SetUp() override {
     TransferTest::SetUp();
-    kdv::ui::INITWIND(session, KDV578_SOURCE_DIR "/data");
+    kdv::ui::load_screen_files(session, KDV578_SOURCE_DIR "/data");
     if (const char* p = std::getenv("KDV578_PORTS")) saved_ports_ = p, had_ports_ = true;
   }
   void TearDown() override {

@@ -13,12 +13,12 @@ class Opening : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
-    session.COM_PORT_NAME[1] = "COM1";
-    session.NO_OF_PORTS = 1;
+    session.port_names[1] = "COM1";
+    session.port_count = 1;
   }
   // Runs the program's top level until the key script is used up.
-  void run() { EXPECT_THROW(kdv::app::OPENING(session), kdv::ui::ScriptExhausted); }
-  static std::string at(int col, int row, int len) { return kdv::ui::Screen().text(col, row, len); }
+  void run() { EXPECT_THROW(kdv::app::run_opening(session), kdv::ui::ScriptExhausted); }
+  static std::string at(int col, int row, int len) { return kdv::ui::screen_model().text(col, row, len); }
   // Whether the main menu is on the screen.
   static bool main_menu_shown() {
     return at(4, 8, 6) == "Upload" && at(43, 10, 11) == "Serial port" && at(30, 13, 18) != "    Upload  Data  ";
@@ -26,11 +26,11 @@ class Opening : public MenuTest {
 };
 
 TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
-  session.NO_OF_PORTS = 0;
+  session.port_count = 0;
   run();
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
-  EXPECT_EQ(kdv::ui::Screen().ch(1, 1), 0xDA);  // drawn over the background
+  EXPECT_EQ(kdv::ui::screen_model().ch(1, 1), 0xDA);  // drawn over the background
 
   term.escape();
   run();
@@ -43,7 +43,7 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(at(30, 13, 18), "    Upload  Data  ");
   EXPECT_EQ(at(30, 15, 18), "        NO        ");
   EXPECT_EQ(at(30, 16, 18), "        YES       ");
-  EXPECT_NE(kdv::ui::Screen().bg(30, 15), kdv::ui::Screen().bg(30, 16));  // NO highlighted
+  EXPECT_NE(kdv::ui::screen_model().bg(30, 15), kdv::ui::screen_model().bg(30, 16));  // NO highlighted
   // The value column was filled before the background was drawn.
   EXPECT_EQ(session.DISP[2][3], "    COM1");
   EXPECT_EQ(session.DISP[2][2], "   Online    ");
@@ -64,7 +64,7 @@ TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
   ASSERT_FALSE(term.delays.empty());
   EXPECT_EQ(term.delays.front(), 500u);
   EXPECT_EQ(rx.requests().size(), 11u + 49 + 25);  // two transmitters, 16 and 8 channels
-  EXPECT_TRUE(session.RECEIVER_PRESENT[0]);
+  EXPECT_TRUE(session.receiver_present[0]);
   // The main menu follows, its status box with the receiver's versions.
   EXPECT_TRUE(main_menu_shown());
   EXPECT_EQ(at(64, 22, 10), "   2.04   ");
@@ -103,7 +103,7 @@ TEST_F(Opening, EscapeRedrawsTheMainMenu) {
 
 TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   offer_ports("ttyS9,COM1");
-  session.SELECTED_PORT_NAME = "ttyS9";
+  session.selected_port = "ttyS9";
   term.enter();
   term.right();
   term.down();
@@ -112,7 +112,7 @@ TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   term.down();
   term.enter();
   run();
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.selected_port, "COM1");
   EXPECT_EQ(at(61, 10, 16), "    COM1        ");
   EXPECT_EQ(plug.connects, 1);  // the chosen port was opened
   EXPECT_TRUE(rx.requests().empty());
@@ -125,7 +125,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.enter();  // 34: online or offline
   term.escape();
   run();
-  EXPECT_TRUE(session.ONLINE);
+  EXPECT_TRUE(session.online);
   EXPECT_EQ(at(61, 9, 13), "   Online    ");
 
   term.enter();
@@ -135,7 +135,7 @@ TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
   term.up();  // from Online to Offline
   term.enter();
   run();
-  EXPECT_FALSE(session.ONLINE);
+  EXPECT_FALSE(session.online);
   EXPECT_EQ(at(61, 9, 13), "  Offline    ");
   EXPECT_EQ(at(66, 21, 7), "Offline");
   EXPECT_TRUE(rx.requests().empty());

@@ -11,16 +11,16 @@ using PortScan = MenuTest;
 
 std::vector<std::string> names(const Session& session) {
   std::vector<std::string> n;
-  for (int i = 1; i <= session.NO_OF_PORTS; ++i) n.emplace_back(session.COM_PORT_NAME[i]);
+  for (int i = 1; i <= session.port_count; ++i) n.emplace_back(session.port_names[i]);
   return n;
 }
 
 TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
   offer_ports("COM1,COM3");
-  kdv::app::COMPORTSCAN(session);
+  kdv::app::scan_ports(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "COM3"}));
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
-  EXPECT_EQ(session.COM_PORT_NAME[3], "");
+  EXPECT_EQ(session.selected_port, "COM1");
+  EXPECT_EQ(session.port_names[3], "");
 }
 
 // Stable names of two USB adapters: alike in their first 40 characters.
@@ -29,30 +29,30 @@ const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ
 
 TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
-  kdv::app::COMPORTSCAN(session);
+  kdv::app::scan_ports(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"AAAAAAAA", "BBBBBBBB", "CCCCCCCC", "DDDDDDDD",
                                                "EEEEEEEE", "FFFFFFFF", "GGGGGGGG"}));
 }
 
 TEST_F(PortScan, EmptyNamesBetweenCommasAndAtMostForty) {
   offer_ports("COM1,,COM3");
-  kdv::app::COMPORTSCAN(session);
+  kdv::app::scan_ports(session);
   EXPECT_EQ(names(session), (std::vector<std::string>{"COM1", "", "COM3"}));
 
   offer_ports(std::string(50, ',').c_str());  // 51 empty names
-  kdv::app::COMPORTSCAN(session);
-  EXPECT_EQ(session.NO_OF_PORTS, 40);
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
+  kdv::app::scan_ports(session);
+  EXPECT_EQ(session.port_count, 40);
+  EXPECT_EQ(session.selected_port, "");
 }
 
 TEST_F(PortScan, ARescanForgetsTheOldList) {
   offer_ports("COM1,COM2,COM3");
-  kdv::app::COMPORTSCAN(session);
+  kdv::app::scan_ports(session);
   offer_ports("");
-  kdv::app::COMPORTSCAN(session);
-  EXPECT_EQ(session.NO_OF_PORTS, 0);
-  EXPECT_EQ(session.COM_PORT_NAME[1], "");
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
+  kdv::app::scan_ports(session);
+  EXPECT_EQ(session.port_count, 0);
+  EXPECT_EQ(session.port_names[1], "");
+  EXPECT_EQ(session.selected_port, "");
 }
 
 class PortWindow : public MenuTest {
@@ -63,18 +63,18 @@ class PortWindow : public MenuTest {
     session.XCUR = 2;
     session.YCUR = 3;
   }
-  static std::string at(int col, int row, int len) { return kdv::ui::Screen().text(col, row, len); }
+  static std::string at(int col, int row, int len) { return kdv::ui::screen_model().text(col, row, len); }
 };
 
 TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   offer_ports("ttyS0,COM1");
   term.down();
   term.enter();
-  kdv::app::COMPORT1(session);
+  kdv::app::choose_port(session);
   EXPECT_EQ(at(30, 15, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.selected_port, "COM1");
   EXPECT_EQ(session.DISP[2][3], "    COM1");
   EXPECT_EQ(plug.connects, 1);
 }
@@ -82,10 +82,10 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
 TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   offer_ports("");
   term.enter();
-  kdv::app::COMPORT1(session);
+  kdv::app::choose_port(session);
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "");
+  EXPECT_EQ(session.selected_port, "");
   EXPECT_EQ(plug.connects, 0);
 }
 
@@ -93,11 +93,11 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
   offer_ports("a,b,c,d,e,f,g,h,i,/dev/pts/123456");
   term.up();  // from the first line to the last
   term.enter();
-  kdv::app::COMPORT1(session);
+  kdv::app::choose_port(session);
   EXPECT_EQ(at(30, 11, 18), "   Serial port    ");
   EXPECT_EQ(at(30, 22, 19), "    /dev/pts/123456");
-  EXPECT_EQ(kdv::ui::Screen().ch(29, 23), 0xC8);  // the frame's bottom row fits
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "/dev/pts/123456");
+  EXPECT_EQ(kdv::ui::screen_model().ch(29, 23), 0xC8);  // the frame's bottom row fits
+  EXPECT_EQ(session.selected_port, "/dev/pts/123456");
 }
 
 TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
@@ -117,8 +117,8 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
     offer_ports(c.ports.c_str());
     for (int i = 0; i < c.downs; ++i) term.down();
     term.enter();
-    kdv::app::COMPORT1(session);
-    EXPECT_EQ(session.SELECTED_PORT_NAME, c.opened) << c.ports << " line " << 1 + c.downs;
+    kdv::app::choose_port(session);
+    EXPECT_EQ(session.selected_port, c.opened) << c.ports << " line " << 1 + c.downs;
   }
   // The two adapters' lines look alike.
   EXPECT_EQ(at(30, 18, 19), "/dev/serial/by-id/u");
@@ -128,20 +128,20 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
   session.YCUR = 2;
   term.escape();
-  kdv::app::ONLINPROG(session);
+  kdv::app::choose_online(session);
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");
   EXPECT_EQ(at(30, 17, 19), "     Offline       ");
   EXPECT_EQ(at(30, 18, 19), "     Online        ");
-  EXPECT_TRUE(session.ONLINE);  // Escape keeps it
+  EXPECT_TRUE(session.online);  // Escape keeps it
 
   term.up();
   term.enter();
-  kdv::app::ONLINPROG(session);
-  EXPECT_FALSE(session.ONLINE);
+  kdv::app::choose_online(session);
+  EXPECT_FALSE(session.online);
 
   term.escape();
-  kdv::app::ONLINPROG(session);
-  EXPECT_FALSE(session.ONLINE);
+  kdv::app::choose_online(session);
+  EXPECT_FALSE(session.online);
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(plug.connects, 0);
 }

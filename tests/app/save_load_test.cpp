@@ -28,32 +28,32 @@ class SaveLoad : public ScreenScratch {
 // ---- Save ---------------------------------------------------------------------
 
 TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
-  session.RX().TAG_FIELD = "saved tag";
+  session.current_receiver().TAG_FIELD = "saved tag";
   touch("old.gdt");
   term.type("plant1.cfg");
   term.enter();
-  kdv::app::SAVE(session);
+  kdv::app::save(session);
   EXPECT_EQ(row(9, 10, 17), "          old.gdt");  // the listing came first
   EXPECT_EQ(row(10, 10, 13), "No More Files");
   EXPECT_EQ(row(18, 30, 19), "      Save         ");
-  EXPECT_EQ(session.FILENAME, "plant1");
+  EXPECT_EQ(session.file_base_name, "plant1");
   EXPECT_EQ(bytes_of("plant1.gdt").size(), 16u);
   EXPECT_EQ(bytes_of("plant1.rxd").size(), 4816u);
   EXPECT_EQ(term.bells, 0);
 
   term.enter();  // the default
-  kdv::app::SAVE(session);
+  kdv::app::save(session);
   EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
   for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
     term.type(entered);
     term.enter();
-    kdv::app::SAVE(session);
+    kdv::app::save(session);
   }
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd", "abcdefg.gdt", "abcdefg.rxd",
                                                  "abcdefgh.gdt", "abcdefgh.rxd", "old.gdt",
                                                  "plant1.gdt", "plant1.rxd"}));
   term.escape();
-  kdv::app::SAVE(session);
+  kdv::app::save(session);
   EXPECT_EQ(entries().size(), 9u);
 }
 
@@ -61,7 +61,7 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
   term.type("nodir/x");
   term.enter();
   term.escape();
-  kdv::app::SAVE(session);
+  kdv::app::save(session);
   EXPECT_EQ(term.bells, 1);
   EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
   EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
@@ -69,17 +69,17 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
 }
 
 TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
-  session.RX().TAG_FIELD = "old";
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
+  session.current_receiver().TAG_FIELD = "old";
+  ASSERT_TRUE(kdv::files::write_pair("plant", session.held_flags, session.current_receiver()));
   const auto old_rxd = bytes_of("plant.rxd");
-  session.RX().TAG_FIELD = "new";
+  session.current_receiver().TAG_FIELD = "new";
   term.type("plant");
   term.enter();
   term.escape();
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    kdv::app::SAVE(session);
+    kdv::app::save(session);
   }
   EXPECT_NE(seen.find("Disk Access Error"), std::string::npos);
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
@@ -88,73 +88,73 @@ TEST_F(SaveLoad, SaveIntoReadOnlyDirectoryKeepsTheOldPair) {
 // ---- Load ---------------------------------------------------------------------
 
 TEST_F(SaveLoad, LoadOfflineRestoresTheRecordWithoutTheDownloadQuestion) {
-  session.RX().TAG_FIELD = "from disk";
-  session.GLOBDAT.RXCONFIG[2] = true;
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
-  session.RX().TAG_FIELD = "in memory";
-  session.GLOBDAT.RXCONFIG[2] = false;
-  session.TXNO = 2;
-  session.CHNO = 7;
+  session.current_receiver().TAG_FIELD = "from disk";
+  session.held_flags.RXCONFIG[2] = true;
+  ASSERT_TRUE(kdv::files::write_pair("plant1", session.held_flags, session.current_receiver()));
+  session.current_receiver().TAG_FIELD = "in memory";
+  session.held_flags.RXCONFIG[2] = false;
+  session.transmitter_number = 2;
+  session.channel_number = 7;
   term.type("plant1.rxd");
   term.enter();
-  kdv::app::LOAD(session);
-  EXPECT_EQ(session.RX().TAG_FIELD, "from disk");
-  EXPECT_TRUE(session.GLOBDAT.RXCONFIG[2]);
-  EXPECT_EQ(session.TXNO, 1);
-  EXPECT_EQ(session.CHNO, 1);
-  EXPECT_EQ(session.FILENAME, "plant1");
+  kdv::app::load(session);
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "from disk");
+  EXPECT_TRUE(session.held_flags.RXCONFIG[2]);
+  EXPECT_EQ(session.transmitter_number, 1);
+  EXPECT_EQ(session.channel_number, 1);
+  EXPECT_EQ(session.file_base_name, "plant1");
   EXPECT_EQ(row(18, 30, 18), "      Load        ");
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 
-  session.TXNO = 3;
+  session.transmitter_number = 3;
   term.escape();  // an empty entry still resets the selection
-  kdv::app::LOAD(session);
-  EXPECT_EQ(session.TXNO, 1);
+  kdv::app::load(session);
+  EXPECT_EQ(session.transmitter_number, 1);
 }
 
 TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("half", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::write_pair("half", session.held_flags, session.current_receiver()));
   std::filesystem::remove("half.rxd");
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("short", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::write_pair("short", session.held_flags, session.current_receiver()));
   std::filesystem::resize_file("short.rxd", 4000);
-  session.RX().TAG_FIELD = "in memory";
-  session.GLOBDAT.RXCONFIG[9] = true;
-  const RECIEVER_DATA rx_before = session.RX();
-  const CONFIG_DATA flags_before = session.GLOBDAT;
+  session.current_receiver().TAG_FIELD = "in memory";
+  session.held_flags.RXCONFIG[9] = true;
+  const ReceiverRecord rx_before = session.current_receiver();
+  const HeldFlagsRecord flags_before = session.held_flags;
   term.type("half");
   term.enter();
   term.type("short");
   term.enter();
   term.escape();
-  kdv::app::LOAD(session);
+  kdv::app::load(session);
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
-  EXPECT_EQ(session.RX(), rx_before);
-  EXPECT_EQ(session.GLOBDAT, flags_before);
+  EXPECT_EQ(session.current_receiver(), rx_before);
+  EXPECT_EQ(session.held_flags, flags_before);
 }
 
 TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("damaged", session.GLOBDAT, session.RX()));
+  ASSERT_TRUE(kdv::files::write_pair("damaged", session.held_flags, session.current_receiver()));
   auto rxd = bytes_of("damaged.rxd");
   rxd[0] = 255;                      // tag length
   rxd[80 + 32 + 40] = 9;             // alarm state of transmitter 1, channel 1
   write_bytes("damaged.rxd", rxd);
   term.type("damaged");
   term.enter();
-  kdv::app::LOAD(session);
-  EXPECT_EQ(session.RX().TAG_FIELD.size(), 25u);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
+  kdv::app::load(session);
+  EXPECT_EQ(session.current_receiver().TAG_FIELD.size(), 25u);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[1].ALARM, kOff);
   EXPECT_EQ(term.bells, 0);
 }
 
 TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
-  session.ONLINE = true;
+  ASSERT_TRUE(kdv::files::write_pair("plant1", session.held_flags, session.current_receiver()));
+  session.online = true;
   session.SCNO = 2;  // run from the main menu
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
-  kdv::app::LOAD(session);
+  kdv::app::load(session);
   EXPECT_EQ(row(21, 3, 34), "After Loading configuration is not");
   EXPECT_EQ(row(22, 3, 22), "automatically updated.");
   EXPECT_EQ(row(15, 30, 18), "    Download ?    ");
@@ -165,23 +165,23 @@ TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   term.enter();
   term.escape();  // nothing loaded: no question
   seen.clear();
-  kdv::app::LOAD(session);
+  kdv::app::load(session);
   EXPECT_EQ(seen.find("Download ?"), std::string::npos);
 }
 
 TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   kdv::sim::Receiver receiver;
   kdv::sim::PluggedIn plug{receiver, session};
-  session.RX().TAG_FIELD = "from disk";
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", session.GLOBDAT, session.RX()));
-  session.RX().TAG_FIELD = "in memory";
-  session.ONLINE = true;
+  session.current_receiver().TAG_FIELD = "from disk";
+  ASSERT_TRUE(kdv::files::write_pair("plant1", session.held_flags, session.current_receiver()));
+  session.current_receiver().TAG_FIELD = "in memory";
+  session.online = true;
   session.SCNO = 2;
   term.type("plant1");
   term.enter();
   term.up();  // "Yes"
   term.enter();
-  kdv::app::LOAD(session);
+  kdv::app::load(session);
   EXPECT_EQ(term.bells, 0);  // no error shown
   EXPECT_TRUE(receiver.state().TAG_FIELD.view().starts_with("from disk"));
 }

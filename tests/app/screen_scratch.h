@@ -16,17 +16,17 @@ class ScreenScratch : public ScratchDirOn<FreshProcess> {
  protected:
   void SetUp() override {
     ScratchDirOn<FreshProcess>::SetUp();
-    kdv::ui::Install(&term);
-    kdv::model::INITCOMMS(session);
+    kdv::ui::install_terminal(&term);
+    kdv::model::init_model(session);
     term.on_wait = [this] {
-      for (int row = 1; row <= 25; ++row) seen += kdv::ui::Screen().row_text(row) + "\n";
+      for (int row = 1; row <= 25; ++row) seen += kdv::ui::screen_model().row_text(row) + "\n";
     };
   }
   void TearDown() override {
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
     ScratchDirOn<FreshProcess>::TearDown();
   }
-  static std::string row(int r, int col = 1, int len = 80) { return kdv::ui::Screen().text(col, r, len); }
+  static std::string row(int r, int col = 1, int len = 80) { return kdv::ui::screen_model().text(col, r, len); }
 
   kdv::ui::ScriptTerminal term;
   std::string seen;

@@ -19,9 +19,9 @@ namespace {
 
 std::string run(std::vector<std::string> params) {
   std::ostringstream out;
-  kdv::app::Ex1 app(std::move(params), "/opt/kdv/kdv578", out);
-  app.Run();
-  EXPECT_TRUE(app.Terminated());
+  kdv::app::Application app(std::move(params), "/opt/kdv/kdv578", out);
+  app.run();
+  EXPECT_TRUE(app.stopped());
   return out.str();
 }
 
@@ -50,11 +50,11 @@ TEST(Options, WhatIsNotAnOptionPassesSilently) {
 
 TEST(Options, OptionsThatTakeArguments) {
   std::ostringstream out;
-  const kdv::app::Ex1 app({"-f"}, "p", out);
-  EXPECT_EQ(app.CheckOptions("f:", {}), "Option at position 1 needs an argument : f");
-  EXPECT_EQ(kdv::app::Ex1({"-f", "x", "--port", "-q"}, "p", out).CheckOptions("f:", {"port:"}),
+  const kdv::app::Application app({"-f"}, "p", out);
+  EXPECT_EQ(app.check_options("f:", {}), "Option at position 1 needs an argument : f");
+  EXPECT_EQ(kdv::app::Application({"-f", "x", "--port", "-q"}, "p", out).check_options("f:", {"port:"}),
             "Option at position 3 needs an argument : port");
-  EXPECT_EQ(kdv::app::Ex1({"-fx", "--port=1", "--port", "2"}, "p", out).CheckOptions("f:", {"port:"}), "");
+  EXPECT_EQ(kdv::app::Application({"-fx", "--port=1", "--port", "2"}, "p", out).check_options("f:", {"port:"}), "");
 }
 
 // Runs the start-up sequence in dir with the given port list until the
@@ -63,21 +63,21 @@ class Startup : public FreshProcess {
  protected:
   void SetUp() override {
     old_dir_ = std::filesystem::current_path();
-    kdv::ui::Install(&term);
-    kdv::ui::Window(10, 10, 20, 12);  // whatever came before
-    kdv::ui::TextBackground(4);
+    kdv::ui::install_terminal(&term);
+    kdv::ui::set_text_window(10, 10, 20, 12);  // whatever came before
+    kdv::ui::text_background(4);
   }
   void TearDown() override {
     std::filesystem::current_path(old_dir_);
     unsetenv("KDV578_PORTS");
     kdv::link::set_host(nullptr);  // start-up installed the console's
     kdv::transfer::set_progress(nullptr);
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
   }
   void start(const std::filesystem::path& dir, const char* ports) {
     std::filesystem::current_path(dir);
     setenv("KDV578_PORTS", ports, 1);
-    kdv::app::STARTUP(session);
+    kdv::app::start_up(session);
   }
 
   kdv::ui::ScriptTerminal term;
@@ -88,10 +88,10 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
   // What the terminal was shown, rows 1 and 2, and whether the ports had
   // been scanned by then.
   std::vector<std::string> shown;
-  session.NO_OF_PORTS = 9;
+  session.port_count = 9;
   term.on_wait = [&] {
-    const kdv::ui::ScreenModel& s = kdv::ui::Screen();
-    shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(session.NO_OF_PORTS));
+    const kdv::ui::ScreenModel& s = kdv::ui::screen_model();
+    shown.push_back(s.text(1, 1, 13) + "|" + s.text(1, 2, 38) + "|" + std::to_string(session.port_count));
   };
   try {
     start(std::filesystem::temp_directory_path(), "COM1,COM3");
@@ -100,28 +100,28 @@ TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {
     EXPECT_EQ(e.code, 0);
     EXPECT_NE(e.message.find("MESS578.SCN"), std::string::npos);
   }
-  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
+  const kdv::ui::ScreenModel& s = kdv::ui::screen_model();
   EXPECT_EQ(s.row_text(1), "Loading......" + std::string(67, ' '));
   EXPECT_EQ(s.text(1, 2, 39), "Serial Port Scanning is In-Progress... ");
   EXPECT_EQ(s.win_right(), 80);
   EXPECT_EQ(s.bg(80, 25), 4);  // the whole screen was cleared
   // The ports were scanned before the files were looked for.
-  EXPECT_EQ(session.NO_OF_PORTS, 2);
-  EXPECT_EQ(session.SELECTED_PORT_NAME, "COM1");
+  EXPECT_EQ(session.port_count, 2);
+  EXPECT_EQ(session.selected_port, "COM1");
   const std::string blank(38, ' ');
   EXPECT_EQ(shown, (std::vector<std::string>{"Loading......|" + blank + "|9",
                                              "Loading......|Serial Port Scanning is In-Progress...|9"}));
 }
 
 TEST_F(Startup, EndsInTheOpeningQuestionWithTheDataModelReady) {
-  session.ARGUMENTS = {"BW"};
+  session.arguments = {"BW"};
   EXPECT_THROW(start(KDV578_SOURCE_DIR "/data", ""), kdv::ui::ScriptExhausted);
-  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
+  const kdv::ui::ScreenModel& s = kdv::ui::screen_model();
   EXPECT_EQ(s.text(30, 13, 18), "COM PORT NOT EXIST");
-  ASSERT_NE(session.RECEIVER[0], nullptr);
-  EXPECT_EQ(session.RX().TAG_FIELD, "Data not loaded          ");
-  EXPECT_EQ(session.BACK, 0);  // monochrome
-  EXPECT_TRUE(session.ONLINE);
+  ASSERT_NE(session.receivers[0], nullptr);
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "Data not loaded          ");
+  EXPECT_EQ(session.background, 0);  // monochrome
+  EXPECT_TRUE(session.online);
   EXPECT_FALSE(term.cursor_shown);
 }
 

@@ -23,7 +23,7 @@ class Ctl : public ScratchDir {
     ScratchDir::SetUp();
     kdv::model::Configuration c = kdv::model::fresh_configuration();
     c.rx.TAG_FIELD = "PLANT 7                  ";
-    ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", c.flags, c.rx));
+    ASSERT_TRUE(kdv::files::write_pair("plant", c.flags, c.rx));
   }
   static Outcome ctl(const std::string& args, const std::string& env = "") { return ctltest::ctl(args, env); }
   static int lines(const std::string& s) { return ctltest::lines(s); }

@@ -25,7 +25,7 @@ class Calculator : public EditTest {
 
 TEST_F(Calculator, IeeeStartValues) {
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
   EXPECT_EQ(session.DISP[1][3], "  100.0000 mV");
   EXPECT_EQ(session.DISP[1][4], "    0.0000");
@@ -40,7 +40,7 @@ TEST_F(Calculator, IeeeStartValues) {
 }
 
 TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
-  session.RX().DATA_FORMAT = 4;  // 16BIT Unsigned
+  session.current_receiver().DATA_FORMAT = 4;  // 16BIT Unsigned
   enter_value("0");      // signal zero, the first highlighted cell
   user.escape();
   // On the first pass the signal zero shows the offset taken away.
@@ -48,7 +48,7 @@ TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
   user.on_wait = [&] {
     if (first_pass.empty()) first_pass = {session.DISP[1][2].str(), session.DISP[1][5].str(), session.DISP[2][7].str()};
   };
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{" -100.0000 mV", "       200", "  100.0000 mV"}));
   EXPECT_EQ(ch().SCALE_IPZERO, 100);
   EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
@@ -61,7 +61,7 @@ TEST_F(Calculator, GainFollowsTheFullScaleEntries) {
   user.downs(2);
   enter_value("4000");  // output full scale
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(ch().SCALE_GAIN, 200);
   EXPECT_EQ(session.DISP[2][6], "  200.0000");
   EXPECT_EQ(session.DISP[1][8], "  200.0000");  // example input 1
@@ -74,35 +74,35 @@ TEST_F(Calculator, EqualZeroAndFullScaleKeepTheGain) {
   user.downs(2);
   enter_value("50");
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(ch().SCALE_GAIN, 3);
 }
 
 TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
-  session.RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  session.current_receiver().DATA_FORMAT = 8;  // 12BIT Unsigned
   user.downs(3);
   enter_value("-1");
   user.key();
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_TRUE(user.was_shown("not allow negative output values."));
   EXPECT_EQ(ch().SCALE_GAIN, 1);
 
-  session.RX().DATA_FORMAT = 6;  // 16BIT signed
+  session.current_receiver().DATA_FORMAT = 6;  // 16BIT signed
   user.downs(3);
   enter_value("-1");
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(session.DISP[1][5], "        -1");
   EXPECT_DOUBLE_EQ(ch().SCALE_GAIN, -0.01);
 }
 
 TEST_F(Calculator, OutputNumbersCarryDecimalsOnlyForIeee) {
-  for (byte format : {0, 1, 5, 9, 18}) {
-    session.RX().DATA_FORMAT = format;
+  for (Byte format : {0, 1, 5, 9, 18}) {
+    session.current_receiver().DATA_FORMAT = format;
     ch().SCALE_OPZERO = 2.4;
     user.escape();
-    run([this] { kdv::edit::CALCSCALES(session); });
+    run([this] { kdv::edit::calculator_menu(session); });
     const bool ieee = format <= 1;
     EXPECT_EQ(session.DISP[1][4], ieee ? "    2.4000" : "         2") << int(format);
     EXPECT_EQ(session.DISP[1][5], ieee ? "  102.4000" : "       102") << int(format);
@@ -115,7 +115,7 @@ TEST_F(Calculator, CalculatedCellsAreReadOnly) {
   user.enter();
   user.key();
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_TRUE(user.was_shown("These parameters are calculated "));
   EXPECT_EQ(session.XCUR, 1);  // the channel menu's cursor is back
 }
@@ -130,8 +130,8 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   user.down();  // channel 2
   user.enter();
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
-  EXPECT_EQ(session.CHNO, 2);
+  run([this] { kdv::edit::calculator_menu(session); });
+  EXPECT_EQ(session.channel_number, 2);
   EXPECT_EQ(ch(1, 2).SCALE_GAIN, 5);  // not taken from channel 1's work
   EXPECT_EQ(session.DISP[1][5], "  510.0000");
 }
@@ -149,7 +149,7 @@ TEST_F(Calculator, EntriesGivingAGainTheLinkCannotCarryAreRefused) {
     enter_value(refused);
     user.escape();
     user.escape();
-    run([this] { kdv::edit::CALCSCALES(session); });
+    run([this] { kdv::edit::calculator_menu(session); });
     EXPECT_TRUE(user.was_shown(" Error- Try again")) << row;
     EXPECT_NEAR(ch().SCALE_GAIN, row == 4 ? 1e5 : gain, 1e-6) << row;
   }

@@ -17,8 +17,8 @@ class Channel : public EditTest {
   }
   // The channel display of the menu pass sets the reserved-channel flag.
   void input_type() {
-    kdv::edit::CHCONFIGVAL(session);
-    INPUTYPE(session);
+    kdv::edit::fill_channel_values(session);
+    edit_input_type(session);
   }
 };
 
@@ -43,12 +43,12 @@ TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
   run([this] { input_type(); });
   EXPECT_EQ(ch().INPUT_TYPE, 27);
   EXPECT_TRUE(shows("  B THC with CJ "));
-  EXPECT_EQ(kdv::ui::Screen().text(30, 7, 15), "    S THC no CJ");
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 7, 15), "    S THC no CJ");
 }
 
 TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
   ch().INPUT_TYPE = 5;
-  const CHANNEL_DATA before = ch();
+  const ChannelRecord before = ch();
   user.ups(6);  // from the 6th item up to the 16th, "more"
   user.enter();
   user.escape();
@@ -57,12 +57,12 @@ TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
 }
 
 TEST_F(Channel, Channel16OffersNoRtdTypes) {
-  session.CHNO = 16;
+  session.channel_number = 16;
   user.escape();
   run([this] { input_type(); });
   // The first list has 14 lines: the 14th ("more") on screen row 20.
-  EXPECT_EQ(kdv::ui::Screen().text(30, 20, 18), "   -----more----- ");
-  EXPECT_EQ(kdv::ui::Screen().text(30, 19, 18), "   T  THC with CJ ");
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 20, 18), "   -----more----- ");
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 19, 18), "   T  THC with CJ ");
   user.up();  // so "more" leads on from there
   user.enter();
   user.downs(2);
@@ -73,19 +73,19 @@ TEST_F(Channel, Channel16OffersNoRtdTypes) {
 
 TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   ch(1, 2).INPUT_TYPE = 10;  // compensated thermocouple: 16 is the sensor
-  session.CHNO = 16;
-  kdv::edit::CHCONFIGVAL(session);
-  const CHANNEL_DATA before = ch();
+  session.channel_number = 16;
+  kdv::edit::fill_channel_values(session);
+  const ChannelRecord before = ch();
   run([this] {
-    INPUTYPE(session);
-    OPZERO(session);
-    GAIN(session);
+    edit_input_type(session);
+    edit_output_zero(session);
+    edit_gain(session);
   });
   EXPECT_EQ(ch(), before);
   EXPECT_EQ(user.bells, 3);
   EXPECT_EQ(user.delays, (std::vector<unsigned>{2000, 2000, 2000}));
-  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 14), "Not applicable");
-  EXPECT_EQ(kdv::ui::Screen().bg(5, 23), session.ERRBAR);
+  EXPECT_EQ(kdv::ui::screen_model().text(5, 23, 14), "Not applicable");
+  EXPECT_EQ(kdv::ui::screen_model().bg(5, 23), session.error_bar);
 }
 
 TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
@@ -96,91 +96,91 @@ TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
 }
 
 TEST_F(Channel, Type572ListAndDriveNotApplicable) {
-  INIT_TX(*session.RECEIVER[0], 1, 2);
+  init_transmitter(*session.receivers[0], 1, 2);
   ch().INPUT_TYPE = 13;
   user.down();  // from RTD ohms to square root
   user.enter();
   run([this] { input_type(); });
   EXPECT_EQ(ch().INPUT_TYPE, 15);
-  run(OCDRIVE);
-  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 14), "Not applicable");
+  run(edit_drive);
+  EXPECT_EQ(kdv::ui::screen_model().text(5, 23, 14), "Not applicable");
   EXPECT_EQ(user.bells, 1);
 }
 
 TEST_F(Channel, DriveChoice) {
   user.downs(2);
   user.enter();
-  run(OCDRIVE);
+  run(edit_drive);
   EXPECT_EQ(ch().THC_DRIVE, 2);
   EXPECT_TRUE(shows("  Drive Down"));
   // Only a 572, or an unused input of a 571, has no drive: a transmitter of
   // an unknown type still offers the list.
-  session.RX().TRANSMITTER[1].TXTYPE = 3;
+  session.current_receiver().TRANSMITTER[1].TXTYPE = 3;
   ch().INPUT_TYPE = 15;
   user.up();
   user.enter();
-  run(OCDRIVE);
+  run(edit_drive);
   EXPECT_EQ(ch().THC_DRIVE, 1);
   EXPECT_EQ(user.bells, 0);
 }
 
 TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
-  session.RX().DATA_FORMAT = 8;  // 12BIT Unsigned
+  session.current_receiver().DATA_FORMAT = 8;  // 12BIT Unsigned
   ch().LOW_ALARM = 2;
   user.type("-5");
   user.enter();
   user.key();
-  run(LALARM);
+  run(edit_low_alarm);
   EXPECT_EQ(ch().LOW_ALARM, 2);
   EXPECT_TRUE(shows("UNIPOLAR DATA FORMAT"));
   user.type("-5");
   user.enter();
-  run([this] { GAIN(session); });
+  run([this] { edit_gain(session); });
   EXPECT_EQ(ch().SCALE_GAIN, -5);
-  session.RX().DATA_FORMAT = 6;  // 16BIT signed takes negatives
+  session.current_receiver().DATA_FORMAT = 6;  // 16BIT signed takes negatives
   user.type("-5");
   user.enter();
-  run(HALARM);
+  run(edit_high_alarm);
   EXPECT_EQ(ch().HIGH_ALARM, -5);
 }
 
 TEST_F(Channel, AlarmsOfAnUnusedInputDoNotApply) {
   ch().INPUT_TYPE = 15;
-  run(HALARM);
+  run(edit_high_alarm);
   EXPECT_EQ(user.bells, 1);
   EXPECT_EQ(ch().HIGH_ALARM, 60);
 }
 
 TEST_F(Channel, Type572OffersEightChannels) {
-  INIT_TX(*session.RECEIVER[0], 1, 2);
-  session.CHNO = 12;
+  init_transmitter(*session.receivers[0], 1, 2);
+  session.channel_number = 12;
   user.up();  // channel 1 pre-selected, up wraps to 8
   user.enter();
-  run(CHANO);
-  EXPECT_EQ(session.CHNO, 8);
+  run(choose_channel);
+  EXPECT_EQ(session.channel_number, 8);
 }
 
 TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
-  session.RX().NO_OF_TX = 2;
-  session.TXNO = 4;
+  session.current_receiver().NO_OF_TX = 2;
+  session.transmitter_number = 4;
   user.up();  // from 1 (reset) wraps to 2
   user.enter();
-  run(TRANNO);
-  EXPECT_EQ(session.TXNO, 2);
-  EXPECT_EQ(kdv::ui::Screen().text(30, 17, 19), "         1         ");
+  run(choose_transmitter);
+  EXPECT_EQ(session.transmitter_number, 2);
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 17, 19), "         1         ");
 }
 
 TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {
-  session.CHNO = 12;
+  session.channel_number = 12;
   ch(1, 3).SCALE_GAIN = 4;
   user.enter();  // 571 again: the defaults all the same
-  run(TX_TYPE);
+  run(edit_transmitter_type);
   EXPECT_EQ(ch(1, 3).SCALE_GAIN, 1);
   user.down();
   user.enter();
-  run(TX_TYPE);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].TXTYPE, 2);
-  EXPECT_EQ(session.CHNO, 1);
+  run(edit_transmitter_type);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].TXTYPE, 2);
+  EXPECT_EQ(session.channel_number, 1);
   EXPECT_EQ(ch(1, 16).HIGH_ALARM, 20);
 }
 

@@ -5,35 +5,35 @@
 #include "ui/wind.h"
 
 using namespace kdv::model;
-using kdv::edit::CHCONFIGVAL;
-using kdv::edit::RXCONFIGVAL;
+using kdv::edit::fill_channel_values;
+using kdv::edit::fill_receiver_values;
 
 namespace {
 
 class Display : public FreshProcess {
  protected:
   void SetUp() override {
-    INITCOMMS(session);
-    session.MESSAGE[27] = "drive-0";
-    session.MESSAGE[28] = "drive-1";
-    session.MESSAGE[29] = "drive-2";
-    session.MESSAGE[97] = "cold junction";
-    session.MESSAGE[98] = "not applicable";
+    init_model(session);
+    session.messages[27] = "drive-0";
+    session.messages[28] = "drive-1";
+    session.messages[29] = "drive-2";
+    session.messages[97] = "cold junction";
+    session.messages[98] = "not applicable";
     for (auto& column : session.DISP)
       for (auto& cell : column) cell = "untouched";
   }
-  RECIEVER_DATA& R() { return session.RX(); }
-  CHANNEL_DATA& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
+  ReceiverRecord& R() { return session.current_receiver(); }
+  ChannelRecord& ch(int t, int c) { return R().TRANSMITTER[t].CHANNEL[c]; }
 };
 
 TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
   R().CHECKSUM = 4660;
-  RXCONFIGVAL(session);
+  fill_receiver_values(session);
   EXPECT_EQ(session.DISP[1][1], " ");
   EXPECT_EQ(session.DISP[1][2], "Data not loaded ");  // the tag's first 16 characters
   EXPECT_EQ(session.DISP[1][3], "     IEEE       ");
   EXPECT_EQ(session.DISP[1][5], "      1");
-  EXPECT_EQ(session.DISP[1][6], std::string("     ") + DEGREE + "C");
+  EXPECT_EQ(session.DISP[1][6], std::string("     ") + kDegreeSign + "C");
   EXPECT_EQ(session.DISP[1][7], "     50Hz");
   EXPECT_EQ(session.DISP[1][8], "     AUTO");
   EXPECT_EQ(session.DISP[1][9], "     1234  hex");
@@ -58,7 +58,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   R().CKSUM_BASE = 0;
   R().CHECKSUM = 70000;
   R().LINE_REJ = 1;
-  RXCONFIGVAL(session);
+  fill_receiver_values(session);
   EXPECT_EQ(session.DISP[1][3], "   unknown   ");
   EXPECT_EQ(session.DISP[2][5], "    38400");
   EXPECT_EQ(session.DISP[1][6], "error");
@@ -73,7 +73,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   R().MOD_MODE = 9;    // and the mode cell
   session.DISP[2][8] = "    even";
   session.DISP[2][9] = "     RTU";
-  RXCONFIGVAL(session);
+  fill_receiver_values(session);
   EXPECT_EQ(session.DISP[1][3], "    3DEC BCD    ");  // " " and the name, cut to 16
   EXPECT_EQ(session.DISP[2][5], "    ???");
   EXPECT_EQ(session.DISP[1][9], "     ?170  hex");
@@ -82,10 +82,10 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
 }
 
 TEST_F(Display, Type572Cells) {
-  INIT_TX(*session.RECEIVER[0], 1, 2);
-  RXCONFIGVAL(session);
+  init_transmitter(*session.receivers[0], 1, 2);
+  fill_receiver_values(session);
   EXPECT_EQ(session.DISP[1][7], "not applicable");
-  CHCONFIGVAL(session);
+  fill_channel_values(session);
   EXPECT_EQ(session.DISP[1][2], "     572");
   EXPECT_EQ(session.DISP[1][4], "      mA        ");
   EXPECT_EQ(session.DISP[1][5], "not applicable");
@@ -96,11 +96,11 @@ TEST_F(Display, Type572Cells) {
 }
 
 TEST_F(Display, ChannelCellsOfType571) {
-  session.CHNO = 5;
+  session.channel_number = 5;
   ch(1, 5).THC_DRIVE = 2;
   ch(1, 5).INPUT_TYPE = 3;
   ch(1, 5).SCALE_OPZERO = -12.5;
-  CHCONFIGVAL(session);
+  fill_channel_values(session);
   EXPECT_EQ(session.DISP[1][1], "      1");
   EXPECT_EQ(session.DISP[1][3], "      5");
   EXPECT_EQ(session.DISP[1][2], "     571");
@@ -108,15 +108,15 @@ TEST_F(Display, ChannelCellsOfType571) {
   EXPECT_EQ(session.DISP[1][5], "drive-2");
   EXPECT_EQ(session.DISP[1][6], "   60.0000");
   EXPECT_EQ(session.DISP[1][7], "  -60.0000");
-  EXPECT_EQ(session.DISP[2][1], std::string("    0.0000") + DEGREE + "C");
+  EXPECT_EQ(session.DISP[2][1], std::string("    0.0000") + kDegreeSign + "C");
   EXPECT_EQ(session.DISP[2][2], "  -12.5000");
   EXPECT_EQ(session.DISP[2][4], "");
-  EXPECT_FALSE(session.RTD);
+  EXPECT_FALSE(session.reserved_channel);
 }
 
 TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
   ch(1, 1).INPUT_TYPE = 15;
-  CHCONFIGVAL(session);
+  fill_channel_values(session);
   EXPECT_EQ(session.DISP[1][4], "Invalid");
   EXPECT_EQ(session.DISP[1][5], "not applicable");
   EXPECT_EQ(session.DISP[1][6], "   60.0000");
@@ -125,33 +125,33 @@ TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
 
 TEST_F(Display, ReservedChannel16) {
   ch(1, 3).INPUT_TYPE = 9;  // J with cold-junction compensation
-  session.CHNO = 16;
-  CHCONFIGVAL(session);
-  EXPECT_TRUE(session.RTD);
+  session.channel_number = 16;
+  fill_channel_values(session);
+  EXPECT_TRUE(session.reserved_channel);
   EXPECT_EQ(session.DISP[1][4], "cold junction");
   EXPECT_EQ(session.DISP[1][6], "    Fixed      ");
   EXPECT_EQ(session.DISP[1][7], "    Fixed      ");
   // Another channel of the same transmitter shows its own values.
-  session.CHNO = 15;
-  CHCONFIGVAL(session);
-  EXPECT_TRUE(session.RTD);
+  session.channel_number = 15;
+  fill_channel_values(session);
+  EXPECT_TRUE(session.reserved_channel);
   EXPECT_EQ(session.DISP[1][4], "     mV         ");
   EXPECT_EQ(session.DISP[1][6], "   60.0000");
 }
 
 TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
   R().NO_OF_TX = 2;
-  INIT_TX(*session.RECEIVER[0], 3, 2);
-  session.TXNO = 3;
-  CHCONFIGVAL(session);
-  EXPECT_EQ(session.TXNO, 1);
+  init_transmitter(*session.receivers[0], 3, 2);
+  session.transmitter_number = 3;
+  fill_channel_values(session);
+  EXPECT_EQ(session.transmitter_number, 1);
   EXPECT_EQ(session.DISP[1][1], "      1");
   EXPECT_EQ(session.DISP[1][2], "     571");
 }
 
 TEST_F(Display, DriveCodeOutsideItsRangeDoesNotReachPastTheMessages) {
   ch(1, 1).THC_DRIVE = 200;
-  CHCONFIGVAL(session);
+  fill_channel_values(session);
   EXPECT_EQ(session.DISP[1][5], "Invalid");
 }
 

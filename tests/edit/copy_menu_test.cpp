@@ -44,7 +44,7 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
     term.down();  // (2, 4) start
     term.enter();
     term.escape();
-    kdv::edit::COPYRX(session);
+    kdv::edit::copy_menu(session);
   }
 
   bool completed = false;
@@ -52,15 +52,15 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
 };
 
 TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
-  session.ONLINE = true;
+  session.online = true;
   rx.state().TRANSMITTER[2].TXTYPE = 1;  // takes the thermocouple input type
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[5], original.TRANSMITTER[1].CHANNEL[3]);
   ASSERT_EQ(rx.requests().size(), 3u);
-  EXPECT_EQ(rx.requests()[0].command, kdv::link::CMD_INPTYPE);
-  EXPECT_EQ(rx.requests()[1].command, kdv::link::CMD_SCALES);
-  EXPECT_EQ(rx.requests()[2].command, kdv::link::CMD_ALARMS);
+  EXPECT_EQ(rx.requests()[0].command, kdv::link::kCommandInputType);
+  EXPECT_EQ(rx.requests()[1].command, kdv::link::kCommandScales);
+  EXPECT_EQ(rx.requests()[2].command, kdv::link::kCommandAlarms);
   for (const kdv::sim::Request& q : rx.requests()) EXPECT_EQ(q.params.substr(0, 2), "25");
   EXPECT_EQ(rx.state().TRANSMITTER[2].CHANNEL[5].HIGH_ALARM, 103);
   EXPECT_EQ(rx.state().TRANSMITTER[2].CHANNEL[5].INPUT_TYPE, 3);
@@ -71,7 +71,7 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
 }
 
 TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
-  session.ONLINE = false;
+  session.online = false;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
   EXPECT_TRUE(rx.requests().empty());
@@ -80,19 +80,19 @@ TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
 }
 
 TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
-  session.ONLINE = true;
+  session.online = true;
   rx.faults.refuse = 7;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
-  EXPECT_EQ(requests(kdv::link::CMD_INPTYPE), 2);  // refused and retried, then nothing more
+  EXPECT_EQ(requests(kdv::link::kCommandInputType), 2);  // refused and retried, then nothing more
   EXPECT_EQ(rx.requests().size(), 2u);
   EXPECT_EQ(term.bells, 1);
   EXPECT_TRUE(completed);
 }
 
 TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
-  session.ONLINE = true;
-  session.RX().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
+  session.online = true;
+  session.current_receiver().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
   copy_3_to_tx2_ch5();
   EXPECT_TRUE(rx.requests().empty());
   EXPECT_EQ(term.bells, 1);
@@ -100,7 +100,7 @@ TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
 }
 
 TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
-  session.ONLINE = false;
+  session.online = false;
   term.down();   // (1, 3) source channel
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();  // channel 3 to line 17, ALL
@@ -118,7 +118,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
       box_line2 = at(30, 18, 18);
     }
   };
-  kdv::edit::COPYRX(session);
+  kdv::edit::copy_menu(session);
   EXPECT_EQ(box_line1, "        ALL       ");
   EXPECT_EQ(box_line2, std::string(18, '\xCD'));  // the frame closes under it
   EXPECT_EQ(session.DISP[1][3].str(), "  ALL");
@@ -128,7 +128,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
 }
 
 TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
-  session.ONLINE = true;
+  session.online = true;
   term.enter();  // (1, 2) source transmitter: lines 1, 2, ALL
   pick(2);
   term.down();   // (1, 3) source channel
@@ -141,21 +141,21 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   term.up();     // No is preselected: up to Yes
   term.enter();
   term.escape();
-  kdv::edit::COPYRX(session);
+  kdv::edit::copy_menu(session);
   EXPECT_TRUE(asked);
   EXPECT_FALSE(completed);
   EXPECT_TRUE(changed().empty());  // each transmitter copied onto itself
-  EXPECT_EQ(requests(kdv::link::CMD_TAG), 1);
-  EXPECT_EQ(requests(kdv::link::CMD_TXTYPE), 4);
-  EXPECT_EQ(requests(kdv::link::CMD_INPTYPE), 4 * 16);
-  EXPECT_EQ(requests(kdv::link::CMD_ALARMS), 4 * 16);
+  EXPECT_EQ(requests(kdv::link::kCommandTag), 1);
+  EXPECT_EQ(requests(kdv::link::kCommandTransmitterType), 4);
+  EXPECT_EQ(requests(kdv::link::kCommandInputType), 4 * 16);
+  EXPECT_EQ(requests(kdv::link::kCommandAlarms), 4 * 16);
   EXPECT_EQ(rx.state().TRANSMITTER[4].CHANNEL[16].HIGH_ALARM, 416);
   EXPECT_EQ(session.XCUR, 1);  // the menu cursor is given back
   EXPECT_EQ(session.YCUR, 1);
 }
 
 TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
-  session.ONLINE = true;
+  session.online = true;
   term.down();
   term.enter();
   for (int i = 0; i < 14; ++i) term.down();
@@ -165,13 +165,13 @@ TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   term.enter();  // start: transmitter 1 onto itself
   term.escape(); // the question
   term.escape(); // the menu
-  kdv::edit::COPYRX(session);
+  kdv::edit::copy_menu(session);
   EXPECT_TRUE(asked);
   EXPECT_TRUE(rx.requests().empty());
 }
 
 TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
-  session.RX().NO_OF_TX = 1;
+  session.current_receiver().NO_OF_TX = 1;
   std::vector<std::string> boxes;
   auto keep = term.on_wait;
   term.on_wait = [&] {
@@ -188,7 +188,7 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   term.down();   // to ALL
   term.enter();
   term.escape();
-  kdv::edit::COPYRX(session);
+  kdv::edit::copy_menu(session);
   ASSERT_GE(boxes.size(), 2u);
   EXPECT_EQ(boxes.front().substr(0, 18), "         1        ");
   EXPECT_EQ(boxes.front().substr(19, 18).find("ALL"), std::string::npos);
@@ -198,13 +198,13 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
 }
 
 TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
-  session.RX().NO_OF_TX = 9;  // a damaged file
+  session.current_receiver().NO_OF_TX = 9;  // a damaged file
   term.right();
   term.enter();
   for (int i = 0; i < 6; ++i) term.up();  // 1, then up round lines 5 to 1 to 5
   term.enter();
   term.escape();
-  kdv::edit::COPYRX(session);
+  kdv::edit::copy_menu(session);
   EXPECT_EQ(session.DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
 }
 

@@ -18,73 +18,73 @@ class Diagnostics : public EditTest {
     user.key();
     run(box);
   }
-  static std::string line(int interior_row) { return kdv::ui::Screen().text(19, 4 + interior_row, 40); }
+  static std::string line(int interior_row) { return kdv::ui::screen_model().text(19, 4 + interior_row, 40); }
 };
 
 TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
   R().HCASWITCH = 65;  // levers 1 and 7
-  kdv::edit::DIAGVAL(session);
+  kdv::edit::fill_diagnostic_values(session);
   EXPECT_EQ(session.DISP[1][2], "1......8");
   EXPECT_EQ(session.DISP[1][3], "   10000010");
-  switch_box(kdv::edit::SW301);
-  EXPECT_EQ(kdv::ui::Screen().text(29, 5, 16), "HCA SWITCH SW301");
-  EXPECT_EQ(kdv::ui::Screen().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
-  EXPECT_EQ(kdv::ui::Screen().text(29, 14, 18), " CURRENT SETTINGS ");
-  EXPECT_EQ(kdv::ui::Screen().bg(29, 14), 1);
+  switch_box(kdv::edit::explain_hca_switches);
+  EXPECT_EQ(kdv::ui::screen_model().text(29, 5, 16), "HCA SWITCH SW301");
+  EXPECT_EQ(kdv::ui::screen_model().text(17, 8, 37), "Levers 1 to 4 : Set Comms parameters.");
+  EXPECT_EQ(kdv::ui::screen_model().text(29, 14, 18), " CURRENT SETTINGS ");
+  EXPECT_EQ(kdv::ui::screen_model().bg(29, 14), 1);
   EXPECT_EQ(line(12).substr(0, 24), "1200 Baud 8bit no parity");
   EXPECT_EQ(line(14).substr(0, 32), "Link B address = Link A address ");
   EXPECT_EQ(line(16).substr(0, 11), "ASCII Mode ");
-  EXPECT_EQ(kdv::ui::Screen().text(29, 25, 21), " Any key to Continue ");
+  EXPECT_EQ(kdv::ui::screen_model().text(29, 25, 21), " Any key to Continue ");
 }
 
 TEST_F(Diagnostics, CommsSettingCodesWithoutASetting) {
   R().HCASWITCH = 13 | 16;
-  switch_box(kdv::edit::SW301);
+  switch_box(kdv::edit::explain_hca_switches);
   EXPECT_EQ(line(12).substr(0, 29), "ERROR - INVALID COMMS SETTING");
   EXPECT_EQ(line(14).substr(0, 36), "Link B address = Link A address + 32");
   EXPECT_EQ(line(16).substr(0, 9), "RTU Mode ");
   R().HCASWITCH = 15;
-  switch_box(kdv::edit::SW301);
+  switch_box(kdv::edit::explain_hca_switches);
   EXPECT_EQ(line(12).substr(0, 33), "Comms Parameters software defined");
 }
 
 TEST_F(Diagnostics, IpSwitchMeanings) {
   R().IPSWITCH = 0;
-  switch_box(kdv::edit::SW101);
-  EXPECT_EQ(kdv::ui::Screen().text(31, 5, 15), "IP SWITCH SW101");
-  EXPECT_EQ(kdv::ui::Screen().text(29, 13, 18), " CURRENT SETTINGS ");
+  switch_box(kdv::edit::explain_ip_switches);
+  EXPECT_EQ(kdv::ui::screen_model().text(31, 5, 15), "IP SWITCH SW101");
+  EXPECT_EQ(kdv::ui::screen_model().text(29, 13, 18), " CURRENT SETTINGS ");
   EXPECT_EQ(line(11).substr(0, 32), "Modbus Address Software Defined ");
   EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration ENABLED ");
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 17), "Normal operation ");
 
   R().IPSWITCH = 161;  // bits 0, 5 and 7
-  switch_box(kdv::edit::SW101);
+  switch_box(kdv::edit::explain_ip_switches);
   EXPECT_EQ(line(11).substr(0, 18), "Modbus Address: 1 ");
   EXPECT_EQ(line(13).substr(0, 28), "QDU57 configuration DISABLED");
   EXPECT_EQ(line(15).substr(0, 29), "Serial configuration ENABLED ");
   EXPECT_EQ(line(17).substr(0, 30), "FACTORY TEST SETTING - CHANGE!");
-  EXPECT_EQ(kdv::ui::Screen().bg(19, 21), session.ERRBAR);
-  kdv::edit::DIAGVAL(session);
+  EXPECT_EQ(kdv::ui::screen_model().bg(19, 21), session.error_bar);
+  kdv::edit::fill_diagnostic_values(session);
   EXPECT_EQ(session.DISP[1][4], "   10000101");
 }
 
 TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   R().STATUS1 = 0x81;
   R().STATUS2 = 1;
-  kdv::edit::DIAGVAL(session);
+  kdv::edit::fill_diagnostic_values(session);
   EXPECT_EQ(session.DISP[2][2], "   10000001");
   EXPECT_EQ(session.DISP[2][3], "   00000001");
   EXPECT_EQ(session.DISP[2][4], " YES ");
   user.escape();  // Escape answers NO
-  run(kdv::edit::CONFIRMRAM);
+  run(kdv::edit::clear_status_flag);
   EXPECT_EQ(R().STATUS2, 1);
   R().STATUS2 = 0x0B;
   user.down();
   user.enter();
-  run(kdv::edit::CONFIRMRAM);
+  run(kdv::edit::clear_status_flag);
   EXPECT_EQ(R().STATUS2, 0x0A);
-  kdv::edit::DIAGVAL(session);
+  kdv::edit::fill_diagnostic_values(session);
   EXPECT_EQ(session.DISP[2][4], " NO ");
 }
 
@@ -101,11 +101,11 @@ TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   user.on_wait = [&] {
     if (first_pass.empty()) first_pass = {session.DISP[1][5].str(), session.DISP[1][6].str()};
   };
-  run([this] { kdv::edit::DIAGNOSTIC(session, 0); });
+  run([this] { kdv::edit::diagnostics_menu(session, 0); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{"     4660", "      255"}));
   EXPECT_EQ(session.DISP[1][5], "     1234  hex");
   EXPECT_EQ(session.DISP[1][6], "     00FF  hex");
-  kdv::edit::RXCONFIGVAL(session);
+  kdv::edit::fill_receiver_values(session);
   EXPECT_EQ(session.DISP[1][9], "     1234  hex");
 }
 

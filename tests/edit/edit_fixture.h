@@ -30,7 +30,7 @@ class User : public kdv::ui::ScriptTerminal {
   // covers again (message boxes, notices).
   void present(kdv::ui::ScreenModel& model) override {
     std::string all;
-    for (int r = 1; r <= kdv::ui::ROWS; ++r) all += model.row_text(r) + '\n';
+    for (int r = 1; r <= kdv::ui::kRows; ++r) all += model.row_text(r) + '\n';
     if (screens.empty() || screens.back() != all) screens.push_back(all);
     ScriptTerminal::present(model);
   }
@@ -56,42 +56,42 @@ class User : public kdv::ui::ScriptTerminal {
 class EditTest : public FreshProcess {
  protected:
   void SetUp() override {
-    kdv::model::INITCOMMS(session);
-    session.ONLINE = false;
-    for (int s = 1; s <= kdv::ui::NO_OF_SCREENS; ++s) {
-      kdv::ui::SCRN& scr = session.SCREEN[s];
-      scr.MAXX = 2;
-      scr.MAXY[1] = scr.MAXY[2] = 12;
+    kdv::model::init_model(session);
+    session.online = false;
+    for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
+      kdv::ui::MenuScreen& scr = session.SCREEN[s];
+      scr.column_count = 2;
+      scr.row_count[1] = scr.row_count[2] = 12;
       for (int c = 1; c <= 2; ++c)
         for (int r = 1; r <= 12; ++r) {
-          kdv::ui::MENUELEMENT& cell = scr.CELL[c][r];
-          cell.TITLE = "Cell " + std::to_string(c) + "," + std::to_string(r);
-          cell.XPOS = static_cast<kdv::ui::byte>(2 + 39 * (c - 1));
-          cell.YPOS = static_cast<kdv::ui::byte>(6 + r);
-          cell.HSTR1 = "help";
+          kdv::ui::MenuCell& cell = scr.cells[c][r];
+          cell.label = "Cell " + std::to_string(c) + "," + std::to_string(r);
+          cell.x = static_cast<kdv::ui::Byte>(2 + 39 * (c - 1));
+          cell.y = static_cast<kdv::ui::Byte>(6 + r);
+          cell.help_line1 = "help";
         }
     }
-    session.MESSAGE[27] = "Drive Off";
-    session.MESSAGE[28] = "Drive Up";
-    session.MESSAGE[29] = "Drive Down";
-    session.MESSAGE[31] = "None";
-    session.MESSAGE[32] = "Odd";
-    session.MESSAGE[33] = "Even";
-    session.MESSAGE[52] = "Arrows then Enter";
-    session.MESSAGE[53] = "Working...";
-    session.MESSAGE[96] = "Quit (Y/N)?";
-    session.MESSAGE[97] = "Cold junction";
-    session.MESSAGE[98] = "Not applicable";
+    session.messages[27] = "Drive Off";
+    session.messages[28] = "Drive Up";
+    session.messages[29] = "Drive Down";
+    session.messages[31] = "None";
+    session.messages[32] = "Odd";
+    session.messages[33] = "Even";
+    session.messages[52] = "Arrows then Enter";
+    session.messages[53] = "Working...";
+    session.messages[96] = "Quit (Y/N)?";
+    session.messages[97] = "Cold junction";
+    session.messages[98] = "Not applicable";
     session.XCUR = session.YCUR = 1;
     session.SCNO = 1;
-    kdv::ui::Install(&user);
+    kdv::ui::install_terminal(&user);
     kdv::link::set_host(&kdv::app::console_host());
     kdv::transfer::set_progress(&console_progress);
   }
   void TearDown() override {
     kdv::link::set_host(nullptr);
     kdv::transfer::set_progress(nullptr);
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
   }
 
   // Runs a screen or editor; the script must carry it to its end.
@@ -108,17 +108,17 @@ class EditTest : public FreshProcess {
     EXPECT_EQ(user.keys_left(), 0u) << "keys left unread";
   }
 
-  static std::string row(int r) { return kdv::ui::Screen().row_text(r); }
+  static std::string row(int r) { return kdv::ui::screen_model().row_text(r); }
   static bool shows(const std::string& text) {
-    for (int r = 1; r <= kdv::ui::ROWS; ++r)
+    for (int r = 1; r <= kdv::ui::kRows; ++r)
       if (row(r).find(text) != std::string::npos) return true;
     return false;
   }
 
-  kdv::model::RECIEVER_DATA& R() { return session.RX(); }
+  kdv::model::ReceiverRecord& R() { return session.current_receiver(); }
   // The current channel unless t and c are given.
-  kdv::model::CHANNEL_DATA& ch(int t = 0, int c = 0) {
-    return R().TRANSMITTER[t ? t : session.TXNO].CHANNEL[c ? c : session.CHNO];
+  kdv::model::ChannelRecord& ch(int t = 0, int c = 0) {
+    return R().TRANSMITTER[t ? t : session.transmitter_number].CHANNEL[c ? c : session.channel_number];
   }
 
   User user;

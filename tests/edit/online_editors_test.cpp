@@ -33,7 +33,7 @@ class Online : public EditTest {
   void SetUp() override {
     EditTest::SetUp();
     plug.emplace(sim, session);
-    session.ONLINE = true;
+    session.online = true;
     sim.state() = R();  // the receiver holds what the record holds
     sim.state().HCASWITCH = 15;  // serial settings and addresses by software
     sim.state().IPSWITCH = 0;
@@ -47,7 +47,7 @@ class Online : public EditTest {
     for (const kdv::sim::Request& q : sim.requests()) out.push_back(q.command);
     return out;
   }
-  CHANNEL_DATA& sim_ch(int t, int c) { return sim.state().TRANSMITTER[t].CHANNEL[c]; }
+  ChannelRecord& sim_ch(int t, int c) { return sim.state().TRANSMITTER[t].CHANNEL[c]; }
 
   kdv::sim::Receiver sim;
   std::optional<kdv::sim::PluggedIn> plug;
@@ -55,14 +55,14 @@ class Online : public EditTest {
 
 TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   user.escape();
-  run([this] { kdv::edit::BAUDRATE(session, 0); });
+  run([this] { kdv::edit::edit_baud_rate(session, 0); });
   EXPECT_TRUE(commands().empty());
   user.enter();  // 9600 again
-  run([this] { kdv::edit::BAUDRATE(session, 0); });
+  run([this] { kdv::edit::edit_baud_rate(session, 0); });
   EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
   EXPECT_EQ(R().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
-  EXPECT_EQ(kdv::ui::Screen().text(1, 25, 12), std::string(12, ' '));  // working text gone
+  EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 12), std::string(12, ' '));  // working text gone
 }
 
 // Escape in the pop-up of any editor sends nothing and leaves the record,
@@ -72,43 +72,43 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
     const char* name;
     std::function<void()> editor;
   } editors[] = {
-      {"baud rate", [this] { kdv::edit::BAUDRATE(session, 0); }},   {"stop bits", [this] { kdv::edit::SBITS(session, 0); }},
-      {"data bits", [this] { kdv::edit::DATABITS(session, 0); }},   {"parity", [this] { kdv::edit::PARITY(session, 0); }},
-      {"address A", [this] { kdv::edit::ADDRESS(session, 0, 1); }}, {"address B", [this] { kdv::edit::ADDRESS(session, 0, 2); }},
-      {"checksum base", [this] { kdv::edit::CHECKSUM_BASE(session, 0); }},
-      {"scaling reset", [this] { kdv::edit::DFSCALE(session, 0, 1); }},
-      {"transmitter number", [this] { kdv::edit::TRANNO(session); }},
-      {"channel number", [this] { kdv::edit::CHANO(session); }},
-      {"transmitters", [this] { kdv::edit::NOFTX(session); }},   {"units", [this] { kdv::edit::TEMPUNITS(session); }},
-      {"line rejection", [this] { kdv::edit::HERTZ(session); }}, {"checksum mode", [this] { kdv::edit::CHECKSUM_MODE(session); }},
-      {"tag", [this] { kdv::edit::TAG(session); }},              {"data format", [this] { kdv::edit::DATAFMT(session); }},
-      {"receiver reset", [this] { kdv::edit::DFAULT(session); }}, {"transmitter type", [this] { kdv::edit::TX_TYPE(session); }},
-      {"input type", [this] { kdv::edit::INPUTYPE(session); }},  {"drive", [this] { kdv::edit::OCDRIVE(session); }},
-      {"high alarm", [this] { kdv::edit::HALARM(session); }},    {"low alarm", [this] { kdv::edit::LALARM(session); }},
-      {"input zero", [this] { kdv::edit::IPZERO(session); }},    {"output zero", [this] { kdv::edit::OPZERO(session); }},
-      {"gain", [this] { kdv::edit::GAIN(session); }},            {"flag clear", [this] { kdv::edit::CONFIRMRAM(session); }},
+      {"baud rate", [this] { kdv::edit::edit_baud_rate(session, 0); }},   {"stop bits", [this] { kdv::edit::edit_stop_bits(session, 0); }},
+      {"data bits", [this] { kdv::edit::edit_data_bits(session, 0); }},   {"parity", [this] { kdv::edit::edit_parity(session, 0); }},
+      {"address A", [this] { kdv::edit::edit_address(session, 0, 1); }}, {"address B", [this] { kdv::edit::edit_address(session, 0, 2); }},
+      {"checksum base", [this] { kdv::edit::edit_checksum_base(session, 0); }},
+      {"scaling reset", [this] { kdv::edit::reset_scalings(session, 0, 1); }},
+      {"transmitter number", [this] { kdv::edit::choose_transmitter(session); }},
+      {"channel number", [this] { kdv::edit::choose_channel(session); }},
+      {"transmitters", [this] { kdv::edit::edit_transmitter_count(session); }},   {"units", [this] { kdv::edit::edit_temperature_units(session); }},
+      {"line rejection", [this] { kdv::edit::edit_line_rejection(session); }}, {"checksum mode", [this] { kdv::edit::edit_checksum_mode(session); }},
+      {"tag", [this] { kdv::edit::edit_tag(session); }},              {"data format", [this] { kdv::edit::edit_data_format(session); }},
+      {"receiver reset", [this] { kdv::edit::edit_defaults(session); }}, {"transmitter type", [this] { kdv::edit::edit_transmitter_type(session); }},
+      {"input type", [this] { kdv::edit::edit_input_type(session); }},  {"drive", [this] { kdv::edit::edit_drive(session); }},
+      {"high alarm", [this] { kdv::edit::edit_high_alarm(session); }},    {"low alarm", [this] { kdv::edit::edit_low_alarm(session); }},
+      {"input zero", [this] { kdv::edit::edit_input_zero(session); }},    {"output zero", [this] { kdv::edit::edit_output_zero(session); }},
+      {"gain", [this] { kdv::edit::edit_gain(session); }},            {"flag clear", [this] { kdv::edit::clear_status_flag(session); }},
   };
   for (const auto& e : editors) {
-    const kdv::files::RXD_IMAGE before = kdv::files::ENCODE_RXD(R());
+    const kdv::files::RxdImage before = kdv::files::encode_rxd(R());
     user.escape();
     run(e.editor);
     EXPECT_TRUE(commands().empty()) << e.name;
-    EXPECT_EQ(kdv::files::ENCODE_RXD(R()), before) << e.name;
-    EXPECT_EQ(session.TXNO, 1) << e.name;
-    EXPECT_EQ(session.CHNO, 1) << e.name;
+    EXPECT_EQ(kdv::files::encode_rxd(R()), before) << e.name;
+    EXPECT_EQ(session.transmitter_number, 1) << e.name;
+    EXPECT_EQ(session.channel_number, 1) << e.name;
   }
 }
 
 TEST_F(Online, OfflineChangesSendNothing) {
-  session.ONLINE = false;
-  const RECIEVER_DATA receiver_before = sim.state();
+  session.online = false;
+  const ReceiverRecord receiver_before = sim.state();
   user.down();
   user.enter();
   user.type("TAG");
   user.enter();
   run([this] {
-    kdv::edit::BAUDRATE(session, 0);
-    kdv::edit::TAG(session);
+    kdv::edit::edit_baud_rate(session, 0);
+    kdv::edit::edit_tag(session);
   });
   EXPECT_EQ(R().MOD_BAUD, 7);
   EXPECT_TRUE(commands().empty());
@@ -118,7 +118,7 @@ TEST_F(Online, OfflineChangesSendNothing) {
 TEST_F(Online, TagReachesTheReceiver) {
   user.type("ABC");
   user.enter();
-  run(kdv::edit::TAG);
+  run(kdv::edit::edit_tag);
   EXPECT_EQ(commands(), std::vector<int>{SET_TAG});
   EXPECT_EQ(sim.requests()[0].params, "ABC                      ");
   EXPECT_EQ(sim.state().TAG_FIELD, "ABC                      ");
@@ -129,7 +129,7 @@ TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   sim_ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
-  run(kdv::edit::DATAFMT);
+  run(kdv::edit::edit_data_format);
   EXPECT_EQ(R().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, 0);
   ASSERT_GT(commands().size(), 2u);
@@ -144,7 +144,7 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
   ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);
   user.enter();
-  run(kdv::edit::DATAFMT);
+  run(kdv::edit::edit_data_format);
   EXPECT_EQ(R().DATA_FORMAT, 0);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, -5);
   EXPECT_EQ(commands()[0], SET_DATAFMT);
@@ -157,10 +157,10 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   sim.faults.only_command = SET_SCALES;
   user.type("7");
   user.enter();
-  run([this] { kdv::edit::OPZERO(session); });
+  run([this] { kdv::edit::edit_output_zero(session); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
-  EXPECT_EQ(kdv::ui::Screen().text(5, 23, 15), " Param Overange");
+  EXPECT_EQ(kdv::ui::screen_model().text(5, 23, 15), " Param Overange");
   EXPECT_EQ(user.bells, 1);
 }
 
@@ -168,7 +168,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
   session.SCNO = 8;
   user.type("-5");
   user.enter();
-  run(kdv::edit::LALARM);
+  run(kdv::edit::edit_low_alarm);
   EXPECT_EQ(commands(), std::vector<int>{SET_ALARMS});
   EXPECT_EQ(sim_ch(1, 1).LOW_ALARM, -5);
   EXPECT_EQ(sim_ch(1, 1).HIGH_ALARM, 60);
@@ -179,12 +179,12 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   user.up();
   user.enter();
   user.escape();
-  run([this] { kdv::edit::INPUTYPE(session); });
+  run([this] { kdv::edit::edit_input_type(session); });
   EXPECT_TRUE(commands().empty());
   user.up();
   user.enter();
   user.enter();
-  run([this] { kdv::edit::INPUTYPE(session); });
+  run([this] { kdv::edit::edit_input_type(session); });
   EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
@@ -200,7 +200,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   user.down();
   user.enter();  // channel 2: channel 1's scaling goes out
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
   EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
   EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
@@ -208,9 +208,9 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
 }
 
 TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
-  session.ONLINE = false;
+  session.online = false;
   user.escape();
-  run([this] { kdv::edit::CALCSCALES(session); });
+  run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_TRUE(commands().empty());
 }
 
@@ -222,7 +222,7 @@ TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   user.down();  // YES: clear the flag
   user.enter();
   user.escape();
-  run([this] { kdv::edit::DIAGNOSTIC(session, 0); });
+  run([this] { kdv::edit::diagnostics_menu(session, 0); });
   EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
   EXPECT_EQ(R().HCASWITCH, 65);
   EXPECT_EQ(R().MOD_MODE, 0);  // lever 7: ASCII
@@ -233,7 +233,7 @@ TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
   sim_ch(1, 1).SCALE_GAIN = 9;
   user.down();
   user.enter();
-  run([this] { kdv::edit::DFSCALE(session, 0, 1); });
+  run([this] { kdv::edit::reset_scalings(session, 0, 1); });
   ASSERT_GE(commands().size(), 3u);
   EXPECT_EQ(commands()[0], SEND_RESET);
   EXPECT_EQ(sim.requests()[0].params, "9");

@@ -18,17 +18,17 @@ TEST_F(OnlineJournal, EachChangeSentIsOneLineAndAJournalNeverStopsTheWork) {
     SCOPED_TRACE(path);
     kdv::sim::Receiver sim;
     const kdv::sim::PluggedIn plug(sim, session);
-    session.ONLINE = true;
+    session.online = true;
     kdv::link::JournalWatcher journal = kdv::app::console_journal(session, path);
     kdv::link::set_change_watcher(&journal);
     sim.faults.refuse = 7;  // the first tag is refused (and tried twice)
     for (const char* tag : {"FIRST", "SECOND"}) {
       user.type(tag);
       user.enter();
-      run(kdv::edit::TAG);
+      run(kdv::edit::edit_tag);
       sim.faults.refuse = -1;
     }
-    run([this] { kdv::transfer::DOWNLOAD(session); });
+    run([this] { kdv::transfer::download_configuration(session); });
     kdv::link::set_change_watcher(nullptr);
     const bool writable = path[0] != '/';
     EXPECT_EQ(sim.state().TAG_FIELD, "SECOND                   ");

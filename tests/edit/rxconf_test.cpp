@@ -15,26 +15,26 @@ using Receiver = EditTest;
 TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   user.down();  // from 9600 to 19200
   user.enter();
-  run([this] { BAUDRATE(session, 0); });
+  run([this] { edit_baud_rate(session, 0); });
   EXPECT_EQ(R().MOD_BAUD, 7);
-  EXPECT_EQ(kdv::ui::Screen().text(30, 10, 10), "  Cell 1,1");  // two-space title
-  kdv::edit::RXCONFIGVAL(session);
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 10, 10), "  Cell 1,1");  // two-space title
+  kdv::edit::fill_receiver_values(session);
   EXPECT_EQ(session.DISP[2][5], "    19200");
 }
 
 TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
   R().MOD_BAUD = 8;
   user.escape();
-  run([this] { BAUDRATE(session, 0); });
+  run([this] { edit_baud_rate(session, 0); });
   EXPECT_EQ(R().MOD_BAUD, 8);
 }
 
 TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
   R().COMM_MODE = false;
-  const RECIEVER_DATA before = R();
-  for (auto editor : {BAUDRATE, SBITS, DATABITS, PARITY}) {
-    kdv::ui::Window(1, 1, 80, 25);
-    kdv::ui::ClrScr();
+  const ReceiverRecord before = R();
+  for (auto editor : {edit_baud_rate, edit_stop_bits, edit_data_bits, edit_parity}) {
+    kdv::ui::set_text_window(1, 1, 80, 25);
+    kdv::ui::clear_window();
     user.key();
     run([this, editor] { editor(session, 0); });
     EXPECT_TRUE(shows("READ ONLY"));
@@ -51,9 +51,9 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
   user.downs(2);
   user.enter();  // parity none -> even
   run([this] {
-    SBITS(session, 0);
-    DATABITS(session, 0);
-    PARITY(session, 0);
+    edit_stop_bits(session, 0);
+    edit_data_bits(session, 0);
+    edit_parity(session, 0);
   });
   EXPECT_EQ(R().MOD_STOP, 2);
   EXPECT_EQ(R().MOD_DBITS, 0);
@@ -63,20 +63,20 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
 
 TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
   R().NO_OF_TX = 4;
-  session.TXNO = 3;
+  session.transmitter_number = 3;
   user.ups(2);
   user.enter();
-  run(NOFTX);
+  run(edit_transmitter_count);
   EXPECT_EQ(R().NO_OF_TX, 2);
-  EXPECT_EQ(session.TXNO, 1);
+  EXPECT_EQ(session.transmitter_number, 1);
   // An offline reset leaves one transmitter and the current one as it was;
   // the count's list moves it back even when left with Escape.
   R().NO_OF_TX = 1;
-  session.TXNO = 3;
+  session.transmitter_number = 3;
   user.escape();
-  run(NOFTX);
+  run(edit_transmitter_count);
   EXPECT_EQ(R().NO_OF_TX, 1);
-  EXPECT_EQ(session.TXNO, 1);
+  EXPECT_EQ(session.transmitter_number, 1);
 }
 
 TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
@@ -85,17 +85,17 @@ TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   user.type({8, 8, 8});
   user.type("12.7");
   user.enter();
-  run([this] { ADDRESS(session, 0, 2); });
+  run([this] { edit_address(session, 0, 2); });
   EXPECT_EQ(R().MOD_ADDRESSB, 12);
   EXPECT_EQ(user.bells, 1);
-  EXPECT_EQ(kdv::ui::Screen().text(30, 15, 15), " Address Link B");
+  EXPECT_EQ(kdv::ui::screen_model().text(30, 15, 15), " Address Link B");
 }
 
 TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
   R().ADD_MODE = false;
   R().MOD_ADDRESSA = 9;
   user.key();
-  run([this] { ADDRESS(session, 0, 1); });
+  run([this] { edit_address(session, 0, 1); });
   EXPECT_EQ(R().MOD_ADDRESSA, 9);
   EXPECT_TRUE(shows("by a switch in the KDV578"));
 }
@@ -103,10 +103,10 @@ TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
 TEST_F(Receiver, TagIsPaddedTo25Characters) {
   user.type("ABC");
   user.enter();
-  run(TAG);
+  run(edit_tag);
   EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
   user.escape();
-  run(TAG);
+  run(edit_tag);
   EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
 }
 
@@ -114,7 +114,7 @@ TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
   ch(1, 1).SCALE_OPZERO = -5;
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
-  run(DATAFMT);
+  run(edit_data_format);
   EXPECT_EQ(R().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 1).SCALE_OPZERO, -5);
 }
@@ -122,22 +122,22 @@ TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
 TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
   R().DATA_FORMAT = 15;
   user.escape();
-  run(DATAFMT);
+  run(edit_data_format);
   EXPECT_EQ(R().DATA_FORMAT, 0);
   R().DATA_FORMAT = 18;
   user.escape();
-  run(DATAFMT);
+  run(edit_data_format);
   EXPECT_EQ(R().DATA_FORMAT, 18);
 }
 
 TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
   R().NO_OF_TX = 2;
-  INIT_TX(*session.RECEIVER[0], 2, 2);
+  init_transmitter(*session.receivers[0], 2, 2);
   ch(1, 16).SCALE_GAIN = -2;
   ch(2, 8).HIGH_ALARM = -1;
   ch(2, 9).HIGH_ALARM = -1;  // beyond the 8 channels of a 572
   ch(3, 1).SCALE_OPZERO = -3;  // transmitter 3 is not configured
-  SETUNIPOLAR(*session.RECEIVER[0]);
+  clear_unipolar_negatives(*session.receivers[0]);
   EXPECT_EQ(ch(1, 1).LOW_ALARM, 0);  // -60 by default
   EXPECT_EQ(ch(1, 16).SCALE_GAIN, 0);
   EXPECT_EQ(ch(2, 8).HIGH_ALARM, 0);
@@ -151,7 +151,7 @@ TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
   user.down();  // 572
   user.enter();
   user.key();
-  run(DFAULT);
+  run(edit_defaults);
   EXPECT_TRUE(shows("OFFLINE RESET"));
   EXPECT_TRUE(shows("Download required if"));
   EXPECT_TRUE(shows(" Any key to Continue "));
@@ -162,27 +162,27 @@ TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
 
 TEST_F(Receiver, ResetLeftWithEscapeChangesNothing) {
   R().TAG_FIELD = "PUMP HOUSE               ";
-  const RECIEVER_DATA before = R();
+  const ReceiverRecord before = R();
   user.escape();
-  run(DFAULT);
+  run(edit_defaults);
   EXPECT_EQ(R(), before);
 }
 
 TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
   ch(2, 4).SCALE_GAIN = 7;
-  const RECIEVER_DATA before = R();
+  const ReceiverRecord before = R();
   user.escape();  // Escape means NO
-  run([this] { DFSCALE(session, 0, 1); });
+  run([this] { reset_scalings(session, 0, 1); });
   EXPECT_EQ(R(), before);
   user.down();
   user.enter();
-  run([this] { DFSCALE(session, 0, 2); });
+  run([this] { reset_scalings(session, 0, 2); });
   EXPECT_EQ(ch(2, 4).SCALE_GAIN, 1);
   EXPECT_EQ(R().TRANSMITTER[2].TXTYPE, 2);
 }
 
 TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
-  INIT_TX(*session.RECEIVER[0], 1, 2);
+  init_transmitter(*session.receivers[0], 1, 2);
   // Cell 1,7 on a 572 does nothing; cell 1,6 chooses units; Escape leaves.
   user.move(1, 1, 1, 7);
   user.enter();
@@ -193,7 +193,7 @@ TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
   user.escape();
   session.XCUR = 2;
   session.YCUR = 3;
-  run([this] { CONFIGURE_RX(session); });
+  run([this] { receiver_settings_menu(session); });
   EXPECT_EQ(R().UNITS, 2);
   EXPECT_EQ(R().LINE_REJ, 0);
   EXPECT_EQ(session.XCUR, 2);  // the caller's highlight comes back

@@ -15,18 +15,18 @@ std::uint64_t le(const std::uint8_t* p, int n) {
   for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
   return v;
 }
-double real_at(const kdv::files::RXD_IMAGE& b, std::size_t at) {
+double real_at(const kdv::files::RxdImage& b, std::size_t at) {
   return std::bit_cast<double>(le(&b[at], 8));
 }
-std::string text_at(const kdv::files::RXD_IMAGE& b, std::size_t at) {
+std::string text_at(const kdv::files::RxdImage& b, std::size_t at) {
   return std::string(reinterpret_cast<const char*>(&b[at + 1]), b[at]);
 }
 std::size_t channel_at(int t, int k) { return 80 + (t - 1) * 1184 + 32 + (k - 1) * 72; }
 
 // A record with a different value in every field, derived from the
 // transmitter and channel numbers.
-RECIEVER_DATA distinct_record() {
-  RECIEVER_DATA r;
+ReceiverRecord distinct_record() {
+  ReceiverRecord r;
   r.TAG_FIELD = "Boiler house north 12345";
   r.HCAVER = "HCA 4.10";
   r.IPVER = "IP 2.07b";
@@ -56,20 +56,20 @@ RECIEVER_DATA distinct_record() {
   r.HCASWITCH = 0x81;
   r.IPSWITCH = 0x42;
   for (int t = 1; t <= 4; ++t) {
-    TRANSMITTER_DATA& tx = r.TRANSMITTER[t];
-    tx.TXTYPE = static_cast<byte>(t % 2 + 1);
+    TransmitterRecord& tx = r.TRANSMITTER[t];
+    tx.TXTYPE = static_cast<Byte>(t % 2 + 1);
     tx.CJTEMP = "  " + std::to_string(20 + t) + ".5";
-    tx.CJUNIT = std::string{DEGREE, static_cast<char>('A' + t)};
+    tx.CJUNIT = std::string{kDegreeSign, static_cast<char>('A' + t)};
     for (int k = 1; k <= 16; ++k) {
-      CHANNEL_DATA& c = tx.CHANNEL[k];
+      ChannelRecord& c = tx.CHANNEL[k];
       const int n = t * 100 + k;
       c.VALUE = "v" + std::to_string(n);
       c.VUNIT = std::string{'u', static_cast<char>('a' + k)};
       c.HIGH_ALARM = n + 0.25;
       c.LOW_ALARM = -n - 0.5;
-      c.ALARM = static_cast<ALARM_STATE>(n % 3);
-      c.INPUT_TYPE = static_cast<byte>(k + t);
-      c.THC_DRIVE = static_cast<byte>(k % 3);
+      c.ALARM = static_cast<AlarmState>(n % 3);
+      c.INPUT_TYPE = static_cast<Byte>(k + t);
+      c.THC_DRIVE = static_cast<Byte>(k % 3);
       c.SCALE_IPZERO = n * 1.5;
       c.SCALE_OPZERO = n * -2.0;
       c.SCALE_GAIN = 1.0 / n;
@@ -79,8 +79,8 @@ RECIEVER_DATA distinct_record() {
 }
 
 TEST(RxdFormat, EveryFieldAtItsOffset) {
-  const RECIEVER_DATA r = distinct_record();
-  const kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
+  const ReceiverRecord r = distinct_record();
+  const kdv::files::RxdImage b = kdv::files::encode_rxd(r);
   ASSERT_EQ(b.size(), 4816u);
   EXPECT_EQ(text_at(b, 0), "Boiler house north 12345");
   EXPECT_EQ(b[0], 24);
@@ -98,7 +98,7 @@ TEST(RxdFormat, EveryFieldAtItsOffset) {
     const std::size_t tx = 80 + (t - 1) * 1184;
     EXPECT_EQ(b[tx], t % 2 + 1);
     EXPECT_EQ(text_at(b, tx + 1), "  " + std::to_string(20 + t) + ".5");
-    EXPECT_EQ(text_at(b, tx + 22), (std::string{DEGREE, static_cast<char>('A' + t)}));
+    EXPECT_EQ(text_at(b, tx + 22), (std::string{kDegreeSign, static_cast<char>('A' + t)}));
     for (std::size_t pad = tx + 25; pad < tx + 32; ++pad) EXPECT_EQ(b[pad], 0);
     for (int k = 1; k <= 16; ++k) {
       const std::size_t c = channel_at(t, k);
@@ -121,11 +121,11 @@ TEST(RxdFormat, EveryFieldAtItsOffset) {
 }
 
 TEST(RxdFormat, RoundTripKeepsEveryField) {
-  const RECIEVER_DATA r = distinct_record();
-  RECIEVER_DATA back;
-  ASSERT_TRUE(kdv::files::DECODE_RXD(kdv::files::ENCODE_RXD(r), back));
+  const ReceiverRecord r = distinct_record();
+  ReceiverRecord back;
+  ASSERT_TRUE(kdv::files::decode_rxd(kdv::files::encode_rxd(r), back));
   // Encoding again compares every field, including all 64 channel blocks.
-  EXPECT_EQ(kdv::files::ENCODE_RXD(back), kdv::files::ENCODE_RXD(r));
+  EXPECT_EQ(kdv::files::encode_rxd(back), kdv::files::encode_rxd(r));
   EXPECT_EQ(back, r);
 }
 
@@ -182,8 +182,8 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
   put_le(c + 56, std::bit_cast<std::uint64_t>(-100.0), 8);
   put_le(c + 64, std::bit_cast<std::uint64_t>(6.25), 8);
 
-  RECIEVER_DATA r;
-  ASSERT_TRUE(kdv::files::DECODE_RXD(b, r));
+  ReceiverRecord r;
+  ASSERT_TRUE(kdv::files::decode_rxd(b, r));
   EXPECT_EQ(r.TAG_FIELD, "PUMP ROOM");
   EXPECT_EQ(r.HCAVER, "1.2");
   EXPECT_EQ(r.IPVER, "3.4");
@@ -212,16 +212,16 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
   EXPECT_EQ(r.LINE_REJ, 1);
   EXPECT_EQ(r.HCASWITCH, 0x0F);
   EXPECT_EQ(r.IPSWITCH, 0xF0);
-  const TRANSMITTER_DATA& t = r.TRANSMITTER[2];
+  const TransmitterRecord& t = r.TRANSMITTER[2];
   EXPECT_EQ(t.TXTYPE, 2);
   EXPECT_EQ(t.CJTEMP, "   23.4");
   EXPECT_EQ(t.CJUNIT, "mA");
-  const CHANNEL_DATA& ch = t.CHANNEL[5];
+  const ChannelRecord& ch = t.CHANNEL[5];
   EXPECT_EQ(ch.VALUE, "   12.0000");
   EXPECT_EQ(ch.VUNIT, "mA");
   EXPECT_EQ(ch.HIGH_ALARM, 20.5);
   EXPECT_EQ(ch.LOW_ALARM, -3.25);
-  EXPECT_EQ(ch.ALARM, LOW);
+  EXPECT_EQ(ch.ALARM, kLow);
   EXPECT_EQ(ch.INPUT_TYPE, 13);
   EXPECT_EQ(ch.THC_DRIVE, 2);
   EXPECT_EQ(ch.SCALE_IPZERO, 4.0);
@@ -230,12 +230,12 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
   // The untouched neighbours read the junk, whole and unharmed.
   EXPECT_EQ(t.CHANNEL[6].INPUT_TYPE, 0xEE);
   EXPECT_EQ(t.CHANNEL[6].VALUE.size(), 20u);  // length 0xEE clamped
-  EXPECT_EQ(t.CHANNEL[6].ALARM, OFF);         // 0xEEEEEEEE is no alarm state
+  EXPECT_EQ(t.CHANNEL[6].ALARM, kOff);         // 0xEEEEEEEE is no alarm state
 }
 
 TEST(RxdFormat, UntrustedBytesAreReadSafely) {
-  RECIEVER_DATA r = distinct_record();
-  kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
+  ReceiverRecord r = distinct_record();
+  kdv::files::RxdImage b = kdv::files::encode_rxd(r);
   b[0] = 255;  // tag length above its capacity of 25
   b[26] = 11;  // one above the capacity of 10
   const std::size_t c = channel_at(1, 1);
@@ -243,67 +243,67 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   b[c + 21] = 3;
   b[48] = 7;  // a boolean byte other than 0 or 1
   b[69] = 9;  // nine transmitters
-  RECIEVER_DATA back;
-  ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
+  ReceiverRecord back;
+  ASSERT_TRUE(kdv::files::decode_rxd(b, back));
   EXPECT_EQ(back.NO_OF_TX, 1);
   EXPECT_EQ(back.TAG_FIELD.size(), 25u);
   EXPECT_EQ(back.TAG_FIELD.view().substr(0, 24), "Boiler house north 12345");
   EXPECT_EQ(back.HCAVER.size(), 10u);
-  EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, OFF);
+  EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, kOff);
   EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].VUNIT.size(), 2u);
   EXPECT_TRUE(back.ADD_MODE);
   for (std::uint32_t code : {3u, 0x80000000u, 0xFFFFFFFFu}) {
     for (int i = 0; i < 4; ++i) b[c + 40 + i] = static_cast<std::uint8_t>(code >> (8 * i));
-    ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
-    EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, OFF) << code;
+    ASSERT_TRUE(kdv::files::decode_rxd(b, back));
+    EXPECT_EQ(back.TRANSMITTER[1].CHANNEL[1].ALARM, kOff) << code;
   }
   for (int count : {0, 1, 4, 5, 255}) {
     b[69] = static_cast<std::uint8_t>(count);
-    ASSERT_TRUE(kdv::files::DECODE_RXD(b, back));
+    ASSERT_TRUE(kdv::files::decode_rxd(b, back));
     EXPECT_EQ(back.NO_OF_TX, count >= 1 && count <= 4 ? count : 1) << count;
   }
 }
 
 TEST(RxdFormat, ShortImageIsRefusedAndChangesNothing) {
-  const RECIEVER_DATA r = distinct_record();
-  const kdv::files::RXD_IMAGE b = kdv::files::ENCODE_RXD(r);
-  RECIEVER_DATA target;
+  const ReceiverRecord r = distinct_record();
+  const kdv::files::RxdImage b = kdv::files::encode_rxd(r);
+  ReceiverRecord target;
   target.TAG_FIELD = "unchanged";
-  const RECIEVER_DATA before = target;
-  EXPECT_FALSE(kdv::files::DECODE_RXD(std::span(b).first(4815), target));
+  const ReceiverRecord before = target;
+  EXPECT_FALSE(kdv::files::decode_rxd(std::span(b).first(4815), target));
   EXPECT_EQ(target, before);
-  EXPECT_FALSE(kdv::files::DECODE_RXD({}, target));
-  CONFIG_DATA f;
+  EXPECT_FALSE(kdv::files::decode_rxd({}, target));
+  HeldFlagsRecord f;
   f.RXCONFIG[3] = true;
-  const kdv::files::GDT_IMAGE g = kdv::files::ENCODE_GDT(f);
-  EXPECT_FALSE(kdv::files::DECODE_GDT(std::span(g).first(15), f));
+  const kdv::files::GdtImage g = kdv::files::encode_gdt(f);
+  EXPECT_FALSE(kdv::files::decode_gdt(std::span(g).first(15), f));
 }
 
 TEST(GdtFormat, SixteenFlagBytes) {
-  CONFIG_DATA f;
+  HeldFlagsRecord f;
   f.RXCONFIG[0] = true;
   f.RXCONFIG[7] = true;
   f.RXCONFIG[15] = true;
-  const kdv::files::GDT_IMAGE g = kdv::files::ENCODE_GDT(f);
+  const kdv::files::GdtImage g = kdv::files::encode_gdt(f);
   ASSERT_EQ(g.size(), 16u);
   for (int n = 0; n < 16; ++n) EXPECT_EQ(g[n], (n == 0 || n == 7 || n == 15) ? 1 : 0) << n;
-  CONFIG_DATA back;
+  HeldFlagsRecord back;
   const std::array<std::uint8_t, 16> hand = {0, 1, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  ASSERT_TRUE(kdv::files::DECODE_GDT(hand, back));
+  ASSERT_TRUE(kdv::files::decode_gdt(hand, back));
   for (int n = 0; n < 16; ++n) EXPECT_EQ(back.RXCONFIG[n], n == 1 || n == 4 || n == 15) << n;
 }
 
 TEST(Basename, CutsAtThePointAndAtEightCharacters) {
-  EXPECT_EQ(kdv::files::BASENAME("plant1.cfg"), "plant1");
-  EXPECT_EQ(kdv::files::BASENAME("abcdefghij"), "abcdefgh");
-  EXPECT_EQ(kdv::files::BASENAME("abcdefg.x"), "abcdefg");
-  EXPECT_EQ(kdv::files::BASENAME("abcdefgh"), "abcdefgh");
-  EXPECT_EQ(kdv::files::BASENAME(".gdt"), "");
-  EXPECT_EQ(kdv::files::BASENAME("a"), "a");
-  EXPECT_EQ(kdv::files::BASENAME("ab."), "ab");
-  EXPECT_EQ(kdv::files::BASENAME("sub/plant1"), "sub/plan");
-  EXPECT_EQ(kdv::files::BASENAME("   "), "   ");
-  EXPECT_EQ(kdv::files::BASENAME(""), "");
+  EXPECT_EQ(kdv::files::base_name("plant1.cfg"), "plant1");
+  EXPECT_EQ(kdv::files::base_name("abcdefghij"), "abcdefgh");
+  EXPECT_EQ(kdv::files::base_name("abcdefg.x"), "abcdefg");
+  EXPECT_EQ(kdv::files::base_name("abcdefgh"), "abcdefgh");
+  EXPECT_EQ(kdv::files::base_name(".gdt"), "");
+  EXPECT_EQ(kdv::files::base_name("a"), "a");
+  EXPECT_EQ(kdv::files::base_name("ab."), "ab");
+  EXPECT_EQ(kdv::files::base_name("sub/plant1"), "sub/plan");
+  EXPECT_EQ(kdv::files::base_name("   "), "   ");
+  EXPECT_EQ(kdv::files::base_name(""), "");
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace {
 
 class Pair : public ScratchDir {
  protected:
-  static RECIEVER_DATA record(std::string_view tag) {
-    RECIEVER_DATA r;
+  static ReceiverRecord record(std::string_view tag) {
+    ReceiverRecord r;
     r.TAG_FIELD = tag;
     r.NO_OF_TX = 1;
     r.TRANSMITTER[1].TXTYPE = 2;
@@ -25,31 +25,31 @@ class Pair : public ScratchDir {
 };
 
 TEST_F(Pair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
-  CONFIG_DATA f;
+  HeldFlagsRecord f;
   f.RXCONFIG[0] = true;
-  const RECIEVER_DATA r = record("one eight-channel tx");
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant1", f, r));
+  const ReceiverRecord r = record("one eight-channel tx");
+  ASSERT_TRUE(kdv::files::write_pair("plant1", f, r));
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant1.gdt", "plant1.rxd"}));
   const auto gdt = bytes_of("plant1.gdt");
   const auto rxd = bytes_of("plant1.rxd");
   ASSERT_EQ(gdt.size(), 16u);
   ASSERT_EQ(rxd.size(), 4816u);
-  EXPECT_TRUE(std::equal(rxd.begin(), rxd.end(), kdv::files::ENCODE_RXD(r).begin()));
+  EXPECT_TRUE(std::equal(rxd.begin(), rxd.end(), kdv::files::encode_rxd(r).begin()));
   EXPECT_EQ(gdt[0], 1);
-  CONFIG_DATA f2;
-  RECIEVER_DATA r2;
-  ASSERT_TRUE(kdv::files::READ_PAIR("plant1", f2, r2));
-  EXPECT_EQ(kdv::files::ENCODE_RXD(r2), kdv::files::ENCODE_RXD(r));
+  HeldFlagsRecord f2;
+  ReceiverRecord r2;
+  ASSERT_TRUE(kdv::files::read_pair("plant1", f2, r2));
+  EXPECT_EQ(kdv::files::encode_rxd(r2), kdv::files::encode_rxd(r));
   EXPECT_TRUE(f2.RXCONFIG[0]);
 }
 
 TEST_F(Pair, BareExtensionsForAnEmptyBase) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("", CONFIG_DATA{}, record("x")));
+  ASSERT_TRUE(kdv::files::write_pair("", HeldFlagsRecord{}, record("x")));
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd"}));
 }
 
 TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("good", CONFIG_DATA{}, record("from file")));
+  ASSERT_TRUE(kdv::files::write_pair("good", HeldFlagsRecord{}, record("from file")));
   auto rxd = bytes_of("good.rxd");
   const auto gdt = bytes_of("good.gdt");
   write_bytes("onlygdt.gdt", gdt);
@@ -60,13 +60,13 @@ TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
   std::filesystem::create_directory("dir.rxd");
   write_bytes("dir.gdt", gdt);
 
-  CONFIG_DATA f;
+  HeldFlagsRecord f;
   f.RXCONFIG[5] = true;
-  RECIEVER_DATA r = record("in memory");
-  const CONFIG_DATA f_before = f;
-  const RECIEVER_DATA r_before = r;
+  ReceiverRecord r = record("in memory");
+  const HeldFlagsRecord f_before = f;
+  const ReceiverRecord r_before = r;
   for (const char* base : {"onlygdt", "short", "shortgdt", "dir", "missing"}) {
-    EXPECT_FALSE(kdv::files::READ_PAIR(base, f, r)) << base;
+    EXPECT_FALSE(kdv::files::read_pair(base, f, r)) << base;
     EXPECT_EQ(r, r_before) << base;
     EXPECT_EQ(f, f_before) << base;
   }
@@ -74,16 +74,16 @@ TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
   rxd.push_back(0x55);
   write_bytes("long.rxd", rxd);
   write_bytes("long.gdt", gdt);
-  ASSERT_TRUE(kdv::files::READ_PAIR("long", f, r));
+  ASSERT_TRUE(kdv::files::read_pair("long", f, r));
   EXPECT_EQ(r.TAG_FIELD, "from file");
   EXPECT_FALSE(f.RXCONFIG[5]);
 }
 
 TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("old pair")));
   const auto old_gdt = bytes_of("plant.gdt");
   const auto old_rxd = bytes_of("plant.rxd");
-  CONFIG_DATA f;
+  HeldFlagsRecord f;
   f.RXCONFIG[1] = true;
 
   // A disk that fills up after the small file: the ".rxd" cannot be written.
@@ -93,7 +93,7 @@ TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
   struct rlimit small = saved;
   small.rlim_cur = 1000;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = kdv::files::WRITE_PAIR("plant", f, record("new pair"));
+  const bool written = kdv::files::write_pair("plant", f, record("new pair"));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, old_handler);
   EXPECT_FALSE(written);
@@ -103,33 +103,33 @@ TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
 
   // A target that cannot be replaced.
   std::filesystem::create_directory("blocked.rxd");
-  EXPECT_FALSE(kdv::files::WRITE_PAIR("blocked", f, record("new pair")));
+  EXPECT_FALSE(kdv::files::write_pair("blocked", f, record("new pair")));
   EXPECT_FALSE(std::filesystem::exists("blocked.gdt"));
   EXPECT_EQ(entries(), (std::vector<std::string>{"blocked.rxd", "plant.gdt", "plant.rxd"}));
 
   // A folder that does not exist.
-  EXPECT_FALSE(kdv::files::WRITE_PAIR("nodir/plant", f, record("new pair")));
+  EXPECT_FALSE(kdv::files::write_pair("nodir/plant", f, record("new pair")));
 }
 
 TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("old pair")));
   const auto old_rxd = bytes_of("plant.rxd");
   {
     ReadOnlyWorkingDir read_only;
     ASSERT_TRUE(read_only.binds());
-    EXPECT_FALSE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+    EXPECT_FALSE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("new pair")));
   }
   EXPECT_EQ(bytes_of("plant.rxd"), old_rxd);
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
 }
 
 TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("kept", CONFIG_DATA{}, record("old pair")));
+  ASSERT_TRUE(kdv::files::write_pair("kept", HeldFlagsRecord{}, record("old pair")));
   const auto old_rxd = bytes_of("kept.rxd");
   std::filesystem::remove("kept.gdt");
   for (const char* base : {"kept", "none"}) {
     std::filesystem::create_directory(std::string(base) + ".gdt");
-    EXPECT_FALSE(kdv::files::WRITE_PAIR(base, CONFIG_DATA{}, record("new pair")));
+    EXPECT_FALSE(kdv::files::write_pair(base, HeldFlagsRecord{}, record("new pair")));
   }
   EXPECT_EQ(bytes_of("kept.rxd"), old_rxd);
   EXPECT_EQ(std::filesystem::hard_link_count("kept.rxd"), 1u);
@@ -139,7 +139,7 @@ TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
 TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   std::filesystem::create_directory("store");
   for (const char* base : {"plant", "store/real"})
-    ASSERT_TRUE(kdv::files::WRITE_PAIR(base, CONFIG_DATA{}, record("old pair")));
+    ASSERT_TRUE(kdv::files::write_pair(base, HeldFlagsRecord{}, record("old pair")));
   std::filesystem::remove("plant.rxd");
   std::filesystem::create_symlink("store/next.rxd", "plant.rxd");  // a chain, relative to store/
   std::filesystem::create_symlink("real.rxd", "store/next.rxd");
@@ -147,25 +147,25 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   for (auto [path, mode] : REPLACED) ::chmod(path, static_cast<mode_t>(mode));
   const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
   ASSERT_EQ(::chown("store/real.rxd", owner, static_cast<gid_t>(-1)), 0);
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", CONFIG_DATA{}, record("new pair")));
+  ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("new pair")));
   for (auto [path, mode] : REPLACED)
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
   struct stat st {};
   ::stat("store/real.rxd", &st);
   EXPECT_EQ(st.st_uid, owner);
   EXPECT_TRUE(std::filesystem::is_symlink("plant.rxd"));
-  RECIEVER_DATA r;
-  ASSERT_TRUE(kdv::files::READ_RXD_FILE("store/real.rxd", r));
+  ReceiverRecord r;
+  ASSERT_TRUE(kdv::files::read_rxd_file("store/real.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "new pair");
 }
 
 TEST_F(Pair, SingleRxdFileForTheSimulator) {
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("sim", CONFIG_DATA{}, record("sim start")));
-  RECIEVER_DATA r;
-  ASSERT_TRUE(kdv::files::READ_RXD_FILE("sim.rxd", r));
+  ASSERT_TRUE(kdv::files::write_pair("sim", HeldFlagsRecord{}, record("sim start")));
+  ReceiverRecord r;
+  ASSERT_TRUE(kdv::files::read_rxd_file("sim.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "sim start");
-  EXPECT_FALSE(kdv::files::READ_RXD_FILE("sim.gdt", r));
-  EXPECT_FALSE(kdv::files::READ_RXD_FILE("none.rxd", r));
+  EXPECT_FALSE(kdv::files::read_rxd_file("sim.gdt", r));
+  EXPECT_FALSE(kdv::files::read_rxd_file("none.rxd", r));
 }
 
 }  // namespace

@@ -15,15 +15,15 @@ namespace {
 class SimFromFile : public ScratchDirOn<LinkTest> {};
 
 TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
-  session.RX().TAG_FIELD = "FROM FILE";
-  session.RX().NO_OF_TX = 2;
-  INIT_TX(session.RX(), 2, 2);
-  session.RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
-  session.RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant", session.GLOBDAT, session.RX()));
-  RECIEVER_DATA expected = session.RX();
+  session.current_receiver().TAG_FIELD = "FROM FILE";
+  session.current_receiver().NO_OF_TX = 2;
+  init_transmitter(session.current_receiver(), 2, 2);
+  session.current_receiver().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN = 2.5;
+  session.current_receiver().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE = 3;
+  ASSERT_TRUE(kdv::files::write_pair("plant", session.held_flags, session.current_receiver()));
+  ReceiverRecord expected = session.current_receiver();
   expected.IPSWITCH = 0x40;
-  INITCOMMS(session);
+  init_model(session);
 
   kdv::sim::Options options;
   std::string error;
@@ -38,10 +38,10 @@ TEST_F(SimFromFile, SavedConfigurationIsTheReceiversStateAndOptionsGoOverIt) {
   link.READ_SCALES(0, 2, 4);
   link.READ_INPTYPE(0, 1, 9);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_EQ(session.RX().NO_OF_TX, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE, 3);
+  EXPECT_EQ(session.current_receiver().NO_OF_TX, 2);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[4].SCALE_GAIN, 2.5);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[9].INPUT_TYPE, 3);
 }
 
 TEST_F(SimFromFile, UnreadableFileIsABadOption) {

@@ -25,8 +25,8 @@ std::vector<std::uint8_t> file_bytes(const fs::path& p) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::pair<kdv::files::GDT_IMAGE, kdv::files::RXD_IMAGE> images(const Configuration& c) {
-  return {kdv::files::ENCODE_GDT(c.flags), kdv::files::ENCODE_RXD(c.rx)};
+std::pair<kdv::files::GdtImage, kdv::files::RxdImage> images(const Configuration& c) {
+  return {kdv::files::encode_gdt(c.flags), kdv::files::encode_rxd(c.rx)};
 }
 
 // Export, then import: the same bytes as the console's load-then-save of the
@@ -48,7 +48,7 @@ TEST(TextFormatRoundTrip, EveryCorpusPairAsTheConsoleLoadsIt) {
       if (gdt.path().extension() != ".gdt") continue;
       SCOPED_TRACE(rxd.path().filename().string() + " with " + gdt.path().filename().string());
       Configuration c;
-      const bool loads = kdv::files::DECODE_GDT(file_bytes(gdt.path()), c.flags) && kdv::files::DECODE_RXD(file_bytes(rxd.path()), c.rx);
+      const bool loads = kdv::files::decode_gdt(file_bytes(gdt.path()), c.flags) && kdv::files::decode_rxd(file_bytes(rxd.path()), c.rx);
       if (!loads) continue;  // the console refuses it too: nothing to export
       ++pairs;
       expect_exact(c);
@@ -69,12 +69,12 @@ TEST_P(TextFormatEdges, SurviveExportAndImport) {
   GetParam().change(c);
   // What the console holds after a save and a load of it.
   Configuration loaded;
-  ASSERT_TRUE(kdv::files::DECODE_GDT(kdv::files::ENCODE_GDT(c.flags), loaded.flags));
-  ASSERT_TRUE(kdv::files::DECODE_RXD(kdv::files::ENCODE_RXD(c.rx), loaded.rx));
+  ASSERT_TRUE(kdv::files::decode_gdt(kdv::files::encode_gdt(c.flags), loaded.flags));
+  ASSERT_TRUE(kdv::files::decode_rxd(kdv::files::encode_rxd(c.rx), loaded.rx));
   expect_exact(loaded);
 }
 
-kdv::model::CHANNEL_DATA& ch(Configuration& c, int t, int k) { return c.rx.TRANSMITTER[t].CHANNEL[k]; }
+kdv::model::ChannelRecord& ch(Configuration& c, int t, int k) { return c.rx.TRANSMITTER[t].CHANNEL[k]; }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, TextFormatEdges,
@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         Edge{"DegreeSignTrailingBlanksAndUnofferedCodes",
              [](Configuration& c) {
                c.rx.TAG_FIELD = "PLANT 7  ";
-               c.rx.TRANSMITTER[2].CJUNIT = std::string{kdv::model::DEGREE, 'C'};
-               ch(c, 1, 3).VUNIT = std::string{' ', kdv::model::OMEGA};
+               c.rx.TRANSMITTER[2].CJUNIT = std::string{kdv::model::kDegreeSign, 'C'};
+               ch(c, 1, 3).VUNIT = std::string{' ', kdv::model::kOhmSign};
                ch(c, 1, 3).THC_DRIVE = 7;
                ch(c, 1, 4).INPUT_TYPE = 15;
                c.rx.DATA_FORMAT = 3;
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                c.rx.HW2 = c.rx.SYSFAIL = true;
                c.rx.ADD_MODE = false;
                c.rx.NO_OF_TX = 4;
-               ch(c, 1, 1).ALARM = kdv::model::LOW;
+               ch(c, 1, 1).ALARM = kdv::model::kLow;
              }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -170,7 +170,7 @@ TEST_P(TextFormatValidation, NamesLineAndKeyAndHardensUnderStrict) {
   const std::string doc = edited(c.edits);
   for (const bool strict : {false, true}) {
     SCOPED_TRACE(strict ? "strict" : "lax");
-    const kdv::files::TextRead read = kdv::files::read_text(doc, {strict, kdv::link::UNCARRIED});
+    const kdv::files::TextRead read = kdv::files::read_text(doc, {strict, kdv::link::why_uncarried});
     const auto f = std::find_if(read.findings.begin(), read.findings.end(),
                                 [&](const Finding& x) { return x.key == c.key; });
     ASSERT_NE(f, read.findings.end());
@@ -233,7 +233,7 @@ TEST(TextFormatValidationOf, MissingKeysTakeAFreshConsolesValuesOrFailUnderStric
   ASSERT_TRUE(lax.ok());
   Configuration want = kdv::model::fresh_configuration();
   want.rx.DATA_FORMAT = 4;
-  for (int t = 1; t <= 4; ++t) kdv::model::INIT_TX(want.rx, t, t == 2 ? 2 : 1);
+  for (int t = 1; t <= 4; ++t) kdv::model::init_transmitter(want.rx, t, t == 2 ? 2 : 1);
   EXPECT_EQ(images(lax.config), images(want));
   EXPECT_EQ(lax.config.rx.TRANSMITTER[1].CHANNEL[1].LOW_ALARM, 0);
 

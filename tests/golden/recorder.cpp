@@ -161,8 +161,8 @@ Scenario load(const std::string& path, const std::string& name) {
 
 // ---- Directives ---------------------------------------------------------------
 
-using kdv::model::CHANNEL_DATA;
-using kdv::model::RECIEVER_DATA;
+using kdv::model::ChannelRecord;
+using kdv::model::ReceiverRecord;
 
 double number(const std::string& v) { return std::stod(v); }
 long whole(const std::string& v) { return std::stol(v, nullptr, 0); }
@@ -177,11 +177,11 @@ std::function<void(Rec&, const std::string&)> field(T Rec::*member) {
 }
 
 // The simulated receiver's settings the scenarios change (more can be added).
-const std::map<std::string, std::function<void(RECIEVER_DATA&, const std::string&)>> RX_FIELDS = {
-    {"data_format", field(&RECIEVER_DATA::DATA_FORMAT)}, {"no_of_tx", field(&RECIEVER_DATA::NO_OF_TX)},
-    {"hcaswitch", field(&RECIEVER_DATA::HCASWITCH)},     {"ipswitch", field(&RECIEVER_DATA::IPSWITCH)}};
-const std::map<std::string, std::function<void(CHANNEL_DATA&, const std::string&)>> CH_FIELDS = {
-    {"low", field(&CHANNEL_DATA::LOW_ALARM)}};
+const std::map<std::string, std::function<void(ReceiverRecord&, const std::string&)>> RX_FIELDS = {
+    {"data_format", field(&ReceiverRecord::DATA_FORMAT)}, {"no_of_tx", field(&ReceiverRecord::NO_OF_TX)},
+    {"hcaswitch", field(&ReceiverRecord::HCASWITCH)},     {"ipswitch", field(&ReceiverRecord::IPSWITCH)}};
+const std::map<std::string, std::function<void(ChannelRecord&, const std::string&)>> CH_FIELDS = {
+    {"low", field(&ChannelRecord::LOW_ALARM)}};
 
 template <class Map>
 const typename Map::mapped_type& lookup(const Map& m, const std::string& key) {
@@ -335,21 +335,21 @@ class Recorder : public kdv::ui::Terminal, public kdv::sim::LineWatcher {
 
  private:
   void snapshot(const std::string& what) {
-    const kdv::ui::ScreenModel& m = kdv::ui::Screen();
-    const int x = m.win_left() + m.WhereX() - 1, y = m.win_top() + m.WhereY() - 1;
+    const kdv::ui::ScreenModel& m = kdv::ui::screen_model();
+    const int x = m.win_left() + m.where_x() - 1, y = m.win_top() + m.where_y() - 1;
     event(what + (cursor_ ? "  [cursor " + std::to_string(x) + "," + std::to_string(y) + "]" : ""));
-    for (int row = 1; row <= kdv::ui::ROWS; ++row) {
+    for (int row = 1; row <= kdv::ui::kRows; ++row) {
       const std::string chars = m.row_text(row);
       std::string attrs;
-      for (int col = 1; col <= kdv::ui::COLS;) {
+      for (int col = 1; col <= kdv::ui::kColumns;) {
         const std::uint8_t a = m.cell(col, row).attr;
         int run = 1;
-        while (col + run <= kdv::ui::COLS && m.cell(col + run, row).attr == a) ++run;
+        while (col + run <= kdv::ui::kColumns && m.cell(col + run, row).attr == a) ++run;
         attrs += (attrs.empty() ? "" : " ") + hex(a) + (run > 1 ? "x" + std::to_string(run) : "");
         col += run;
       }
       std::string shown;
-      for (char c : chars) shown += kdv::ui::utf8_of(kdv::ui::UNICODE[static_cast<std::uint8_t>(c)]);
+      for (char c : chars) shown += kdv::ui::utf8_of(kdv::ui::kUnicodeTable[static_cast<std::uint8_t>(c)]);
       const std::string lines = (row < 10 ? " " : "") + std::to_string(row) + " |" + shown + "|\n   " + attrs + "\n";
       if (rows_[row - 1] != lines) text += lines;
       rows_[row - 1] = lines;
@@ -387,7 +387,7 @@ class Recorder : public kdv::ui::Terminal, public kdv::sim::LineWatcher {
   kdv::sim::Receiver& rx_;
   std::uint64_t clock_ = 0;
   bool cursor_ = true;
-  std::string rows_[kdv::ui::ROWS];
+  std::string rows_[kdv::ui::kRows];
   char line_kind_ = 0;  // '>' sent, '<' received, '-' time-outs
   Bytes line_;
   int wait_ms_ = 0, waits_ = 0;
@@ -464,12 +464,12 @@ std::string files(const fs::path& dir, const std::vector<std::string>& dates) {
 // The program from its start-up routine on the recorder, until the key
 // script ends or the program quits.
 void run_program(Recorder& rec, kdv::model::Session& session) {
-  kdv::ui::Install(&rec);
+  kdv::ui::install_terminal(&rec);
   try {
-    kdv::app::STARTUP(session);
+    kdv::app::start_up(session);
   } catch (const Ended&) {
   }
-  kdv::ui::Install(nullptr);
+  kdv::ui::install_terminal(nullptr);
 }
 
 }  // namespace
@@ -503,7 +503,7 @@ int main(int argc, char** argv) {
   for (const std::string& line : scenario.setup) {
     if (line.starts_with("args ")) {
       std::istringstream in(line.substr(5));
-      for (std::string a; in >> a;) session.ARGUMENTS.push_back(a);
+      for (std::string a; in >> a;) session.arguments.push_back(a);
     } else if (line.starts_with("ports")) {
       ::setenv("KDV578_PORTS", line.size() > 6 ? line.substr(6).c_str() : "", 1);
     } else {

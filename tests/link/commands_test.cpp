@@ -11,7 +11,7 @@ namespace {
 using Commands = LinkTest;
 
 TEST_F(Commands, ReceiverReadingsFillTheRecord) {
-  RECIEVER_DATA& sim = rx.state();
+  ReceiverRecord& sim = rx.state();
   sim.TAG_FIELD = "PUMP HOUSE 7             ";
   sim.NO_OF_TX = 3;
   sim.DATA_FORMAT = 13;
@@ -37,7 +37,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   seq.READ_LINEREJ(0);
   seq.READ_TAG(0);
   ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
-  const RECIEVER_DATA& r = session.RX();
+  const ReceiverRecord& r = session.current_receiver();
   EXPECT_EQ(r.TAG_FIELD, "PUMP HOUSE 7             ");
   EXPECT_EQ(r.NO_OF_TX, 3);
   EXPECT_EQ(r.DATA_FORMAT, 13);
@@ -59,7 +59,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
 }
 
 TEST_F(Commands, ChannelReadingsFillTheRecord) {
-  CHANNEL_DATA& sim = rx.state().TRANSMITTER[2].CHANNEL[8];
+  ChannelRecord& sim = rx.state().TRANSMITTER[2].CHANNEL[8];
   sim.INPUT_TYPE = 15;
   sim.THC_DRIVE = 2;
   sim.LOW_ALARM = 3.5;
@@ -73,12 +73,12 @@ TEST_F(Commands, ChannelReadingsFillTheRecord) {
   seq.READ_ALARMS(0, 2, 8);
   seq.READ_SCALES(0, 2, 8);
   ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
-  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[8], sim);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[8], sim);
 }
 
 TEST_F(Commands, SettingsChangeTheReceiver) {
-  RECIEVER_DATA& r = session.RX();
+  ReceiverRecord& r = session.current_receiver();
   r.TAG_FIELD = "NEW TAG";
   r.NO_OF_TX = 4;
   r.DATA_FORMAT = 6;
@@ -101,7 +101,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   seq.SET_INPTYPE(0, 1, 12);
   seq.SET_ALARMS(0, 1, 12);
   ASSERT_FALSE(seq.failed()) << seq.outcome().text.str();
-  const RECIEVER_DATA& sim = rx.state();
+  const ReceiverRecord& sim = rx.state();
   EXPECT_EQ(sim.TAG_FIELD, "NEW TAG                  ");  // padded to 25
   EXPECT_EQ(rx.requests()[0].params.size(), 25u);
   EXPECT_EQ(sim.NO_OF_TX, 4);
@@ -122,8 +122,8 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
 }
 
 TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
-  session.RX().MOD_ADDRESSA = 171;
-  session.RX().MOD_ADDRESSB = 5;
+  session.current_receiver().MOD_ADDRESSA = 171;
+  session.current_receiver().MOD_ADDRESSB = 5;
   link.SET_ADDRESS(0);
   EXPECT_EQ(rx.requests().at(0).params, ":;05");
   EXPECT_EQ(rx.state().MOD_ADDRESSA, 171);
@@ -131,10 +131,10 @@ TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
 }
 
 TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
-  session.RX().MOD_BAUD = 7;
-  session.RX().MOD_PARITY = 1;
-  session.RX().MOD_DBITS = 1;
-  session.RX().MOD_STOP = 2;
+  session.current_receiver().MOD_BAUD = 7;
+  session.current_receiver().MOD_PARITY = 1;
+  session.current_receiver().MOD_DBITS = 1;
+  session.current_receiver().MOD_STOP = 2;
   link.SET_COMMS(0);
   EXPECT_EQ(rx.requests().at(0).params, "7?");
   EXPECT_EQ(rx.state().MOD_PARITY, 1);
@@ -144,9 +144,9 @@ TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
   rx.state().MOD_DBITS = 0;
   link.READ_COMMS(0);
   EXPECT_EQ(link.reply().bytes[15], '3');
-  EXPECT_EQ(session.RX().MOD_STOP, 2);
-  EXPECT_EQ(session.RX().MOD_DBITS, 0);
-  EXPECT_EQ(session.RX().MOD_PARITY, 2);
+  EXPECT_EQ(session.current_receiver().MOD_STOP, 2);
+  EXPECT_EQ(session.current_receiver().MOD_DBITS, 0);
+  EXPECT_EQ(session.current_receiver().MOD_PARITY, 2);
 }
 
 TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
@@ -154,29 +154,29 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   rx.state().IPSWITCH = 0x05;   // address 5
   link.READ_COMMS(0);
   link.READ_ADDRESS(0);
-  EXPECT_FALSE(session.RX().COMM_MODE);
-  EXPECT_EQ(session.RX().MOD_BAUD, 6);
-  EXPECT_EQ(session.RX().MOD_PARITY, 1);
-  EXPECT_EQ(session.RX().MOD_DBITS, 1);
-  EXPECT_EQ(session.RX().MOD_STOP, 1);
-  EXPECT_FALSE(session.RX().ADD_MODE);
-  EXPECT_EQ(session.RX().MOD_ADDRESSA, 5);
-  EXPECT_EQ(session.RX().MOD_ADDRESSB, 37);
+  EXPECT_FALSE(session.current_receiver().COMM_MODE);
+  EXPECT_EQ(session.current_receiver().MOD_BAUD, 6);
+  EXPECT_EQ(session.current_receiver().MOD_PARITY, 1);
+  EXPECT_EQ(session.current_receiver().MOD_DBITS, 1);
+  EXPECT_EQ(session.current_receiver().MOD_STOP, 1);
+  EXPECT_FALSE(session.current_receiver().ADD_MODE);
+  EXPECT_EQ(session.current_receiver().MOD_ADDRESSA, 5);
+  EXPECT_EQ(session.current_receiver().MOD_ADDRESSB, 37);
 
   rx.state().HCASWITCH = 0x0C;  // an invalid lever setting reports baud code 0
   link.READ_COMMS(0);
-  EXPECT_EQ(session.RX().MOD_BAUD, 6);
+  EXPECT_EQ(session.current_receiver().MOD_BAUD, 6);
 
-  session.RX().MOD_BAUD = 3;
+  session.current_receiver().MOD_BAUD = 3;
   EXPECT_TRUE(link.SET_COMMS(0).ok());  // kept for when the levers go back to software
   EXPECT_EQ(rx.state().MOD_BAUD, 3);
   link.READ_COMMS(0);
-  EXPECT_EQ(session.RX().MOD_BAUD, 6);
+  EXPECT_EQ(session.current_receiver().MOD_BAUD, 6);
 }
 
 TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
   rx.state().IPSWITCH = 0x40;
-  session.RX().TAG_FIELD = "CHANGED                  ";
+  session.current_receiver().TAG_FIELD = "CHANGED                  ";
   const Outcome refused = link.SET_TAG(0);
   EXPECT_EQ(refused.status, Status::kRefused);
   EXPECT_EQ(refused.text, " Write Disabled");
@@ -186,7 +186,7 @@ TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
 }
 
 TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
-  CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[6];
+  ChannelRecord& ch = session.current_receiver().TRANSMITTER[1].CHANNEL[6];
   ch.SCALE_IPZERO = -12.5;
   ch.SCALE_GAIN = 0.75;
   ch.SCALE_OPZERO = -5;
@@ -196,7 +196,7 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
   EXPECT_EQ(p, "16   -12.500\r\n     0.750\r\n    -5.000\r");
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_OPZERO, -5);
 
-  ch = CHANNEL_DATA{};
+  ch = ChannelRecord{};
   link.READ_SCALES(0, 1, 6);
   EXPECT_EQ(ch.SCALE_IPZERO, -12.5);
   EXPECT_EQ(ch.SCALE_GAIN, 0.75);
@@ -206,11 +206,11 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
 TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
   rx.state().TAG_FIELD = "AB{C\x7f" "D~E";
   link.READ_TAG(0);
-  EXPECT_EQ(session.RX().TAG_FIELD, "AB C D E                 ");
-  EXPECT_EQ(session.RX().TAG_FIELD.size(), 25u);
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "AB C D E                 ");
+  EXPECT_EQ(session.current_receiver().TAG_FIELD.size(), 25u);
   rx.faults.no_reply = true;
   link.READ_TAG(0);
-  EXPECT_EQ(session.RX().TAG_FIELD, "AB C D E                 ");  // kept without a reply
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "AB C D E                 ");  // kept without a reply
 }
 
 TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
@@ -222,52 +222,52 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   link.READ_TEMP(0);
   link.READ_TXTYPE(0, 2);
   link.READ_INPTYPE(0, 2, 1);
-  EXPECT_EQ(session.RX().NO_OF_TX, 1);
-  EXPECT_EQ(session.RX().UNITS, 1);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
+  EXPECT_EQ(session.current_receiver().NO_OF_TX, 1);
+  EXPECT_EQ(session.current_receiver().UNITS, 1);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE, 0);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[1].THC_DRIVE, 0);
 
   kdv::link::Link failed(session, OnFailure::kCarry);
-  session.RX().DATA_FORMAT = 208;
+  session.current_receiver().DATA_FORMAT = 208;
   failed.SET_DATAFMT(0);  // a failure that sends nothing
-  session.RX().TRANSMITTER[3].TXTYPE = 9;
-  session.RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
+  session.current_receiver().TRANSMITTER[3].TXTYPE = 9;
+  session.current_receiver().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE = 15;  // invalid for a type 571
   failed.READ_TXTYPE(0, 3);
   failed.READ_INPTYPE(0, 1, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 1);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[3].TXTYPE, 1);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[2].INPUT_TYPE, 0);
   EXPECT_EQ(requests(), 4u);
 }
 
 TEST_F(Commands, InputReadingFollowsTheThresholds) {
-  CHANNEL_DATA& sim = rx.state().TRANSMITTER[2].CHANNEL[3];
+  ChannelRecord& sim = rx.state().TRANSMITTER[2].CHANNEL[3];
   sim.HIGH_ALARM = -1000;  // every value is above it
   int type = 0;
   link.READ_INPUT(0, 2, 3, type);
   EXPECT_EQ(type, 2);
-  const CHANNEL_DATA& ch = session.RX().TRANSMITTER[2].CHANNEL[3];
-  EXPECT_EQ(ch.ALARM, HIGH);
+  const ChannelRecord& ch = session.current_receiver().TRANSMITTER[2].CHANNEL[3];
+  EXPECT_EQ(ch.ALARM, kHigh);
   EXPECT_EQ(ch.VALUE.size(), 11u);
   EXPECT_EQ(ch.VUNIT, "mA");
-  EXPECT_TRUE(session.RX().HW1);
+  EXPECT_TRUE(session.current_receiver().HW1);
   const std::string first = ch.VALUE.str();
 
   sim.HIGH_ALARM = 1000;
   sim.LOW_ALARM = 999;
   link.READ_INPUT(0, 2, 3, type);
   EXPECT_EQ(type, 2);
-  EXPECT_EQ(ch.ALARM, LOW);
+  EXPECT_EQ(ch.ALARM, kLow);
   EXPECT_NE(ch.VALUE.str(), first);  // live values move
   sim.LOW_ALARM = -1000;
   link.READ_INPUT(0, 2, 3, type);
-  EXPECT_EQ(ch.ALARM, OFF);
+  EXPECT_EQ(ch.ALARM, kOff);
 }
 
 TEST_F(Commands, ColdJunctionReading) {
   EXPECT_TRUE(link.READ_CJ(0, 1).ok());
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CJTEMP.size(), 11u);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CJUNIT, std::string({DEGREE, 'C'}));
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJTEMP.size(), 11u);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJUNIT, std::string({kDegreeSign, 'C'}));
 }
 
 TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
@@ -276,36 +276,36 @@ TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
   const Outcome o = link.READ_INPUT(0, 1, 6, type);
   EXPECT_EQ(o.status, Status::kDataError);
   EXPECT_EQ(o.text, " Data Error");
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[6].VALUE.size(), 11u);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
 }
 
 TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
-  for (int c = 1; c <= 16; ++c) session.RX().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
+  for (int c = 1; c <= 16; ++c) session.current_receiver().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
   int type = 0;
   EXPECT_TRUE(link.READ_VALS(0, 1, type).ok());
   EXPECT_EQ(type, 2);
   for (int c = 1; c <= 8; ++c) {
-    EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
-    EXPECT_NE(session.RX().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
+    EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[c].VALUE.size(), 11u) << c;
+    EXPECT_NE(session.current_receiver().TRANSMITTER[1].CHANNEL[c].VUNIT, "  ") << c;
   }
-  for (int c = 9; c <= 16; ++c) EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[c].VALUE, "old") << c;
-  EXPECT_TRUE(session.RX().HW1);
-  EXPECT_FALSE(session.RX().ELD);
+  for (int c = 9; c <= 16; ++c) EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[c].VALUE, "old") << c;
+  EXPECT_TRUE(session.current_receiver().HW1);
+  EXPECT_FALSE(session.current_receiver().ELD);
 }
 
 TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
   int type = 0;
   link.READ_VALS(0, 1, type);
   EXPECT_EQ(type, 1);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({DEGREE, 'C'}));
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[1].VUNIT, std::string({kDegreeSign, 'C'}));
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts
   rx.state().UNITS = 3;
   link.READ_VALS(0, 1, type);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[1].VUNIT, "  ");  // kelvin is not recognised here
   link.READ_INPUT(0, 1, 1, type);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
 }
 
 TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
@@ -313,18 +313,18 @@ TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
   int type = 0;
   EXPECT_EQ(link.READ_VALS(0, 2, type).text, " Data Error");
   for (int c = 2; c <= 8; ++c)
-    EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
+    EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
 }
 
 TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
-  RECIEVER_DATA saved = rx.state();
+  ReceiverRecord saved = rx.state();
   saved.TAG_FIELD = "FROM A FILE              ";
   saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
   rx.load(saved);
   link.READ_TAG(0);
   link.READ_SCALES(0, 1, 2);
-  EXPECT_EQ(session.RX().TAG_FIELD, "FROM A FILE              ");
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "FROM A FILE              ");
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
 }
 
 TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {

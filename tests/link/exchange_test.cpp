@@ -24,14 +24,14 @@ TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
   EXPECT_EQ(frame(0), std::string("\x02\x02\x63\x50\x38\x31\x35\x03"));
   EXPECT_EQ(o.status, Status::kDone);
   EXPECT_EQ(o.text, "");
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, -12.5);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, -12.5);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
 }
 
 TEST_F(LinkTest, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
   rx.faults.noise = 3;
   EXPECT_TRUE(link.READ_TAG(0).ok());
-  EXPECT_EQ(session.RX().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "SIMULATED RECEIVER       ");
 
   rx.faults.noise = 4;
   rx.clear_requests();
@@ -81,7 +81,7 @@ TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
 
 TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
   rx.faults.refuse = 4;
-  rx.faults.only_command = CMD_TEMP;
+  rx.faults.only_command = kCommandTemperatureUnits;
   rx.faults.after = 2;
   kdv::link::Link carry(session, OnFailure::kCarry);
   carry.READ_TEMP(0);  // request 1
@@ -111,16 +111,16 @@ TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
   EXPECT_TRUE(o.old_values);
   EXPECT_EQ(o.text, " Tx Failed");
   EXPECT_EQ(requests(), 1u);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].VALUE.size(), 11u);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[3].VALUE.size(), 11u);
 }
 
 // Once a command of a sequence failed, the rest send nothing and return its
 // failure; a link that goes on exchanges again.
 TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
   kdv::link::Link carry(session, OnFailure::kCarry);
-  session.RX().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
+  session.current_receiver().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
   EXPECT_EQ(carry.SET_DATAFMT(0).status, Status::kUnsendable);
-  session.RX().DATA_FORMAT = 0;
+  session.current_receiver().DATA_FORMAT = 0;
   for (const Outcome& o : {carry.READ_NO_TX(0), carry.SET_TAG(0), carry.READ_ALARMS(0, 1, 1),
                            carry.SET_DATAFMT(0)}) {
     EXPECT_EQ(o.status, Status::kUnsendable);
@@ -128,9 +128,9 @@ TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
   }
   EXPECT_EQ(requests(), 0u);
   EXPECT_EQ(plug.connects, 0);
-  session.RX().DATA_FORMAT = 208;
+  session.current_receiver().DATA_FORMAT = 208;
   EXPECT_FALSE(link.SET_DATAFMT(0).ok());
-  session.RX().DATA_FORMAT = 0;
+  session.current_receiver().DATA_FORMAT = 0;
   EXPECT_TRUE(link.SET_DATAFMT(0).ok());
   EXPECT_EQ(requests(), 1u);
 }
@@ -145,7 +145,7 @@ TEST_F(LinkTest, NoReplyCostsFiveReadsAndIsNotRepeated) {
 }
 
 TEST_F(LinkTest, AnUnopenablePortAbortsWithoutTraffic) {
-  session.SELECTED_PORT_NAME = "COM9";
+  session.selected_port = "COM9";
   const Outcome o = link.READ_TEMP(0);
   EXPECT_EQ(o.status, Status::kPortUnopenable);
   EXPECT_TRUE(o.abandoned());
@@ -166,8 +166,8 @@ TEST_F(LinkTest, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
 TEST_F(LinkTest, EnquireReadsDigitsTenToFifteen) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15\rALARMS\r\nL1>\r\nH?\r\x03");
   EXPECT_TRUE(link.READ_ALARMS(0, 1, 5).ok());
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
 }
 
 TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
@@ -176,7 +176,7 @@ TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
   EXPECT_EQ(o.status, Status::kDataError);
   EXPECT_EQ(o.text, " Data Error");
   EXPECT_EQ(requests(), 2u);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
 }
 
 TEST_F(LinkTest, EnquireStaysInsideAReplyWithoutSeparators) {
@@ -217,21 +217,21 @@ TEST_F(LinkTest, StatusBitsOfTheLastReply) {
   rx.faults.hht = true;
   int type = 0;
   const Outcome o = link.READ_INPUT(0, 1, 1, type);
-  EXPECT_FALSE(session.RX().HW1);
-  EXPECT_TRUE(session.RX().HW2);
-  EXPECT_TRUE(ELDINPUT(link.reply()));
-  EXPECT_TRUE(QDU57(link.reply()));
+  EXPECT_FALSE(session.current_receiver().HW1);
+  EXPECT_TRUE(session.current_receiver().HW2);
+  EXPECT_TRUE(eld_input_active(link.reply()));
+  EXPECT_TRUE(hand_held_active(link.reply()));
   EXPECT_TRUE(o.hand_held);
-  EXPECT_FALSE(HIGHWAYOK(link.reply(), 3));
-  EXPECT_EQ(session.RX().STATUS1, o.status1);
-  EXPECT_EQ(session.RX().STATUS2, o.status2);
+  EXPECT_FALSE(highway_ok(link.reply(), 3));
+  EXPECT_EQ(session.current_receiver().STATUS1, o.status1);
+  EXPECT_EQ(session.current_receiver().STATUS2, o.status2);
   EXPECT_EQ(host.pauses, std::vector<unsigned>{500});  // a configurator slows readings down
 }
 
 TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
   kdv::link::Link carry(session, OnFailure::kCarry);
   rx.faults.refuse = 5;
-  rx.faults.only_command = CMD_TEMP;
+  rx.faults.only_command = kCommandTemperatureUnits;
   EXPECT_EQ(carry.READ_TEMP(0).status, Status::kRefused);
   EXPECT_EQ(carry.SEND_SIGNOFF(0).status, Status::kSent);  // whatever the link carries
   EXPECT_TRUE(rx.signed_off);
@@ -240,19 +240,19 @@ TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
   EXPECT_EQ(frame(2), "\x02\x02" "cPL\x03");
   // Its unread answer is gone with the port: the next exchange reads its own.
   EXPECT_TRUE(link.READ_NO_TX(0).ok());
-  EXPECT_EQ(session.RX().NO_OF_TX, 2);
+  EXPECT_EQ(session.current_receiver().NO_OF_TX, 2);
 }
 
 TEST(Iostr, ThreeDecimalsInTenCharacters) {
-  EXPECT_EQ(IOSTR(60), "    60.000");
-  EXPECT_EQ(IOSTR(-60), "   -60.000");
-  EXPECT_EQ(IOSTR(1), "     1.000");
-  EXPECT_EQ(IOSTR(-0.0), "     0.000");
-  EXPECT_EQ(IOSTR(123456789.5), "123456789.500");
+  EXPECT_EQ(number_field_text(60), "    60.000");
+  EXPECT_EQ(number_field_text(-60), "   -60.000");
+  EXPECT_EQ(number_field_text(1), "     1.000");
+  EXPECT_EQ(number_field_text(-0.0), "     0.000");
+  EXPECT_EQ(number_field_text(123456789.5), "123456789.500");
 }
 
 TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
-  session.RX().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
+  session.current_receiver().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
   link.SET_ALARMS(0, 1, 4);
   ASSERT_EQ(requests(), 1u);
   EXPECT_EQ(rx.requests()[0].params, "14   -60.000\r12345678.5\r");
@@ -265,20 +265,20 @@ TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
            {-99999.999, true}, {999999.9994, true}, {1e6, true}, {12345678.5, true},
            {1234567.891, false}, {123456789.5, false}, {1e10, false}, {12345678901.5, false},
            {std::nan(""), false}, {inf, false}, {-inf, false}})
-    EXPECT_EQ(CARRIES(x), carried) << x;
+    EXPECT_EQ(carries(x), carried) << x;
 }
 
 // A value its request cannot carry: nothing goes out, the operation fails.
 TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
-  const RECIEVER_DATA sound = session.RX();
-  CHANNEL_DATA& ch = session.RX().TRANSMITTER[1].CHANNEL[2];
+  const ReceiverRecord sound = session.current_receiver();
+  ChannelRecord& ch = session.current_receiver().TRANSMITTER[1].CHANNEL[2];
   const std::function<Outcome()> cases[] = {
       [&] { return ch.HIGH_ALARM = 12345678901.5, link.SET_ALARMS(0, 1, 2); },
       [&] { return ch.THC_DRIVE = 211, link.SET_INPTYPE(0, 1, 2); },  // ETX
-      [&] { return session.RX().DATA_FORMAT = 208, link.SET_DATAFMT(0); },    // wraps to 00h
-      [&] { return session.RX().TAG_FIELD = "A\x01", link.SET_TAG(0); }};
+      [&] { return session.current_receiver().DATA_FORMAT = 208, link.SET_DATAFMT(0); },    // wraps to 00h
+      [&] { return session.current_receiver().TAG_FIELD = "A\x01", link.SET_TAG(0); }};
   for (const auto& send : cases) {
-    session.RX() = sound;
+    session.current_receiver() = sound;
     const Outcome o = send();
     EXPECT_EQ(o.status, Status::kUnsendable);
     EXPECT_EQ(o.text, " Param Overange");
@@ -294,12 +294,12 @@ TEST(Decimal, SignDigitsPointAndExponent) {
   for (auto [text, value] : std::initializer_list<std::pair<const char*, double>>{
            {"12", 12}, {"-12.5", -12.5}, {"+5", 5}, {".5", 0.5}, {"5.", 5}, {"1e3", 1000},
            {"2.5E-1", 0.25}, {"114", 114}}) {
-    ASSERT_TRUE(DECIMAL(text, x)) << text;
+    ASSERT_TRUE(parse_decimal(text, x)) << text;
     EXPECT_EQ(x, value) << text;
   }
   x = 7;
   for (const char* bad : {"", "-", ".", "1.2.3", "e5", "1e", "1-2", "--1", "12:", "1e999", " 1"})
-    EXPECT_FALSE(DECIMAL(bad, x)) << bad;
+    EXPECT_FALSE(parse_decimal(bad, x)) << bad;
   EXPECT_EQ(x, 7);
 }
 
@@ -311,13 +311,13 @@ TEST(Getparameter, ReadsNumbersWithALeadingMinus) {
   reply.length = static_cast<int>(text.size());
   int i = 9;
   double a = 1, b = 2, c = 3, d = 4;
-  GETPARAMETER(reply, i, a);
-  GETPARAMETER(reply, i, b);  // ":" does not convert: the value stays
-  GETPARAMETER(reply, i, c);
+  next_number(reply, i, a);
+  next_number(reply, i, b);  // ":" does not convert: the value stays
+  next_number(reply, i, c);
   EXPECT_EQ(a, -12.5);
   EXPECT_EQ(b, 2);
   EXPECT_EQ(c, 0.25);
-  GETPARAMETER(reply, i, d);  // nothing left before the ETX
+  next_number(reply, i, d);  // nothing left before the ETX
   EXPECT_EQ(d, 4);
   EXPECT_EQ(i, reply.length + 1);
 }

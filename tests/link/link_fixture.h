@@ -35,8 +35,8 @@ class TestHost final : public kdv::link::Host {
 class LinkTest : public FreshModel {
  protected:
   void SetUp() override {
-    kdv::model::INITCOMMS(session);
-    session.MESSAGE[53] = "Working...";
+    kdv::model::init_model(session);
+    session.messages[53] = "Working...";
     kdv::link::set_host(&host);
   }
   void TearDown() override { kdv::link::set_host(nullptr); }

@@ -63,86 +63,86 @@ long ms_since(Clock::time_point start) {
 TEST(TBlockSerial, SendsBytesAndHandsOutABurstOneByOne) {
   Pty pty;
   TBlockSerial port;
-  port.CONNECT(pty.path);
-  port.CONFIG(9600, 8, 'N', 0, false, false);
-  ASSERT_TRUE(port.IS_OPEN()) << port.LASTERROR();
-  port.SENDBYTE('Q');
+  port.connect_port(pty.path);
+  port.configure(9600, 8, 'N', 0, false, false);
+  ASSERT_TRUE(port.is_open()) << port.last_error();
+  port.send_byte('Q');
   EXPECT_EQ(pty.read_bytes(), "Q");
 
   pty.write_bytes("AB");
   usleep(20000);
-  EXPECT_EQ(port.RECVBYTE(1000), 'A');
+  EXPECT_EQ(port.receive_byte(1000), 'A');
   pty.close_master();  // the second byte must come from the buffer, not the line
   const auto start = Clock::now();
-  EXPECT_EQ(port.RECVBYTE(1000), 'B');
+  EXPECT_EQ(port.receive_byte(1000), 'B');
   EXPECT_LT(ms_since(start), 50);
 }
 
 TEST(TBlockSerial, NoByteWithinTheDeadlineReadsAsZero) {
   Pty pty;
   TBlockSerial port;
-  port.CONNECT(pty.path);
+  port.connect_port(pty.path);
   const auto start = Clock::now();
-  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_EQ(port.receive_byte(1000), 0);
   const long elapsed = ms_since(start);
   EXPECT_GE(elapsed, 1000);
   EXPECT_LT(elapsed, 1400);
-  EXPECT_EQ(port.LASTERROR(), ERR_TIMEOUT);
-  EXPECT_FALSE(port.HUNG_UP());
+  EXPECT_EQ(port.last_error(), kTimeoutError);
+  EXPECT_FALSE(port.hung_up());
 }
 
 TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
   Pty pty;
   TBlockSerial port;
-  port.CONNECT(pty.path);
+  port.connect_port(pty.path);
   pty.close_keeper();
   pty.close_master();
   const auto start = Clock::now();
-  EXPECT_EQ(port.RECVBYTE(1000), 0);
-  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_EQ(port.receive_byte(1000), 0);
+  EXPECT_EQ(port.receive_byte(1000), 0);
   EXPECT_LT(ms_since(start), 200);
-  EXPECT_TRUE(port.HUNG_UP());
-  EXPECT_EQ(port.LASTERROR(), ERR_HANGUP);
+  EXPECT_TRUE(port.hung_up());
+  EXPECT_EQ(port.last_error(), kHangupError);
 }
 
 TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
   Pty pty;
   auto owner = std::make_unique<TBlockSerial>();
-  owner->CONNECT(pty.path);
-  ASSERT_TRUE(owner->IS_OPEN());
+  owner->connect_port(pty.path);
+  ASSERT_TRUE(owner->is_open());
   TBlockSerial second;
-  second.CONNECT(pty.path);
-  EXPECT_FALSE(second.IS_OPEN());
-  EXPECT_EQ(second.LASTERROR(), EBUSY);
+  second.connect_port(pty.path);
+  EXPECT_FALSE(second.is_open());
+  EXPECT_EQ(second.last_error(), EBUSY);
   owner.reset();
-  second.CONNECT(pty.path);
-  EXPECT_TRUE(second.IS_OPEN());
+  second.connect_port(pty.path);
+  EXPECT_TRUE(second.is_open());
 }
 
 TEST(TBlockSerial, ReconnectingDiscardsBytesThatArrivedLate) {
   Pty pty;
   {
     TBlockSerial first;
-    first.CONNECT(pty.path);
+    first.connect_port(pty.path);
     pty.write_bytes("late");
     usleep(20000);
   }
   TBlockSerial next;
-  next.CONNECT(pty.path);
-  EXPECT_EQ(next.RECVBYTE(100), 0);
+  next.connect_port(pty.path);
+  EXPECT_EQ(next.receive_byte(100), 0);
 }
 
 TEST(TBlockSerial, AMissingPortStaysClosedAndQuiet) {
   TBlockSerial port;
-  port.CONNECT("/dev/kdv578-no-such-port");
-  EXPECT_FALSE(port.IS_OPEN());
-  EXPECT_EQ(port.LASTERROR(), ENOENT);
-  port.CONFIG(9600, 8, 'N', 0, false, false);
-  port.SENDBYTE('x');
+  port.connect_port("/dev/kdv578-no-such-port");
+  EXPECT_FALSE(port.is_open());
+  EXPECT_EQ(port.last_error(), ENOENT);
+  port.configure(9600, 8, 'N', 0, false, false);
+  port.send_byte('x');
   const auto start = Clock::now();
-  EXPECT_EQ(port.RECVBYTE(1000), 0);
+  EXPECT_EQ(port.receive_byte(1000), 0);
   EXPECT_LT(ms_since(start), 50);
-  EXPECT_EQ(port.LASTERROR(), ERR_NOT_OPEN);
+  EXPECT_EQ(port.last_error(), kNotOpenError);
 }
 
 // A keyboard the port watches (a pipe the test types into): the link asks
@@ -179,8 +179,8 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
     Pty pty;
     PipeKeyboard keyboard;
     set_host(&keyboard);
-    kdv::model::INITCOMMS(session);
-    session.SELECTED_PORT_NAME = pty.path;
+    kdv::model::init_model(session);
+    session.selected_port = pty.path;
     keyboard.type_at_receive = c.at_receive;
     if (!c.at_receive) keyboard.type_escape();
     const auto start = Clock::now();
@@ -193,14 +193,14 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
 }
 
 TEST(PortNames, ComNamesBareNamesAndPaths) {
-  EXPECT_EQ(DEVICE_PATH("COM1"), "/dev/ttyS0");
-  EXPECT_EQ(DEVICE_PATH("com12"), "/dev/ttyS11");
-  EXPECT_EQ(DEVICE_PATH("Com3"), "/dev/ttyS2");
-  EXPECT_EQ(DEVICE_PATH("ttyUSB0"), "/dev/ttyUSB0");
-  EXPECT_EQ(DEVICE_PATH("/dev/pts/7"), "/dev/pts/7");
-  EXPECT_EQ(DEVICE_PATH("COM0"), "/dev/COM0");
-  EXPECT_EQ(DEVICE_PATH("COMX"), "/dev/COMX");
-  EXPECT_EQ(DEVICE_PATH(""), "/dev/");
+  EXPECT_EQ(device_path("COM1"), "/dev/ttyS0");
+  EXPECT_EQ(device_path("com12"), "/dev/ttyS11");
+  EXPECT_EQ(device_path("Com3"), "/dev/ttyS2");
+  EXPECT_EQ(device_path("ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(device_path("/dev/pts/7"), "/dev/pts/7");
+  EXPECT_EQ(device_path("COM0"), "/dev/COM0");
+  EXPECT_EQ(device_path("COMX"), "/dev/COMX");
+  EXPECT_EQ(device_path(""), "/dev/");
 }
 
 class PortList : public FreshModel {
@@ -232,16 +232,16 @@ TEST_F(PortList, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
   tty("ttyACM0", true);
   tty("tty0", false);
   tty("console", false);
-  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "ttyACM0,ttyS0,ttyS2,ttyS10,ttyUSB0");
+  EXPECT_EQ(serial_port_names(root.string()), "ttyACM0,ttyS0,ttyS2,ttyS10,ttyUSB0");
 }
 
 TEST_F(PortList, NoPortsAndTheEnvironmentOverride) {
-  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
+  EXPECT_EQ(serial_port_names(root.string()), "");
   tty("ttyS0", true, "4");
   setenv("KDV578_PORTS", "/dev/pts/4, ttyUSB3,,COM2 ", 1);
-  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "/dev/pts/4,ttyUSB3,,COM2");
+  EXPECT_EQ(serial_port_names(root.string()), "/dev/pts/4,ttyUSB3,,COM2");
   setenv("KDV578_PORTS", "", 1);
-  EXPECT_EQ(GETSERIALPORTNAMES(root.string()), "");
+  EXPECT_EQ(serial_port_names(root.string()), "");
 }
 
 }  // namespace

@@ -22,13 +22,13 @@ const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
 
 class SimProcessTest : public FreshModel {
  protected:
-  void SetUp() override { INITCOMMS(session); }
-  void TearDown() override { SetPortFactory(nullptr); }
+  void SetUp() override { init_model(session); }
+  void TearDown() override { set_port_factory(nullptr); }
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
     process = std::make_unique<kdv::sim::Process>(SIM, std::move(args));
-    session.SELECTED_PORT_NAME = process->read_output();
-    ASSERT_EQ(session.SELECTED_PORT_NAME.rfind("/dev/", 0), 0u) << session.SELECTED_PORT_NAME;
+    session.selected_port = process->read_output();
+    ASSERT_EQ(session.selected_port.rfind("/dev/", 0), 0u) << session.selected_port;
   }
 
   std::unique_ptr<kdv::sim::Process> process;
@@ -37,10 +37,10 @@ class SimProcessTest : public FreshModel {
 TEST_F(SimProcessTest, AFrameWrittenToItsPathGetsItsReply) {
   start({});
   TBlockSerial port;
-  port.CONNECT(session.SELECTED_PORT_NAME);
-  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
+  port.connect_port(session.selected_port);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.send_byte(static_cast<std::uint8_t>(c));
   std::string reply;
-  for (std::uint8_t b = 0; (b = port.RECVBYTE(1000)) != 0;) {
+  for (std::uint8_t b = 0; (b = port.receive_byte(1000)) != 0;) {
     reply += static_cast<char>(b);
     if (b == 0x03) break;
   }
@@ -56,24 +56,24 @@ TEST_F(SimProcessTest, TheLinkReopensThePortForEveryExchange) {
   link.READ_TXTYPE(0, 2);
   link.READ_VALS(0, 2, type);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_EQ(session.RX().TAG_FIELD, "SIMULATED RECEIVER       ");
-  EXPECT_EQ(session.RX().NO_OF_TX, 3);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].TXTYPE, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
-  session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
+  EXPECT_EQ(session.current_receiver().TAG_FIELD, "SIMULATED RECEIVER       ");
+  EXPECT_EQ(session.current_receiver().NO_OF_TX, 3);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[8].VALUE.size(), 11u);
+  session.current_receiver().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = -7.25;
   link.SET_SCALES(0, 1, 3);
-  session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
+  session.current_receiver().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO = 0;
   link.READ_SCALES(0, 1, 3);
-  EXPECT_EQ(session.RX().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[3].SCALE_OPZERO, -7.25);
 }
 
 TEST_F(SimProcessTest, NoReplyOption) {
   start({"--no-reply"});
   TBlockSerial port;
-  port.CONNECT(session.SELECTED_PORT_NAME);
-  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
-  EXPECT_EQ(port.RECVBYTE(300), 0);
-  EXPECT_EQ(port.LASTERROR(), ERR_TIMEOUT);
+  port.connect_port(session.selected_port);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.send_byte(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.receive_byte(300), 0);
+  EXPECT_EQ(port.last_error(), kTimeoutError);
 }
 
 TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
@@ -112,11 +112,11 @@ TEST_F(SimProcessTest, StatusAndSwitchOptions) {
   EXPECT_TRUE(o.old_values);
   EXPECT_EQ(o.text, " Tx Failed");
   EXPECT_TRUE(o.hand_held);
-  EXPECT_EQ(session.RX().IPSWITCH, 0x25);
-  EXPECT_EQ(session.RX().HCASWITCH, 0x16);
+  EXPECT_EQ(session.current_receiver().IPSWITCH, 0x25);
+  EXPECT_EQ(session.current_receiver().HCASWITCH, 0x16);
   link.READ_ADDRESS(0);
-  EXPECT_FALSE(session.RX().ADD_MODE);
-  EXPECT_EQ(session.RX().MOD_ADDRESSA, 5);
+  EXPECT_FALSE(session.current_receiver().ADD_MODE);
+  EXPECT_EQ(session.current_receiver().MOD_ADDRESSA, 5);
 }
 
 TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
@@ -130,11 +130,11 @@ TEST_F(SimProcessTest, FaultsLimitedToOneCommandAndLaterRequests) {
 TEST_F(SimProcessTest, AnotherReceiverNumberDoesNotAnswerReceiver0) {
   start({"--receiver", "1"});
   TBlockSerial port;
-  port.CONNECT(session.SELECTED_PORT_NAME);
-  for (char c : std::string("\x02\x02" "cP;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
-  EXPECT_EQ(port.RECVBYTE(300), 0);
-  for (char c : std::string("\x02\x02" "cQ;\x03")) port.SENDBYTE(static_cast<std::uint8_t>(c));
-  EXPECT_EQ(port.RECVBYTE(1000), 0x02);
+  port.connect_port(session.selected_port);
+  for (char c : std::string("\x02\x02" "cP;\x03")) port.send_byte(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.receive_byte(300), 0);
+  for (char c : std::string("\x02\x02" "cQ;\x03")) port.send_byte(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(port.receive_byte(1000), 0x02);
 }
 
 TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
@@ -167,20 +167,20 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
 class SimRxdProcess : public ScratchDirOn<SimProcessTest> {};
 
 TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
-  session.RX().TAG_FIELD = "SAVED PLANT 7";
-  session.RX().NO_OF_TX = 3;
-  INIT_TX(session.RX(), 3, 2);
-  ASSERT_TRUE(kdv::files::WRITE_PAIR("plant7", session.GLOBDAT, session.RX()));
-  INITCOMMS(session);
+  session.current_receiver().TAG_FIELD = "SAVED PLANT 7";
+  session.current_receiver().NO_OF_TX = 3;
+  init_transmitter(session.current_receiver(), 3, 2);
+  ASSERT_TRUE(kdv::files::write_pair("plant7", session.held_flags, session.current_receiver()));
+  init_model(session);
   start({"--rxd", (dir_ / "plant7.rxd").string()});
   Link link(session, OnFailure::kCarry);
   link.READ_TAG(0);
   link.READ_NO_TX(0);
   link.READ_TXTYPE(0, 3);
   ASSERT_FALSE(link.failed()) << link.outcome().text.str();
-  EXPECT_TRUE(session.RX().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
-  EXPECT_EQ(session.RX().NO_OF_TX, 3);
-  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
+  EXPECT_TRUE(session.current_receiver().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
+  EXPECT_EQ(session.current_receiver().NO_OF_TX, 3);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[3].TXTYPE, 2);
   kdv::sim::Process missing(SIM, {"--rxd", "missing.rxd"});
   EXPECT_EQ(missing.exit_code(), 2);
 }

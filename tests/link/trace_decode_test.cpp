@@ -42,11 +42,11 @@ class Traced : public ScratchDirOn<LinkTest> {
 
 TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
   rx.state().NO_OF_TX = 1;
-  kdv::model::INIT_TX(rx.state(), 1, 1);
+  kdv::model::init_transmitter(rx.state(), 1, 1);
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 2.5;
   rx.state().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM = -12.5;
   ASSERT_FALSE(start_trace("upload.trace"));
-  ASSERT_TRUE(kdv::transfer::UPLOAD(session).ok());
+  ASSERT_TRUE(kdv::transfer::upload_configuration(session).ok());
   stop_trace();
 
   const DecodedTrace trace = decode_trace(file_text("upload.trace"));
@@ -94,9 +94,9 @@ TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
 }
 
 TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
-  kdv::model::RECIEVER_DATA& r = session.RX();
+  kdv::model::ReceiverRecord& r = session.current_receiver();
   r.NO_OF_TX = 1;
-  kdv::model::INIT_TX(*session.RECEIVER[0], 1, 1);
+  kdv::model::init_transmitter(*session.receivers[0], 1, 1);
   r.TAG_FIELD = "NEW TAG";
   r.MOD_BAUD = 7;
   r.MOD_PARITY = 1;
@@ -104,7 +104,7 @@ TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
   r.MOD_STOP = 2;
   r.MOD_ADDRESSA = 0x9A;
   r.MOD_ADDRESSB = 0x1F;
-  kdv::model::CHANNEL_DATA& ch3 = r.TRANSMITTER[1].CHANNEL[3];
+  kdv::model::ChannelRecord& ch3 = r.TRANSMITTER[1].CHANNEL[3];
   ch3.INPUT_TYPE = 13;
   ch3.THC_DRIVE = 2;
   ch3.LOW_ALARM = -7.25;
@@ -112,7 +112,7 @@ TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
   ch3.SCALE_GAIN = 4.5;
   ch3.SCALE_OPZERO = -1;
   ASSERT_FALSE(start_trace("download.trace"));
-  ASSERT_TRUE(kdv::transfer::DOWNLOAD(session).ok());
+  ASSERT_TRUE(kdv::transfer::download_configuration(session).ok());
   stop_trace();
 
   std::map<std::string, std::string> sent;
@@ -144,11 +144,11 @@ using TracedFaults = ScratchDirOn<LinkTest>;
 TEST_F(TracedFaults, ARefusalAndATimeOutShowTheirVerdicts) {
   ASSERT_FALSE(start_trace("faults.trace"));
   rx.faults.refuse = 7;
-  rx.faults.only_command = CMD_TAG;
-  session.RX().TAG_FIELD = "BOILER HOUSE 3";
+  rx.faults.only_command = kCommandTag;
+  session.current_receiver().TAG_FIELD = "BOILER HOUSE 3";
   link.SET_TAG(0);
   rx.faults.no_reply = true;
-  rx.faults.only_command = CMD_TEMP;
+  rx.faults.only_command = kCommandTemperatureUnits;
   link.READ_TEMP(0);
   link.READ_NO_TX(0);
   stop_trace();

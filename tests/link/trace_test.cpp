@@ -95,7 +95,7 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
   link.READ_NO_TX(0);
   host.escape_at = host.polls + 3;  // the request stops after its third byte
   link.READ_NO_TX(0);
-  session.SELECTED_PORT_NAME = "COM9";
+  session.selected_port = "COM9";
   link.READ_NO_TX(0);
   stop_trace();
   std::vector<std::string> kinds;
@@ -112,12 +112,12 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
 using SimulatorTrace = FreshModel;
 
 TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
-  kdv::model::INITCOMMS(session);
+  kdv::model::init_model(session);
   const std::string dir = ::testing::TempDir();
   const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
   {
     kdv::sim::Process process(std::string(KDV578_BINARY_DIR) + "/kdv578-sim", {"--trace", sim_trace});
-    session.SELECTED_PORT_NAME = process.read_output();
+    session.selected_port = process.read_output();
     ASSERT_FALSE(start_trace(link_trace));
     Link link{session};
     link.READ_TAG(0);

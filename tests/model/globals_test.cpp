@@ -10,8 +10,8 @@ namespace {
 
 Session start_with(std::vector<std::string> args) {
   Session session;
-  session.ARGUMENTS = std::move(args);
-  INITCOMMS(session);
+  session.arguments = std::move(args);
+  init_model(session);
   return session;
 }
 
@@ -27,23 +27,23 @@ TEST(Text, KeepsItsFirstBytesOnAssignment) {
 
 TEST(Initcomms, ColourSchemeOnlyForExactBwArgument) {
   const Session mono = start_with({"BW"});
-  EXPECT_EQ(mono.BACK, 0);
-  EXPECT_EQ(mono.ALARMFILL, 15);
-  EXPECT_EQ(mono.MAINTEXT, 14);
-  EXPECT_EQ(start_with({"bw"}).MAINTEXT, 14);
+  EXPECT_EQ(mono.background, 0);
+  EXPECT_EQ(mono.alarm_fill, 15);
+  EXPECT_EQ(mono.main_text, 14);
+  EXPECT_EQ(start_with({"bw"}).main_text, 14);
   for (auto arg : {"Bw", "bW", "-bw", "-BW"}) {
     const Session colour = start_with({arg});
-    EXPECT_EQ(colour.BACK, 1) << arg;
-    EXPECT_EQ(colour.MENU, 5) << arg;
-    EXPECT_EQ(colour.NORMFILL, 9) << arg;
-    EXPECT_EQ(colour.MAINTEXT, 15) << arg;
+    EXPECT_EQ(colour.background, 1) << arg;
+    EXPECT_EQ(colour.menu_background, 5) << arg;
+    EXPECT_EQ(colour.normal_fill, 9) << arg;
+    EXPECT_EQ(colour.main_text, 15) << arg;
   }
-  EXPECT_EQ(start_with({}).ERRBAR, 4);
+  EXPECT_EQ(start_with({}).error_bar, 4);
 }
 
 TEST(Initcomms, DefaultReceiverRecord) {
   Session session = start_with({});
-  const RECIEVER_DATA& rx = *session.RECEIVER[0];
+  const ReceiverRecord& rx = *session.receivers[0];
   EXPECT_EQ(rx.TAG_FIELD, "Data not loaded          ");
   EXPECT_EQ(rx.TAG_FIELD.size(), 25u);
   EXPECT_EQ(rx.HCAVER, "Unknown");
@@ -59,8 +59,8 @@ TEST(Initcomms, DefaultReceiverRecord) {
   EXPECT_EQ(rx.CKSUM_BASE, 1);
   EXPECT_TRUE(rx.ADD_MODE);
   EXPECT_TRUE(rx.COMM_MODE);
-  CHANNEL_DATA fresh;  // every channel: input type 0, gain 1, thresholds +-60, no alarm
-  fresh.ALARM = OFF;
+  ChannelRecord fresh;  // every channel: input type 0, gain 1, thresholds +-60, no alarm
+  fresh.ALARM = kOff;
   fresh.HIGH_ALARM = 60;
   fresh.LOW_ALARM = -60;
   fresh.SCALE_GAIN = 1;
@@ -69,84 +69,84 @@ TEST(Initcomms, DefaultReceiverRecord) {
     EXPECT_EQ(rx.TRANSMITTER[t].TXTYPE, 1);
     for (int c = 1; c <= 16; ++c) EXPECT_EQ(rx.TRANSMITTER[t].CHANNEL[c], fresh) << t << '.' << c;
   }
-  EXPECT_FALSE(session.RECEIVER_PRESENT[0]);
-  EXPECT_TRUE(session.GLOBDAT.RXCONFIG[0]);
-  EXPECT_EQ(session.TXNO, 1);
-  EXPECT_EQ(session.CHNO, 1);
+  EXPECT_FALSE(session.receiver_present[0]);
+  EXPECT_TRUE(session.held_flags.RXCONFIG[0]);
+  EXPECT_EQ(session.transmitter_number, 1);
+  EXPECT_EQ(session.channel_number, 1);
 }
 
 TEST(Resets, UnipolarFormatsZeroTheLowAlarmOfType571) {
   Session session = start_with({});
-  for (byte f : {4, 8, 12, 16}) {
-    session.RX().DATA_FORMAT = f;
-    INIT_SCALES(*session.RECEIVER[0], 1);
-    EXPECT_TRUE(UNIPOLAR(f));
-    EXPECT_EQ(session.RX().TRANSMITTER[2].CHANNEL[7].LOW_ALARM, 0) << int(f);
+  for (Byte f : {4, 8, 12, 16}) {
+    session.current_receiver().DATA_FORMAT = f;
+    init_scales(*session.receivers[0], 1);
+    EXPECT_TRUE(is_unipolar(f));
+    EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[7].LOW_ALARM, 0) << int(f);
   }
-  for (byte f : {0, 1, 5, 13, 17}) EXPECT_FALSE(UNIPOLAR(f));
+  for (Byte f : {0, 1, 5, 13, 17}) EXPECT_FALSE(is_unipolar(f));
 }
 
 TEST(Resets, Type572ThresholdsOnAllSixteenChannels) {
   Session session = start_with({});
-  INIT_TX(*session.RECEIVER[0], 3, 2);
-  EXPECT_EQ(session.RX().TRANSMITTER[3].TXTYPE, 2);
+  init_transmitter(*session.receivers[0], 3, 2);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[3].TXTYPE, 2);
   for (int c = 1; c <= 16; ++c) {
-    EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[c].HIGH_ALARM, 20);
-    EXPECT_EQ(session.RX().TRANSMITTER[3].CHANNEL[c].LOW_ALARM, 4);
+    EXPECT_EQ(session.current_receiver().TRANSMITTER[3].CHANNEL[c].HIGH_ALARM, 20);
+    EXPECT_EQ(session.current_receiver().TRANSMITTER[3].CHANNEL[c].LOW_ALARM, 4);
   }
 }
 
 TEST(Resets, ResetKeepsSwitchesAndStatus) {
   Session session = start_with({});
-  session.RX().HCASWITCH = 65;
-  session.RX().STATUS2 = 3;
-  session.RX().DATA_FORMAT = 7;
-  INITRX(*session.RECEIVER[0], 2);
-  EXPECT_EQ(session.RX().HCASWITCH, 65);
-  EXPECT_EQ(session.RX().STATUS2, 3);
-  EXPECT_EQ(session.RX().DATA_FORMAT, 0);
-  EXPECT_EQ(session.RX().TRANSMITTER[4].TXTYPE, 2);
+  session.current_receiver().HCASWITCH = 65;
+  session.current_receiver().STATUS2 = 3;
+  session.current_receiver().DATA_FORMAT = 7;
+  init_receiver(*session.receivers[0], 2);
+  EXPECT_EQ(session.current_receiver().HCASWITCH, 65);
+  EXPECT_EQ(session.current_receiver().STATUS2, 3);
+  EXPECT_EQ(session.current_receiver().DATA_FORMAT, 0);
+  EXPECT_EQ(session.current_receiver().TRANSMITTER[4].TXTYPE, 2);
 }
 
 TEST(Tables, DataFormatCodesAndPositions) {
-  EXPECT_EQ(DFORMATSTG[1], "    IEEE        ");
-  EXPECT_EQ(DFORMATSTG[3], "16BIT Unsigned  ");
-  EXPECT_EQ(DFORMATSTG[14], "   3DEC BCD     ");
-  for (int p = 1; p <= 16; ++p) EXPECT_EQ(DFORMAT_POSITION(DFORMAT_CODE(p)), p);
-  EXPECT_EQ(DFORMAT_CODE(3), 4);
-  EXPECT_EQ(DFORMAT_CODE(14), 16);
-  for (byte unknown : {2, 3, 15, 19}) EXPECT_EQ(DFORMAT_POSITION(unknown), 0) << int(unknown);
-  EXPECT_EQ(IPTYPE571B[1].size(), 15u);
-  EXPECT_EQ(IPTYPE571A[16], " -----more----- ");
-  EXPECT_EQ(IPTYPE572[3], "     SQRT       ");
+  EXPECT_EQ(kDataFormatNames[1], "    IEEE        ");
+  EXPECT_EQ(kDataFormatNames[3], "16BIT Unsigned  ");
+  EXPECT_EQ(kDataFormatNames[14], "   3DEC BCD     ");
+  for (int p = 1; p <= 16; ++p) EXPECT_EQ(data_format_position(data_format_code(p)), p);
+  EXPECT_EQ(data_format_code(3), 4);
+  EXPECT_EQ(data_format_code(14), 16);
+  for (Byte unknown : {2, 3, 15, 19}) EXPECT_EQ(data_format_position(unknown), 0) << int(unknown);
+  EXPECT_EQ(kInputTypes571Page2[1].size(), 15u);
+  EXPECT_EQ(kInputTypes571Page1[16], " -----more----- ");
+  EXPECT_EQ(kInputTypes572[3], "     SQRT       ");
 }
 
 TEST(Tables, UnitLetters) {
-  EXPECT_EQ(UNIT_TEXT('C'), "\xF8" "C");
-  EXPECT_EQ(UNIT_TEXT('F'), "\xF8" "F");
-  EXPECT_EQ(UNIT_TEXT('!'), "\xFB" "I");
-  EXPECT_EQ(UNIT_TEXT('R'), " \xEA");
-  EXPECT_EQ(UNIT_TEXT('I'), "mA");
-  EXPECT_EQ(UNIT_TEXT('K'), " K");
-  EXPECT_EQ(UNIT_TEXT('x'), "  ");
+  EXPECT_EQ(unit_text('C'), "\xF8" "C");
+  EXPECT_EQ(unit_text('F'), "\xF8" "F");
+  EXPECT_EQ(unit_text('!'), "\xFB" "I");
+  EXPECT_EQ(unit_text('R'), " \xEA");
+  EXPECT_EQ(unit_text('I'), "mA");
+  EXPECT_EQ(unit_text('K'), " K");
+  EXPECT_EQ(unit_text('x'), "  ");
 }
 
 TEST(Isrtd, Channel16ReservedOnlyByCompensatedInputsOfType571) {
   Session session = start_with({});
-  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
-  session.RX().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count
-  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
-  for (byte t : {7, 12, 17, 18, 25, 27}) {
-    session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
-    EXPECT_TRUE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1])) << int(t);
+  EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1]));
+  session.current_receiver().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count
+  EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1]));
+  for (Byte t : {7, 12, 17, 18, 25, 27}) {
+    session.current_receiver().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
+    EXPECT_TRUE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1])) << int(t);
   }
-  for (byte t : {0, 6, 13, 14, 16, 26}) {
-    session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
-    EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1])) << int(t);
+  for (Byte t : {0, 6, 13, 14, 16, 26}) {
+    session.current_receiver().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = t;
+    EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1])) << int(t);
   }
-  session.RX().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = 8;
-  session.RX().TRANSMITTER[1].TXTYPE = 2;
-  EXPECT_FALSE(ISRTD(session.RECEIVER[0]->TRANSMITTER[1]));
+  session.current_receiver().TRANSMITTER[1].CHANNEL[3].INPUT_TYPE = 8;
+  session.current_receiver().TRANSMITTER[1].TXTYPE = 2;
+  EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1]));
 }
 
 }  // namespace

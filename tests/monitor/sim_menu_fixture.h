@@ -33,21 +33,21 @@ class MenuTerminal : public kdv::ui::ScriptTerminal {
 class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
-    kdv::model::INITCOMMS(session);
-    kdv::ui::INITWIND(session, KDV578_SOURCE_DIR "/data");
-    kdv::ui::Install(&term);
+    kdv::model::init_model(session);
+    kdv::ui::load_screen_files(session, KDV578_SOURCE_DIR "/data");
+    kdv::ui::install_terminal(&term);
     kdv::link::set_host(&kdv::app::console_host());
     kdv::transfer::set_progress(&console_progress);
   }
   void TearDown() override {
     kdv::link::set_host(nullptr);
     kdv::transfer::set_progress(nullptr);
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
   }
 
-  static kdv::ui::ScreenModel& screen() { return kdv::ui::Screen(); }
+  static kdv::ui::ScreenModel& screen() { return kdv::ui::screen_model(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
-  std::string msg(int i) const { return session.MESSAGE[i].str(); }
+  std::string msg(int i) const { return session.messages[i].str(); }
 
   // Requests of one command the simulator has received.
   int requests(int command) const {

@@ -8,7 +8,7 @@
 #include "support/fresh_model.h"
 #include "ui/crt.h"
 
-inline void reset_console_state() { kdv::ui::ResetState(); }
+inline void reset_console_state() { kdv::ui::reset_console(); }
 
 // The session as FreshModel resets it, then the console layer.
 class FreshProcess : public FreshModel {

@@ -5,40 +5,40 @@ namespace {
 // What one test leaves behind in every module must be gone for the next.
 TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   kdv::model::Session session;
-  kdv::model::INITCOMMS(session);
-  session.MESSAGE[53] = "Working...";
-  kdv::ui::Window(10, 10, 20, 12);
-  kdv::ui::TextBackground(4);
-  kdv::ui::Write("left over");
-  session.SCREEN[1].MAXX = 2;
+  kdv::model::init_model(session);
+  session.messages[53] = "Working...";
+  kdv::ui::set_text_window(10, 10, 20, 12);
+  kdv::ui::text_background(4);
+  kdv::ui::write_text("left over");
+  session.SCREEN[1].column_count = 2;
   session.SCNO = 6;
-  session.RTD = true;
-  session.LPT = 4;
-  session.REPORT_RX = 1;
-  session.HCFILE = "monday";
-  session.FILENAME = "plant1";
+  session.reserved_channel = true;
+  session.report_destination = 4;
+  session.report_receiver = 1;
+  session.report_file = "monday";
+  session.file_base_name = "plant1";
 
   reset_console_state();
   session.reset();
 
-  EXPECT_EQ(session.RECEIVER[0], nullptr);
-  EXPECT_TRUE(session.MESSAGE[53].empty());
-  const kdv::ui::ScreenModel& s = kdv::ui::Screen();
+  EXPECT_EQ(session.receivers[0], nullptr);
+  EXPECT_TRUE(session.messages[53].empty());
+  const kdv::ui::ScreenModel& s = kdv::ui::screen_model();
   EXPECT_EQ(s.win_left(), 1);
   EXPECT_EQ(s.win_top(), 1);
-  EXPECT_EQ(s.win_right(), kdv::ui::COLS);
-  EXPECT_EQ(s.win_bottom(), kdv::ui::ROWS);
+  EXPECT_EQ(s.win_right(), kdv::ui::kColumns);
+  EXPECT_EQ(s.win_bottom(), kdv::ui::kRows);
   EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
   EXPECT_EQ(s.attr(), 0x07);
-  EXPECT_EQ(session.SCREEN[1].MAXX, 0);
+  EXPECT_EQ(session.SCREEN[1].column_count, 0);
   EXPECT_EQ(session.SCNO, 0);
-  EXPECT_EQ(session.LPT, 1);
-  EXPECT_EQ(session.REPORT_RX, 0);
-  EXPECT_EQ(session.HCFILE, "out.txt");
-  EXPECT_TRUE(session.FILENAME.empty());
-  EXPECT_FALSE(session.RTD);
-  EXPECT_TRUE(session.PATH.empty());
-  EXPECT_TRUE(session.NAME.empty());
+  EXPECT_EQ(session.report_destination, 1);
+  EXPECT_EQ(session.report_receiver, 0);
+  EXPECT_EQ(session.report_file, "out.txt");
+  EXPECT_TRUE(session.file_base_name.empty());
+  EXPECT_FALSE(session.reserved_channel);
+  EXPECT_TRUE(session.start_directory.empty());
+  EXPECT_TRUE(session.working_directory.empty());
 }
 
 }  // namespace

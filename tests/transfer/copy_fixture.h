@@ -14,24 +14,24 @@ class CopyTestOn : public Base {
   void SetUp() override {
     Base::SetUp();
     using namespace kdv::model;
-    this->session.RX().NO_OF_TX = 2;
+    this->session.current_receiver().NO_OF_TX = 2;
     // Distinct settings in every channel, so any copy shows.
     for (int t = 1; t <= 4; ++t) {
-      TRANSMITTER_DATA& tx = this->session.RX().TRANSMITTER[t];
+      TransmitterRecord& tx = this->session.current_receiver().TRANSMITTER[t];
       tx.CJTEMP = "tx" + std::to_string(t);
       for (int c = 1; c <= 16; ++c) {
-        CHANNEL_DATA& ch = tx.CHANNEL[c];
-        ch.INPUT_TYPE = static_cast<byte>(c % 10);
-        ch.THC_DRIVE = static_cast<byte>(c % 3);
+        ChannelRecord& ch = tx.CHANNEL[c];
+        ch.INPUT_TYPE = static_cast<Byte>(c % 10);
+        ch.THC_DRIVE = static_cast<Byte>(c % 3);
         ch.HIGH_ALARM = 100 * t + c;
         ch.LOW_ALARM = -(100 * t + c);
         ch.SCALE_GAIN = t + c / 100.0;
         ch.VALUE = "v" + std::to_string(t) + "." + std::to_string(c);
       }
     }
-    this->session.TXNO = 1;
-    this->session.CHNO = 3;
-    original = *this->session.RECEIVER[0];
+    this->session.transmitter_number = 1;
+    this->session.channel_number = 3;
+    original = *this->session.receivers[0];
   }
 
   // Channels of the record that differ from the original, as "t.c".
@@ -44,7 +44,7 @@ class CopyTestOn : public Base {
     return out;
   }
 
-  kdv::model::RECIEVER_DATA original;
+  kdv::model::ReceiverRecord original;
 };
 
 using CopyTest = CopyTestOn<>;

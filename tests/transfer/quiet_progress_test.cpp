@@ -15,8 +15,8 @@ using QuietTransfers = ScreenLinkTest;
 
 std::vector<kdv::ui::Cell> cells() {
   std::vector<kdv::ui::Cell> all;
-  for (int row = 1; row <= kdv::ui::ROWS; ++row)
-    for (int col = 1; col <= kdv::ui::COLS; ++col) all.push_back(kdv::ui::Screen().cell(col, row));
+  for (int row = 1; row <= kdv::ui::kRows; ++row)
+    for (int col = 1; col <= kdv::ui::kColumns; ++col) all.push_back(kdv::ui::screen_model().cell(col, row));
   return all;
 }
 
@@ -26,11 +26,11 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
     int refuse;
     kdv::link::Outcome (*run)(kdv::model::Session&);
   } CASES[] = {
-      {"upload", -1, kdv::transfer::UPLOAD},
-      {"download", -1, kdv::transfer::DOWNLOAD},
-      {"upload refused", 7, kdv::transfer::UPLOAD},
-      {"download refused", 7, kdv::transfer::DOWNLOAD},
-      {"channel refused", 7, [](kdv::model::Session& s) { return kdv::transfer::SENDCHANNEL(s, 0, 1, 1); }},
+      {"upload", -1, kdv::transfer::upload_configuration},
+      {"download", -1, kdv::transfer::download_configuration},
+      {"upload refused", 7, kdv::transfer::upload_configuration},
+      {"download refused", 7, kdv::transfer::download_configuration},
+      {"channel refused", 7, [](kdv::model::Session& s) { return kdv::transfer::send_channel(s, 0, 1, 1); }},
   };
   const std::vector<kdv::ui::Cell> before = cells();
   int drawn = 0;

@@ -20,11 +20,11 @@ class ScreenLinkTest : public LinkTest {
   ScreenLinkTest() { reset_console_state(); }
   void SetUp() override {
     LinkTest::SetUp();
-    kdv::ui::Install(&term);
+    kdv::ui::install_terminal(&term);
   }
   void TearDown() override {
     LinkTest::TearDown();
-    kdv::ui::Install(nullptr);
+    kdv::ui::install_terminal(nullptr);
   }
 
   kdv::ui::ScriptTerminal term;
@@ -71,9 +71,9 @@ class TransferTest : public ScreenLinkTest {
     return s;
   }
   void watch() {
-    const std::string row = trimmed(kdv::ui::Screen().text(1, 25, 79));
+    const std::string row = trimmed(kdv::ui::screen_model().text(1, 25, 79));
     if (!row.empty() && (progress.empty() || progress.back() != row)) progress.push_back(row);
-    errors.push_back(trimmed(kdv::ui::Screen().text(5, 23, 17)));
+    errors.push_back(trimmed(kdv::ui::screen_model().text(5, 23, 17)));
     if (also) also();
   }
 };

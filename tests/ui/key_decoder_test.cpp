@@ -60,7 +60,7 @@ TEST(KeyDecoder, Xterm) {
       {"alt-up", "\x1b[1;3A", ext(72)},
       {"ctrl-down", "\x1b[1;5B", ext(80)},
       {"shift-delete", "\x1b[3;2~", ext(0x53)},
-      {"home, end", "\x1b[H\x1b[F", {0, scan::HOME, 0, scan::END}},
+      {"home, end", "\x1b[H\x1b[F", {0, scan::kHome, 0, scan::kEnd}},
       {"F1, F5, F12", "\x1bOP\x1b[15~\x1b[24~", {0, 59, 0, 63, 0, 134}},
       {"backspace sends DEL", "\x7f", {8}},
       {"enter", "\r", {13}},
@@ -71,8 +71,8 @@ TEST(KeyDecoder, Xterm) {
 TEST(KeyDecoder, TmuxAndScreen) {
   check(KeyDecoder(true), {
       {"up", "\x1bOA", ext(72)},
-      {"home", "\x1b[1~", ext(scan::HOME)},
-      {"end", "\x1b[4~", ext(scan::END)},
+      {"home", "\x1b[1~", ext(scan::kHome)},
+      {"end", "\x1b[4~", ext(scan::kEnd)},
       {"delete", "\x1b[3~", ext(0x53)},
       {"page up, page down", "\x1b[5~\x1b[6~", {0, 73, 0, 81}},
       {"alt-left", "\x1b[1;3D", ext(75)},
@@ -136,8 +136,8 @@ TEST(KeyDecoder, TypedUtf8BecomesCodePage437) {
 
 TEST(KeyDecoder, SequencesFromTheTerminalDescription) {
   KeyDecoder d(true);
-  d.learn("\x1b[P", scan::DELETE);  // a vt-style delete the table does not know
-  d.learn("\x7f", scan::DELETE);    // single bytes keep their meaning
+  d.learn("\x1b[P", scan::kDelete);  // a vt-style delete the table does not know
+  d.learn("\x7f", scan::kDelete);    // single bytes keep their meaning
   check(d, {
       {"learned delete", "\x1b[P", ext(0x53)},
       {"DEL is still backspace", "\x7f", {8}},

@@ -39,7 +39,7 @@ class RealTerminal : public FreshProcess {
     setenv("LC_ALL", locale, 1);
     out = fdopen(dup(pty.slave()), "w");
     in = fdopen(dup(pty.slave()), "r");
-    terminal = kdv::ui::NcursesTerminal::Open({out, in, term});
+    terminal = kdv::ui::NcursesTerminal::open_terminal({out, in, term});
     ASSERT_NE(terminal, nullptr);
     pty.read();  // the terminal set-up
   }
@@ -47,12 +47,12 @@ class RealTerminal : public FreshProcess {
   // A blue screen with yellow text: frame corners and lines, the unit signs
   // and a blinking red word.
   void draw_sample() {
-    model.TextBackground(1);
-    model.TextColor(14);
-    model.ClrScr();
-    model.Write("\xC9\xCD\xBB \xF8" "C \xEA \xFB ");
-    model.TextColor(4 + 128);
-    model.Write("alarm");
+    model.text_background(1);
+    model.text_colour(14);
+    model.clear_window();
+    model.write_text("\xC9\xCD\xBB \xF8" "C \xEA \xFB ");
+    model.text_colour(4 + 128);
+    model.write_text("alarm");
   }
 
   Pty pty;
@@ -131,9 +131,9 @@ TEST_F(RealTerminal, EveryCellNamesItsColoursOnTheFirstScreenAndAfterAResize) {
   for (const auto& c : cases) {
     open(c.term, c.locale);
     draw_sample();
-    model.TextBackground(0);
-    model.TextColor(0);
-    model.Write("unseen");
+    model.text_background(0);
+    model.text_colour(0);
+    model.write_text("unseen");
     terminal->present(model);
     const std::string first = pty.read();
     EXPECT_EQ(default_colour_uses(first), "") << c.term;
@@ -158,8 +158,8 @@ TEST_F(RealTerminal, OnlyWhatChangedIsSent) {
   pty.read();
   terminal->present(model);
   EXPECT_EQ(pty.read(), "");
-  model.GotoXY(1, 10);
-  model.Write("line");
+  model.go_to_xy(1, 10);
+  model.write_text("line");
   terminal->present(model);
   const std::string change = pty.read();
   EXPECT_NE(change.find("line"), std::string::npos);
@@ -185,22 +185,22 @@ TEST_F(RealTerminal, UnknownTerminalTypeFallsBackToXterm) {
 
 TEST_F(RealTerminal, KeysArriveInTheTwoCodeForm) {
   open("xterm", "C.UTF-8");
-  kdv::ui::Install(terminal.get());
+  kdv::ui::install_terminal(terminal.get());
   pty.type("\x1b[A\x1bx\x1b[3~\xc2\xb0");
-  EXPECT_EQ(kdv::ui::ReadKey(), 0);
-  EXPECT_TRUE(kdv::ui::KeyPressed());
-  EXPECT_EQ(kdv::ui::ReadKey(), 72);
+  EXPECT_EQ(kdv::ui::read_key(), 0);
+  EXPECT_TRUE(kdv::ui::key_pressed());
+  EXPECT_EQ(kdv::ui::read_key(), 72);
   const std::uint8_t rest[] = {0, 45, 0, 0x53, 0xF8};
-  for (std::uint8_t k : rest) EXPECT_EQ(kdv::ui::ReadKey(), k);
-  EXPECT_FALSE(kdv::ui::KeyPressed());
+  for (std::uint8_t k : rest) EXPECT_EQ(kdv::ui::read_key(), k);
+  EXPECT_FALSE(kdv::ui::key_pressed());
 
   pty.type("\x1b");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(kdv::ui::ReadKey(), 27);
+  EXPECT_EQ(kdv::ui::read_key(), 27);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(terminal->escape_delay_ms()));
   EXPECT_LT(waited, std::chrono::milliseconds(1000));
-  kdv::ui::Install(nullptr);
+  kdv::ui::install_terminal(nullptr);
 }
 
 TEST_F(RealTerminal, TooSmallShowsANoticeThenEverythingOnceLargeEnough) {
@@ -214,8 +214,8 @@ TEST_F(RealTerminal, TooSmallShowsANoticeThenEverythingOnceLargeEnough) {
   terminal->present(model);
   EXPECT_NE(pty.read().find("Please enlarge this terminal to at least 80 x 25 (now 80 x 24)."),
             std::string::npos);
-  model.GotoXY(1, 12);
-  model.Write("meanwhile");
+  model.go_to_xy(1, 12);
+  model.write_text("meanwhile");
   terminal->present(model);
   pty.type("\r");  // typed blind: ignored
   std::deque<std::uint8_t> keys;
@@ -239,10 +239,10 @@ pid_t spawn(Pty& pty, const std::function<void(kdv::ui::NcursesTerminal&)>& body
     const rlimit no_core{0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
     setenv("LC_ALL", "C.UTF-8", 1);
-    auto t = kdv::ui::NcursesTerminal::Open(
+    auto t = kdv::ui::NcursesTerminal::open_terminal(
         {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm-256color"});
     kdv::ui::ScreenModel m;
-    m.Write("drawn");
+    m.write_text("drawn");
     t->present(m);
     body(*t);
     _exit(99);
@@ -310,7 +310,7 @@ TEST(RealTerminalRestore, CtrlZLeavesTheScreenAndContinuingRedrawsIt) {
   const pid_t pid = spawn(pty, [](kdv::ui::NcursesTerminal& t) {
     raise(SIGTSTP);
     kdv::ui::ScreenModel m;
-    m.Write("drawn");  // unchanged: only a full redraw sends it again
+    m.write_text("drawn");  // unchanged: only a full redraw sends it again
     t.present(m);
     _exit(0);
   });

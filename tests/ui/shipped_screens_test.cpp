@@ -66,44 +66,44 @@ class ShippedScreens : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    INITWIND(session, KDV578_SOURCE_DIR "/data");
+    load_screen_files(session, KDV578_SOURCE_DIR "/data");
   }
 };
 
 TEST_F(ShippedScreens, EveryCodeAnOwnerActsOnIsASelectableCell) {
   for (const Owner& o : owners()) {
-    const SCRN& s = session.SCREEN[o.screen];
+    const MenuScreen& s = session.SCREEN[o.screen];
     for (int code : o.codes) {
       const int x = code / 16, y = code % 16;
-      ASSERT_LE(x, s.MAXX) << "screen " << o.screen << " code " << code;
-      ASSERT_LE(y, s.MAXY[x]) << "screen " << o.screen << " code " << code;
-      EXPECT_FALSE(INERT(s.CELL[x][y])) << "screen " << o.screen << " code " << code;
+      ASSERT_LE(x, s.column_count) << "screen " << o.screen << " code " << code;
+      ASSERT_LE(y, s.row_count[x]) << "screen " << o.screen << " code " << code;
+      EXPECT_FALSE(is_inert(s.cells[x][y])) << "screen " << o.screen << " code " << code;
     }
-    ASSERT_LE(o.first_y, s.MAXY[o.first_x]) << "screen " << o.screen;
-    EXPECT_FALSE(INERT(s.CELL[o.first_x][o.first_y])) << "screen " << o.screen;
+    ASSERT_LE(o.first_y, s.row_count[o.first_x]) << "screen " << o.screen;
+    EXPECT_FALSE(is_inert(s.cells[o.first_x][o.first_y])) << "screen " << o.screen;
   }
 }
 
 TEST_F(ShippedScreens, CellsStayInTheMenuAreaWithoutOverlapping) {
-  for (int n = 1; n <= NO_OF_SCREENS; ++n) {
-    const SCRN& s = session.SCREEN[n];
+  for (int n = 1; n <= kScreenCount; ++n) {
+    const MenuScreen& s = session.SCREEN[n];
     struct Span {
       int row, from, to;
     };
     std::vector<Span> spans;
-    for (int i = 1; i <= s.MAXX; ++i) {
-      for (int j = 1; j <= s.MAXY[i]; ++j) {
-        const MENUELEMENT& c = s.CELL[i][j];
-        const int last = c.XPOS + static_cast<int>(c.TITLE.size()) + (j <= 12 ? 3 : 0) + value_width(n, j) - 1;
-        const bool left_half = c.XPOS >= 2 && last <= 39;
-        const bool right_half = c.XPOS >= 41 && last <= 79;
+    for (int i = 1; i <= s.column_count; ++i) {
+      for (int j = 1; j <= s.row_count[i]; ++j) {
+        const MenuCell& c = s.cells[i][j];
+        const int last = c.x + static_cast<int>(c.label.size()) + (j <= 12 ? 3 : 0) + value_width(n, j) - 1;
+        const bool left_half = c.x >= 2 && last <= 39;
+        const bool right_half = c.x >= 41 && last <= 79;
         EXPECT_TRUE(left_half || right_half) << "screen " << n << " cell " << i << "," << j;
-        EXPECT_GE(c.YPOS, 7) << "screen " << n << " cell " << i << "," << j;
-        EXPECT_LE(c.YPOS, 18) << "screen " << n << " cell " << i << "," << j;
+        EXPECT_GE(c.y, 7) << "screen " << n << " cell " << i << "," << j;
+        EXPECT_LE(c.y, 18) << "screen " << n << " cell " << i << "," << j;
         for (const Span& o : spans)
-          EXPECT_FALSE(o.row == c.YPOS && o.from <= last && c.XPOS <= o.to)
+          EXPECT_FALSE(o.row == c.y && o.from <= last && c.x <= o.to)
               << "screen " << n << " cell " << i << "," << j;
-        spans.push_back({c.YPOS, c.XPOS, last});
+        spans.push_back({c.y, c.x, last});
       }
     }
   }
@@ -112,11 +112,11 @@ TEST_F(ShippedScreens, CellsStayInTheMenuAreaWithoutOverlapping) {
 TEST_F(ShippedScreens, LabelsAndHelpLinesFitTheirFields) {
   const auto lines = file_lines("conf578.scn");
   std::size_t line = 0;
-  for (int n = 1; n <= NO_OF_SCREENS; ++n) {
-    const SCRN& s = session.SCREEN[n];
-    line += 1 + s.MAXX;
-    for (int i = 1; i <= s.MAXX; ++i) {
-      for (int j = 1; j <= s.MAXY[i]; ++j, line += 5) {
+  for (int n = 1; n <= kScreenCount; ++n) {
+    const MenuScreen& s = session.SCREEN[n];
+    line += 1 + s.column_count;
+    for (int i = 1; i <= s.column_count; ++i) {
+      for (int j = 1; j <= s.row_count[i]; ++j, line += 5) {
         EXPECT_LE(lines.at(line).size(), 15u) << "line " << line + 1;
         EXPECT_LE(lines.at(line + 3).size(), 30u) << "line " << line + 4;
         EXPECT_LE(lines.at(line + 4).size(), 30u) << "line " << line + 5;
@@ -129,7 +129,7 @@ TEST_F(ShippedScreens, MessagesFitWhereTheyAreWritten) {
   const auto lines = file_lines("mess578.scn");
   ASSERT_EQ(lines.size(), 100u);
   for (const auto& l : lines) EXPECT_LE(l.size(), 19u) << l;
-  const auto& m = session.MESSAGE;
+  const auto& m = session.messages;
   EXPECT_LE(m[53].size(), 12u);  // cleared with 12 blanks after each send
   EXPECT_LE(m[96].size(), 22u);  // the quit question is wiped with 22 blanks
   EXPECT_LE(m[36].size(), 13u);  // status field, columns 66 to 78

@@ -14,12 +14,12 @@
 class UiTest : public FreshProcess {
  protected:
   void SetUp() override {
-    kdv::model::INITCOMMS(session);
-    kdv::ui::Install(&term);
+    kdv::model::init_model(session);
+    kdv::ui::install_terminal(&term);
   }
-  void TearDown() override { kdv::ui::Install(nullptr); }
+  void TearDown() override { kdv::ui::install_terminal(nullptr); }
 
-  static kdv::ui::ScreenModel& screen() { return kdv::ui::Screen(); }
+  static kdv::ui::ScreenModel& screen() { return kdv::ui::screen_model(); }
   static std::string at(int col, int row, int len) { return screen().text(col, row, len); }
 
   kdv::ui::ScriptTerminal term;

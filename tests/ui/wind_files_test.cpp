@@ -46,9 +46,9 @@ std::string joined(const std::vector<std::string>& lines) {
   return s;
 }
 
-std::optional<LOAD_FAULT> read(const std::string& text, SCREENS& out) {
+std::optional<LoadFault> read(const std::string& text, MenuScreens& out) {
   std::istringstream in(text);
-  return READ_SCREENS(in, out);
+  return read_screens(in, out);
 }
 
 class ScreenFiles : public UiTest {
@@ -68,7 +68,7 @@ class ScreenFiles : public UiTest {
   // did not end).
   std::string initwind_exit() {
     try {
-      INITWIND(session, dir);
+      load_screen_files(session, dir);
     } catch (const kdv::ui::ProgramExit& e) {
       EXPECT_EQ(e.code, 0);
       return e.message;
@@ -85,12 +85,12 @@ TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
   for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
   text.replace(0, 3, "1234567890123456789012345\n");  // line 1: 25 characters
   std::istringstream in(text);
-  READ_MESSAGES(in, messages);
+  read_messages(in, messages);
   EXPECT_EQ(messages[1], "1234567890123456789");
   EXPECT_EQ(messages[100], "m100");
 
   std::istringstream shorter("one\r\ntwo\n");
-  READ_MESSAGES(shorter, messages);
+  read_messages(shorter, messages);
   EXPECT_EQ(messages[1], "one");  // a DOS line end loses its CR
   EXPECT_EQ(messages[2], "two");
   EXPECT_TRUE(messages[3].empty());
@@ -121,7 +121,7 @@ TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
   kdv::model::MESSAGES messages{};
   LongFirstLine line;
   std::istream in(&line);
-  READ_MESSAGES(in, messages);
+  read_messages(in, messages);
   EXPECT_EQ(messages[1], std::string(19, 'x'));
   EXPECT_EQ(messages[2], "second");
   EXPECT_LT(line.peak - line.start, 16u << 20);
@@ -133,15 +133,15 @@ TEST(Screens, OneColumnOfThreeRowsTakesSeventeenLines) {
   layout[1] = {14, 14};
   const std::string text = screen_file(layout);
   EXPECT_EQ(lines_of(text)[17], "2");  // line 18: MAXX of screen 2
-  SCREENS s;
+  MenuScreens s;
   ASSERT_FALSE(read(text, s));
-  EXPECT_EQ(s[1].MAXX, 1);
-  EXPECT_EQ(s[1].MAXY[1], 3);
-  EXPECT_EQ(s[1].CELL[1][3].TITLE, "Item 1.3");
-  EXPECT_EQ(s[2].MAXY[2], 14);
-  EXPECT_EQ(s[2].CELL[2][14].XPOS, 43);
-  EXPECT_EQ(s[2].CELL[2][14].YPOS, 20);
-  EXPECT_EQ(s[10].CELL[2][2].HSTR2, "help two");
+  EXPECT_EQ(s[1].column_count, 1);
+  EXPECT_EQ(s[1].row_count[1], 3);
+  EXPECT_EQ(s[1].cells[1][3].label, "Item 1.3");
+  EXPECT_EQ(s[2].row_count[2], 14);
+  EXPECT_EQ(s[2].cells[2][14].x, 43);
+  EXPECT_EQ(s[2].cells[2][14].y, 20);
+  EXPECT_EQ(s[10].cells[2][2].help_line2, "help two");
 }
 
 TEST(Screens, TextAndNumberLinesAreCutAndReadAsTheMenusNeedThem) {
@@ -151,14 +151,14 @@ TEST(Screens, TextAndNumberLinesAreCutAndReadAsTheMenusNeedThem) {
   lines[4] = "\t7\r";                              // XPOS with a tab and a CR
   lines[6] = "##";                                 // cell (1, 1) inert
   lines[7] = std::string(40, 'h');                 // HSTR2
-  SCREENS s;
+  MenuScreens s;
   ASSERT_FALSE(read(joined(lines), s));
-  const MENUELEMENT& c = s[1].CELL[1][1];
-  EXPECT_EQ(c.TITLE, "A label longer ");
-  EXPECT_EQ(c.XPOS, 7);
-  EXPECT_TRUE(INERT(c));
-  EXPECT_EQ(c.HSTR2.size(), 30u);
-  EXPECT_FALSE(INERT(s[1].CELL[1][2]));
+  const MenuCell& c = s[1].cells[1][1];
+  EXPECT_EQ(c.label, "A label longer ");
+  EXPECT_EQ(c.x, 7);
+  EXPECT_TRUE(is_inert(c));
+  EXPECT_EQ(c.help_line2.size(), 30u);
+  EXPECT_FALSE(is_inert(s[1].cells[1][2]));
 }
 
 struct Malformed {
@@ -188,20 +188,20 @@ TEST(Screens, FilesOutsideTheLimitsAreRefusedWithTheirLine) {
   for (const Malformed& m : cases) {
     auto lines = lines_of(ten_screens());
     lines[m.line - 1] = m.replacement;
-    SCREENS s;
-    s[1].MAXX = 7;  // untouched on refusal
+    MenuScreens s;
+    s[1].column_count = 7;  // untouched on refusal
     const auto fault = read(joined(lines), s);
     ASSERT_TRUE(fault) << m.what;
     EXPECT_EQ(fault->line, m.fault_line) << m.what;
     EXPECT_EQ(fault->reason, m.reason) << m.what;
-    EXPECT_EQ(s[1].MAXX, 7) << m.what;
+    EXPECT_EQ(s[1].column_count, 7) << m.what;
   }
 }
 
 TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused) {
   auto lines = lines_of(ten_screens());  // 18 lines per screen
   lines.resize(9 * 18 + 5);
-  SCREENS s;
+  MenuScreens s;
   auto fault = read(joined(lines), s);
   ASSERT_TRUE(fault);
   EXPECT_EQ(fault->line, 9 * 18 + 6);
@@ -218,14 +218,14 @@ TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused)
 
 TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
   put("conf578.scn", ten_screens());
-  session.SCREEN[1].MAXX = 9;
+  session.SCREEN[1].column_count = 9;
   EXPECT_EQ(initwind_exit(), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
-  EXPECT_EQ(session.SCREEN[1].MAXX, 9);  // the screen file was not read
+  EXPECT_EQ(session.SCREEN[1].column_count, 9);  // the screen file was not read
 
   fs::remove(dir / "conf578.scn");
   put("mess578.scn", "first\n");
   EXPECT_EQ(initwind_exit(), "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
-  EXPECT_EQ(session.MESSAGE[1], "first");
+  EXPECT_EQ(session.messages[1], "first");
 }
 
 TEST_F(ScreenFiles, ADirectoryFifoOrDeviceIsNotFound) {
@@ -271,12 +271,12 @@ TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
   put("conf578.scn", ten_screens());
   session.XCUR = 2;
   session.YCUR = 5;
-  session.ONLINE = false;
+  session.online = false;
   EXPECT_EQ(initwind_exit(), "");
   EXPECT_EQ(session.XCUR, 1);
   EXPECT_EQ(session.YCUR, 1);
-  EXPECT_TRUE(session.ONLINE);
-  EXPECT_EQ(session.SCREEN[10].CELL[1][2].TITLE, "Item 1.2");
+  EXPECT_TRUE(session.online);
+  EXPECT_EQ(session.SCREEN[10].cells[1][2].label, "Item 1.2");
 }
 
 }  // namespace

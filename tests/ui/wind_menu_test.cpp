@@ -13,21 +13,21 @@ constexpr int TEST_SCREEN = 5;
 // column is a heading. Column i stands at 3 + 40 x (i - 1), row j at 6 + j.
 void build(kdv::model::Session& session, const std::vector<int>& rows,
            const std::vector<std::vector<int>>& inert_rows = {}) {
-  SCRN s{};
-  s.MAXX = static_cast<byte>(rows.size());
+  MenuScreen s{};
+  s.column_count = static_cast<Byte>(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const int col = static_cast<int>(i) + 1;
-    s.MAXY[col] = static_cast<byte>(rows[i]);
+    s.row_count[col] = static_cast<Byte>(rows[i]);
     for (int j = 1; j <= rows[i]; ++j) {
-      MENUELEMENT& c = s.CELL[col][j];
-      c.TITLE = "C" + std::to_string(col) + "R" + std::to_string(j);
-      c.XPOS = static_cast<byte>(3 + 40 * i);
-      c.YPOS = static_cast<byte>(6 + j);
-      c.HSTR1 = "help " + std::to_string(col) + "." + std::to_string(j);
-      c.HSTR2 = "second line";
+      MenuCell& c = s.cells[col][j];
+      c.label = "C" + std::to_string(col) + "R" + std::to_string(j);
+      c.x = static_cast<Byte>(3 + 40 * i);
+      c.y = static_cast<Byte>(6 + j);
+      c.help_line1 = "help " + std::to_string(col) + "." + std::to_string(j);
+      c.help_line2 = "second line";
     }
     if (i < inert_rows.size())
-      for (int j : inert_rows[i]) s.CELL[col][j].HSTR1 = "##";
+      for (int j : inert_rows[i]) s.cells[col][j].help_line1 = "##";
   }
   session.SCREEN[TEST_SCREEN] = s;
   for (auto& column : session.DISP)
@@ -37,10 +37,10 @@ void build(kdv::model::Session& session, const std::vector<int>& rows,
 class Menu : public UiTest {
  protected:
   // Runs the menu from (x, y) and returns its code.
-  byte run_from(byte x, byte y) {
+  Byte run_from(Byte x, Byte y) {
     session.XCUR = x;
     session.YCUR = y;
-    return SEL(session, TEST_SCREEN);
+    return run_menu(session, TEST_SCREEN);
   }
 };
 
@@ -117,13 +117,13 @@ TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
   session.XCUR = 2;
   session.YCUR = 1;
   session.SCNO = TEST_SCREEN;
-  FILLSCN(session, session.XCUR, session.YCUR);
+  draw_menu(session, session.XCUR, session.YCUR);
   EXPECT_EQ(at(3, 7, 12), "C1R1   value");
   EXPECT_EQ(at(43, 7, 12), "C2R1   other");
   EXPECT_EQ(screen().bg(43, 7), 7);  // background 15 shows light grey
-  EXPECT_EQ(screen().fg(43, 7), session.BARTEXT);
-  EXPECT_EQ(screen().bg(48, 7), session.BACK);  // the value is not highlighted
-  EXPECT_EQ(screen().bg(3, 7), session.BACK);
+  EXPECT_EQ(screen().fg(43, 7), session.bar_text);
+  EXPECT_EQ(screen().bg(48, 7), session.background);  // the value is not highlighted
+  EXPECT_EQ(screen().bg(3, 7), session.background);
   EXPECT_EQ(at(4, 21, 8), "help 2.1");
   EXPECT_EQ(at(4, 22, 11), "second line");
 }
@@ -132,14 +132,14 @@ TEST_F(Menu, RowsThirteenAndFourteenShowTheLabelAlone) {
   build(session, {14});
   session.DISP[1][12] = "twelve";
   session.SCNO = TEST_SCREEN;
-  FILLSCN(session, 1, 1);
+  draw_menu(session, 1, 1);
   EXPECT_EQ(at(3, 18, 15), "C1R12   twelve ");
   EXPECT_EQ(at(3, 19, 10), "C1R13     ");
 }
 
 TEST_F(Menu, AnyAnswerButYesToTheQuitQuestionKeepsTheMenu) {
   build(session, {3});
-  session.MESSAGE[96] = " Quit now (Y/N)";
+  session.messages[96] = " Quit now (Y/N)";
   for (int answer : {int{'n'}, 13, 27}) {
     term.type({0, 45, answer});
     term.enter();
@@ -155,7 +155,7 @@ TEST_F(Menu, AnyAnswerButYesToTheQuitQuestionKeepsTheMenu) {
 
 TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
   build(session, {3});
-  session.MESSAGE[96] = " Quit now (Y/N)";
+  session.messages[96] = " Quit now (Y/N)";
   for (const char* yes : {"y", "Y"}) {
     term.type({0, 45});
     term.type(yes);
@@ -170,7 +170,7 @@ TEST_F(Menu, YesToTheQuitQuestionEndsTheProgramWithCodeZero) {
 
 TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
   build(session, {3});
-  session.MESSAGE[96] = " Quit now (Y/N)";
+  session.messages[96] = " Quit now (Y/N)";
   term.type({0, 45});
   term.on_wait = [&] {
     if (term.keys_left() == 0 && at(1, 25, 15) == " Quit now (Y/N)") {
@@ -184,8 +184,8 @@ TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
 }
 
 TEST_F(Menu, SetwindowFramesAroundTheInside) {
-  NORMAL(session);
-  SETWINDOW(25, 15, 30, 6);
+  normal_colours(session);
+  frame_window(25, 15, 30, 6);
   EXPECT_EQ(screen().win_left(), 25);
   EXPECT_EQ(screen().win_top(), 15);
   EXPECT_EQ(screen().win_right(), 54);
@@ -200,12 +200,12 @@ TEST_F(Menu, SetwindowFramesAroundTheInside) {
   EXPECT_EQ(screen().ch(54, 20), 188);
   EXPECT_EQ(screen().ch(55, 14), ' ');
   EXPECT_EQ(screen().ch(24, 21), ' ');
-  EXPECT_EQ(screen().bg(30, 14), session.MENU);
+  EXPECT_EQ(screen().bg(30, 14), session.menu_background);
 }
 
 TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
-  kdv::ui::Window(1, 1, 80, 25);
-  SETWINDOW(60, 15, 20, 6);  // would need column 81
+  kdv::ui::set_text_window(1, 1, 80, 25);
+  frame_window(60, 15, 20, 6);  // would need column 81
   EXPECT_EQ(screen().win_right(), 80);
   EXPECT_EQ(screen().row_text(14), std::string(80, ' '));
 }
@@ -219,16 +219,16 @@ TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
   session.XCUR = 2;
   session.YCUR = 3;
   {
-    const MENU_CURSOR outer(session, 1, 2);
+    const MenuCursor outer(session, 1, 2);
     EXPECT_EQ(session.XCUR, 1);
     EXPECT_EQ(session.YCUR, 2);
     term.down();
     term.enter();
-    EXPECT_EQ(SEL(session, TEST_SCREEN), 16 + 3);
+    EXPECT_EQ(run_menu(session, TEST_SCREEN), 16 + 3);
     {
-      const MENU_CURSOR inner(session, 2, 1);
+      const MenuCursor inner(session, 2, 1);
       term.escape();
-      EXPECT_EQ(SEL(session, TEST_SCREEN), 255);
+      EXPECT_EQ(run_menu(session, TEST_SCREEN), 255);
     }
     EXPECT_EQ(session.XCUR, 1);
     EXPECT_EQ(session.YCUR, 3);  // where this menu's user left it
