@@ -17,16 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kdv::ui::read_messages(messages, session.messages);
 
   std::istringstream in(bytes);
-  if (kdv::ui::read_screens(in, session.SCREEN)) return 0;
+  if (kdv::ui::read_screens(in, session.screens)) return 0;
   for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
-    session.SCNO = static_cast<kdv::ui::byte>(s);
-    const kdv::ui::MenuScreen& screen = session.SCREEN[s];
+    session.screen_number = static_cast<kdv::ui::byte>(s);
+    const kdv::ui::MenuScreen& screen = session.screens[s];
     for (int x = 1; x <= screen.column_count; ++x) {
-      session.XCUR = static_cast<kdv::ui::byte>(x);
-      session.YCUR = 1;
+      session.cursor_column = static_cast<kdv::ui::byte>(x);
+      session.cursor_row = 1;
       kdv::ui::menu_cursor_up(session);
       kdv::ui::menu_cursor_down(session);
-      kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
+      kdv::ui::draw_menu(session, session.cursor_column, session.cursor_row);
     }
   }
   return 0;

@@ -15,7 +15,7 @@ void ConsoleHost::status_text(std::string_view text) {
 
 void ConsoleHost::pause(unsigned ms) { kdv::ui::pause_ms(ms); }
 
-int ConsoleHost::key_input() { return kdv::ui::KeyInput(); }
+int ConsoleHost::key_input() { return kdv::ui::key_input_descriptor(); }
 
 ConsoleHost& console_host() {
   static ConsoleHost host;

@@ -53,7 +53,7 @@ bool ask_until(kdv::model::Session& session, std::string_view failure, Act act) 
 // to send it to the receiver.
 void offer_download(kdv::model::Session& session) {
   kdv::ui::draw_background(session, 0);
-  kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
+  kdv::ui::draw_menu(session, session.cursor_column, session.cursor_row);
   kdv::ui::set_text_window(1, 1, kdv::ui::kColumns, kdv::ui::kRows);
   kdv::ui::go_to_xy(3, 21);
   kdv::ui::write_text("After Loading configuration is not");

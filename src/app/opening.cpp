@@ -62,16 +62,16 @@ void main_menu_pass(Session& session) {
 }  // namespace
 
 void fill_main_menu_values(Session& session) {
-  for (int row = 1; row <= 9; ++row) session.DISP[1][row] = "";
-  session.DISP[2][1] = session.working_directory.view();
-  session.DISP[2][2] = session.online ? "   Online    " : "  Offline    ";
-  session.DISP[2][3] = port_cell_text(session);
-  for (int row = 4; row <= 7; ++row) session.DISP[2][row] = "";
+  for (int row = 1; row <= 9; ++row) session.value_column[1][row] = "";
+  session.value_column[2][1] = session.working_directory.view();
+  session.value_column[2][2] = session.online ? "   Online    " : "  Offline    ";
+  session.value_column[2][3] = port_cell_text(session);
+  for (int row = 4; row <= 7; ++row) session.value_column[2][row] = "";
 }
 
 void run_opening(Session& session) {
-  session.XCUR = 1;
-  session.YCUR = 1;
+  session.cursor_column = 1;
+  session.cursor_row = 1;
   fill_main_menu_values(session);
   kdv::ui::draw_background(session, 0);
   if (session.port_count == 0) {

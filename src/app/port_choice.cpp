@@ -17,7 +17,7 @@ namespace {
 constexpr int kMaxListLines = 19;
 
 // Three blanks and the label of the highlighted cell of the current menu.
-std::string title_from_menu(const kdv::model::Session& session) { return "   " + session.SCREEN[session.SCNO].cells[session.XCUR][session.YCUR].label; }
+std::string title_from_menu(const kdv::model::Session& session) { return "   " + session.screens[session.screen_number].cells[session.cursor_column][session.cursor_row].label; }
 
 }  // namespace
 
@@ -70,7 +70,7 @@ void choose_port(Session& session) {
   // Escape takes the first port.
   session.selected_port = session.port_names[kdv::ui::choice_list(session, lines, 1).value_or(1)];
   kdv::link::make_port(session.selected_port);  // opened once, and closed again
-  session.DISP[2][3] = port_cell_text(session);
+  session.value_column[2][3] = port_cell_text(session);
 }
 
 void choose_online(kdv::model::Session& session) {

@@ -33,8 +33,8 @@ void report_menu(kdv::model::Session& session) {
   session.report_receiver = session.receiver_number;
   for (;;) {
     const std::string destination = kdv::report::destination_name(session.report_destination, session.report_file);
-    session.DISP[1][1] = session.report_destination >= 1 && session.report_destination <= 3 ? "   " + destination : session.report_file.str();
-    session.DISP[1][2] = "";
+    session.value_column[1][1] = session.report_destination >= 1 && session.report_destination <= 3 ? "   " + destination : session.report_file.str();
+    session.value_column[1][2] = "";
     kdv::ui::draw_background(session, 0);
     const auto code = kdv::ui::run_menu(session, 6);
     if (code == kCellOutputTo) session.report_file = choose_destination(session, session.report_file).view();
@@ -48,7 +48,7 @@ Text<255> choose_destination(kdv::model::Session& session, const Text<255>& file
   kdv::ui::ChoiceLines lines;
   for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
   lines.emplace_back("     FILE          ");
-  kdv::ui::draw_choice_window(session, 30, 15, "   " + session.SCREEN[session.SCNO].cells[session.XCUR][session.YCUR].label, lines);
+  kdv::ui::draw_choice_window(session, 30, 15, "   " + session.screens[session.screen_number].cells[session.cursor_column][session.cursor_row].label, lines);
   // Escape keeps the destination (and still asks for the file name when it
   // is the file).
   session.report_destination = kdv::ui::choice_list(session, lines, session.report_destination).value_or(session.report_destination);

@@ -48,8 +48,8 @@ const std::map<std::string_view, Reading>& readings() {
   static const Reading kSwitches{kdv::link::kCommandSwitches, [](Link& l, int r, Place) { return l.READ_SWITCHES(r); }};
   // The highways and the ELD input come with every reading of values.
   static const Reading kValues{kdv::link::kCommandValues, [](Link& l, int r, Place) {
-                                int kType = 0;
-                                return l.READ_VALS(r, 1, kType);
+                                int type = 0;
+                                return l.READ_VALS(r, 1, type);
                               }};
   static const Reading kType{kdv::link::kCommandTransmitterType, [](Link& l, int r, Place p) { return l.READ_TXTYPE(r, p.tx); }};
   static const Reading kJunction{kdv::link::kCommandColdJunction, [](Link& l, int r, Place p) { return l.READ_CJ(r, p.tx); }};

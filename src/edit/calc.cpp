@@ -100,7 +100,7 @@ WorkingValues start_values(kdv::model::Session& session) {
 void fill_calculator_values(kdv::model::Session& session, double sigzero, double sigfsd, double opfsd, double exin,
               double exout) {
   const ChannelRecord& ch = channel(session);
-  auto& column = session.DISP;
+  auto& column = session.value_column;
   column[1][1] = " ";
   column[1][2] = input_text(session, sigzero);
   column[1][3] = input_text(session, sigfsd);

@@ -60,7 +60,7 @@ std::string units_text(kdv::model::Byte units) {
 void fill_receiver_values(Session& session) {
   const ReceiverRecord& receiver = session.current_receiver();
   session.reserved_channel = has_cold_junction_channel(session.current_receiver().TRANSMITTER[session.transmitter_number]);
-  auto& column = session.DISP;
+  auto& column = session.value_column;
   column[1][1] = " ";
   column[1][2] = receiver.TAG_FIELD.view();
   const int format = data_format_position(receiver.DATA_FORMAT);
@@ -98,7 +98,7 @@ void fill_channel_values(Session& session) {
   const TransmitterRecord& transmitter = receiver.TRANSMITTER[session.transmitter_number];
   const ChannelRecord& channel = transmitter.CHANNEL[session.channel_number];
   if (transmitter.TXTYPE == 1) session.reserved_channel = has_cold_junction_channel(session.current_receiver().TRANSMITTER[session.transmitter_number]);
-  auto& column = session.DISP;
+  auto& column = session.value_column;
   column[1][1] = "      " + kdv::ui::right_aligned(session.transmitter_number, 1);
   column[1][3] = "     " + kdv::ui::right_aligned(session.channel_number, 2);
   column[1][2] = transmitter.TXTYPE == 1 ? "     571" : "     572";

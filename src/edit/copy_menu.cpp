@@ -114,13 +114,13 @@ void show_copy_sides(kdv::model::Session& session, const CopySide& source, const
   kdv::ui::text_background(kBlack);
   kdv::ui::text_colour(kWhite);
   kdv::ui::write_text(session.messages[kMessageMenuKeys].view());
-  session.DISP[1][1] = "";
-  session.DISP[1][2] = side_value_text(source.transmitter);
-  session.DISP[1][3] = side_value_text(source.channel);
-  session.DISP[2][1] = "";
-  session.DISP[2][2] = side_value_text(dest.transmitter);
-  session.DISP[2][3] = side_value_text(dest.channel);
-  session.DISP[2][5] = "";
+  session.value_column[1][1] = "";
+  session.value_column[1][2] = side_value_text(source.transmitter);
+  session.value_column[1][3] = side_value_text(source.channel);
+  session.value_column[2][1] = "";
+  session.value_column[2][2] = side_value_text(dest.transmitter);
+  session.value_column[2][3] = side_value_text(dest.channel);
+  session.value_column[2][5] = "";
 }
 
 void start_copy(kdv::model::Session& session, const CopySide& source, const CopySide& dest) {
@@ -130,7 +130,7 @@ void start_copy(kdv::model::Session& session, const CopySide& source, const Copy
   if (dload == 0 && session.online) send_channel(session, dest.receiver, dest.transmitter, dest.channel);
   if (dload == 1 && session.online) {
     kdv::ui::draw_background(session, 0);
-    kdv::ui::draw_menu(session, session.XCUR, session.YCUR);
+    kdv::ui::draw_menu(session, session.cursor_column, session.cursor_row);
     // No is highlighted first; Escape counts as No.
     const std::optional<int> answer =
         kdv::edit::choose_from_list(session, "    Download ?    ", {"       Yes        ", "       No         "}, 10, 2);
@@ -139,8 +139,8 @@ void start_copy(kdv::model::Session& session, const CopySide& source, const Copy
     kdv::ui::draw_choice_window(session, 30, 10, "  Copy Function   ", {"    COMPLETED     ", "                  "});
     kdv::ui::pause_ms(2000);
   }
-  session.XCUR = 2;
-  session.YCUR = 3;
+  session.cursor_column = 2;
+  session.cursor_row = 3;
 }
 
 }  // namespace

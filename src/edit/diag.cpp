@@ -72,7 +72,7 @@ void diagnostics_menu(kdv::model::Session& session, int r) {
 
 void fill_diagnostic_values(kdv::model::Session& session) {
   const ReceiverRecord& receiver = session.current_receiver();
-  auto& column = session.DISP;
+  auto& column = session.value_column;
   column[1][2] = "1......8";
   column[1][3] = lever_text(receiver.HCASWITCH);
   column[1][4] = lever_text(receiver.IPSWITCH);

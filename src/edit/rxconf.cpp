@@ -71,7 +71,7 @@ void clear_working() {
 
 std::string cell_title(const kdv::model::Session& session, int spaces) {
   return std::string(static_cast<std::size_t>(spaces), ' ') +
-         session.SCREEN[session.SCNO].cells[session.XCUR][session.YCUR].label.str();
+         session.screens[session.screen_number].cells[session.cursor_column][session.cursor_row].label.str();
 }
 
 bool send_change(const Session& session, const std::function<kdv::link::Outcome()>& command) {

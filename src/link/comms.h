@@ -86,7 +86,7 @@ class SerialPort {
   // call. A port that watches fd in its own waits answers from them, so
   // that the link's key polls cost nothing while no key is typed; any other
   // port cannot tell and answers true.
-  virtual bool INPUT_SEEN(int fd) {
+  virtual bool input_seen(int fd) {
     (void)fd;
     return true;
   }
@@ -118,7 +118,7 @@ class TBlockSerial : public SerialPort {
   // on) and notes input there without ending the wait; a call with no wait
   // since the last one looks at fd itself. Bytes handed out of the buffer
   // carry what the wait that read them saw.
-  bool INPUT_SEEN(int fd) override;
+  bool input_seen(int fd) override;
 
   bool is_open() const { return fd_ >= 0; }
   // Whether a receive met a hang-up (as opposed to a time-out).

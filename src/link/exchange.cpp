@@ -94,7 +94,7 @@ std::uint8_t Link::get_byte(int) {
 
 bool Link::escape_pressed() {
   const int keys = host().key_input();
-  if (keys >= 0 && port_ && !port_->INPUT_SEEN(keys)) return false;
+  if (keys >= 0 && port_ && !port_->input_seen(keys)) return false;
   return host().escape();
 }
 

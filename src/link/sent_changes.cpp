@@ -33,8 +33,8 @@ void learn(std::map<std::string, std::string>& values, const SentSetting& s, con
 
 void set_change_watcher(ChangeWatcher* w) { watcher = w; }
 
-DownloadMark::DownloadMark(kdv::model::Session& session) : session_(session) { ++session_.DOWNLOADS; }
-DownloadMark::~DownloadMark() { --session_.DOWNLOADS; }
+DownloadMark::DownloadMark(kdv::model::Session& session) : session_(session) { ++session_.downloads_in_progress; }
+DownloadMark::~DownloadMark() { --session_.downloads_in_progress; }
 
 void report_sent(kdv::model::Session& session, int receiver, int command, const Request& request,
                  const Outcome& outcome, const Reply& reply) {
@@ -47,7 +47,7 @@ void report_sent(kdv::model::Session& session, int receiver, int command, const 
       receiver >= 0 && receiver < 16 ? session.receivers[static_cast<std::size_t>(receiver)].get() : nullptr;
   const kdv::model::ReceiverRecord& record = rx ? *rx : kdv::model::fresh_configuration().rx;
   TracedExchange e = decode_request(frame, record);
-  std::map<std::string, std::string>& values = session.KNOWN_SETTINGS[{session.selected_port, receiver}];
+  std::map<std::string, std::string>& values = session.known_settings[{session.selected_port, receiver}];
   if (!changes_receiver(e.command)) {
     if (!outcome.ok() || reply.length <= 0) return;
     const std::vector<std::uint8_t> answer(reply.bytes.begin(), reply.bytes.begin() + reply.length + 1);
@@ -58,7 +58,7 @@ void report_sent(kdv::model::Session& session, int receiver, int command, const 
   for (TracedSetting& s : e.parameters) {
     SentSetting& sent = change.settings.emplace_back(SentSetting{std::move(s), std::nullopt});
     const auto old = values.find(sent.key);
-    if (session.DOWNLOADS == 0 && old != values.end()) sent.old = old->second;
+    if (session.downloads_in_progress == 0 && old != values.end()) sent.old = old->second;
     learn(values, sent, outcome);
   }
   if (change.operation == "SEND_RESET") values.clear();

@@ -196,7 +196,7 @@ std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
   return 0;
 }
 
-bool TBlockSerial::INPUT_SEEN(int fd) {
+bool TBlockSerial::input_seen(int fd) {
   if (fd < 0) return true;
   if (fd != watched_) {
     watched_ = fd;

@@ -65,7 +65,7 @@ class TracedPort final : public SerialPort {
     return b;
   }
   int last_error() const override { return port_->last_error(); }
-  bool INPUT_SEEN(int fd) override { return port_->INPUT_SEEN(fd); }
+  bool input_seen(int fd) override { return port_->input_seen(fd); }
 
  private:
   static void trace_byte(bool request, std::uint8_t b) {

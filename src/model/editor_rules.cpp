@@ -32,9 +32,9 @@ bool offers_input_type(Byte txtype, int ch, Byte code) {
   return code <= 14 || (code >= 16 && code <= 27);
 }
 
-void clear_unipolar_negatives(ReceiverRecord& R) {
-  for (int t = 1; t <= std::min<int>(R.NO_OF_TX, 4); ++t) {
-    TransmitterRecord& transmitter = R.TRANSMITTER[t];
+void clear_unipolar_negatives(ReceiverRecord& receiver) {
+  for (int t = 1; t <= std::min<int>(receiver.NO_OF_TX, 4); ++t) {
+    TransmitterRecord& transmitter = receiver.TRANSMITTER[t];
     const int channels = transmitter.TXTYPE == 1 ? 16 : transmitter.TXTYPE == 2 ? 8 : 0;
     for (int c = 1; c <= channels; ++c) {
       ChannelRecord& channel = transmitter.CHANNEL[c];

@@ -38,6 +38,6 @@ bool offers_input_type(Byte txtype, int ch, Byte code);
 
 // Negative output zeros, gains and alarm thresholds of every configured
 // channel become 0 (a unipolar data format cannot carry them).
-void clear_unipolar_negatives(ReceiverRecord& R);
+void clear_unipolar_negatives(ReceiverRecord& receiver);
 
 }  // namespace kdv::model

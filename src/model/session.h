@@ -30,9 +30,9 @@ struct Session {
   // Per port and receiver number, the settings the link last read from the
   // receiver or wrote to it, by dotted key as the text format writes them:
   // the old values a change reports.
-  std::map<std::pair<std::string, int>, std::map<std::string, std::string>> KNOWN_SETTINGS;
+  std::map<std::pair<std::string, int>, std::map<std::string, std::string>> known_settings;
   // Downloads in progress: the changes they send report no old values.
-  int DOWNLOADS = 0;
+  int downloads_in_progress = 0;
   Indexed<bool, 0, 15> receiver_present{};
   HeldFlagsRecord held_flags{};
   // The current receiver, transmitter and channel.
@@ -41,7 +41,7 @@ struct Session {
   Byte channel_number = 1;
   // The current receiver record.
   ReceiverRecord& current_receiver() { return *receivers[receiver_number]; }
-  const ReceiverRecord& RX() const { return *receivers[receiver_number]; }
+  const ReceiverRecord& current_receiver() const { return *receivers[receiver_number]; }
 
   // Whether changes go to the receiver as they are made, and the port the
   // link opens.
@@ -50,7 +50,7 @@ struct Session {
 
   // The message table and the ten menu screens, loaded at start-up.
   MESSAGES messages{};
-  MenuScreens SCREEN{};
+  MenuScreens screens{};
 
   // Colour roles (numbers of the 16-colour text palette); INITCOMMS picks
   // the monochrome set for "BW".
@@ -66,10 +66,10 @@ struct Session {
 
   // The menu: the value column (the text shown after the label of cell
   // [column][row]), the highlighted cell and the screen being shown.
-  Indexed<Indexed<Text<16>, 1, 12>, 1, 2> DISP{};
-  Byte XCUR = 1;
-  Byte YCUR = 1;
-  Byte SCNO = 0;
+  Indexed<Indexed<Text<16>, 1, 12>, 1, 2> value_column{};
+  Byte cursor_column = 1;
+  Byte cursor_row = 1;
+  Byte screen_number = 0;
 
   // The command-line arguments after the program name.
   std::vector<std::string> arguments;

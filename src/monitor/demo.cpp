@@ -114,7 +114,7 @@ void fill_channel_monitor_values(Session& session) {
   session.reserved_channel = tx.TXTYPE == 1 && has_cold_junction_channel(session.current_receiver().TRANSMITTER[session.transmitter_number]);
   kdv::ui::draw_background(session, 0);
 
-  auto& col = session.DISP[1];
+  auto& col = session.value_column[1];
   col[1] = "     " + kdv::ui::right_aligned(session.transmitter_number, 2);
   col[2] = "     " + kdv::ui::right_aligned(session.channel_number, 2);
   col[3] = kdv::edit::units_text(session.current_receiver().UNITS);
@@ -243,10 +243,10 @@ void all_channels_monitor_menu(kdv::model::Session& session) {
   kdv::ui::draw_background(session, 1);
   const kdv::ui::MenuCursor cursor(session, 1, 4);
   for (bool done = false; !done;) {
-    session.DISP[1][1] = kdv::ui::right_aligned(session.receiver_number, 5);
-    session.DISP[1][2] = kdv::ui::right_aligned(session.transmitter_number, 5);
-    session.DISP[1][3] = "   578  ";
-    session.DISP[1][4] = "";
+    session.value_column[1][1] = kdv::ui::right_aligned(session.receiver_number, 5);
+    session.value_column[1][2] = kdv::ui::right_aligned(session.transmitter_number, 5);
+    session.value_column[1][3] = "   578  ";
+    session.value_column[1][4] = "";
     switch (kdv::ui::run_menu(session, 3)) {
       case kAllCellTransmitter:
         kdv::edit::choose_transmitter(session);

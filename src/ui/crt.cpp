@@ -94,7 +94,7 @@ bool key_pressed() {
   return !c.keys.empty();
 }
 
-int KeyInput() {
+int key_input_descriptor() {
   const Console& c = console();
   return c.keys.empty() && c.terminal ? c.terminal->input_fd() : -1;
 }

@@ -51,7 +51,7 @@ bool key_pressed();
 // watches the keyboard along with something else; -1 when a key may be
 // waiting already or keys do not come from a descriptor (KeyPressed must
 // then be asked).
-int KeyInput();
+int key_input_descriptor();
 void pause_ms(unsigned ms);
 
 void cursor_off();

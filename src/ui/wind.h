@@ -39,13 +39,13 @@ using kdv::model::MenuScreen;
 class MenuCursor {
  public:
   MenuCursor(kdv::model::Session& session, Byte x, Byte y)
-      : session_(session), saved_x_(session.XCUR), saved_y_(session.YCUR) {
-    session.XCUR = x;
-    session.YCUR = y;
+      : session_(session), saved_x_(session.cursor_column), saved_y_(session.cursor_row) {
+    session.cursor_column = x;
+    session.cursor_row = y;
   }
   ~MenuCursor() {
-    session_.XCUR = saved_x_;
-    session_.YCUR = saved_y_;
+    session_.cursor_column = saved_x_;
+    session_.cursor_row = saved_y_;
   }
   MenuCursor(const MenuCursor&) = delete;
   MenuCursor& operator=(const MenuCursor&) = delete;

@@ -22,8 +22,8 @@ std::string refusal(std::string_view file, const LoadFault& f) {
 }  // namespace
 
 void load_screen_files(kdv::model::Session& session, const std::filesystem::path& dir) {
-  session.XCUR = 1;
-  session.YCUR = 1;
+  session.cursor_column = 1;
+  session.cursor_row = 1;
   session.online = true;
 
   {
@@ -35,7 +35,7 @@ void load_screen_files(kdv::model::Session& session, const std::filesystem::path
   ScreenFile screens(dir / "conf578.scn");
   if (!screens.is_open()) kdv::ui::quit(0, "\n ERROR LOADING FILE :- \"CONF578.SCN\" NOT FOUND\n");
   std::istream in(&screens);
-  if (auto fault = read_screens(in, session.SCREEN)) kdv::ui::quit(0, refusal("CONF578.SCN", *fault));
+  if (auto fault = read_screens(in, session.screens)) kdv::ui::quit(0, refusal("CONF578.SCN", *fault));
 }
 
 }  // namespace kdv::ui

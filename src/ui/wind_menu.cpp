@@ -14,18 +14,18 @@ namespace {
 
 constexpr int kHelpLeft = 4, kHelpTop = 21, kHelpRight = 37, kHelpBottom = 23;
 
-const MenuScreen& current(const kdv::model::Session& session) { return session.SCREEN[session.SCNO]; }
+const MenuScreen& current(const kdv::model::Session& session) { return session.screens[session.screen_number]; }
 
 bool inert_at(const kdv::model::Session& session, Byte x, Byte y) { return is_inert(current(session).cells[x][y]); }
 
 // One row step in the current column, cyclic; a row outside the column
 // (left over from another screen) counts as the last one.
 void step_row(kdv::model::Session& session, int direction) {
-  const Byte rows = current(session).row_count[session.XCUR];
+  const Byte rows = current(session).row_count[session.cursor_column];
   if (direction < 0)
-    session.YCUR = (session.YCUR <= 1 || session.YCUR > rows) ? rows : static_cast<Byte>(session.YCUR - 1);
+    session.cursor_row = (session.cursor_row <= 1 || session.cursor_row > rows) ? rows : static_cast<Byte>(session.cursor_row - 1);
   else
-    session.YCUR = (session.YCUR >= rows) ? 1 : static_cast<Byte>(session.YCUR + 1);
+    session.cursor_row = (session.cursor_row >= rows) ? 1 : static_cast<Byte>(session.cursor_row + 1);
 }
 
 // Steps at least once and on past inert cells. The loader refuses columns
@@ -33,27 +33,27 @@ void step_row(kdv::model::Session& session, int direction) {
 // A column the screen does not have (a cursor set for another layout)
 // counts as column 1.
 void move_row(kdv::model::Session& session, int direction) {
-  if (session.XCUR < 1 || session.XCUR > current(session).column_count) session.XCUR = 1;
+  if (session.cursor_column < 1 || session.cursor_column > current(session).column_count) session.cursor_column = 1;
   for (int n = 0; n < 14; ++n) {
     step_row(session, direction);
-    if (!inert_at(session, session.XCUR, session.YCUR)) return;
+    if (!inert_at(session, session.cursor_column, session.cursor_row)) return;
   }
 }
 
 void move_column(kdv::model::Session& session, int direction) {
   const MenuScreen& s = current(session);
   if (direction < 0)
-    session.XCUR = (session.XCUR <= 1 || session.XCUR > s.column_count) ? s.column_count : static_cast<Byte>(session.XCUR - 1);
+    session.cursor_column = (session.cursor_column <= 1 || session.cursor_column > s.column_count) ? s.column_count : static_cast<Byte>(session.cursor_column - 1);
   else
-    session.XCUR = (session.XCUR >= s.column_count) ? 1 : static_cast<Byte>(session.XCUR + 1);
-  if (session.YCUR > s.row_count[session.XCUR]) session.YCUR = s.row_count[session.XCUR];
-  if (session.YCUR < 1) session.YCUR = 1;
-  if (inert_at(session, session.XCUR, session.YCUR)) menu_cursor_down(session);
+    session.cursor_column = (session.cursor_column >= s.column_count) ? 1 : static_cast<Byte>(session.cursor_column + 1);
+  if (session.cursor_row > s.row_count[session.cursor_column]) session.cursor_row = s.row_count[session.cursor_column];
+  if (session.cursor_row < 1) session.cursor_row = 1;
+  if (inert_at(session, session.cursor_column, session.cursor_row)) menu_cursor_down(session);
 }
 
 void value_after_label(const kdv::model::Session& session, int column, int row) {
   kdv::ui::write_text("   ");
-  if (row <= 12) kdv::ui::write_text(session.DISP[column][row].view());
+  if (row <= 12) kdv::ui::write_text(session.value_column[column][row].view());
 }
 
 // Alt-X: the quit question on row 25. "Y" or "y" ends the program; any
@@ -146,15 +146,15 @@ void menu_cursor_up(kdv::model::Session& session) { move_row(session, -1); }
 void menu_cursor_down(kdv::model::Session& session) { move_row(session, +1); }
 
 Byte run_menu(kdv::model::Session& session, Byte screen) {
-  session.SCNO = screen;
-  draw_menu(session, session.XCUR, session.YCUR);
+  session.screen_number = screen;
+  draw_menu(session, session.cursor_column, session.cursor_row);
   int previous = -1;  // none yet
   for (;;) {
     const Byte key = kdv::ui::read_key();
     const bool extended = previous == 0;
     previous = key;
     if (!extended) {
-      if (key == kdv::ui::kKeyEnter) return static_cast<Byte>(16 * session.XCUR + session.YCUR);
+      if (key == kdv::ui::kKeyEnter) return static_cast<Byte>(16 * session.cursor_column + session.cursor_row);
       if (key == kdv::ui::kKeyEscape) return kMenuEscape;
       continue;
     }
@@ -166,7 +166,7 @@ Byte run_menu(kdv::model::Session& session, Byte screen) {
       case kdv::ui::kScanAltX: previous = ask_quit(session); continue;
       default: continue;
     }
-    draw_menu(session, session.XCUR, session.YCUR);
+    draw_menu(session, session.cursor_column, session.cursor_row);
   }
 }
 

@@ -194,7 +194,7 @@ std::optional<double> number_field(const kdv::model::Session& session, std::stri
 std::string value_with_unit(const kdv::model::Session& session, double value, Byte family) {
   const std::string number = fixed_decimal(value, 10, 4);
   if (family >= 2) return number;
-  const kdv::model::ReceiverRecord& r = session.RX();
+  const kdv::model::ReceiverRecord& r = session.current_receiver();
   const Byte type = r.TRANSMITTER[session.transmitter_number].CHANNEL[session.channel_number].INPUT_TYPE;
   const std::string ohm{' ', kdv::model::kOhmSign};
   if (family == 0) {

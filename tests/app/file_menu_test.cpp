@@ -54,8 +54,8 @@ TEST_F(FileMenu, ReportFromTheMainMenu) {
   term.escape();   // back to the main menu
   run();
   EXPECT_GT(bytes_of("out.txt").size(), 1000u);
-  EXPECT_EQ(session.XCUR, 2);
-  EXPECT_EQ(session.YCUR, 6);
+  EXPECT_EQ(session.cursor_column, 2);
+  EXPECT_EQ(session.cursor_row, 6);
 }
 
 }  // namespace

@@ -21,13 +21,13 @@ class ReportScreens : public ScreenScratch {
     session.messages[53] = " Printing report";
     session.messages[95] = "      N/A       ";
     // The report menu: where to print, and print.
-    kdv::ui::MenuScreen& s = session.SCREEN[6];
+    kdv::ui::MenuScreen& s = session.screens[6];
     s.column_count = 1;
     s.row_count[1] = 2;
     s.cells[1][1] = {"Output to", 5, 8, "Printer or file", ""};
     s.cells[1][2] = {"Print report", 5, 9, "Writes the report", ""};
-    session.XCUR = 2;
-    session.YCUR = 6;
+    session.cursor_column = 2;
+    session.cursor_row = 6;
   }
   static kdv::report::Date today() {
     const std::time_t now = std::time(nullptr);
@@ -61,9 +61,9 @@ TEST_F(ReportScreens, UnopenableDestinationSaysCouldNotProduceOutput) {
 }
 
 TEST_F(ReportScreens, DestinationChoice) {
-  session.SCNO = 6;
-  session.XCUR = 1;
-  session.YCUR = 1;
+  session.screen_number = 6;
+  session.cursor_column = 1;
+  session.cursor_row = 1;
   term.down();
   term.enter();
   EXPECT_EQ(kdv::app::choose_destination(session, "out.txt"), "out.txt");
@@ -100,9 +100,9 @@ TEST_F(ReportScreens, MenuChoosesAFileAndPrintsToIt) {
   EXPECT_EQ(session.report_file, "monday_repor");
   EXPECT_EQ(session.report_destination, 4);
   EXPECT_EQ(bytes_of("monday_repor").size(), kdv::report::report_text(session, 0, today()).size());
-  EXPECT_EQ(session.DISP[1][1], "monday_repor");
-  EXPECT_EQ(session.XCUR, 2);
-  EXPECT_EQ(session.YCUR, 6);
+  EXPECT_EQ(session.value_column[1][1], "monday_repor");
+  EXPECT_EQ(session.cursor_column, 2);
+  EXPECT_EQ(session.cursor_row, 6);
   EXPECT_EQ(term.keys_left(), 0u);
 }
 

@@ -45,8 +45,8 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(at(30, 16, 18), "        YES       ");
   EXPECT_NE(kdv::ui::screen_model().bg(30, 15), kdv::ui::screen_model().bg(30, 16));  // NO highlighted
   // The value column was filled before the background was drawn.
-  EXPECT_EQ(session.DISP[2][3], "    COM1");
-  EXPECT_EQ(session.DISP[2][2], "   Online    ");
+  EXPECT_EQ(session.value_column[2][3], "    COM1");
+  EXPECT_EQ(session.value_column[2][2], "   Online    ");
 }
 
 TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {
@@ -86,7 +86,7 @@ TEST_F(Opening, MenuCodesRunTheirCommands) {
   term.enter();  // 21: download
   run();
   EXPECT_EQ(rx.requests().size(), 7u + 49 + 25);
-  EXPECT_EQ(session.YCUR, 5);  // the highlight stays on the command just run
+  EXPECT_EQ(session.cursor_row, 5);  // the highlight stays on the command just run
 }
 
 TEST_F(Opening, EscapeRedrawsTheMainMenu) {
@@ -96,8 +96,8 @@ TEST_F(Opening, EscapeRedrawsTheMainMenu) {
   term.down();  // still in the main menu, the highlight where it was
   run();
   EXPECT_TRUE(main_menu_shown());
-  EXPECT_EQ(session.XCUR, 1);
-  EXPECT_EQ(session.YCUR, 3);
+  EXPECT_EQ(session.cursor_column, 1);
+  EXPECT_EQ(session.cursor_row, 3);
   EXPECT_TRUE(rx.requests().empty());
 }
 

@@ -59,9 +59,9 @@ class PortWindow : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
-    session.SCNO = 2;  // the main menu, on its port cell
-    session.XCUR = 2;
-    session.YCUR = 3;
+    session.screen_number = 2;  // the main menu, on its port cell
+    session.cursor_column = 2;
+    session.cursor_row = 3;
   }
   static std::string at(int col, int row, int len) { return kdv::ui::screen_model().text(col, row, len); }
 };
@@ -75,7 +75,7 @@ TEST_F(PortWindow, ListsThePortsUnderTheCellTitleAndOpensTheChoice) {
   EXPECT_EQ(at(30, 17, 19), "       ttyS0       ");
   EXPECT_EQ(at(30, 18, 19), "       COM1        ");
   EXPECT_EQ(session.selected_port, "COM1");
-  EXPECT_EQ(session.DISP[2][3], "    COM1");
+  EXPECT_EQ(session.value_column[2][3], "    COM1");
   EXPECT_EQ(plug.connects, 1);
 }
 
@@ -126,7 +126,7 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
 }
 
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {
-  session.YCUR = 2;
+  session.cursor_row = 2;
   term.escape();
   kdv::app::choose_online(session);
   EXPECT_EQ(at(30, 15, 18), "   Link mode      ");

@@ -150,7 +150,7 @@ TEST_F(SaveLoad, LoadReadsDamagedFieldsSafely) {
 TEST_F(SaveLoad, LoadOnlineOffersTheDownload) {
   ASSERT_TRUE(kdv::files::write_pair("plant1", session.held_flags, session.current_receiver()));
   session.online = true;
-  session.SCNO = 2;  // run from the main menu
+  session.screen_number = 2;  // run from the main menu
   term.type("plant1");
   term.enter();
   term.enter();  // "No" is preselected
@@ -176,7 +176,7 @@ TEST_F(SaveLoad, YesDownloadsTheLoadedConfiguration) {
   ASSERT_TRUE(kdv::files::write_pair("plant1", session.held_flags, session.current_receiver()));
   session.current_receiver().TAG_FIELD = "in memory";
   session.online = true;
-  session.SCNO = 2;
+  session.screen_number = 2;
   term.type("plant1");
   term.enter();
   term.up();  // "Yes"

@@ -26,17 +26,17 @@ class Calculator : public EditTest {
 TEST_F(Calculator, IeeeStartValues) {
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
-  EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
-  EXPECT_EQ(session.DISP[1][3], "  100.0000 mV");
-  EXPECT_EQ(session.DISP[1][4], "    0.0000");
-  EXPECT_EQ(session.DISP[1][5], "  100.0000");
-  EXPECT_EQ(session.DISP[1][7], "    1.0000");
-  EXPECT_EQ(session.DISP[1][8], "    1.0000");
-  EXPECT_EQ(session.DISP[2][2], "      1");
-  EXPECT_EQ(session.DISP[2][3], "      1");
-  EXPECT_EQ(session.DISP[2][6], "    1.0000");
-  EXPECT_EQ(session.DISP[2][7], "    0.0000 mV");
-  EXPECT_EQ(session.SCNO, 10);
+  EXPECT_EQ(session.value_column[1][2], "    0.0000 mV");
+  EXPECT_EQ(session.value_column[1][3], "  100.0000 mV");
+  EXPECT_EQ(session.value_column[1][4], "    0.0000");
+  EXPECT_EQ(session.value_column[1][5], "  100.0000");
+  EXPECT_EQ(session.value_column[1][7], "    1.0000");
+  EXPECT_EQ(session.value_column[1][8], "    1.0000");
+  EXPECT_EQ(session.value_column[2][2], "      1");
+  EXPECT_EQ(session.value_column[2][3], "      1");
+  EXPECT_EQ(session.value_column[2][6], "    1.0000");
+  EXPECT_EQ(session.value_column[2][7], "    0.0000 mV");
+  EXPECT_EQ(session.screen_number, 10);
 }
 
 TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
@@ -46,13 +46,13 @@ TEST_F(Calculator, UnipolarOffsetAndTheStoredInputZero) {
   // On the first pass the signal zero shows the offset taken away.
   std::vector<std::string> first_pass;
   user.on_wait = [&] {
-    if (first_pass.empty()) first_pass = {session.DISP[1][2].str(), session.DISP[1][5].str(), session.DISP[2][7].str()};
+    if (first_pass.empty()) first_pass = {session.value_column[1][2].str(), session.value_column[1][5].str(), session.value_column[2][7].str()};
   };
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(first_pass, (std::vector<std::string>{" -100.0000 mV", "       200", "  100.0000 mV"}));
   EXPECT_EQ(ch().SCALE_IPZERO, 100);
-  EXPECT_EQ(session.DISP[1][2], "    0.0000 mV");
-  EXPECT_EQ(session.DISP[2][4], "  100.0000 mV");
+  EXPECT_EQ(session.value_column[1][2], "    0.0000 mV");
+  EXPECT_EQ(session.value_column[2][4], "  100.0000 mV");
 }
 
 TEST_F(Calculator, GainFollowsTheFullScaleEntries) {
@@ -63,8 +63,8 @@ TEST_F(Calculator, GainFollowsTheFullScaleEntries) {
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(ch().SCALE_GAIN, 200);
-  EXPECT_EQ(session.DISP[2][6], "  200.0000");
-  EXPECT_EQ(session.DISP[1][8], "  200.0000");  // example input 1
+  EXPECT_EQ(session.value_column[2][6], "  200.0000");
+  EXPECT_EQ(session.value_column[1][8], "  200.0000");  // example input 1
 }
 
 TEST_F(Calculator, EqualZeroAndFullScaleKeepTheGain) {
@@ -93,7 +93,7 @@ TEST_F(Calculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
   enter_value("-1");
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
-  EXPECT_EQ(session.DISP[1][5], "        -1");
+  EXPECT_EQ(session.value_column[1][5], "        -1");
   EXPECT_DOUBLE_EQ(ch().SCALE_GAIN, -0.01);
 }
 
@@ -104,9 +104,9 @@ TEST_F(Calculator, OutputNumbersCarryDecimalsOnlyForIeee) {
     user.escape();
     run([this] { kdv::edit::calculator_menu(session); });
     const bool ieee = format <= 1;
-    EXPECT_EQ(session.DISP[1][4], ieee ? "    2.4000" : "         2") << int(format);
-    EXPECT_EQ(session.DISP[1][5], ieee ? "  102.4000" : "       102") << int(format);
-    EXPECT_EQ(session.DISP[2][5], "    2.4000") << int(format);
+    EXPECT_EQ(session.value_column[1][4], ieee ? "    2.4000" : "         2") << int(format);
+    EXPECT_EQ(session.value_column[1][5], ieee ? "  102.4000" : "       102") << int(format);
+    EXPECT_EQ(session.value_column[2][5], "    2.4000") << int(format);
   }
 }
 
@@ -117,7 +117,7 @@ TEST_F(Calculator, CalculatedCellsAreReadOnly) {
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_TRUE(user.was_shown("These parameters are calculated "));
-  EXPECT_EQ(session.XCUR, 1);  // the channel menu's cursor is back
+  EXPECT_EQ(session.cursor_column, 1);  // the channel menu's cursor is back
 }
 
 TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
@@ -133,7 +133,7 @@ TEST_F(Calculator, OfflineSwitchStartsAgainFromTheNewChannel) {
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(session.channel_number, 2);
   EXPECT_EQ(ch(1, 2).SCALE_GAIN, 5);  // not taken from channel 1's work
-  EXPECT_EQ(session.DISP[1][5], "  510.0000");
+  EXPECT_EQ(session.value_column[1][5], "  510.0000");
 }
 
 // An entry giving a gain the link cannot carry is refused; Escape keeps the

@@ -13,7 +13,7 @@ class Channel : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
-    session.SCNO = 8;
+    session.screen_number = 8;
   }
   // The channel display of the menu pass sets the reserved-channel flag.
   void input_type() {

@@ -121,9 +121,9 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
   kdv::edit::copy_menu(session);
   EXPECT_EQ(box_line1, "        ALL       ");
   EXPECT_EQ(box_line2, std::string(18, '\xCD'));  // the frame closes under it
-  EXPECT_EQ(session.DISP[1][3].str(), "  ALL");
-  EXPECT_EQ(session.DISP[2][3].str(), "  ALL");
-  EXPECT_EQ(session.DISP[1][2].str(), "   1");
+  EXPECT_EQ(session.value_column[1][3].str(), "  ALL");
+  EXPECT_EQ(session.value_column[2][3].str(), "  ALL");
+  EXPECT_EQ(session.value_column[1][2].str(), "   1");
   EXPECT_TRUE(changed().empty());  // nothing copied yet
 }
 
@@ -150,8 +150,8 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   EXPECT_EQ(requests(kdv::link::kCommandInputType), 4 * 16);
   EXPECT_EQ(requests(kdv::link::kCommandAlarms), 4 * 16);
   EXPECT_EQ(rx.state().TRANSMITTER[4].CHANNEL[16].HIGH_ALARM, 416);
-  EXPECT_EQ(session.XCUR, 1);  // the menu cursor is given back
-  EXPECT_EQ(session.YCUR, 1);
+  EXPECT_EQ(session.cursor_column, 1);  // the menu cursor is given back
+  EXPECT_EQ(session.cursor_row, 1);
 }
 
 TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
@@ -193,8 +193,8 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   EXPECT_EQ(boxes.front().substr(0, 18), "         1        ");
   EXPECT_EQ(boxes.front().substr(19, 18).find("ALL"), std::string::npos);
   EXPECT_EQ(boxes.back(), "         1        |        ALL       |\xC8");
-  EXPECT_EQ(session.DISP[1][2].str(), "   1");
-  EXPECT_EQ(session.DISP[2][2].str(), "  ALL");
+  EXPECT_EQ(session.value_column[1][2].str(), "   1");
+  EXPECT_EQ(session.value_column[2][2].str(), "  ALL");
 }
 
 TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
@@ -205,7 +205,7 @@ TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
   term.enter();
   term.escape();
   kdv::edit::copy_menu(session);
-  EXPECT_EQ(session.DISP[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
+  EXPECT_EQ(session.value_column[2][2].str(), "  ALL");  // line 5 is ALL: four transmitters listed
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ class EditTest : public FreshProcess {
     kdv::model::init_model(session);
     session.online = false;
     for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
-      kdv::ui::MenuScreen& scr = session.SCREEN[s];
+      kdv::ui::MenuScreen& scr = session.screens[s];
       scr.column_count = 2;
       scr.row_count[1] = scr.row_count[2] = 12;
       for (int c = 1; c <= 2; ++c)
@@ -82,8 +82,8 @@ class EditTest : public FreshProcess {
     session.messages[96] = "Quit (Y/N)?";
     session.messages[97] = "Cold junction";
     session.messages[98] = "Not applicable";
-    session.XCUR = session.YCUR = 1;
-    session.SCNO = 1;
+    session.cursor_column = session.cursor_row = 1;
+    session.screen_number = 1;
     kdv::ui::install_terminal(&user);
     kdv::link::set_host(&kdv::app::console_host());
     kdv::transfer::set_progress(&console_progress);
@@ -115,10 +115,10 @@ class EditTest : public FreshProcess {
     return false;
   }
 
-  kdv::model::ReceiverRecord& R() { return session.current_receiver(); }
+  kdv::model::ReceiverRecord& rx() { return session.current_receiver(); }
   // The current channel unless t and c are given.
   kdv::model::ChannelRecord& ch(int t = 0, int c = 0) {
-    return R().TRANSMITTER[t ? t : session.transmitter_number].CHANNEL[c ? c : session.channel_number];
+    return rx().TRANSMITTER[t ? t : session.transmitter_number].CHANNEL[c ? c : session.channel_number];
   }
 
   User user;

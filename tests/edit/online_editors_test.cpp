@@ -34,7 +34,7 @@ class Online : public EditTest {
     EditTest::SetUp();
     plug.emplace(sim, session);
     session.online = true;
-    sim.state() = R();  // the receiver holds what the record holds
+    sim.state() = rx();  // the receiver holds what the record holds
     sim.state().HCASWITCH = 15;  // serial settings and addresses by software
     sim.state().IPSWITCH = 0;
   }
@@ -60,7 +60,7 @@ TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   user.enter();  // 9600 again
   run([this] { kdv::edit::edit_baud_rate(session, 0); });
   EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
-  EXPECT_EQ(R().MOD_BAUD, 6);
+  EXPECT_EQ(rx().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
   EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 12), std::string(12, ' '));  // working text gone
 }
@@ -89,11 +89,11 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
       {"gain", [this] { kdv::edit::edit_gain(session); }},            {"flag clear", [this] { kdv::edit::clear_status_flag(session); }},
   };
   for (const auto& e : editors) {
-    const kdv::files::RxdImage before = kdv::files::encode_rxd(R());
+    const kdv::files::RxdImage before = kdv::files::encode_rxd(rx());
     user.escape();
     run(e.editor);
     EXPECT_TRUE(commands().empty()) << e.name;
-    EXPECT_EQ(kdv::files::encode_rxd(R()), before) << e.name;
+    EXPECT_EQ(kdv::files::encode_rxd(rx()), before) << e.name;
     EXPECT_EQ(session.transmitter_number, 1) << e.name;
     EXPECT_EQ(session.channel_number, 1) << e.name;
   }
@@ -110,7 +110,7 @@ TEST_F(Online, OfflineChangesSendNothing) {
     kdv::edit::edit_baud_rate(session, 0);
     kdv::edit::edit_tag(session);
   });
-  EXPECT_EQ(R().MOD_BAUD, 7);
+  EXPECT_EQ(rx().MOD_BAUD, 7);
   EXPECT_TRUE(commands().empty());
   EXPECT_EQ(sim.state(), receiver_before);
 }
@@ -130,7 +130,7 @@ TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
   run(kdv::edit::edit_data_format);
-  EXPECT_EQ(R().DATA_FORMAT, 4);
+  EXPECT_EQ(rx().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, 0);
   ASSERT_GT(commands().size(), 2u);
   EXPECT_EQ(commands()[0], SET_DATAFMT);
@@ -145,13 +145,13 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
   user.downs(2);
   user.enter();
   run(kdv::edit::edit_data_format);
-  EXPECT_EQ(R().DATA_FORMAT, 0);
+  EXPECT_EQ(rx().DATA_FORMAT, 0);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, -5);
   EXPECT_EQ(commands()[0], SET_DATAFMT);
 }
 
 TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
-  session.SCNO = 8;
+  session.screen_number = 8;
   ch().SCALE_OPZERO = 3;
   sim.faults.refuse = 3;
   sim.faults.only_command = SET_SCALES;
@@ -165,7 +165,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
 }
 
 TEST_F(Online, AlarmsSentWithBothThresholds) {
-  session.SCNO = 8;
+  session.screen_number = 8;
   user.type("-5");
   user.enter();
   run(kdv::edit::edit_low_alarm);
@@ -175,7 +175,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
 }
 
 TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
-  session.SCNO = 8;
+  session.screen_number = 8;
   user.up();
   user.enter();
   user.escape();
@@ -190,7 +190,7 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
 }
 
 TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
-  session.SCNO = 8;
+  session.screen_number = 8;
   user.down();
   user.enter();
   user.type("20");
@@ -215,7 +215,7 @@ TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
 }
 
 TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
-  session.SCNO = 9;
+  session.screen_number = 9;
   sim.state().HCASWITCH = 65;
   user.move(1, 3, 2, 4);
   user.enter();
@@ -224,8 +224,8 @@ TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   user.escape();
   run([this] { kdv::edit::diagnostics_menu(session, 0); });
   EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
-  EXPECT_EQ(R().HCASWITCH, 65);
-  EXPECT_EQ(R().MOD_MODE, 0);  // lever 7: ASCII
+  EXPECT_EQ(rx().HCASWITCH, 65);
+  EXPECT_EQ(rx().MOD_MODE, 0);  // lever 7: ASCII
 }
 
 TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {

@@ -16,22 +16,22 @@ TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   user.down();  // from 9600 to 19200
   user.enter();
   run([this] { edit_baud_rate(session, 0); });
-  EXPECT_EQ(R().MOD_BAUD, 7);
+  EXPECT_EQ(rx().MOD_BAUD, 7);
   EXPECT_EQ(kdv::ui::screen_model().text(30, 10, 10), "  Cell 1,1");  // two-space title
   kdv::edit::fill_receiver_values(session);
-  EXPECT_EQ(session.DISP[2][5], "    19200");
+  EXPECT_EQ(session.value_column[2][5], "    19200");
 }
 
 TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
-  R().MOD_BAUD = 8;
+  rx().MOD_BAUD = 8;
   user.escape();
   run([this] { edit_baud_rate(session, 0); });
-  EXPECT_EQ(R().MOD_BAUD, 8);
+  EXPECT_EQ(rx().MOD_BAUD, 8);
 }
 
 TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
-  R().COMM_MODE = false;
-  const ReceiverRecord before = R();
+  rx().COMM_MODE = false;
+  const ReceiverRecord before = rx();
   for (auto editor : {edit_baud_rate, edit_stop_bits, edit_data_bits, edit_parity}) {
     kdv::ui::set_text_window(1, 1, 80, 25);
     kdv::ui::clear_window();
@@ -40,7 +40,7 @@ TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
     EXPECT_TRUE(shows("READ ONLY"));
     EXPECT_TRUE(shows("This parameter is selected"));
   }
-  EXPECT_EQ(R(), before);
+  EXPECT_EQ(rx(), before);
 }
 
 TEST_F(Receiver, SerialListsMapPositionsToCodes) {
@@ -55,27 +55,27 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
     edit_data_bits(session, 0);
     edit_parity(session, 0);
   });
-  EXPECT_EQ(R().MOD_STOP, 2);
-  EXPECT_EQ(R().MOD_DBITS, 0);
-  EXPECT_EQ(R().MOD_PARITY, 2);
+  EXPECT_EQ(rx().MOD_STOP, 2);
+  EXPECT_EQ(rx().MOD_DBITS, 0);
+  EXPECT_EQ(rx().MOD_PARITY, 2);
   EXPECT_TRUE(shows("   Even       "));
 }
 
 TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
-  R().NO_OF_TX = 4;
+  rx().NO_OF_TX = 4;
   session.transmitter_number = 3;
   user.ups(2);
   user.enter();
   run(edit_transmitter_count);
-  EXPECT_EQ(R().NO_OF_TX, 2);
+  EXPECT_EQ(rx().NO_OF_TX, 2);
   EXPECT_EQ(session.transmitter_number, 1);
   // An offline reset leaves one transmitter and the current one as it was;
   // the count's list moves it back even when left with Escape.
-  R().NO_OF_TX = 1;
+  rx().NO_OF_TX = 1;
   session.transmitter_number = 3;
   user.escape();
   run(edit_transmitter_count);
-  EXPECT_EQ(R().NO_OF_TX, 1);
+  EXPECT_EQ(rx().NO_OF_TX, 1);
   EXPECT_EQ(session.transmitter_number, 1);
 }
 
@@ -86,17 +86,17 @@ TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   user.type("12.7");
   user.enter();
   run([this] { edit_address(session, 0, 2); });
-  EXPECT_EQ(R().MOD_ADDRESSB, 12);
+  EXPECT_EQ(rx().MOD_ADDRESSB, 12);
   EXPECT_EQ(user.bells, 1);
   EXPECT_EQ(kdv::ui::screen_model().text(30, 15, 15), " Address Link B");
 }
 
 TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
-  R().ADD_MODE = false;
-  R().MOD_ADDRESSA = 9;
+  rx().ADD_MODE = false;
+  rx().MOD_ADDRESSA = 9;
   user.key();
   run([this] { edit_address(session, 0, 1); });
-  EXPECT_EQ(R().MOD_ADDRESSA, 9);
+  EXPECT_EQ(rx().MOD_ADDRESSA, 9);
   EXPECT_TRUE(shows("by a switch in the KDV578"));
 }
 
@@ -104,10 +104,10 @@ TEST_F(Receiver, TagIsPaddedTo25Characters) {
   user.type("ABC");
   user.enter();
   run(edit_tag);
-  EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
+  EXPECT_EQ(rx().TAG_FIELD, "ABC                      ");
   user.escape();
   run(edit_tag);
-  EXPECT_EQ(R().TAG_FIELD, "ABC                      ");
+  EXPECT_EQ(rx().TAG_FIELD, "ABC                      ");
 }
 
 TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
@@ -115,23 +115,23 @@ TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
   run(edit_data_format);
-  EXPECT_EQ(R().DATA_FORMAT, 4);
+  EXPECT_EQ(rx().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 1).SCALE_OPZERO, -5);
 }
 
 TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
-  R().DATA_FORMAT = 15;
+  rx().DATA_FORMAT = 15;
   user.escape();
   run(edit_data_format);
-  EXPECT_EQ(R().DATA_FORMAT, 0);
-  R().DATA_FORMAT = 18;
+  EXPECT_EQ(rx().DATA_FORMAT, 0);
+  rx().DATA_FORMAT = 18;
   user.escape();
   run(edit_data_format);
-  EXPECT_EQ(R().DATA_FORMAT, 18);
+  EXPECT_EQ(rx().DATA_FORMAT, 18);
 }
 
 TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
-  R().NO_OF_TX = 2;
+  rx().NO_OF_TX = 2;
   init_transmitter(*session.receivers[0], 2, 2);
   ch(1, 16).SCALE_GAIN = -2;
   ch(2, 8).HIGH_ALARM = -1;
@@ -146,8 +146,8 @@ TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
 }
 
 TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
-  R().TAG_FIELD = "PUMP HOUSE               ";
-  R().NO_OF_TX = 3;
+  rx().TAG_FIELD = "PUMP HOUSE               ";
+  rx().NO_OF_TX = 3;
   user.down();  // 572
   user.enter();
   user.key();
@@ -155,30 +155,30 @@ TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
   EXPECT_TRUE(shows("OFFLINE RESET"));
   EXPECT_TRUE(shows("Download required if"));
   EXPECT_TRUE(shows(" Any key to Continue "));
-  EXPECT_EQ(R().TAG_FIELD, "Data not loaded          ");
-  EXPECT_EQ(R().NO_OF_TX, 1);
-  EXPECT_EQ(R().TRANSMITTER[1].TXTYPE, 2);
+  EXPECT_EQ(rx().TAG_FIELD, "Data not loaded          ");
+  EXPECT_EQ(rx().NO_OF_TX, 1);
+  EXPECT_EQ(rx().TRANSMITTER[1].TXTYPE, 2);
 }
 
 TEST_F(Receiver, ResetLeftWithEscapeChangesNothing) {
-  R().TAG_FIELD = "PUMP HOUSE               ";
-  const ReceiverRecord before = R();
+  rx().TAG_FIELD = "PUMP HOUSE               ";
+  const ReceiverRecord before = rx();
   user.escape();
   run(edit_defaults);
-  EXPECT_EQ(R(), before);
+  EXPECT_EQ(rx(), before);
 }
 
 TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
   ch(2, 4).SCALE_GAIN = 7;
-  const ReceiverRecord before = R();
+  const ReceiverRecord before = rx();
   user.escape();  // Escape means NO
   run([this] { reset_scalings(session, 0, 1); });
-  EXPECT_EQ(R(), before);
+  EXPECT_EQ(rx(), before);
   user.down();
   user.enter();
   run([this] { reset_scalings(session, 0, 2); });
   EXPECT_EQ(ch(2, 4).SCALE_GAIN, 1);
-  EXPECT_EQ(R().TRANSMITTER[2].TXTYPE, 2);
+  EXPECT_EQ(rx().TRANSMITTER[2].TXTYPE, 2);
 }
 
 TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
@@ -191,13 +191,13 @@ TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
   user.down();
   user.enter();  // degrees F
   user.escape();
-  session.XCUR = 2;
-  session.YCUR = 3;
+  session.cursor_column = 2;
+  session.cursor_row = 3;
   run([this] { receiver_settings_menu(session); });
-  EXPECT_EQ(R().UNITS, 2);
-  EXPECT_EQ(R().LINE_REJ, 0);
-  EXPECT_EQ(session.XCUR, 2);  // the caller's highlight comes back
-  EXPECT_EQ(session.YCUR, 3);
+  EXPECT_EQ(rx().UNITS, 2);
+  EXPECT_EQ(rx().LINE_REJ, 0);
+  EXPECT_EQ(session.cursor_column, 2);  // the caller's highlight comes back
+  EXPECT_EQ(session.cursor_row, 3);
 }
 
 }  // namespace

@@ -343,8 +343,8 @@ TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
   kdv::monitor::channel_monitor_menu(session);
   EXPECT_EQ(requests(kdv::link::kCommandColdJunction), 1);
   EXPECT_EQ(term.keys_left(), 0u);
-  EXPECT_EQ(session.XCUR, 1);
-  EXPECT_EQ(session.YCUR, 1);
+  EXPECT_EQ(session.cursor_column, 1);
+  EXPECT_EQ(session.cursor_row, 1);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   kdv::ui::set_text_window(10, 10, 20, 12);
   kdv::ui::text_background(4);
   kdv::ui::write_text("left over");
-  session.SCREEN[1].column_count = 2;
-  session.SCNO = 6;
+  session.screens[1].column_count = 2;
+  session.screen_number = 6;
   session.reserved_channel = true;
   session.report_destination = 4;
   session.report_receiver = 1;
@@ -30,8 +30,8 @@ TEST(FreshProcessState, NothingOfAnEarlierTestRemains) {
   EXPECT_EQ(s.win_bottom(), kdv::ui::kRows);
   EXPECT_EQ(s.text(10, 10, 9), std::string(9, ' '));
   EXPECT_EQ(s.attr(), 0x07);
-  EXPECT_EQ(session.SCREEN[1].column_count, 0);
-  EXPECT_EQ(session.SCNO, 0);
+  EXPECT_EQ(session.screens[1].column_count, 0);
+  EXPECT_EQ(session.screen_number, 0);
   EXPECT_EQ(session.report_destination, 1);
   EXPECT_EQ(session.report_receiver, 0);
   EXPECT_EQ(session.report_file, "out.txt");

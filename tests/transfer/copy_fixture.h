@@ -39,7 +39,7 @@ class CopyTestOn : public Base {
     std::vector<std::string> out;
     for (int t = 1; t <= 4; ++t)
       for (int c = 1; c <= 16; ++c)
-        if (this->session.RX().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
+        if (this->session.current_receiver().TRANSMITTER[t].CHANNEL[c] != original.TRANSMITTER[t].CHANNEL[c])
           out.push_back(std::to_string(t) + "." + std::to_string(c));
     return out;
   }

@@ -72,7 +72,7 @@ class ShippedScreens : public UiTest {
 
 TEST_F(ShippedScreens, EveryCodeAnOwnerActsOnIsASelectableCell) {
   for (const Owner& o : owners()) {
-    const MenuScreen& s = session.SCREEN[o.screen];
+    const MenuScreen& s = session.screens[o.screen];
     for (int code : o.codes) {
       const int x = code / 16, y = code % 16;
       ASSERT_LE(x, s.column_count) << "screen " << o.screen << " code " << code;
@@ -86,7 +86,7 @@ TEST_F(ShippedScreens, EveryCodeAnOwnerActsOnIsASelectableCell) {
 
 TEST_F(ShippedScreens, CellsStayInTheMenuAreaWithoutOverlapping) {
   for (int n = 1; n <= kScreenCount; ++n) {
-    const MenuScreen& s = session.SCREEN[n];
+    const MenuScreen& s = session.screens[n];
     struct Span {
       int row, from, to;
     };
@@ -113,7 +113,7 @@ TEST_F(ShippedScreens, LabelsAndHelpLinesFitTheirFields) {
   const auto lines = file_lines("conf578.scn");
   std::size_t line = 0;
   for (int n = 1; n <= kScreenCount; ++n) {
-    const MenuScreen& s = session.SCREEN[n];
+    const MenuScreen& s = session.screens[n];
     line += 1 + s.column_count;
     for (int i = 1; i <= s.column_count; ++i) {
       for (int j = 1; j <= s.row_count[i]; ++j, line += 5) {

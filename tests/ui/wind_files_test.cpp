@@ -218,9 +218,9 @@ TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused)
 
 TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
   put("conf578.scn", ten_screens());
-  session.SCREEN[1].column_count = 9;
+  session.screens[1].column_count = 9;
   EXPECT_EQ(initwind_exit(), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
-  EXPECT_EQ(session.SCREEN[1].column_count, 9);  // the screen file was not read
+  EXPECT_EQ(session.screens[1].column_count, 9);  // the screen file was not read
 
   fs::remove(dir / "conf578.scn");
   put("mess578.scn", "first\n");
@@ -269,14 +269,14 @@ TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
 TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
   put("mess578.scn", "first\n");
   put("conf578.scn", ten_screens());
-  session.XCUR = 2;
-  session.YCUR = 5;
+  session.cursor_column = 2;
+  session.cursor_row = 5;
   session.online = false;
   EXPECT_EQ(initwind_exit(), "");
-  EXPECT_EQ(session.XCUR, 1);
-  EXPECT_EQ(session.YCUR, 1);
+  EXPECT_EQ(session.cursor_column, 1);
+  EXPECT_EQ(session.cursor_row, 1);
   EXPECT_TRUE(session.online);
-  EXPECT_EQ(session.SCREEN[10].cells[1][2].label, "Item 1.2");
+  EXPECT_EQ(session.screens[10].cells[1][2].label, "Item 1.2");
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ void build(kdv::model::Session& session, const std::vector<int>& rows,
     if (i < inert_rows.size())
       for (int j : inert_rows[i]) s.cells[col][j].help_line1 = "##";
   }
-  session.SCREEN[TEST_SCREEN] = s;
-  for (auto& column : session.DISP)
+  session.screens[TEST_SCREEN] = s;
+  for (auto& column : session.value_column)
     for (auto& value : column) value = "";
 }
 
@@ -38,8 +38,8 @@ class Menu : public UiTest {
  protected:
   // Runs the menu from (x, y) and returns its code.
   Byte run_from(Byte x, Byte y) {
-    session.XCUR = x;
-    session.YCUR = y;
+    session.cursor_column = x;
+    session.cursor_row = y;
     return run_menu(session, TEST_SCREEN);
   }
 };
@@ -52,7 +52,7 @@ TEST_F(Menu, EnterGivesColumnAndRowEscapeGives255) {
   EXPECT_EQ(run_from(1, 14), 30);
   term.escape();
   EXPECT_EQ(run_from(1, 2), 255);
-  EXPECT_EQ(session.YCUR, 2);
+  EXPECT_EQ(session.cursor_row, 2);
 }
 
 TEST_F(Menu, CursorUpAndDownSkipInertCellsCyclically) {
@@ -112,12 +112,12 @@ TEST_F(Menu, LettersOfTheScanCodesAloneDoNotMove) {
 
 TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
   build(session, {2, 1});
-  session.DISP[1][1] = "value";
-  session.DISP[2][1] = "other";
-  session.XCUR = 2;
-  session.YCUR = 1;
-  session.SCNO = TEST_SCREEN;
-  draw_menu(session, session.XCUR, session.YCUR);
+  session.value_column[1][1] = "value";
+  session.value_column[2][1] = "other";
+  session.cursor_column = 2;
+  session.cursor_row = 1;
+  session.screen_number = TEST_SCREEN;
+  draw_menu(session, session.cursor_column, session.cursor_row);
   EXPECT_EQ(at(3, 7, 12), "C1R1   value");
   EXPECT_EQ(at(43, 7, 12), "C2R1   other");
   EXPECT_EQ(screen().bg(43, 7), 7);  // background 15 shows light grey
@@ -130,8 +130,8 @@ TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
 
 TEST_F(Menu, RowsThirteenAndFourteenShowTheLabelAlone) {
   build(session, {14});
-  session.DISP[1][12] = "twelve";
-  session.SCNO = TEST_SCREEN;
+  session.value_column[1][12] = "twelve";
+  session.screen_number = TEST_SCREEN;
   draw_menu(session, 1, 1);
   EXPECT_EQ(at(3, 18, 15), "C1R12   twelve ");
   EXPECT_EQ(at(3, 19, 10), "C1R13     ");
@@ -216,12 +216,12 @@ TEST_F(Menu, AFrameOffTheScreenIsNotDrawn) {
 // wherever the submenu's user left it, also when submenus nest.
 TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
   build(session, {3, 3});
-  session.XCUR = 2;
-  session.YCUR = 3;
+  session.cursor_column = 2;
+  session.cursor_row = 3;
   {
     const MenuCursor outer(session, 1, 2);
-    EXPECT_EQ(session.XCUR, 1);
-    EXPECT_EQ(session.YCUR, 2);
+    EXPECT_EQ(session.cursor_column, 1);
+    EXPECT_EQ(session.cursor_row, 2);
     term.down();
     term.enter();
     EXPECT_EQ(run_menu(session, TEST_SCREEN), 16 + 3);
@@ -230,9 +230,9 @@ TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
       term.escape();
       EXPECT_EQ(run_menu(session, TEST_SCREEN), 255);
     }
-    EXPECT_EQ(session.XCUR, 1);
-    EXPECT_EQ(session.YCUR, 3);  // where this menu's user left it
+    EXPECT_EQ(session.cursor_column, 1);
+    EXPECT_EQ(session.cursor_row, 3);  // where this menu's user left it
   }
-  EXPECT_EQ(session.XCUR, 2);
-  EXPECT_EQ(session.YCUR, 3);
+  EXPECT_EQ(session.cursor_column, 2);
+  EXPECT_EQ(session.cursor_row, 3);
 }

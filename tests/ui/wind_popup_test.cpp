@@ -263,13 +263,13 @@ TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
     s.cells[1][j].x = 3;
     s.cells[1][j].y = static_cast<Byte>(6 + j);
   }
-  session.SCREEN[5] = s;
+  session.screens[5] = s;
   term.up();
   term.enter();
   say_done(session, "Copy");
   EXPECT_TRUE(kdv::ui::key_pressed());  // the 72 waits in the key queue
-  session.XCUR = 1;
-  session.YCUR = 2;
+  session.cursor_column = 1;
+  session.cursor_row = 2;
   EXPECT_EQ(run_menu(session, 5), 16 + 2);  // 72 without a 0 before it is ignored
 }
 
