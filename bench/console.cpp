@@ -90,7 +90,7 @@ void start(kdv::model::Session& session, bench::PtyReceiver& receiver) {
 }
 
 // Each iteration uploads headless, then through the console.
-void UploadUnpaced(benchmark::State& state) {
+void upload_unpaced(benchmark::State& state) {
   bench::PtyReceiver receiver(false);
   kdv::model::Session session;
   start(session, receiver);
@@ -110,7 +110,7 @@ void UploadUnpaced(benchmark::State& state) {
   state.counters["console/headless"] = through_console / headless;
 }
 
-void UploadPacedConsole(benchmark::State& state) {
+void upload_paced_console(benchmark::State& state) {
   bench::PtyReceiver receiver(true);
   kdv::model::Session session;
   start(session, receiver);
@@ -122,10 +122,10 @@ void UploadPacedConsole(benchmark::State& state) {
     wall += upload(session, receiver, exchanges, state);
     bytes += static_cast<double>(receiver.bytes());
   }
-  state.counters["wall/wire"] = wall / (bytes * std::chrono::duration<double>(bench::BYTE_TIME).count());
+  state.counters["wall/wire"] = wall / (bytes * std::chrono::duration<double>(bench::kByteTime).count());
 }
 
-BENCHMARK(UploadUnpaced)->Iterations(50)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(UploadPacedConsole)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(upload_unpaced)->Iterations(50)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(upload_paced_console)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -40,7 +40,7 @@
 
 namespace {
 
-using bench::BYTE_TIME;
+using bench::kByteTime;
 using bench::Clock;
 using bench::PtyReceiver;
 
@@ -108,10 +108,10 @@ constexpr std::string_view kUploadAtOnce = "\x1bOB\r";
 // last byte of the last of `exchanges` replies, so its last screen update
 // is not counted; the console is then ended.
 Ended console_upload(const PtyReceiver& receiver, long exchanges) {
-  static const ConsoleDirectory directory;
+  static const ConsoleDirectory kDirectory;
   std::vector<std::string> args = {(std::filesystem::path(KDV578_CTL).parent_path() / "kdv578").string()};
   std::vector<std::string> env = {"KDV578_PORTS=" + receiver.path(), "KDV578_AUDIT=off", "TERM=xterm-256color",
-                                  "LC_ALL=C.UTF-8", "HOME=" + directory.path().string()};
+                                  "LC_ALL=C.UTF-8", "HOME=" + kDirectory.path().string()};
   const std::vector<char*> argv = pointers(args);
   const std::vector<char*> envp = pointers(env);
   winsize size{};
@@ -121,7 +121,7 @@ Ended console_upload(const PtyReceiver& receiver, long exchanges) {
   const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
   if (pid < 0) return std::nullopt;
   if (pid == 0) {
-    if (chdir(directory.path().c_str()) == 0) execve(argv[0], argv.data(), envp.data());
+    if (chdir(kDirectory.path().c_str()) == 0) execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   Ended end;
@@ -149,7 +149,7 @@ Ended console_upload(const PtyReceiver& receiver, long exchanges) {
 // the monitor). `work` is given the receiver and the exchanges of a whole
 // upload.
 template <class Work>
-void Measure(benchmark::State& state, Work work) {
+void measure(benchmark::State& state, Work work) {
   PtyReceiver receiver(true);
   // The document a download and a verify send: the receiver's own.
   if (ctl({"upload", "--port", receiver.path(), "-o", kDocument}) != 0) state.SkipWithError("upload for the document");
@@ -168,7 +168,7 @@ void Measure(benchmark::State& state, Work work) {
   }
   // From the start to the first request byte: the program's own start.
   state.counters["start_ms"] = benchmark::Counter(to_first_request * 1000, benchmark::Counter::kAvgIterations);
-  const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(BYTE_TIME).count();
+  const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(kByteTime).count();
   state.counters["wall/wire"] = wall / wire;
   // From the first request byte to the last reply byte: the exchanges alone.
   state.counters["line/wire"] = on_line / wire;
@@ -177,37 +177,37 @@ void Measure(benchmark::State& state, Work work) {
   for (const char* made : {"", ".up.gdt", ".up.rxd", ".csv"}) std::remove((kDocument + made).c_str());
 }
 
-void ConsoleUpload(benchmark::State& s) {
+void console_upload_in_process(benchmark::State& s) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
-  Measure(s, [&session](const PtyReceiver& r, long) {
+  measure(s, [&session](const PtyReceiver& r, long) {
     session.selected_port = r.path();
     return ended_if(kdv::transfer::upload_configuration(session).ok());
   });
 }
-void ConsoleProcessUpload(benchmark::State& s) { Measure(s, console_upload); }
-void CtlUpload(benchmark::State& s) {
-  Measure(s, [](const PtyReceiver& r, long) {
+void console_process_upload(benchmark::State& s) { measure(s, console_upload); }
+void ctl_upload(benchmark::State& s) {
+  measure(s, [](const PtyReceiver& r, long) {
     return ended_if(ctl({"upload", "--port", r.path(), "-o", kDocument + ".up"}) == 0);
   });
 }
-void CtlDownload(benchmark::State& s) {
-  Measure(s, [](const PtyReceiver& r, long) { return ended_if(ctl({"download", kDocument, "--port", r.path()}) == 0); });
+void ctl_download(benchmark::State& s) {
+  measure(s, [](const PtyReceiver& r, long) { return ended_if(ctl({"download", kDocument, "--port", r.path()}) == 0); });
 }
-void CtlVerify(benchmark::State& s) {
-  Measure(s, [](const PtyReceiver& r, long) { return ended_if(ctl({"verify", kDocument, "--port", r.path()}) == 0); });
+void ctl_verify(benchmark::State& s) {
+  measure(s, [](const PtyReceiver& r, long) { return ended_if(ctl({"verify", kDocument, "--port", r.path()}) == 0); });
 }
-void CtlMonitor(benchmark::State& s) {
-  Measure(s, [](const PtyReceiver& r, long) {
+void ctl_monitor(benchmark::State& s) {
+  measure(s, [](const PtyReceiver& r, long) {
     return ended_if(ctl({"monitor", "--tx", "1", "--count", "20", "--port", r.path(), "-o", kDocument + ".csv"}) == 0);
   });
 }
 
-BENCHMARK(ConsoleUpload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(ConsoleProcessUpload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(CtlUpload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(CtlDownload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(CtlVerify)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(CtlMonitor)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(console_upload_in_process)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(console_process_upload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ctl_upload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ctl_download)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ctl_verify)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(ctl_monitor)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace

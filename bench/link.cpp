@@ -51,7 +51,7 @@ Outcome read_values(Link& link) {
   return link.READ_VALS(0, 1, type);
 }
 
-void BM_TagInProcess(benchmark::State& state) {
+void tag_in_process(benchmark::State& state) {
   kdv::model::Session session;
   fresh_model(session);
   kdv::sim::Receiver rx;
@@ -59,7 +59,7 @@ void BM_TagInProcess(benchmark::State& state) {
   measure(session, state, read_tag, 6);
 }
 
-void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outcome (*reading)(Link&),
+void over_pty(benchmark::State& state, std::vector<std::string> options, Outcome (*reading)(Link&),
                 int request_bytes) {
   kdv::model::Session session;
   fresh_model(session);
@@ -68,14 +68,14 @@ void BM_OverPty(benchmark::State& state, std::vector<std::string> options, Outco
   measure(session, state, reading, request_bytes);
 }
 
-BENCHMARK(BM_TagInProcess)->UseRealTime();
-BENCHMARK_CAPTURE(BM_OverPty, tag, std::vector<std::string>{}, read_tag, 6)
+BENCHMARK(tag_in_process)->UseRealTime();
+BENCHMARK_CAPTURE(over_pty, tag, std::vector<std::string>{}, read_tag, 6)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(BM_OverPty, all_values, std::vector<std::string>{}, read_values, 7)
+BENCHMARK_CAPTURE(over_pty, all_values, std::vector<std::string>{}, read_values, 7)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
-BENCHMARK_CAPTURE(BM_OverPty, all_values_paced, std::vector<std::string>{"--paced"},
+BENCHMARK_CAPTURE(over_pty, all_values_paced, std::vector<std::string>{"--paced"},
                   read_values, 7)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -44,7 +44,7 @@ class CountingPort : public kdv::link::SerialPort {
   kdv::link::TBlockSerial port_;
 };
 
-void MonallPaced16Channels(benchmark::State& state) {
+void monall_paced16_channels(benchmark::State& state) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
   session.transmitter_number = 1;
@@ -101,13 +101,13 @@ void MonallPaced16Channels(benchmark::State& state) {
   kdv::ui::install_terminal(nullptr);
   if (done == 0) return;
 
-  const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(bench::BYTE_TIME).count();
+  const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(bench::kByteTime).count();
   state.counters["passes/s"] = static_cast<double>(done) / seconds;
   state.counters["limit/s"] = static_cast<double>(done) / wire;
   state.counters["bytes/pass"] = static_cast<double>(bytes) / static_cast<double>(done);
   state.counters["wall/wire"] = seconds / wire;
 }
 
-BENCHMARK(MonallPaced16Channels)->Arg(10)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(monall_paced16_channels)->Arg(10)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -23,10 +23,10 @@ namespace {
 
 // Marks the end of one present's output: written straight to the slave
 // after the present, so everything before it is the present's.
-constexpr std::string_view MARK = "\x1b]kdv578-bench\x07";
+constexpr std::string_view kMark = "\x1b]kdv578-bench\x07";
 
-constexpr int MENU_TOP = 6;
-constexpr int MENU_LINES = 10;
+constexpr int kMenuTop = 6;
+constexpr int kMenuLines = 10;
 
 class Bench {
  public:
@@ -40,7 +40,7 @@ class Bench {
 
  private:
   std::size_t mark() {
-    [[maybe_unused]] const ssize_t w = ::write(pty_.slave(), MARK.data(), MARK.size());
+    [[maybe_unused]] const ssize_t w = ::write(pty_.slave(), kMark.data(), kMark.size());
     return drain();
   }
 
@@ -48,7 +48,7 @@ class Bench {
     std::string got;
     char buf[8192];
     for (;;) {
-      const std::size_t end = got.find(MARK);
+      const std::size_t end = got.find(kMark);
       if (end != std::string::npos) return end;
       pollfd p{pty_.master(), POLLIN, 0};
       if (poll(&p, 1, 1000) <= 0) return got.size();
@@ -119,7 +119,7 @@ void frame(kdv::ui::ScreenModel& m, int left, int top, int right, int bottom, co
 void menu_line(kdv::ui::ScreenModel& m, int line, bool highlighted) {
   m.text_background(highlighted ? 15 : 5);
   m.text_colour(highlighted ? 4 : 15);
-  m.go_to_xy(22, MENU_TOP + line);
+  m.go_to_xy(22, kMenuTop + line);
   const std::string label = " Menu item " + std::to_string(line + 1);
   m.write_text(label + std::string(36 - label.size(), ' '));
 }
@@ -143,8 +143,8 @@ kdv::ui::ScreenModel menu_screen() {
   m.go_to_xy(62, 5);
   m.write_text("Units \xF8" "C  Offline");
   m.text_background(5);
-  frame(m, 20, MENU_TOP - 1, 59, MENU_TOP + MENU_LINES, "\xC9\xCD\xBB\xBA\xC8\xBC");
-  for (int line = 0; line < MENU_LINES; ++line) menu_line(m, line, line == 0);
+  frame(m, 20, kMenuTop - 1, 59, kMenuTop + kMenuLines, "\xC9\xCD\xBB\xBA\xC8\xBC");
+  for (int line = 0; line < kMenuLines; ++line) menu_line(m, line, line == 0);
   m.text_background(4);
   m.text_colour(15);
   m.go_to_xy(5, 23);
@@ -156,7 +156,7 @@ kdv::ui::ScreenModel menu_screen() {
 }
 
 // The first screen of a freshly opened terminal (a resize repaints alike).
-void BM_FirstScreen(benchmark::State& state) {
+void first_screen(benchmark::State& state) {
   const kdv::ui::ScreenModel screen = menu_screen();
   std::size_t bytes = 0;
   for (auto _ : state) {
@@ -168,7 +168,7 @@ void BM_FirstScreen(benchmark::State& state) {
 }
 
 // From a blank screen to the menu screen.
-void BM_FullRepaint(benchmark::State& state) {
+void full_repaint(benchmark::State& state) {
   Bench bench;
   const kdv::ui::ScreenModel blank, screen = menu_screen();
   std::size_t bytes = 0;
@@ -207,10 +207,10 @@ void menu_moves(benchmark::State& state, bool cursor) {
   state.counters["pct_of_full"] = 100.0 * state.counters["bytes"] / full;
 }
 
-void BM_OneMenuLine(benchmark::State& state) { menu_moves(state, false); }
-void BM_MenuCursorMove(benchmark::State& state) { menu_moves(state, true); }
+void one_menu_line(benchmark::State& state) { menu_moves(state, false); }
+void menu_cursor_move(benchmark::State& state) { menu_moves(state, true); }
 
-void BM_NothingChanged(benchmark::State& state) {
+void nothing_changed(benchmark::State& state) {
   Bench bench;
   kdv::ui::ScreenModel m = menu_screen();
   bench.present(m);
@@ -222,10 +222,10 @@ void BM_NothingChanged(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
 }
 
-BENCHMARK(BM_FirstScreen);
-BENCHMARK(BM_FullRepaint);
-BENCHMARK(BM_OneMenuLine);
-BENCHMARK(BM_MenuCursorMove);
-BENCHMARK(BM_NothingChanged);
+BENCHMARK(first_screen);
+BENCHMARK(full_repaint);
+BENCHMARK(one_menu_line);
+BENCHMARK(menu_cursor_move);
+BENCHMARK(nothing_changed);
 
 }  // namespace

@@ -25,7 +25,7 @@
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
-inline constexpr auto BYTE_TIME = std::chrono::nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600
+inline constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600
 
 // A simulated receiver behind the master side of a pseudo-terminal.
 class PtyReceiver {
@@ -81,13 +81,13 @@ class PtyReceiver {
       }
       for (ssize_t i = 0; i < n; ++i) {
         if (bytes_++ == 0) first_request_ = Clock::now();
-        arrived = std::max(Clock::now(), arrived) + BYTE_TIME;
+        arrived = std::max(Clock::now(), arrived) + kByteTime;
         const kdv::sim::Bytes reply = rx_.receive(buf[i]);
         if (reply.empty()) continue;
         if (paced_) std::this_thread::sleep_until(arrived);
         const Clock::time_point start = Clock::now();
         for (std::size_t k = 0; k < reply.size(); ++k) {
-          if (paced_) std::this_thread::sleep_until(start + BYTE_TIME * static_cast<long>(k + 1));
+          if (paced_) std::this_thread::sleep_until(start + kByteTime * static_cast<long>(k + 1));
           while (write(master_, &reply[k], 1) != 1) std::this_thread::yield();
           ++bytes_;
         }

@@ -31,7 +31,7 @@ double median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-void DownloadPacedTraceOnOff(benchmark::State& state) {
+void download_paced_trace_on_off(benchmark::State& state) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
   bench::PtyReceiver receiver(true);
@@ -90,6 +90,6 @@ void DownloadPacedTraceOnOff(benchmark::State& state) {
   state.counters["journal_203_lines_ms"] = journal_s * 1e3;
 }
 
-BENCHMARK(DownloadPacedTraceOnOff)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(download_paced_trace_on_off)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace

@@ -21,12 +21,12 @@
 
 namespace {
 
-using bench::BYTE_TIME;
+using bench::kByteTime;
 using bench::Clock;
 using bench::PtyReceiver;
 
 template <kdv::link::Outcome (*Transfer)(kdv::model::Session&)>
-void Run(benchmark::State& state, bool paced) {
+void run(benchmark::State& state, bool paced) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
   PtyReceiver receiver(paced);
@@ -49,21 +49,21 @@ void Run(benchmark::State& state, bool paced) {
   state.counters["exchanges"] = benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kAvgIterations);
   state.counters["bytes"] = benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kAvgIterations);
   if (paced) {
-    const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(BYTE_TIME).count();
+    const double wire = static_cast<double>(bytes) * std::chrono::duration<double>(kByteTime).count();
     state.counters["wall/wire"] = wall / wire;
   } else {
     state.counters["exchanges/s"] = static_cast<double>(exchanges) / wall;
   }
 }
 
-void UploadPaced(benchmark::State& s) { Run<kdv::transfer::upload_configuration>(s, true); }
-void DownloadPaced(benchmark::State& s) { Run<kdv::transfer::download_configuration>(s, true); }
-void UploadUnpaced(benchmark::State& s) { Run<kdv::transfer::upload_configuration>(s, false); }
-void DownloadUnpaced(benchmark::State& s) { Run<kdv::transfer::download_configuration>(s, false); }
+void upload_paced(benchmark::State& s) { run<kdv::transfer::upload_configuration>(s, true); }
+void download_paced(benchmark::State& s) { run<kdv::transfer::download_configuration>(s, true); }
+void upload_unpaced(benchmark::State& s) { run<kdv::transfer::upload_configuration>(s, false); }
+void download_unpaced(benchmark::State& s) { run<kdv::transfer::download_configuration>(s, false); }
 
-BENCHMARK(UploadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(DownloadPaced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(UploadUnpaced)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(DownloadUnpaced)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(upload_paced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(download_paced)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(upload_unpaced)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(download_unpaced)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

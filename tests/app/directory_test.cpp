@@ -10,7 +10,7 @@ using namespace kdv::model;
 namespace {
 
 // The directory box's left frame stands in column 29.
-const std::string FRAME = "\xBA";
+const std::string kFrame = "\xBA";
 
 class Directory : public ScreenScratch {
  protected:
@@ -54,11 +54,11 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
 }
 
 TEST_F(Directory, OddNamesStayInTheirColumns) {
-  const std::string NAMES[][2] = {{"a\ab.gdt", "a?b.gdt"},       {"b\nc.gdt", "b?c.gdt"},
+  const std::string names[][2] = {{"a\ab.gdt", "a?b.gdt"},       {"b\nc.gdt", "b?c.gdt"},
                                   {"d\r\x1b\x7f.gdt", "d???.gdt"}, {"f\bg.gdt", "f?g.gdt"},
                                   {std::string(40, 'l') + ".gdt", std::string(17, 'l')}};
   std::string expected;
-  for (const auto& [name, shown] : NAMES) {
+  for (const auto& [name, shown] : names) {
     touch(name);
     expected += std::string(17 - shown.size(), ' ') + shown;
   }
@@ -88,11 +88,11 @@ TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   term.type("sub\\inner");
   term.enter();
   kdv::app::change_directory(session);
-  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub/inner");
+  EXPECT_EQ(std::filesystem::current_path(), dir / "sub/inner");
   EXPECT_EQ(session.working_directory, "sub/inner");
   EXPECT_EQ(term.bells, 2);
   EXPECT_NE(seen.find("    Directory    "), std::string::npos);
-  EXPECT_NE(seen.find(FRAME + "     ERROR  "), std::string::npos);
+  EXPECT_NE(seen.find(kFrame + "     ERROR  "), std::string::npos);
 }
 
 TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
@@ -100,15 +100,15 @@ TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
   term.type("sub");
   term.enter();
   kdv::app::change_directory(session);
-  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
+  EXPECT_EQ(std::filesystem::current_path(), dir / "sub");
   EXPECT_EQ(session.working_directory, "sub");
   term.escape();
   kdv::app::change_directory(session);
-  EXPECT_EQ(std::filesystem::current_path(), dir_);
+  EXPECT_EQ(std::filesystem::current_path(), dir);
   EXPECT_EQ(session.working_directory, session.start_directory);
   term.enter();  // Enter on the shown start directory changes to it
   kdv::app::change_directory(session);
-  EXPECT_EQ(std::filesystem::current_path(), dir_);
+  EXPECT_EQ(std::filesystem::current_path(), dir);
 }
 
 }  // namespace

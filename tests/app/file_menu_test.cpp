@@ -40,7 +40,7 @@ TEST_F(FileMenu, SaveLoadAndDirectoryFromTheMainMenu) {
   term.type("sub");
   term.enter();
   run();
-  EXPECT_EQ(std::filesystem::current_path(), dir_ / "sub");
+  EXPECT_EQ(std::filesystem::current_path(), dir / "sub");
   EXPECT_EQ(kdv::ui::screen_model().text(61, 8, 3), "sub");  // the menu shows the new directory
 }
 

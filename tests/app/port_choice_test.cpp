@@ -24,8 +24,8 @@ TEST_F(PortScan, CommaSeparatedNamesWithTheFirstPreselected) {
 }
 
 // Stable names of two USB adapters: alike in their first 40 characters.
-const std::string BY_ID_A = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1ABC-if00-port0";
-const std::string BY_ID_B = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ-if00-port0";
+const std::string kByIdA = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1ABC-if00-port0";
+const std::string kByIdB = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K1XYZ-if00-port0";
 
 TEST_F(PortScan, ALongListIsSplitWhole) {
   offer_ports("AAAAAAAA,BBBBBBBB,CCCCCCCC,DDDDDDDD,EEEEEEEE,FFFFFFFF,GGGGGGGG");
@@ -101,7 +101,7 @@ TEST_F(PortWindow, ALongListMovesUpAndLongNamesStayWhole) {
 }
 
 TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
-  const std::string list = "ttyS0," + BY_ID_A + "," + BY_ID_B;
+  const std::string list = "ttyS0," + kByIdA + "," + kByIdB;
   const struct {
     std::string ports;
     int downs;  // line chosen: 1 + downs
@@ -110,8 +110,8 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
       {"ttyS0,ttyS1,ttyS2,ttyS3,ttyUSB0,ttyUSB1,ttyACM0,ttyACM1,ttyAMA0", 8, "ttyAMA0"},
       {"COM1,,COM3", 1, ""},
       {list, 0, "ttyS0"},
-      {list, 1, BY_ID_A},
-      {list, 2, BY_ID_B},
+      {list, 1, kByIdA},
+      {list, 2, kByIdB},
   };
   for (const auto& c : cases) {
     offer_ports(c.ports.c_str());

@@ -10,13 +10,13 @@
 
 namespace {
 
-const std::string PROGRAM = KDV578_BINARY_DIR "/kdv578";
+const std::string kProgram = KDV578_BINARY_DIR "/kdv578";
 
 // Runs the program where its screen definition files are, and leaves it the
 // way a user would should it wait for keys: Escape to any first question,
 // then Alt-X and "y".
 testpty::Run start(const std::string& option, const char* term) {
-  return testpty::run_program({{PROGRAM, option}, term, KDV578_BINARY_DIR, "\x1b\x1bxy"});
+  return testpty::run_program({{kProgram, option}, term, KDV578_BINARY_DIR, "\x1b\x1bxy"});
 }
 
 void expect_full_startup(const testpty::Run& run, std::size_t after) {
@@ -39,7 +39,7 @@ TEST(Program, InvalidOptionIsReportedAndStartUpGoesOn) {
 
 TEST(Program, HelpPrintsTheFullPathAndStartUpGoesOn) {
   const testpty::Run run = start("--help", "xterm-256color");
-  const std::string usage = "Usage: " + std::filesystem::canonical(PROGRAM).string() + " -h\r\n";
+  const std::string usage = "Usage: " + std::filesystem::canonical(kProgram).string() + " -h\r\n";
   ASSERT_EQ(run.output.substr(0, usage.size()), usage);
   expect_full_startup(run, usage.size());
 }

@@ -17,8 +17,8 @@ namespace {
 
 // Screen rows of the save/load name box: its field and its message row. The
 // boxes' left frame stands in column 29.
-constexpr int NAME_FIELD = 20, NAME_MESSAGE = 21;
-const std::string FRAME = "\xBA";
+constexpr int kNameField = 20, kNameMessage = 21;
+const std::string kFrame = "\xBA";
 
 class SaveLoad : public ScreenScratch {
  protected:
@@ -43,7 +43,7 @@ TEST_F(SaveLoad, SaveFormsTheBaseNameAndOffersItNextTime) {
 
   term.enter();  // the default
   kdv::app::save(session);
-  EXPECT_EQ(row(NAME_FIELD, 31, 15), "plant1         ");
+  EXPECT_EQ(row(kNameField, 31, 15), "plant1         ");
   for (const char* entered : {"abcdefghij", "abcdefg.x", ".hidden"}) {
     term.type(entered);
     term.enter();
@@ -63,8 +63,8 @@ TEST_F(SaveLoad, SaveFailureSaysDiskAccessErrorAndAsksAgain) {
   term.escape();
   kdv::app::save(session);
   EXPECT_EQ(term.bells, 1);
-  EXPECT_NE(seen.find(FRAME + " Disk Access Error"), std::string::npos);
-  EXPECT_EQ(row(NAME_MESSAGE, 30, 19), std::string(19, ' '));  // cleared when the field is left
+  EXPECT_NE(seen.find(kFrame + " Disk Access Error"), std::string::npos);
+  EXPECT_EQ(row(kNameMessage, 30, 19), std::string(19, ' '));  // cleared when the field is left
   EXPECT_EQ(entries(), std::vector<std::string>{});
 }
 
@@ -128,7 +128,7 @@ TEST_F(SaveLoad, LoadRefusesAnIncompletePairAndChangesNothing) {
   term.escape();
   kdv::app::load(session);
   EXPECT_EQ(term.bells, 2);
-  EXPECT_NE(seen.find(FRAME + " Invalid Filename"), std::string::npos);
+  EXPECT_NE(seen.find(kFrame + " Invalid Filename"), std::string::npos);
   EXPECT_EQ(session.current_receiver(), rx_before);
   EXPECT_EQ(session.held_flags, flags_before);
 }

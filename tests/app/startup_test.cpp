@@ -62,13 +62,13 @@ TEST(Options, OptionsThatTakeArguments) {
 class Startup : public FreshProcess {
  protected:
   void SetUp() override {
-    old_dir_ = std::filesystem::current_path();
+    old_dir = std::filesystem::current_path();
     kdv::ui::install_terminal(&term);
     kdv::ui::set_text_window(10, 10, 20, 12);  // whatever came before
     kdv::ui::text_background(4);
   }
   void TearDown() override {
-    std::filesystem::current_path(old_dir_);
+    std::filesystem::current_path(old_dir);
     unsetenv("KDV578_PORTS");
     kdv::link::set_host(nullptr);  // start-up installed the console's
     kdv::transfer::set_progress(nullptr);
@@ -81,7 +81,7 @@ class Startup : public FreshProcess {
   }
 
   kdv::ui::ScriptTerminal term;
-  std::filesystem::path old_dir_;
+  std::filesystem::path old_dir;
 };
 
 TEST_F(Startup, AMissingScreenFileEndsAfterTheLoadingAndScanMessages) {

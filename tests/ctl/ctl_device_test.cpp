@@ -30,8 +30,8 @@ class CtlDevice : public ScratchDir {
  protected:
   // Starts a simulator; its port for --port.
   std::string start(std::vector<std::string> args) {
-    sims_.push_back(std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args)));
-    return sims_.back()->read_output();
+    sims.push_back(std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args)));
+    return sims.back()->read_output();
   }
   // kdv578ctl on the port of a new simulator.
   Outcome on(const std::vector<std::string>& sim_args, const std::string& args) {
@@ -49,7 +49,7 @@ class CtlDevice : public ScratchDir {
     std::ofstream("bell.toml") << "[receiver]\ntag = \"BELL\\u0007" + std::string(20, ' ') + "\"\n";
   }
 
-  std::vector<std::unique_ptr<kdv::sim::Process>> sims_;
+  std::vector<std::unique_ptr<kdv::sim::Process>> sims;
 };
 
 TEST_F(CtlDevice, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {

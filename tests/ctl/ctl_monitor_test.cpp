@@ -70,13 +70,13 @@ class CtlMonitor : public ScratchDir {
  protected:
   // The simulator behind the symbolic link "port", as the journeys reach it.
   void start(std::vector<std::string> args) {
-    sim_ = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
-    const std::string pty = sim_->read_output();
+    sim = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
+    const std::string pty = sim->read_output();
     fs::remove("port.new");
     fs::create_symlink(pty, "port.new");
     fs::rename("port.new", "port");
   }
-  std::unique_ptr<kdv::sim::Process> sim_;
+  std::unique_ptr<kdv::sim::Process> sim;
 };
 
 TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {
@@ -97,7 +97,7 @@ TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {
   };
   const auto limit = std::chrono::steady_clock::now() + 60s;
   while (done() < 20 && std::chrono::steady_clock::now() < limit) std::this_thread::sleep_for(20ms);
-  sim_.reset();  // the receiver is gone
+  sim.reset();  // the receiver is gone
   // and its port with it, as a pulled adapter's node goes: a link left to
   // the dead pty would reach whichever test's terminal takes its number.
   fs::remove("port");
@@ -139,7 +139,7 @@ TEST_F(CtlMonitor, OneChannelOrADurationAndTheLimitsOfTheOptions) {
     SCOPED_TRACE(bad);
     EXPECT_EQ(ctltest::ctl(std::string("monitor ") + bad + at).code, 2);
   }
-  sim_.reset();
+  sim.reset();
   EXPECT_EQ(ctltest::ctl("monitor --tx 1 --count 2" + at).code, 4);
   EXPECT_EQ(passes(ctltest::text_of("live.csv")).size(), 2u);
 }

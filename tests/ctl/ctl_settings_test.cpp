@@ -15,13 +15,13 @@ using ctltest::Outcome;
 class CtlSettings : public ScratchDir {
  protected:
   void start(std::vector<std::string> args) {
-    sim_ = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
-    port_ = sim_->read_output();
+    sim = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
+    port = sim->read_output();
   }
-  Outcome ctl(const std::string& args) { return ctltest::ctl(args + " --port " + port_); }
+  Outcome ctl(const std::string& args) { return ctltest::ctl(args + " --port " + port); }
 
-  std::unique_ptr<kdv::sim::Process> sim_;
-  std::string port_;
+  std::unique_ptr<kdv::sim::Process> sim;
+  std::string port;
 };
 
 struct Reading {

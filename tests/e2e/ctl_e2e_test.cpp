@@ -25,19 +25,19 @@ TEST(JourneysCtl, UploadedPairExportsExactlyAndReportsAsTheConsoleDoes) {
   Journey j;
   ASSERT_NO_FATAL_FAILURE(j.open(true));
   ASSERT_NO_FATAL_FAILURE(j.choose(1, 7));  // Save
-  ASSERT_TRUE(j.s.wait_for("      Save", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("      Save", kShort)) << j.dump();
   j.s.text("plant1");
   j.press({"Enter"});
   ASSERT_NO_FATAL_FAILURE(j.choose(2, 6));  // Report, to the offered out.txt
-  ASSERT_TRUE(j.s.wait_for("Print report", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("Print report", kShort)) << j.dump();
   j.press({"Enter"});
-  ASSERT_TRUE(j.s.wait_for("FILE", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("FILE", kShort)) << j.dump();
   j.press({"Up", "Enter"});
-  ASSERT_TRUE(j.s.wait_for("Filename", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("Filename", kShort)) << j.dump();
   j.press({"Enter"});
-  ASSERT_TRUE(j.s.wait_for("Output to         out.txt", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("Output to         out.txt", kShort)) << j.dump();
   j.press({"Down", "Enter"});
-  ASSERT_TRUE(j.s.wait_for("Hardcopy  completed", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("Hardcopy  completed", kShort)) << j.dump();
   j.press({"Enter", "Escape"});
   ASSERT_NO_FATAL_FAILURE(j.quit());
 

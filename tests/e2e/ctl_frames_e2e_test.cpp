@@ -31,9 +31,9 @@ TEST(JourneysCtl, UploadAndDownloadSendTheConsolesFramesInItsOrder) {
   Journey j;
   ASSERT_NO_FATAL_FAILURE(j.open(true));
   const std::size_t uploaded = requests(j.s.simulator_log()).size();
-  const int tags = j.requests(TAG);
+  const int tags = j.requests(kTag);
   ASSERT_NO_FATAL_FAILURE(j.choose(1, 5));  // Download
-  ASSERT_TRUE(j.sent(TAG, tags + 1)) << j.s.simulator_log();
+  ASSERT_TRUE(j.sent(kTag, tags + 1)) << j.s.simulator_log();
   ASSERT_NO_FATAL_FAILURE(j.at_menu());
   ASSERT_NO_FATAL_FAILURE(j.quit());
   const std::size_t downloaded = requests(j.s.simulator_log()).size();

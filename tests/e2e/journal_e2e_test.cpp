@@ -37,16 +37,16 @@ TEST_F(JournalJourney, ConsoleAndCtlShareOneJournalInOrder) {
     j.s.text("NEW TAG");
     j.press({"Enter"});
     if (refused) {
-      ASSERT_TRUE(j.s.wait_for(" Write Disabled", e2e::SHORT)) << j.dump();
+      ASSERT_TRUE(j.s.wait_for(" Write Disabled", e2e::kShort)) << j.dump();
     }
     ASSERT_TRUE(j.s.wait_for("Tag               " + std::string(refused ? "SIMULATED RECEIV" : "NEW TAG"),
-                             e2e::SHORT))
+                             e2e::kShort))
         << j.dump();
     j.press({"Escape"});
   }
-  const int tags = j.requests(e2e::TAG);
+  const int tags = j.requests(e2e::kTag);
   ASSERT_NO_FATAL_FAILURE(j.choose(1, 5));  // Download
-  ASSERT_TRUE(j.sent(e2e::TAG, tags + 1)) << j.s.simulator_log();
+  ASSERT_TRUE(j.sent(e2e::kTag, tags + 1)) << j.s.simulator_log();
   ASSERT_NO_FATAL_FAILURE(j.quit());
   const std::string port = " --port '" + j.s.port() + "'";
   EXPECT_EQ(ctltest::ctl("set receiver.tag=CTL" + port, audit).code, 0);

@@ -22,14 +22,14 @@ namespace e2e {
 using namespace std::chrono_literals;
 
 // Waits long enough for a loaded machine (CI runs two test binaries at once).
-inline constexpr std::chrono::milliseconds SHORT = 15s;
-inline constexpr std::chrono::milliseconds LONG = 60s;
+inline constexpr std::chrono::milliseconds kShort = 15s;
+inline constexpr std::chrono::milliseconds kLong = 60s;
 
 // Command bytes of requests, as the simulator logs them.
-inline constexpr char TAG = 0x30 + 17;
-inline constexpr char CONFIRM = 0x30 + 25;
-inline constexpr char SIGNOFF = 0x30 + 28;
-inline constexpr char SCALES = 0x30 + 35;
+inline constexpr char kTag = 0x30 + 17;
+inline constexpr char kConfirm = 0x30 + 25;
+inline constexpr char kSignoff = 0x30 + 28;
+inline constexpr char kScales = 0x30 + 35;
 
 class Journey {
  public:
@@ -54,7 +54,7 @@ class Journey {
   // Answers the opening question: YES uploads at once.
   void open(bool upload) {
     ASSERT_TRUE(s.started()) << s.error();
-    ASSERT_TRUE(s.wait_for("Upload  Data", SHORT)) << dump();
+    ASSERT_TRUE(s.wait_for("Upload  Data", kShort)) << dump();
     if (upload) {
       press({"Down", "Enter"});
       ASSERT_NO_FATAL_FAILURE(uploaded());
@@ -67,7 +67,7 @@ class Journey {
   // Waits until the main menu is up and idle: its labels shown, the
   // progress row and the error field empty.
   void at_menu() {
-    const auto end = std::chrono::steady_clock::now() + LONG;
+    const auto end = std::chrono::steady_clock::now() + kLong;
     for (;;) {
       const std::vector<std::string> rows = s.screen();
       const bool idle = rows[7].find("Upload") != std::string::npos &&
@@ -97,14 +97,14 @@ class Journey {
   // the tag is asked for, and shows its progress on the bottom row until it
   // ends.
   void upload() {
-    const int tags = requests(TAG);
+    const int tags = requests(kTag);
     ASSERT_NO_FATAL_FAILURE(choose(1, 1));
-    ASSERT_TRUE(sent(TAG, tags + 1)) << dump();
+    ASSERT_TRUE(sent(kTag, tags + 1)) << dump();
     ASSERT_NO_FATAL_FAILURE(uploaded());
   }
   // The end of a successful upload: the status box shows the versions.
   void uploaded() {
-    ASSERT_TRUE(s.wait_for("HCA:   2.04", LONG)) << dump();
+    ASSERT_TRUE(s.wait_for("HCA:   2.04", kLong)) << dump();
     ASSERT_NO_FATAL_FAILURE(at_menu());
     EXPECT_TRUE(shows("IP:   3.21"));
   }
@@ -113,17 +113,17 @@ class Journey {
   // shows the tag it holds.
   void tag_field(const std::string& tag) {
     ASSERT_NO_FATAL_FAILURE(choose(1, 2));
-    ASSERT_TRUE(s.wait_for(tag, SHORT)) << dump();
+    ASSERT_TRUE(s.wait_for(tag, kShort)) << dump();
     press({"Down", "Enter"});
-    ASSERT_TRUE(s.wait_for("   Tag", SHORT)) << dump();
+    ASSERT_TRUE(s.wait_for("   Tag", kShort)) << dump();
   }
 
   // The online/offline window of the main menu.
   void go_online(bool online) {
     ASSERT_NO_FATAL_FAILURE(choose(2, 2));
-    ASSERT_TRUE(s.wait_for("     Offline", SHORT)) << dump();
+    ASSERT_TRUE(s.wait_for("     Offline", kShort)) << dump();
     press({online ? "Down" : "Up", "Enter"});
-    ASSERT_TRUE(s.wait_for(online ? "Link mode            Online" : "Link mode           Offline", SHORT))
+    ASSERT_TRUE(s.wait_for(online ? "Link mode            Online" : "Link mode           Offline", kShort))
         << dump();
   }
 
@@ -144,11 +144,11 @@ class Journey {
   int requests(char command) { return count(s.simulator_log(), command); }
   // Waits until the simulator has seen that many requests of the command.
   bool sent(char command, int n) {
-    return until([&] { return requests(command) >= n; }, LONG);
+    return until([&] { return requests(command) >= n; }, kLong);
   }
   // Waits until done() holds; false after the limit.
   template <class Pred>
-  static bool until(Pred done, std::chrono::milliseconds limit = SHORT) {
+  static bool until(Pred done, std::chrono::milliseconds limit = kShort) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
       if (std::chrono::steady_clock::now() >= end) return false;
@@ -162,9 +162,9 @@ class Journey {
   void quit() {
     ASSERT_NO_FATAL_FAILURE(at_menu());
     press({"M-x"});
-    ASSERT_TRUE(s.wait_for("Exit program (Y/N)", SHORT)) << dump();
+    ASSERT_TRUE(s.wait_for("Exit program (Y/N)", kShort)) << dump();
     s.text("y");
-    const std::optional<int> code = s.wait_exit(SHORT);
+    const std::optional<int> code = s.wait_exit(kShort);
     ASSERT_TRUE(code.has_value()) << dump();
     EXPECT_EQ(*code, 0);
     expect_terminal_restored();

@@ -14,14 +14,14 @@ namespace {
 
 using namespace std::chrono_literals;
 using e2e::Journey;
-using e2e::SHORT;
+using e2e::kShort;
 
 // The background colours (SGR 40..47, 100..107) the screen is drawn with,
 // as tmux reports its cells.
 std::set<int> backgrounds(const std::string& attributed) {
   std::set<int> found;
-  static const std::regex sgr("\x1b\\[([0-9;]*)m");
-  for (auto it = std::sregex_iterator(attributed.begin(), attributed.end(), sgr);
+  static const std::regex kSgr("\x1b\\[([0-9;]*)m");
+  for (auto it = std::sregex_iterator(attributed.begin(), attributed.end(), kSgr);
        it != std::sregex_iterator(); ++it) {
     std::stringstream params((*it)[1].str());
     for (std::string p; std::getline(params, p, ';');) {
@@ -82,7 +82,7 @@ TEST(Journeys, TerminalShrunkAndEnlargedLosesNothing) {
   ASSERT_NO_FATAL_FAILURE(j.open(false));
   ASSERT_NO_FATAL_FAILURE(j.tag_field("Data not loaded"));
   j.s.text("HALF");
-  ASSERT_TRUE(j.s.wait_for("HALF", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("HALF", kShort)) << j.dump();
   const std::vector<std::string> before = j.s.screen();
   EXPECT_TRUE(j.shows("╔═══")) << j.dump();
 
@@ -92,17 +92,17 @@ TEST(Journeys, TerminalShrunkAndEnlargedLosesNothing) {
     // (the terminal wraps the notice where it is narrower than the text)
     const std::string notice = "Please enlarge this terminal to at least 80 x 25 (now " +
                                std::to_string(columns) + " x " + std::to_string(rows) + ")";
-    ASSERT_TRUE(j.s.wait_for(notice.substr(0, std::min<std::size_t>(notice.size(), columns)), SHORT)) << j.dump();
+    ASSERT_TRUE(j.s.wait_for(notice.substr(0, std::min<std::size_t>(notice.size(), columns)), kShort)) << j.dump();
     EXPECT_FALSE(j.shows("HALF"));
   }
   j.s.resize(80, 25);
-  ASSERT_TRUE(j.s.wait_gone("Please enlarge", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_gone("Please enlarge", kShort)) << j.dump();
   EXPECT_TRUE(Journey::until([&] { return j.s.screen() == before; })) << j.dump();
 
   // The entry goes on where it stood.
   j.s.text("WAY");
   j.press({"Enter"});
-  ASSERT_TRUE(j.s.wait_for("Tag               HALFWAY", SHORT)) << j.dump();
+  ASSERT_TRUE(j.s.wait_for("Tag               HALFWAY", kShort)) << j.dump();
   j.press({"Escape"});
   ASSERT_NO_FATAL_FAILURE(j.quit());
 }

@@ -16,16 +16,16 @@ namespace {
 
 // Command codes as the receiver numbers them.
 enum : int {
-  SET_INPTYPE = 6,
-  SET_ALARMS = 8,
-  SET_TAG = 17,
-  SEND_CONFIRM = 25,
-  SEND_RESET = 26,
-  SET_DATAFMT = 29,
-  SET_COMMS = 31,
-  READ_CHECKSUM = 34,
-  SET_SCALES = 35,
-  READ_SWITCHES = 36,
+  kSetInptype = 6,
+  kSetAlarms = 8,
+  kSetTag = 17,
+  kSendConfirm = 25,
+  kSendReset = 26,
+  kSetDatafmt = 29,
+  kSetComms = 31,
+  kReadChecksum = 34,
+  kSetScales = 35,
+  kReadSwitches = 36,
 };
 
 class Online : public EditTest {
@@ -59,7 +59,7 @@ TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   EXPECT_TRUE(commands().empty());
   user.enter();  // 9600 again
   run([this] { kdv::edit::edit_baud_rate(session, 0); });
-  EXPECT_EQ(commands(), std::vector<int>{SET_COMMS});
+  EXPECT_EQ(commands(), std::vector<int>{kSetComms});
   EXPECT_EQ(rx().MOD_BAUD, 6);
   EXPECT_EQ(sim.state().MOD_BAUD, 6);
   EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 12), std::string(12, ' '));  // working text gone
@@ -119,7 +119,7 @@ TEST_F(Online, TagReachesTheReceiver) {
   user.type("ABC");
   user.enter();
   run(kdv::edit::edit_tag);
-  EXPECT_EQ(commands(), std::vector<int>{SET_TAG});
+  EXPECT_EQ(commands(), std::vector<int>{kSetTag});
   EXPECT_EQ(sim.requests()[0].params, "ABC                      ");
   EXPECT_EQ(sim.state().TAG_FIELD, "ABC                      ");
 }
@@ -133,33 +133,33 @@ TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   EXPECT_EQ(rx().DATA_FORMAT, 4);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, 0);
   ASSERT_GT(commands().size(), 2u);
-  EXPECT_EQ(commands()[0], SET_DATAFMT);
+  EXPECT_EQ(commands()[0], kSetDatafmt);
   EXPECT_EQ(sim.state().DATA_FORMAT, 4);
   EXPECT_EQ(sim_ch(1, 3).SCALE_OPZERO, 0);  // the download sent the channel
 }
 
 TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
   sim.faults.refuse = 3;
-  sim.faults.only_command = SET_DATAFMT;
+  sim.faults.only_command = kSetDatafmt;
   ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);
   user.enter();
   run(kdv::edit::edit_data_format);
   EXPECT_EQ(rx().DATA_FORMAT, 0);
   EXPECT_EQ(ch(1, 3).SCALE_OPZERO, -5);
-  EXPECT_EQ(commands()[0], SET_DATAFMT);
+  EXPECT_EQ(commands()[0], kSetDatafmt);
 }
 
 TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   session.screen_number = 8;
   ch().SCALE_OPZERO = 3;
   sim.faults.refuse = 3;
-  sim.faults.only_command = SET_SCALES;
+  sim.faults.only_command = kSetScales;
   user.type("7");
   user.enter();
   run([this] { kdv::edit::edit_output_zero(session); });
   EXPECT_EQ(ch().SCALE_OPZERO, 3);
-  EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));  // sent, and retried once
+  EXPECT_EQ(commands(), (std::vector<int>{kSetScales, kSetScales}));  // sent, and retried once
   EXPECT_EQ(kdv::ui::screen_model().text(5, 23, 15), " Param Overange");
   EXPECT_EQ(user.bells, 1);
 }
@@ -169,7 +169,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
   user.type("-5");
   user.enter();
   run(kdv::edit::edit_low_alarm);
-  EXPECT_EQ(commands(), std::vector<int>{SET_ALARMS});
+  EXPECT_EQ(commands(), std::vector<int>{kSetAlarms});
   EXPECT_EQ(sim_ch(1, 1).LOW_ALARM, -5);
   EXPECT_EQ(sim_ch(1, 1).HIGH_ALARM, 60);
 }
@@ -185,7 +185,7 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   user.enter();
   user.enter();
   run([this] { kdv::edit::edit_input_type(session); });
-  EXPECT_EQ(commands(), std::vector<int>{SET_INPTYPE});
+  EXPECT_EQ(commands(), std::vector<int>{kSetInptype});
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
 
@@ -201,7 +201,7 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   user.enter();  // channel 2: channel 1's scaling goes out
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
-  EXPECT_EQ(commands(), (std::vector<int>{SET_SCALES, SET_SCALES}));
+  EXPECT_EQ(commands(), (std::vector<int>{kSetScales, kSetScales}));
   EXPECT_EQ(sim.requests()[0].params.substr(0, 2), "11");
   EXPECT_EQ(sim.requests()[1].params.substr(0, 2), "12");
   EXPECT_EQ(sim_ch(1, 1).SCALE_GAIN, 5);
@@ -223,7 +223,7 @@ TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   user.enter();
   user.escape();
   run([this] { kdv::edit::diagnostics_menu(session, 0); });
-  EXPECT_EQ(commands(), (std::vector<int>{READ_CHECKSUM, READ_SWITCHES, SEND_CONFIRM, READ_CHECKSUM}));
+  EXPECT_EQ(commands(), (std::vector<int>{kReadChecksum, kReadSwitches, kSendConfirm, kReadChecksum}));
   EXPECT_EQ(rx().HCASWITCH, 65);
   EXPECT_EQ(rx().MOD_MODE, 0);  // lever 7: ASCII
 }
@@ -235,9 +235,9 @@ TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
   user.enter();
   run([this] { kdv::edit::reset_scalings(session, 0, 1); });
   ASSERT_GE(commands().size(), 3u);
-  EXPECT_EQ(commands()[0], SEND_RESET);
+  EXPECT_EQ(commands()[0], kSendReset);
   EXPECT_EQ(sim.requests()[0].params, "9");
-  EXPECT_EQ(commands()[1], SEND_CONFIRM);
+  EXPECT_EQ(commands()[1], kSendConfirm);
   EXPECT_EQ(ch(1, 1).SCALE_GAIN, 1);  // the upload brought the defaults back
 }
 

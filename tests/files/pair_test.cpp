@@ -143,12 +143,12 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   std::filesystem::remove("plant.rxd");
   std::filesystem::create_symlink("store/next.rxd", "plant.rxd");  // a chain, relative to store/
   std::filesystem::create_symlink("real.rxd", "store/next.rxd");
-  const std::pair<const char*, int> REPLACED[] = {{"plant.gdt", 0604}, {"store/real.rxd", 0640}};
-  for (auto [path, mode] : REPLACED) ::chmod(path, static_cast<mode_t>(mode));
+  const std::pair<const char*, int> replaced[] = {{"plant.gdt", 0604}, {"store/real.rxd", 0640}};
+  for (auto [path, mode] : replaced) ::chmod(path, static_cast<mode_t>(mode));
   const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
   ASSERT_EQ(::chown("store/real.rxd", owner, static_cast<gid_t>(-1)), 0);
   ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("new pair")));
-  for (auto [path, mode] : REPLACED)
+  for (auto [path, mode] : replaced)
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(mode)) << path;
   struct stat st {};
   ::stat("store/real.rxd", &st);

@@ -22,18 +22,18 @@ class ScratchDirOn : public Base {
  protected:
   void SetUp() override {
     Base::SetUp();
-    old_ = std::filesystem::current_path();
+    old = std::filesystem::current_path();
     std::string tmpl = (std::filesystem::temp_directory_path() / "kdv578-files-XXXXXX").string();
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    std::filesystem::current_path(dir_);
+    dir = tmpl;
+    std::filesystem::current_path(dir);
   }
   void TearDown() override {
-    std::filesystem::current_path(old_);
+    std::filesystem::current_path(old);
     std::error_code ec;
-    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(dir_, ec);
+    std::filesystem::remove_all(dir, ec);
     Base::TearDown();
   }
 
@@ -53,8 +53,8 @@ class ScratchDirOn : public Base {
     return names;
   }
 
-  std::filesystem::path old_;
-  std::filesystem::path dir_;
+  std::filesystem::path old;
+  std::filesystem::path dir;
 };
 
 using ScratchDir = ScratchDirOn<>;

@@ -16,11 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path GOLDEN = KDV578_SOURCE_DIR "/tests/golden";
-const fs::path SCENARIOS = GOLDEN / "scenarios.txt";
+const fs::path kGolden = KDV578_SOURCE_DIR "/tests/golden";
+const fs::path kScenarios = kGolden / "scenarios.txt";
 
 std::vector<std::string> scenario_names() {
-  std::ifstream in(SCENARIOS);
+  std::ifstream in(kScenarios);
   std::vector<std::string> names;
   for (std::string line; std::getline(in, line);)
     if (line.starts_with("== ")) names.push_back(line.substr(3));
@@ -58,11 +58,11 @@ TEST_P(Golden, TranscriptIsUnchanged) {
   const std::string name = GetParam();
   const fs::path produced = fs::path(KDV578_BINARY_DIR) / "golden" / (name + ".txt");
   fs::create_directories(produced.parent_path());
-  const std::string command = "'" KDV578_GOLDEN_RECORDER "' '" + SCENARIOS.string() + "' " + name +
+  const std::string command = "'" KDV578_GOLDEN_RECORDER "' '" + kScenarios.string() + "' " + name +
                               " '" + produced.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   const std::string got = read(produced);
-  const fs::path committed = GOLDEN / "transcripts" / (name + ".txt");
+  const fs::path committed = kGolden / "transcripts" / (name + ".txt");
   if (const char* update = std::getenv("KDV578_GOLDEN_UPDATE"); update && std::string(update) == "1") {
     fs::create_directories(committed.parent_path());
     std::ofstream(committed, std::ios::binary) << got;
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, Golden, ::testing::ValuesIn(scenario_names()
 TEST(GoldenSet, EveryTranscriptHasItsScenario) {
   const std::vector<std::string> names = scenario_names();
   ASSERT_FALSE(names.empty());
-  for (const auto& e : fs::directory_iterator(GOLDEN / "transcripts"))
+  for (const auto& e : fs::directory_iterator(kGolden / "transcripts"))
     EXPECT_NE(std::find(names.begin(), names.end(), e.path().stem().string()), names.end())
         << e.path().filename() << " has no scenario";
 }

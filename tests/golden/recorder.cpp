@@ -41,8 +41,8 @@ using Bytes = std::vector<std::uint8_t>;
 // The working directory of every run: one fixed path, since the program
 // shows it (in part, and in places where any unique part of it could show).
 // Runs take turns through a lock on a file beside it.
-constexpr const char* SCRATCH = "/tmp/kdv578-golden";
-constexpr const char* SCRATCH_LOCK = "/tmp/kdv578-golden.lock";
+constexpr const char* kScratch = "/tmp/kdv578-golden";
+constexpr const char* kScratchLock = "/tmp/kdv578-golden.lock";
 
 // ---- Scenario ---------------------------------------------------------------
 
@@ -59,13 +59,13 @@ struct Scenario {
   std::vector<Step> script;
 };
 
-const std::map<std::string, Bytes> KEY_NAMES = {
+const std::map<std::string, Bytes> kKeyNames = {
     {"Enter", {13}},   {"Esc", {27}},      {"Bksp", {8}},      {"Up", {0, 72}},
     {"Down", {0, 80}}, {"Left", {0, 75}},  {"Right", {0, 77}}, {"Del", {0, 83}},
     {"AltX", {0, 45}}};
 
 std::string key_name(const Bytes& codes) {
-  for (const auto& [name, c] : KEY_NAMES)
+  for (const auto& [name, c] : kKeyNames)
     if (c == codes) return name;
   if (codes.size() == 1 && codes[0] > 32 && codes[0] < 127) return std::string("'") + char(codes[0]) + "'";
   if (codes.size() == 1 && codes[0] == 32) return "Space";
@@ -125,8 +125,8 @@ void add_keys(const std::string& token, std::vector<Step>& script) {
     for (char c : t.substr(1, t.size() - 2)) keys.push_back({static_cast<std::uint8_t>(c)});
   } else if (t.size() == 3 && t.front() == '#') {
     keys.push_back({static_cast<std::uint8_t>(std::stoi(t.substr(1), nullptr, 16))});
-  } else if (KEY_NAMES.count(t)) {
-    keys.push_back(KEY_NAMES.at(t));
+  } else if (kKeyNames.count(t)) {
+    keys.push_back(kKeyNames.at(t));
   } else {
     fail("unknown key " + token);
   }
@@ -177,10 +177,10 @@ std::function<void(Rec&, const std::string&)> field(T Rec::*member) {
 }
 
 // The simulated receiver's settings the scenarios change (more can be added).
-const std::map<std::string, std::function<void(ReceiverRecord&, const std::string&)>> RX_FIELDS = {
+const std::map<std::string, std::function<void(ReceiverRecord&, const std::string&)>> kRxFields = {
     {"data_format", field(&ReceiverRecord::DATA_FORMAT)}, {"no_of_tx", field(&ReceiverRecord::NO_OF_TX)},
     {"hcaswitch", field(&ReceiverRecord::HCASWITCH)},     {"ipswitch", field(&ReceiverRecord::IPSWITCH)}};
-const std::map<std::string, std::function<void(ChannelRecord&, const std::string&)>> CH_FIELDS = {
+const std::map<std::string, std::function<void(ChannelRecord&, const std::string&)>> kChFields = {
     {"low", field(&ChannelRecord::LOW_ALARM)}};
 
 template <class Map>
@@ -220,13 +220,13 @@ void run_directive(const std::string& directive, kdv::sim::Receiver& rx) {
     else if (what == "clear") f = kdv::sim::Faults{};
     else fail("unknown fault " + what);
   } else if (verb == "rx") {
-    lookup(RX_FIELDS, what)(rx.state(), rest);
+    lookup(kRxFields, what)(rx.state(), rest);
   } else if (verb == "ch") {
     std::istringstream r(rest);
     int c = 0;
     std::string name, value;
     r >> c >> name >> value;
-    lookup(CH_FIELDS, name)(rx.state().TRANSMITTER[static_cast<int>(whole(what))].CHANNEL[c], value);
+    lookup(kChFields, name)(rx.state().TRANSMITTER[static_cast<int>(whole(what))].CHANNEL[c], value);
   } else if (verb == "mkdir") {
     fs::create_directories(what);
   } else if (verb == "touch") {
@@ -478,13 +478,13 @@ int main(int argc, char** argv) {
   if (argc != 4) fail("usage: kdv578_golden SCENARIOS NAME OUT");
   const Scenario scenario = load(argv[1], argv[2]);
 
-  const int lock = ::open(SCRATCH_LOCK, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (lock < 0 || ::flock(lock, LOCK_EX) != 0) fail(std::string("cannot lock ") + SCRATCH_LOCK);
-  fs::remove_all(SCRATCH);
-  fs::create_directory(SCRATCH);
+  const int lock = ::open(kScratchLock, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (lock < 0 || ::flock(lock, LOCK_EX) != 0) fail(std::string("cannot lock ") + kScratchLock);
+  fs::remove_all(kScratch);
+  fs::create_directory(kScratch);
   for (const char* f : {"mess578.scn", "conf578.scn"})
-    fs::copy_file(fs::path(KDV578_SOURCE_DIR "/data") / f, fs::path(SCRATCH) / f);
-  fs::current_path(SCRATCH);
+    fs::copy_file(fs::path(KDV578_SOURCE_DIR "/data") / f, fs::path(kScratch) / f);
+  fs::current_path(kScratch);
   // Printers: LPT1 and LPT3 are spoolers that write files, LPT2 cannot be
   // opened.
   ::setenv("KDV578_LPT1", "|cat >lpt1.prn", 1);
@@ -515,9 +515,9 @@ int main(int argc, char** argv) {
   run_program(rec, session);
   dates.push_back(report_date());
   rec.event("end");
-  rec.text += files(SCRATCH, dates);
+  rec.text += files(kScratch, dates);
   fs::current_path("/");
-  fs::remove_all(SCRATCH);
+  fs::remove_all(kScratch);
   ::close(lock);
   if (std::string(argv[3]) == "-") {
     std::cout << rec.text;

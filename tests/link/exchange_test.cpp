@@ -12,7 +12,7 @@ using namespace kdv::link;
 
 namespace {
 
-constexpr char ETXC = '\x03';
+constexpr char kEtxc = '\x03';
 
 kdv::sim::Bytes bytes(std::string_view s) { return kdv::sim::Bytes(s.begin(), s.end()); }
 
@@ -260,11 +260,11 @@ TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
 }
 
 TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
-  constexpr double inf = std::numeric_limits<double>::infinity();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
   for (auto [x, carried] : std::initializer_list<std::pair<double, bool>>{
            {-99999.999, true}, {999999.9994, true}, {1e6, true}, {12345678.5, true},
            {1234567.891, false}, {123456789.5, false}, {1e10, false}, {12345678901.5, false},
-           {std::nan(""), false}, {inf, false}, {-inf, false}})
+           {std::nan(""), false}, {kInf, false}, {-kInf, false}})
     EXPECT_EQ(carries(x), carried) << x;
 }
 
@@ -307,7 +307,7 @@ TEST(Getparameter, ReadsNumbersWithALeadingMinus) {
   const std::string text = "\x02GAbPS 11\r\n   -12.500\r\n1:5.000\r\n      .250\r";
   Reply reply;
   std::copy(text.begin(), text.end(), reply.bytes.begin());
-  reply.bytes[text.size()] = ETXC;
+  reply.bytes[text.size()] = kEtxc;
   reply.length = static_cast<int>(text.size());
   int i = 9;
   double a = 1, b = 2, c = 3, d = 4;

@@ -18,7 +18,7 @@ using namespace kdv::link;
 
 namespace {
 
-const std::string SIM = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
+const std::string kSim = std::string(KDV578_BINARY_DIR) + "/kdv578-sim";
 
 class SimProcessTest : public FreshModel {
  protected:
@@ -26,7 +26,7 @@ class SimProcessTest : public FreshModel {
   void TearDown() override { set_port_factory(nullptr); }
   // Starts the simulator and selects its port.
   void start(std::vector<std::string> args) {
-    process = std::make_unique<kdv::sim::Process>(SIM, std::move(args));
+    process = std::make_unique<kdv::sim::Process>(kSim, std::move(args));
     session.selected_port = process->read_output();
     ASSERT_EQ(session.selected_port.rfind("/dev/", 0), 0u) << session.selected_port;
   }
@@ -152,7 +152,7 @@ TEST_F(SimProcessTest, PacedRepliesTakeTheirWireTime) {
 }
 
 TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
-  kdv::sim::Process help(SIM, {"--help"});
+  kdv::sim::Process help(kSim, {"--help"});
   const std::string text = help.read_output(true);
   EXPECT_EQ(help.exit_code(), 0);
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
@@ -160,7 +160,7 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
                              "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd",
                              "--keep-old"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
-  kdv::sim::Process bad(SIM, {"--refuse", "12"});
+  kdv::sim::Process bad(kSim, {"--refuse", "12"});
   EXPECT_EQ(bad.exit_code(), 2);
 }
 
@@ -172,7 +172,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   init_transmitter(session.current_receiver(), 3, 2);
   ASSERT_TRUE(kdv::files::write_pair("plant7", session.held_flags, session.current_receiver()));
   init_model(session);
-  start({"--rxd", (dir_ / "plant7.rxd").string()});
+  start({"--rxd", (dir / "plant7.rxd").string()});
   Link link(session, OnFailure::kCarry);
   link.READ_TAG(0);
   link.READ_NO_TX(0);
@@ -181,7 +181,7 @@ TEST_F(SimRxdProcess, StartsFromASavedConfiguration) {
   EXPECT_TRUE(session.current_receiver().TAG_FIELD.view().starts_with("SAVED PLANT 7"));
   EXPECT_EQ(session.current_receiver().NO_OF_TX, 3);
   EXPECT_EQ(session.current_receiver().TRANSMITTER[3].TXTYPE, 2);
-  kdv::sim::Process missing(SIM, {"--rxd", "missing.rxd"});
+  kdv::sim::Process missing(kSim, {"--rxd", "missing.rxd"});
   EXPECT_EQ(missing.exit_code(), 2);
 }
 

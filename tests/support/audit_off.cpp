@@ -5,6 +5,6 @@
 
 namespace {
 
-const bool audit_off = ::setenv("KDV578_AUDIT", "off", 0) == 0;
+const bool kAuditOff = ::setenv("KDV578_AUDIT", "off", 0) == 0;
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace {
 
 using Download = TransferTest;
 
-constexpr int RECEIVER_SETTINGS[] = {17, 29, 11, 4, 31, 15, 32};
+constexpr int kReceiverSettings[] = {17, 29, 11, 4, 31, 15, 32};
 
 // The transmitter numbers the type settings went to, in order.
 std::vector<int> typed_transmitters(const kdv::sim::Receiver& rx) {
@@ -31,7 +31,7 @@ TEST_F(Download, ConfiguredTransmittersOnlyInTheirOrder) {
 
   EXPECT_TRUE(kdv::transfer::download_configuration(session).ok());
 
-  std::vector<int> expected(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS));
+  std::vector<int> expected(std::begin(kReceiverSettings), std::end(kReceiverSettings));
   for (int t = 1; t <= 2; ++t) {
     expected.push_back(5);
     for (int c = 1; c <= (t == 1 ? 16 : 8); ++c) expected.insert(expected.end(), {6, 35, 8});
@@ -63,7 +63,7 @@ TEST_F(Download, TransmitterCodesChooseWhatIsWritten) {
 
   rx.clear_requests();
   EXPECT_TRUE(kdv::transfer::copy_download(session, 0, 0).ok());  // the receiver settings alone
-  EXPECT_EQ(commands(), std::vector<int>(std::begin(RECEIVER_SETTINGS), std::end(RECEIVER_SETTINGS)));
+  EXPECT_EQ(commands(), std::vector<int>(std::begin(kReceiverSettings), std::end(kReceiverSettings)));
 }
 
 TEST_F(Download, ACountAboveFourStopsAtTheFourthTransmitter) {

@@ -25,7 +25,7 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
     const char* name;
     int refuse;
     kdv::link::Outcome (*run)(kdv::model::Session&);
-  } CASES[] = {
+  } cases[] = {
       {"upload", -1, kdv::transfer::upload_configuration},
       {"download", -1, kdv::transfer::download_configuration},
       {"upload refused", 7, kdv::transfer::upload_configuration},
@@ -35,7 +35,7 @@ TEST_F(QuietTransfers, DrawNothingWhetherTheyWorkOrFail) {
   const std::vector<kdv::ui::Cell> before = cells();
   int drawn = 0;
   host.on_receive = [&] { drawn += cells() != before; };
-  for (const auto& c : CASES) {
+  for (const auto& c : cases) {
     rx.faults.refuse = c.refuse;
     rx.clear_requests();
     drawn = 0;

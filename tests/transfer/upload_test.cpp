@@ -10,7 +10,7 @@ namespace {
 
 using Upload = TransferTest;
 
-constexpr int RECEIVER_READINGS[] = {17, 29, 11, 4, 33, 31, 32, 34, 30, 36, 15};
+constexpr int kReceiverReadings[] = {17, 29, 11, 4, 33, 31, 32, 34, 30, 36, 15};
 
 std::string progress_text(int tx, int ch) {
   return " Uploading  Rx  0 Tx " + std::string(tx < 10 ? " " : "") + std::to_string(tx) + " Ch " +
@@ -25,7 +25,7 @@ TEST_F(Upload, OneEightChannelTransmitterTakesThirtySixExchangesInOrder) {
 
   EXPECT_TRUE(kdv::transfer::upload_configuration(session).ok());
 
-  std::vector<int> expected(std::begin(RECEIVER_READINGS), std::end(RECEIVER_READINGS));
+  std::vector<int> expected(std::begin(kReceiverReadings), std::end(kReceiverReadings));
   expected.push_back(5);
   for (int c = 1; c <= 8; ++c) expected.insert(expected.end(), {35, 8, 6});
   EXPECT_EQ(commands(), expected);

@@ -24,8 +24,8 @@ namespace {
 
 using testpty::Pty;
 
-constexpr std::string_view LEAVE_ALT_SCREEN = "\x1b[?1049l";
-constexpr std::string_view ALT_RESTORED = "\x1b[?1036r";
+constexpr std::string_view kLeaveAltScreen = "\x1b[?1049l";
+constexpr std::string_view kAltRestored = "\x1b[?1036r";
 
 class RealTerminal : public FreshProcess {
  protected:
@@ -270,8 +270,8 @@ TEST(RealTerminalRestore, SignalsRestoreThenEndTheProcessAsUsual) {
     EXPECT_EQ(WTERMSIG(status), sig);
     const std::string screen = pty.read();
     EXPECT_NE(screen.find("drawn"), std::string::npos) << sig;
-    EXPECT_NE(screen.find(LEAVE_ALT_SCREEN), std::string::npos) << sig;
-    EXPECT_NE(screen.find(ALT_RESTORED), std::string::npos) << sig;
+    EXPECT_NE(screen.find(kLeaveAltScreen), std::string::npos) << sig;
+    EXPECT_NE(screen.find(kAltRestored), std::string::npos) << sig;
     EXPECT_TRUE(shell_modes_back(pty)) << sig;
   }
 }
@@ -282,7 +282,7 @@ TEST(RealTerminalRestore, QuitPrintsItsMessageAfterTheRestore) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 3);
   const std::string screen = pty.read();
-  const std::size_t left = screen.find(LEAVE_ALT_SCREEN);
+  const std::size_t left = screen.find(kLeaveAltScreen);
   ASSERT_NE(left, std::string::npos);
   EXPECT_EQ(screen.find("mess578.scn missing\r\n", left) + 21, screen.size());
   EXPECT_TRUE(shell_modes_back(pty));
@@ -293,14 +293,14 @@ TEST(RealTerminalRestore, ExitAndTerminateRestoreToo) {
     Pty pty;
     const int status = in_child(pty, [](kdv::ui::NcursesTerminal&) { std::exit(0); });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
+    EXPECT_NE(pty.read().find(kAltRestored), std::string::npos);
     EXPECT_TRUE(shell_modes_back(pty));
   }
   {
     Pty pty;
     const int status = in_child(pty, [](kdv::ui::NcursesTerminal&) { std::terminate(); });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT);
-    EXPECT_NE(pty.read().find(ALT_RESTORED), std::string::npos);
+    EXPECT_NE(pty.read().find(kAltRestored), std::string::npos);
     EXPECT_TRUE(shell_modes_back(pty));
   }
 }
@@ -318,7 +318,7 @@ TEST(RealTerminalRestore, CtrlZLeavesTheScreenAndContinuingRedrawsIt) {
   waitpid(pid, &status, WUNTRACED);
   ASSERT_TRUE(WIFSTOPPED(status));
   const std::string stopped = pty.read();
-  EXPECT_NE(stopped.find(LEAVE_ALT_SCREEN), std::string::npos);
+  EXPECT_NE(stopped.find(kLeaveAltScreen), std::string::npos);
   EXPECT_TRUE(shell_modes_back(pty));
 
   kill(pid, SIGCONT);

@@ -31,7 +31,7 @@ std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
 }
 
 const std::vector<Owner>& owners() {
-  static const std::vector<Owner> table = {
+  static const std::vector<Owner> kTable = {
       {1, 1, 1, range(17, 25) + range(33, 42)},
       {2, 1, 1, range(17, 24) + range(33, 38)},
       {3, 1, 4, {18, 20}},
@@ -42,7 +42,7 @@ const std::vector<Owner>& owners() {
       {9, 1, 3, {19, 20, 21, 22, 36}},
       {10, 1, 2, std::vector<int>{18, 19, 20, 21, 23} + range(34, 39)},
   };
-  return table;
+  return kTable;
 }
 
 // Widest value text an owner writes after a cell's label: 16 on rows 1 to
@@ -50,9 +50,9 @@ const std::vector<Owner>& owners() {
 // monitor keeps its cells on one row above the live display).
 int value_width(int screen, int row) {
   if (row > 12) return 0;
-  static const std::map<int, std::vector<int>> narrow = {{3, {5, 5, 8, 0}}};
-  const auto it = narrow.find(screen);
-  return it == narrow.end() ? 16 : it->second.at(static_cast<std::size_t>(row - 1));
+  static const std::map<int, std::vector<int>> kNarrow = {{3, {5, 5, 8, 0}}};
+  const auto it = kNarrow.find(screen);
+  return it == kNarrow.end() ? 16 : it->second.at(static_cast<std::size_t>(row - 1));
 }
 
 std::vector<std::string> file_lines(const char* name) {

@@ -7,7 +7,7 @@ using namespace kdv::ui;
 
 namespace {
 
-constexpr int TEST_SCREEN = 5;
+constexpr int kTestScreen = 5;
 
 // Builds screen 5 with the given columns; a row listed in inert_rows of its
 // column is a heading. Column i stands at 3 + 40 x (i - 1), row j at 6 + j.
@@ -29,7 +29,7 @@ void build(kdv::model::Session& session, const std::vector<int>& rows,
     if (i < inert_rows.size())
       for (int j : inert_rows[i]) s.cells[col][j].help_line1 = "##";
   }
-  session.screens[TEST_SCREEN] = s;
+  session.screens[kTestScreen] = s;
   for (auto& column : session.value_column)
     for (auto& value : column) value = "";
 }
@@ -40,7 +40,7 @@ class Menu : public UiTest {
   Byte run_from(Byte x, Byte y) {
     session.cursor_column = x;
     session.cursor_row = y;
-    return run_menu(session, TEST_SCREEN);
+    return run_menu(session, kTestScreen);
   }
 };
 
@@ -116,7 +116,7 @@ TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
   session.value_column[2][1] = "other";
   session.cursor_column = 2;
   session.cursor_row = 1;
-  session.screen_number = TEST_SCREEN;
+  session.screen_number = kTestScreen;
   draw_menu(session, session.cursor_column, session.cursor_row);
   EXPECT_EQ(at(3, 7, 12), "C1R1   value");
   EXPECT_EQ(at(43, 7, 12), "C2R1   other");
@@ -131,7 +131,7 @@ TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
 TEST_F(Menu, RowsThirteenAndFourteenShowTheLabelAlone) {
   build(session, {14});
   session.value_column[1][12] = "twelve";
-  session.screen_number = TEST_SCREEN;
+  session.screen_number = kTestScreen;
   draw_menu(session, 1, 1);
   EXPECT_EQ(at(3, 18, 15), "C1R12   twelve ");
   EXPECT_EQ(at(3, 19, 10), "C1R13     ");
@@ -224,11 +224,11 @@ TEST_F(Menu, SubmenuCursorStartsOnItsCellAndGivesTheCallersBack) {
     EXPECT_EQ(session.cursor_row, 2);
     term.down();
     term.enter();
-    EXPECT_EQ(run_menu(session, TEST_SCREEN), 16 + 3);
+    EXPECT_EQ(run_menu(session, kTestScreen), 16 + 3);
     {
       const MenuCursor inner(session, 2, 1);
       term.escape();
-      EXPECT_EQ(run_menu(session, TEST_SCREEN), 255);
+      EXPECT_EQ(run_menu(session, kTestScreen), 255);
     }
     EXPECT_EQ(session.cursor_column, 1);
     EXPECT_EQ(session.cursor_row, 3);  // where this menu's user left it
