@@ -16,8 +16,8 @@ Text<255> file_name_field(const Text<255>& initial);
 // Lists the saved configurations ("*.gdt") of the working directory in a
 // framed window, three names a line, pausing after every six lines.
 void list_directory(const kdv::model::Session& session);
-// The change-directory command. The session's NAME keeps the text as
-// entered; an empty entry returns to its PATH.
+// The change-directory command. The session's working_directory keeps the text as
+// entered; an empty entry returns to its start_directory.
 void change_directory(kdv::model::Session& session);
 // The save and load commands: the listing, then the base name in a small
 // box, asked again after a failure until it succeeds or is left empty (the

@@ -8,8 +8,8 @@ namespace kdv::app {
 
 // Empties all 40 entries of the session's port list.
 void clear_port_list(kdv::model::Session& session);
-// Rebuilds the session's COM_PORT_NAME and NO_OF_PORTS, and
-// SELECTED_PORT_NAME, from the system's port list (whole names, at most 40
+// Rebuilds the session's port_names and port_count, and
+// selected_port, from the system's port list (whole names, at most 40
 // of them).
 void scan_ports(kdv::model::Session& session);
 // The port choice window (main menu command): rescans, lets the user pick a

@@ -23,8 +23,8 @@ class Application {
   std::string title;
   bool stop_on_exception = false;
 
-  // The run loop: DORUN until the object is terminated. An exception
-  // escaping DORUN is shown as an error report and, with StopOnException,
+  // The run loop: do_run until the object is terminated. An exception
+  // escaping do_run is shown as an error report and, with stop_on_exception,
   // ends the loop.
   void run();
   void do_run();
@@ -55,7 +55,7 @@ class Application {
 void run_application(const kdv::model::Session& session, std::string_view argv0);
 
 // Start-up from the full-screen window on, in its fixed order, with the
-// console installed as the link's host; ends in OPENING and does not return.
+// console installed as the link's host; ends in run_opening and does not return.
 [[noreturn]] void start_up(kdv::model::Session& session);
 
 // Fills the main menu's value column from the session and the globals.

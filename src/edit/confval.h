@@ -11,7 +11,7 @@
 
 namespace kdv::edit {
 
-// N hexadecimal (TOHEX, N <= 8) or binary (TOBIN, N <= 32) digits of D, most
+// N hexadecimal (to_hex, N <= 8) or binary (to_binary, N <= 32) digits of D, most
 // significant first; a digit value that does not fit its base shows as "?".
 std::string to_hex(double value, int count);
 std::string to_binary(double value, int count);
@@ -30,8 +30,8 @@ std::string checksum_text(std::int32_t value, kdv::model::Byte base);
 std::string units_text(kdv::model::Byte units);
 
 // Fill the value column for the receiver settings screen and the channel
-// settings screen, and the session's reserved-channel flag. CHCONFIGVAL
-// moves TXNO back to 1 when it lies beyond the receiver's number of
+// settings screen, and the session's reserved-channel flag. fill_channel_values
+// moves transmitter_number back to 1 when it lies beyond the receiver's number of
 // transmitters.
 void fill_receiver_values(kdv::model::Session& session);
 void fill_channel_values(kdv::model::Session& session);

@@ -17,7 +17,7 @@ namespace kdv::edit {
 // The receiver settings menu loop (main menu).
 void receiver_settings_menu(kdv::model::Session& session);
 
-// Editors of the receiver settings; r is always RECNO.
+// Editors of the receiver settings; r is always receiver_number.
 void edit_defaults(kdv::model::Session& session);
 void edit_tag(kdv::model::Session& session);
 void edit_data_format(kdv::model::Session& session);

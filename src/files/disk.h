@@ -33,7 +33,7 @@ RxdImage encode_rxd(const kdv::model::ReceiverRecord& rx);
 // Read one record from the start of the bytes. False, and the record left
 // untouched, when there are fewer bytes than a record; bytes after the record
 // are ignored. Nothing in the bytes is trusted: a text length above the
-// capacity is clamped, an alarm state outside HIGH/LOW/OFF reads as OFF, a
+// capacity is clamped, an alarm state outside kHigh/kLow/kOff reads as kOff, a
 // transmitter count outside 1..4 as 1.
 bool decode_gdt(std::span<const std::uint8_t> bytes, kdv::model::HeldFlagsRecord& flags);
 bool decode_rxd(std::span<const std::uint8_t> bytes, kdv::model::ReceiverRecord& rx);

@@ -31,7 +31,7 @@ struct CleanupSlot {
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 // Signal-safe cleanup state: the temporaries of a save in progress (the two
-// new images and the old ".rxd" set aside), for REMOVE_TEMPORARIES.
+// new images and the old ".rxd" set aside), for remove_temporaries.
 CleanupSlot g_cleanup[3];  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 // A temporary file name beside `target`, held in a cleanup slot while the

@@ -52,7 +52,7 @@ struct ReadOptions {
 
 struct TextRead {
   // The keys the document gives over those of a freshly started console:
-  // INITRX, and per transmitter INIT_TX of its type under the document's
+  // init_receiver, and per transmitter init_transmitter of its type under the document's
   // data format.
   kdv::model::Configuration config;
   // Every error and warning in the order of the document's lines; a TOML

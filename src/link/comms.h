@@ -21,7 +21,7 @@
 // time-out, report the last error; destroying the object closes the port.
 // Before every attempt of an exchange the link makes a fresh port object
 // with the installed `PortFactory` (by default a `TBlockSerial`, the real
-// serial port) and connects it to the session's SELECTED_PORT_NAME.
+// serial port) and connects it to the session's selected_port.
 //
 // Tests (and a scripted, screenless caller) plug the receiver simulator in
 // as the port instead, in-process and in virtual time:
@@ -80,7 +80,7 @@ class SerialPort {
   // The next received byte, or 0 when none arrives within timeout_ms, the
   // line hung up or the port is not open.
   virtual std::uint8_t receive_byte(int timeout_ms) = 0;
-  // The error of the last connect, send or receive; ERR_NONE after a good one.
+  // The error of the last connect, send or receive; kNoError after a good one.
   virtual int last_error() const = 0;
   // Whether input arrived on descriptor fd (the keyboard) since the last
   // call. A port that watches fd in its own waits answers from them, so
@@ -135,9 +135,9 @@ class TBlockSerial : public SerialPort {
   std::uint8_t buffer_[256] = {};
   int buffered_ = 0;  // bytes in buffer_
   int next_ = 0;      // next byte to hand out
-  int watched_ = -1;           // the descriptor INPUT_SEEN asks about
+  int watched_ = -1;           // the descriptor input_seen asks about
   bool input_seen_ = false;    // input on it, not yet told
-  bool looked_ = false;        // a wait looked at it since the last INPUT_SEEN
+  bool looked_ = false;        // a wait looked at it since the last input_seen
 };
 
 // The device a port name opens: "COMn" (any case) is /dev/ttyS(n-1), a path
@@ -246,8 +246,8 @@ bool reply_too_short(const Reply& reply);
 bool next_number(const Reply& reply, int& index, double& x);
 // x with 3 decimals right-aligned in 10 characters (wider when needed).
 std::string number_field_text(double x);
-// Whether a number field, the first 10 characters of IOSTR(x), carries the
-// number IOSTR(x) writes: a longer text may lose only zeros of its fraction.
+// Whether a number field, the first 10 characters of number_field_text(x), carries the
+// number number_field_text(x) writes: a longer text may lose only zeros of its fraction.
 // NaN and infinity are never carried.
 bool carries(double x);
 // Whether a code goes out as one digit byte, 30h + code: up to CFh, so it
@@ -302,7 +302,7 @@ class Request;  // the parameter bytes of one request (link_private.h)
 // the session's chosen port.
 //
 // A SET operation sends only values its request carries as they stand:
-// numbers a number field carries (CARRIES), codes up to CFh (the digit 30h +
+// numbers a number field carries (carries), codes up to CFh (the digit 30h +
 // code stays a byte and is never the STX or ETX of a frame) and a tag without
 // control bytes. Otherwise it sends nothing and its outcome is kUnsendable,
 // " Param Overange".
@@ -395,7 +395,7 @@ class Link {
 
   kdv::model::Session& session_;
   OnFailure on_failure_;
-  bool probing_ = false;     // SENDABLE: requests are checked, not sent
+  bool probing_ = false;     // sendable: requests are checked, not sent
   bool all_carried_ = true;  // every request checked so far carries its values
   std::unique_ptr<SerialPort> port_;
   bool connected_ = false;  // the port of the last attempt opened

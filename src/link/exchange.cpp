@@ -35,7 +35,7 @@ constexpr std::string_view kAbortedText = "  ABORTED   ";
 
 bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
-// The number text an ENQUIRE field starts at i: digits 10..15 arrive as
+// The number text an exchange_for_numbers field starts at i: digits 10..15 arrive as
 // ":" to "?" and read as "10" to "15".
 std::string enquire_number(const Reply& reply, int& i) {
   std::string text;

@@ -30,7 +30,7 @@ class Request {
   Request& digit(int v);
   // A byte value as two digits, high nibble first.
   Request& two_digit(std::uint8_t v) { return digit(v / 16).digit(v % 16); }
-  // The first 10 characters of IOSTR.
+  // The first 10 characters of number_field_text.
   Request& number(double x);
   // Text without control bytes.
   Request& text(std::string_view s);

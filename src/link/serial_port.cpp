@@ -159,7 +159,7 @@ std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
     // The watched descriptor too, until input shows there: that input waits
-    // for INPUT_SEEN, and the wait goes on for the line.
+    // for input_seen, and the wait goes on for the line.
     pollfd p[2] = {{fd_, POLLIN, 0}, {watched_, POLLIN, 0}};
     const nfds_t watching = watched_ >= 0 && !input_seen_ ? 2 : 1;
     const int ready = poll(p, watching, static_cast<int>(left.count()));

@@ -93,7 +93,7 @@ extern const NameTable kInputTypes571Page1;
 extern const NameTable kInputTypes571Page2;
 extern const NameTable kInputTypes572;
 
-// Data format code <-> position in DFORMATSTG (1..16).
+// Data format code <-> position in kDataFormatNames (1..16).
 Byte data_format_code(int position);
 int data_format_position(Byte code);  // 0 for the unused codes 2, 3, 15 and above 18
 
@@ -110,7 +110,7 @@ struct Session;
 
 // Start-up's data model: the colour roles from the session's command line
 // ("BW" or "bw" first: monochrome), the start directory as the session's
-// PATH and NAME, the current receiver, transmitter and channel, and
+// start_directory and working_directory, the current receiver, transmitter and channel, and
 // receiver record 0 with the defaults of a type 571 (a second call starts
 // from a fresh record).
 void init_model(Session& session);

@@ -1,4 +1,4 @@
-// Entries of the message table (Session::MESSAGE, loaded from the message
+// Entries of the message table (Session::messages, loaded from the message
 // file, one text per line, numbered from 1) that the program uses by number.
 #pragma once
 

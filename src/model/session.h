@@ -52,7 +52,7 @@ struct Session {
   MESSAGES messages{};
   MenuScreens screens{};
 
-  // Colour roles (numbers of the 16-colour text palette); INITCOMMS picks
+  // Colour roles (numbers of the 16-colour text palette); init_model picks
   // the monochrome set for "BW".
   Byte menu_text = kWhite;
   Byte main_text = kWhite;
@@ -86,7 +86,7 @@ struct Session {
   Text<12> file_base_name;
 
   // The report: the receiver reported, the destination file name, and the
-  // destination (1..3 the printers LPT1..LPT3, 4 the file HCFILE).
+  // destination (1..3 the printers LPT1..LPT3, 4 the file report_file).
   Byte report_receiver = 0;
   Text<12> report_file = "out.txt";
   Byte report_destination = 1;

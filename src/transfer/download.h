@@ -11,18 +11,18 @@
 
 namespace kdv::transfer {
 
-// Transmitter codes of DUMP and COPYDOWN besides 1..4 (that one transmitter).
+// Transmitter codes of download_receiver and copy_download besides 1..4 (that one transmitter).
 inline constexpr std::uint8_t kConfiguredTransmitters = 244;  // 1 up to the record's NO_OF_TX
 inline constexpr std::uint8_t kAllTransmitters = 255;         // all four
 // Any other code writes the receiver settings only.
 
 // Downloads receiver 0 and its configured transmitters; reports a failure
-// (twice: DUMP reports it first) or an abort.
+// (twice: download_receiver reports it first) or an abort.
 kdv::link::Outcome download_configuration(kdv::model::Session& session);
 // Downloads receiver RX's settings and the transmitters chosen by code TX;
 // reports a failure that is not an abort.
 kdv::link::Outcome download_receiver(kdv::model::Session& session, std::uint8_t rx, std::uint8_t tx);
-// The copy function's download: DUMP, then the failure as DOWNLOAD reports
+// The copy function's download: download_receiver, then the failure as download_configuration reports
 // it.
 kdv::link::Outcome copy_download(kdv::model::Session& session, std::uint8_t rx, std::uint8_t tx);
 

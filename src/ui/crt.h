@@ -49,7 +49,7 @@ std::uint8_t read_key();
 bool key_pressed();
 // The descriptor the next key arrives on while none waits, for a wait that
 // watches the keyboard along with something else; -1 when a key may be
-// waiting already or keys do not come from a descriptor (KeyPressed must
+// waiting already or keys do not come from a descriptor (key_pressed must
 // then be asked).
 int key_input_descriptor();
 void pause_ms(unsigned ms);

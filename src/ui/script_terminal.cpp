@@ -23,7 +23,7 @@ void ScriptTerminal::fetch_keys(std::deque<std::uint8_t>& queue, int timeout_ms)
   }
   const std::uint8_t k = script_[next_++];
   queue.push_back(k);
-  // An extended key arrives whole, so KeyPressed is true between its codes.
+  // An extended key arrives whole, so key_pressed is true between its codes.
   if (k == 0 && next_ < script_.size()) queue.push_back(script_[next_++]);
 }
 

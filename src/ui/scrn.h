@@ -8,10 +8,10 @@
 
 namespace kdv::ui {
 
-// Repaints the whole background: NUM 0 the status variant (all menus, with
+// Repaints the whole background: variant 0 the status variant (all menus, with
 // the session's online state and receiver versions), any other value the
-// settings variant (live monitor). Leaves the full-screen window, MAINTEXT
-// on BACK and the cursor hidden.
+// settings variant (live monitor). Leaves the full-screen window, the main text colour
+// on the background and the cursor hidden.
 void draw_background(const kdv::model::Session& session, std::uint8_t variant);
 
 }  // namespace kdv::ui

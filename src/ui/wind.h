@@ -32,7 +32,7 @@ using kdv::model::MenuScreens;
 using kdv::model::MenuScreen;
 
 // The menu screens, the value column and the menu cursor are the session's
-// (SCREEN, DISP, XCUR, YCUR, SCNO).
+// (screens, value_column, cursor_column, cursor_row, screen_number).
 
 // A submenu's cursor: starts the highlight on cell (x, y) and gives the
 // caller's menu its highlight back when the submenu ends.
@@ -59,7 +59,7 @@ using kdv::model::is_inert;
 
 // ---- Screen definition files ---------------------------------------------
 
-// Start-up: sets the menu cursor to (1, 1) and the session ONLINE, then
+// Start-up: sets the menu cursor to (1, 1) and the session online, then
 // loads "mess578.scn" and "conf578.scn" from dir (the current directory by
 // default). A missing or malformed file ends the program (exit code 0) with
 // a message naming the file (and the line).
@@ -72,7 +72,7 @@ using kdv::model::read_screens;
 
 // ---- Menu navigation -------------------------------------------------------
 
-// What SEL returns on Escape.
+// What run_menu returns on Escape.
 inline constexpr kdv::model::Byte kMenuEscape = 0xFF;
 
 // Runs the menu of screen NO: returns 16 x column + row on Enter, kMenuEscape
@@ -93,17 +93,17 @@ void normal_colours(const kdv::model::Session& session);
 // The lines of a choice window; it shows 19 characters of each, 20 lines at
 // most.
 using ChoiceLines = std::vector<std::string>;
-// Choice window at (X, Y) with TITLE on its first row and LINES below.
+// Choice window at (x, y) with title on its first row and items below.
 void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std::string_view title, const ChoiceLines& items);
-// Choice list over the LINES of the window DRAWWINDOW drew, starting on line
-// SELECT: the chosen line (1-based), or nothing after Escape.
+// Choice list over the items of the window draw_choice_window drew, starting on line
+// first: the chosen line (1-based), or nothing after Escape.
 std::optional<Byte> choice_list(const kdv::model::Session& session, const ChoiceLines& items, Byte first);
 // The same dialogue; gives the chosen line without its padding.
 std::optional<std::string> choice_list_text(const kdv::model::Session& session, const ChoiceLines& items, Byte first);
 // One-line text field on row 3 of the current window: the text, or nothing
 // after Escape.
 std::optional<std::string> text_field(std::string_view initial);
-// Number field in a window titled TITLE (RNG 0: -99999..99999, 3 decimals;
+// Number field in a window titled title (range 0: -99999..99999, 3 decimals;
 // 1: 0..255, whole): the entry, or nothing after Escape. Enter alone takes
 // the value as shown, rounded. An entry that `acceptable`, when given,
 // refuses is answered like one out of range.
@@ -125,17 +125,17 @@ void say_error(const kdv::model::Session& session, std::string_view text);
 // The error line of a link outcome: its text at column 5, row 23 on the
 // error colour, a bell and two seconds.
 void show_link_error(const kdv::model::Session& session, std::string_view text);
-// WRTERROR, then the error line blanked again: width blanks at column 5,
-// row 23 on the BACK colour (the transfers blank 23 or 24).
+// show_link_error, then the error line blanked again: width blanks at column 5,
+// row 23 on the background colour (the transfers blank 23 or 24).
 void show_link_error_blanked(const kdv::model::Session& session, std::string_view text, int width);
 // The working text (message 53) at the start of row 25 while the link works.
 void show_working(const kdv::model::Session& session);
 
-// A framed box with its inside at (X, Y), W x H: title at column TITLEX of
+// A framed box with its inside at (x, y), width x height: title at column title_x of
 // its first row, lines from row 3 at column 3, the any-key footer, a key.
 void message_box(const kdv::model::Session& session, int x, int y, int width, int height, int title_x, std::string_view title,
             std::initializer_list<std::string_view> items);
-// The any-key footer on row 25, then one key; leaves NORMAL colours and the
+// The any-key footer on row 25, then one key; leaves the normal colours and the
 // full-screen window.
 void wait_any_key(const kdv::model::Session& session);
 

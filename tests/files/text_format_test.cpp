@@ -227,7 +227,7 @@ TEST(TextFormatValidationOf, ASyntaxErrorStopsAtTheFirst) {
 }
 
 TEST(TextFormatValidationOf, MissingKeysTakeAFreshConsolesValuesOrFailUnderStrict) {
-  // A 572 under a unipolar format: INIT_TX of that type gives 20 and 4.
+  // A 572 under a unipolar format: init_transmitter of that type gives 20 and 4.
   std::string doc = "[receiver]\ndata_format = \"16bit unsigned\"\n[tx2]\ntype = \"572\"\n";
   const kdv::files::TextRead lax = kdv::files::read_text(doc);
   ASSERT_TRUE(lax.ok());

@@ -40,7 +40,7 @@ class MonitorTest : public SimMenuTest {
     term.on_wait = nullptr;
   }
 
-  // The value and alarm columns of channel i as MONALL draws them.
+  // The value and alarm columns of channel i as live_all_channels_loop draws them.
   static int list_x(int i, int half) { return i <= half ? 8 : 47; }
   static int list_row(int i, int half) { return i <= half ? i + 7 : i + 7 - half; }
 };

@@ -26,7 +26,7 @@ TEST_F(CopyTest, OneChannelToAllChannelsOfA572CopiesSixteenRecords) {
 }
 
 TEST_F(CopyTest, TransmitterCopiesAndAllDestinations) {
-  session.online = true;  // copies of more than one channel are never sent by GOCOPY itself
+  session.online = true;  // copies of more than one channel are never sent by copy_settings itself
   session.current_receiver().TRANSMITTER[2].TXTYPE = 2;
   kdv::transfer::Byte dload = 0;
   // Whole transmitter 2 onto transmitter 3: type, cold junction and channels.

@@ -50,7 +50,7 @@ class TransferTest : public ScreenLinkTest {
   }
 
   // How often the error field showed the text at a wait: each display of
-  // WRTERROR lasts one wait (its pause).
+  // show_link_error lasts one wait (its pause).
   int shown(const std::string& error) const {
     int n = 0;
     for (const auto& e : errors)

@@ -64,7 +64,7 @@ class ScreenFiles : public UiTest {
     UiTest::TearDown();
   }
   void put(const char* file, const std::string& text) { std::ofstream(dir / file) << text; }
-  // Runs INITWIND and gives the message of the program's end ("" when it
+  // Runs load_screen_files and gives the message of the program's end ("" when it
   // did not end).
   std::string initwind_exit() {
     try {
