@@ -8,7 +8,7 @@
 namespace kdv::app {
 
 // The file and directory name field on row 3 of the box the caller has drawn
-// (messages on row 4): default S, returns the entered text, or the empty
+// (messages on row 4): default `initial`, returns the entered text, or the empty
 // text on Escape. At most 24 characters can be typed; typing cuts the text
 // at the cursor, and any first key but Enter blanks the default.
 Text<255> file_name_field(const Text<255>& initial);

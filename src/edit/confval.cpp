@@ -12,8 +12,8 @@ using namespace kdv::model;
 
 namespace {
 
-// N digits of D in the given base. Each digit is the low byte of the
-// quotient; a value of base or more (D too large for N digits, or negative)
+// count digits of value in the given base. Each digit is the low byte of the
+// quotient; a value of base or more (value too large for count digits, or negative)
 // shows as "?" and only that byte's worth is taken away before the next one.
 std::string digits(double value, int count, int base, int max_digits) {
   count = std::clamp(count, 0, max_digits);

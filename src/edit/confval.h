@@ -11,12 +11,12 @@
 
 namespace kdv::edit {
 
-// N hexadecimal (to_hex, N <= 8) or binary (to_binary, N <= 32) digits of D, most
+// count hexadecimal (to_hex, count <= 8) or binary (to_binary, count <= 32) digits of value, most
 // significant first; a digit value that does not fit its base shows as "?".
 std::string to_hex(double value, int count);
 std::string to_binary(double value, int count);
 
-// The first N characters of S in reverse order.
+// The first count characters of text in reverse order.
 std::string reversed(std::string_view text, int count);
 
 using kdv::model::input_type_name;

@@ -15,7 +15,7 @@ namespace kdv::model {
 // "0.13", while 1.005 is held just below 1.005 and gives "1.00"), and a zero
 // never shows a minus sign.
 std::string fixed_decimal(double value, int width, int decimals);
-// I right-aligned to at least J characters.
+// value right-aligned to at least width characters.
 std::string right_aligned(int value, int width);
 
 // Name of input type `it` on a transmitter of type `tt` (1 = 571), or

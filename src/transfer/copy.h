@@ -22,7 +22,7 @@ struct CopySide {
   Byte channel = 1;      // 1..16 or ALL
 };
 
-// Copies SOURCE onto DEST in the record; nothing is sent. DLOAD becomes 1
+// Copies source onto dest in the record; nothing is sent. download_offered becomes 1
 // when more than one channel was touched (the caller then offers a
 // download), 0 for a single channel (which the caller sends at once when
 // online).

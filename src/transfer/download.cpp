@@ -23,7 +23,7 @@ constexpr ReceiverSetting kReceiverSettings[] = {
     &kdv::link::Link::SET_ADDRESS,
 };
 
-// Writes transmitter J of receiver RX: its type, then per channel the input
+// Writes transmitter tx of receiver rx: its type, then per channel the input
 // type, the scaling and the alarms, its progress reported when `shown`. A
 // type other than 1 or 2 (only a damaged file gives one) is written with 16
 // channels. False when an exchange was abandoned.
@@ -39,8 +39,8 @@ bool download_transmitter(kdv::link::Link& link, std::uint8_t rx, int tx, bool s
   return true;
 }
 
-// The writes of a download of receiver RX and the transmitters chosen by code
-// TX, in order. False when an abandoned exchange ends them where the download
+// The writes of a download of receiver rx and the transmitters chosen by code
+// tx, in order. False when an abandoned exchange ends them where the download
 // returns at once: in the receiver settings or in a loop over transmitters
 // (the single transmitter of codes 1..4 is not tested).
 bool download_writes(kdv::link::Link& link, std::uint8_t rx, std::uint8_t tx, bool shown) {

@@ -19,7 +19,7 @@ inline constexpr std::uint8_t kAllTransmitters = 255;         // all four
 // Downloads receiver 0 and its configured transmitters; reports a failure
 // (twice: download_receiver reports it first) or an abort.
 kdv::link::Outcome download_configuration(kdv::model::Session& session);
-// Downloads receiver RX's settings and the transmitters chosen by code TX;
+// Downloads receiver rx's settings and the transmitters chosen by code tx;
 // reports a failure that is not an abort.
 kdv::link::Outcome download_receiver(kdv::model::Session& session, std::uint8_t rx, std::uint8_t tx);
 // The copy function's download: download_receiver, then the failure as download_configuration reports

@@ -13,10 +13,10 @@ namespace kdv::transfer {
 
 // Uploads receiver 0; reports an abort as well as any other failure.
 kdv::link::Outcome upload_configuration(kdv::model::Session& session);
-// Uploads receiver I; reports any failure except an abandoned exchange,
+// Uploads receiver rx; reports any failure except an abandoned exchange,
 // which it leaves to its caller.
 kdv::link::Outcome upload_receiver(kdv::model::Session& session, std::uint8_t rx);
-// Reads transmitter TX (1..4) of receiver RX on the link: its type, then
+// Reads transmitter tx (1..4) of receiver rx on the link: its type, then
 // per channel the scaling, the alarms and the input type. The link's
 // carried failure stops the exchanges, not the clamps of the readings.
 kdv::link::Outcome upload_transmitter(kdv::link::Link& link, std::uint8_t rx, std::uint8_t tx);

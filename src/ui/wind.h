@@ -75,14 +75,14 @@ using kdv::model::read_screens;
 // What run_menu returns on Escape.
 inline constexpr kdv::model::Byte kMenuEscape = 0xFF;
 
-// Runs the menu of screen NO: returns 16 x column + row on Enter, kMenuEscape
+// Runs the menu of screen `screen`: returns 16 x column + row on Enter, kMenuEscape
 // on Escape. Alt-X asks whether to quit and ends the program on "Y".
 Byte run_menu(kdv::model::Session& session, Byte screen);
-// Draws the current screen with cell (CURX, CURY) highlighted.
+// Draws the current screen with cell (column, row) highlighted.
 void draw_menu(const kdv::model::Session& session, Byte column, Byte row);
 void menu_cursor_up(kdv::model::Session& session);
 void menu_cursor_down(kdv::model::Session& session);
-// Double-line frame whose inside starts at (X1, Y1), X2 wide and Y2 high;
+// Double-line frame whose inside starts at (left, top), width wide and height high;
 // the inside becomes the current window.
 void frame_window(int left, int top, int width, int height);
 void inverse_colours(const kdv::model::Session& session);
@@ -111,7 +111,7 @@ std::optional<double> number_field(const kdv::model::Session& session, std::stri
                              const std::function<bool(double)>& acceptable = {});
 using kdv::model::fixed_decimal;
 using kdv::model::right_aligned;
-// I with 4 decimals in 10 characters and the unit suffix of family A for
+// value with 4 decimals in 10 characters and the unit suffix of family `family` for
 // the session's current channel.
 std::string value_with_unit(const kdv::model::Session& session, double value, Byte family);
 
