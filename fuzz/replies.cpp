@@ -28,13 +28,13 @@ class NoWaits final : public kdv::link::Host {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   static kdv::model::Session session;
-  static const bool initialised = [] {
+  static const bool kInitialised = [] {
     kdv::model::init_model(session);
     static NoWaits host;
     kdv::link::set_host(&host);
     return true;
   }();
-  (void)initialised;
+  (void)kInitialised;
   static kdv::sim::Receiver rx;
   rx.clear_requests();
   rx.faults.raw_reply = kdv::sim::Bytes(data + 1, data + size);

@@ -6,8 +6,8 @@
 #include "receiver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const kdv::sim::Receiver fresh;
-  kdv::sim::Receiver rx = fresh;
+  static const kdv::sim::Receiver kFresh;
+  kdv::sim::Receiver rx = kFresh;
   for (std::size_t i = 0; i < size; ++i) rx.receive(data[i]);
   return 0;
 }
