@@ -107,7 +107,7 @@ constexpr std::string_view kUploadAtOnce = "\x1bOB\r";
 // line mode), its screen output read and dropped. Its upload ends with the
 // last byte of the last of `exchanges` replies, so its last screen update
 // is not counted; the console is then ended.
-Ended console_upload(const PtyReceiver& receiver, long exchanges) {
+Ended upload_by_console_process(const PtyReceiver& receiver, long exchanges) {
   static const ConsoleDirectory kDirectory;
   std::vector<std::string> args = {(std::filesystem::path(KDV578_CTL).parent_path() / "kdv578").string()};
   std::vector<std::string> env = {"KDV578_PORTS=" + receiver.path(), "KDV578_AUDIT=off", "TERM=xterm-256color",
@@ -177,7 +177,7 @@ void measure(benchmark::State& state, Work work) {
   for (const char* made : {"", ".up.gdt", ".up.rxd", ".csv"}) std::remove((kDocument + made).c_str());
 }
 
-void console_upload_in_process(benchmark::State& s) {
+void console_upload(benchmark::State& s) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
   measure(s, [&session](const PtyReceiver& r, long) {
@@ -185,7 +185,7 @@ void console_upload_in_process(benchmark::State& s) {
     return ended_if(kdv::transfer::upload_configuration(session).ok());
   });
 }
-void console_process_upload(benchmark::State& s) { measure(s, console_upload); }
+void console_process_upload(benchmark::State& s) { measure(s, upload_by_console_process); }
 void ctl_upload(benchmark::State& s) {
   measure(s, [](const PtyReceiver& r, long) {
     return ended_if(ctl({"upload", "--port", r.path(), "-o", kDocument + ".up"}) == 0);
@@ -203,7 +203,7 @@ void ctl_monitor(benchmark::State& s) {
   });
 }
 
-BENCHMARK(console_upload_in_process)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(console_upload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(console_process_upload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(ctl_upload)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(ctl_download)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly()->Unit(benchmark::kSecond)->UseRealTime();

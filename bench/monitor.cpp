@@ -44,7 +44,7 @@ class CountingPort : public kdv::link::SerialPort {
   kdv::link::TBlockSerial port_;
 };
 
-void monall_paced16_channels(benchmark::State& state) {
+void all_channels_monitor_paced_16_channels(benchmark::State& state) {
   kdv::model::Session session;  // start-up's directory is not needed here
   kdv::model::init_model(session);
   session.transmitter_number = 1;
@@ -108,6 +108,6 @@ void monall_paced16_channels(benchmark::State& state) {
   state.counters["wall/wire"] = seconds / wire;
 }
 
-BENCHMARK(monall_paced16_channels)->Arg(10)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(all_channels_monitor_paced_16_channels)->Arg(10)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

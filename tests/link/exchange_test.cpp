@@ -12,7 +12,7 @@ using namespace kdv::link;
 
 namespace {
 
-constexpr char kEtxc = '\x03';
+constexpr char kEtx = '\x03';
 
 kdv::sim::Bytes bytes(std::string_view s) { return kdv::sim::Bytes(s.begin(), s.end()); }
 
@@ -307,7 +307,7 @@ TEST(Getparameter, ReadsNumbersWithALeadingMinus) {
   const std::string text = "\x02GAbPS 11\r\n   -12.500\r\n1:5.000\r\n      .250\r";
   Reply reply;
   std::copy(text.begin(), text.end(), reply.bytes.begin());
-  reply.bytes[text.size()] = kEtxc;
+  reply.bytes[text.size()] = kEtx;
   reply.length = static_cast<int>(text.size());
   int i = 9;
   double a = 1, b = 2, c = 3, d = 4;
