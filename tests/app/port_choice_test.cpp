@@ -125,59 +125,39 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
   EXPECT_EQ(at(30, 19, 19), "/dev/serial/by-id/u");
 }
 
-TEST_F(PortWindow, EscapeKeepsThePortInUse) {
-  const struct {
-    const char* in_use;
-    const char* ports;
-  } cases[] = {
-      {"COM3", "COM1,COM3"},        // listed, but not first
-      {"ttyUSB1", "ttyS0,ttyUSB0"},  // no longer listed
-  };
-  for (const auto& c : cases) {
-    session.selected_port = c.in_use;
-    session.value_column[2][3] = kdv::app::port_cell_text(session);
-    offer_ports(c.ports);
+TEST_F(PortWindow, EscapeKeepsThePortInUseListedOrNot) {
+  for (const char* ports : {"COM1,COM3", "ttyS0,ttyUSB0"}) {
+    session.selected_port = "COM3";
+    offer_ports(ports);
     term.escape();
     kdv::app::choose_port(session);
-    EXPECT_EQ(session.selected_port, c.in_use) << c.ports;
-    EXPECT_EQ(session.value_column[2][3], "    " + std::string(c.in_use)) << c.ports;
+    EXPECT_EQ(session.selected_port, "COM3") << ports;
+    EXPECT_EQ(session.value_column[2][3], "    COM3") << ports;
   }
 }
 
 TEST_F(PortWindow, AListLongerThanTheWindowScrollsToEveryPort) {
   // The last name fills its line: a shorter one drawn over it must blank it.
   const auto name = [](int port) { return port == 40 ? std::string("ttyACM000040") : "p" + std::to_string(port); };
-  const auto line = [&name](int port) {
-    std::string text = "       " + name(port) + "       ";
-    text.resize(19, ' ');
-    return text;
-  };
+  // A window row: the port's line, then the arrow column.
+  const auto row = [&name](int port, const char* arrow) { return ("       " + name(port) + std::string(12, ' ')).substr(0, 19) + arrow; };
   std::string list = name(1);
   for (int port = 2; port <= 40; ++port) list += "," + name(port);
+  // The window's last line; one beyond it; up from the first line; up within
+  // the view; down from the last line.
   const struct {
-    int downs, ups;
-    int chosen, top;  // the port chosen, the first port in view
-  } cases[] = {
-      {18, 0, 19, 1},   // the window's last line: no scrolling yet
-      {19, 0, 20, 2},   // one beyond: the view moves by one
-      {0, 1, 40, 22},   // up from the first line: the end of the list
-      {39, 1, 39, 22},  // up within the view: it stays
-      {40, 0, 1, 1},    // down from the last line: back to the start
-  };
+    int downs, ups, chosen, top;  // top: the first port in view
+  } cases[] = {{18, 0, 19, 1}, {19, 0, 20, 2}, {0, 1, 40, 22}, {39, 1, 39, 22}, {40, 0, 1, 1}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.downs << " down, " << c.ups << " up");
     offer_ports(list.c_str());
     for (int i = 0; i < c.downs; ++i) term.down();
     for (int i = 0; i < c.ups; ++i) term.up();
     term.enter();
     kdv::app::choose_port(session);
-    EXPECT_EQ(session.selected_port, name(c.chosen)) << c.downs << " down " << c.ups << " up";
-    EXPECT_EQ(at(30, 2, 18), "   Serial port    ");
-    EXPECT_EQ(at(30, 4, 19), line(c.top)) << c.downs << " down " << c.ups << " up";
-    EXPECT_EQ(at(30, 22, 19), line(c.top + 18)) << c.downs << " down " << c.ups << " up";
-    // Arrows in the last column say where more ports lie.
-    EXPECT_EQ(kdv::ui::screen_model().ch(49, 4), c.top > 1 ? 0x18 : ' ') << c.downs << " down " << c.ups << " up";
-    EXPECT_EQ(kdv::ui::screen_model().ch(49, 22), c.top < 22 ? 0x19 : ' ') << c.downs << " down " << c.ups << " up";
-    EXPECT_EQ(kdv::ui::screen_model().ch(29, 23), 0xC8);
+    EXPECT_EQ(session.selected_port, name(c.chosen));
+    EXPECT_EQ(at(30, 4, 20), row(c.top, c.top > 1 ? "\x18" : " "));
+    EXPECT_EQ(at(30, 22, 20), row(c.top + 18, c.top < 22 ? "\x19" : " "));
   }
 }
 
