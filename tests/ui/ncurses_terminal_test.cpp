@@ -184,7 +184,6 @@ TEST_F(RealTerminal, LineCharactersTheTerminalLacksFallBackToAscii) {
   terminal->present(model);
   const std::string screen = pty.read();
   EXPECT_NE(screen.find("+-+ oC O V "), std::string::npos) << screen;
-  EXPECT_EQ(screen.find('\x0e'), std::string::npos);  // never shifted to a line set
 }
 
 TEST_F(RealTerminal, UnknownTerminalTypeFallsBackToXterm) {
