@@ -101,7 +101,7 @@ void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std:
 // Choice list over the items of the window draw_choice_window drew, starting on line
 // first: the chosen line (1-based), or nothing after Escape. A list longer
 // than the window scrolls to keep the highlight in view, with an arrow in the
-// window's last column where lines lie above or below.
+// frame's right side where lines lie above or below.
 std::optional<Byte> choice_list(const kdv::model::Session& session, const ChoiceLines& items, Byte first);
 // The same dialogue; gives the chosen line without its padding.
 std::optional<std::string> choice_list_text(const kdv::model::Session& session, const ChoiceLines& items, Byte first);

@@ -63,11 +63,12 @@ int top_showing(int line, int top, int count) {
   return std::clamp(top, line - kChoiceWindowLines + 1, line);
 }
 
-// The arrows in the last column of a long list's window: whether lines lie
-// above and below the view that starts with line `top`.
+// The arrows in the right side of a long list's frame, beside its first and
+// last line in view: whether lines lie above and below the view that starts
+// with line `top`. The window's last column is the frame's side.
 void show_scroll_arrows(int top, int count) {
-  write_at(20, 3, top > 1 ? "\x18" : " ");
-  write_at(20, kChoiceWindowLines + 2, top - 1 + kChoiceWindowLines < count ? "\x19" : " ");
+  write_at(20, 3, top > 1 ? "\x18" : "\xBA");
+  write_at(20, kChoiceWindowLines + 2, top - 1 + kChoiceWindowLines < count ? "\x19" : "\xBA");
 }
 
 // A window's worth of a long list from line `top`, each line blanked to its

@@ -139,7 +139,7 @@ TEST_F(PortWindow, EscapeKeepsThePortInUseListedOrNot) {
 TEST_F(PortWindow, AListLongerThanTheWindowScrollsToEveryPort) {
   // The last name fills its line: a shorter one drawn over it must blank it.
   const auto name = [](int port) { return port == 40 ? std::string("ttyACM000040") : "p" + std::to_string(port); };
-  // A window row: the port's line, then the arrow column.
+  // A window row: the port's line, then the frame's side or an arrow in it.
   const auto row = [&name](int port, const char* arrow) { return ("       " + name(port) + std::string(12, ' ')).substr(0, 19) + arrow; };
   std::string list = name(1);
   for (int port = 2; port <= 40; ++port) list += "," + name(port);
@@ -156,8 +156,8 @@ TEST_F(PortWindow, AListLongerThanTheWindowScrollsToEveryPort) {
     term.enter();
     kdv::app::choose_port(session);
     EXPECT_EQ(session.selected_port, name(c.chosen));
-    EXPECT_EQ(at(30, 4, 20), row(c.top, c.top > 1 ? "\x18" : " "));
-    EXPECT_EQ(at(30, 22, 20), row(c.top + 18, c.top < 22 ? "\x19" : " "));
+    EXPECT_EQ(at(30, 4, 20), row(c.top, c.top > 1 ? "\x18" : "\xBA"));
+    EXPECT_EQ(at(30, 22, 20), row(c.top + 18, c.top < 22 ? "\x19" : "\xBA"));
   }
 }
 
