@@ -35,11 +35,10 @@ int main(int argc, char** argv) {
   }
   kdv::ui::NcursesTerminal::Options options;
   options.on_way_out = kdv::files::remove_temporaries;  // a save cut short leaves no temporary
-  const auto terminal = kdv::ui::NcursesTerminal::open_terminal(options);
+  const auto [terminal, refusal] = kdv::ui::NcursesTerminal::open_terminal(options);
   if (!terminal) {
     const char* term = std::getenv("TERM");
-    std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): no terminal description found\n",
-                 term ? term : "");
+    std::fprintf(stderr, "kdv578: cannot use this terminal (TERM=%s): %s\n", term ? term : "", refusal.c_str());
     return 1;
   }
   kdv::ui::install_terminal(terminal.get());

@@ -13,9 +13,6 @@ using namespace kdv::model;
 
 namespace {
 
-// The highest number of lines a choice window can show within the screen.
-constexpr int kMaxListLines = 19;
-
 // Three blanks and the label of the highlighted cell of the current menu.
 std::string title_from_menu(const kdv::model::Session& session) { return "   " + session.screens[session.screen_number].cells[session.cursor_column][session.cursor_row].label; }
 
@@ -48,27 +45,31 @@ void scan_ports(Session& session) {
 }
 
 void choose_port(Session& session) {
+  // The port in use stays so until another line is chosen: neither the
+  // rescan nor Escape moves the link to a different line, even when its
+  // port is no longer listed.
+  const std::string in_use = session.selected_port;
   scan_ports(session);
   if (session.port_count == 0) {
     say_no_port(session);
+    session.selected_port = in_use;
     return;
   }
-  // A list too long for row 15 moves up; more lines than the screen holds are
-  // not offered.
-  const int count = std::min<int>(session.port_count, kMaxListLines);
   kdv::ui::ChoiceLines lines;
-  for (int i = 1; i <= count; ++i) {
+  for (int i = 1; i <= session.port_count; ++i) {
     const std::string& name = session.port_names[i];
     // Seven blanks on each side; a long name gives up leading blanks so that
     // as much of it as fits stays on its 19-character line.
     const std::size_t lead = std::min<std::size_t>(7, 19 - std::min<std::size_t>(19, name.size()));
     lines.push_back(std::string(lead, ' ') + name + std::string(7, ' '));
   }
-  kdv::ui::draw_choice_window(session, 30, std::min(15, 21 - count), title_from_menu(session), lines);
+  // A list too long for row 15 moves up; one longer than the window scrolls.
+  const int shown = std::min<int>(session.port_count, kdv::ui::kChoiceWindowLines);
+  kdv::ui::draw_choice_window(session, 30, std::min(15, 21 - shown), title_from_menu(session), lines);
   // The chosen line's own name, whole: lines that show the same 19
   // characters (all /dev/serial/by-id names begin alike) are different ports.
-  // Escape takes the first port.
-  session.selected_port = session.port_names[kdv::ui::choice_list(session, lines, 1).value_or(1)];
+  const std::optional<Byte> chosen = kdv::ui::choice_list(session, lines, 1);
+  session.selected_port = chosen ? std::string(session.port_names[*chosen]) : in_use;
   kdv::link::make_port(session.selected_port);  // opened once, and closed again
   session.value_column[2][3] = port_cell_text(session);
 }

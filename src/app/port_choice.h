@@ -13,7 +13,7 @@ void clear_port_list(kdv::model::Session& session);
 // of them).
 void scan_ports(kdv::model::Session& session);
 // The port choice window (main menu command): rescans, lets the user pick a
-// port and opens it.
+// port and opens it. Escape, or no port at all, keeps the port in use.
 void choose_port(kdv::model::Session& session);
 // The online/offline window (main menu command).
 void choose_online(kdv::model::Session& session);

@@ -208,37 +208,40 @@ struct SavedHandlers {
 
 // ---------------------------------------------------------------------------
 
-chtype acs_char(kdv::ui::Acs a) {
+// The character that names a line character in a terminal description's
+// alternate set (the VT100's: "l" the upper left corner, "q" the
+// horizontal line, ...).
+char acs_letter(kdv::ui::Acs a) {
   using kdv::ui::Acs;
   switch (a) {
-    case Acs::kUpperLeftCorner: return ACS_ULCORNER;
-    case Acs::kUpperRightCorner: return ACS_URCORNER;
-    case Acs::kLowerLeftCorner: return ACS_LLCORNER;
-    case Acs::kLowerRightCorner: return ACS_LRCORNER;
-    case Acs::kLeftTee: return ACS_LTEE;
-    case Acs::kRightTee: return ACS_RTEE;
-    case Acs::kTopTee: return ACS_TTEE;
-    case Acs::kBottomTee: return ACS_BTEE;
-    case Acs::kPlus: return ACS_PLUS;
-    case Acs::kHorizontalLine: return ACS_HLINE;
-    case Acs::kVerticalLine: return ACS_VLINE;
-    case Acs::kCheckerBoard: return ACS_CKBOARD;
-    case Acs::kBlock: return ACS_BLOCK;
-    case Acs::kDegree: return ACS_DEGREE;
-    case Acs::kPlusMinus: return ACS_PLMINUS;
-    case Acs::kBullet: return ACS_BULLET;
-    case Acs::kDiamond: return ACS_DIAMOND;
-    case Acs::kLessEqual: return ACS_LEQUAL;
-    case Acs::kGreaterEqual: return ACS_GEQUAL;
-    case Acs::kPi: return ACS_PI;
-    case Acs::kSterling: return ACS_STERLING;
-    case Acs::kUpArrow: return ACS_UARROW;
-    case Acs::kDownArrow: return ACS_DARROW;
-    case Acs::kLeftArrow: return ACS_LARROW;
-    case Acs::kRightArrow: return ACS_RARROW;
+    case Acs::kUpperLeftCorner: return 'l';
+    case Acs::kUpperRightCorner: return 'k';
+    case Acs::kLowerLeftCorner: return 'm';
+    case Acs::kLowerRightCorner: return 'j';
+    case Acs::kLeftTee: return 't';
+    case Acs::kRightTee: return 'u';
+    case Acs::kTopTee: return 'w';
+    case Acs::kBottomTee: return 'v';
+    case Acs::kPlus: return 'n';
+    case Acs::kHorizontalLine: return 'q';
+    case Acs::kVerticalLine: return 'x';
+    case Acs::kCheckerBoard: return 'a';
+    case Acs::kBlock: return '0';
+    case Acs::kDegree: return 'f';
+    case Acs::kPlusMinus: return 'g';
+    case Acs::kBullet: return '~';
+    case Acs::kDiamond: return '`';
+    case Acs::kLessEqual: return 'y';
+    case Acs::kGreaterEqual: return 'z';
+    case Acs::kPi: return '{';
+    case Acs::kSterling: return '}';
+    case Acs::kUpArrow: return '-';
+    case Acs::kDownArrow: return '.';
+    case Acs::kLeftArrow: return ',';
+    case Acs::kRightArrow: return '+';
     case Acs::kNone: break;
   }
-  return ' ';
+  return 0;
 }
 
 // Whether the locale can encode c and the terminal shows it one cell wide.
@@ -254,19 +257,31 @@ std::string cap(const char* name) {
   return (s && s != reinterpret_cast<const char*>(-1)) ? std::string(s) : std::string();
 }
 
+// The line characters the terminal's alternate set has, by their letters.
+std::string line_letters() {
+  const std::string pairs = cap("acsc");  // letter, then the terminal's own character
+  std::string letters;
+  for (std::size_t i = 0; i < pairs.size(); i += 2) letters += pairs[i];
+  return letters;
+}
+
 // A parameterised capability applied to one number; empty if it fails.
 std::string param(const char* capability, int n) {
   const char* s = tiparm(capability, n);
   return s ? std::string(s) : std::string();
 }
 
-// Whether the terminfo database describes the terminal type. Asked before
-// newterm, which keeps some memory when it fails.
-bool has_description(const std::string& name, int fd) {
+// What the terminfo database says of a terminal type. Asked before newterm,
+// which keeps some memory when it fails.
+enum class Description : std::uint8_t { kMissing, kNoCursorAddressing, kUsable };
+Description describe(const std::string& name, int fd) {
   int error = 0;
-  if (setupterm(name.c_str(), fd, &error) != OK) return false;
+  if (setupterm(name.c_str(), fd, &error) != OK) return Description::kMissing;
+  // Without cursor addressing (TERM=dumb) every screen would come out as
+  // fragments strung along one line.
+  const bool addressable = !cap("cup").empty();
   del_curterm(set_curterm(nullptr));
-  return true;
+  return addressable ? Description::kUsable : Description::kNoCursorAddressing;
 }
 
 // CGA colour numbers are curses colours with red and blue swapped.
@@ -428,12 +443,21 @@ void NcursesTerminal::Impl::join_colour_sequences(int offset) {
 }
 
 void NcursesTerminal::Impl::setup_glyphs() {
+  const std::string letters = line_letters();
   for (int b = 0; b < 256; ++b) {
     const kdv::ui::Glyph g = kdv::ui::render(static_cast<std::uint8_t>(b), can_show);
     switch (g.kind) {
       case kdv::ui::Glyph::kUnicode: glyphs[b] = {static_cast<wchar_t>(g.unicode), A_NORMAL}; break;
       case kdv::ui::Glyph::kAcs: {
-        const chtype c = acs_char(g.acs);
+        // Where the terminal's alternate set lacks the line character,
+        // curses would put in a guess of its own: the glyph's ASCII
+        // look-alike instead.
+        const char letter = acs_letter(g.acs);
+        if (letters.find(letter) == std::string::npos) {
+          glyphs[b] = {static_cast<wchar_t>(kdv::ui::kAsciiTable[b]), A_NORMAL};
+          break;
+        }
+        const chtype c = NCURSES_ACS(letter);
         glyphs[b] = {static_cast<wchar_t>(c & A_CHARTEXT), static_cast<attr_t>(c & A_ATTRIBUTES)};
         break;
       }
@@ -565,8 +589,8 @@ void NcursesTerminal::Impl::read_input() {
 
 NcursesTerminal::NcursesTerminal(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
-std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& options) {
-  if (g_open.exchange(true)) return nullptr;
+NcursesTerminal::Opened NcursesTerminal::open_terminal(const Options& options) {
+  if (g_open.exchange(true)) return {nullptr, "a terminal is open already"};
   auto impl = std::make_unique<Impl>();
   // Only the character set comes from the environment: numbers and dates
   // keep their C form, as the receiver, the files and the report expect
@@ -582,7 +606,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& o
 
   if (g_wake[0] < 0 && pipe2(g_wake, O_NONBLOCK | O_CLOEXEC) != 0) {
     g_open = false;
-    return nullptr;
+    return {nullptr, std::string("no pipe for signals: ") + std::strerror(errno)};
   }
   // Our handlers go in before newterm, which then leaves these signals alone.
   impl->handlers.install_all();
@@ -594,8 +618,14 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& o
     candidates.emplace_back(t);
   candidates.emplace_back("xterm");
   candidates.emplace_back("ansi");
+  std::string refusal = "no terminal description found";
   for (const std::string& name : candidates) {
-    if (!has_description(name, g_tty_fd)) continue;
+    const Description description = describe(name, g_tty_fd);
+    if (description == Description::kMissing) continue;
+    if (description == Description::kNoCursorAddressing) {
+      refusal = "it cannot move the cursor; set TERM to the terminal's own type";
+      break;
+    }
     impl->screen = newterm(name.c_str(), options.out, options.in);
     if (impl->screen) {
       impl->term = name;
@@ -605,7 +635,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& o
   if (!impl->screen) {
     impl->handlers.restore_all();
     g_open = false;
-    return nullptr;
+    return {nullptr, refusal};
   }
   // From here a signal finds the way back.
   impl->update_restore_bytes();
@@ -635,7 +665,7 @@ std::unique_ptr<NcursesTerminal> NcursesTerminal::open_terminal(const Options& o
     std::atexit(on_exit);
     g_previous_terminate = std::set_terminate(on_terminate);
   }
-  return std::unique_ptr<NcursesTerminal>(new NcursesTerminal(std::move(impl)));
+  return {std::unique_ptr<NcursesTerminal>(new NcursesTerminal(std::move(impl))), {}};
 }
 
 NcursesTerminal::~NcursesTerminal() {

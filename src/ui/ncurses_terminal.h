@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "ui/terminal.h"
 
@@ -23,16 +24,23 @@ class NcursesTerminal final : public Terminal {
     void (*on_way_out)() noexcept = nullptr;
   };
 
+  // A terminal taken over, or why none was.
+  struct Opened {
+    std::unique_ptr<NcursesTerminal> terminal;
+    std::string refusal;  // one line, when terminal is null
+  };
+
   // Takes over the terminal: full screen, keys unbuffered, cursor keys and
-  // Alt decoded. Returns null when no terminal description can be loaded or
-  // when a terminal is already open (there is only one screen).
+  // Alt decoded. Refuses when no terminal description can be loaded, when
+  // the terminal cannot address the cursor, or when a terminal is already
+  // open (there is only one screen).
   //
   // From here until the object is destroyed the terminal is restored on
   // every way out: destruction, Quit, exit(), std::terminate, SIGTERM,
   // SIGHUP, SIGINT, SIGQUIT and the fatal signals (restored, then the signal
   // takes its normal course). Ctrl-Z leaves the screen and comes back to it.
-  static std::unique_ptr<NcursesTerminal> open_terminal(const Options& options);
-  static std::unique_ptr<NcursesTerminal> open_terminal() { return open_terminal(Options{}); }
+  [[nodiscard]] static Opened open_terminal(const Options& options);
+  [[nodiscard]] static Opened open_terminal() { return open_terminal(Options{}); }
   ~NcursesTerminal() override;
 
   void present(ScreenModel& model) override;

@@ -90,13 +90,18 @@ void normal_colours(const kdv::model::Session& session);
 
 // ---- Pop-ups and fields -------------------------------------------------------
 
-// The lines of a choice window; it shows 19 characters of each, 20 lines at
-// most.
+// The lines of a choice window; it shows 19 characters of each.
 using ChoiceLines = std::vector<std::string>;
-// Choice window at (x, y) with title on its first row and items below.
+// The most lines a choice window shows: with its frame and title it then
+// reaches from row 2 to row 23. A longer list scrolls inside the window.
+inline constexpr int kChoiceWindowLines = 19;
+// Choice window at (x, y) with title on its first row and the first
+// kChoiceWindowLines items below.
 void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std::string_view title, const ChoiceLines& items);
 // Choice list over the items of the window draw_choice_window drew, starting on line
-// first: the chosen line (1-based), or nothing after Escape.
+// first: the chosen line (1-based), or nothing after Escape. A list longer
+// than the window scrolls to keep the highlight in view, with an arrow in the
+// frame's right side where lines lie above or below.
 std::optional<Byte> choice_list(const kdv::model::Session& session, const ChoiceLines& items, Byte first);
 // The same dialogue; gives the chosen line without its padding.
 std::optional<std::string> choice_list_text(const kdv::model::Session& session, const ChoiceLines& items, Byte first);

@@ -48,17 +48,46 @@ std::optional<double> parse_number(std::string_view s) {
 // A window line: at most 19 characters.
 std::string_view line_text(std::string_view text) { return text.substr(0, 19); }
 
-// A line of the choice list in the given colours.
-void show_line(const kdv::model::Session& session, const ChoiceLines& lines, Byte line, bool highlighted) {
+// A line of the choice list in the given colours, with line `top` of the
+// list on the window's first line row.
+void show_line(const kdv::model::Session& session, const ChoiceLines& lines, Byte line, int top, bool highlighted) {
   if (line < 1 || line > lines.size()) return;  // a caller's out-of-range start line
   highlighted ? inverse_colours(session) : normal_colours(session);
-  write_at(1, line + 2, line_text(lines[line - 1U]));
+  write_at(1, line - top + 3, line_text(lines[line - 1U]));
+}
+
+// The first line in view once `line` of a list of count lines is: the view
+// moves only as far as it must. A list the window holds whole never moves.
+int top_showing(int line, int top, int count) {
+  if (count <= kChoiceWindowLines || line < 1 || line > count) return top;
+  return std::clamp(top, line - kChoiceWindowLines + 1, line);
+}
+
+// The arrows in the right side of a long list's frame, beside its first and
+// last line in view: whether lines lie above and below the view that starts
+// with line `top`. The window's last column is the frame's side.
+void show_scroll_arrows(int top, int count) {
+  write_at(20, 3, top > 1 ? "\x18" : "\xBA");
+  write_at(20, kChoiceWindowLines + 2, top - 1 + kChoiceWindowLines < count ? "\x19" : "\xBA");
+}
+
+// A window's worth of a long list from line `top`, each line blanked to its
+// full width, and the arrows.
+void show_lines_from(const kdv::model::Session& session, const ChoiceLines& lines, int top) {
+  normal_colours(session);
+  for (int row = 0; row < kChoiceWindowLines; ++row) {
+    const int line = top + row;
+    std::string text(line_text(lines[static_cast<std::size_t>(line) - 1]));
+    text.resize(19, ' ');
+    write_at(1, row + 3, text);
+  }
+  show_scroll_arrows(top, static_cast<int>(lines.size()));
 }
 
 }  // namespace
 
 void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std::string_view title, const ChoiceLines& items) {
-  const int count = static_cast<int>(items.size());
+  const int count = std::min(static_cast<int>(items.size()), kChoiceWindowLines);
   kdv::ui::go_to_xy(1, 25);
   kdv::ui::text_background(kdv::model::kRed);
   kdv::ui::text_colour(session.menu_text);
@@ -69,21 +98,28 @@ void draw_choice_window(const kdv::model::Session& session, Byte x, Byte y, std:
   frame_window(x, y, 20, count + 3);
   write_at(1, 1, line_text(title));
   kdv::ui::go_to_xy(1, 3);
-  for (int i = 1; i <= count && i <= 20; ++i) kdv::ui::write_line(line_text(items[i - 1U]));
+  for (int i = 1; i <= count; ++i) kdv::ui::write_line(line_text(items[i - 1U]));
+  if (static_cast<int>(items.size()) > count) show_scroll_arrows(1, static_cast<int>(items.size()));
 }
 
 std::optional<Byte> choice_list(const kdv::model::Session& session, const ChoiceLines& items, Byte first) {
   const auto count = static_cast<Byte>(items.size());
+  const int shown = std::min<int>(count, kChoiceWindowLines);
+  int top = 1;  // draw_choice_window showed the list from its first line
   for (;;) {
-    show_line(session, items, first, true);
-    kdv::ui::go_to_xy(20, count + 3);
+    if (const int wanted = top_showing(first, top, count); wanted != top) {
+      top = wanted;
+      show_lines_from(session, items, top);
+    }
+    show_line(session, items, first, top, true);
+    kdv::ui::go_to_xy(20, shown + 3);
     normal_colours(session);
     for (;;) {
       const Byte key = kdv::ui::read_key();
       if (key == kdv::ui::kKeyEnter) return first;
       if (key == kdv::ui::kKeyEscape) return std::nullopt;
       if (key == kdv::ui::kScanUp || key == kdv::ui::kScanDown) {
-        show_line(session, items, first, false);
+        show_line(session, items, first, top, false);
         if (key == kdv::ui::kScanUp)
           first = first <= 1 ? count : static_cast<Byte>(first - 1);
         else

@@ -35,7 +35,7 @@ TEST_F(PairUnderTheTerminal, NoTemporaryOutlivesTheProgram) {
       ::setrlimit(RLIMIT_CORE, &no_core);
       auto t = kdv::ui::NcursesTerminal::open_terminal(
           {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm",
-           kdv::files::remove_temporaries});
+           kdv::files::remove_temporaries}).terminal;
       g_way_out = way;
       // The disk fills up while the ".rxd" is written; the program ends there.
       ::signal(SIGXFSZ, [](int) { g_way_out ? (void)::raise(g_way_out) : std::terminate(); });

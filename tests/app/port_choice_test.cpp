@@ -85,7 +85,7 @@ TEST_F(PortWindow, NoPortGivesTheNoticeAndOpensNothing) {
   kdv::app::choose_port(session);
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
   EXPECT_EQ(at(30, 15, 18), "        OK        ");
-  EXPECT_EQ(session.selected_port, "");
+  EXPECT_EQ(session.selected_port, "COM1");  // the port in use stays
   EXPECT_EQ(plug.connects, 0);
 }
 
@@ -123,6 +123,42 @@ TEST_F(PortWindow, EveryLineOpensItsOwnPortByItsWholeName) {
   // The two adapters' lines look alike.
   EXPECT_EQ(at(30, 18, 19), "/dev/serial/by-id/u");
   EXPECT_EQ(at(30, 19, 19), "/dev/serial/by-id/u");
+}
+
+TEST_F(PortWindow, EscapeKeepsThePortInUseListedOrNot) {
+  for (const char* ports : {"COM1,COM3", "ttyS0,ttyUSB0"}) {
+    session.selected_port = "COM3";
+    offer_ports(ports);
+    term.escape();
+    kdv::app::choose_port(session);
+    EXPECT_EQ(session.selected_port, "COM3") << ports;
+    EXPECT_EQ(session.value_column[2][3], "    COM3") << ports;
+  }
+}
+
+TEST_F(PortWindow, AListLongerThanTheWindowScrollsToEveryPort) {
+  // The last name fills its line: a shorter one drawn over it must blank it.
+  const auto name = [](int port) { return port == 40 ? std::string("ttyACM000040") : "p" + std::to_string(port); };
+  // A window row: the port's line, then the frame's side or an arrow in it.
+  const auto row = [&name](int port, const char* arrow) { return ("       " + name(port) + std::string(12, ' ')).substr(0, 19) + arrow; };
+  std::string list = name(1);
+  for (int port = 2; port <= 40; ++port) list += "," + name(port);
+  // The window's last line; one beyond it; up from the first line; up within
+  // the view; down from the last line.
+  const struct {
+    int downs, ups, chosen, top;  // top: the first port in view
+  } cases[] = {{18, 0, 19, 1}, {19, 0, 20, 2}, {0, 1, 40, 22}, {39, 1, 39, 22}, {40, 0, 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.downs << " down, " << c.ups << " up");
+    offer_ports(list.c_str());
+    for (int i = 0; i < c.downs; ++i) term.down();
+    for (int i = 0; i < c.ups; ++i) term.up();
+    term.enter();
+    kdv::app::choose_port(session);
+    EXPECT_EQ(session.selected_port, name(c.chosen));
+    EXPECT_EQ(at(30, 4, 20), row(c.top, c.top > 1 ? "\x18" : "\xBA"));
+    EXPECT_EQ(at(30, 22, 20), row(c.top + 18, c.top < 22 ? "\x19" : "\xBA"));
+  }
 }
 
 TEST_F(PortWindow, OnlineOrOfflineChangesOnlyTheFlag) {

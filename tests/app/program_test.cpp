@@ -64,4 +64,12 @@ TEST(Program, WithoutATerminalOnStandardInputItSaysSoAndEnds) {
   }
 }
 
+TEST(Program, ATerminalThatCannotAddressTheCursorIsRefused) {
+  const testpty::Run run = testpty::run_program({{kProgram}, "dumb", KDV578_BINARY_DIR, "", {}, 3000});
+  EXPECT_EQ(run.output,
+            "kdv578: cannot use this terminal (TERM=dumb): it cannot move the cursor; set TERM to the "
+            "terminal's own type\r\n");
+  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+}
+
 }  // namespace

@@ -39,7 +39,7 @@ class RealTerminal : public FreshProcess {
     setenv("LC_ALL", locale, 1);
     out = fdopen(dup(pty.slave()), "w");
     in = fdopen(dup(pty.slave()), "r");
-    terminal = kdv::ui::NcursesTerminal::open_terminal({out, in, term});
+    terminal = kdv::ui::NcursesTerminal::open_terminal({out, in, term}).terminal;
     ASSERT_NE(terminal, nullptr);
     pty.read();  // the terminal set-up
   }
@@ -178,6 +178,14 @@ TEST_F(RealTerminal, EightColoursAndLineCharactersWithoutUtf8) {
   EXPECT_NE(screen.find("C O V "), std::string::npos);
 }
 
+TEST_F(RealTerminal, LineCharactersTheTerminalLacksFallBackToAscii) {
+  open("sun", "C");  // no alternate character set at all
+  draw_sample();
+  terminal->present(model);
+  const std::string screen = pty.read();
+  EXPECT_NE(screen.find("+-+ oC O V "), std::string::npos) << screen;
+}
+
 TEST_F(RealTerminal, UnknownTerminalTypeFallsBackToXterm) {
   open("no-such-terminal", "C");
   EXPECT_STREQ(terminal->term_name(), "xterm");
@@ -240,7 +248,7 @@ pid_t spawn(Pty& pty, const std::function<void(kdv::ui::NcursesTerminal&)>& body
     setrlimit(RLIMIT_CORE, &no_core);
     setenv("LC_ALL", "C.UTF-8", 1);
     auto t = kdv::ui::NcursesTerminal::open_terminal(
-        {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm-256color"});
+        {fdopen(dup(pty.slave()), "w"), fdopen(dup(pty.slave()), "r"), "xterm-256color"}).terminal;
     kdv::ui::ScreenModel m;
     m.write_text("drawn");
     t->present(m);
