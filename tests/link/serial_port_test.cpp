@@ -103,6 +103,31 @@ TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
   EXPECT_LT(ms_since(start), 200);
   EXPECT_TRUE(port.hung_up());
   EXPECT_EQ(port.last_error(), kHangupError);
+  EXPECT_FALSE(port.is_open());  // let go at once: a replugged device opens again
+}
+
+// Input on a watched descriptor (keys, the stop signal) ends a wait that
+// has no byte to hand out; bytes already come are handed out first.
+TEST(TBlockSerial, AWatchedDescriptorEndsOnlyAWaitWithoutBytes) {
+  for (const bool stop : {false, true}) {
+    Pty pty;
+    TBlockSerial port;
+    port.connect_port(pty.path);
+    int fds[2] = {-1, -1};
+    ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+    if (stop)
+      port.stop_on(fds[0]);
+    else
+      EXPECT_FALSE(port.input_seen(fds[0]));
+    pty.write_bytes("A");
+    usleep(20000);
+    ASSERT_EQ(write(fds[1], "k", 1), 1);
+    EXPECT_EQ(port.receive_byte(1000), 'A');
+    if (!stop) EXPECT_TRUE(port.input_seen(fds[0]));  // the key poll after the byte
+    EXPECT_EQ(port.receive_byte(1000), 0);
+    EXPECT_EQ(port.last_error(), kWokenError);
+    close(fds[0]), close(fds[1]);
+  }
 }
 
 TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
@@ -147,7 +172,8 @@ TEST(TBlockSerial, AMissingPortStaysClosedAndQuiet) {
 
 // A keyboard the port watches (a pipe the test types into): the link asks
 // its host only once a key is there, and Escape stops the exchange at the
-// key poll after the next byte sent or received.
+// key poll after the next byte sent or received, or at once while the link
+// waits for a byte that has not come.
 class PipeKeyboard final : public Host {
  public:
   int keys[2] = {-1, -1};
@@ -172,9 +198,9 @@ class WatchedKeyboard : public FreshModel {};
 
 TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
   // Escape typed before the exchange, or as the wait for a reply that never
-  // comes starts; what reached the receiver, and the least time taken.
-  const struct { bool at_receive; std::string sent; long min_ms; } cases[] = {
-      {false, "\x02", 0}, {true, "\x02\x02" "cPA\x03", 1000}};
+  // comes starts (the key ends that wait at once); what reached the receiver.
+  const struct { bool at_receive; std::string sent; } cases[] = {
+      {false, "\x02"}, {true, "\x02\x02" "cPA\x03"}};
   for (const auto& c : cases) {
     Pty pty;
     PipeKeyboard keyboard;
@@ -188,7 +214,7 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
     set_host(nullptr);
     EXPECT_EQ(keyboard.asked, 1);
     EXPECT_EQ(pty.read_bytes(), c.sent);
-    EXPECT_GE(ms_since(start), c.min_ms);
+    EXPECT_LT(ms_since(start), 500);  // a key ends the wait at once
   }
 }
 
