@@ -9,6 +9,7 @@
 // Counters: exit (the code), and the time in seconds.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -151,7 +151,7 @@ Status Link::receive_reply(int port) {
     if (arrival == Arrival::kGone) return abandon(false, Status::kDeviceGone);
     if (arrival == Arrival::kStopped) return abandon(false, Status::kAborted);
     if (read == 5) return abandon(false, Status::kNoReply);
-    if (escape_pressed()) return abandon(false, Status::kAborted);
+    if (stopped() || escape_pressed()) return abandon(false, Status::kAborted);
     if (reply_.bytes[0] == kFrameStart) break;
   }
   // After the STX every byte must come within the byte time-out, and the

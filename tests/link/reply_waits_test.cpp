@@ -116,12 +116,13 @@ TEST_F(ReplyWaits, TheStopSignalEndsEveryWaitAndBeginsNoFrame) {
     host.receives = host.polls = 0;
     std::int64_t raised_at = plug.now_ms;
     if (c.raise_at_receive < 0) stop.raise();
-    host.on_receive = [&] {
-      if (host.receives == c.raise_at_receive) stop.raise(), raised_at = plug.now_ms;
+    auto raise_when = [&](bool now) {
+      if (!now) return;
+      stop.raise();
+      raised_at = plug.now_ms;
     };
-    host.on_poll = [&] {
-      if (host.polls == c.raise_at_poll) stop.raise(), raised_at = plug.now_ms;
-    };
+    host.on_receive = [&] { raise_when(host.receives == c.raise_at_receive); };
+    host.on_poll = [&] { raise_when(host.polls == c.raise_at_poll); };
     EXPECT_EQ(link.READ_TAG(0).status, Status::kAborted);
     EXPECT_EQ(requests(), c.frames);
     EXPECT_EQ(plug.now_ms, raised_at);

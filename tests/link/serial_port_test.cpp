@@ -123,7 +123,9 @@ TEST(TBlockSerial, AWatchedDescriptorEndsOnlyAWaitWithoutBytes) {
     usleep(20000);
     ASSERT_EQ(write(fds[1], "k", 1), 1);
     EXPECT_EQ(port.receive_byte(1000), 'A');
-    if (!stop) EXPECT_TRUE(port.input_seen(fds[0]));  // the key poll after the byte
+    if (!stop) {
+      EXPECT_TRUE(port.input_seen(fds[0]));  // the key poll after the byte
+    }
     EXPECT_EQ(port.receive_byte(1000), 0);
     EXPECT_EQ(port.last_error(), kWokenError);
     close(fds[0]), close(fds[1]);
