@@ -106,9 +106,9 @@ TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
   EXPECT_FALSE(port.is_open());  // let go at once: a replugged device opens again
 }
 
-// A key on the watched keyboard ends a wait that has no byte to hand out;
-// a byte already come is handed out first.
-TEST(TBlockSerial, AKeyEndsOnlyAWaitWithoutBytes) {
+// A key on the watched keyboard, or the stop signal, ends a wait that has
+// no byte to hand out; a byte already come is handed out first.
+TEST(TBlockSerial, AKeyOrTheStopSignalEndsOnlyAWaitWithoutBytes) {
   Pty pty;
   TBlockSerial port;
   port.connect_port(pty.path);
@@ -123,6 +123,11 @@ TEST(TBlockSerial, AKeyEndsOnlyAWaitWithoutBytes) {
   EXPECT_EQ(port.receive_byte(1000), 0);
   EXPECT_EQ(port.last_error(), kWokenError);
   close(keys[0]), close(keys[1]);
+  const StopSignal stop;
+  port.stop_on(stop.fd());
+  stop.raise();
+  EXPECT_EQ(port.receive_byte(1000), 0);
+  EXPECT_EQ(port.last_error(), kWokenError);
 }
 
 TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
