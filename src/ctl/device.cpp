@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
