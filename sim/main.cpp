@@ -49,12 +49,16 @@ bool put(int fd, std::uint8_t b) {
   return false;
 }
 
-void send(int fd, const kdv::sim::Bytes& reply, bool paced, kdv::link::TraceFile* trace) {
+// The reply byte by byte, each after the receiver's wait before it (the
+// pause and trickle faults) and, paced, its byte time.
+void send(int fd, const kdv::sim::Receiver& rx, const kdv::sim::Bytes& reply, bool paced,
+          kdv::link::TraceFile* trace) {
   using namespace std::chrono;
   constexpr auto kByteTime = nanoseconds(1'000'000'000 / 960);  // 10 bits at 9600 baud
-  const auto start = steady_clock::now();
+  auto due = steady_clock::now();
   for (std::size_t k = 0; k < reply.size(); ++k) {
-    if (paced) std::this_thread::sleep_until(start + kByteTime * static_cast<long>(k + 1));
+    due += milliseconds(rx.byte_delay_ms(k)) + (paced ? kByteTime : nanoseconds(0));
+    std::this_thread::sleep_until(due);
     if (!put(fd, reply[k])) return;
     if (trace) trace->byte(false, reply[k], "");
   }
@@ -146,7 +150,7 @@ int main(int argc, char** argv) {
       }
       if (!reply.empty() && rx.reply_delay_ms() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(rx.reply_delay_ms()));
-      send(master, reply, options.paced, trace.get());
+      send(master, rx, reply, options.paced, trace.get());
       if (rx.requests().size() > 1000) rx.clear_requests();  // the log is for tests
     }
   }

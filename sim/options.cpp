@@ -71,6 +71,23 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view v) { return number(v, 10, 0, 9, o.faults.refuse); }},
       {"--delay", "MS", "hold every reply back MS milliseconds (a slow receiver)",
        [](Options& o, std::string_view v) { return number(v, 10, 0, 60'000, o.faults.delay_ms); }},
+      {"--pause", "MS:K", "pause MS milliseconds before reply byte K (0: the STX), e.g. 1100:8",
+       [](Options& o, std::string_view v) {
+         const std::size_t colon = v.find(':');
+         int k = 0;
+         const bool ok = colon != std::string_view::npos && number(v.substr(colon + 1), 10, 0, 600, k);
+         o.faults.pause_before = static_cast<std::size_t>(k);
+         return ok && number(v.substr(0, colon), 10, 0, 60'000, o.faults.pause_ms);
+       }},
+      {"--stop-after", "K", "end every reply after K bytes, without its ETX",
+       [](Options& o, std::string_view v) {
+         int k = 0;
+         const bool ok = number(v, 10, 0, 600, k);
+         o.faults.stop_after = static_cast<std::size_t>(k);
+         return ok;
+       }},
+      {"--trickle", "MS", "send each reply byte MS milliseconds after the one before",
+       [](Options& o, std::string_view v) { return number(v, 10, 0, 60'000, o.faults.trickle_ms); }},
       {"--tx-failed", nullptr, "report a failed transmitter (status 2, bit 1)",
        [](Options& o, std::string_view) { return o.faults.tx_failed = true; }},
       {"--hht", nullptr, "report an active hand-held configurator (status 2, bit 2)",

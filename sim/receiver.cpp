@@ -435,6 +435,7 @@ bool Receiver::faulty(int command) const {
 Bytes Receiver::answer(const Request& q) {
   const bool hit = faulty(q.command);
   reply_delay_ms_ = hit ? faults.delay_ms : 0;
+  timing_faults_now_ = hit;
   if (hit && faults.no_reply) return {};
   if (hit && faults.raw_reply) return *faults.raw_reply;
   bad_numbers_now_ = hit && faults.bad_numbers;
@@ -454,7 +455,13 @@ Bytes Receiver::answer(const Request& q) {
   out.push_back(kEtx);
   if (hit && faults.wrong_frame == 3) out[start + 3] = 'x';
   if (hit && faults.wrong_frame == 4) out[start + 4] = static_cast<std::uint8_t>(0x51 + address);
+  if (hit && faults.stop_after) out.resize(std::min(out.size(), *faults.stop_after));
   return out;
+}
+
+int Receiver::byte_delay_ms(std::size_t k) const {
+  if (!timing_faults_now_) return 0;
+  return (k == faults.pause_before ? faults.pause_ms : 0) + (k > 0 ? faults.trickle_ms : 0);
 }
 
 // Kinds 1 and 2 reset the whole configuration for transmitters of type 571

@@ -35,6 +35,10 @@ struct Faults {
   std::size_t after = 0;     // ... and only from request number after + 1 on
   std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
   int delay_ms = 0;          // replies leave this late (kdv578-sim only)
+  int pause_ms = 0;          // a pause this long before reply byte pause_before (0: the STX)
+  std::size_t pause_before = 0;
+  std::optional<std::size_t> stop_after;  // a reply ends after this many bytes, without its ETX
+  int trickle_ms = 0;        // every reply byte leaves this long after the one before
   // A write of this command code whose parameters begin with keep_old_at is
   // acknowledged but not stored: the receiver silently keeps its old value.
   int keep_old = -1;
@@ -73,6 +77,9 @@ class Receiver {
   Bytes receive(std::uint8_t b);
   // How long the reply just built should be held back (the delay fault).
   int reply_delay_ms() const { return reply_delay_ms_; }
+  // The wait before byte k of the reply just built leaves (the pause and
+  // trickle faults), after the one before or, for the STX, the request.
+  int byte_delay_ms(std::size_t k) const;
   // The line was closed and opened again: a half-received frame is dropped.
   void line_reopened() { partial_.clear(); }
 
@@ -110,6 +117,7 @@ class Receiver {
   unsigned step_ = 0;  // advances with every live reading
   bool bad_numbers_now_ = false;  // the reply being built carries unreadable numbers
   int reply_delay_ms_ = 0;
+  bool timing_faults_now_ = false;  // the faults' pause and trickle hit the reply just built
 };
 
 }  // namespace kdv::sim

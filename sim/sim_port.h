@@ -40,6 +40,7 @@ class PluggedIn {
 
   int connects = 0;             // port objects connected (one per attempt)
   std::uint64_t waited_ms = 0;  // virtual time spent waiting for bytes that never came
+  std::int64_t now_ms = 0;      // the virtual clock of the line's waits
   LineWatcher* watcher = nullptr;  // not owned
 
  private:

@@ -1,5 +1,6 @@
 #include "ctl/device.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 #include <CLI/CLI.hpp>
 
@@ -23,22 +23,22 @@ namespace {
 // (read by the handler).
 volatile std::sig_atomic_t interrupt_flag = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 volatile std::sig_atomic_t session_flag = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+// Signal-safe: the open session's stop signal, which the handler raises; -1
+// while none is open.
+volatile std::sig_atomic_t stop_descriptor = -1;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 constexpr std::uint8_t kStx = 0x02;
 
 // What the session's port, host and progress share.
 struct Shared {
   int frames = 0;        // request frames begun
-  bool stopped = false;  // a frame was held back after Ctrl-C
   bool shown = false;    // progress is on standard error
   std::string what;
   std::function<int()> total;
   std::string last_line;
 };
 
-// The serial port, counting request frames; after Ctrl-C the next frame's
-// first byte is held back and the host reports Escape, so the link stops
-// between exchanges.
+// The serial port, counting request frames.
 class SessionPort final : public kdv::link::SerialPort {
  public:
   explicit SessionPort(Shared& shared) : shared_(shared) {}
@@ -47,19 +47,13 @@ class SessionPort final : public kdv::link::SerialPort {
     port_.configure(baud, bits, parity, stop, softflow, hardflow);
   }
   void send_byte(std::uint8_t b) override {
-    const bool frame_start = b == kStx && !after_stx_;
+    if (b == kStx && !after_stx_) ++shared_.frames;
     after_stx_ = b == kStx;
-    if (frame_start) {
-      if (interrupted()) {
-        shared_.stopped = true;
-        return;
-      }
-      ++shared_.frames;
-    }
     port_.send_byte(b);
   }
   std::uint8_t receive_byte(int timeout_ms) override { return port_.receive_byte(timeout_ms); }
   int last_error() const override { return port_.last_error(); }
+  void stop_on(int fd) override { port_.stop_on(fd); }
 
  private:
   Shared& shared_;
@@ -67,16 +61,25 @@ class SessionPort final : public kdv::link::SerialPort {
   bool after_stx_ = false;
 };
 
+// No keys: Ctrl-C raises the stop signal, which ends the link's waits and
+// its pauses and keeps it from beginning another frame.
 class SessionHost final : public kdv::link::Host {
  public:
-  explicit SessionHost(Shared& shared) : shared_(shared) {}
-  bool escape() override { return shared_.stopped; }
+  explicit SessionHost(const kdv::link::StopSignal& stop) : stop_(stop) {}
+  bool escape() override { return false; }
   void before_receive() override {}
   void status_text(std::string_view) override {}
-  void pause(unsigned ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  void pause(unsigned ms) override {
+    pollfd p{stop_.fd(), POLLIN, 0};
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (auto left = std::chrono::milliseconds(ms); left.count() > 0 && !stop_.raised();
+         left = std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()))
+      poll(&p, 1, static_cast<int>(left.count()));
+  }
+  const kdv::link::StopSignal* stop_signal() override { return &stop_; }
 
  private:
-  Shared& shared_;
+  const kdv::link::StopSignal& stop_;
 };
 
 void progress_line(Shared& s, const std::string& detail) {
@@ -110,7 +113,8 @@ class SessionProgress final : public kdv::transfer::Progress {
 // process): what its port, host and progress share.
 struct Installed {
   Shared shared;
-  SessionHost host{shared};
+  kdv::link::StopSignal stop;
+  SessionHost host{stop};
   SessionProgress progress{shared};
   // Every change sent goes into the audit journal; a journal that cannot be
   // written is reported once, even with --quiet.
@@ -131,7 +135,10 @@ void add_device_options(CLI::App* command, DeviceOptions& o) {
   command->add_option("--trace", o.trace, "Record every frame in FILE");
 }
 
-void interrupt() { interrupt_flag = 1; }
+void interrupt() {
+  interrupt_flag = 1;
+  kdv::link::StopSignal::raise(stop_descriptor);
+}
 bool interrupted() { return interrupt_flag != 0; }
 bool session_open() { return session_flag != 0; }
 
@@ -153,11 +160,13 @@ Session::Session(const DeviceOptions& options) : options_(options), receiver_(op
   kdv::link::set_host(&installed->host);
   kdv::link::set_change_watcher(&installed->journal);
   kdv::transfer::set_progress(&installed->progress);
+  stop_descriptor = installed->stop.fd();
   session_flag = 1;
 }
 
 Session::~Session() {
   session_flag = 0;
+  stop_descriptor = -1;
   end_progress();
   kdv::transfer::set_progress(nullptr);
   kdv::link::set_host(nullptr);
@@ -212,6 +221,7 @@ std::string describe(const kdv::link::Outcome& o) {
     case Status::kSent: return "done";
     case Status::kAborted: return interrupted() ? "interrupted" : "aborted";
     case Status::kNoReply: return "no reply";
+    case Status::kDeviceGone: return "the device went away (the line hung up)";
     case Status::kPortUnopenable: return "the port cannot be opened";
     case Status::kInvalidReply: return "invalid reply";
     case Status::kCrcError: return "short reply";

@@ -1,6 +1,6 @@
 // What the commands of kdv578ctl on a receiver share: the port and receiver
 // options, the session that points the link at them, the interruption by
-// Ctrl-C between exchanges, progress on standard error, and the exit code
+// Ctrl-C, progress on standard error, and the exit code
 // and message of a link's outcome.
 #pragma once
 
@@ -29,7 +29,8 @@ struct DeviceOptions {
 // Adds --port, --receiver, --json, --quiet and --trace to a command.
 void add_device_options(CLI::App* command, DeviceOptions& options);
 
-// Ctrl-C: the signal handler marks it; a session stops at the next request
+// Ctrl-C: the signal handler marks it and raises the open session's stop
+// signal, which ends the link's wait at once; a session stops at the next request
 // frame, a loop at its next pass.
 void interrupt();
 bool interrupted();
@@ -39,7 +40,7 @@ bool session_open();
 // The link pointed at the chosen port and receiver for one command: the
 // program state the link reads and fills, with the chosen port and a record
 // for the receiver (as a freshly started console holds it), a host
-// that stops at the next request frame once interrupted and counts the
+// whose stop signal Ctrl-C raises, a port that counts the
 // frames, and, on a terminal, progress on standard error. Undone when it
 // goes.
 class Session {

@@ -25,10 +25,11 @@ namespace {
 
 // An interrupted command leaves no temporary behind: SIGINT ends with the
 // exit code of an interruption, other ends re-raise the signal. While a
-// receiver is being talked to, SIGINT stops it at the next request frame
-// instead, and the command ends with the same exit code.
+// receiver is being talked to, SIGINT and SIGTERM stop the link at once
+// instead (a request frame begun is finished first), and the command ends
+// with the exit code of an interruption.
 extern "C" void on_signal(int sig) {
-  if (sig == SIGINT && kdv::ctl::session_open()) {
+  if ((sig == SIGINT || sig == SIGTERM) && kdv::ctl::session_open()) {
     kdv::ctl::interrupt();
     return;
   }

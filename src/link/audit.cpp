@@ -88,7 +88,8 @@ std::optional<std::string_view> audit_outcome(const kdv::link::Outcome& o) {
     case Status::kSent: return "sent";
     case Status::kRefused: return "refused";
     case Status::kAborted: return "aborted";
-    case Status::kNoReply: return "no reply";
+    case Status::kNoReply:
+    case Status::kDeviceGone: return "no reply";
     case Status::kInvalidReply:
     case Status::kCrcError:
     case Status::kDataError: return "invalid reply";

@@ -64,6 +64,29 @@ inline constexpr int kNoError = 0;
 inline constexpr int kTimeoutError = 9997;  // no byte within the time-out
 inline constexpr int kHangupError = 9996;   // the line hung up (device gone, peer closed)
 inline constexpr int kNotOpenError = 9995; // no port is open
+inline constexpr int kWokenError = 9994;   // a watched descriptor (stop signal, keys) ended the wait
+
+// A descriptor that every wait of the links watching it ends on, once it is
+// raised; it stays raised. Whoever runs the links makes one and hands it to
+// them through their host, so several links share one. Raising it is safe
+// in a signal handler.
+class StopSignal {
+ public:
+  StopSignal();
+  ~StopSignal();
+  StopSignal(const StopSignal&) = delete;
+  StopSignal& operator=(const StopSignal&) = delete;
+
+  // The descriptor to watch: readable once raised; -1 when none could be made.
+  int fd() const { return fd_; }
+  void raise() const { raise(fd_); }
+  bool raised() const;
+  // Raises the signal whose descriptor is fd; async-signal-safe.
+  static void raise(int fd);
+
+ private:
+  int fd_;
+};
 
 class SerialPort {
  public:
@@ -78,7 +101,8 @@ class SerialPort {
   // Transmits one byte before returning; nothing on a closed port.
   virtual void send_byte(std::uint8_t b) = 0;
   // The next received byte, or 0 when none arrives within timeout_ms, the
-  // line hung up or the port is not open.
+  // line hung up (the port is then closed), the port is not open, or a
+  // watched descriptor became readable first; last_error() tells which.
   virtual std::uint8_t receive_byte(int timeout_ms) = 0;
   // The error of the last connect, send or receive; kNoError after a good one.
   virtual int last_error() const = 0;
@@ -90,6 +114,11 @@ class SerialPort {
     (void)fd;
     return true;
   }
+  // Every later receive wait also ends, with kWokenError, once fd is
+  // readable (-1: none). A port that cannot watch it ignores it.
+  virtual void stop_on(int fd) { (void)fd; }
+  // Milliseconds of the clock the port's waits run on.
+  virtual std::int64_t clock_ms() const;
 };
 
 using PortFactory = std::function<std::unique_ptr<SerialPort>()>;
@@ -112,13 +141,16 @@ class TBlockSerial : public SerialPort {
   void configure(int baud, int bits, char parity, int stop, bool softflow,
               bool hardflow) override;
   void send_byte(std::uint8_t b) override;
+  // A hang-up closes the port at once, so the device can be opened again
+  // (a replugged adapter).
   std::uint8_t receive_byte(int timeout_ms) override;
   int last_error() const override { return last_error_; }
   // The receive wait watches fd along with the line (from the first call
-  // on) and notes input there without ending the wait; a call with no wait
-  // since the last one looks at fd itself. Bytes handed out of the buffer
-  // carry what the wait that read them saw.
+  // on): input there ends a wait that has no byte to hand out, once per
+  // byte awaited. A call with no wait since the last one looks at fd itself.
+  // Bytes handed out of the buffer carry what the wait that read them saw.
   bool input_seen(int fd) override;
+  void stop_on(int fd) override { stop_fd_ = fd; }
 
   bool is_open() const { return fd_ >= 0; }
   // Whether a receive met a hang-up (as opposed to a time-out).
@@ -126,6 +158,7 @@ class TBlockSerial : public SerialPort {
 
  private:
   void close_port();
+  void hang_up();
   bool apply_line(int baud, int bits, char parity, int stop, bool softflow, bool hardflow);
   void fail(int code) { last_error_ = code; }
 
@@ -138,6 +171,8 @@ class TBlockSerial : public SerialPort {
   int watched_ = -1;           // the descriptor input_seen asks about
   bool input_seen_ = false;    // input on it, not yet told
   bool looked_ = false;        // a wait looked at it since the last input_seen
+  bool key_woke_ = false;      // input there ended a wait for the byte awaited
+  int stop_fd_ = -1;
 };
 
 // The device a port name opens: "COMn" (any case) is /dev/ttyS(n-1), a path
@@ -156,7 +191,9 @@ std::string serial_port_names(const std::string& sysfs_root = "/sys/class/tty");
 enum class Status : std::uint8_t {
   kDone,            // a good reply
   kAborted,         // the user pressed Escape
-  kNoReply,         // no complete reply: silence, or no ETX within 512 bytes
+  kNoReply,         // no complete reply: silence, a gap inside the reply, no
+                    // ETX within 512 bytes or within kReplyLimitMs of the STX
+  kDeviceGone,      // the line hung up: the device went away (or its peer closed)
   kPortUnopenable,  // the port could not be opened
   kInvalidReply,    // the reply's frame bytes are wrong
   kCrcError,        // the reply is too short
@@ -182,7 +219,7 @@ struct Outcome {
   // The link gave up before a reply could be judged (Escape, no reply, no
   // port).
   bool abandoned() const {
-    return status == Status::kAborted || status == Status::kNoReply ||
+    return status == Status::kAborted || status == Status::kNoReply || status == Status::kDeviceGone ||
            status == Status::kPortUnopenable;
   }
 };
@@ -210,6 +247,10 @@ class Host {
   // port to watch: a key poll then asks escape() only once input arrived
   // there. -1 (the default): every key poll asks escape().
   virtual int key_input() { return -1; }
+  // The program's stop signal, which ends every wait of the link at once
+  // and keeps it from beginning another request frame; a frame already
+  // begun is finished. Null (the default): none.
+  virtual const StopSignal* stop_signal() { return nullptr; }
 };
 
 // Installs the host the link serves (not owned); null restores the quiet
@@ -363,9 +404,20 @@ class Link {
   friend Outcome sendable(kdv::model::Session& session, const std::function<void(Link&)>& requests);
 
  private:
+  // What a wait for a reply byte found.
+  enum class Arrival : std::uint8_t {
+    kByte,
+    kSilence,  // no byte within the wait (or no port)
+    kGone,     // the line hung up
+    kStopped,  // the stop signal, or Escape, ended the wait
+  };
   // The steps of an exchange.
   void put_byte(int port, std::uint8_t b);
-  std::uint8_t get_byte(int port);
+  // Waits up to timeout_ms for the next reply byte, into b (0 unless one
+  // came).
+  Arrival get_byte(int port, std::uint8_t& b, int timeout_ms);
+  // Whether the program's stop signal is raised.
+  bool stopped() const;
   // Sends one request frame: STX STX "c" 50h+receiver 30h+command, the
   // parameter bytes, ETX; Escape stops it (kAborted).
   Status send_request(int port, int receiver, int command, const Request& request);

@@ -76,6 +76,7 @@ std::unique_ptr<SerialPort> make_port(std::string_view name, bool* connected) {
   port->connect_port(name);
   if (connected) *connected = port->last_error() == kNoError;
   port->configure(9600, 8, 'N', 0, false, false);
+  if (const StopSignal* stop = host().stop_signal()) port->stop_on(stop->fd());
   return port;
 }
 
@@ -87,9 +88,29 @@ void Link::put_byte(int, std::uint8_t b) {
   if (port_) port_->send_byte(b);
 }
 
-std::uint8_t Link::get_byte(int) {
+Link::Arrival Link::get_byte(int, std::uint8_t& b, int timeout_ms) {
   host().before_receive();
-  return port_ ? port_->receive_byte(kReceiveTimeoutMs) : 0;
+  b = 0;
+  if (!port_) return Arrival::kSilence;
+  const std::int64_t deadline = port_->clock_ms() + timeout_ms;
+  for (int left = timeout_ms;; left = static_cast<int>(deadline - port_->clock_ms())) {
+    if (left <= 0) return Arrival::kSilence;
+    b = port_->receive_byte(left);
+    switch (port_->last_error()) {
+      case kNoError: return Arrival::kByte;
+      case kHangupError: return Arrival::kGone;
+      case kWokenError:
+        // A key other than Escape is dropped and the wait goes on.
+        if (stopped() || escape_pressed()) return Arrival::kStopped;
+        break;
+      default: b = 0; return Arrival::kSilence;
+    }
+  }
+}
+
+bool Link::stopped() const {
+  const StopSignal* stop = host().stop_signal();
+  return stop && stop->raised();
 }
 
 bool Link::escape_pressed() {
@@ -100,6 +121,8 @@ bool Link::escape_pressed() {
 
 Status Link::send_request(int port, int receiver, int command, const Request& request) {
   std::fill_n(reply_.bytes.begin(), 11, 0);
+  // Once the program is stopping no frame begins; one begun is finished.
+  if (stopped()) return Status::kAborted;
   // Each byte is followed by a key poll; Escape stops the frame.
   auto send_byte = [this, port](std::uint8_t b) {
     put_byte(port, b);
@@ -117,21 +140,38 @@ Status Link::send_request(int port, int receiver, int command, const Request& re
 
 Status Link::receive_reply(int port) {
   auto abandon = [this](bool receiving, Status why) {
+    if (why == Status::kAborted) trace_note(TraceEvent::kAborted, "Escape or the stop signal ended the wait");
     host().status_text(receiving ? "Write Error               " : "");
     if (why == Status::kNoReply && !connected_) why = Status::kPortUnopenable;
     return why;
   };
   // The STX must come among the first four bytes; a time-out reads as 0.
   for (int read = 1;; ++read) {
-    reply_.bytes[0] = get_byte(port);
+    const Arrival arrival = get_byte(port, reply_.bytes[0], kReceiveTimeoutMs);
+    if (arrival == Arrival::kGone) return abandon(false, Status::kDeviceGone);
+    if (arrival == Arrival::kStopped) return abandon(false, Status::kAborted);
     if (read == 5) return abandon(false, Status::kNoReply);
-    if (escape_pressed()) return abandon(false, Status::kAborted);
+    if (stopped() || escape_pressed()) return abandon(false, Status::kAborted);
     if (reply_.bytes[0] == kFrameStart) break;
   }
+  // After the STX every byte must come within the byte time-out, and the
+  // ETX within kReplyLimitMs: a gap or an endless reply is abandoned.
+  const std::int64_t started = port_ ? port_->clock_ms() : 0;
   for (std::size_t i = 1;; ++i) {
-    reply_.bytes[i] = get_byte(port);
+    const std::int64_t elapsed = port_ ? port_->clock_ms() - started : 0;
+    const int wait = static_cast<int>(std::min<std::int64_t>(kReceiveTimeoutMs, kReplyLimitMs - elapsed));
+    switch (get_byte(port, reply_.bytes[i], wait)) {
+      case Arrival::kByte: break;
+      case Arrival::kGone: return abandon(true, Status::kDeviceGone);
+      case Arrival::kStopped: return abandon(true, Status::kAborted);
+      case Arrival::kSilence:
+        if (wait < kReceiveTimeoutMs)
+          trace_note(TraceEvent::kCut, "no ETX " + std::to_string(port_ ? port_->clock_ms() - started : 0) +
+                                           " ms after the STX, " + std::to_string(i) + " bytes received");
+        return abandon(true, Status::kNoReply);
+    }
     if (i == 512) return abandon(true, Status::kNoReply);
-    if (escape_pressed()) return abandon(true, Status::kAborted);
+    if (stopped() || escape_pressed()) return abandon(true, Status::kAborted);
     if (reply_.bytes[i] == kFrameEnd) {
       reply_.length = static_cast<std::int32_t>(i);
       return Status::kDone;

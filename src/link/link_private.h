@@ -17,6 +17,10 @@ inline constexpr std::uint8_t kLineFeed = 0x0A;
 inline constexpr std::uint8_t kCarriageReturn = 0x0D;
 
 inline constexpr int kReceiveTimeoutMs = 1000;
+// A reply still without its ETX this long after its STX is cut: about ten
+// times the longest reply's wire time, with room for a receiver that pauses
+// to poll its transmitters and for a network hop.
+inline constexpr int kReplyLimitMs = 5000;
 
 // The number of the serial line every exchange names: there is one.
 inline constexpr int kPortNumber = 1;

@@ -3,6 +3,7 @@
 // not meet the rest of the code).
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -37,7 +38,32 @@ speed_t speed_of(int baud) {
 // A device that is gone or whose peer closed: the wait ends at once.
 bool is_hangup_errno(int e) { return e == EIO || e == ENXIO || e == ENODEV; }
 
+bool readable(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  int ready = 0;
+  do ready = poll(&p, 1, 0);
+  while (ready < 0 && errno == EINTR);
+  return ready > 0;
+}
+
 }  // namespace
+
+StopSignal::StopSignal() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+StopSignal::~StopSignal() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool StopSignal::raised() const { return fd_ >= 0 && readable(fd_); }
+
+void StopSignal::raise(int fd) {
+  const std::uint64_t one = 1;
+  if (fd >= 0) [[maybe_unused]] const ssize_t written = ::write(fd, &one, sizeof one);
+}
+
+std::int64_t SerialPort::clock_ms() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
 
 TBlockSerial::~TBlockSerial() { close_port(); }
 
@@ -144,56 +170,64 @@ std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
   last_error_ = kNoError;
   if (next_ < buffered_) {
     looked_ = true;  // the wait that read the buffer looked
+    key_woke_ = false;
     return buffer_[next_++];
   }
   if (fd_ < 0) {
-    fail(kNotOpenError);
-    return 0;
-  }
-  if (hung_up_) {
-    fail(kHangupError);
+    fail(hung_up_ ? kHangupError : kNotOpenError);
     return 0;
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
-    // The watched descriptor too, until input shows there: that input waits
-    // for input_seen, and the wait goes on for the line.
-    pollfd p[2] = {{fd_, POLLIN, 0}, {watched_, POLLIN, 0}};
-    const nfds_t watching = watched_ >= 0 && !input_seen_ ? 2 : 1;
-    const int ready = poll(p, watching, static_cast<int>(left.count()));
+    // The line first, then the stop signal and, until input shows there,
+    // the keys: a byte that has come is handed out before either ends the
+    // wait.
+    pollfd p[3] = {{fd_, POLLIN, 0}, {stop_fd_, POLLIN, 0}, {-1, POLLIN, 0}};
+    if (watched_ >= 0 && !input_seen_ && !key_woke_) p[2].fd = watched_;
+    const int ready = poll(p, 3, static_cast<int>(left.count()));
     if (ready < 0) {
       if (errno == EINTR) continue;
       fail(errno);
       return 0;
     }
     looked_ = true;
-    if (watching == 2 && p[1].revents != 0) input_seen_ = true;
     if (ready == 0) break;
-    if (p[0].revents == 0) continue;
+    if (p[2].revents != 0) input_seen_ = true;
+    if (p[0].revents == 0) {
+      key_woke_ = p[2].revents != 0;
+      fail(kWokenError);
+      return 0;
+    }
     if ((p[0].revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL without data
-      hung_up_ = true;
-      fail(kHangupError);
+      hang_up();
       return 0;
     }
     const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
     if (n > 0) {
       buffered_ = static_cast<int>(n);
       next_ = 1;
+      key_woke_ = false;
       return buffer_[0];
     }
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n == 0 || is_hangup_errno(errno)) {
-      hung_up_ = true;
-      fail(kHangupError);
-    } else {
+    if (n == 0 || is_hangup_errno(errno))
+      hang_up();
+    else
       fail(errno);
-    }
     return 0;
   }
+  key_woke_ = false;
   fail(kTimeoutError);
   return 0;
+}
+
+// The device is gone: let it go at once, so that it can be opened again.
+void TBlockSerial::hang_up() {
+  hung_up_ = true;
+  close_port();
+  fail(kHangupError);
 }
 
 bool TBlockSerial::input_seen(int fd) {

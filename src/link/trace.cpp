@@ -43,7 +43,7 @@ class TracedPort final : public SerialPort {
     port_->connect_port(name);
     const int error = port_->last_error();
     if (error == kNoError) return;
-    event(TraceEvent::kUnopened, "cannot open " + std::string(name) + ": " + std::strerror(error));
+    trace_note(TraceEvent::kUnopened, "cannot open " + std::string(name) + ": " + std::strerror(error));
   }
   void configure(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
     port_->configure(baud, bits, parity, stop, softflow, hardflow);
@@ -57,24 +57,22 @@ class TracedPort final : public SerialPort {
     switch (port_->last_error()) {
       case kNoError: trace_byte(false, b); break;
       case kTimeoutError:
-        event(TraceEvent::kTimeout, "no byte within " + std::to_string(timeout_ms) + " ms");
+        trace_note(TraceEvent::kTimeout, "no byte within " + std::to_string(timeout_ms) + " ms");
         break;
-      case kHangupError: event(TraceEvent::kHangup, "the line hung up"); break;
+      case kHangupError: trace_note(TraceEvent::kHangup, "the line hung up"); break;
       default: break;
     }
     return b;
   }
   int last_error() const override { return port_->last_error(); }
   bool input_seen(int fd) override { return port_->input_seen(fd); }
+  void stop_on(int fd) override { port_->stop_on(fd); }
+  std::int64_t clock_ms() const override { return port_->clock_ms(); }
 
  private:
   static void trace_byte(bool request, std::uint8_t b) {
     LinkTrace& t = link_trace();
     if (t.file) t.file->byte(request, b, t.attempt);
-  }
-  static void event(TraceEvent e, std::string_view text) {
-    LinkTrace& t = link_trace();
-    if (t.file) t.file->event(e, t.attempt, text);
   }
 
   std::unique_ptr<SerialPort> port_;
@@ -122,7 +120,7 @@ void TraceFile::byte(bool request, std::uint8_t b, std::string_view attempt) {
 
 void TraceFile::event(TraceEvent e, std::string_view attempt, std::string_view text) {
   flush();
-  static constexpr std::string_view kNames[] = {"timeout", "hangup", "unopened"};
+  static constexpr std::string_view kNames[] = {"timeout", "hangup", "unopened", "cut", "aborted"};
   write_line(kNames[static_cast<int>(e)], attempt, "", text, elapsed());
 }
 
@@ -166,6 +164,11 @@ std::optional<std::string> start_trace(const std::string& path) {
 void stop_trace() { link_trace().file.reset(); }
 
 void trace_attempt(int attempt) { link_trace().attempt = std::to_string(attempt); }
+
+void trace_note(TraceEvent e, std::string_view text) {
+  LinkTrace& t = link_trace();
+  if (t.file) t.file->event(e, t.attempt, text);
+}
 
 std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port) {
   if (!link_trace().file) return port;

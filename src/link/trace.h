@@ -10,7 +10,9 @@
 //              event: for bytes, when the line's last byte crossed
 //   direction  ">" bytes to the receiver, "<" bytes from it, "timeout" (no
 //              byte within the wait), "hangup" (the line hung up), "unopened"
-//              (the port could not be opened)
+//              (the port could not be opened), "cut" (a reply without its ETX
+//              in time: the time since its STX and the bytes received),
+//              "aborted" (Escape or the program's stop signal ended the wait)
 //   attempt    1 for a request's first sending, 2 for the link's retry of
 //              it; empty in the simulator's trace
 //   hex        the bytes as two upper-case hex digits each, one blank apart
@@ -35,7 +37,7 @@
 
 namespace kdv::link {
 
-enum class TraceEvent : std::uint8_t { kTimeout, kHangup, kUnopened };
+enum class TraceEvent : std::uint8_t { kTimeout, kHangup, kUnopened, kCut, kAborted };
 
 class TraceFile {
  public:
@@ -79,6 +81,8 @@ std::optional<std::string> start_trace(const std::string& path);
 void stop_trace();
 // The attempt number the link's trace gives the lines that follow.
 void trace_attempt(int attempt);
+// A line of its own in the running trace, if any: what the link decided.
+void trace_note(TraceEvent e, std::string_view text);
 // The port wrapped so that what crosses it goes into the running trace; the
 // port itself while no trace runs.
 std::unique_ptr<SerialPort> traced(std::unique_ptr<SerialPort> port);

@@ -285,18 +285,28 @@ void Decoder::reply(TracedExchange& e, int command, const Bytes& f) {
   }
 }
 
-// What followed a request on the line: a byte, or a wait that found none
-// (which the link reads as a 0 byte).
+// What followed a request on the line: a byte, or an event line (a wait
+// that found no byte, which the link reads as a 0 byte while it waits for
+// the STX; a hang-up, a cut or an abort, which end the reply).
 struct Item {
-  bool wait = false;
+  std::string direction;  // "<" for a byte
   std::uint8_t b = 0;
   std::int64_t ms = 0;
   std::string text;
 };
 
+// An event that ends the attempt wherever it comes: no reply, or aborted.
+bool ends_attempt(const Item& item, TracedExchange& e) {
+  if (item.direction != "hangup" && item.direction != "cut" && item.direction != "aborted") return false;
+  e.verdict = item.direction == "aborted" ? Verdict::kAborted : Verdict::kNoReply;
+  e.text = item.text;
+  return true;
+}
+
 // Judges what followed a request as the link does: the STX among the first
-// four reads, the ETX within 512, then the frame's faults, a refusal above a
-// short reply above a wrong frame.
+// four reads, then every byte within the byte time-out and the ETX within
+// 512, then the frame's faults, a refusal above a short reply above a wrong
+// frame.
 void judge(TracedExchange& e, const std::vector<Item>& items, Bytes& frame) {
   e.verdict = Verdict::kNoReply;
   std::size_t i = 0;
@@ -307,12 +317,20 @@ void judge(TracedExchange& e, const std::vector<Item>& items, Bytes& frame) {
       e.text = why;
       return;
     }
-    if (!items[i].wait && items[i].b == kStx) break;
-    why = items[i].wait && why.rfind("no STX", 0) != 0 ? items[i].text : "no STX among the first 4 bytes";
+    if (ends_attempt(items[i], e)) return;
+    const bool wait = items[i].direction != "<";
+    if (!wait && items[i].b == kStx) break;
+    why = wait && why.rfind("no STX", 0) != 0 ? items[i].text : "no STX among the first 4 bytes";
   }
   frame.assign(1, kStx);
   for (++i; i < items.size() && frame.size() < 512; ++i) {
-    frame.push_back(items[i].wait ? 0 : items[i].b);
+    if (ends_attempt(items[i], e)) break;
+    if (items[i].direction != "<") {  // the link's reason, when it gave one, else the gap
+      if (i + 1 < items.size() && ends_attempt(items[i + 1], e)) break;
+      e.text = "a gap inside the reply: " + items[i].text;
+      break;
+    }
+    frame.push_back(items[i].b);
     if (frame.back() != kEtx) continue;
     e.turnaround_ms = items[i].ms - e.ms;
     if ((at(frame, 2) & 8) != 0) {
@@ -330,7 +348,7 @@ void judge(TracedExchange& e, const std::vector<Item>& items, Bytes& frame) {
     }
     return;
   }
-  e.text = "no ETX";
+  if (e.text.empty()) e.text = "no ETX";
   frame.clear();
 }
 
@@ -364,8 +382,8 @@ std::optional<Line> read_line(std::string_view s, int number, std::string& why) 
     return std::nullopt;
   }
   line.direction = f[1];
-  if (line.direction != ">" && line.direction != "<" && line.direction != "timeout" &&
-      line.direction != "hangup" && line.direction != "unopened") {
+  static constexpr std::string_view kDirections[] = {">", "<", "timeout", "hangup", "unopened", "cut", "aborted"};
+  if (std::find(std::begin(kDirections), std::end(kDirections), line.direction) == std::end(kDirections)) {
     why = "unknown direction \"" + line.direction + "\"";
     return std::nullopt;
   }
@@ -447,9 +465,9 @@ class Reader {
     }
     if (!open_) return;
     if (line.direction == "<") {
-      for (const std::uint8_t b : line.bytes) items_.push_back({false, b, line.ms, ""});
+      for (const std::uint8_t b : line.bytes) items_.push_back({"<", b, line.ms, ""});
     } else {
-      items_.push_back({true, 0, line.ms, line.text});
+      items_.push_back({line.direction, 0, line.ms, line.text});
     }
   }
 
@@ -493,7 +511,7 @@ std::vector<TracedSetting> decode_reply(const std::vector<std::uint8_t>& request
 }
 
 std::string_view verdict_name(Verdict v) {
-  static constexpr std::string_view kNames[] = {"good", "refused", "invalid", "no reply", "sent", "cut short"};
+  static constexpr std::string_view kNames[] = {"good", "refused", "invalid", "no reply", "sent", "cut short", "aborted"};
   return kNames[static_cast<int>(v)];
 }
 

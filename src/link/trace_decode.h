@@ -22,9 +22,10 @@ enum class Verdict : std::uint8_t {
   kNoReply,  // no complete reply: silence, junk, a hang-up, no port
   kSent,     // a signoff, which awaits no reply
   kCut,      // the request was cut short (Escape) and never ended
+  kAborted,  // Escape or the program's stop signal ended the wait for the reply
 };
 
-// "good", "refused", "invalid", "no reply", "sent", "cut short".
+// "good", "refused", "invalid", "no reply", "sent", "cut short", "aborted".
 std::string_view verdict_name(Verdict v);
 
 struct TracedSetting {

@@ -105,8 +105,10 @@ TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
   EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
 }
 
-// kdv578ctl on a paced receiver, Ctrl-C half a second in: its exit code.
-int interrupted(const std::string& port, std::vector<std::string> args = {"upload", "-o", "cut.toml"}) {
+// kdv578ctl on a receiver, Ctrl-C (or another signal) half a second in: its
+// exit code.
+int interrupted(const std::string& port, std::vector<std::string> args = {"upload", "-o", "cut.toml"},
+                int signal = SIGINT) {
   args.insert(args.begin(), KDV578_BINARY_DIR "/kdv578ctl");
   args.insert(args.end(), {"--port", port});
   std::vector<char*> argv;
@@ -115,7 +117,7 @@ int interrupted(const std::string& port, std::vector<std::string> args = {"uploa
   pid_t pid = -1;
   if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  ::kill(pid, SIGINT);
+  ::kill(pid, signal);
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
@@ -128,6 +130,21 @@ TEST_F(CtlDevice, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
   const std::string csv = text_of("live.csv");
   EXPECT_EQ(csv.rfind("time,", 0), 0u);
   EXPECT_EQ(csv.back(), '\n');  // whole rows only
+}
+
+// A receiver that stays silent, or trickles, after the request: Ctrl-C or
+// SIGTERM end the wait, and the SET it interrupted is journalled "aborted".
+TEST_F(CtlDevice, AStopEndsTheWaitAndTheSetItCutIsJournalledAborted) {
+  ASSERT_EQ(::setenv("KDV578_AUDIT", "audit.jsonl", 1), 0);
+  const std::vector<std::string> set = {"set", "receiver.temperature_units=2"};
+  EXPECT_EQ(interrupted(start({"--no-reply", "--fault-after", "1"}), set), 130);
+  EXPECT_EQ(interrupted(start({"--no-reply", "--fault-after", "1"}), set, SIGTERM), 130);
+  EXPECT_EQ(interrupted(start({"--trickle", "300"}), {"get", "receiver.tag"}), 130);
+  ASSERT_EQ(::setenv("KDV578_AUDIT", "off", 1), 0);
+  const std::string journal = text_of("audit.jsonl");
+  EXPECT_EQ(ctltest::lines(journal), 2) << journal;
+  EXPECT_NE(journal.find("\"operation\":\"SET_TEMP\",\"keys\":{\"receiver.temperature_units\":{\"old\":\"C\",\"new\":\"F\"}},\"outcome\":\"aborted\"}"),
+            std::string::npos) << journal;
 }
 
 // The exit codes a table of the documentation lists: README's rows
@@ -175,6 +192,8 @@ TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
       {3, {}, "upload -o nodir/part.toml", true, "cannot write nodir/part.toml"},
       {3, {}, "upload -o part.toml --trace nodir/t.trace", true, "nodir/t.trace"},
       {4, {"--wrong-frame", "3"}, "upload -o part.toml", true, "upload: invalid reply"},
+      // A gap of 1.1 s inside the tag's reply.
+      {4, {"--pause", "1100:9", "--only-command", "17"}, "upload -o part.toml", true, "upload: no reply"},
       {4, {}, "upload --port /nonexistent/port", false, "the port cannot be opened"},
       {5, {"--write-disabled"}, "download site.toml", true, "download: refused by the receiver: Write Disabled (code 7)"},
       // Refused half way through: neither a document nor a pair.

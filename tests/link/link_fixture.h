@@ -20,16 +20,23 @@ class TestHost final : public kdv::link::Host {
   int polls = 0;
   int receives = 0;
   std::function<void()> on_receive;  // before every receive wait
+  std::function<void()> on_poll;     // at every key poll
+  const kdv::link::StopSignal* stop = nullptr;
   std::vector<std::string> texts;    // for the bottom row
   std::vector<unsigned> pauses;
 
-  bool escape() override { return ++polls == escape_at; }
+  bool escape() override {
+    ++polls;
+    if (on_poll) on_poll();
+    return polls == escape_at;
+  }
   void before_receive() override {
     ++receives;
     if (on_receive) on_receive();
   }
   void status_text(std::string_view text) override { texts.emplace_back(text); }
   void pause(unsigned ms) override { pauses.push_back(ms); }
+  const kdv::link::StopSignal* stop_signal() override { return stop; }
 };
 
 class LinkTest : public FreshModel {

@@ -86,6 +86,8 @@ TEST_F(SimProcessTest, FaultOptionsGiveTheirErrors) {
       {{"--wrong-frame", "3"}, " Invalid Response"},
       {{"--wrong-frame=4"}, " Invalid Response"},
       {{"--noise", "4"}, "  ABORTED   "},
+      {{"--pause", "1100:9"}, "  ABORTED   "},
+      {{"--stop-after=9"}, "  ABORTED   "},
       {{"--refuse", "3"}, " Param Overange"},
       {{"--bad-numbers"}, " Data Error"},
       {{"--write-disabled"}, " Write Disabled"},
@@ -158,10 +160,13 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
                              "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd",
-                             "--keep-old"})
+                             "--keep-old", "--pause", "--stop-after", "--trickle"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
-  kdv::sim::Process bad(kSim, {"--refuse", "12"});
-  EXPECT_EQ(bad.exit_code(), 2);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--refuse", "12"}, {"--pause", "1100"}, {"--pause", "x:9"}, {"--stop-after", "-1"}}) {
+    kdv::sim::Process bad(kSim, args);
+    EXPECT_EQ(bad.exit_code(), 2) << args[1];
+  }
 }
 
 class SimRxdProcess : public ScratchDirOn<SimProcessTest> {};

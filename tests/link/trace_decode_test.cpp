@@ -224,6 +224,18 @@ INSTANTIATE_TEST_SUITE_P(
         Judged{"ASignoffAwaitsNoReply", "10\t>\t1\t02 02 63 50 4C 03\t\n", Verdict::kSent, "", -1},
         Judged{"APortThatDidNotOpen", "0\tunopened\t1\t\tcannot open COM9: No such file\n", Verdict::kNoReply,
                "cannot open COM9: No such file", -1},
+        Judged{"AGapInsideTheReplyIsNoReply",
+               "10\t>\t1\t02 02 63 50 3B 03\t\n12\t<\t1\t02 40 40 62 50 3B 20\t\n"
+               "1012\ttimeout\t1\t\tno byte within 1000 ms\n1020\t<\t1\t31 03\t\n",
+               Verdict::kNoReply, "a gap inside the reply: no byte within 1000 ms", -1},
+        Judged{"AReplyCutForItsTime",
+               "10\t>\t1\t02 02 63 50 3B 03\t\n4900\t<\t1\t02 40 40 62 50\t\n"
+               "5012\ttimeout\t1\t\tno byte within 100 ms\n"
+               "5012\tcut\t1\t\tno ETX 5000 ms after the STX, 5 bytes received\n",
+               Verdict::kNoReply, "no ETX 5000 ms after the STX, 5 bytes received", -1},
+        Judged{"AWaitTheUserEnded",
+               "10\t>\t1\t02 02 63 50 3B 03\t\n510\taborted\t1\t\tEscape or the stop signal ended the wait\n",
+               Verdict::kAborted, "Escape or the stop signal ended the wait", -1},
         Judged{"AHangUp", "10\t>\t1\t02 02 63 50 41 03\t..cPA.\n11\thangup\t1\t\tthe line hung up\n",
                Verdict::kNoReply, "the line hung up", -1}),
     [](const auto& info) { return std::string(info.param.name); });
