@@ -159,7 +159,7 @@ void TraceFile::write_line(std::string_view direction, std::string_view attempt,
 }
 
 // A text written in part is taken back.
-std::optional<std::string> TraceFile::write_text(std::string_view text) {
+std::optional<std::string> TraceFile::write_text(const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);

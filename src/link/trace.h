@@ -68,7 +68,7 @@ class TraceFile {
                   std::string_view text, std::int64_t ms);
   // Writes the text whole; otherwise takes back what went out and returns
   // why.
-  [[nodiscard]] std::optional<std::string> write_text(std::string_view text);
+  [[nodiscard]] std::optional<std::string> write_text(const std::string& text);
 
   int fd_;
   std::string path_;

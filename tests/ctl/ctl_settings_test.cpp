@@ -110,20 +110,14 @@ struct Confirming {
 };
 
 TEST_F(CtlSettings, SetReadsEveryWriteBackAndJournalsWhatItFound) {
-  // Five reads come first, then the alarms' write (request 6) and their
-  // read-back (7).
-  const std::vector<std::string> read_back_only = {"--only-command", "8", "--fault-after", "6"};
-  auto with = [&](const char* fault) {
-    std::vector<std::string> args = read_back_only;
-    args.emplace_back(fault);
-    return args;
-  };
+  // Five reads, the alarms' write (request 6), their read-back (7).
   const Confirming cases[] = {
       {{}, "tx1.ch3.high_alarm", "80", 0, "", "true -"},
       {{"--stale-write-reply"}, "tx1.ch3.high_alarm", "80", 1, "reads back 60 after the write of 80",
        R"(false {"tx1.ch3.high_alarm":60.0})"},
-      {with("--short-reply"), "tx1.ch3.high_alarm", "80", 4, "unconfirmed: its read-back: short reply", "false -"},
-      {with("--tx-failed"), "tx1.ch3.high_alarm", "80", 4,
+      {{"--short-reply", "--only-command", "8", "--fault-after", "6"}, "tx1.ch3.high_alarm", "80", 4,
+       "unconfirmed: its read-back: short reply", "false -"},
+      {{"--tx-failed", "--only-command", "8", "--fault-after", "6"}, "tx1.ch3.high_alarm", "80", 4,
        "unconfirmed: its read-back reports a failed transmitter", "false -"},
       {{"--keep-old", "29"}, "receiver.data_format", "16BIT unsigned", 1, R"(reads back "IEEE")",
        R"(false {"receiver.data_format":"IEEE"})"},
