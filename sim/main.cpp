@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   std::uint8_t buf[512];
+  bool trace_cut_told = false;
   while (!stop_requested) {
     pollfd p{master, POLLIN, 0};
     if (poll(&p, 1, -1) < 0) {
@@ -151,6 +152,10 @@ int main(int argc, char** argv) {
       if (!reply.empty() && rx.reply_delay_ms() > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(rx.reply_delay_ms()));
       send(master, rx, reply, options.paced, trace.get());
+      if (trace && trace->cut() && !trace_cut_told) {
+        std::fprintf(stderr, "kdv578-sim: %s; answering goes on\n", trace->cut()->c_str());
+        trace_cut_told = true;
+      }
       if (rx.requests().size() > 1000) rx.clear_requests();  // the log is for tests
     }
   }

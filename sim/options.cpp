@@ -94,6 +94,8 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view) { return o.faults.hht = true; }},
       {"--bad-numbers", nullptr, "send values and numbers that cannot be read",
        [](Options& o, std::string_view) { return o.faults.bad_numbers = true; }},
+      {"--stale-write-reply", nullptr, "answer the first write with the previous reply, once, and not make it",
+       [](Options& o, std::string_view) { return o.faults.stale_write_reply = true; }},
       {"--only-command", "CODE", "apply the faults to command CODE only (e.g. 17 for the tag)",
        [](Options& o, std::string_view v) { return number(v, 10, 0, 255, o.faults.only_command); }},
       {"--fault-after", "N", "apply the faults from request N + 1 on (default 0)",

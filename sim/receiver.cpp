@@ -113,6 +113,12 @@ struct CommandSet {
   };
 
   static const Command* find(int code);
+  // Whether the request asks a setting to change.
+  static bool writes(const Request& q) {
+    const Command* command = find(q.command);
+    return command && command->access == Access::kSetting &&
+           static_cast<int>(q.params.size()) == command->write_size;
+  }
   static Answer dispatch(Receiver& r, const Request& q);
 
   static bool addressed_exists(const Args& a) {
@@ -425,7 +431,9 @@ Bytes Receiver::receive(std::uint8_t b) {
   requests_.push_back(q);
   ++frames_;
   if (q.receiver != address) return {};
-  return answer(q);
+  Bytes reply = answer(q);
+  last_reply_ = reply;
+  return reply;
 }
 
 bool Receiver::faulty(int command) const {
@@ -438,6 +446,10 @@ Bytes Receiver::answer(const Request& q) {
   timing_faults_now_ = hit;
   if (hit && faults.no_reply) return {};
   if (hit && faults.raw_reply) return *faults.raw_reply;
+  if (hit && faults.stale_write_reply && !stale_reply_sent_ && CommandSet::writes(q)) {
+    stale_reply_sent_ = true;
+    return last_reply_;
+  }
   bad_numbers_now_ = hit && faults.bad_numbers;
   const Answer a =
       hit && faults.refuse >= 0 ? Answer{faults.refuse, {}} : CommandSet::dispatch(*this, q);

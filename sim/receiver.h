@@ -31,6 +31,9 @@ struct Faults {
   bool tx_failed = false;    // status 2, bit 1: the transmitter failed
   bool hht = false;          // status 2, bit 2: a hand-held configurator is active
   bool bad_numbers = false;  // numbers and values in replies cannot be read
+  // The first write hit is answered, once, with the reply to the request
+  // before it, and not made: a stale reply that passes the frame test.
+  bool stale_write_reply = false;
   int only_command = -1;     // the faults above hit only this command code
   std::size_t after = 0;     // ... and only from request number after + 1 on
   std::optional<Bytes> raw_reply;  // every reply is exactly these bytes
@@ -116,6 +119,8 @@ class Receiver {
   std::size_t frames_ = 0;
   unsigned step_ = 0;  // advances with every live reading
   bool bad_numbers_now_ = false;  // the reply being built carries unreadable numbers
+  Bytes last_reply_;              // the reply to the previous request
+  bool stale_reply_sent_ = false;
   int reply_delay_ms_ = 0;
   bool timing_faults_now_ = false;  // the faults' pause and trickle hit the reply just built
 };

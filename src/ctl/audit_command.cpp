@@ -55,12 +55,16 @@ std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOpti
            text(entry, "operation") + "  " + text(entry, "outcome");
     if (entry.contains("text")) out += ": " + text(entry, "text");
     if (entry.contains("code")) out += " (code " + text(entry, "code") + ")";
+    if (entry.contains("confirmed")) out += entry["confirmed"] == true ? ", confirmed" : ", unconfirmed";
     out += '\n';
     if (!entry.contains("keys") || !entry["keys"].is_object()) continue;
+    const Json read_back = entry.contains("read_back") && entry["read_back"].is_object() ? entry["read_back"] : Json{};
     for (const auto& [key, change] : entry["keys"].items()) {
       out += "    " + key + ": ";
       if (change.is_object() && change.contains("old")) out += text(change, "old") + " -> ";
-      out += (change.is_object() ? text(change, "new") : change.dump()) + "\n";
+      out += change.is_object() ? text(change, "new") : change.dump();
+      if (read_back.contains(key)) out += " (read back: " + text(read_back, key.c_str()) + ")";
+      out += '\n';
     }
   }
   return out;

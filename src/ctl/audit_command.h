@@ -19,9 +19,11 @@ struct AuditOptions {
 bool valid_since(const std::string& since);
 
 // The journal's entries the options select: a line per entry (time,
-// user@host, program, port, receiver, operation, outcome), then a line per
-// key ("    tx1.ch3.high_alarm: 60.0 -> 80.0"); or with json an array of the
-// entries as written.
+// user@host, program, port, receiver, operation, outcome, "confirmed" or
+// "unconfirmed" after a read-back), then a line per key
+// ("    tx1.ch3.high_alarm: 60.0 -> 80.0", "(read back: 60.0)" after a
+// value read back otherwise); or with json an array of the entries as
+// written.
 std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOptions& o);
 
 // Reads the journal of KDV578_AUDIT or the default place; damaged lines are

@@ -11,7 +11,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "link/audit_watch.h"
 #include "link/trace.h"
 #include "transfer/progress.h"
 
@@ -168,6 +167,7 @@ Session::~Session() {
   session_flag = 0;
   stop_descriptor = -1;
   end_progress();
+  installed->journal.release(std::nullopt);  // lines still held, as they are
   kdv::transfer::set_progress(nullptr);
   kdv::link::set_host(nullptr);
   kdv::link::set_change_watcher(nullptr);
@@ -204,6 +204,12 @@ void Session::end_progress() {
   progress_line(s, "");  // the count the work ended with
   std::fprintf(stderr, "\n");
   s.last_line.clear();
+}
+
+void Session::hold_journal() { installed->journal.hold(); }
+
+void Session::release_journal(const std::optional<kdv::link::Confirmation>& confirmation) {
+  installed->journal.release(confirmation);
 }
 
 Exit exit_of(const kdv::link::Outcome& o) {

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ctl/exit_codes.h"
+#include "link/audit_watch.h"
 #include "link/comms.h"
 #include "model/session.h"
 #include "model/setting_keys.h"
@@ -69,6 +71,11 @@ class Session {
   // A line of progress of its own (the transmitter and channel being read).
   void note(const std::string& text);
   void end_progress();
+
+  // The journal lines of the changes sent from now on wait until released
+  // (or until the session ends), so that a read-back can still add to them.
+  void hold_journal();
+  void release_journal(const std::optional<kdv::link::Confirmation>& confirmation);
 
   const DeviceOptions& options() const { return options_; }
 

@@ -20,6 +20,7 @@
 #include "ctl/settings.h"
 #include "ctl/trace_command.h"
 #include "files/disk.h"
+#include "link/trace.h"
 
 namespace {
 
@@ -155,8 +156,8 @@ int run(int argc, char** argv) {
     return static_cast<int>(kdv::ctl::Exit::kUsage);
   }
 
+  kdv::ctl::Exit code = kdv::ctl::Exit::kDone;
   try {
-    kdv::ctl::Exit code = kdv::ctl::Exit::kDone;
     if (*exp) code = kdv::ctl::export_command(ex);
     if (*imp) code = kdv::ctl::import_command(im);
     if (*dif) code = kdv::ctl::diff_command(di);
@@ -173,11 +174,17 @@ int run(int argc, char** argv) {
     if (*dia) code = kdv::ctl::diag_command(dg);
     if (*tra) code = kdv::ctl::trace_command(tr);
     if (*aud) code = kdv::ctl::audit_command(au);
-    return static_cast<int>(code);
   } catch (const kdv::ctl::Failure& f) {
     if (!f.message.empty()) kdv::ctl::message(f.message);
-    return static_cast<int>(f.code);
+    code = f.code;
   }
+  // A trace cut short let the work go on; it fails a command that otherwise
+  // succeeded, as a file that could not be written.
+  if (const auto cut = kdv::link::trace_cut()) {
+    kdv::ctl::message("kdv578ctl: " + *cut);
+    if (code == kdv::ctl::Exit::kDone) code = kdv::ctl::Exit::kFile;
+  }
+  return static_cast<int>(code);
 }
 
 }  // namespace

@@ -45,35 +45,12 @@ int transfer_exchanges(const ReceiverRecord& r, int receiver_exchanges) {
 constexpr int kUploadReceiverExchanges = 11;
 constexpr int kDownloadReceiverExchanges = 7;
 
-// The document as the receiver's reads would return what a download sends.
-Configuration as_read(Configuration c) {
-  ReceiverRecord& r = c.rx;
-  r.TAG_FIELD = kdv::link::tag_as_read(r.TAG_FIELD.str());
-  kdv::link::from_line_bits_digit(kdv::link::line_bits_digit(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
-                        r.MOD_DBITS);
-  for (int t = 1; t <= 4; ++t)
-    for (int ch = 1; ch <= 16; ++ch) {
-      kdv::model::ChannelRecord& d = r.TRANSMITTER[t].CHANNEL[ch];
-      d.INPUT_TYPE = static_cast<kdv::model::Byte>(kdv::link::input_type_as_read(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
-      d.THC_DRIVE = static_cast<kdv::model::Byte>(kdv::link::drive_as_read(d.THC_DRIVE));
-    }
-  return c;
-}
-
-// A value as the link carries it: a number as its 10-character field
-// (trimmed), anything else as the document writes it.
-std::string carried(const SettingKey& key, const Configuration& c, Place p) {
-  if (key.form != kdv::model::Form::kReal) return kdv::files::value_text(key, c, p);
-  std::string field = kdv::link::number_field_text(std::get<double>(key.get(c, p))).substr(0, 10);
-  field.erase(0, field.find_first_not_of(' '));
-  return field;
-}
-
-Configuration upload_into(Session& s) {
+// what: how a failure names the upload.
+Configuration upload_into(Session& s, const std::string& what) {
   s.show_progress("upload", [&s] { return transfer_exchanges(s.record(), kUploadReceiverExchanges); });
   const kdv::link::Outcome outcome = kdv::transfer::upload_receiver(s.state(), static_cast<std::uint8_t>(s.receiver()));
   s.end_progress();
-  if (!outcome.ok()) fail("upload", outcome);
+  if (!outcome.ok()) fail(what, outcome);
   return s.configuration();
 }
 
@@ -83,9 +60,9 @@ void sign_off(Session& s) {
 }
 
 // Uploads and reports the comparison: 0 when the receiver holds the
-// document, 1 with the differing keys.
-Exit verify_against(Session& s, const Configuration& document) {
-  const Configuration uploaded = upload_into(s);
+// document, 1 with the differing keys. what: how a failed upload is named.
+Exit verify_against(Session& s, const Configuration& document, const std::string& what) {
+  const Configuration uploaded = upload_into(s, what);
   const std::vector<Comparison> found = compare(document, uploaded.rx);
   const bool same = std::none_of(found.begin(), found.end(), [](const Comparison& c) { return !c.by_switches; });
   if (s.options().json) {
@@ -108,15 +85,36 @@ Exit verify_against(Session& s, const Configuration& document) {
 
 }  // namespace
 
+Configuration as_read_back(Configuration c) {
+  ReceiverRecord& r = c.rx;
+  r.TAG_FIELD = kdv::link::tag_as_read(r.TAG_FIELD.str());
+  kdv::link::from_line_bits_digit(kdv::link::line_bits_digit(r.MOD_STOP, r.MOD_PARITY, r.MOD_DBITS), r.MOD_STOP, r.MOD_PARITY,
+                        r.MOD_DBITS);
+  for (int t = 1; t <= 4; ++t)
+    for (int ch = 1; ch <= 16; ++ch) {
+      kdv::model::ChannelRecord& d = r.TRANSMITTER[t].CHANNEL[ch];
+      d.INPUT_TYPE = static_cast<kdv::model::Byte>(kdv::link::input_type_as_read(r.TRANSMITTER[t].TXTYPE, d.INPUT_TYPE));
+      d.THC_DRIVE = static_cast<kdv::model::Byte>(kdv::link::drive_as_read(d.THC_DRIVE));
+    }
+  return c;
+}
+
+std::string carried_text(const SettingKey& key, const Configuration& c, Place p) {
+  if (key.form != kdv::model::Form::kReal) return kdv::files::value_text(key, c, p);
+  std::string field = kdv::link::number_field_text(std::get<double>(key.get(c, p))).substr(0, 10);
+  field.erase(0, field.find_first_not_of(' '));
+  return field;
+}
+
 std::vector<Comparison> compare(const Configuration& document, const ReceiverRecord& uploaded) {
-  const Configuration sent = as_read(document);
+  const Configuration sent = as_read_back(document);
   Configuration held = sent;
   held.rx = uploaded;
   std::vector<Comparison> out;
   kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
     if (!among(key.field, kSent) || !kdv::model::in_use(sent.rx, p)) return;
-    const std::string a = carried(key, sent, p);
-    const std::string b = carried(key, held, p);
+    const std::string a = carried_text(key, sent, p);
+    const std::string b = carried_text(key, held, p);
     if (a == b) return;
     const bool by_switches =
         (among(key.field, kSerial) && !uploaded.COMM_MODE) || (among(key.field, kAddresses) && !uploaded.ADD_MODE);
@@ -146,7 +144,7 @@ Exit ports_command(const DeviceOptions& o) {
 Exit upload_command(const UploadOptions& o) {
   Session s(o.device);
   // Nothing is written unless the whole upload succeeded.
-  save(o.output, upload_into(s));
+  save(o.output, upload_into(s, "upload"));
   return Exit::kDone;
 }
 
@@ -160,7 +158,8 @@ Exit download_command(const DownloadOptions& o) {
   s.end_progress();
   if (!outcome.ok()) fail("download", outcome);
   if (o.verify) {
-    const Exit verdict = verify_against(s, document);
+    // A read-back that fails leaves the download done: the message says so.
+    const Exit verdict = verify_against(s, document, "download completed; its --verify read-back failed");
     if (verdict != Exit::kDone) return verdict;
   }
   if (o.signoff) sign_off(s);
@@ -170,7 +169,7 @@ Exit download_command(const DownloadOptions& o) {
 Exit verify_command(const DownloadOptions& o) {
   const Configuration document = load(o.input, false, true);
   Session s(o.device);
-  return verify_against(s, document);
+  return verify_against(s, document, "upload");
 }
 
 Exit signoff_command(const DeviceOptions& o) {

@@ -38,6 +38,14 @@ struct Comparison {
   bool by_switches;      // the receiver's switches set it
 };
 
+// The configuration as the receiver's reads would return what was sent
+// (the tag's bytes, the serial settings, the input types and drives as the
+// reads leave them).
+kdv::model::Configuration as_read_back(kdv::model::Configuration c);
+// A setting as the link carries it, the text a comparison uses: a number as
+// its 10-character field (trimmed), anything else as the document writes it.
+std::string carried_text(const kdv::model::SettingKey& key, const kdv::model::Configuration& c, kdv::model::Place p);
+
 // The settings a download of `document` sends that the uploaded record
 // holds otherwise, and those the switches set whatever was sent.
 std::vector<Comparison> compare(const kdv::model::Configuration& document, const kdv::model::ReceiverRecord& uploaded);

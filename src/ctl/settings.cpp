@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "ctl/output.h"
+#include "ctl/receiver_commands.h"
 #include "files/text_format.h"
 #include "model/cp437.h"
 #include "model/editor_rules.h"
@@ -179,6 +180,40 @@ Outcome apply(Session& s, const Assignment& a, bool& sent) {
   if (!outcome.ok() || field != "DATA_FORMAT") return outcome;
   if (kdv::model::is_unipolar(s.record().DATA_FORMAT)) kdv::model::clear_unipolar_negatives(s.record());
   return kdv::transfer::download_receiver(s.state(), r, kdv::transfer::kConfiguredTransmitters);
+}
+
+// What reading an assignment back after its write found.
+struct ReadBack {
+  Outcome outcome;                 // of the read
+  std::string sent, found;         // the setting as a comparison takes it
+  std::string written;             // the value written, as get shows it
+  kdv::model::Configuration held;  // the record after the read
+
+  // The read gave a value that stands: not one a failed transmitter left.
+  bool read() const { return outcome.ok() && !outcome.old_values; }
+  bool confirmed() const { return read() && sent == found; }
+};
+
+// Reads the assignment's setting back with the read `get` makes and
+// compares it with what was sent, as verify compares them.
+ReadBack read_back(Session& s, const Assignment& a) {
+  const Place p = a.at.place;
+  ReadBack r;
+  r.sent = carried_text(*a.at.key, as_read_back(s.configuration()), p);
+  r.written = kdv::files::value_text(*a.at.key, s.configuration(), p);
+  Link link(s.state());
+  r.outcome = readings().at(a.at.key->field).read(link, s.receiver(), p);
+  r.held = s.configuration();
+  r.found = carried_text(*a.at.key, r.held, p);
+  return r;
+}
+
+// The journal's word on an assignment's write: the value read back where
+// it is not the one sent.
+kdv::link::Confirmation confirmation(const Assignment& a, const ReadBack& r) {
+  kdv::link::Confirmation c{a.dotted, r.confirmed(), std::nullopt};
+  if (r.read() && !c.confirmed) c.read_back = json_of(*a.at.key, r.held, a.at.place);
+  return c;
 }
 
 std::string key_list(const std::vector<Assignment>& all, std::size_t from, std::size_t to) {
@@ -356,15 +391,36 @@ Exit set_command(const SetOptions& o) {
   std::string text;
   nlohmann::ordered_json json = nlohmann::ordered_json::object();
   for (std::size_t i = 0; i < all.size(); ++i) {
+    const Assignment& a = all[i];
+    auto stop = [&](Exit code, const std::string& why, std::size_t applied) {
+      return Failure{code, "kdv578ctl: set " + a.dotted + ": " + why + "; applied: " + key_list(all, 0, applied) +
+                               "; not sent: " + key_list(all, i + 1, all.size())};
+    };
+    // Its journal lines wait for the read-back's word.
+    s.hold_journal();
     bool sent = false;
-    const Outcome outcome = apply(s, all[i], sent);
-    if (!outcome.ok())
-      throw Failure{exit_of(outcome), "kdv578ctl: set " + all[i].dotted + ": " + describe(outcome) +
-                                          "; applied: " + key_list(all, 0, sent ? i + 1 : i) +
-                                          "; not sent: " + key_list(all, i + 1, all.size())};
+    const Outcome outcome = apply(s, a, sent);
+    if (!outcome.ok()) {
+      s.release_journal(std::nullopt);
+      throw stop(exit_of(outcome), describe(outcome), sent ? i + 1 : i);
+    }
+    // A reply meant for another request passes the frame test: only reading
+    // the setting back tells whether the receiver took it.
+    const ReadBack back = read_back(s, a);
+    s.release_journal(confirmation(a, back));
+    if (!back.outcome.ok())
+      throw stop(interrupted() ? Exit::kInterrupted : Exit::kLink,
+                 "sent, unconfirmed: its read-back: " + describe(back.outcome), i);
+    if (back.outcome.old_values)
+      throw stop(Exit::kLink, "sent, unconfirmed: its read-back reports a failed transmitter (old values)", i);
+    if (!back.confirmed())
+      throw stop(Exit::kDifferent,
+                 "the receiver reads back " + kdv::files::value_text(*a.at.key, back.held, a.at.place) +
+                     " after the write of " + back.written,
+                 i);
     const Configuration now = s.configuration();
-    json[all[i].dotted] = json_of(*all[i].at.key, now, all[i].at.place);
-    text += all[i].dotted + " = " + kdv::files::value_text(*all[i].at.key, now, all[i].at.place) + "\n";
+    json[a.dotted] = json_of(*a.at.key, now, a.at.place);
+    text += a.dotted + " = " + kdv::files::value_text(*a.at.key, now, a.at.place) + "\n";
   }
   write_output("-", o.device.json ? json.dump(2) + "\n" : text);
   return Exit::kDone;

@@ -128,6 +128,8 @@ std::string AuditJournal::line(const AuditEntry& e) const {
     text.erase(text.find_last_not_of(' ') + 1);
     j["text"] = text;
   }
+  if (e.confirmed) j["confirmed"] = *e.confirmed;
+  if (e.read_back) j["read_back"] = *e.read_back;
   return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 

@@ -8,7 +8,9 @@
 //
 // `keys` is left out where a command sets no keys (confirm, signoff) and
 // `old` where the record did not know it; `code` and `text` come with a
-// refusal. Every line is one write(2) on a descriptor opened with O_APPEND,
+// refusal. kdv578ctl set adds `confirmed` (its read-back found the value
+// sent) and, when the read-back found another value, `read_back`
+// ({"tx1.ch3.high_alarm":60.0}). Every line is one write(2) on a descriptor opened with O_APPEND,
 // so processes sharing a journal leave whole lines; its directory is made
 // with mode 0700 and the file with 0600. A journal that cannot be written
 // warns once and never stops the work.
@@ -41,6 +43,10 @@ struct AuditEntry {
   // Dotted key -> {"old": ..., "new": ...}, values as the text format writes them.
   nlohmann::ordered_json keys = nlohmann::ordered_json::object();
   kdv::link::Outcome outcome;
+  // From a read-back: whether it found what was sent, and the keys it found
+  // otherwise with their values.
+  std::optional<bool> confirmed;
+  std::optional<nlohmann::ordered_json> read_back;
 
   // Adds a key's change; no old value where the record did not know it.
   void change(const std::string& key, const std::optional<nlohmann::ordered_json>& old_value,

@@ -36,7 +36,26 @@ JournalWatcher::JournalWatcher(std::optional<std::string> path, std::string prog
                                AuditJournal::Warn warn)
     : journal_(std::move(path), std::move(program), std::move(version), std::move(warn)) {}
 
-void JournalWatcher::sent(const kdv::link::SentChange& change) { journal_.append(audit_entry(change)); }
+void JournalWatcher::sent(const kdv::link::SentChange& change) {
+  if (holding_)
+    held_.push_back(audit_entry(change));
+  else
+    journal_.append(audit_entry(change));
+}
+
+void JournalWatcher::hold() { holding_ = true; }
+
+void JournalWatcher::release(const std::optional<Confirmation>& confirmation) {
+  holding_ = false;
+  for (AuditEntry& e : held_) {
+    if (confirmation && e.keys.contains(confirmation->key)) {
+      e.confirmed = confirmation->confirmed;
+      if (confirmation->read_back) e.read_back = nlohmann::ordered_json{{confirmation->key, *confirmation->read_back}};
+    }
+    journal_.append(e);
+  }
+  held_.clear();
+}
 
 AuditEntry audit_entry(const kdv::link::SentChange& change) {
   AuditEntry e;

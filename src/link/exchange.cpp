@@ -269,6 +269,8 @@ void Link::exchange_for_numbers(int receiver, int command, const Request& reques
       }
     }
   } while (again && !failed());
+  // What it read becomes the old values of the next change's journal line.
+  if (!failed()) report_sent(session_, receiver, command, request, state_, reply_);
 }
 
 bool next_number(const Reply& reply, int& index, double& x) {

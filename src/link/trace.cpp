@@ -23,6 +23,7 @@ std::int64_t steady_ms() {
 struct LinkTrace {
   std::unique_ptr<TraceFile> file;
   std::string attempt = "1";
+  std::optional<std::string> cut;  // why the last trace stopped short
 };
 LinkTrace& link_trace() {
   static LinkTrace installed;
@@ -87,16 +88,16 @@ std::unique_ptr<TraceFile> TraceFile::create(const std::string& path, std::strin
     error = "cannot write the trace " + path + ": " + std::strerror(errno);
     return nullptr;
   }
-  std::unique_ptr<TraceFile> file(new TraceFile(fd, clock ? std::move(clock) : steady_ms));
-  const std::string heading = "# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n";
-  if (::write(fd, heading.data(), heading.size()) != static_cast<ssize_t>(heading.size())) {
-    error = "cannot write the trace " + path + ": " + std::strerror(errno);
+  std::unique_ptr<TraceFile> file(new TraceFile(fd, path, clock ? std::move(clock) : steady_ms));
+  if (const auto why = file->write_text("# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n")) {
+    error = "cannot write the trace " + path + ": " + *why;
     return nullptr;
   }
   return file;
 }
 
-TraceFile::TraceFile(int fd, Clock clock) : fd_(fd), clock_(std::move(clock)) {}
+TraceFile::TraceFile(int fd, std::string path, Clock clock)
+    : fd_(fd), path_(std::move(path)), clock_(std::move(clock)) {}
 
 TraceFile::~TraceFile() {
   flush();
@@ -143,14 +144,34 @@ void TraceFile::flush() {
 // to the program.
 void TraceFile::write_line(std::string_view direction, std::string_view attempt,
                            std::string_view hex, std::string_view text, std::int64_t ms) {
+  // A trace that can no longer be written never stops the exchange; it ends
+  // with its last whole line.
+  if (cut_) return;
   std::string line = std::to_string(ms);
   for (const std::string_view field : {direction, attempt, hex, text}) {
     line += '\t';
     line += field;
   }
   line += '\n';
-  // A trace that can no longer be written never stops the exchange.
-  [[maybe_unused]] const ssize_t written = ::write(fd_, line.data(), line.size());
+  if (const auto why = write_text(line)) cut_ = "the trace " + path_ + " is cut at its last whole line: " + *why;
+}
+
+// A text written in part is taken back.
+std::optional<std::string> TraceFile::write_text(const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // A write that made no progress without an error: the device is full.
+      std::string why = std::strerror(n < 0 ? errno : ENOSPC);
+      if (::ftruncate(fd_, whole_) != 0) why += "; cutting it back failed: " + std::string(std::strerror(errno));
+      return why;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  whole_ += static_cast<std::int64_t>(text.size());
+  return std::nullopt;
 }
 
 std::optional<std::string> start_trace(const std::string& path) {
@@ -158,10 +179,19 @@ std::optional<std::string> start_trace(const std::string& path) {
   std::unique_ptr<TraceFile> file = TraceFile::create(path, error);
   if (!file) return error;
   link_trace().file = std::move(file);
+  link_trace().cut.reset();
   return std::nullopt;
 }
 
-void stop_trace() { link_trace().file.reset(); }
+void stop_trace() {
+  LinkTrace& t = link_trace();
+  if (!t.file) return;
+  t.file->flush();
+  t.cut = t.file->cut();
+  t.file.reset();
+}
+
+std::optional<std::string> trace_cut() { return link_trace().cut; }
 
 void trace_attempt(int attempt) { link_trace().attempt = std::to_string(attempt); }
 

@@ -22,7 +22,9 @@
 // A line of bytes ends at an ETX, when the direction or attempt changes, at
 // an event and when the port closes: junk before a reply's STX stays on the
 // reply's line, and a request that Escape cut short is a line without ETX.
-// Every line is one write(2).
+// Every line is one write(2). A line that cannot be written whole (a full
+// disk, a file size limit) cuts the file back to its last whole line and
+// ends the trace; the exchanges go on.
 #pragma once
 
 #include <cstdint>
@@ -57,15 +59,24 @@ class TraceFile {
   void event(TraceEvent e, std::string_view attempt, std::string_view text);
   // Writes the line being gathered, if any.
   void flush();
+  // Why the trace was cut short ("the trace t.trace is cut at its last
+  // whole line: File too large"), or nothing while it is whole.
+  const std::optional<std::string>& cut() const { return cut_; }
 
  private:
-  TraceFile(int fd, Clock clock);
+  TraceFile(int fd, std::string path, Clock clock);
   std::int64_t elapsed();
   void write_line(std::string_view direction, std::string_view attempt, std::string_view hex,
                   std::string_view text, std::int64_t ms);
+  // Writes the text whole; otherwise takes back what went out and returns
+  // why.
+  [[nodiscard]] std::optional<std::string> write_text(const std::string& text);
 
   int fd_;
+  std::string path_;
   Clock clock_;
+  std::int64_t whole_ = 0;  // the length of the whole lines written
+  std::optional<std::string> cut_;
   std::optional<std::int64_t> start_;
   // The line being gathered.
   bool request_ = false;
@@ -79,6 +90,9 @@ class TraceFile {
 std::optional<std::string> start_trace(const std::string& path);
 // Ends the link's trace, writing what it gathered.
 void stop_trace();
+// Why the link's last trace was cut short, or nothing; kept after it stops,
+// until the next start.
+std::optional<std::string> trace_cut();
 // The attempt number the link's trace gives the lines that follow.
 void trace_attempt(int attempt);
 // A line of its own in the running trace, if any: what the link decided.

@@ -17,6 +17,7 @@
 
 #include "ctl/ctl_run.h"
 #include "files/scratch_dir.h"
+#include "link/trace_decode.h"
 #include "process.h"
 #include "support/pty.h"
 
@@ -70,6 +71,13 @@ TEST_F(CtlDevice, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {
   EXPECT_EQ(kept.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
 }
 
+TEST_F(CtlDevice, DownloadVerifySaysTheDownloadCompletedWhenItsReadBackFails) {
+  // The versions are read by the upload only.
+  const Outcome r = on({"--short-reply", "--only-command", "33"}, "download hot.toml --verify");
+  EXPECT_EQ(r.code, 4);
+  EXPECT_EQ(r.err, "kdv578ctl: download completed; its --verify read-back failed: short reply\n");
+}
+
 TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
   const Outcome r = on({"--hca-switch", "00"}, "verify site.toml");
   EXPECT_EQ(r.code, 0) << r.err;
@@ -84,6 +92,25 @@ TEST_F(CtlDevice, TraceHoldsEveryExchangeOfTheCommand) {
   int good = 0;
   for (std::string line; std::getline(lines, line);) good += line.find(": good, turnaround") != std::string::npos;
   EXPECT_EQ(good, 85) << decoded.out;
+}
+
+TEST_F(CtlDevice, ATraceCutByAFileSizeLimitEndsWholeAndFailsOnlyACommandThatSucceeded) {
+  // ulimit -f 1 (512 or 1024 bytes) stops the trace after a few exchanges.
+  const std::string keys =
+      "get receiver.tag receiver.baud receiver.address_a receiver.transmitters receiver.line_rejection "
+      "tx1.type tx1.ch3.high_alarm tx1.ch4.high_alarm tx1.ch5.gain tx1.ch6.gain tx2.ch1.gain tx2.ch2.gain";
+  using Case = std::pair<std::vector<std::string>, int>;  // the simulator's faults, the exit code
+  for (const auto& [sim, code] : {Case{{}, 3}, Case{{"--refuse", "7", "--fault-after", "10"}, 5}}) {
+    SCOPED_TRACE(code);
+    const Outcome r = ctltest::ctl(keys + " --trace cut.trace --port " + start(sim), "trap '' XFSZ; ulimit -f 1;");
+    EXPECT_EQ(r.code, code) << r.err;
+    EXPECT_NE(r.err.find("kdv578ctl: the trace cut.trace is cut at its last whole line: File too large\n"),
+              std::string::npos) << r.err;
+    EXPECT_EQ(ctltest::lines(r.out), code == 3 ? 12 : 0);  // the work went on
+    const std::string trace = text_of("cut.trace");
+    EXPECT_TRUE(trace.ends_with('\n'));
+    EXPECT_EQ(kdv::link::decode_trace(trace).damaged, std::vector<std::string>{});
+  }
 }
 
 TEST_F(CtlDevice, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {

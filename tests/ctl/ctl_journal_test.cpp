@@ -48,6 +48,10 @@ TEST_F(CtlJournal, SetJournalsEachChangeSent) {
     if (!lines.empty()) {
       EXPECT_EQ(journal.entries[1].second["keys"].dump(), R"({"receiver.temperature_units":{"old":"C","new":"F"}})");
     }
+    if (c.code == 0 && !lines.empty()) {  // the alarms read first give the old values
+      EXPECT_EQ(journal.entries[2].second["keys"].dump(),
+                R"({"tx1.ch3.low_alarm":{"old":-60.0,"new":-60.0},"tx1.ch3.high_alarm":{"old":60.0,"new":80.0}})");
+    }
     if (c.code == 0) {  // the journal never stops the change
       EXPECT_EQ(ctltest::ctl("get tx1.ch3.high_alarm" + port).out, "tx1.ch3.high_alarm = 80\n");
     }

@@ -6,6 +6,7 @@
 
 #include "ctl/ctl_run.h"
 #include "files/scratch_dir.h"
+#include "link/audit.h"
 #include "process.h"
 
 namespace {
@@ -97,6 +98,45 @@ TEST_F(CtlSettings, SetStopsAtTheFirstRefusalWithTheReceiversText) {
             "applied: receiver.tag; not sent: receiver.line_rejection\n");
   EXPECT_EQ(ctl("get receiver.tag receiver.line_rejection").out,
             "receiver.tag = \"FIRST                    \"\nreceiver.line_rejection = \"50 Hz\"\n");
+}
+
+struct Confirming {
+  std::vector<std::string> sim;
+  const char* key;
+  const char* value;
+  int code;
+  const char* why;      // on standard error
+  const char* journal;  // "confirmed read_back" of the line that carried the key
+};
+
+TEST_F(CtlSettings, SetReadsEveryWriteBackAndJournalsWhatItFound) {
+  // Five reads, the alarms' write (request 6), their read-back (7).
+  const Confirming cases[] = {
+      {{}, "tx1.ch3.high_alarm", "80", 0, "", "true -"},
+      {{"--stale-write-reply"}, "tx1.ch3.high_alarm", "80", 1, "reads back 60 after the write of 80",
+       R"(false {"tx1.ch3.high_alarm":60.0})"},
+      {{"--short-reply", "--only-command", "8", "--fault-after", "6"}, "tx1.ch3.high_alarm", "80", 4,
+       "unconfirmed: its read-back: short reply", "false -"},
+      {{"--tx-failed", "--only-command", "8", "--fault-after", "6"}, "tx1.ch3.high_alarm", "80", 4,
+       "unconfirmed: its read-back reports a failed transmitter", "false -"},
+      {{"--keep-old", "29"}, "receiver.data_format", "16BIT unsigned", 1, R"(reads back "IEEE")",
+       R"(false {"receiver.data_format":"IEEE"})"},
+  };
+  for (const Confirming& c : cases) {
+    SCOPED_TRACE(c.key + std::string(" ") + c.journal);
+    start(c.sim);
+    std::filesystem::remove("j.jsonl");
+    const Outcome set = ctltest::ctl("set '" + std::string(c.key) + "=" + c.value + "' --port " + port,
+                                     "KDV578_AUDIT=j.jsonl");
+    EXPECT_EQ(set.code, c.code) << set.err;
+    EXPECT_NE(set.err.find(c.why), std::string::npos) << set.err;
+    std::string found;
+    for (const auto& [number, line] : kdv::link::read_journal(ctltest::text_of("j.jsonl")).entries)
+      if (found.empty() && line["keys"].contains(c.key))
+        found = line.value("confirmed", nlohmann::ordered_json()).dump() + " " +
+                (line.contains("read_back") ? line["read_back"].dump() : "-");
+    EXPECT_EQ(found, c.journal);
+  }
 }
 
 TEST_F(CtlSettings, AUnipolarFormatZeroesNegativesAndRefusesThemAfterwards) {

@@ -113,14 +113,19 @@ TEST_F(Ctl, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
          R"("outcome":"refused","code":7,"text":"Write Disabled"})" "\n"
       << "{\"time\":\"2026-12-08T09:00\n"
       << R"({"time":"2026-12-08T10:30:00.000Z","user":"bo","host":"pc","program":"kdv578ctl","port":"ttyUSB1",)"
-         R"("receiver":2,"operation":"SEND_RESET","outcome":"done"})" "\n";
+         R"("receiver":2,"operation":"SEND_RESET","outcome":"done"})" "\n"
+      << R"({"time":"2026-12-08T08:00:00.000Z","user":"cy","host":"pc","program":"kdv578ctl","port":"ttyUSB2",)"
+         R"("receiver":0,"operation":"SET_TEMP","keys":{"receiver.temperature_units":{"old":"C","new":"F"}},)"
+         R"("outcome":"done","confirmed":false,"read_back":{"receiver.temperature_units":"C"}})" "\n";
   const std::string env = "KDV578_AUDIT=audit.jsonl";
   const Outcome all = ctl("audit", env);
   EXPECT_EQ(all.code, 0);
   EXPECT_EQ(all.out,
             "2026-12-08T09:00:00.000Z  ana@pc  kdv578  ttyUSB0  receiver 0  SET_ALARMS  refused: Write Disabled (code 7)\n"
             "    tx1.ch3.high_alarm: 60.0 -> 80.0\n"
-            "2026-12-08T10:30:00.000Z  bo@pc  kdv578ctl  ttyUSB1  receiver 2  SEND_RESET  done\n");
+            "2026-12-08T10:30:00.000Z  bo@pc  kdv578ctl  ttyUSB1  receiver 2  SEND_RESET  done\n"
+            "2026-12-08T08:00:00.000Z  cy@pc  kdv578ctl  ttyUSB2  receiver 0  SET_TEMP  done, unconfirmed\n"
+            "    receiver.temperature_units: C -> F (read back: C)\n");
   EXPECT_EQ(all.err, "kdv578ctl: audit.jsonl: line 2: not a JSON object; skipped\n");
   const struct {
     const char* args;

@@ -151,4 +151,19 @@ INSTANTIATE_TEST_SUITE_P(EveryCommand, SimCommands, testing::ValuesIn(kCases), [
   return "Command" + std::to_string(info.param.command) + "Row" + std::to_string(info.index);
 });
 
+TEST(SimFaults, AStaleWriteReplyComesOnceAndItsWriteIsNotMade) {
+  kdv::sim::Receiver rx;
+  rx.faults.stale_write_reply = true;
+  auto ask = [&rx](const std::string& params) {
+    kdv::sim::Bytes reply;
+    for (std::uint8_t b : kdv::sim::Receiver::frame_of({0, kCommandTransmitterCount, params})) reply = rx.receive(b);
+    return reply;
+  };
+  const kdv::sim::Bytes read = ask("");
+  EXPECT_EQ(ask("4"), read);
+  EXPECT_EQ(rx.state().NO_OF_TX, 2);
+  EXPECT_NE(ask("4"), read);
+  EXPECT_EQ(rx.state().NO_OF_TX, 4);
+}
+
 }  // namespace
