@@ -132,7 +132,7 @@ Loaded load_with_keys(const std::string& input, bool strict, bool to_send) {
   const std::string source = input == "-" ? "<stdin>" : input;
   for (const kdv::files::Finding& f : read.findings) message(kdv::files::describe(f, source));
   if (!read.ok()) throw Failure{Exit::kUsage, ""};
-  return {std::move(read.config), source, std::move(read.given)};
+  return {read.config, source, std::move(read.given)};
 }
 
 Configuration load(const std::string& input, bool strict, bool to_send) {

@@ -71,7 +71,7 @@ TextRead read_text(std::string_view document, const ReadOptions& options = {});
 // What a document may be, checked before it is parsed; the largest export
 // is about 14 KB, 60 bytes a line and 4 levels deep
 // (tx1.ch3.reported.value).
-inline constexpr std::size_t kDocumentBytesLimit = 256 * 1024;
+inline constexpr std::size_t kDocumentBytesLimit = 262144;  // 256 KiB
 inline constexpr std::size_t kDocumentLineBytesLimit = 4096;
 inline constexpr int kDocumentKeyDepthLimit = 16;  // table, dotted key, inline tables and arrays together
 

@@ -246,7 +246,7 @@ TEST(TextFormatValidationOf, MissingKeysTakeAFreshConsolesValuesOrFailUnderStric
 }
 
 
-// ---- Limits and empty documents -------------------------------------------------
+// ---- Limits and rounding -------------------------------------------------------
 
 struct Shape {
   const char* name;
@@ -290,15 +290,6 @@ INSTANTIATE_TEST_SUITE_P(
         Shape{"ALineOf4096Bytes", "#" + std::string(4095, 'x') + "\n", -1},
         Shape{"OverTheSize", std::string(kdv::files::kDocumentBytesLimit - 1, '\n') + "#\n", 0, "262144"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(TextFormatValidationOf, ADocumentWithoutAKeyIsAnError) {
-  for (const char* doc : {"", "# nothing\n\n", "[receiver]\n[tx1.ch2]\n"}) {
-    const kdv::files::TextRead read = kdv::files::read_text(doc);
-    ASSERT_EQ(read.findings.size(), 1u) << doc;
-    EXPECT_NE(read.findings[0].text.find("no key"), std::string::npos);
-    EXPECT_FALSE(read.ok());
-  }
-}
 
 TEST(TextFormatValidationOf, ANumberTheLinkRoundsIsAWarningNamingWhatIsSent) {
   const std::string doc = edited({{"tx1.ch3", "high_alarm = 60", "high_alarm = 80.0004"},
