@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -9,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "ctl/output.h"
+#include "ctl/receiver_commands.h"
 #include "files/disk.h"
 #include "files/text_format.h"
 #include "link/comms.h"
@@ -33,20 +34,30 @@ std::string pair_base(std::string_view path) {
   return std::string(ends_with_pair_extension(path) ? path.substr(0, path.size() - 4) : path);
 }
 
+// At most `most` bytes of the stream, read once from where it stands.
+std::string read_at_most(std::istream& in, std::size_t most) {
+  std::string text;
+  std::array<char, 65536> chunk{};
+  while (text.size() < most && in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), most - text.size())));
+    text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+  }
+  return text;
+}
+
 }  // namespace
 
-std::string read_document(const std::string& path) {
-  std::ostringstream text;
+std::string read_document(const std::string& path, std::size_t most) {
   if (path == "-") {
-    text << std::cin.rdbuf();
+    std::string text = read_at_most(std::cin, most);
     if (std::cin.bad()) throw Failure{Exit::kFile, "kdv578ctl: cannot read standard input"};
-    return text.str();
+    return text;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Failure{Exit::kFile, "kdv578ctl: cannot read " + path + ": " + std::strerror(errno)};
-  text << in.rdbuf();
+  std::string text = read_at_most(in, most);
   if (in.bad()) throw Failure{Exit::kFile, "kdv578ctl: cannot read " + path};
-  return text.str();
+  return text;
 }
 
 namespace {
@@ -106,19 +117,34 @@ kdv::model::MESSAGES load_messages() {
 
 }  // namespace
 
-Configuration load(const std::string& input, bool strict, bool to_send) {
+Loaded load_with_keys(const std::string& input, bool strict, bool to_send) {
   if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
     const std::string base = pair_base(input);
-    Configuration c;
-    if (!kdv::files::read_pair(base, c.flags, c.rx))
+    Loaded pair{{}, base, std::nullopt};
+    if (!kdv::files::read_pair(base, pair.config.flags, pair.config.rx))
       throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
-    return c;
+    return pair;
   }
-  const kdv::files::TextRead read = kdv::files::read_text(read_document(input), {strict, kdv::link::why_uncarried, to_send});
+  const kdv::files::ReadOptions options{strict, kdv::link::why_uncarried, to_send,
+                                        to_send ? kdv::link::why_rounded : kdv::files::ValueCheck()};
+  kdv::files::TextRead read =
+      kdv::files::read_text(read_document(input, kdv::files::kDocumentBytesLimit + 1), options);
   const std::string source = input == "-" ? "<stdin>" : input;
   for (const kdv::files::Finding& f : read.findings) message(kdv::files::describe(f, source));
   if (!read.ok()) throw Failure{Exit::kUsage, ""};
-  return read.config;
+  return {read.config, source, std::move(read.given)};
+}
+
+Configuration load(const std::string& input, bool strict, bool to_send) {
+  return load_with_keys(input, strict, to_send).config;
+}
+
+std::string first_keys(const std::vector<std::string>& keys) {
+  constexpr std::size_t kNamed = 5;
+  std::string out;
+  for (std::size_t i = 0; i < std::min(keys.size(), kNamed); ++i) out += (i == 0 ? "" : ", ") + keys[i];
+  if (keys.size() > kNamed) out += " and " + std::to_string(keys.size() - kNamed) + " more";
+  return out;
 }
 
 namespace {
@@ -152,7 +178,11 @@ Exit export_command(const ExportOptions& o) {
 
 Exit import_command(const ImportOptions& o) {
   if (o.output == "-") throw Failure{Exit::kUsage, "kdv578ctl: import writes a pair; -o names it, not \"-\""};
-  write_pair(o.output, load(o.input, o.strict));
+  const Loaded document = load_with_keys(o.input, o.strict);
+  if (const std::vector<std::string> missing = missing_for_download(document); !missing.empty())
+    message(document.source + ": warning: the document lacks " + std::to_string(missing.size()) +
+            " of the keys a download sends; a freshly started console's values stand in: " + first_keys(missing));
+  write_pair(o.output, document.config);
   return Exit::kDone;
 }
 

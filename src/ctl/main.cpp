@@ -100,10 +100,14 @@ int run(int argc, char** argv) {
   dow->add_option("input", dn.input, "PAIR or FILE.toml; - reads standard input")->required();
   dow->add_flag("--verify", dn.verify, "Upload afterwards and compare with what was sent");
   dow->add_flag("--signoff", dn.signoff, "End with the signoff");
+  dow->add_flag("--fill-defaults", dn.fill_defaults,
+                "Send a freshly started console's values for the keys the document lacks");
+  add_strict(dow, dn.strict);
 
   kdv::ctl::DownloadOptions ve;
   CLI::App* ver = device_command(app, "verify", "Compare the receiver with a configuration; nothing is written", ve.device);
   ver->add_option("input", ve.input, "PAIR or FILE.toml; - reads standard input")->required();
+  add_strict(ver, ve.strict);
 
   kdv::ctl::DeviceOptions so;
   CLI::App* sig = device_command(app, "signoff", "Send the confirm and the signoff", so);

@@ -27,6 +27,8 @@ constexpr std::array<std::string_view, 19> kSent = {
     "TAG_FIELD",  "DATA_FORMAT", "UNITS",        "NO_OF_TX",     "MOD_BAUD",    "MOD_PARITY", "MOD_DBITS",
     "MOD_STOP",   "LINE_REJ",    "MOD_ADDRESSA", "MOD_ADDRESSB", "TXTYPE",      "INPUT_TYPE", "THC_DRIVE",
     "HIGH_ALARM", "LOW_ALARM",   "SCALE_IPZERO", "SCALE_OPZERO", "SCALE_GAIN"};
+// The setting the upload reads and an editor sets but no download sends.
+constexpr std::string_view kNotDownloaded = "CHECK_MODE";
 constexpr std::array<std::string_view, 4> kSerial = {"MOD_BAUD", "MOD_PARITY", "MOD_DBITS", "MOD_STOP"};
 constexpr std::array<std::string_view, 2> kAddresses = {"MOD_ADDRESSA", "MOD_ADDRESSB"};
 
@@ -59,28 +61,69 @@ void sign_off(Session& s) {
   if (!outcome.ok()) fail("signoff", outcome);
 }
 
+// Whether a comparison fails the command: a difference always; a setting
+// no download sends only when nothing was downloaded (after a download it
+// is named, not held against it).
+bool counts(const Comparison& c, bool downloaded) {
+  return c.standing == Standing::kDifferent || (c.standing == Standing::kNotSentByDownload && !downloaded);
+}
+
+std::string comparison_line(const Comparison& c) {
+  if (c.standing == Standing::kNotInDocument) return c.key + ": not in the document; the receiver holds " + c.receiver;
+  const std::string line = c.key + ": " + c.document + " -> " + c.receiver;
+  if (c.standing == Standing::kSetBySwitches) return line + " (set by the switches)";
+  if (c.standing == Standing::kNotSentByDownload) return line + " (not sent by download)";
+  return line;
+}
+
 // Uploads and reports the comparison: 0 when the receiver holds the
-// document, 1 with the differing keys. what: how a failed upload is named.
-Exit verify_against(Session& s, const Configuration& document, const std::string& what) {
-  const Configuration uploaded = upload_into(s, what);
-  const std::vector<Comparison> found = compare(document, uploaded.rx);
-  const bool same = std::none_of(found.begin(), found.end(), [](const Comparison& c) { return !c.by_switches; });
+// document, 1 with the differing keys. downloaded: the document was just
+// sent, so a failed upload is named as the download's read-back.
+Exit verify_against(Session& s, const Loaded& document, bool downloaded) {
+  // A read-back that fails leaves the download done: the message says so.
+  const Configuration uploaded =
+      upload_into(s, downloaded ? "download completed; its --verify read-back failed" : "upload");
+  const std::vector<Comparison> found = compare(document, uploaded.rx, downloaded);
+  const bool same = std::none_of(found.begin(), found.end(), [&](const Comparison& c) { return counts(c, downloaded); });
   if (s.options().json) {
-    nlohmann::ordered_json out = {{"same", same},
-                                  {"differences", nlohmann::ordered_json::object()},
-                                  {"set_by_switches", nlohmann::ordered_json::object()}};
-    for (const Comparison& c : found)
-      out[c.by_switches ? "set_by_switches" : "differences"][c.key] = {{"document", c.document},
-                                                                       {"receiver", c.receiver}};
+    // An object per standing, in the order of Standing.
+    constexpr std::array<const char*, 4> kClass = {"differences", "set_by_switches", "not_sent_by_download",
+                                                   "not_in_document"};
+    nlohmann::ordered_json out = {{"same", same}};
+    for (const char* name : kClass) out[name] = nlohmann::ordered_json::object();
+    for (const Comparison& c : found) {
+      nlohmann::ordered_json& entry = out[kClass.at(static_cast<std::size_t>(c.standing))][c.key];
+      if (c.standing != Standing::kNotInDocument) entry["document"] = c.document;
+      entry["receiver"] = c.receiver;
+    }
     write_output("-", out.dump(2) + "\n");
   } else {
     std::string lines;
-    for (const Comparison& c : found)
-      lines += c.key + ": " + c.document + " -> " + c.receiver + (c.by_switches ? " (set by the switches)" : "") +
-               "\n";
+    for (const Comparison& c : found) lines += comparison_line(c) + "\n";
     write_output("-", lines);
   }
   return same ? Exit::kDone : Exit::kDifferent;
+}
+
+// After a download without --verify: a setting no download sends that the
+// document gives is read from the receiver and named when the receiver
+// holds another value. The download is done, so a failed read only warns.
+void mention_not_downloaded(Session& s, const Loaded& document) {
+  const auto keys = kdv::model::setting_keys();
+  const auto key = std::find_if(keys.begin(), keys.end(), [](const SettingKey& k) { return k.field == kNotDownloaded; });
+  if (key == keys.end()) return;
+  const std::string dotted = kdv::model::dotted_key(*key, {});
+  if (!document.gives(dotted)) return;
+  kdv::link::Link link(s.state());
+  const kdv::link::Outcome outcome = link.READ_CSUMMODE(s.receiver());
+  if (!outcome.ok()) {
+    message("kdv578ctl: warning: " + dotted + " is not sent by download and could not be read: " + describe(outcome));
+    return;
+  }
+  const std::string meant = kdv::files::value_text(*key, document.config, {});
+  const std::string held = kdv::files::value_text(*key, s.configuration(), {});
+  if (meant != held)
+    message("kdv578ctl: warning: " + dotted + " = " + meant + " is not sent by download; the receiver holds " + held);
 }
 
 }  // namespace
@@ -106,19 +149,38 @@ std::string carried_text(const SettingKey& key, const Configuration& c, Place p)
   return field;
 }
 
-std::vector<Comparison> compare(const Configuration& document, const ReceiverRecord& uploaded) {
-  const Configuration sent = as_read_back(document);
+std::vector<Comparison> compare(const Loaded& document, const ReceiverRecord& uploaded, bool downloaded) {
+  const Configuration sent = as_read_back(document.config);
   Configuration held = sent;
   held.rx = uploaded;
   std::vector<Comparison> out;
   kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
-    if (!among(key.field, kSent) || !kdv::model::in_use(sent.rx, p)) return;
-    const std::string a = carried_text(key, sent, p);
+    const bool sends = among(key.field, kSent);
+    if ((!sends && key.field != kNotDownloaded) || !kdv::model::in_use(sent.rx, p)) return;
+    const std::string dotted = kdv::model::dotted_key(key, p);
     const std::string b = carried_text(key, held, p);
+    if (!document.gives(dotted) && !(sends && downloaded)) {
+      if (sends) out.push_back({dotted, "", b, Standing::kNotInDocument});
+      return;
+    }
+    const std::string a = carried_text(key, sent, p);
     if (a == b) return;
-    const bool by_switches =
-        (among(key.field, kSerial) && !uploaded.COMM_MODE) || (among(key.field, kAddresses) && !uploaded.ADD_MODE);
-    out.push_back({kdv::model::dotted_key(key, p), a, b, by_switches});
+    Standing standing = Standing::kDifferent;
+    if (!sends)
+      standing = Standing::kNotSentByDownload;
+    else if ((among(key.field, kSerial) && !uploaded.COMM_MODE) || (among(key.field, kAddresses) && !uploaded.ADD_MODE))
+      standing = Standing::kSetBySwitches;
+    out.push_back({dotted, a, b, standing});
+  });
+  return out;
+}
+
+std::vector<std::string> missing_for_download(const Loaded& document) {
+  std::vector<std::string> out;
+  kdv::model::for_each_setting([&](const SettingKey& key, Place p) {
+    const std::string dotted = kdv::model::dotted_key(key, p);
+    if (among(key.field, kSent) && kdv::model::in_use(document.config.rx, p) && !document.gives(dotted))
+      out.push_back(dotted);
   });
   return out;
 }
@@ -149,27 +211,32 @@ Exit upload_command(const UploadOptions& o) {
 }
 
 Exit download_command(const DownloadOptions& o) {
-  const Configuration document = load(o.input, false, true);
+  const Loaded document = load_with_keys(o.input, o.strict, true);
+  if (const std::vector<std::string> missing = missing_for_download(document); !missing.empty() && !o.fill_defaults)
+    throw Failure{Exit::kUsage, document.source + ": error: the document lacks " + std::to_string(missing.size()) +
+                                    " of the keys a download sends: " + first_keys(missing) +
+                                    "; --fill-defaults sends a freshly started console's values for them"};
   Session s(o.device);
-  s.adopt(document);
+  s.adopt(document.config);
   s.show_progress("download", [&s] { return transfer_exchanges(s.record(), kDownloadReceiverExchanges); });
   const kdv::link::Outcome outcome =
       kdv::transfer::download_receiver(s.state(), static_cast<std::uint8_t>(s.receiver()), kdv::transfer::kConfiguredTransmitters);
   s.end_progress();
   if (!outcome.ok()) fail("download", outcome);
   if (o.verify) {
-    // A read-back that fails leaves the download done: the message says so.
-    const Exit verdict = verify_against(s, document, "download completed; its --verify read-back failed");
+    const Exit verdict = verify_against(s, document, true);
     if (verdict != Exit::kDone) return verdict;
+  } else {
+    mention_not_downloaded(s, document);
   }
   if (o.signoff) sign_off(s);
   return Exit::kDone;
 }
 
 Exit verify_command(const DownloadOptions& o) {
-  const Configuration document = load(o.input, false, true);
+  const Loaded document = load_with_keys(o.input, o.strict, true);
   Session s(o.device);
-  return verify_against(s, document, "upload");
+  return verify_against(s, document, false);
 }
 
 Exit signoff_command(const DeviceOptions& o) {

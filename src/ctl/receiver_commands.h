@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ctl/commands.h"
 #include "ctl/device.h"
 
 namespace kdv::ctl {
@@ -20,6 +21,8 @@ struct DownloadOptions {
   std::string input;
   bool verify = false;
   bool signoff = false;
+  bool strict = false;
+  bool fill_defaults = false;  // keys the document lacks take a fresh console's values
 };
 
 Exit ports_command(const DeviceOptions& o);
@@ -30,12 +33,20 @@ Exit download_command(const DownloadOptions& o);
 Exit verify_command(const DownloadOptions& o);
 Exit signoff_command(const DeviceOptions& o);
 
-// One setting a download sends, compared as the link carries it.
+// How a setting the receiver holds otherwise than the document stands.
+enum class Standing : std::uint8_t {
+  kDifferent,           // a download sends it and the receiver holds another value
+  kSetBySwitches,       // the receiver's switches set it, whatever was sent
+  kNotSentByDownload,   // the upload reads it but no download sends it
+  kNotInDocument,       // a download would send it but the document does not give it
+};
+
+// One setting compared as the link carries it.
 struct Comparison {
   std::string key;       // dotted
-  std::string document;  // as the link carries the document's value
+  std::string document;  // as the link carries the document's value; empty when it gives none
   std::string receiver;  // as the receiver's read returns it
-  bool by_switches;      // the receiver's switches set it
+  Standing standing;
 };
 
 // The configuration as the receiver's reads would return what was sent
@@ -46,8 +57,14 @@ kdv::model::Configuration as_read_back(kdv::model::Configuration c);
 // its 10-character field (trimmed), anything else as the document writes it.
 std::string carried_text(const kdv::model::SettingKey& key, const kdv::model::Configuration& c, kdv::model::Place p);
 
-// The settings a download of `document` sends that the uploaded record
-// holds otherwise, and those the switches set whatever was sent.
-std::vector<Comparison> compare(const kdv::model::Configuration& document, const kdv::model::ReceiverRecord& uploaded);
+// The settings of `document` that the uploaded record holds otherwise, the
+// keys a download would send that the document does not give, and the
+// settings no download sends that it gives. `downloaded`: the document was
+// just sent, so the values that stood in for its missing keys count too.
+std::vector<Comparison> compare(const Loaded& document, const kdv::model::ReceiverRecord& uploaded, bool downloaded);
+
+// The keys a download of the document sends (for its transmitter count and
+// types) that it does not give, in document order; none for a pair.
+std::vector<std::string> missing_for_download(const Loaded& document);
 
 }  // namespace kdv::ctl

@@ -175,10 +175,14 @@ class Reader {
     walk(root, Table::kTop, {}, "");
     TextRead out;
     out.config = apply();
-    check(out.config);
+    if (seen_.empty() && findings_.empty())
+      error(0, "", "the document gives no key; an empty document is no configuration");
+    else
+      check(out.config);
     std::stable_sort(findings_.begin(), findings_.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
     out.findings = std::move(findings_);
+    out.given = std::move(seen_);
     return out;
   }
 
@@ -334,13 +338,16 @@ class Reader {
       if (!kdv::model::in_use(c.rx, g.place)) continue;
       const std::string shown = "= " + value_text(*g.key, c, g.place) + ": ";
       if (const auto why = g.key->unoffered(c, g.place)) warning(g.line, dotted, shown + *why);
-      if (options_.extra && g.key->carriage != kdv::model::Carriage::kNever)
+      if (g.key->carriage == kdv::model::Carriage::kNever) continue;
+      if (options_.extra)
         if (const auto why = options_.extra(*g.key, g.value)) {
           if (options_.extra_is_error)
             error(g.line, dotted, shown + *why);
           else
             warning(g.line, dotted, shown + *why);
         }
+      if (options_.rounding)
+        if (const auto why = options_.rounding(*g.key, g.value)) warning(g.line, dotted, shown + *why);
     }
     if (!options_.strict) return;
     kdv::model::for_each_setting([&](const SettingKey& key, Place place) {
@@ -410,17 +417,27 @@ bool TextRead::ok() const {
                       [](const Finding& f) { return f.severity == Finding::Severity::kError; });
 }
 
+namespace {
+
+// A document refused whole, with its one error.
+TextRead refused(Finding error) {
+  TextRead out;
+  out.config = kdv::model::fresh_configuration();
+  out.findings.push_back(std::move(error));
+  return out;
+}
+
+}  // namespace
+
 TextRead read_text(std::string_view document, const ReadOptions& options) {
+  if (std::optional<Finding> beyond = beyond_limits(document)) return refused(std::move(*beyond));
   try {
     const toml::table root = toml::parse(document);
     return Reader(options).read(root);
   } catch (const toml::parse_error& e) {
-    TextRead out;
-    out.config = kdv::model::fresh_configuration();
-    out.findings.push_back({Finding::Severity::kError, static_cast<int>(e.source().begin.line), "",
-                            "TOML syntax, column " + std::to_string(e.source().begin.column) + ": " +
-                                std::string(e.description())});
-    return out;
+    return refused({Finding::Severity::kError, static_cast<int>(e.source().begin.line), "",
+                    "TOML syntax, column " + std::to_string(e.source().begin.column) + ": " +
+                        std::string(e.description())});
   }
 }
 

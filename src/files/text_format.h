@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,8 @@ struct ReadOptions {
   // errors when extra_is_error.
   ValueCheck extra;
   bool extra_is_error = false;
+  // Run on the same values: always warnings (a number sent rounded).
+  ValueCheck rounding{};
 };
 
 struct TextRead {
@@ -58,9 +61,22 @@ struct TextRead {
   // Every error and warning in the order of the document's lines; a TOML
   // syntax error stops the reading at the first.
   std::vector<Finding> findings;
+  // The dotted keys the document gives, good or not.
+  std::set<std::string> given;
   bool ok() const;
 };
 
 TextRead read_text(std::string_view document, const ReadOptions& options = {});
+
+// What a document may be, checked before it is parsed; the largest export
+// is about 14 KB, 60 bytes a line and 4 levels deep
+// (tx1.ch3.reported.value).
+inline constexpr std::size_t kDocumentBytesLimit = 262144;  // 256 KiB
+inline constexpr std::size_t kDocumentLineBytesLimit = 4096;
+inline constexpr int kDocumentKeyDepthLimit = 16;  // table, dotted key, inline tables and arrays together
+
+// Why a document is refused before parsing (too large, a line too long, a
+// key nested too deep), or nothing.
+std::optional<Finding> beyond_limits(std::string_view document);
 
 }  // namespace kdv::files

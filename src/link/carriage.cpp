@@ -112,4 +112,14 @@ std::optional<std::string> why_uncarried(const kdv::model::SettingKey& key, cons
   return std::nullopt;
 }
 
+std::optional<std::string> why_rounded(const kdv::model::SettingKey& key, const kdv::model::Value& value) {
+  if (key.carriage != kdv::model::Carriage::kNumber) return std::nullopt;
+  const double x = std::get<double>(value);
+  std::string sent = number_field_text(x);
+  sent.erase(0, sent.find_first_not_of(' '));
+  double arrives = 0;
+  if (!carries(x) || !parse_decimal(sent, arrives) || arrives == x) return std::nullopt;
+  return "the link carries three decimals and sends " + sent;
+}
+
 }  // namespace kdv::link

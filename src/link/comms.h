@@ -300,6 +300,9 @@ bool carries_text(std::string_view text);
 // number whose text exceeds the 10-character field, a code whose digit
 // would pass FFh, a control byte in a text), or nothing.
 std::optional<std::string> why_uncarried(const kdv::model::SettingKey& key, const kdv::model::Value& value);
+// What a SET operation sends for a number its field carries only rounded to
+// three decimals (80.0004 goes out as 80.000), or nothing.
+std::optional<std::string> why_rounded(const kdv::model::SettingKey& key, const kdv::model::Value& value);
 // What the reads leave in the record of what the receiver reports: an input
 // type the transmitter's type does not admit reads as 0 (mV, mA), a drive
 // above 2 as 0 (upscale), a tag as 25 characters with bytes outside 20h..7Ah

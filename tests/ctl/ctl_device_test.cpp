@@ -62,7 +62,42 @@ TEST_F(CtlDevice, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {
   EXPECT_EQ(before.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
   EXPECT_EQ(ctltest::ctl("download hot.toml --verify" + at).code, 0) << text_of("ctl.err");
   EXPECT_EQ(ctltest::ctl("verify hot.toml --json" + at).out,
-            "{\n  \"same\": true,\n  \"differences\": {},\n  \"set_by_switches\": {}\n}\n");
+            "{\n  \"same\": true,\n  \"differences\": {},\n  \"set_by_switches\": {},\n"
+            "  \"not_sent_by_download\": {},\n  \"not_in_document\": {}\n}\n");
+}
+
+struct Unsent {
+  const char* args;
+  int code;
+  std::string out;
+  const char* err;  // part of standard error; empty: nothing there
+};
+
+TEST_F(CtlDevice, TheChecksumModeNoDownloadSendsIsSaidAndAPartialDocumentIsComparedAsFarAsItGoes) {
+  std::string doc = text_of("site.toml");
+  std::ofstream("manual.toml") << doc.replace(doc.find("checksum_mode = \"auto\""), 22, "checksum_mode = \"manual\"");
+  std::ofstream("partial.toml") << "[tx1]\ntype = \"571\"\n[tx1.ch3]\nhigh_alarm = 80\n";
+  const std::string unsent = "receiver.checksum_mode: \"manual\" -> \"auto\" (not sent by download)\n";
+  const Unsent cases[] = {
+      {"verify manual.toml", 1, unsent, ""},
+      {"download manual.toml --verify --signoff --trace so.trace", 0, unsent, ""},
+      {"download manual.toml", 0, "", "receiver.checksum_mode = \"manual\" is not sent by download; the receiver holds \"auto\""},
+      {"download site.toml", 0, "", ""},
+  };
+  for (const Unsent& u : cases) {
+    SCOPED_TRACE(u.args);
+    const Outcome r = on({}, u.args);
+    EXPECT_EQ(r.code, u.code) << r.err;
+    EXPECT_EQ(r.out, u.out);
+    EXPECT_TRUE(*u.err ? r.err.find(u.err) != std::string::npos : r.err.empty()) << r.err;
+  }
+  EXPECT_NE(ctltest::ctl("trace so.trace").out.find("SEND_SIGNOFF"), std::string::npos);
+  const Outcome partial = on({}, "verify partial.toml");
+  EXPECT_EQ(partial.code, 1);
+  EXPECT_EQ(partial.out.rfind("receiver.tag: not in the document; the receiver holds ", 0), 0u) << partial.out;
+  EXPECT_NE(partial.out.find("tx1.ch3.high_alarm: 80.000 -> 60.000\ntx1.ch3.low_alarm: not in the document"),
+            std::string::npos);
+  EXPECT_EQ(partial.out.find("checksum_mode"), std::string::npos);
 }
 
 TEST_F(CtlDevice, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {

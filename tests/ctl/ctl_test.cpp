@@ -2,7 +2,10 @@
 // written only when the input is good, diff against a pair's own export.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 
 #include "ctl/ctl_run.h"
 #include "files/disk.h"
@@ -143,6 +146,68 @@ TEST_F(Ctl, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
   }
   EXPECT_EQ(ctl("audit", "KDV578_AUDIT=off").code, 2);
   EXPECT_EQ(ctl("audit", "KDV578_AUDIT=nosuch.jsonl").code, 3);
+}
+
+// The export of a configuration without the tables `drop` names: a header
+// and its keys, up to the next header.
+std::string without_tables(const kdv::model::Configuration& c, const std::function<bool(const std::string&)>& drop) {
+  std::istringstream in(kdv::files::write_text(c));
+  std::string out;
+  bool dropping = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with('[')) dropping = drop(line.substr(1, line.size() - 2));
+    if (!dropping) out += line + "\n";
+  }
+  return out;
+}
+
+struct Refusal {
+  const char* feed;  // a command whose output is the standard input; empty: none
+  const char* args;
+  int code;
+  const char* err;  // a part of the one line on standard error
+};
+
+TEST_F(Ctl, NoDocumentsShapeOrEmptinessReachesAReceiver) {
+  kdv::model::Configuration two = kdv::model::fresh_configuration();
+  two.rx.NO_OF_TX = 2;
+  kdv::model::init_transmitter(two.rx, 2, 2);
+  const auto unsent = [](const std::string& t) {
+    int ch = 0;
+    return t.starts_with("tx3") || t.starts_with("tx4") || (std::sscanf(t.c_str(), "tx2.ch%d", &ch) == 1 && ch > 8);
+  };
+  std::ofstream("two.toml") << without_tables(two, unsent);
+  std::string lacking = without_tables(two, unsent);
+  lacking.erase(lacking.rfind("gain = "));
+  std::ofstream("lacking.toml") << lacking;
+  std::string deep = "k";
+  for (int i = 0; i < 30; ++i) deep += ".k";
+  std::ofstream("deep.toml") << "[receiver]\n" << deep << " = 1\n";
+  std::ofstream("partial.toml") << "[tx1.ch3]\nhigh_alarm = 80\n";
+  const std::string nowhere = " --port /nonexistent/port";
+  const Refusal cases[] = {
+      {"yes '# an endless pipe'", "show -", 2, "<stdin>: error: more than 262144 bytes"},
+      {"cat missing.toml 2>/dev/null", "download -", 2, "<stdin>: error: the document gives no key"},
+      {"printf '[receiver]'", "export -", 2, "no key"},
+      {"", "show deep.toml", 2, "deep.toml:2: error: a key or value nested more than 16 levels"},
+      {"", "download lacking.toml", 2, "lacks 1 of the keys a download sends: tx2.ch8.gain;"},
+      {"", "download partial.toml", 2, "lacks 123 of the keys a download sends: receiver.tag, receiver.data_format,"},
+      {"", "download partial.toml --fill-defaults", 4, "port cannot be opened"},
+      {"", "download two.toml", 4, "port cannot be opened"},  // nothing of tx3, tx4 or tx2.ch9..16 is sent
+      {"", "import partial.toml -o out", 0, "lacks 123 of the keys a download sends; a freshly started console's"},
+  };
+  for (const Refusal& r : cases) {
+    SCOPED_TRACE(r.args);
+    const std::string command = std::string(r.feed) + (*r.feed ? " | " : "") + KDV578_BINARY_DIR "/kdv578ctl " +
+                                r.args + (std::string(r.args).starts_with("download") ? nowhere : "") +
+                                " >ctl.out 2>ctl.err" + (*r.feed ? "" : " </dev/null");
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), r.code);
+    const std::string err = text_of("ctl.err");
+    EXPECT_EQ(lines(err), 1) << err;
+    EXPECT_NE(err.find(r.err), std::string::npos) << err;
+  }
 }
 
 }  // namespace

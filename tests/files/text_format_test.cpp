@@ -245,4 +245,61 @@ TEST(TextFormatValidationOf, MissingKeysTakeAFreshConsolesValuesOrFailUnderStric
   EXPECT_EQ(gain->line, 3);  // the [tx2] table holds it
 }
 
+
+// ---- Limits and rounding -------------------------------------------------------
+
+struct Shape {
+  const char* name;
+  std::string doc;
+  int line;              // of the error; -1: none from the limits
+  const char* says = "";  // part of its text
+};
+
+std::string dotted(int parts) {
+  std::string key = "k";
+  for (int i = 1; i < parts; ++i) key += ".k";
+  return key;
+}
+
+class DocumentShape : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(DocumentShape, IsRefusedBeforeParsingOnlyBeyondItsLimits) {
+  const Shape& s = GetParam();
+  const std::optional<Finding> refused = kdv::files::beyond_limits(s.doc);
+  ASSERT_EQ(refused.has_value(), s.line >= 0) << (refused ? refused->text : "");
+  if (!refused) return;
+  EXPECT_EQ(refused->line, s.line);
+  EXPECT_NE(refused->text.find(s.says), std::string::npos) << refused->text;
+  EXPECT_FALSE(kdv::files::read_text(s.doc).ok());  // and the reader refuses it whole, without a crash
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DocumentShape,
+    ::testing::Values(
+        Shape{"AKeyOfAThousandParts", "# one\n" + dotted(1000) + " = 1\n", 2, "16 levels"},
+        Shape{"AKeyAtTheDepthLimit", "[" + dotted(15) + "]\nk = 1\n", -1},
+        Shape{"ATableHeaderAddsToItsKeys", "[" + dotted(15) + "]\nk.k = 1\n", 2, "16 levels"},
+        Shape{"NestedInlineTables", "[k]\nk = {k = {k = {k = {k = {k = {k = {k = {k = {k = {k = {k = {k = "
+                                    "{k = {k = {k = 1}}}}}}}}}}}}}}}\n", 2, "16 levels"},
+        Shape{"ArraysOverLines", "a = [\n" + std::string(20, '[') + "\n" + std::string(20, ']') + "]\n", 2, "16"},
+        Shape{"DotsInStringsAndComments",
+              "tag = \"" + dotted(20) + "\" # " + dotted(20) + "\nt = '''\n" + dotted(20) + " = [[[[\n'''\n" +
+                  "u = \"\"\"\n\\\"\"\" " + dotted(20) + "\"\"\"\n",
+              -1},
+        Shape{"ALineOver4096Bytes", "a = 1\n#" + std::string(4096, 'x') + "\n", 2, "4097 bytes"},
+        Shape{"ALineOf4096Bytes", "#" + std::string(4095, 'x') + "\n", -1},
+        Shape{"OverTheSize", std::string(kdv::files::kDocumentBytesLimit - 1, '\n') + "#\n", 0, "262144"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextFormatValidationOf, ANumberTheLinkRoundsIsAWarningNamingWhatIsSent) {
+  const std::string doc = edited({{"tx1.ch3", "high_alarm = 60", "high_alarm = 80.0004"},
+                                  {"tx1.ch4", "high_alarm = 60", "high_alarm = 80.125"}});
+  const kdv::files::TextRead read =
+      kdv::files::read_text(doc, {false, kdv::link::why_uncarried, true, kdv::link::why_rounded});
+  ASSERT_TRUE(read.ok());
+  ASSERT_EQ(read.findings.size(), 1u);
+  EXPECT_EQ(read.findings[0].key, "tx1.ch3.high_alarm");
+  EXPECT_NE(read.findings[0].text.find("sends 80.000"), std::string::npos) << read.findings[0].text;
+}
+
 }  // namespace
