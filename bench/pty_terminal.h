@@ -27,7 +27,7 @@ class PtyTerminal {
     in_ = fdopen(dup(slave_), "r");
     // TERM chooses the terminal description (xterm-256color when unset).
     const char* term = std::getenv("TERM");
-    terminal_ = kdv::ui::NcursesTerminal::open_terminal({out_, in_, term && *term ? term : "xterm-256color"});
+    terminal_ = kdv::ui::NcursesTerminal::open_terminal({out_, in_, term && *term ? term : "xterm-256color"}).terminal;
     if (!terminal_) throw std::runtime_error("no terminal");
     terminal_->cursor_visible(false);
   }
