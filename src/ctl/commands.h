@@ -39,11 +39,10 @@ struct ReportOptions {
 // The whole file, or standard input for "-". Failure: exit code 3.
 std::string read_document(const std::string& path);
 
-// A configuration from a pair or a document: "-" is a document on standard
-// input, a name ending in ".gdt" or ".rxd" a pair, an existing file a
-// document, anything else the base of a pair. A document's messages go to
-// standard error; its errors end the command (exit code 2), and so do values
-// the link cannot carry when the configuration is `to_send`.
+// A configuration from a pair or a document, as source_of names it. A
+// document's messages go to standard error; its errors end the command (exit
+// code 2), and so do values the link cannot carry when the configuration is
+// `to_send`. A pair's files are checked first (check_pair_file).
 kdv::model::Configuration load(const std::string& input, bool strict, bool to_send = false);
 // Writes a configuration whole: a document to "-" or a ".toml" file, a pair
 // otherwise. Failure: exit code 3.

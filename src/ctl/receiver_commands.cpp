@@ -6,8 +6,10 @@
 
 #include "ctl/commands.h"
 #include "ctl/output.h"
+#include "ctl/paths.h"
 #include "files/text_format.h"
 #include "model/cp437.h"
+#include "model/printable_text.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
@@ -99,8 +101,8 @@ Exit verify_against(Session& s, const Configuration& document) {
   } else {
     std::string lines;
     for (const Comparison& c : found)
-      lines += c.key + ": " + c.document + " -> " + c.receiver + (c.by_switches ? " (set by the switches)" : "") +
-               "\n";
+      lines += c.key + ": " + kdv::model::printable_text(c.document) + " -> " + kdv::model::printable_text(c.receiver) +
+               (c.by_switches ? " (set by the switches)" : "") + "\n";
     write_output("-", lines);
   }
   return same ? Exit::kDone : Exit::kDifferent;
@@ -137,13 +139,15 @@ Exit ports_command(const DeviceOptions& o) {
   if (o.json) {
     text = nlohmann::json(names).dump() + "\n";
   } else {
-    for (const std::string& n : names) text += n + "\n";
+    for (const std::string& n : names) text += kdv::model::printable_text(n) + "\n";
   }
   write_output("-", text);
   return Exit::kDone;
 }
 
 Exit upload_command(const UploadOptions& o) {
+  refuse_overlaps({}, device_outputs(o.device, false,
+                                     writes_document(o.output) ? document_file("-o", o.output) : pair_files("-o", o.output)));
   Session s(o.device);
   // Nothing is written unless the whole upload succeeded.
   save(o.output, upload_into(s));
@@ -151,6 +155,7 @@ Exit upload_command(const UploadOptions& o) {
 }
 
 Exit download_command(const DownloadOptions& o) {
+  refuse_overlaps(input_files(o.input), device_outputs(o.device, true));
   const Configuration document = load(o.input, false, true);
   Session s(o.device);
   s.adopt(document);
@@ -168,12 +173,14 @@ Exit download_command(const DownloadOptions& o) {
 }
 
 Exit verify_command(const DownloadOptions& o) {
+  refuse_overlaps(input_files(o.input), device_outputs(o.device, false));
   const Configuration document = load(o.input, false, true);
   Session s(o.device);
   return verify_against(s, document);
 }
 
 Exit signoff_command(const DeviceOptions& o) {
+  refuse_overlaps({}, device_outputs(o, true));
   Session s(o);
   sign_off(s);
   return Exit::kDone;
