@@ -34,7 +34,7 @@ install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/launcher/kdv578 DESTINATION ${CMAKE
 
 # Manual pages and the changelog are shipped compressed (gzip -n: no time
 # stamp, so the package builds reproducibly). A package version without a
-# revision (4.10) makes a native package, whose Debian changelog is
+# revision (4.11) makes a native package, whose Debian changelog is
 # changelog.gz.
 set(KDV578_GZ_DIR ${CMAKE_CURRENT_BINARY_DIR}/doc)
 file(MAKE_DIRECTORY ${KDV578_GZ_DIR})

@@ -4,6 +4,7 @@
 
 #include "ctl/commands.h"
 #include "ctl/output.h"
+#include "model/printable_text.h"
 
 namespace kdv::ctl {
 
@@ -17,6 +18,9 @@ std::string text(const Json& entry, const char* field) {
   const Json& v = entry[field];
   return v.is_string() ? v.get<std::string>() : v.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
+
+// A field as a terminal may show it.
+std::string shown(const Json& entry, const char* field) { return kdv::model::printable_text(text(entry, field)); }
 
 bool selected(const Json& entry, const AuditOptions& o) {
   return text(entry, "time") >= o.since && (o.port.empty() || text(entry, "port") == o.port);
@@ -50,20 +54,21 @@ std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOpti
   std::string out;
   for (const auto& [line, entry] : journal.entries) {
     if (!selected(entry, chosen)) continue;
-    out += text(entry, "time") + "  " + text(entry, "user") + "@" + text(entry, "host") + "  " +
-           text(entry, "program") + "  " + text(entry, "port") + "  receiver " + text(entry, "receiver") + "  " +
-           text(entry, "operation") + "  " + text(entry, "outcome");
-    if (entry.contains("text")) out += ": " + text(entry, "text");
-    if (entry.contains("code")) out += " (code " + text(entry, "code") + ")";
+    out += shown(entry, "time") + "  " + shown(entry, "user") + "@" + shown(entry, "host") + "  " +
+           shown(entry, "program") + "  " + shown(entry, "port") + "  receiver " + shown(entry, "receiver") + "  " +
+           shown(entry, "operation") + "  " + shown(entry, "outcome");
+    if (entry.contains("text")) out += ": " + shown(entry, "text");
+    if (entry.contains("code")) out += " (code " + shown(entry, "code") + ")";
     if (entry.contains("confirmed")) out += entry["confirmed"] == true ? ", confirmed" : ", unconfirmed";
     out += '\n';
     if (!entry.contains("keys") || !entry["keys"].is_object()) continue;
     const Json read_back = entry.contains("read_back") && entry["read_back"].is_object() ? entry["read_back"] : Json{};
     for (const auto& [key, change] : entry["keys"].items()) {
-      out += "    " + key + ": ";
-      if (change.is_object() && change.contains("old")) out += text(change, "old") + " -> ";
-      out += change.is_object() ? text(change, "new") : change.dump();
-      if (read_back.contains(key)) out += " (read back: " + text(read_back, key.c_str()) + ")";
+      out += "    " + kdv::model::printable_text(key) + ": ";
+      if (change.is_object() && change.contains("old")) out += shown(change, "old") + " -> ";
+      out += change.is_object() ? shown(change, "new")
+                                : kdv::model::printable_text(change.dump(-1, ' ', false, Json::error_handler_t::replace));
+      if (read_back.contains(key)) out += " (read back: " + shown(read_back, key.c_str()) + ")";
       out += '\n';
     }
   }

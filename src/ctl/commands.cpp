@@ -13,6 +13,7 @@
 
 #include "ctl/output.h"
 #include "ctl/receiver_commands.h"
+#include "ctl/paths.h"
 #include "files/disk.h"
 #include "files/text_format.h"
 #include "link/comms.h"
@@ -26,13 +27,6 @@ namespace fs = std::filesystem;
 using kdv::model::Configuration;
 
 namespace {
-
-bool ends_with_pair_extension(std::string_view path) { return path.ends_with(".gdt") || path.ends_with(".rxd"); }
-
-// A pair's base: the path without its ".gdt" or ".rxd", never shortened.
-std::string pair_base(std::string_view path) {
-  return std::string(ends_with_pair_extension(path) ? path.substr(0, path.size() - 4) : path);
-}
 
 // At most `most` bytes of the stream, read once from where it stands.
 std::string read_at_most(std::istream& in, std::size_t most) {
@@ -61,21 +55,6 @@ std::string read_document(const std::string& path, std::size_t most) {
 }
 
 namespace {
-
-// Why a pair cannot be read, naming the file at fault.
-std::string pair_fault(const std::string& base) {
-  for (const auto& [extension, size] : {std::pair{".gdt", kdv::files::kGdtSize}, std::pair{".rxd", kdv::files::kRxdSize}}) {
-    const std::string file = base + extension;
-    std::error_code ec;
-    const auto status = fs::status(file, ec);
-    if (!fs::exists(status)) return file + ": no such file";
-    if (!fs::is_regular_file(status)) return file + ": not a regular file";
-    const auto have = fs::file_size(file, ec);
-    if (!ec && have < size)
-      return file + ": " + std::to_string(have) + " bytes, shorter than the " + std::to_string(size) + " of a record";
-  }
-  return base + ".gdt and " + base + ".rxd: cannot be read";
-}
 
 // The report's date: SOURCE_DATE_EPOCH (seconds, UTC) when set, else today.
 kdv::report::Date report_date() {
@@ -118,11 +97,15 @@ kdv::model::MESSAGES load_messages() {
 }  // namespace
 
 Loaded load_with_keys(const std::string& input, bool strict, bool to_send) {
-  if (input != "-" && (ends_with_pair_extension(input) || !fs::is_regular_file(input))) {
-    const std::string base = pair_base(input);
+  const Source named = source_of(input);
+  if (!named.warning.empty()) message("kdv578ctl: warning: " + named.warning);
+  if (!named.document) {
+    const std::string& base = named.path;
+    for (const auto& [extension, size] : {std::pair{".gdt", kdv::files::kGdtSize}, std::pair{".rxd", kdv::files::kRxdSize}})
+      check_pair_file(base + extension, size, strict);
     Loaded pair{{}, base, std::nullopt};
     if (!kdv::files::read_pair(base, pair.config.flags, pair.config.rx))
-      throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + pair_fault(base)};
+      throw Failure{Exit::kFile, "kdv578ctl: cannot read the pair " + base + ".gdt and " + base + ".rxd"};
     return pair;
   }
   const kdv::files::ReadOptions options{strict, kdv::link::why_uncarried, to_send,
@@ -165,19 +148,24 @@ void write_pair(const std::string& output, const Configuration& c) {
 }  // namespace
 
 void save(const std::string& output, const Configuration& c) {
-  if (output == "-" || output.ends_with(".toml"))
+  if (writes_document(output))
     write_document(output, c);
   else
     write_pair(output, c);
 }
 
 Exit export_command(const ExportOptions& o) {
+  if (o.output.ends_with(".gdt") || o.output.ends_with(".rxd"))
+    throw Failure{Exit::kUsage, "kdv578ctl: export writes a document; -o " + o.output +
+                                    " names a pair file (import writes pairs)"};
+  refuse_overlaps(input_files(o.input), document_file("-o", o.output));
   write_document(o.output, load(o.input, o.strict));
   return Exit::kDone;
 }
 
 Exit import_command(const ImportOptions& o) {
   if (o.output == "-") throw Failure{Exit::kUsage, "kdv578ctl: import writes a pair; -o names it, not \"-\""};
+  refuse_overlaps(input_files(o.input), pair_files("-o", o.output));
   const Loaded document = load_with_keys(o.input, o.strict);
   if (const std::vector<std::string> missing = missing_for_download(document); !missing.empty())
     message(document.source + ": warning: the document lacks " + std::to_string(missing.size()) +
@@ -200,6 +188,7 @@ Exit show_command(const ShowOptions& o) {
 }
 
 Exit report_command(const ReportOptions& o) {
+  refuse_overlaps(input_files(o.input), document_file("-o", o.output));
   const Configuration c = load(o.input, o.strict);
   const kdv::report::Date date = report_date();
   write_output(o.output, kdv::report::report_text(load_messages(), c.rx, date));

@@ -44,12 +44,11 @@ struct ReportOptions {
 // limit). Failure: exit code 3.
 std::string read_document(const std::string& path, std::size_t most = std::string::npos);
 
-// A configuration from a pair or a document: "-" is a document on standard
-// input, a name ending in ".gdt" or ".rxd" a pair, an existing file a
-// document, anything else the base of a pair. A document's messages go to
-// standard error; its errors end the command (exit code 2), and so do values
-// the link cannot carry when the configuration is `to_send` (values it
-// carries rounded are warnings then).
+// A configuration from a pair or a document, as source_of names it. A
+// document's messages go to standard error; its errors end the command (exit
+// code 2), and so do values the link cannot carry when the configuration is
+// `to_send` (values it carries rounded are warnings then). A pair's files
+// are checked first (check_pair_file).
 kdv::model::Configuration load(const std::string& input, bool strict, bool to_send = false);
 
 // A configuration as loaded, with the keys its source gives.

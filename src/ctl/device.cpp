@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ctl/output.h"
 #include "link/trace.h"
 #include "transfer/progress.h"
 
@@ -118,7 +119,7 @@ struct Installed {
   // Every change sent goes into the audit journal; a journal that cannot be
   // written is reported once, even with --quiet.
   kdv::link::JournalWatcher journal{kdv::link::audit_path(), "kdv578ctl", KDV578_VERSION,
-                               [](const std::string& why) { std::fprintf(stderr, "kdv578ctl: warning: %s\n", why.c_str()); }};
+                               [](const std::string& why) { message("kdv578ctl: warning: " + why); }};
 };
 // The installed seams of the open session (the port factory, host and
 // progress the link and transfers reach), alive while it is open.

@@ -21,6 +21,7 @@
 #include "ctl/trace_command.h"
 #include "files/disk.h"
 #include "link/trace.h"
+#include "model/printable_text.h"
 
 namespace {
 
@@ -147,7 +148,7 @@ int run(int argc, char** argv) {
   const auto commands = {exp, imp, dif, sho, rep, prt, upl, dow, ver, sig, get, set, mon, dia, tra, aud};
   if (argc > 1 && argv[1][0] != '-' &&
       std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) { return c->check_name(argv[1]); })) {
-    kdv::ctl::message("kdv578ctl: unknown command " + std::string(argv[1]) +
+    kdv::ctl::message("kdv578ctl: unknown command " + kdv::model::printable_text(argv[1], kdv::model::kMessageValueLength) +
                  "; the commands are export, import, diff, show, report, ports, upload, download, verify, "
                  "signoff, get, set, monitor, diag, trace and audit (kdv578ctl --help)");
     return static_cast<int>(kdv::ctl::Exit::kUsage);
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
     return run(argc, argv);
   } catch (const std::exception& e) {
     // What the commands do not foresee comes from the system: memory, files.
-    std::fprintf(stderr, "kdv578ctl: %s\n", e.what());
+    kdv::ctl::message("kdv578ctl: " + std::string(e.what()));
   } catch (...) {
     std::fprintf(stderr, "kdv578ctl: an unexpected failure\n");
   }

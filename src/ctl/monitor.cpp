@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "ctl/paths.h"
 #include "model/cp437.h"
 #include "model/editor_rules.h"
 
@@ -132,6 +133,7 @@ Exit monitor_command(const MonitorOptions& o) {
   }
   if (o.tx < 0 || o.tx > 4 || o.channel < 0 || o.channel > 16 || o.count < 0 || !(o.interval >= 0))
     throw Failure{Exit::kUsage, "kdv578ctl: --tx 1..4, --channel 1..16, --count and --interval 0 or more"};
+  refuse_overlaps({}, device_outputs(o.device, false, document_file("-o", o.output)));
   Session s(o.device);
   const int r = s.receiver();
   std::vector<int> transmitters;

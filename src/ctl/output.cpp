@@ -9,6 +9,7 @@
 #include "files/disk.h"
 #include "files/text_format.h"
 #include "model/cp437.h"
+#include "model/printable_text.h"
 
 namespace kdv::ctl {
 
@@ -28,7 +29,10 @@ void write_output(const std::string& path, std::string_view text) {
   if (!kdv::files::write_file(path, text)) throw Failure{Exit::kFile, "kdv578ctl: cannot write " + path};
 }
 
-void message(std::string_view line) { std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data()); }
+void message(std::string_view line) {
+  const std::string shown = kdv::model::printable_text(line);
+  std::fprintf(stderr, "%s\n", shown.c_str());
+}
 
 namespace {
 
@@ -47,7 +51,7 @@ bool same(const Value& a, const Value& b) {
 std::string plain(const SettingKey& key, const Configuration& c, Place p) {
   if (key.form == Form::kCode)
     if (const auto name = kdv::model::name_of(key, c.rx, p, std::get<std::int64_t>(key.get(c, p)))) return *name;
-  return kdv::files::value_text(key, c, p);
+  return shown_value(key, c, p);
 }
 
 // Display width of UTF-8 text: its characters.
@@ -96,6 +100,10 @@ void channel_table(std::string& out, int t, const Configuration& c) {
 
 }  // namespace
 
+std::string shown_value(const SettingKey& key, const Configuration& c, Place p) {
+  return kdv::model::printable_text(kdv::files::value_text(key, c, p));
+}
+
 nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Place p) {
   const Value v = key.get(c, p);
   switch (key.form) {
@@ -127,8 +135,8 @@ std::vector<Difference> differences(const Configuration& a, const Configuration&
 std::string difference_lines(const std::vector<Difference>& d, const Configuration& a, const Configuration& b) {
   std::string out;
   for (const Difference& x : d)
-    out += kdv::model::dotted_key(*x.key, x.place) + ": " + kdv::files::value_text(*x.key, a, x.place) + " -> " +
-           kdv::files::value_text(*x.key, b, x.place) + "\n";
+    out += kdv::model::dotted_key(*x.key, x.place) + ": " + shown_value(*x.key, a, x.place) + " -> " +
+           shown_value(*x.key, b, x.place) + "\n";
   return out;
 }
 

@@ -16,8 +16,12 @@ namespace kdv::ctl {
 // once the whole text is written. Failure: exit code 3.
 void write_output(const std::string& path, std::string_view text);
 
-// One line on standard error.
+// One line on standard error, its control characters shown escaped
+// (printable_text).
 void message(std::string_view line);
+
+// A value as the document writes it, fit for a terminal.
+std::string shown_value(const kdv::model::SettingKey& key, const kdv::model::Configuration& c, kdv::model::Place p);
 
 // A value as JSON: texts in UTF-8, codes by their names where they have one.
 nlohmann::ordered_json json_of(const kdv::model::SettingKey& key, const kdv::model::Configuration& c, kdv::model::Place p);

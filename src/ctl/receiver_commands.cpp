@@ -6,8 +6,10 @@
 
 #include "ctl/commands.h"
 #include "ctl/output.h"
+#include "ctl/paths.h"
 #include "files/text_format.h"
 #include "model/cp437.h"
+#include "model/printable_text.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
@@ -69,8 +71,10 @@ bool counts(const Comparison& c, bool downloaded) {
 }
 
 std::string comparison_line(const Comparison& c) {
-  if (c.standing == Standing::kNotInDocument) return c.key + ": not in the document; the receiver holds " + c.receiver;
-  const std::string line = c.key + ": " + c.document + " -> " + c.receiver;
+  using kdv::model::printable_text;
+  if (c.standing == Standing::kNotInDocument)
+    return c.key + ": not in the document; the receiver holds " + printable_text(c.receiver);
+  const std::string line = c.key + ": " + printable_text(c.document) + " -> " + printable_text(c.receiver);
   if (c.standing == Standing::kSetBySwitches) return line + " (set by the switches)";
   if (c.standing == Standing::kNotSentByDownload) return line + " (not sent by download)";
   return line;
@@ -197,13 +201,15 @@ Exit ports_command(const DeviceOptions& o) {
   if (o.json) {
     text = nlohmann::json(names).dump() + "\n";
   } else {
-    for (const std::string& n : names) text += n + "\n";
+    for (const std::string& n : names) text += kdv::model::printable_text(n) + "\n";
   }
   write_output("-", text);
   return Exit::kDone;
 }
 
 Exit upload_command(const UploadOptions& o) {
+  refuse_overlaps({}, device_outputs(o.device, false,
+                                     writes_document(o.output) ? document_file("-o", o.output) : pair_files("-o", o.output)));
   Session s(o.device);
   // Nothing is written unless the whole upload succeeded.
   save(o.output, upload_into(s, "upload"));
@@ -211,6 +217,7 @@ Exit upload_command(const UploadOptions& o) {
 }
 
 Exit download_command(const DownloadOptions& o) {
+  refuse_overlaps(input_files(o.input), device_outputs(o.device, true));
   const Loaded document = load_with_keys(o.input, o.strict, true);
   if (const std::vector<std::string> missing = missing_for_download(document); !missing.empty() && !o.fill_defaults)
     throw Failure{Exit::kUsage, document.source + ": error: the document lacks " + std::to_string(missing.size()) +
@@ -234,12 +241,14 @@ Exit download_command(const DownloadOptions& o) {
 }
 
 Exit verify_command(const DownloadOptions& o) {
+  refuse_overlaps(input_files(o.input), device_outputs(o.device, false));
   const Loaded document = load_with_keys(o.input, o.strict, true);
   Session s(o.device);
   return verify_against(s, document, false);
 }
 
 Exit signoff_command(const DeviceOptions& o) {
+  refuse_overlaps({}, device_outputs(o, true));
   Session s(o);
   sign_off(s);
   return Exit::kDone;

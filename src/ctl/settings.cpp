@@ -8,9 +8,11 @@
 
 #include "ctl/output.h"
 #include "ctl/receiver_commands.h"
+#include "ctl/paths.h"
 #include "files/text_format.h"
 #include "model/cp437.h"
 #include "model/editor_rules.h"
+#include "model/printable_text.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
 
@@ -124,9 +126,14 @@ class Reads {
   std::set<std::tuple<int, int, int>> done_;
 };
 
+// What a message shows of a command-line argument.
+std::string cut(const std::string& argument) {
+  return kdv::model::printable_text(argument, kdv::model::kMessageValueLength);
+}
+
 KeyPlace known(const std::string& dotted) {
   const std::optional<KeyPlace> k = find_key(dotted);
-  if (!k) throw Failure{Exit::kUsage, "kdv578ctl: " + dotted + ": no such key"};
+  if (!k) throw Failure{Exit::kUsage, "kdv578ctl: " + cut(dotted) + ": no such key"};
   return *k;
 }
 
@@ -139,12 +146,12 @@ struct Assignment {
 
 Assignment assignment(const std::string& text) {
   const std::size_t eq = text.find('=');
-  if (eq == std::string::npos) throw Failure{Exit::kUsage, "kdv578ctl: " + text + ": KEY=VALUE expected"};
+  if (eq == std::string::npos) throw Failure{Exit::kUsage, "kdv578ctl: " + cut(text) + ": KEY=VALUE expected"};
   Assignment a{text.substr(0, eq), known(text.substr(0, eq)), {}, text.substr(eq + 1)};
   if (!sendings().contains(a.at.key->field))
     throw Failure{Exit::kUsage, "kdv578ctl: " + a.dotted + ": no SET command carries it"};
   if (const auto why = parse_value(*a.at.key, std::string_view(text).substr(eq + 1), a.value))
-    throw Failure{Exit::kUsage, "kdv578ctl: " + text + ": " + *why};
+    throw Failure{Exit::kUsage, "kdv578ctl: " + cut(text) + ": " + *why};
   // The tag editor pads the tag to the receiver's 25 characters.
   if (a.at.key->field == "TAG_FIELD") {
     std::string& tag = std::get<std::string>(a.value);
@@ -345,7 +352,7 @@ Exit get_command(const GetOptions& o) {
   std::string text;
   for (const auto& [dotted, k] : keys) {
     json[dotted] = json_of(*k.key, c, k.place);
-    text += dotted + " = " + kdv::files::value_text(*k.key, c, k.place) + "\n";
+    text += dotted + " = " + shown_value(*k.key, c, k.place) + "\n";
   }
   write_output("-", o.device.json ? json.dump(2) + "\n" : text);
   return Exit::kDone;
@@ -354,6 +361,7 @@ Exit get_command(const GetOptions& o) {
 Exit set_command(const SetOptions& o) {
   std::vector<Assignment> all;
   for (const std::string& text : o.assignments) all.push_back(assignment(text));
+  refuse_overlaps({}, device_outputs(o.device, true));
   Session s(o.device);
   {
     // What the rules and the commands' other fields need, read first.
@@ -420,7 +428,7 @@ Exit set_command(const SetOptions& o) {
                  i);
     const Configuration now = s.configuration();
     json[a.dotted] = json_of(*a.at.key, now, a.at.place);
-    text += a.dotted + " = " + kdv::files::value_text(*a.at.key, now, a.at.place) + "\n";
+    text += a.dotted + " = " + shown_value(*a.at.key, now, a.at.place) + "\n";
   }
   write_output("-", o.device.json ? json.dump(2) + "\n" : text);
   return Exit::kDone;

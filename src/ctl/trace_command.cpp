@@ -5,24 +5,26 @@
 
 #include "ctl/commands.h"
 #include "ctl/output.h"
+#include "model/printable_text.h"
 
 namespace kdv::ctl {
 
 std::string trace_text(const kdv::link::DecodedTrace& trace) {
+  using kdv::model::printable_text;
   std::string out;
   for (const kdv::link::TracedExchange& e : trace.exchanges) {
     out += std::to_string(e.ms) + " ms";
-    if (!e.attempt.empty()) out += "  attempt " + e.attempt;
+    if (!e.attempt.empty()) out += "  attempt " + printable_text(e.attempt);
     if (e.receiver >= 0) out += "  receiver " + std::to_string(e.receiver);
-    if (!e.command.empty()) out += "  " + e.command;
-    if (!e.place.empty()) out += " " + e.place;
+    if (!e.command.empty()) out += "  " + printable_text(e.command);
+    if (!e.place.empty()) out += " " + printable_text(e.place);
     out += ": " + std::string(kdv::link::verdict_name(e.verdict));
-    if (!e.text.empty()) out += ": " + e.text;
+    if (!e.text.empty()) out += ": " + printable_text(e.text);
     if (e.refusal >= 0) out += " (code " + std::to_string(e.refusal) + ")";
     if (e.turnaround_ms) out += ", turnaround " + std::to_string(*e.turnaround_ms) + " ms";
     out += '\n';
-    for (const auto& p : e.parameters) out += "  > " + p.key + " = " + p.value + "\n";
-    for (const auto& f : e.fields) out += "  < " + f.key + " = " + f.value + "\n";
+    for (const auto& p : e.parameters) out += "  > " + printable_text(p.key) + " = " + printable_text(p.value) + "\n";
+    for (const auto& f : e.fields) out += "  < " + printable_text(f.key) + " = " + printable_text(f.value) + "\n";
   }
   return out;
 }

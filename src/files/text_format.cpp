@@ -9,6 +9,7 @@
 #include <toml++/toml.h>
 
 #include "model/cp437.h"
+#include "model/printable_text.h"
 
 namespace kdv::files {
 
@@ -102,6 +103,11 @@ std::string node_text(const toml::node& node) {
   }
   if (node.is_table()) return "{...}";
   return "a date or time";
+}
+
+// A value as a message shows it: escaped, and cut when long.
+std::string shown_node(const toml::node& node) {
+  return kdv::model::printable_text(node_text(node), kdv::model::kMessageValueLength);
 }
 
 std::string type_name(const toml::node& node) {
@@ -234,7 +240,7 @@ class Reader {
         walk(*sub, child->first, child->second, dotted);
       } else {
         error(static_cast<int>(node.source().begin.line), dotted,
-              "= " + node_text(node) + ": " + type_name(node) + " where a table belongs");
+              "= " + shown_node(node) + ": " + type_name(node) + " where a table belongs");
       }
     }
   }
@@ -246,7 +252,7 @@ class Reader {
     std::string problem;
     const std::optional<Value> v = convert(key, node, problem);
     if (!v) {
-      error(line, dotted, "= " + node_text(node) + ": " + problem);
+      error(line, dotted, "= " + shown_node(node) + ": " + problem);
       return;
     }
     given_.push_back({&key, place, *v, line});
@@ -302,7 +308,7 @@ class Reader {
         for (const toml::node& item : *a) {
           const auto* i = item.as_integer();
           if (!i || i->get() < key.lowest || i->get() > key.highest) {
-            problem = node_text(item) + " is no receiver number; " + allowed(key);
+            problem = shown_node(item) + " is no receiver number; " + allowed(key);
             return std::nullopt;
           }
           numbers.push_back(i->get());
@@ -375,7 +381,8 @@ std::string describe(const Finding& finding, std::string_view source) {
   std::string out(source);
   if (finding.line > 0) out += ":" + std::to_string(finding.line);
   out += finding.severity == Finding::Severity::kError ? ": error: " : ": warning: ";
-  return out + finding.key + (finding.text.starts_with('=') ? " " : "") + finding.text;
+  return out + kdv::model::printable_text(finding.key, kdv::model::kMessageValueLength) +
+         (finding.text.starts_with('=') ? " " : "") + finding.text;
 }
 
 std::string value_text(const SettingKey& key, const Configuration& config, Place place) {

@@ -12,6 +12,8 @@
 #include <ctime>
 #include <sstream>
 
+#include "model/setting_keys.h"
+
 namespace kdv::link {
 
 namespace {
@@ -60,11 +62,19 @@ bool make_directories(const std::string& file) {
   }
 }
 
+// The text without the blanks around it.
+std::string_view trimmed(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 std::optional<std::string> audit_path() {
   const std::string chosen = environment("KDV578_AUDIT");
-  if (chosen == "off") return std::nullopt;
+  const std::string_view word = trimmed(chosen);
+  if (kdv::model::same_name(word, "off") || word == "/dev/null") return std::nullopt;
   if (!chosen.empty()) return chosen;
   if (const std::string state = environment("XDG_STATE_HOME"); state.starts_with('/'))
     return state + "/kdv578/audit.jsonl";
@@ -136,22 +146,29 @@ std::string AuditJournal::line(const AuditEntry& e) const {
 bool AuditJournal::append(const AuditEntry& entry) {
   if (!path_ || !audit_outcome(entry.outcome)) return true;
   const std::string text = line(entry) + "\n";
-  int error = 0;
-  auto open_journal = [this] { return ::open(path_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600); };
+  // Never waits: a FIFO or a device opens without blocking (or not at all)
+  // and is then left alone, as only a regular file is a journal.
+  auto open_journal = [this] {
+    return ::open(path_->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
+  };
   int fd = open_journal();
   if (fd < 0 && errno == ENOENT && make_directories(*path_)) fd = open_journal();
+  std::string why;
+  struct stat st {};
   if (fd < 0) {
-    error = errno;
+    why = errno == ENXIO ? "not a regular file" : std::strerror(errno);
+  } else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = "not a regular file";
   } else {
     const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n != static_cast<ssize_t>(text.size())) error = n < 0 ? errno : ENOSPC;
-    ::close(fd);
+    if (n != static_cast<ssize_t>(text.size())) why = std::strerror(n < 0 ? errno : ENOSPC);
   }
-  if (error != 0 && !warned_) {
+  if (fd >= 0) ::close(fd);
+  if (!why.empty() && !warned_) {
     warned_ = true;
-    if (warn_) warn_("audit journal " + *path_ + " not writable: " + std::strerror(error));
+    if (warn_) warn_("audit journal " + *path_ + " not writable: " + why);
   }
-  return error == 0;
+  return why.empty();
 }
 
 JournalRead read_journal(std::string_view text) {

@@ -12,8 +12,9 @@
 // sent) and, when the read-back found another value, `read_back`
 // ({"tx1.ch3.high_alarm":60.0}). Every line is one write(2) on a descriptor opened with O_APPEND,
 // so processes sharing a journal leave whole lines; its directory is made
-// with mode 0700 and the file with 0600. A journal that cannot be written
-// warns once and never stops the work.
+// with mode 0700 and the file with 0600. A journal that cannot be written,
+// or is no regular file (a FIFO, a device), warns once and never stops the
+// work.
 #pragma once
 
 #include <chrono>
@@ -30,7 +31,8 @@
 
 namespace kdv::link {
 
-// Where the journal goes: KDV578_AUDIT (a file, or "off" for none), else
+// Where the journal goes: KDV578_AUDIT (a file, or "off" in any case and
+// with blanks around it, or /dev/null, for none), else
 // $XDG_STATE_HOME/kdv578/audit.jsonl, else ~/.local/state/kdv578/audit.jsonl.
 // Nothing when it is off or no home is known.
 std::optional<std::string> audit_path();

@@ -63,10 +63,6 @@ std::string to_utf8(std::string_view bytes) {
   return out;
 }
 
-namespace {
-
-// The character starting at text[i]; i is left behind it. U+FFFD for a
-// malformed or overlong sequence.
 char32_t next_character(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<std::uint8_t>(text[i++]);
   if (lead < 0x80) return lead;
@@ -81,8 +77,6 @@ char32_t next_character(std::string_view text, std::size_t& i) {
   }
   return c < least[length] || c > 0x10FFFF ? U'\uFFFD' : c;
 }
-
-}  // namespace
 
 FromUtf8 from_utf8(std::string_view text) {
   FromUtf8 out;

@@ -33,6 +33,10 @@ struct FromUtf8 {
 };
 FromUtf8 from_utf8(std::string_view text);
 
+// The UTF-8 character starting at text[i]; i is left behind it. U+FFFD for
+// a malformed or overlong sequence, whose bytes i is left behind.
+char32_t next_character(std::string_view text, std::size_t& i);
+
 // A character as UTF-8.
 std::string utf8_of(char32_t c);
 

@@ -119,6 +119,14 @@ TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
   EXPECT_NE(r.out.find("receiver.baud: \"9600\" -> \"300\" (set by the switches)"), std::string::npos) << r.out;
 }
 
+TEST_F(CtlDevice, DiagShowsTheControlCharactersOfAReplyEscaped) {
+  std::ofstream("esc.toml") << "[reported]\nip_version = \"\\u001b[2J\"\n";
+  ASSERT_EQ(ctltest::ctl("import esc.toml -o esc").code, 0);
+  const Outcome r = on({"--rxd", "esc.rxd"}, "diag");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, 32), "versions        IP \\x1b[2J, HCA ") << r.out;
+}
+
 TEST_F(CtlDevice, TraceHoldsEveryExchangeOfTheCommand) {
   ASSERT_EQ(on({}, "upload -o traced.toml --trace up.trace").code, 0);
   const Outcome decoded = ctltest::ctl("trace up.trace");

@@ -2,6 +2,8 @@
 // written only when the input is good, diff against a pair's own export.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -97,6 +99,96 @@ TEST_F(Ctl, ImportOfTheExportGivesThePairsBytesAndDiffSeesOneEdit) {
   const Outcome json = ctl("diff --json plant edited.toml");
   EXPECT_EQ(json.code, 1);
   EXPECT_EQ(json.out, "{\n  \"tx1.ch3.high_alarm\": {\n    \"old\": 60.0,\n    \"new\": 80.0\n  }\n}\n");
+}
+
+TEST_F(Ctl, NoOutputReplacesAnInputOrAnotherOutput) {
+  ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
+  fs::create_hard_link("plant.toml", "alias.toml");
+  const std::string toml = text_of("plant.toml"), rxd = text_of("plant.rxd");
+  const struct {
+    const char* args;
+    const char* env;
+    const char* err;
+  } cases[] = {
+      {"export plant -o plant.rxd", "", "export writes a document; -o plant.rxd names a pair file (import writes pairs)"},
+      {"export alias.toml -o plant.toml", "", "-o plant.toml is the same file as the input alias.toml"},
+      {"import plant.rxd -o ./plant", "", "-o ./plant.gdt is the same file as the input plant.gdt"},
+      {"report plant.toml -o alias.toml", "", "-o alias.toml is the same file as the input plant.toml"},
+      {"download plant.toml --port none --trace alias.toml", "", "--trace alias.toml is the same file as the input plant.toml"},
+      {"download plant.toml --port none", "KDV578_AUDIT=alias.toml", "the journal alias.toml is the same file as the input plant.toml"},
+      {"upload --port none -o new.toml --trace ./new.toml", "", "--trace ./new.toml is the same file as -o new.toml"},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = ctl(c.args, c.env);
+    EXPECT_EQ(r.code, 2) << c.args;
+    const std::string why = c.err;
+    EXPECT_EQ(r.err, "kdv578ctl: " + why + (why.starts_with("export") ? "" : "; nothing was read or written") + "\n");
+  }
+  EXPECT_EQ(text_of("plant.toml"), toml);
+  EXPECT_EQ(text_of("plant.rxd"), rxd);
+  EXPECT_FALSE(fs::exists("new.toml"));
+}
+
+TEST_F(Ctl, APairFileOfAnotherSizeIsRefusedOrReadForItsFirstRecord) {
+  ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
+  const std::string rxd = text_of("plant.rxd");
+  for (const char* base : {"short", "long", "text"}) fs::copy_file("plant.gdt", base + std::string(".gdt"));
+  std::ofstream("short.rxd") << rxd.substr(0, 100);
+  std::ofstream("long.rxd") << rxd << std::string(16, '\0');
+  std::ofstream("text.rxd") << text_of("plant.toml");
+  const std::string text_size = std::to_string(text_of("text.rxd").size());
+  const struct {
+    const char* args;
+    int code;
+    std::string err;
+  } cases[] = {
+      {"show short", 3, "kdv578ctl: short.rxd: not a configuration pair: 100 bytes, expected 4816\n"},
+      {"show long", 0, "kdv578ctl: warning: long.rxd: 4832 bytes, expected 4816; its first record is read\n"},
+      {"show long --strict", 3, "kdv578ctl: long.rxd: not a configuration pair: 4832 bytes, expected 4816 (--strict)\n"},
+      {"show text.gdt", 3,
+       "kdv578ctl: text.rxd: not a configuration pair: " + text_size + " bytes, expected 4816; it holds text\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = ctl(c.args);
+    EXPECT_EQ(r.code, c.code) << c.args;
+    EXPECT_EQ(r.err, c.err);
+  }
+}
+
+TEST_F(Ctl, ADocumentPathIsReadAsADocument) {
+  ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
+  ASSERT_EQ(::mkfifo("pipe", 0600), 0);
+  fs::copy_file("plant.toml", "plantdoc");
+  fs::copy_file("plant.gdt", "plantdoc.gdt");
+  const Outcome piped = ctl("diff plant.toml pipe", "timeout 10 sh -c 'cat plant.toml >pipe' & ");
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  const Outcome missing = ctl("show plant2.toml");
+  EXPECT_EQ(missing.code, 3);
+  EXPECT_EQ(missing.err.find("kdv578ctl: cannot read plant2.toml: "), 0u) << missing.err;
+  const Outcome both = ctl("show plantdoc");
+  EXPECT_EQ(both.code, 0);
+  EXPECT_EQ(both.err, "kdv578ctl: warning: plantdoc is read as a document, not the pair plantdoc.gdt/.rxd (name "
+                      "plantdoc.gdt for the pair)\n");
+}
+
+TEST_F(Ctl, ControlCharactersReachNoTerminalRaw) {
+  std::ofstream("esc.toml") << "\"\\u001b[2J\" = 1\n[receiver]\ntag = \"" << std::string(100, 'x') << "\"\n";
+  const Outcome doc = ctl("show esc.toml");
+  EXPECT_EQ(doc.code, 2);
+  EXPECT_EQ(doc.err.substr(0, 45), "esc.toml:1: error: \\x1b[2J: unknown key; the ");
+  EXPECT_NE(doc.err.find("receiver.tag = \"" + std::string(59, 'x') + "…: 100 characters"), std::string::npos) << doc.err;
+  const Outcome path = ctl("show '\x1b]0;x\x07.toml'");
+  EXPECT_EQ(path.err.substr(0, 40), "kdv578ctl: cannot read \\x1b]0;x\\x07.toml");
+  const Outcome set = ctl("set '\x1b[2Jk=1'");
+  EXPECT_EQ(set.err, "kdv578ctl: \\x1b[2Jk: no such key\n");
+  std::ofstream("audit.jsonl") << R"({"time":"2026-12-08T09:00:00.000Z","operation":"SET_TAG\u009b2J",)"
+                                  R"("outcome":"refused","text":"\u001b]0;x\u0007"})" "\n";
+  const Outcome audit = ctl("audit", "KDV578_AUDIT=audit.jsonl");
+  EXPECT_NE(audit.out.find("SET_TAG\\u009b2J  refused: \\x1b]0;x\\x07\n"), std::string::npos) << audit.out;
+  const Outcome json = ctl("audit --json", "KDV578_AUDIT=audit.jsonl");
+  EXPECT_NE(json.out.find("\"SET_TAG\xc2\x9b" "2J\""), std::string::npos) << json.out;  // JSON as before
+  for (const std::string& shown : {doc.err, path.err, set.err, audit.out})
+    EXPECT_EQ(shown.find_first_of("\x1b\x07"), std::string::npos) << shown;
 }
 
 TEST_F(Ctl, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {

@@ -4,9 +4,12 @@
 #include "link/audit.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -48,6 +51,8 @@ TEST(AuditPath, FollowsTheEnvironment) {
   } cases[] = {
       {"/tmp/j.jsonl", "/s", "/h", "/tmp/j.jsonl"},
       {"off", "/s", "/h", nullptr},
+      {" OFF\t", "/s", "/h", nullptr},
+      {"/dev/null", "/s", "/h", nullptr},
       {nullptr, "/s", "/h", "/s/kdv578/audit.jsonl"},
       {"", "relative", "/h", "/h/.local/state/kdv578/audit.jsonl"},
       {nullptr, nullptr, "/h", "/h/.local/state/kdv578/audit.jsonl"},
@@ -133,6 +138,27 @@ TEST_F(Audit, AnUnwritableJournalWarnsOnce) {
   EXPECT_FALSE(j.append(e));
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("plain/audit.jsonl not writable"), std::string::npos) << warnings[0];
+}
+
+TEST_F(Audit, OnlyARegularFileIsWrittenAndNothingWaits) {
+  ASSERT_EQ(::mkfifo("unread", 0600), 0);
+  ASSERT_EQ(::mkfifo("read", 0600), 0);
+  const int reader = ::open("read", O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  std::filesystem::create_directory("dir");
+  for (const char* path : {"unread", "read", "dir"}) {
+    warnings.clear();
+    AuditJournal j = journal(path);
+    AuditEntry e;
+    e.operation = "SEND_CONFIRM";
+    EXPECT_FALSE(j.append(e)) << path;
+    EXPECT_FALSE(j.append(e)) << path;
+    ASSERT_EQ(warnings.size(), 1u) << path;
+    EXPECT_NE(warnings[0].find(std::string(path) + " not writable"), std::string::npos) << warnings[0];
+  }
+  char byte = 0;
+  EXPECT_LE(::read(reader, &byte, 1), 0);  // nothing reached the FIFO
+  ::close(reader);
 }
 
 TEST_F(Audit, ProcessesWritingAtOnceLeaveWholeLines) {
