@@ -13,12 +13,10 @@ TEST(PrintableText, EscapesControlCharactersAndCutsWithoutSplittingAnEscape) {
     std::string shown;
   } cases[] = {
       {"BOILER 3\tleft", std::string::npos, "BOILER 3\tleft"},
-      {"\x1b[2J\r\n", std::string::npos, "\\x1b[2J\\x0d\\x0a"},
-      {"a\x7f" "b\x01", std::string::npos, "a\\x7fb\\x01"},
+      {"\x1b[2J\r\n\x7f", std::string::npos, "\\x1b[2J\\x0d\\x0a\\x7f"},
       {"\xc2\x9b" "31m \xc2\x85", std::string::npos, "\\u009b31m \\u0085"},
       {"80 \xc2\xb0" "C \xef\xbf\xbd", std::string::npos, "80 \xc2\xb0" "C \xef\xbf\xbd"},
       {"\x9b" "x\xff\xc3", std::string::npos, "\\x9bx\\xff\\xc3"},
-      {sixty, 60, sixty},
       {sixty + "b", 60, sixty + "…"},
       {std::string(57, 'a') + "\x1b", 60, std::string(57, 'a') + "…"},
       {std::string(56, 'a') + "\x1b", 60, std::string(56, 'a') + "\\x1b"},
