@@ -19,12 +19,12 @@
 
 #include "app/console_host.h"
 #include "app/console_progress.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"
 #include "pty_terminal.h"
 #include "transfer/upload.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 
 namespace {
 

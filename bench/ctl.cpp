@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/upload.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "process.h"
 #include "sim_port.h"

@@ -13,11 +13,11 @@
 
 #include "app/console_host.h"
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
-#include "monitor/demo.h"
+#include "monitor/live_monitor.h"
 #include "pty_receiver.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 namespace {
@@ -41,7 +41,7 @@ class CountingPort : public kdv::link::SerialPort {
 
  private:
   std::function<void()> on_connect_;
-  kdv::link::TBlockSerial port_;
+  kdv::link::PosixSerialPort port_;
 };
 
 void all_channels_monitor_paced_16_channels(benchmark::State& state) {

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "pty_terminal.h"
-#include "ui/cp437.h"
+#include "ui/glyphs.h"
 #include "ui/screen_model.h"
 
 namespace {
@@ -62,7 +62,7 @@ class Bench {
 };
 
 std::size_t utf8_bytes(std::uint8_t c) {
-  const char32_t u = kdv::ui::kUnicodeTable[c];
+  const char32_t u = kdv::model::kUnicodeTable[c];
   return u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
 }
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <thread>
 
-#include "model/globals.h"
+#include "model/records.h"
 #include "receiver.h"
 
 namespace bench {

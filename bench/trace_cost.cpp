@@ -19,7 +19,7 @@
 #include "link/audit.h"
 #include "link/audit_watch.h"
 #include "link/trace.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/download.h"

@@ -13,7 +13,7 @@
 #include <chrono>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"
 #include "transfer/download.h"

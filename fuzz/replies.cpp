@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 #include "sim_port.h"
 

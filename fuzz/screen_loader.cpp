@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
-#include "ui/wind.h"
+#include "ui/menu.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

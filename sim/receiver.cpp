@@ -217,7 +217,7 @@ struct CommandSet {
            two_digit(b) + "  " + two_digit(rx.MOD_ADDRESSA) + two_digit(rx.MOD_ADDRESSB);
   }
   static std::string read_versions(Receiver& r, const Args&) {
-    return Text<4>(r.state_.IPVER.view()).str() + "  " + Text<4>(r.state_.HCAVER.view()).str();
+    return kdv::model::Text<4>(r.state_.IPVER.view()).str() + "  " + kdv::model::Text<4>(r.state_.HCAVER.view()).str();
   }
   static std::string read_checksum(Receiver& r, const Args&) {
     r.state_.RAMCHKSUM = r.checksum();

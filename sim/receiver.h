@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::sim {
 

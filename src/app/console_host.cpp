@@ -1,6 +1,6 @@
 #include "app/console_host.h"
 
-#include "ui/crt.h"
+#include "ui/console.h"
 
 namespace kdv::app {
 

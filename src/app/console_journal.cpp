@@ -1,8 +1,8 @@
 #include "app/console_journal.h"
 
-#include "model/globals.h"
-#include "ui/crt.h"
-#include "ui/wind.h"
+#include "model/records.h"
+#include "ui/console.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 

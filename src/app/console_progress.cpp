@@ -3,8 +3,8 @@
 #include <string>
 
 #include "model/colours.h"
-#include "ui/crt.h"
-#include "ui/wind.h"
+#include "ui/console.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "files/disk.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "transfer/download.h"
-#include "ui/crt.h"
-#include "ui/scrn.h"
-#include "ui/wind.h"
+#include "ui/console.h"
+#include "ui/background.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 
@@ -39,7 +39,7 @@ void name_box(const kdv::model::Session& session, std::string_view title) {
 template <class Act>
 bool ask_until(kdv::model::Session& session, std::string_view failure, Act act) {
   for (;;) {
-    const Text<255> entered = file_name_field(session.file_base_name);
+    const kdv::model::Text<255> entered = file_name_field(session.file_base_name);
     if (entered.empty()) return false;
     session.file_base_name = kdv::files::base_name(entered);
     if (act(session.file_base_name.str())) return true;
@@ -66,14 +66,14 @@ void offer_download(kdv::model::Session& session) {
 
 }  // namespace
 
-Text<255> file_name_field(const Text<255>& initial) {
+kdv::model::Text<255> file_name_field(const kdv::model::Text<255>& initial) {
   // buf holds the text and blanks after it; p is the 1-based cursor position.
   std::string buf(kNameCapacity, ' ');
   buf.replace(0, initial.size(), initial.view());
   std::size_t len = initial.size();
   std::size_t p = 1;
   std::uint8_t key = 0xFF;
-  Text<255> result;
+  kdv::model::Text<255> result;
   kdv::ui::cursor_on();
   do {
     const std::size_t first = p > kNameColumns ? p - kNameColumns + 1 : 1;

@@ -11,7 +11,7 @@ namespace kdv::app {
 // (messages on row 4): default `initial`, returns the entered text, or the empty
 // text on Escape. At most 24 characters can be typed; typing cuts the text
 // at the cursor, and any first key but Enter blanks the default.
-Text<255> file_name_field(const Text<255>& initial);
+kdv::model::Text<255> file_name_field(const kdv::model::Text<255>& initial);
 
 // Lists the saved configurations ("*.gdt") of the working directory in a
 // framed window, three names a line, pausing after every six lines.

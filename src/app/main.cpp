@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/project1.h"
+#include "app/startup.h"
 #include "files/disk.h"
 #include "link/trace.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/ncurses_terminal.h"
 
 int main(int argc, char** argv) {

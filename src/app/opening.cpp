@@ -1,19 +1,19 @@
-#include "app/project1.h"
+#include "app/startup.h"
 
 #include "app/file_commands.h"
 #include "app/port_choice.h"
 #include "app/report_commands.h"
 #include "app/signoff.h"
-#include "edit/chconf.h"
-#include "edit/copy_menu.h"
-#include "edit/rxconf.h"
-#include "model/globals.h"
-#include "monitor/demo.h"
+#include "edit/channel_settings.h"
+#include "edit/copy_screen.h"
+#include "edit/receiver_settings.h"
+#include "model/records.h"
+#include "monitor/live_monitor.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
-#include "ui/crt.h"
-#include "ui/scrn.h"
-#include "ui/wind.h"
+#include "ui/console.h"
+#include "ui/background.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 

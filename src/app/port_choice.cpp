@@ -4,8 +4,8 @@
 #include <string>
 
 #include "link/comms.h"
-#include "model/globals.h"
-#include "ui/wind.h"
+#include "model/records.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 
@@ -88,6 +88,6 @@ void say_no_port(const kdv::model::Session& session) {
   kdv::ui::choice_list(session, ok, 1);
 }
 
-Text<16> port_cell_text(const kdv::model::Session& session) { return "    " + session.selected_port; }
+kdv::model::Text<16> port_cell_text(const kdv::model::Session& session) { return "    " + session.selected_port; }
 
 }  // namespace kdv::app

@@ -22,6 +22,6 @@ void choose_online(kdv::model::Session& session);
 void say_no_port(const kdv::model::Session& session);
 
 // The main menu's value text for the port: four blanks and the port name.
-Text<16> port_cell_text(const kdv::model::Session& session);
+kdv::model::Text<16> port_cell_text(const kdv::model::Session& session);
 
 }  // namespace kdv::app

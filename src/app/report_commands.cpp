@@ -4,13 +4,13 @@
 #include <string>
 
 #include "model/colours.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/messages.h"
 #include "model/session.h"
-#include "report/hardc.h"
-#include "ui/crt.h"
-#include "ui/scrn.h"
-#include "ui/wind.h"
+#include "report/report.h"
+#include "ui/console.h"
+#include "ui/background.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 
@@ -43,8 +43,8 @@ void report_menu(kdv::model::Session& session) {
   }
 }
 
-Text<255> choose_destination(kdv::model::Session& session, const Text<255>& file) {
-  Text<255> result = file;
+kdv::model::Text<255> choose_destination(kdv::model::Session& session, const kdv::model::Text<255>& file) {
+  kdv::model::Text<255> result = file;
   kdv::ui::ChoiceLines lines;
   for (int i = 1; i <= 3; ++i) lines.push_back("     LPT" + std::to_string(i) + "           ");
   lines.emplace_back("     FILE          ");

@@ -13,7 +13,7 @@ namespace kdv::app {
 void report_menu(kdv::model::Session& session);
 // The destination choice: sets the session's report_destination and returns the (possibly
 // new) file name.
-Text<255> choose_destination(kdv::model::Session& session, const Text<255>& file);
+kdv::model::Text<255> choose_destination(kdv::model::Session& session, const kdv::model::Text<255>& file);
 // Writes the report of the session's report receiver to the printer or file
 // working_directory and says how it went in a message box.
 void output_report(const kdv::model::Session& session, std::string_view destination);

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "model/colours.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/messages.h"
 #include "transfer/download.h"
-#include "ui/crt.h"
-#include "ui/wind.h"
+#include "ui/console.h"
+#include "ui/menu.h"
 
 namespace kdv::app {
 

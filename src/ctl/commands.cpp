@@ -18,7 +18,7 @@
 #include "files/text_format.h"
 #include "link/comms.h"
 #include "model/screen_files.h"
-#include "report/hardc.h"
+#include "report/report.h"
 
 namespace kdv::ctl {
 

@@ -57,7 +57,7 @@ class SessionPort final : public kdv::link::SerialPort {
 
  private:
   Shared& shared_;
-  kdv::link::TBlockSerial port_;
+  kdv::link::PosixSerialPort port_;
   bool after_stx_ = false;
 };
 
@@ -231,7 +231,7 @@ std::string describe(const kdv::link::Outcome& o) {
     case Status::kDeviceGone: return "the device went away (the line hung up)";
     case Status::kPortUnopenable: return "the port cannot be opened";
     case Status::kInvalidReply: return "invalid reply";
-    case Status::kCrcError: return "short reply";
+    case Status::kShortReply: return "short reply";
     case Status::kDataError: return "a number of the reply does not read";
     case Status::kRefused:
       return "refused by the receiver:" + o.text.str() + " (code " + std::to_string(o.refusal) + ")";

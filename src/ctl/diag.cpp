@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ctl/output.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/printable_text.h"
 #include "model/switches.h"
 
@@ -74,8 +74,8 @@ Exit diag_command(const DeviceOptions& o) {
     write_output("-", out.dump(2) + "\n");
     return Exit::kDone;
   }
-  std::string text = "versions        IP " + kdv::model::printable_text(kdv::ui::to_utf8(trimmed(rx.IPVER.view()))) +
-                     ", HCA " + kdv::model::printable_text(kdv::ui::to_utf8(trimmed(rx.HCAVER.view()))) + "\n";
+  std::string text = "versions        IP " + kdv::model::printable_text(kdv::model::to_utf8(trimmed(rx.IPVER.view()))) +
+                     ", HCA " + kdv::model::printable_text(kdv::model::to_utf8(trimmed(rx.HCAVER.view()))) + "\n";
   text += "status 1        " + bits(last.status1) + "  " + bit_list(status1) + "\n";
   text += "status 2        " + bits(last.status2) + "  " + bit_list(status2) + "\n";
   text += "HCA switch SW301, levers 1..8: " + levers(rx.HCASWITCH) + "\n";

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ctl/paths.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/editor_rules.h"
 
 namespace kdv::ctl {
@@ -79,11 +79,11 @@ void reading_rows(Sheet& sheet, const kdv::model::ReceiverRecord& rx, int t, int
   for (int c = first; c <= last; ++c) {
     const kdv::model::ChannelRecord& ch = tx.CHANNEL[c];
     const std::string_view alarm = ch.ALARM == kdv::model::kHigh ? "HIGH" : ch.ALARM == kdv::model::kLow ? "LOW" : "";
-    sheet.row(time, t, std::to_string(c), trimmed(ch.VALUE.view()), trimmed(kdv::ui::to_utf8(ch.VUNIT.view())), alarm,
+    sheet.row(time, t, std::to_string(c), trimmed(ch.VALUE.view()), trimmed(kdv::model::to_utf8(ch.VUNIT.view())), alarm,
               old);
   }
   if (type == 1)
-    sheet.row(time, t, "cj", trimmed(tx.CJTEMP.view()), trimmed(kdv::ui::to_utf8(tx.CJUNIT.view())), "", old);
+    sheet.row(time, t, "cj", trimmed(tx.CJTEMP.view()), trimmed(kdv::model::to_utf8(tx.CJUNIT.view())), "", old);
   sheet.row(time, t, "highway1", rx.HW1 ? "ok" : "failed", "", "", old);
   sheet.row(time, t, "highway2", rx.HW2 ? "ok" : "failed", "", "", old);
   if (!channel) sheet.row(time, t, "eld", rx.ELD ? "active" : "inactive", "", "", old);

@@ -8,7 +8,7 @@
 #include "ctl/exit_codes.h"
 #include "files/disk.h"
 #include "files/text_format.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/printable_text.h"
 
 namespace kdv::ctl {
@@ -107,7 +107,7 @@ std::string shown_value(const SettingKey& key, const Configuration& c, Place p) 
 nlohmann::ordered_json json_of(const SettingKey& key, const Configuration& c, Place p) {
   const Value v = key.get(c, p);
   switch (key.form) {
-    case Form::kText: return kdv::ui::to_utf8(std::get<std::string>(v));
+    case Form::kText: return kdv::model::to_utf8(std::get<std::string>(v));
     case Form::kCode:
       if (const auto name = kdv::model::name_of(key, c.rx, p, std::get<std::int64_t>(v))) return *name;
       return std::get<std::int64_t>(v);

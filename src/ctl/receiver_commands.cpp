@@ -8,7 +8,7 @@
 #include "ctl/output.h"
 #include "ctl/paths.h"
 #include "files/text_format.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/printable_text.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"

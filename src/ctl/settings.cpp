@@ -10,7 +10,7 @@
 #include "ctl/receiver_commands.h"
 #include "ctl/paths.h"
 #include "files/text_format.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/editor_rules.h"
 #include "model/printable_text.h"
 #include "transfer/download.h"
@@ -252,7 +252,7 @@ std::optional<std::string> parse_value(const SettingKey& key, std::string_view t
   const std::string range = std::to_string(key.lowest) + ".." + std::to_string(key.highest);
   switch (key.form) {
     case Form::kText: {
-      const kdv::ui::FromUtf8 bytes = kdv::ui::from_utf8(text);
+      const kdv::model::FromUtf8 bytes = kdv::model::from_utf8(text);
       if (bytes.missing) return "a character code page 437 lacks";
       if (bytes.bytes.size() > static_cast<std::size_t>(key.highest))
         return "longer than " + std::to_string(key.highest) + " characters";

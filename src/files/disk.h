@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/text.h"
 
 namespace kdv::files {
@@ -58,7 +58,7 @@ bool read_rxd_file(const std::string& path, kdv::model::ReceiverRecord& rx);
 
 // The base name of an entered file name: at most 8 characters (a folder
 // prefix typed with it counts), everything from the first "." dropped.
-Text<12> base_name(std::string_view entered);
+kdv::model::Text<12> base_name(std::string_view entered);
 
 // The saved configurations of the working directory: its ".gdt" files
 // (regular files, links followed), sorted so that a listing reads the same

@@ -22,7 +22,7 @@ class Encoder {
   void operator()(std::size_t at, AlarmState v) { put(at, static_cast<std::uint32_t>(v), 4); }
   void operator()(std::size_t at, double v) { put(at, std::bit_cast<std::uint64_t>(v), 8); }
   template <std::size_t N>
-  void operator()(std::size_t at, const Text<N>& t) {
+  void operator()(std::size_t at, const kdv::model::Text<N>& t) {
     out_[at] = static_cast<std::uint8_t>(t.size());
     std::memcpy(&out_[at + 1], t.view().data(), t.size());
   }
@@ -47,7 +47,7 @@ class Decoder {
   }
   void operator()(std::size_t at, double& v) { v = std::bit_cast<double>(get(at, 8)); }
   template <std::size_t N>
-  void operator()(std::size_t at, Text<N>& t) {
+  void operator()(std::size_t at, kdv::model::Text<N>& t) {
     const std::size_t len = std::min<std::size_t>(in_[at], N);
     t.assign(std::string_view(reinterpret_cast<const char*>(&in_[at + 1]), len));
   }
@@ -158,8 +158,8 @@ bool decode_rxd(std::span<const std::uint8_t> bytes, kdv::model::ReceiverRecord&
   return true;
 }
 
-Text<12> base_name(std::string_view entered) {
-  const Text<12> name = entered;
+kdv::model::Text<12> base_name(std::string_view entered) {
+  const kdv::model::Text<12> name = entered;
   const std::size_t len = name.size();
   // Positions are counted from 1: stop at 8, at the first ".", or at the end.
   std::size_t i = 1;

@@ -8,7 +8,7 @@
 
 #include <toml++/toml.h>
 
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/printable_text.h"
 
 namespace kdv::files {
@@ -71,7 +71,7 @@ std::string real_text(double v) {
 
 std::string token(const SettingKey& key, const Value& v, const kdv::model::ReceiverRecord& rx, Place p) {
   switch (key.form) {
-    case Form::kText: return toml_string(kdv::ui::to_utf8(std::get<std::string>(v)));
+    case Form::kText: return toml_string(kdv::model::to_utf8(std::get<std::string>(v)));
     case Form::kCode: {
       const std::int64_t code = std::get<std::int64_t>(v);
       if (const auto name = kdv::model::name_of(key, rx, p, code)) return toml_string(*name);
@@ -272,9 +272,9 @@ class Reader {
       case Form::kText: {
         const auto* s = node.as_string();
         if (!s) return wrong_type();
-        const kdv::ui::FromUtf8 bytes = kdv::ui::from_utf8(s->get());
+        const kdv::model::FromUtf8 bytes = kdv::model::from_utf8(s->get());
         if (bytes.missing) {
-          problem = "\"" + kdv::ui::utf8_of(*bytes.missing) + "\" has no code page 437 character";
+          problem = "\"" + kdv::model::utf8_of(*bytes.missing) + "\" has no code page 437 character";
           return std::nullopt;
         }
         if (static_cast<std::int64_t>(bytes.bytes.size()) > key.highest) {

@@ -101,7 +101,7 @@ std::optional<std::string_view> audit_outcome(const kdv::link::Outcome& o) {
     case Status::kNoReply:
     case Status::kDeviceGone: return "no reply";
     case Status::kInvalidReply:
-    case Status::kCrcError:
+    case Status::kShortReply:
     case Status::kDataError: return "invalid reply";
     case Status::kPortUnopenable:
     case Status::kUnsendable: return std::nullopt;

@@ -6,7 +6,7 @@
 
 #include "link/link_private.h"
 #include "link/trace.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 
 namespace kdv::link {
@@ -16,7 +16,7 @@ using namespace kdv::model;
 namespace {
 
 // Right-aligned to 11 characters; a longer text keeps up to 20.
-Text<20> right_aligned(std::string s) {
+kdv::model::Text<20> right_aligned(std::string s) {
   if (s.size() < 11) s.insert(0, 11 - s.size(), ' ');
   return s;
 }
@@ -97,7 +97,7 @@ Byte Link::digit_at(int k) const { return static_cast<Byte>(reply_.at(k) - 0x30)
 
 // The value text in bytes from..to: accepted characters are kept, any other
 // is left out and reported as a data error.
-Text<20> Link::value_text(int from, int to) {
+kdv::model::Text<20> Link::value_text(int from, int to) {
   std::string s;
   for (int i = from; i <= to; ++i) {
     const std::uint8_t c = reply_.at(i);
@@ -109,7 +109,7 @@ Text<20> Link::value_text(int from, int to) {
   return right_aligned(s);
 }
 
-Text<2> Link::unit_at(int k) const { return unit_text(static_cast<char>(reply_.at(k))); }
+kdv::model::Text<2> Link::unit_at(int k) const { return unit_text(static_cast<char>(reply_.at(k))); }
 
 // One channel of an all-channel reading from index i on; i is left at the
 // next channel.
@@ -128,7 +128,7 @@ void Link::read_channel(ChannelRecord& ch, int& i) {
   }
   ch.VALUE = right_aligned(value);
   ++i;
-  ch.VUNIT = reply_.at(i) == 'K' ? Text<2>("  ") : unit_at(i);
+  ch.VUNIT = reply_.at(i) == 'K' ? kdv::model::Text<2>("  ") : unit_at(i);
   if (failed()) return;
   while (i <= reply_.length && reply_.at(i) != kLineFeed) ++i;
   ++i;

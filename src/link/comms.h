@@ -20,7 +20,7 @@
 // port by name, configure the line, send a byte, receive a byte with a
 // time-out, report the last error; destroying the object closes the port.
 // Before every attempt of an exchange the link makes a fresh port object
-// with the installed `PortFactory` (by default a `TBlockSerial`, the real
+// with the installed `PortFactory` (by default a `PosixSerialPort`, the real
 // serial port) and connects it to the session's selected_port.
 //
 // Tests (and a scripted, screenless caller) plug the receiver simulator in
@@ -130,12 +130,12 @@ void set_port_factory(PortFactory factory);
 // The real serial port over POSIX termios: exclusive open, raw 9600 8N1,
 // DTR and RTS raised, both queues flushed on connect, a per-byte receive
 // deadline; errors are recorded as codes, never thrown.
-class TBlockSerial : public SerialPort {
+class PosixSerialPort : public SerialPort {
  public:
-  TBlockSerial() = default;
-  ~TBlockSerial() override;
-  TBlockSerial(const TBlockSerial&) = delete;
-  TBlockSerial& operator=(const TBlockSerial&) = delete;
+  PosixSerialPort() = default;
+  ~PosixSerialPort() override;
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
   void connect_port(std::string_view name) override;
   void configure(int baud, int bits, char parity, int stop, bool softflow,
@@ -196,7 +196,7 @@ enum class Status : std::uint8_t {
   kDeviceGone,      // the line hung up: the device went away (or its peer closed)
   kPortUnopenable,  // the port could not be opened
   kInvalidReply,    // the reply's frame bytes are wrong
-  kCrcError,        // the reply is too short
+  kShortReply,        // the reply is too short
   kDataError,       // a value of the reply does not read
   kRefused,         // the receiver refused the request (code in `refusal`)
   kUnsendable,      // a value the request cannot carry: nothing was sent
@@ -208,7 +208,7 @@ struct Outcome {
   int refusal = 0;  // the receiver's code, for kRefused
   // What the console shows for it: the error text, " Tx Failed" for a good
   // reply with old values, otherwise empty.
-  Text<17> text;
+  kdv::model::Text<17> text;
   // The status facts of the last reply judged for this command.
   bool old_values = false;  // the transmitter failed: the values are old
   bool hand_held = false;   // a hand-held configurator is active
@@ -444,8 +444,8 @@ class Link {
   void fail(Status status, std::string_view text);
   void data_error();
   std::uint8_t digit_at(int k) const;
-  Text<20> value_text(int from, int to);
-  Text<2> unit_at(int k) const;
+  kdv::model::Text<20> value_text(int from, int to);
+  kdv::model::Text<2> unit_at(int k) const;
   void read_channel(kdv::model::ChannelRecord& ch, int& i);
 
   kdv::model::Session& session_;

@@ -9,7 +9,7 @@
 
 #include "link/link_private.h"
 #include "link/trace.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/session.h"
 
 namespace kdv::link {
@@ -50,7 +50,7 @@ std::string enquire_number(const Reply& reply, int& i) {
       break;
     }
   }
-  return Text<20>(text).str();
+  return kdv::model::Text<20>(text).str();
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ std::uint8_t Reply::at(int i) const {
 
 std::unique_ptr<SerialPort> make_port(std::string_view name, bool* connected) {
   std::unique_ptr<SerialPort> port =
-      traced(port_factory ? port_factory() : std::make_unique<TBlockSerial>());
+      traced(port_factory ? port_factory() : std::make_unique<PosixSerialPort>());
   port->connect_port(name);
   if (connected) *connected = port->last_error() == kNoError;
   port->configure(9600, 8, 'N', 0, false, false);
@@ -215,7 +215,7 @@ void Link::judge(int receiver) {
     o.text = " Invalid Response";
   }
   if (reply_too_short(reply_)) {
-    o.status = Status::kCrcError;
+    o.status = Status::kShortReply;
     o.text = " CRC Error";
   }
   if (test_bit(reply_.bytes[2], 3)) {

@@ -1,4 +1,4 @@
-// TBlockSerial over POSIX termios. The only file of the program that talks
+// PosixSerialPort over POSIX termios. The only file of the program that talks
 // to a serial device (and includes the terminal headers, whose macros must
 // not meet the rest of the code).
 #include <fcntl.h>
@@ -65,9 +65,9 @@ std::int64_t SerialPort::clock_ms() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
 }
 
-TBlockSerial::~TBlockSerial() { close_port(); }
+PosixSerialPort::~PosixSerialPort() { close_port(); }
 
-void TBlockSerial::close_port() {
+void PosixSerialPort::close_port() {
   if (fd_ < 0) return;
   ioctl(fd_, TIOCNXCL);  // otherwise a pseudo-terminal stays busy for the next open
   ::close(fd_);
@@ -75,7 +75,7 @@ void TBlockSerial::close_port() {
   buffered_ = next_ = 0;
 }
 
-void TBlockSerial::connect_port(std::string_view name) {
+void PosixSerialPort::connect_port(std::string_view name) {
   close_port();
   hung_up_ = false;
   last_error_ = kNoError;
@@ -106,13 +106,13 @@ void TBlockSerial::connect_port(std::string_view name) {
   tcflush(fd_, TCIOFLUSH);
 }
 
-void TBlockSerial::configure(int baud, int bits, char parity, int stop, bool softflow,
+void PosixSerialPort::configure(int baud, int bits, char parity, int stop, bool softflow,
                           bool hardflow) {
   if (fd_ >= 0) apply_line(baud, bits, parity, stop, softflow, hardflow);
 }
 
 // Raw mode with the given line parameters, read back to check they took.
-bool TBlockSerial::apply_line(int baud, int bits, char parity, int stop, bool softflow,
+bool PosixSerialPort::apply_line(int baud, int bits, char parity, int stop, bool softflow,
                               bool hardflow) {
   termios t{};
   if (tcgetattr(fd_, &t) != 0) {
@@ -147,7 +147,7 @@ bool TBlockSerial::apply_line(int baud, int bits, char parity, int stop, bool so
   return true;
 }
 
-void TBlockSerial::send_byte(std::uint8_t b) {
+void PosixSerialPort::send_byte(std::uint8_t b) {
   last_error_ = kNoError;
   if (fd_ < 0) return fail(kNotOpenError);
   const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
@@ -166,7 +166,7 @@ void TBlockSerial::send_byte(std::uint8_t b) {
   }
 }
 
-std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
+std::uint8_t PosixSerialPort::receive_byte(int timeout_ms) {
   last_error_ = kNoError;
   if (next_ < buffered_) {
     looked_ = true;  // the wait that read the buffer looked
@@ -224,13 +224,13 @@ std::uint8_t TBlockSerial::receive_byte(int timeout_ms) {
 }
 
 // The device is gone: let it go at once, so that it can be opened again.
-void TBlockSerial::hang_up() {
+void PosixSerialPort::hang_up() {
   hung_up_ = true;
   close_port();
   fail(kHangupError);
 }
 
-bool TBlockSerial::input_seen(int fd) {
+bool PosixSerialPort::input_seen(int fd) {
   if (fd < 0) return true;
   if (fd != watched_) {
     watched_ = fd;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "link/comms.h"
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 #include "model/setting_keys.h"
 
 namespace kdv::link {
@@ -60,7 +60,7 @@ std::string trimmed(std::string_view s) {
 std::string text_of(const Bytes& b, std::size_t from, std::size_t to) {
   std::string s;
   for (std::size_t i = from; i <= to && i < b.size(); ++i) s += static_cast<char>(b[i]);
-  return kdv::ui::to_utf8(s);
+  return kdv::model::to_utf8(s);
 }
 
 // The parts of bytes from..to between CR and LF bytes, trimmed, empty
@@ -82,7 +82,7 @@ std::vector<std::string> parts(const Bytes& b, std::size_t from, std::size_t to)
 
 // A unit letter as the console shows it ("°C").
 std::string unit_text(std::uint8_t letter) {
-  return trimmed(kdv::ui::to_utf8(kdv::model::unit_text(static_cast<char>(letter)).str()));
+  return trimmed(kdv::model::to_utf8(kdv::model::unit_text(static_cast<char>(letter)).str()));
 }
 
 std::int64_t alarm_code(std::uint8_t letter) {

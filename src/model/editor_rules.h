@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::model {
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdlib>
 
+namespace kdv::model {
+
 template <class T, int Lo, int Hi>
 class Indexed {
   static_assert(Lo <= Hi);
@@ -32,3 +34,5 @@ class Indexed {
   }
   std::array<T, kCount> items_{};
 };
+
+}  // namespace kdv::model

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "model/cp437.h"
+#include "model/code_page_437.h"
 
 namespace kdv::model {
 
@@ -22,7 +22,7 @@ std::string printable_text(std::string_view text, std::size_t most) {
   std::size_t shown = 0;  // characters in out
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t start = i;
-    const char32_t code = kdv::ui::next_character(text, i);
+    const char32_t code = kdv::model::next_character(text, i);
     const std::string_view bytes = text.substr(start, i - start);
     std::string piece;
     if (code == U'\uFFFD' && bytes != "\uFFFD") {

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "model/cp437.h"
-#include "model/globals.h"
+#include "model/code_page_437.h"
+#include "model/records.h"
 
 namespace kdv::model {
 
@@ -16,7 +16,7 @@ namespace {
 // A text quoted, its code page 437 bytes as their characters.
 template <std::size_t N>
 std::string quoted(const Text<N>& t) {
-  return '"' + kdv::ui::to_utf8(t.view()) + '"';
+  return '"' + kdv::model::to_utf8(t.view()) + '"';
 }
 
 // The shortest text that reads back as the same number, so that unequal

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <limits>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::model {
 

@@ -59,8 +59,6 @@ void read_messages(std::istream& in, MESSAGES& messages);
 
 // ---- Menu screens ----------------------------------------------------------
 
-using Byte = std::uint8_t;  // as in model/globals.h
-
 // One menu cell: its label, screen position and two help lines.
 struct MenuCell {
   Text<15> label;

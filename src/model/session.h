@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "model/colours.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "model/indexed.h"
 #include "model/screen_files.h"
 #include "model/text.h"

@@ -13,7 +13,7 @@
 #include <variant>
 #include <vector>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::model {
 

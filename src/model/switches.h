@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::model {
 

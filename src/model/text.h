@@ -10,6 +10,11 @@
 #include <string>
 #include <string_view>
 
+namespace kdv::model {
+
+// A byte of a record or a frame: code page 437 text or a number.
+using Byte = std::uint8_t;
+
 template <std::size_t N>
 class Text {
   static_assert(N >= 1 && N <= 255, "a text holds 1 to 255 bytes");
@@ -74,3 +79,5 @@ template <std::size_t N>
 constexpr bool operator==(const Text<N>& a, const Text<N>& b) {
   return a.view() == b.view();
 }
+
+}  // namespace kdv::model

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 namespace kdv::model {
 

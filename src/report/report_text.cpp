@@ -11,7 +11,7 @@
 
 #include "model/messages.h"
 #include "model/value_text.h"
-#include "report/hardc.h"
+#include "report/report.h"
 
 namespace kdv::report {
 

@@ -1,7 +1,7 @@
 #include "transfer/copy.h"
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "transfer/progress.h"
 
 namespace kdv::transfer {

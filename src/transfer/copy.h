@@ -1,6 +1,6 @@
 // The copy function's work on the record: channel and transmitter settings
 // copied within a receiver's record, and a single copied channel sent to the
-// receiver. The copy screen is the editors' (edit/copy_menu.h).
+// receiver. The copy screen is the editors' (edit/copy_screen.h).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 
 namespace kdv::transfer {
 
-using Byte = std::uint8_t;
+using kdv::model::Byte;
 
 // Transmitter or channel number meaning "all".
 inline constexpr Byte kAll = 255;

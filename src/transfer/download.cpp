@@ -4,7 +4,7 @@
 
 #include "link/comms.h"
 #include "link/sent_changes.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "transfer/progress.h"
 
 namespace kdv::transfer {

@@ -1,6 +1,6 @@
 #include "ui/key_decoder.h"
 
-#include "ui/cp437.h"
+#include "ui/glyphs.h"
 
 namespace kdv::ui {
 
@@ -171,7 +171,7 @@ KeyDecoder::Step KeyDecoder::utf8_char(std::string_view in, bool more) const {
     if ((b & 0xC0) != 0x80) return {k, {}, 0};
     c = (c << 6) | (b & 0x3F);
   }
-  if (const auto byte = kdv::ui::from_unicode(c)) return {n, {*byte}, 1};
+  if (const auto byte = kdv::model::from_unicode(c)) return {n, {*byte}, 1};
   return {n, {}, 0};
 }
 

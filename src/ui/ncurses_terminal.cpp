@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/cp437.h"
+#include "ui/glyphs.h"
 #include "ui/key_decoder.h"
 
 namespace kdv::ui {

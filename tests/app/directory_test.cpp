@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/screen_scratch.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 
 using namespace kdv::model;
 

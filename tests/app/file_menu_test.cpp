@@ -1,6 +1,6 @@
 // The file commands reached from the main menu.
 #include "app/menu_fixture.h"
-#include "app/project1.h"
+#include "app/startup.h"
 #include "files/scratch_dir.h"
 
 using namespace kdv::model;

@@ -2,7 +2,7 @@
 
 #include "app/file_commands.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "transfer/transfer_fixture.h"
-#include "ui/wind.h"
+#include "ui/menu.h"
 
 class MenuTest : public TransferTest {
  protected:

@@ -1,6 +1,6 @@
 // The opening question and the main menu loop, driven by key scripts with
 // the shipped screen files and the simulator core.
-#include "app/project1.h"
+#include "app/startup.h"
 
 #include "app/menu_fixture.h"
 #include "app/port_choice.h"

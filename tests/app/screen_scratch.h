@@ -5,9 +5,9 @@
 #include <string>
 
 #include "files/scratch_dir.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 // A scratch directory with a fresh process and a scripted terminal; `seen`

@@ -1,4 +1,4 @@
-#include "app/project1.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 
 #include "link/comms.h"
 #include "transfer/progress.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 namespace {

@@ -12,11 +12,11 @@
 
 #include "app/console_host.h"
 #include "app/console_progress.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
-#include "ui/wind.h"
+#include "ui/menu.h"
 
 namespace edit_test {
 

@@ -1,10 +1,10 @@
 // The editors online against the receiver simulator, in-process.
 #include <optional>
 
-#include "edit/calc.h"
-#include "edit/chconf.h"
-#include "edit/diag.h"
-#include "edit/rxconf.h"
+#include "edit/scaling_calculator.h"
+#include "edit/channel_settings.h"
+#include "edit/diagnostics_screen.h"
+#include "edit/receiver_settings.h"
 #include "files/disk.h"
 #include "edit_fixture.h"
 #include "sim_port.h"

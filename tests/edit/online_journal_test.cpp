@@ -2,7 +2,7 @@
 // simulator in-process: a tag refused and then accepted, then a download.
 #include "app/console_journal.h"
 #include "ctl/ctl_run.h"
-#include "edit/rxconf.h"
+#include "edit/receiver_settings.h"
 #include "edit_fixture.h"
 #include "files/scratch_dir.h"
 #include "sim_port.h"

@@ -27,11 +27,11 @@
 #include <string>
 #include <vector>
 
-#include "app/project1.h"
-#include "model/globals.h"
+#include "app/startup.h"
+#include "model/records.h"
 #include "sim_port.h"
-#include "ui/cp437.h"
-#include "ui/crt.h"
+#include "ui/glyphs.h"
+#include "ui/console.h"
 
 namespace {
 
@@ -349,7 +349,7 @@ class Recorder : public kdv::ui::Terminal, public kdv::sim::LineWatcher {
         col += run;
       }
       std::string shown;
-      for (char c : chars) shown += kdv::ui::utf8_of(kdv::ui::kUnicodeTable[static_cast<std::uint8_t>(c)]);
+      for (char c : chars) shown += kdv::model::utf8_of(kdv::model::kUnicodeTable[static_cast<std::uint8_t>(c)]);
       const std::string lines = (row < 10 ? " " : "") + std::to_string(row) + " |" + shown + "|\n   " + attrs + "\n";
       if (rows_[row - 1] != lines) text += lines;
       rows_[row - 1] = lines;

@@ -89,7 +89,7 @@ TEST_F(Audit, ALineForEachOutcomeThatSentSomething) {
       {Status::kDone, "done"},           {Status::kSent, "sent"},
       {Status::kRefused, "refused"},     {Status::kAborted, "aborted"},
       {Status::kNoReply, "no reply"},    {Status::kInvalidReply, "invalid reply"},
-      {Status::kCrcError, "invalid reply"}, {Status::kDataError, "invalid reply"},
+      {Status::kShortReply, "invalid reply"}, {Status::kDataError, "invalid reply"},
       {Status::kUnsendable, nullptr},    {Status::kPortUnopenable, nullptr},
   };
   AuditJournal j = journal("state/kdv578/audit.jsonl");

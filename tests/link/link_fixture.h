@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "sim_port.h"
 #include "support/fresh_model.h"
 

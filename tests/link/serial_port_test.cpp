@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "support/fresh_model.h"
 
 using namespace kdv::link;
@@ -60,9 +60,9 @@ long ms_since(Clock::time_point start) {
   return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-TEST(TBlockSerial, SendsBytesAndHandsOutABurstOneByOne) {
+TEST(PosixSerialPort, SendsBytesAndHandsOutABurstOneByOne) {
   Pty pty;
-  TBlockSerial port;
+  PosixSerialPort port;
   port.connect_port(pty.path);
   port.configure(9600, 8, 'N', 0, false, false);
   ASSERT_TRUE(port.is_open()) << port.last_error();
@@ -78,9 +78,9 @@ TEST(TBlockSerial, SendsBytesAndHandsOutABurstOneByOne) {
   EXPECT_LT(ms_since(start), 50);
 }
 
-TEST(TBlockSerial, NoByteWithinTheDeadlineReadsAsZero) {
+TEST(PosixSerialPort, NoByteWithinTheDeadlineReadsAsZero) {
   Pty pty;
-  TBlockSerial port;
+  PosixSerialPort port;
   port.connect_port(pty.path);
   const auto start = Clock::now();
   EXPECT_EQ(port.receive_byte(1000), 0);
@@ -91,9 +91,9 @@ TEST(TBlockSerial, NoByteWithinTheDeadlineReadsAsZero) {
   EXPECT_FALSE(port.hung_up());
 }
 
-TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
+TEST(PosixSerialPort, AClosedPeerEndsTheWaitAtOnce) {
   Pty pty;
-  TBlockSerial port;
+  PosixSerialPort port;
   port.connect_port(pty.path);
   pty.close_keeper();
   pty.close_master();
@@ -108,9 +108,9 @@ TEST(TBlockSerial, AClosedPeerEndsTheWaitAtOnce) {
 
 // A key on the watched keyboard, or the stop signal, ends a wait that has
 // no byte to hand out; a byte already come is handed out first.
-TEST(TBlockSerial, AKeyOrTheStopSignalEndsOnlyAWaitWithoutBytes) {
+TEST(PosixSerialPort, AKeyOrTheStopSignalEndsOnlyAWaitWithoutBytes) {
   Pty pty;
-  TBlockSerial port;
+  PosixSerialPort port;
   port.connect_port(pty.path);
   int keys[2] = {-1, -1};
   ASSERT_EQ(pipe2(keys, O_NONBLOCK), 0);
@@ -130,12 +130,12 @@ TEST(TBlockSerial, AKeyOrTheStopSignalEndsOnlyAWaitWithoutBytes) {
   EXPECT_EQ(port.last_error(), kWokenError);
 }
 
-TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
+TEST(PosixSerialPort, ABusyPortIsRefusedUntilItsOwnerCloses) {
   Pty pty;
-  auto owner = std::make_unique<TBlockSerial>();
+  auto owner = std::make_unique<PosixSerialPort>();
   owner->connect_port(pty.path);
   ASSERT_TRUE(owner->is_open());
-  TBlockSerial second;
+  PosixSerialPort second;
   second.connect_port(pty.path);
   EXPECT_FALSE(second.is_open());
   EXPECT_EQ(second.last_error(), EBUSY);
@@ -144,21 +144,21 @@ TEST(TBlockSerial, ABusyPortIsRefusedUntilItsOwnerCloses) {
   EXPECT_TRUE(second.is_open());
 }
 
-TEST(TBlockSerial, ReconnectingDiscardsBytesThatArrivedLate) {
+TEST(PosixSerialPort, ReconnectingDiscardsBytesThatArrivedLate) {
   Pty pty;
   {
-    TBlockSerial first;
+    PosixSerialPort first;
     first.connect_port(pty.path);
     pty.write_bytes("late");
     usleep(20000);
   }
-  TBlockSerial next;
+  PosixSerialPort next;
   next.connect_port(pty.path);
   EXPECT_EQ(next.receive_byte(100), 0);
 }
 
-TEST(TBlockSerial, AMissingPortStaysClosedAndQuiet) {
-  TBlockSerial port;
+TEST(PosixSerialPort, AMissingPortStaysClosedAndQuiet) {
+  PosixSerialPort port;
   port.connect_port("/dev/kdv578-no-such-port");
   EXPECT_FALSE(port.is_open());
   EXPECT_EQ(port.last_error(), ENOENT);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "model/globals.h"
+#include "model/records.h"
 
 using namespace kdv::model;
 

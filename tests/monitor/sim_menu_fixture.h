@@ -10,12 +10,12 @@
 #include "app/console_host.h"
 #include "app/console_progress.h"
 #include "link/comms.h"
-#include "model/globals.h"
+#include "model/records.h"
 #include "sim_port.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
-#include "ui/wind.h"
+#include "ui/menu.h"
 
 // A scripted terminal whose keys wait for the menus and boxes that read
 // them: the link's Escape test during an exchange (a key poll) sees no key

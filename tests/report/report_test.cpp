@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "files/scratch_dir.h"
-#include "report/hardc.h"
+#include "report/report.h"
 #include "support/pty.h"
 
 using namespace kdv::model;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "support/fresh_model.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 
 inline void reset_console_state() { kdv::ui::reset_console(); }
 

@@ -11,7 +11,7 @@
 #include "app/console_progress.h"
 #include "link/link_fixture.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 // The link fixture on a fresh console layer with a scripted terminal.

@@ -18,7 +18,7 @@
 
 #include "support/fresh_process.h"
 #include "support/pty.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 #include <gtest/gtest.h>

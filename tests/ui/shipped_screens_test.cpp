@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/wind.h"
+#include "ui/menu.h"
 #include "ui_fixture.h"
 
 using namespace kdv::ui;

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "model/globals.h"
+#include "model/records.h"
 #include "support/fresh_process.h"
-#include "ui/crt.h"
+#include "ui/console.h"
 #include "ui/script_terminal.h"
 
 class UiTest : public FreshProcess {
