@@ -12,7 +12,7 @@ using namespace kdv::model;
 
 namespace {
 
-class CopyMenu : public CopyTestOn<SimMenuTest> {
+class CopyScreen : public CopyTestOn<SimMenuTest> {
  protected:
   void SetUp() override {
     CopyTestOn<SimMenuTest>::SetUp();
@@ -51,7 +51,7 @@ class CopyMenu : public CopyTestOn<SimMenuTest> {
   bool asked = false;
 };
 
-TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
+TEST_F(CopyScreen, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
   session.online = true;
   rx.state().TRANSMITTER[2].TXTYPE = 1;  // takes the thermocouple input type
   copy_3_to_tx2_ch5();
@@ -70,7 +70,7 @@ TEST_F(CopyMenu, OneChannelOnlineIsSentAtOnceWithThreeSetCommands) {
   EXPECT_EQ(term.bells, 0);
 }
 
-TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
+TEST_F(CopyScreen, OneChannelOfflineChangesMemoryOnly) {
   session.online = false;
   copy_3_to_tx2_ch5();
   EXPECT_EQ(changed(), std::vector<std::string>{"2.5"});
@@ -79,7 +79,7 @@ TEST_F(CopyMenu, OneChannelOfflineChangesMemoryOnly) {
   EXPECT_FALSE(asked);
 }
 
-TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
+TEST_F(CopyScreen, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
   session.online = true;
   rx.faults.refuse = 7;
   copy_3_to_tx2_ch5();
@@ -90,7 +90,7 @@ TEST_F(CopyMenu, FailedSendShowsTheErrorKeepsTheCopyAndCompletes) {
   EXPECT_TRUE(completed);
 }
 
-TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
+TEST_F(CopyScreen, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
   session.online = true;
   session.current_receiver().TRANSMITTER[1].CHANNEL[3].LOW_ALARM = 12345678901.5;
   copy_3_to_tx2_ch5();
@@ -99,7 +99,7 @@ TEST_F(CopyMenu, AChannelWithAValueTheLinkCannotCarryIsNotSent) {
   EXPECT_TRUE(completed);
 }
 
-TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
+TEST_F(CopyScreen, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
   session.online = false;
   term.down();   // (1, 3) source channel
   term.enter();
@@ -127,7 +127,7 @@ TEST_F(CopyMenu, SourceChannelAllForcesDestinationAllWithOnlyTheAllItem) {
   EXPECT_TRUE(changed().empty());  // nothing copied yet
 }
 
-TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
+TEST_F(CopyScreen, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   session.online = true;
   term.enter();  // (1, 2) source transmitter: lines 1, 2, ALL
   pick(2);
@@ -154,7 +154,7 @@ TEST_F(CopyMenu, AllToAllOnlineAsksAndYesDownloadsReceiverAndFourTransmitters) {
   EXPECT_EQ(session.cursor_row, 1);
 }
 
-TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
+TEST_F(CopyScreen, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   session.online = true;
   term.down();
   term.enter();
@@ -170,7 +170,7 @@ TEST_F(CopyMenu, DownloadQuestionAnsweredWithEscapeSendsNothing) {
   EXPECT_TRUE(rx.requests().empty());
 }
 
-TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
+TEST_F(CopyScreen, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   session.current_receiver().NO_OF_TX = 1;
   std::vector<std::string> boxes;
   auto keep = term.on_wait;
@@ -197,7 +197,7 @@ TEST_F(CopyMenu, OneTransmitterOffersItem1AsSourceAndItem1AndAllAsDestination) {
   EXPECT_EQ(session.value_column[2][2].str(), "  ALL");
 }
 
-TEST_F(CopyMenu, TransmitterCountOutsideItsRangeOffersFourAtMost) {
+TEST_F(CopyScreen, TransmitterCountOutsideItsRangeOffersFourAtMost) {
   session.current_receiver().NO_OF_TX = 9;  // a damaged file
   term.right();
   term.enter();

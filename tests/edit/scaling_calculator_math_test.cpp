@@ -8,7 +8,7 @@ using namespace kdv::edit;
 
 namespace {
 
-class CalcMath : public FreshProcess {
+class ScalingCalculatorMath : public FreshProcess {
  protected:
   void SetUp() override {
     init_model(session);
@@ -19,7 +19,7 @@ class CalcMath : public FreshProcess {
   ChannelRecord& ch() { return session.current_receiver().TRANSMITTER[session.transmitter_number].CHANNEL[session.channel_number]; }
 };
 
-TEST_F(CalcMath, OffsetByFormatAndInputType) {
+TEST_F(ScalingCalculatorMath, OffsetByFormatAndInputType) {
   for (Byte f : {4, 8, 12, 16}) {
     EXPECT_EQ(unipolar_offset(f, 0), 100.0);
     EXPECT_EQ(unipolar_offset(f, 13), 0.0);
@@ -31,7 +31,7 @@ TEST_F(CalcMath, OffsetByFormatAndInputType) {
     for (Byte t : {0, 5, 13}) EXPECT_EQ(unipolar_offset(f, t), 0.0);
 }
 
-TEST_F(CalcMath, StartValuesMapSignalZeroToOutputZero) {
+TEST_F(ScalingCalculatorMath, StartValuesMapSignalZeroToOutputZero) {
   session.current_receiver().DATA_FORMAT = 4;  // 16BIT Unsigned: input type 0 carries 100
   ch().SCALE_OPZERO = 7;
   ch().SCALE_GAIN = 2;
@@ -41,7 +41,7 @@ TEST_F(CalcMath, StartValuesMapSignalZeroToOutputZero) {
   EXPECT_EQ(output_for(session, w.signal_full_scale), w.output_full_scale);
 }
 
-TEST_F(CalcMath, GainFromFullScaleAndEqualSpanKeepsIt) {
+TEST_F(ScalingCalculatorMath, GainFromFullScaleAndEqualSpanKeepsIt) {
   set_gain(session, 0, 20, 4000);
   EXPECT_EQ(ch().SCALE_GAIN, 200.0);
   ch().SCALE_OPZERO = 1000;

@@ -6,7 +6,7 @@ using namespace kdv::edit;
 
 namespace {
 
-TEST(Tohex, DigitsAndOutOfRangeLeadingDigit) {
+TEST(HexText, DigitsAndOutOfRangeLeadingDigit) {
   EXPECT_EQ(to_hex(4660, 4), "1234");
   EXPECT_EQ(to_hex(0xBEEF, 4), "BEEF");
   // 70000 = 17 x 4096 + 368: the first digit value 17 cannot be shown, and
@@ -18,13 +18,13 @@ TEST(Tohex, DigitsAndOutOfRangeLeadingDigit) {
   EXPECT_EQ(to_hex(0xFFFFFFFF, 8), "FFFFFFFF");
 }
 
-TEST(Tohex, NegativeValuesShowQuestionMarksWithoutOverrunning) {
+TEST(HexText, NegativeValuesShowQuestionMarksWithoutOverrunning) {
   EXPECT_EQ(to_hex(-1, 4), "000?");
   EXPECT_EQ(to_hex(1e300, 8).size(), 8u);
   EXPECT_EQ(to_hex(5, 200).size(), 8u);  // never more than 8 digits
 }
 
-TEST(Tobin, BinaryDigitsAndReversal) {
+TEST(BinaryText, BinaryDigitsAndReversal) {
   EXPECT_EQ(to_binary(5, 8), "00000101");
   EXPECT_EQ(reversed(to_binary(5, 8), 8), "10100000");
   EXPECT_EQ(to_binary(65, 8), "01000001");
@@ -34,7 +34,7 @@ TEST(Tobin, BinaryDigitsAndReversal) {
   EXPECT_EQ(reversed("ab", 5), "ba");  // never reads past the text
 }
 
-TEST(Iptypestring, TablesAndInvalidCodes) {
+TEST(InputTypeName, TablesAndInvalidCodes) {
   EXPECT_EQ(input_type_name(1, 0), "     mV         ");
   EXPECT_EQ(input_type_name(1, 14), "RTD Temp Output ");
   EXPECT_EQ(input_type_name(1, 15), "Invalid");
@@ -48,7 +48,7 @@ TEST(Iptypestring, TablesAndInvalidCodes) {
   EXPECT_EQ(input_type_name(0, 13), "   RTD ohmic    ");
 }
 
-TEST(Checksumstr, DecimalOrHex) {
+TEST(ChecksumText, DecimalOrHex) {
   EXPECT_EQ(checksum_text(4660, 0), "     4660");
   EXPECT_EQ(checksum_text(4660, 1), "     1234  hex");
   EXPECT_EQ(checksum_text(70000, 1), "     ?170  hex");

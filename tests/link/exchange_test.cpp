@@ -243,7 +243,7 @@ TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
   EXPECT_EQ(session.current_receiver().NO_OF_TX, 2);
 }
 
-TEST(Iostr, ThreeDecimalsInTenCharacters) {
+TEST(NumberFieldText, ThreeDecimalsInTenCharacters) {
   EXPECT_EQ(number_field_text(60), "    60.000");
   EXPECT_EQ(number_field_text(-60), "   -60.000");
   EXPECT_EQ(number_field_text(1), "     1.000");
@@ -259,7 +259,7 @@ TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM, 12345678.5);
 }
 
-TEST(Carries, OnlyNumbersTheFieldHoldsWhole) {
+TEST(RequestFields, OnlyNumbersTheFieldHoldsWhole) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   for (auto [x, carried] : std::initializer_list<std::pair<double, bool>>{
            {-99999.999, true}, {999999.9994, true}, {1e6, true}, {12345678.5, true},
@@ -289,7 +289,7 @@ TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
   EXPECT_EQ(frame(0)[7], '\xFF');
 }
 
-TEST(Decimal, SignDigitsPointAndExponent) {
+TEST(DecimalField, SignDigitsPointAndExponent) {
   double x = 0;
   for (auto [text, value] : std::initializer_list<std::pair<const char*, double>>{
            {"12", 12}, {"-12.5", -12.5}, {"+5", 5}, {".5", 0.5}, {"5.", 5}, {"1e3", 1000},
@@ -303,7 +303,7 @@ TEST(Decimal, SignDigitsPointAndExponent) {
   EXPECT_EQ(x, 7);
 }
 
-TEST(Getparameter, ReadsNumbersWithALeadingMinus) {
+TEST(ReplyNumbers, ReadsNumbersWithALeadingMinus) {
   const std::string text = "\x02GAbPS 11\r\n   -12.500\r\n1:5.000\r\n      .250\r";
   Reply reply;
   std::copy(text.begin(), text.end(), reply.bytes.begin());

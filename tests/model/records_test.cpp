@@ -25,7 +25,7 @@ TEST(Text, KeepsItsFirstBytesOnAssignment) {
   EXPECT_TRUE(t.empty());
 }
 
-TEST(Initcomms, ColourSchemeOnlyForExactBwArgument) {
+TEST(StartupDefaults, ColourSchemeOnlyForExactBwArgument) {
   const Session mono = start_with({"BW"});
   EXPECT_EQ(mono.background, 0);
   EXPECT_EQ(mono.alarm_fill, 15);
@@ -41,7 +41,7 @@ TEST(Initcomms, ColourSchemeOnlyForExactBwArgument) {
   EXPECT_EQ(start_with({}).error_bar, 4);
 }
 
-TEST(Initcomms, DefaultReceiverRecord) {
+TEST(StartupDefaults, DefaultReceiverRecord) {
   Session session = start_with({});
   const ReceiverRecord& rx = *session.receivers[0];
   EXPECT_EQ(rx.TAG_FIELD, "Data not loaded          ");
@@ -131,7 +131,7 @@ TEST(Tables, UnitLetters) {
   EXPECT_EQ(unit_text('x'), "  ");
 }
 
-TEST(Isrtd, Channel16ReservedOnlyByCompensatedInputsOfType571) {
+TEST(ReservedChannel, Channel16ReservedOnlyByCompensatedInputsOfType571) {
   Session session = start_with({});
   EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1]));
   session.current_receiver().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count

@@ -9,7 +9,7 @@ using kdv::ui::Glyph;
 
 namespace {
 
-TEST(Cp437, BoxDrawingAndUnitSigns) {
+TEST(Glyphs, BoxDrawingAndUnitSigns) {
   const std::pair<std::uint8_t, char32_t> expected[] = {
       {0xC9, U'╔'}, {0xCD, U'═'}, {0xBB, U'╗'}, {0xBA, U'║'}, {0xC8, U'╚'}, {0xBC, U'╝'},
       {0xCC, U'╠'}, {0xB9, U'╣'}, {0xDA, U'┌'}, {0xC4, U'─'}, {0xBF, U'┐'}, {0xB3, U'│'},
@@ -18,7 +18,7 @@ TEST(Cp437, BoxDrawingAndUnitSigns) {
   for (auto [byte, unicode] : expected) EXPECT_EQ(kdv::model::kUnicodeTable[byte], unicode) << int(byte);
 }
 
-TEST(Cp437, AsciiIsItselfAndEveryOtherByteIsItsOwnGlyph) {
+TEST(Glyphs, AsciiIsItselfAndEveryOtherByteIsItsOwnGlyph) {
   for (int b = 0x20; b < 0x7F; ++b) EXPECT_EQ(kdv::model::kUnicodeTable[b], char32_t(b));
   // Only byte 0 (shown blank) shares its glyph with the space.
   std::set<char32_t> seen;
@@ -26,7 +26,7 @@ TEST(Cp437, AsciiIsItselfAndEveryOtherByteIsItsOwnGlyph) {
   EXPECT_EQ(kdv::model::kUnicodeTable[0], U' ');
 }
 
-TEST(Cp437, FallbackGoesFromUnicodeToLineCharactersToAscii) {
+TEST(Glyphs, FallbackGoesFromUnicodeToLineCharactersToAscii) {
   auto none = [](char32_t) { return false; };
   auto ascii_only = [](char32_t c) { return c < 0x80; };
   auto latin1 = [](char32_t c) { return c < 0x100; };
@@ -50,7 +50,7 @@ TEST(Cp437, FallbackGoesFromUnicodeToLineCharactersToAscii) {
   EXPECT_EQ(kdv::ui::render(0xFB, latin1).kind, Glyph::kAscii);
 }
 
-TEST(Cp437, EveryByteHasAPrintableFallback) {
+TEST(Glyphs, EveryByteHasAPrintableFallback) {
   for (int b = 0; b < 256; ++b) {
     const Glyph g = kdv::ui::render(static_cast<std::uint8_t>(b), [](char32_t) { return false; });
     if (g.kind == Glyph::kAscii) {
@@ -61,7 +61,7 @@ TEST(Cp437, EveryByteHasAPrintableFallback) {
   for (int b = 0xB3; b <= 0xDA; ++b) EXPECT_NE(kdv::ui::kAcsTable[b], Acs::kNone) << b;
 }
 
-TEST(Cp437, TypedCharactersMapBackToTheirByte) {
+TEST(Glyphs, TypedCharactersMapBackToTheirByte) {
   for (int b = 0x80; b < 256; ++b)
     EXPECT_EQ(kdv::model::from_unicode(kdv::model::kUnicodeTable[b]), std::optional<std::uint8_t>(b)) << b;
   EXPECT_EQ(kdv::model::from_unicode(U'\u2126'), 0xEA);  // ohm sign

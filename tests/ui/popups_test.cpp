@@ -200,7 +200,7 @@ TEST_F(Popup, StgAndFstr) {
 
 // Rounded on the decimal value the double holds: 2.5, 0.125, 0.03125 and
 // 1e15 + 0.5 are exact halves; 1.005, 2.675 and 0.00015 are held just below.
-TEST(Fixstr, RoundsExactHalvesAwayFromZeroAndNeverShowsMinusZero) {
+TEST(FixedDecimalText, RoundsExactHalvesAwayFromZeroAndNeverShowsMinusZero) {
   const struct {
     double value;
     int width, decimals;
