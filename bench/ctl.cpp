@@ -32,7 +32,6 @@
 #include <string_view>
 #include <vector>
 
-#include "link/comms.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "process.h"

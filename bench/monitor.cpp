@@ -12,7 +12,8 @@
 #include <string_view>
 
 #include "app/console_host.h"
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/serial_port.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "monitor/live_monitor.h"

@@ -12,7 +12,7 @@
 
 #include <chrono>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "pty_receiver.h"

@@ -6,7 +6,8 @@
 #include <iterator>
 #include <string_view>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "sim_port.h"

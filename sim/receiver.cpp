@@ -5,7 +5,8 @@
 #include <functional>
 #include <string_view>
 
-#include "link/comms.h"
+#include "link/command_set.h"
+#include "link/outcome.h"
 
 namespace kdv::sim {
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <utility>
 
+#include "link/serial_port.h"
 #include "model/session.h"
 
 namespace kdv::sim {

@@ -1,14 +1,13 @@
 // The receiver simulator plugged in as the link's serial port, in-process
 // and in virtual time: tests (and screenless callers) run uploads,
 // downloads, editors and the monitor against a simulated receiver without a
-// pseudo-terminal. See the top of src/link/comms.h for an example.
+// pseudo-terminal. See the top of src/link/serial_port.h for an example.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "link/comms.h"
 #include "model/session.h"
 #include "receiver.h"
 

@@ -6,7 +6,7 @@
 // (virtual time in tests).
 #pragma once
 
-#include "link/comms.h"
+#include "link/link.h"
 
 namespace kdv::app {
 

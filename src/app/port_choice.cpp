@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "link/comms.h"
+#include "link/serial_port.h"
 #include "model/records.h"
 #include "ui/menu.h"
 

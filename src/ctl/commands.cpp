@@ -12,11 +12,11 @@
 #include <iostream>
 
 #include "ctl/output.h"
-#include "ctl/receiver_commands.h"
 #include "ctl/paths.h"
+#include "ctl/receiver_commands.h"
 #include "files/disk.h"
 #include "files/text_format.h"
-#include "link/comms.h"
+#include "link/command_set.h"
 #include "model/screen_files.h"
 #include "report/report.h"
 

@@ -10,7 +10,7 @@
 
 #include "ctl/exit_codes.h"
 #include "link/audit_watch.h"
-#include "link/comms.h"
+#include "link/outcome.h"
 #include "model/session.h"
 #include "model/setting_keys.h"
 

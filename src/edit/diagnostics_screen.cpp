@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/value_column.h"
 #include "edit/receiver_settings.h"
-#include "link/comms.h"
+#include "edit/value_column.h"
+#include "link/link.h"
 #include "model/colours.h"
 #include "model/switches.h"
 #include "ui/console.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "model/session.h"
 

@@ -2,7 +2,9 @@
 
 #include "edit/channel_settings.h"
 #include "edit/receiver_settings.h"
-#include "link/comms.h"
+#include "link/command_set.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "ui/menu.h"
 
 namespace kdv::edit {

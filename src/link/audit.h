@@ -27,7 +27,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 
 namespace kdv::link {
 

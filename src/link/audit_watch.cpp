@@ -3,7 +3,7 @@
 #include <set>
 #include <utility>
 
-#include "link/comms.h"
+#include "link/command_set.h"
 #include "model/setting_keys.h"
 
 namespace kdv::link {

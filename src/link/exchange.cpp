@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "link/command_set.h"
 #include "link/link_private.h"
 #include "link/trace.h"
 #include "model/records.h"
@@ -84,11 +85,11 @@ Link::Link(Session& session, OnFailure on_failure) : session_(session), on_failu
 
 Link::~Link() = default;
 
-void Link::put_byte(int, std::uint8_t b) {
+void Link::put_byte(std::uint8_t b) {
   if (port_) port_->send_byte(b);
 }
 
-Link::Arrival Link::get_byte(int, std::uint8_t& b, int timeout_ms) {
+Link::Arrival Link::get_byte(std::uint8_t& b, int timeout_ms) {
   host().before_receive();
   b = 0;
   if (!port_) return Arrival::kSilence;
@@ -119,13 +120,13 @@ bool Link::escape_pressed() {
   return host().escape();
 }
 
-Status Link::send_request(int port, int receiver, int command, const Request& request) {
+Status Link::send_request(int receiver, int command, const Request& request) {
   std::fill_n(reply_.bytes.begin(), 11, 0);
   // Once the program is stopping no frame begins; one begun is finished.
   if (stopped()) return Status::kAborted;
   // Each byte is followed by a key poll; Escape stops the frame.
-  auto send_byte = [this, port](std::uint8_t b) {
-    put_byte(port, b);
+  auto send_byte = [this](std::uint8_t b) {
+    put_byte(b);
     return !escape_pressed();
   };
   const std::uint8_t header[] = {kFrameStart, kFrameStart, 'c', static_cast<std::uint8_t>(0x50 + receiver),
@@ -134,11 +135,11 @@ Status Link::send_request(int port, int receiver, int command, const Request& re
     if (!send_byte(b)) return Status::kAborted;
   for (int i = 0; i < request.count(); ++i)
     if (!send_byte(request[i])) return Status::kAborted;
-  put_byte(port, kFrameEnd);
+  put_byte(kFrameEnd);
   return Status::kDone;
 }
 
-Status Link::receive_reply(int port) {
+Status Link::receive_reply() {
   auto abandon = [this](bool receiving, Status why) {
     if (why == Status::kAborted) trace_note(TraceEvent::kAborted, "Escape or the stop signal ended the wait");
     host().status_text(receiving ? "Write Error               " : "");
@@ -147,7 +148,7 @@ Status Link::receive_reply(int port) {
   };
   // The STX must come among the first four bytes; a time-out reads as 0.
   for (int read = 1;; ++read) {
-    const Arrival arrival = get_byte(port, reply_.bytes[0], kReceiveTimeoutMs);
+    const Arrival arrival = get_byte(reply_.bytes[0], kReceiveTimeoutMs);
     if (arrival == Arrival::kGone) return abandon(false, Status::kDeviceGone);
     if (arrival == Arrival::kStopped) return abandon(false, Status::kAborted);
     if (read == 5) return abandon(false, Status::kNoReply);
@@ -160,7 +161,7 @@ Status Link::receive_reply(int port) {
   for (std::size_t i = 1;; ++i) {
     const std::int64_t elapsed = port_ ? port_->clock_ms() - started : 0;
     const int wait = static_cast<int>(std::min<std::int64_t>(kReceiveTimeoutMs, kReplyLimitMs - elapsed));
-    switch (get_byte(port, reply_.bytes[i], wait)) {
+    switch (get_byte(reply_.bytes[i], wait)) {
       case Arrival::kByte: break;
       case Arrival::kGone: return abandon(true, Status::kDeviceGone);
       case Arrival::kStopped: return abandon(true, Status::kAborted);
@@ -226,14 +227,14 @@ void Link::judge(int receiver) {
   }
 }
 
-void Link::exchange_with_retry(int port, int receiver, int command, const Request& request) {
+void Link::exchange_with_retry(int receiver, int command, const Request& request) {
   if (failed()) return;
   for (int attempt = 1;; ++attempt) {
     port_.reset();  // closed before the next open: the port is for exclusive use
     trace_attempt(attempt);
     port_ = make_port(session_.selected_port, &connected_);
-    Status sent = send_request(port, receiver, command, request);
-    if (sent == Status::kDone) sent = receive_reply(port);
+    Status sent = send_request(receiver, command, request);
+    if (sent == Status::kDone) sent = receive_reply();
     if (sent != Status::kDone) return fail(sent, kAbortedText);
     judge(receiver);
     if (!failed() || attempt == 2) return;
@@ -248,7 +249,7 @@ void Link::exchange_for_numbers(int receiver, int command, const Request& reques
     again = false;
     if (failed()) return;
     ++attempts;
-    exchange_with_retry(kPortNumber, receiver, command, request);
+    exchange_with_retry(receiver, command, request);
     if (failed()) return;
     // The numbers follow the first CR, or the second when parameters were sent.
     int i = 1;

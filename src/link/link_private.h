@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 
 namespace kdv::link {
 
@@ -21,9 +22,6 @@ inline constexpr int kReceiveTimeoutMs = 1000;
 // times the longest reply's wire time, with room for a receiver that pauses
 // to poll its transmitters and for a network hop.
 inline constexpr int kReplyLimitMs = 5000;
-
-// The number of the serial line every exchange names: there is one.
-inline constexpr int kPortNumber = 1;
 
 // The parameter bytes of one request, and whether they carry every value as
 // it stands.

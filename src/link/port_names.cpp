@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/serial_port.h"
 
 namespace kdv::link {
 

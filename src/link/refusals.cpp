@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 
 namespace kdv::link {
 

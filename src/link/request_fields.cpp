@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "link/comms.h"
+#include "link/command_set.h"
 
 namespace kdv::link {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 #include "link/trace_decode.h"
 #include "model/session.h"
 

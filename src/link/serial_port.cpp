@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "link/comms.h"
+#include "link/serial_port.h"
 
 namespace kdv::link {
 

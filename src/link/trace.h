@@ -35,7 +35,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/serial_port.h"
 
 namespace kdv::link {
 

@@ -4,7 +4,8 @@
 #include <charconv>
 #include <optional>
 
-#include "link/comms.h"
+#include "link/command_set.h"
+#include "link/outcome.h"
 #include "model/code_page_437.h"
 #include "model/setting_keys.h"
 

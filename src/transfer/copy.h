@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "link/comms.h"
+#include "link/outcome.h"
 #include "model/session.h"
 
 namespace kdv::transfer {

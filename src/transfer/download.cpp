@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "link/sent_changes.h"
 #include "model/records.h"
 #include "transfer/progress.h"

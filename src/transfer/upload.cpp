@@ -1,6 +1,7 @@
 #include "transfer/upload.h"
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "transfer/progress.h"
 

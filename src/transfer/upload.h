@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/session.h"
 
 namespace kdv::transfer {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
-#include "transfer/progress.h"
+#include "link/link.h"
 #include "model/records.h"
 #include "support/fresh_process.h"
+#include "transfer/progress.h"
 #include "ui/console.h"
 #include "ui/script_terminal.h"
 

@@ -12,7 +12,7 @@
 
 #include "files/disk.h"
 #include "files/text_format.h"
-#include "link/comms.h"
+#include "link/command_set.h"
 
 namespace {
 

@@ -12,11 +12,13 @@ using namespace kdv::link;
 
 namespace {
 
+using Exchange = LinkTest;
+
 constexpr char kEtx = '\x03';
 
 kdv::sim::Bytes bytes(std::string_view s) { return kdv::sim::Bytes(s.begin(), s.end()); }
 
-TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
+TEST_F(Exchange, AlarmRequestForChannel5IsTheEightByteFrame) {
   rx.state().TRANSMITTER[1].CHANNEL[5].LOW_ALARM = -12.5;
   rx.state().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM = 480;
   const Outcome o = link.READ_ALARMS(0, 1, 5);
@@ -28,7 +30,7 @@ TEST_F(LinkTest, AlarmRequestForChannel5IsTheEightByteFrame) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 480);
 }
 
-TEST_F(LinkTest, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
+TEST_F(Exchange, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
   rx.faults.noise = 3;
   EXPECT_TRUE(link.READ_TAG(0).ok());
   EXPECT_EQ(session.current_receiver().TAG_FIELD, "SIMULATED RECEIVER       ");
@@ -43,7 +45,7 @@ TEST_F(LinkTest, StxAmongTheFirstFourBytesIsAcceptedTheFifthIsAbandoned) {
   EXPECT_EQ(host.texts, std::vector<std::string>{""});  // nothing shown on the bottom row
 }
 
-TEST_F(LinkTest, EtxAtIndexSixIsACrcErrorOneMoreBytePasses) {
+TEST_F(Exchange, EtxAtIndexSixIsAShortReplyOneMoreBytePasses) {
   rx.faults.short_reply = true;
   const Outcome o = link.READ_CHECKSUM(0);
   EXPECT_EQ(o.status, Status::kShortReply);
@@ -58,7 +60,7 @@ TEST_F(LinkTest, EtxAtIndexSixIsACrcErrorOneMoreBytePasses) {
   EXPECT_EQ(link.reply().length, 7);
 }
 
-TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
+TEST_F(Exchange, RefusalIsSentTwiceAndNamedByItsCode) {
   rx.faults.refuse = 1;
   const Outcome o = link.READ_NO_TX(0);
   EXPECT_EQ(o.status, Status::kRefused);
@@ -79,7 +81,7 @@ TEST_F(LinkTest, RefusalIsSentTwiceAndNamedByItsCode) {
   }
 }
 
-TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
+TEST_F(Exchange, FaultsCanStartLaterAndHitOneCommand) {
   rx.faults.refuse = 4;
   rx.faults.only_command = kCommandTemperatureUnits;
   rx.faults.after = 2;
@@ -92,7 +94,7 @@ TEST_F(LinkTest, FaultsCanStartLaterAndHitOneCommand) {
   EXPECT_EQ(rx.frames(), 5u);
 }
 
-TEST_F(LinkTest, WrongFrameByteIsAnInvalidResponseAndRetried) {
+TEST_F(Exchange, WrongFrameByteIsAnInvalidResponseAndRetried) {
   for (int index : {3, 4}) {
     rx.clear_requests();
     rx.faults.wrong_frame = index;
@@ -103,7 +105,7 @@ TEST_F(LinkTest, WrongFrameByteIsAnInvalidResponseAndRetried) {
   }
 }
 
-TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
+TEST_F(Exchange, TransmitterFailedIsNoErrorButSetsOldValues) {
   rx.faults.tx_failed = true;
   int type = 0;
   const Outcome o = link.READ_INPUT(0, 1, 3, type);
@@ -116,7 +118,7 @@ TEST_F(LinkTest, TransmitterFailedIsNoErrorButSetsOldValues) {
 
 // Once a command of a sequence failed, the rest send nothing and return its
 // failure; a link that goes on exchanges again.
-TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
+TEST_F(Exchange, ASequenceCarriesItsFirstFailure) {
   kdv::link::Link carry(session, OnFailure::kCarry);
   session.current_receiver().DATA_FORMAT = 208;  // its digit would wrap to 00h: never sent
   EXPECT_EQ(carry.SET_DATAFMT(0).status, Status::kUnsendable);
@@ -135,7 +137,7 @@ TEST_F(LinkTest, ASequenceCarriesItsFirstFailure) {
   EXPECT_EQ(requests(), 1u);
 }
 
-TEST_F(LinkTest, NoReplyCostsFiveReadsAndIsNotRepeated) {
+TEST_F(Exchange, NoReplyCostsFiveReadsAndIsNotRepeated) {
   rx.faults.no_reply = true;
   const Outcome o = link.READ_TEMP(0);
   EXPECT_EQ(o.status, Status::kNoReply);
@@ -144,7 +146,7 @@ TEST_F(LinkTest, NoReplyCostsFiveReadsAndIsNotRepeated) {
   EXPECT_EQ(requests(), 1u);
 }
 
-TEST_F(LinkTest, AnUnopenablePortAbortsWithoutTraffic) {
+TEST_F(Exchange, AnUnopenablePortAbortsWithoutTraffic) {
   session.selected_port = "COM9";
   const Outcome o = link.READ_TEMP(0);
   EXPECT_EQ(o.status, Status::kPortUnopenable);
@@ -154,7 +156,7 @@ TEST_F(LinkTest, AnUnopenablePortAbortsWithoutTraffic) {
   EXPECT_EQ(link.SEND_SIGNOFF(0).status, Status::kPortUnopenable);
 }
 
-TEST_F(LinkTest, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
+TEST_F(Exchange, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
   rx.faults.raw_reply = bytes("\x02GAbP" + std::string(600, 'x'));
   const Outcome o = link.READ_TEMP(0);
   EXPECT_EQ(o.status, Status::kNoReply);
@@ -163,14 +165,14 @@ TEST_F(LinkTest, ReplyWithoutEtxIsAbandonedAfter512Bytes) {
   EXPECT_EQ(requests(), 1u);
 }
 
-TEST_F(LinkTest, EnquireReadsDigitsTenToFifteen) {
+TEST_F(Exchange, EnquireReadsDigitsTenToFifteen) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15\rALARMS\r\nL1>\r\nH?\r\x03");
   EXPECT_TRUE(link.READ_ALARMS(0, 1, 5).ok());
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].LOW_ALARM, 114);
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[5].HIGH_ALARM, 15);
 }
 
-TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
+TEST_F(Exchange, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
   rx.faults.bad_numbers = true;
   const Outcome o = link.READ_ALARMS(0, 1, 2);
   EXPECT_EQ(o.status, Status::kDataError);
@@ -179,12 +181,12 @@ TEST_F(LinkTest, UnreadableNumbersAreFetchedOnceMoreThenADataError) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[2].HIGH_ALARM, 60);
 }
 
-TEST_F(LinkTest, EnquireStaysInsideAReplyWithoutSeparators) {
+TEST_F(Exchange, EnquireStaysInsideAReplyWithoutSeparators) {
   rx.faults.raw_reply = bytes("\x02GAbP8 15x\x03");
   EXPECT_EQ(link.READ_ALARMS(0, 1, 5).status, Status::kDataError);
 }
 
-TEST_F(LinkTest, EscapeAtTheKeyPollAfterTheFirstByteAbortsTheRequest) {
+TEST_F(Exchange, EscapeAtTheKeyPollAfterTheFirstByteAbortsTheRequest) {
   EXPECT_TRUE(link.READ_TEMP(0).ok());
   host.escape_at = host.polls + 1;
   const Outcome o = link.READ_TEMP(0);
@@ -195,7 +197,7 @@ TEST_F(LinkTest, EscapeAtTheKeyPollAfterTheFirstByteAbortsTheRequest) {
   EXPECT_TRUE(host.texts.empty());
 }
 
-TEST_F(LinkTest, EscapeWhileWaitingForTheReplyAbandonsIt) {
+TEST_F(Exchange, EscapeWhileWaitingForTheReplyAbandonsIt) {
   rx.faults.no_reply = true;
   host.on_receive = [&] {
     if (host.escape_at == 0) host.escape_at = host.polls + 1;
@@ -206,12 +208,12 @@ TEST_F(LinkTest, EscapeWhileWaitingForTheReplyAbandonsIt) {
   EXPECT_EQ(plug.waited_ms, 1000u);  // gave up after the first silent second
 }
 
-TEST_F(LinkTest, TheHostIsToldOfEveryReceive) {
+TEST_F(Exchange, TheHostIsToldOfEveryReceive) {
   link.READ_TAG(0);
   EXPECT_EQ(host.receives, link.reply().length + 1);
 }
 
-TEST_F(LinkTest, StatusBitsOfTheLastReply) {
+TEST_F(Exchange, StatusBitsOfTheLastReply) {
   rx.state().HW1 = false;
   rx.state().ELD = true;
   rx.faults.hht = true;
@@ -228,7 +230,7 @@ TEST_F(LinkTest, StatusBitsOfTheLastReply) {
   EXPECT_EQ(host.pauses, std::vector<unsigned>{500});  // a configurator slows readings down
 }
 
-TEST_F(LinkTest, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
+TEST_F(Exchange, SignoffGoesOutOnTheOpenPortWithoutWaiting) {
   kdv::link::Link carry(session, OnFailure::kCarry);
   rx.faults.refuse = 5;
   rx.faults.only_command = kCommandTemperatureUnits;
@@ -251,7 +253,7 @@ TEST(NumberFieldText, ThreeDecimalsInTenCharacters) {
   EXPECT_EQ(number_field_text(123456789.5), "123456789.500");
 }
 
-TEST_F(LinkTest, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
+TEST_F(Exchange, NumberFieldKeepsTheFirstTenCharactersWhenTheyHoldTheNumber) {
   session.current_receiver().TRANSMITTER[1].CHANNEL[4].HIGH_ALARM = 12345678.5;
   link.SET_ALARMS(0, 1, 4);
   ASSERT_EQ(requests(), 1u);
@@ -269,7 +271,7 @@ TEST(RequestFields, OnlyNumbersTheFieldHoldsWhole) {
 }
 
 // A value its request cannot carry: nothing goes out, the operation fails.
-TEST_F(LinkTest, ValuesTheRequestCannotCarryAreNeverSent) {
+TEST_F(Exchange, ValuesTheRequestCannotCarryAreNeverSent) {
   const ReceiverRecord sound = session.current_receiver();
   ChannelRecord& ch = session.current_receiver().TRANSMITTER[1].CHANNEL[2];
   const std::function<Outcome()> cases[] = {

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/serial_port.h"
 #include "model/records.h"
 #include "sim_port.h"
 #include "support/fresh_model.h"

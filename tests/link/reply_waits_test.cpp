@@ -14,9 +14,11 @@ using namespace kdv::link;
 
 namespace {
 
+using ReplyWaits = LinkTest;
+
 // The alarms of tx1 ch3 (high 60) read with a fault in the reply's timing,
 // traced: the outcome, not repeated, no value read from an abandoned reply.
-TEST_F(LinkTest, AGapOrAnEndlessReplyIsAbandonedWithoutItsValues) {
+TEST_F(ReplyWaits, AGapOrAnEndlessReplyIsAbandonedWithoutItsValues) {
   const struct { int pause_ms; std::size_t before; std::optional<std::size_t> stop_after; int trickle_ms; Status status; }
       cases[] = {{900, 9, {}, 0, Status::kDone},       {1100, 9, {}, 0, Status::kNoReply},
                  {1100, 0, {}, 0, Status::kDone},      {3500, 0, {}, 900, Status::kNoReply},
@@ -54,7 +56,7 @@ TEST_F(LinkTest, AGapOrAnEndlessReplyIsAbandonedWithoutItsValues) {
 
 // The stop signal raised at some point of an exchange with a silent or a
 // trickling receiver: the frames that reached it, and no wait after it.
-TEST_F(LinkTest, TheStopSignalEndsEveryWaitAndBeginsNoFrame) {
+TEST_F(ReplyWaits, TheStopSignalEndsEveryWaitAndBeginsNoFrame) {
   const struct { bool trickle; int raise_at_poll, raise_at_receive; std::size_t frames; } cases[] = {
       {false, 0, -1, 0},  // before the exchange
       {false, 2, 0, 1},   // while the frame is sent

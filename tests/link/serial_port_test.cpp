@@ -11,7 +11,9 @@
 #include <string>
 #include <utility>
 
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
+#include "link/serial_port.h"
 #include "model/records.h"
 #include "support/fresh_model.h"
 
@@ -219,7 +221,7 @@ TEST_F(WatchedKeyboard, EscapeStopsTheExchangeWherePolledAndOnlyThenIsAsked) {
   }
 }
 
-TEST(PortNames, ComNamesBareNamesAndPaths) {
+TEST(DevicePath, ComNamesBareNamesAndPaths) {
   EXPECT_EQ(device_path("COM1"), "/dev/ttyS0");
   EXPECT_EQ(device_path("com12"), "/dev/ttyS11");
   EXPECT_EQ(device_path("Com3"), "/dev/ttyS2");
@@ -230,7 +232,7 @@ TEST(PortNames, ComNamesBareNamesAndPaths) {
   EXPECT_EQ(device_path(""), "/dev/");
 }
 
-class PortList : public FreshModel {
+class SerialPortNames : public FreshModel {
  protected:
   void SetUp() override {
     unsetenv("KDV578_PORTS");
@@ -250,7 +252,7 @@ class PortList : public FreshModel {
   std::filesystem::path root;
 };
 
-TEST_F(PortList, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
+TEST_F(SerialPortNames, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
   tty("ttyS0", true, "4");
   tty("ttyS1", true, "0");  // a legacy UART with nothing behind it
   tty("ttyS10", true, "4");
@@ -262,7 +264,7 @@ TEST_F(PortList, SysfsEntriesWithADeviceInNaturalOrderWithoutPhantoms) {
   EXPECT_EQ(serial_port_names(root.string()), "ttyACM0,ttyS0,ttyS2,ttyS10,ttyUSB0");
 }
 
-TEST_F(PortList, NoPortsAndTheEnvironmentOverride) {
+TEST_F(SerialPortNames, NoPortsAndTheEnvironmentOverride) {
   EXPECT_EQ(serial_port_names(root.string()), "");
   tty("ttyS0", true, "4");
   setenv("KDV578_PORTS", "/dev/pts/4, ttyUSB3,,COM2 ", 1);

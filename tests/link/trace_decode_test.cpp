@@ -32,7 +32,7 @@ const TracedSetting* find(const std::vector<TracedSetting>& list, const std::str
   return nullptr;
 }
 
-class Traced : public ScratchDirOn<LinkTest> {
+class DecodedTransferTrace : public ScratchDirOn<LinkTest> {
  protected:
   void TearDown() override {
     stop_trace();
@@ -40,7 +40,7 @@ class Traced : public ScratchDirOn<LinkTest> {
   }
 };
 
-TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
+TEST_F(DecodedTransferTrace, AnUploadDecodesToEveryOperationInOrder) {
   rx.state().NO_OF_TX = 1;
   kdv::model::init_transmitter(rx.state(), 1, 1);
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 2.5;
@@ -93,7 +93,7 @@ TEST_F(Traced, AnUploadDecodesToEveryOperationInOrder) {
   }
 }
 
-TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
+TEST_F(DecodedTransferTrace, ADownloadsParametersReadUnderTheirKeys) {
   kdv::model::ReceiverRecord& r = session.current_receiver();
   r.NO_OF_TX = 1;
   kdv::model::init_transmitter(*session.receivers[0], 1, 1);
@@ -139,9 +139,9 @@ TEST_F(Traced, ADownloadsParametersReadUnderTheirKeys) {
   for (const auto& [key, value] : expected) EXPECT_EQ(sent[key], value) << key;
 }
 
-using TracedFaults = ScratchDirOn<LinkTest>;
+using DecodedFaultTrace = ScratchDirOn<LinkTest>;
 
-TEST_F(TracedFaults, ARefusalAndATimeOutShowTheirVerdicts) {
+TEST_F(DecodedFaultTrace, ARefusalAndATimeOutShowTheirVerdicts) {
   ASSERT_FALSE(start_trace("faults.trace"));
   rx.faults.refuse = 7;
   rx.faults.only_command = kCommandTag;

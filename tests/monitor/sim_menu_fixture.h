@@ -9,13 +9,13 @@
 
 #include "app/console_host.h"
 #include "app/console_progress.h"
-#include "link/comms.h"
+#include "link/link.h"
 #include "model/records.h"
 #include "sim_port.h"
 #include "support/fresh_process.h"
 #include "ui/console.h"
-#include "ui/script_terminal.h"
 #include "ui/menu.h"
+#include "ui/script_terminal.h"
 
 // A scripted terminal whose keys wait for the menus and boxes that read
 // them: the link's Escape test during an exchange (a key poll) sees no key

@@ -8,7 +8,9 @@
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
-#include "link/comms.h"
+#include "link/link.h"
+#include "link/outcome.h"
+#include "link/serial_port.h"
 #include "model/records.h"
 #include "process.h"
 #include "support/fresh_model.h"

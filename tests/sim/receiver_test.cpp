@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "link/comms.h"
+#include "link/command_set.h"
 #include "receiver.h"
 
 namespace {

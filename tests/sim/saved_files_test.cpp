@@ -4,7 +4,7 @@
 
 #include "files/disk.h"
 #include "files/scratch_dir.h"
-#include "link/comms.h"
+#include "link/link.h"
 #include "link/link_fixture.h"
 #include "options.h"
 

@@ -8,9 +8,9 @@ using namespace kdv::link;
 
 namespace {
 
-using Commands = LinkTest;
+using CommandSet = LinkTest;
 
-TEST_F(Commands, ReceiverReadingsFillTheRecord) {
+TEST_F(CommandSet, ReceiverReadingsFillTheRecord) {
   ReceiverRecord& sim = rx.state();
   sim.TAG_FIELD = "PUMP HOUSE 7             ";
   sim.NO_OF_TX = 3;
@@ -58,7 +58,7 @@ TEST_F(Commands, ReceiverReadingsFillTheRecord) {
   EXPECT_EQ(requests(), 11u);
 }
 
-TEST_F(Commands, ChannelReadingsFillTheRecord) {
+TEST_F(CommandSet, ChannelReadingsFillTheRecord) {
   ChannelRecord& sim = rx.state().TRANSMITTER[2].CHANNEL[8];
   sim.INPUT_TYPE = 15;
   sim.THC_DRIVE = 2;
@@ -77,7 +77,7 @@ TEST_F(Commands, ChannelReadingsFillTheRecord) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[8], sim);
 }
 
-TEST_F(Commands, SettingsChangeTheReceiver) {
+TEST_F(CommandSet, SettingsChangeTheReceiver) {
   ReceiverRecord& r = session.current_receiver();
   r.TAG_FIELD = "NEW TAG";
   r.NO_OF_TX = 4;
@@ -121,7 +121,7 @@ TEST_F(Commands, SettingsChangeTheReceiver) {
   EXPECT_EQ(rx.requests().back().params, "0");
 }
 
-TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
+TEST_F(CommandSet, AddressesGoAsTwoDigitBytes) {
   session.current_receiver().MOD_ADDRESSA = 171;
   session.current_receiver().MOD_ADDRESSB = 5;
   link.SET_ADDRESS(0);
@@ -130,7 +130,7 @@ TEST_F(Commands, AddressesGoAsTwoDigitBytes) {
   EXPECT_EQ(rx.state().MOD_ADDRESSB, 5);
 }
 
-TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
+TEST_F(CommandSet, SerialSettingsGoAsBaudAndLineBits) {
   session.current_receiver().MOD_BAUD = 7;
   session.current_receiver().MOD_PARITY = 1;
   session.current_receiver().MOD_DBITS = 1;
@@ -149,7 +149,7 @@ TEST_F(Commands, SerialSettingsGoAsBaudAndLineBits) {
   EXPECT_EQ(session.current_receiver().MOD_PARITY, 2);
 }
 
-TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
+TEST_F(CommandSet, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   rx.state().HCASWITCH = 0x16;  // levers: 9600 odd 8 bits, link B = A + 32
   rx.state().IPSWITCH = 0x05;   // address 5
   link.READ_COMMS(0);
@@ -174,7 +174,7 @@ TEST_F(Commands, HardwareSwitchesDecideSerialSettingsAndAddresses) {
   EXPECT_EQ(session.current_receiver().MOD_BAUD, 6);
 }
 
-TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
+TEST_F(CommandSet, WritesAreRefusedWhileIpLever7IsSet) {
   rx.state().IPSWITCH = 0x40;
   session.current_receiver().TAG_FIELD = "CHANGED                  ";
   const Outcome refused = link.SET_TAG(0);
@@ -185,7 +185,7 @@ TEST_F(Commands, WritesAreRefusedWhileIpLever7IsSet) {
   EXPECT_TRUE(link.READ_TAG(0).ok());  // reading still works
 }
 
-TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
+TEST_F(CommandSet, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
   ChannelRecord& ch = session.current_receiver().TRANSMITTER[1].CHANNEL[6];
   ch.SCALE_IPZERO = -12.5;
   ch.SCALE_GAIN = 0.75;
@@ -203,7 +203,7 @@ TEST_F(Commands, ScalingsGoAsThirtySevenBytesAndNegativesComeBack) {
   EXPECT_EQ(ch.SCALE_OPZERO, -5);
 }
 
-TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
+TEST_F(CommandSet, TagReadingBlanksBytesOutsideTheRange) {
   rx.state().TAG_FIELD = "AB{C\x7f" "D~E";
   link.READ_TAG(0);
   EXPECT_EQ(session.current_receiver().TAG_FIELD, "AB C D E                 ");
@@ -213,7 +213,7 @@ TEST_F(Commands, TagReadingBlanksBytesOutsideTheRange) {
   EXPECT_EQ(session.current_receiver().TAG_FIELD, "AB C D E                 ");  // kept without a reply
 }
 
-TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
+TEST_F(CommandSet, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   rx.state().NO_OF_TX = 7;
   rx.state().UNITS = 0;
   rx.state().TRANSMITTER[2].CHANNEL[1].INPUT_TYPE = 3;  // not a type 572 input
@@ -239,7 +239,7 @@ TEST_F(Commands, ReadingsClampOutOfRangeValuesEvenAfterAFailure) {
   EXPECT_EQ(requests(), 4u);
 }
 
-TEST_F(Commands, InputReadingFollowsTheThresholds) {
+TEST_F(CommandSet, InputReadingFollowsTheThresholds) {
   ChannelRecord& sim = rx.state().TRANSMITTER[2].CHANNEL[3];
   sim.HIGH_ALARM = -1000;  // every value is above it
   int type = 0;
@@ -263,14 +263,14 @@ TEST_F(Commands, InputReadingFollowsTheThresholds) {
   EXPECT_EQ(ch.ALARM, kOff);
 }
 
-TEST_F(Commands, ColdJunctionReading) {
+TEST_F(CommandSet, ColdJunctionReading) {
   EXPECT_TRUE(link.READ_CJ(0, 1).ok());
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJTEMP.size(), 11u);
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJTEMP.view().substr(0, 6), "      ");
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CJUNIT, std::string({kDegreeSign, 'C'}));
 }
 
-TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
+TEST_F(CommandSet, BadValueCharactersAreADataErrorButTheRestIsKept) {
   rx.faults.bad_numbers = true;
   int type = 0;
   const Outcome o = link.READ_INPUT(0, 1, 6, type);
@@ -280,7 +280,7 @@ TEST_F(Commands, BadValueCharactersAreADataErrorButTheRestIsKept) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[6].VUNIT, "  ");  // millivolts have no unit text
 }
 
-TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
+TEST_F(CommandSet, AllChannelReadingOfAType572LeavesChannels9To16) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   for (int c = 1; c <= 16; ++c) session.current_receiver().TRANSMITTER[1].CHANNEL[c].VALUE = "old";
   int type = 0;
@@ -295,7 +295,7 @@ TEST_F(Commands, AllChannelReadingOfAType572LeavesChannels9To16) {
   EXPECT_FALSE(session.current_receiver().ELD);
 }
 
-TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
+TEST_F(CommandSet, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
   int type = 0;
   link.READ_VALS(0, 1, type);
   EXPECT_EQ(type, 1);
@@ -308,7 +308,7 @@ TEST_F(Commands, AllChannelReadingKnowsFewerUnitsThanTheSingleReading) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[1].VUNIT, " K");
 }
 
-TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
+TEST_F(CommandSet, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
   rx.faults.bad_numbers = true;
   int type = 0;
   EXPECT_EQ(link.READ_VALS(0, 2, type).text, " Data Error");
@@ -316,7 +316,7 @@ TEST_F(Commands, AllChannelReadingAfterADataErrorStepsThroughTheRest) {
     EXPECT_EQ(session.current_receiver().TRANSMITTER[2].CHANNEL[c].VALUE, std::string(11, ' ')) << c;
 }
 
-TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
+TEST_F(CommandSet, ALoadedRecordBecomesTheReceiversConfiguration) {
   ReceiverRecord saved = rx.state();
   saved.TAG_FIELD = "FROM A FILE              ";
   saved.TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO = -3;
@@ -327,7 +327,7 @@ TEST_F(Commands, ALoadedRecordBecomesTheReceiversConfiguration) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[2].SCALE_IPZERO, -3);
 }
 
-TEST_F(Commands, ResetsChangeTheWholeConfigurationOrTheScalings) {
+TEST_F(CommandSet, ResetsChangeTheWholeConfigurationOrTheScalings) {
   rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN = 9;
   link.SEND_RESET(0, 9);
   EXPECT_EQ(rx.state().TRANSMITTER[1].CHANNEL[6].SCALE_GAIN, 1);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "link/command_set.h"
 #include "link/link_private.h"
 #include "link/trace.h"
 #include "model/records.h"
@@ -87,7 +88,7 @@ bool Link::exchange(int r, int command, const Request& request) {
     return false;
   }
   const bool sending = !failed();
-  exchange_with_retry(kPortNumber, r, command, request);
+  exchange_with_retry(r, command, request);
   if (sending) report_sent(session_, r, command, request, state_, reply_);
   return !failed();
 }
@@ -133,8 +134,6 @@ void Link::read_channel(ChannelRecord& ch, int& i) {
   while (i <= reply_.length && reply_.at(i) != kLineFeed) ++i;
   ++i;
 }
-
-void init_pc_comms(int) {}
 
 Outcome sendable(Session& session, const std::function<void(Link&)>& requests) {
   Link probe(session);
@@ -299,7 +298,7 @@ Outcome Link::SEND_RESET(int r, int kind) { return send(r, kCommandReset, Reques
 Outcome Link::SEND_SIGNOFF(int r) {
   Outcome o;
   trace_attempt(1);
-  o.status = send_request(kPortNumber, r, kCommandSignoff, Request());
+  o.status = send_request(r, kCommandSignoff, Request());
   if (o.status == Status::kDone)
     o.status = port_ && connected_ ? Status::kSent : Status::kPortUnopenable;
   if (!o.ok()) o.text = "  ABORTED   ";
