@@ -12,8 +12,8 @@
 #include <iostream>
 
 #include "ctl/output.h"
-#include "ctl/paths.h"
 #include "ctl/receiver_commands.h"
+#include "ctl/paths.h"
 #include "files/disk.h"
 #include "files/text_format.h"
 #include "link/command_set.h"

@@ -12,6 +12,9 @@
 #include <CLI/CLI.hpp>
 
 #include "ctl/output.h"
+#include "link/link.h"
+#include "link/outcome.h"
+#include "link/serial_port.h"
 #include "link/trace.h"
 #include "transfer/progress.h"
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ctl/output.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/code_page_437.h"
 #include "model/printable_text.h"
 #include "model/switches.h"

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "ctl/paths.h"
+#include "link/command_set.h"
+#include "link/link.h"
+#include "link/outcome.h"
 #include "model/code_page_437.h"
 #include "model/editor_rules.h"
 

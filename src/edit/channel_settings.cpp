@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
-#include "edit/receiver_settings.h"
 #include "edit/scaling_calculator.h"
 #include "edit/value_column.h"
+#include "edit/receiver_settings.h"
 #include "link/link.h"
 #include "link/outcome.h"
 #include "model/editor_rules.h"
 #include "model/messages.h"
 #include "transfer/upload.h"
-#include "ui/background.h"
 #include "ui/console.h"
+#include "ui/background.h"
 #include "ui/menu.h"
 
 namespace kdv::edit {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "edit/receiver_settings.h"
 #include "edit/value_column.h"
+#include "edit/receiver_settings.h"
 #include "link/link.h"
 #include "model/colours.h"
 #include "model/switches.h"

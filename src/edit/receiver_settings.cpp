@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "edit/diagnostics_screen.h"
 #include "edit/value_column.h"
+#include "edit/diagnostics_screen.h"
 #include "link/link.h"
 #include "link/outcome.h"
 #include "model/editor_rules.h"
 #include "model/messages.h"
 #include "transfer/download.h"
 #include "transfer/upload.h"
-#include "ui/background.h"
 #include "ui/console.h"
+#include "ui/background.h"
 #include "ui/menu.h"
 
 namespace kdv::edit {

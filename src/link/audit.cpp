@@ -12,6 +12,7 @@
 #include <ctime>
 #include <sstream>
 
+#include "link/outcome.h"
 #include "model/setting_keys.h"
 
 namespace kdv::link {

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "link/command_set.h"
+#include "link/link.h"
 #include "link/link_private.h"
+#include "link/outcome.h"
 #include "link/trace.h"
 #include "model/records.h"
 #include "model/session.h"

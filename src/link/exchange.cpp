@@ -8,7 +8,10 @@
 #include <thread>
 
 #include "link/command_set.h"
+#include "link/link.h"
 #include "link/link_private.h"
+#include "link/outcome.h"
+#include "link/serial_port.h"
 #include "link/trace.h"
 #include "model/records.h"
 #include "model/session.h"

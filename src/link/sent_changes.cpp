@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "link/link_private.h"
+#include "link/outcome.h"
 #include "model/records.h"
 #include "model/session.h"
 #include "model/setting_keys.h"

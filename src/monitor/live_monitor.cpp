@@ -4,15 +4,15 @@
 #include <string>
 
 #include "edit/channel_settings.h"
-#include "edit/receiver_settings.h"
 #include "edit/value_column.h"
+#include "edit/receiver_settings.h"
 #include "link/link.h"
 #include "link/outcome.h"
 #include "model/colours.h"
-#include "model/messages.h"
 #include "model/records.h"
-#include "ui/background.h"
+#include "model/messages.h"
 #include "ui/console.h"
+#include "ui/background.h"
 #include "ui/menu.h"
 
 namespace kdv::monitor {

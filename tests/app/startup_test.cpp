@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "link/link.h"
+#include "transfer/progress.h"
 #include "model/records.h"
 #include "support/fresh_process.h"
-#include "transfer/progress.h"
 #include "ui/console.h"
 #include "ui/script_terminal.h"
 

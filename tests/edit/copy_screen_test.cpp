@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "link/command_set.h"
 #include "monitor/sim_menu_fixture.h"
 #include "transfer/copy_fixture.h"
 

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "files/scratch_dir.h"
+#include "link/outcome.h"
 
 using namespace kdv::link;
 

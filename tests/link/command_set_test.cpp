@@ -1,6 +1,8 @@
 // The command set against the simulator core: what each reading stores and
 // what each setting changes in the receiver.
+#include "link/link.h"
 #include "link/link_private.h"
+#include "link/outcome.h"
 #include "link_fixture.h"
 
 using namespace kdv::model;

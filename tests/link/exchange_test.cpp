@@ -4,7 +4,10 @@
 #include <functional>
 #include <limits>
 
+#include "link/command_set.h"
+#include "link/link.h"
 #include "link/link_private.h"
+#include "link/outcome.h"
 #include "link_fixture.h"
 
 using namespace kdv::model;

@@ -5,7 +5,10 @@
 #include <optional>
 #include <sstream>
 
+#include "link/link.h"
 #include "link/link_private.h"
+#include "link/outcome.h"
+#include "link/serial_port.h"
 #include "link/trace.h"
 #include "link/trace_decode.h"
 #include "link_fixture.h"

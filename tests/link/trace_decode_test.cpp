@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "files/scratch_dir.h"
+#include "link/command_set.h"
+#include "link/link.h"
 #include "link/link_fixture.h"
 #include "link/trace.h"
 #include "transfer/download.h"

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "files/scratch_dir.h"
+#include "link/link.h"
 #include "link/link_fixture.h"
 #include "process.h"
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "edit/value_column.h"
+#include "link/command_set.h"
 #include "monitor/sim_menu_fixture.h"
 
 using namespace kdv::model;

@@ -14,8 +14,8 @@
 #include "sim_port.h"
 #include "support/fresh_process.h"
 #include "ui/console.h"
-#include "ui/menu.h"
 #include "ui/script_terminal.h"
+#include "ui/menu.h"
 
 // A scripted terminal whose keys wait for the menus and boxes that read
 // them: the link's Escape test during an exchange (a key poll) sees no key
