@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "files/disk.h"
+#include "files/record_images.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "files/disk.h"
+#include "files/record_images.h"
 #include "files/text_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

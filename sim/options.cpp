@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
 
 namespace kdv::sim {
 

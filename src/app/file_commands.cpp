@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
+#include "files/saved_files.h"
 #include "model/records.h"
 #include "transfer/download.h"
 #include "ui/console.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "link/trace.h"
 #include "model/records.h"
 #include "model/session.h"

@@ -19,7 +19,7 @@
 #include "ctl/receiver_commands.h"
 #include "ctl/settings.h"
 #include "ctl/trace_command.h"
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "link/trace.h"
 #include "model/printable_text.h"
 

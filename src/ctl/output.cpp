@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ctl/exit_codes.h"
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "files/text_format.h"
 #include "model/code_page_437.h"
 #include "model/printable_text.h"

@@ -8,7 +8,6 @@ inline constexpr int kBlack = 0;
 inline constexpr int kBlue = 1;
 inline constexpr int kRed = 4;
 inline constexpr int kMagenta = 5;
-inline constexpr int kLightBlue = 9;
 inline constexpr int kYellow = 14;
 inline constexpr int kWhite = 15;
 

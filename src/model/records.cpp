@@ -15,11 +15,11 @@ namespace {
 
 void set_colours(Session& s, bool mono) {
   if (mono) {
-    s.background = kBlack, s.bar_text = kBlack, s.error_bar = kBlack, s.menu_background = kBlack, s.graph_background = kBlack;
-    s.normal_fill = kBlack, s.alarm_fill = kWhite, s.menu_text = kWhite, s.main_text = kYellow;
+    s.background = kBlack, s.bar_text = kBlack, s.error_bar = kBlack, s.menu_background = kBlack;
+    s.menu_text = kWhite, s.main_text = kYellow;
   } else {
-    s.background = kBlue, s.bar_text = kRed, s.error_bar = kRed, s.menu_background = kMagenta, s.graph_background = kBlue;
-    s.normal_fill = kLightBlue, s.alarm_fill = kRed, s.menu_text = kWhite, s.main_text = kWhite;
+    s.background = kBlue, s.bar_text = kRed, s.error_bar = kRed, s.menu_background = kMagenta;
+    s.menu_text = kWhite, s.main_text = kWhite;
   }
 }
 
@@ -81,10 +81,15 @@ bool is_unipolar(Byte data_format) {
   return data_format == 4 || data_format == 8 || data_format == 12 || data_format == 16;
 }
 
+namespace {
+
+// Input type codes whose thermocouple needs cold-junction compensation.
 bool is_cold_junction_input(Byte input_type) {
   const Byte t = input_type;
   return (t >= 7 && t <= 12) || t == 17 || (t >= 18 && t <= 25) || t == 27;
 }
+
+}  // namespace
 
 // Channel 16 of a type 571 transmitter is the cold-junction sensor as soon as
 // one of channels 1..15 uses a compensated thermocouple.

@@ -82,8 +82,6 @@ struct HeldFlagsRecord {
   friend void PrintTo(const HeldFlagsRecord& config, std::ostream* os);
 };
 
-inline constexpr int kMaxReceiverNumber = 1;
-
 // Name tables, entries 1..16 of text(16) each.
 using NameTable = Indexed<Text<16>, 1, 16>;
 extern const NameTable kDataFormatNames;
@@ -118,8 +116,5 @@ void init_transmitter(ReceiverRecord& rx, int t, Byte type);
 void init_scales(ReceiverRecord& rx, Byte type);
 bool is_unipolar(Byte data_format);
 bool has_cold_junction_channel(const TransmitterRecord& tx);
-
-// Input type codes whose thermocouple needs cold-junction compensation.
-bool is_cold_junction_input(Byte input_type);
 
 }  // namespace kdv::model

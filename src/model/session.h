@@ -60,9 +60,6 @@ struct Session {
   Byte bar_text = kRed;
   Byte error_bar = kRed;
   Byte menu_background = kMagenta;
-  Byte graph_background = kBlue;
-  Byte normal_fill = kLightBlue;
-  Byte alarm_fill = kRed;
 
   // The menu: the value column (the text shown after the label of cell
   // [column][row]), the highlighted cell and the screen being shown.

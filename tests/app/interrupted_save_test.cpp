@@ -10,7 +10,7 @@
 
 #include <exception>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "files/scratch_dir.h"
 #include "support/pty.h"
 #include "ui/ncurses_terminal.h"

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "app/screen_scratch.h"
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "ui/console.h"
 #include "ui/menu.h"
 #include "sim_port.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "ctl/ctl_run.h"
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "files/scratch_dir.h"
 #include "files/text_format.h"
 

@@ -5,7 +5,7 @@
 #include "edit/channel_settings.h"
 #include "edit/diagnostics_screen.h"
 #include "edit/receiver_settings.h"
-#include "files/disk.h"
+#include "files/record_images.h"
 #include "edit_fixture.h"
 #include "sim_port.h"
 

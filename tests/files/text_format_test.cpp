@@ -10,7 +10,7 @@
 #include <functional>
 #include <limits>
 
-#include "files/disk.h"
+#include "files/record_images.h"
 #include "files/text_format.h"
 #include "link/command_set.h"
 
@@ -261,9 +261,9 @@ std::string dotted(int parts) {
   return key;
 }
 
-class DocumentShape : public ::testing::TestWithParam<Shape> {};
+class DocumentLimits : public ::testing::TestWithParam<Shape> {};
 
-TEST_P(DocumentShape, IsRefusedBeforeParsingOnlyBeyondItsLimits) {
+TEST_P(DocumentLimits, IsRefusedBeforeParsingOnlyBeyondItsLimits) {
   const Shape& s = GetParam();
   const std::optional<Finding> refused = kdv::files::beyond_limits(s.doc);
   ASSERT_EQ(refused.has_value(), s.line >= 0) << (refused ? refused->text : "");
@@ -274,7 +274,7 @@ TEST_P(DocumentShape, IsRefusedBeforeParsingOnlyBeyondItsLimits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DocumentShape,
+    Cases, DocumentLimits,
     ::testing::Values(
         Shape{"AKeyOfAThousandParts", "# one\n" + dotted(1000) + " = 1\n", 2, "16 levels"},
         Shape{"AKeyAtTheDepthLimit", "[" + dotted(15) + "]\nk = 1\n", -1},

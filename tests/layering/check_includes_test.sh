@@ -8,12 +8,12 @@ check=$1/scripts/check-includes
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"/src/files "$work"/src/report "$work"/sim
-printf '#include "files/disk.h"\n#include "model/text.h"\n' >"$work"/src/files/good.cpp
+printf '#include "files/file_pair.h"\n#include "model/text.h"\n' >"$work"/src/files/good.cpp
 printf '#include <vector>\n\n#include "link/link.h"\n' >"$work"/src/files/bad.h
-printf '#include "model/records.h"\n  # include "files/disk.h"\n' >"$work"/src/report/bad.cpp
+printf '#include "model/records.h"\n  # include "files/file_pair.h"\n' >"$work"/src/report/bad.cpp
 printf '#include "receiver.h"\n#include "ui/console.h"\n' >"$work"/sim/bad.cpp
 if out=$("$check" "$work" 2>&1); then echo "planted includes passed"; exit 1; fi
 expected='sim/bad.cpp:2: #include "ui/console.h": sim may not use ui
 src/files/bad.h:3: #include "link/link.h": files may not use link
-src/report/bad.cpp:2:   # include "files/disk.h": report may not use files'
+src/report/bad.cpp:2:   # include "files/file_pair.h": report may not use files'
 [ "$out" = "$expected" ] || { printf 'got:\n%s\nexpected:\n%s\n' "$out" "$expected"; exit 1; }

@@ -28,14 +28,14 @@ TEST(Text, KeepsItsFirstBytesOnAssignment) {
 TEST(StartupDefaults, ColourSchemeOnlyForExactBwArgument) {
   const Session mono = start_with({"BW"});
   EXPECT_EQ(mono.background, 0);
-  EXPECT_EQ(mono.alarm_fill, 15);
+  EXPECT_EQ(mono.bar_text, 0);
   EXPECT_EQ(mono.main_text, 14);
   EXPECT_EQ(start_with({"bw"}).main_text, 14);
   for (auto arg : {"Bw", "bW", "-bw", "-BW"}) {
     const Session colour = start_with({arg});
     EXPECT_EQ(colour.background, 1) << arg;
     EXPECT_EQ(colour.menu_background, 5) << arg;
-    EXPECT_EQ(colour.normal_fill, 9) << arg;
+    EXPECT_EQ(colour.bar_text, 4) << arg;
     EXPECT_EQ(colour.main_text, 15) << arg;
   }
   EXPECT_EQ(start_with({}).error_bar, 4);
@@ -75,7 +75,7 @@ TEST(StartupDefaults, DefaultReceiverRecord) {
   EXPECT_EQ(session.channel_number, 1);
 }
 
-TEST(Resets, UnipolarFormatsZeroTheLowAlarmOfType571) {
+TEST(RecordResets, UnipolarFormatsZeroTheLowAlarmOfType571) {
   Session session = start_with({});
   for (Byte f : {4, 8, 12, 16}) {
     session.current_receiver().DATA_FORMAT = f;
@@ -86,7 +86,7 @@ TEST(Resets, UnipolarFormatsZeroTheLowAlarmOfType571) {
   for (Byte f : {0, 1, 5, 13, 17}) EXPECT_FALSE(is_unipolar(f));
 }
 
-TEST(Resets, Type572ThresholdsOnAllSixteenChannels) {
+TEST(RecordResets, Type572ThresholdsOnAllSixteenChannels) {
   Session session = start_with({});
   init_transmitter(*session.receivers[0], 3, 2);
   EXPECT_EQ(session.current_receiver().TRANSMITTER[3].TXTYPE, 2);
@@ -96,7 +96,7 @@ TEST(Resets, Type572ThresholdsOnAllSixteenChannels) {
   }
 }
 
-TEST(Resets, ResetKeepsSwitchesAndStatus) {
+TEST(RecordResets, ResetKeepsSwitchesAndStatus) {
   Session session = start_with({});
   session.current_receiver().HCASWITCH = 65;
   session.current_receiver().STATUS2 = 3;
@@ -108,7 +108,7 @@ TEST(Resets, ResetKeepsSwitchesAndStatus) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[4].TXTYPE, 2);
 }
 
-TEST(Tables, DataFormatCodesAndPositions) {
+TEST(NameTables, DataFormatCodesAndPositions) {
   EXPECT_EQ(kDataFormatNames[1], "    IEEE        ");
   EXPECT_EQ(kDataFormatNames[3], "16BIT Unsigned  ");
   EXPECT_EQ(kDataFormatNames[14], "   3DEC BCD     ");
@@ -121,7 +121,7 @@ TEST(Tables, DataFormatCodesAndPositions) {
   EXPECT_EQ(kInputTypes572[3], "     SQRT       ");
 }
 
-TEST(Tables, UnitLetters) {
+TEST(NameTables, UnitLetters) {
   EXPECT_EQ(unit_text('C'), "\xF8" "C");
   EXPECT_EQ(unit_text('F'), "\xF8" "F");
   EXPECT_EQ(unit_text('!'), "\xFB" "I");
@@ -131,7 +131,7 @@ TEST(Tables, UnitLetters) {
   EXPECT_EQ(unit_text('x'), "  ");
 }
 
-TEST(ReservedChannel, Channel16ReservedOnlyByCompensatedInputsOfType571) {
+TEST(ColdJunctionChannel, Channel16ReservedOnlyByCompensatedInputsOfType571) {
   Session session = start_with({});
   EXPECT_FALSE(has_cold_junction_channel(session.receivers[0]->TRANSMITTER[1]));
   session.current_receiver().TRANSMITTER[1].CHANNEL[16].INPUT_TYPE = 9;  // channel 16 itself does not count

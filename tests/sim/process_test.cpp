@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "files/scratch_dir.h"
 #include "link/link.h"
 #include "link/outcome.h"

@@ -2,7 +2,7 @@
 // own state, and the link reads it back from there.
 #include <gtest/gtest.h>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
 #include "files/scratch_dir.h"
 #include "link/link.h"
 #include "link/link_fixture.h"

@@ -5,14 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
+#include "files/record_images.h"
 #include "files/scratch_dir.h"
 
 using namespace kdv::model;
 
 namespace {
 
-class Pair : public ScratchDir {
+class FilePair : public ScratchDir {
  protected:
   static ReceiverRecord record(std::string_view tag) {
     ReceiverRecord r;
@@ -24,7 +25,7 @@ class Pair : public ScratchDir {
   }
 };
 
-TEST_F(Pair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
+TEST_F(FilePair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
   HeldFlagsRecord f;
   f.RXCONFIG[0] = true;
   const ReceiverRecord r = record("one eight-channel tx");
@@ -43,12 +44,12 @@ TEST_F(Pair, SavedFilesHaveTheRecordSizesAndAllBlocks) {
   EXPECT_TRUE(f2.RXCONFIG[0]);
 }
 
-TEST_F(Pair, BareExtensionsForAnEmptyBase) {
+TEST_F(FilePair, BareExtensionsForAnEmptyBase) {
   ASSERT_TRUE(kdv::files::write_pair("", HeldFlagsRecord{}, record("x")));
   EXPECT_EQ(entries(), (std::vector<std::string>{".gdt", ".rxd"}));
 }
 
-TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
+TEST_F(FilePair, LoadChangesNothingUnlessBothFilesAreWhole) {
   ASSERT_TRUE(kdv::files::write_pair("good", HeldFlagsRecord{}, record("from file")));
   auto rxd = bytes_of("good.rxd");
   const auto gdt = bytes_of("good.gdt");
@@ -79,7 +80,7 @@ TEST_F(Pair, LoadChangesNothingUnlessBothFilesAreWhole) {
   EXPECT_FALSE(f.RXCONFIG[5]);
 }
 
-TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
+TEST_F(FilePair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
   ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("old pair")));
   const auto old_gdt = bytes_of("plant.gdt");
   const auto old_rxd = bytes_of("plant.rxd");
@@ -111,7 +112,7 @@ TEST_F(Pair, FailedWriteLeavesTheOldPairAndNoTemporaries) {
   EXPECT_FALSE(kdv::files::write_pair("nodir/plant", f, record("new pair")));
 }
 
-TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
+TEST_F(FilePair, ReadOnlyDirectoryRefusesTheSave) {
   ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, record("old pair")));
   const auto old_rxd = bytes_of("plant.rxd");
   {
@@ -123,7 +124,7 @@ TEST_F(Pair, ReadOnlyDirectoryRefusesTheSave) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"plant.gdt", "plant.rxd"}));
 }
 
-TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
+TEST_F(FilePair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
   ASSERT_TRUE(kdv::files::write_pair("kept", HeldFlagsRecord{}, record("old pair")));
   const auto old_rxd = bytes_of("kept.rxd");
   std::filesystem::remove("kept.gdt");
@@ -136,7 +137,7 @@ TEST_F(Pair, GdtThatCannotBeReplacedLeavesTheRxdAsItWas) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"kept.gdt", "kept.rxd", "none.gdt"}));
 }
 
-TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
+TEST_F(FilePair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   std::filesystem::create_directory("store");
   for (const char* base : {"plant", "store/real"})
     ASSERT_TRUE(kdv::files::write_pair(base, HeldFlagsRecord{}, record("old pair")));
@@ -159,13 +160,26 @@ TEST_F(Pair, ReplacedFilesKeepModeAndOwnerAndLinksStayLinks) {
   EXPECT_EQ(r.TAG_FIELD, "new pair");
 }
 
-TEST_F(Pair, SingleRxdFileForTheSimulator) {
+TEST_F(FilePair, SingleRxdFileForTheSimulator) {
   ASSERT_TRUE(kdv::files::write_pair("sim", HeldFlagsRecord{}, record("sim start")));
   ReceiverRecord r;
   ASSERT_TRUE(kdv::files::read_rxd_file("sim.rxd", r));
   EXPECT_EQ(r.TAG_FIELD, "sim start");
   EXPECT_FALSE(kdv::files::read_rxd_file("sim.gdt", r));
   EXPECT_FALSE(kdv::files::read_rxd_file("none.rxd", r));
+}
+
+TEST(BaseName, CutsAtThePointAndAtEightCharacters) {
+  EXPECT_EQ(kdv::files::base_name("plant1.cfg"), "plant1");
+  EXPECT_EQ(kdv::files::base_name("abcdefghij"), "abcdefgh");
+  EXPECT_EQ(kdv::files::base_name("abcdefg.x"), "abcdefg");
+  EXPECT_EQ(kdv::files::base_name("abcdefgh"), "abcdefgh");
+  EXPECT_EQ(kdv::files::base_name(".gdt"), "");
+  EXPECT_EQ(kdv::files::base_name("a"), "a");
+  EXPECT_EQ(kdv::files::base_name("ab."), "ab");
+  EXPECT_EQ(kdv::files::base_name("sub/plant1"), "sub/plan");
+  EXPECT_EQ(kdv::files::base_name("   "), "   ");
+  EXPECT_EQ(kdv::files::base_name(""), "");
 }
 
 }  // namespace

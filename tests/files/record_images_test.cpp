@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "files/disk.h"
+#include "files/record_images.h"
 
 using namespace kdv::model;
 
@@ -78,7 +78,7 @@ ReceiverRecord distinct_record() {
   return r;
 }
 
-TEST(RxdFormat, EveryFieldAtItsOffset) {
+TEST(RxdImage, EveryFieldAtItsOffset) {
   const ReceiverRecord r = distinct_record();
   const kdv::files::RxdImage b = kdv::files::encode_rxd(r);
   ASSERT_EQ(b.size(), 4816u);
@@ -120,7 +120,7 @@ TEST(RxdFormat, EveryFieldAtItsOffset) {
   }
 }
 
-TEST(RxdFormat, RoundTripKeepsEveryField) {
+TEST(RxdImage, RoundTripKeepsEveryField) {
   const ReceiverRecord r = distinct_record();
   ReceiverRecord back;
   ASSERT_TRUE(kdv::files::decode_rxd(kdv::files::encode_rxd(r), back));
@@ -129,7 +129,7 @@ TEST(RxdFormat, RoundTripKeepsEveryField) {
   EXPECT_EQ(back, r);
 }
 
-TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
+TEST(RxdImage, HandWrittenBytesLoadIntoTheRightFields) {
   std::vector<std::uint8_t> b(4816, 0xEE);  // padding and unused text bytes carry junk
   auto put_text = [&](std::size_t at, std::string_view s) {
     b[at] = static_cast<std::uint8_t>(s.size());
@@ -233,7 +233,7 @@ TEST(RxdFormat, HandWrittenBytesLoadIntoTheRightFields) {
   EXPECT_EQ(t.CHANNEL[6].ALARM, kOff);         // 0xEEEEEEEE is no alarm state
 }
 
-TEST(RxdFormat, UntrustedBytesAreReadSafely) {
+TEST(RxdImage, UntrustedBytesAreReadSafely) {
   ReceiverRecord r = distinct_record();
   kdv::files::RxdImage b = kdv::files::encode_rxd(r);
   b[0] = 255;  // tag length above its capacity of 25
@@ -264,7 +264,7 @@ TEST(RxdFormat, UntrustedBytesAreReadSafely) {
   }
 }
 
-TEST(RxdFormat, ShortImageIsRefusedAndChangesNothing) {
+TEST(RxdImage, ShortImageIsRefusedAndChangesNothing) {
   const ReceiverRecord r = distinct_record();
   const kdv::files::RxdImage b = kdv::files::encode_rxd(r);
   ReceiverRecord target;
@@ -279,7 +279,7 @@ TEST(RxdFormat, ShortImageIsRefusedAndChangesNothing) {
   EXPECT_FALSE(kdv::files::decode_gdt(std::span(g).first(15), f));
 }
 
-TEST(GdtFormat, SixteenFlagBytes) {
+TEST(GdtImage, SixteenFlagBytes) {
   HeldFlagsRecord f;
   f.RXCONFIG[0] = true;
   f.RXCONFIG[7] = true;
@@ -291,19 +291,6 @@ TEST(GdtFormat, SixteenFlagBytes) {
   const std::array<std::uint8_t, 16> hand = {0, 1, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
   ASSERT_TRUE(kdv::files::decode_gdt(hand, back));
   for (int n = 0; n < 16; ++n) EXPECT_EQ(back.RXCONFIG[n], n == 1 || n == 4 || n == 15) << n;
-}
-
-TEST(Basename, CutsAtThePointAndAtEightCharacters) {
-  EXPECT_EQ(kdv::files::base_name("plant1.cfg"), "plant1");
-  EXPECT_EQ(kdv::files::base_name("abcdefghij"), "abcdefgh");
-  EXPECT_EQ(kdv::files::base_name("abcdefg.x"), "abcdefg");
-  EXPECT_EQ(kdv::files::base_name("abcdefgh"), "abcdefgh");
-  EXPECT_EQ(kdv::files::base_name(".gdt"), "");
-  EXPECT_EQ(kdv::files::base_name("a"), "a");
-  EXPECT_EQ(kdv::files::base_name("ab."), "ab");
-  EXPECT_EQ(kdv::files::base_name("sub/plant1"), "sub/plan");
-  EXPECT_EQ(kdv::files::base_name("   "), "   ");
-  EXPECT_EQ(kdv::files::base_name(""), "");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "files/disk.h"
+#include "files/saved_files.h"
 
 namespace kdv::files {
 

@@ -3,7 +3,8 @@
 #include <bit>
 #include <cstring>
 
-#include "files/disk.h"
+#include "files/record_images.h"
+#include "model/text.h"
 
 namespace kdv::files {
 
@@ -156,17 +157,6 @@ bool decode_rxd(std::span<const std::uint8_t> bytes, kdv::model::ReceiverRecord&
   // count the receiver reports out of range does.
   if (rx.NO_OF_TX < 1 || rx.NO_OF_TX > 4) rx.NO_OF_TX = 1;
   return true;
-}
-
-kdv::model::Text<12> base_name(std::string_view entered) {
-  const kdv::model::Text<12> name = entered;
-  const std::size_t len = name.size();
-  // Positions are counted from 1: stop at 8, at the first ".", or at the end.
-  std::size_t i = 1;
-  while (i < len && i != 8 && name[i - 1] != '.') ++i;
-  if (len == 0) return name;
-  if (name[i - 1] != '.') ++i;
-  return name.view().substr(0, i - 1);
 }
 
 }  // namespace kdv::files

@@ -2,7 +2,7 @@
 // both images go to temporaries beside the files they replace, are flushed,
 // and only then renamed over the old files, the old ".rxd" kept aside until
 // the ".gdt" is in place too. A load reads both files before it touches the
-// records.
+// records. The base-name rule for an entered name is here too.
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -16,7 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "files/disk.h"
+#include "files/file_pair.h"
+#include "files/record_images.h"
 
 namespace kdv::files {
 
@@ -225,6 +226,17 @@ bool read_pair(std::string_view base, kdv::model::HeldFlagsRecord& flags, kdv::m
 bool read_rxd_file(const std::string& path, kdv::model::ReceiverRecord& rx) {
   const auto rxd = read_record(path, kRxdSize);
   return rxd && decode_rxd(*rxd, rx);
+}
+
+kdv::model::Text<12> base_name(std::string_view entered) {
+  const kdv::model::Text<12> name = entered;
+  const std::size_t len = name.size();
+  // Positions are counted from 1: stop at 8, at the first ".", or at the end.
+  std::size_t i = 1;
+  while (i < len && i != 8 && name[i - 1] != '.') ++i;
+  if (len == 0) return name;
+  if (name[i - 1] != '.') ++i;
+  return name.view().substr(0, i - 1);
 }
 
 }  // namespace kdv::files
