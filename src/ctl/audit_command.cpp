@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "ctl/commands.h"
+#include "ctl/file_commands.h"
 #include "ctl/output.h"
 #include "model/printable_text.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ctl/device.h"
+#include "ctl/receiver_session.h"
 
 namespace kdv::ctl {
 

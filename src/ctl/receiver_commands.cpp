@@ -4,7 +4,7 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
-#include "ctl/commands.h"
+#include "ctl/file_commands.h"
 #include "ctl/output.h"
 #include "ctl/paths.h"
 #include "files/text_format.h"

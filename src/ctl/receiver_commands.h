@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ctl/commands.h"
-#include "ctl/device.h"
+#include "ctl/file_commands.h"
+#include "ctl/receiver_session.h"
 
 namespace kdv::ctl {
 

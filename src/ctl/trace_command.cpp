@@ -3,7 +3,7 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
-#include "ctl/commands.h"
+#include "ctl/file_commands.h"
 #include "ctl/output.h"
 #include "model/printable_text.h"
 

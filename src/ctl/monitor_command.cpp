@@ -1,4 +1,4 @@
-#include "ctl/monitor.h"
+#include "ctl/monitor_command.h"
 
 #include <chrono>
 #include <cmath>

@@ -29,7 +29,7 @@ struct DeviceOptions {
 };
 
 // Adds --port, --receiver, --json, --quiet and --trace to a command.
-void add_device_options(CLI::App* command, DeviceOptions& options);
+void add_device_options(CLI::App& command, DeviceOptions& options);
 
 // Ctrl-C: the signal handler marks it and raises the open session's stop
 // signal, which ends the link's wait at once; a session stops at the next request

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 using ctltest::Outcome;
 using ctltest::text_of;
 
-class Ctl : public ScratchDir {
+class CtlFileCommands : public ScratchDir {
  protected:
   void SetUp() override {
     ScratchDir::SetUp();
@@ -40,7 +40,7 @@ struct Usage {
   const char* err;  // a part of the one error line
 };
 
-TEST_F(Ctl, ExitCodesAndOneLinePerFailure) {
+TEST_F(CtlFileCommands, ExitCodesAndOneLinePerFailure) {
   const Usage cases[] = {
       {"--help", 0, nullptr},
       {"export --help", 0, nullptr},
@@ -70,7 +70,7 @@ TEST_F(Ctl, ExitCodesAndOneLinePerFailure) {
   EXPECT_EQ(ctl("--version").out, "kdv578ctl " + std::string(KDV578_VERSION_TEXT) + "\n");
 }
 
-TEST_F(Ctl, AnInvalidDocumentWritesNothingAndNamesEveryError) {
+TEST_F(CtlFileCommands, AnInvalidDocumentWritesNothingAndNamesEveryError) {
   std::ofstream("bad.toml") << "[receiver]\ntag = 7\n[tx9]\n";
   const Outcome r = ctl("import bad.toml -o out");
   EXPECT_EQ(r.code, 2);
@@ -80,7 +80,7 @@ TEST_F(Ctl, AnInvalidDocumentWritesNothingAndNamesEveryError) {
   EXPECT_FALSE(fs::exists("out.gdt") || fs::exists("out.rxd") || fs::exists("out"));
 }
 
-TEST_F(Ctl, ImportOfTheExportGivesThePairsBytesAndDiffSeesOneEdit) {
+TEST_F(CtlFileCommands, ImportOfTheExportGivesThePairsBytesAndDiffSeesOneEdit) {
   ASSERT_EQ(ctl("export plant.rxd -o plant.toml").code, 0);
   ASSERT_EQ(ctl("import plant.toml -o copy.gdt").code, 0);
   EXPECT_EQ(text_of("copy.rxd"), text_of("plant.rxd"));
@@ -102,7 +102,7 @@ TEST_F(Ctl, ImportOfTheExportGivesThePairsBytesAndDiffSeesOneEdit) {
   EXPECT_EQ(json.out, "{\n  \"tx1.ch3.high_alarm\": {\n    \"old\": 60.0,\n    \"new\": 80.0\n  }\n}\n");
 }
 
-TEST_F(Ctl, NoOutputReplacesAnInputOrAnotherOutput) {
+TEST_F(CtlFileCommands, NoOutputReplacesAnInputOrAnotherOutput) {
   ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
   fs::create_hard_link("plant.toml", "alias.toml");
   const std::string toml = text_of("plant.toml"), rxd = text_of("plant.rxd");
@@ -130,7 +130,7 @@ TEST_F(Ctl, NoOutputReplacesAnInputOrAnotherOutput) {
   EXPECT_FALSE(fs::exists("new.toml"));
 }
 
-TEST_F(Ctl, APairFileOfAnotherSizeIsRefusedOrReadForItsFirstRecord) {
+TEST_F(CtlFileCommands, APairFileOfAnotherSizeIsRefusedOrReadForItsFirstRecord) {
   ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
   const std::string rxd = text_of("plant.rxd");
   for (const char* base : {"short", "long", "text"}) fs::copy_file("plant.gdt", base + std::string(".gdt"));
@@ -156,7 +156,7 @@ TEST_F(Ctl, APairFileOfAnotherSizeIsRefusedOrReadForItsFirstRecord) {
   }
 }
 
-TEST_F(Ctl, ADocumentPathIsReadAsADocument) {
+TEST_F(CtlFileCommands, ADocumentPathIsReadAsADocument) {
   ASSERT_EQ(ctl("export plant -o plant.toml").code, 0);
   ASSERT_EQ(::mkfifo("pipe", 0600), 0);
   fs::copy_file("plant.toml", "plantdoc");
@@ -169,7 +169,7 @@ TEST_F(Ctl, ADocumentPathIsReadAsADocument) {
                       "plantdoc.gdt for the pair)\n");
 }
 
-TEST_F(Ctl, ControlCharactersReachNoTerminalRaw) {
+TEST_F(CtlFileCommands, ControlCharactersReachNoTerminalRaw) {
   std::ofstream("esc.toml") << "\"\\u001b[2J\" = 1\n[receiver]\ntag = \"" << std::string(100, 'x') << "\"\n";
   const Outcome doc = ctl("show esc.toml");
   EXPECT_EQ(doc.code, 2);
@@ -187,7 +187,7 @@ TEST_F(Ctl, ControlCharactersReachNoTerminalRaw) {
   EXPECT_NE(json.out.find("\"SET_TAG\xc2\x9b" "2J\""), std::string::npos) << json.out;  // JSON as before
 }
 
-TEST_F(Ctl, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {
+TEST_F(CtlFileCommands, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {
   fs::copy_file(KDV578_SOURCE_DIR "/data/mess578.scn", "mess578.scn");
   const Outcome r = ctl("report plant -o report.txt", "SOURCE_DATE_EPOCH=1796601540");  // 6 December 2026, 23:59 UTC
   ASSERT_EQ(r.code, 0) << r.err;
@@ -197,7 +197,7 @@ TEST_F(Ctl, ReportTakesTheMessagesOfTheWorkingDirectoryAndAFixedDate) {
   EXPECT_EQ(ctl("report plant", "SOURCE_DATE_EPOCH=yesterday").code, 2);
 }
 
-TEST_F(Ctl, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
+TEST_F(CtlFileCommands, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
   std::ofstream("audit.jsonl")
       << R"({"time":"2026-12-08T09:00:00.000Z","user":"ana","host":"pc","program":"kdv578","port":"ttyUSB0",)"
          R"("receiver":0,"operation":"SET_ALARMS","keys":{"tx1.ch3.high_alarm":{"old":60.0,"new":80.0}},)"
@@ -256,7 +256,7 @@ struct Refusal {
   const char* err;  // a part of the one line on standard error
 };
 
-TEST_F(Ctl, NoDocumentsShapeOrEmptinessReachesAReceiver) {
+TEST_F(CtlFileCommands, NoDocumentsShapeOrEmptinessReachesAReceiver) {
   kdv::model::Configuration two = kdv::model::fresh_configuration();
   two.rx.NO_OF_TX = 2;
   kdv::model::init_transmitter(two.rx, 2, 2);

@@ -1,4 +1,4 @@
-#include "ctl/device.h"
+#include "ctl/receiver_session.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -130,12 +130,12 @@ std::unique_ptr<Installed> installed;  // NOLINT(cppcoreguidelines-avoid-non-con
 
 }  // namespace
 
-void add_device_options(CLI::App* command, DeviceOptions& o) {
-  command->add_option("--port", o.port, "Serial port (the console's names; default: KDV578_PORT)");
-  command->add_option("--receiver", o.receiver, "Receiver number, 0..15")->check(CLI::Range(0, 15));
-  command->add_flag("--json", o.json, "Machine-readable output on standard output");
-  command->add_flag("--quiet", o.quiet, "No progress and no warnings on standard error");
-  command->add_option("--trace", o.trace, "Record every frame in FILE");
+void add_device_options(CLI::App& command, DeviceOptions& o) {
+  command.add_option("--port", o.port, "Serial port (the console's names; default: KDV578_PORT)");
+  command.add_option("--receiver", o.receiver, "Receiver number, 0..15")->check(CLI::Range(0, 15));
+  command.add_flag("--json", o.json, "Machine-readable output on standard output");
+  command.add_flag("--quiet", o.quiet, "No progress and no warnings on standard error");
+  command.add_option("--trace", o.trace, "Record every frame in FILE");
 }
 
 void interrupt() {

@@ -66,7 +66,7 @@ std::vector<Pass> passes(const std::string& csv) {
   return out;
 }
 
-class CtlMonitor : public ScratchDir {
+class CtlMonitorCommand : public ScratchDir {
  protected:
   // The simulator behind the symbolic link "port", as the journeys reach it.
   void start(std::vector<std::string> args) {
@@ -79,7 +79,7 @@ class CtlMonitor : public ScratchDir {
   std::unique_ptr<kdv::sim::Process> sim;
 };
 
-TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {
+TEST_F(CtlMonitorCommand, PassesGoOnThroughAReceiverThatWentAndCameBack) {
   start({"--paced"});
   const std::string port = (fs::current_path() / "port").string();
   std::vector<std::string> args = {KDV578_BINARY_DIR "/kdv578ctl", "monitor", "--tx", "2", "--count", "50",
@@ -122,7 +122,7 @@ TEST_F(CtlMonitor, PassesGoOnThroughAReceiverThatWentAndCameBack) {
   EXPECT_EQ(errors, last_error - first_error + 1);
 }
 
-TEST_F(CtlMonitor, OneChannelOrADurationAndTheLimitsOfTheOptions) {
+TEST_F(CtlMonitorCommand, OneChannelOrADurationAndTheLimitsOfTheOptions) {
   start({});
   const std::string at = " --port ./port -o live.csv";
   ASSERT_EQ(ctltest::ctl("monitor --tx 1 --channel 3 --count 2" + at).code, 0);

@@ -13,7 +13,7 @@ namespace {
 
 using ctltest::Outcome;
 
-class CtlSettings : public ScratchDir {
+class CtlGetSetCommands : public ScratchDir {
  protected:
   void start(std::vector<std::string> args) {
     sim = std::make_unique<kdv::sim::Process>(KDV578_BINARY_DIR "/kdv578-sim", std::move(args));
@@ -30,7 +30,7 @@ struct Reading {
   const char* line;  // what get prints; nullptr: exit 2
 };
 
-TEST_F(CtlSettings, GetReadsEachKeyWithItsCommand) {
+TEST_F(CtlGetSetCommands, GetReadsEachKeyWithItsCommand) {
   start({});
   const Reading cases[] = {
       {"receiver.tag", "receiver.tag = \"SIMULATED RECEIVER       \"\n"},
@@ -60,7 +60,7 @@ struct Refusal {
   const char* why;
 };
 
-TEST_F(CtlSettings, SetChecksEveryAssignmentBeforeSendingAny) {
+TEST_F(CtlGetSetCommands, SetChecksEveryAssignmentBeforeSendingAny) {
   const Refusal cases[] = {
       {{"--hca-switch", "00"}, "receiver.tag=X receiver.baud=19200", "switches set the serial settings"},
       {{"--ip-switch", "01"}, "receiver.tag=X receiver.address_a=5", "switches set the addresses"},
@@ -87,7 +87,7 @@ TEST_F(CtlSettings, SetChecksEveryAssignmentBeforeSendingAny) {
   }
 }
 
-TEST_F(CtlSettings, SetStopsAtTheFirstRefusalWithTheReceiversText) {
+TEST_F(CtlGetSetCommands, SetStopsAtTheFirstRefusalWithTheReceiversText) {
   // Three reads, then the tag is sent (frame 4); the units (frame 5) are
   // refused.
   start({"--refuse", "7", "--only-command", "11", "--fault-after", "4"});
@@ -109,7 +109,7 @@ struct Confirming {
   const char* journal;  // "confirmed read_back" of the line that carried the key
 };
 
-TEST_F(CtlSettings, SetReadsEveryWriteBackAndJournalsWhatItFound) {
+TEST_F(CtlGetSetCommands, SetReadsEveryWriteBackAndJournalsWhatItFound) {
   // Five reads, the alarms' write (request 6), their read-back (7).
   const Confirming cases[] = {
       {{}, "tx1.ch3.high_alarm", "80", 0, "", "true -"},
@@ -139,7 +139,7 @@ TEST_F(CtlSettings, SetReadsEveryWriteBackAndJournalsWhatItFound) {
   }
 }
 
-TEST_F(CtlSettings, AUnipolarFormatZeroesNegativesAndRefusesThemAfterwards) {
+TEST_F(CtlGetSetCommands, AUnipolarFormatZeroesNegativesAndRefusesThemAfterwards) {
   start({});
   const Outcome set = ctl("set 'receiver.data_format=16BIT unsigned' tx2.type=571");
   ASSERT_EQ(set.code, 0) << set.err;

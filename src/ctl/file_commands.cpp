@@ -1,4 +1,4 @@
-#include "ctl/commands.h"
+#include "ctl/file_commands.h"
 
 #include <unistd.h>
 

@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 using ctltest::Outcome;
 using ctltest::text_of;
 
-class CtlDevice : public ScratchDir {
+class CtlReceiverCommands : public ScratchDir {
  protected:
   // Starts a simulator; its port for --port.
   std::string start(std::vector<std::string> args) {
@@ -53,7 +53,7 @@ class CtlDevice : public ScratchDir {
   std::vector<std::unique_ptr<kdv::sim::Process>> sims;
 };
 
-TEST_F(CtlDevice, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {
+TEST_F(CtlReceiverCommands, VerifyComparesAndADownloadMakesTheReceiverHoldTheDocument) {
   const std::string port = start({});
   const std::string at = " --port " + port;
   EXPECT_EQ(ctltest::ctl("verify site.toml" + at).code, 0);
@@ -73,7 +73,7 @@ struct Unsent {
   const char* err;  // part of standard error; empty: nothing there
 };
 
-TEST_F(CtlDevice, TheChecksumModeNoDownloadSendsIsSaidAndAPartialDocumentIsComparedAsFarAsItGoes) {
+TEST_F(CtlReceiverCommands, TheChecksumModeNoDownloadSendsIsSaidAndAPartialDocumentIsComparedAsFarAsItGoes) {
   std::string doc = text_of("site.toml");
   std::ofstream("manual.toml") << doc.replace(doc.find("checksum_mode = \"auto\""), 22, "checksum_mode = \"manual\"");
   std::ofstream("partial.toml") << "[tx1]\ntype = \"571\"\n[tx1.ch3]\nhigh_alarm = 80\n";
@@ -100,26 +100,26 @@ TEST_F(CtlDevice, TheChecksumModeNoDownloadSendsIsSaidAndAPartialDocumentIsCompa
   EXPECT_EQ(partial.out.find("checksum_mode"), std::string::npos);
 }
 
-TEST_F(CtlDevice, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {
+TEST_F(CtlReceiverCommands, DownloadVerifyNamesTheSettingTheReceiverSilentlyKept) {
   const Outcome kept = on({"--keep-old", "8:13"}, "download hot.toml --verify --signoff");
   EXPECT_EQ(kept.code, 1) << kept.err;
   EXPECT_EQ(kept.out, "tx1.ch3.high_alarm: 80.000 -> 60.000\n");
 }
 
-TEST_F(CtlDevice, DownloadVerifySaysTheDownloadCompletedWhenItsReadBackFails) {
+TEST_F(CtlReceiverCommands, DownloadVerifySaysTheDownloadCompletedWhenItsReadBackFails) {
   // The versions are read by the upload only.
   const Outcome r = on({"--short-reply", "--only-command", "33"}, "download hot.toml --verify");
   EXPECT_EQ(r.code, 4);
   EXPECT_EQ(r.err, "kdv578ctl: download completed; its --verify read-back failed: short reply\n");
 }
 
-TEST_F(CtlDevice, SerialSettingsTheSwitchesSetAreListedApart) {
+TEST_F(CtlReceiverCommands, SerialSettingsTheSwitchesSetAreListedApart) {
   const Outcome r = on({"--hca-switch", "00"}, "verify site.toml");
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("receiver.baud: \"9600\" -> \"300\" (set by the switches)"), std::string::npos) << r.out;
 }
 
-TEST_F(CtlDevice, DiagShowsTheControlCharactersOfAReplyEscaped) {
+TEST_F(CtlReceiverCommands, DiagShowsTheControlCharactersOfAReplyEscaped) {
   std::ofstream("esc.toml") << "[reported]\nip_version = \"\\u001b[2J\"\n";
   ASSERT_EQ(ctltest::ctl("import esc.toml -o esc").code, 0);
   const Outcome r = on({"--rxd", "esc.rxd"}, "diag");
@@ -127,7 +127,7 @@ TEST_F(CtlDevice, DiagShowsTheControlCharactersOfAReplyEscaped) {
   EXPECT_EQ(r.out.substr(0, 32), "versions        IP \\x1b[2J, HCA ") << r.out;
 }
 
-TEST_F(CtlDevice, TraceHoldsEveryExchangeOfTheCommand) {
+TEST_F(CtlReceiverCommands, TraceHoldsEveryExchangeOfTheCommand) {
   ASSERT_EQ(on({}, "upload -o traced.toml --trace up.trace").code, 0);
   const Outcome decoded = ctltest::ctl("trace up.trace");
   ASSERT_EQ(decoded.code, 0) << decoded.err;
@@ -137,7 +137,7 @@ TEST_F(CtlDevice, TraceHoldsEveryExchangeOfTheCommand) {
   EXPECT_EQ(good, 85) << decoded.out;
 }
 
-TEST_F(CtlDevice, ATraceCutByAFileSizeLimitEndsWholeAndFailsOnlyACommandThatSucceeded) {
+TEST_F(CtlReceiverCommands, ATraceCutByAFileSizeLimitEndsWholeAndFailsOnlyACommandThatSucceeded) {
   // ulimit -f 1 (512 or 1024 bytes) stops the trace after a few exchanges.
   const std::string keys =
       "get receiver.tag receiver.baud receiver.address_a receiver.transmitters receiver.line_rejection "
@@ -156,7 +156,7 @@ TEST_F(CtlDevice, ATraceCutByAFileSizeLimitEndsWholeAndFailsOnlyACommandThatSucc
   }
 }
 
-TEST_F(CtlDevice, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {
+TEST_F(CtlReceiverCommands, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {
   const std::string port = start({});
   const std::string ctl = KDV578_BINARY_DIR "/kdv578ctl";
   testpty::Start run;
@@ -170,7 +170,7 @@ TEST_F(CtlDevice, ProgressGoesToATerminalOnlyAndNotWhenQuiet) {
   EXPECT_EQ(text_of("a.toml"), text_of("b.toml"));
 }
 
-TEST_F(CtlDevice, PortsComeFromTheConsolesSource) {
+TEST_F(CtlReceiverCommands, PortsComeFromTheConsolesSource) {
   EXPECT_EQ(ctltest::ctl("ports", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "ttyS0\nttyUSB1\n");
   EXPECT_EQ(ctltest::ctl("ports --json", "KDV578_PORTS='ttyS0, ttyUSB1'").out, "[\"ttyS0\",\"ttyUSB1\"]\n");
 }
@@ -193,7 +193,7 @@ int interrupted(const std::string& port, std::vector<std::string> args = {"uploa
   return WEXITSTATUS(status);
 }
 
-TEST_F(CtlDevice, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
+TEST_F(CtlReceiverCommands, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
   EXPECT_EQ(interrupted(start({"--paced"})), 130);
   EXPECT_FALSE(fs::exists("cut.toml"));
   EXPECT_EQ(interrupted(start({"--paced"}), {"monitor", "--tx", "2", "-o", "live.csv"}), 130);
@@ -204,7 +204,7 @@ TEST_F(CtlDevice, CtrlCStopsBetweenExchangesLeavesFilesWholeAndExits130) {
 
 // A receiver that stays silent, or trickles, after the request: Ctrl-C or
 // SIGTERM end the wait, and the SET it interrupted is journalled "aborted".
-TEST_F(CtlDevice, AStopEndsTheWaitAndTheSetItCutIsJournalledAborted) {
+TEST_F(CtlReceiverCommands, AStopEndsTheWaitAndTheSetItCutIsJournalledAborted) {
   ASSERT_EQ(::setenv("KDV578_AUDIT", "audit.jsonl", 1), 0);
   const std::vector<std::string> set = {"set", "receiver.temperature_units=2"};
   EXPECT_EQ(interrupted(start({"--no-reply", "--fault-after", "1"}), set), 130);
@@ -251,7 +251,7 @@ struct Exiting {
   const char* err;  // part of the one error line
 };
 
-TEST_F(CtlDevice, EveryExitCodeTheDocumentationListsIsProduced) {
+TEST_F(CtlReceiverCommands, EveryExitCodeTheDocumentationListsIsProduced) {
   const Exiting cases[] = {
       {0, {}, "verify site.toml", true, ""},
       {0, {"--receiver", "12"}, "verify site.toml --receiver 12", true, ""},
@@ -295,7 +295,7 @@ struct Diagnosis {
   std::vector<const char*> shows;
 };
 
-TEST_F(CtlDevice, DiagShowsVersionsStatusAndWhatTheSwitchesMean) {
+TEST_F(CtlReceiverCommands, DiagShowsVersionsStatusAndWhatTheSwitchesMean) {
   const Diagnosis cases[] = {
       {{"--ip-switch", "85", "--hca-switch", "55"}, "diag",
        {"IP switch SW101, levers 1..8: 10100001\n  Modbus Address: 5\n", "  9600 Baud 8bit no parity\n",

@@ -1,4 +1,4 @@
-#include "ctl/diag.h"
+#include "ctl/diag_command.h"
 
 #include <bitset>
 #include <nlohmann/json.hpp>

@@ -2,7 +2,7 @@
 // with their meaning, as text or JSON.
 #pragma once
 
-#include "ctl/device.h"
+#include "ctl/receiver_session.h"
 
 namespace kdv::ctl {
 

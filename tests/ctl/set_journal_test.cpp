@@ -18,9 +18,9 @@ struct Journalled {
   bool warned;
 };
 
-using CtlJournal = ScratchDir;
+using CtlSetJournal = ScratchDir;
 
-TEST_F(CtlJournal, SetJournalsEachChangeSent) {
+TEST_F(CtlSetJournal, SetJournalsEachChangeSent) {
   const Journalled cases[] = {
       {{}, "j/audit.jsonl", 0, "SET_TAG done;SET_TEMP done;SET_ALARMS done;", false},
       // Four reads pass, then the units are refused: the alarms are never sent.

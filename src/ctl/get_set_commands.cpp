@@ -1,4 +1,4 @@
-#include "ctl/settings.h"
+#include "ctl/get_set_commands.h"
 
 #include <algorithm>
 #include <charconv>

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ctl/device.h"
+#include "ctl/receiver_session.h"
 
 namespace kdv::ctl {
 
