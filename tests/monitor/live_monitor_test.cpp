@@ -359,7 +359,6 @@ TEST_F(ChannelMonitorMenu, EachEditingCellRunsItsOwnEditor) {
 TEST_F(LiveMonitor, TheAllChannelsTransmitterCellRunsTheGivenChoice) {
   std::string ran;
   term.up();
-  term.up();
   term.enter();
   term.escape();
   kdv::monitor::all_channels_monitor_menu(session, noting_editors(ran).choose_transmitter);
