@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 #include "app/startup.h"
 #include "files/file_pair.h"
@@ -15,7 +16,8 @@
 int main(int argc, char** argv) {
   kdv::model::Session session;
   session.arguments.assign(argv + 1, argv + argc);
-  kdv::app::run_application(session, argc > 0 ? argv[0] : "kdv578");
+  kdv::app::print_option_messages(session.arguments, kdv::app::own_program_path(argc > 0 ? argv[0] : "kdv578"),
+                                  std::cout);
 
   // Keys are read from standard input: without a terminal there nothing can
   // be typed (and a closed one would be reused by the next descriptor opened).

@@ -45,8 +45,8 @@ void run_main_command(Session& session, int code) {
     case kCellDirectory: change_directory(session); break;
     case kCellLinkMode: choose_online(session); break;
     case kCellSerialPort: choose_port(session); break;
-    case kCellMonitorInput: kdv::monitor::channel_monitor_menu(session); break;
-    case kCellMonitorAll: kdv::monitor::all_channels_monitor_menu(session); break;
+    case kCellMonitorInput: kdv::monitor::channel_monitor_menu(session, monitor_editors()); break;
+    case kCellMonitorAll: kdv::monitor::all_channels_monitor_menu(session, kdv::edit::choose_transmitter); break;
     case kCellReport: report_menu(session); break;
     default: break;
   }
@@ -60,6 +60,19 @@ void main_menu_pass(Session& session) {
 }
 
 }  // namespace
+
+kdv::monitor::ChannelEditors monitor_editors() {
+  return {.choose_transmitter = kdv::edit::choose_transmitter,
+          .choose_channel = kdv::edit::choose_channel,
+          .edit_temperature_units = kdv::edit::edit_temperature_units,
+          .edit_input_type = kdv::edit::edit_input_type,
+          .edit_drive = kdv::edit::edit_drive,
+          .edit_high_alarm = kdv::edit::edit_high_alarm,
+          .edit_low_alarm = kdv::edit::edit_low_alarm,
+          .edit_input_zero = kdv::edit::edit_input_zero,
+          .edit_output_zero = [](Session& session) { kdv::edit::edit_output_zero(session); },
+          .edit_gain = kdv::edit::edit_gain};
+}
 
 void fill_main_menu_values(Session& session) {
   for (int row = 1; row <= 9; ++row) session.value_column[1][row] = "";

@@ -1,10 +1,8 @@
 #include "app/startup.h"
 
-#include <cinttypes>
+#include <algorithm>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <iostream>
 #include <system_error>
 
 #include "app/console_host.h"
@@ -20,9 +18,7 @@ namespace kdv::app {
 namespace {
 
 bool listed(const std::vector<std::string>& names, std::string_view name) {
-  for (const std::string& n : names)
-    if (n == name) return true;
-  return false;
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 std::string format(const char* pattern, int position, std::string_view text) {
@@ -35,56 +31,23 @@ constexpr const char* kInvalidOptionText = "Invalid option at position %d: \"%s\
 constexpr const char* kNoArgumentText = "Option at position %d does not allow an argument: %s";
 constexpr const char* kNeedsArgumentText = "Option at position %d needs an argument : %s";
 
+// "-h" or "--help" before any "--" (a value on "--help" is an error already).
+bool asks_for_help(const std::vector<std::string>& arguments) {
+  for (const std::string& argument : arguments) {
+    if (argument == "--") break;
+    if (argument == "-h" || argument == "--help") return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-Application::Application(std::vector<std::string> params, std::string exe_name, std::ostream& out)
-    : params_(std::move(params)), exe_name_(std::move(exe_name)), out_(out) {
-  stop_on_exception = true;
-}
-
-void Application::run() {
-  while (!terminated_) {
-    try {
-      do_run();
-    } catch (const std::exception& e) {
-      show_exception(e.what());
-      if (stop_on_exception) stop();
-    }
-  }
-}
-
-void Application::do_run() {
-  const std::string error = check_options("h", {"help"});
-  if (!error.empty()) {
-    show_exception(error);
-    stop();
-    return;
-  }
-  if (has_option('h', "help")) {
-    write_help();
-    stop();
-    return;
-  }
-  stop();
-}
-
-void Application::write_help() { out_ << "Usage: " << exe_name_ << " -h\n"; }
-
-// The error report: where it happened (no code address here) and the text.
-void Application::show_exception(std::string_view message) {
-  char address[32];
-  std::snprintf(address, sizeof address, "%0*" PRIXPTR, static_cast<int>(2 * sizeof(void*)),
-                std::uintptr_t{0});
-  out_ << "exception at " << address << ":\n" << message << '\n';
-  out_.flush();
-}
-
-std::string Application::check_options(std::string_view short_options,
-                              const std::vector<std::string>& long_options) const {
-  const int count = static_cast<int>(params_.size());
-  auto argument_follows = [&](int i) { return i < count && !params_[i].starts_with('-'); };
+std::string option_error(const std::vector<std::string>& arguments, std::string_view short_options,
+                         const std::vector<std::string>& long_options) {
+  const int count = static_cast<int>(arguments.size());
+  auto argument_follows = [&](int i) { return i < count && !arguments[i].starts_with('-'); };
   for (int i = 1; i <= count; ++i) {
-    const std::string& p = params_[i - 1];
+    const std::string& p = arguments[i - 1];
     if (p.size() < 2 || p[0] != '-') continue;  // not an option ("-" alone is none either)
     if (p == "--") break;                         // the options end here
     if (p[1] == '-') {
@@ -120,23 +83,22 @@ std::string Application::check_options(std::string_view short_options,
   return {};
 }
 
-bool Application::has_option(char short_name, std::string_view long_name) const {
-  const std::string short_form = {'-', short_name};
-  const std::string long_form = "--" + std::string(long_name);
-  for (const std::string& p : params_) {
-    if (p == "--") break;
-    if (p == short_form || p == long_form || p.starts_with(long_form + "=")) return true;
+void print_option_messages(const std::vector<std::string>& arguments, std::string_view own_path, std::ostream& out) {
+  const std::string error = option_error(arguments, "h", {"help"});
+  if (!error.empty()) {
+    // An error report: where it happened (no code address here) and the text.
+    out << "exception at " << std::string(2 * sizeof(void*), '0') << ":\n" << error << '\n';
+    out.flush();
+  } else if (asks_for_help(arguments)) {
+    out << "Usage: " << own_path << " -h\n";
   }
-  return false;
 }
 
-void run_application(const kdv::model::Session& session, std::string_view argv0) {
+std::string own_program_path(std::string_view argv0) {
   std::error_code ec;
   std::string own = std::filesystem::read_symlink("/proc/self/exe", ec).string();
   if (ec || own.empty()) own = std::string(argv0);
-  Application application(session.arguments, own, std::cout);
-  application.title = "Ex11";
-  application.run();
+  return own;
 }
 
 void start_up(kdv::model::Session& session) {

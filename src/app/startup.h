@@ -1,5 +1,5 @@
-// The program's entry object, its start-up sequence, the opening question
-// and the main menu loop.
+// The program's command-line options, its start-up sequence, the opening
+// question and the main menu loop.
 #pragma once
 
 #include <ostream>
@@ -8,55 +8,33 @@
 #include <vector>
 
 #include "model/session.h"
+#include "monitor/live_monitor.h"
 
 namespace kdv::app {
 
-// The application object: checks the command line once, prints the usage
-// line or the option error on standard output, and ends. Options never stop
+// The option checker: short options are letters, a letter followed by ':'
+// takes an argument; long options are names, a name ending in ':' takes
+// an argument ("--name=value" or the next parameter). Returns the first
+// error text, or an empty text when every option is known and well-formed.
+[[nodiscard]] std::string option_error(const std::vector<std::string>& arguments, std::string_view short_options,
+                                       const std::vector<std::string>& long_options);
+
+// Checks the command line (the arguments after the program name) against
+// "-h" and "--help" and prints on out the error as an error report, or else
+// the usage line naming own_path when help is asked for. Options never stop
 // the program; start-up follows in every case.
-class Application {
- public:
-  // params: the arguments after the program name; exe_name: the program's
-  // own file name as the system reports it; out: standard output.
-  Application(std::vector<std::string> params, std::string exe_name, std::ostream& out);
+void print_option_messages(const std::vector<std::string>& arguments, std::string_view own_path, std::ostream& out);
 
-  std::string title;
-  bool stop_on_exception = false;
-
-  // The run loop: do_run until the object is terminated. An exception
-  // escaping do_run is shown as an error report and, with stop_on_exception,
-  // ends the loop.
-  void run();
-  void do_run();
-  void write_help();
-  void stop() { terminated_ = true; }
-  bool stopped() const { return terminated_; }
-
-  // The option checker: short options are letters, a letter followed by ':'
-  // takes an argument; long options are names, a name ending in ':' takes
-  // an argument ("--name=value" or the next parameter). Returns the first
-  // error text, or an empty text when every option is known and well-formed.
-  std::string check_options(std::string_view short_options,
-                           const std::vector<std::string>& long_options) const;
-  bool has_option(char short_name, std::string_view long_name) const;
-  void show_exception(std::string_view message);
-  const std::string& exe_name() const { return exe_name_; }
-
- private:
-  std::vector<std::string> params_;
-  std::string exe_name_;
-  std::ostream& out_;
-  bool terminated_ = false;
-};
-
-// Start-up step 1: the application object, titled "Ex11", over the command
-// line kept in the session, printing on standard output. argv0 names the
-// program when the system cannot report its full path.
-void run_application(const kdv::model::Session& session, std::string_view argv0);
+// The program's own file name as the system reports it (its full path), or
+// argv0 when the system cannot tell.
+[[nodiscard]] std::string own_program_path(std::string_view argv0);
 
 // Start-up from the full-screen window on, in its fixed order, with the
 // console installed as the link's host; ends in run_opening and does not return.
 [[noreturn]] void start_up(kdv::model::Session& session);
+
+// The editors the monitor screens' cells run: those of the settings screens.
+[[nodiscard]] kdv::monitor::ChannelEditors monitor_editors();
 
 // Fills the main menu's value column from the session and the globals.
 void fill_main_menu_values(kdv::model::Session& session);

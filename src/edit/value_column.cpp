@@ -48,15 +48,6 @@ std::string checksum_text(std::int32_t value, Byte base) {
   return "     " + to_hex(value, 4) + "  hex";
 }
 
-std::string units_text(kdv::model::Byte units) {
-  switch (units) {
-    case 1: return std::string("     ") + kDegreeSign + "C";
-    case 2: return std::string("     ") + kDegreeSign + "F";
-    case 3: return "      K";
-    default: return "error";
-  }
-}
-
 void fill_receiver_values(Session& session) {
   const ReceiverRecord& receiver = session.current_receiver();
   session.reserved_channel = has_cold_junction_channel(session.current_receiver().TRANSMITTER[session.transmitter_number]);

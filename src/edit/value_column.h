@@ -25,10 +25,6 @@ using kdv::model::input_type_name;
 // otherwise four hex digits between five spaces and "  hex".
 std::string checksum_text(std::int32_t value, kdv::model::Byte base);
 
-// The temperature units as the value columns show them ("error" for a code
-// outside 1..3).
-std::string units_text(kdv::model::Byte units);
-
 // Fill the value column for the receiver settings screen and the channel
 // settings screen, and the session's reserved-channel flag. fill_channel_values
 // moves transmitter_number back to 1 when it lies beyond the receiver's number of

@@ -60,4 +60,13 @@ std::string input_type_name(Byte tt, Byte it) {
   }
 }
 
+std::string units_text(Byte units) {
+  switch (units) {
+    case 1: return std::string("     ") + kDegreeSign + "C";
+    case 2: return std::string("     ") + kDegreeSign + "F";
+    case 3: return "      K";
+    default: return "error";
+  }
+}
+
 }  // namespace kdv::model

@@ -1,5 +1,6 @@
 // Texts of record values that the screens, the report and the headless tools
-// share: fixed-decimal and right-aligned numbers, and input type names.
+// share: fixed-decimal and right-aligned numbers, input type names and
+// temperature units.
 #pragma once
 
 #include <string>
@@ -21,5 +22,9 @@ std::string right_aligned(int value, int width);
 // Name of input type `it` on a transmitter of type `tt` (1 = 571), or
 // "Invalid".
 std::string input_type_name(Byte tt, Byte it);
+
+// The temperature units as the value columns show them ("error" for a code
+// outside 1..3).
+std::string units_text(Byte units);
 
 }  // namespace kdv::model

@@ -3,14 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "edit/channel_settings.h"
-#include "edit/value_column.h"
-#include "edit/receiver_settings.h"
 #include "link/link.h"
 #include "link/outcome.h"
 #include "model/colours.h"
 #include "model/records.h"
 #include "model/messages.h"
+#include "model/value_text.h"
 #include "ui/console.h"
 #include "ui/background.h"
 #include "ui/menu.h"
@@ -118,8 +116,8 @@ void fill_channel_monitor_values(Session& session) {
   auto& col = session.value_column[1];
   col[1] = "     " + kdv::ui::right_aligned(session.transmitter_number, 2);
   col[2] = "     " + kdv::ui::right_aligned(session.channel_number, 2);
-  col[3] = kdv::edit::units_text(session.current_receiver().UNITS);
-  col[4] = kdv::edit::input_type_name(tx.TXTYPE, ch.INPUT_TYPE);
+  col[3] = units_text(session.current_receiver().UNITS);
+  col[4] = input_type_name(tx.TXTYPE, ch.INPUT_TYPE);
   if (tx.TXTYPE == 1 && session.reserved_channel && session.channel_number == 16) {
     col[4] = session.messages[ch.INPUT_TYPE == 15 ? kMessageCjSensorUnknown : kMessageCjSensor].view();
     for (int row = 5; row <= 10; ++row) col[row] = session.messages[kMessageNotApplicable].view();
@@ -217,30 +215,30 @@ void live_all_channels_loop(kdv::model::Session& session) {
   kdv::ui::draw_background(session, 1);
 }
 
-void channel_monitor_menu(Session& session) {
+void channel_monitor_menu(Session& session, const ChannelEditors& editors) {
   const kdv::ui::MenuCursor cursor(session, 1, 1);
   for (;;) {
     fill_channel_monitor_values(session);
     const int code = kdv::ui::run_menu(session, 4);
     if (code == kdv::ui::kMenuEscape) break;
     switch (code) {
-      case kInputCellTransmitter: kdv::edit::choose_transmitter(session); break;
-      case kInputCellChannel: kdv::edit::choose_channel(session); break;
-      case kInputCellTempUnits: kdv::edit::edit_temperature_units(session); break;
-      case kInputCellInputType: kdv::edit::edit_input_type(session); break;
-      case kInputCellDrive: kdv::edit::edit_drive(session); break;
-      case kInputCellHighAlarm: kdv::edit::edit_high_alarm(session); break;
-      case kInputCellLowAlarm: kdv::edit::edit_low_alarm(session); break;
-      case kInputCellInputZero: kdv::edit::edit_input_zero(session); break;
-      case kInputCellOutputZero: kdv::edit::edit_output_zero(session); break;
-      case kInputCellGain: kdv::edit::edit_gain(session); break;
+      case kInputCellTransmitter: editors.choose_transmitter(session); break;
+      case kInputCellChannel: editors.choose_channel(session); break;
+      case kInputCellTempUnits: editors.edit_temperature_units(session); break;
+      case kInputCellInputType: editors.edit_input_type(session); break;
+      case kInputCellDrive: editors.edit_drive(session); break;
+      case kInputCellHighAlarm: editors.edit_high_alarm(session); break;
+      case kInputCellLowAlarm: editors.edit_low_alarm(session); break;
+      case kInputCellInputZero: editors.edit_input_zero(session); break;
+      case kInputCellOutputZero: editors.edit_output_zero(session); break;
+      case kInputCellGain: editors.edit_gain(session); break;
       case kInputCellLiveMonitor: live_channel_loop(session); break;
       default: break;
     }
   }
 }
 
-void all_channels_monitor_menu(kdv::model::Session& session) {
+void all_channels_monitor_menu(kdv::model::Session& session, const ChannelEditors::Action& choose_transmitter) {
   kdv::ui::draw_background(session, 1);
   const kdv::ui::MenuCursor cursor(session, 1, 4);
   for (bool done = false; !done;) {
@@ -250,7 +248,7 @@ void all_channels_monitor_menu(kdv::model::Session& session) {
     session.value_column[1][4] = "";
     switch (kdv::ui::run_menu(session, 3)) {
       case kAllCellTransmitter:
-        kdv::edit::choose_transmitter(session);
+        choose_transmitter(session);
         kdv::ui::draw_background(session, 1);
         break;
       case kAllCellStart: live_all_channels_loop(session); break;

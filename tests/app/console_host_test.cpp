@@ -8,7 +8,7 @@
 
 namespace {
 
-class ConsoleHostTest : public FreshProcess {
+class ConsoleHost : public FreshProcess {
  protected:
   void SetUp() override { kdv::ui::install_terminal(&term); }
   void TearDown() override { kdv::ui::install_terminal(nullptr); }
@@ -17,7 +17,7 @@ class ConsoleHostTest : public FreshProcess {
   kdv::app::ConsoleHost host;
 };
 
-TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
+TEST_F(ConsoleHost, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
   term.type("a");
   term.up();  // two codes: 0 and 72
   term.escape();
@@ -27,7 +27,7 @@ TEST_F(ConsoleHostTest, EachEscapeCheckTakesOneKeyAndOnlyEscapeCounts) {
   EXPECT_EQ(term.keys_left(), 0u);
 }
 
-TEST_F(ConsoleHostTest, TextsPresentsAndPauses) {
+TEST_F(ConsoleHost, TextsPresentsAndPauses) {
   host.status_text("Write Error");
   EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 11), "Write Error");
   const int presents = term.presents;

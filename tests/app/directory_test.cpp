@@ -12,14 +12,14 @@ namespace {
 // The directory box's left frame stands in column 29.
 const std::string kFrame = "\xBA";
 
-class Directory : public ScreenScratch {
+class DirectoryCommands : public ScreenScratch {
  protected:
   static void touch(const std::string& name) { write_bytes(name, {}); }
 };
 
 // ---- Directory listing ---------------------------------------------------------
 
-TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
+TEST_F(DirectoryCommands, SevenFilesGiveLinesOfThreeThreeAndOne) {
   for (const char* n : {"a1", "a2", "a3", "a4", "a5", "a6", "a7"}) touch(std::string(n) + ".gdt");
   touch("other.rxd");
   std::filesystem::create_directory("folder.gdt");
@@ -35,7 +35,7 @@ TEST_F(Directory, SevenFilesGiveLinesOfThreeThreeAndOne) {
   EXPECT_EQ(term.keys_left(), 0u);
 }
 
-TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
+TEST_F(DirectoryCommands, NineteenFilesPauseAfterSixLines) {
   for (int i = 10; i < 29; ++i) touch("f" + std::to_string(i) + ".gdt");
   std::vector<std::string> at_pause;
   term.on_wait = [&] {
@@ -53,7 +53,7 @@ TEST_F(Directory, NineteenFilesPauseAfterSixLines) {
   EXPECT_EQ(row(15, 10, 13), "No More Files");
 }
 
-TEST_F(Directory, OddNamesStayInTheirColumns) {
+TEST_F(DirectoryCommands, OddNamesStayInTheirColumns) {
   const std::string names[][2] = {{"a\ab.gdt", "a?b.gdt"},       {"b\nc.gdt", "b?c.gdt"},
                                   {"d\r\x1b\x7f.gdt", "d???.gdt"}, {"f\bg.gdt", "f?g.gdt"},
                                   {std::string(40, 'l') + ".gdt", std::string(17, 'l')}};
@@ -68,7 +68,7 @@ TEST_F(Directory, OddNamesStayInTheirColumns) {
   EXPECT_EQ(term.bells, 0);
 }
 
-TEST_F(Directory, LongTitleStaysOnItsRow) {
+TEST_F(DirectoryCommands, LongTitleStaysOnItsRow) {
   session.working_directory = std::string(100, 'n');
   kdv::app::list_directory(session);
   EXPECT_EQ(row(7, 69, 1), "\xBA");  // the frame stays whole
@@ -78,7 +78,7 @@ TEST_F(Directory, LongTitleStaysOnItsRow) {
 
 // ---- Change directory ------------------------------------------------------------
 
-TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
+TEST_F(DirectoryCommands, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   std::filesystem::create_directories("sub/inner");
   touch("plain");
   term.type("nosuchdir");
@@ -95,7 +95,7 @@ TEST_F(Directory, DirectoryThatCannotBeEnteredSaysErrorAndAsksAgain) {
   EXPECT_NE(seen.find(kFrame + "     ERROR  "), std::string::npos);
 }
 
-TEST_F(Directory, EmptyEntryGoesBackToTheStartDirectory) {
+TEST_F(DirectoryCommands, EmptyEntryGoesBackToTheStartDirectory) {
   std::filesystem::create_directory("sub");
   term.type("sub");
   term.enter();

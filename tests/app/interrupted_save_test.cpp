@@ -19,13 +19,13 @@ using namespace kdv::model;
 
 namespace {
 
-using PairUnderTheTerminal = ScratchDir;
+using InterruptedSave = ScratchDir;
 
 // How the child below ends while its save is cut short: a signal, or
 // terminate (0).
 volatile sig_atomic_t g_way_out = 0;
 
-TEST_F(PairUnderTheTerminal, NoTemporaryOutlivesTheProgram) {
+TEST_F(InterruptedSave, NoTemporaryOutlivesTheProgram) {
   ASSERT_TRUE(kdv::files::write_pair("plant", HeldFlagsRecord{}, ReceiverRecord{}));
   for (int way : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, 0}) {
     testpty::Pty pty;

@@ -9,7 +9,7 @@ using namespace kdv::model;
 
 namespace {
 
-class Opening : public MenuTest {
+class OpeningAndMainMenu : public MenuTest {
  protected:
   void SetUp() override {
     MenuTest::SetUp();
@@ -25,7 +25,7 @@ class Opening : public MenuTest {
   }
 };
 
-TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
+TEST_F(OpeningAndMainMenu, WithoutAPortTheNoticeLeadsToTheMainMenu) {
   session.port_count = 0;
   run();
   EXPECT_EQ(at(30, 13, 18), "COM PORT NOT EXIST");
@@ -38,7 +38,7 @@ TEST_F(Opening, WithoutAPortTheNoticeLeadsToTheMainMenu) {
   EXPECT_TRUE(rx.requests().empty());
 }
 
-TEST_F(Opening, TheQuestionOffersNoFirst) {
+TEST_F(OpeningAndMainMenu, TheQuestionOffersNoFirst) {
   run();
   EXPECT_EQ(at(30, 13, 18), "    Upload  Data  ");
   EXPECT_EQ(at(30, 15, 18), "        NO        ");
@@ -49,7 +49,7 @@ TEST_F(Opening, TheQuestionOffersNoFirst) {
   EXPECT_EQ(session.value_column[2][2], "   Online    ");
 }
 
-TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {
+TEST_F(OpeningAndMainMenu, EnterOnNoGoesStraightToTheMainMenu) {
   term.enter();
   run();
   EXPECT_TRUE(main_menu_shown());
@@ -57,7 +57,7 @@ TEST_F(Opening, EnterOnNoGoesStraightToTheMainMenu) {
   EXPECT_TRUE(term.delays.empty());
 }
 
-TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
+TEST_F(OpeningAndMainMenu, YesWaitsHalfASecondThenUploads) {
   term.down();
   term.enter();
   run();
@@ -71,7 +71,7 @@ TEST_F(Opening, YesWaitsHalfASecondThenUploads) {
   EXPECT_EQ(at(64, 23, 10), "   3.21   ");
 }
 
-TEST_F(Opening, MenuCodesRunTheirCommands) {
+TEST_F(OpeningAndMainMenu, MenuCodesRunTheirCommands) {
   term.enter();
   term.enter();  // 17: upload
   run();
@@ -89,7 +89,7 @@ TEST_F(Opening, MenuCodesRunTheirCommands) {
   EXPECT_EQ(session.cursor_row, 5);  // the highlight stays on the command just run
 }
 
-TEST_F(Opening, EscapeRedrawsTheMainMenu) {
+TEST_F(OpeningAndMainMenu, EscapeRedrawsTheMainMenu) {
   term.enter();
   term.down();
   term.escape();
@@ -101,7 +101,7 @@ TEST_F(Opening, EscapeRedrawsTheMainMenu) {
   EXPECT_TRUE(rx.requests().empty());
 }
 
-TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
+TEST_F(OpeningAndMainMenu, AChosenPortShowsInTheMainMenu) {
   offer_ports("ttyS9,COM1");
   session.selected_port = "ttyS9";
   term.enter();
@@ -118,7 +118,7 @@ TEST_F(Opening, AChosenPortShowsInTheMainMenu) {
   EXPECT_TRUE(rx.requests().empty());
 }
 
-TEST_F(Opening, TheOnlineWindowKeepsTheStateOnEscape) {
+TEST_F(OpeningAndMainMenu, TheOnlineWindowKeepsTheStateOnEscape) {
   term.enter();
   term.right();
   term.down();

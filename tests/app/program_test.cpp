@@ -29,7 +29,7 @@ void expect_full_startup(const testpty::Run& run, std::size_t after) {
   EXPECT_NE(run.output.find("\x1b[?1049l", cursor_off), std::string::npos);  // given back
 }
 
-TEST(Program, InvalidOptionIsReportedAndStartUpGoesOn) {
+TEST(ConsoleProgram, InvalidOptionIsReportedAndStartUpGoesOn) {
   const testpty::Run run = start("-x", "xterm");
   const std::string report =
       "exception at " + std::string(2 * sizeof(void*), '0') + ":\r\nInvalid option at position 1: \"x\"\r\n";
@@ -37,14 +37,14 @@ TEST(Program, InvalidOptionIsReportedAndStartUpGoesOn) {
   expect_full_startup(run, report.size());
 }
 
-TEST(Program, HelpPrintsTheFullPathAndStartUpGoesOn) {
+TEST(ConsoleProgram, HelpPrintsTheFullPathAndStartUpGoesOn) {
   const testpty::Run run = start("--help", "xterm-256color");
   const std::string usage = "Usage: " + std::filesystem::canonical(kProgram).string() + " -h\r\n";
   ASSERT_EQ(run.output.substr(0, usage.size()), usage);
   expect_full_startup(run, usage.size());
 }
 
-TEST(Program, WithoutATerminalOnStandardInputItSaysSoAndEnds) {
+TEST(ConsoleProgram, WithoutATerminalOnStandardInputItSaysSoAndEnds) {
   const struct {
     const char* input;
     const char* said;
@@ -64,7 +64,7 @@ TEST(Program, WithoutATerminalOnStandardInputItSaysSoAndEnds) {
   }
 }
 
-TEST(Program, ATerminalThatCannotAddressTheCursorIsRefused) {
+TEST(ConsoleProgram, ATerminalThatCannotAddressTheCursorIsRefused) {
   const testpty::Run run = testpty::run_program({{kProgram}, "dumb", KDV578_BINARY_DIR, "", {}, 3000});
   EXPECT_EQ(run.output,
             "kdv578: cannot use this terminal (TERM=dumb): it cannot move the cursor; set TERM to the "

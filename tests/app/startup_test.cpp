@@ -17,21 +17,19 @@
 
 namespace {
 
-std::string run(std::vector<std::string> params) {
+std::string run(const std::vector<std::string>& arguments) {
   std::ostringstream out;
-  kdv::app::Application app(std::move(params), "/opt/kdv/kdv578", out);
-  app.run();
-  EXPECT_TRUE(app.stopped());
+  kdv::app::print_option_messages(arguments, "/opt/kdv/kdv578", out);
   return out.str();
 }
 
-TEST(Options, HelpPrintsTheUsageLineWithTheOwnPath) {
+TEST(CommandLineOptions, HelpPrintsTheUsageLineWithTheOwnPath) {
   EXPECT_EQ(run({"-h"}), "Usage: /opt/kdv/kdv578 -h\n");
   EXPECT_EQ(run({"--help"}), "Usage: /opt/kdv/kdv578 -h\n");
   EXPECT_EQ(run({"BW", "-h"}), "Usage: /opt/kdv/kdv578 -h\n");
 }
 
-TEST(Options, ErrorsAreReportedWithTheirPosition) {
+TEST(CommandLineOptions, ErrorsAreReportedWithTheirPosition) {
   const std::string report = "exception at " + std::string(2 * sizeof(void*), '0') + ":\n";
   EXPECT_EQ(run({"-x"}), report + "Invalid option at position 1: \"x\"\n");
   EXPECT_EQ(run({"BW", "--colour"}), report + "Invalid option at position 2: \"colour\"\n");
@@ -41,20 +39,18 @@ TEST(Options, ErrorsAreReportedWithTheirPosition) {
   EXPECT_EQ(run({"-h", "-q"}), report + "Invalid option at position 2: \"q\"\n");
 }
 
-TEST(Options, WhatIsNotAnOptionPassesSilently) {
+TEST(CommandLineOptions, WhatIsNotAnOptionPassesSilently) {
   EXPECT_EQ(run({}), "");
   EXPECT_EQ(run({"BW"}), "");
   EXPECT_EQ(run({"bw", "-"}), "");
   EXPECT_EQ(run({"--", "-x"}), "");  // after "--" nothing is an option
 }
 
-TEST(Options, OptionsThatTakeArguments) {
-  std::ostringstream out;
-  const kdv::app::Application app({"-f"}, "p", out);
-  EXPECT_EQ(app.check_options("f:", {}), "Option at position 1 needs an argument : f");
-  EXPECT_EQ(kdv::app::Application({"-f", "x", "--port", "-q"}, "p", out).check_options("f:", {"port:"}),
+TEST(CommandLineOptions, OptionsThatTakeArguments) {
+  EXPECT_EQ(kdv::app::option_error({"-f"}, "f:", {}), "Option at position 1 needs an argument : f");
+  EXPECT_EQ(kdv::app::option_error({"-f", "x", "--port", "-q"}, "f:", {"port:"}),
             "Option at position 3 needs an argument : port");
-  EXPECT_EQ(kdv::app::Application({"-fx", "--port=1", "--port", "2"}, "p", out).check_options("f:", {"port:"}), "");
+  EXPECT_EQ(kdv::app::option_error({"-fx", "--port=1", "--port", "2"}, "f:", {"port:"}), "");
 }
 
 // Runs the start-up sequence in dir with the given port list until the

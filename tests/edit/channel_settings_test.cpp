@@ -9,7 +9,7 @@ using namespace kdv::edit;
 namespace edit_test {
 namespace {
 
-class Channel : public EditTest {
+class ChannelSettings : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
@@ -22,7 +22,7 @@ class Channel : public EditTest {
   }
 };
 
-TEST_F(Channel, FirstListLeadsToTheSecondAndBack) {
+TEST_F(ChannelSettings, FirstListLeadsToTheSecondAndBack) {
   user.up();  // the 16th item, "more"
   user.enter();
   user.enter();  // first item of the second list
@@ -37,7 +37,7 @@ TEST_F(Channel, FirstListLeadsToTheSecondAndBack) {
   EXPECT_EQ(ch().INPUT_TYPE, 3);
 }
 
-TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
+TEST_F(ChannelSettings, SecondListShowsTheRestOfThe571Types) {
   ch().INPUT_TYPE = 27;
   user.enter();  // pre-selected: the 12th item of the second list
   run([this] { input_type(); });
@@ -46,7 +46,7 @@ TEST_F(Channel, SecondListShowsTheRestOfThe571Types) {
   EXPECT_EQ(kdv::ui::screen_model().text(30, 7, 15), "    S THC no CJ");
 }
 
-TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
+TEST_F(ChannelSettings, EscapeOnTheSecondListKeepsTheType) {
   ch().INPUT_TYPE = 5;
   const ChannelRecord before = ch();
   user.ups(6);  // from the 6th item up to the 16th, "more"
@@ -56,7 +56,7 @@ TEST_F(Channel, EscapeOnTheSecondListKeepsTheType) {
   EXPECT_EQ(ch(), before);
 }
 
-TEST_F(Channel, Channel16OffersNoRtdTypes) {
+TEST_F(ChannelSettings, Channel16OffersNoRtdTypes) {
   session.channel_number = 16;
   user.escape();
   run([this] { input_type(); });
@@ -71,7 +71,7 @@ TEST_F(Channel, Channel16OffersNoRtdTypes) {
   EXPECT_EQ(ch().INPUT_TYPE, 18);
 }
 
-TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
+TEST_F(ChannelSettings, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   ch(1, 2).INPUT_TYPE = 10;  // compensated thermocouple: 16 is the sensor
   session.channel_number = 16;
   kdv::edit::fill_channel_values(session);
@@ -88,14 +88,14 @@ TEST_F(Channel, ReservedChannel16RefusesInputTypeOutputZeroAndGain) {
   EXPECT_EQ(kdv::ui::screen_model().bg(5, 23), session.error_bar);
 }
 
-TEST_F(Channel, UnusedInputStartsTheFirstListAtItsTop) {
+TEST_F(ChannelSettings, UnusedInputStartsTheFirstListAtItsTop) {
   ch().INPUT_TYPE = 15;
   user.enter();
   run([this] { input_type(); });
   EXPECT_EQ(ch().INPUT_TYPE, 0);
 }
 
-TEST_F(Channel, Type572ListAndDriveNotApplicable) {
+TEST_F(ChannelSettings, Type572ListAndDriveNotApplicable) {
   init_transmitter(*session.receivers[0], 1, 2);
   ch().INPUT_TYPE = 13;
   user.down();  // from RTD ohms to square root
@@ -107,7 +107,7 @@ TEST_F(Channel, Type572ListAndDriveNotApplicable) {
   EXPECT_EQ(user.bells, 1);
 }
 
-TEST_F(Channel, DriveChoice) {
+TEST_F(ChannelSettings, DriveChoice) {
   user.downs(2);
   user.enter();
   run(edit_drive);
@@ -124,7 +124,7 @@ TEST_F(Channel, DriveChoice) {
   EXPECT_EQ(user.bells, 0);
 }
 
-TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
+TEST_F(ChannelSettings, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
   session.current_receiver().DATA_FORMAT = 8;  // 12BIT Unsigned
   ch().LOW_ALARM = 2;
   user.type("-5");
@@ -144,14 +144,14 @@ TEST_F(Channel, NegativeAlarmRefusedUnderUnipolarFormatButNegativeGainTaken) {
   EXPECT_EQ(ch().HIGH_ALARM, -5);
 }
 
-TEST_F(Channel, AlarmsOfAnUnusedInputDoNotApply) {
+TEST_F(ChannelSettings, AlarmsOfAnUnusedInputDoNotApply) {
   ch().INPUT_TYPE = 15;
   run(edit_high_alarm);
   EXPECT_EQ(user.bells, 1);
   EXPECT_EQ(ch().HIGH_ALARM, 60);
 }
 
-TEST_F(Channel, Type572OffersEightChannels) {
+TEST_F(ChannelSettings, Type572OffersEightChannels) {
   init_transmitter(*session.receivers[0], 1, 2);
   session.channel_number = 12;
   user.up();  // channel 1 pre-selected, up wraps to 8
@@ -160,7 +160,7 @@ TEST_F(Channel, Type572OffersEightChannels) {
   EXPECT_EQ(session.channel_number, 8);
 }
 
-TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
+TEST_F(ChannelSettings, TransmitterChoiceStopsAtTheConfiguredCount) {
   session.current_receiver().NO_OF_TX = 2;
   session.transmitter_number = 4;
   user.up();  // from 1 (reset) wraps to 2
@@ -170,7 +170,7 @@ TEST_F(Channel, TransmitterChoiceStopsAtTheConfiguredCount) {
   EXPECT_EQ(kdv::ui::screen_model().text(30, 17, 19), "         1         ");
 }
 
-TEST_F(Channel, OfflineTypeChangeGivesTheTypeDefaults) {
+TEST_F(ChannelSettings, OfflineTypeChangeGivesTheTypeDefaults) {
   session.channel_number = 12;
   ch(1, 3).SCALE_GAIN = 4;
   user.enter();  // 571 again: the defaults all the same

@@ -8,7 +8,7 @@ using namespace kdv::model;
 namespace edit_test {
 namespace {
 
-class Diagnostics : public EditTest {
+class DiagnosticsScreen : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
@@ -21,7 +21,7 @@ class Diagnostics : public EditTest {
   static std::string line(int interior_row) { return kdv::ui::screen_model().text(19, 4 + interior_row, 40); }
 };
 
-TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
+TEST_F(DiagnosticsScreen, HcaSwitchLeversAndTheirMeaning) {
   rx().HCASWITCH = 65;  // levers 1 and 7
   kdv::edit::fill_diagnostic_values(session);
   EXPECT_EQ(session.value_column[1][2], "1......8");
@@ -37,7 +37,7 @@ TEST_F(Diagnostics, HcaSwitchLeversAndTheirMeaning) {
   EXPECT_EQ(kdv::ui::screen_model().text(29, 25, 21), " Any key to Continue ");
 }
 
-TEST_F(Diagnostics, CommsSettingCodesWithoutASetting) {
+TEST_F(DiagnosticsScreen, CommsSettingCodesWithoutASetting) {
   rx().HCASWITCH = 13 | 16;
   switch_box(kdv::edit::explain_hca_switches);
   EXPECT_EQ(line(12).substr(0, 29), "ERROR - INVALID COMMS SETTING");
@@ -48,7 +48,7 @@ TEST_F(Diagnostics, CommsSettingCodesWithoutASetting) {
   EXPECT_EQ(line(12).substr(0, 33), "Comms Parameters software defined");
 }
 
-TEST_F(Diagnostics, IpSwitchMeanings) {
+TEST_F(DiagnosticsScreen, IpSwitchMeanings) {
   rx().IPSWITCH = 0;
   switch_box(kdv::edit::explain_ip_switches);
   EXPECT_EQ(kdv::ui::screen_model().text(31, 5, 15), "IP SWITCH SW101");
@@ -69,7 +69,7 @@ TEST_F(Diagnostics, IpSwitchMeanings) {
   EXPECT_EQ(session.value_column[1][4], "   10000101");
 }
 
-TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
+TEST_F(DiagnosticsScreen, StatusFlagClearedOfflineKeepsTheOtherBits) {
   rx().STATUS1 = 0x81;
   rx().STATUS2 = 1;
   kdv::edit::fill_diagnostic_values(session);
@@ -88,7 +88,7 @@ TEST_F(Diagnostics, StatusFlagClearedOfflineKeepsTheOtherBits) {
   EXPECT_EQ(session.value_column[2][4], " NO ");
 }
 
-TEST_F(Diagnostics, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
+TEST_F(DiagnosticsScreen, ChecksumBaseSwitchesBothCellsAndTheReceiverScreen) {
   rx().CKSUM_BASE = 0;
   rx().CHECKSUM = 4660;
   rx().RAMCHKSUM = 255;

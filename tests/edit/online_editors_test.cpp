@@ -28,7 +28,7 @@ enum : int {
   kReadSwitches = 36,
 };
 
-class Online : public EditTest {
+class OnlineEditors : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
@@ -53,7 +53,7 @@ class Online : public EditTest {
   std::optional<kdv::sim::PluggedIn> plug;
 };
 
-TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
+TEST_F(OnlineEditors, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
   user.escape();
   run([this] { kdv::edit::edit_baud_rate(session, 0); });
   EXPECT_TRUE(commands().empty());
@@ -67,7 +67,7 @@ TEST_F(Online, EscapeSendsNothingWhileEnterOnTheSameValueSends) {
 
 // Escape in the pop-up of any editor sends nothing and leaves the record,
 // the current transmitter and the current channel as they were.
-TEST_F(Online, EscapeInAnyEditorSendsNothing) {
+TEST_F(OnlineEditors, EscapeInAnyEditorSendsNothing) {
   const struct {
     const char* name;
     std::function<void()> editor;
@@ -99,7 +99,7 @@ TEST_F(Online, EscapeInAnyEditorSendsNothing) {
   }
 }
 
-TEST_F(Online, OfflineChangesSendNothing) {
+TEST_F(OnlineEditors, OfflineChangesSendNothing) {
   session.online = false;
   const ReceiverRecord receiver_before = sim.state();
   user.down();
@@ -115,7 +115,7 @@ TEST_F(Online, OfflineChangesSendNothing) {
   EXPECT_EQ(sim.state(), receiver_before);
 }
 
-TEST_F(Online, TagReachesTheReceiver) {
+TEST_F(OnlineEditors, TagReachesTheReceiver) {
   user.type("ABC");
   user.enter();
   run(kdv::edit::edit_tag);
@@ -124,7 +124,7 @@ TEST_F(Online, TagReachesTheReceiver) {
   EXPECT_EQ(sim.state().TAG_FIELD, "ABC                      ");
 }
 
-TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
+TEST_F(OnlineEditors, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   ch(1, 3).SCALE_OPZERO = -5;
   sim_ch(1, 3).SCALE_OPZERO = -5;
   user.downs(2);  // "16BIT Unsigned  "
@@ -138,7 +138,7 @@ TEST_F(Online, UnipolarFormatZeroesNegativeOutputZerosAndDownloads) {
   EXPECT_EQ(sim_ch(1, 3).SCALE_OPZERO, 0);  // the download sent the channel
 }
 
-TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
+TEST_F(OnlineEditors, RefusedFormatIsTakenBackAndStillDownloads) {
   sim.faults.refuse = 3;
   sim.faults.only_command = kSetDatafmt;
   ch(1, 3).SCALE_OPZERO = -5;
@@ -150,7 +150,7 @@ TEST_F(Online, RefusedFormatIsTakenBackAndStillDownloads) {
   EXPECT_EQ(commands()[0], kSetDatafmt);
 }
 
-TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
+TEST_F(OnlineEditors, FailedOutputZeroSendPutsTheOldValueBack) {
   session.screen_number = 8;
   ch().SCALE_OPZERO = 3;
   sim.faults.refuse = 3;
@@ -164,7 +164,7 @@ TEST_F(Online, FailedOutputZeroSendPutsTheOldValueBack) {
   EXPECT_EQ(user.bells, 1);
 }
 
-TEST_F(Online, AlarmsSentWithBothThresholds) {
+TEST_F(OnlineEditors, AlarmsSentWithBothThresholds) {
   session.screen_number = 8;
   user.type("-5");
   user.enter();
@@ -174,7 +174,7 @@ TEST_F(Online, AlarmsSentWithBothThresholds) {
   EXPECT_EQ(sim_ch(1, 1).HIGH_ALARM, 60);
 }
 
-TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
+TEST_F(OnlineEditors, EscapeOnTheSecondInputListSendsNothing) {
   session.screen_number = 8;
   user.up();
   user.enter();
@@ -189,7 +189,7 @@ TEST_F(Online, EscapeOnTheSecondInputListSendsNothing) {
   EXPECT_EQ(sim_ch(1, 1).INPUT_TYPE, 16);
 }
 
-TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
+TEST_F(OnlineEditors, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   session.screen_number = 8;
   user.down();
   user.enter();
@@ -207,14 +207,14 @@ TEST_F(Online, CalculatorSendsTheScalingWhenLeftAndOnSwitching) {
   EXPECT_EQ(sim_ch(1, 1).SCALE_GAIN, 5);
 }
 
-TEST_F(Online, CalculatorLeftOfflineSendsNothing) {
+TEST_F(OnlineEditors, CalculatorLeftOfflineSendsNothing) {
   session.online = false;
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_TRUE(commands().empty());
 }
 
-TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
+TEST_F(OnlineEditors, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   session.screen_number = 9;
   sim.state().HCASWITCH = 65;
   user.move(1, 3, 2, 4);
@@ -228,7 +228,7 @@ TEST_F(Online, DiagnosticsReadChecksumAndSwitchesAndConfirm) {
   EXPECT_EQ(rx().MOD_MODE, 0);  // lever 7: ASCII
 }
 
-TEST_F(Online, ScalingResetOnTheReceiverIsReadBack) {
+TEST_F(OnlineEditors, ScalingResetOnTheReceiverIsReadBack) {
   ch(1, 1).SCALE_GAIN = 9;
   sim_ch(1, 1).SCALE_GAIN = 9;
   user.down();

@@ -10,9 +10,9 @@ using namespace kdv::edit;
 namespace edit_test {
 namespace {
 
-using Receiver = EditTest;
+using ReceiverSettings = EditTest;
 
-TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
+TEST_F(ReceiverSettings, BaudRateChosenOfflineStoresTheCode) {
   user.down();  // from 9600 to 19200
   user.enter();
   run([this] { edit_baud_rate(session, 0); });
@@ -22,14 +22,14 @@ TEST_F(Receiver, BaudRateChosenOfflineStoresTheCode) {
   EXPECT_EQ(session.value_column[2][5], "    19200");
 }
 
-TEST_F(Receiver, BaudRate38400IsKeptOnEscape) {
+TEST_F(ReceiverSettings, BaudRate38400IsKeptOnEscape) {
   rx().MOD_BAUD = 8;
   user.escape();
   run([this] { edit_baud_rate(session, 0); });
   EXPECT_EQ(rx().MOD_BAUD, 8);
 }
 
-TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
+TEST_F(ReceiverSettings, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
   rx().COMM_MODE = false;
   const ReceiverRecord before = rx();
   for (auto editor : {edit_baud_rate, edit_stop_bits, edit_data_bits, edit_parity}) {
@@ -43,7 +43,7 @@ TEST_F(Receiver, SerialSettingsAreReadOnlyUnderHardwareCommsMode) {
   EXPECT_EQ(rx(), before);
 }
 
-TEST_F(Receiver, SerialListsMapPositionsToCodes) {
+TEST_F(ReceiverSettings, SerialListsMapPositionsToCodes) {
   user.down();
   user.enter();  // stop bits 1 -> 2
   user.up();
@@ -61,7 +61,7 @@ TEST_F(Receiver, SerialListsMapPositionsToCodes) {
   EXPECT_TRUE(shows("   Even       "));
 }
 
-TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
+TEST_F(ReceiverSettings, FewerTransmittersMoveTheCurrentOneBack) {
   rx().NO_OF_TX = 4;
   session.transmitter_number = 3;
   user.ups(2);
@@ -79,7 +79,7 @@ TEST_F(Receiver, FewerTransmittersMoveTheCurrentOneBack) {
   EXPECT_EQ(session.transmitter_number, 1);
 }
 
-TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
+TEST_F(ReceiverSettings, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   user.type("300");
   user.enter();
   user.type({8, 8, 8});
@@ -91,7 +91,7 @@ TEST_F(Receiver, ModbusAddressOutOfRangeIsRefusedAndFractionsCut) {
   EXPECT_EQ(kdv::ui::screen_model().text(30, 15, 15), " Address Link B");
 }
 
-TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
+TEST_F(ReceiverSettings, AddressIsReadOnlyUnderHardwareAddressMode) {
   rx().ADD_MODE = false;
   rx().MOD_ADDRESSA = 9;
   user.key();
@@ -100,7 +100,7 @@ TEST_F(Receiver, AddressIsReadOnlyUnderHardwareAddressMode) {
   EXPECT_TRUE(shows("by a switch in the KDV578"));
 }
 
-TEST_F(Receiver, TagIsPaddedTo25Characters) {
+TEST_F(ReceiverSettings, TagIsPaddedTo25Characters) {
   user.type("ABC");
   user.enter();
   run(edit_tag);
@@ -110,7 +110,7 @@ TEST_F(Receiver, TagIsPaddedTo25Characters) {
   EXPECT_EQ(rx().TAG_FIELD, "ABC                      ");
 }
 
-TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
+TEST_F(ReceiverSettings, DataFormatOfflineLeavesChannelValues) {
   ch(1, 1).SCALE_OPZERO = -5;
   user.downs(2);  // "16BIT Unsigned  "
   user.enter();
@@ -119,7 +119,7 @@ TEST_F(Receiver, DataFormatOfflineLeavesChannelValues) {
   EXPECT_EQ(ch(1, 1).SCALE_OPZERO, -5);
 }
 
-TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
+TEST_F(ReceiverSettings, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
   rx().DATA_FORMAT = 15;
   user.escape();
   run(edit_data_format);
@@ -130,7 +130,7 @@ TEST_F(Receiver, DataFormatWithoutNameBecomesIeeeEvenOnEscape) {
   EXPECT_EQ(rx().DATA_FORMAT, 18);
 }
 
-TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
+TEST_F(ReceiverSettings, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
   rx().NO_OF_TX = 2;
   init_transmitter(*session.receivers[0], 2, 2);
   ch(1, 16).SCALE_GAIN = -2;
@@ -145,7 +145,7 @@ TEST_F(Receiver, SetUnipolarZeroesNegativesOfConfiguredTransmittersOnly) {
   EXPECT_EQ(ch(3, 1).SCALE_OPZERO, -3);
 }
 
-TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
+TEST_F(ReceiverSettings, OfflineResetShowsTheBoxAndResetsTheRecord) {
   rx().TAG_FIELD = "PUMP HOUSE               ";
   rx().NO_OF_TX = 3;
   user.down();  // 572
@@ -160,7 +160,7 @@ TEST_F(Receiver, OfflineResetShowsTheBoxAndResetsTheRecord) {
   EXPECT_EQ(rx().TRANSMITTER[1].TXTYPE, 2);
 }
 
-TEST_F(Receiver, ResetLeftWithEscapeChangesNothing) {
+TEST_F(ReceiverSettings, ResetLeftWithEscapeChangesNothing) {
   rx().TAG_FIELD = "PUMP HOUSE               ";
   const ReceiverRecord before = rx();
   user.escape();
@@ -168,7 +168,7 @@ TEST_F(Receiver, ResetLeftWithEscapeChangesNothing) {
   EXPECT_EQ(rx(), before);
 }
 
-TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
+TEST_F(ReceiverSettings, ScalingResetOfflineAppliesTheTypeDefaults) {
   ch(2, 4).SCALE_GAIN = 7;
   const ReceiverRecord before = rx();
   user.escape();  // Escape means NO
@@ -181,7 +181,7 @@ TEST_F(Receiver, ScalingResetOfflineAppliesTheTypeDefaults) {
   EXPECT_EQ(rx().TRANSMITTER[2].TXTYPE, 2);
 }
 
-TEST_F(Receiver, MenuDispatchAndLineFrequencyOnlyFor571) {
+TEST_F(ReceiverSettings, MenuDispatchAndLineFrequencyOnlyFor571) {
   init_transmitter(*session.receivers[0], 1, 2);
   // Cell 1,7 on a 572 does nothing; cell 1,6 chooses units; Escape leaves.
   user.move(1, 1, 1, 7);

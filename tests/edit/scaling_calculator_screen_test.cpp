@@ -7,7 +7,7 @@ using namespace kdv::model;
 namespace edit_test {
 namespace {
 
-class ScalingCalculator : public EditTest {
+class ScalingCalculatorScreen : public EditTest {
  protected:
   void SetUp() override {
     EditTest::SetUp();
@@ -23,7 +23,7 @@ class ScalingCalculator : public EditTest {
   }
 };
 
-TEST_F(ScalingCalculator, IeeeStartValues) {
+TEST_F(ScalingCalculatorScreen, IeeeStartValues) {
   user.escape();
   run([this] { kdv::edit::calculator_menu(session); });
   EXPECT_EQ(session.value_column[1][2], "    0.0000 mV");
@@ -39,7 +39,7 @@ TEST_F(ScalingCalculator, IeeeStartValues) {
   EXPECT_EQ(session.screen_number, 10);
 }
 
-TEST_F(ScalingCalculator, UnipolarOffsetAndTheStoredInputZero) {
+TEST_F(ScalingCalculatorScreen, UnipolarOffsetAndTheStoredInputZero) {
   session.current_receiver().DATA_FORMAT = 4;  // 16BIT Unsigned
   enter_value("0");      // signal zero, the first highlighted cell
   user.escape();
@@ -55,7 +55,7 @@ TEST_F(ScalingCalculator, UnipolarOffsetAndTheStoredInputZero) {
   EXPECT_EQ(session.value_column[2][4], "  100.0000 mV");
 }
 
-TEST_F(ScalingCalculator, GainFollowsTheFullScaleEntries) {
+TEST_F(ScalingCalculatorScreen, GainFollowsTheFullScaleEntries) {
   user.down();
   enter_value("20");  // signal full scale
   user.downs(2);
@@ -67,7 +67,7 @@ TEST_F(ScalingCalculator, GainFollowsTheFullScaleEntries) {
   EXPECT_EQ(session.value_column[1][8], "  200.0000");  // example input 1
 }
 
-TEST_F(ScalingCalculator, EqualZeroAndFullScaleKeepTheGain) {
+TEST_F(ScalingCalculatorScreen, EqualZeroAndFullScaleKeepTheGain) {
   ch().SCALE_GAIN = 3;
   user.down();
   enter_value("0");  // signal full scale = signal zero
@@ -78,7 +78,7 @@ TEST_F(ScalingCalculator, EqualZeroAndFullScaleKeepTheGain) {
   EXPECT_EQ(ch().SCALE_GAIN, 3);
 }
 
-TEST_F(ScalingCalculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
+TEST_F(ScalingCalculatorScreen, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
   session.current_receiver().DATA_FORMAT = 8;  // 12BIT Unsigned
   user.downs(3);
   enter_value("-1");
@@ -97,7 +97,7 @@ TEST_F(ScalingCalculator, NegativeOutputFullScaleRefusedUnderUnipolarFormat) {
   EXPECT_DOUBLE_EQ(ch().SCALE_GAIN, -0.01);
 }
 
-TEST_F(ScalingCalculator, OutputNumbersCarryDecimalsOnlyForIeee) {
+TEST_F(ScalingCalculatorScreen, OutputNumbersCarryDecimalsOnlyForIeee) {
   for (Byte format : {0, 1, 5, 9, 18}) {
     session.current_receiver().DATA_FORMAT = format;
     ch().SCALE_OPZERO = 2.4;
@@ -110,7 +110,7 @@ TEST_F(ScalingCalculator, OutputNumbersCarryDecimalsOnlyForIeee) {
   }
 }
 
-TEST_F(ScalingCalculator, CalculatedCellsAreReadOnly) {
+TEST_F(ScalingCalculatorScreen, CalculatedCellsAreReadOnly) {
   user.move(1, 2, 2, 6);
   user.enter();
   user.key();
@@ -120,7 +120,7 @@ TEST_F(ScalingCalculator, CalculatedCellsAreReadOnly) {
   EXPECT_EQ(session.cursor_column, 1);  // the channel menu's cursor is back
 }
 
-TEST_F(ScalingCalculator, OfflineSwitchStartsAgainFromTheNewChannel) {
+TEST_F(ScalingCalculatorScreen, OfflineSwitchStartsAgainFromTheNewChannel) {
   ch(1, 2).SCALE_GAIN = 5;
   ch(1, 2).SCALE_OPZERO = 10;
   user.down();
@@ -138,7 +138,7 @@ TEST_F(ScalingCalculator, OfflineSwitchStartsAgainFromTheNewChannel) {
 
 // An entry giving a gain the link cannot carry is refused; Escape keeps the
 // old value. Row 3 is the signal full scale, row 4 the output zero.
-TEST_F(ScalingCalculator, EntriesGivingAGainTheLinkCannotCarryAreRefused) {
+TEST_F(ScalingCalculatorScreen, EntriesGivingAGainTheLinkCannotCarryAreRefused) {
   for (auto [gain, row, refused] : {std::tuple{1000.0, 3, "0.00001"}, {0.001, 4, "-99999"}}) {
     ch().SCALE_GAIN = gain;  // output full scale 100 x gain
     user.down();

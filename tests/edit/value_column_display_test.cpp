@@ -10,7 +10,7 @@ using kdv::edit::fill_receiver_values;
 
 namespace {
 
-class Display : public FreshProcess {
+class ValueColumnDisplay : public FreshProcess {
  protected:
   void SetUp() override {
     init_model(session);
@@ -26,7 +26,7 @@ class Display : public FreshProcess {
   ChannelRecord& ch(int t, int c) { return rx().TRANSMITTER[t].CHANNEL[c]; }
 };
 
-TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
+TEST_F(ValueColumnDisplay, ReceiverCellsOfTheDefaultRecord) {
   rx().CHECKSUM = 4660;
   fill_receiver_values(session);
   EXPECT_EQ(session.value_column[1][1], " ");
@@ -50,7 +50,7 @@ TEST_F(Display, ReceiverCellsOfTheDefaultRecord) {
   EXPECT_EQ(session.value_column[2][11], "untouched");
 }
 
-TEST_F(Display, ReceiverCodesWithoutMeaning) {
+TEST_F(ValueColumnDisplay, ReceiverCodesWithoutMeaning) {
   rx().DATA_FORMAT = 15;
   rx().MOD_BAUD = 8;
   rx().UNITS = 7;
@@ -81,7 +81,7 @@ TEST_F(Display, ReceiverCodesWithoutMeaning) {
   EXPECT_EQ(session.value_column[2][9], "     RTU");
 }
 
-TEST_F(Display, Type572Cells) {
+TEST_F(ValueColumnDisplay, Type572Cells) {
   init_transmitter(*session.receivers[0], 1, 2);
   fill_receiver_values(session);
   EXPECT_EQ(session.value_column[1][7], "not applicable");
@@ -95,7 +95,7 @@ TEST_F(Display, Type572Cells) {
   EXPECT_EQ(session.value_column[2][3], "    1.0000");
 }
 
-TEST_F(Display, ChannelCellsOfType571) {
+TEST_F(ValueColumnDisplay, ChannelCellsOfType571) {
   session.channel_number = 5;
   ch(1, 5).THC_DRIVE = 2;
   ch(1, 5).INPUT_TYPE = 3;
@@ -114,7 +114,7 @@ TEST_F(Display, ChannelCellsOfType571) {
   EXPECT_FALSE(session.reserved_channel);
 }
 
-TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
+TEST_F(ValueColumnDisplay, UnusedInputShowsInvalidAndItsAlarms) {
   ch(1, 1).INPUT_TYPE = 15;
   fill_channel_values(session);
   EXPECT_EQ(session.value_column[1][4], "Invalid");
@@ -123,7 +123,7 @@ TEST_F(Display, UnusedInputShowsInvalidAndItsAlarms) {
   EXPECT_EQ(session.value_column[1][7], "  -60.0000");
 }
 
-TEST_F(Display, ReservedChannel16) {
+TEST_F(ValueColumnDisplay, ReservedChannel16) {
   ch(1, 3).INPUT_TYPE = 9;  // J with cold-junction compensation
   session.channel_number = 16;
   fill_channel_values(session);
@@ -139,7 +139,7 @@ TEST_F(Display, ReservedChannel16) {
   EXPECT_EQ(session.value_column[1][6], "   60.0000");
 }
 
-TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
+TEST_F(ValueColumnDisplay, TransmitterBeyondTheCountFallsBackToOne) {
   rx().NO_OF_TX = 2;
   init_transmitter(*session.receivers[0], 3, 2);
   session.transmitter_number = 3;
@@ -149,7 +149,7 @@ TEST_F(Display, TransmitterBeyondTheCountFallsBackToOne) {
   EXPECT_EQ(session.value_column[1][2], "     571");
 }
 
-TEST_F(Display, DriveCodeOutsideItsRangeDoesNotReachPastTheMessages) {
+TEST_F(ValueColumnDisplay, DriveCodeOutsideItsRangeDoesNotReachPastTheMessages) {
   ch(1, 1).THC_DRIVE = 200;
   fill_channel_values(session);
   EXPECT_EQ(session.value_column[1][5], "Invalid");

@@ -3,7 +3,8 @@
 #include <array>
 #include <functional>
 
-#include "edit/value_column.h"
+
+#include "app/startup.h"
 #include "link/command_set.h"
 #include "monitor/sim_menu_fixture.h"
 
@@ -11,7 +12,7 @@ using namespace kdv::model;
 
 namespace {
 
-class MonitorTest : public SimMenuTest {
+class LiveMonitor : public SimMenuTest {
  protected:
   void SetUp() override {
     SimMenuTest::SetUp();
@@ -46,7 +47,7 @@ class MonitorTest : public SimMenuTest {
   static int list_row(int i, int half) { return i <= half ? i + 7 : i + 7 - half; }
 };
 
-TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
+TEST_F(LiveMonitor, Type572ListFillsRows8To11WithStatusRows12To14) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   std::array<std::string, 9> shown;
   run_passes(kdv::monitor::live_all_channels_loop, 2, {}, [&] {
@@ -75,7 +76,7 @@ TEST_F(MonitorTest, Type572ListFillsRows8To11WithStatusRows12To14) {
   EXPECT_EQ(term.bells, 0);
 }
 
-TEST_F(MonitorTest, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues) {
+TEST_F(LiveMonitor, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues) {
   rx.state().TRANSMITTER[1].TXTYPE = 1;
   std::string first, second;
   run_passes(
@@ -94,7 +95,7 @@ TEST_F(MonitorTest, Type571ListFillsRows8To15WithStatusRows16To18AndMovingValues
   EXPECT_FALSE(session.current_receiver().TRANSMITTER[1].CJTEMP.empty());
 }
 
-TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
+TEST_F(LiveMonitor, AlarmsAndFailedHighwayOnTheErrorColour) {
   TransmitterRecord& tx = rx.state().TRANSMITTER[1];
   tx.TXTYPE = 2;
   tx.CHANNEL[1].HIGH_ALARM = -1e6;  // always above
@@ -128,7 +129,7 @@ TEST_F(MonitorTest, AlarmsAndFailedHighwayOnTheErrorColour) {
   EXPECT_EQ(session.current_receiver().TRANSMITTER[1].CHANNEL[3].ALARM, kOff);
 }
 
-TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Seconds) {
+TEST_F(LiveMonitor, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Seconds) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   rx.faults.tx_failed = true;
   run_passes(kdv::monitor::live_all_channels_loop, 1, {}, [&] {
@@ -141,7 +142,7 @@ TEST_F(MonitorTest, FailedTransmitterDrawsValuesThenShowsTxFailedWithBellFor5Sec
   EXPECT_EQ(term.delays.front(), 5000u);
 }
 
-TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) {
+TEST_F(LiveMonitor, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   rx.faults.only_command = kdv::link::kCommandValues;
   // A reply is built as soon as its request is complete, so a fault switched
@@ -181,11 +182,11 @@ TEST_F(MonitorTest, WrongReplyKeepsLastGoodValuesShowsTheErrorAndPollingGoesOn) 
   EXPECT_EQ(term.delays[0], 5000u);
 }
 
-TEST_F(MonitorTest, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
+TEST_F(LiveMonitor, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
   rx.faults.no_reply = true;
   term.enter();   // "Monitor all" is highlighted first
   term.escape();  // leaves the menu once it is back
-  kdv::monitor::all_channels_monitor_menu(session);
+  kdv::monitor::all_channels_monitor_menu(session, kdv::app::monitor_editors().choose_transmitter);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(term.bells, 0);
   EXPECT_TRUE(term.delays.empty());
@@ -195,7 +196,7 @@ TEST_F(MonitorTest, SilentReceiverEndsTheLoopWithoutErrorAndTheMenuReturns) {
   EXPECT_EQ(requests(kdv::link::kCommandValues), 0);
 }
 
-TEST_F(MonitorTest, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
+TEST_F(LiveMonitor, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   term.enter();
   term.on_wait = [&] {
@@ -205,14 +206,14 @@ TEST_F(MonitorTest, EscapeEndsTheLoopAndTheChannelListMenuComesBack) {
       term.escape();  // taken by the menu that comes back
     }
   };
-  kdv::monitor::all_channels_monitor_menu(session);
+  kdv::monitor::all_channels_monitor_menu(session, kdv::app::monitor_editors().choose_transmitter);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_TRUE(term.delays.empty());
   EXPECT_EQ(term.bells, 0);
   EXPECT_EQ(requests(kdv::link::kCommandValues), 2);
 }
 
-TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
+TEST_F(LiveMonitor, SingleChannelPanelShowsValueAlarmCjAndHighways) {
   TransmitterRecord& tx = rx.state().TRANSMITTER[1];
   tx.TXTYPE = 1;
   tx.CHANNEL[3].HIGH_ALARM = -1e6;
@@ -238,23 +239,23 @@ TEST_F(MonitorTest, SingleChannelPanelShowsValueAlarmCjAndHighways) {
   EXPECT_EQ(term.delays.front(), 500u);
 }
 
-TEST_F(MonitorTest, SingleChannelOnType572ShowsNoCjReading) {
+TEST_F(LiveMonitor, SingleChannelOnType572ShowsNoCjReading) {
   rx.state().TRANSMITTER[1].TXTYPE = 2;
   run_passes(kdv::monitor::live_channel_loop, 1, {}, [&] { EXPECT_EQ(at(61, 12, 9), "      N/A"); });
 }
 
 // The single-channel monitor menu: value column (after the 15-character
 // labels at column 4 and three blanks) and panel labels.
-class MonitorMenuTest : public MonitorTest {
+class ChannelMonitorMenu : public LiveMonitor {
  protected:
   std::string value(int row) { return at(22, 7 + row, 16); }
   void show() {
     term.escape();
-    kdv::monitor::channel_monitor_menu(session);
+    kdv::monitor::channel_monitor_menu(session, kdv::app::monitor_editors());
   }
 };
 
-TEST_F(MonitorMenuTest, ValueColumnAndPanelLabels) {
+TEST_F(ChannelMonitorMenu, ValueColumnAndPanelLabels) {
   session.channel_number = 12;
   session.current_receiver().UNITS = 2;
   ChannelRecord& ch = session.current_receiver().TRANSMITTER[1].CHANNEL[12];
@@ -278,7 +279,7 @@ TEST_F(MonitorMenuTest, ValueColumnAndPanelLabels) {
   EXPECT_EQ(at(47, 18, 10), "QDU 57    ");
 }
 
-TEST_F(MonitorMenuTest, InputType15OnType571ShowsNotApplicableDrive) {
+TEST_F(ChannelMonitorMenu, InputType15OnType571ShowsNotApplicableDrive) {
   session.current_receiver().TRANSMITTER[1].CHANNEL[1].INPUT_TYPE = 15;
   show();
   EXPECT_EQ(value(4).substr(0, 7), "Invalid");
@@ -286,7 +287,7 @@ TEST_F(MonitorMenuTest, InputType15OnType571ShowsNotApplicableDrive) {
   EXPECT_EQ(value(6), "   60.0000      ");
 }
 
-TEST_F(MonitorMenuTest, UnitsOutsideTheirRangeShowError) {
+TEST_F(ChannelMonitorMenu, UnitsOutsideTheirRangeShowError) {
   session.current_receiver().UNITS = 0;
   show();
   EXPECT_EQ(value(3), "error           ");
@@ -298,7 +299,7 @@ TEST_F(MonitorMenuTest, UnitsOutsideTheirRangeShowError) {
   EXPECT_EQ(value(3), "      K         ");
 }
 
-TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
+TEST_F(ChannelMonitorMenu, ReservedChannel16AndType572Rows) {
   session.current_receiver().NO_OF_TX = 2;
   TransmitterRecord& tx = session.current_receiver().TRANSMITTER[1];
   tx.CHANNEL[1].INPUT_TYPE = 8;  // a compensated thermocouple reserves channel 16
@@ -323,7 +324,7 @@ TEST_F(MonitorMenuTest, ReservedChannel16AndType572Rows) {
   EXPECT_EQ(value(6), "   20.0000      ");
 }
 
-TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
+TEST_F(ChannelMonitorMenu, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
   session.online = true;
   for (int i = 1; i < 6; ++i) term.down();  // high alarm
   term.enter();
@@ -336,12 +337,43 @@ TEST_F(MonitorMenuTest, SettingsAreEditedFromTheMonitorMenuAndSentOnline) {
   EXPECT_EQ(requests(kdv::link::kCommandAlarms), 1);
 }
 
-TEST_F(MonitorMenuTest, LiveItemRunsThePanelAndTheMenuReturns) {
+// Editors that only note their name, for the menus' cells.
+kdv::monitor::ChannelEditors noting_editors(std::string& ran) {
+  auto noting = [&ran](const char* name) { return [&ran, name](Session&) { ran.append(name).append(" "); }; };
+  return {noting("transmitter"), noting("channel"),    noting("units"),       noting("input-type"),
+          noting("drive"),       noting("high-alarm"), noting("low-alarm"),   noting("input-zero"),
+          noting("output-zero"), noting("gain")};
+}
+
+TEST_F(ChannelMonitorMenu, EachEditingCellRunsItsOwnEditor) {
+  std::string ran;
+  term.enter();
+  for (int cell = 2; cell <= 10; ++cell) {
+    term.down();
+    term.enter();
+  }
+  term.escape();
+  kdv::monitor::channel_monitor_menu(session, noting_editors(ran));
+  EXPECT_EQ(ran, "transmitter channel units input-type drive high-alarm low-alarm input-zero output-zero gain ");
+  EXPECT_EQ(requests(kdv::link::kCommandColdJunction), 0);
+}
+
+TEST_F(LiveMonitor, TheAllChannelsTransmitterCellRunsTheGivenChoice) {
+  std::string ran;
+  term.up();
+  term.enter();
+  term.escape();
+  kdv::monitor::all_channels_monitor_menu(session, noting_editors(ran).choose_transmitter);
+  EXPECT_EQ(ran, "transmitter ");
+  EXPECT_EQ(requests(kdv::link::kCommandColdJunction), 0);
+}
+
+TEST_F(ChannelMonitorMenu, LiveItemRunsThePanelAndTheMenuReturns) {
   rx.faults.no_reply = true;
   for (int i = 1; i < 11; ++i) term.down();
   term.enter();
   term.escape();
-  kdv::monitor::channel_monitor_menu(session);
+  kdv::monitor::channel_monitor_menu(session, kdv::app::monitor_editors());
   EXPECT_EQ(requests(kdv::link::kCommandColdJunction), 1);
   EXPECT_EQ(term.keys_left(), 0u);
   EXPECT_EQ(session.cursor_column, 1);

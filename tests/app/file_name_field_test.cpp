@@ -8,7 +8,7 @@
 namespace {
 
 // The field inside a box whose inside starts at column 30, row 18.
-class FileGetname : public FreshProcess {
+class FileNameField : public FreshProcess {
  protected:
   void SetUp() override {
     kdv::ui::install_terminal(&term);
@@ -21,7 +21,7 @@ class FileGetname : public FreshProcess {
   kdv::ui::ScriptTerminal term;
 };
 
-TEST_F(FileGetname, EnterKeepsTheDefaultAndTypingReplacesIt) {
+TEST_F(FileNameField, EnterKeepsTheDefaultAndTypingReplacesIt) {
   term.enter();
   EXPECT_EQ(run("plant1"), "plant1");
   EXPECT_EQ(field(), "plant1         ");
@@ -31,7 +31,7 @@ TEST_F(FileGetname, EnterKeepsTheDefaultAndTypingReplacesIt) {
   EXPECT_EQ(field(), "x              ");
 }
 
-TEST_F(FileGetname, AnyOtherFirstKeyBlanksTheDefault) {
+TEST_F(FileNameField, AnyOtherFirstKeyBlanksTheDefault) {
   term.type({8});
   term.enter();
   EXPECT_EQ(run("abcd"), "    ");
@@ -40,7 +40,7 @@ TEST_F(FileGetname, AnyOtherFirstKeyBlanksTheDefault) {
   EXPECT_EQ(run("abcd"), "    ");
 }
 
-TEST_F(FileGetname, EscapeGivesEmptyAndClearsTheMessageRow) {
+TEST_F(FileNameField, EscapeGivesEmptyAndClearsTheMessageRow) {
   kdv::ui::go_to_xy(2, 4);
   kdv::ui::write_text("Disk Access Error");
   term.type("abc");
@@ -49,7 +49,7 @@ TEST_F(FileGetname, EscapeGivesEmptyAndClearsTheMessageRow) {
   EXPECT_EQ(kdv::ui::screen_model().text(30, 21, 20), std::string(20, ' '));
 }
 
-TEST_F(FileGetname, TwentyFourCharactersAtMostAndTheFieldScrolls) {
+TEST_F(FileNameField, TwentyFourCharactersAtMostAndTheFieldScrolls) {
   term.type("abcdefghijklmnopqrstuvwxy");  // 25
   term.enter();
   EXPECT_EQ(run(""), "abcdefghijklmnopqrstuvwx");
@@ -61,7 +61,7 @@ TEST_F(FileGetname, TwentyFourCharactersAtMostAndTheFieldScrolls) {
   EXPECT_EQ(field(), "ghijklmnopqrst ");
 }
 
-TEST_F(FileGetname, DeletingAndTheCharacterSet) {
+TEST_F(FileNameField, DeletingAndTheCharacterSet) {
   term.type("ab-*c\\d");
   term.type({8});
   term.type({0, 0x53});  // Delete
