@@ -245,7 +245,7 @@ std::string value_with_unit(double value, Byte family, ChannelUnit unit) {
     }
   }
   if (type == 0) return number + "mA";
-  if (type >= 1 && type <= 6) return number;
+  if (type <= 6) return number;  // types 1 to 6: no unit
   if (type == 13 || type == 14) return number + ohm;
   if (type == 15) return number + "  ";
   return {};
