@@ -9,6 +9,7 @@
 #include "model/records.h"
 #include "model/session.h"
 #include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);

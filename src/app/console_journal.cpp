@@ -2,7 +2,7 @@
 
 #include "model/records.h"
 #include "ui/console.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::app {
 

@@ -4,7 +4,7 @@
 
 #include "model/colours.h"
 #include "ui/console.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::app {
 

@@ -5,7 +5,7 @@
 
 #include "link/serial_port.h"
 #include "model/records.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::app {
 

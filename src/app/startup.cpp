@@ -11,7 +11,7 @@
 #include "app/port_choice.h"
 #include "model/records.h"
 #include "ui/console.h"
-#include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 
 namespace kdv::app {
 
@@ -117,6 +117,7 @@ void start_up(kdv::model::Session& session) {
   kdv::ui::write_text("Serial Port Scanning is In-Progress...");
   kdv::ui::present();
   scan_ports(session);
+  session.online = true;  // the console starts online; the port choice can take it offline
   kdv::ui::load_screen_files(session);  // ends the program when a screen definition file is missing
   kdv::model::init_model(session);
   kdv::ui::cursor_off();

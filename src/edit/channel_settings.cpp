@@ -12,7 +12,7 @@
 #include "transfer/upload.h"
 #include "ui/console.h"
 #include "ui/background.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::edit {
 

@@ -11,6 +11,7 @@
 #include "model/switches.h"
 #include "ui/console.h"
 #include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::edit {
 

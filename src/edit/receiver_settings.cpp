@@ -14,6 +14,7 @@
 #include "ui/console.h"
 #include "ui/background.h"
 #include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::edit {
 

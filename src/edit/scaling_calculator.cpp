@@ -5,7 +5,7 @@
 #include "link/command_set.h"
 #include "link/link.h"
 #include "link/outcome.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::edit {
 
@@ -23,7 +23,9 @@ double offset(kdv::model::Session& session) {
 
 // An input value with the unit of the current channel's input.
 std::string input_text(kdv::model::Session& session, double x) {
-  return kdv::ui::value_with_unit(session, x, static_cast<Byte>(session.current_receiver().TRANSMITTER[session.transmitter_number].TXTYPE - 1));
+  const kdv::model::ReceiverRecord& receiver = session.current_receiver();
+  return kdv::ui::value_with_unit(x, static_cast<Byte>(receiver.TRANSMITTER[session.transmitter_number].TXTYPE - 1),
+                                  {channel(session).INPUT_TYPE, receiver.UNITS});
 }
 
 // An output value: the IEEE formats carry decimals, the integer formats none.

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/messages.h"
-#include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::edit {
 
@@ -94,7 +94,7 @@ void fill_channel_values(Session& session) {
   column[1][3] = "     " + kdv::ui::right_aligned(session.channel_number, 2);
   column[1][2] = transmitter.TXTYPE == 1 ? "     571" : "     572";
   column[1][4] = input_type_name(transmitter.TXTYPE, channel.INPUT_TYPE);
-  const std::string high = kdv::ui::value_with_unit(session, channel.HIGH_ALARM, 3), low = kdv::ui::value_with_unit(session, channel.LOW_ALARM, 3);
+  const std::string high = kdv::ui::fixed_decimal(channel.HIGH_ALARM, 10, 4), low = kdv::ui::fixed_decimal(channel.LOW_ALARM, 10, 4);
   if (transmitter.TXTYPE == 1) {
     // A drive code outside 0..2 (an unchecked file) names no setting.
     column[1][5] = channel.THC_DRIVE <= 2 ? session.messages[kMessageDriveUpscale + channel.THC_DRIVE].str() : std::string("Invalid");
@@ -111,7 +111,8 @@ void fill_channel_values(Session& session) {
     column[1][6] = high;
     column[1][7] = low;
   }
-  column[2][1] = kdv::ui::value_with_unit(session, channel.SCALE_IPZERO, static_cast<Byte>(transmitter.TXTYPE - 1));
+  column[2][1] = kdv::ui::value_with_unit(channel.SCALE_IPZERO, static_cast<Byte>(transmitter.TXTYPE - 1),
+                                          {channel.INPUT_TYPE, receiver.UNITS});
   column[2][2] = kdv::ui::fixed_decimal(channel.SCALE_OPZERO, 10, 4);
   column[2][3] = kdv::ui::fixed_decimal(channel.SCALE_GAIN, 10, 4);
   column[2][4] = "";

@@ -12,6 +12,7 @@
 #include "ui/console.h"
 #include "ui/background.h"
 #include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::monitor {
 
@@ -125,11 +126,11 @@ void fill_channel_monitor_values(Session& session) {
     // A drive outside 0..2 (a damaged file) has no name: not applicable.
     const bool drive_applies = tx.TXTYPE == 1 && ch.INPUT_TYPE != 15 && ch.THC_DRIVE <= 2;
     col[5] = session.messages[drive_applies ? kMessageDriveUpscale + ch.THC_DRIVE : kMessageNotApplicable].view();
-    col[6] = kdv::ui::value_with_unit(session, ch.HIGH_ALARM, 3);
-    col[7] = kdv::ui::value_with_unit(session, ch.LOW_ALARM, 3);
-    col[8] = kdv::ui::value_with_unit(session, ch.SCALE_IPZERO, 3);
-    col[9] = kdv::ui::value_with_unit(session, ch.SCALE_OPZERO, 3);
-    col[10] = kdv::ui::value_with_unit(session, ch.SCALE_GAIN, 3);
+    col[6] = kdv::ui::fixed_decimal(ch.HIGH_ALARM, 10, 4);
+    col[7] = kdv::ui::fixed_decimal(ch.LOW_ALARM, 10, 4);
+    col[8] = kdv::ui::fixed_decimal(ch.SCALE_IPZERO, 10, 4);
+    col[9] = kdv::ui::fixed_decimal(ch.SCALE_OPZERO, 10, 4);
+    col[10] = kdv::ui::fixed_decimal(ch.SCALE_GAIN, 10, 4);
   }
   col[11] = "";
 

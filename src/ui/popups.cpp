@@ -13,6 +13,7 @@
 #include "model/messages.h"
 #include "ui/console.h"
 #include "ui/menu.h"
+#include "ui/popups.h"
 
 namespace kdv::ui {
 
@@ -227,17 +228,16 @@ std::optional<double> number_field(const kdv::model::Session& session, std::stri
   return result;
 }
 
-std::string value_with_unit(const kdv::model::Session& session, double value, Byte family) {
+std::string value_with_unit(double value, Byte family, ChannelUnit unit) {
   const std::string number = fixed_decimal(value, 10, 4);
   if (family >= 2) return number;
-  const kdv::model::ReceiverRecord& r = session.current_receiver();
-  const Byte type = r.TRANSMITTER[session.transmitter_number].CHANNEL[session.channel_number].INPUT_TYPE;
+  const Byte type = unit.input_type;
   const std::string ohm{' ', kdv::model::kOhmSign};
   if (family == 0) {
     if (type == 0) return number + " mV";
     if (type == 13) return number + ohm;
     if (type == 15) return number + "   ";
-    switch (r.UNITS) {
+    switch (unit.temperature_units) {
       case 1: return number + kdv::model::kDegreeSign + "C";
       case 2: return number + kdv::model::kDegreeSign + "F";
       case 3: return number + " K";
@@ -245,7 +245,7 @@ std::string value_with_unit(const kdv::model::Session& session, double value, By
     }
   }
   if (type == 0) return number + "mA";
-  if (type >= 1 && type <= 6) return number;
+  if (type <= 6) return number;  // types 1 to 6: no unit
   if (type == 13 || type == 14) return number + ohm;
   if (type == 15) return number + "  ";
   return {};

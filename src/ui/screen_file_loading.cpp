@@ -3,10 +3,9 @@
 #include <istream>
 #include <string>
 
-#include "model/records.h"
 #include "model/screen_files.h"
 #include "ui/console.h"
-#include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 
 namespace kdv::ui {
 
@@ -24,7 +23,6 @@ std::string refusal(std::string_view file, const LoadFault& f) {
 void load_screen_files(kdv::model::Session& session, const std::filesystem::path& dir) {
   session.cursor_column = 1;
   session.cursor_row = 1;
-  session.online = true;
 
   {
     ScreenFile messages(dir / "mess578.scn");

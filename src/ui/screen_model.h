@@ -39,7 +39,6 @@ class ScreenModel {
   int where_x() const { return cx_; }
   int where_y() const { return cy_; }
   std::uint8_t attr() const { return attr_; }
-  void set_attr(std::uint8_t a) { attr_ = a; }
   int win_left() const { return left_; }
   int win_top() const { return top_; }
   int win_right() const { return right_; }

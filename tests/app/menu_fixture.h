@@ -5,12 +5,13 @@
 #include <cstdlib>
 
 #include "transfer/transfer_fixture.h"
-#include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 
 class MenuTest : public TransferTest {
  protected:
   void SetUp() override {
     TransferTest::SetUp();
+    session.online = true;  // as the console starts
     kdv::ui::load_screen_files(session, KDV578_SOURCE_DIR "/data");
     if (const char* p = std::getenv("KDV578_PORTS")) saved_ports_ = p, had_ports_ = true;
   }

@@ -8,7 +8,6 @@
 #include "app/screen_scratch.h"
 #include "files/file_pair.h"
 #include "ui/console.h"
-#include "ui/menu.h"
 #include "sim_port.h"
 
 using namespace kdv::model;

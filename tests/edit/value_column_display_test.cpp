@@ -2,7 +2,6 @@
 
 #include "edit/value_column.h"
 #include "support/fresh_process.h"
-#include "ui/menu.h"
 
 using namespace kdv::model;
 using kdv::edit::fill_channel_values;

@@ -15,7 +15,7 @@
 #include "support/fresh_process.h"
 #include "ui/console.h"
 #include "ui/script_terminal.h"
-#include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 
 // A scripted terminal whose keys wait for the menus and boxes that read
 // them: the link's Escape test during an exchange (a key poll) sees no key
@@ -34,6 +34,7 @@ class SimMenuTest : public FreshProcess {
  protected:
   void SetUp() override {
     kdv::model::init_model(session);
+    session.online = true;  // as the console starts
     kdv::ui::load_screen_files(session, KDV578_SOURCE_DIR "/data");
     kdv::ui::install_terminal(&term);
     kdv::link::set_host(&kdv::app::console_host());

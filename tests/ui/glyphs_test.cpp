@@ -2,29 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using kdv::ui::Acs;
 using kdv::ui::Glyph;
 
 namespace {
-
-TEST(Glyphs, BoxDrawingAndUnitSigns) {
-  const std::pair<std::uint8_t, char32_t> expected[] = {
-      {0xC9, U'╔'}, {0xCD, U'═'}, {0xBB, U'╗'}, {0xBA, U'║'}, {0xC8, U'╚'}, {0xBC, U'╝'},
-      {0xCC, U'╠'}, {0xB9, U'╣'}, {0xDA, U'┌'}, {0xC4, U'─'}, {0xBF, U'┐'}, {0xB3, U'│'},
-      {0xC0, U'└'}, {0xD9, U'┘'}, {0xC3, U'├'}, {0xB4, U'┤'}, {0xC2, U'┬'}, {0xC1, U'┴'},
-      {0xC5, U'┼'}, {0xF8, U'°'}, {0xEA, U'Ω'}, {0xFB, U'√'}, {0x10, U'►'}, {0x7F, U'⌂'}};
-  for (auto [byte, unicode] : expected) EXPECT_EQ(kdv::model::kUnicodeTable[byte], unicode) << int(byte);
-}
-
-TEST(Glyphs, AsciiIsItselfAndEveryOtherByteIsItsOwnGlyph) {
-  for (int b = 0x20; b < 0x7F; ++b) EXPECT_EQ(kdv::model::kUnicodeTable[b], char32_t(b));
-  // Only byte 0 (shown blank) shares its glyph with the space.
-  std::set<char32_t> seen;
-  for (int b = 1; b < 256; ++b) EXPECT_TRUE(seen.insert(kdv::model::kUnicodeTable[b]).second) << b;
-  EXPECT_EQ(kdv::model::kUnicodeTable[0], U' ');
-}
 
 TEST(Glyphs, FallbackGoesFromUnicodeToLineCharactersToAscii) {
   auto none = [](char32_t) { return false; };
@@ -59,15 +40,6 @@ TEST(Glyphs, EveryByteHasAPrintableFallback) {
   }
   // Every single or double line character keeps a line shape.
   for (int b = 0xB3; b <= 0xDA; ++b) EXPECT_NE(kdv::ui::kAcsTable[b], Acs::kNone) << b;
-}
-
-TEST(Glyphs, TypedCharactersMapBackToTheirByte) {
-  for (int b = 0x80; b < 256; ++b)
-    EXPECT_EQ(kdv::model::from_unicode(kdv::model::kUnicodeTable[b]), std::optional<std::uint8_t>(b)) << b;
-  EXPECT_EQ(kdv::model::from_unicode(U'\u2126'), 0xEA);  // ohm sign
-  EXPECT_EQ(kdv::model::from_unicode(U'€'), std::nullopt);
-  EXPECT_EQ(kdv::model::from_unicode(U'☺'), std::nullopt);  // never a control byte
-  EXPECT_EQ(kdv::model::from_unicode(U'A'), std::nullopt);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST_F(Menu, LettersOfTheScanCodesAloneDoNotMove) {
   EXPECT_EQ(run_from(1, 2), 16 + 2);
 }
 
-TEST_F(Menu, FillscnDrawsLabelsValuesHighlightAndHelp) {
+TEST_F(Menu, DrawMenuShowsLabelsValuesHighlightAndHelp) {
   build(session, {2, 1});
   session.value_column[1][1] = "value";
   session.value_column[2][1] = "other";
@@ -183,7 +183,7 @@ TEST_F(Menu, QuitQuestionIsWhiteOnBlackOnRow25) {
   EXPECT_EQ(run_from(1, 1), 255);
 }
 
-TEST_F(Menu, SetwindowFramesAroundTheInside) {
+TEST_F(Menu, FrameWindowFramesAroundTheInside) {
   normal_colours(session);
   frame_window(25, 15, 30, 6);
   EXPECT_EQ(screen().win_left(), 25);

@@ -1,11 +1,12 @@
 #include "ui/menu.h"
+#include "ui/popups.h"
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
 
 namespace {
 
-class Popup : public UiTest {
+class Popups : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
@@ -20,7 +21,7 @@ class Popup : public UiTest {
   kdv::model::ChannelRecord& channel() { return session.current_receiver().TRANSMITTER[session.transmitter_number].CHANNEL[session.channel_number]; }
 };
 
-TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
+TEST_F(Popups, ChoiceWindowFramesTitleAndLinesWithTheKeyHint) {
   kdv::ui::go_to_xy(1, 1);
   choices({"one", "two"});
   EXPECT_EQ(at(1, 25, 19), " Up/Down Enter Esc ");
@@ -38,7 +39,7 @@ TEST_F(Popup, DrawwindowFramesTitleAndLinesWithTheKeyHint) {
   EXPECT_EQ(screen().win_bottom(), 9);
 }
 
-TEST_F(Popup, SelectionWrapsAroundAndHighlightsTheLine) {
+TEST_F(Popups, SelectionWrapsAroundAndHighlightsTheLine) {
   choices({"one", "two", "three"});
   term.down();
   term.enter();
@@ -57,7 +58,7 @@ TEST_F(Popup, SelectionWrapsAroundAndHighlightsTheLine) {
   EXPECT_EQ(choice_list(session, lines, 1), 1);
 }
 
-TEST_F(Popup, EscapeInAChoiceListGivesNothing) {
+TEST_F(Popups, EscapeInAChoiceListGivesNothing) {
   choices({"one", "two", "three"});
   term.down();
   term.escape();
@@ -66,7 +67,7 @@ TEST_F(Popup, EscapeInAChoiceListGivesNothing) {
   EXPECT_EQ(choice_list(session, lines, 2), 2);
 }
 
-TEST_F(Popup, SelectionStringGivesThePortNameWithoutPadding) {
+TEST_F(Popups, SelectionStringGivesThePortNameWithoutPadding) {
   choices({"       COM3       ", "       ttyUSB0       "});
   term.enter();
   EXPECT_EQ(choice_list_text(session, lines, 1), "COM3");
@@ -77,7 +78,7 @@ TEST_F(Popup, SelectionStringGivesThePortNameWithoutPadding) {
   EXPECT_EQ(choice_list_text(session, lines, 2), std::nullopt);
 }
 
-TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
+TEST_F(Popups, NumberFieldWholeNumbersRefuseOutOfRangeUntilCorrected) {
   term.on_wait = [&, first = true]() mutable {
     if (!first) return;
     first = false;
@@ -94,7 +95,7 @@ TEST_F(Popup, GetnumWholeNumbersRefuseOutOfRangeUntilCorrected) {
   EXPECT_EQ(at(30, 18, 17), " Error- Try again");
 }
 
-TEST_F(Popup, GetnumRealRangeAndTypableCharacters) {
+TEST_F(Popups, NumberFieldRealRangeAndTypableCharacters) {
   term.type("-99999");
   term.enter();
   EXPECT_EQ(number_field(session, " Value", 5, 0), -99999);
@@ -117,7 +118,7 @@ TEST_F(Popup, GetnumRealRangeAndTypableCharacters) {
   EXPECT_EQ(at(30, 17, 13), "   123456789 ");
 }
 
-TEST_F(Popup, GetnumEnterAloneAcceptsTheShownValue) {
+TEST_F(Popups, NumberFieldEnterAloneAcceptsTheShownValue) {
   term.enter();
   EXPECT_DOUBLE_EQ(number_field(session, " Value", 12.34567, 0).value(), 12.346);
   EXPECT_EQ(at(30, 17, 13), "       12.346");
@@ -135,7 +136,7 @@ TEST_F(Popup, GetnumEnterAloneAcceptsTheShownValue) {
   EXPECT_EQ(number_field(session, " Value", 0, 0), 7);
 }
 
-TEST_F(Popup, GetnameReplacesTheOldValueFromTheFirstKey) {
+TEST_F(Popups, TextFieldReplacesTheOldValueFromTheFirstKey) {
   choices({"", ""});
   term.type("x");
   term.enter();
@@ -156,7 +157,7 @@ TEST_F(Popup, GetnameReplacesTheOldValueFromTheFirstKey) {
   EXPECT_EQ(text_field("ABCD"), std::nullopt);
 }
 
-TEST_F(Popup, GetnameTakesTwentyFourCharactersAndScrollsItsView) {
+TEST_F(Popups, TextFieldTakesTwentyFourCharactersAndScrollsItsView) {
   choices({"", ""});
   term.type("abcdefghijklmnopqrstuvwxyz0123");
   term.enter();
@@ -170,15 +171,13 @@ TEST_F(Popup, GetnameTakesTwentyFourCharactersAndScrollsItsView) {
   EXPECT_EQ(text_field("AB"), "  ");
 }
 
-TEST_F(Popup, StgAndFstr) {
+TEST_F(Popups, RightAlignedAndValueWithUnit) {
   EXPECT_EQ(right_aligned(7, 3), "  7");
   EXPECT_EQ(right_aligned(1234, 2), "1234");
   EXPECT_EQ(right_aligned(-5, 3), " -5");
 
-  session.current_receiver().UNITS = 1;
-  channel().INPUT_TYPE = 3;
-  EXPECT_EQ(value_with_unit(session, 100, 0), "  100.0000\xF8" "C");
-  EXPECT_EQ(value_with_unit(session, 12.5, 3), "   12.5000");
+  EXPECT_EQ(value_with_unit(100, 0, {3, 1}), "  100.0000\xF8" "C");
+  EXPECT_EQ(value_with_unit(12.5, 3, {3, 1}), "   12.5000");
   struct Case {
     Byte a, type, units;
     std::string want;
@@ -190,12 +189,9 @@ TEST_F(Popup, StgAndFstr) {
       {1, 15, 1, "    1.0000  "},     {1, 9, 1, ""},                {1, 16, 1, ""},
       {2, 0, 1, "    1.0000"},
   };
-  for (const Case& c : cases) {
-    channel().INPUT_TYPE = c.type;
-    session.current_receiver().UNITS = c.units;
-    EXPECT_EQ(value_with_unit(session, 1, c.a), c.want) << int(c.a) << " " << int(c.type);
-  }
-  EXPECT_EQ(value_with_unit(session, -1234567.25, 3), "-1234567.2500");
+  for (const Case& c : cases)
+    EXPECT_EQ(value_with_unit(1, c.a, {c.type, c.units}), c.want) << int(c.a) << " " << int(c.type);
+  EXPECT_EQ(value_with_unit(-1234567.25, 3, {}), "-1234567.2500");
 }
 
 // Rounded on the decimal value the double holds: 2.5, 0.125, 0.03125 and
@@ -216,7 +212,7 @@ TEST(FixedDecimalText, RoundsExactHalvesAwayFromZeroAndNeverShowsMinusZero) {
   for (const auto& c : cases) EXPECT_EQ(fixed_decimal(c.value, c.width, c.decimals), c.want) << c.value;
 }
 
-TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
+TEST_F(Popups, MessageBoxesDrawTheirTextAndFooter) {
   session.error_bar = 4;
   term.type("k");
   say_done(session, "Download");
@@ -254,7 +250,7 @@ TEST_F(Popup, MessageBoxesDrawTheirTextAndFooter) {
   EXPECT_EQ(at(27, 17, 26), " Could not produce output ");
 }
 
-TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
+TEST_F(Popups, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
   MenuScreen s{};
   s.column_count = 1;
   s.row_count[1] = 3;
@@ -273,7 +269,7 @@ TEST_F(Popup, AMessageBoxDismissedWithAnArrowLeavesItsSecondCodeToTheMenu) {
   EXPECT_EQ(run_menu(session, 5), 16 + 2);  // 72 without a 0 before it is ignored
 }
 
-TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
+TEST_F(Popups, LinkErrorShowsTheTextOnTheErrorLine) {
   kdv::ui::set_text_window(10, 10, 20, 12);
   show_link_error(session, " CRC Error");
   EXPECT_EQ(kdv::ui::screen_model().text(5, 23, 10), " CRC Error");
@@ -282,7 +278,7 @@ TEST_F(Popup, WrtErrorShowsTheTextOnTheErrorLine) {
   EXPECT_EQ(term.delays, std::vector<unsigned>{2000});
 }
 
-TEST_F(Popup, WrtWorkingShowsTheWorkingText) {
+TEST_F(Popups, WorkingLineShowsTheWorkingText) {
   session.messages[53] = "Working...";
   show_working(session);
   EXPECT_EQ(kdv::ui::screen_model().text(1, 25, 10), "Working...");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
@@ -51,7 +52,7 @@ std::optional<LoadFault> read(const std::string& text, MenuScreens& out) {
   return read_screens(in, out);
 }
 
-class ScreenFiles : public UiTest {
+class ScreenFileLoading : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
@@ -79,7 +80,7 @@ class ScreenFiles : public UiTest {
   fs::path dir;
 };
 
-TEST(Messages, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
+TEST(MessageFileReading, OnlyTheFirstHundredLinesAndNineteenCharactersAreKept) {
   kdv::model::MESSAGES messages{};
   std::string text;
   for (int i = 1; i <= 120; ++i) text += "m" + std::to_string(i) + "\n";
@@ -117,7 +118,7 @@ struct LongFirstLine : std::streambuf {
   std::size_t start = resident(), peak = start;
 };
 
-TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
+TEST(MessageFileReading, AnOverlongLineIsNotHeldInMemory) {
   kdv::model::MESSAGES messages{};
   LongFirstLine line;
   std::istream in(&line);
@@ -127,7 +128,7 @@ TEST(Messages, AnOverlongLineIsNotHeldInMemory) {
   EXPECT_LT(line.peak - line.start, 16u << 20);
 }
 
-TEST(Screens, OneColumnOfThreeRowsTakesSeventeenLines) {
+TEST(MenuScreenFileReading, OneColumnOfThreeRowsTakesSeventeenLines) {
   std::vector<std::vector<int>> layout(10, {1, 2});
   layout[0] = {3};
   layout[1] = {14, 14};
@@ -144,7 +145,7 @@ TEST(Screens, OneColumnOfThreeRowsTakesSeventeenLines) {
   EXPECT_EQ(s[10].cells[2][2].help_line2, "help two");
 }
 
-TEST(Screens, TextAndNumberLinesAreCutAndReadAsTheMenusNeedThem) {
+TEST(MenuScreenFileReading, TextAndNumberLinesAreCutAndReadAsTheMenusNeedThem) {
   auto lines = lines_of(ten_screens());
   lines[0] = "  2 columns";                        // blanks before, text after the number
   lines[3] = "A label longer than fifteen";        // TITLE of cell (1, 1)
@@ -169,7 +170,7 @@ struct Malformed {
   const char* reason;
 };
 
-TEST(Screens, FilesOutsideTheLimitsAreRefusedWithTheirLine) {
+TEST(MenuScreenFileReading, FilesOutsideTheLimitsAreRefusedWithTheirLine) {
   // Screen 1 of ten_screens(): line 1 MAXX 2, lines 2-3 MAXY, then five
   // lines per cell from line 4 (cell (1, 1): 4 TITLE, 5 XPOS, 6 YPOS, 7 HSTR1).
   const Malformed cases[] = {
@@ -198,7 +199,7 @@ TEST(Screens, FilesOutsideTheLimitsAreRefusedWithTheirLine) {
   }
 }
 
-TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused) {
+TEST(MenuScreenFileReading, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused) {
   auto lines = lines_of(ten_screens());  // 18 lines per screen
   lines.resize(9 * 18 + 5);
   MenuScreens s;
@@ -216,7 +217,7 @@ TEST(Screens, AFileEndingBeforeScreenTenOrAColumnWithoutSelectableCellIsRefused)
   EXPECT_EQ(fault->reason, "every cell of column 2 of screen 2 is inert");
 }
 
-TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
+TEST_F(ScreenFileLoading, MissingFilesEndTheProgramWithTheirMessages) {
   put("conf578.scn", ten_screens());
   session.screens[1].column_count = 9;
   EXPECT_EQ(loading_exit_message(), "\n  ERROR LOADING FILE :- \"MESS578.SCN\" NOT FOUND\n");
@@ -228,7 +229,7 @@ TEST_F(ScreenFiles, MissingFilesEndTheProgramWithTheirMessages) {
   EXPECT_EQ(session.messages[1], "first");
 }
 
-TEST_F(ScreenFiles, ADirectoryFifoOrDeviceIsNotFound) {
+TEST_F(ScreenFileLoading, ADirectoryFifoOrDeviceIsNotFound) {
   const struct {
     const char* file;
     std::string text;
@@ -257,7 +258,7 @@ TEST_F(ScreenFiles, ADirectoryFifoOrDeviceIsNotFound) {
   }
 }
 
-TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
+TEST_F(ScreenFileLoading, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
   put("mess578.scn", "first\n");
   auto lines = lines_of(ten_screens());
   lines[18 + 1] = "20";  // screen 2, MAXY of column 1
@@ -266,7 +267,7 @@ TEST_F(ScreenFiles, AMalformedScreenFileEndsTheProgramNamingFileAndLine) {
             "\n ERROR IN FILE :- \"CONF578.SCN\" LINE 20: the number of rows must be 1 to 14\n");
 }
 
-TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
+TEST_F(ScreenFileLoading, LoadingSetsTheCursorAndLeavesTheOnlineStateAlone) {
   put("mess578.scn", "first\n");
   put("conf578.scn", ten_screens());
   session.cursor_column = 2;
@@ -275,7 +276,7 @@ TEST_F(ScreenFiles, LoadingSetsCursorAndOnlineState) {
   EXPECT_EQ(loading_exit_message(), "");
   EXPECT_EQ(session.cursor_column, 1);
   EXPECT_EQ(session.cursor_row, 1);
-  EXPECT_TRUE(session.online);
+  EXPECT_FALSE(session.online);  // the caller decides
   EXPECT_EQ(session.screens[10].cells[1][2].label, "Item 1.2");
 }
 

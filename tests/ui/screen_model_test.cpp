@@ -94,7 +94,7 @@ TEST(ScreenModel, ControlCharacters) {
   EXPECT_EQ(m.where_y(), 4);
 }
 
-TEST(ScreenModel, ClrScrFillsTheWindowInTheCurrentAttribute) {
+TEST(ScreenModel, ClearWindowFillsTheWindowInTheCurrentAttribute) {
   ScreenModel m;
   m.write_text("keep");
   m.set_text_window(3, 2, 6, 3);
@@ -132,7 +132,7 @@ TEST(ScreenModel, EveryChangedRowIsMarkedForThePresenter) {
   EXPECT_EQ(dirty_rows(), "20 21 22 ");
 }
 
-TEST(Keys, ArrowIsZeroThenScanCodeWithKeyPressedBetween) {
+TEST(ConsoleKeys, ArrowIsZeroThenScanCodeWithKeyPressedBetween) {
   ScriptTerminal term;
   install_terminal(&term);
   term.up();
@@ -147,7 +147,7 @@ TEST(Keys, ArrowIsZeroThenScanCodeWithKeyPressedBetween) {
   install_terminal(nullptr);
 }
 
-TEST(Keys, TheScreenIsPresentedBeforeEveryKeyWait) {
+TEST(ConsoleKeys, TheScreenIsPresentedBeforeEveryKeyWait) {
   ScriptTerminal term;
   install_terminal(&term);
   term.type("a");
@@ -158,7 +158,7 @@ TEST(Keys, TheScreenIsPresentedBeforeEveryKeyWait) {
   install_terminal(nullptr);
 }
 
-TEST(Keys, DelayIsVirtualAndPresentsFirst) {
+TEST(ConsoleKeys, DelayIsVirtualAndPresentsFirst) {
   ScriptTerminal term;
   install_terminal(&term);
   pause_ms(5000);

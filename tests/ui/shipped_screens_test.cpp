@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/menu.h"
+#include "ui/screen_file_loading.h"
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
