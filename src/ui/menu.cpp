@@ -10,6 +10,9 @@
 
 namespace kdv::ui {
 
+using kdv::model::MenuCell;
+using kdv::model::MenuScreen;
+
 namespace {
 
 constexpr int kHelpLeft = 4, kHelpTop = 21, kHelpRight = 37, kHelpBottom = 23;

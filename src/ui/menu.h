@@ -11,11 +11,6 @@ namespace kdv::ui {
 
 using kdv::model::Byte;
 
-using kdv::model::MenuCell;
-using kdv::model::kScreenCount;
-using kdv::model::MenuScreens;
-using kdv::model::MenuScreen;
-
 // The menu screens, the value column and the menu cursor are the session's
 // (screens, value_column, cursor_column, cursor_row, screen_number).
 
