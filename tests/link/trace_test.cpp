@@ -1,28 +1,17 @@
 // The frame trace: how bytes and events become lines, and what the link
-// writes into it against the simulator, in-process and over a pseudo-terminal.
+// writes into it against the simulator.
 #include "link/trace.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "files/scratch_dir.h"
 #include "link/link.h"
 #include "link/link_fixture.h"
-#include "process.h"
+#include "support/trace_lines.h"
 
 using namespace kdv::link;
 
 namespace {
-
-std::vector<std::string> lines_of(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);)
-    if (line.rfind('#', 0) != 0) lines.push_back(line);
-  return lines;
-}
 
 // One step fed to a trace file: a byte with its direction and attempt, an
 // event, or a flush; the clock stands at ms.
@@ -57,7 +46,7 @@ TEST_P(TraceLines, AreGroupedAsTheyCrossed) {
       if (s.what == 'f') file->flush();
     }
   }
-  EXPECT_EQ(lines_of("t.trace"), GetParam().lines);
+  EXPECT_EQ(trace_lines("t.trace"), GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -100,46 +89,14 @@ TEST_F(LinkTrace, SilenceEscapeAndAMissingPortHaveLinesOfTheirOwn) {
   link.READ_NO_TX(0);
   stop_trace();
   std::vector<std::string> kinds;
-  for (const std::string& line : lines_of("link.trace")) {
+  for (const std::string& line : trace_lines("link.trace")) {
     const std::size_t a = line.find('\t') + 1;
     kinds.push_back(line.substr(a, line.find('\t', a) - a));
   }
   const std::vector<std::string> expected = {">", "timeout", "timeout", "timeout", "timeout", "timeout",
                                              ">", "unopened"};
   EXPECT_EQ(kinds, expected);
-  EXPECT_NE(lines_of("link.trace").at(6).find("\t02 02 63\t"), std::string::npos);
-}
-
-using SimulatorTrace = FreshModel;
-
-TEST_F(SimulatorTrace, MatchesTheLinksTraceByteForByte) {
-  kdv::model::init_model(session);
-  const std::string dir = ::testing::TempDir();
-  const std::string sim_trace = dir + "/sim.trace", link_trace = dir + "/link.trace";
-  {
-    kdv::sim::Process process(std::string(KDV578_BINARY_DIR) + "/kdv578-sim", {"--trace", sim_trace});
-    session.selected_port = process.read_output();
-    ASSERT_FALSE(start_trace(link_trace));
-    Link link{session};
-    link.READ_TAG(0);
-    link.READ_SWITCHES(0);
-    stop_trace();
-  }
-  auto bytes_only = [](const std::vector<std::string>& lines) {
-    std::vector<std::string> out;
-    for (const std::string& l : lines) {
-      std::vector<std::string> f;
-      std::stringstream in(l);
-      for (std::string s; std::getline(in, s, '\t');) f.push_back(s);
-      out.push_back(f.at(1) + " " + f.at(3));
-    }
-    return out;
-  };
-  const auto from_link = lines_of(link_trace);
-  const auto from_sim = lines_of(sim_trace);
-  ASSERT_EQ(from_link.size(), 4u);
-  EXPECT_EQ(bytes_only(from_sim), bytes_only(from_link));
-  for (const std::string& l : from_sim) EXPECT_NE(l.find("\t\t"), std::string::npos) << l;  // no attempt
+  EXPECT_NE(trace_lines("link.trace").at(6).find("\t02 02 63\t"), std::string::npos);
 }
 
 }  // namespace
