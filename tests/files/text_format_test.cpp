@@ -40,7 +40,7 @@ void expect_exact(const Configuration& loaded) {
 }
 
 TEST(TextFormatRoundTrip, EveryCorpusPairAsTheConsoleLoadsIt) {
-  const fs::path corpus = KDV578_SOURCE_DIR "/fuzz/corpus/files";
+  const fs::path corpus = KDV578_SOURCE_DIR "/fuzz/corpus/record_images";
   int pairs = 0;
   for (const auto& rxd : fs::directory_iterator(corpus)) {
     if (rxd.path().extension() != ".rxd") continue;
