@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::istringstream in(bytes);
   if (kdv::ui::read_screens(in, session.screens)) return 0;
-  for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
+  for (int s = 1; s <= kdv::model::kScreenCount; ++s) {
     session.screen_number = static_cast<kdv::ui::Byte>(s);
-    const kdv::ui::MenuScreen& screen = session.screens[s];
+    const kdv::model::MenuScreen& screen = session.screens[s];
     for (int x = 1; x <= screen.column_count; ++x) {
       session.cursor_column = static_cast<kdv::ui::Byte>(x);
       session.cursor_row = 1;

@@ -21,7 +21,7 @@ class ReportScreens : public ScreenScratch {
     session.messages[53] = " Printing report";
     session.messages[95] = "      N/A       ";
     // The report menu: where to print, and print.
-    kdv::ui::MenuScreen& s = session.screens[6];
+    kdv::model::MenuScreen& s = session.screens[6];
     s.column_count = 1;
     s.row_count[1] = 2;
     s.cells[1][1] = {"Output to", 5, 8, "Printer or file", ""};

@@ -58,13 +58,13 @@ class EditTest : public FreshProcess {
   void SetUp() override {
     kdv::model::init_model(session);
     session.online = false;
-    for (int s = 1; s <= kdv::ui::kScreenCount; ++s) {
-      kdv::ui::MenuScreen& scr = session.screens[s];
+    for (int s = 1; s <= kdv::model::kScreenCount; ++s) {
+      kdv::model::MenuScreen& scr = session.screens[s];
       scr.column_count = 2;
       scr.row_count[1] = scr.row_count[2] = 12;
       for (int c = 1; c <= 2; ++c)
         for (int r = 1; r <= 12; ++r) {
-          kdv::ui::MenuCell& cell = scr.cells[c][r];
+          kdv::model::MenuCell& cell = scr.cells[c][r];
           cell.label = "Cell " + std::to_string(c) + "," + std::to_string(r);
           cell.x = static_cast<kdv::ui::Byte>(2 + 39 * (c - 1));
           cell.y = static_cast<kdv::ui::Byte>(6 + r);

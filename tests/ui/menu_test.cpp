@@ -4,6 +4,8 @@
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
+using kdv::model::MenuCell;
+using kdv::model::MenuScreen;
 
 namespace {
 
