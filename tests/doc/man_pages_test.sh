@@ -23,13 +23,12 @@ for option in $("$sim" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
     fail "kdv578-sim.1: no entry for $option"
 done
 
-# An entry is a tagged paragraph whose tag is the command's name; the
-# synopsis has a line for it.
+# An entry is a tagged paragraph whose tag is the command's name (the
+# synopsis lines are checked by the kdv578ctl tests).
 ctl_page=$(requests "$source_dir/doc/kdv578ctl.1")
 entries=$(awk 'previous == ".TP" && $1 == ".B" && NF == 2 { print $2 } { previous = $0 }' <<<"$ctl_page")
 for command in $("$ctl" --help | sed -n '/^Subcommands:/,$s/^  \([a-z]*\) .*/\1/p'); do
   grep -qx "$command" <<<"$entries" || fail "kdv578ctl.1: no entry for the command $command"
-  grep -qx "\.B kdv578ctl $command" <<<"$ctl_page" || fail "kdv578ctl.1: no synopsis line for $command"
 done
 
 environment=$(for page in "${pages[@]}"; do sed -n '/^\.SH ENVIRONMENT/,/^\.SH /p' "$page"; done)
