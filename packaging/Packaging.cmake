@@ -70,7 +70,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "Includes a receiver simulator on a pseudo-terminal (kdv578-sim), to try the"
   "console and test against faults without hardware, and kdv578ctl, which"
   "converts configurations to and from a reviewable text format (TOML),"
-  "compares, shows and reports them from scripts.")
+  "compares, shows and reports them from scripts, and on a receiver uploads,"
+  "downloads and verifies configurations, reads and sets single settings,"
+  "monitors live readings as CSV, reads diagnostics and signs off, journalling"
+  "every change it sends.")
 set(CPACK_PACKAGE_CONTACT "KDV 578 console maintainers <kdv578@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

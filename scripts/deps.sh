@@ -5,7 +5,7 @@
 set -eu
 packages=(cmake make g++ pkg-config libncurses-dev libgtest-dev libgmock-dev
           libbenchmark-dev tmux clang libclang-rt-dev libcli11-dev
-          libtomlplusplus-dev nlohmann-json3-dev "$@")
+          libtomlplusplus-dev nlohmann-json3-dev groff-base "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -40,7 +40,10 @@ extern "C" void on_signal(int sig) {
 }
 
 int run(int argc, char** argv) {
-  CLI::App app{"kdv578ctl: KDV 578 configurations as text, compared, shown and reported"};
+  CLI::App app{
+      "kdv578ctl: KDV 578 configurations as text, compared, shown and reported;\n"
+      "a receiver's configuration uploaded, downloaded and verified, its settings\n"
+      "read and set, its readings monitored and its diagnostics read"};
   app.set_version_flag("--version", "kdv578ctl " KDV578_VERSION);
   app.require_subcommand(1);
 
