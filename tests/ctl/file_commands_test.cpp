@@ -240,7 +240,7 @@ TEST_F(CtlFileCommands, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
 // What is not there yet is no failure; what is not a trace is a usage error
 // naming the file; the simulator tells its version as kdv578ctl does.
 TEST_F(CtlFileCommands, NoJournalYetFilesThatAreNotTracesAndTheSimulatorsVersion) {
-  std::ofstream("empty.trace");
+  std::ofstream("empty.trace") << "";
   std::ofstream("notes.trace") << "# notes\nhello\n\n";
   std::ofstream("heading.trace") << "# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n";
   std::ofstream("tail.trace") << "1200\ttimeout\t\t\tno byte within 1000 ms\n";
