@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -87,8 +88,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kdv578-sim: %s\n\n%s", error.c_str(), kdv::sim::usage().c_str());
     return 2;
   }
-  if (options.help) {
-    std::fputs(kdv::sim::usage().c_str(), stdout);
+  if (const std::optional<std::string> answer = kdv::sim::answer_instead_of_running(options)) {
+    std::fputs(answer->c_str(), stdout);
     return 0;
   }
   kdv::sim::Receiver rx;

@@ -122,6 +122,8 @@ const std::vector<Option>& table() {
        [](Options& o, std::string_view) { return o.verbose = true; }},
       {"--help", nullptr, "show this help",
        [](Options& o, std::string_view) { return o.help = true; }},
+      {"--version", nullptr, "show the version",
+       [](Options& o, std::string_view) { return o.version = true; }},
   };
   return kOptions;
 }
@@ -176,6 +178,12 @@ std::string usage() {
     text += head + o.help + "\n";
   }
   return text;
+}
+
+std::optional<std::string> answer_instead_of_running(const Options& o) {
+  if (o.help) return usage();
+  if (o.version) return std::string("kdv578-sim " KDV578_VERSION "\n");
+  return std::nullopt;
 }
 
 void apply(const Options& o, Receiver& rx) {

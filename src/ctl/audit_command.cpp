@@ -1,6 +1,8 @@
 #include "ctl/audit_command.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "ctl/file_commands.h"
 #include "ctl/output.h"
@@ -81,7 +83,12 @@ Exit audit_command(const AuditOptions& o) {
                                 "2026-12-08T13:05:09Z, not " + o.since};
   const std::optional<std::string> path = kdv::link::audit_path();
   if (!path) throw Failure{Exit::kUsage, "kdv578ctl: no audit journal: KDV578_AUDIT is off, or no home is set"};
-  const kdv::link::JournalRead journal = kdv::link::read_journal(read_document(*path));
+  // No journal yet (nothing was ever written to a receiver) lists as an
+  // empty one; a journal that is there but cannot be read still fails.
+  std::error_code missing;
+  const bool none_yet = !std::filesystem::exists(*path, missing) && !missing;
+  const kdv::link::JournalRead journal =
+      none_yet ? kdv::link::JournalRead{} : kdv::link::read_journal(read_document(*path));
   for (const std::string& damaged : journal.damaged) message("kdv578ctl: " + *path + ": " + damaged + "; skipped");
   write_output("-", audit_listing(journal, o));
   return Exit::kDone;

@@ -27,7 +27,7 @@ bool valid_since(const std::string& since);
 std::string audit_listing(const kdv::link::JournalRead& journal, const AuditOptions& o);
 
 // Reads the journal of KDV578_AUDIT or the default place; damaged lines are
-// named on standard error and skipped.
+// named on standard error and skipped. No journal yet lists as an empty one.
 Exit audit_command(const AuditOptions& o);
 
 }  // namespace kdv::ctl

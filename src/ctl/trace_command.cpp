@@ -1,6 +1,8 @@
 #include "ctl/trace_command.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 #include <nlohmann/json.hpp>
 
 #include "ctl/file_commands.h"
@@ -62,8 +64,32 @@ std::string trace_json(const kdv::link::DecodedTrace& trace) {
   return all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
+namespace {
+
+// The first line of every trace the programs write.
+constexpr std::string_view kTraceHeading = "# kdv578 frame trace\t";
+
+// A trace starts with its heading, or (cut from a longer one) has at least
+// one line that reads as a trace line; comments and blank lines alone do not
+// make one.
+bool looks_like_trace(std::string_view text, const kdv::link::DecodedTrace& trace) {
+  if (text.starts_with(kTraceHeading)) return true;
+  std::size_t lines = 0;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = std::min(text.find('\n', from), text.size());
+    if (end > from && text[from] != '#') ++lines;
+    from = end + 1;
+  }
+  return lines > trace.damaged.size();
+}
+
+}  // namespace
+
 Exit trace_command(const TraceOptions& o) {
-  const kdv::link::DecodedTrace trace = kdv::link::decode_trace(read_document(o.file));
+  const std::string text = read_document(o.file);
+  const kdv::link::DecodedTrace trace = kdv::link::decode_trace(text);
+  if (!looks_like_trace(text, trace))
+    throw Failure{Exit::kUsage, "kdv578ctl: " + o.file + " is not a frame trace: no line of it reads as one"};
   for (const std::string& damaged : trace.damaged) message("kdv578ctl: " + o.file + ": " + damaged + "; skipped");
   write_output("-", o.json ? trace_json(trace) : trace_text(trace));
   return Exit::kDone;

@@ -20,7 +20,8 @@ std::string trace_text(const kdv::link::DecodedTrace& trace);
 // A JSON array with one object per exchange.
 std::string trace_json(const kdv::link::DecodedTrace& trace);
 
-// Lines that do not read are named on standard error and skipped.
+// Lines that do not read are named on standard error and skipped; a file
+// none of whose lines reads (an empty one too) is refused as a usage error.
 Exit trace_command(const TraceOptions& o);
 
 }  // namespace kdv::ctl

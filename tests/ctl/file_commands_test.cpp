@@ -233,7 +233,43 @@ TEST_F(CtlFileCommands, AuditListsTheJournalByTimeAndPortAndSkipsDamagedLines) {
     }
   }
   EXPECT_EQ(ctl("audit", "KDV578_AUDIT=off").code, 2);
-  EXPECT_EQ(ctl("audit", "KDV578_AUDIT=nosuch.jsonl").code, 3);
+  fs::create_directory("journal.dir");
+  EXPECT_EQ(ctl("audit", "KDV578_AUDIT=journal.dir").code, 3);
+}
+
+// What is not there yet is no failure; what is not a trace is a usage error
+// naming the file; the simulator tells its version as kdv578ctl does.
+TEST_F(CtlFileCommands, NoJournalYetFilesThatAreNotTracesAndTheSimulatorsVersion) {
+  std::ofstream("empty.trace") << "";
+  std::ofstream("notes.trace") << "# notes\nhello\n\n";
+  std::ofstream("heading.trace") << "# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n";
+  std::ofstream("tail.trace") << "1200\ttimeout\t\t\tno byte within 1000 ms\n";
+  const std::string version = KDV578_VERSION_TEXT;
+  const struct {
+    const char* program;
+    const char* args;
+    const char* env;
+    int code;
+    std::string out;  // all of it
+    const char* err;  // a part of the one line; "" for none
+  } cases[] = {
+      {"kdv578-sim", "--version", "", 0, "kdv578-sim " + version + "\n", ""},
+      {"kdv578ctl", "trace empty.trace", "", 2, "", "empty.trace is not a frame trace"},
+      {"kdv578ctl", "trace notes.trace", "", 2, "", "notes.trace is not a frame trace"},
+      {"kdv578ctl", "trace --json plant.gdt", "", 2, "", "plant.gdt is not a frame trace"},
+      {"kdv578ctl", "trace heading.trace", "", 0, "", ""},
+      {"kdv578ctl", "trace tail.trace", "", 0, "", ""},
+      {"kdv578ctl", "audit", "KDV578_AUDIT=nosuch/audit.jsonl", 0, "", ""},
+      {"kdv578ctl", "audit --json --port ttyUSB0", "KDV578_AUDIT=nosuch.jsonl", 0, "[]\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome r = ctltest::run(c.program, c.args, c.env);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(lines(r.err), *c.err ? 1 : 0) << r.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
 }
 
 // The export of a configuration without the tables `drop` names: a header

@@ -162,7 +162,7 @@ TEST_F(SimProcessTest, HelpListsEveryOptionAndBadOptionsFail) {
   for (const char* option : {"--paced", "--no-reply", "--short-reply", "--wrong-frame", "--noise",
                              "--refuse", "--tx-failed", "--hht", "--bad-numbers",
                              "--write-disabled", "--ip-switch", "--only-command", "--fault-after", "--rxd",
-                             "--keep-old", "--pause", "--stop-after", "--trickle"})
+                             "--keep-old", "--pause", "--stop-after", "--trickle", "--version"})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--refuse", "12"}, {"--pause", "1100"}, {"--pause", "x:9"}, {"--stop-after", "-1"}}) {
