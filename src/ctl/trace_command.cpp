@@ -7,6 +7,7 @@
 
 #include "ctl/file_commands.h"
 #include "ctl/output.h"
+#include "link/trace.h"
 #include "model/printable_text.h"
 
 namespace kdv::ctl {
@@ -66,14 +67,11 @@ std::string trace_json(const kdv::link::DecodedTrace& trace) {
 
 namespace {
 
-// The first line of every trace the programs write.
-constexpr std::string_view kTraceHeading = "# kdv578 frame trace\t";
-
 // A trace starts with its heading, or (cut from a longer one) has at least
 // one line that reads as a trace line; comments and blank lines alone do not
 // make one.
 bool looks_like_trace(std::string_view text, const kdv::link::DecodedTrace& trace) {
-  if (text.starts_with(kTraceHeading)) return true;
+  if (text.starts_with(kdv::link::kTraceHeading)) return true;
   std::size_t lines = 0;
   for (std::size_t from = 0; from < text.size();) {
     const std::size_t end = std::min(text.find('\n', from), text.size());

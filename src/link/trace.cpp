@@ -89,7 +89,7 @@ std::unique_ptr<TraceFile> TraceFile::create(const std::string& path, std::strin
     return nullptr;
   }
   std::unique_ptr<TraceFile> file(new TraceFile(fd, path, clock ? std::move(clock) : steady_ms));
-  if (const auto why = file->write_text("# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n")) {
+  if (const auto why = file->write_text(std::string(kTraceHeading))) {
     error = "cannot write the trace " + path + ": " + *why;
     return nullptr;
   }

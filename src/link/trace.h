@@ -39,6 +39,9 @@
 
 namespace kdv::link {
 
+// The first line of every trace file: its title and the names of its columns.
+inline constexpr std::string_view kTraceHeading = "# kdv578 frame trace\tms\tdirection\tattempt\thex\ttext\n";
+
 enum class TraceEvent : std::uint8_t { kTimeout, kHangup, kUnopened, kCut, kAborted };
 
 class TraceFile {

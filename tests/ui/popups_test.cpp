@@ -3,6 +3,7 @@
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
+using kdv::model::MenuScreen;
 
 namespace {
 

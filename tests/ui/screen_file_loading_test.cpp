@@ -14,6 +14,8 @@
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
+using kdv::model::MenuCell;
+using kdv::model::MenuScreens;
 namespace fs = std::filesystem;
 
 namespace {

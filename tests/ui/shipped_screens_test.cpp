@@ -11,6 +11,9 @@
 #include "ui_fixture.h"
 
 using namespace kdv::ui;
+using kdv::model::kScreenCount;
+using kdv::model::MenuCell;
+using kdv::model::MenuScreen;
 
 namespace {
 
