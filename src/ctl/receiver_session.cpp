@@ -39,13 +39,20 @@ struct Shared {
   std::string what;
   std::function<int()> total;
   std::string last_line;
+  // The device of the last connect and its error (kNoError: it opened).
+  std::string device;
+  int open_error = kdv::link::kNoError;
 };
 
 // The serial port, counting request frames.
 class SessionPort final : public kdv::link::SerialPort {
  public:
   explicit SessionPort(Shared& shared) : shared_(shared) {}
-  void connect_port(std::string_view name) override { port_.connect_port(name); }
+  void connect_port(std::string_view name) override {
+    port_.connect_port(name);
+    shared_.device = kdv::link::device_path(name);
+    shared_.open_error = port_.last_error();
+  }
   void configure(int baud, int bits, char parity, int stop, bool softflow, bool hardflow) override {
     port_.configure(baud, bits, parity, stop, softflow, hardflow);
   }
@@ -127,6 +134,14 @@ struct Installed {
 // The installed seams of the open session (the port factory, host and
 // progress the link and transfers reach), alive while it is open.
 std::unique_ptr<Installed> installed;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
+
+// The device the open session could not open and why; nothing when no
+// session is open or its port opened.
+std::optional<std::string> unopenable_port() {
+  if (!installed || installed->shared.open_error == kdv::link::kNoError) return std::nullopt;
+  const Shared& s = installed->shared;
+  return kdv::link::unopenable_port_text(s.device, s.open_error, kdv::link::device_group(s.device));
+}
 
 }  // namespace
 
@@ -232,7 +247,7 @@ std::string describe(const kdv::link::Outcome& o) {
     case Status::kAborted: return interrupted() ? "interrupted" : "aborted";
     case Status::kNoReply: return "no reply";
     case Status::kDeviceGone: return "the device went away (the line hung up)";
-    case Status::kPortUnopenable: return "the port cannot be opened";
+    case Status::kPortUnopenable: return unopenable_port().value_or("the port cannot be opened");
     case Status::kInvalidReply: return "invalid reply";
     case Status::kShortReply: return "short reply";
     case Status::kDataError: return "a number of the reply does not read";
@@ -244,6 +259,9 @@ std::string describe(const kdv::link::Outcome& o) {
 }
 
 void fail(const std::string& what, const kdv::link::Outcome& outcome) {
+  // An unusable port is named by its device, whatever the command.
+  if (outcome.status == kdv::link::Status::kPortUnopenable)
+    if (const auto port = unopenable_port()) throw Failure{exit_of(outcome), "kdv578ctl: " + *port};
   throw Failure{exit_of(outcome), "kdv578ctl: " + what + ": " + describe(outcome)};
 }
 

@@ -88,10 +88,12 @@ class Session {
 // The exit code of an outcome: 0 done, 5 refused, 130 interrupted, 2 a value
 // the link cannot carry, 4 any other failure of the link.
 Exit exit_of(const kdv::link::Outcome& outcome);
-// "no reply", "refused:  Write Disabled (code 7)", ...
+// "no reply", "refused:  Write Disabled (code 7)", "/dev/ttyUSB3: in use by
+// another program", ...
 std::string describe(const kdv::link::Outcome& outcome);
 // Ends a command that failed on the link: Failure with the outcome's code
-// and "kdv578ctl: what: description".
+// and "kdv578ctl: what: description", or "kdv578ctl: device: why" for a port
+// that could not be opened.
 [[noreturn]] void fail(const std::string& what, const kdv::link::Outcome& outcome);
 
 }  // namespace kdv::ctl

@@ -2,17 +2,21 @@
 // to a serial device (and includes the terminal headers, whose macros must
 // not meet the rest of the code).
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "link/serial_port.h"
 
@@ -104,6 +108,32 @@ void PosixSerialPort::connect_port(std::string_view name) {
     return fail(e);
   }
   tcflush(fd_, TCIOFLUSH);
+}
+
+std::string unopenable_port_text(std::string_view path, int error, std::string_view group) {
+  std::string text(path);
+  switch (error) {
+    case EBUSY: return text + ": in use by another program";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO: return text + ": no such device";
+    default: break;
+  }
+  text += ": cannot open: ";
+  text += std::strerror(error);
+  if ((error == EACCES || error == EPERM) && !group.empty())
+    text += " (the device belongs to group " + std::string(group) + ")";
+  return text;
+}
+
+std::string device_group(const std::string& path) {
+  struct stat device {};
+  if (::stat(path.c_str(), &device) != 0) return {};
+  group entry{};
+  group* owner = nullptr;
+  std::vector<char> names(4096);
+  if (::getgrgid_r(device.st_gid, &entry, names.data(), names.size(), &owner) != 0 || !owner) return {};
+  return owner->gr_name;
 }
 
 void PosixSerialPort::configure(int baud, int bits, char parity, int stop, bool softflow,

@@ -153,6 +153,17 @@ class PosixSerialPort : public SerialPort {
 // (containing '/') is used as given, any other name lives in /dev.
 std::string device_path(std::string_view name);
 
+// Why a device could not be opened, after its path: "cannot open: Permission
+// denied (the device belongs to group dialout)" for EACCES or EPERM (the
+// group left out when unknown), "in use by another program" for EBUSY, "no
+// such device" for ENOENT, ENODEV and ENXIO, otherwise "cannot open: " and
+// the system's text for the error.
+std::string unopenable_port_text(std::string_view path, int error, std::string_view group);
+
+// The name of the group that owns the device at path; empty when it cannot
+// be told.
+std::string device_group(const std::string& path);
+
 // The serial ports of the machine as bare names joined by commas: entries of
 // the sysfs tty class that have a device, without legacy UARTs of type 0,
 // in natural order. KDV578_PORTS, when set, is the whole list instead

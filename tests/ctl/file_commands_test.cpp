@@ -316,8 +316,8 @@ TEST_F(CtlFileCommands, NoDocumentsShapeOrEmptinessReachesAReceiver) {
       {"", "show deep.toml", 2, "deep.toml:2: error: a key or value nested more than 16 levels"},
       {"", "download lacking.toml", 2, "lacks 1 of the keys a download sends: tx2.ch8.gain;"},
       {"", "download partial.toml", 2, "lacks 123 of the keys a download sends: receiver.tag, receiver.data_format,"},
-      {"", "download partial.toml --fill-defaults", 4, "port cannot be opened"},
-      {"", "download two.toml", 4, "port cannot be opened"},  // nothing of tx3, tx4 or tx2.ch9..16 is sent
+      {"", "download partial.toml --fill-defaults", 4, "/nonexistent/port: no such device"},
+      {"", "download two.toml", 4, "/nonexistent/port: no such device"},  // nothing of tx3, tx4 or tx2.ch9..16 is sent
       {"", "import partial.toml -o out", 0, "lacks 123 of the keys a download sends; a freshly started console's"},
   };
   for (const Refusal& r : cases) {

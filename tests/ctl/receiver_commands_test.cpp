@@ -264,7 +264,7 @@ TEST_F(CtlReceiverCommands, EveryExitCodeTheDocumentationListsIsProduced) {
       {4, {"--wrong-frame", "3"}, "upload -o part.toml", true, "upload: invalid reply"},
       // A gap of 1.1 s inside the tag's reply.
       {4, {"--pause", "1100:9", "--only-command", "17"}, "upload -o part.toml", true, "upload: no reply"},
-      {4, {}, "upload --port /nonexistent/port", false, "the port cannot be opened"},
+      {4, {}, "upload --port /nonexistent/port", false, "/nonexistent/port: no such device"},
       {5, {"--write-disabled"}, "download site.toml", true, "download: refused by the receiver: Write Disabled (code 7)"},
       // Refused half way through: neither a document nor a pair.
       {5, {"--refuse", "7", "--fault-after", "30"}, "upload -o part.toml", true, "upload: refused"},
